@@ -1,0 +1,41 @@
+#pragma once
+// The log sink: plain lines, on standard error unless a sink is installed.
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+using LogSink = std::function<void(std::string_view line)>;
+
+// Writes one line (no trailing newline needed). Safe from any thread.
+void log(std::string_view line);
+
+// Replaces the sink; an empty function restores standard error. Gives the previous one.
+LogSink setLogSink(LogSink sink);
+
+// Escapes control characters (and backslash) so text from outside cannot forge lines.
+std::string escapeControlCharacters(std::string_view text);
+
+// Collects every line logged while it lives (for tests).
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    std::vector<std::string> lines() const;
+    bool contains(std::string_view fragment) const;
+    std::size_t count(std::string_view fragment) const;
+    void clear();
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+    LogSink previous_;
+};
+
+}  // namespace platform

@@ -1,0 +1,200 @@
+#include "platform/foundation/value.hpp"
+
+#include <algorithm>
+
+namespace platform {
+
+double Number::asDouble() const {
+    switch (kind_) {
+    case Kind::Int: return static_cast<double>(i_);
+    case Kind::UInt: return static_cast<double>(u_);
+    case Kind::Double: return d_;
+    }
+    return 0;
+}
+
+bool Number::asBool() const {
+    switch (kind_) {
+    case Kind::Int: return i_ != 0;
+    case Kind::UInt: return u_ != 0;
+    case Kind::Double: return d_ != 0;
+    }
+    return false;
+}
+
+bool operator==(const Number& a, const Number& b) {
+    if (a.isBool_ || b.isBool_) return a.isBool_ == b.isBool_ && a.i_ == b.i_;
+    using K = Number::Kind;
+    if (a.kind_ == K::Double || b.kind_ == K::Double) return a.asDouble() == b.asDouble();
+    if (a.kind_ == b.kind_) return a.i_ == b.i_;  // same bits for Int/Int and UInt/UInt
+    const Number& s = a.kind_ == K::Int ? a : b;
+    const Number& u = a.kind_ == K::Int ? b : a;
+    return s.i_ >= 0 && static_cast<std::uint64_t>(s.i_) == u.u_;
+}
+
+namespace {
+bool keyLess(const Dictionary::Entry& e, std::string_view key) { return e.first < key; }
+}  // namespace
+
+Dictionary::Dictionary(std::vector<Entry> entries) {
+    // Stable sort keeps document order among equal keys, so the last one can win.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry& a, const Entry& b) { return a.first < b.first; });
+    entries_.reserve(entries.size());
+    for (auto& e : entries) {
+        if (!entries_.empty() && entries_.back().first == e.first)
+            entries_.back().second = std::move(e.second);
+        else
+            entries_.push_back(std::move(e));
+    }
+}
+
+const Value* Dictionary::find(std::string_view key) const {
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), key, keyLess);
+    return it != entries_.end() && it->first == key ? &it->second : nullptr;
+}
+
+Value* Dictionary::find(std::string_view key) {
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), key, keyLess);
+    return it != entries_.end() && it->first == key ? &it->second : nullptr;
+}
+
+void Dictionary::set(std::string key, Value value) {
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), key, keyLess);
+    if (it != entries_.end() && it->first == key)
+        it->second = std::move(value);
+    else
+        entries_.emplace(it, std::move(key), std::move(value));
+}
+
+bool Dictionary::erase(std::string_view key) {
+    auto it = std::lower_bound(entries_.begin(), entries_.end(), key, keyLess);
+    if (it == entries_.end() || it->first != key) return false;
+    entries_.erase(it);
+    return true;
+}
+
+bool operator==(const Dictionary& a, const Dictionary& b) {
+    return Value(a) == Value(b);
+}
+
+const Array* Value::array() const {
+    auto p = std::get_if<std::shared_ptr<const Array>>(&v_);
+    return p ? p->get() : nullptr;
+}
+
+const Dictionary* Value::dictionary() const {
+    auto p = std::get_if<std::shared_ptr<const Dictionary>>(&v_);
+    return p ? p->get() : nullptr;
+}
+
+const Opaque* Value::opaque() const {
+    auto p = std::get_if<std::shared_ptr<const Opaque>>(&v_);
+    return p ? p->get() : nullptr;
+}
+
+// The containers are created non-const (see the constructors), so handing out a
+// mutable pointer to a sole owner is sound.
+Array* Value::mutableArray() {
+    auto p = std::get_if<std::shared_ptr<const Array>>(&v_);
+    if (!p) return nullptr;
+    if (p->use_count() > 1) *p = std::make_shared<Array>(**p);
+    return const_cast<Array*>(p->get());
+}
+
+Dictionary* Value::mutableDictionary() {
+    auto p = std::get_if<std::shared_ptr<const Dictionary>>(&v_);
+    if (!p) return nullptr;
+    if (p->use_count() > 1) *p = std::make_shared<Dictionary>(**p);
+    return const_cast<Dictionary*>(p->get());
+}
+
+Value::~Value() {
+    // Only a container this value owns alone is torn down here; its children are moved
+    // onto a work list so that their own destructors see empty containers.
+    auto soleArray = [](Value& v) -> Array* {
+        auto p = std::get_if<std::shared_ptr<const Array>>(&v.v_);
+        return p && p->use_count() == 1 ? const_cast<Array*>(p->get()) : nullptr;
+    };
+    auto soleDictionary = [](Value& v) -> Dictionary* {
+        auto p = std::get_if<std::shared_ptr<const Dictionary>>(&v.v_);
+        return p && p->use_count() == 1 ? const_cast<Dictionary*>(p->get()) : nullptr;
+    };
+    auto hasNested = [&](Value& v) {
+        if (Array* a = soleArray(v)) {
+            return std::any_of(a->begin(), a->end(), [](const Value& c) {
+                return c.array() != nullptr || c.dictionary() != nullptr;
+            });
+        }
+        if (Dictionary* d = soleDictionary(v)) {
+            return std::any_of(d->begin(), d->end(), [](const Dictionary::Entry& e) {
+                return e.second.array() != nullptr || e.second.dictionary() != nullptr;
+            });
+        }
+        return false;
+    };
+    if (!hasNested(*this)) return;
+
+    std::vector<Value> pending;
+    auto drain = [&](Value& v) {
+        if (Array* a = soleArray(v)) {
+            for (auto& c : *a)
+                if (c.array() || c.dictionary()) pending.push_back(std::move(c));
+        } else if (Dictionary* d = soleDictionary(v)) {
+            for (auto& e : *d) {
+                Value& c = const_cast<Value&>(e.second);
+                if (c.array() || c.dictionary()) pending.push_back(std::move(c));
+            }
+        }
+    };
+    drain(*this);
+    while (!pending.empty()) {
+        Value v = std::move(pending.back());
+        pending.pop_back();
+        drain(v);
+        // v now holds no nested containers it owns alone: its destruction is shallow.
+    }
+}
+
+bool operator==(const Value& a, const Value& b) {
+    std::vector<std::pair<const Value*, const Value*>> work{{&a, &b}};
+    while (!work.empty()) {
+        auto [x, y] = work.back();
+        work.pop_back();
+        if (x->type() != y->type()) return false;
+        switch (x->type()) {
+        case Value::Type::Null: break;
+        case Value::Type::Number:
+            if (!(*x->number() == *y->number())) return false;
+            break;
+        case Value::Type::String:
+            if (*x->string() != *y->string()) return false;
+            break;
+        case Value::Type::Opaque:
+            if (!(*x->opaque() == *y->opaque())) return false;
+            break;
+        case Value::Type::Array: {
+            const Array& xa = *x->array();
+            const Array& ya = *y->array();
+            if (&xa == &ya) break;
+            if (xa.size() != ya.size()) return false;
+            for (std::size_t i = 0; i < xa.size(); ++i) work.emplace_back(&xa[i], &ya[i]);
+            break;
+        }
+        case Value::Type::Dictionary: {
+            const Dictionary& xd = *x->dictionary();
+            const Dictionary& yd = *y->dictionary();
+            if (&xd == &yd) break;
+            if (xd.size() != yd.size()) return false;
+            for (auto xi = xd.begin(), yi = yd.begin(); xi != xd.end(); ++xi, ++yi) {
+                if (xi->first != yi->first) return false;
+                work.emplace_back(&xi->second, &yi->second);
+            }
+            break;
+        }
+        }
+    }
+    return true;
+}
+
+}  // namespace platform

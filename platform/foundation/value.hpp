@@ -1,0 +1,136 @@
+#pragma once
+// The platform's object model: what property lists and JSON documents read into.
+// Containers are immutable once shared and copied on write, so copying a Value is
+// cheap whatever its size.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace platform {
+
+class Value;
+
+// A number keeps the kind it was made with: a signed or unsigned 64-bit integer or a
+// double. Numbers made from booleans carry a flag so they can be told from 1 and 0.
+class Number {
+public:
+    enum class Kind { Int, UInt, Double };
+
+    Number() = default;
+    static Number fromInt(std::int64_t v) { Number n; n.kind_ = Kind::Int; n.i_ = v; return n; }
+    static Number fromUInt(std::uint64_t v) { Number n; n.kind_ = Kind::UInt; n.u_ = v; return n; }
+    static Number fromDouble(double v) { Number n; n.kind_ = Kind::Double; n.d_ = v; return n; }
+    static Number fromBool(bool v) { Number n = fromInt(v ? 1 : 0); n.isBool_ = true; return n; }
+
+    Kind kind() const { return kind_; }
+    bool isBool() const { return isBool_; }
+    std::int64_t intValue() const { return i_; }     // meaningful for Kind::Int
+    std::uint64_t uintValue() const { return u_; }   // meaningful for Kind::UInt
+    double doubleValue() const { return d_; }        // meaningful for Kind::Double
+
+    // The value as a double whatever its kind (large integers lose precision).
+    double asDouble() const;
+    bool asBool() const;
+
+    // Numeric equality across kinds; a boolean equals only a boolean of the same truth.
+    friend bool operator==(const Number& a, const Number& b);
+
+private:
+    Kind kind_ = Kind::Int;
+    bool isBool_ = false;
+    union {
+        std::int64_t i_ = 0;
+        std::uint64_t u_;
+        double d_;
+    };
+};
+
+// A value of no JSON kind (a date or data in a property list, say): only its kind
+// name and a printable description are kept.
+struct Opaque {
+    std::string typeName;
+    std::string description;
+    friend bool operator==(const Opaque&, const Opaque&) = default;
+};
+
+// Text-keyed dictionary, kept sorted by key; keys are unique.
+class Dictionary {
+public:
+    using Entry = std::pair<std::string, Value>;
+    using const_iterator = std::vector<Entry>::const_iterator;
+
+    Dictionary() = default;
+    // Builds from entries in any order; of equal keys the last one wins.
+    explicit Dictionary(std::vector<Entry> entries);
+
+    const Value* find(std::string_view key) const;
+    Value* find(std::string_view key);
+    bool contains(std::string_view key) const { return find(key) != nullptr; }
+    void set(std::string key, Value value);
+    bool erase(std::string_view key);
+
+    std::size_t size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    const_iterator begin() const { return entries_.begin(); }
+    const_iterator end() const { return entries_.end(); }
+    const std::vector<Entry>& entries() const { return entries_; }
+
+    friend bool operator==(const Dictionary& a, const Dictionary& b);
+
+private:
+    std::vector<Entry> entries_;
+};
+
+using Array = std::vector<Value>;
+
+class Value {
+public:
+    enum class Type { Null, Number, String, Array, Dictionary, Opaque };
+
+    Value() = default;
+    Value(std::nullptr_t) {}
+    Value(Number n) : v_(n) {}
+    Value(std::string s) : v_(std::move(s)) {}
+    Value(std::string_view s) : v_(std::string(s)) {}
+    Value(const char* s) : v_(std::string(s)) {}
+    Value(Array a) : v_(std::shared_ptr<const Array>(std::make_shared<Array>(std::move(a)))) {}
+    Value(Dictionary d)
+        : v_(std::shared_ptr<const Dictionary>(std::make_shared<Dictionary>(std::move(d)))) {}
+    Value(Opaque o) : v_(std::shared_ptr<const Opaque>(std::make_shared<Opaque>(std::move(o)))) {}
+    // Deliberately no bool or integer constructors: say Number::fromBool(...) so that a
+    // text literal never turns into a boolean by accident.
+
+    Value(const Value&) = default;
+    Value(Value&&) noexcept = default;
+    Value& operator=(const Value&) = default;
+    Value& operator=(Value&&) noexcept = default;
+    // Tears nested containers down without recursion, so no depth can overflow the stack.
+    ~Value();
+
+    Type type() const { return static_cast<Type>(v_.index()); }
+    bool isNull() const { return type() == Type::Null; }
+
+    const Number* number() const { return std::get_if<Number>(&v_); }
+    const std::string* string() const { return std::get_if<std::string>(&v_); }
+    const Array* array() const;
+    const Dictionary* dictionary() const;
+    const Opaque* opaque() const;
+
+    // Mutable access; the container is copied first when it is shared.
+    Array* mutableArray();
+    Dictionary* mutableDictionary();
+
+    // Deep equality, iterative: numbers by value, containers by contents.
+    friend bool operator==(const Value& a, const Value& b);
+
+private:
+    std::variant<std::monostate, Number, std::string, std::shared_ptr<const Array>,
+                 std::shared_ptr<const Dictionary>, std::shared_ptr<const Opaque>>
+        v_;
+};
+
+}  // namespace platform
