@@ -1,0 +1,95 @@
+#include "platform/foundation/user_defaults.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+
+#include "platform/foundation/directories.hpp"
+#include "platform/foundation/file_io.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/foundation/property_list.hpp"
+
+namespace platform {
+
+namespace {
+std::mutex gStandardMutex;
+std::shared_ptr<UserDefaults>& standardSlot() {
+    static auto* slot = new std::shared_ptr<UserDefaults>;
+    return *slot;
+}
+}  // namespace
+
+std::shared_ptr<UserDefaults> UserDefaults::standard() {
+    std::lock_guard lock(gStandardMutex);
+    auto& slot = standardSlot();
+    if (!slot) slot = std::make_shared<UserDefaults>(applicationDataDirectory() / "preferences.plist");
+    return slot;
+}
+
+void UserDefaults::resetStandard(std::optional<std::filesystem::path> file) {
+    std::lock_guard lock(gStandardMutex);
+    standardSlot() = file ? std::make_shared<UserDefaults>(*file) : nullptr;
+}
+
+UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) {
+    auto bytes = readFile(file_);
+    if (!bytes) return;
+    auto value = readPropertyList(*bytes);
+    if (value && value->dictionary())
+        values_ = *value->dictionary();
+    else
+        log("UserDefaults :: unreadable defaults file " + file_.string());
+}
+
+std::optional<Value> UserDefaults::object(std::string_view key) const {
+    std::shared_lock lock(mutex_);
+    if (const Value* v = values_.find(key)) return *v;
+    return std::nullopt;
+}
+
+std::optional<std::string> UserDefaults::string(std::string_view key) const {
+    std::shared_lock lock(mutex_);
+    const Value* v = values_.find(key);
+    if (v && v->string()) return *v->string();
+    return std::nullopt;
+}
+
+bool UserDefaults::boolValue(std::string_view key) const {
+    std::shared_lock lock(mutex_);
+    const Value* v = values_.find(key);
+    if (!v) return false;
+    if (const Number* n = v->number()) return n->asBool();
+    if (const std::string* s = v->string()) {
+        std::string lower = *s;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return lower == "yes" || lower == "true" || lower == "1";
+    }
+    return false;
+}
+
+bool UserDefaults::set(std::string_view key, Value value) {
+    std::unique_lock lock(mutex_);
+    values_.set(std::string(key), std::move(value));
+    return persistLocked();
+}
+
+bool UserDefaults::setBool(std::string_view key, bool value) {
+    return set(key, Value(Number::fromBool(value)));
+}
+
+bool UserDefaults::remove(std::string_view key) {
+    std::unique_lock lock(mutex_);
+    if (!values_.erase(key)) return true;
+    return persistLocked();
+}
+
+bool UserDefaults::persistLocked() const {
+    auto xml = writePropertyListXml(Value(values_));
+    // The defaults may hold secrets (an API key): readable by the owner only.
+    if (xml && writeFileAtomically(file_, *xml, 0600)) return true;
+    log("UserDefaults :: could not write " + file_.string());
+    return false;
+}
+
+}  // namespace platform

@@ -1,0 +1,14 @@
+#pragma once
+#include <filesystem>
+
+namespace vistrel {
+
+// The kit's data folder: $VISTREL_HOME, else $XDG_DATA_HOME/vistrel, else
+// ~/.local/share/vistrel. Preferences, the history store and photos live there.
+std::filesystem::path dataDirectory();
+
+// Points the platform's application data folder (and so the standard user defaults)
+// at dataDirectory(), once per process, unless the host has chosen a folder itself.
+void prepareDataDirectory();
+
+}  // namespace vistrel

@@ -1,0 +1,24 @@
+#pragma once
+// The kit's four preferences, kept in the standard user defaults.
+#include <optional>
+#include <string>
+
+namespace vistrel {
+
+class VistrelPref {
+public:
+    static void setApiKey(const std::string& apiKey);
+    // Only a text counts; a missing key or a value of another kind gives no value.
+    static std::optional<std::string> getApiKey();
+
+    static void setUseBlackAndWhite(bool useBlackAndWhite);
+    static bool useBlackAndWhite();
+
+    static void setApplicationInstanceId(const std::string& applicationInstanceId);
+    static std::optional<std::string> getApplicationInstanceId();
+
+    static void setHasBeenMigrated(bool hasBeenMigrated);
+    static bool hasBeenMigrated();
+};
+
+}  // namespace vistrel
