@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include "core/fonts.hpp"
+#include "core/vistrel_bundle.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/graphics/font_registry.hpp"
+#include "support/temp_dir.hpp"
+
+using platform::graphics::FontRegistry;
+
+namespace {
+
+const char* kLiberation = "/usr/share/fonts/truetype/liberation2/";
+
+// A bundle with the kit's identifier holding the named Liberation font files. Each test
+// uses fonts of its own: the registry lives as long as the process.
+struct FontBundle {
+    testsupport::TempDir dir;
+    explicit FontBundle(std::initializer_list<const char*> files) {
+        dir.write("Vistrel.bundle/Info.plist",
+                  "<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key>"
+                  "<string>io.vistrel.sdk</string></dict></plist>");
+        dir.write("Vistrel.bundle/garbage.ttf", "these bytes are not a font");
+        for (const char* file : files)
+            std::filesystem::copy_file(std::string(kLiberation) + file, dir / "Vistrel.bundle" / file);
+        vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{dir / "Vistrel.bundle"});
+    }
+    ~FontBundle() { vistrel::overrideBundleLocations(std::nullopt); }
+};
+
+bool registered(const char* name) { return FontRegistry::shared().font(name, 12).has_value(); }
+
+}  // namespace
+
+TEST(RegisterFontsTest, AMissingFileEndsTheRun) {
+    FontBundle bundle({"LiberationMono-Regular.ttf", "LiberationMono-Bold.ttf", "LiberationMono-Italic.ttf"});
+    platform::LogCapture capture;
+    vistrel::registerFontsWithFilenames(
+        {"LiberationMono-Regular.ttf", "LiberationMono-Bold.ttf", "absent.ttf", "LiberationMono-Italic.ttf"});
+    EXPECT_TRUE(registered("LiberationMono"));
+    EXPECT_TRUE(registered("LiberationMono-Bold"));
+    EXPECT_FALSE(registered("LiberationMono-Italic"));
+    EXPECT_EQ(capture.lines(),
+              std::vector<std::string>{"UIFont+:  Failed to register font - path for resource not found."});
+}
+
+TEST(RegisterFontsTest, RegisteringTheSameListTwiceReportsEachFontOnce) {
+    FontBundle bundle({"LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf"});
+    platform::LogCapture capture;
+    vistrel::registerFontsWithFilenames({"LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf"});
+    EXPECT_TRUE(capture.lines().empty());
+    vistrel::registerFontsWithFilenames({"LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf"});
+    EXPECT_EQ(capture.count("register graphics font failed - this font may have already been registered"), 2u);
+    EXPECT_TRUE(registered("LiberationSerif-Bold"));
+}
+
+TEST(RegisterFontsTest, EmptyNamesAndNonFontsFailCleanly) {
+    FontBundle bundle({"LiberationSerif-Italic.ttf", "LiberationMono-BoldItalic.ttf"});
+    platform::LogCapture capture;
+    // An empty name (a setting the property list lacks) finds nothing, never the folder.
+    vistrel::registerFontsWithFilenames({"", "LiberationSerif-Italic.ttf"});
+    EXPECT_EQ(capture.count("path for resource not found."), 1u);
+    EXPECT_FALSE(registered("LiberationSerif-Italic"));
+
+    capture.clear();
+    vistrel::registerFontsWithFilenames({"garbage.ttf", "LiberationMono-BoldItalic.ttf"});
+    EXPECT_EQ(capture.lines().size(), 1u);
+    EXPECT_FALSE(registered("LiberationMono-BoldItalic"));
+}
+
+TEST(RegisterFontsTest, NoBundleRegistersNothing) {
+    vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{});
+    platform::LogCapture capture;
+    vistrel::registerFontsWithFilenames({"icomoon.ttf"});
+    EXPECT_EQ(capture.lines(),
+              std::vector<std::string>{"UIFont+:  Failed to register font - bundle identifier invalid."});
+    vistrel::overrideBundleLocations(std::nullopt);
+}
+
+TEST(RegisterFontsTest, TheKitsFontsRegisterUnderTheirNamesAndAreListed) {
+    vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
+    vistrel::registerFontsWithFilenames({"icomoon.ttf", "SFProText-Heavy.ttf", "SFProText-Medium.ttf",
+                                         "SFProText-Regular.ttf", "SFProText-HeavyItalic.ttf",
+                                         "SFProText-MediumItalic.ttf", "SFProText-RegularItalic.ttf"});
+    for (const char* name : {"icomoon", "SFProText-Heavy", "SFProText-Medium", "SFProText-Regular",
+                             "SFProText-HeavyItalic", "SFProText-MediumItalic", "SFProText-Italic"})
+        EXPECT_TRUE(registered(name)) << name;
+    for (char32_t c = 0xE900; c <= 0xE923; ++c) {
+        // Decimal-looking code points: E900-E909, E910-E919, E920-E923.
+        bool inTable = (c & 0xF) <= 9;
+        EXPECT_EQ(FontRegistry::shared().hasGlyph("icomoon", c), inTable) << std::hex << unsigned(c);
+    }
+    platform::LogCapture capture;
+    vistrel::printFontNames();
+    EXPECT_TRUE(capture.contains("Font Family Name = [icomoon]"));
+    EXPECT_TRUE(capture.contains("Font Names = [[\"icomoon\"]]"));
+    EXPECT_TRUE(capture.contains("Font Family Name = [SF Pro Text]"));
+    EXPECT_EQ(capture.count("------------------------------"), capture.count("Font Family Name = ["));
+    vistrel::overrideBundleLocations(std::nullopt);
+}

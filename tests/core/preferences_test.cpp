@@ -1,0 +1,98 @@
+#include <regex>
+
+#include <gtest/gtest.h>
+
+#include "core/vistrel.hpp"
+#include "core/vistrel_bundle.hpp"
+#include "core/vistrel_pref.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/foundation/user_defaults.hpp"
+#include "support/temp_dir.hpp"
+
+using platform::UserDefaults;
+using vistrel::Vistrel;
+using vistrel::VistrelPref;
+
+namespace {
+
+struct PreferencesTest : ::testing::Test {
+    testsupport::TempDir dir;
+    std::filesystem::path file = dir / "preferences.plist";
+    void SetUp() override {
+        UserDefaults::resetStandard(file);
+        vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
+    }
+    void TearDown() override {
+        UserDefaults::resetStandard();
+        vistrel::overrideBundleLocations(std::nullopt);
+    }
+    // Reopens the defaults from their file, as a new launch would.
+    void relaunch() { UserDefaults::resetStandard(file); }
+};
+
+bool isUuid(const std::string& text) {
+    static const std::regex form("^[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}$");
+    return std::regex_match(text, form);
+}
+
+}  // namespace
+
+TEST_F(PreferencesTest, NothingStoredReadsAsAbsentOrFalse) {
+    EXPECT_EQ(VistrelPref::getApiKey(), std::nullopt);
+    EXPECT_EQ(VistrelPref::getApplicationInstanceId(), std::nullopt);
+    EXPECT_FALSE(VistrelPref::useBlackAndWhite());
+    EXPECT_FALSE(VistrelPref::hasBeenMigrated());
+}
+
+TEST_F(PreferencesTest, ValuesPersistAcrossLaunchesWithTheirKinds) {
+    VistrelPref::setHasBeenMigrated(true);
+    VistrelPref::setApiKey("");
+    relaunch();
+    EXPECT_TRUE(VistrelPref::hasBeenMigrated());
+    EXPECT_EQ(VistrelPref::getApiKey(), "");
+    // A number stored under "apiKey" by other code is no key, not its decimal text.
+    UserDefaults::standard()->set("apiKey", platform::Value(platform::Number::fromInt(42)));
+    EXPECT_EQ(VistrelPref::getApiKey(), std::nullopt);
+    // A text under a Boolean key is no Boolean.
+    UserDefaults::standard()->set("useBlackAndWhite", platform::Value("true"));
+    EXPECT_FALSE(VistrelPref::useBlackAndWhite());
+}
+
+TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
+    platform::LogCapture capture;
+    Vistrel::setApiKey("key-one");
+    EXPECT_EQ(VistrelPref::getApiKey(), "key-one");
+    EXPECT_TRUE(VistrelPref::useBlackAndWhite());
+    auto id = VistrelPref::getApplicationInstanceId();
+    ASSERT_TRUE(id);
+    EXPECT_TRUE(isUuid(*id)) << *id;
+    EXPECT_EQ(UserDefaults::standard()->object("hasBeenMigrated"), std::nullopt);
+    // Every font is found and usable; the only possible complaint is that an earlier test
+    // in this process registered it already.
+    EXPECT_EQ(capture.count("register graphics font failed"), capture.lines().size());
+
+    // A later launch with another key changes the key only; the fonts are already
+    // registered in this process, so each of the seven is reported once.
+    VistrelPref::setUseBlackAndWhite(false);
+    relaunch();
+    capture.clear();
+    Vistrel::setApiKey("key-two");
+    EXPECT_EQ(VistrelPref::getApiKey(), "key-two");
+    EXPECT_EQ(VistrelPref::getApplicationInstanceId(), id);
+    EXPECT_FALSE(VistrelPref::useBlackAndWhite());
+    EXPECT_EQ(capture.count("UIFont+:  Failed to register font - register graphics font failed"), 7u);
+    EXPECT_EQ(capture.lines().size(), 7u);
+}
+
+TEST_F(PreferencesTest, EmptyInstanceIdCountsAsPresentAndARemovedOneIsRemade) {
+    VistrelPref::setApplicationInstanceId("");
+    Vistrel::setApiKey("k");
+    EXPECT_EQ(VistrelPref::getApplicationInstanceId(), "");
+    EXPECT_FALSE(VistrelPref::useBlackAndWhite());
+
+    VistrelPref::setUseBlackAndWhite(false);
+    UserDefaults::standard()->remove("applicationInstanceId");
+    Vistrel::setApiKey("k");
+    EXPECT_TRUE(isUuid(VistrelPref::getApplicationInstanceId().value_or("")));
+    EXPECT_TRUE(VistrelPref::useBlackAndWhite());
+}

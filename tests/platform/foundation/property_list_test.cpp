@@ -1,0 +1,66 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/foundation/file_io.hpp"
+#include "platform/foundation/property_list.hpp"
+
+using platform::Number;
+using platform::Value;
+
+namespace {
+
+void expectSample(const Value& root) {
+    const platform::Dictionary* d = root.dictionary();
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(*d->find("CFBundleIdentifier")->string(), "test.bundle");
+    EXPECT_EQ(*d->find("Name")->string(), "caf\xc3\xa9");
+    EXPECT_EQ(*d->find("Count")->number(), Number::fromInt(42));
+    EXPECT_FALSE(d->find("Count")->number()->isBool());
+    EXPECT_EQ(d->find("Negative")->number()->intValue(), -3);
+    EXPECT_EQ(d->find("Ratio")->number()->kind(), Number::Kind::Double);
+    EXPECT_EQ(d->find("Ratio")->number()->doubleValue(), 0.5);
+    EXPECT_TRUE(d->find("Flag")->number()->isBool());
+    EXPECT_TRUE(d->find("Flag")->number()->asBool());
+    EXPECT_FALSE(d->find("Off")->number()->asBool());
+    EXPECT_EQ(d->find("Blob")->type(), Value::Type::Opaque);
+    const platform::Array* items = d->find("Items")->array();
+    ASSERT_NE(items, nullptr);
+    ASSERT_EQ(items->size(), 3u);
+    EXPECT_EQ(*(*items)[2].dictionary()->find("k")->string(), "v");
+}
+
+}  // namespace
+
+TEST(PropertyListTest, ReadsXmlAndBinaryAlike) {
+    for (const char* name : {"sample.xml.plist", "sample.bplist"}) {
+        SCOPED_TRACE(name);
+        auto bytes = platform::readFile(std::string(VISTREL_TEST_DATA) + "/plist/" + name);
+        ASSERT_TRUE(bytes);
+        auto value = platform::readPropertyList(*bytes);
+        ASSERT_TRUE(value);
+        expectSample(*value);
+    }
+}
+
+TEST(PropertyListTest, RejectsWhatIsNotAPropertyList) {
+    EXPECT_FALSE(platform::readPropertyList(""));
+    EXPECT_FALSE(platform::readPropertyList("not a plist at all"));
+    EXPECT_FALSE(platform::readPropertyList("<plist><dict><key>a</key>"));
+}
+
+TEST(PropertyListTest, WrittenXmlReadsBackTyped) {
+    Value original(platform::Dictionary({
+        {"text", Value("x < y & \"z\"")},
+        {"flag", Value(Number::fromBool(true))},
+        {"count", Value(Number::fromInt(-12))},
+        {"ratio", Value(Number::fromDouble(0.25))},
+        {"list", Value(platform::Array{Value("a"), Value(Number::fromInt(2))})},
+    }));
+    auto xml = platform::writePropertyListXml(original);
+    ASSERT_TRUE(xml);
+    auto back = platform::readPropertyList(*xml);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, original);
+    EXPECT_FALSE(platform::writePropertyListXml(Value()));
+}

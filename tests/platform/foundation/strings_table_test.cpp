@@ -1,0 +1,55 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/foundation/strings_table.hpp"
+
+TEST(StringsTableTest, ReadsEntriesCommentsAndEscapes) {
+    auto table = platform::parseStringsTable(R"(/* A block comment
+   over two lines */
+"plain" = "Plain text";
+// a line comment
+"escapes" = "a \"quoted\" word\nand a tab\there \\ \u00e9";
+bare.key = "bare";
+"same";   "spaced"   =   "value"  ;
+"emoji" = "\UD83D\UDE00";
+"last" = "wins";
+"last" = "really";
+)");
+    ASSERT_TRUE(table);
+    EXPECT_EQ(table->at("plain"), "Plain text");
+    EXPECT_EQ(table->at("escapes"), "a \"quoted\" word\nand a tab\there \\ \xc3\xa9");
+    EXPECT_EQ(table->at("bare.key"), "bare");
+    EXPECT_EQ(table->at("same"), "same");
+    EXPECT_EQ(table->at("spaced"), "value");
+    EXPECT_EQ(table->at("emoji"), "\xf0\x9f\x98\x80");
+    EXPECT_EQ(table->at("last"), "really");
+}
+
+TEST(StringsTableTest, ReadsUtf16WithByteOrderMark) {
+    std::string text = "\"k\" = \"\xc3\xa9t\xc3\xa9\";";  // UTF-8 source of the expected text
+    std::u16string wide = u"\"k\" = \"\u00e9t\u00e9\";";
+    std::string little = "\xff\xfe";
+    std::string big = "\xfe\xff";
+    for (char16_t c : wide) {
+        little += static_cast<char>(c & 0xff);
+        little += static_cast<char>(c >> 8);
+        big += static_cast<char>(c >> 8);
+        big += static_cast<char>(c & 0xff);
+    }
+    for (const std::string& bytes : {little, big, "\xef\xbb\xbf" + text}) {
+        auto table = platform::parseStringsTable(bytes);
+        ASSERT_TRUE(table);
+        EXPECT_EQ(table->at("k"), "\xc3\xa9t\xc3\xa9");
+    }
+}
+
+TEST(StringsTableTest, MalformedTablesAreRefused) {
+    for (const char* bad : {"\"a\" = \"b\"", "\"a\" \"b\";", "\"a\" = \"b;", "/* open",
+                            "\"a\" = \"\\uD800\";", "= \"b\";", "\"a\" = \"\\u12\";"}) {
+        EXPECT_FALSE(platform::parseStringsTable(bad)) << bad;
+    }
+    auto empty = platform::parseStringsTable("  /* nothing */ ");
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(empty->empty());
+}

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "platform/foundation/value.hpp"
+
+using platform::Array;
+using platform::Dictionary;
+using platform::Number;
+using platform::Value;
+
+TEST(NumberTest, EqualityAcrossKindsKeepsBooleansApart) {
+    EXPECT_EQ(Number::fromInt(1), Number::fromUInt(1));
+    EXPECT_EQ(Number::fromInt(2), Number::fromDouble(2.0));
+    EXPECT_FALSE(Number::fromInt(-1) == Number::fromUInt(UINT64_MAX));
+    EXPECT_FALSE(Number::fromBool(true) == Number::fromInt(1));
+    EXPECT_FALSE(Number::fromInt(0) == Number::fromBool(false));
+    EXPECT_EQ(Number::fromBool(true), Number::fromBool(true));
+    EXPECT_TRUE(Number::fromBool(true).isBool());
+    EXPECT_FALSE(Number::fromInt(1).isBool());
+}
+
+TEST(ValueTest, TextLiteralIsText) {
+    Value v("abc");
+    EXPECT_EQ(v.type(), Value::Type::String);
+    EXPECT_EQ(*v.string(), "abc");
+}
+
+TEST(DictionaryTest, SortedUniqueKeysLastOneWins) {
+    Dictionary d({{"b", Value("1")}, {"a", Value("2")}, {"b", Value("3")}});
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d.begin()->first, "a");
+    EXPECT_EQ(*d.find("b")->string(), "3");
+    d.set("c", Value("4"));
+    d.set("a", Value("5"));
+    EXPECT_EQ(*d.find("a")->string(), "5");
+    EXPECT_TRUE(d.erase("c"));
+    EXPECT_FALSE(d.erase("c"));
+    EXPECT_EQ(d.find("zz"), nullptr);
+}
+
+TEST(ValueTest, CopiesShareUntilWritten) {
+    Value original(Array{Value("x"), Value("y")});
+    Value copy = original;
+    EXPECT_EQ(original.array(), copy.array());  // shared storage
+    copy.mutableArray()->push_back(Value("z"));
+    EXPECT_EQ(original.array()->size(), 2u);
+    EXPECT_EQ(copy.array()->size(), 3u);
+    EXPECT_FALSE(original == copy);
+
+    Value dict(Dictionary({{"k", Value("v")}}));
+    Value dictCopy = dict;
+    dictCopy.mutableDictionary()->set("k", Value("w"));
+    EXPECT_EQ(*dict.dictionary()->find("k")->string(), "v");
+}
+
+TEST(ValueTest, DeepEqualityComparesContents) {
+    auto make = [](const char* leaf) {
+        return Value(Dictionary({{"list", Value(Array{Value(Number::fromInt(1)), Value(leaf)})}}));
+    };
+    EXPECT_EQ(make("a"), make("a"));
+    EXPECT_FALSE(make("a") == make("b"));
+    EXPECT_FALSE(Value(Array{}) == Value(Dictionary{}));
+    EXPECT_EQ(Value(), Value(nullptr));
+}
+
+// Hostile nesting must neither overflow the stack when compared nor when destroyed.
+TEST(ValueTest, VeryDeepNestingIsComparedAndDestroyedWithoutRecursion) {
+    constexpr int depth = 200000;
+    auto build = [] {
+        Value v("leaf");
+        for (int i = 0; i < depth; ++i) v = Value(Array{std::move(v)});
+        return v;
+    };
+    Value a = build();
+    Value b = build();
+    EXPECT_EQ(a, b);
+    Value d("leaf");
+    for (int i = 0; i < depth; ++i) d = Value(Dictionary({{"k", std::move(d)}}));
+}

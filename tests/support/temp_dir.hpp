@@ -1,0 +1,39 @@
+#pragma once
+// A fresh folder under the system's temporary folder, removed with everything in it.
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace testsupport {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+    // Writes a file (creating folders on the way) and gives its path.
+    std::filesystem::path write(std::string_view relative, std::string_view bytes) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Sets an environment variable for the life of the object, then restores it.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);  // a null value unsets
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+}  // namespace testsupport
