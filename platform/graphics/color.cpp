@@ -5,8 +5,8 @@
 namespace platform::graphics {
 
 bool Color::isClose(const Color& o, double tolerance) const {
-    return std::fabs(red - o.red) <= tolerance && std::fabs(green - o.green) <= tolerance &&
-           std::fabs(blue - o.blue) <= tolerance && std::fabs(alpha - o.alpha) <= tolerance;
+    return std::fabs(r - o.r) <= tolerance && std::fabs(g - o.g) <= tolerance &&
+           std::fabs(b - o.b) <= tolerance && std::fabs(a - o.a) <= tolerance;
 }
 
 }  // namespace platform::graphics

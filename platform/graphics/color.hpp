@@ -3,10 +3,12 @@
 namespace platform::graphics {
 
 struct Color {
-    double red = 0, green = 0, blue = 0, alpha = 0;
+    double r = 0, g = 0, b = 0, a = 0;
 
-    static Color rgba(double r, double g, double b, double a = 1) { return {r, g, b, a}; }
-    static Color white(double w, double a = 1) { return {w, w, w, a}; }
+    static Color rgba(double red, double green, double blue, double alpha = 1) {
+        return {red, green, blue, alpha};
+    }
+    static Color white(double w, double alpha = 1) { return {w, w, w, alpha}; }
 
     static Color clear() { return {0, 0, 0, 0}; }
     static Color black() { return {0, 0, 0, 1}; }
@@ -19,11 +21,11 @@ struct Color {
     static Color blue() { return {0, 0, 1, 1}; }
     static Color yellow() { return {1, 1, 0, 1}; }
 
-    Color withAlpha(double a) const { return {red, green, blue, a}; }
+    Color withAlpha(double alpha) const { return {r, g, b, alpha}; }
 
     // Equal within a small tolerance per component (colours pass through 8-bit pixels).
     bool isClose(const Color& other, double tolerance = 1.0 / 512) const;
-    friend bool operator==(const Color& a, const Color& b) { return a.isClose(b); }
+    friend bool operator==(const Color& x, const Color& y) { return x.isClose(y); }
 };
 
 }  // namespace platform::graphics
