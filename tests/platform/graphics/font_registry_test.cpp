@@ -1,0 +1,287 @@
+#include "platform/graphics/font_registry.hpp"
+
+#include <fontconfig/fontconfig.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <random>
+#include <thread>
+
+#include "font_test_files.hpp"
+
+using platform::graphics::FontFamily;
+using platform::graphics::FontRegistrationError;
+using platform::graphics::FontRegistry;
+using namespace fonttest;
+
+// Most tests use a registry of their own: the shared one lives for the whole process
+// and would make them depend on each other's order.
+
+namespace {
+
+platform::graphics::FontRegistrationResult registerFile(FontRegistry& registry,
+                                                       const std::filesystem::path& path) {
+    return registry.registerFont(readBytes(path), path);
+}
+
+// A folder of its own for copies of font files, so fontconfig sees paths no other test uses.
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::random_device seed;
+        path_ = std::filesystem::temp_directory_path() / ("fonts-" + std::to_string(seed()) + std::to_string(seed()));
+        std::filesystem::create_directories(path_);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::filesystem::path copy(const std::filesystem::path& file, std::string name = {}) const {
+        auto to = path_ / (name.empty() ? file.filename() : std::filesystem::path(name));
+        std::filesystem::copy_file(file, to);
+        return to;
+    }
+
+private:
+    std::filesystem::path path_;
+};
+
+// The files fontconfig's current configuration lists for a family and style.
+std::vector<std::string> fontconfigFiles(const char* family, const char* style) {
+    FcPattern* pattern = FcPatternBuild(nullptr, FC_FAMILY, FcTypeString, family, FC_STYLE, FcTypeString,
+                                        style, static_cast<char*>(nullptr));
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, static_cast<char*>(nullptr));
+    FcFontSet* set = FcFontList(FcConfigGetCurrent(), pattern, objects);
+    std::vector<std::string> files;
+    for (int i = 0; set && i < set->nfont; ++i) {
+        FcChar8* file = nullptr;
+        if (FcPatternGetString(set->fonts[i], FC_FILE, 0, &file) == FcResultMatch)
+            files.emplace_back(reinterpret_cast<const char*>(file));
+    }
+    if (set) FcFontSetDestroy(set);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    return files;
+}
+
+bool contains(const std::vector<std::string>& list, const std::filesystem::path& item) {
+    return std::find(list.begin(), list.end(), item.string()) != list.end();
+}
+
+}  // namespace
+
+TEST(FontRegistry, RegistersTheBundleFontsUnderTheirPostScriptNames) {
+    FontRegistry registry;
+    const std::pair<const char*, const char*> cases[] = {
+        {"icomoon.ttf", "icomoon"},
+        {"SFProText-Regular.ttf", "SFProText-Regular"},
+        {"SFProText-Medium.ttf", "SFProText-Medium"},
+        {"SFProText-Heavy.ttf", "SFProText-Heavy"},
+        {"SFProText-RegularItalic.ttf", "SFProText-Italic"},
+        {"SFProText-MediumItalic.ttf", "SFProText-MediumItalic"},
+        {"SFProText-HeavyItalic.ttf", "SFProText-HeavyItalic"},
+    };
+    for (const auto& [file, name] : cases) {
+        SCOPED_TRACE(file);
+        auto result = registerFile(registry, bundle / file);
+        ASSERT_TRUE(result.ok());
+        EXPECT_EQ(result.postScriptName(), name);
+        EXPECT_FALSE(result.error());
+        auto font = registry.font(name, 17);
+        ASSERT_TRUE(font);
+        EXPECT_EQ(font->postScriptName, name);
+        EXPECT_EQ(font->pointSize, 17);
+        EXPECT_EQ(font->face->sourcePath(), bundle / file);
+    }
+}
+
+TEST(FontRegistry, RefusesASecondFontOfTheSameNameAndKeepsTheFirst) {
+    FontRegistry registry;
+    ScratchFolder scratch;
+    auto original = liberation / "LiberationSans-Bold.ttf";
+    ASSERT_TRUE(registerFile(registry, original).ok());
+
+    auto again = registerFile(registry, original);
+    EXPECT_FALSE(again.ok());
+    EXPECT_EQ(again.error(), FontRegistrationError::alreadyRegistered);
+    EXPECT_FALSE(again.postScriptName());
+
+    auto copy = registerFile(registry, scratch.copy(original));
+    EXPECT_EQ(copy.error(), FontRegistrationError::alreadyRegistered);
+    auto bytesOnly = registry.registerFont(readBytes(original));
+    EXPECT_EQ(bytesOnly.error(), FontRegistrationError::alreadyRegistered);
+
+    EXPECT_EQ(registry.font("LiberationSans-Bold", 12)->face->sourcePath(), original);
+    ASSERT_EQ(registry.families().size(), 1u);
+    EXPECT_EQ(registry.families()[0].fontNames, std::vector<std::string>{"LiberationSans-Bold"});
+}
+
+TEST(FontRegistry, NonFontsFailCleanlyAndLeaveNothingBehind) {
+    FontRegistry registry;
+    ScratchFolder scratch;
+    std::vector<unsigned char> noise(1000);
+    std::mt19937 random(11);
+    for (auto& b : noise) b = static_cast<unsigned char>(random());
+    const std::vector<unsigned char> cases[] = {{}, noise, {'<', 'h', 't', 'm', 'l', '>'}};
+    std::vector<std::filesystem::path> paths;
+    for (const auto& bytes : cases) {
+        // The path names a real font: only the bytes decide, and nothing is handed on.
+        paths.push_back(scratch.copy(dejavu / "DejaVuSans.ttf", "case" + std::to_string(paths.size()) + ".ttf"));
+        auto result = registry.registerFont(bytes, paths.back());
+        EXPECT_EQ(result.error(), FontRegistrationError::notAFont);
+        EXPECT_FALSE(result.postScriptName());
+    }
+    EXPECT_TRUE(registry.families().empty());
+    auto listed = fontconfigFiles("DejaVu Sans", "Book");
+    for (const auto& path : paths) EXPECT_FALSE(contains(listed, path)) << path;
+    // A refused attempt takes no name: the real font still registers.
+    EXPECT_TRUE(registerFile(registry, dejavu / "DejaVuSans.ttf").ok());
+}
+
+TEST(FontRegistry, LookupNeedsAKnownNameAndAUsableSize) {
+    FontRegistry registry;
+    ASSERT_TRUE(registerFile(registry, dejavu / "DejaVuSerif.ttf").ok());
+    for (const char* name : {"", "dejavuserif", "DejaVu Serif", "DejaVuSerif-Bold", "DejaVuSerif "}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(registry.font(name, 12));
+        EXPECT_FALSE(registry.hasGlyph(name, 'A'));
+    }
+    for (double size : {0.0, -3.0, std::nan(""), std::numeric_limits<double>::infinity()}) {
+        SCOPED_TRACE(size);
+        EXPECT_FALSE(registry.font("DejaVuSerif", size));
+        EXPECT_FALSE(registry.defaultFont(size));
+    }
+    auto font = registry.font("DejaVuSerif", 9.5);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->familyName, "DejaVu Serif");
+    EXPECT_EQ(font->styleName, "Book");
+    EXPECT_GT(font->ascender, 0);
+    EXPECT_LT(font->descender, 0);
+    EXPECT_GE(font->lineHeight, font->ascender - font->descender);
+}
+
+TEST(FontRegistry, GroupsFamiliesInOrderOfFirstRegistration) {
+    FontRegistry registry;
+    const std::filesystem::path files[] = {
+        bundle / "SFProText-Heavy.ttf", dejavu / "DejaVuSans.ttf", bundle / "SFProText-Regular.ttf",
+        bundle / "icomoon.ttf", dejavu / "DejaVuSans-Bold.ttf", bundle / "SFProText-RegularItalic.ttf"};
+    for (const auto& file : files) ASSERT_TRUE(registerFile(registry, file).ok()) << file;
+    registerFile(registry, bundle / "SFProText-Heavy.ttf");  // refused: no second entry
+
+    auto families = registry.families();
+    ASSERT_EQ(families.size(), 3u);
+    EXPECT_EQ(families[0].familyName, "SF Pro Text");
+    EXPECT_EQ(families[0].fontNames,
+              (std::vector<std::string>{"SFProText-Heavy", "SFProText-Regular", "SFProText-Italic"}));
+    EXPECT_EQ(families[1].familyName, "DejaVu Sans");
+    EXPECT_EQ(families[1].fontNames, (std::vector<std::string>{"DejaVuSans", "DejaVuSans-Bold"}));
+    EXPECT_EQ(families[2].familyName, "icomoon");
+    EXPECT_EQ(families[2].fontNames, std::vector<std::string>{"icomoon"});
+}
+
+TEST(FontRegistry, IconFontMapsTheIconCodePoints) {
+    FontRegistry registry;
+    ASSERT_TRUE(registerFile(registry, bundle / "icomoon.ttf").ok());
+    for (char32_t c : iconCodePoints) EXPECT_TRUE(registry.hasGlyph("icomoon", c)) << std::hex << unsigned(c);
+    for (char32_t c : std::initializer_list<char32_t>{0xE90A, 0xE91A, 0xE91F, 0xE924}) EXPECT_FALSE(registry.hasGlyph("icomoon", c));
+}
+
+TEST(FontRegistry, DefaultFontIsDejaVuSansAndTakesNoName) {
+    FontRegistry registry;
+    auto font = registry.defaultFont(14);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->postScriptName, "DejaVuSans");
+    EXPECT_EQ(font->familyName, "DejaVu Sans");
+    EXPECT_EQ(font->pointSize, 14);
+    EXPECT_EQ(font->face->sourcePath(), std::filesystem::path(FontRegistry::defaultFontPath));
+    EXPECT_EQ(registry.defaultFont(20)->face, font->face);  // loaded once
+
+    EXPECT_FALSE(registry.font("DejaVuSans", 14));
+    EXPECT_TRUE(registry.families().empty());
+    EXPECT_TRUE(registerFile(registry, dejavu / "DejaVuSans.ttf").ok());
+}
+
+TEST(FontRegistry, NoDefaultFontWithoutAUsableFile) {
+    ScratchFolder scratch;
+    FontRegistry missing(std::filesystem::temp_directory_path() / "no-such-folder" / "none.ttf");
+    EXPECT_FALSE(missing.defaultFont(12));
+    FontRegistry notAFont(scratch.copy(VISTREL_BUILD_BUNDLE "/LICENSE-text-fonts.txt"));
+    EXPECT_FALSE(notAFont.defaultFont(12));
+}
+
+TEST(FontRegistry, FontsOutliveTheirRegistry) {
+    std::optional<platform::graphics::Font> font;
+    {
+        FontRegistry registry;
+        registry.registerFont(readBytes(bundle / "icomoon.ttf"));
+        font = registry.font("icomoon", 30);
+    }
+    ASSERT_TRUE(font);
+    EXPECT_TRUE(font->hasGlyph(0xE900));
+}
+
+TEST(FontRegistry, AcceptedFilesReachTextLayoutByFamilyAndStyle) {
+    FontRegistry registry;
+    ScratchFolder scratch;
+    auto accepted = scratch.copy(bundle / "SFProText-HeavyItalic.ttf");
+    ASSERT_TRUE(registerFile(registry, accepted).ok());
+    EXPECT_TRUE(contains(fontconfigFiles("SF Pro Text", "Heavy Italic"), accepted));
+
+    // A refused file (another copy of the same font) is not handed on.
+    ScratchFolder other;
+    auto refused = other.copy(bundle / "SFProText-HeavyItalic.ttf");
+    EXPECT_FALSE(registerFile(registry, refused).ok());
+    EXPECT_FALSE(contains(fontconfigFiles("SF Pro Text", "Heavy Italic"), refused));
+}
+
+TEST(FontRegistry, ConcurrentRegistrationAcceptsEachNameOnce) {
+    FontRegistry registry;
+    const std::vector<std::filesystem::path> files = {
+        dejavu / "DejaVuSansMono.ttf", dejavu / "DejaVuSansMono-Bold.ttf", liberation / "LiberationMono-Regular.ttf",
+        liberation / "LiberationSerif-Italic.ttf", bundle / "SFProText-Medium.ttf", bundle / "icomoon.ttf"};
+    std::vector<std::vector<unsigned char>> contents;
+    for (const auto& file : files) contents.push_back(readBytes(file));
+
+    constexpr int threads = 8;
+    std::atomic<int> accepted = 0, refused = 0, other = 0;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t) {
+        workers.emplace_back([&, t] {
+            for (std::size_t i = 0; i < files.size(); ++i) {
+                std::size_t k = (i + t) % files.size();  // each thread in a different order
+                auto result = registry.registerFont(contents[k]);
+                if (result.ok()) ++accepted;
+                else if (result.error() == FontRegistrationError::alreadyRegistered) ++refused;
+                else ++other;
+                registry.font("icomoon", 10 + t);
+                registry.hasGlyph("icomoon", 0xE900);
+                registry.families();
+                registry.defaultFont(12);
+            }
+        });
+    }
+    for (auto& worker : workers) worker.join();
+
+    EXPECT_EQ(accepted, static_cast<int>(files.size()));
+    EXPECT_EQ(refused, static_cast<int>(files.size()) * (threads - 1));
+    EXPECT_EQ(other, 0);
+    std::size_t names = 0;
+    for (const auto& family : registry.families()) names += family.fontNames.size();
+    EXPECT_EQ(names, files.size());
+    EXPECT_TRUE(registry.hasGlyph("icomoon", 0xE923));
+}
+
+TEST(FontRegistry, SharedRegistryIsOneForTheProcess) {
+    std::vector<FontRegistry*> seen(6);
+    std::vector<std::thread> workers;
+    for (auto& slot : seen) workers.emplace_back([&slot] { slot = &FontRegistry::shared(); });
+    for (auto& worker : workers) worker.join();
+    for (auto* registry : seen) EXPECT_EQ(registry, &FontRegistry::shared());
+
+    // Whichever test registers this first, afterwards the shared registry knows it.
+    auto result = registerFile(FontRegistry::shared(), liberation / "LiberationSerif-BoldItalic.ttf");
+    EXPECT_TRUE(result.ok() || result.error() == FontRegistrationError::alreadyRegistered);
+    EXPECT_TRUE(FontRegistry::shared().font("LiberationSerif-BoldItalic", 12));
+    EXPECT_TRUE(FontRegistry::shared().defaultFont(12));
+}
