@@ -1,0 +1,50 @@
+#include "platform/graphics/image.hpp"
+
+#include <cmath>
+
+#include "platform/graphics/image_decoding.hpp"
+
+namespace platform::graphics {
+
+namespace {
+bool goodScale(double scale) { return std::isfinite(scale) && scale > 0; }
+}  // namespace
+
+std::optional<Image> Image::make(Bitmap bitmap, double scale) {
+    if (bitmap.isEmpty() || !goodScale(scale)) return std::nullopt;
+    std::vector<Bitmap> frames;
+    frames.push_back(std::move(bitmap));
+    return Image(std::make_shared<const std::vector<Bitmap>>(std::move(frames)), 0, scale);
+}
+
+std::optional<Image> Image::animated(std::vector<Bitmap> frames, double duration, double scale) {
+    if (frames.empty() || !goodScale(scale) || !std::isfinite(duration) || duration < 0) return std::nullopt;
+    for (const Bitmap& frame : frames)
+        if (frame.isEmpty() || frame.width() != frames.front().width() || frame.height() != frames.front().height())
+            return std::nullopt;
+    if (frames.size() == 1) duration = 0;
+    return Image(std::make_shared<const std::vector<Bitmap>>(std::move(frames)), duration, scale);
+}
+
+std::optional<Image> Image::decode(std::string_view bytes, double scale) {
+    if (!goodScale(scale)) return std::nullopt;
+    auto decoded = decodeImageData(bytes);
+    if (!decoded) return std::nullopt;
+    return animated(std::move(decoded->frames), decoded->duration, scale);
+}
+
+std::optional<Image> Image::fromFile(const std::filesystem::path& path, double scale) {
+    auto bytes = readImageFile(path);
+    if (!bytes) return std::nullopt;
+    return decode(*bytes, scale);
+}
+
+Size Image::size() const { return {pixelWidth() / scale_, pixelHeight() / scale_}; }
+
+Image Image::withRenderingMode(RenderingMode mode) const {
+    Image copy = *this;
+    copy.renderingMode_ = mode;
+    return copy;
+}
+
+}  // namespace platform::graphics

@@ -1,0 +1,66 @@
+#pragma once
+// An immutable picture: a bitmap at a scale (pixels per point), or the frames of an
+// animation with their total duration. Copies share the pixels.
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "platform/graphics/bitmap.hpp"
+#include "platform/graphics/geometry.hpp"
+
+namespace platform::graphics {
+
+enum class RenderingMode {
+    automatic,       // as drawn, unless the place that shows it says otherwise
+    alwaysOriginal,  // always its own colours
+    alwaysTemplate,  // only its alpha counts; drawn in the tint colour
+};
+
+class Image {
+public:
+    // The largest width or height in pixels a decoded image may have, and the most
+    // pixels all frames of one decoded image may hold together.
+    static constexpr int maxDecodedDimension = 16384;
+    static constexpr long long maxDecodedPixels = 64LL * 1024 * 1024;
+
+    // A still image; none for an empty bitmap or a scale that is not a finite number above zero.
+    static std::optional<Image> make(Bitmap bitmap, double scale = 1);
+    // An animation; none without frames, with frames of different sizes, a bad scale,
+    // or a duration that is not a finite number >= 0.
+    static std::optional<Image> animated(std::vector<Bitmap> frames, double duration, double scale = 1);
+
+    // PNG, JPEG or GIF bytes (a GIF of several frames gives an animation). None for
+    // anything else, for damaged data, or for pictures over the limits above.
+    static std::optional<Image> decode(std::string_view bytes, double scale = 1);
+    static std::optional<Image> fromFile(const std::filesystem::path& path, double scale = 1);
+
+    // Size in points: pixels divided by the scale.
+    Size size() const;
+    double scale() const { return scale_; }
+    int pixelWidth() const { return bitmap().width(); }
+    int pixelHeight() const { return bitmap().height(); }
+
+    // The still picture, or the first frame of an animation.
+    const Bitmap& bitmap() const { return frames_->front(); }
+    // One element for a still image.
+    const std::vector<Bitmap>& frames() const { return *frames_; }
+    bool isAnimated() const { return frames_->size() > 1; }
+    // Seconds one pass of the animation takes; 0 for a still image.
+    double duration() const { return duration_; }
+
+    RenderingMode renderingMode() const { return renderingMode_; }
+    Image withRenderingMode(RenderingMode mode) const;
+
+private:
+    Image(std::shared_ptr<const std::vector<Bitmap>> frames, double duration, double scale)
+        : frames_(std::move(frames)), duration_(duration), scale_(scale) {}
+
+    std::shared_ptr<const std::vector<Bitmap>> frames_;
+    double duration_ = 0;
+    double scale_ = 1;
+    RenderingMode renderingMode_ = RenderingMode::automatic;
+};
+
+}  // namespace platform::graphics
