@@ -1,0 +1,11 @@
+#include "platform/dispatch/main_thread.hpp"
+
+#include <thread>
+
+#include "platform/dispatch/lifecycle.hpp"
+
+namespace platform::dispatch {
+
+bool isMainThread() { return std::this_thread::get_id() == detail::mainThreadId(); }
+
+}  // namespace platform::dispatch

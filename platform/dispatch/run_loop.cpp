@@ -1,0 +1,75 @@
+#include "platform/dispatch/run_loop.hpp"
+
+#include <algorithm>
+#include <string>
+
+#include "platform/dispatch/main_thread.hpp"
+#include "platform/dispatch/queue_impl.hpp"
+#include "platform/dispatch/queue_scope.hpp"
+#include "platform/foundation/log.hpp"
+
+namespace platform::dispatch {
+
+namespace {
+
+// How often runUntil looks at its predicate while no block arrives.
+constexpr auto kPredicatePoll = std::chrono::milliseconds(5);
+
+bool onMainThread(const char* function) {
+    if (isMainThread()) return true;
+    platform::log(std::string("dispatch :: RunLoop::") + function + " called off the main thread; ignored");
+    return false;
+}
+
+// Runs the next block of the main queue, if there is one.
+bool runOne(detail::MainQueue& queue) {
+    Block block;
+    if (!queue.tryPop(block)) return false;
+    detail::runGuarded(block, queue.label());
+    return true;
+}
+
+TimePoint realDeadline(Duration timeout) {
+    return deadlineAfter(std::chrono::steady_clock::now(), timeout);
+}
+
+}  // namespace
+
+std::size_t RunLoop::runUntilIdle() {
+    if (!onMainThread("runUntilIdle")) return 0;
+    auto& queue = *detail::MainQueue::instance();
+    std::size_t ran = 0;
+    while (runOne(queue)) ++ran;
+    return ran;
+}
+
+std::size_t RunLoop::runFor(Duration duration) {
+    if (!onMainThread("runFor")) return 0;
+    auto& queue = *detail::MainQueue::instance();
+    const TimePoint deadline = realDeadline(duration);
+    std::size_t ran = 0;
+    for (;;) {
+        while (runOne(queue)) ++ran;
+        if (std::chrono::steady_clock::now() >= deadline) return ran;
+        queue.waitForWork(deadline);
+    }
+}
+
+bool RunLoop::runUntil(const std::function<bool()>& predicate, Duration timeout) {
+    if (!onMainThread("runUntil")) return false;
+    if (!predicate) {
+        platform::log("dispatch :: RunLoop::runUntil called without a predicate; ignored");
+        return false;
+    }
+    auto& queue = *detail::MainQueue::instance();
+    const TimePoint deadline = realDeadline(timeout);
+    for (;;) {
+        if (predicate()) return true;
+        if (runOne(queue)) continue;
+        const TimePoint now = std::chrono::steady_clock::now();
+        if (now >= deadline) return false;
+        queue.waitForWork(deadline - now > kPredicatePoll ? now + kPredicatePoll : deadline);
+    }
+}
+
+}  // namespace platform::dispatch

@@ -1,0 +1,42 @@
+#pragma once
+// A count that threads bring down to zero, with a bounded wait, for tests that must
+// not hang when something is wrong.
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <mutex>
+
+namespace dispatch_test {
+
+class Countdown {
+public:
+    explicit Countdown(std::size_t count) : count_(count) {}
+
+    void arrive() {
+        std::lock_guard lock(mutex_);
+        if (count_ > 0 && --count_ == 0) zero_.notify_all();
+    }
+
+    // True once the count is zero; false after the timeout.
+    bool waitFor(std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex_);
+        return zero_.wait_for(lock, timeout, [&] { return count_ == 0; });
+    }
+
+    // Arrives, then waits for everyone else.
+    bool arriveAndWait(std::chrono::milliseconds timeout) {
+        arrive();
+        return waitFor(timeout);
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable zero_;
+    std::size_t count_;
+};
+
+// Long enough never to be reached when things work; short enough that a fault fails
+// the test instead of hanging it.
+constexpr std::chrono::milliseconds kPatience{20000};
+
+}  // namespace dispatch_test

@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "countdown.hpp"
+#include "platform/dispatch/main_thread.hpp"
+#include "platform/dispatch/queue.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+
+namespace dispatch = platform::dispatch;
+using dispatch::RunLoop;
+using dispatch_test::kPatience;
+using namespace std::chrono_literals;
+
+namespace {
+class RunLoopTest : public ::testing::Test {
+protected:
+    void SetUp() override { RunLoop::runUntilIdle(); }
+};
+}  // namespace
+
+TEST_F(RunLoopTest, RunUntilIdleAlsoRunsBlocksQueuedWhileItRuns) {
+    std::vector<std::string> order;
+    dispatch::main().async([&] {
+        order.push_back("first");
+        dispatch::main().async([&] {
+            order.push_back("queued by first");
+            dispatch::main().async([&] { order.push_back("queued by that"); });
+        });
+    });
+    dispatch::main().async([&] { order.push_back("second"); });
+    EXPECT_EQ(RunLoop::runUntilIdle(), 4u);
+    EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "queued by first", "queued by that"}));
+    EXPECT_EQ(RunLoop::runUntilIdle(), 0u);
+}
+
+TEST_F(RunLoopTest, RunForRunsWhatIsQueuedAndWhatArrivesFromOtherThreads) {
+    int ran = 0;
+    for (int i = 0; i < 3; ++i) dispatch::main().async([&] { ++ran; });
+    EXPECT_EQ(RunLoop::runFor(1ms), 3u);
+    EXPECT_EQ(ran, 3);
+
+    // Posted from a worker while the loop waits: picked up without being polled for.
+    std::atomic<int> posted{0};
+    std::thread poster([&] {
+        for (int i = 0; i < 5; ++i) dispatch::main().async([&] { ++posted; });
+    });
+    poster.join();
+    EXPECT_EQ(RunLoop::runFor(std::chrono::duration<double, std::milli>(1.5)), 5u);
+    EXPECT_EQ(posted.load(), 5);
+}
+
+TEST_F(RunLoopTest, RunUntilStopsAsSoonAsThePredicateHolds) {
+    bool flag = false;
+    int after = 0;
+    dispatch::main().async([&] { flag = true; });
+    dispatch::main().async([&] { ++after; });
+    EXPECT_TRUE(RunLoop::runUntil([&] { return flag; }, kPatience));
+    EXPECT_EQ(after, 0);  // the loop stopped right after the block that made it true
+    EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
+    EXPECT_EQ(after, 1);
+}
+
+TEST_F(RunLoopTest, RunUntilSeesStateSetByOtherThreadsWithoutAnyBlock) {
+    std::atomic<bool> set{false};
+    std::thread setter([&] { set = true; });
+    EXPECT_TRUE(RunLoop::runUntil([&] { return set.load(); }, kPatience));
+    setter.join();
+}
+
+TEST_F(RunLoopTest, RunUntilGivesFalseWhenTheTimeoutPasses) {
+    const auto start = std::chrono::steady_clock::now();
+    int checks = 0;
+    EXPECT_FALSE(RunLoop::runUntil([&] { ++checks; return false; }, 30ms));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 30ms);
+    EXPECT_GE(checks, 2);
+    EXPECT_FALSE(RunLoop::runUntil([] { return false; }, -1s));
+    EXPECT_TRUE(RunLoop::runUntil([] { return true; }, std::chrono::hours::max()));
+}
+
+TEST_F(RunLoopTest, OnlyTheMainThreadRunsTheLoop) {
+    EXPECT_TRUE(dispatch::isMainThread());
+    platform::LogCapture log;
+    bool ran = false;
+    dispatch::main().async([&] { ran = true; });
+    std::size_t idle = 99, during = 99;
+    bool until = true, workerIsMain = true;
+    std::thread worker([&] {
+        workerIsMain = dispatch::isMainThread();
+        idle = RunLoop::runUntilIdle();
+        during = RunLoop::runFor(1ms);
+        until = RunLoop::runUntil([] { return true; }, 1ms);
+    });
+    worker.join();
+    EXPECT_FALSE(workerIsMain);
+    EXPECT_EQ(idle, 0u);
+    EXPECT_EQ(during, 0u);
+    EXPECT_FALSE(until);
+    EXPECT_FALSE(ran);
+    EXPECT_TRUE(log.contains("dispatch :: RunLoop::runUntilIdle called off the main thread"));
+    EXPECT_TRUE(log.contains("RunLoop::runFor called off the main thread"));
+    EXPECT_TRUE(log.contains("RunLoop::runUntil called off the main thread"));
+    EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
+    EXPECT_TRUE(ran);
+
+    std::atomic<bool> globalIsMain{true};
+    dispatch::global().async([&] { globalIsMain = dispatch::isMainThread(); });
+    EXPECT_TRUE(RunLoop::runUntil([&] { return !globalIsMain.load(); }, kPatience));
+}
+
+TEST_F(RunLoopTest, RunUntilWithoutAPredicateIsRefused) {
+    platform::LogCapture log;
+    EXPECT_FALSE(RunLoop::runUntil(std::function<bool()>{}, 1ms));
+    EXPECT_TRUE(log.contains("without a predicate"));
+}
