@@ -1,0 +1,171 @@
+// Path subscripts: reading along paths with errors that carry forward, writing along
+// paths that never create containers.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/json/json.hpp"
+
+namespace vistrel {
+namespace {
+
+struct ReadCase {
+    std::string name;
+    std::string document;
+    std::vector<JSONKey> path;
+    int code;  // 0: no error
+    std::string description;
+};
+
+class JsonPathRead : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(JsonPathRead, GivesValueOrNullWithFirstError) {
+    const ReadCase& c = GetParam();
+    JSON result = JSON::parseJSON(c.document)[c.path];
+    if (c.code == 0) {
+        EXPECT_FALSE(result.error());
+        return;
+    }
+    EXPECT_EQ(result.type(), Type::null);
+    ASSERT_TRUE(result.error());
+    EXPECT_EQ(result.error()->domain, "PliantJSONErrorDomain");
+    EXPECT_EQ(result.error()->code, c.code);
+    EXPECT_EQ(result.error()->localizedDescription, c.description);
+    EXPECT_FALSE(result.exists());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JsonPathRead,
+    testing::Values(
+        ReadCase{"MissingKey", R"({"a":1})", {"b"}, 500, R"(Dictionary["b"] does not exist)"},
+        ReadCase{"MissingThenMore", R"({"a":1})", {"b", "c"}, 500,
+                 R"(Dictionary["b"] does not exist)"},
+        ReadCase{"MissingThenIndex", R"({"a":1})", {"b", 0}, 500,
+                 R"(Dictionary["b"] does not exist)"},
+        ReadCase{"IndexOfObject", R"({"a":1})", {0}, 901, "Array[0] failure, It is not an array"},
+        ReadCase{"KeyOfArray", "[1]", {"x"}, 901,
+                 R"(Dictionary["x"] failure, It is not an dictionary)"},
+        ReadCase{"KeyOfString", R"("s")", {"x"}, 901,
+                 R"(Dictionary["x"] failure, It is not an dictionary)"},
+        ReadCase{"KeyOfNull", "null", {"x"}, 901,
+                 R"(Dictionary["x"] failure, It is not an dictionary)"},
+        ReadCase{"IndexPastEnd", "[1,2,3]", {3}, 900, "Array[3] is out of bounds"},
+        ReadCase{"NegativeIndex", "[1,2,3]", {-1}, 900, "Array[-1] is out of bounds"},
+        ReadCase{"HugeIndex", "[1]", {std::numeric_limits<std::ptrdiff_t>::min()}, 900,
+                 "Array[-9223372036854775808] is out of bounds"},
+        ReadCase{"KeyVerbatim", "{}", {"a\"b"}, 500, "Dictionary[\"a\"b\"] does not exist"},
+        ReadCase{"DeepFailureKeepsFirst", R"({"a":{"b":[1]}})", {"a", "b", 5, "c"}, 900,
+                 "Array[5] is out of bounds"},
+        ReadCase{"Found", R"({"a":{"b":[1,{"c":2}]}})", {"a", "b", 1, "c"}, 0, ""},
+        ReadCase{"PresentNull", R"({"a":null})", {"a"}, 0, ""}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(JsonPath, ReadsValues) {
+    JSON doc = JSON::parseJSON(R"({"a":{"b":[10,{"c":"x"}]},"n":null})");
+    EXPECT_EQ((doc[{"a", "b", 0}].int_()), 10);
+    EXPECT_EQ((doc[{"a", "b", 1, "c"}].string()), "x");
+    EXPECT_EQ(doc["a"]["b"][1]["c"].string(), "x");  // chained steps read the same
+    EXPECT_EQ((doc[std::vector<JSONKey>{"a", "b", 0}].int_()), 10);
+    EXPECT_EQ(doc[JSONKey::key("n")].type(), Type::null);
+    EXPECT_TRUE(doc["n"].exists());
+    EXPECT_FALSE(doc["missing"].exists());
+    std::size_t i = 1;  // unsigned indexes work too
+    EXPECT_EQ((doc[{"a", "b", i, "c"}].string()), "x");
+}
+
+TEST(JsonPath, EmptyPathGivesReceiverWithItsError) {
+    JSON doc = JSON::parseJSON("[1]");
+    EXPECT_EQ((doc[{}]), doc);
+    JSON failed = doc["x"];
+    JSON same = failed[std::vector<JSONKey>{}];
+    ASSERT_TRUE(same.error());
+    EXPECT_EQ(same.error()->code, 901);
+}
+
+TEST(JsonPath, UnknownElementReadsAsUnknown) {
+    platform::Array raw{platform::Value(platform::Opaque{"date", ""})};
+    JSON list{platform::Value(raw)};
+    JSON element = list[0];
+    EXPECT_EQ(element.type(), Type::unknown);
+    EXPECT_EQ(element.error()->code, 999);
+}
+
+struct WriteCase {
+    std::string name;
+    std::string document;
+    std::vector<JSONKey> path;
+    std::string expected;  // the document after writing the number 7
+};
+
+class JsonPathWrite : public testing::TestWithParam<WriteCase> {};
+
+TEST_P(JsonPathWrite, WritesOnlyIntoExistingContainers) {
+    const WriteCase& c = GetParam();
+    JSON doc = JSON::parseJSON(c.document);
+    doc.set(c.path, 7);
+    EXPECT_EQ(doc, JSON::parseJSON(c.expected)) << doc.description();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, JsonPathWrite,
+    testing::Values(WriteCase{"InsertKey", R"({"a":1})", {"k"}, R"({"a":1,"k":7})"},
+                    WriteCase{"ReplaceKey", R"({"k":1})", {"k"}, R"({"k":7})"},
+                    WriteCase{"KeyIntoNull", "null", {"k"}, "null"},
+                    WriteCase{"KeyIntoString", R"("s")", {"k"}, R"("s")"},
+                    WriteCase{"KeyIntoNumber", "3", {"k"}, "3"},
+                    WriteCase{"KeyIntoArray", "[1]", {"k"}, "[1]"},
+                    WriteCase{"ReplaceIndex", "[1,2,3]", {1}, "[1,7,3]"},
+                    WriteCase{"IndexPastEnd", "[1,2,3]", {3}, "[1,2,3]"},
+                    WriteCase{"NegativeIndex", "[1,2,3]", {-1}, "[1,2,3]"},
+                    WriteCase{"IndexIntoObject", R"({"a":1})", {0}, R"({"a":1})"},
+                    WriteCase{"ThroughMissing", R"({"x":1})", {"a", "b"}, R"({"x":1})"},
+                    WriteCase{"ThroughEmptyObject", R"({"a":{}})", {"a", "b"},
+                              R"({"a":{"b":7}})"},
+                    WriteCase{"ThroughArray", R"({"a":[0,{"b":1}]})", {"a", 1, "b"},
+                              R"({"a":[0,{"b":7}]})"},
+                    WriteCase{"ThroughString", R"({"a":"s"})", {"a", "b"}, R"({"a":"s"})"},
+                    WriteCase{"EmptyPath", "[1]", {}, "[1]"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(JsonPath, OneStepWriteOfValueWithErrorStoresNull) {
+    JSON doc = JSON::parseJSON(R"({"a":1})");
+    JSON failed = doc["missing"];
+    ASSERT_TRUE(failed.error());
+    doc.set("a", failed);
+    EXPECT_EQ(doc["a"].type(), Type::null);
+    EXPECT_FALSE(doc["a"].error());
+    EXPECT_EQ(doc.object().dictionary()->size(), 1u);
+}
+
+TEST(JsonPath, ChainedWriteBackStoresNullButPathWriteChangesNothing) {
+    // What a chain of one-key writes does: read "a" into a temporary, write "b" into
+    // it (nothing, it is null), write the temporary back under "a".
+    JSON chained = JSON::parseJSON(R"({"x":1})");
+    JSON temporary = chained["a"];
+    temporary.set("b", 5);
+    chained.set("a", temporary);
+    EXPECT_EQ(chained, JSON::parseJSON(R"({"x":1,"a":null})"));
+
+    JSON path = JSON::parseJSON(R"({"x":1})");
+    path.set({"a", "b"}, 5);
+    EXPECT_EQ(path, JSON::parseJSON(R"({"x":1})"));
+}
+
+TEST(JsonPath, WritesDoNotReachOtherCopies) {
+    JSON doc = JSON::parseJSON(R"({"a":{"b":[1,2]}})");
+    JSON copy = doc;
+    doc.set({"a", "b", 0}, "changed");
+    EXPECT_EQ((doc[{"a", "b", 0}].string()), "changed");
+    EXPECT_EQ((copy[{"a", "b", 0}].int_()), 1);
+}
+
+TEST(JsonPath, KeysAreExact) {
+    JSON doc = JSON::parseJSON(R"({"Id":"x"})");
+    EXPECT_TRUE(doc["Id"].string());
+    EXPECT_FALSE(doc["id"].string());
+    EXPECT_FALSE(doc["ID"].string());
+}
+
+}  // namespace
+}  // namespace vistrel

@@ -1,0 +1,247 @@
+// The JSON value: kinds, errors, construction from bytes, text and values.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/json/json.hpp"
+
+namespace vistrel {
+namespace {
+
+struct TextCase {
+    std::string text;
+    Type type;
+};
+
+class JsonValueKinds : public testing::TestWithParam<TextCase> {};
+
+TEST_P(JsonValueKinds, TextReadsAsKindWithoutError) {
+    JSON json = JSON::parseJSON(GetParam().text);
+    EXPECT_EQ(json.type(), GetParam().type) << GetParam().text;
+    EXPECT_FALSE(json.error()) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, JsonValueKinds,
+    testing::Values(TextCase{"true", Type::bool_}, TextCase{"false", Type::bool_},
+                    TextCase{"1", Type::number}, TextCase{"0", Type::number},
+                    TextCase{"12", Type::number}, TextCase{" -3.5e2 ", Type::number},
+                    TextCase{"\"x\"", Type::string}, TextCase{"null", Type::null},
+                    TextCase{"[]", Type::array}, TextCase{"{}", Type::dictionary},
+                    // not JSON: null, no error
+                    TextCase{"{", Type::null}, TextCase{"", Type::null},
+                    TextCase{"   ", Type::null}, TextCase{"[1,]", Type::null},
+                    TextCase{"{\"a\":1}x", Type::null}, TextCase{"1 2", Type::null},
+                    TextCase{"NaN", Type::null}, TextCase{"01", Type::null},
+                    TextCase{"'a'", Type::null}, TextCase{"1e400", Type::null},
+                    // hostile text: invalid UTF-8, overlong forms, encoded surrogates,
+                    // lone surrogate escapes, raw control characters
+                    TextCase{"\"\xff\"", Type::null}, TextCase{"\"\xc0\xaf\"", Type::null},
+                    TextCase{"\"\xed\xa0\x80\"", Type::null},
+                    TextCase{"\"\\ud800\"", Type::null}, TextCase{"\"\\udc00\"", Type::null},
+                    TextCase{"\"\\ud800\\u0041\"", Type::null},
+                    TextCase{"\"\\udc00\\ud800\"", Type::null},
+                    TextCase{"\"a\tb\"", Type::null}, TextCase{"\"\\x\"", Type::null},
+                    TextCase{"\"\\ud83d\\ude00\"", Type::string}));
+
+TEST(JsonValue, BooleansStayApartFromOneAndZero) {
+    JSON t = JSON::parseJSON("true");
+    JSON one = JSON::parseJSON("1");
+    EXPECT_EQ(t.type(), Type::bool_);
+    EXPECT_EQ(t.bool_(), true);
+    EXPECT_EQ(one.type(), Type::number);
+    EXPECT_EQ(one.int_(), 1);
+    EXPECT_NE(t, one);
+    EXPECT_EQ(JSON::parseJSON("[true, 1]")[0].type(), Type::bool_);
+    EXPECT_EQ(JSON::parseJSON("[true, 1]")[1].type(), Type::number);
+}
+
+TEST(JsonValue, IntegersStayExactAndLargerNumbersBecomeDoubles) {
+    struct Case {
+        std::string text;
+        platform::Number::Kind kind;
+    };
+    using K = platform::Number::Kind;
+    const std::vector<Case> cases = {
+        {"9223372036854775807", K::Int},
+        {"-9223372036854775808", K::Int},
+        {"9223372036854775808", K::UInt},
+        {"18446744073709551615", K::UInt},
+        {"18446744073709551616", K::Double},
+        {"-9223372036854775809", K::Double},
+        {"123456789012345678901234567890", K::Double},
+        {"1.0", K::Double},
+        {"1e2", K::Double},
+    };
+    for (const auto& c : cases) {
+        JSON json = JSON::parseJSON(c.text);
+        ASSERT_EQ(json.type(), Type::number) << c.text;
+        EXPECT_EQ(json.number()->kind(), c.kind) << c.text;
+    }
+    EXPECT_EQ(JSON::parseJSON("9223372036854775807").int64(), INT64_MAX);
+    EXPECT_EQ(JSON::parseJSON("18446744073709551615").uInt64(), UINT64_MAX);
+    EXPECT_DOUBLE_EQ(*JSON::parseJSON("18446744073709551616").double_(), 18446744073709551616.0);
+    // Inside containers and next to strings that look like numbers.
+    JSON mixed = JSON::parseJSON(R"({"a":"18446744073709551616","b":[-99999999999999999999]})");
+    EXPECT_EQ(mixed["a"].string(), "18446744073709551616");
+    EXPECT_DOUBLE_EQ((*mixed[{"b", 0}].double_()), -1e20);
+}
+
+TEST(JsonValue, NestingBeyond512LevelsIsInvalid) {
+    auto nested = [](int depth, const std::string& inner) {
+        return std::string(depth, '[') + inner + std::string(depth, ']');
+    };
+    EXPECT_EQ(JSON::parseJSON(nested(512, "")).type(), Type::array);
+    EXPECT_EQ(JSON::parseJSON(nested(512, "1")).type(), Type::array);
+    EXPECT_EQ(JSON::parseJSON(nested(511, "{\"a\":1}")).type(), Type::array);
+    EXPECT_EQ(JSON::parseJSON(nested(513, "")).type(), Type::null);
+    EXPECT_EQ(JSON::parseJSON(nested(512, "{}")).type(), Type::null);
+    EXPECT_EQ(JSON::parseJSON(nested(100000, "")).type(), Type::null);
+    std::string objects;
+    for (int i = 0; i < 513; ++i) objects += "{\"a\":";
+    objects += "1" + std::string(513, '}');
+    EXPECT_EQ(JSON::parseJSON(objects).type(), Type::null);
+}
+
+TEST(JsonValue, ReaderErrorArrivesOnlyThroughThePointer) {
+    std::optional<JSONError> error;
+    JSON json = JSON::fromData("{", ReadingOptions::allowFragments, &error);
+    EXPECT_EQ(json.type(), Type::null);
+    EXPECT_FALSE(json.error());
+    ASSERT_TRUE(error);
+    EXPECT_FALSE(error->localizedDescription.empty());
+
+    error.reset();
+    JSON deep = JSON::fromData(std::string(600, '['), ReadingOptions::allowFragments, &error);
+    EXPECT_EQ(deep.type(), Type::null);
+    EXPECT_TRUE(error);
+
+    error.reset();
+    JSON fine = JSON::fromData("[1]", ReadingOptions::allowFragments, &error);
+    EXPECT_EQ(fine.type(), Type::array);
+    EXPECT_FALSE(error);
+
+    // Without fragments a bare number is refused.
+    error.reset();
+    JSON fragment = JSON::fromData("12", ReadingOptions::none, &error);
+    EXPECT_EQ(fragment.type(), Type::null);
+    EXPECT_TRUE(error);
+    EXPECT_EQ(JSON::fromData("12").type(), Type::number);
+    EXPECT_EQ(JSON::parse("12"), JSON::parseJSON("12"));
+}
+
+TEST(JsonValue, TextThatIsNotJSONEqualsNull) {
+    EXPECT_EQ(JSON::parseJSON("{"), JSON::parseJSON("null"));
+    EXPECT_TRUE(JSON::parseJSON("{").exists());
+}
+
+TEST(JsonValue, ConstructionFromValuesClassifies) {
+    EXPECT_EQ(JSON("abc").type(), Type::string);  // not a bool
+    EXPECT_EQ(JSON("abc").string(), "abc");
+    EXPECT_EQ(JSON(std::string("{\"a\":1}")).type(), Type::string);
+    EXPECT_EQ(JSON(std::string_view("x")).type(), Type::string);
+    EXPECT_EQ(JSON(static_cast<const char*>(nullptr)).type(), Type::null);
+    EXPECT_EQ(JSON(true).type(), Type::bool_);
+    EXPECT_EQ(JSON(1).type(), Type::number);
+    EXPECT_EQ(JSON(1u).type(), Type::number);
+    EXPECT_EQ(JSON(std::uint64_t(UINT64_MAX)).uInt64(), UINT64_MAX);
+    EXPECT_EQ(JSON(1.5).type(), Type::number);
+    EXPECT_EQ(JSON(nullptr).type(), Type::null);
+    EXPECT_EQ(JSON(std::optional<int>()).type(), Type::null);
+    EXPECT_EQ(JSON(std::optional<int>(3)).int_(), 3);
+    EXPECT_EQ(JSON(std::vector<JSON>{1, "a"}).type(), Type::array);
+    EXPECT_EQ(JSON(std::map<std::string, JSON>{{"a", 1}}).type(), Type::dictionary);
+    EXPECT_EQ(JSON::nullJSON().type(), Type::null);
+    EXPECT_FALSE(JSON::nullJSON().error());
+}
+
+TEST(JsonValue, OpaqueValueIsUnknownWithUnsupportedTypeError) {
+    platform::Value date(platform::Opaque{"date", "2024-01-01"});
+    JSON json(date);
+    EXPECT_EQ(json.type(), Type::unknown);
+    ASSERT_TRUE(json.error());
+    EXPECT_EQ(json.error()->domain, "PliantJSONErrorDomain");
+    EXPECT_EQ(json.error()->code, 999);
+    EXPECT_EQ(json.error()->localizedDescription, "It is a unsupported type");
+    EXPECT_TRUE(json.object().isNull());
+    EXPECT_TRUE(json.exists());
+
+    // Assigning a text afterwards clears the error.
+    json.setObject("text");
+    EXPECT_EQ(json.type(), Type::string);
+    EXPECT_FALSE(json.error());
+
+    // Wrapping a value of kind unknown stores its object: null, without error.
+    JSON unknown(date);
+    JSON wrapper;
+    wrapper.setObject(unknown);
+    EXPECT_EQ(wrapper.type(), Type::null);
+    EXPECT_FALSE(wrapper.error());
+}
+
+TEST(JsonValue, NestedJSONValuesAreStoredAsTheirObjects) {
+    JSON unknown(platform::Value(platform::Opaque{"date", ""}));
+    JSON object(std::map<std::string, JSON>{
+        {"n", 1}, {"b", true}, {"s", "x"}, {"u", unknown}, {"a", JSON::parseJSON("[1]")}});
+    EXPECT_EQ(object["n"].type(), Type::number);
+    EXPECT_EQ(object["b"].type(), Type::bool_);
+    EXPECT_EQ(object["s"].type(), Type::string);
+    EXPECT_EQ(object["a"].type(), Type::array);
+    EXPECT_EQ(object["u"].type(), Type::null);
+    EXPECT_FALSE(object["u"].error());
+    EXPECT_TRUE(object.object().dictionary()->find("u")->isNull());
+}
+
+TEST(JsonValue, ObjectGivesTheRawValueOfTheKind) {
+    EXPECT_TRUE(JSON::parseJSON("true").object().number()->isBool());
+    EXPECT_EQ(*JSON("x").object().string(), "x");
+    EXPECT_EQ(JSON::parseJSON("[1,2]").object().array()->size(), 2u);
+    EXPECT_TRUE(JSON().object().isNull());
+}
+
+TEST(JsonValue, TypeRawValues) {
+    EXPECT_EQ(typeFromRawValue(5), Type::null);
+    EXPECT_EQ(typeFromRawValue(0), Type::number);
+    EXPECT_EQ(typeFromRawValue(6), Type::unknown);
+    EXPECT_FALSE(typeFromRawValue(7));
+    EXPECT_FALSE(typeFromRawValue(-1));
+    EXPECT_EQ(rawValue(Type::bool_), 2);
+    EXPECT_EQ(std::hash<Type>()(Type::array), std::hash<Type>()(Type::array));
+}
+
+TEST(JsonValue, CopiesShareContainersAndStayIndependent) {
+    JSON original = JSON::parseJSON(R"({"list":[1,2,3],"name":"x"})");
+    JSON copy = original;
+    EXPECT_EQ(copy.object().dictionary(), original.object().dictionary());  // shared
+    copy.set({"list", 0}, 9);
+    EXPECT_EQ((copy[{"list", 0}].int_()), 9);
+    EXPECT_EQ((original[{"list", 0}].int_()), 1);
+}
+
+TEST(JsonValue, ByteOrderMarkIsSkipped) {
+    EXPECT_EQ(JSON::parseJSON("\xEF\xBB\xBF{\"a\":1}")["a"].int_(), 1);
+}
+
+TEST(JsonValue, FixtureAnswerReads) {
+    auto path = std::string(VISTREL_TEST_DATA) + "/json/answer.json";
+    FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_TRUE(f) << path;
+    std::string bytes;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+    std::fclose(f);
+    JSON answer = JSON::fromData(bytes);
+    ASSERT_EQ(answer.type(), Type::dictionary);
+    EXPECT_EQ(answer["AutoTrigger"].bool_(), false);
+    EXPECT_EQ(answer["Order"].int_(), 2);
+    ASSERT_EQ(answer["Actions"].array()->size(), 2u);
+    EXPECT_EQ((answer[{"Actions", 0, "Type"}].string()), "URL");
+    JSON content = JSON::parseJSON(*answer[{"Actions", 0, "Content"}].string());
+    EXPECT_EQ(content["IsEmbeddedWebView"].bool_(), true);
+    JSON style = JSON::parseJSON(*answer["TitleStyle"].string());
+    EXPECT_EQ((style[{"text", "font-size"}].string()), "18");
+}
+
+}  // namespace
+}  // namespace vistrel

@@ -1,0 +1,170 @@
+// Text writing: documents through the platform writer, the member-by-member writer,
+// bare texts of single values, descriptions.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "core/json/json.hpp"
+#include "platform/foundation/log.hpp"
+
+namespace vistrel {
+namespace {
+
+JSON read(const std::string& text) { return JSON::parseJSON(text); }
+
+WritingOptionsMap memberByMember(std::optional<int> depth = std::nullopt) {
+    WritingOptionsMap map{{writingOptionsKeys::castNilToNSNull, true}};
+    if (depth) map[writingOptionsKeys::maxObjextDepth] = *depth;
+    return map;
+}
+
+JSON nestedArrays(int depth, JSON inner) {
+    JSON value = std::move(inner);
+    for (int i = 0; i < depth; ++i) value = JSON(std::vector<JSON>{value});
+    return value;
+}
+
+TEST(JsonWriting, SingleValuesWriteAsBareText) {
+    EXPECT_EQ(JSON("abc").rawString(), "abc");
+    EXPECT_EQ(JSON("a\"b").rawString(), "a\"b");
+    EXPECT_EQ(read("null").rawString(), "null");
+    EXPECT_EQ(read("true").rawString(), "true");
+    EXPECT_EQ(read("-12").rawString(), "-12");
+    EXPECT_EQ(read("2.5").rawString(), "2.5");
+    JSON unknown(platform::Value(platform::Opaque{"date", ""}));
+    EXPECT_FALSE(unknown.rawString());
+    EXPECT_EQ(unknown.description(), "unknown");
+    EXPECT_EQ(JSON("abc").description(), "abc");
+}
+
+TEST(JsonWriting, RawDataNeedsADocument) {
+    for (const JSON& value : {read("1"), JSON("s"), read("true"), read("null"),
+                              JSON(platform::Value(platform::Opaque{"date", ""}))}) {
+        std::optional<JSONError> error;
+        EXPECT_FALSE(value.rawData(WritingOptions::none, &error)) << value.description();
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->domain, "PliantJSONErrorDomain");
+        EXPECT_EQ(error->code, 490);
+        EXPECT_EQ(error->localizedDescription, "JSON is invalid");
+    }
+    EXPECT_EQ(read(R"({"b":[1,2],"a":"x/y"})").rawData(), R"({"a":"x\/y","b":[1,2]})");
+    EXPECT_EQ(read(R"({"a":"x/y"})").rawData(WritingOptions::withoutEscapingSlashes),
+              R"({"a":"x/y"})");
+}
+
+TEST(JsonWriting, NonFiniteNumbersAreNeverWritten) {
+    for (double bad : {std::numeric_limits<double>::quiet_NaN(),
+                       std::numeric_limits<double>::infinity()}) {
+        JSON number;
+        number.setDouble(bad);
+        JSON document = JSON::arrayLiteral({1, number});
+        std::optional<JSONError> error;
+        EXPECT_FALSE(document.rawData(WritingOptions::none, &error));
+        EXPECT_EQ(error->code, 490);
+        EXPECT_FALSE(document.rawString());
+        EXPECT_FALSE(document.rawString(memberByMember()));
+        EXPECT_EQ(document.description(), "unknown");
+    }
+}
+
+TEST(JsonWriting, PrettyTextByDefault) {
+    JSON doc = read(R"({"b":[1,{}],"a":"x","c":[]})");
+    EXPECT_EQ(doc.rawString(),
+              "{\n  \"a\" : \"x\",\n  \"b\" : [\n    1,\n    {}\n  ],\n  \"c\" : []\n}");
+    EXPECT_EQ(doc.description(), *doc.rawString());
+    EXPECT_EQ(doc.debugDescription(), doc.description());
+    EXPECT_EQ(doc.rawString(StringEncoding::utf8, WritingOptions::none),
+              R"({"a":"x","b":[1,{}],"c":[]})");
+    std::ostringstream out;
+    out << read("[1]");
+    EXPECT_EQ(out.str(), "[\n  1\n]");
+}
+
+TEST(JsonWriting, AsciiEncodingRefusesOtherText) {
+    JSON doc = read(R"(["é"])");
+    EXPECT_FALSE(doc.rawString(StringEncoding::ascii));
+    EXPECT_EQ(doc.rawString(StringEncoding::utf8, WritingOptions::none), "[\"é\"]");
+    EXPECT_EQ(read("[1]").rawString(StringEncoding::ascii, WritingOptions::none), "[1]");
+    WritingOptionsMap map{{writingOptionsKeys::encoding, StringEncoding::ascii}};
+    EXPECT_FALSE(doc.rawString(map));
+}
+
+TEST(JsonWriting, MemberByMemberEscapesFully) {
+    struct Case {
+        std::string document;
+        std::string text;
+    };
+    const std::vector<Case> cases = {
+        {R"({"a":1,"b":"\""})", R"({"a": 1,"b": "\""})"},
+        {R"({"a":"\\"})", R"({"a": "\\"})"},
+        {R"({"q\"k":1})", R"({"q\"k": 1})"},             // keys are escaped too
+        {R"({"k\\":"\n\t\u0001"})", R"({"k\\": "\n\t\u0001"})"},
+        {R"({"u":"é/"})", R"({"u": "é/"})"},
+        {"{}", "{}"},
+        {"[]", "[]"},
+        {R"([null,true,false,2.5,[],{"x":null}])", R"([null,true,false,2.5,[],{"x": null}])"},
+    };
+    for (const auto& c : cases) {
+        auto text = read(c.document).rawString(memberByMember());
+        ASSERT_TRUE(text) << c.document;
+        EXPECT_EQ(*text, c.text);
+        EXPECT_EQ(read(*text), read(c.document)) << *text;  // always JSON again
+    }
+}
+
+TEST(JsonWriting, MemberByMemberDepthBudget) {
+    EXPECT_TRUE(nestedArrays(10, 1).rawString(memberByMember()));
+    EXPECT_FALSE(nestedArrays(11, 1).rawString(memberByMember()));
+    EXPECT_EQ(read("{}").rawString(memberByMember(0)), "{}");
+    EXPECT_EQ(read("[]").rawString(memberByMember(0)), "[]");
+    EXPECT_FALSE(read("[1]").rawString(memberByMember(0)));
+    EXPECT_EQ(read("[1]").rawString(memberByMember(1)), "[1]");
+    // An object nested in an array inside the budget; one more level outside it.
+    EXPECT_TRUE((read(R"([{"a":[1]}])").rawString(memberByMember(3))));
+    EXPECT_FALSE((read(R"([{"a":[1]}])").rawString(memberByMember(2))));
+    // Far deeper than the machine stack would allow, with a budget that allows it:
+    // the writer gives up at the reader's nesting limit instead of crashing.
+    JSON deep = nestedArrays(200000, 1);
+    EXPECT_FALSE(deep.rawString(memberByMember(1000000)));
+    EXPECT_TRUE(nestedArrays(511, 1).rawString(memberByMember(1000)));
+}
+
+TEST(JsonWriting, NegativeBudgetLogsAndGivesNothing) {
+    platform::LogCapture log;
+    EXPECT_FALSE(read("[1]").rawString(memberByMember(-1)));
+    EXPECT_FALSE(JSON("s").rawString(memberByMember(-1)));  // checked first, for any kind
+    ASSERT_EQ(log.lines().size(), 2u);
+    EXPECT_EQ(log.lines()[0],
+              "Could not serialize object to JSON because: Element too deep. Increase "
+              "maxObjectDepth and make sure there is no reference loop");
+}
+
+TEST(JsonWriting, OptionsOfTheWrongTypeCountAsAbsent) {
+    JSON doc = read(R"({"a":"x"})");
+    WritingOptionsMap textTrue{{writingOptionsKeys::castNilToNSNull, std::string("true")}};
+    EXPECT_EQ(doc.rawString(textTrue), "{\n  \"a\" : \"x\"\n}");  // platform writer, pretty
+    WritingOptionsMap compact{{writingOptionsKeys::jsonSerialization, WritingOptions::none}};
+    EXPECT_EQ(doc.rawString(compact), R"({"a":"x"})");
+    WritingOptionsMap wrongDepth{{writingOptionsKeys::castNilToNSNull, true},
+                                 {writingOptionsKeys::maxObjextDepth, 0.5}};
+    EXPECT_TRUE(nestedArrays(10, 1).rawString(wrongDepth));  // the default budget 10
+    WritingOptionsMap longDepth{{writingOptionsKeys::castNilToNSNull, true},
+                                {writingOptionsKeys::maxObjextDepth, 1L}};
+    EXPECT_FALSE(nestedArrays(2, 1).rawString(longDepth));
+}
+
+TEST(JsonWriting, InvalidTextInsideIsNeverWritten) {
+    JSON doc = JSON::arrayLiteral({JSON(std::string("\xff\xfe"))});
+    EXPECT_FALSE(doc.rawData());
+    EXPECT_FALSE(doc.rawString());
+    EXPECT_FALSE(doc.rawString(memberByMember()));
+    JSON badKey = JSON::dictionaryLiteral({{std::string("\xc0\xaf"), 1}});
+    EXPECT_FALSE(badKey.rawData());
+    EXPECT_FALSE(badKey.rawString(memberByMember()));
+}
+
+}  // namespace
+}  // namespace vistrel

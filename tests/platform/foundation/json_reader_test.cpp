@@ -1,0 +1,116 @@
+// The JSON reader: what it accepts and refuses, and why.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/foundation/json_reader.hpp"
+
+namespace platform::json {
+namespace {
+
+struct Refusal {
+    std::string text;
+    ReadErrorCode code;
+};
+
+TEST(JsonReader, RefusesWithReasons) {
+    const std::vector<Refusal> cases = {
+        {"", ReadErrorCode::empty},
+        {" \n", ReadErrorCode::empty},
+        {"{", ReadErrorCode::syntax},
+        {"[1,]", ReadErrorCode::syntax},
+        {"tru", ReadErrorCode::syntax},
+        {"[1] [2]", ReadErrorCode::syntax},
+        {"\"\xff\"", ReadErrorCode::encoding},
+        {"[\"\xe2\x82\"]", ReadErrorCode::encoding},
+        {"\"\\ud800\"", ReadErrorCode::string},
+        {"\"\\udfff\"", ReadErrorCode::string},
+        {"\"\\ud800\\ud800\"", ReadErrorCode::string},
+        {"\"a\nb\"", ReadErrorCode::string},
+        {"01", ReadErrorCode::number},
+        {"1e400", ReadErrorCode::number},
+        {"-1e999", ReadErrorCode::number},
+        {std::string(600, '9') + "e0", ReadErrorCode::number},
+        {std::string(513, '[') + std::string(513, ']'), ReadErrorCode::tooDeep},
+        {std::string(5000, '[') + std::string(5000, ']'), ReadErrorCode::tooDeep},
+    };
+    for (const auto& c : cases) {
+        ReadError error;
+        std::string shown = c.text.substr(0, 40);
+        EXPECT_FALSE(read(c.text, ReadingOptions::allowFragments, &error)) << shown;
+        EXPECT_EQ(error.code, c.code) << shown;
+        EXPECT_FALSE(error.message.empty());
+    }
+    ReadError error;
+    EXPECT_FALSE(read("1", ReadingOptions::none, &error));
+    EXPECT_EQ(error.code, ReadErrorCode::fragment);
+    EXPECT_TRUE(read("[1]", ReadingOptions::none));
+}
+
+TEST(JsonReader, NumbersKeepTheirKind) {
+    auto value = read(R"([0, -0, 1.5, true, false, 9223372036854775807, 9223372036854775808,
+                          18446744073709551616, -9223372036854775809, 1e-400, 2E+2])");
+    ASSERT_TRUE(value);
+    const Array& a = *value->array();
+    using K = Number::Kind;
+    std::vector<std::pair<K, bool>> kinds;
+    for (const Value& v : a) kinds.emplace_back(v.number()->kind(), v.number()->isBool());
+    EXPECT_EQ(kinds, (std::vector<std::pair<K, bool>>{
+                         {K::Int, false}, {K::Int, false}, {K::Double, false}, {K::Int, true},
+                         {K::Int, true}, {K::Int, false}, {K::UInt, false}, {K::Double, false},
+                         {K::Double, false}, {K::Double, false}, {K::Double, false}}));
+    EXPECT_EQ(a[3].number()->intValue(), 1);
+    EXPECT_EQ(a[7].number()->doubleValue(), 18446744073709551616.0);
+    EXPECT_EQ(a[9].number()->doubleValue(), 0.0);
+}
+
+TEST(JsonReader, LargeIntegersInStringsAndKeysStayText) {
+    auto value = read(R"({"18446744073709551616": "99999999999999999999", "n": 99999999999999999999})");
+    ASSERT_TRUE(value);
+    const Dictionary& d = *value->dictionary();
+    EXPECT_EQ(*d.find("18446744073709551616")->string(), "99999999999999999999");
+    EXPECT_DOUBLE_EQ(d.find("n")->number()->doubleValue(), 1e20);
+    // Escaped quotes do not confuse which digits are inside strings.
+    auto tricky = read(R"(["\"", 99999999999999999999, "\\", "x\"18446744073709551616"])");
+    ASSERT_TRUE(tricky);
+    EXPECT_EQ(*(*tricky->array())[3].string(), "x\"18446744073709551616");
+}
+
+TEST(JsonReader, StringsAndObjects) {
+    auto value = read("\xEF\xBB\xBF{\"b\":\"\\u00e9\\ud83d\\ude00\\u0000\",\"a\":[],\"b\":\"last\"}");
+    ASSERT_TRUE(value);
+    const Dictionary& d = *value->dictionary();
+    EXPECT_EQ(d.size(), 2u);
+    EXPECT_EQ(*d.find("b")->string(), "last");  // of duplicate keys the last wins
+    auto text = read(R"("\u00e9\ud83d\ude00\u0000\/")");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(*text->string(), std::string("\xc3\xa9\xf0\x9f\x98\x80\0/", 8));
+}
+
+TEST(JsonReader, DepthLimitIsExact) {
+    for (std::size_t depth : {std::size_t(1), std::size_t(511), maxDepth}) {
+        std::string arrays = std::string(depth, '[') + "0" + std::string(depth, ']');
+        EXPECT_TRUE(read(arrays)) << depth;
+        std::string objects;
+        for (std::size_t i = 0; i < depth; ++i) objects += "{\"a\":";
+        objects += "0" + std::string(depth, '}');
+        EXPECT_TRUE(read(objects)) << depth;
+    }
+    std::string arrays = std::string(maxDepth, '[') + std::string(maxDepth, ']');
+    EXPECT_FALSE(read("[" + arrays + "]"));
+    std::string objects = "{\"a\":1}";
+    for (std::size_t i = 1; i <= maxDepth; ++i) objects = "[" + objects + "]";
+    EXPECT_FALSE(read(objects));
+}
+
+TEST(JsonReader, ReusesItsParserAcrossSizes) {
+    std::string big = "[" + std::string(3 << 20, ' ') + "1]";
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_TRUE(read(big));
+        EXPECT_TRUE(read("[2]"));
+    }
+}
+
+}  // namespace
+}  // namespace platform::json
