@@ -2,15 +2,35 @@
 
 #include <fstream>
 #include <iterator>
+#include <system_error>
+
+#include "platform/graphics/image.hpp"
 
 namespace platform::graphics {
 
-std::optional<DecodedFrames> decodeImageData(std::string_view) { return std::nullopt; }
-std::optional<DecodedFrames> decodePng(std::string_view) { return std::nullopt; }
-std::optional<DecodedFrames> decodeJpeg(std::string_view) { return std::nullopt; }
-std::optional<DecodedFrames> decodeGif(std::string_view) { return std::nullopt; }
+namespace {
+constexpr std::uintmax_t kMaxFileBytes = 256u * 1024 * 1024;
+
+bool startsWith(std::string_view bytes, std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; }
+}  // namespace
+
+std::optional<DecodedFrames> decodeImageData(std::string_view bytes) {
+    if (startsWith(bytes, "\x89PNG\r\n\x1a\n")) return decodePng(bytes);
+    if (startsWith(bytes, "\xFF\xD8\xFF")) return decodeJpeg(bytes);
+    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) return decodeGif(bytes);
+    return std::nullopt;
+}
+
+bool withinDecodingLimits(long long width, long long height, long long frameCount) {
+    if (width < 1 || height < 1 || frameCount < 1) return false;
+    if (width > Image::maxDecodedDimension || height > Image::maxDecodedDimension) return false;
+    return width * height <= Image::maxDecodedPixels / frameCount;
+}
 
 std::optional<std::string> readImageFile(const std::filesystem::path& path) {
+    std::error_code error;
+    auto size = std::filesystem::file_size(path, error);
+    if (error || size > kMaxFileBytes) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -1,5 +1,7 @@
 #pragma once
-// The codecs behind Image::decode (internal to platform/graphics).
+// The codecs behind Image::decode (internal to platform/graphics). Each gives straight
+// pixels turned into premultiplied bitmaps, or none for damaged data or pictures over
+// the limits of Image (maxDecodedDimension, maxDecodedPixels).
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,6 +22,9 @@ std::optional<DecodedFrames> decodeImageData(std::string_view bytes);
 std::optional<DecodedFrames> decodePng(std::string_view bytes);
 std::optional<DecodedFrames> decodeJpeg(std::string_view bytes);
 std::optional<DecodedFrames> decodeGif(std::string_view bytes);
+
+// Whether a picture of this many pixels per frame, with this many frames, may be decoded.
+bool withinDecodingLimits(long long width, long long height, long long frameCount = 1);
 
 // The file's bytes; none when it cannot be read or is larger than any picture we take.
 std::optional<std::string> readImageFile(const std::filesystem::path& path);

@@ -1,8 +1,15 @@
 #include "platform/graphics/text.hpp"
 
+#include "platform/graphics/text_engine.hpp"
+#include "platform/graphics/text_layout.hpp"
+
 namespace platform::graphics {
 
-Size measureText(const AttributedString&, const TextLayoutOptions&) { return {}; }
+Size measureText(const AttributedString& text, const TextLayoutOptions& options) {
+    if (text.text().empty()) return {};
+    std::lock_guard lock(textLock());
+    return TextLayout(text, options, options.maxWidth).size();
+}
 
 AttributedString makeAttributedString(std::string text, std::optional<Font> font, std::optional<Color> color) {
     TextAttributes attributes;
