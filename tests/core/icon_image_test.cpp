@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <unordered_set>
+
+#include "core/fonts.hpp"
+#include "core/icon_font.hpp"
+#include "core/icon_image.hpp"
+#include "core/icon_type.hpp"
+#include "core/vistrel_bundle.hpp"
+#include "platform/graphics/font_configuration.hpp"
+#include "platform/graphics/image_context.hpp"
+
+using namespace vistrel;
+using platform::graphics::Color;
+using platform::graphics::Size;
+
+namespace {
+
+class IconImageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::graphics::useIsolatedFontConfiguration();
+        if (iconFontWithSize(12)) return;
+        overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
+        registerFontsWithFilenames({"icomoon.ttf"});
+        overrideBundleLocations(std::nullopt);
+    }
+};
+
+}  // namespace
+
+TEST(IconTypeTest, CasesAndTheirGlyphs) {
+    const std::vector<std::pair<VistrelIconType, char32_t>> table = {
+        {VistrelIconType::Favorites, 0xE902},    {VistrelIconType::Tutorial, 0xE904},
+        {VistrelIconType::WaitingList, 0xE901},  {VistrelIconType::Recents, 0xE903},
+        {VistrelIconType::Informations, 0xE907}, {VistrelIconType::Developer, 0xE906},
+        {VistrelIconType::Close, 0xE905},        {VistrelIconType::Flash, 0xE908},
+        {VistrelIconType::StarEmpty, 0xE909},    {VistrelIconType::StarFull, 0xE910},
+        {VistrelIconType::ArrowLeft, 0xE911},    {VistrelIconType::ArrowRight, 0xE900},
+        {VistrelIconType::MorePoints, 0xE912},   {VistrelIconType::TrashLines, 0xE913},
+        {VistrelIconType::TrashNoLines, 0xE914}, {VistrelIconType::DoubleLoop, 0xE915},
+        {VistrelIconType::TrashEmpty, 0xE916},   {VistrelIconType::PhotoCircle, 0xE917},
+        {VistrelIconType::PhotoDetail, 0xE918},  {VistrelIconType::RadioUnchecked, 0xE919},
+        {VistrelIconType::Mountain, 0xE920},     {VistrelIconType::ThreeBars, 0xE921},
+        {VistrelIconType::ThreeDots, 0xE922},    {VistrelIconType::Grid, 0xE923},
+    };
+    ASSERT_EQ(icon_type::allValues().size(), table.size());
+    std::unordered_set<VistrelIconType> distinct;
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        auto [icon, code] = table[i];
+        EXPECT_EQ(icon_type::allValues()[i], icon);
+        EXPECT_EQ(codePoint(icon), code);
+        EXPECT_EQ(std::hash<VistrelIconType>{}(icon), i);
+        EXPECT_EQ(iconTypeFromRawValue(rawValue(icon)), icon);
+        distinct.insert(icon);
+    }
+    EXPECT_EQ(distinct.size(), 24u);
+    EXPECT_EQ(rawValue(VistrelIconType::StarFull), "\xEE\xA4\x90");  // U+E910
+}
+
+TEST(IconTypeTest, OtherTextsAreNoIcon) {
+    for (const char* text : {"\xEE\xA4\x8A", "", "a", "\xEE\xA4\x90\xEE\xA4\x90", "\xEE\xA4", " \xEE\xA4\x90"})
+        EXPECT_FALSE(iconTypeFromRawValue(text)) << text;
+}
+
+TEST_F(IconImageTest, IconStringCarriesTheFontAndOnlyAGivenColour) {
+    auto plain = stringFromIcon(rawValue(VistrelIconType::Flash));
+    ASSERT_TRUE(plain);
+    auto attributes = plain->attributesAt(0);
+    ASSERT_TRUE(attributes.font);
+    EXPECT_EQ(attributes.font->postScriptName, "icomoon");
+    EXPECT_EQ(attributes.font->pointSize, 12);
+    EXPECT_FALSE(attributes.foregroundColor);
+    EXPECT_FALSE(attributes.alignment);
+
+    auto coloured = stringFromIcon("any text", 30, Color::red());
+    ASSERT_TRUE(coloured);
+    EXPECT_EQ(coloured->text(), "any text");
+    EXPECT_EQ(coloured->attributesAt(7).foregroundColor, Color::red());
+    EXPECT_EQ(iconFontWithSize(30)->pointSize, 30);
+    EXPECT_FALSE(iconFontWithSize(0));
+}
+
+TEST_F(IconImageTest, IconImageDrawsTheGlyphInItsColour) {
+    auto image = imageFromIcon(rawValue(VistrelIconType::StarFull), 24, Color::blue());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), (Size{24, 24}));
+    EXPECT_EQ(image->scale(), platform::graphics::defaultScale());
+    int inked = 0, blue = 0;
+    const auto& bitmap = image->bitmap();
+    for (int y = 0; y < bitmap.height(); ++y)
+        for (int x = 0; x < bitmap.width(); ++x) {
+            Color c = bitmap.pixel(x, y);
+            if (c.a > 0.9) ++inked;
+            if (c.a > 0.9 && c.withAlpha(1).isClose(Color::blue(), 0.02)) ++blue;
+        }
+    EXPECT_GT(inked, bitmap.width() * bitmap.height() / 8);
+    EXPECT_EQ(blue, inked);
+    // Centred: the ink is balanced between the left and right halves.
+    auto inkIn = [&](int from, int to) {
+        int n = 0;
+        for (int y = 0; y < bitmap.height(); ++y)
+            for (int x = from; x < to; ++x) n += bitmap.pixel(x, y).a > 0.5;
+        return n;
+    };
+    int left = inkIn(0, bitmap.width() / 2), right = inkIn(bitmap.width() / 2, bitmap.width());
+    EXPECT_NEAR(double(left) / right, 1, 0.15);
+}
+
+TEST_F(IconImageTest, IconImageRefusesSizesItCannotDraw) {
+    const double inf = std::numeric_limits<double>::infinity();
+    for (double size : {0.0, -0.0, -12.0, std::nan(""), inf, -inf, 4096.5, 1e9, std::numeric_limits<double>::max()})
+        EXPECT_FALSE(imageFromIcon(rawValue(VistrelIconType::Grid), size, Color::black())) << size;
+    EXPECT_TRUE(imageFromIcon(rawValue(VistrelIconType::Grid), 0.5, std::nullopt));
+}
+
+TEST(ColorImageTest, OnePointOfTheColourAtTheScreensScale) {
+    auto image = imageWithColor(Color::black().withAlpha(0.5));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->size(), (Size{1, 1}));
+    double scale = platform::graphics::defaultScale();
+    EXPECT_EQ(image->pixelWidth(), int(scale));
+    EXPECT_EQ(image->pixelHeight(), int(scale));
+    for (int y = 0; y < image->pixelHeight(); ++y)
+        for (int x = 0; x < image->pixelWidth(); ++x)
+            EXPECT_TRUE(image->bitmap().pixel(x, y).isClose(Color::black().withAlpha(0.5), 1.0 / 255));
+}

@@ -1,0 +1,196 @@
+#include "platform/graphics/canvas.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/graphics/font_configuration.hpp"
+#include "platform/graphics/font_registry.hpp"
+
+using namespace platform::graphics;
+
+namespace {
+
+// A transparent bitmap of the given size in points at `scale`, with a canvas over it.
+struct Drawing {
+    Bitmap bitmap;
+    std::unique_ptr<Canvas> canvas;
+    Drawing(int widthPoints, int heightPoints, double scale = 2)
+        : bitmap(*Bitmap::make(int(widthPoints * scale), int(heightPoints * scale))),
+          canvas(std::make_unique<Canvas>(bitmap, scale)) {}
+    // The colour of the pixel under a point.
+    Color at(double x, double y) const {
+        double s = canvas->scale();
+        return bitmap.pixel(int(x * s), int(y * s));
+    }
+    int opaquePixels(const Rect& points) const {
+        int count = 0;
+        double s = canvas->scale();
+        for (int y = int(points.minY() * s); y < int(points.maxY() * s); ++y)
+            for (int x = int(points.minX() * s); x < int(points.maxX() * s); ++x)
+                if (bitmap.pixel(x, y).a > 0.5) ++count;
+        return count;
+    }
+};
+
+}  // namespace
+
+TEST(CanvasTest, RoundedRectLeavesItsCornersTransparent) {
+    Drawing d(40, 40);
+    d.canvas->fillRoundedRect(Rect(0, 0, 40, 40), 10, Color::red());
+    EXPECT_EQ(d.at(0.5, 0.5), Color::clear());
+    EXPECT_EQ(d.at(39.5, 39.5), Color::clear());
+    EXPECT_EQ(d.at(20, 20), Color::red());
+    EXPECT_EQ(d.at(20, 0.5), Color::red()) << "edges between the corners are filled";
+}
+
+TEST(CanvasTest, BorderLiesInsideTheBounds) {
+    Drawing d(40, 40);
+    d.canvas->fill(Rect(0, 0, 40, 40), Color::white());
+    d.canvas->strokeRoundedRect(Rect(0, 0, 40, 40), 8, 3, Color::blue());
+    EXPECT_EQ(d.at(0.25, 20), Color::blue());
+    EXPECT_EQ(d.at(2.75, 20), Color::blue());
+    EXPECT_EQ(d.at(3.25, 20), Color::white());
+    EXPECT_EQ(d.at(20, 39.75), Color::blue());
+    EXPECT_EQ(d.at(20, 20), Color::white());
+    // A border wider than half the box fills it.
+    Drawing thick(10, 10);
+    thick.canvas->strokeRoundedRect(Rect(0, 0, 10, 10), 0, 6, Color::green());
+    EXPECT_EQ(thick.at(5, 5), Color::green());
+}
+
+TEST(CanvasTest, TransformsClipsAndSaveRestore) {
+    Drawing d(20, 20, 1);
+    d.canvas->save();
+    d.canvas->translate(10, 10);
+    EXPECT_EQ(d.canvas->currentTransform(), AffineTransform::translation(10, 10));
+    d.canvas->clip(Rect(0, 0, 5, 5));
+    d.canvas->fill(Rect(-10, -10, 100, 100), Color::red());
+    d.canvas->restore();
+    EXPECT_EQ(d.at(12, 12), Color::red());
+    EXPECT_EQ(d.at(16, 12), Color::clear());
+    EXPECT_EQ(d.at(5, 5), Color::clear());
+    // After the restore the clip is gone.
+    d.canvas->fill(Rect(0, 0, 2, 2), Color::blue());
+    EXPECT_EQ(d.at(1, 1), Color::blue());
+
+    Drawing scaled(20, 20, 2);
+    scaled.canvas->concat(AffineTransform::scale(2, 2));
+    EXPECT_EQ(scaled.canvas->currentTransform(), AffineTransform::scale(2, 2));
+    scaled.canvas->fill(Rect(0, 0, 5, 5), Color::green());
+    EXPECT_EQ(scaled.at(9.5, 9.5), Color::green());
+    EXPECT_EQ(scaled.at(10.5, 10.5), Color::clear());
+}
+
+TEST(CanvasTest, SingularTransformsAndUnbalancedCallsDoNotBreakTheCanvas) {
+    Drawing d(10, 10, 1);
+    d.canvas->save();
+    d.canvas->concat(AffineTransform::scale(0, 0));  // a view scaled to nothing
+    d.canvas->fill(Rect(0, 0, 10, 10), Color::red());
+    d.canvas->translate(std::nan(""), 1);
+    d.canvas->restore();
+    EXPECT_EQ(d.at(5, 5), Color::clear());
+
+    d.canvas->restore();               // no save
+    d.canvas->endTransparencyLayer();  // no layer
+    d.canvas->endShadow();
+    d.canvas->fill(Rect(0, 0, 10, 10), Color::blue());
+    EXPECT_EQ(d.at(5, 5), Color::blue());
+    d.canvas->fill(Rect(0, 0, std::numeric_limits<double>::infinity(), 1), Color::red());
+    EXPECT_EQ(d.at(5, 0), Color::blue());
+}
+
+TEST(CanvasTest, PathsFillAndStroke) {
+    Drawing d(20, 20, 1);
+    Path triangle;
+    triangle.moveTo({0, 0});
+    triangle.lineTo({20, 0});
+    triangle.lineTo({0, 20});
+    triangle.close();
+    d.canvas->fill(triangle, Color::red());
+    EXPECT_EQ(d.at(2, 2), Color::red());
+    EXPECT_EQ(d.at(18, 18), Color::clear());
+
+    Path line;
+    line.moveTo({0, 15});
+    line.lineTo({20, 15});
+    d.canvas->stroke(line, Color::blue(), 4, LineCap::butt);
+    EXPECT_EQ(d.at(19.5, 15), Color::blue());
+    EXPECT_EQ(d.at(10, 13.5), Color::blue());
+    EXPECT_EQ(d.at(10, 17.5), Color::clear());
+}
+
+TEST(CanvasTest, ImagesScaleIntoPlaceAndTemplatesTakeTheTint) {
+    auto bitmap = Bitmap::make(2, 2);
+    bitmap->setPixel(0, 0, Color::red());
+    bitmap->setPixel(1, 1, Color::red());
+    auto image = Image::make(*bitmap);
+    ASSERT_TRUE(image);
+    Drawing d(40, 20, 1);
+    d.canvas->draw(*image, Rect(0, 0, 20, 20));
+    d.canvas->draw(*image, Rect(20, 0, 20, 20), Color::blue());
+    EXPECT_EQ(d.at(3, 3), Color::red());
+    EXPECT_EQ(d.at(17, 3), Color::clear());
+    EXPECT_EQ(d.at(17, 17), Color::red());
+    EXPECT_EQ(d.at(23, 3), Color::blue());
+    EXPECT_EQ(d.at(37, 3), Color::clear());
+    d.canvas->draw(*image, Rect(0, 0, 0, 20));  // nothing to draw into
+}
+
+TEST(CanvasTest, TransparencyLayerComposesItsContentAsOne) {
+    Drawing d(20, 10, 1);
+    d.canvas->beginTransparencyLayer(0.5);
+    d.canvas->fill(Rect(0, 0, 15, 10), Color::red());
+    d.canvas->fill(Rect(5, 0, 15, 10), Color::red());
+    d.canvas->endTransparencyLayer();
+    // The overlap is no darker than the rest.
+    EXPECT_EQ(d.at(2, 5), Color::rgba(1, 0, 0, 128 / 255.0));
+    EXPECT_EQ(d.at(10, 5), Color::rgba(1, 0, 0, 128 / 255.0));
+}
+
+TEST(CanvasTest, ShadowIsAnOffsetCopyUnderTheContent) {
+    Drawing d(20, 20, 1);
+    d.canvas->beginShadow(Color::black().withAlpha(0.5), {4, 4});
+    d.canvas->fill(Rect(2, 2, 8, 8), Color::red());
+    d.canvas->endShadow();
+    EXPECT_EQ(d.at(5, 5), Color::red());
+    EXPECT_EQ(d.at(12, 12), Color::rgba(0, 0, 0, 128 / 255.0));
+    EXPECT_EQ(d.at(15, 15), Color::clear());
+}
+
+TEST(CanvasTest, ClearMakesPixelsTransparent) {
+    Drawing d(10, 10, 1);
+    d.canvas->fill(Rect(0, 0, 10, 10), Color::red());
+    d.canvas->clear(Rect(0, 0, 5, 10));
+    EXPECT_EQ(d.at(2, 2), Color::clear());
+    EXPECT_EQ(d.at(7, 2), Color::red());
+}
+
+TEST(CanvasTest, TextIsDrawnFromTheTopOfItsRect) {
+    useIsolatedFontConfiguration();
+    Drawing d(100, 60);
+    auto font = FontRegistry::shared().defaultFont(20);
+    ASSERT_TRUE(font);
+    d.canvas->drawText(makeAttributedString("Hello", font, Color::blue()), Rect(10, 10, 80, 40));
+    double lineHeight = measureText(makeAttributedString("Hello", font)).height;
+    EXPECT_GT(d.opaquePixels(Rect(10, 10, 80, lineHeight)), 40);
+    EXPECT_EQ(d.opaquePixels(Rect(0, 0, 100, 10)), 0) << "nothing above the rect";
+    EXPECT_EQ(d.opaquePixels(Rect(0, 10 + lineHeight + 1, 100, 60 - 11 - lineHeight)), 0) << "nor below the line";
+    // The strokes take the text's colour.
+    bool blue = false;
+    for (int y = 20; y < 2 * (10 + int(lineHeight)) && !blue; ++y)
+        for (int x = 20; x < 180 && !blue; ++x) blue = d.bitmap.pixel(x, y) == Color::blue();
+    EXPECT_TRUE(blue);
+}
+
+TEST(CanvasTest, TextIsAlignedInItsRect) {
+    useIsolatedFontConfiguration();
+    auto font = FontRegistry::shared().defaultFont(10);
+    TextLayoutOptions right;
+    right.alignment = TextAlignment::right;
+    Drawing d(100, 20, 1);
+    d.canvas->drawText(makeAttributedString("ab", font), Rect(0, 0, 100, 20), right);
+    EXPECT_EQ(d.opaquePixels(Rect(0, 0, 70, 20)), 0);
+    EXPECT_GT(d.opaquePixels(Rect(80, 0, 20, 20)), 0);
+}

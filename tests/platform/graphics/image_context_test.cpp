@@ -1,0 +1,79 @@
+#include "platform/graphics/image_context.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/graphics/path.hpp"
+
+using namespace platform::graphics;
+
+TEST(ImageContextTest, ScaleZeroMeansTheScreensScale) {
+    {
+        ImageContext context({10, 5}, false, 0);
+        context.canvas().fill(Rect(0, 0, 5, 5), Color::red());
+        auto image = context.image();
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->scale(), 2);
+        EXPECT_EQ(image->size(), (Size{10, 5}));
+        EXPECT_EQ(image->pixelWidth(), 20);
+        EXPECT_EQ(image->bitmap().pixel(9, 9), Color::red());
+        EXPECT_EQ(image->bitmap().pixel(10, 0), Color::clear());
+    }
+    setDefaultScale(3);
+    setDefaultScale(-1);  // ignored
+    setDefaultScale(std::nan(""));
+    EXPECT_EQ(defaultScale(), 3);
+    EXPECT_EQ(ImageContext({1, 1}, false).image()->pixelWidth(), 3);
+    setDefaultScale(2);
+}
+
+TEST(ImageContextTest, OpaqueContextsStartBlack) {
+    ImageContext context({2, 2}, true, 1);
+    EXPECT_EQ(context.image()->bitmap().pixel(1, 1), Color::black());
+    EXPECT_EQ(ImageContext({2, 2}, false, 1).image()->bitmap().pixel(1, 1), Color::clear());
+}
+
+TEST(ImageContextTest, RefusesSizesAndScalesItCannotHonour) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::vector<std::pair<Size, double>> refused = {
+        {{0, 10}, 1}, {{10, 0}, 1}, {{-5, 10}, 1}, {{std::nan(""), 10}, 1}, {{10, inf}, 1},
+        {{4097, 1}, 1}, {{1, 1e12}, 1}, {{10, 10}, -1}, {{10, 10}, 5}, {{10, 10}, inf},
+    };
+    for (const auto& [size, scale] : refused) {
+        ImageContext context(size, false, scale);
+        EXPECT_FALSE(context.isValid()) << size.width << " x " << size.height << " @" << scale;
+        context.canvas().fill(Rect(0, 0, 10, 10), Color::red());  // draws nothing, harmlessly
+        EXPECT_FALSE(context.image());
+    }
+    ImageContext largest({4096, 1}, false, 1);
+    EXPECT_TRUE(largest.isValid());
+}
+
+TEST(PathTest, BoundingBoxFollowsArcs) {
+    Path empty;
+    EXPECT_EQ(empty.boundingBox(), Rect());
+
+    Path quarter;  // from 0 to pi/2 clockwise (downwards with y down): the lower-right quarter
+    quarter.addArc({0, 0}, 10, 0, M_PI / 2, true);
+    Rect box = quarter.boundingBox();
+    EXPECT_NEAR(box.minX(), 0, 1e-9);
+    EXPECT_NEAR(box.maxX(), 10, 1e-9);
+    EXPECT_NEAR(box.maxY(), 10, 1e-9);
+
+    Path rest;  // the same ends the other way round: three quarters
+    rest.addArc({0, 0}, 10, 0, M_PI / 2, false);
+    box = rest.boundingBox();
+    EXPECT_NEAR(box.minX(), -10, 1e-9);
+    EXPECT_NEAR(box.minY(), -10, 1e-9);
+    EXPECT_NEAR(box.maxY(), 10, 1e-9);
+
+    Path rounded;
+    rounded.addRoundedRect(Rect(5, 5, 20, 10), 100);  // radius cut to 5
+    box = rounded.boundingBox();
+    EXPECT_NEAR(box.minX(), 5, 1e-9);
+    EXPECT_NEAR(box.maxX(), 25, 1e-9);
+    EXPECT_NEAR(box.minY(), 5, 1e-9);
+    EXPECT_NEAR(box.maxY(), 15, 1e-9);
+}

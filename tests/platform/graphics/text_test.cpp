@@ -1,0 +1,159 @@
+#include "platform/graphics/text.hpp"
+
+#include <gtest/gtest.h>
+
+#include "font_test_files.hpp"
+#include "platform/graphics/font_configuration.hpp"
+#include "platform/graphics/font_registry.hpp"
+#include "platform/graphics/unicode_text.hpp"
+
+using namespace platform::graphics;
+
+namespace {
+
+class TextTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        useIsolatedFontConfiguration();
+        font = *FontRegistry::shared().defaultFont(16);
+    }
+    AttributedString text(std::string s) const { return makeAttributedString(std::move(s), font); }
+    Font font;
+};
+
+// The bundle's text fonts, registered once in the shared registry.
+std::optional<Font> bundleFont(const char* name, double size) {
+    for (const char* file : {"SFProText-Regular.ttf", "SFProText-Heavy.ttf"})
+        FontRegistry::shared().registerFont(fonttest::readBytes(fonttest::bundle / file), fonttest::bundle / file);
+    return FontRegistry::shared().font(name, size);
+}
+
+}  // namespace
+
+TEST_F(TextTest, EmptyTextMeasuresNothing) {
+    EXPECT_EQ(measureText(text("")), (Size{0, 0}));
+    EXPECT_EQ(measureText(AttributedString()), (Size{0, 0}));
+}
+
+TEST_F(TextTest, OneLineIsAsHighAsTheFontsLine) {
+    Size size = measureText(text("Hello"));
+    EXPECT_GT(size.width, 20);
+    EXPECT_NEAR(size.height, font.lineHeight, 2);
+    EXPECT_EQ(measureText(text("Hello")), size) << "the same result every time";
+    EXPECT_GT(measureText(text("Hello, world")).width, size.width);
+}
+
+TEST_F(TextTest, LineLimitAppliesAfterWrapping) {
+    const std::string words = "one two three four five six seven eight nine ten";
+    TextLayoutOptions options;
+    options.maxWidth = 80;
+    Size all = measureText(text(words), options);
+    options.numberOfLines = 1;
+    Size one = measureText(text(words), options);
+    options.numberOfLines = 2;
+    Size two = measureText(text(words), options);
+    options.numberOfLines = 100;
+    Size many = measureText(text(words), options);
+
+    EXPECT_LE(all.width, 80);
+    EXPECT_GT(all.height, 3 * one.height - 0.5);
+    EXPECT_NEAR(two.height, 2 * one.height, 0.5);
+    EXPECT_EQ(many, all);
+    EXPECT_EQ(measureText(text(words), options), many) << "the same result every time";
+}
+
+TEST_F(TextTest, NewlinesBreakLinesWithoutAWidth) {
+    Size one = measureText(text("a"));
+    Size three = measureText(text("a\nb\nc"));
+    EXPECT_NEAR(three.height, 3 * one.height, 0.5);
+    TextLayoutOptions options;
+    options.numberOfLines = 2;
+    EXPECT_NEAR(measureText(text("a\nb\nc"), options).height, 2 * one.height, 0.5);
+}
+
+TEST_F(TextTest, TruncationKeepsWithinTheWidth) {
+    TextLayoutOptions options;
+    options.maxWidth = 60;
+    options.numberOfLines = 1;
+    for (auto mode : {LineBreakMode::truncateTail, LineBreakMode::truncateHead, LineBreakMode::truncateMiddle,
+                      LineBreakMode::clip, LineBreakMode::charWrap}) {
+        options.lineBreakMode = mode;
+        Size size = measureText(text("A rather long line of text that cannot fit"), options);
+        EXPECT_LE(size.width, 60) << int(mode);
+        EXPECT_NEAR(size.height, measureText(text("A")).height, 0.5) << int(mode);
+    }
+}
+
+TEST_F(TextTest, RegisteredFacesAreTheOnesLaidOut) {
+    auto regular = bundleFont("SFProText-Regular", 16);
+    auto heavy = bundleFont("SFProText-Heavy", 16);
+    ASSERT_TRUE(regular && heavy);
+    Size regularSize = measureText(makeAttributedString("Wide words here", regular));
+    Size heavySize = measureText(makeAttributedString("Wide words here", heavy));
+    EXPECT_NE(regularSize.width, heavySize.width);
+    EXPECT_NE(regularSize.width, measureText(text("Wide words here")).width) << "not the default face";
+    // Runs of different sizes: the line is as high as its tallest run.
+    TextAttributes large;
+    large.font = FontRegistry::shared().defaultFont(32);
+    AttributedString both = text("small BIG");
+    both.addAttributes(large, 6, 3);
+    EXPECT_NEAR(measureText(both).height, measureText(makeAttributedString("BIG", large.font)).height, 1);
+}
+
+TEST_F(TextTest, InvalidUtf8IsLaidOutNotRejected) {
+    Size size = measureText(text(std::string("ab\xFF\xFE" "cd\0e", 8)));
+    EXPECT_GT(size.width, measureText(text("abcd")).width);
+    // An attribute range that ends inside a character is cut back to its start.
+    AttributedString accented = text("h\xC3\xA9llo");
+    TextAttributes red;
+    red.foregroundColor = Color::red();
+    accented.addAttributes(red, 0, 2);
+    EXPECT_GT(measureText(accented).width, 0);
+}
+
+TEST(AttributedStringTest, RangesSplitAndMergeRuns) {
+    AttributedString s("hello world");
+    TextAttributes red, centred, blue;
+    red.foregroundColor = Color::red();
+    centred.alignment = TextAlignment::center;
+    blue.foregroundColor = Color::blue();
+    s.addAttributes(red, 0, 5);
+    s.addAttributes(centred);
+    s.addAttributes(blue, 3, 100);  // cut to the text
+    ASSERT_EQ(s.runs().size(), 3u);
+    EXPECT_EQ(s.attributesAt(0).foregroundColor, Color::red());
+    EXPECT_EQ(s.attributesAt(4).foregroundColor, Color::blue());
+    EXPECT_EQ(s.attributesAt(10).foregroundColor, Color::blue());
+    EXPECT_EQ(s.attributesAt(10).alignment, TextAlignment::center);
+    EXPECT_TRUE(s.attributesAt(11).empty());
+    EXPECT_EQ(s.runs()[1].location, 3u);
+    EXPECT_EQ(s.runs()[2].location + s.runs()[2].length, 11u);
+    s.addAttributes(red, 50, 3);  // outside: nothing
+    EXPECT_EQ(s.runs().size(), 3u);
+}
+
+TEST(UnicodeTextTest, TrimmingAndCountingCharacters) {
+    struct Case {
+        std::string text, trimmed;
+        std::size_t count;
+    };
+    const std::vector<Case> cases = {
+        {"", "", 0},
+        {"#ff8800", "ff8800", 6},
+        {"  (#F00)  ", "F00", 3},
+        {"\xE2\x80\x9C#FF0000\xE2\x80\x9D", "FF0000", 6},  // curly quotes go
+        {"\xC3\xA9t\xC3\xA9!", "\xC3\xA9t\xC3\xA9", 3},   // letters with accents stay
+        {"e\xCC\x81", "e\xCC\x81", 1},                     // a combining mark joins its letter
+        {"#\xFF" "ab\xFF", "ab", 2},                        // invalid bytes are not letters
+        {"###", "", 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(trimmingNonAlphanumerics(c.text), c.trimmed) << c.text;
+        EXPECT_EQ(characterCount(trimmingNonAlphanumerics(c.text)), c.count) << c.text;
+    }
+    EXPECT_EQ(characterCount("a\xFF" "b"), 3u);
+    EXPECT_TRUE(isAlphanumeric(U'\u00E9'));
+    EXPECT_TRUE(isAlphanumeric(U'\u0663'));  // Arabic-Indic digit three
+    EXPECT_FALSE(isAlphanumeric(U'#'));
+    EXPECT_FALSE(isAlphanumeric(U' '));
+}
