@@ -1,0 +1,171 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/dispatch/clock.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/ui/button.hpp"
+#include "platform/ui/long_press_gesture_recognizer.hpp"
+#include "platform/ui/swipe_gesture_recognizer.hpp"
+#include "platform/ui/tap_gesture_recognizer.hpp"
+#include "platform/ui/touch_delivery.hpp"
+#include "platform/ui/window.hpp"
+
+using namespace platform::ui;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Listener {
+    std::vector<GestureRecognizerState> states;
+    std::vector<Point> locations;
+    void handle(GestureRecognizer& r) {
+        states.push_back(r.state());
+        locations.push_back(r.location(r.view().get()));
+    }
+};
+
+struct Scene {
+    std::shared_ptr<Window> window = std::make_shared<Window>(Rect{0, 0, 300, 300});
+    std::shared_ptr<View> area = std::make_shared<View>(Rect{100, 100, 100, 100});
+    std::shared_ptr<View> inner = std::make_shared<View>(Rect{10, 10, 20, 20});
+    std::shared_ptr<Listener> listener = std::make_shared<Listener>();
+    Scene() {
+        window->addSubview(area);
+        area->addSubview(inner);
+        window->makeKeyAndVisible();
+    }
+    template <class R>
+    std::shared_ptr<R> attach() {
+        auto r = std::make_shared<R>();
+        r->addTarget(listener, &Listener::handle);
+        area->addGestureRecognizer(r);
+        return r;
+    }
+};
+
+using S = GestureRecognizerState;
+
+}  // namespace
+
+TEST(GestureRecognizerTest, TapsOnTheViewOrItsSubviewsAreRecognised) {
+    Scene s;
+    auto single = s.attach<TapGestureRecognizer>();
+    tap(s.window, {115, 115});  // on the subview
+    tap(s.window, {250, 250});  // elsewhere
+    swipe(s.window, {150, 150}, {190, 150});  // moved too far for a tap
+    EXPECT_EQ(s.listener->states, std::vector<S>{S::ended});
+    EXPECT_EQ(s.listener->locations.front().x, 15);
+    EXPECT_EQ(single->state(), S::possible);  // ready again
+}
+
+TEST(GestureRecognizerTest, ADoubleTapRecogniserWaitsForTheSecondTap) {
+    Scene s;
+    auto twice = s.attach<TapGestureRecognizer>();
+    twice->setNumberOfTapsRequired(2);
+    tap(s.window, {150, 150});
+    EXPECT_TRUE(s.listener->states.empty());
+    tap(s.window, {150, 150}, 2);
+    EXPECT_EQ(s.listener->states, std::vector<S>{S::ended});
+}
+
+TEST(GestureRecognizerTest, SwipesInTheAllowedDirectionOnly) {
+    struct Case {
+        SwipeDirection allowed;
+        Point from, to;
+        bool recognised;
+    };
+    const Case cases[] = {
+        {SwipeDirection::right, {110, 150}, {190, 160}, true},
+        {SwipeDirection::right, {190, 150}, {110, 150}, false},
+        {SwipeDirection::left | SwipeDirection::up, {190, 150}, {110, 150}, true},
+        {SwipeDirection::up, {150, 190}, {150, 110}, true},
+        {SwipeDirection::down, {150, 110}, {150, 140}, false},  // too short
+    };
+    for (const auto& c : cases) {
+        Scene s;
+        auto r = s.attach<SwipeGestureRecognizer>();
+        r->setDirection(c.allowed);
+        swipe(s.window, c.from, c.to);
+        EXPECT_EQ(s.listener->states.size(), c.recognised ? 1u : 0u) << c.from.x << "," << c.from.y;
+    }
+}
+
+TEST(GestureRecognizerTest, ALongPressBeginsAfterTheMinimumDurationOnTheClock) {
+    platform::dispatch::ScopedManualClock clock;
+    Scene s;
+    s.attach<LongPressGestureRecognizer>();
+    {
+        TouchSequence touch(s.window, {150, 150});
+        clock->advance(400ms);
+        platform::dispatch::RunLoop::runUntilIdle();
+        EXPECT_TRUE(s.listener->states.empty());
+        clock->advance(100ms);
+        platform::dispatch::RunLoop::runUntilIdle();
+        EXPECT_EQ(s.listener->states, std::vector<S>{S::began});
+        touch.moveTo({160, 150});
+        touch.end();
+    }
+    EXPECT_EQ(s.listener->states, (std::vector<S>{S::began, S::changed, S::ended}));
+
+    // Released early: nothing, and the old timer does not fire for a later touch.
+    s.listener->states.clear();
+    tap(s.window, {150, 150});
+    TouchSequence later(s.window, {150, 150});
+    clock->advance(300ms);
+    platform::dispatch::RunLoop::runUntilIdle();
+    EXPECT_TRUE(s.listener->states.empty());
+}
+
+TEST(GestureRecognizerTest, ARecognisedGestureCancelsTheViewsTouches) {
+    struct Recorder : View {
+        using View::View;
+        std::vector<std::string> phases;
+        void touchesBegan(const TouchSet&, const Event*) override { phases.push_back("began"); }
+        void touchesEnded(const TouchSet&, const Event*) override { phases.push_back("ended"); }
+        void touchesCancelled(const TouchSet&, const Event*) override { phases.push_back("cancelled"); }
+    };
+    Scene s;
+    auto recorder = std::make_shared<Recorder>(Rect{50, 50, 40, 40});
+    s.area->addSubview(recorder);
+    auto r = s.attach<TapGestureRecognizer>();
+    tap(s.window, {160, 160});
+    EXPECT_EQ(recorder->phases, (std::vector<std::string>{"began", "cancelled"}));
+
+    recorder->phases.clear();
+    r->setCancelsTouchesInView(false);
+    tap(s.window, {160, 160});
+    EXPECT_EQ(recorder->phases, (std::vector<std::string>{"began", "ended"}));
+}
+
+TEST(GestureRecognizerTest, AButtonKeepsItsTapsFromTapRecognisersAbove) {
+    Scene s;
+    s.attach<TapGestureRecognizer>();
+    auto button = std::make_shared<Button>(ButtonType::custom, Rect{50, 50, 40, 40});
+    s.area->addSubview(button);
+    auto listener = std::make_shared<Listener>();
+    struct Counter {
+        int taps = 0;
+        void tapped() { ++taps; }
+    };
+    auto counter = std::make_shared<Counter>();
+    button->addTarget(counter, &Counter::tapped, ControlEvents::touchUpInside);
+    tap(s.window, {160, 160});
+    EXPECT_EQ(counter->taps, 1);
+    EXPECT_TRUE(s.listener->states.empty());
+}
+
+TEST(GestureRecognizerTest, RecognisersMoveBetweenViewsAndDieWithTheirTargets) {
+    Scene s;
+    auto r = s.attach<TapGestureRecognizer>();
+    s.inner->addGestureRecognizer(r);
+    EXPECT_TRUE(s.area->gestureRecognizers().empty());
+    EXPECT_EQ(r->view(), s.inner);
+    s.listener.reset();
+    EXPECT_EQ(r->actionCount(), 0u);
+    tap(s.window, {115, 115});  // recognised with no one to tell
+    s.inner->removeGestureRecognizer(r.get());
+    EXPECT_EQ(r->view(), nullptr);
+}

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/foundation/log.hpp"
+#include "platform/ui/view.hpp"
+
+using namespace platform::ui;
+
+namespace {
+
+class Observer : public KeyValueObserver {
+public:
+    struct Call {
+        std::string keyPath;
+        Rect oldValue, newValue, frameSeen;
+    };
+    std::vector<Call> calls;
+    void observeValue(const std::string& keyPath, View& object, const KeyValueChange& change) override {
+        calls.push_back({keyPath, std::get<Rect>(change.oldValue), std::get<Rect>(change.newValue), object.frame()});
+    }
+};
+
+}  // namespace
+
+TEST(ObservationTest, FrameAndBoundsObserversAreToldAfterTheChange) {
+    View view(Rect{0, 0, 10, 10});
+    auto observer = std::make_shared<Observer>();
+    view.addObserver(observer, "frame");
+    view.addObserver(observer, "bounds");
+
+    view.setFrame({5, 5, 20, 20});
+    ASSERT_EQ(observer->calls.size(), 2u);
+    EXPECT_EQ(observer->calls[0].keyPath, "frame");
+    EXPECT_EQ(observer->calls[0].oldValue, (Rect{0, 0, 10, 10}));
+    EXPECT_EQ(observer->calls[0].newValue, (Rect{5, 5, 20, 20}));
+    EXPECT_EQ(observer->calls[0].frameSeen, (Rect{5, 5, 20, 20}));  // already changed
+    EXPECT_EQ(observer->calls[1].keyPath, "bounds");
+
+    observer->calls.clear();
+    view.setCenter({100, 100});  // moves the frame only
+    view.setFrame(view.frame());  // no change, no call
+    view.setTransform(AffineTransform::scale(2, 2));
+    ASSERT_EQ(observer->calls.size(), 2u);
+    EXPECT_EQ(observer->calls[0].keyPath, "frame");
+    EXPECT_EQ(observer->calls[1].newValue, (Rect{80, 80, 40, 40}));
+    view.layer().setBounds({0, 0, 1, 1});  // through the layer: the same properties
+    EXPECT_EQ(observer->calls.back().keyPath, "bounds");
+}
+
+TEST(ObservationTest, ObserversAreHeldWeaklyAndCountedPerRegistration) {
+    View view(Rect{0, 0, 10, 10});
+    auto observer = std::make_shared<Observer>();
+    view.addObserver(observer, "frame");
+    view.addObserver(observer, "frame");
+    view.setCenter({1, 1});
+    EXPECT_EQ(observer->calls.size(), 2u);
+    EXPECT_EQ(view.observationCount("frame"), 2u);
+    EXPECT_TRUE(view.removeObserver(observer.get(), "frame"));
+    EXPECT_EQ(view.observationCount("frame"), 1u);
+
+    std::weak_ptr<Observer> weak = observer;
+    observer.reset();
+    EXPECT_TRUE(weak.expired());
+    EXPECT_EQ(view.observationCount("frame"), 0u);
+    view.setCenter({2, 2});  // the gone observer is skipped
+}
+
+TEST(ObservationTest, RemovingAnObservationThatWasNeverAddedIsReported) {
+    View view;
+    auto observer = std::make_shared<Observer>();
+    view.addObserver(observer, "frame");
+    platform::LogCapture capture;
+    EXPECT_FALSE(view.removeObserver(observer.get(), "bounds"));
+    EXPECT_FALSE(view.removeObserver(nullptr, "frame"));
+    EXPECT_TRUE(view.removeObserver(observer.get(), "frame"));
+    EXPECT_FALSE(view.removeObserver(observer.get(), "frame"));
+    EXPECT_EQ(capture.count("is not registered as an observer"), 3u);
+    EXPECT_EQ(capture.count("\"bounds\""), 1u);
+}
+
+TEST(ObservationTest, AnObserverMayChangeTheViewItObserves) {
+    // An observer that puts the frame back keeps the view stable, without recursion.
+    struct Pinner : KeyValueObserver {
+        int calls = 0;
+        void observeValue(const std::string&, View& object, const KeyValueChange&) override {
+            ++calls;
+            object.setFrame({0, 0, 10, 10});
+        }
+    };
+    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
+    auto pinner = std::make_shared<Pinner>();
+    view->addObserver(pinner, "frame");
+    view->setFrame({1, 1, 10, 10});
+    EXPECT_EQ(view->frame(), (Rect{0, 0, 10, 10}));
+    EXPECT_EQ(pinner->calls, 2);
+}

@@ -1,0 +1,178 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/foundation/log.hpp"
+#include "platform/ui/view.hpp"
+#include "platform/ui/window.hpp"
+
+using namespace platform::ui;
+
+namespace {
+
+// Records the move callbacks it receives, tagged with its name.
+class RecordingView : public View {
+public:
+    RecordingView(std::string name, std::vector<std::string>& log) : name_(std::move(name)), log_(log) {}
+    void willMoveToSuperview(View* s) override { log_.push_back(name_ + (s ? ".willMoveTo(super)" : ".willMoveTo(none)")); }
+    void didMoveToSuperview() override { log_.push_back(name_ + ".didMoveToSuperview"); }
+    void willMoveToWindow(Window* w) override { log_.push_back(name_ + (w ? ".willMoveToWindow" : ".willLeaveWindow")); }
+    void didMoveToWindow() override { log_.push_back(name_ + ".didMoveToWindow"); }
+    void didAddSubview(View&) override { log_.push_back(name_ + ".didAddSubview"); }
+    void willRemoveSubview(View&) override { log_.push_back(name_ + ".willRemoveSubview"); }
+
+private:
+    std::string name_;
+    std::vector<std::string>& log_;
+};
+
+std::vector<View*> order(const View& v) {
+    std::vector<View*> out;
+    for (auto& s : v.subviews()) out.push_back(s.get());
+    return out;
+}
+
+// The views whose layers are the parent layer's sublayers, in order.
+std::vector<View*> layerOrder(const View& v) {
+    std::vector<View*> out;
+    for (auto& l : v.layer().sublayers()) out.push_back(l->view());
+    return out;
+}
+
+}  // namespace
+
+TEST(ViewTreeTest, AddingKeepsOrderAndReAddingMovesToTheFront) {
+    auto parent = std::make_shared<View>();
+    auto a = std::make_shared<View>(), b = std::make_shared<View>(), c = std::make_shared<View>();
+    parent->addSubview(a);
+    parent->addSubview(b);
+    parent->addSubview(c);
+    parent->addSubview(a);
+    EXPECT_EQ(order(*parent), (std::vector<View*>{b.get(), c.get(), a.get()}));
+    EXPECT_EQ(layerOrder(*parent), order(*parent));
+    EXPECT_EQ(a->superview(), parent);
+}
+
+TEST(ViewTreeTest, InsertAboveBelowAndAtIndexAndBringToFront) {
+    auto parent = std::make_shared<View>();
+    auto a = std::make_shared<View>(), b = std::make_shared<View>(), c = std::make_shared<View>(),
+         d = std::make_shared<View>();
+    parent->addSubview(a);
+    parent->addSubview(b);
+    parent->insertSubviewBelow(c, a.get());   // c a b
+    parent->insertSubviewAbove(d, c.get());   // c d a b
+    EXPECT_EQ(order(*parent), (std::vector<View*>{c.get(), d.get(), a.get(), b.get()}));
+    parent->insertSubviewAbove(c, b.get());   // d a b c (a subview moving above a later sibling)
+    EXPECT_EQ(order(*parent), (std::vector<View*>{d.get(), a.get(), b.get(), c.get()}));
+    parent->insertSubview(b, 0);              // b d a c
+    parent->bringSubviewToFront(d.get());     // b a c d
+    parent->sendSubviewToBack(c.get());       // c b a d
+    EXPECT_EQ(order(*parent), (std::vector<View*>{c.get(), b.get(), a.get(), d.get()}));
+    EXPECT_EQ(layerOrder(*parent), order(*parent));
+    parent->insertSubview(std::make_shared<View>(), 99);  // an index past the end appends
+    EXPECT_EQ(parent->subviews().size(), 5u);
+}
+
+TEST(ViewTreeTest, FreeStandingSublayersStayWhereTheyWereAddedAmongSubviewLayers) {
+    auto parent = std::make_shared<View>();
+    auto a = std::make_shared<View>(), b = std::make_shared<View>();
+    auto free = std::make_shared<Layer>();
+    parent->addSubview(a);
+    parent->layer().addSublayer(free);
+    parent->addSubview(b);
+    ASSERT_EQ(parent->layer().sublayers().size(), 3u);
+    EXPECT_EQ(parent->layer().sublayers()[1], free);
+    parent->layer().addSublayer(free);  // an existing sublayer moves to the top
+    EXPECT_EQ(parent->layer().sublayers().back(), free);
+    EXPECT_EQ(parent->layer().sublayers().size(), 3u);
+}
+
+TEST(ViewTreeTest, ANewParentTakesTheViewFromTheOldWithCallbacksInOrder) {
+    std::vector<std::string> log;
+    auto window = std::make_shared<Window>(Rect{0, 0, 100, 100});
+    auto oldParent = std::make_shared<RecordingView>("old", log);
+    auto newParent = std::make_shared<RecordingView>("new", log);
+    auto child = std::make_shared<RecordingView>("child", log);
+    auto grandchild = std::make_shared<RecordingView>("grandchild", log);
+    child->addSubview(grandchild);
+    oldParent->addSubview(child);
+    window->addSubview(newParent);
+    log.clear();
+
+    newParent->addSubview(child);
+    EXPECT_TRUE(oldParent->subviews().empty());
+    EXPECT_EQ(child->superview(), newParent);
+    EXPECT_EQ(child->window(), window);
+    EXPECT_EQ(grandchild->window(), window);
+    EXPECT_EQ(log, (std::vector<std::string>{"old.willRemoveSubview", "child.willMoveTo(super)",
+                                             "child.willMoveToWindow", "grandchild.willMoveToWindow",
+                                             "child.didMoveToWindow", "grandchild.didMoveToWindow",
+                                             "child.didMoveToSuperview", "new.didAddSubview"}));
+
+    log.clear();
+    newParent->addSubview(child);  // already there: only a reorder
+    EXPECT_TRUE(log.empty());
+
+    child->removeFromSuperview();
+    EXPECT_EQ(log, (std::vector<std::string>{"new.willRemoveSubview", "child.willMoveTo(none)",
+                                             "child.willLeaveWindow", "grandchild.willLeaveWindow",
+                                             "child.didMoveToWindow", "grandchild.didMoveToWindow",
+                                             "child.didMoveToSuperview"}));
+    EXPECT_EQ(child->window(), nullptr);
+    EXPECT_EQ(child->layer().superlayer(), nullptr);
+}
+
+TEST(ViewTreeTest, CyclesAreRefusedWithALogLine) {
+    platform::LogCapture capture;
+    auto a = std::make_shared<View>(), b = std::make_shared<View>();
+    a->addSubview(b);
+    b->addSubview(a);
+    a->addSubview(a);
+    EXPECT_EQ(a->superview(), nullptr);
+    EXPECT_TRUE(b->subviews().empty());
+    EXPECT_EQ(capture.count("refusing to add a view to itself"), 2u);
+}
+
+TEST(ViewTreeTest, ViewWithTagSearchesTheViewItselfFirstThenDepthFirst) {
+    auto root = std::make_shared<View>();
+    auto a = std::make_shared<View>(), deep = std::make_shared<View>(), b = std::make_shared<View>();
+    root->addSubview(a);
+    a->addSubview(deep);
+    root->addSubview(b);
+    deep->setTag(7);
+    b->setTag(7);
+    EXPECT_EQ(root->viewWithTag(7), deep);
+    root->setTag(7);
+    EXPECT_EQ(root->viewWithTag(7), root);
+    EXPECT_EQ(root->viewWithTag(8), nullptr);
+}
+
+TEST(ViewTreeTest, SubviewsBuiltInAConstructorHaveTheirSuperviewOnceItIsShared) {
+    struct Composite : View {
+        std::shared_ptr<View> inner = std::make_shared<View>();
+        Composite() { addSubview(inner); }
+    };
+    auto composite = std::make_shared<Composite>();
+    EXPECT_EQ(composite->inner->superview(), composite);
+}
+
+TEST(ViewTreeTest, AChildOutlivingItsParentHasNoSuperview) {
+    auto child = std::make_shared<View>();
+    {
+        auto parent = std::make_shared<View>();
+        parent->addSubview(child);
+    }
+    EXPECT_EQ(child->superview(), nullptr);
+    EXPECT_EQ(child->layer().superlayer(), nullptr);
+}
+
+TEST(ViewTreeTest, TintColourIsInheritedFromTheSuperview) {
+    auto parent = std::make_shared<View>(), child = std::make_shared<View>();
+    parent->addSubview(child);
+    EXPECT_EQ(child->tintColor(), View::systemBlue());
+    parent->setTintColor(Color::red());
+    EXPECT_EQ(child->tintColor(), Color::red());
+    child->setTintColor(Color::green());
+    EXPECT_EQ(child->tintColor(), Color::green());
+}
