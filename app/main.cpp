@@ -1,1 +1,112 @@
-int main() { return 0; }
+// The demo host: links the kit and drives it the way an application would, printing
+// what it sees and writing a picture of every screen it shows to the output folder.
+//
+//   vistrel-demo [--out DIR] [ANSWER.json]
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "core/configuration_key.hpp"
+#include "core/data_directory.hpp"
+#include "core/fonts.hpp"
+#include "core/sdk_configuration.hpp"
+#include "core/vistrel.hpp"
+#include "core/vistrel_bundle.hpp"
+#include "core/vistrel_pref.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/graphics/font_registry.hpp"
+
+namespace {
+
+struct Options {
+    std::filesystem::path out = "vistrel-demo-out";
+    std::optional<std::filesystem::path> answer;
+};
+
+std::optional<Options> parse(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--out" && i + 1 < argc) {
+            options.out = argv[++i];
+        } else if (arg == "-h" || arg == "--help" || (!arg.empty() && arg[0] == '-')) {
+            return std::nullopt;
+        } else if (!options.answer) {
+            options.answer = arg;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+void section(const char* title) { std::cout << "\n== " << title << "\n"; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    auto options = parse(argc, argv);
+    if (!options) {
+        std::cerr << "usage: vistrel-demo [--out DIR] [ANSWER.json]\n";
+        return 2;
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(options->out, ec);
+    if (ec) {
+        std::cerr << "cannot create " << options->out << ": " << ec.message() << "\n";
+        return 1;
+    }
+
+    // A fresh data folder for every run, so the first-run set-up shows each time.
+    auto data = std::filesystem::absolute(options->out / "data");
+    std::filesystem::remove_all(data, ec);
+    setenv("VISTREL_HOME", data.c_str(), 1);
+
+    // The kit's lines go to standard output, prefixed, so the demo reads as one story.
+    platform::setLogSink([](std::string_view line) { std::cout << "  [kit] " << line << "\n"; });
+
+    section("bundle");
+    auto bundle = vistrel::vistrelBundle();
+    std::cout << "bundle: " << (bundle ? bundle->bundlePath().string() : "(not found)") << "\n";
+    std::cout << "data folder: " << vistrel::dataDirectory().string() << "\n";
+
+    section("start-up: Vistrel::setApiKey(\"demo-api-key\")");
+    vistrel::Vistrel::setApiKey("demo-api-key");
+
+    section("preferences");
+    std::cout << "apiKey = " << vistrel::VistrelPref::getApiKey().value_or("(none)") << "\n"
+              << "useBlackAndWhite = " << std::boolalpha << vistrel::VistrelPref::useBlackAndWhite() << "\n"
+              << "applicationInstanceId = " << vistrel::VistrelPref::getApplicationInstanceId().value_or("(none)")
+              << "\n"
+              << "hasBeenMigrated = " << vistrel::VistrelPref::hasBeenMigrated() << "\n";
+
+    section("configuration");
+    vistrel::SdkConfiguration::shared().printAllConfigurations();
+    const auto& config = vistrel::SdkConfiguration::shared();
+    std::cout << "recognition address (unescaped) = "
+              << config.urlValueForKey(vistrel::ConfigurationKey::sdkEnrichedImageUrl) << "\n"
+              << "photo width = " << config.floatValueForKey(vistrel::ConfigurationKey::sdkImageSendWidth)
+              << ", quality = " << config.floatValueForKey(vistrel::ConfigurationKey::sdkImageSendQuality)
+              << ", gallery size = " << config.intValueForKey(vistrel::ConfigurationKey::galleryNumberOfItems)
+              << "\n";
+
+    section("localised texts");
+    for (const char* key : {"camera.network.no_internet", "actions.list.error.not_enriched_image",
+                            "zbar.qrcode_detected", "general.ok", "no.such.key"})
+        std::cout << key << " = " << vistrel::tr(key) << "\n";
+
+    section("fonts");
+    for (const char* name : {"icomoon", "SFProText-Regular", "SFProText-Medium", "SFProText-Heavy",
+                             "SFProText-Italic", "SFProText-MediumItalic", "SFProText-HeavyItalic"}) {
+        auto font = platform::graphics::FontRegistry::shared().font(name, 17);
+        std::cout << name << ": " << (font ? "registered" : "NOT registered") << "\n";
+    }
+    vistrel::printFontNames();
+
+    if (options->answer) std::cout << "\n(answer files are read once the content model is in place)\n";
+    std::cout << "\npictures go to " << std::filesystem::absolute(options->out).string() << "\n";
+    return 0;
+}
