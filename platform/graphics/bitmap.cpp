@@ -4,8 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <memory>
+#include <cstring>
 #include <new>
 #include <system_error>
 
@@ -29,10 +28,6 @@ std::uint8_t unpremultiply(std::uint8_t value, std::uint8_t alpha) {
     if (alpha == 0) return 0;
     return static_cast<std::uint8_t>(std::min(255u, (unsigned(value) * 255 + alpha / 2) / alpha));
 }
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
 
 }  // namespace
 
@@ -69,36 +64,31 @@ void Bitmap::setPixel(int x, int y, Color color) {
 
 bool writePng(const Bitmap& bitmap, const std::filesystem::path& path) {
     if (bitmap.isEmpty()) return false;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) return false;
-
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    bool ok = false;
-    std::vector<png_byte> row(static_cast<std::size_t>(bitmap.width()) * 4);
-    if (png && info && setjmp(png_jmpbuf(png)) == 0) {
-        png_init_io(png, file.get());
-        png_set_IHDR(png, info, png_uint_32(bitmap.width()), png_uint_32(bitmap.height()), 8,
-                     PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                     PNG_FILTER_TYPE_DEFAULT);
-        png_write_info(png, info);
-        for (int y = 0; y < bitmap.height(); ++y) {
-            for (int x = 0; x < bitmap.width(); ++x) {
-                std::uint32_t p = bitmap.rawPixel(x, y);
-                auto a = static_cast<std::uint8_t>(p >> 24);
-                png_byte* out = &row[static_cast<std::size_t>(x) * 4];
-                out[0] = unpremultiply(static_cast<std::uint8_t>(p >> 16), a);
-                out[1] = unpremultiply(static_cast<std::uint8_t>(p >> 8), a);
-                out[2] = unpremultiply(static_cast<std::uint8_t>(p), a);
-                out[3] = a;
-            }
-            png_write_row(png, row.data());
-        }
-        png_write_end(png, nullptr);
-        ok = true;
+    std::vector<png_byte> rgba;
+    try {
+        rgba.resize(std::size_t(bitmap.width()) * std::size_t(bitmap.height()) * 4);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-    if (std::fclose(file.release()) != 0) ok = false;
+    png_byte* out = rgba.data();
+    for (int y = 0; y < bitmap.height(); ++y) {
+        for (int x = 0; x < bitmap.width(); ++x, out += 4) {
+            std::uint32_t p = bitmap.rawPixel(x, y);
+            auto a = static_cast<std::uint8_t>(p >> 24);
+            out[0] = unpremultiply(static_cast<std::uint8_t>(p >> 16), a);
+            out[1] = unpremultiply(static_cast<std::uint8_t>(p >> 8), a);
+            out[2] = unpremultiply(static_cast<std::uint8_t>(p), a);
+            out[3] = a;
+        }
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(bitmap.width());
+    image.height = static_cast<png_uint_32>(bitmap.height());
+    image.format = PNG_FORMAT_RGBA;
+    bool ok = png_image_write_to_file(&image, path.c_str(), 0, rgba.data(), 0, nullptr) != 0;
+    png_image_free(&image);
     if (!ok) {
         std::error_code ignored;
         std::filesystem::remove(path, ignored);
