@@ -1,0 +1,104 @@
+// A small tree drawn with the kit's real fonts: a rounded, bordered card, a label and an
+// icon button; the pixels that matter are checked.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "core/fonts.hpp"
+#include "core/icon_font.hpp"
+#include "core/icon_view.hpp"
+#include "core/view_conveniences.hpp"
+#include "core/vistrel_bundle.hpp"
+#include "platform/graphics/font_configuration.hpp"
+#include "platform/graphics/font_registry.hpp"
+#include "platform/ui/button.hpp"
+#include "platform/ui/label.hpp"
+#include "platform/ui/render.hpp"
+#include "platform/ui/window.hpp"
+
+using namespace platform::ui;
+using platform::graphics::Bitmap;
+using platform::graphics::FontRegistry;
+
+namespace {
+
+class UiSampleRenderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::graphics::useIsolatedFontConfiguration();
+        if (vistrel::iconFontWithSize(12) && FontRegistry::shared().font("SFProText-Regular", 12)) return;
+        vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
+        vistrel::registerFontsWithFilenames({"icomoon.ttf", "SFProText-Regular.ttf"});
+        vistrel::overrideBundleLocations(std::nullopt);
+    }
+};
+
+const Color kCard = Color::rgba(0.1, 0.3, 0.8);
+const Color kBorder = Color::rgba(0.9, 0.1, 0.1);
+const Color kStar = Color::rgba(1, 0.8, 0);
+
+struct Sample {
+    std::shared_ptr<Window> window = std::make_shared<Window>(Rect{0, 0, 240, 120});
+    std::shared_ptr<View> card = std::make_shared<View>(Rect{10, 10, 160, 100});
+    std::shared_ptr<Label> label = std::make_shared<Label>(Rect{20, 20, 140, 30});
+    std::shared_ptr<Button> star;
+    Sample() {
+        auto root = std::make_shared<View>();
+        root->setBackgroundColor(Color::white());
+        window->setRootView(root);
+        card->setBackgroundColor(kCard);
+        vistrel::setCornerRadius(*card, 16, 4, kBorder);
+        root->addSubview(card);
+        label->setText("Vistrel");
+        label->setFont(FontRegistry::shared().font("SFProText-Regular", 22));
+        label->setTextColor(Color::white());
+        root->addSubview(label);
+        star = vistrel::barButtonWithIconType(vistrel::VistrelIconType::StarFull, 36, kStar);
+        star->setCenter({205, 60});
+        root->addSubview(star);
+        window->makeKeyAndVisible();
+    }
+};
+
+Color at(const Bitmap& b, double x, double y) { return b.pixel(int(x * 2), int(y * 2)); }
+
+// Pixels in a rectangle of points close to a colour.
+int count(const Bitmap& b, const Rect& r, const Color& c, double tolerance = 0.1) {
+    int n = 0;
+    for (int y = int(r.minY() * 2); y < int(r.maxY() * 2); ++y)
+        for (int x = int(r.minX() * 2); x < int(r.maxX() * 2); ++x)
+            if (b.pixel(x, y).isClose(c, tolerance)) ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST_F(UiSampleRenderTest, TheCardTheLabelAndTheIconButtonDrawWithTheRealFonts) {
+    Sample sample;
+    ASSERT_EQ(sample.star->titleLabel()->font()->postScriptName, "icomoon");
+    ASSERT_EQ(sample.label->font()->postScriptName, "SFProText-Regular");
+    auto bitmap = render(*sample.window);
+    ASSERT_TRUE(bitmap);
+    ASSERT_EQ(bitmap->width(), 480);
+    if (const char* out = std::getenv("VISTREL_UI_SAMPLE_PNG")) writePng(*bitmap, out);
+
+    // The card: white outside its rounded corner, its border on the edges, its colour inside.
+    EXPECT_TRUE(at(*bitmap, 11, 11).isClose(Color::white(), 0.02));
+    EXPECT_TRUE(at(*bitmap, 90, 11.5).isClose(kBorder, 0.02));
+    EXPECT_TRUE(at(*bitmap, 168.5, 60).isClose(kBorder, 0.02));
+    EXPECT_TRUE(at(*bitmap, 90, 80).isClose(kCard, 0.02));
+    EXPECT_TRUE(at(*bitmap, 5, 60).isClose(Color::white(), 0.02));
+
+    // The label: white glyphs on the card, only within the text's line.
+    const Size text = sample.label->sizeThatFits({});
+    EXPECT_GT(count(*bitmap, {20, 20, text.width, 30}, Color::white()), 100);
+    EXPECT_EQ(count(*bitmap, {20 + text.width + 2, 20, 20, 30}, Color::white()), 0);
+    EXPECT_EQ(count(*bitmap, {20, 52, 140, 40}, Color::white()), 0);
+
+    // The icon: a filled star in its colour, centred on the button, nothing around it.
+    const int starPixels = count(*bitmap, {183, 38, 44, 44}, kStar);
+    EXPECT_GT(starPixels, 500);
+    EXPECT_TRUE(at(*bitmap, 205, 60).isClose(kStar, 0.1));
+    EXPECT_TRUE(at(*bitmap, 184, 39).isClose(Color::white(), 0.02));
+    EXPECT_EQ(count(*bitmap, {120, 0, 60, 30}, kStar), 0);
+}

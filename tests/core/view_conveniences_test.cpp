@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/view_conveniences.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/ui/label.hpp"
+#include "platform/ui/view.hpp"
+#include "platform/ui/view_properties.hpp"
+
+using namespace platform::ui;
+
+TEST(ViewConveniencesTest, CornerRadiusTurnsClippingOnExactlyAboveZero) {
+    struct Case {
+        double radius;
+        bool clips;
+    };
+    View view;
+    for (const Case& c : {Case{0, false}, Case{8, true}, Case{0, false}, Case{-3, false}, Case{NAN, false}}) {
+        vistrel::setCornerRadius(view, c.radius);
+        if (std::isnan(c.radius)) {
+            EXPECT_TRUE(std::isnan(vistrel::cornerRadius(view)));
+        } else {
+            EXPECT_EQ(view.layer().cornerRadius(), c.radius);  // stored as given, negative too
+            EXPECT_EQ(vistrel::cornerRadius(view), c.radius);
+        }
+        EXPECT_EQ(view.clipsToBounds(), c.clips) << c.radius;
+    }
+}
+
+TEST(ViewConveniencesTest, BorderWidthAndColourAreTheLayers) {
+    View view;
+    vistrel::setBorderWidth(view, 2.5);
+    EXPECT_EQ(view.layer().borderWidth(), 2.5);
+    vistrel::setBorderColor(view, Color::red());
+    EXPECT_EQ(vistrel::borderColor(view), Color::red());
+    vistrel::setBorderColor(view, std::nullopt);
+    EXPECT_EQ(view.layer().borderColor(), std::nullopt);
+    EXPECT_EQ(vistrel::borderColor(view), std::nullopt);
+}
+
+TEST(ViewConveniencesTest, TheCombinedSetterLeavesWhatTheThreeSettersLeave) {
+    View one, three;
+    vistrel::setCornerRadius(one, 12, 3, Color::green());
+    vistrel::setCornerRadius(three, 12);
+    vistrel::setBorderWidth(three, 3);
+    vistrel::setBorderColor(three, Color::green());
+    for (const View* v : {&one, &three}) {
+        EXPECT_EQ(v->layer().cornerRadius(), 12);
+        EXPECT_TRUE(v->clipsToBounds());
+        EXPECT_EQ(v->layer().borderWidth(), 3);
+        EXPECT_EQ(v->layer().borderColor(), Color::green());
+    }
+}
+
+TEST(ViewConveniencesTest, ThePropertiesCanBeSetAndReadByNameOnAnyView) {
+    Label label;  // a subclass has them too
+    EXPECT_TRUE(setValueForKey(label, "cornerRadius", 6.0));
+    EXPECT_TRUE(label.clipsToBounds());
+    EXPECT_TRUE(setValueForKey(label, "borderWidth", 1.0));
+    EXPECT_TRUE(setValueForKey(label, "borderColor", Color::blue()));
+    EXPECT_EQ(valueForKey(label, "cornerRadius"), PropertyValue(6.0));
+    EXPECT_EQ(valueForKey(label, "borderColor"), PropertyValue(Color::blue()));
+    EXPECT_TRUE(setValueForKey(label, "borderColor", std::monostate{}));
+    EXPECT_EQ(valueForKey(label, "borderColor"), PropertyValue(std::monostate{}));
+}
+
+TEST(ViewConveniencesTest, UnknownNamesAndWrongKindsAreRefusedAndReported) {
+    View view;
+    platform::LogCapture capture;
+    EXPECT_FALSE(setValueForKey(view, "cornerRadiusX", 6.0));
+    EXPECT_FALSE(valueForKey(view, "nope"));
+    EXPECT_FALSE(setValueForKey(view, "cornerRadius", std::string("6")));
+    EXPECT_FALSE(setValueForKey(view, "borderColor", 1.0));
+    EXPECT_EQ(view.layer().cornerRadius(), 0);
+    EXPECT_EQ(capture.count("no property named"), 2u);
+    EXPECT_EQ(capture.count("is not of the kind it takes"), 2u);
+}
