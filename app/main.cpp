@@ -18,6 +18,15 @@
 #include "core/vistrel_pref.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/graphics/font_registry.hpp"
+// The UI sample below.
+#include "core/height_for_view.hpp"
+#include "core/icon_view.hpp"
+#include "core/view_conveniences.hpp"
+#include "platform/graphics/bitmap.hpp"
+#include "platform/ui/button.hpp"
+#include "platform/ui/label.hpp"
+#include "platform/ui/render.hpp"
+#include "platform/ui/window.hpp"
 
 namespace {
 
@@ -105,6 +114,43 @@ int main(int argc, char** argv) {
         std::cout << name << ": " << (font ? "registered" : "NOT registered") << "\n";
     }
     vistrel::printFontNames();
+
+    // ---- UI layer: a small view tree drawn with the kit's fonts -> "ui-sample.png" ----
+    section("ui sample");
+    {
+        using namespace platform::ui;
+        using platform::graphics::Color;
+        auto window = std::make_shared<Window>(Rect{0, 0, 240, 120});
+        auto root = std::make_shared<View>();
+        root->setBackgroundColor(Color::white());
+        window->setRootView(root);
+        auto card = std::make_shared<View>(Rect{10, 10, 160, 100});
+        card->setBackgroundColor(Color::rgba(0.1, 0.3, 0.8));
+        vistrel::setCornerRadius(*card, 16, 4, Color::rgba(0.9, 0.1, 0.1));
+        root->addSubview(card);
+        auto label = std::make_shared<Label>(Rect{20, 20, 140, 80});
+        label->setText("Vistrel turns a printed page into actions");
+        label->setFont(platform::graphics::FontRegistry::shared().font("SFProText-Regular", 17));
+        label->setTextColor(Color::white());
+        label->setNumberOfLines(0);
+        root->addSubview(label);
+        auto star = vistrel::barButtonWithIconType(vistrel::VistrelIconType::StarFull, 36, Color::rgba(1, 0.8, 0));
+        star->setCenter({205, 60});
+        root->addSubview(star);
+        window->makeKeyAndVisible();
+        if (auto font = label->font())
+            std::cout << "label text height in 140 points: " << vistrel::heightForView(*label->text(), *font, 140, 0)
+                      << " (all lines), " << vistrel::heightForView(*label->text(), *font, 140, 2)
+                      << " (two lines)\n";
+        auto path = options->out / "ui-sample.png";
+        auto bitmap = render(*window);
+        if (bitmap && platform::graphics::writePng(*bitmap, path))
+            std::cout << "wrote " << path.string() << " (" << bitmap->width() << " x " << bitmap->height()
+                      << " pixels)\n";
+        else
+            std::cout << "could not write " << path.string() << "\n";
+    }
+    // ---- end of the UI sample ----
 
     if (options->answer) std::cout << "\n(answer files are read once the content model is in place)\n";
     std::cout << "\npictures go to " << std::filesystem::absolute(options->out).string() << "\n";
