@@ -2,6 +2,7 @@
 
 #include <simdjson.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -133,27 +134,35 @@ bool isContainer(dom::element e) {
     return t == dom::element_type::ARRAY || t == dom::element_type::OBJECT;
 }
 
+// An object's member, before it is converted.
+struct Member {
+    std::string_view key;
+    dom::element value;
+};
+
+// Members in key order, stably, so that of equal keys the last one still wins: the
+// dictionary then takes its entries as they come instead of sorting them again.
+void sortByKey(std::vector<Member>& members) {
+    auto byKey = [](const Member& a, const Member& b) { return a.key < b.key; };
+    if (members.size() > 16) {
+        std::stable_sort(members.begin(), members.end(), byKey);
+        return;
+    }
+    for (std::size_t i = 1; i < members.size(); ++i) {
+        Member moving = members[i];
+        std::size_t j = i;
+        for (; j > 0 && byKey(moving, members[j - 1]); --j) members[j] = members[j - 1];
+        members[j] = moving;
+    }
+}
+
 // One array or object being built. Iterative, so the depth of the document never
 // reaches the machine stack.
 struct Frame {
-    explicit Frame(dom::element e, std::string_view keyInParent) : key(keyInParent) {
-        if (e.type() == dom::element_type::OBJECT) {
-            object = true;
-            dom::object o = e.get_object().value_unsafe();
-            members = o.begin();
-            membersEnd = o.end();
-            entries.reserve(o.size());
-        } else {
-            dom::array a = e.get_array().value_unsafe();
-            elements = a.begin();
-            elementsEnd = a.end();
-            items.reserve(a.size());
-        }
-    }
     bool object = false;
     std::string_view key;  // where the finished container goes in an object parent
     dom::array::iterator elements, elementsEnd;
-    dom::object::iterator members, membersEnd;
+    std::size_t nextMember = 0;  // objects: position in their depth's member list
     Array items;
     std::vector<Dictionary::Entry> entries;
 
@@ -169,16 +178,39 @@ struct Frame {
 std::optional<Value> convert(dom::element root, ReadError* error) {
     if (!isContainer(root)) return scalar(root);
     std::vector<Frame> stack;
-    stack.emplace_back(root, std::string_view());
+    // The sorted members of the open object at each depth; siblings reuse the list.
+    std::vector<std::vector<Member>> membersByDepth;
+    auto open = [&](dom::element e, std::string_view key) {
+        Frame f;
+        f.key = key;
+        if (e.type() == dom::element_type::OBJECT) {
+            f.object = true;
+            if (membersByDepth.size() <= stack.size()) membersByDepth.resize(stack.size() + 1);
+            std::vector<Member>& members = membersByDepth[stack.size()];
+            members.clear();
+            dom::object o = e.get_object().value_unsafe();
+            for (auto it = o.begin(); it != o.end(); ++it) members.push_back({it.key(), it.value()});
+            sortByKey(members);
+            f.entries.reserve(members.size());
+        } else {
+            dom::array a = e.get_array().value_unsafe();
+            f.elements = a.begin();
+            f.elementsEnd = a.end();
+            f.items.reserve(a.size());
+        }
+        stack.push_back(std::move(f));
+    };
+    open(root, std::string_view());
     while (true) {
         Frame& f = stack.back();
         std::optional<dom::element> next;
         std::string_view key;
         if (f.object) {
-            if (f.members != f.membersEnd) {
-                key = f.members.key();
-                next = f.members.value();
-                ++f.members;
+            const std::vector<Member>& members = membersByDepth[stack.size() - 1];
+            if (f.nextMember < members.size()) {
+                key = members[f.nextMember].key;
+                next = members[f.nextMember].value;
+                ++f.nextMember;
             }
         } else if (f.elements != f.elementsEnd) {
             next = *f.elements;
@@ -195,7 +227,7 @@ std::optional<Value> convert(dom::element root, ReadError* error) {
                 fail(error, ReadErrorCode::tooDeep);
                 return std::nullopt;
             }
-            stack.emplace_back(*next, key);
+            open(*next, key);
         } else {
             f.add(key, scalar(*next));
         }

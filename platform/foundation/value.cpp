@@ -37,26 +37,51 @@ bool keyLess(const Dictionary::Entry& e, std::string_view key) { return e.first 
 }  // namespace
 
 Dictionary::Dictionary(std::vector<Entry> entries) {
-    // Stable sort keeps document order among equal keys, so the last one can win.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry& a, const Entry& b) { return a.first < b.first; });
-    entries_.reserve(entries.size());
-    for (auto& e : entries) {
-        if (!entries_.empty() && entries_.back().first == e.first)
-            entries_.back().second = std::move(e.second);
-        else
-            entries_.push_back(std::move(e));
+    // A stable sort keeps document order among equal keys, so the last one can win.
+    // Objects read from documents are mostly small: those are sorted in place, without
+    // the temporary buffer std::stable_sort allocates.
+    auto byKey = [](const Entry& a, const Entry& b) { return a.first < b.first; };
+    if (!std::is_sorted(entries.begin(), entries.end(), byKey)) {
+        if (entries.size() <= 16) {
+            for (std::size_t i = 1; i < entries.size(); ++i) {
+                if (!byKey(entries[i], entries[i - 1])) continue;
+                Entry moving = std::move(entries[i]);
+                std::size_t j = i;
+                for (; j > 0 && byKey(moving, entries[j - 1]); --j)
+                    entries[j] = std::move(entries[j - 1]);
+                entries[j] = std::move(moving);
+            }
+        } else {
+            std::stable_sort(entries.begin(), entries.end(), byKey);
+        }
     }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (kept > 0 && entries[kept - 1].first == entries[i].first) {
+            entries[kept - 1].second = std::move(entries[i].second);
+        } else {
+            if (kept != i) entries[kept] = std::move(entries[i]);
+            ++kept;
+        }
+    }
+    entries.erase(entries.begin() + static_cast<std::ptrdiff_t>(kept), entries.end());
+    entries_ = std::move(entries);
 }
 
 const Value* Dictionary::find(std::string_view key) const {
+    // Small objects, the usual case, are scanned: comparing lengths first leaves few
+    // text comparisons, fewer than a binary search makes.
+    if (entries_.size() <= 16) {
+        for (const Entry& e : entries_)
+            if (e.first.size() == key.size() && e.first == key) return &e.second;
+        return nullptr;
+    }
     auto it = std::lower_bound(entries_.begin(), entries_.end(), key, keyLess);
     return it != entries_.end() && it->first == key ? &it->second : nullptr;
 }
 
 Value* Dictionary::find(std::string_view key) {
-    auto it = std::lower_bound(entries_.begin(), entries_.end(), key, keyLess);
-    return it != entries_.end() && it->first == key ? &it->second : nullptr;
+    return const_cast<Value*>(static_cast<const Dictionary&>(*this).find(key));
 }
 
 void Dictionary::set(std::string key, Value value) {

@@ -73,8 +73,9 @@ public:
     void set(std::string key, Value value);
     bool erase(std::string_view key);
 
-    std::size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
+    // Defined below Value: clang needs the entry type complete here.
+    std::size_t size() const;
+    bool empty() const;
     const_iterator begin() const { return entries_.begin(); }
     const_iterator end() const { return entries_.end(); }
     const std::vector<Entry>& entries() const { return entries_; }
@@ -121,6 +122,7 @@ public:
     const Opaque* opaque() const;
 
     // Mutable access; the container is copied first when it is shared.
+    std::string* mutableString() { return std::get_if<std::string>(&v_); }
     Array* mutableArray();
     Dictionary* mutableDictionary();
 
@@ -132,5 +134,8 @@ private:
                  std::shared_ptr<const Dictionary>, std::shared_ptr<const Opaque>>
         v_;
 };
+
+inline std::size_t Dictionary::size() const { return entries_.size(); }
+inline bool Dictionary::empty() const { return entries_.empty(); }
 
 }  // namespace platform

@@ -62,7 +62,7 @@ void JSON::setObject(platform::Value raw) {
     case platform::Value::Type::Opaque:
         // The opaque value itself is not kept: object() gives null from now on.
         type_ = Type::unknown;
-        error_ = unsupportedTypeError();
+        error_ = std::make_shared<const JSONError>(unsupportedTypeError());
         object_ = platform::Value();
         return;
     }
@@ -72,6 +72,10 @@ void JSON::setObject(platform::Value raw) {
 void JSON::setObject(const JSON& value) { setObject(value.object()); }
 
 JSON JSON::withError(JSONError error) {
+    return withError(std::make_shared<const JSONError>(std::move(error)));
+}
+
+JSON JSON::withError(std::shared_ptr<const JSONError> error) {
     JSON result;
     result.error_ = std::move(error);
     return result;

@@ -12,6 +12,7 @@
 #include <initializer_list>
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -112,7 +113,9 @@ public:
     }
 
     Type type() const { return type_; }
-    const std::optional<JSONError>& error() const { return error_; }
+    std::optional<JSONError> error() const {
+        return error_ ? std::optional<JSONError>(*error_) : std::nullopt;
+    }
 
     // --- Path subscripts --------------------------------------------------------------
     // Reads along the path; a step that cannot be taken gives null carrying an error,
@@ -145,8 +148,11 @@ public:
     void setBool(std::optional<bool> value);
     void setBoolValue(bool value);
 
-    std::optional<std::string> string() const;
-    std::string stringValue() const;
+    // On a temporary (doc["Name"].string()) the text is moved out, not copied.
+    std::optional<std::string> string() const&;
+    std::optional<std::string> string() &&;
+    std::string stringValue() const&;
+    std::string stringValue() &&;
     void setString(std::optional<std::string> value);
     void setStringValue(std::string value);
 
@@ -301,6 +307,7 @@ private:
     void writePath(const JSONKey* steps, std::size_t count, const JSON& newValue);
     JSON readPath(const JSONKey* steps, std::size_t count) const;
     static JSON withError(JSONError error);
+    static JSON withError(std::shared_ptr<const JSONError> error);
 
     std::optional<std::string> rawStringCore(StringEncoding encoding,
                                              const WritingOptionsMap& options,
@@ -309,7 +316,7 @@ private:
 
     platform::Value object_;  // null for the kinds null and unknown
     Type type_ = Type::null;
-    std::optional<JSONError> error_;
+    std::shared_ptr<const JSONError> error_;  // shared: copies along a failed path stay cheap
 };
 
 // Prints the description.

@@ -94,12 +94,22 @@ void JSON::setBool(std::optional<bool> value) {
 
 void JSON::setBoolValue(bool value) { setBool(value); }
 
-std::optional<std::string> JSON::string() const {
+std::optional<std::string> JSON::string() const& {
     if (type_ != Type::string) return std::nullopt;
     return *object_.string();
 }
 
-std::string JSON::stringValue() const {
+std::optional<std::string> JSON::string() && {
+    if (type_ != Type::string) return std::nullopt;
+    return std::move(*object_.mutableString());
+}
+
+std::string JSON::stringValue() && {
+    if (type_ == Type::string) return std::move(*object_.mutableString());
+    return static_cast<const JSON&>(*this).stringValue();
+}
+
+std::string JSON::stringValue() const& {
     switch (type_) {
     case Type::string: return *object_.string();
     case Type::number: return platform::json::numberText(*object_.number());

@@ -4,7 +4,7 @@
 namespace vistrel {
 
 JSON JSON::readIndex(std::ptrdiff_t index) const {
-    if (type_ != Type::array) return withError(error_ ? *error_ : notAnArrayError(index));
+    if (type_ != Type::array) return error_ ? withError(error_) : withError(notAnArrayError(index));
     const platform::Array& elements = *object_.array();
     if (index >= 0 && static_cast<std::size_t>(index) < elements.size())
         return JSON(elements[static_cast<std::size_t>(index)]);
@@ -12,7 +12,7 @@ JSON JSON::readIndex(std::ptrdiff_t index) const {
 }
 
 JSON JSON::readKey(const std::string& key) const {
-    if (type_ != Type::dictionary) return withError(error_ ? *error_ : notADictionaryError(key));
+    if (type_ != Type::dictionary) return error_ ? withError(error_) : withError(notADictionaryError(key));
     if (const platform::Value* member = object_.dictionary()->find(key)) return JSON(*member);
     return withError(notExistError(key));
 }
