@@ -12,7 +12,6 @@
 #include "core/sdk_configuration.hpp"
 #include "core/string_extras.hpp"
 #include "core/vistrel_bundle.hpp"
-#include "platform/foundation/locale.hpp"
 
 using platform::graphics::Color;
 using namespace vistrel;
@@ -97,15 +96,6 @@ TEST(PaletteTest, ColoursComeFromTheConfiguration) {
         EXPECT_EQ(colour().a, 1) << rawValue(key);
         EXPECT_EQ(hexString(colour()), text);
     }
-    overrideBundleLocations(std::nullopt);
-}
-
-TEST(StringExtrasTest, LocalizedStringLooksTheKeyUp) {
-    overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
-    platform::setPreferredLanguages(std::vector<std::string>{"fr-FR"});
-    EXPECT_EQ(localizedString("general.cancel"), "Annuler");
-    EXPECT_EQ(localizedString("no.such.key"), "no.such.key");
-    platform::setPreferredLanguages(std::nullopt);
     overrideBundleLocations(std::nullopt);
 }
 

@@ -74,13 +74,6 @@ TEST(CanvasTest, TransformsClipsAndSaveRestore) {
     // After the restore the clip is gone.
     d.canvas->fill(Rect(0, 0, 2, 2), Color::blue());
     EXPECT_EQ(d.at(1, 1), Color::blue());
-
-    Drawing scaled(20, 20, 2);
-    scaled.canvas->concat(AffineTransform::scale(2, 2));
-    EXPECT_EQ(scaled.canvas->currentTransform(), AffineTransform::scale(2, 2));
-    scaled.canvas->fill(Rect(0, 0, 5, 5), Color::green());
-    EXPECT_EQ(scaled.at(9.5, 9.5), Color::green());
-    EXPECT_EQ(scaled.at(10.5, 10.5), Color::clear());
 }
 
 TEST(CanvasTest, SingularTransformsAndUnbalancedCallsDoNotBreakTheCanvas) {
@@ -99,26 +92,6 @@ TEST(CanvasTest, SingularTransformsAndUnbalancedCallsDoNotBreakTheCanvas) {
     EXPECT_EQ(d.at(5, 5), Color::blue());
     d.canvas->fill(Rect(0, 0, std::numeric_limits<double>::infinity(), 1), Color::red());
     EXPECT_EQ(d.at(5, 0), Color::blue());
-}
-
-TEST(CanvasTest, PathsFillAndStroke) {
-    Drawing d(20, 20, 1);
-    Path triangle;
-    triangle.moveTo({0, 0});
-    triangle.lineTo({20, 0});
-    triangle.lineTo({0, 20});
-    triangle.close();
-    d.canvas->fill(triangle, Color::red());
-    EXPECT_EQ(d.at(2, 2), Color::red());
-    EXPECT_EQ(d.at(18, 18), Color::clear());
-
-    Path line;
-    line.moveTo({0, 15});
-    line.lineTo({20, 15});
-    d.canvas->stroke(line, Color::blue(), 4, LineCap::butt);
-    EXPECT_EQ(d.at(19.5, 15), Color::blue());
-    EXPECT_EQ(d.at(10, 13.5), Color::blue());
-    EXPECT_EQ(d.at(10, 17.5), Color::clear());
 }
 
 TEST(CanvasTest, ImagesScaleIntoPlaceAndTemplatesTakeTheTint) {
@@ -159,14 +132,6 @@ TEST(CanvasTest, ShadowIsAnOffsetCopyUnderTheContent) {
     EXPECT_EQ(d.at(15, 15), Color::clear());
 }
 
-TEST(CanvasTest, ClearMakesPixelsTransparent) {
-    Drawing d(10, 10, 1);
-    d.canvas->fill(Rect(0, 0, 10, 10), Color::red());
-    d.canvas->clear(Rect(0, 0, 5, 10));
-    EXPECT_EQ(d.at(2, 2), Color::clear());
-    EXPECT_EQ(d.at(7, 2), Color::red());
-}
-
 TEST(CanvasTest, TextIsDrawnFromTheTopOfItsRect) {
     useIsolatedFontConfiguration();
     Drawing d(100, 60);
@@ -184,13 +149,3 @@ TEST(CanvasTest, TextIsDrawnFromTheTopOfItsRect) {
     EXPECT_TRUE(blue);
 }
 
-TEST(CanvasTest, TextIsAlignedInItsRect) {
-    useIsolatedFontConfiguration();
-    auto font = FontRegistry::shared().defaultFont(10);
-    TextLayoutOptions right;
-    right.alignment = TextAlignment::right;
-    Drawing d(100, 20, 1);
-    d.canvas->drawText(makeAttributedString("ab", font), Rect(0, 0, 100, 20), right);
-    EXPECT_EQ(d.opaquePixels(Rect(0, 0, 70, 20)), 0);
-    EXPECT_GT(d.opaquePixels(Rect(80, 0, 20, 20)), 0);
-}

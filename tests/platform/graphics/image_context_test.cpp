@@ -68,12 +68,4 @@ TEST(PathTest, BoundingBoxFollowsArcs) {
     EXPECT_NEAR(box.minX(), -10, 1e-9);
     EXPECT_NEAR(box.minY(), -10, 1e-9);
     EXPECT_NEAR(box.maxY(), 10, 1e-9);
-
-    Path rounded;
-    rounded.addRoundedRect(Rect(5, 5, 20, 10), 100);  // radius cut to 5
-    box = rounded.boundingBox();
-    EXPECT_NEAR(box.minX(), 5, 1e-9);
-    EXPECT_NEAR(box.maxX(), 25, 1e-9);
-    EXPECT_NEAR(box.minY(), 5, 1e-9);
-    EXPECT_NEAR(box.maxY(), 15, 1e-9);
 }

@@ -53,15 +53,6 @@ TEST(ImageDecodingTest, PngKeepsStraightColoursThroughPremultiplying) {
     EXPECT_TRUE(near(image->bitmap().pixel(0, 1), Color::rgba(0.2, 0.4, 0.6)));
 }
 
-TEST(ImageDecodingTest, GreyPngAndScaleGivePointSize) {
-    Picture picture(4, 6, {128, 128, 128, 255});
-    auto image = Image::decode(encodePng(picture, true), 2);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), (Size{2, 3}));
-    EXPECT_EQ(image->scale(), 2);
-    EXPECT_TRUE(near(image->bitmap().pixel(3, 5), Color::white(128 / 255.0)));
-}
-
 TEST(ImageDecodingTest, WritePngThenReadTheFileBack) {
     auto bitmap = Bitmap::make(5, 4);
     ASSERT_TRUE(bitmap);
@@ -185,18 +176,3 @@ TEST(ImageDecodingTest, HeadersClaimingHugePicturesAreRefusedBeforeAllocating) {
     EXPECT_FALSE(Image::decode(gif));
 }
 
-TEST(ImageTest, AnimationsNeedFramesOfOneSize) {
-    auto small = Bitmap::make(2, 2), other = Bitmap::make(3, 2);
-    ASSERT_TRUE(small && other);
-    EXPECT_FALSE(Image::animated({}, 1));
-    EXPECT_FALSE(Image::animated({*small, *other}, 1));
-    EXPECT_FALSE(Image::animated({*small, *small}, -1));
-    EXPECT_FALSE(Image::make(Bitmap(), 1));
-    auto animation = Image::animated({*small, *small}, 0.5, 2);
-    ASSERT_TRUE(animation);
-    EXPECT_EQ(animation->size(), (Size{1, 1}));
-    auto tinted = animation->withRenderingMode(platform::graphics::RenderingMode::alwaysTemplate);
-    EXPECT_EQ(tinted.renderingMode(), platform::graphics::RenderingMode::alwaysTemplate);
-    EXPECT_EQ(animation->renderingMode(), platform::graphics::RenderingMode::automatic);
-    EXPECT_EQ(&tinted.bitmap(), &animation->bitmap()) << "copies share the pixels";
-}

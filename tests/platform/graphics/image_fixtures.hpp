@@ -23,7 +23,7 @@ struct Picture {
     Rgba& at(int x, int y) { return pixels[std::size_t(y) * width + x]; }
 };
 
-inline std::string encodePng(const Picture& picture, bool grey = false) {
+inline std::string encodePng(const Picture& picture) {
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
@@ -32,13 +32,7 @@ inline std::string encodePng(const Picture& picture, bool grey = false) {
     image.format = PNG_FORMAT_RGBA;
     std::vector<std::uint8_t> source;
     for (const Rgba& p : picture.pixels) source.insert(source.end(), {p.r, p.g, p.b, p.a});
-    std::vector<std::uint8_t> grey8;
     const void* buffer = source.data();
-    if (grey) {
-        image.format = PNG_FORMAT_GRAY;
-        for (const Rgba& p : picture.pixels) grey8.push_back(p.r);
-        buffer = grey8.data();
-    }
     png_alloc_size_t size = 0;
     png_image_write_to_memory(&image, nullptr, &size, 0, buffer, 0, nullptr);
     std::string out(size, '\0');

@@ -5,7 +5,6 @@
 #include "font_test_files.hpp"
 #include "platform/graphics/font_configuration.hpp"
 #include "platform/graphics/font_registry.hpp"
-#include "platform/graphics/unicode_text.hpp"
 
 using namespace platform::graphics;
 
@@ -62,15 +61,6 @@ TEST_F(TextTest, LineLimitAppliesAfterWrapping) {
     EXPECT_EQ(measureText(text(words), options), many) << "the same result every time";
 }
 
-TEST_F(TextTest, NewlinesBreakLinesWithoutAWidth) {
-    Size one = measureText(text("a"));
-    Size three = measureText(text("a\nb\nc"));
-    EXPECT_NEAR(three.height, 3 * one.height, 0.5);
-    TextLayoutOptions options;
-    options.numberOfLines = 2;
-    EXPECT_NEAR(measureText(text("a\nb\nc"), options).height, 2 * one.height, 0.5);
-}
-
 TEST_F(TextTest, TruncationKeepsWithinTheWidth) {
     TextLayoutOptions options;
     options.maxWidth = 60;
@@ -92,12 +82,6 @@ TEST_F(TextTest, RegisteredFacesAreTheOnesLaidOut) {
     Size heavySize = measureText(makeAttributedString("Wide words here", heavy));
     EXPECT_NE(regularSize.width, heavySize.width);
     EXPECT_NE(regularSize.width, measureText(text("Wide words here")).width) << "not the default face";
-    // Runs of different sizes: the line is as high as its tallest run.
-    TextAttributes large;
-    large.font = FontRegistry::shared().defaultFont(32);
-    AttributedString both = text("small BIG");
-    both.addAttributes(large, 6, 3);
-    EXPECT_NEAR(measureText(both).height, measureText(makeAttributedString("BIG", large.font)).height, 1);
 }
 
 TEST_F(TextTest, InvalidUtf8IsLaidOutNotRejected) {
@@ -132,28 +116,3 @@ TEST(AttributedStringTest, RangesSplitAndMergeRuns) {
     EXPECT_EQ(s.runs().size(), 3u);
 }
 
-TEST(UnicodeTextTest, TrimmingAndCountingCharacters) {
-    struct Case {
-        std::string text, trimmed;
-        std::size_t count;
-    };
-    const std::vector<Case> cases = {
-        {"", "", 0},
-        {"#ff8800", "ff8800", 6},
-        {"  (#F00)  ", "F00", 3},
-        {"\xE2\x80\x9C#FF0000\xE2\x80\x9D", "FF0000", 6},  // curly quotes go
-        {"\xC3\xA9t\xC3\xA9!", "\xC3\xA9t\xC3\xA9", 3},   // letters with accents stay
-        {"e\xCC\x81", "e\xCC\x81", 1},                     // a combining mark joins its letter
-        {"#\xFF" "ab\xFF", "ab", 2},                        // invalid bytes are not letters
-        {"###", "", 0},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(trimmingNonAlphanumerics(c.text), c.trimmed) << c.text;
-        EXPECT_EQ(characterCount(trimmingNonAlphanumerics(c.text)), c.count) << c.text;
-    }
-    EXPECT_EQ(characterCount("a\xFF" "b"), 3u);
-    EXPECT_TRUE(isAlphanumeric(U'\u00E9'));
-    EXPECT_TRUE(isAlphanumeric(U'\u0663'));  // Arabic-Indic digit three
-    EXPECT_FALSE(isAlphanumeric(U'#'));
-    EXPECT_FALSE(isAlphanumeric(U' '));
-}
