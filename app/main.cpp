@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "answer_demo.hpp"
 #include "core/configuration_key.hpp"
 #include "core/data_directory.hpp"
 #include "core/fonts.hpp"
@@ -152,7 +153,7 @@ int main(int argc, char** argv) {
     }
     // ---- end of the UI sample ----
 
-    if (options->answer) std::cout << "\n(answer files are read once the content model is in place)\n";
+    printAnswer(options->answer.value_or(VISTREL_SAMPLE_ANSWER));
     std::cout << "\npictures go to " << std::filesystem::absolute(options->out).string() << "\n";
     return 0;
 }

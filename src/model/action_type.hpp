@@ -1,0 +1,36 @@
+#pragma once
+// The kinds of action an image offers, named on the wire by upper-case texts.
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace vistrel {
+
+// In declaration order; the position is also the hash value.
+enum class ActionType {
+    Calendar,  // "CALENDAR": adds a calendar event
+    Url,       // "URL": opens a web address
+    VCard,     // "VCARD": saves a contact card
+    Share,     // "SHARE": shares content
+    Email,     // "EMAIL": writes an e-mail
+    Data,      // "DATA": carries data; never shown
+    Sms,       // "SMS": sends an SMS
+    Map,       // "MAP": shows a place on a map
+    Phone,     // "PHONE": calls a number
+    Text,      // "TEXT": shows a text
+    Unknown,   // "UNKNOWN": a kind of its own, not what an unrecognised text gives
+};
+
+std::string_view rawValue(ActionType type);
+
+// The kind whose text is exactly `raw` (same letters and case, nothing trimmed); none
+// for any other text.
+std::optional<ActionType> actionTypeFromRawValue(std::string_view raw);
+
+}  // namespace vistrel
+
+template <>
+struct std::hash<vistrel::ActionType> {
+    std::size_t operator()(vistrel::ActionType type) const noexcept { return static_cast<std::size_t>(type); }
+};

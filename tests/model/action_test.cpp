@@ -1,0 +1,123 @@
+// Reading one element of an answer's "Actions" into an Action.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "answer_fixtures.hpp"
+#include "model/action.hpp"
+
+namespace vistrel {
+namespace {
+
+Action read(const std::string& text) { return Action::fromJson(JSON::parseJSON(text)); }
+
+TEST(ActionReading, MembersAndKinds) {
+    struct Case {
+        std::string text;
+        Action expected;
+    };
+    const JSON phone = JSON::parseJSON(R"({"Number": "0123"})");
+    const std::vector<Case> cases = {
+        {"{}", {}},
+        {"1", {}},
+        {"\"URL\"", {}},
+        {"[{\"Type\": \"URL\"}]", {}},
+        {R"({"Type": "URL"})", {.type = ActionType::Url}},
+        {R"({"Type": "url"})", {}},
+        {R"({"Type": ""})", {}},
+        {R"({"Type": "URL "})", {}},
+        {R"({"Type": " URL"})", {}},
+        {R"({"Type": "UNKNOWN"})", {.type = ActionType::Unknown}},
+        {R"({"Type": "PHONE", "Content": "{\"Number\": \"0123\"}"})",
+         {.type = ActionType::Phone, .content = Content(phone, ActionType::Phone)}},
+        {R"({"Content": "{\"Number\": \"0123\"}"})", {}},
+        {R"({"Type": 8, "Content": "{\"Number\": \"0123\"}"})", {}},
+        {R"({"Type": "NOPE", "Content": "{\"Number\": \"0123\"}"})", {}},
+        {R"({"Type": "PHONE", "Content": {"Number": "0123"}})", {.type = ActionType::Phone}},
+        {R"({"Type": "TEXT", "Content": "not json"})",
+         {.type = ActionType::Text, .content = Content(JSON(), ActionType::Text)}},
+        {R"({"Style": "{}"})", {.style = Style{}}},
+        {R"({"Style": {"model": "m"}})", {}},
+        {R"({"Style": "{\"model\": \"m\"}"})", {.style = Style{.model = "m"}}},
+        {R"({"Style": "[]"})", {.style = Style{}}},
+        {R"({"Order": true, "Priority": false})", {.priority = 0, .order = 1}},
+        {R"({"Order": "1", "Priority": "2"})", {}},
+        {R"({"Order": 1.9, "Priority": -7})", {.priority = -7, .order = 1}},
+        {R"({"Order": 18446744073709551615, "Priority": -9223372036854775808})",
+         {.priority = INTPTR_MIN, .order = INTPTR_MAX}},
+        {R"({"Order": 9223372036854775808, "Priority": 1e300})", {.priority = INTPTR_MAX, .order = INTPTR_MAX}},
+        {R"({"Name": null, "Id": 3})", {}},
+        {R"({"Name": "", "Id": ""})", {.id = "", .name = ""}},
+        {R"({"name": "n", "NAME": "n", "Icon": ["i"], "BackgroundImage": false, "LanguageCode": 3})", {}},
+        {R"({"Id": "i", "Name": "n", "LanguageCode": "fr", "Icon": "ic", "BackgroundImage": "bg"})",
+         {.id = "i", .name = "n", .languageCode = "fr", .icon = "ic", .backgroundImage = "bg"}},
+    };
+    for (const auto& c : cases) {
+        Action action = read(c.text);
+        EXPECT_EQ(action, c.expected) << c.text;
+        EXPECT_FALSE(action.isQrCode) << c.text;
+    }
+}
+
+TEST(ActionReading, KindsFromTheirTexts) {
+    const std::vector<std::pair<std::string, ActionType>> kinds = {
+        {"CALENDAR", ActionType::Calendar}, {"URL", ActionType::Url},     {"VCARD", ActionType::VCard},
+        {"SHARE", ActionType::Share},       {"EMAIL", ActionType::Email}, {"DATA", ActionType::Data},
+        {"SMS", ActionType::Sms},           {"MAP", ActionType::Map},     {"PHONE", ActionType::Phone},
+        {"TEXT", ActionType::Text},         {"UNKNOWN", ActionType::Unknown},
+    };
+    for (const auto& [raw, kind] : kinds) {
+        Action action = read(R"({"Type": ")" + raw + R"(", "Content": "{}"})");
+        EXPECT_EQ(action.type, kind) << raw;
+        ASSERT_TRUE(action.content) << raw;
+        EXPECT_EQ(action.content->type, kind) << raw;
+    }
+}
+
+TEST(ActionReading, WrongKindsInAFixtureAnswer) {
+    Image image = modeltest::readAnswer("wrong_kinds_actions.json");
+    EXPECT_FALSE(image.autoTrigger) << "\"true\" as a string is no flag";
+    ASSERT_TRUE(image.actions);
+    const auto& a = *image.actions;
+    ASSERT_EQ(a.size(), 15u);
+    for (std::size_t i = 0; i < 5; ++i) EXPECT_EQ(a[i], Action{}) << "element " << i;
+    EXPECT_EQ(a[5], (Action{.type = ActionType::Text})) << "content and style given as objects";
+    EXPECT_EQ(a[6], Action{}) << "a kind in lower case";
+    EXPECT_EQ(a[7], Action{.name = ""}) << "a kind with a trailing space";
+    EXPECT_EQ(a[8], (Action{.priority = 0, .order = 1}));
+
+    // Kinds of values inside the content and style texts.
+    const Action& phone = a[9];
+    ASSERT_TRUE(phone.content);
+    EXPECT_FALSE(phone.content->phoneNumber()) << "a number is not turned into text";
+    EXPECT_EQ(phone.content->text(), "the kind is not looked at");
+    EXPECT_EQ(phone.style, Style{}) << "a model that is no text, and sections that are no objects";
+
+    const Action& map = a[10];
+    EXPECT_FALSE(map.content->mapLatitude());
+    EXPECT_EQ(map.content->mapLongitude(), 1.0) << "a boolean reads as a number";
+    EXPECT_FALSE(map.content->mapSearchAddress());
+
+    const Action& url = a[11];
+    ASSERT_TRUE(url.content);
+    EXPECT_FALSE(url.content->url());
+    EXPECT_FALSE(url.content->isEmbeddedWebView());
+    EXPECT_FALSE(url.content->isAnonymousURL());
+    EXPECT_FALSE(url.content->urlContentType());
+    ASSERT_TRUE(url.style && url.style->button && url.style->text && url.style->icon);
+    EXPECT_EQ(*url.style->button, Button{.opacity = 1.0f}) << "only opacity takes a non-text value";
+    EXPECT_EQ(*url.style->text, Text{.fontSize = 16});
+    EXPECT_EQ(*url.style->icon, Icon{});
+
+    EXPECT_EQ(a[12].order, INTPTR_MAX) << "beyond the signed range is held at its top, not wrapped";
+    EXPECT_EQ(a[12].priority, INTPTR_MIN);
+    EXPECT_EQ(a[13].order, INTPTR_MAX);
+    EXPECT_EQ(a[13].priority, INTPTR_MIN);
+    EXPECT_EQ(a[14].order, INTPTR_MAX);
+    EXPECT_EQ(a[14].priority, 2);
+}
+
+}  // namespace
+}  // namespace vistrel

@@ -1,0 +1,126 @@
+// The typed accessors of an action's content: one fixed key each, whatever the kind.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "model/content.hpp"
+
+namespace vistrel {
+namespace {
+
+Content content(const std::string& text, ActionType type = ActionType::Text) {
+    return Content(JSON::parseJSON(text), type);
+}
+
+using TextAccessor = std::optional<std::string> (Content::*)() const;
+
+TEST(ContentAccessors, TextsComeFromTheirKeysOnlyWhenTheyAreStrings) {
+    struct Case {
+        const char* name;
+        TextAccessor accessor;
+        const char* key;
+    };
+    const std::vector<Case> accessors = {
+        {"text", &Content::text, "Text"},
+        {"vcalendar", &Content::vcalendar, "VCalendar"},
+        {"url", &Content::url, "Url"},
+        {"urlContentType", &Content::urlContentType, "ContentType"},
+        {"vcard", &Content::vcard, "VCard"},
+        {"shareContent", &Content::shareContent, "Content"},
+        {"shareUrl", &Content::shareUrl, "Url"},
+        {"emailContent", &Content::emailContent, "Content"},
+        {"emailAddress", &Content::emailAddress, "Address"},
+        {"emailSubject", &Content::emailSubject, "Subject"},
+        {"smsContent", &Content::smsContent, "Content"},
+        {"smsNumber", &Content::smsNumber, "Number"},
+        {"phoneNumber", &Content::phoneNumber, "Number"},
+        {"mapSearchAddress", &Content::mapSearchAddress, "SearchAddress"},
+    };
+    for (const auto& a : accessors) {
+        const std::string key = a.key;
+        // Exactly as sent, even for a kind that would never read it.
+        const std::string value = " https://example.com/a?b=c&d=%20 \n";
+        Content text = content(R"({")" + key + R"(": " https://example.com/a?b=c&d=%20 \n"})", ActionType::Data);
+        EXPECT_EQ((text.*a.accessor)(), value) << a.name;
+        EXPECT_EQ((content(R"({")" + key + R"(": ""})").*a.accessor)(), "") << a.name;
+        for (const std::string wrong : {"12", "true", "null", "[\"x\"]", "{\"x\": \"y\"}"})
+            EXPECT_FALSE((content(R"({")" + key + R"(": )" + wrong + "}").*a.accessor)()) << a.name << " " << wrong;
+        std::string lower = key;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        std::string upper = key;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        EXPECT_FALSE((content(R"({")" + lower + R"(": "v"})").*a.accessor)()) << a.name;
+        EXPECT_FALSE((content(R"({")" + upper + R"(": "v"})").*a.accessor)()) << a.name;
+        for (const char* unreadable : {"{}", "not json", "[{\"Text\": \"v\"}]", "\"v\"", "null"})
+            EXPECT_FALSE((content(unreadable).*a.accessor)()) << a.name << " " << unreadable;
+    }
+}
+
+TEST(ContentAccessors, SharedKeysServeEveryKind) {
+    Content sms = content(R"({"Number": "+33612345678", "Content": "hello"})", ActionType::Sms);
+    EXPECT_EQ(sms.smsNumber(), "+33612345678");
+    EXPECT_EQ(sms.phoneNumber(), "+33612345678");
+    EXPECT_EQ(sms.smsContent(), "hello");
+    EXPECT_EQ(sms.shareContent(), "hello");
+    EXPECT_EQ(sms.emailContent(), "hello");
+    Content phone = content(R"({"Text": "shown anyway"})", ActionType::Phone);
+    EXPECT_EQ(phone.text(), "shown anyway");
+}
+
+TEST(ContentAccessors, FlagsAreJsonBooleansOnly) {
+    struct Case {
+        std::string value;
+        std::optional<bool> expected;
+    };
+    const std::vector<Case> cases = {
+        {"true", true}, {"false", false}, {"\"true\"", std::nullopt}, {"1", std::nullopt},
+        {"0", std::nullopt}, {"null", std::nullopt}, {"[true]", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        Content url = content(R"({"IsEmbeddedWebView": )" + c.value + R"(, "IsAnonymousURL": )" + c.value + "}",
+                              ActionType::Url);
+        EXPECT_EQ(url.isEmbeddedWebView(), c.expected) << c.value;
+        EXPECT_EQ(url.isAnonymousURL(), c.expected) << c.value;
+    }
+    EXPECT_FALSE(content(R"({"isEmbeddedWebView": true, "IsAnonymousUrl": true})").isEmbeddedWebView());
+    EXPECT_FALSE(content(R"({"isEmbeddedWebView": true, "IsAnonymousUrl": true})").isAnonymousURL());
+}
+
+TEST(ContentAccessors, CoordinatesAreJsonNumbers) {
+    struct Case {
+        std::string value;
+        std::optional<double> expected;
+    };
+    const std::vector<Case> cases = {
+        {"48", 48.0},          {"48.8566", 48.8566},      {"-0.5", -0.5},
+        {"1e2", 100.0},        {"true", 1.0},             {"false", 0.0},
+        {"\"48.85\"", std::nullopt}, {"null", std::nullopt}, {"[48]", std::nullopt},
+        {"18446744073709551615", 18446744073709551615.0},
+    };
+    for (const auto& c : cases) {
+        Content map = content(R"({"Latitude": )" + c.value + R"(, "Longitude": )" + c.value + "}", ActionType::Map);
+        EXPECT_EQ(map.mapLatitude(), c.expected) << c.value;
+        EXPECT_EQ(map.mapLongitude(), c.expected) << c.value;
+    }
+}
+
+TEST(ContentAccessors, KeepTheObjectAndKindTheyWereMadeWith) {
+    JSON object = JSON::parseJSON(R"({"Text": "t"})");
+    Content a(object, ActionType::Text);
+    Content b(object, ActionType::Text);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a.json, object);
+    EXPECT_EQ(a.type, ActionType::Text);
+    EXPECT_NE(a, Content(object, ActionType::Phone));
+    EXPECT_NE(a, Content(JSON::parseJSON(R"({"Text": "u"})"), ActionType::Text));
+    // A content whose object is taken away reads as empty.
+    a.json = JSON();
+    EXPECT_FALSE(a.text());
+}
+
+}  // namespace
+}  // namespace vistrel
