@@ -36,11 +36,35 @@ void JSON::writeStep(const JSONKey& step, const JSON& newValue) {
     }
 }
 
+// The same fold as reading step by step, without making a value at each step: the
+// walk follows raw values and wraps only the one at the end, or the first error.
 JSON JSON::readPath(const JSONKey* steps, std::size_t count) const {
     if (count == 0) return *this;
-    JSON current = readStep(steps[0]);
-    for (std::size_t i = 1; i < count; ++i) current = current.readStep(steps[i]);
-    return current;
+    // A receiver that is no container fails at the first step, and every later step
+    // passes that error on.
+    if (type_ != Type::array && type_ != Type::dictionary) return readStep(steps[0]);
+    const platform::Value* current = &object_;
+    for (std::size_t i = 0; i < count; ++i) {
+        const JSONKey& step = steps[i];
+        const bool byIndex = step.kind() == JSONKey::Case::index;
+        if (const platform::Array* elements = current->array()) {
+            if (!byIndex) return withError(notADictionaryError(step.keyValue()));
+            std::ptrdiff_t index = step.indexValue();
+            if (index < 0 || static_cast<std::size_t>(index) >= elements->size())
+                return withError(indexOutOfBoundsError(index));
+            current = &(*elements)[static_cast<std::size_t>(index)];
+        } else if (const platform::Dictionary* members = current->dictionary()) {
+            if (byIndex) return withError(notAnArrayError(step.indexValue()));
+            current = members->find(step.keyValue());
+            if (!current) return withError(notExistError(step.keyValue()));
+        } else if (current->opaque()) {
+            return withError(unsupportedTypeError());  // what a value of kind unknown carries
+        } else {
+            return byIndex ? withError(notAnArrayError(step.indexValue()))
+                           : withError(notADictionaryError(step.keyValue()));
+        }
+    }
+    return JSON(*current);
 }
 
 void JSON::writePath(const JSONKey* steps, std::size_t count, const JSON& newValue) {

@@ -89,6 +89,11 @@ TEST(JsonPath, UnknownElementReadsAsUnknown) {
     JSON element = list[0];
     EXPECT_EQ(element.type(), Type::unknown);
     EXPECT_EQ(element.error()->code, 999);
+    // A step beyond it passes its error on, as a step after any failed step does.
+    JSON beyond = list[{0, "x"}];
+    EXPECT_EQ(beyond.type(), Type::null);
+    EXPECT_EQ(beyond.error()->code, 999);
+    EXPECT_EQ(list[0]["x"].error()->code, 999);
 }
 
 struct WriteCase {
