@@ -61,21 +61,6 @@ TEST(ActionReading, MembersAndKinds) {
     }
 }
 
-TEST(ActionReading, KindsFromTheirTexts) {
-    const std::vector<std::pair<std::string, ActionType>> kinds = {
-        {"CALENDAR", ActionType::Calendar}, {"URL", ActionType::Url},     {"VCARD", ActionType::VCard},
-        {"SHARE", ActionType::Share},       {"EMAIL", ActionType::Email}, {"DATA", ActionType::Data},
-        {"SMS", ActionType::Sms},           {"MAP", ActionType::Map},     {"PHONE", ActionType::Phone},
-        {"TEXT", ActionType::Text},         {"UNKNOWN", ActionType::Unknown},
-    };
-    for (const auto& [raw, kind] : kinds) {
-        Action action = read(R"({"Type": ")" + raw + R"(", "Content": "{}"})");
-        EXPECT_EQ(action.type, kind) << raw;
-        ASSERT_TRUE(action.content) << raw;
-        EXPECT_EQ(action.content->type, kind) << raw;
-    }
-}
-
 TEST(ActionReading, WrongKindsInAFixtureAnswer) {
     Image image = modeltest::readAnswer("wrong_kinds_actions.json");
     EXPECT_FALSE(image.autoTrigger) << "\"true\" as a string is no flag";

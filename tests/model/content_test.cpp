@@ -108,18 +108,10 @@ TEST(ContentAccessors, CoordinatesAreJsonNumbers) {
     }
 }
 
-TEST(ContentAccessors, KeepTheObjectAndKindTheyWereMadeWith) {
-    JSON object = JSON::parseJSON(R"({"Text": "t"})");
-    Content a(object, ActionType::Text);
-    Content b(object, ActionType::Text);
-    EXPECT_EQ(a, b);
-    EXPECT_EQ(a.json, object);
-    EXPECT_EQ(a.type, ActionType::Text);
-    EXPECT_NE(a, Content(object, ActionType::Phone));
-    EXPECT_NE(a, Content(JSON::parseJSON(R"({"Text": "u"})"), ActionType::Text));
-    // A content whose object is taken away reads as empty.
-    a.json = JSON();
-    EXPECT_FALSE(a.text());
+TEST(ContentAccessors, AContentWhoseObjectIsTakenAwayReadsEmpty) {
+    Content text(JSON::parseJSON(R"({"Text": "t"})"), ActionType::Text);
+    text.json = JSON();
+    EXPECT_FALSE(text.text());
 }
 
 }  // namespace
