@@ -102,7 +102,6 @@ public:
     void insertSubviewAbove(std::shared_ptr<View> view, const View* sibling);
     void insertSubviewBelow(std::shared_ptr<View> view, const View* sibling);
     void bringSubviewToFront(const View* view);
-    void sendSubviewToBack(const View* view);
     void removeFromSuperview();
     // True for the view itself too.
     bool isDescendant(const View& ancestor) const;

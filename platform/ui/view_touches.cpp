@@ -19,7 +19,8 @@ std::shared_ptr<View> View::hitTest(Point point, const Event* event) {
         if (!toChild) continue;  // squashed flat: it covers nothing
         if (auto hit = child.hitTest(toChild->apply(point), event)) return hit;
     }
-    return shared_from_this();
+    // (A view that is not held by a shared pointer cannot be handed out.)
+    return weak_from_this().lock();
 }
 
 void View::touchesBegan(const TouchSet& touches, const Event* event) {

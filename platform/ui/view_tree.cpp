@@ -58,7 +58,9 @@ bool View::isDescendant(const View& ancestor) const {
 }
 
 std::shared_ptr<View> View::viewWithTag(int tag) {
-    if (tag_ == tag) return shared_from_this();
+    if (tag_ == tag) {
+        if (auto self = weak_from_this().lock()) return self;
+    }
     for (auto& subview : subviews_)
         if (auto found = subview->viewWithTag(tag)) return found;
     return nullptr;
@@ -108,15 +110,6 @@ void View::bringSubviewToFront(const View* view) {
         if (subview.get() == view) {
             auto keep = subview;
             insertSubviewAt(std::move(keep), subviews_.size());
-            return;
-        }
-}
-
-void View::sendSubviewToBack(const View* view) {
-    for (auto& subview : subviews_)
-        if (subview.get() == view) {
-            auto keep = subview;
-            insertSubviewAt(std::move(keep), 0);
             return;
         }
 }
@@ -176,7 +169,10 @@ void View::insertSubviewAt(std::shared_ptr<View> view, std::size_t index) {
 void View::removeFromSuperview() {
     View* parent = superview_;
     if (!parent) return;
-    auto self = shared_from_this();
+    // The superview's list owns this view: keep it alive while it leaves.
+    std::shared_ptr<View> self;
+    for (auto& subview : parent->subviews_)
+        if (subview.get() == this) self = subview;
     Window* oldWindow = detail::windowOf(*this);
     parent->willRemoveSubview(*this);
     willMoveToSuperview(nullptr);

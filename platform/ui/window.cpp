@@ -9,9 +9,10 @@ namespace platform::ui {
 namespace {
 
 // Windows register themselves while they live; main thread only, like all view work.
+// Never destroyed, so that a window living until exit can still leave it.
 std::vector<Window*>& registry() {
-    static std::vector<Window*> windows;
-    return windows;
+    static auto* windows = new std::vector<Window*>;
+    return *windows;
 }
 
 Window* keyWindowPointer = nullptr;

@@ -67,8 +67,7 @@ TEST(ViewTreeTest, InsertAboveBelowAndAtIndexAndBringToFront) {
     EXPECT_EQ(order(*parent), (std::vector<View*>{d.get(), a.get(), b.get(), c.get()}));
     parent->insertSubview(b, 0);              // b d a c
     parent->bringSubviewToFront(d.get());     // b a c d
-    parent->sendSubviewToBack(c.get());       // c b a d
-    EXPECT_EQ(order(*parent), (std::vector<View*>{c.get(), b.get(), a.get(), d.get()}));
+    EXPECT_EQ(order(*parent), (std::vector<View*>{b.get(), a.get(), c.get(), d.get()}));
     EXPECT_EQ(layerOrder(*parent), order(*parent));
     parent->insertSubview(std::make_shared<View>(), 99);  // an index past the end appends
     EXPECT_EQ(parent->subviews().size(), 5u);
