@@ -14,9 +14,10 @@ namespace {
 
 namespace dom = simdjson::dom;
 
-// A parser keeps its buffers between documents; one that grew past this is dropped
-// after use so that one large document does not pin its memory for the thread's life.
-constexpr std::size_t keptParserCapacity = std::size_t(16) << 20;
+// A parser keeps its buffers between documents. They take about fifteen times the
+// capacity, so one that grew past this is dropped after use: a large document does
+// not pin its memory for the thread's life.
+constexpr std::size_t keptParserCapacity = std::size_t(1) << 20;
 
 dom::parser& threadParser(std::unique_ptr<dom::parser>& holder) {
     if (!holder) holder = std::make_unique<dom::parser>();
