@@ -1,5 +1,3 @@
-#include <regex>
-
 #include <gtest/gtest.h>
 
 #include "core/vistrel.hpp"
@@ -8,6 +6,7 @@
 #include "platform/foundation/log.hpp"
 #include "platform/foundation/user_defaults.hpp"
 #include "support/temp_dir.hpp"
+#include "support/uuid_form.hpp"
 
 using platform::UserDefaults;
 using vistrel::Vistrel;
@@ -30,10 +29,7 @@ struct PreferencesTest : ::testing::Test {
     void relaunch() { UserDefaults::resetStandard(file); }
 };
 
-bool isUuid(const std::string& text) {
-    static const std::regex form("^[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}$");
-    return std::regex_match(text, form);
-}
+bool isUuid(const std::string& text) { return testsupport::isUpperCaseUuidV4(text); }
 
 }  // namespace
 
