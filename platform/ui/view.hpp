@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ui/animation_recording.hpp"
+#include "platform/ui/application_window_order.hpp"
 #include "platform/ui/content_mode.hpp"
 #include "platform/ui/key_value_observing.hpp"
 #include "platform/ui/layer.hpp"
@@ -45,14 +47,26 @@ public:
     // it (the anchor point (0.5, 0.5)). Setting a frame under a transform sets the centre
     // and the bounds size and keeps the transform.
     Rect frame() const { return layer_->frame(); }
-    void setFrame(const Rect& frame) { layer_->setFrame(frame); }
+    void setFrame(const Rect& frame) {
+        detail::AnimatedChange change(*this, AnimatableProperty::frame);
+        layer_->setFrame(frame);
+    }
     Rect bounds() const { return layer_->bounds(); }
-    void setBounds(const Rect& bounds) { layer_->setBounds(bounds); }
+    void setBounds(const Rect& bounds) {
+        detail::AnimatedChange change(*this, AnimatableProperty::bounds);
+        layer_->setBounds(bounds);
+    }
     Point center() const { return layer_->position(); }
-    void setCenter(Point center) { layer_->setPosition(center); }
+    void setCenter(Point center) {
+        detail::AnimatedChange change(*this, AnimatableProperty::center);
+        layer_->setPosition(center);
+    }
     // The layer's transform: the same value.
     AffineTransform transform() const { return layer_->transform(); }
-    void setTransform(const AffineTransform& transform) { layer_->setTransform(transform); }
+    void setTransform(const AffineTransform& transform) {
+        detail::AnimatedChange change(*this, AnimatableProperty::transform);
+        layer_->setTransform(transform);
+    }
 
     // Conversion between the bounds spaces of any two views, through transforms and
     // windows. No view means the window (or, outside any window, the topmost ancestor).
@@ -64,11 +78,21 @@ public:
 
     // ---- Look ----
     double alpha() const { return layer_->opacity(); }
-    void setAlpha(double alpha) { layer_->setOpacity(alpha); }
+    void setAlpha(double alpha) {
+        detail::AnimatedChange change(*this, AnimatableProperty::alpha);
+        layer_->setOpacity(alpha);
+    }
     bool isHidden() const { return layer_->isHidden(); }
-    void setHidden(bool hidden) { layer_->setHidden(hidden); }
+    void setHidden(bool hidden) {
+        const bool shown = isHidden() && !hidden;
+        layer_->setHidden(hidden);
+        if (shown) detail::viewDidBecomeVisible(*this);
+    }
     std::optional<Color> backgroundColor() const { return layer_->backgroundColor(); }
-    void setBackgroundColor(std::optional<Color> color) { layer_->setBackgroundColor(color); }
+    void setBackgroundColor(std::optional<Color> color) {
+        detail::AnimatedChange change(*this, AnimatableProperty::backgroundColor);
+        layer_->setBackgroundColor(color);
+    }
     bool clipsToBounds() const { return layer_->masksToBounds(); }
     void setClipsToBounds(bool clips) { layer_->setMasksToBounds(clips); }
     // The view's own tint, else its superview's, else the system blue.

@@ -1,0 +1,181 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "platform/dispatch/clock.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/ui/animation.hpp"
+#include "platform/ui/animation_log.hpp"
+#include "platform/ui/view.hpp"
+#include "platform/ui/window.hpp"
+
+using namespace platform::ui;
+namespace dispatch = platform::dispatch;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A manual clock, with the main queue drained before and after.
+struct ManualTime {
+    dispatch::ScopedManualClock clock;
+    ManualTime() { dispatch::RunLoop::runUntilIdle(); }
+    ~ManualTime() {
+        clock->advance(std::chrono::hours(1));
+        dispatch::RunLoop::runUntilIdle();
+    }
+    // Moves the clock and runs what fell due on the main queue.
+    void advance(dispatch::Duration by) {
+        clock->advance(by);
+        dispatch::RunLoop::runUntilIdle();
+    }
+};
+
+}  // namespace
+
+TEST(AnimationTest, TheBlockSetsFinalValuesAtOnceAndTheCompletionWaitsForTheEnd) {
+    ManualTime time;
+    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
+    std::vector<bool> finished;
+    animate(0.3, [&] { view->setAlpha(0); }, [&](bool f) { finished.push_back(f); });
+    EXPECT_EQ(view->alpha(), 0);  // the model value, before any time has passed
+
+    dispatch::RunLoop::runUntilIdle();
+    time.advance(299ms);
+    EXPECT_TRUE(finished.empty());
+    time.clock->advance(1ms);
+    EXPECT_TRUE(finished.empty()) << "the completion runs on the main queue, not on the clock's call";
+    dispatch::RunLoop::runUntilIdle();
+    EXPECT_EQ(finished, std::vector<bool>{true});
+}
+
+TEST(AnimationTest, CompletionsRunInEndOrderTiesInStartOrderEvenWithoutChanges) {
+    ManualTime time;
+    std::vector<std::string> order;
+    auto record = [&](std::string name) { return [&order, name](bool f) { order.push_back(name + (f ? "" : "!")); }; };
+    auto view = std::make_shared<View>();
+
+    animate(0.3, [&] { view->setAlpha(0.5); }, record("a"));           // ends 0.3
+    animate(0.1, 0.2, AnimationOptions::none, [] {}, record("b"));     // ends 0.3: after a
+    animate(0.2, 0, 0.5, 0.8, AnimationOptions::none, nullptr, record("c"));  // spring, ends 0.2
+    animate(0, [] {}, record("d"));                                    // ends now
+    animate(0.05, 0.25, AnimationOptions::curveLinear, [] {}, record("e"));  // ends 0.3: after b
+
+    time.advance(0ms);
+    EXPECT_EQ(order, (std::vector<std::string>{"d"}));
+    time.advance(250ms);
+    EXPECT_EQ(order, (std::vector<std::string>{"d", "c"}));
+    time.advance(1s);
+    EXPECT_EQ(order, (std::vector<std::string>{"d", "c", "a", "b", "e"}));
+}
+
+TEST(AnimationTest, BadDurationsAndDelaysCountAsZero) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* name;
+        double duration, delay;
+        bool logged;
+    };
+    const Case cases[] = {
+        {"negative duration", -1, 0, false},
+        {"negative delay", 0, -5, false},
+        {"NaN duration", nan, 0, false},
+        {"NaN delay", 0, nan, false},
+        {"infinite duration", inf, 0, true},
+        {"infinite delay", 0, inf, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ManualTime time;
+        platform::LogCapture capture;
+        bool done = false;
+        animate(c.duration, c.delay, AnimationOptions::none, [] {}, [&](bool) { done = true; });
+        time.advance(0ms);
+        EXPECT_TRUE(done);
+        EXPECT_EQ(capture.contains("animate :: an infinite"), c.logged);
+    }
+}
+
+TEST(AnimationTest, TheLogRecordsChangesInsideBlocksWithTheirTiming) {
+    ManualTime time;
+    auto window = std::make_shared<Window>(Rect{0, 0, 100, 100});
+    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
+    window->addSubview(view);
+    AnimationLog log;
+
+    view->setAlpha(0.5);  // outside any block: not recorded
+    const auto start = dispatch::now();
+    animate(0.3, 0.1, 0.55, 0.3, AnimationOptions::allowUserInteraction, [&] {
+        view->setFrame({10, 20, 30, 40});
+        view->setAlpha(0.5);  // no change: not recorded
+        view->setTransform(AffineTransform::rotation(M_PI / 2));
+        view->setBackgroundColor(Color::white());
+        window->setAlpha(0);
+        view->setCenter({50, 50});
+        view->setBounds({0, 0, 8, 8});
+    });
+
+    const auto entries = log.entries();
+    ASSERT_EQ(entries.size(), 6u);
+    std::vector<std::string> properties;
+    for (const auto& e : entries) properties.emplace_back(propertyName(e.property));
+    EXPECT_EQ(properties, (std::vector<std::string>{"frame", "transform", "backgroundColor", "alpha", "center",
+                                                     "bounds"}));
+    EXPECT_EQ(entries[0].view.lock(), view);
+    EXPECT_EQ(std::get<Rect>(entries[0].from), (Rect{0, 0, 10, 10}));
+    EXPECT_EQ(std::get<Rect>(entries[0].to), (Rect{10, 20, 30, 40}));
+    EXPECT_FALSE(std::get<std::optional<Color>>(entries[2].from).has_value());
+    EXPECT_EQ(std::get<std::optional<Color>>(entries[2].to), Color::white());
+    EXPECT_EQ(entries[3].identity, window.get());
+    EXPECT_EQ(std::get<double>(entries[3].from), 1);
+    EXPECT_EQ(std::get<double>(entries[3].to), 0);
+
+    const AnimationTiming& timing = entries[0].timing;
+    EXPECT_EQ(timing.duration, 0.3);
+    EXPECT_EQ(timing.delay, 0.1);
+    EXPECT_EQ(timing.spring, (Spring{0.55, 0.3}));
+    EXPECT_TRUE(contains(timing.options, AnimationOptions::allowUserInteraction));
+    EXPECT_EQ(timing.start, start);
+    EXPECT_EQ(timing.end(), start + 400ms);
+    EXPECT_EQ(log.entries(*window).size(), 1u);
+
+    view->setAlpha(0.1);  // after the block: not recorded
+    EXPECT_EQ(log.size(), 6u);
+}
+
+TEST(AnimationTest, NestedBlocksRecordTheirOwnTimingAndTheOuterResumes) {
+    ManualTime time;
+    auto view = std::make_shared<View>();
+    AnimationLog log;
+    animate(1.0, [&] {
+        view->setAlpha(0.5);
+        animate(0.2, [&] { view->setAlpha(0.25); });
+        view->setCenter({3, 3});
+    });
+    const auto entries = log.entries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].timing.duration, 1.0);
+    EXPECT_EQ(entries[1].timing.duration, 0.2);
+    EXPECT_EQ(std::get<double>(entries[1].from), 0.5);
+    EXPECT_EQ(entries[2].timing.duration, 1.0);
+    EXPECT_FALSE(currentAnimation().has_value());
+}
+
+TEST(AnimationTest, AnAnimationOfAViewThatIsGoneStillCompletes) {
+    ManualTime time;
+    AnimationLog log;
+    bool done = false;
+    {
+        auto view = std::make_shared<View>();
+        animate(0.2, [&] { view->setAlpha(0); }, [&](bool f) { done = f; });
+    }
+    time.advance(200ms);
+    EXPECT_TRUE(done);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_TRUE(log.entries()[0].view.expired());
+}
