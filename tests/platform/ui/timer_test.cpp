@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <limits>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "platform/dispatch/clock.hpp"
+#include "platform/dispatch/main_thread.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/ui/timer.hpp"
+
+using namespace platform::ui;
+namespace dispatch = platform::dispatch;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A manual clock, with the main queue drained before and after.
+struct ManualTime {
+    dispatch::ScopedManualClock clock;
+    ManualTime() { dispatch::RunLoop::runUntilIdle(); }
+    ~ManualTime() { dispatch::RunLoop::runUntilIdle(); }
+    void advance(dispatch::Duration by) {
+        clock->advance(by);
+        dispatch::RunLoop::runUntilIdle();
+    }
+};
+
+}  // namespace
+
+TEST(TimerTest, ARepeatingTimerTicksTenTimesASecondAtATenthOfASecond) {
+    ManualTime time;
+    int ticks = 0;
+    auto timer = Timer::scheduledTimer(0.1, true, [&](Timer&) { ++ticks; });
+    time.advance(1s);
+    EXPECT_EQ(ticks, 10);
+    time.advance(1s);
+    EXPECT_EQ(ticks, 20);
+    timer->invalidate();
+}
+
+TEST(TimerTest, ARepeatingTimerDoesNotDriftWhateverTheSteps) {
+    // Each step moves the clock; the count is the number of whole intervals since the
+    // start, however late the ticks before ran.
+    struct Step {
+        dispatch::Duration by;
+        int ticks;
+    };
+    const Step steps[] = {{50ms, 0}, {100ms, 1}, {100ms, 2}, {330ms, 5}, {420ms, 10}, {99ms, 10}, {1ms, 11}};
+    ManualTime time;
+    int ticks = 0;
+    std::vector<dispatch::TimePoint> dueTimes;
+    const auto start = dispatch::now();
+    auto timer = Timer::scheduledTimer(100ms, true, [&](Timer& t) {
+        ++ticks;
+        dueTimes.push_back(t.fireDate());
+    });
+    dispatch::TimePoint elapsed = start;
+    for (const auto& step : steps) {
+        time.advance(step.by);
+        elapsed += step.by;
+        EXPECT_EQ(ticks, step.ticks) << "at " << (elapsed - start).count() << " ns";
+    }
+    ASSERT_EQ(dueTimes.size(), 11u);
+    EXPECT_EQ(dueTimes.back(), start + 1100ms);
+    EXPECT_EQ(timer->fireDate(), start + 1200ms);
+    timer->invalidate();
+}
+
+TEST(TimerTest, InvalidatingInsideTheBlockStopsItAndReleasesTheBlock) {
+    ManualTime time;
+    auto held = std::make_shared<int>(0);
+    std::weak_ptr<int> watch = held;
+    int ticks = 0;
+    auto timer = Timer::scheduledTimer(0.1, true, [&ticks, held](Timer& t) {
+        if (++ticks == 3) t.invalidate();
+        EXPECT_EQ(*held, 0);  // still alive while the block runs
+    });
+    held.reset();
+    time.advance(1s);
+    EXPECT_EQ(ticks, 3);
+    EXPECT_FALSE(timer->isValid());
+    EXPECT_TRUE(watch.expired());
+    time.advance(1s);
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST(TimerTest, AOneShotTimerFiresOnceThenIsInvalid) {
+    ManualTime time;
+    auto held = std::make_shared<int>(0);
+    std::weak_ptr<int> watch = held;
+    std::vector<bool> validInside;
+    auto timer =
+        Timer::scheduledTimer(0.5, false, [&validInside, held](Timer& t) { validInside.push_back(t.isValid()); });
+    held.reset();
+    time.advance(499ms);
+    EXPECT_TRUE(validInside.empty());
+    EXPECT_TRUE(timer->isValid());
+    time.advance(10s);
+    EXPECT_EQ(validInside, std::vector<bool>{true});
+    EXPECT_FALSE(timer->isValid());
+    EXPECT_TRUE(watch.expired());
+}
+
+TEST(TimerTest, TheRunLoopHoldsTheTimerUntilItIsInvalidated) {
+    ManualTime time;
+    int ticks = 0;
+    std::weak_ptr<Timer> weak = Timer::scheduledTimer(0.1, true, [&](Timer&) { ++ticks; });
+    time.advance(300ms);
+    EXPECT_EQ(ticks, 3);
+    auto timer = weak.lock();
+    ASSERT_TRUE(timer);
+    timer->invalidate();  // before its next tick: that one never comes
+    time.advance(1s);
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST(TimerTest, IntervalsTooShortAreRaisedToTheMinimum) {
+    const double intervals[] = {0.0, -1.0, std::numeric_limits<double>::quiet_NaN()};
+    for (double interval : intervals) {
+        SCOPED_TRACE(interval);
+        ManualTime time;
+        int ticks = 0;
+        auto timer = Timer::scheduledTimer(interval, true, [&](Timer&) { ++ticks; });
+        EXPECT_EQ(timer->timeInterval(), Timer::minimumInterval);
+        time.advance(1ms);  // would never end if the timer fell due again at once
+        EXPECT_EQ(ticks, 10);
+        timer->invalidate();
+    }
+}
+
+TEST(TimerTest, ATimerWithoutABlockIsInvalidAndATimerAtTheEndOfTimeNeverTicks) {
+    ManualTime time;
+    platform::LogCapture capture;
+    auto none = Timer::scheduledTimer(0.1, true, nullptr);
+    EXPECT_FALSE(none->isValid());
+    EXPECT_TRUE(capture.contains("without a block"));
+
+    int ticks = 0;
+    auto far = Timer::scheduledTimer(std::numeric_limits<double>::infinity(), true, [&](Timer&) { ++ticks; });
+    time.advance(std::chrono::hours(24 * 365));
+    EXPECT_EQ(ticks, 0);
+    far->invalidate();
+}
+
+TEST(TimerTest, ATimerScheduledOffTheMainThreadTicksOnTheMainRunLoop) {
+    ManualTime time;
+    platform::LogCapture capture;
+    std::vector<bool> onMain;
+    std::shared_ptr<Timer> timer;
+    std::thread([&] {
+        timer = Timer::scheduledTimer(0.1, false, [&](Timer&) { onMain.push_back(dispatch::isMainThread()); });
+    }).join();
+    time.advance(100ms);
+    EXPECT_EQ(onMain, std::vector<bool>{true});
+    EXPECT_TRUE(capture.contains("off the main thread"));
+}
