@@ -1,5 +1,6 @@
 #include "platform/foundation/log.hpp"
 
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -15,9 +16,22 @@ std::shared_ptr<LogSink>& currentSink() {
     static std::shared_ptr<LogSink> sink;
     return sink;
 }
+// Set with the sink, read without the lock: asking costs one load.
+std::atomic<bool> discarding{false};
+
+bool isDiscardSink(const LogSink& sink) {
+    using Function = void (*)(std::string_view);
+    const Function* target = sink.target<Function>();
+    return target && *target == &discardLine;
+}
 }  // namespace
 
+void discardLine(std::string_view) {}
+
+bool isLogging() { return !discarding.load(std::memory_order_relaxed); }
+
 void log(std::string_view line) {
+    if (!isLogging()) return;
     std::shared_ptr<LogSink> sink;
     {
         std::lock_guard lock(sinkMutex());
@@ -36,30 +50,35 @@ LogSink setLogSink(LogSink sink) {
     std::lock_guard lock(sinkMutex());
     auto& current = currentSink();
     LogSink previous = current ? *current : LogSink{};
+    discarding.store(isDiscardSink(sink), std::memory_order_relaxed);
     current = sink ? std::make_shared<LogSink>(std::move(sink)) : nullptr;
     return previous;
 }
 
 std::string escapeControlCharacters(std::string_view text) {
     static const char* hex = "0123456789abcdef";
+    auto needsEscape = [](unsigned char c) { return c < 0x20 || c == 0x7f || c == '\\'; };
     std::string out;
     out.reserve(text.size());
-    for (unsigned char c : text) {
+    std::size_t copied = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (!needsEscape(c)) continue;
+        // Plain runs go in whole; only the character to escape is handled alone.
+        out.append(text, copied, i - copied);
+        copied = i + 1;
         switch (c) {
         case '\n': out += "\\n"; break;
         case '\r': out += "\\r"; break;
         case '\t': out += "\\t"; break;
         case '\\': out += "\\\\"; break;
         default:
-            if (c < 0x20 || c == 0x7f) {
-                out += "\\x";
-                out += hex[c >> 4];
-                out += hex[c & 0xf];
-            } else {
-                out += static_cast<char>(c);
-            }
+            out += "\\x";
+            out += hex[c >> 4];
+            out += hex[c & 0xf];
         }
     }
+    out.append(text, copied, text.size() - copied);
     return out;
 }
 

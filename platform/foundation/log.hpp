@@ -16,6 +16,14 @@ void log(std::string_view line);
 // Replaces the sink; an empty function restores standard error. Gives the previous one.
 LogSink setLogSink(LogSink sink);
 
+// The sink that drops every line: setLogSink(discardLine) silences the log, and while
+// it is installed isLogging() is false.
+void discardLine(std::string_view line);
+
+// Whether logged lines go anywhere. Callers whose lines are costly to build (a whole
+// document, say) ask first and skip the work when nobody listens.
+bool isLogging();
+
 // Escapes control characters (and backslash) so text from outside cannot forge lines.
 std::string escapeControlCharacters(std::string_view text);
 

@@ -24,7 +24,8 @@ void logDocument(const JSON& json) {
 }  // namespace
 
 Image Image::fromJson(const JSON& json) {
-    logDocument(json);
+    // Writing the whole document out costs more than reading it: only for a listener.
+    if (platform::isLogging()) logDocument(json);
     Image image;
     image.id = json["Id"].string();
     image.order = value_reading::machineInteger(json["Order"]);

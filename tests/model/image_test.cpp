@@ -230,6 +230,21 @@ TEST(ImageReading, LogsTheBannerAndTheDocument) {
     }
 }
 
+TEST(ImageReading, ReadsTheSameWithTheLogDiscarded) {
+    const std::string bytes = R"({"Id": "a", "Title": "t", "Actions": [{"Type": "TEXT", "Content": "{\"Text\": \"x\"}"}]})";
+    platform::LogCapture log;
+    Image listened = Image::fromData(bytes);
+    ASSERT_GE(log.lines().size(), 2u);
+    EXPECT_EQ(log.lines()[0], "*** Image ***");
+    log.clear();
+    platform::LogSink previous = platform::setLogSink(platform::discardLine);
+    Image discarded = Image::fromData(bytes);
+    platform::setLogSink(std::move(previous));
+    EXPECT_EQ(discarded, listened);
+    EXPECT_EQ(discarded.actions->at(0).content->text(), "x");
+    EXPECT_TRUE(log.lines().empty());
+}
+
 TEST(ImageReading, LoggedDocumentCannotForgeLines) {
     platform::LogCapture log;
     // A title holding a DEL (which JSON text may carry raw) and an escape sequence, and an
