@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "platform/ui/animation_recording.hpp"
-#include "platform/ui/application_window_order.hpp"
 #include "platform/ui/content_mode.hpp"
 #include "platform/ui/key_value_observing.hpp"
 #include "platform/ui/layer.hpp"
@@ -83,11 +82,7 @@ public:
         layer_->setOpacity(alpha);
     }
     bool isHidden() const { return layer_->isHidden(); }
-    void setHidden(bool hidden) {
-        const bool shown = isHidden() && !hidden;
-        layer_->setHidden(hidden);
-        if (shown) detail::viewDidBecomeVisible(*this);
-    }
+    void setHidden(bool hidden) { layer_->setHidden(hidden); }
     std::optional<Color> backgroundColor() const { return layer_->backgroundColor(); }
     void setBackgroundColor(std::optional<Color> color) {
         detail::AnimatedChange change(*this, AnimatableProperty::backgroundColor);
