@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "platform/foundation/log.hpp"
 #include "platform/ui/screen.hpp"
+#include "platform/ui/view_controller.hpp"
+#include "platform/ui/view_controller_private.hpp"
 
 namespace platform::ui {
 
@@ -16,6 +19,7 @@ std::vector<Window*>& registry() {
 }
 
 Window* keyWindowPointer = nullptr;
+std::uint64_t lastShownOrder = 0;
 
 }  // namespace
 
@@ -33,6 +37,11 @@ Window::~Window() {
 }
 
 void Window::setRootView(std::shared_ptr<View> view) {
+    if (rootViewController_ && (!view || view != rootViewController_->viewIfLoaded())) setRootViewController(nullptr);
+    installRootView(std::move(view));
+}
+
+void Window::installRootView(std::shared_ptr<View> view) {
     if (view == rootView_) return;
     if (rootView_ && rootView_->superview().get() == this) rootView_->removeFromSuperview();
     rootView_ = std::move(view);
@@ -44,6 +53,43 @@ void Window::setRootView(std::shared_ptr<View> view) {
 void Window::layoutSubviews() {
     View::layoutSubviews();
     if (rootView_ && rootView_->superview().get() == this) rootView_->setFrame(bounds());
+}
+
+void Window::setRootViewController(std::shared_ptr<ViewController> controller) {
+    if (controller == rootViewController_) return;
+    if (controller && (PresentationAccess::parent(*controller) || PresentationAccess::presenting(*controller))) {
+        log("Window :: refusing a root view controller that is a child or presented: " + controller->description());
+        return;
+    }
+    detail::finishPendingTransitions();
+    const bool onScreen = !isHidden();
+    auto old = rootViewController_;
+    std::vector<std::shared_ptr<ViewController>> leaving;
+    if (old) leaving = detail::visibleChain(old);
+    if (onScreen)
+        for (auto it = leaving.rbegin(); it != leaving.rend(); ++it) (*it)->beginAppearanceTransition(false, false);
+    if (old)
+        for (auto& c : detail::presentationChain(old))
+            if (auto v = c->viewIfLoaded(); v && v->superview().get() == this && v != rootView_) v->removeFromSuperview();
+
+    rootViewController_ = controller;
+    installRootView(controller ? controller->view() : nullptr);
+    if (onScreen && controller) controller->beginAppearanceTransition(true, false);
+    if (onScreen)
+        for (auto it = leaving.rbegin(); it != leaving.rend(); ++it) (*it)->endAppearanceTransition();
+    if (onScreen && controller) controller->endAppearanceTransition();
+}
+
+void Window::setHidden(bool hidden) {
+    const bool wasHidden = isHidden();
+    View::setHidden(hidden);
+    if (wasHidden == hidden) return;
+    if (!hidden) shownOrder_ = ++lastShownOrder;
+    if (!rootViewController_) return;
+    auto shown = detail::visibleChain(rootViewController_);
+    if (hidden) std::reverse(shown.begin(), shown.end());
+    for (auto& c : shown) c->beginAppearanceTransition(!hidden, false);
+    for (auto& c : shown) c->endAppearanceTransition();
 }
 
 void Window::makeKeyAndVisible() {
