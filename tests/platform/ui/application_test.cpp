@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/log.hpp"
+#include "platform/ui/application.hpp"
+#include "platform/ui/view.hpp"
+#include "platform/ui/window.hpp"
+
+using namespace platform::ui;
+
+namespace {
+
+// The application's windows among `mine`, back to front (other tests' windows aside).
+std::vector<std::shared_ptr<Window>> orderOf(const std::vector<std::shared_ptr<Window>>& mine) {
+    std::vector<std::shared_ptr<Window>> ordered;
+    for (auto& w : Application::shared().windows())
+        for (auto& m : mine)
+            if (w == m) ordered.push_back(w);
+    return ordered;
+}
+
+// A window that takes touches only inside one rectangle, as a floating button's window does.
+class PartialWindow : public Window {
+public:
+    PartialWindow(const Rect& frame, const Rect& active) : Window(frame), active_(active) {}
+    bool pointInside(Point point, const Event*) const override { return active_.contains(point); }
+
+private:
+    Rect active_;
+};
+
+// A view that counts the touches it ends.
+class Counter : public View {
+public:
+    using View::View;
+    int taps = 0;
+    void touchesEnded(const TouchSet&, const Event*) override { ++taps; }
+};
+
+}  // namespace
+
+TEST(ApplicationTest, WindowsAreOrderedByLevelThenByWhenTheyWereLastShown) {
+    auto normal1 = std::make_shared<Window>();
+    auto normal2 = std::make_shared<Window>();
+    auto alert = std::make_shared<Window>();
+    auto neverShown = std::make_shared<Window>();
+    alert->setLevel(Window::levelAlert);
+    const std::vector<std::shared_ptr<Window>> all{normal1, normal2, alert, neverShown};
+
+    alert->makeKeyAndVisible();
+    normal1->setHidden(false);
+    normal2->makeKeyAndVisible();
+    EXPECT_EQ(orderOf(all), (std::vector<std::shared_ptr<Window>>{neverShown, normal1, normal2, alert}));
+    EXPECT_EQ(Application::shared().keyWindow(), normal2);
+
+    normal1->setHidden(true);
+    normal1->setHidden(false);  // shown again: in front of its level
+    normal2->setHidden(false);  // already shown: no change
+    EXPECT_EQ(orderOf(all), (std::vector<std::shared_ptr<Window>>{neverShown, normal2, normal1, alert}));
+
+    normal2->setLevel(Window::levelStatusBar);  // the level comes first
+    EXPECT_EQ(orderOf(all), (std::vector<std::shared_ptr<Window>>{neverShown, normal1, normal2, alert}));
+}
+
+TEST(ApplicationTest, ATouchGoesToTheFrontmostWindowThatTakesIt) {
+    auto back = std::make_shared<Window>(Rect{0, 0, 375, 667});
+    auto backView = std::make_shared<Counter>(Rect{0, 0, 375, 667});
+    back->addSubview(backView);
+    back->makeKeyAndVisible();
+
+    // In front: a window that takes touches only in its bottom-right corner.
+    auto front = std::make_shared<PartialWindow>(Rect{0, 0, 375, 667}, Rect{300, 590, 75, 77});
+    auto button = std::make_shared<Counter>(Rect{300, 590, 75, 77});
+    front->addSubview(button);
+    front->setHidden(false);
+
+    // Further in front: a hidden window, and a shown one that is fully transparent.
+    auto hidden = std::make_shared<Window>(Rect{0, 0, 375, 667});
+    hidden->setLevel(Window::levelAlert);
+    auto transparent = std::make_shared<Window>(Rect{0, 0, 375, 667});
+    transparent->setLevel(Window::levelAlert);
+    transparent->setHidden(false);
+    transparent->setAlpha(0);
+
+    auto& app = Application::shared();
+    auto target = app.touchTarget({320, 600});
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->window, front);
+    EXPECT_EQ(target->view, button);
+
+    EXPECT_EQ(app.tap({320, 600}), button);
+    EXPECT_EQ(app.tap({100, 100}), backView);
+    EXPECT_EQ(button->taps, 1);
+    EXPECT_EQ(backView->taps, 1);
+
+    transparent->setAlpha(1);  // now it takes everything
+    EXPECT_EQ(app.tap({320, 600}), transparent);
+}
+
+TEST(ApplicationTest, ATouchIsConvertedIntoTheWindowsCoordinates) {
+    auto window = std::make_shared<Window>(Rect{100, 200, 50, 50});
+    auto view = std::make_shared<View>(Rect{10, 10, 10, 10});
+    window->addSubview(view);
+    window->setLevel(Window::levelAlert + 1);
+    window->setHidden(false);
+    auto target = Application::shared().touchTarget({115, 215});
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->window, window);
+    EXPECT_EQ(target->view, view);
+    EXPECT_EQ(target->location, (Point{15, 15}));
+}
+
+TEST(ApplicationTest, OpeningAURLGoesThroughOneHook) {
+    auto& app = Application::shared();
+    app.clearOpenedURLs();
+    platform::LogCapture capture;
+
+    EXPECT_TRUE(app.open("https://example.com/a"));
+    EXPECT_EQ(app.openedURLs(), std::vector<std::string>{"https://example.com/a"});
+    EXPECT_TRUE(capture.contains("Application :: open :: https://example.com/a"));
+
+    std::vector<std::string> hooked;
+    auto previous = app.setOpenURLHook([&](const std::string& url) {
+        hooked.push_back(url);
+        return url.starts_with("tel:");
+    });
+    EXPECT_FALSE(previous);  // the default was in place
+    EXPECT_TRUE(app.open("tel:123"));
+    EXPECT_FALSE(app.open("mailto:a@b.c"));
+    EXPECT_FALSE(app.open(""));  // refused before any hook
+    EXPECT_EQ(hooked, (std::vector<std::string>{"tel:123", "mailto:a@b.c"}));
+    EXPECT_EQ(app.openedURLs().size(), 1u);  // the default hook saw none of them
+
+    app.setOpenURLHook(nullptr);
+    EXPECT_TRUE(app.open("x-line:\nforged"));
+    EXPECT_TRUE(capture.contains("x-line:\\nforged"));  // a URL cannot forge a log line
+    EXPECT_EQ(app.openedURLs().size(), 2u);
+    app.clearOpenedURLs();
+}
+
+TEST(ApplicationTest, NameAndVersionOfTheHostApplication) {
+    auto& app = Application::shared();
+    EXPECT_EQ(app.name(), program_invocation_short_name);
+    EXPECT_EQ(app.version(), "1.0");
+    app.setName("Host");
+    app.setVersion("2.3.4");
+    EXPECT_EQ(app.name(), "Host");
+    EXPECT_EQ(app.version(), "2.3.4");
+    app.setName(program_invocation_short_name);
+    app.setVersion("1.0");
+}
