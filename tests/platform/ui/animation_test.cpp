@@ -165,17 +165,3 @@ TEST(AnimationTest, NestedBlocksRecordTheirOwnTimingAndTheOuterResumes) {
     EXPECT_EQ(entries[2].timing.duration, 1.0);
     EXPECT_FALSE(currentAnimation().has_value());
 }
-
-TEST(AnimationTest, AnAnimationOfAViewThatIsGoneStillCompletes) {
-    ManualTime time;
-    AnimationLog log;
-    bool done = false;
-    {
-        auto view = std::make_shared<View>();
-        animate(0.2, [&] { view->setAlpha(0); }, [&](bool f) { done = f; });
-    }
-    time.advance(200ms);
-    EXPECT_TRUE(done);
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_TRUE(log.entries()[0].view.expired());
-}
