@@ -14,16 +14,6 @@ namespace {
 
 namespace dom = simdjson::dom;
 
-// A parser keeps its buffers between documents. They take about fifteen times the
-// capacity, so one that grew past this is dropped after use: a large document does
-// not pin its memory for the thread's life.
-constexpr std::size_t keptParserCapacity = std::size_t(1) << 20;
-
-dom::parser& threadParser(std::unique_ptr<dom::parser>& holder) {
-    if (!holder) holder = std::make_unique<dom::parser>();
-    return *holder;
-}
-
 void fail(ReadError* error, ReadErrorCode code) {
     if (!error) return;
     error->code = code;
@@ -141,20 +131,35 @@ struct Member {
     dom::element value;
 };
 
-// Members in key order, stably, so that of equal keys the last one still wins: the
-// dictionary then takes its entries as they come instead of sorting them again.
-void sortByKey(std::vector<Member>& members) {
-    auto byKey = [](const Member& a, const Member& b) { return a.key < b.key; };
-    if (members.size() > 16) {
-        std::stable_sort(members.begin(), members.end(), byKey);
-        return;
+// Key order (bytewise, as std::string compares). Keys mostly differ in their first
+// byte, which settles the order without a call.
+bool keyLess(std::string_view a, std::string_view b) {
+    if (!a.empty() && !b.empty() && a[0] != b[0])
+        return static_cast<unsigned char>(a[0]) < static_cast<unsigned char>(b[0]);
+    return a < b;
+}
+
+// Sorts members by key, stably, and keeps of equal keys only the last one (in document
+// order): the dictionary then takes its entries as they come. Gives how many remain.
+std::size_t sortUniqueByKey(Member* members, std::size_t count) {
+    auto byKey = [](const Member& a, const Member& b) { return keyLess(a.key, b.key); };
+    if (count > 16) {
+        std::stable_sort(members, members + count, byKey);
+    } else {
+        for (std::size_t i = 1; i < count; ++i) {
+            if (!byKey(members[i], members[i - 1])) continue;
+            Member moving = members[i];
+            std::size_t j = i;
+            for (; j > 0 && byKey(moving, members[j - 1]); --j) members[j] = members[j - 1];
+            members[j] = moving;
+        }
     }
-    for (std::size_t i = 1; i < members.size(); ++i) {
-        Member moving = members[i];
-        std::size_t j = i;
-        for (; j > 0 && byKey(moving, members[j - 1]); --j) members[j] = members[j - 1];
-        members[j] = moving;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (kept > 0 && members[kept - 1].key == members[i].key) members[kept - 1] = members[i];
+        else members[kept++] = members[i];
     }
+    return kept;
 }
 
 // One array or object being built. Iterative, so the depth of the document never
@@ -163,83 +168,109 @@ struct Frame {
     bool object = false;
     std::string_view key;  // where the finished container goes in an object parent
     dom::array::iterator elements, elementsEnd;
-    std::size_t nextMember = 0;  // objects: position in their depth's member list
+    std::size_t firstMember = 0, nextMember = 0, endMember = 0;  // objects: their members
     Array items;
     std::vector<Dictionary::Entry> entries;
 
-    Value finish() {
-        return object ? Value(Dictionary(std::move(entries))) : Value(std::move(items));
-    }
     void add(std::string_view childKey, Value child) {
         if (object) entries.emplace_back(std::string(childKey), std::move(child));
         else items.push_back(std::move(child));
     }
 };
 
-std::optional<Value> convert(dom::element root, ReadError* error) {
+// What one thread keeps between documents: the parser with its buffers, and the
+// conversion's work lists, so that reading many small documents (the texts nested in
+// an answer) allocates little besides the values themselves.
+struct Reader {
+    dom::parser parser;
+    std::vector<Frame> frames;
+    std::vector<Member> members;  // members of every open object, the innermost last
+};
+
+// A parser's buffers take about fifteen times its capacity, so one that grew past this
+// is dropped after use: a large document does not pin its memory for the thread's life.
+constexpr std::size_t keptParserCapacity = std::size_t(1) << 20;
+// Nor does an object with very many members pin their list.
+constexpr std::size_t keptMemberCapacity = std::size_t(1) << 14;
+
+// Leaves the work lists empty however the conversion ends.
+struct WorkListsCleared {
+    Reader& reader;
+    ~WorkListsCleared() {
+        reader.frames.clear();
+        reader.members.clear();
+    }
+};
+
+std::optional<Value> convert(Reader& reader, dom::element root, ReadError* error) {
     if (!isContainer(root)) return scalar(root);
-    std::vector<Frame> stack;
-    // The sorted members of the open object at each depth; siblings reuse the list.
-    std::vector<std::vector<Member>> membersByDepth;
+    std::vector<Frame>& frames = reader.frames;
+    std::vector<Member>& members = reader.members;
+    WorkListsCleared cleared{reader};
     auto open = [&](dom::element e, std::string_view key) {
-        Frame f;
+        Frame& f = frames.emplace_back();
         f.key = key;
         if (e.type() == dom::element_type::OBJECT) {
             f.object = true;
-            if (membersByDepth.size() <= stack.size()) membersByDepth.resize(stack.size() + 1);
-            std::vector<Member>& members = membersByDepth[stack.size()];
-            members.clear();
+            f.firstMember = members.size();
             dom::object o = e.get_object().value_unsafe();
             for (auto it = o.begin(); it != o.end(); ++it) members.push_back({it.key(), it.value()});
-            sortByKey(members);
-            f.entries.reserve(members.size());
+            std::size_t count =
+                sortUniqueByKey(members.data() + f.firstMember, members.size() - f.firstMember);
+            members.resize(f.firstMember + count);
+            f.nextMember = f.firstMember;
+            f.endMember = members.size();
+            f.entries.reserve(count);
         } else {
             dom::array a = e.get_array().value_unsafe();
             f.elements = a.begin();
             f.elementsEnd = a.end();
             f.items.reserve(a.size());
         }
-        stack.push_back(std::move(f));
     };
     open(root, std::string_view());
     while (true) {
-        Frame& f = stack.back();
-        std::optional<dom::element> next;
+        Frame& f = frames.back();
+        dom::element next;
         std::string_view key;
+        bool more = false;
         if (f.object) {
-            const std::vector<Member>& members = membersByDepth[stack.size() - 1];
-            if (f.nextMember < members.size()) {
+            if (f.nextMember < f.endMember) {
                 key = members[f.nextMember].key;
                 next = members[f.nextMember].value;
                 ++f.nextMember;
+                more = true;
             }
         } else if (f.elements != f.elementsEnd) {
             next = *f.elements;
             ++f.elements;
+            more = true;
         }
-        if (!next) {
-            Value done = f.finish();
+        if (!more) {
+            Value done = f.object ? Value(Dictionary::fromSortedEntries(std::move(f.entries)))
+                                  : Value(std::move(f.items));
             std::string_view doneKey = f.key;
-            stack.pop_back();
-            if (stack.empty()) return done;
-            stack.back().add(doneKey, std::move(done));
-        } else if (isContainer(*next)) {
-            if (stack.size() >= maxDepth) {
+            if (f.object) members.resize(f.firstMember);
+            frames.pop_back();
+            if (frames.empty()) return done;
+            frames.back().add(doneKey, std::move(done));
+        } else if (isContainer(next)) {
+            if (frames.size() >= maxDepth) {
                 fail(error, ReadErrorCode::tooDeep);
                 return std::nullopt;
             }
-            open(*next, key);
+            open(next, key);  // f is not used past this point: open may move the frames
         } else {
-            f.add(key, scalar(*next));
+            f.add(key, scalar(next));
         }
     }
 }
 
-std::optional<Value> parse(dom::parser& parser, std::string_view text, ReadingOptions options,
+std::optional<Value> parse(Reader& reader, std::string_view text, ReadingOptions options,
                            ReadError* error, bool widened) {
-    auto result = parser.parse(text.data(), text.size(), true);
+    auto result = reader.parser.parse(text.data(), text.size(), true);
     if (result.error() == simdjson::NUMBER_ERROR && !widened) {
-        if (auto wide = widenLargeIntegers(text)) return parse(parser, *wide, options, error, true);
+        if (auto wide = widenLargeIntegers(text)) return parse(reader, *wide, options, error, true);
     }
     if (result.error()) {
         fail(error, codeFor(result.error()));
@@ -250,17 +281,21 @@ std::optional<Value> parse(dom::parser& parser, std::string_view text, ReadingOp
         fail(error, ReadErrorCode::fragment);
         return std::nullopt;
     }
-    return convert(root, error);
+    return convert(reader, root, error);
 }
 
 }  // namespace
 
 std::optional<Value> read(std::string_view text, ReadingOptions options, ReadError* error) {
     if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-    thread_local std::unique_ptr<dom::parser> holder;
-    dom::parser& parser = threadParser(holder);
-    std::optional<Value> value = parse(parser, text, options, error, false);
-    if (parser.capacity() > keptParserCapacity) holder.reset();
+    thread_local std::unique_ptr<Reader> holder;
+    if (!holder) holder = std::make_unique<Reader>();
+    std::optional<Value> value = parse(*holder, text, options, error, false);
+    if (holder->parser.capacity() > keptParserCapacity) {
+        holder.reset();
+    } else if (holder->members.capacity() > keptMemberCapacity) {
+        holder->members = std::vector<Member>();
+    }
     return value;
 }
 

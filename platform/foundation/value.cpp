@@ -68,6 +68,12 @@ Dictionary::Dictionary(std::vector<Entry> entries) {
     entries_ = std::move(entries);
 }
 
+Dictionary Dictionary::fromSortedEntries(std::vector<Entry> entries) {
+    Dictionary d;
+    d.entries_ = std::move(entries);
+    return d;
+}
+
 const Value* Dictionary::find(std::string_view key) const {
     // Small objects, the usual case, are scanned: comparing lengths first leaves few
     // text comparisons, fewer than a binary search makes.
@@ -134,9 +140,13 @@ Dictionary* Value::mutableDictionary() {
     return const_cast<Dictionary*>(p->get());
 }
 
-Value::~Value() {
-    // Only a container this value owns alone is torn down here; its children are moved
-    // onto a work list so that their own destructors see empty containers.
+namespace {
+// Containers nested deeper than this below the one being destroyed are torn down from
+// a work list instead of by recursion.
+constexpr std::size_t recursiveTeardownDepth = 64;
+}  // namespace
+
+void Value::releaseContainer() noexcept {
     auto soleArray = [](Value& v) -> Array* {
         auto p = std::get_if<std::shared_ptr<const Array>>(&v.v_);
         return p && p->use_count() == 1 ? const_cast<Array*>(p->get()) : nullptr;
@@ -145,21 +155,20 @@ Value::~Value() {
         auto p = std::get_if<std::shared_ptr<const Dictionary>>(&v.v_);
         return p && p->use_count() == 1 ? const_cast<Dictionary*>(p->get()) : nullptr;
     };
-    auto hasNested = [&](Value& v) {
-        if (Array* a = soleArray(v)) {
-            return std::any_of(a->begin(), a->end(), [](const Value& c) {
-                return c.array() != nullptr || c.dictionary() != nullptr;
-            });
-        }
-        if (Dictionary* d = soleDictionary(v)) {
-            return std::any_of(d->begin(), d->end(), [](const Dictionary::Entry& e) {
-                return e.second.array() != nullptr || e.second.dictionary() != nullptr;
-            });
-        }
-        return false;
-    };
-    if (!hasNested(*this)) return;
+    // A shared or moved-from container only drops its reference, in ~variant.
+    if (!soleArray(*this) && !soleDictionary(*this)) return;
 
+    // Documents are shallow: their children die by plain recursion, counted.
+    thread_local std::size_t depth = 0;
+    if (depth < recursiveTeardownDepth) {
+        ++depth;
+        v_ = std::monostate{};
+        --depth;
+        return;
+    }
+
+    // Deeper, every nested container this value owns alone is moved onto a work list
+    // first, so that each destruction below is shallow.
     std::vector<Value> pending;
     auto drain = [&](Value& v) {
         if (Array* a = soleArray(v)) {

@@ -66,6 +66,9 @@ public:
     Dictionary() = default;
     // Builds from entries in any order; of equal keys the last one wins.
     explicit Dictionary(std::vector<Entry> entries);
+    // Takes entries whose keys already increase strictly, as they are: for readers that
+    // sort while reading and would otherwise pay for the order twice.
+    static Dictionary fromSortedEntries(std::vector<Entry> entries);
 
     const Value* find(std::string_view key) const;
     Value* find(std::string_view key);
@@ -109,8 +112,11 @@ public:
     Value(Value&&) noexcept = default;
     Value& operator=(const Value&) = default;
     Value& operator=(Value&&) noexcept = default;
-    // Tears nested containers down without recursion, so no depth can overflow the stack.
-    ~Value();
+    // Nested containers are torn down with bounded recursion, so no depth of nesting
+    // can overflow the stack. Values that hold no container take the plain path.
+    ~Value() {
+        if (v_.index() == arrayIndex || v_.index() == dictionaryIndex) releaseContainer();
+    }
 
     Type type() const { return static_cast<Type>(v_.index()); }
     bool isNull() const { return type() == Type::Null; }
@@ -130,6 +136,10 @@ public:
     friend bool operator==(const Value& a, const Value& b);
 
 private:
+    static constexpr std::size_t arrayIndex = 3;       // positions in v_ below
+    static constexpr std::size_t dictionaryIndex = 4;
+    void releaseContainer() noexcept;
+
     std::variant<std::monostate, Number, std::string, std::shared_ptr<const Array>,
                  std::shared_ptr<const Dictionary>, std::shared_ptr<const Opaque>>
         v_;
