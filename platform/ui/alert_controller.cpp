@@ -69,7 +69,7 @@ bool AlertController::tapAction(std::size_t index) {
         return false;
     }
     if (!presentingViewController() || closing_) {
-        log("AlertController :: " + description() + " is not shown; the tap is ignored");
+        log("AlertController :: " + description() + " is not shown or already closing; the tap is ignored");
         return false;
     }
     auto action = actions_[index];

@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/graphics/font_configuration.hpp"
+#include "platform/ui/alert_controller.hpp"
+#include "platform/ui/button.hpp"
+#include "platform/ui/label.hpp"
+#include "platform/ui/render.hpp"
+#include "platform/ui/touch_delivery.hpp"
+#include "platform/ui/window.hpp"
+#include "support/recording_controller.hpp"
+
+using namespace platform::ui;
+using platform::dispatch::RunLoop;
+using testsupport::RecordingController;
+using testsupport::take;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class AlertTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::graphics::useIsolatedFontConfiguration();
+        root->view()->setBackgroundColor(Color::white());
+        window->setRootViewController(root);
+        window->makeKeyAndVisible();
+        take(journal);
+    }
+    void TearDown() override { RunLoop::runUntilIdle(); }
+
+    // An alert with the buttons "Keep" and "Delete" whose handlers write to the journal,
+    // noting whether the alert was still shown when they ran.
+    std::shared_ptr<AlertController> twoButtons(AlertControllerStyle style = AlertControllerStyle::alert) {
+        auto alert = std::make_shared<AlertController>("Delete?", "It cannot be undone.", style);
+        for (auto [title, actionStyle] : {std::pair{"Keep", AlertActionStyle::cancel},
+                                          std::pair{"Delete", AlertActionStyle::destructive}}) {
+            std::weak_ptr<AlertController> weak = alert;
+            alert->addAction(std::make_shared<AlertAction>(title, actionStyle, [this, weak](AlertAction& a) {
+                auto shown = weak.lock() && weak.lock()->presentingViewController();
+                journal->push_back(*a.title() + (shown ? " while shown" : " after dismissal"));
+            }));
+        }
+        return alert;
+    }
+
+    testsupport::Journal journal = testsupport::makeJournal();
+    std::shared_ptr<RecordingController> root = std::make_shared<RecordingController>("Root", journal);
+    std::shared_ptr<Window> window = std::make_shared<Window>();
+};
+
+Point centre(const View& view) {
+    const Rect r = view.convertRect(view.bounds(), nullptr);
+    return {r.midX(), r.midY()};
+}
+
+}  // namespace
+
+TEST_F(AlertTest, TappingAnActionDismissesTheAlertThenRunsItsHandler) {
+    auto alert = twoButtons();
+    root->present(alert, true);
+    RunLoop::runUntilIdle();
+    EXPECT_TRUE(take(journal).empty());  // the screen beneath stays in place
+    EXPECT_TRUE(root->view()->window());
+    EXPECT_EQ(alert->actions().size(), 2u);
+
+    EXPECT_TRUE(alert->tapAction(1));
+    {
+        platform::LogCapture log;
+        EXPECT_FALSE(alert->tapAction(0));  // already closing
+    }
+    EXPECT_TRUE(journal->empty());      // the handler waits for the dismissal
+    RunLoop::runUntilIdle();
+    EXPECT_EQ(take(journal), (Lines{"Delete after dismissal"}));
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_EQ(alert->viewIfLoaded()->superview(), nullptr);
+}
+
+TEST_F(AlertTest, AFingerOnAButtonDoesWhatTheHelperDoes) {
+    auto alert = twoButtons();
+    root->present(alert, false);
+    window->layoutIfNeeded();
+    ASSERT_EQ(alert->buttons().size(), 2u);
+    EXPECT_EQ(alert->buttons()[0]->currentTitle(), "Keep");
+    // Two buttons of an alert sit side by side.
+    EXPECT_EQ(alert->buttons()[0]->frame().minY(), alert->buttons()[1]->frame().minY());
+    tap(window, centre(*alert->buttons()[0]));
+    RunLoop::runUntilIdle();
+    EXPECT_EQ(take(journal), (Lines{"Keep after dismissal"}));
+}
+
+TEST_F(AlertTest, TapsThatCannotHappenAreRefused) {
+    platform::LogCapture log;
+    auto alert = twoButtons();
+    EXPECT_FALSE(alert->tapAction(0));  // not shown
+    EXPECT_TRUE(log.contains("is not shown or already closing"));
+    root->present(alert, false);
+    EXPECT_FALSE(alert->tapAction(2));
+    EXPECT_FALSE(alert->tapAction("Nothing"));
+    alert->actions()[0]->setEnabled(false);
+    EXPECT_FALSE(alert->tapAction("Keep"));
+    RunLoop::runUntilIdle();
+    EXPECT_TRUE(journal->empty());
+    EXPECT_TRUE(alert->tapAction("Delete"));
+    RunLoop::runUntilIdle();
+    EXPECT_EQ(take(journal), (Lines{"Delete after dismissal"}));
+
+    // Shown again, it takes taps again; an action without a handler only closes it.
+    alert->addAction(std::make_shared<AlertAction>("Later", AlertActionStyle::defaultStyle));
+    root->present(alert, false);
+    EXPECT_TRUE(alert->tapAction("Later"));
+    RunLoop::runUntilIdle();
+    EXPECT_TRUE(journal->empty());
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
+TEST_F(AlertTest, TheMessageMayChangeWhileShownAndTheBoxIsDrawn) {
+    auto alert = twoButtons();
+    root->present(alert, false);
+    window->layoutIfNeeded();
+    EXPECT_EQ(alert->titleLabel()->text(), "Delete?");
+    EXPECT_EQ(alert->messageLabel()->text(), "It cannot be undone.");
+    const double before = alert->box()->frame().height();
+    alert->setMessage("It cannot be undone. The photo and its actions go, and nothing brings them back.");
+    window->layoutIfNeeded();
+    EXPECT_EQ(alert->messageLabel()->text(),
+              "It cannot be undone. The photo and its actions go, and nothing brings them back.");
+    EXPECT_GT(alert->box()->frame().height(), before);  // the longer text wraps
+
+    auto bitmap = render(*window, 1);
+    ASSERT_TRUE(bitmap);
+    const Rect box = alert->box()->frame();
+    const Color inBox = bitmap->pixel(static_cast<int>(box.minX()) + 3, static_cast<int>(box.midY()));
+    EXPECT_NEAR(inBox.r, 0.97, 0.01);
+    const Color dimmed = bitmap->pixel(5, 5);  // white under black at 0.4
+    EXPECT_NEAR(dimmed.r, 0.6, 0.01);
+}
+
+TEST_F(AlertTest, AnActionSheetSitsAtTheBottomWithOneButtonPerRow) {
+    auto sheet = twoButtons(AlertControllerStyle::actionSheet);
+    EXPECT_EQ(sheet->preferredStyle(), AlertControllerStyle::actionSheet);
+    root->present(sheet, false);
+    window->layoutIfNeeded();
+    EXPECT_NEAR(sheet->box()->frame().maxY(), window->bounds().maxY() - 8, 1e-9);
+    EXPECT_LT(sheet->buttons()[0]->frame().minY(), sheet->buttons()[1]->frame().minY());
+}

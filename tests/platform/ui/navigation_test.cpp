@@ -1,0 +1,231 @@
+#include <gtest/gtest.h>
+
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/graphics/font_configuration.hpp"
+#include "platform/ui/button.hpp"
+#include "platform/ui/label.hpp"
+#include "platform/ui/navigation_controller.hpp"
+#include "platform/ui/render.hpp"
+#include "platform/ui/touch_delivery.hpp"
+#include "platform/ui/window.hpp"
+#include "support/recording_controller.hpp"
+
+using namespace platform::ui;
+using platform::dispatch::RunLoop;
+using testsupport::Journal;
+using testsupport::RecordingController;
+using testsupport::take;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class NavigationTest : public ::testing::Test {
+protected:
+    void SetUp() override { platform::graphics::useIsolatedFontConfiguration(); }
+    void TearDown() override { RunLoop::runUntilIdle(); }
+
+    std::shared_ptr<RecordingController> screen(const std::string& name) {
+        auto c = std::make_shared<RecordingController>(name, journal);
+        c->setTitle(name);
+        return c;
+    }
+    // A shown window holding a navigation controller with `root`; the journal starts empty.
+    std::shared_ptr<NavigationController> shown(const std::shared_ptr<ViewController>& root) {
+        auto navigation = std::make_shared<NavigationController>(root);
+        window->setRootViewController(navigation);
+        window->makeKeyAndVisible();
+        take(journal);
+        return navigation;
+    }
+
+    Journal journal = testsupport::makeJournal();
+    std::shared_ptr<Window> window = std::make_shared<Window>();
+};
+
+Point centre(const View& view) {
+    const Rect r = view.convertRect(view.bounds(), nullptr);
+    return {r.midX(), r.midY()};
+}
+
+}  // namespace
+
+TEST_F(NavigationTest, PushAndPopCallTheScreensInThePhonesOrder) {
+    for (bool animated : {true, false}) {
+        SCOPED_TRACE(animated);
+        auto a = screen("A");
+        auto navigation = shown(a);
+        auto b = screen("B");
+        navigation->pushViewController(b, animated);
+        if (animated) {
+            EXPECT_EQ(take(journal), (Lines{"B viewDidLoad", "A willDisappear", "B willAppear"}));
+            EXPECT_TRUE(a->view()->window());  // both in view while the push runs
+            RunLoop::runUntilIdle();
+            EXPECT_EQ(take(journal), (Lines{"A didDisappear", "B didAppear"}));
+        } else {
+            EXPECT_EQ(take(journal),
+                      (Lines{"B viewDidLoad", "A willDisappear", "B willAppear", "A didDisappear", "B didAppear"}));
+        }
+        EXPECT_EQ(navigation->topViewController(), b);
+        EXPECT_EQ(a->view()->superview(), nullptr);
+        EXPECT_EQ(b->navigationController(), navigation);
+
+        EXPECT_EQ(navigation->popViewController(animated), b);
+        RunLoop::runUntilIdle();
+        EXPECT_EQ(take(journal), (Lines{"B willDisappear", "A willAppear", "B didDisappear", "A didAppear"}));
+        EXPECT_EQ(b->parent(), nullptr);
+        EXPECT_EQ(b->view()->superview(), nullptr);
+        EXPECT_EQ(navigation->viewControllers().size(), 1u);
+    }
+}
+
+TEST_F(NavigationTest, TheStackRefusesWhatCannotBeOnIt) {
+    auto a = screen("A");
+    auto navigation = std::make_shared<NavigationController>(a);
+    platform::LogCapture log;
+    navigation->pushViewController(a, false);
+    navigation->pushViewController(nullptr, false);
+    navigation->pushViewController(std::make_shared<NavigationController>(), false);
+    auto elsewhere = screen("Elsewhere");
+    auto other = std::make_shared<NavigationController>(elsewhere);
+    navigation->pushViewController(elsewhere, false);
+    EXPECT_EQ(log.count("NavigationController :: refusing"), 4u);
+    EXPECT_EQ(navigation->viewControllers().size(), 1u);
+
+    EXPECT_EQ(navigation->popViewController(false), nullptr);  // the root stays
+    EXPECT_TRUE(navigation->popToRootViewController(false).empty());
+    EXPECT_EQ(navigation->topViewController(), a);
+
+    auto b = screen("B"), c = screen("C");
+    navigation->pushViewController(b, false);
+    navigation->pushViewController(c, false);
+    EXPECT_EQ(navigation->popToRootViewController(false), (std::vector<std::shared_ptr<ViewController>>{b, c}));
+    EXPECT_TRUE(navigation->popToViewController(c.get(), false).empty());
+
+    navigation->setViewControllers({b, a}, false);
+    EXPECT_EQ(navigation->viewControllers(), (std::vector<std::shared_ptr<ViewController>>{b, a}));
+    log.clear();
+    navigation->setViewControllers({b, b}, false);
+    EXPECT_TRUE(log.contains("twice"));
+    EXPECT_EQ(navigation->topViewController(), a);
+
+    EXPECT_EQ(std::make_shared<NavigationController>()->topViewController(), nullptr);
+}
+
+TEST_F(NavigationTest, ANavigationControllerOffScreenMovesScreensWithoutAppearanceCalls) {
+    auto a = screen("A");
+    auto navigation = std::make_shared<NavigationController>(a);
+    auto b = screen("B");
+    navigation->pushViewController(b, true);
+    RunLoop::runUntilIdle();
+    EXPECT_TRUE(take(journal).empty());  // no view loaded yet either
+    navigation->view();
+    EXPECT_EQ(take(journal), (Lines{"B viewDidLoad"}));
+    EXPECT_FALSE(a->isViewLoaded());
+    EXPECT_EQ(b->view()->superview(), navigation->view());
+}
+
+TEST_F(NavigationTest, TheBarShowsTheTopItemAndABackButtonNamedAfterThePreviousScreen) {
+    auto a = screen("Alpha");
+    auto navigation = shown(a);
+    auto& bar = navigation->navigationBar();
+    bar.layoutIfNeeded();
+    EXPECT_EQ(bar.titleLabel()->text(), "Alpha");
+    EXPECT_EQ(bar.backButton(), nullptr);
+
+    auto b = screen("Beta");
+    navigation->pushViewController(b, false);
+    window->layoutIfNeeded();
+    EXPECT_EQ(bar.topItem(), b->navigationItemPointer());
+    EXPECT_EQ(bar.backItem(), a->navigationItemPointer());
+    EXPECT_EQ(bar.titleLabel()->text(), "Beta");
+    ASSERT_NE(bar.backButton(), nullptr);
+    EXPECT_EQ(bar.backButton()->currentTitle(), "\u2039 Alpha");
+
+    // The previous screen's back item names the button; an empty title leaves the arrow.
+    a->navigationItem().setBackBarButtonItem(std::make_shared<BarButtonItem>(std::string()));
+    window->layoutIfNeeded();
+    EXPECT_EQ(bar.backButton()->currentTitle(), "\u2039");
+
+    // A left item takes the back button's place; the right item is a tappable button.
+    struct Target {
+        int taps = 0;
+        void tapped() { ++taps; }
+    };
+    auto target = std::make_shared<Target>();
+    auto done = std::make_shared<BarButtonItem>(BarButtonSystemItem::done);
+    done->setTarget(target, &Target::tapped);
+    b->navigationItem().setRightBarButtonItem(done);
+    window->layoutIfNeeded();
+    ASSERT_EQ(bar.rightItemViews().size(), 1u);
+    tap(window, centre(*bar.rightItemViews().front()));
+    EXPECT_EQ(target->taps, 1);
+
+    // The back button pops, animated.
+    tap(window, centre(*bar.backButton()));
+    EXPECT_EQ(navigation->topViewController(), a);
+    RunLoop::runUntilIdle();
+    EXPECT_EQ(b->parent(), nullptr);
+    window->layoutIfNeeded();
+    EXPECT_EQ(bar.titleLabel()->text(), "Alpha");
+}
+
+TEST_F(NavigationTest, ContentRunsUnderATranslucentOrHiddenBarAndBelowAnOpaqueOne) {
+    auto a = screen("A");
+    auto navigation = shown(a);
+    auto& bar = navigation->navigationBar();
+    EXPECT_EQ(bar.frame(), (Rect{0, 20, 375, 44}));
+    EXPECT_EQ(a->view()->frame(), window->bounds());
+    bar.setTranslucent(false);
+    window->layoutIfNeeded();
+    EXPECT_EQ(a->view()->frame(), (Rect{0, 64, 375, 603}));
+    navigation->setNavigationBarHidden(true, true);
+    EXPECT_TRUE(navigation->isNavigationBarHidden());
+    EXPECT_TRUE(bar.isHidden());
+    EXPECT_EQ(a->view()->frame(), window->bounds());
+    navigation->setNavigationBarHidden(false, false);
+    EXPECT_EQ(a->view()->frame(), (Rect{0, 64, 375, 603}));
+}
+
+TEST_F(NavigationTest, TheTopScreenDecidesTheStatusBar) {
+    struct Light : ViewController {
+        StatusBarStyle preferredStatusBarStyle() const override { return StatusBarStyle::lightContent; }
+        bool prefersStatusBarHidden() const override { return true; }
+    };
+    auto empty = std::make_shared<NavigationController>();
+    EXPECT_EQ(empty->childViewControllerForStatusBarStyle(), nullptr);
+    EXPECT_EQ(empty->childViewControllerForStatusBarHidden(), nullptr);
+    EXPECT_EQ(empty->effectiveStatusBarStyle(), StatusBarStyle::defaultStyle);
+
+    auto navigation = std::make_shared<NavigationController>(std::make_shared<ViewController>());
+    EXPECT_EQ(navigation->effectiveStatusBarStyle(), StatusBarStyle::defaultStyle);
+    auto light = std::make_shared<Light>();
+    navigation->pushViewController(light, false);
+    EXPECT_EQ(navigation->childViewControllerForStatusBarStyle(), light);
+    EXPECT_EQ(navigation->effectiveStatusBarStyle(), StatusBarStyle::lightContent);
+    EXPECT_TRUE(navigation->effectiveStatusBarHidden());
+}
+
+TEST_F(NavigationTest, TheBarDrawsItsTintUpUnderTheStatusBarOrItsBackgroundImage) {
+    auto a = screen("A");
+    a->view()->setBackgroundColor(Color::white());
+    auto navigation = shown(a);
+    auto& bar = navigation->navigationBar();
+    bar.setBarTintColor(Color::blue());
+    auto bitmap = render(*window, 1);
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->pixel(2, 5), Color::blue());    // under the status bar
+    EXPECT_EQ(bitmap->pixel(2, 40), Color::blue());   // the bar
+    EXPECT_EQ(bitmap->pixel(2, 200), Color::white());  // the screen
+
+    // An empty background image on a translucent bar draws nothing: the screen shows.
+    bar.setBackgroundImage(BarImage::empty());
+    bar.setShadowImage(BarImage::empty());
+    bitmap = render(*window, 1);
+    EXPECT_EQ(bitmap->pixel(2, 40), Color::white());
+    EXPECT_EQ(bitmap->pixel(2, 64), Color::white());  // no shadow line either
+    // Not translucent: the bar tint backs it again.
+    bar.setTranslucent(false);
+    bitmap = render(*window, 1);
+    EXPECT_EQ(bitmap->pixel(2, 40), Color::blue());
+}

@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/bundle.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/ui/navigation_controller.hpp"
+#include "platform/ui/storyboard.hpp"
+#include "platform/ui/window.hpp"
+#include "support/recording_controller.hpp"
+#include "support/temp_dir.hpp"
+
+using namespace platform::ui;
+using platform::dispatch::RunLoop;
+using testsupport::RecordingController;
+using testsupport::take;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// A screen that notes the segues it prepares, with the sender's text.
+class Source : public RecordingController {
+public:
+    using RecordingController::RecordingController;
+    void prepareForSegue(StoryboardSegue& segue, const std::any& sender) override {
+        std::string text;
+        if (auto s = std::any_cast<std::string>(&sender)) text = " " + *s;
+        note("prepare " + segue.identifier().value_or("") + " to " +
+             segue.destination()->storyboardIdentifier().value_or("?") + text);
+    }
+};
+
+// Closes its source instead of showing the destination.
+class DismissingSegue : public StoryboardSegue {
+public:
+    using StoryboardSegue::StoryboardSegue;
+    void perform() override { source()->dismiss(false); }
+};
+
+class StoryboardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        auto j = journal;
+        Storyboard::registerStoryboard("Flow", std::nullopt, [this, j](StoryboardDefinition& d) {
+            ++descriptions;
+            d.setInitialViewController([](Storyboard& s) {
+                return std::make_shared<NavigationController>(s.instantiateViewController("Home"));
+            });
+            d.addViewController("Home", [j](Storyboard&) { return std::make_shared<Source>("Home", j); });
+            d.addViewController("Detail", [j](Storyboard&) { return std::make_shared<Source>("Detail", j); });
+            d.addViewController("Part", [j](Storyboard&) { return std::make_shared<RecordingController>("Part", j); });
+            d.addViewController("Broken", [](Storyboard&) { return nullptr; });
+            d.addSegue("Home", "showDetail", "Detail", SegueKind::show);
+            d.addSegue("Home", "presentDetail", "Detail", SegueKind::presentModally);
+            d.addSegue("Detail", "showDetail", "Detail", SegueKind::show);
+            d.addCustomSegue("Detail", "close", "Home", [](std::string id, auto source, auto destination) {
+                return std::make_shared<DismissingSegue>(std::move(id), source, destination);
+            });
+            d.addEmbedSegue("Detail", "embedPart", "Part");
+            d.addSegue("Home", "toNowhere", "Missing", SegueKind::show);
+        });
+    }
+    void TearDown() override {
+        Storyboard::unregisterStoryboard("Flow", std::nullopt);
+        RunLoop::runUntilIdle();
+    }
+
+    testsupport::Journal journal = testsupport::makeJournal();
+    int descriptions = 0;
+};
+
+}  // namespace
+
+TEST_F(StoryboardTest, ControllersComeFromTheirFactoriesAndKnowTheirStoryboard) {
+    auto storyboard = Storyboard::named("Flow");
+    ASSERT_TRUE(storyboard);
+    EXPECT_EQ(storyboard->name(), "Flow");
+    auto initial = std::dynamic_pointer_cast<NavigationController>(storyboard->instantiateInitialViewController());
+    ASSERT_TRUE(initial);
+    EXPECT_EQ(initial->storyboard(), storyboard);
+    EXPECT_EQ(initial->storyboardIdentifier(), std::nullopt);
+    auto home = initial->topViewController();
+    ASSERT_TRUE(home);
+    EXPECT_EQ(home->storyboardIdentifier(), "Home");
+    EXPECT_EQ(home->storyboard(), storyboard);
+
+    // A new controller on every call; the description ran once.
+    EXPECT_NE(storyboard->instantiateViewController("Home"), home);
+    EXPECT_TRUE(Storyboard::named("Flow"));
+    EXPECT_EQ(descriptions, 1);
+}
+
+TEST_F(StoryboardTest, WhatIsMissingGivesNoneAndALine) {
+    platform::LogCapture log;
+    EXPECT_EQ(Storyboard::named("Nothing"), nullptr);
+    EXPECT_TRUE(log.contains("no storyboard named \"Nothing\" in the application"));
+    auto storyboard = Storyboard::named("Flow");
+    EXPECT_EQ(storyboard->instantiateViewController("Nope"), nullptr);
+    EXPECT_TRUE(log.contains("has no view controller with identifier \"Nope\""));
+    EXPECT_EQ(storyboard->instantiateViewController("Broken"), nullptr);
+    EXPECT_TRUE(log.contains("made no controller"));
+
+    Storyboard::registerStoryboard("Bare", std::nullopt, [](StoryboardDefinition&) {});
+    EXPECT_EQ(Storyboard::named("Bare")->instantiateInitialViewController(), nullptr);
+    EXPECT_TRUE(log.contains("has no initial view controller"));
+    Storyboard::unregisterStoryboard("Bare", std::nullopt);
+    EXPECT_EQ(Storyboard::named("Bare"), nullptr);
+}
+
+TEST_F(StoryboardTest, StoryboardsBelongToTheirBundle) {
+    testsupport::TempDir dir;
+    dir.write("Kit.bundle/Info.plist",
+              R"(<plist version="1.0"><dict><key>CFBundleIdentifier</key><string>test.kit</string></dict></plist>)");
+    auto bundle = platform::Bundle::atPath(dir / "Kit.bundle");
+    ASSERT_TRUE(bundle);
+    platform::LogCapture log;
+    EXPECT_EQ(Storyboard::named("Flow", bundle.get()), nullptr);  // the application's, not the kit's
+    EXPECT_TRUE(log.contains("in bundle \"test.kit\""));
+
+    Storyboard::registerStoryboard("Flow", "test.kit", [](StoryboardDefinition& d) {
+        d.addViewController("Only", [](Storyboard&) { return std::make_shared<ViewController>(); });
+    });
+    auto kit = Storyboard::named("Flow", bundle.get());
+    ASSERT_TRUE(kit);
+    EXPECT_TRUE(kit->instantiateViewController("Only"));
+    EXPECT_FALSE(Storyboard::named("Flow")->instantiateViewController("Only"));
+    Storyboard::unregisterStoryboard("Flow", "test.kit");
+}
+
+TEST_F(StoryboardTest, SeguesArePreparedThenPerformed) {
+    auto initial = std::dynamic_pointer_cast<NavigationController>(
+        Storyboard::named("Flow")->instantiateInitialViewController());
+    auto window = std::make_shared<Window>();
+    window->setRootViewController(initial);
+    window->makeKeyAndVisible();
+    auto home = initial->topViewController();
+    take(journal);
+
+    // Show pushes onto the navigation controller; the embedded part is in place before
+    // the destination's viewDidLoad.
+    home->performSegue("showDetail", std::string("from a tap"));
+    RunLoop::runUntilIdle();
+    EXPECT_EQ(take(journal), (Lines{"Home prepare showDetail to Detail from a tap", "Detail prepare embedPart to Part",
+                                    "Part viewDidLoad", "Detail viewDidLoad", "Home willDisappear",
+                                    "Detail willAppear", "Part willAppear", "Home didDisappear", "Detail didAppear",
+                                    "Part didAppear"}));
+    ASSERT_EQ(initial->viewControllers().size(), 2u);
+    auto detail = initial->topViewController();
+    ASSERT_EQ(detail->children().size(), 1u);
+    EXPECT_EQ(detail->children().front()->viewIfLoaded()->superview(), detail->viewIfLoaded());
+
+    // Present, then a custom segue that closes its source.
+    home = initial->viewControllers().front();
+    initial->popViewController(false);
+    take(journal);
+    home->performSegue("presentDetail");
+    RunLoop::runUntilIdle();
+    auto presented = home->presentedViewController();
+    ASSERT_TRUE(presented);
+    EXPECT_EQ(presented->storyboardIdentifier(), "Detail");
+    take(journal);
+    presented->performSegue("close");
+    EXPECT_EQ(home->presentedViewController(), nullptr);
+    EXPECT_EQ(take(journal).front(), "Detail prepare close to Home");
+}
+
+TEST_F(StoryboardTest, UnknownSeguesDoNothingButALine) {
+    platform::LogCapture log;
+    auto home = Storyboard::named("Flow")->instantiateViewController("Home");
+    home->performSegue("noSuchSegue");
+    EXPECT_TRUE(log.contains("has no segue with identifier \"noSuchSegue\""));
+    home->performSegue("toNowhere");  // its destination is missing
+    EXPECT_TRUE(log.contains("no view controller with identifier \"Missing\""));
+    auto loose = std::make_shared<ViewController>();
+    loose->performSegue("showDetail");
+    EXPECT_TRUE(log.contains("comes from no storyboard"));
+    // Show without a navigation controller presents, which a screen in no window cannot.
+    home->performSegue("showDetail");
+    EXPECT_TRUE(log.contains("not in the window hierarchy"));
+}

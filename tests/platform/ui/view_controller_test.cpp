@@ -1,0 +1,340 @@
+#include <gtest/gtest.h>
+
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/ui/navigation_controller.hpp"
+#include "platform/ui/render.hpp"
+#include "platform/ui/screen.hpp"
+#include "platform/ui/view_controller.hpp"
+#include "platform/ui/window.hpp"
+#include "support/recording_controller.hpp"
+
+using namespace platform::ui;
+using platform::dispatch::RunLoop;
+using testsupport::Journal;
+using testsupport::RecordingController;
+using testsupport::RecordingNavigationController;
+using testsupport::take;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+class ViewControllerTest : public ::testing::Test {
+protected:
+    void TearDown() override { RunLoop::runUntilIdle(); }
+
+    std::shared_ptr<RecordingController> screen(const std::string& name, Color color = Color::white()) {
+        auto c = std::make_shared<RecordingController>(name, journal);
+        c->view()->setBackgroundColor(color);
+        take(journal);
+        return c;
+    }
+    // A shown window whose root has appeared; the journal starts empty.
+    std::shared_ptr<Window> shownWindow(const std::shared_ptr<ViewController>& root) {
+        auto window = std::make_shared<Window>();
+        window->setRootViewController(root);
+        window->makeKeyAndVisible();
+        take(journal);
+        return window;
+    }
+
+    Journal journal = testsupport::makeJournal();
+};
+
+bool inWindow(const std::shared_ptr<ViewController>& c) { return c->viewIfLoaded() && c->viewIfLoaded()->window(); }
+
+}  // namespace
+
+TEST_F(ViewControllerTest, TheViewLoadsOnFirstUseAndViewDidLoadRunsOnce) {
+    struct Counting : ViewController {
+        int loads = 0, didLoads = 0;
+        void loadView() override {
+            ++loads;
+            setView(std::make_shared<View>(Rect{0, 0, 10, 10}));
+        }
+        void viewDidLoad() override { ++didLoads; }
+    };
+    auto c = std::make_shared<Counting>();
+    EXPECT_FALSE(c->isViewLoaded());
+    EXPECT_EQ(c->viewIfLoaded(), nullptr);
+    auto v = c->view();
+    EXPECT_TRUE(c->isViewLoaded());
+    EXPECT_EQ(c->view(), v);
+    EXPECT_EQ(c->loads, 1);
+    EXPECT_EQ(c->didLoads, 1);
+    EXPECT_EQ(v->frame(), (Rect{0, 0, 10, 10}));
+
+    struct Forgetful : ViewController {
+        void loadView() override {}
+    };
+    auto forgetful = std::make_shared<Forgetful>();
+    ASSERT_NE(forgetful->view(), nullptr);  // a plain view rather than none
+    EXPECT_EQ(forgetful->view()->frame(), Screen::main().bounds());
+}
+
+TEST_F(ViewControllerTest, TheWindowRootFillsTheWindowAndAppearsWhenTheWindowShowsAndHides) {
+    auto a = std::make_shared<RecordingController>("A", journal);
+    auto window = std::make_shared<Window>(Rect{0, 0, 200, 300});
+    window->setRootViewController(a);
+    EXPECT_EQ(take(journal), (Lines{"A viewDidLoad"}));  // hidden: loaded, not shown
+    EXPECT_EQ(window->rootView(), a->view());
+    EXPECT_EQ(a->view()->frame(), (Rect{0, 0, 200, 300}));
+
+    window->makeKeyAndVisible();
+    EXPECT_EQ(take(journal), (Lines{"A willAppear", "A didAppear"}));
+    window->makeKeyAndVisible();
+    EXPECT_TRUE(take(journal).empty());
+    window->setHidden(true);
+    EXPECT_EQ(take(journal), (Lines{"A willDisappear", "A didDisappear"}));
+    window->setHidden(false);
+    EXPECT_EQ(take(journal), (Lines{"A willAppear", "A didAppear"}));
+
+    auto b = std::make_shared<RecordingController>("B", journal);
+    window->setRootViewController(b);
+    EXPECT_EQ(take(journal), (Lines{"A willDisappear", "B viewDidLoad", "B willAppear", "A didDisappear", "B didAppear"}));
+    EXPECT_EQ(a->view()->superview(), nullptr);
+    EXPECT_EQ(window->rootView(), b->view());
+
+    // A plain root view lets the controller go.
+    window->setRootView(std::make_shared<View>());
+    EXPECT_EQ(window->rootViewController(), nullptr);
+    EXPECT_EQ(take(journal), (Lines{"B willDisappear", "B didDisappear"}));
+}
+
+TEST_F(ViewControllerTest, WindowsAreNumberedInTheOrderTheyAreShown) {
+    Window first, second;
+    EXPECT_EQ(first.shownOrder(), 0u);
+    second.makeKeyAndVisible();
+    first.makeKeyAndVisible();
+    EXPECT_GT(first.shownOrder(), second.shownOrder());
+    second.setHidden(true);
+    second.setHidden(false);
+    EXPECT_GT(second.shownOrder(), first.shownOrder());
+}
+
+TEST_F(ViewControllerTest, PresentAndDismissCallTheScreensInThePhonesOrder) {
+    for (bool animated : {true, false}) {
+        SCOPED_TRACE(animated);
+        auto a = screen("A");
+        auto window = shownWindow(a);
+        auto b = std::make_shared<RecordingController>("B", journal);
+        bool presented = false;
+        a->present(b, animated, [&] {
+            presented = true;
+            journal->push_back("completion");
+        });
+        EXPECT_EQ(a->presentedViewController(), b);
+        EXPECT_EQ(b->presentingViewController(), a);
+        if (animated) {
+            EXPECT_EQ(take(journal), (Lines{"B viewDidLoad", "A willDisappear", "B willAppear"}));
+            EXPECT_FALSE(presented);
+            RunLoop::runUntilIdle();
+            EXPECT_EQ(take(journal), (Lines{"B didAppear", "A didDisappear", "completion"}));
+        } else {
+            EXPECT_EQ(take(journal), (Lines{"B viewDidLoad", "A willDisappear", "B willAppear", "B didAppear",
+                                            "A didDisappear", "completion"}));
+        }
+        // The covered screen leaves the window; the presented one fills it.
+        EXPECT_FALSE(inWindow(a));
+        EXPECT_EQ(b->view()->superview(), window);
+        EXPECT_EQ(b->view()->frame(), window->bounds());
+
+        b->dismiss(animated, [&] { journal->push_back("completion"); });
+        if (animated) {
+            EXPECT_EQ(take(journal), (Lines{"B willDisappear", "A willAppear"}));
+            EXPECT_TRUE(inWindow(a));  // back beneath while B leaves
+            RunLoop::runUntilIdle();
+        }
+        EXPECT_EQ(take(journal).back(), "completion");
+        EXPECT_EQ(a->presentedViewController(), nullptr);
+        EXPECT_EQ(b->presentingViewController(), nullptr);
+        EXPECT_TRUE(inWindow(a));
+        EXPECT_FALSE(inWindow(b));
+        EXPECT_EQ(a->appearanceState(), AppearanceState::appeared);
+        EXPECT_EQ(b->appearanceState(), AppearanceState::disappeared);
+    }
+}
+
+TEST_F(ViewControllerTest, DismissEndsWithTheAppearingScreenFirst) {
+    auto a = screen("A");
+    auto window = shownWindow(a);
+    auto b = screen("B");
+    a->present(b, false);
+    take(journal);
+    a->dismiss(false);  // the presenter may dismiss too
+    EXPECT_EQ(take(journal), (Lines{"B willDisappear", "A willAppear", "A didAppear", "B didDisappear"}));
+}
+
+TEST_F(ViewControllerTest, AnOverFullScreenPresentationLeavesThePresenterInPlace) {
+    auto a = screen("A");
+    auto window = shownWindow(a);
+    auto b = screen("B");
+    b->setModalPresentationStyle(ModalPresentationStyle::overFullScreen);
+    a->present(b, false);
+    EXPECT_EQ(take(journal), (Lines{"B willAppear", "B didAppear"}));
+    EXPECT_TRUE(inWindow(a));
+    b->dismiss(false);
+    EXPECT_EQ(take(journal), (Lines{"B willDisappear", "B didDisappear"}));
+}
+
+TEST_F(ViewControllerTest, APresentationIsRefusedFromAScreenInNoWindowOrAlreadyPresenting) {
+    platform::LogCapture log;
+    bool completed = false;
+    auto done = [&] { completed = true; };
+
+    auto lonely = screen("Lonely");
+    auto b = screen("B");
+    lonely->present(b, false, done);
+    EXPECT_TRUE(log.contains("Warning :: Attempt to present"));
+    EXPECT_TRUE(log.contains("not in the window hierarchy"));
+    EXPECT_EQ(lonely->presentedViewController(), nullptr);
+    EXPECT_EQ(b->presentingViewController(), nullptr);
+
+    auto a = std::make_shared<RecordingController>("A", journal);
+    auto window = shownWindow(a);
+    auto c = screen("C");
+    b->setModalPresentationStyle(ModalPresentationStyle::overFullScreen);  // A stays in the window
+    a->present(b, false);
+    log.clear();
+    take(journal);
+    a->present(c, false, done);
+    EXPECT_TRUE(log.contains("which is already presenting"));
+    EXPECT_EQ(a->presentedViewController(), b);
+    EXPECT_EQ(c->presentingViewController(), nullptr);
+    EXPECT_TRUE(take(journal).empty());
+
+    // Nor can a screen be presented twice, or on itself.
+    log.clear();
+    b->present(b, false, done);
+    auto other = screen("Other");
+    auto otherWindow = shownWindow(other);
+    other->present(b, false, done);
+    EXPECT_EQ(log.count("Warning :: Attempt to present"), 2u);
+    EXPECT_EQ(b->presentingViewController(), a);
+    EXPECT_FALSE(completed);
+}
+
+TEST_F(ViewControllerTest, DismissingTheRootOfAPresentedNavigationControllerClosesIt) {
+    auto a = screen("A");
+    auto window = shownWindow(a);
+    auto root = std::make_shared<RecordingController>("R", journal);
+    auto navigation = std::make_shared<RecordingNavigationController>("N", journal, root);
+    a->present(navigation, false);
+    EXPECT_EQ(take(journal), (Lines{"R viewDidLoad", "N viewDidLoad", "A willDisappear", "N willAppear",
+                                    "R willAppear", "N didAppear", "R didAppear", "A didDisappear"}));
+    EXPECT_EQ(root->presentingViewController(), a);  // through its presented ancestor
+    EXPECT_EQ(a->presentedViewController(), navigation);
+
+    bool done = false;
+    root->dismiss(false, [&] { done = true; });
+    EXPECT_TRUE(done);
+    EXPECT_EQ(take(journal), (Lines{"N willDisappear", "R willDisappear", "A willAppear", "A didAppear",
+                                    "N didDisappear", "R didDisappear"}));
+    EXPECT_EQ(a->presentedViewController(), nullptr);
+    EXPECT_FALSE(inWindow(navigation));
+    EXPECT_EQ(navigation->viewControllers().size(), 1u);  // the stack stays as it was
+}
+
+TEST_F(ViewControllerTest, DismissingClosesEveryPresentationAboveAndOnlyVisibleScreensHearIt) {
+    auto a = screen("A");
+    auto window = shownWindow(a);
+    auto b = screen("B");
+    auto c = screen("C");
+    a->present(b, false);
+    b->present(c, false);
+    take(journal);
+    a->dismiss(false);
+    EXPECT_EQ(take(journal), (Lines{"C willDisappear", "A willAppear", "A didAppear", "C didDisappear"}));
+    EXPECT_EQ(a->presentedViewController(), nullptr);
+    EXPECT_EQ(b->presentedViewController(), nullptr);
+    EXPECT_EQ(c->presentingViewController(), nullptr);
+    EXPECT_EQ(window->subviews().size(), 1u);
+    EXPECT_EQ(window->subviews().front(), a->view());
+
+    // Nothing to dismiss: the completion still runs.
+    bool done = false;
+    a->dismiss(true, [&] { done = true; });
+    EXPECT_TRUE(done);
+}
+
+TEST_F(ViewControllerTest, ATransitionBegunBeforeAnAnimatedOneEndsFinishesThatOneFirst) {
+    auto a = screen("A");
+    auto window = shownWindow(a);
+    auto b = screen("B");
+    a->present(b, true, [&] { journal->push_back("presented"); });
+    b->dismiss(true, [&] { journal->push_back("dismissed"); });
+    EXPECT_EQ(take(journal), (Lines{"A willDisappear", "B willAppear", "B didAppear", "A didDisappear", "presented",
+                                    "B willDisappear", "A willAppear"}));
+    RunLoop::runUntilIdle();
+    EXPECT_EQ(take(journal), (Lines{"A didAppear", "B didDisappear", "dismissed"}));
+}
+
+TEST_F(ViewControllerTest, APresentedScreenIsDrawnOverTheWindow) {
+    auto a = screen("A", Color::red());
+    auto window = shownWindow(a);
+    auto b = screen("B", Color::blue());
+    b->setModalPresentationStyle(ModalPresentationStyle::overFullScreen);
+    b->view()->setBackgroundColor(std::nullopt);
+    auto box = std::make_shared<View>(Rect{0, 0, 50, 50});
+    box->setBackgroundColor(Color::green());
+    b->view()->addSubview(box);
+    a->present(b, false);
+    auto bitmap = render(*window, 1);
+    ASSERT_TRUE(bitmap);
+    EXPECT_EQ(bitmap->pixel(10, 10), Color::green());
+    EXPECT_EQ(bitmap->pixel(100, 100), Color::red());  // the presenter shows through
+}
+
+TEST_F(ViewControllerTest, ChildrenKnowTheirParentAndCyclesAreRefused) {
+    struct Moving : ViewController {
+        std::vector<std::string> calls;
+        void willMoveToParent(ViewController* p) override { calls.push_back(p ? "will" : "will-none"); }
+        void didMoveToParent(ViewController* p) override { calls.push_back(p ? "did" : "did-none"); }
+    };
+    auto parent = std::make_shared<ViewController>();
+    auto child = std::make_shared<Moving>();
+    parent->addChild(child);
+    EXPECT_EQ(child->parent(), parent);
+    EXPECT_EQ(parent->children().size(), 1u);
+    child->removeFromParent();
+    EXPECT_EQ(child->parent(), nullptr);
+    EXPECT_TRUE(parent->children().empty());
+    EXPECT_EQ(child->calls, (Lines{"will", "did-none"}));
+
+    platform::LogCapture log;
+    parent->addChild(child);
+    child->addChild(parent);
+    parent->addChild(parent);
+    EXPECT_EQ(parent->parent(), nullptr);
+    EXPECT_EQ(log.count("refusing"), 2u);
+
+    auto navigation = std::make_shared<NavigationController>(parent);
+    EXPECT_EQ(child->navigationController(), navigation);
+    EXPECT_EQ(navigation->navigationController(), nullptr);
+
+    // A child whose parent goes away is left without one, safely.
+    auto orphan = std::make_shared<ViewController>();
+    {
+        auto temporary = std::make_shared<ViewController>();
+        temporary->addChild(orphan);
+    }
+    EXPECT_EQ(orphan->parent(), nullptr);
+}
+
+TEST_F(ViewControllerTest, TheStatusBarFollowsTheDecidingChildAndTheRestIsData) {
+    struct Light : ViewController {
+        StatusBarStyle preferredStatusBarStyle() const override { return StatusBarStyle::lightContent; }
+        bool prefersStatusBarHidden() const override { return true; }
+    };
+    auto plain = std::make_shared<ViewController>();
+    EXPECT_EQ(plain->effectiveStatusBarStyle(), StatusBarStyle::defaultStyle);
+    EXPECT_FALSE(plain->effectiveStatusBarHidden());
+    EXPECT_EQ(bits(plain->supportedInterfaceOrientations()), 26u);
+    EXPECT_TRUE(plain->automaticallyAdjustsScrollViewInsets());
+    plain->setAutomaticallyAdjustsScrollViewInsets(false);
+    EXPECT_FALSE(plain->automaticallyAdjustsScrollViewInsets());
+
+    plain->setTitle("Home");
+    EXPECT_EQ(plain->navigationItem().title(), "Home");
+    EXPECT_EQ(plain->description(), "ViewController \"Home\"");
+}
