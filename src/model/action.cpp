@@ -1,25 +1,27 @@
 #include "model/action.hpp"
 
-#include "model/value_reading.hpp"
+#include "model/members.hpp"
 
 namespace vistrel {
 
 Action Action::fromJson(const JSON& json) {
+    const Members members(json);
     Action action;
-    action.id = json["Id"].string();
-    action.order = value_reading::machineInteger(json["Order"]);
-    action.icon = json["Icon"].string();
-    action.priority = value_reading::machineInteger(json["Priority"]);
-    action.name = json["Name"].string();
-    action.languageCode = json["LanguageCode"].string();
-    action.backgroundImage = json["BackgroundImage"].string();
-    if (auto type = json["Type"].string()) action.type = actionTypeFromRawValue(*type);
-    // The content only means something with a kind to read it by.
+    action.id = members.string("Id");
+    action.order = members.machineInteger("Order");
+    action.icon = members.string("Icon");
+    action.priority = members.machineInteger("Priority");
+    action.name = members.string("Name");
+    action.languageCode = members.string("LanguageCode");
+    action.backgroundImage = members.string("BackgroundImage");
+    if (const std::string* type = members.text("Type")) action.type = actionTypeFromRawValue(*type);
+    // The content only means something with a kind to read it by. Nested texts are
+    // parsed where they lie, not copied out first.
     if (action.type) {
-        if (auto text = json["Content"].string())
+        if (const std::string* text = members.text("Content"))
             action.content = Content(JSON::parseJSON(*text), *action.type);
     }
-    if (auto text = json["Style"].string()) action.style = Style::fromJson(JSON::parseJSON(*text));
+    if (const std::string* text = members.text("Style")) action.style = Style::fromJson(JSON::parseJSON(*text));
     return action;
 }
 

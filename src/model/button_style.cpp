@@ -1,5 +1,6 @@
 #include "model/button_style.hpp"
 
+#include "model/members.hpp"
 #include "model/value_reading.hpp"
 
 namespace vistrel {
@@ -21,25 +22,17 @@ std::optional<Height> readHeight(const std::string& text) {
 }  // namespace
 
 Button Button::fromJson(const JSON& json) {
+    const Members members(json);
     Button button;
-    const JSON backgroundColor = json["background-color"];
-    button.backgroundColor = backgroundColor.string();
-
-    const JSON opacity = json["opacity"];
-    if (auto text = opacity.string())
-        button.opacity = value_reading::wholeFloat(*text);
-    else
-        button.opacity = opacity.float_();
-
+    button.backgroundColor = members.string("background-color");
+    button.opacity = members.floatFromTextOrNumber("opacity");
     if (button.backgroundColor && button.backgroundColor->find("rgba") != std::string::npos)
         button.rgbaColor = button.backgroundColor;
-
-    button.display = value_reading::textFlag(json["display"]);
-
-    if (auto text = json["height"].string()) button.height = readHeight(*text);
-    if (auto text = json["radius"].string()) button.radius = value_reading::wholeInteger(*text);
-    if (auto text = json["image-size"].string()) button.imageSize = imageSizeFromRawValue(*text);
-    if (auto text = json["image-position"].string())
+    button.display = members.textFlag("display");
+    if (const std::string* text = members.text("height")) button.height = readHeight(*text);
+    if (const std::string* text = members.text("radius")) button.radius = value_reading::wholeInteger(*text);
+    if (const std::string* text = members.text("image-size")) button.imageSize = imageSizeFromRawValue(*text);
+    if (const std::string* text = members.text("image-position"))
         button.imagePosition = horizontalPositionFromRawValue(*text);
     return button;
 }

@@ -1,6 +1,6 @@
 #include "model/image.hpp"
 
-#include "model/value_reading.hpp"
+#include "model/members.hpp"
 #include "platform/foundation/log.hpp"
 
 namespace vistrel {
@@ -26,22 +26,23 @@ void logDocument(const JSON& json) {
 Image Image::fromJson(const JSON& json) {
     // Writing the whole document out costs more than reading it: only for a listener.
     if (platform::isLogging()) logDocument(json);
+    const Members members(json);
     Image image;
-    image.id = json["Id"].string();
-    image.order = value_reading::machineInteger(json["Order"]);
-    image.title = json["Title"].string();
-    image.sessionId = json["SessionId"].string();
-    image.documentId = json["DocumentId"].string();
-    image.autoTrigger = json["AutoTrigger"].bool_();
-    image.languageCode = json["LanguageCode"].string();
-    image.bigThumbnailUrl = json["BigThumbnailUrl"].string();
-    if (auto text = json["TitleStyle"].string()) image.titleStyle = Style::fromJson(JSON::parseJSON(*text));
-    const JSON actions = json["Actions"];
-    if (actions.type() == Type::array) {
-        const std::vector<JSON> elements = actions.arrayValue();
+    image.id = members.string("Id");
+    image.order = members.machineInteger("Order");
+    image.title = members.string("Title");
+    image.sessionId = members.string("SessionId");
+    image.documentId = members.string("DocumentId");
+    image.autoTrigger = members.bool_("AutoTrigger");
+    image.languageCode = members.string("LanguageCode");
+    image.bigThumbnailUrl = members.string("BigThumbnailUrl");
+    // The style text is parsed where it lies, not copied out first.
+    if (const std::string* text = members.text("TitleStyle"))
+        image.titleStyle = Style::fromJson(JSON::parseJSON(*text));
+    if (const platform::Array* elements = members.array("Actions")) {
         std::vector<Action> list;
-        list.reserve(elements.size());
-        for (const JSON& element : elements) list.push_back(Action::fromJson(element));
+        list.reserve(elements->size());
+        for (const platform::Value& element : *elements) list.push_back(Action::fromJson(JSON(element)));
         image.actions = std::move(list);
     }
     return image;

@@ -1,16 +1,16 @@
 #include "model/style.hpp"
 
+#include "model/members.hpp"
+
 namespace vistrel {
 
 Style Style::fromJson(const JSON& json) {
+    const Members members(json);
     Style style;
-    style.model = json["model"].string();
-    if (const JSON button = json["button"]; button.type() == Type::dictionary)
-        style.button = Button::fromJson(button);
-    if (const JSON text = json["text"]; text.type() == Type::dictionary)
-        style.text = Text::fromJson(text);
-    if (const JSON icon = json["icon"]; icon.type() == Type::dictionary)
-        style.icon = Icon::fromJson(icon);
+    style.model = members.string("model");
+    if (auto button = members.dictionary("button")) style.button = Button::fromJson(*button);
+    if (auto text = members.dictionary("text")) style.text = Text::fromJson(*text);
+    if (auto icon = members.dictionary("icon")) style.icon = Icon::fromJson(*icon);
     return style;
 }
 

@@ -1,47 +1,43 @@
 #include "model/text_style.hpp"
 
+#include "model/members.hpp"
 #include "model/value_reading.hpp"
 
 namespace vistrel {
 
 namespace {
 
-std::optional<HorizontalPosition> readHorizontal(const JSON& value) {
-    auto text = value.string();
+std::optional<HorizontalPosition> readHorizontal(const Members& members, std::string_view key) {
+    const std::string* text = members.text(key);
     return text ? horizontalPositionFromRawValue(*text) : std::nullopt;
 }
 
-std::optional<VerticalPosition> readVertical(const JSON& value) {
-    auto text = value.string();
+std::optional<VerticalPosition> readVertical(const Members& members, std::string_view key) {
+    const std::string* text = members.text(key);
     return text ? verticalPositionFromRawValue(*text) : std::nullopt;
 }
 
 }  // namespace
 
 Text Text::fromJson(const JSON& json) {
+    const Members members(json);
     Text style;
-    style.color = json["color"].string();
-
-    const JSON opacity = json["opacity"];
-    if (auto text = opacity.string())
-        style.opacity = value_reading::wholeFloat(*text);
-    else
-        style.opacity = opacity.float_();
-
+    style.color = members.string("color");
+    style.opacity = members.floatFromTextOrNumber("opacity");
     if (style.color && style.color->find("rgba") != std::string::npos) style.rgbaColor = style.color;
 
-    if (auto text = json["font-style"].string()) style.fontStyle = fontStyleFromRawValue(*text);
-    if (auto text = json["font-weight"].string()) style.fontWeight = fontWeightFromRawValue(*text);
+    if (const std::string* text = members.text("font-style")) style.fontStyle = fontStyleFromRawValue(*text);
+    if (const std::string* text = members.text("font-weight")) style.fontWeight = fontWeightFromRawValue(*text);
 
-    if (auto text = json["font-size"].string())
+    if (const std::string* text = members.text("font-size"))
         style.fontSize = value_reading::wholeInteger(*text);
     else
         style.fontSize = defaultFontSize;
 
-    style.display = value_reading::textFlag(json["display"]);
-    style.hposition = readHorizontal(json["hposition"]);
-    style.vposition = readVertical(json["vposition"]);
-    style.backgroundColor = json["background-color"].string();
+    style.display = members.textFlag("display");
+    style.hposition = readHorizontal(members, "hposition");
+    style.vposition = readVertical(members, "vposition");
+    style.backgroundColor = members.string("background-color");
     return style;
 }
 
@@ -58,11 +54,12 @@ Text Text::fromQrCodeType(QrCodeType type) {
 }
 
 Icon Icon::fromJson(const JSON& json) {
+    const Members members(json);
     Icon icon;
-    if (auto text = json["size"].string()) icon.size = value_reading::wholeDouble(*text);
-    icon.display = value_reading::textFlag(json["display"]);
-    icon.hposition = readHorizontal(json["hposition"]);
-    icon.vposition = readVertical(json["vposition"]);
+    if (const std::string* text = members.text("size")) icon.size = value_reading::wholeDouble(*text);
+    icon.display = members.textFlag("display");
+    icon.hposition = readHorizontal(members, "hposition");
+    icon.vposition = readVertical(members, "vposition");
     return icon;
 }
 

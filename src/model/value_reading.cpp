@@ -29,10 +29,4 @@ std::optional<std::intptr_t> machineInteger(const JSON& value) {
     return value.int_();
 }
 
-std::optional<bool> textFlag(const JSON& value) {
-    auto text = value.string();
-    if (!text) return std::nullopt;
-    return *text == "true";
-}
-
 }  // namespace vistrel::value_reading

@@ -21,8 +21,4 @@ std::optional<double> wholeDouble(std::string_view text);
 // beyond the machine word held at its limits rather than wrapped.
 std::optional<std::intptr_t> machineInteger(const JSON& value);
 
-// A flag sent as text: true exactly for "true", false for any other text, none when
-// the value is not a string.
-std::optional<bool> textFlag(const JSON& value);
-
 }  // namespace vistrel::value_reading

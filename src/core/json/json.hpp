@@ -101,6 +101,9 @@ public:
     // --- Raw object, kind and error -----------------------------------------------
     // The raw value of the current kind; null for the kinds null and unknown.
     platform::Value object() const;
+    // The same raw value borrowed instead of copied: valid while this value lives
+    // unchanged. For readers that look into one value many times.
+    const platform::Value& borrowedObject() const { return object_; }
     // Clears the error, then classifies the new value.
     void setObject(platform::Value raw);
     void setObject(const JSON& value);  // stores its object: a value of kind unknown stores null
