@@ -186,7 +186,10 @@ std::shared_ptr<View> NavigationBar::viewForItem(const std::shared_ptr<BarButton
     auto button = makeBarButton(title);
     if (!item->systemItem() && !item->title()) button->setTitle(std::nullopt);
     if (item->image()) button->setImage(item->image());
-    if (item->tintColor()) button->setTintColor(item->tintColor());
+    // The title takes its colour when set, before the button is in the bar: give it the
+    // tint it will have there.
+    button->setTintColor(item->tintColor().value_or(tintColor()));
+    button->setTitleColor(button->tintColor());
     button->setEnabled(item->isEnabled());
     buttonItems_[button.get()] = item;
     if (auto self = weak_from_this().lock())
@@ -245,6 +248,7 @@ void NavigationBar::layoutSubviews() {
         if (back->backBarButtonItem()) title = back->backBarButtonItem()->title().value_or("");
         else if (back->title()) title = *back->title();
         backButton_ = makeBarButton(title.empty() ? "\u2039" : "\u2039 " + title);
+        backButton_->setTitleColor(tintColor());
         if (auto self = weak_from_this().lock())
             backButton_->addTarget(std::static_pointer_cast<NavigationBar>(self), &NavigationBar::backButtonTapped,
                                    ControlEvents::touchUpInside);

@@ -95,6 +95,9 @@ public:
     std::shared_ptr<ViewController> presentedViewController() const;
     // The controller presenting this one or the nearest presented ancestor.
     std::shared_ptr<ViewController> presentingViewController() const;
+    // True from the start of the presentation or dismissal of this controller to its end.
+    bool isBeingPresented() const { return beingPresented_; }
+    bool isBeingDismissed() const { return beingDismissed_; }
     ModalPresentationStyle modalPresentationStyle() const { return presentationStyle_; }
     void setModalPresentationStyle(ModalPresentationStyle style) { presentationStyle_ = style; }
 
@@ -171,6 +174,8 @@ private:
     // when it ends.
     std::vector<std::weak_ptr<ViewController>> covered_;
     ModalPresentationStyle presentationStyle_ = ModalPresentationStyle::fullScreen;
+    bool beingPresented_ = false;
+    bool beingDismissed_ = false;
     std::shared_ptr<Storyboard> storyboard_;
     std::optional<std::string> storyboardIdentifier_;
     bool adjustsScrollViewInsets_ = true;

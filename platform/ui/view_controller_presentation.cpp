@@ -67,6 +67,7 @@ void ViewController::present(std::shared_ptr<ViewController> controller, bool an
 
     presenter->presented_ = controller;
     controller->presenting_ = presenter.get();
+    controller->beingPresented_ = true;
     controller->covered_.assign(covered.begin(), covered.end());
     auto shown = controller->view();
     shown->setFrame(window->bounds());
@@ -78,6 +79,7 @@ void ViewController::present(std::shared_ptr<ViewController> controller, bool an
         controller->beginAppearanceTransition(true, animated);
     }
     detail::endTransition(animated, [controller, covered, onScreen, completion = std::move(completion)] {
+        controller->beingPresented_ = false;
         if (onScreen) {
             controller->endAppearanceTransition();
             for (auto& c : covered) c->endAppearanceTransition();
@@ -104,6 +106,7 @@ void ViewController::dismiss(bool animated, Completion completion) {
     }
 
     auto chain = detail::presentationChain(leaving);  // the leaving one and all above it
+    for (auto& c : chain) c->beingDismissed_ = true;
     std::shared_ptr<Window> window;
     for (auto& c : chain)
         if (auto v = c->viewIfLoaded(); v && (window = v->window())) break;
@@ -145,6 +148,7 @@ void ViewController::dismiss(bool animated, Completion completion) {
             if (auto v = c->viewIfLoaded(); v && v->superview() && v->window() == v->superview())
                 v->removeFromSuperview();
             c->covered_.clear();
+            c->beingDismissed_ = false;
             if (ViewController* presenter = c->presenting_) {
                 c->presenting_ = nullptr;
                 if (presenter->presented_ == c) presenter->presented_.reset();

@@ -5,7 +5,12 @@
 #include "core/fonts.hpp"
 #include "core/sdk_configuration.hpp"
 #include "core/vistrel_pref.hpp"
+#include "platform/foundation/log.hpp"
 #include "platform/foundation/random.hpp"
+#include "platform/ui/navigation_controller.hpp"
+#include "platform/ui/storyboard.hpp"
+#include "screens/camera_view_controller.hpp"
+#include "screens/main_storyboard.hpp"
 
 namespace vistrel {
 
@@ -27,6 +32,34 @@ void Vistrel::setApiKey(const std::string& apiKey) {
                                  ConfigurationKey::fontSFProTextRegularItalic})
         fonts.push_back(configuration.valueForKey(key));
     registerFontsWithFilenames(fonts);
+}
+
+namespace {
+
+std::shared_ptr<platform::ui::NavigationController> standIn() {
+    platform::log("Vistrel :: no screen to show; an empty navigation controller stands in");
+    return std::make_shared<platform::ui::NavigationController>();
+}
+
+}  // namespace
+
+std::shared_ptr<platform::ui::NavigationController> Vistrel::rootViewController() {
+    auto storyboard = mainStoryboard();
+    if (!storyboard) return standIn();
+    auto initial = storyboard->instantiateInitialViewController();
+    auto navigation = std::dynamic_pointer_cast<platform::ui::NavigationController>(initial);
+    if (!navigation) {
+        if (initial) platform::log("Vistrel :: the initial screen of storyboard \"Main\" is no navigation controller");
+        return standIn();
+    }
+    return navigation;
+}
+
+std::shared_ptr<platform::ui::NavigationController> Vistrel::cameraViewController() {
+    auto camera = CameraViewController::instantiate();
+    if (!camera) return standIn();
+    camera->hideNavigationButtons = true;  // before its view loads
+    return std::make_shared<platform::ui::NavigationController>(camera);
 }
 
 }  // namespace vistrel

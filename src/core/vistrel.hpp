@@ -1,6 +1,11 @@
 #pragma once
 // The kit's entry: what a host application calls.
+#include <memory>
 #include <string>
+
+namespace platform::ui {
+class NavigationController;
+}
 
 namespace vistrel {
 
@@ -10,6 +15,17 @@ public:
     // black-and-white upload on and makes the application instance identifier; then
     // registers the kit's fonts. Call once at start, before showing any screen.
     static void setApiKey(const std::string& apiKey);
+
+    // The kit's whole interface: the initial navigation controller of storyboard "Main"
+    // (the camera screen first). The host presents or embeds it and owns it.
+    static std::shared_ptr<platform::ui::NavigationController> rootViewController();
+
+    // The camera screen alone, with its navigation buttons hidden, as the root of a new
+    // navigation controller; a new pair on every call.
+    static std::shared_ptr<platform::ui::NavigationController> cameraViewController();
+
+    // Neither factory fails the host: when the kit's bundle, storyboard "Main" or its
+    // screens are missing, they print a line and give an empty navigation controller.
 };
 
 }  // namespace vistrel

@@ -1,0 +1,41 @@
+#include "screens/main_storyboard.hpp"
+
+#include <mutex>
+#include <string>
+
+#include "core/vistrel_bundle.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/ui/navigation_controller.hpp"
+#include "platform/ui/storyboard.hpp"
+#include "screens/camera_view_controller.hpp"
+
+namespace vistrel {
+
+void registerMainStoryboard() {
+    using platform::ui::Storyboard;
+    using platform::ui::StoryboardDefinition;
+    Storyboard::registerStoryboard(std::string(kMainStoryboardName), std::string(kBundleIdentifier),
+                                   [](StoryboardDefinition& main) {
+                                       main.addViewController(std::string(kCameraViewControllerIdentifier),
+                                                              [](Storyboard&) {
+                                                                  return std::make_shared<CameraViewController>();
+                                                              });
+                                       main.setInitialViewController([](Storyboard& storyboard) {
+                                           return std::make_shared<platform::ui::NavigationController>(
+                                               storyboard.instantiateViewController(kCameraViewControllerIdentifier));
+                                       });
+                                   });
+}
+
+std::shared_ptr<platform::ui::Storyboard> mainStoryboard() {
+    static std::once_flag registered;
+    std::call_once(registered, registerMainStoryboard);
+    auto bundle = vistrelBundle();
+    if (!bundle) {
+        platform::log("Vistrel :: the kit's bundle was not found, so there is no storyboard \"Main\"");
+        return nullptr;
+    }
+    return platform::ui::Storyboard::named(kMainStoryboardName, bundle.get());
+}
+
+}  // namespace vistrel

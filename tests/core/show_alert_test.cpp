@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "core/alert_controller.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/ui/alert_controller.hpp"
+#include "platform/ui/navigation_controller.hpp"
+#include "platform/ui/window.hpp"
+
+using namespace platform::ui;
+using platform::dispatch::RunLoop;
+using Lines = std::vector<std::string>;
+
+namespace {
+
+// A kit screen: a view controller that conforms.
+class Screen : public ViewController, public vistrel::AlertController {};
+
+struct ShowAlertTest : ::testing::Test {
+    void SetUp() override {
+        window->setRootViewController(host);
+        window->makeKeyAndVisible();
+    }
+    void TearDown() override { RunLoop::runUntilIdle(); }
+
+    vistrel::AlertController::Handler note(std::string line) {
+        return [this, line](AlertAction&) { calls.push_back(line); };
+    }
+    // The alert shown over the window, if any: the top of its presentations.
+    std::shared_ptr<platform::ui::AlertController> shownAlert() const {
+        std::shared_ptr<ViewController> top = host;
+        while (auto next = top->presentedViewController()) top = next;
+        return std::dynamic_pointer_cast<platform::ui::AlertController>(top);
+    }
+    // The host presents the kit modally, as hosts do, and the screen is its root.
+    void presentKit() {
+        host->present(navigation, false);
+        RunLoop::runUntilIdle();
+    }
+
+    std::shared_ptr<ViewController> host = std::make_shared<ViewController>();
+    std::shared_ptr<Window> window = std::make_shared<Window>();
+    std::shared_ptr<Screen> screen = std::make_shared<Screen>();
+    std::shared_ptr<NavigationController> navigation = std::make_shared<NavigationController>(screen);
+    Lines calls;
+};
+
+std::vector<std::string> titles(const platform::ui::AlertController& alert) {
+    std::vector<std::string> list;
+    for (auto& a : alert.actions()) list.push_back(a->title().value_or("(none)"));
+    return list;
+}
+
+}  // namespace
+
+TEST_F(ShowAlertTest, TheAlertComesFromTheTopPresentationOfTheWindowNotItsRoot) {
+    presentKit();
+    platform::LogCapture log;
+    screen->showAlert("Title", "Message", {"First", "Second"}, {note("first"), note("second")});
+    EXPECT_FALSE(log.contains("Warning"));
+    auto alert = shownAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->presentingViewController(), navigation);  // not the busy host
+    EXPECT_EQ(alert->title(), "Title");
+    EXPECT_EQ(alert->message(), "Message");
+    EXPECT_EQ(alert->preferredStyle(), AlertControllerStyle::alert);
+    EXPECT_EQ(titles(*alert), (Lines{"First", "Second"}));
+    for (auto& action : alert->actions()) EXPECT_EQ(action->style(), AlertActionStyle::defaultStyle);
+
+    RunLoop::runUntilIdle();
+    EXPECT_TRUE(alert->tapAction(1));
+    RunLoop::runUntilIdle();
+    EXPECT_EQ(calls, (Lines{"second"}));
+    EXPECT_EQ(navigation->presentedViewController(), nullptr);
+}
+
+TEST_F(ShowAlertTest, FewerHandlersThanTitlesLeaveTheRestWithoutOne) {
+    presentKit();
+    screen->showAlert("T", "M", {"One", std::nullopt, "Three"}, {note("one")});
+    auto alert = shownAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(titles(*alert), (Lines{"One", "(none)", "Three"}));
+    EXPECT_FALSE(alert->actions()[2]->handler());
+    RunLoop::runUntilIdle();
+    EXPECT_TRUE(alert->tapAction(2));  // only closes the alert
+    RunLoop::runUntilIdle();
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(shownAlert(), nullptr);
+
+    // Surplus handlers are ignored.
+    screen->showAlert("T", "M", {"Only"}, {note("only"), note("surplus")});
+    alert = shownAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(alert->actions().size(), 1u);
+}
+
+TEST_F(ShowAlertTest, TheTwoButtonFormPutsTheDestructiveButtonFirst) {
+    presentKit();
+    screen->showAlert("T", "M", "Keep", "Delete", note("keep"), note("delete"));
+    auto alert = shownAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(titles(*alert), (Lines{"Delete", "Keep"}));
+    EXPECT_EQ(alert->actions()[0]->style(), AlertActionStyle::destructive);
+    EXPECT_EQ(alert->actions()[1]->style(), AlertActionStyle::defaultStyle);
+    RunLoop::runUntilIdle();
+    alert->tapAction("Keep");
+    RunLoop::runUntilIdle();
+    EXPECT_EQ(calls, (Lines{"keep"}));
+
+    screen->showAlert("T", "M", "OK", nullptr);
+    alert = shownAlert();
+    ASSERT_TRUE(alert);
+    EXPECT_EQ(titles(*alert), (Lines{"OK"}));
+    EXPECT_FALSE(alert->actions()[0]->handler());
+}
+
+TEST_F(ShowAlertTest, AScreenAsTheWindowRootPresentsFromItself) {
+    auto window2 = std::make_shared<Window>();
+    auto root = std::make_shared<Screen>();
+    window2->setRootViewController(root);
+    window2->makeKeyAndVisible();
+    root->showAlert("T", "M", "OK", nullptr);
+    auto alert = std::dynamic_pointer_cast<platform::ui::AlertController>(root->presentedViewController());
+    ASSERT_TRUE(alert);
+    // An alert on screen is itself the top: a second alert comes over it rather than being lost.
+    RunLoop::runUntilIdle();
+    root->showAlert("T2", "M2", "OK", nullptr);
+    EXPECT_TRUE(alert->presentedViewController());
+}
+
+TEST_F(ShowAlertTest, AScreenInNoWindowShowsNothingSilently) {
+    platform::LogCapture log;
+    auto lonely = std::make_shared<Screen>();
+    lonely->showAlert("T", "M", "OK", nullptr);  // view not even loaded
+    lonely->view();
+    lonely->showAlert("T", "M", "OK", nullptr);
+    navigation->view();  // loaded, but the kit is not presented
+    screen->showAlert("T", "M", "OK", nullptr);
+    EXPECT_EQ(shownAlert(), nullptr);
+
+    // A window without a root controller shows nothing either.
+    auto bare = std::make_shared<Window>();
+    auto inBare = std::make_shared<Screen>();
+    bare->setRootView(inBare->view());
+    bare->makeKeyAndVisible();
+    inBare->showAlert("T", "M", "OK", nullptr);
+    EXPECT_EQ(inBare->presentedViewController(), nullptr);
+
+    // A conformer that is no view controller shows nothing.
+    struct NotAScreen : vistrel::AlertController {};
+    NotAScreen{}.showAlert("T", "M", "OK", nullptr);
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST_F(ShowAlertTest, AnAlertOnItsWayOutIsNotTheTop) {
+    presentKit();
+    screen->showAlert("First", "M", "OK", nullptr);
+    auto first = shownAlert();
+    RunLoop::runUntilIdle();
+    first->tapAction(0);  // closing, animated
+    screen->showAlert("Second", "M", "OK", nullptr);
+    auto second = shownAlert();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->title(), "Second");
+    EXPECT_EQ(second->presentingViewController(), navigation);
+}
