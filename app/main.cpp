@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "answer_demo.hpp"
+#include "screens_demo.hpp"
 #include "core/configuration_key.hpp"
 #include "core/data_directory.hpp"
 #include "core/fonts.hpp"
@@ -154,6 +155,7 @@ int main(int argc, char** argv) {
     // ---- end of the UI sample ----
 
     printAnswer(options->answer.value_or(VISTREL_SAMPLE_ANSWER));
+    showRootScreen(options->out);
     std::cout << "\npictures go to " << std::filesystem::absolute(options->out).string() << "\n";
     return 0;
 }
