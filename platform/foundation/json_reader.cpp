@@ -3,7 +3,11 @@
 #include <simdjson.h>
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "platform/foundation/numbers.hpp"
@@ -125,24 +129,37 @@ bool isContainer(dom::element e) {
     return t == dom::element_type::ARRAY || t == dom::element_type::OBJECT;
 }
 
+// The first eight bytes of a key as a big-endian number, zero-padded. Unequal
+// prefixes order their keys as std::string does; only equal ones need the keys.
+std::uint64_t keyPrefix(std::string_view key) {
+    std::uint64_t prefix = 0;
+    if (key.size() >= sizeof prefix) {
+        std::memcpy(&prefix, key.data(), sizeof prefix);
+        if constexpr (std::endian::native == std::endian::little) prefix = __builtin_bswap64(prefix);
+        return prefix;
+    }
+    for (std::size_t i = 0; i < key.size(); ++i)
+        prefix |= std::uint64_t(static_cast<unsigned char>(key[i])) << (56 - 8 * i);
+    return prefix;
+}
+
 // An object's member, before it is converted.
 struct Member {
+    std::uint64_t prefix;
     std::string_view key;
     dom::element value;
 };
 
-// Key order (bytewise, as std::string compares). Keys mostly differ in their first
-// byte, which settles the order without a call.
-bool keyLess(std::string_view a, std::string_view b) {
-    if (!a.empty() && !b.empty() && a[0] != b[0])
-        return static_cast<unsigned char>(a[0]) < static_cast<unsigned char>(b[0]);
-    return a < b;
+bool keyLess(const Member& a, const Member& b) {
+    return a.prefix != b.prefix ? a.prefix < b.prefix : a.key < b.key;
 }
+
+bool sameKey(const Member& a, const Member& b) { return a.prefix == b.prefix && a.key == b.key; }
 
 // Sorts members by key, stably, and keeps of equal keys only the last one (in document
 // order): the dictionary then takes its entries as they come. Gives how many remain.
 std::size_t sortUniqueByKey(Member* members, std::size_t count) {
-    auto byKey = [](const Member& a, const Member& b) { return keyLess(a.key, b.key); };
+    auto byKey = [](const Member& a, const Member& b) { return keyLess(a, b); };
     if (count > 16) {
         std::stable_sort(members, members + count, byKey);
     } else {
@@ -156,7 +173,7 @@ std::size_t sortUniqueByKey(Member* members, std::size_t count) {
     }
     std::size_t kept = 0;
     for (std::size_t i = 0; i < count; ++i) {
-        if (kept > 0 && members[kept - 1].key == members[i].key) members[kept - 1] = members[i];
+        if (kept > 0 && sameKey(members[kept - 1], members[i])) members[kept - 1] = members[i];
         else members[kept++] = members[i];
     }
     return kept;
@@ -173,7 +190,9 @@ struct Frame {
     std::vector<Dictionary::Entry> entries;
 
     void add(std::string_view childKey, Value child) {
-        if (object) entries.emplace_back(std::string(childKey), std::move(child));
+        if (object)
+            entries.emplace_back(std::piecewise_construct, std::forward_as_tuple(childKey),
+                                 std::forward_as_tuple(std::move(child)));
         else items.push_back(std::move(child));
     }
 };
@@ -214,7 +233,10 @@ std::optional<Value> convert(Reader& reader, dom::element root, ReadError* error
             f.object = true;
             f.firstMember = members.size();
             dom::object o = e.get_object().value_unsafe();
-            for (auto it = o.begin(); it != o.end(); ++it) members.push_back({it.key(), it.value()});
+            for (auto it = o.begin(); it != o.end(); ++it) {
+                std::string_view memberKey = it.key();
+                members.push_back({keyPrefix(memberKey), memberKey, it.value()});
+            }
             std::size_t count =
                 sortUniqueByKey(members.data() + f.firstMember, members.size() - f.firstMember);
             members.resize(f.firstMember + count);

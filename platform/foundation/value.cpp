@@ -79,7 +79,8 @@ const Value* Dictionary::find(std::string_view key) const {
     // text comparisons, fewer than a binary search makes.
     if (entries_.size() <= 16) {
         for (const Entry& e : entries_)
-            if (e.first.size() == key.size() && e.first == key) return &e.second;
+            if (e.first.size() == key.size() && (key.empty() || e.first[0] == key[0]) && e.first == key)
+                return &e.second;
         return nullptr;
     }
     auto it = std::lower_bound(entries_.begin(), entries_.end(), key, keyLess);

@@ -99,7 +99,7 @@ public:
     Value(std::nullptr_t) {}
     Value(Number n) : v_(n) {}
     Value(std::string s) : v_(std::move(s)) {}
-    Value(std::string_view s) : v_(std::string(s)) {}
+    Value(std::string_view s) : v_(std::in_place_type<std::string>, s) {}
     Value(const char* s) : v_(std::string(s)) {}
     Value(Array a) : v_(std::shared_ptr<const Array>(std::make_shared<Array>(std::move(a)))) {}
     Value(Dictionary d)

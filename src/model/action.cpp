@@ -1,10 +1,16 @@
 #include "model/action.hpp"
 
 #include "model/members.hpp"
+#include "model/style_texts.hpp"
 
 namespace vistrel {
 
 Action Action::fromJson(const JSON& json) {
+    StyleTexts styles;
+    return fromJson(json, styles);
+}
+
+Action Action::fromJson(const JSON& json, StyleTexts& styles) {
     const Members members(json);
     Action action;
     action.id = members.string("Id");
@@ -21,7 +27,7 @@ Action Action::fromJson(const JSON& json) {
         if (const std::string* text = members.text("Content"))
             action.content = Content(JSON::parseJSON(*text), *action.type);
     }
-    if (const std::string* text = members.text("Style")) action.style = Style::fromJson(JSON::parseJSON(*text));
+    if (const std::string* text = members.text("Style")) action.style = styles.read(*text);
     return action;
 }
 

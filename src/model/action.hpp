@@ -13,6 +13,8 @@
 
 namespace vistrel {
 
+class StyleTexts;
+
 struct Action {
     std::optional<std::string> id{};               // "Id", sent back with the click report
     std::optional<std::string> name{};             // "Name", the row's label
@@ -30,6 +32,8 @@ struct Action {
     // kind stays absent; "Content" is read only when "Type" named a kind; content and
     // style texts that are not JSON give a present content or style with nothing in it.
     static Action fromJson(const JSON& json);
+    // The same, with style texts read once for all the actions of one answer.
+    static Action fromJson(const JSON& json, StyleTexts& styles);
 
     // QR-code actions (built in qr_image.cpp): `data` as the name and in the content the
     // kind calls for ("Url", "Number", "Text"), order and priority -1000, the fixed QR

@@ -1,6 +1,7 @@
 #include "model/image.hpp"
 
 #include "model/members.hpp"
+#include "model/style_texts.hpp"
 #include "platform/foundation/log.hpp"
 
 namespace vistrel {
@@ -36,13 +37,15 @@ Image Image::fromJson(const JSON& json) {
     image.autoTrigger = members.bool_("AutoTrigger");
     image.languageCode = members.string("LanguageCode");
     image.bigThumbnailUrl = members.string("BigThumbnailUrl");
-    // The style text is parsed where it lies, not copied out first.
-    if (const std::string* text = members.text("TitleStyle"))
-        image.titleStyle = Style::fromJson(JSON::parseJSON(*text));
+    // Style texts are parsed where they lie, and a text repeated by the title and the
+    // rows only once.
+    StyleTexts styles;
+    if (const std::string* text = members.text("TitleStyle")) image.titleStyle = styles.read(*text);
     if (const platform::Array* elements = members.array("Actions")) {
         std::vector<Action> list;
         list.reserve(elements->size());
-        for (const platform::Value& element : *elements) list.push_back(Action::fromJson(JSON(element)));
+        for (const platform::Value& element : *elements)
+            list.push_back(Action::fromJson(JSON(element), styles));
         image.actions = std::move(list);
     }
     return image;

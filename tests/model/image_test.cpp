@@ -211,6 +211,38 @@ TEST(ImageReading, DeepNestingIsReadOverWithoutHarm) {
     EXPECT_FALSE(readable.style->button->height);
 }
 
+// Rows share style texts; each row must still get the style of its own text, also when
+// more distinct texts come than are remembered and when texts differ only late.
+TEST(ImageReading, RepeatedStyleTextsGiveEachRowItsOwnStyle) {
+    auto styleText = [](int radius) {
+        return R"({"model":"m","button":{"radius":")" + std::to_string(radius) + R"("}})";
+    };
+    auto quoted = [](const std::string& text) {
+        std::string out = "\"";
+        for (char c : text) out += c == '"' ? std::string("\\\"") : std::string(1, c);
+        return out + "\"";
+    };
+    const std::vector<int> radii = {1, 2, 1, 3, 4, 5, 6, 1, 2, 2};
+    std::string answer = R"({"TitleStyle":)" + quoted(styleText(2)) + R"(,"Actions":[)";
+    for (std::size_t i = 0; i < radii.size(); ++i)
+        answer += (i ? "," : "") + std::string(R"({"Style":)") + quoted(styleText(radii[i])) + "}";
+    answer += R"(,{"Style":"not JSON"},{"Style":)" + quoted(styleText(1)) + "}]}";
+    platform::LogCapture quiet;
+    Image image = Image::fromData(answer);
+    ASSERT_TRUE(image.titleStyle && image.titleStyle->button);
+    EXPECT_EQ(image.titleStyle->button->radius, 2);
+    ASSERT_TRUE(image.actions);
+    ASSERT_EQ(image.actions->size(), radii.size() + 2);
+    for (std::size_t i = 0; i < radii.size(); ++i) {
+        const Action& action = (*image.actions)[i];
+        ASSERT_TRUE(action.style && action.style->button) << i;
+        EXPECT_EQ(action.style->button->radius, radii[i]) << i;
+        EXPECT_EQ(action.style, Style::fromJson(JSON::parseJSON(styleText(radii[i])))) << i;
+    }
+    EXPECT_EQ((*image.actions)[radii.size()].style, Style{});
+    EXPECT_EQ((*image.actions)[radii.size() + 1].style->button->radius, 1);
+}
+
 TEST(ImageReading, LogsTheBannerAndTheDocument) {
     {
         platform::LogCapture log;
