@@ -52,7 +52,8 @@ public:
     void setView(std::shared_ptr<View> view);
 
     // Makes the view; the default is a plain view the size of the main screen. A
-    // loadView that sets no view gets that plain view too.
+    // loadView that sets no view gets that plain view too. Asked for before it is set,
+    // from inside loadView, the view is none.
     virtual void loadView();
     virtual void viewDidLoad() {}
     virtual void viewWillAppear(bool animated) { (void)animated; }

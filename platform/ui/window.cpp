@@ -57,8 +57,10 @@ void Window::layoutSubviews() {
 
 void Window::setRootViewController(std::shared_ptr<ViewController> controller) {
     if (controller == rootViewController_) return;
-    if (controller && (PresentationAccess::parent(*controller) || PresentationAccess::presenting(*controller))) {
-        log("Window :: refusing a root view controller that is a child or presented: " + controller->description());
+    if (controller && (PresentationAccess::parent(*controller) || PresentationAccess::presenting(*controller) ||
+                       (controller->viewIfLoaded() && controller->viewIfLoaded()->window()))) {
+        log("Window :: refusing a root view controller that is a child, presented or on screen elsewhere: " +
+            controller->description());
         return;
     }
     detail::finishPendingTransitions();

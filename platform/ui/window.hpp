@@ -34,7 +34,7 @@ public:
     // Setting it loads the controller's view and fills the window with it. On a shown
     // window the old root's screens disappear and the new one appears (not animated).
     // Whatever the old root presented leaves the window with it. A controller that is
-    // a child or presented is refused with a log line.
+    // a child, presented or on screen in a window is refused with a log line.
     std::shared_ptr<ViewController> rootViewController() const { return rootViewController_; }
     void setRootViewController(std::shared_ptr<ViewController> controller);
 

@@ -187,25 +187,6 @@ TEST_F(NavigationTest, ContentRunsUnderATranslucentOrHiddenBarAndBelowAnOpaqueOn
     EXPECT_EQ(a->view()->frame(), (Rect{0, 64, 375, 603}));
 }
 
-TEST_F(NavigationTest, TheTopScreenDecidesTheStatusBar) {
-    struct Light : ViewController {
-        StatusBarStyle preferredStatusBarStyle() const override { return StatusBarStyle::lightContent; }
-        bool prefersStatusBarHidden() const override { return true; }
-    };
-    auto empty = std::make_shared<NavigationController>();
-    EXPECT_EQ(empty->childViewControllerForStatusBarStyle(), nullptr);
-    EXPECT_EQ(empty->childViewControllerForStatusBarHidden(), nullptr);
-    EXPECT_EQ(empty->effectiveStatusBarStyle(), StatusBarStyle::defaultStyle);
-
-    auto navigation = std::make_shared<NavigationController>(std::make_shared<ViewController>());
-    EXPECT_EQ(navigation->effectiveStatusBarStyle(), StatusBarStyle::defaultStyle);
-    auto light = std::make_shared<Light>();
-    navigation->pushViewController(light, false);
-    EXPECT_EQ(navigation->childViewControllerForStatusBarStyle(), light);
-    EXPECT_EQ(navigation->effectiveStatusBarStyle(), StatusBarStyle::lightContent);
-    EXPECT_TRUE(navigation->effectiveStatusBarHidden());
-}
-
 TEST_F(NavigationTest, TheBarDrawsItsTintUpUnderTheStatusBarOrItsBackgroundImage) {
     auto a = screen("A");
     a->view()->setBackgroundColor(Color::white());

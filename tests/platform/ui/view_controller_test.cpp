@@ -321,20 +321,13 @@ TEST_F(ViewControllerTest, ChildrenKnowTheirParentAndCyclesAreRefused) {
     EXPECT_EQ(orphan->parent(), nullptr);
 }
 
-TEST_F(ViewControllerTest, TheStatusBarFollowsTheDecidingChildAndTheRestIsData) {
-    struct Light : ViewController {
-        StatusBarStyle preferredStatusBarStyle() const override { return StatusBarStyle::lightContent; }
-        bool prefersStatusBarHidden() const override { return true; }
-    };
-    auto plain = std::make_shared<ViewController>();
-    EXPECT_EQ(plain->effectiveStatusBarStyle(), StatusBarStyle::defaultStyle);
-    EXPECT_FALSE(plain->effectiveStatusBarHidden());
-    EXPECT_EQ(bits(plain->supportedInterfaceOrientations()), 26u);
-    EXPECT_TRUE(plain->automaticallyAdjustsScrollViewInsets());
-    plain->setAutomaticallyAdjustsScrollViewInsets(false);
-    EXPECT_FALSE(plain->automaticallyAdjustsScrollViewInsets());
-
-    plain->setTitle("Home");
-    EXPECT_EQ(plain->navigationItem().title(), "Home");
-    EXPECT_EQ(plain->description(), "ViewController \"Home\"");
+TEST_F(ViewControllerTest, AScreenOnScreenCannotBecomeAnotherWindowsRoot) {
+    auto a = screen("A");
+    auto window = shownWindow(a);
+    auto other = std::make_shared<Window>();
+    platform::LogCapture log;
+    other->setRootViewController(a);
+    EXPECT_TRUE(log.contains("on screen elsewhere"));
+    EXPECT_EQ(other->rootViewController(), nullptr);
+    EXPECT_EQ(a->view()->window(), window);
 }
