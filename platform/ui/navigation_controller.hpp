@@ -7,7 +7,8 @@
 // the status bar's style and visibility.
 //
 // Transitions follow ViewController's rule: an animated push or pop ends on the main
-// queue, one that is not animated ends inside the call.
+// queue, one that is not animated ends inside the call. Off screen (the navigation
+// controller has not appeared) the stack changes at once, without appearance calls.
 #include <memory>
 #include <vector>
 
