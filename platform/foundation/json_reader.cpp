@@ -113,15 +113,21 @@ std::optional<std::string> widenLargeIntegers(std::string_view text) {
     return out;
 }
 
-Value scalar(dom::element e) {
+// Booleans are numbers flagged as such; integers keep their kind.
+std::optional<Number> numberOf(dom::element e) {
     switch (e.type()) {
     case dom::element_type::INT64: return Number::fromInt(e.get_int64().value_unsafe());
     case dom::element_type::UINT64: return Number::fromUInt(e.get_uint64().value_unsafe());
     case dom::element_type::DOUBLE: return Number::fromDouble(e.get_double().value_unsafe());
-    case dom::element_type::STRING: return Value(e.get_string().value_unsafe());
     case dom::element_type::BOOL: return Number::fromBool(e.get_bool().value_unsafe());
-    default: return Value();
+    default: return std::nullopt;
     }
+}
+
+Value scalar(dom::element e) {
+    if (e.type() == dom::element_type::STRING) return Value(e.get_string().value_unsafe());
+    std::optional<Number> number = numberOf(e);
+    return number ? Value(*number) : Value();
 }
 
 bool isContainer(dom::element e) {
@@ -288,12 +294,18 @@ std::optional<Value> convert(Reader& reader, dom::element root, ReadError* error
     }
 }
 
-std::optional<Value> parse(Reader& reader, std::string_view text, ReadingOptions options,
-                           ReadError* error, bool widened) {
-    auto result = reader.parser.parse(text.data(), text.size(), true);
+// The document's root as the parser leaves it, with every verdict of read() but the
+// one on depth beyond what the parser itself refuses. `refusal` gets the parser's error.
+std::optional<dom::element> parseDocument(dom::parser& parser, std::string_view text,
+                                          ReadingOptions options, ReadError* error,
+                                          simdjson::error_code* refusal = nullptr,
+                                          bool widened = false) {
+    auto result = parser.parse(text.data(), text.size(), true);
     if (result.error() == simdjson::NUMBER_ERROR && !widened) {
-        if (auto wide = widenLargeIntegers(text)) return parse(reader, *wide, options, error, true);
+        if (auto wide = widenLargeIntegers(text))
+            return parseDocument(parser, *wide, options, error, refusal, true);
     }
+    if (refusal) *refusal = result.error();
     if (result.error()) {
         fail(error, codeFor(result.error()));
         return std::nullopt;
@@ -303,22 +315,144 @@ std::optional<Value> parse(Reader& reader, std::string_view text, ReadingOptions
         fail(error, ReadErrorCode::fragment);
         return std::nullopt;
     }
-    return convert(reader, root, error);
+    return root;
+}
+
+std::optional<Value> parse(Reader& reader, std::string_view text, ReadingOptions options,
+                           ReadError* error) {
+    std::optional<dom::element> root = parseDocument(reader.parser, text, options, error);
+    if (!root) return std::nullopt;
+    return convert(reader, *root, error);
+}
+
+std::string_view withoutByteOrderMark(std::string_view text) {
+    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    return text;
 }
 
 }  // namespace
 
 std::optional<Value> read(std::string_view text, ReadingOptions options, ReadError* error) {
-    if (text.size() >= 3 && text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    text = withoutByteOrderMark(text);
     thread_local std::unique_ptr<Reader> holder;
     if (!holder) holder = std::make_unique<Reader>();
-    std::optional<Value> value = parse(*holder, text, options, error, false);
+    std::optional<Value> value = parse(*holder, text, options, error);
     if (holder->parser.capacity() > keptParserCapacity) {
         holder.reset();
     } else if (holder->members.capacity() > keptMemberCapacity) {
         holder->members = std::vector<Member>();
     }
     return value;
+}
+
+// ---- Views ---------------------------------------------------------------------
+
+// A view is the parser's element, kept as bytes so that the header needs no parser.
+static_assert(std::is_trivially_copyable_v<dom::element>);
+static_assert(sizeof(dom::element) == sizeof(ValueView::Element));
+static_assert(alignof(dom::element) <= alignof(ValueView::Element));
+
+struct ViewAccess {
+    static ValueView of(dom::element e) {
+        ValueView view;
+        std::memcpy(view.element_.bytes, &e, sizeof e);
+        return view;
+    }
+    static dom::element element(const ValueView& view) {
+        dom::element e;
+        std::memcpy(&e, view.element_.bytes, sizeof e);
+        return e;
+    }
+};
+
+Value::Type ValueView::type() const {
+    switch (ViewAccess::element(*this).type()) {
+    case dom::element_type::ARRAY: return Value::Type::Array;
+    case dom::element_type::OBJECT: return Value::Type::Dictionary;
+    case dom::element_type::STRING: return Value::Type::String;
+    case dom::element_type::INT64:
+    case dom::element_type::UINT64:
+    case dom::element_type::DOUBLE:
+    case dom::element_type::BOOL: return Value::Type::Number;
+    case dom::element_type::NULL_VALUE: return Value::Type::Null;
+    }
+    return Value::Type::Null;
+}
+
+std::optional<std::string_view> ValueView::string() const {
+    dom::element e = ViewAccess::element(*this);
+    if (e.type() != dom::element_type::STRING) return std::nullopt;
+    return e.get_string().value_unsafe();
+}
+
+std::optional<Number> ValueView::number() const { return numberOf(ViewAccess::element(*this)); }
+
+std::optional<ValueView> ValueView::member(std::string_view key) const {
+    dom::element e = ViewAccess::element(*this);
+    if (e.type() != dom::element_type::OBJECT) return std::nullopt;
+    dom::object members = e.get_object().value_unsafe();
+    // Of equal keys the last one counts, as in the values read() makes.
+    std::optional<ValueView> found;
+    for (auto it = members.begin(); it != members.end(); ++it)
+        if (it.key_equals(key)) found = ViewAccess::of(it.value());
+    return found;
+}
+
+namespace {
+
+// The viewing parser refuses documents nested as deep as read() allows, and more (an
+// empty innermost container aside, which it lets through one level deeper), so that
+// whatever it takes read() takes too. Documents it refuses for depth get read()'s own
+// verdict from a full reading.
+std::unique_ptr<dom::parser> depthLimitedParser() {
+    auto parser = std::make_unique<dom::parser>();
+    if (parser->allocate(4096, maxDepth) != simdjson::SUCCESS) return nullptr;
+    return parser;
+}
+
+}  // namespace
+
+bool readViewWith(std::string_view text, ViewUse use, void* context, ReadingOptions options,
+                  ReadError* error) {
+    text = withoutByteOrderMark(text);
+    // One parser per thread; a view asked for while one is in use gets a parser of its own.
+    thread_local std::unique_ptr<dom::parser> threadParser;
+    thread_local bool inUse = false;
+    std::unique_ptr<dom::parser> ownParser;
+    std::unique_ptr<dom::parser>& holder = inUse ? ownParser : threadParser;
+    if (!holder || holder->max_depth() != maxDepth) holder = depthLimitedParser();
+
+    bool viewed = false;
+    simdjson::error_code refusal = simdjson::SUCCESS;
+    std::optional<dom::element> root;
+    if (holder && holder->max_depth() == maxDepth)
+        root = parseDocument(*holder, text, options, error, &refusal);
+    else
+        refusal = simdjson::DEPTH_ERROR;  // no limited parser: decide as read() does
+
+    if (root) {
+        struct Marked {
+            bool& flag;
+            bool set;
+            ~Marked() {
+                if (set) flag = false;
+            }
+        } marked{inUse, &holder == &threadParser};
+        if (marked.set) inUse = true;
+        use(context, ViewAccess::of(*root));
+        viewed = true;
+    } else if (refusal == simdjson::DEPTH_ERROR) {
+        // Rare (hostile or absurd nesting): a full reading of its own decides, and its
+        // document is the one viewed, untouched by whatever `use` reads meanwhile.
+        auto full = std::make_unique<Reader>();
+        std::optional<dom::element> fullRoot = parseDocument(full->parser, text, options, error);
+        if (fullRoot && convert(*full, *fullRoot, error)) {
+            use(context, ViewAccess::of(*fullRoot));
+            viewed = true;
+        }
+    }
+    if (threadParser && threadParser->capacity() > keptParserCapacity) threadParser.reset();
+    return viewed;
 }
 
 }  // namespace platform::json

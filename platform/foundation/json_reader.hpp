@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 #include "platform/foundation/value.hpp"
 
@@ -52,5 +53,47 @@ struct ReadError {
 std::optional<Value> read(std::string_view text,
                           ReadingOptions options = ReadingOptions::allowFragments,
                           ReadError* error = nullptr);
+
+// A value of a document that was read but not converted, looked at where the reader
+// left it: for readers that take a few members and keep nothing of the document.
+// Views are handed out by readView and are valid only during its call.
+class ValueView {
+public:
+    Value::Type type() const;  // never Opaque
+    std::optional<std::string_view> string() const;
+    // Numbers and booleans, as read() makes them.
+    std::optional<Number> number() const;
+    // The member under the key when this is an object; of equal keys the last one, the
+    // one read() keeps.
+    std::optional<ValueView> member(std::string_view key) const;
+
+    struct Element {
+        alignas(void*) unsigned char bytes[2 * sizeof(void*)];
+    };
+
+private:
+    friend struct ViewAccess;
+    ValueView() = default;
+    Element element_;
+};
+
+using ViewUse = void (*)(void* context, const ValueView& root);
+
+// Reads the text as read() does, with the same verdict, and hands `use` a view of the
+// value instead of converting it. False, and `use` not called, exactly where read()
+// gives no value.
+bool readViewWith(std::string_view text, ViewUse use, void* context,
+                  ReadingOptions options = ReadingOptions::allowFragments,
+                  ReadError* error = nullptr);
+
+// The same with any callable taking the root view.
+template <typename Use>
+bool readView(std::string_view text, Use&& use,
+              ReadingOptions options = ReadingOptions::allowFragments, ReadError* error = nullptr) {
+    ViewUse call = [](void* context, const ValueView& root) {
+        (*static_cast<std::remove_reference_t<Use>*>(context))(root);
+    };
+    return readViewWith(text, call, const_cast<void*>(static_cast<const void*>(&use)), options, error);
+}
 
 }  // namespace platform::json

@@ -20,14 +20,14 @@ Action Action::fromJson(const JSON& json, StyleTexts& styles) {
     action.name = members.string("Name");
     action.languageCode = members.string("LanguageCode");
     action.backgroundImage = members.string("BackgroundImage");
-    if (const std::string* type = members.text("Type")) action.type = actionTypeFromRawValue(*type);
+    if (auto type = members.text("Type")) action.type = actionTypeFromRawValue(*type);
     // The content only means something with a kind to read it by. Nested texts are
     // parsed where they lie, not copied out first.
     if (action.type) {
-        if (const std::string* text = members.text("Content"))
+        if (auto text = members.text("Content"))
             action.content = Content(JSON::parseJSON(*text), *action.type);
     }
-    if (const std::string* text = members.text("Style")) action.style = styles.read(*text);
+    if (auto text = members.text("Style")) action.style = styles.read(*text);
     return action;
 }
 

@@ -1,41 +1,45 @@
 #include "model/button_style.hpp"
 
 #include "model/members.hpp"
+#include "model/style_reading.hpp"
 #include "model/value_reading.hpp"
 
 namespace vistrel {
 
 namespace {
 
-std::optional<Height> readHeight(const std::string& text) {
+std::optional<Height> readHeight(std::string_view text) {
     if (auto whole = value_reading::wholeInteger(text)) return Height{whole, std::nullopt, std::nullopt};
     auto x = text.find('x');
-    if (x == std::string::npos) return std::nullopt;
+    if (x == std::string_view::npos) return std::nullopt;
     // Split at every "x"; only the first two pieces count, and the second ends at the
     // next "x" or at the end.
-    std::string_view rest = std::string_view(text).substr(x + 1);
+    std::string_view rest = text.substr(x + 1);
     std::string_view second = rest.substr(0, rest.find('x'));
-    return Height{std::nullopt, value_reading::wholeFloat(std::string_view(text).substr(0, x)),
-                  value_reading::wholeFloat(second)};
+    return Height{std::nullopt, value_reading::wholeFloat(text.substr(0, x)), value_reading::wholeFloat(second)};
 }
 
 }  // namespace
 
-Button Button::fromJson(const JSON& json) {
-    const Members members(json);
+template <typename Members>
+Button readButton(const Members& members) {
     Button button;
     button.backgroundColor = members.string("background-color");
     button.opacity = members.floatFromTextOrNumber("opacity");
     if (button.backgroundColor && button.backgroundColor->find("rgba") != std::string::npos)
         button.rgbaColor = button.backgroundColor;
     button.display = members.textFlag("display");
-    if (const std::string* text = members.text("height")) button.height = readHeight(*text);
-    if (const std::string* text = members.text("radius")) button.radius = value_reading::wholeInteger(*text);
-    if (const std::string* text = members.text("image-size")) button.imageSize = imageSizeFromRawValue(*text);
-    if (const std::string* text = members.text("image-position"))
-        button.imagePosition = horizontalPositionFromRawValue(*text);
+    if (auto text = members.text("height")) button.height = readHeight(*text);
+    if (auto text = members.text("radius")) button.radius = value_reading::wholeInteger(*text);
+    if (auto text = members.text("image-size")) button.imageSize = imageSizeFromRawValue(*text);
+    if (auto text = members.text("image-position")) button.imagePosition = horizontalPositionFromRawValue(*text);
     return button;
 }
+
+template Button readButton(const Members&);
+template Button readButton(const ViewMembers&);
+
+Button Button::fromJson(const JSON& json) { return readButton(Members(json)); }
 
 Button Button::fromQrCodeType(QrCodeType type) {
     Button button;

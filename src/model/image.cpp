@@ -40,7 +40,7 @@ Image Image::fromJson(const JSON& json) {
     // Style texts are parsed where they lie, and a text repeated by the title and the
     // rows only once.
     StyleTexts styles;
-    if (const std::string* text = members.text("TitleStyle")) image.titleStyle = styles.read(*text);
+    if (auto text = members.text("TitleStyle")) image.titleStyle = styles.read(*text);
     if (const platform::Array* elements = members.array("Actions")) {
         std::vector<Action> list;
         list.reserve(elements->size());

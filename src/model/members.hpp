@@ -3,60 +3,114 @@
 // key up once, in place, and copies nothing but the text it gives back. A read gives
 // exactly what the one-step path read of the key followed by the JSON accessor of the
 // same name gives: absent for a missing member, a member of another kind, or a value
-// that is not an object.
+// that is not an object. Members come from a JSON value, or from a text viewed where
+// the reader parsed it (nested texts that are read once and not kept).
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "core/json/json.hpp"
+#include "model/value_reading.hpp"
+#include "platform/foundation/json_reader.hpp"
 
 namespace vistrel {
 
-class Members {
+// The reads every source of members offers, built on its text(key) and number(key).
+template <typename Source>
+class MemberReads {
 public:
-    // Borrows the value: it must outlive this reader and stay unchanged.
+    std::optional<std::string> string(std::string_view key) const {
+        auto found = source().text(key);
+        return found ? std::optional<std::string>(std::in_place, *found) : std::nullopt;
+    }
+    std::optional<bool> bool_(std::string_view key) const {
+        auto found = source().number(key);
+        return found ? JSON(*found).bool_() : std::nullopt;
+    }
+    // The optional integer reading, held at the machine word's limits
+    // (value_reading::machineInteger).
+    std::optional<std::intptr_t> machineInteger(std::string_view key) const {
+        auto found = source().number(key);
+        return found ? value_reading::machineInteger(JSON(*found)) : std::nullopt;
+    }
+    // A flag sent as text: true exactly for "true", false for any other text, absent
+    // when the member is no string.
+    std::optional<bool> textFlag(std::string_view key) const {
+        auto found = source().text(key);
+        return found ? std::optional<bool>(*found == "true") : std::nullopt;
+    }
+    // A float sent as a text read whole, or else as a JSON number.
+    std::optional<float> floatFromTextOrNumber(std::string_view key) const {
+        if (auto found = source().text(key)) return value_reading::wholeFloat(*found);
+        auto found = source().number(key);
+        return found ? JSON(*found).float_() : std::nullopt;
+    }
+
+private:
+    const Source& source() const { return static_cast<const Source&>(*this); }
+};
+
+// Members of a JSON value's object, borrowed: the value must outlive the reader and
+// stay unchanged.
+class Members : public MemberReads<Members> {
+public:
     explicit Members(const JSON& json) : Members(json.borrowedObject()) {}
     explicit Members(const platform::Value& raw) : members_(raw.dictionary()) {}
 
-    // The raw member, or none.
-    const platform::Value* find(std::string_view key) const {
-        return members_ ? members_->find(key) : nullptr;
-    }
-    // The member's text, borrowed, when it is a JSON string.
-    const std::string* text(std::string_view key) const {
+    // The member's text when it is a JSON string.
+    std::optional<std::string_view> text(std::string_view key) const {
         const platform::Value* member = find(key);
-        return member ? member->string() : nullptr;
+        return member && member->string() ? std::optional<std::string_view>(*member->string())
+                                          : std::nullopt;
+    }
+    // The member's number when it is a JSON number or boolean.
+    std::optional<platform::Number> number(std::string_view key) const {
+        const platform::Value* member = find(key);
+        return member && member->number() ? std::optional<platform::Number>(*member->number())
+                                          : std::nullopt;
+    }
+    // The member's own members when it is a JSON object.
+    std::optional<Members> dictionary(std::string_view key) const {
+        const platform::Value* member = find(key);
+        return member && member->dictionary() ? std::optional<Members>(Members(*member)) : std::nullopt;
     }
     // The member's elements when it is a JSON array.
     const platform::Array* array(std::string_view key) const {
         const platform::Value* member = find(key);
         return member ? member->array() : nullptr;
     }
-    // The member as a JSON value when it is a JSON object.
-    std::optional<JSON> dictionary(std::string_view key) const;
-
-    std::optional<std::string> string(std::string_view key) const {
-        const std::string* found = text(key);
-        return found ? std::optional<std::string>(*found) : std::nullopt;
-    }
-    std::optional<bool> bool_(std::string_view key) const;
-    // The optional integer reading, held at the machine word's limits
-    // (value_reading::machineInteger).
-    std::optional<std::intptr_t> machineInteger(std::string_view key) const;
-
-    // Style values: a flag sent as text (true exactly for "true", false for any other
-    // text, absent when the member is no string), and a float sent as a text read whole
-    // or else as a JSON number.
-    std::optional<bool> textFlag(std::string_view key) const;
-    std::optional<float> floatFromTextOrNumber(std::string_view key) const;
 
 private:
-    // The member as a JSON value when it is a number or a boolean (the only kinds the
-    // numeric accessors read), else the null value.
-    JSON numeric(std::string_view key) const;
+    const platform::Value* find(std::string_view key) const {
+        return members_ ? members_->find(key) : nullptr;
+    }
 
     const platform::Dictionary* members_;
+};
+
+// Members of an object viewed in a parsed text, valid during the view.
+class ViewMembers : public MemberReads<ViewMembers> {
+public:
+    explicit ViewMembers(const platform::json::ValueView& view) : view_(view) {}
+
+    std::optional<std::string_view> text(std::string_view key) const {
+        auto member = view_.member(key);
+        return member ? member->string() : std::nullopt;
+    }
+    std::optional<platform::Number> number(std::string_view key) const {
+        auto member = view_.member(key);
+        return member ? member->number() : std::nullopt;
+    }
+    std::optional<ViewMembers> dictionary(std::string_view key) const {
+        auto member = view_.member(key);
+        return member && member->type() == platform::Value::Type::Dictionary
+                   ? std::optional<ViewMembers>(ViewMembers(*member))
+                   : std::nullopt;
+    }
+
+private:
+    platform::json::ValueView view_;
 };
 
 }  // namespace vistrel

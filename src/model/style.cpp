@@ -1,18 +1,24 @@
 #include "model/style.hpp"
 
 #include "model/members.hpp"
+#include "model/style_reading.hpp"
 
 namespace vistrel {
 
-Style Style::fromJson(const JSON& json) {
-    const Members members(json);
+template <typename Members>
+Style readStyle(const Members& members) {
     Style style;
     style.model = members.string("model");
-    if (auto button = members.dictionary("button")) style.button = Button::fromJson(*button);
-    if (auto text = members.dictionary("text")) style.text = Text::fromJson(*text);
-    if (auto icon = members.dictionary("icon")) style.icon = Icon::fromJson(*icon);
+    if (auto button = members.dictionary("button")) style.button = readButton(*button);
+    if (auto text = members.dictionary("text")) style.text = readText(*text);
+    if (auto icon = members.dictionary("icon")) style.icon = readIcon(*icon);
     return style;
 }
+
+template Style readStyle(const Members&);
+template Style readStyle(const ViewMembers&);
+
+Style Style::fromJson(const JSON& json) { return readStyle(Members(json)); }
 
 Style Style::fromQrCodeType(QrCodeType type) {
     Style style;

@@ -13,8 +13,9 @@ namespace vistrel {
 
 class StyleTexts {
 public:
-    // Style::fromJson of the text parsed as JSON. The text is borrowed: it must
-    // outlive this memory (the answer being read holds it).
+    // Style::fromJson of the text parsed as JSON (read without making a JSON value of
+    // it). The text is borrowed: it must outlive this memory (the answer being read
+    // holds it).
     const Style& read(std::string_view text);
 
 private:

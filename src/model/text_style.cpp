@@ -1,38 +1,41 @@
 #include "model/text_style.hpp"
 
 #include "model/members.hpp"
+#include "model/style_reading.hpp"
 #include "model/value_reading.hpp"
 
 namespace vistrel {
 
 namespace {
 
+template <typename Members>
 std::optional<HorizontalPosition> readHorizontal(const Members& members, std::string_view key) {
-    const std::string* text = members.text(key);
+    auto text = members.text(key);
     return text ? horizontalPositionFromRawValue(*text) : std::nullopt;
 }
 
+template <typename Members>
 std::optional<VerticalPosition> readVertical(const Members& members, std::string_view key) {
-    const std::string* text = members.text(key);
+    auto text = members.text(key);
     return text ? verticalPositionFromRawValue(*text) : std::nullopt;
 }
 
 }  // namespace
 
-Text Text::fromJson(const JSON& json) {
-    const Members members(json);
+template <typename Members>
+Text readText(const Members& members) {
     Text style;
     style.color = members.string("color");
     style.opacity = members.floatFromTextOrNumber("opacity");
     if (style.color && style.color->find("rgba") != std::string::npos) style.rgbaColor = style.color;
 
-    if (const std::string* text = members.text("font-style")) style.fontStyle = fontStyleFromRawValue(*text);
-    if (const std::string* text = members.text("font-weight")) style.fontWeight = fontWeightFromRawValue(*text);
+    if (auto text = members.text("font-style")) style.fontStyle = fontStyleFromRawValue(*text);
+    if (auto text = members.text("font-weight")) style.fontWeight = fontWeightFromRawValue(*text);
 
-    if (const std::string* text = members.text("font-size"))
+    if (auto text = members.text("font-size"))
         style.fontSize = value_reading::wholeInteger(*text);
     else
-        style.fontSize = defaultFontSize;
+        style.fontSize = Text::defaultFontSize;
 
     style.display = members.textFlag("display");
     style.hposition = readHorizontal(members, "hposition");
@@ -40,6 +43,11 @@ Text Text::fromJson(const JSON& json) {
     style.backgroundColor = members.string("background-color");
     return style;
 }
+
+template Text readText(const Members&);
+template Text readText(const ViewMembers&);
+
+Text Text::fromJson(const JSON& json) { return readText(Members(json)); }
 
 Text Text::fromQrCodeType(QrCodeType type) {
     Text style;
@@ -53,14 +61,19 @@ Text Text::fromQrCodeType(QrCodeType type) {
     return style;
 }
 
-Icon Icon::fromJson(const JSON& json) {
-    const Members members(json);
+template <typename Members>
+Icon readIcon(const Members& members) {
     Icon icon;
-    if (const std::string* text = members.text("size")) icon.size = value_reading::wholeDouble(*text);
+    if (auto text = members.text("size")) icon.size = value_reading::wholeDouble(*text);
     icon.display = members.textFlag("display");
     icon.hposition = readHorizontal(members, "hposition");
     icon.vposition = readVertical(members, "vposition");
     return icon;
 }
+
+template Icon readIcon(const Members&);
+template Icon readIcon(const ViewMembers&);
+
+Icon Icon::fromJson(const JSON& json) { return readIcon(Members(json)); }
 
 }  // namespace vistrel

@@ -243,6 +243,61 @@ TEST(ImageReading, RepeatedStyleTextsGiveEachRowItsOwnStyle) {
     EXPECT_EQ((*image.actions)[radii.size() + 1].style->button->radius, 1);
 }
 
+// Style texts are read off the parsed text rather than through a JSON value: each must
+// give exactly the style that value gives.
+TEST(ImageReading, StyleTextsReadAsTheirParsedValue) {
+    auto quoted = [](const std::string& text) {
+        std::string out = "\"";
+        for (unsigned char c : text) {
+            if (c == '"' || c == '\\') {
+                out += '\\';
+                out += static_cast<char>(c);
+            } else if (c < 0x20) {
+                const char* hex = "0123456789abcdef";
+                out += "\\u00";
+                out += hex[c >> 4];
+                out += hex[c & 0xf];
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+        return out + "\"";
+    };
+    std::vector<std::string> texts = {
+        "{}", "null", "[]", "\"text\"", "12", "", "not JSON", "{\"model\": ",
+        R"j({"model": "m", "model": "last"})j",
+        R"j({"button": {"radius": "8"}, "button": "replaced"})j",
+        R"j({"button": "first", "button": {"radius": "9"}})j",
+        R"j({"button": {"radius": "8", "radius": "9"}, "Button": {}})j",
+        R"j({"button": {"opacity": 0.5, "background-color": "rgba(1, 2, 3, 0.5)", "height": "16x9",
+            "display": "true", "image-size": "contain", "image-position": "center"}})j",
+        R"j({"button": {"opacity": true, "height": "2", "radius": "+8"}})j",
+        R"j({"button": {"opacity": 1e300, "height": "1x2x3"}})j",
+        R"j({"button": {"opacity": 123456789012345678901234567890, "radius": 8}})j",
+        R"j({"button": {"opacity": "1e39", "display": true, "height": 2}})j",
+        R"j({"text": {"color": "rgba(255, 255, 255, 0.9)", "opacity": "0.8", "font-size": "16",
+            "font-weight": "bold", "font-style": "italic", "display": "false", "hposition": "center",
+            "vposition": "middle", "background-color": "rgba(0, 0, 0, 0)"}})j",
+        R"j({"text": {"font-size": 14, "opacity": null, "vposition": "center", "color": 5}})j",
+        R"j({"text": {"font-size": "14px"}, "icon": {"size": "24.5", "display": "true", "hposition": "left"}})j",
+        R"j({"icon": {"size": 24, "vposition": "bottom"}, "text": [], "model": 3})j",
+        R"j({"t\u0065xt": {"c\u006flor": "\u00e9"}, "model": "\u0000x"})j",
+        "\xEF\xBB\xBF{\"model\": \"after a byte-order mark\"}",
+        "{\"model\": \"m\", \"deep\": " + std::string(600, '[') + std::string(600, ']') + "}",
+        "{\"model\": \"m\", \"deep\": " + std::string(511, '[') + "1" + std::string(511, ']') + "}",
+        "{\"model\": \"m\", \"deep\": " + std::string(511, '[') + std::string(511, ']') + "}",
+    };
+    for (const std::string& text : texts) {
+        const std::string answer =
+            "{\"TitleStyle\": " + quoted(text) + ", \"Actions\": [{\"Style\": " + quoted(text) + "}]}";
+        Image image = readAnswerText(answer);
+        const Style expected = Style::fromJson(JSON::parseJSON(text));
+        EXPECT_EQ(image.titleStyle, expected) << text.substr(0, 80);
+        ASSERT_TRUE(image.actions && image.actions->size() == 1u) << text.substr(0, 80);
+        EXPECT_EQ(image.actions->front().style, expected) << text.substr(0, 80);
+    }
+}
+
 TEST(ImageReading, LogsTheBannerAndTheDocument) {
     {
         platform::LogCapture log;

@@ -1,7 +1,9 @@
 // The JSON reader: what it accepts and refuses, and why.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/foundation/json_reader.hpp"
@@ -110,6 +112,107 @@ TEST(JsonReader, ReusesItsParserAcrossSizes) {
         EXPECT_TRUE(read(big));
         EXPECT_TRUE(read("[2]"));
     }
+}
+
+// ---- Views: the same verdict and the same values, without conversion ----
+
+// Nested `levels` deep, innermost holding a number, or empty.
+std::string nested(std::size_t levels, bool objects, bool emptyInside) {
+    std::string open, close;
+    for (std::size_t i = 0; i < levels; ++i) {
+        open += objects ? (i + 1 < levels ? "{\"k\":" : "{") : "[";
+        close += objects ? "}" : "]";
+    }
+    if (!emptyInside) open += objects ? "\"n\":1" : "1";
+    return open + close;
+}
+
+// The view shows what the value holds: kind, text, number, and members by key.
+void expectSameValue(const ValueView& view, const Value& value, const std::string& where) {
+    ASSERT_EQ(view.type(), value.type()) << where;
+    EXPECT_EQ(view.string().has_value(), value.string() != nullptr) << where;
+    if (value.string()) {
+        EXPECT_EQ(*view.string(), *value.string()) << where;
+    }
+    EXPECT_EQ(view.number().has_value(), value.number() != nullptr) << where;
+    if (const Number* n = value.number()) {
+        EXPECT_TRUE(*view.number() == *n) << where;
+        EXPECT_EQ(view.number()->kind(), n->kind()) << where;
+    }
+    if (const Dictionary* members = value.dictionary()) {
+        for (const auto& [key, member] : *members) {
+            std::optional<ValueView> found = view.member(key);
+            ASSERT_TRUE(found) << where << "." << key;
+            expectSameValue(*found, member, where + "." + key);
+        }
+        EXPECT_FALSE(view.member("no such key")) << where;
+    } else {
+        EXPECT_FALSE(view.member("k")) << where;
+    }
+}
+
+TEST(JsonReaderView, SameVerdictAndValuesAsReading) {
+    std::vector<std::pair<std::string, ReadingOptions>> texts = {
+        {R"({"a": "x", "b": {"c": [1, 2], "d": null, "e": true}, "f": -1.5, "g": 18446744073709551615})",
+         ReadingOptions::allowFragments},
+        {R"({"k": 1, "k": "last", "m": {"k": 1}, "m": {"j": 2}})", ReadingOptions::allowFragments},
+        {"\xEF\xBB\xBF{\"bom\": 1}", ReadingOptions::allowFragments},
+        {R"({"big": 123456789012345678901234567890, "neg": -99999999999999999999})",
+         ReadingOptions::allowFragments},
+        {R"({"e\u0301": "\u00e9", "": ""})", ReadingOptions::allowFragments},
+        {"\"text\"", ReadingOptions::allowFragments},
+        {"\"text\"", ReadingOptions::none},
+        {"12", ReadingOptions::allowFragments},
+        {"null", ReadingOptions::allowFragments},
+        {"[]", ReadingOptions::none},
+        {"", ReadingOptions::allowFragments},
+        {"{\"a\":", ReadingOptions::allowFragments},
+        {"{\"a\": 1e400}", ReadingOptions::allowFragments},
+        {"{\"a\": \"\\ud800\"}", ReadingOptions::allowFragments},
+        {"{\"a\": \"\xff\"}", ReadingOptions::allowFragments},
+        {"[" + std::string(600, '9') + "e0]", ReadingOptions::allowFragments},
+    };
+    // Around the depth limit, where the viewing parser and the reader count differently.
+    for (std::size_t levels : {std::size_t(510), std::size_t(511), std::size_t(512), std::size_t(513),
+                               std::size_t(1024), std::size_t(1025)})
+        for (bool objects : {false, true})
+            for (bool empty : {false, true})
+                texts.emplace_back(nested(levels, objects, empty), ReadingOptions::allowFragments);
+    texts.emplace_back(nested(600, false, false) + "x", ReadingOptions::allowFragments);
+
+    for (const auto& [text, options] : texts) {
+        const std::string shown = text.substr(0, 40) + " (" + std::to_string(text.size()) + " bytes)";
+        ReadError readError, viewError;
+        std::optional<Value> value = read(text, options, &readError);
+        int calls = 0;
+        bool viewed = readView(
+            text,
+            [&](const ValueView& root) {
+                ++calls;
+                ASSERT_TRUE(value) << shown;
+                expectSameValue(root, *value, "root");
+            },
+            options, &viewError);
+        EXPECT_EQ(viewed, value.has_value()) << shown;
+        EXPECT_EQ(calls, viewed ? 1 : 0) << shown;
+        if (!value) {
+            EXPECT_EQ(viewError.code, readError.code) << shown;
+        }
+    }
+}
+
+TEST(JsonReaderView, ViewStaysValidWhileItsUserReads) {
+    const std::string outer = R"({"name": "outer", "inner": "{\"name\": \"inner\"}"})";
+    std::string seen;
+    EXPECT_TRUE(readView(outer, [&](const ValueView& root) {
+        std::string_view innerText = *root.member("inner")->string();
+        // Another view and a reading in the middle of this one leave it intact.
+        EXPECT_TRUE(readView(innerText, [&](const ValueView& inner) { seen += *inner.member("name")->string(); }));
+        EXPECT_TRUE(read(nested(50, true, false) + " "));
+        EXPECT_TRUE(readView(nested(512, false, false), [](const ValueView&) {}));
+        seen += "," + std::string(*root.member("name")->string());
+    }));
+    EXPECT_EQ(seen, "inner,outer");
 }
 
 }  // namespace
