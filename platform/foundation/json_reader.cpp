@@ -356,6 +356,7 @@ struct ViewAccess {
     static ValueView of(dom::element e) {
         ValueView view;
         std::memcpy(view.element_.bytes, &e, sizeof e);
+        view.viewing_ = true;
         return view;
     }
     static dom::element element(const ValueView& view) {
@@ -363,9 +364,11 @@ struct ViewAccess {
         std::memcpy(&e, view.element_.bytes, sizeof e);
         return e;
     }
+    static bool viewing(const ValueView& view) { return view.viewing_; }
 };
 
 Value::Type ValueView::type() const {
+    if (!viewing_) return Value::Type::Null;
     switch (ViewAccess::element(*this).type()) {
     case dom::element_type::ARRAY: return Value::Type::Array;
     case dom::element_type::OBJECT: return Value::Type::Dictionary;
@@ -380,14 +383,19 @@ Value::Type ValueView::type() const {
 }
 
 std::optional<std::string_view> ValueView::string() const {
+    if (!viewing_) return std::nullopt;
     dom::element e = ViewAccess::element(*this);
     if (e.type() != dom::element_type::STRING) return std::nullopt;
     return e.get_string().value_unsafe();
 }
 
-std::optional<Number> ValueView::number() const { return numberOf(ViewAccess::element(*this)); }
+std::optional<Number> ValueView::number() const {
+    if (!viewing_) return std::nullopt;
+    return numberOf(ViewAccess::element(*this));
+}
 
 std::optional<ValueView> ValueView::member(std::string_view key) const {
+    if (!viewing_) return std::nullopt;
     dom::element e = ViewAccess::element(*this);
     if (e.type() != dom::element_type::OBJECT) return std::nullopt;
     dom::object members = e.get_object().value_unsafe();
@@ -396,6 +404,17 @@ std::optional<ValueView> ValueView::member(std::string_view key) const {
     for (auto it = members.begin(); it != members.end(); ++it)
         if (it.key_equals(key)) found = ViewAccess::of(it.value());
     return found;
+}
+
+std::size_t ValueView::members(ViewMember* out, std::size_t capacity) const {
+    if (!viewing_) return 0;
+    dom::element e = ViewAccess::element(*this);
+    if (e.type() != dom::element_type::OBJECT) return 0;
+    dom::object members = e.get_object().value_unsafe();
+    std::size_t count = 0;
+    for (auto it = members.begin(); it != members.end(); ++it, ++count)
+        if (count < capacity) out[count] = ViewMember{it.key(), ViewAccess::of(it.value())};
+    return count;
 }
 
 namespace {

@@ -57,8 +57,13 @@ std::optional<Value> read(std::string_view text,
 // A value of a document that was read but not converted, looked at where the reader
 // left it: for readers that take a few members and keep nothing of the document.
 // Views are handed out by readView and are valid only during its call.
+struct ViewMember;
+
 class ValueView {
 public:
+    // A view of nothing, which reads as null.
+    ValueView() = default;
+
     Value::Type type() const;  // never Opaque
     std::optional<std::string_view> string() const;
     // Numbers and booleans, as read() makes them.
@@ -67,14 +72,23 @@ public:
     // one read() keeps.
     std::optional<ValueView> member(std::string_view key) const;
 
+    // The members of an object in document order, equal keys included: as many as fit
+    // into `out`. Gives how many there are (none for anything but an object).
+    std::size_t members(ViewMember* out, std::size_t capacity) const;
+
     struct Element {
         alignas(void*) unsigned char bytes[2 * sizeof(void*)];
     };
 
 private:
     friend struct ViewAccess;
-    ValueView() = default;
-    Element element_;
+    Element element_;  // meaningful only while viewing_
+    bool viewing_ = false;
+};
+
+struct ViewMember {
+    std::string_view key;
+    ValueView value;
 };
 
 using ViewUse = void (*)(void* context, const ValueView& root);

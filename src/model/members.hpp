@@ -5,6 +5,7 @@
 // same name gives: absent for a missing member, a member of another kind, or a value
 // that is not an object. Members come from a JSON value, or from a text viewed where
 // the reader parsed it (nested texts that are read once and not kept).
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -89,28 +90,40 @@ private:
     const platform::Dictionary* members_;
 };
 
-// Members of an object viewed in a parsed text, valid during the view.
+// Members of an object viewed in a parsed text, valid during the view. The members of
+// a small object (style sections are) are listed once, so that each read scans a short
+// list instead of the parsed object.
 class ViewMembers : public MemberReads<ViewMembers> {
 public:
-    explicit ViewMembers(const platform::json::ValueView& view) : view_(view) {}
+    explicit ViewMembers(const platform::json::ValueView& view)
+        : view_(view), count_(view.members(listed_.data(), listed_.size())) {}
 
     std::optional<std::string_view> text(std::string_view key) const {
-        auto member = view_.member(key);
+        auto member = find(key);
         return member ? member->string() : std::nullopt;
     }
     std::optional<platform::Number> number(std::string_view key) const {
-        auto member = view_.member(key);
+        auto member = find(key);
         return member ? member->number() : std::nullopt;
     }
     std::optional<ViewMembers> dictionary(std::string_view key) const {
-        auto member = view_.member(key);
-        return member && member->type() == platform::Value::Type::Dictionary
-                   ? std::optional<ViewMembers>(ViewMembers(*member))
-                   : std::nullopt;
+        auto member = find(key);
+        if (!member || member->type() != platform::Value::Type::Dictionary) return std::nullopt;
+        return std::optional<ViewMembers>(std::in_place, *member);
     }
 
 private:
+    std::optional<platform::json::ValueView> find(std::string_view key) const {
+        if (count_ > listed_.size()) return view_.member(key);
+        // Of equal keys the last one counts.
+        for (std::size_t i = count_; i-- > 0;)
+            if (listed_[i].key == key) return listed_[i].value;
+        return std::nullopt;
+    }
+
     platform::json::ValueView view_;
+    std::array<platform::json::ViewMember, 16> listed_;
+    std::size_t count_;
 };
 
 }  // namespace vistrel
