@@ -7,6 +7,9 @@
 #include <string_view>
 
 #include "core/json/json.hpp"
+#include "model/image.hpp"
+#include "platform/foundation/json_reader.hpp"
+#include "platform/foundation/log.hpp"
 
 namespace {
 
@@ -51,10 +54,47 @@ void exercise(const JSON& value) {
     (void)walked;
 }
 
+// A view shows what the converted value holds (containers by their members' keys).
+void requireSameValue(const platform::json::ValueView& view, const platform::Value& value) {
+    require(view.type() == value.type());
+    require(view.string().has_value() == (value.string() != nullptr));
+    if (value.string()) require(*view.string() == *value.string());
+    require(view.number().has_value() == (value.number() != nullptr));
+    if (value.number()) require(*view.number() == *value.number() && view.number()->kind() == value.number()->kind());
+    if (const platform::Dictionary* members = value.dictionary()) {
+        for (const auto& [key, member] : *members) {
+            auto found = view.member(key);
+            require(found.has_value());
+            requireSameValue(*found, member);
+        }
+    }
+}
+
+// Viewing the bytes gives the verdict and the values of reading them, and a style read
+// off the viewed text equals the style of the converted value.
+void checkView(std::string_view bytes) {
+    std::optional<platform::Value> value = platform::json::read(bytes);
+    bool viewed = platform::json::readView(bytes, [&](const platform::json::ValueView& root) {
+        require(value.has_value());
+        requireSameValue(root, *value);
+    });
+    require(viewed == value.has_value());
+
+    JSON styleText = JSON(std::string(bytes));
+    auto quoted = JSON::arrayLiteral({styleText}).rawData();
+    if (!quoted) return;  // not UTF-8: no answer can carry it
+    std::string answer = "{\"TitleStyle\": " + quoted->substr(1, quoted->size() - 2) + "}";
+    vistrel::Image image = vistrel::Image::fromData(answer);
+    require(image.titleStyle == vistrel::Style::fromJson(JSON::parseJSON(bytes)));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    static const bool quiet = (platform::setLogSink(platform::discardLine), true);
+    (void)quiet;
+    checkView(bytes);
 
     JSON read = JSON::fromData(bytes);
     if (read.type() == Type::array || read.type() == Type::dictionary) checkWriters(read);
