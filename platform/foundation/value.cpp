@@ -1,6 +1,7 @@
 #include "platform/foundation/value.hpp"
 
 #include <algorithm>
+#include <cassert>
 
 namespace platform {
 
@@ -69,6 +70,9 @@ Dictionary::Dictionary(std::vector<Entry> entries) {
 }
 
 Dictionary Dictionary::fromSortedEntries(std::vector<Entry> entries) {
+    assert(std::adjacent_find(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+               return !(a.first < b.first);
+           }) == entries.end());
     Dictionary d;
     d.entries_ = std::move(entries);
     return d;

@@ -287,6 +287,10 @@ TEST(ImageReading, StyleTextsReadAsTheirParsedValue) {
         "{\"model\": \"m\", \"deep\": " + std::string(511, '[') + "1" + std::string(511, ']') + "}",
         "{\"model\": \"m\", \"deep\": " + std::string(511, '[') + std::string(511, ']') + "}",
     };
+    // Sections with more members than are listed at once; the later "color" counts.
+    std::string many = R"({"text": {"color": "first")";
+    for (int i = 0; i < 20; ++i) many += ",\"k" + std::to_string(i) + "\": \"" + std::to_string(i) + "\"";
+    texts.push_back(many + R"(, "color": "last", "font-size": "12"}, "icon": {"size": "3"}})");
     for (const std::string& text : texts) {
         const std::string answer =
             "{\"TitleStyle\": " + quoted(text) + ", \"Actions\": [{\"Style\": " + quoted(text) + "}]}";
