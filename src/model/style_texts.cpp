@@ -18,14 +18,17 @@ Style styleFromText(std::string_view text) {
 
 }  // namespace
 
-const Style& StyleTexts::read(std::string_view text) {
-    for (std::size_t i = 0; i < count_; ++i)
-        if (styles_[i].first == text) return styles_[i].second;
-    auto& slot = styles_[next_];
-    slot = {text, styleFromText(text)};
+Style StyleTexts::read(std::string_view text) {
+    for (std::size_t i = 0; i < count_; ++i) {
+        Met& met = met_[i];
+        if (met.text != text) continue;
+        if (!met.style) met.style = styleFromText(text);
+        return *met.style;
+    }
+    met_[next_] = {text, std::nullopt};
     next_ = (next_ + 1) % remembered;
     if (count_ < remembered) ++count_;
-    return slot.second;
+    return styleFromText(text);
 }
 
 }  // namespace vistrel
