@@ -364,7 +364,6 @@ struct ViewAccess {
         std::memcpy(&e, view.element_.bytes, sizeof e);
         return e;
     }
-    static bool viewing(const ValueView& view) { return view.viewing_; }
 };
 
 Value::Type ValueView::type() const {
@@ -419,10 +418,10 @@ std::size_t ValueView::members(ViewMember* out, std::size_t capacity) const {
 
 namespace {
 
-// The viewing parser refuses documents nested as deep as read() allows, and more (an
-// empty innermost container aside, which it lets through one level deeper), so that
-// whatever it takes read() takes too. Documents it refuses for depth get read()'s own
-// verdict from a full reading.
+// The viewing parser stops one level short of read(): it refuses a container that holds
+// something at the deepest level read() allows (an empty one there it takes, as read()
+// does). So whatever it takes, read() takes too, and a document it refuses for depth
+// gets read()'s own verdict from a full reading.
 std::unique_ptr<dom::parser> depthLimitedParser() {
     auto parser = std::make_unique<dom::parser>();
     if (parser->allocate(4096, maxDepth) != simdjson::SUCCESS) return nullptr;

@@ -54,11 +54,11 @@ std::optional<Value> read(std::string_view text,
                           ReadingOptions options = ReadingOptions::allowFragments,
                           ReadError* error = nullptr);
 
+struct ViewMember;
+
 // A value of a document that was read but not converted, looked at where the reader
 // left it: for readers that take a few members and keep nothing of the document.
 // Views are handed out by readView and are valid only during its call.
-struct ViewMember;
-
 class ValueView {
 public:
     // A view of nothing, which reads as null.
@@ -76,6 +76,7 @@ public:
     // into `out`. Gives how many there are (none for anything but an object).
     std::size_t members(ViewMember* out, std::size_t capacity) const;
 
+    // Room for the parser's own handle of the value, which this header does not see.
     struct Element {
         alignas(void*) unsigned char bytes[2 * sizeof(void*)];
     };
