@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -143,6 +144,10 @@ private:
     std::variant<std::monostate, Number, std::string, std::shared_ptr<const Array>,
                  std::shared_ptr<const Dictionary>, std::shared_ptr<const Opaque>>
         v_;
+    static_assert(std::is_same_v<std::variant_alternative_t<arrayIndex, decltype(v_)>,
+                                 std::shared_ptr<const Array>>);
+    static_assert(std::is_same_v<std::variant_alternative_t<dictionaryIndex, decltype(v_)>,
+                                 std::shared_ptr<const Dictionary>>);
 };
 
 inline std::size_t Dictionary::size() const { return entries_.size(); }
