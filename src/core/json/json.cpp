@@ -28,7 +28,10 @@ JSON::JSON(const std::map<std::string, JSON>& members) : type_(Type::dictionary)
     object_ = platform::Value(platform::Dictionary(std::move(entries)));
 }
 
-JSON::JSON(platform::Value raw) { setObject(std::move(raw)); }
+// Members read along paths come here: the raw value is copied once, straight in place.
+JSON::JSON(const platform::Value& raw) : object_(raw) { classify(); }
+
+JSON::JSON(platform::Value&& raw) : object_(std::move(raw)) { classify(); }
 
 JSON JSON::fromData(std::string_view data, ReadingOptions options,
                     std::optional<JSONError>* error) {
@@ -51,10 +54,15 @@ platform::Value JSON::object() const { return object_; }
 
 void JSON::setObject(platform::Value raw) {
     error_.reset();
-    switch (raw.type()) {
+    object_ = std::move(raw);
+    classify();
+}
+
+void JSON::classify() {
+    switch (object_.type()) {
     case platform::Value::Type::Null: type_ = Type::null; break;
     case platform::Value::Type::Number:
-        type_ = raw.number()->isBool() ? Type::bool_ : Type::number;
+        type_ = object_.number()->isBool() ? Type::bool_ : Type::number;
         break;
     case platform::Value::Type::String: type_ = Type::string; break;
     case platform::Value::Type::Array: type_ = Type::array; break;
@@ -64,9 +72,8 @@ void JSON::setObject(platform::Value raw) {
         type_ = Type::unknown;
         error_ = std::make_shared<const JSONError>(unsupportedTypeError());
         object_ = platform::Value();
-        return;
+        break;
     }
-    object_ = std::move(raw);
 }
 
 void JSON::setObject(const JSON& value) { setObject(value.object()); }

@@ -68,7 +68,8 @@ public:
     template <typename T>
     JSON(const std::optional<T>& value) : JSON(value ? JSON(*value) : JSON()) {}
     // A raw value: an opaque value is of kind unknown with the unsupported-type error.
-    explicit JSON(platform::Value raw);
+    explicit JSON(const platform::Value& raw);
+    explicit JSON(platform::Value&& raw);
     explicit JSON(platform::Number number) : JSON(platform::Value(number)) {}
     // Any other pointer would silently become a bool.
     template <typename T>
@@ -303,6 +304,7 @@ private:
             return platform::Number::fromUInt(static_cast<std::uint64_t>(value));
     }
 
+    void classify();  // the kind of object_ (an opaque one is dropped, with its error)
     JSON readIndex(std::ptrdiff_t index) const;
     JSON readKey(const std::string& key) const;
     JSON readStep(const JSONKey& step) const;
