@@ -131,14 +131,3 @@ TEST_F(GroupTest, AsyncLeavesEvenWhenTheBlockThrows) {
     EXPECT_TRUE(log.contains("'group.throws' threw :: lost"));
     EXPECT_TRUE(log.contains("'main' threw :: unknown exception"));
 }
-
-TEST_F(GroupTest, CopiesShareOneCount) {
-    dispatch::Group group;
-    const dispatch::Group copy = group;
-    EXPECT_EQ(copy, group);
-    copy.enter();
-    EXPECT_FALSE(group.wait(0ms));
-    group.leave();
-    EXPECT_TRUE(copy.wait(0ms));
-    EXPECT_NE(dispatch::Group(), group);
-}

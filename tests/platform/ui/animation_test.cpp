@@ -13,29 +13,13 @@
 #include "platform/ui/animation_log.hpp"
 #include "platform/ui/view.hpp"
 #include "platform/ui/window.hpp"
+#include "support/manual_time.hpp"
 
 using namespace platform::ui;
 namespace dispatch = platform::dispatch;
 using namespace std::chrono_literals;
 
-namespace {
-
-// A manual clock, with the main queue drained before and after.
-struct ManualTime {
-    dispatch::ScopedManualClock clock;
-    ManualTime() { dispatch::RunLoop::runUntilIdle(); }
-    ~ManualTime() {
-        clock->advance(std::chrono::hours(1));
-        dispatch::RunLoop::runUntilIdle();
-    }
-    // Moves the clock and runs what fell due on the main queue.
-    void advance(dispatch::Duration by) {
-        clock->advance(by);
-        dispatch::RunLoop::runUntilIdle();
-    }
-};
-
-}  // namespace
+using testsupport::ManualTime;
 
 TEST(AnimationTest, TheBlockSetsFinalValuesAtOnceAndTheCompletionWaitsForTheEnd) {
     ManualTime time;

@@ -141,8 +141,3 @@ TEST(ApplicationTest, OpeningAURLGoesThroughOneHook) {
     EXPECT_EQ(app.openedURLs().size(), 2u);
     app.clearOpenedURLs();
 }
-
-TEST(ApplicationTest, TheHostApplicationIsNamedAfterTheProgramUntilToldOtherwise) {
-    EXPECT_EQ(Application::shared().name(), program_invocation_short_name);
-    EXPECT_EQ(Application::shared().version(), "1.0");
-}

@@ -4,14 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/dispatch/clock.hpp"
-#include "platform/dispatch/run_loop.hpp"
 #include "platform/ui/button.hpp"
 #include "platform/ui/long_press_gesture_recognizer.hpp"
 #include "platform/ui/swipe_gesture_recognizer.hpp"
 #include "platform/ui/tap_gesture_recognizer.hpp"
 #include "platform/ui/touch_delivery.hpp"
 #include "platform/ui/window.hpp"
+#include "support/manual_time.hpp"
 
 using namespace platform::ui;
 using namespace std::chrono_literals;
@@ -50,7 +49,7 @@ using S = GestureRecognizerState;
 
 }  // namespace
 
-TEST(GestureRecognizerTest, TapsOnTheViewOrItsSubviewsAreRecognised) {
+TEST(GestureRecognizerTest, SingleAndDoubleTapsOnTheViewOrItsSubviewsAreRecognised) {
     Scene s;
     auto single = s.attach<TapGestureRecognizer>();
     tap(s.window, {115, 115});  // on the subview
@@ -59,12 +58,10 @@ TEST(GestureRecognizerTest, TapsOnTheViewOrItsSubviewsAreRecognised) {
     EXPECT_EQ(s.listener->states, std::vector<S>{S::ended});
     EXPECT_EQ(s.listener->locations.front().x, 15);
     EXPECT_EQ(single->state(), S::possible);  // ready again
-}
 
-TEST(GestureRecognizerTest, ADoubleTapRecogniserWaitsForTheSecondTap) {
-    Scene s;
-    auto twice = s.attach<TapGestureRecognizer>();
-    twice->setNumberOfTapsRequired(2);
+    // A double-tap recogniser waits for the second tap.
+    s.listener->states.clear();
+    single->setNumberOfTapsRequired(2);
     tap(s.window, {150, 150});
     EXPECT_TRUE(s.listener->states.empty());
     tap(s.window, {150, 150}, 2);
@@ -94,16 +91,14 @@ TEST(GestureRecognizerTest, SwipesInTheAllowedDirectionOnly) {
 }
 
 TEST(GestureRecognizerTest, ALongPressBeginsAfterTheMinimumDurationOnTheClock) {
-    platform::dispatch::ScopedManualClock clock;
+    testsupport::ManualTime time;
     Scene s;
     s.attach<LongPressGestureRecognizer>();
     {
         TouchSequence touch(s.window, {150, 150});
-        clock->advance(400ms);
-        platform::dispatch::RunLoop::runUntilIdle();
+        time.advance(400ms);
         EXPECT_TRUE(s.listener->states.empty());
-        clock->advance(100ms);
-        platform::dispatch::RunLoop::runUntilIdle();
+        time.advance(100ms);
         EXPECT_EQ(s.listener->states, std::vector<S>{S::began});
         touch.moveTo({160, 150});
         touch.end();
@@ -114,8 +109,7 @@ TEST(GestureRecognizerTest, ALongPressBeginsAfterTheMinimumDurationOnTheClock) {
     s.listener->states.clear();
     tap(s.window, {150, 150});
     TouchSequence later(s.window, {150, 150});
-    clock->advance(300ms);
-    platform::dispatch::RunLoop::runUntilIdle();
+    time.advance(300ms);
     EXPECT_TRUE(s.listener->states.empty());
 }
 

@@ -73,7 +73,6 @@ protected:
 TEST_F(StoryboardTest, ControllersComeFromTheirFactoriesAndKnowTheirStoryboard) {
     auto storyboard = Storyboard::named("Flow");
     ASSERT_TRUE(storyboard);
-    EXPECT_EQ(storyboard->name(), "Flow");
     auto initial = std::dynamic_pointer_cast<NavigationController>(storyboard->instantiateInitialViewController());
     ASSERT_TRUE(initial);
     EXPECT_EQ(initial->storyboard(), storyboard);

@@ -11,36 +11,13 @@
 #include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/timer.hpp"
+#include "support/manual_time.hpp"
 
 using namespace platform::ui;
 namespace dispatch = platform::dispatch;
 using namespace std::chrono_literals;
 
-namespace {
-
-// A manual clock, with the main queue drained before and after.
-struct ManualTime {
-    dispatch::ScopedManualClock clock;
-    ManualTime() { dispatch::RunLoop::runUntilIdle(); }
-    ~ManualTime() { dispatch::RunLoop::runUntilIdle(); }
-    void advance(dispatch::Duration by) {
-        clock->advance(by);
-        dispatch::RunLoop::runUntilIdle();
-    }
-};
-
-}  // namespace
-
-TEST(TimerTest, ARepeatingTimerTicksTenTimesASecondAtATenthOfASecond) {
-    ManualTime time;
-    int ticks = 0;
-    auto timer = Timer::scheduledTimer(0.1, true, [&](Timer&) { ++ticks; });
-    time.advance(1s);
-    EXPECT_EQ(ticks, 10);
-    time.advance(1s);
-    EXPECT_EQ(ticks, 20);
-    timer->invalidate();
-}
+using testsupport::ManualTime;
 
 TEST(TimerTest, ARepeatingTimerDoesNotDriftWhateverTheSteps) {
     // Each step moves the clock; the count is the number of whole intervals since the

@@ -101,17 +101,6 @@ TEST_F(ViewControllerTest, TheWindowRootFillsTheWindowAndAppearsWhenTheWindowSho
     EXPECT_EQ(take(journal), (Lines{"B willDisappear", "B didDisappear"}));
 }
 
-TEST_F(ViewControllerTest, WindowsAreNumberedInTheOrderTheyAreShown) {
-    Window first, second;
-    EXPECT_EQ(first.shownOrder(), 0u);
-    second.makeKeyAndVisible();
-    first.makeKeyAndVisible();
-    EXPECT_GT(first.shownOrder(), second.shownOrder());
-    second.setHidden(true);
-    second.setHidden(false);
-    EXPECT_GT(second.shownOrder(), first.shownOrder());
-}
-
 TEST_F(ViewControllerTest, PresentAndDismissCallTheScreensInThePhonesOrder) {
     for (bool animated : {true, false}) {
         SCOPED_TRACE(animated);
@@ -153,16 +142,6 @@ TEST_F(ViewControllerTest, PresentAndDismissCallTheScreensInThePhonesOrder) {
         EXPECT_EQ(a->appearanceState(), AppearanceState::appeared);
         EXPECT_EQ(b->appearanceState(), AppearanceState::disappeared);
     }
-}
-
-TEST_F(ViewControllerTest, DismissEndsWithTheAppearingScreenFirst) {
-    auto a = screen("A");
-    auto window = shownWindow(a);
-    auto b = screen("B");
-    a->present(b, false);
-    take(journal);
-    a->dismiss(false);  // the presenter may dismiss too
-    EXPECT_EQ(take(journal), (Lines{"B willDisappear", "A willAppear", "A didAppear", "B didDisappear"}));
 }
 
 TEST_F(ViewControllerTest, AnOverFullScreenPresentationLeavesThePresenterInPlace) {

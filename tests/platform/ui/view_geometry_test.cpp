@@ -99,13 +99,3 @@ TEST(ViewGeometryTest, ConvertingIntoAFlattenedViewGivesNoNumber) {
     Point p = parent->convertPoint({5, 5}, flat.get());
     EXPECT_TRUE(std::isnan(p.x) && std::isnan(p.y));
 }
-
-TEST(ViewGeometryTest, SizeToFitKeepsTheOrigin) {
-    struct Fixed : View {
-        using View::View;
-        Size sizeThatFits(Size) const override { return {30, 12}; }
-    };
-    Fixed v(Rect{5, 6, 100, 100});
-    v.sizeToFit();
-    expectRect(v.frame(), {5, 6, 30, 12});
-}

@@ -42,24 +42,17 @@ std::vector<View*> layerOrder(const View& v) {
 
 }  // namespace
 
-TEST(ViewTreeTest, AddingKeepsOrderAndReAddingMovesToTheFront) {
-    auto parent = std::make_shared<View>();
-    auto a = std::make_shared<View>(), b = std::make_shared<View>(), c = std::make_shared<View>();
-    parent->addSubview(a);
-    parent->addSubview(b);
-    parent->addSubview(c);
-    parent->addSubview(a);
-    EXPECT_EQ(order(*parent), (std::vector<View*>{b.get(), c.get(), a.get()}));
-    EXPECT_EQ(layerOrder(*parent), order(*parent));
-    EXPECT_EQ(a->superview(), parent);
-}
-
-TEST(ViewTreeTest, InsertAboveBelowAndAtIndexAndBringToFront) {
+TEST(ViewTreeTest, AddInsertAboveBelowAndAtIndexAndBringToFront) {
     auto parent = std::make_shared<View>();
     auto a = std::make_shared<View>(), b = std::make_shared<View>(), c = std::make_shared<View>(),
          d = std::make_shared<View>();
     parent->addSubview(a);
     parent->addSubview(b);
+    parent->addSubview(a);                    // re-adding moves to the front: b a
+    EXPECT_EQ(order(*parent), (std::vector<View*>{b.get(), a.get()}));
+    EXPECT_EQ(layerOrder(*parent), order(*parent));
+    EXPECT_EQ(a->superview(), parent);
+    parent->addSubview(b);                    // a b
     parent->insertSubviewBelow(c, a.get());   // c a b
     parent->insertSubviewAbove(d, c.get());   // c d a b
     EXPECT_EQ(order(*parent), (std::vector<View*>{c.get(), d.get(), a.get(), b.get()}));
@@ -147,16 +140,14 @@ TEST(ViewTreeTest, ViewWithTagSearchesTheViewItselfFirstThenDepthFirst) {
     EXPECT_EQ(root->viewWithTag(8), nullptr);
 }
 
-TEST(ViewTreeTest, SubviewsBuiltInAConstructorHaveTheirSuperviewOnceItIsShared) {
+TEST(ViewTreeTest, TheSuperviewLinkHoldsFromAConstructorAndEndsWithTheParent) {
     struct Composite : View {
         std::shared_ptr<View> inner = std::make_shared<View>();
         Composite() { addSubview(inner); }
     };
     auto composite = std::make_shared<Composite>();
-    EXPECT_EQ(composite->inner->superview(), composite);
-}
+    EXPECT_EQ(composite->inner->superview(), composite);  // once the composite is shared
 
-TEST(ViewTreeTest, AChildOutlivingItsParentHasNoSuperview) {
     auto child = std::make_shared<View>();
     {
         auto parent = std::make_shared<View>();
