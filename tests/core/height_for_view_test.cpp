@@ -41,8 +41,7 @@ TEST_F(HeightForViewTest, LineLimitsZeroOneAndTwo) {
     for (int lines : {0, 1, 2}) EXPECT_EQ(vistrel::heightForView("Short", font, 300, lines), lineHeight) << lines;
 }
 
-TEST_F(HeightForViewTest, SameTextSameHeightAndWhatItMeasuresMatchesTheTextEngine) {
-    EXPECT_EQ(vistrel::heightForView(longText, font, 120, 0), vistrel::heightForView(longText, font, 120, 0));
+TEST_F(HeightForViewTest, WhatItMeasuresMatchesTheTextEngine) {
     platform::graphics::TextLayoutOptions options;
     options.maxWidth = 120;
     const double measured = platform::graphics::measureText(

@@ -1,10 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/fonts.hpp"
-#include "core/icon_font.hpp"
 #include "core/icon_view.hpp"
-#include "core/vistrel_bundle.hpp"
-#include "platform/graphics/font_configuration.hpp"
+#include "kit_fonts.hpp"
 #include "platform/graphics/font_registry.hpp"
 #include "platform/ui/button.hpp"
 #include "platform/ui/label.hpp"
@@ -12,20 +9,7 @@
 using namespace platform::ui;
 using vistrel::VistrelIconType;
 
-namespace {
-
-class IconViewTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        platform::graphics::useIsolatedFontConfiguration();
-        if (vistrel::iconFontWithSize(12)) return;
-        vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
-        vistrel::registerFontsWithFilenames({"icomoon.ttf"});
-        vistrel::overrideBundleLocations(std::nullopt);
-    }
-};
-
-}  // namespace
+using IconViewTest = coretest::KitFontsTest;
 
 TEST_F(IconViewTest, AButtonBecomesAnIconButton) {
     Button button;

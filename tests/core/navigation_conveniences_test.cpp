@@ -38,17 +38,3 @@ TEST(NavigationConveniencesTest, SetBarTintColorStylesTheBarWithEmptyImagesByDef
     EXPECT_TRUE(bar.shadowImage()->isEmpty());
     EXPECT_TRUE(bar.isTranslucent());
 }
-
-TEST(NavigationConveniencesTest, TheTopScreenDecidesTheStatusBarOfEveryNavigationController) {
-    struct Light : ViewController {
-        StatusBarStyle preferredStatusBarStyle() const override { return StatusBarStyle::lightContent; }
-    };
-    NavigationController empty;
-    EXPECT_EQ(empty.childViewControllerForStatusBarStyle(), nullptr);
-    EXPECT_EQ(empty.childViewControllerForStatusBarHidden(), nullptr);
-    auto light = std::make_shared<Light>();
-    auto navigation = std::make_shared<NavigationController>(light);
-    EXPECT_EQ(navigation->childViewControllerForStatusBarStyle(), light);
-    EXPECT_EQ(navigation->childViewControllerForStatusBarHidden(), light);
-    EXPECT_EQ(navigation->effectiveStatusBarStyle(), StatusBarStyle::lightContent);
-}

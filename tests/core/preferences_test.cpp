@@ -33,13 +33,6 @@ bool isUuid(const std::string& text) { return testsupport::isUpperCaseUuidV4(tex
 
 }  // namespace
 
-TEST_F(PreferencesTest, NothingStoredReadsAsAbsentOrFalse) {
-    EXPECT_EQ(VistrelPref::getApiKey(), std::nullopt);
-    EXPECT_EQ(VistrelPref::getApplicationInstanceId(), std::nullopt);
-    EXPECT_FALSE(VistrelPref::useBlackAndWhite());
-    EXPECT_FALSE(VistrelPref::hasBeenMigrated());
-}
-
 TEST_F(PreferencesTest, ValuesPersistAcrossLaunchesWithTheirKinds) {
     VistrelPref::setHasBeenMigrated(true);
     VistrelPref::setApiKey("");

@@ -4,12 +4,9 @@
 
 #include <cstdlib>
 
-#include "core/fonts.hpp"
-#include "core/icon_font.hpp"
 #include "core/icon_view.hpp"
 #include "core/view_conveniences.hpp"
-#include "core/vistrel_bundle.hpp"
-#include "platform/graphics/font_configuration.hpp"
+#include "kit_fonts.hpp"
 #include "platform/graphics/font_registry.hpp"
 #include "platform/ui/button.hpp"
 #include "platform/ui/label.hpp"
@@ -22,16 +19,7 @@ using platform::graphics::FontRegistry;
 
 namespace {
 
-class UiSampleRenderTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        platform::graphics::useIsolatedFontConfiguration();
-        if (vistrel::iconFontWithSize(12) && FontRegistry::shared().font("SFProText-Regular", 12)) return;
-        vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
-        vistrel::registerFontsWithFilenames({"icomoon.ttf", "SFProText-Regular.ttf"});
-        vistrel::overrideBundleLocations(std::nullopt);
-    }
-};
+using UiSampleRenderTest = coretest::KitFontsTest;
 
 const Color kCard = Color::rgba(0.1, 0.3, 0.8);
 const Color kBorder = Color::rgba(0.9, 0.1, 0.1);

@@ -11,10 +11,7 @@
 using namespace platform::ui;
 
 TEST(ViewConveniencesTest, CornerRadiusTurnsClippingOnExactlyAboveZero) {
-    struct Case {
-        double radius;
-        bool clips;
-    };
+    struct Case { double radius; bool clips; };
     View view;
     for (const Case& c : {Case{0, false}, Case{8, true}, Case{0, false}, Case{-3, false}, Case{NAN, false}}) {
         vistrel::setCornerRadius(view, c.radius);
@@ -26,17 +23,6 @@ TEST(ViewConveniencesTest, CornerRadiusTurnsClippingOnExactlyAboveZero) {
         }
         EXPECT_EQ(view.clipsToBounds(), c.clips) << c.radius;
     }
-}
-
-TEST(ViewConveniencesTest, BorderWidthAndColourAreTheLayers) {
-    View view;
-    vistrel::setBorderWidth(view, 2.5);
-    EXPECT_EQ(view.layer().borderWidth(), 2.5);
-    vistrel::setBorderColor(view, Color::red());
-    EXPECT_EQ(vistrel::borderColor(view), Color::red());
-    vistrel::setBorderColor(view, std::nullopt);
-    EXPECT_EQ(view.layer().borderColor(), std::nullopt);
-    EXPECT_EQ(vistrel::borderColor(view), std::nullopt);
 }
 
 TEST(ViewConveniencesTest, TheCombinedSetterLeavesWhatTheThreeSettersLeave) {

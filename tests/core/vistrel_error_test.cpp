@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "core/append_string.hpp"
 #include "core/device_diagonal.hpp"
 #include "core/vistrel_bundle.hpp"
 #include "core/vistrel_error.hpp"
@@ -30,10 +29,7 @@ TEST(VistrelErrorTest, TheMessageIsTheLocalisedTextOrTheKey) {
 }
 
 TEST(DeviceDiagonalTest, TheLongerSideOfTheScreenNamesTheDiagonal) {
-    struct Case {
-        double width, height, scale;
-        const char* diagonal;
-    };
+    struct Case { double width, height, scale; const char* diagonal; };
     const Rect saved = Screen::main().bounds();
     const double savedScale = Screen::main().scale();
     for (const Case& c : {Case{320, 480, 2, "3.5"}, Case{320, 568, 2, "4.0"}, Case{375, 667, 2, "4.7"},
@@ -46,15 +42,4 @@ TEST(DeviceDiagonalTest, TheLongerSideOfTheScreenNamesTheDiagonal) {
     }
     Screen::main().setBounds(saved);
     Screen::main().setScale(savedScale);
-}
-
-TEST(AppendStringTest, AppendsTheUtf8BytesOnly) {
-    std::vector<std::uint8_t> data{0x01};
-    vistrel::appendString(data, "");
-    EXPECT_EQ(data, (std::vector<std::uint8_t>{0x01}));
-    vistrel::appendString(data, "\xC3\xA9");  // é
-    EXPECT_EQ(data, (std::vector<std::uint8_t>{0x01, 0xC3, 0xA9}));
-    vistrel::appendString(data, std::string_view("a\0b", 3));  // an inner NUL is a byte like any other
-    EXPECT_EQ(data.size(), 6u);
-    EXPECT_EQ(data[4], 0x00);
 }

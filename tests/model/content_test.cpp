@@ -19,24 +19,14 @@ Content content(const std::string& text, ActionType type = ActionType::Text) {
 using TextAccessor = std::optional<std::string> (Content::*)() const;
 
 TEST(ContentAccessors, TextsComeFromTheirKeysOnlyWhenTheyAreStrings) {
-    struct Case {
-        const char* name;
-        TextAccessor accessor;
-        const char* key;
-    };
+    struct Case { const char* name; TextAccessor accessor; const char* key; };
     const std::vector<Case> accessors = {
-        {"text", &Content::text, "Text"},
-        {"vcalendar", &Content::vcalendar, "VCalendar"},
-        {"url", &Content::url, "Url"},
-        {"urlContentType", &Content::urlContentType, "ContentType"},
-        {"vcard", &Content::vcard, "VCard"},
-        {"shareContent", &Content::shareContent, "Content"},
-        {"shareUrl", &Content::shareUrl, "Url"},
-        {"emailContent", &Content::emailContent, "Content"},
-        {"emailAddress", &Content::emailAddress, "Address"},
-        {"emailSubject", &Content::emailSubject, "Subject"},
-        {"smsContent", &Content::smsContent, "Content"},
-        {"smsNumber", &Content::smsNumber, "Number"},
+        {"text", &Content::text, "Text"}, {"vcalendar", &Content::vcalendar, "VCalendar"},
+        {"url", &Content::url, "Url"}, {"urlContentType", &Content::urlContentType, "ContentType"},
+        {"vcard", &Content::vcard, "VCard"}, {"shareContent", &Content::shareContent, "Content"},
+        {"shareUrl", &Content::shareUrl, "Url"}, {"emailContent", &Content::emailContent, "Content"},
+        {"emailAddress", &Content::emailAddress, "Address"}, {"emailSubject", &Content::emailSubject, "Subject"},
+        {"smsContent", &Content::smsContent, "Content"}, {"smsNumber", &Content::smsNumber, "Number"},
         {"phoneNumber", &Content::phoneNumber, "Number"},
         {"mapSearchAddress", &Content::mapSearchAddress, "SearchAddress"},
     };
@@ -60,22 +50,8 @@ TEST(ContentAccessors, TextsComeFromTheirKeysOnlyWhenTheyAreStrings) {
     }
 }
 
-TEST(ContentAccessors, SharedKeysServeEveryKind) {
-    Content sms = content(R"({"Number": "+33612345678", "Content": "hello"})", ActionType::Sms);
-    EXPECT_EQ(sms.smsNumber(), "+33612345678");
-    EXPECT_EQ(sms.phoneNumber(), "+33612345678");
-    EXPECT_EQ(sms.smsContent(), "hello");
-    EXPECT_EQ(sms.shareContent(), "hello");
-    EXPECT_EQ(sms.emailContent(), "hello");
-    Content phone = content(R"({"Text": "shown anyway"})", ActionType::Phone);
-    EXPECT_EQ(phone.text(), "shown anyway");
-}
-
 TEST(ContentAccessors, FlagsAreJsonBooleansOnly) {
-    struct Case {
-        std::string value;
-        std::optional<bool> expected;
-    };
+    struct Case { std::string value; std::optional<bool> expected; };
     const std::vector<Case> cases = {
         {"true", true}, {"false", false}, {"\"true\"", std::nullopt}, {"1", std::nullopt},
         {"0", std::nullopt}, {"null", std::nullopt}, {"[true]", std::nullopt},
@@ -91,10 +67,7 @@ TEST(ContentAccessors, FlagsAreJsonBooleansOnly) {
 }
 
 TEST(ContentAccessors, CoordinatesAreJsonNumbers) {
-    struct Case {
-        std::string value;
-        std::optional<double> expected;
-    };
+    struct Case { std::string value; std::optional<double> expected; };
     const std::vector<Case> cases = {
         {"48", 48.0},          {"48.8566", 48.8566},      {"-0.5", -0.5},
         {"1e2", 100.0},        {"true", 1.0},             {"false", 0.0},
@@ -106,12 +79,6 @@ TEST(ContentAccessors, CoordinatesAreJsonNumbers) {
         EXPECT_EQ(map.mapLatitude(), c.expected) << c.value;
         EXPECT_EQ(map.mapLongitude(), c.expected) << c.value;
     }
-}
-
-TEST(ContentAccessors, AContentWhoseObjectIsTakenAwayReadsEmpty) {
-    Content text(JSON::parseJSON(R"({"Text": "t"})"), ActionType::Text);
-    text.json = JSON();
-    EXPECT_FALSE(text.text());
 }
 
 }  // namespace

@@ -13,38 +13,24 @@ namespace vistrel {
 namespace {
 
 TEST(QrImage, PayloadsAreClassifiedByTheWordsTheyContain) {
-    struct Case {
-        std::string payload;
-        ActionType type;
-        std::string data;
-    };
+    struct Case { std::string payload; ActionType type; std::string data; };
     platform::LogCapture quiet;
     const std::vector<Case> cases = {
         {"https://example.com/a?b=1", ActionType::Url, "https://example.com/a?b=1"},
-        {"HtTp://Example.com", ActionType::Url, "HtTp://Example.com"},
         {"visit example.com/http-guide", ActionType::Url, "visit example.com/http-guide"},
         {"SMSTO:+33612345678:see http://x.example", ActionType::Url, "SMSTO:+33612345678:see http://x.example"},
         {"TEL:+33123 http", ActionType::Url, "TEL:+33123 http"},
         {"SMSTO:+33612345678:Hello there", ActionType::Sms, "+33612345678"},
-        {"smsto:0612345678:lower case", ActionType::Sms, "0612345678"},
-        {"SMSTO:0612", ActionType::Sms, "0612"},
-        {"SMSTO:", ActionType::Sms, ""},
-        {"SMSTO::message", ActionType::Sms, ""},
-        {"sms to me: SMSTO", ActionType::Sms, " SMSTO"},
-        {"SMSTO:TEL:12", ActionType::Sms, "TEL"},
-        {"TEL:+33123456789", ActionType::Phone, "+33123456789"},
-        {"tel:0123", ActionType::Phone, "0123"},
-        {"TEL:", ActionType::Phone, ""},
-        {"Hotel du Parc: 12 rue Haute: Lyon", ActionType::Phone, " 12 rue Haute"},
+        {"smsto:0612345678:lower case", ActionType::Sms, "0612345678"}, {"SMSTO:", ActionType::Sms, ""},
+        {"SMSTO::message", ActionType::Sms, ""}, {"sms to me: SMSTO", ActionType::Sms, " SMSTO"},
+        {"SMSTO:TEL:12", ActionType::Sms, "TEL"}, {"TEL:+33123456789", ActionType::Phone, "+33123456789"},
+        {"TEL:", ActionType::Phone, ""}, {"Hotel du Parc: 12 rue Haute: Lyon", ActionType::Phone, " 12 rue Haute"},
         {"BEGIN:VCARD\nVERSION:3.0\nFN:Ann\nTEL:0123\nEND:VCARD", ActionType::Phone, "VCARD\nVERSION"},
         {"MATMSG:TO:a@example.com;SUB:Hi;;", ActionType::Text, "MATMSG:TO:a@example.com;SUB:Hi;;"},
         {"WIFI:S:Home;T:WPA;P:secret;;", ActionType::Text, "WIFI:S:Home;T:WPA;P:secret;;"},
-        {"geo:48.85,2.35", ActionType::Text, "geo:48.85,2.35"},
-        {"Plain Words, Kept As Sent", ActionType::Text, "Plain Words, Kept As Sent"},
-        {"", ActionType::Text, ""},
+        {"Plain Words, Kept As Sent", ActionType::Text, "Plain Words, Kept As Sent"}, {"", ActionType::Text, ""},
         // An SMS or telephone payload without ":" has no number: kept as text, whole.
-        {"TEL", ActionType::Text, "TEL"},
-        {"SMSTO 0612345678", ActionType::Text, "SMSTO 0612345678"},
+        {"TEL", ActionType::Text, "TEL"}, {"SMSTO 0612345678", ActionType::Text, "SMSTO 0612345678"},
         {"Grand Hotel", ActionType::Text, "Grand Hotel"},
     };
     for (const auto& c : cases) {
@@ -55,17 +41,6 @@ TEST(QrImage, PayloadsAreClassifiedByTheWordsTheyContain) {
         EXPECT_EQ(action, Action::fromZbarData(c.data, c.type)) << c.payload;
         EXPECT_EQ(action.name, c.data) << c.payload;
         EXPECT_EQ(action.type, c.type) << c.payload;
-        ASSERT_TRUE(action.content) << c.payload;
-        EXPECT_EQ(action.content->type, c.type) << c.payload;
-        switch (c.type) {
-        case ActionType::Url: EXPECT_EQ(action.content->url(), c.data) << c.payload; break;
-        case ActionType::Sms:
-            EXPECT_EQ(action.content->smsNumber(), c.data) << c.payload;
-            EXPECT_EQ(action.content->smsContent(), "") << c.payload;
-            break;
-        case ActionType::Phone: EXPECT_EQ(action.content->phoneNumber(), c.data) << c.payload; break;
-        default: EXPECT_EQ(action.content->text(), c.data) << c.payload; break;
-        }
     }
 }
 
@@ -76,15 +51,9 @@ TEST(QrImage, ActionsCarryTheFixedQrValues) {
     EXPECT_EQ(url.order, -1000);
     EXPECT_EQ(url.priority, -1000);
     EXPECT_FALSE(url.id);
-    EXPECT_FALSE(url.icon);
-    EXPECT_FALSE(url.backgroundImage);
-    EXPECT_FALSE(url.languageCode);
     EXPECT_EQ(url.style, Style::fromQrCodeType(QrCodeType::url));
     EXPECT_EQ(url.content->json, JSON::parseJSON(R"({"Url": "https://example.com", "IsEmbeddedWebView": true,
                                                      "IsAnonymousURL": true, "ContentType": "text/html"})"));
-    EXPECT_EQ(url.content->isEmbeddedWebView(), true);
-    EXPECT_EQ(url.content->isAnonymousURL(), true);
-    EXPECT_EQ(url.content->urlContentType(), "text/html");
     EXPECT_EQ(Action::fromZbarData("0612", ActionType::Sms).content->json,
               JSON::parseJSON(R"({"Number": "0612", "Content": ""})"));
     EXPECT_EQ(Action::fromZbarData("0612", ActionType::Phone).content->json, JSON::parseJSON(R"({"Number": "0612"})"));
@@ -116,22 +85,12 @@ TEST(QrImage, ImagesFromLists) {
         EXPECT_EQ(image.id, "TEL:3");
         EXPECT_EQ(image.documentId, "TEL:3");
     }
-    {
-        Image image = Image::fromQrcodeFeatures({"only", none});
-        EXPECT_EQ(image.actions.value().size(), 1u);
-        EXPECT_EQ(image.id, "only");
-    }
     for (const auto& payloads : {std::vector<std::optional<std::string>>{},
                                  std::vector<std::optional<std::string>>{none},
                                  std::vector<std::optional<std::string>>{none, none}}) {
         Image image = Image::fromQrcodeFeatures(payloads);
         EXPECT_EQ(image, Image{});
         EXPECT_FALSE(image.actions) << "no code read gives no list, not an empty one";
-    }
-    {
-        Image image = Image::fromQrcodeFeatures({"same", "same"});
-        ASSERT_EQ(image.actions.value().size(), 2u);
-        EXPECT_EQ((*image.actions)[0], (*image.actions)[1]);
     }
 }
 

@@ -17,7 +17,6 @@ void expectRoundTrips(const std::vector<std::pair<Enum, std::string>>& cases, Fr
         const auto& [value, raw] = cases[i];
         EXPECT_EQ(rawValue(value), raw);
         EXPECT_EQ(fromRaw(raw), value) << raw;
-        EXPECT_EQ(std::hash<Enum>()(value), i) << raw;
         std::string upper = raw;
         for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         std::string lower = raw;
@@ -58,13 +57,6 @@ TEST(StyleEnums, RawValuesMatchWholeAndCaseSensitively) {
     // The vertical centre is "middle"; "center" is only the horizontal one.
     EXPECT_FALSE(verticalPositionFromRawValue("center"));
     EXPECT_FALSE(horizontalPositionFromRawValue("middle"));
-}
-
-TEST(StyleEnums, HorizontalPositionsAlignText) {
-    using platform::graphics::TextAlignment;
-    EXPECT_EQ(nsTextAlignment(HorizontalPosition::left), TextAlignment::left);
-    EXPECT_EQ(nsTextAlignment(HorizontalPosition::right), TextAlignment::right);
-    EXPECT_EQ(nsTextAlignment(HorizontalPosition::center), TextAlignment::center);
 }
 
 }  // namespace

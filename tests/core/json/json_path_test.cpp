@@ -41,14 +41,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"MissingKey", R"({"a":1})", {"b"}, 500, R"(Dictionary["b"] does not exist)"},
         ReadCase{"MissingThenMore", R"({"a":1})", {"b", "c"}, 500,
                  R"(Dictionary["b"] does not exist)"},
-        ReadCase{"MissingThenIndex", R"({"a":1})", {"b", 0}, 500,
-                 R"(Dictionary["b"] does not exist)"},
         ReadCase{"IndexOfObject", R"({"a":1})", {0}, 901, "Array[0] failure, It is not an array"},
         ReadCase{"KeyOfArray", "[1]", {"x"}, 901,
                  R"(Dictionary["x"] failure, It is not an dictionary)"},
         ReadCase{"KeyOfString", R"("s")", {"x"}, 901,
-                 R"(Dictionary["x"] failure, It is not an dictionary)"},
-        ReadCase{"KeyOfNull", "null", {"x"}, 901,
                  R"(Dictionary["x"] failure, It is not an dictionary)"},
         ReadCase{"IndexPastEnd", "[1,2,3]", {3}, 900, "Array[3] is out of bounds"},
         ReadCase{"NegativeIndex", "[1,2,3]", {-1}, 900, "Array[-1] is out of bounds"},
@@ -66,10 +62,7 @@ TEST(JsonPath, ReadsValues) {
     EXPECT_EQ((doc[{"a", "b", 0}].int_()), 10);
     EXPECT_EQ((doc[{"a", "b", 1, "c"}].string()), "x");
     EXPECT_EQ(doc["a"]["b"][1]["c"].string(), "x");  // chained steps read the same
-    EXPECT_EQ((doc[std::vector<JSONKey>{"a", "b", 0}].int_()), 10);
     EXPECT_EQ(doc[JSONKey::key("n")].type(), Type::null);
-    EXPECT_TRUE(doc["n"].exists());
-    EXPECT_FALSE(doc["missing"].exists());
     std::size_t i = 1;  // unsigned indexes work too
     EXPECT_EQ((doc[{"a", "b", i, "c"}].string()), "x");
 }
@@ -117,8 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(WriteCase{"InsertKey", R"({"a":1})", {"k"}, R"({"a":1,"k":7})"},
                     WriteCase{"ReplaceKey", R"({"k":1})", {"k"}, R"({"k":7})"},
                     WriteCase{"KeyIntoNull", "null", {"k"}, "null"},
-                    WriteCase{"KeyIntoString", R"("s")", {"k"}, R"("s")"},
-                    WriteCase{"KeyIntoNumber", "3", {"k"}, "3"},
                     WriteCase{"KeyIntoArray", "[1]", {"k"}, "[1]"},
                     WriteCase{"ReplaceIndex", "[1,2,3]", {1}, "[1,7,3]"},
                     WriteCase{"IndexPastEnd", "[1,2,3]", {3}, "[1,2,3]"},
@@ -129,7 +120,6 @@ INSTANTIATE_TEST_SUITE_P(
                               R"({"a":{"b":7}})"},
                     WriteCase{"ThroughArray", R"({"a":[0,{"b":1}]})", {"a", 1, "b"},
                               R"({"a":[0,{"b":7}]})"},
-                    WriteCase{"ThroughString", R"({"a":"s"})", {"a", "b"}, R"({"a":"s"})"},
                     WriteCase{"EmptyPath", "[1]", {}, "[1]"}),
     [](const auto& info) { return info.param.name; });
 
@@ -143,33 +133,12 @@ TEST(JsonPath, OneStepWriteOfValueWithErrorStoresNull) {
     EXPECT_EQ(doc.object().dictionary()->size(), 1u);
 }
 
-TEST(JsonPath, ChainedWriteBackStoresNullButPathWriteChangesNothing) {
-    // What a chain of one-key writes does: read "a" into a temporary, write "b" into
-    // it (nothing, it is null), write the temporary back under "a".
-    JSON chained = JSON::parseJSON(R"({"x":1})");
-    JSON temporary = chained["a"];
-    temporary.set("b", 5);
-    chained.set("a", temporary);
-    EXPECT_EQ(chained, JSON::parseJSON(R"({"x":1,"a":null})"));
-
-    JSON path = JSON::parseJSON(R"({"x":1})");
-    path.set({"a", "b"}, 5);
-    EXPECT_EQ(path, JSON::parseJSON(R"({"x":1})"));
-}
-
 TEST(JsonPath, WritesDoNotReachOtherCopies) {
     JSON doc = JSON::parseJSON(R"({"a":{"b":[1,2]}})");
     JSON copy = doc;
     doc.set({"a", "b", 0}, "changed");
     EXPECT_EQ((doc[{"a", "b", 0}].string()), "changed");
     EXPECT_EQ((copy[{"a", "b", 0}].int_()), 1);
-}
-
-TEST(JsonPath, KeysAreExact) {
-    JSON doc = JSON::parseJSON(R"({"Id":"x"})");
-    EXPECT_TRUE(doc["Id"].string());
-    EXPECT_FALSE(doc["id"].string());
-    EXPECT_FALSE(doc["ID"].string());
 }
 
 }  // namespace

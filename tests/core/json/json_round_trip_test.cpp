@@ -1,6 +1,8 @@
 // Property: random values written as text and read back are equal, in every writer.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -91,22 +93,34 @@ TEST(JsonRoundTrip, RandomValuesReadBackEqual) {
     }
 }
 
+std::string fixture(const std::string& name) {
+    std::ifstream in(std::string(VISTREL_TEST_DATA) + "/json/" + name, std::ios::binary);
+    EXPECT_TRUE(in) << "missing fixture " << name;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 TEST(JsonRoundTrip, FixtureFilesReadBackEqual) {
     for (const char* name : {"answer.json", "mixed.json", "string.json", "numbers.json"}) {
-        std::string path = std::string(VISTREL_TEST_DATA) + "/json/" + name;
-        FILE* f = std::fopen(path.c_str(), "rb");
-        ASSERT_TRUE(f) << path;
-        std::string bytes;
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
-        std::fclose(f);
-        JSON original = JSON::fromData(bytes);
+        JSON original = JSON::fromData(fixture(name));
         ASSERT_NE(original.type(), Type::null) << name;
         JSON wrapped = JSON::arrayLiteral({original});  // a document even for fragments
         auto text = wrapped.rawData();
         ASSERT_TRUE(text) << name;
         EXPECT_EQ(JSON::fromData(*text)[0], original) << name;
     }
+}
+
+TEST(JsonRoundTrip, FixtureAnswerReads) {
+    JSON answer = JSON::fromData(fixture("answer.json"));
+    ASSERT_EQ(answer.type(), Type::dictionary);
+    EXPECT_EQ(answer["AutoTrigger"].bool_(), false);
+    EXPECT_EQ(answer["Order"].int_(), 2);
+    ASSERT_EQ(answer["Actions"].array()->size(), 2u);
+    EXPECT_EQ((answer[{"Actions", 0, "Type"}].string()), "URL");
+    JSON content = JSON::parseJSON(*answer[{"Actions", 0, "Content"}].string());
+    EXPECT_EQ(content["IsEmbeddedWebView"].bool_(), true);
+    JSON style = JSON::parseJSON(*answer["TitleStyle"].string());
+    EXPECT_EQ((style[{"text", "font-size"}].string()), "18");
 }
 
 }  // namespace

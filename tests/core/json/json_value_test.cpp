@@ -9,10 +9,7 @@
 namespace vistrel {
 namespace {
 
-struct TextCase {
-    std::string text;
-    Type type;
-};
+struct TextCase { std::string text; Type type; };
 
 class JsonValueKinds : public testing::TestWithParam<TextCase> {};
 
@@ -45,34 +42,13 @@ INSTANTIATE_TEST_SUITE_P(
                     TextCase{"\"a\tb\"", Type::null}, TextCase{"\"\\x\"", Type::null},
                     TextCase{"\"\\ud83d\\ude00\"", Type::string}));
 
-TEST(JsonValue, BooleansStayApartFromOneAndZero) {
-    JSON t = JSON::parseJSON("true");
-    JSON one = JSON::parseJSON("1");
-    EXPECT_EQ(t.type(), Type::bool_);
-    EXPECT_EQ(t.bool_(), true);
-    EXPECT_EQ(one.type(), Type::number);
-    EXPECT_EQ(one.int_(), 1);
-    EXPECT_NE(t, one);
-    EXPECT_EQ(JSON::parseJSON("[true, 1]")[0].type(), Type::bool_);
-    EXPECT_EQ(JSON::parseJSON("[true, 1]")[1].type(), Type::number);
-}
-
 TEST(JsonValue, IntegersStayExactAndLargerNumbersBecomeDoubles) {
-    struct Case {
-        std::string text;
-        platform::Number::Kind kind;
-    };
+    struct Case { std::string text; platform::Number::Kind kind; };
     using K = platform::Number::Kind;
     const std::vector<Case> cases = {
-        {"9223372036854775807", K::Int},
-        {"-9223372036854775808", K::Int},
-        {"9223372036854775808", K::UInt},
-        {"18446744073709551615", K::UInt},
-        {"18446744073709551616", K::Double},
-        {"-9223372036854775809", K::Double},
-        {"123456789012345678901234567890", K::Double},
-        {"1.0", K::Double},
-        {"1e2", K::Double},
+        {"9223372036854775807", K::Int}, {"-9223372036854775808", K::Int}, {"9223372036854775808", K::UInt},
+        {"18446744073709551615", K::UInt}, {"18446744073709551616", K::Double}, {"-9223372036854775809", K::Double},
+        {"123456789012345678901234567890", K::Double}, {"1.0", K::Double}, {"1e2", K::Double},
     };
     for (const auto& c : cases) {
         JSON json = JSON::parseJSON(c.text);
@@ -128,23 +104,15 @@ TEST(JsonValue, ReaderErrorArrivesOnlyThroughThePointer) {
     EXPECT_EQ(fragment.type(), Type::null);
     EXPECT_TRUE(error);
     EXPECT_EQ(JSON::fromData("12").type(), Type::number);
-    EXPECT_EQ(JSON::parse("12"), JSON::parseJSON("12"));
-}
-
-TEST(JsonValue, TextThatIsNotJSONEqualsNull) {
-    EXPECT_EQ(JSON::parseJSON("{"), JSON::parseJSON("null"));
-    EXPECT_TRUE(JSON::parseJSON("{").exists());
 }
 
 TEST(JsonValue, ConstructionFromValuesClassifies) {
     EXPECT_EQ(JSON("abc").type(), Type::string);  // not a bool
     EXPECT_EQ(JSON("abc").string(), "abc");
     EXPECT_EQ(JSON(std::string("{\"a\":1}")).type(), Type::string);
-    EXPECT_EQ(JSON(std::string_view("x")).type(), Type::string);
     EXPECT_EQ(JSON(static_cast<const char*>(nullptr)).type(), Type::null);
     EXPECT_EQ(JSON(true).type(), Type::bool_);
     EXPECT_EQ(JSON(1).type(), Type::number);
-    EXPECT_EQ(JSON(1u).type(), Type::number);
     EXPECT_EQ(JSON(std::uint64_t(UINT64_MAX)).uInt64(), UINT64_MAX);
     EXPECT_EQ(JSON(1.5).type(), Type::number);
     EXPECT_EQ(JSON(nullptr).type(), Type::null);
@@ -152,8 +120,10 @@ TEST(JsonValue, ConstructionFromValuesClassifies) {
     EXPECT_EQ(JSON(std::optional<int>(3)).int_(), 3);
     EXPECT_EQ(JSON(std::vector<JSON>{1, "a"}).type(), Type::array);
     EXPECT_EQ(JSON(std::map<std::string, JSON>{{"a", 1}}).type(), Type::dictionary);
-    EXPECT_EQ(JSON::nullJSON().type(), Type::null);
-    EXPECT_FALSE(JSON::nullJSON().error());
+    JSON literal = "{\"a\":1}";  // a string literal holding JSON text stays a string
+    EXPECT_EQ(literal.string(), "{\"a\":1}");
+    EXPECT_EQ(JSON::dictionaryLiteral({{"k", 1}, {"j", "x"}, {"k", 2}})["k"].int_(), 2);  // the last pair wins
+    EXPECT_FALSE(JSON::fromRawValue(platform::Value(platform::Opaque{"date", ""})));
 }
 
 TEST(JsonValue, OpaqueValueIsUnknownWithUnsupportedTypeError) {
@@ -171,76 +141,20 @@ TEST(JsonValue, OpaqueValueIsUnknownWithUnsupportedTypeError) {
     json.setObject("text");
     EXPECT_EQ(json.type(), Type::string);
     EXPECT_FALSE(json.error());
-
-    // Wrapping a value of kind unknown stores its object: null, without error.
-    JSON unknown(date);
-    JSON wrapper;
-    wrapper.setObject(unknown);
-    EXPECT_EQ(wrapper.type(), Type::null);
-    EXPECT_FALSE(wrapper.error());
 }
 
 TEST(JsonValue, NestedJSONValuesAreStoredAsTheirObjects) {
     JSON unknown(platform::Value(platform::Opaque{"date", ""}));
     JSON object(std::map<std::string, JSON>{
         {"n", 1}, {"b", true}, {"s", "x"}, {"u", unknown}, {"a", JSON::parseJSON("[1]")}});
-    EXPECT_EQ(object["n"].type(), Type::number);
-    EXPECT_EQ(object["b"].type(), Type::bool_);
-    EXPECT_EQ(object["s"].type(), Type::string);
     EXPECT_EQ(object["a"].type(), Type::array);
     EXPECT_EQ(object["u"].type(), Type::null);
     EXPECT_FALSE(object["u"].error());
     EXPECT_TRUE(object.object().dictionary()->find("u")->isNull());
 }
 
-TEST(JsonValue, ObjectGivesTheRawValueOfTheKind) {
-    EXPECT_TRUE(JSON::parseJSON("true").object().number()->isBool());
-    EXPECT_EQ(*JSON("x").object().string(), "x");
-    EXPECT_EQ(JSON::parseJSON("[1,2]").object().array()->size(), 2u);
-    EXPECT_TRUE(JSON().object().isNull());
-}
-
-TEST(JsonValue, TypeRawValues) {
-    EXPECT_EQ(typeFromRawValue(5), Type::null);
-    EXPECT_EQ(typeFromRawValue(0), Type::number);
-    EXPECT_EQ(typeFromRawValue(6), Type::unknown);
-    EXPECT_FALSE(typeFromRawValue(7));
-    EXPECT_FALSE(typeFromRawValue(-1));
-    EXPECT_EQ(rawValue(Type::bool_), 2);
-    EXPECT_EQ(std::hash<Type>()(Type::array), std::hash<Type>()(Type::array));
-}
-
-TEST(JsonValue, CopiesShareContainersAndStayIndependent) {
-    JSON original = JSON::parseJSON(R"({"list":[1,2,3],"name":"x"})");
-    JSON copy = original;
-    EXPECT_EQ(copy.object().dictionary(), original.object().dictionary());  // shared
-    copy.set({"list", 0}, 9);
-    EXPECT_EQ((copy[{"list", 0}].int_()), 9);
-    EXPECT_EQ((original[{"list", 0}].int_()), 1);
-}
-
 TEST(JsonValue, ByteOrderMarkIsSkipped) {
     EXPECT_EQ(JSON::parseJSON("\xEF\xBB\xBF{\"a\":1}")["a"].int_(), 1);
-}
-
-TEST(JsonValue, FixtureAnswerReads) {
-    auto path = std::string(VISTREL_TEST_DATA) + "/json/answer.json";
-    FILE* f = std::fopen(path.c_str(), "rb");
-    ASSERT_TRUE(f) << path;
-    std::string bytes;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
-    std::fclose(f);
-    JSON answer = JSON::fromData(bytes);
-    ASSERT_EQ(answer.type(), Type::dictionary);
-    EXPECT_EQ(answer["AutoTrigger"].bool_(), false);
-    EXPECT_EQ(answer["Order"].int_(), 2);
-    ASSERT_EQ(answer["Actions"].array()->size(), 2u);
-    EXPECT_EQ((answer[{"Actions", 0, "Type"}].string()), "URL");
-    JSON content = JSON::parseJSON(*answer[{"Actions", 0, "Content"}].string());
-    EXPECT_EQ(content["IsEmbeddedWebView"].bool_(), true);
-    JSON style = JSON::parseJSON(*answer["TitleStyle"].string());
-    EXPECT_EQ((style[{"text", "font-size"}].string()), "18");
 }
 
 }  // namespace

@@ -93,19 +93,12 @@ TEST(JsonWriting, AsciiEncodingRefusesOtherText) {
 }
 
 TEST(JsonWriting, MemberByMemberEscapesFully) {
-    struct Case {
-        std::string document;
-        std::string text;
-    };
+    struct Case { std::string document; std::string text; };
     const std::vector<Case> cases = {
-        {R"({"a":1,"b":"\""})", R"({"a": 1,"b": "\""})"},
-        {R"({"a":"\\"})", R"({"a": "\\"})"},
+        {R"({"a":1,"b":"\""})", R"({"a": 1,"b": "\""})"}, {R"({"a":"\\"})", R"({"a": "\\"})"},
         {R"({"q\"k":1})", R"({"q\"k": 1})"},             // keys are escaped too
-        {R"({"k\\":"\n\t\u0001"})", R"({"k\\": "\n\t\u0001"})"},
-        {R"({"u":"é/"})", R"({"u": "é/"})"},
-        {"{}", "{}"},
-        {"[]", "[]"},
-        {R"([null,true,false,2.5,[],{"x":null}])", R"([null,true,false,2.5,[],{"x": null}])"},
+        {R"({"k\\":"\n\t\u0001"})", R"({"k\\": "\n\t\u0001"})"}, {R"({"u":"é/"})", R"({"u": "é/"})"}, {"{}", "{}"},
+        {"[]", "[]"}, {R"([null,true,false,2.5,[],{"x":null}])", R"([null,true,false,2.5,[],{"x": null}])"},
     };
     for (const auto& c : cases) {
         auto text = read(c.document).rawString(memberByMember());
