@@ -62,8 +62,6 @@ TEST(ContentAccessors, FlagsAreJsonBooleansOnly) {
         EXPECT_EQ(url.isEmbeddedWebView(), c.expected) << c.value;
         EXPECT_EQ(url.isAnonymousURL(), c.expected) << c.value;
     }
-    EXPECT_FALSE(content(R"({"isEmbeddedWebView": true, "IsAnonymousUrl": true})").isEmbeddedWebView());
-    EXPECT_FALSE(content(R"({"isEmbeddedWebView": true, "IsAnonymousUrl": true})").isAnonymousURL());
 }
 
 TEST(ContentAccessors, CoordinatesAreJsonNumbers) {

@@ -190,22 +190,9 @@ TEST(ImageReading, DeepNestingIsReadOverWithoutHarm) {
 // share repeated texts: each row must get exactly the style its own text's value gives,
 // also when more distinct texts come than are remembered and when texts differ only late.
 TEST(ImageReading, StyleTextsReadAsTheirParsedValue) {
-    auto quoted = [](const std::string& text) {
-        std::string out = "\"";
-        for (unsigned char c : text) {
-            if (c == '"' || c == '\\') {
-                out += '\\';
-                out += static_cast<char>(c);
-            } else if (c < 0x20) {
-                const char* hex = "0123456789abcdef";
-                out += "\\u00";
-                out += hex[c >> 4];
-                out += hex[c & 0xf];
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-        return out + "\"";
+    auto quoted = [](const std::string& text) {  // the text as a JSON string literal
+        const std::string list = JSON::arrayLiteral({JSON(text)}).rawData().value_or("[]");
+        return list.substr(1, list.size() - 2);
     };
     std::vector<std::string> texts = {
         "{}", "null", "[]", "\"text\"", "12", "", "not JSON", "{\"model\": ",

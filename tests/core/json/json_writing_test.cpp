@@ -75,7 +75,6 @@ TEST(JsonWriting, PrettyTextByDefault) {
     EXPECT_EQ(doc.rawString(),
               "{\n  \"a\" : \"x\",\n  \"b\" : [\n    1,\n    {}\n  ],\n  \"c\" : []\n}");
     EXPECT_EQ(doc.description(), *doc.rawString());
-    EXPECT_EQ(doc.debugDescription(), doc.description());
     EXPECT_EQ(doc.rawString(StringEncoding::utf8, WritingOptions::none),
               R"({"a":"x","b":[1,{}],"c":[]})");
     std::ostringstream out;
