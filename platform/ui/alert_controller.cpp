@@ -7,6 +7,7 @@
 #include "platform/graphics/font_registry.hpp"
 #include "platform/ui/button.hpp"
 #include "platform/ui/label.hpp"
+#include "platform/ui/layout_callback_view.hpp"
 #include "platform/ui/screen.hpp"
 
 namespace platform::ui {
@@ -20,18 +21,6 @@ constexpr double kButtonHeight = 44;
 constexpr double kHairline = 0.5;
 constexpr double kTitleSize = 17;
 constexpr double kMessageSize = 13;
-
-// The alert's own view: the dimmed screen, laid out by the controller.
-class AlertRootView final : public View {
-public:
-    using View::View;
-    std::function<void()> onLayout;
-
-    void layoutSubviews() override {
-        View::layoutSubviews();
-        if (onLayout) onLayout();
-    }
-};
 
 std::shared_ptr<Label> makeLabel(double size) {
     auto label = std::make_shared<Label>();
@@ -107,7 +96,7 @@ void AlertController::viewWillAppear(bool animated) {
 // ---- The view ----
 
 void AlertController::loadView() {
-    auto root = std::make_shared<AlertRootView>(Screen::main().bounds());
+    auto root = std::make_shared<LayoutCallbackView>(Screen::main().bounds());
     root->setBackgroundColor(Color::black().withAlpha(0.4));
     std::weak_ptr<ViewController> weak = weak_from_this();
     root->onLayout = [weak] {

@@ -3,24 +3,13 @@
 #include <algorithm>
 
 #include "platform/foundation/log.hpp"
+#include "platform/ui/layout_callback_view.hpp"
 #include "platform/ui/screen.hpp"
 #include "platform/ui/view_controller_private.hpp"
 
 namespace platform::ui {
 
 namespace {
-
-// The navigation controller's view: the bar on top of the top screen's view.
-class NavigationContainerView final : public View {
-public:
-    using View::View;
-    std::function<void()> onLayout;
-
-    void layoutSubviews() override {
-        View::layoutSubviews();
-        if (onLayout) onLayout();
-    }
-};
 
 bool contains(const std::vector<std::shared_ptr<ViewController>>& list, const ViewController* c) {
     return std::any_of(list.begin(), list.end(), [c](const auto& e) { return e.get() == c; });
@@ -76,7 +65,7 @@ void NavigationController::syncBarItems() {
 // ---- The view ----
 
 void NavigationController::loadView() {
-    auto container = std::make_shared<NavigationContainerView>(Screen::main().bounds());
+    auto container = std::make_shared<LayoutCallbackView>(Screen::main().bounds());
     std::weak_ptr<ViewController> weak = weak_from_this();
     container->onLayout = [weak] {
         if (auto self = weak.lock()) static_cast<NavigationController&>(*self).layoutContent();
