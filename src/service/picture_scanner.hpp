@@ -1,0 +1,42 @@
+#pragma once
+// The scan of one photo: the recognition request to the service and the search for QR
+// codes on the device run side by side, and their two answers are merged into one image.
+// A value with no state: one scanner serves any number of scans, also at the same time.
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "core/vistrel_error.hpp"
+#include "model/image.hpp"
+#include "platform/foundation/error.hpp"
+#include "platform/graphics/image.hpp"
+#include "platform/vision/qr_code_feature.hpp"
+
+namespace vistrel {
+
+class PictureScanner {
+public:
+    using Photo = platform::graphics::Image;
+    using Completion = std::function<void(std::optional<Image>, std::optional<VistrelError>)>;
+    using JobCompletion = std::function<void(std::optional<Image>, std::optional<platform::Error>)>;
+    using RawCompletion = std::function<void(std::optional<std::vector<platform::vision::QRCodeFeature>>,
+                                             std::optional<platform::Error>)>;
+
+    // Starts both jobs and returns at once; calls back exactly once, on the main queue,
+    // with an image or with VistrelError::notEnrichedImage.
+    void groupedRequests(const Photo& photo, Completion completion) const;
+
+    // The server job: the photo sent to the recognition service, the answer read as an
+    // image. Calls back exactly once, with an image for every answer that has a body.
+    void scanPicture(const Photo& photo, JobCompletion completion) const;
+
+    // The QR job: the codes of the photo, searched on a global queue. Calls back exactly
+    // once: with the image of the codes on the main queue, or with no image and the
+    // not-found error on the search's queue.
+    void searchBarCode(const Photo& photo, JobCompletion completion) const;
+
+    // The codes themselves, searched on the caller's thread.
+    void searchRawBarCode(const Photo& photo, const RawCompletion& completion) const;
+};
+
+}  // namespace vistrel
