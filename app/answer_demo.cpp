@@ -11,7 +11,11 @@ namespace {
 
 // Texts from the answer are printed escaped, so none can break the demo's lines.
 std::string shown(const std::optional<std::string>& text) {
-    return text ? "\"" + platform::escapeControlCharacters(*text) + "\"" : "(none)";
+    if (!text) return "(none)";
+    std::string quoted = "\"";
+    quoted += platform::escapeControlCharacters(*text);
+    quoted += '"';
+    return quoted;
 }
 
 }  // namespace

@@ -96,7 +96,10 @@ std::optional<Value> fromNode(plist_t node, int depth) {
         char* bytes = nullptr;
         plist_get_data_val(node, &bytes, &length);
         std::free(bytes);
-        return Value(Opaque{"data", "<" + std::to_string(length) + " bytes>"});
+        std::string described = "<";
+        described += std::to_string(length);
+        described += " bytes>";
+        return Value(Opaque{"data", std::move(described)});
     }
     case PLIST_UID: {
         uint64_t uid = 0;

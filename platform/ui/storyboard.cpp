@@ -29,10 +29,18 @@ Registry& registry() {
     return *instance;
 }
 
-std::string inQuotes(std::string_view text) { return "\"" + escapeControlCharacters(text) + "\""; }
+std::string inQuotes(std::string_view text) {
+    std::string quoted = "\"";
+    quoted += escapeControlCharacters(text);
+    quoted += '"';
+    return quoted;
+}
 
 std::string where(const std::optional<std::string>& bundleIdentifier) {
-    return bundleIdentifier ? " in bundle " + inQuotes(*bundleIdentifier) : " in the application";
+    if (!bundleIdentifier) return " in the application";
+    std::string text = " in bundle ";
+    text += inQuotes(*bundleIdentifier);
+    return text;
 }
 
 }  // namespace

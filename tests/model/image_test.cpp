@@ -236,8 +236,12 @@ TEST(ImageReading, StyleTextsReadAsTheirParsedValue) {
     // All of them as the rows of one answer, twice over.
     std::string answer = R"({"Actions":[)";
     for (int pass = 0; pass < 2; ++pass)
-        for (std::size_t i = 0; i < texts.size(); ++i)
-            answer += (pass || i ? "," : "") + std::string(R"({"Style":)") + quoted(texts[i]) + "}";
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            answer += pass || i ? "," : "";
+            answer += R"({"Style":)";
+            answer += quoted(texts[i]);
+            answer += '}';
+        }
     Image image = readAnswerText(answer + "]}");
     ASSERT_TRUE(image.actions);
     ASSERT_EQ(image.actions->size(), 2 * texts.size());

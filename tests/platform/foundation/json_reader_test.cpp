@@ -96,7 +96,8 @@ TEST(JsonReader, DepthLimitIsExact) {
         EXPECT_TRUE(read(arrays)) << depth;
         std::string objects;
         for (std::size_t i = 0; i < depth; ++i) objects += "{\"a\":";
-        objects += "0" + std::string(depth, '}');
+        objects += '0';
+        objects.append(depth, '}');
         EXPECT_TRUE(read(objects)) << depth;
     }
     std::string arrays = std::string(maxDepth, '[') + std::string(maxDepth, ']');
@@ -107,7 +108,9 @@ TEST(JsonReader, DepthLimitIsExact) {
 }
 
 TEST(JsonReader, ReusesItsParserAcrossSizes) {
-    std::string big = "[" + std::string(3 << 20, ' ') + "1]";
+    std::string big = "[";
+    big.append(3 << 20, ' ');
+    big += "1]";
     for (int i = 0; i < 2; ++i) {
         EXPECT_TRUE(read(big));
         EXPECT_TRUE(read("[2]"));
@@ -170,7 +173,7 @@ TEST(JsonReaderView, SameVerdictAndValuesAsReading) {
         {"{\"a\": 1e400}", ReadingOptions::allowFragments},
         {"{\"a\": \"\\ud800\"}", ReadingOptions::allowFragments},
         {"{\"a\": \"\xff\"}", ReadingOptions::allowFragments},
-        {"[" + std::string(600, '9') + "e0]", ReadingOptions::allowFragments},
+        {std::string("[").append(600, '9').append("e0]"), ReadingOptions::allowFragments},
     };
     // Around the depth limit, where the viewing parser and the reader count differently.
     for (std::size_t levels : {std::size_t(510), std::size_t(511), std::size_t(512), std::size_t(513),
@@ -210,7 +213,8 @@ TEST(JsonReaderView, ViewStaysValidWhileItsUserReads) {
         EXPECT_TRUE(readView(innerText, [&](const ValueView& inner) { seen += *inner.member("name")->string(); }));
         EXPECT_TRUE(read(nested(50, true, false) + " "));
         EXPECT_TRUE(readView(nested(512, false, false), [](const ValueView&) {}));
-        seen += "," + std::string(*root.member("name")->string());
+        seen += ',';
+        seen += *root.member("name")->string();
     }));
     EXPECT_EQ(seen, "inner,outer");
 }
