@@ -15,9 +15,9 @@
 #include "core/data_directory.hpp"
 #include "core/fonts.hpp"
 #include "core/sdk_configuration.hpp"
-#include "core/vistrel.hpp"
 #include "core/vistrel_bundle.hpp"
 #include "core/vistrel_pref.hpp"
+#include "entry/vistrel.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/graphics/font_registry.hpp"
 // The UI sample below.

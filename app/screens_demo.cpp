@@ -4,7 +4,7 @@
 #include <iostream>
 #include <string>
 
-#include "core/vistrel.hpp"
+#include "entry/vistrel.hpp"
 #include "platform/dispatch/run_loop.hpp"
 #include "platform/graphics/bitmap.hpp"
 #include "platform/ui/navigation_controller.hpp"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "core/vistrel.hpp"
 #include "core/vistrel_bundle.hpp"
 #include "core/vistrel_pref.hpp"
+#include "entry/vistrel.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/foundation/user_defaults.hpp"
 #include "support/temp_dir.hpp"

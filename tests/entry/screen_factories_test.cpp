@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/vistrel.hpp"
 #include "core/vistrel_bundle.hpp"
+#include "entry/vistrel.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/storyboard.hpp"

@@ -1,4 +1,4 @@
-#include "core/vistrel.hpp"
+#include "entry/vistrel.hpp"
 
 #include <vector>
 
