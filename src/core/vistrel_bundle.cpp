@@ -26,9 +26,14 @@ std::optional<std::filesystem::path> libraryFolder() {
 std::vector<std::filesystem::path> defaultLocations() {
     std::vector<std::filesystem::path> out;
     if (const char* env = std::getenv("VISTREL_BUNDLE_PATH"); env && *env) out.emplace_back(env);
-    if (auto folder = libraryFolder()) out.push_back(*folder / "Vistrel.bundle");
-#ifdef VISTREL_BUILD_BUNDLE
-    out.emplace_back(VISTREL_BUILD_BUNDLE);
+    auto folder = libraryFolder();
+    if (folder) out.push_back(*folder / "Vistrel.bundle");
+#if defined(VISTREL_BUILD_BUNDLE) && defined(VISTREL_BUILD_LIBRARY_DIR)
+    // The build tree's bundle serves the library where the build made it, never an
+    // installed copy, which must find its own bundle and not reach into a build folder.
+    std::error_code ec;
+    if (folder && std::filesystem::equivalent(*folder, VISTREL_BUILD_LIBRARY_DIR, ec))
+        out.emplace_back(VISTREL_BUILD_BUNDLE);
 #endif
     return out;
 }

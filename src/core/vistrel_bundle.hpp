@@ -15,8 +15,9 @@ namespace vistrel {
 inline constexpr std::string_view kBundleIdentifier = "io.vistrel.sdk";
 
 // The kit's bundle, looked up afresh on each call: $VISTREL_BUNDLE_PATH, then a
-// "Vistrel.bundle" folder beside the library, then the build tree's bundle. None when
-// no candidate is a bundle with the kit's identifier.
+// "Vistrel.bundle" folder beside the library, then (for the library in the build tree,
+// not an installed copy) the build tree's bundle. None when no candidate is a bundle
+// with the kit's identifier.
 std::shared_ptr<const platform::Bundle> vistrelBundle();
 
 // Replaces the candidate folders (tests point the kit elsewhere, or at nothing);
