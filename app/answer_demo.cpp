@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/image.hpp"
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/file_io.hpp"
 #include "platform/foundation/log.hpp"
 
@@ -11,11 +12,7 @@ namespace {
 
 // Texts from the answer are printed escaped, so none can break the demo's lines.
 std::string shown(const std::optional<std::string>& text) {
-    if (!text) return "(none)";
-    std::string quoted = "\"";
-    quoted += platform::escapeControlCharacters(*text);
-    quoted += '"';
-    return quoted;
+    return text ? platform::concatenate('"', platform::escapeControlCharacters(*text), '"') : "(none)";
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "platform/dispatch/lifecycle.hpp"
 #include "platform/dispatch/queue_scope.hpp"
 #include "platform/dispatch/worker_pool.hpp"
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 
 namespace platform::dispatch::detail {
@@ -68,8 +69,8 @@ void SerialQueue::drain() {
 void SerialQueue::sync(Block block) {
     if (QueueScope::isRunning(this)) {
         // Waiting for our own turn would never end.
-        platform::log("dispatch :: sync onto serial queue '" + escapeControlCharacters(label()) +
-                      "' from its own block; ran inline");
+        platform::log(concatenate("dispatch :: sync onto serial queue '", escapeControlCharacters(label()),
+                                  "' from its own block; ran inline"));
         runGuarded(block, label());
         return;
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/file_io.hpp"
 #include "platform/foundation/locale.hpp"
 #include "platform/foundation/log.hpp"
@@ -37,7 +38,7 @@ Dictionary readInfo(const fs::path& plist) {
     if (!bytes) return {};
     auto value = readPropertyList(*bytes);
     if (!value || !value->dictionary()) {
-        log("Bundle :: unreadable Info.plist at " + plist.string());
+        log(concatenate("Bundle :: unreadable Info.plist at ", plist.string()));
         return {};
     }
     return *value->dictionary();
@@ -128,7 +129,7 @@ const StringsTable* Bundle::table(const std::string& localization, std::string_v
         fs::path file = path_ / (localization + ".lproj") / (std::string(name) + ".strings");
         if (auto bytes = readFile(file)) {
             loaded = parseStringsTable(*bytes);
-            if (!loaded) log("Bundle :: malformed strings table " + file.string());
+            if (!loaded) log(concatenate("Bundle :: malformed strings table ", file.string()));
         }
         it = tables_.emplace(std::move(key), std::move(loaded)).first;
     }

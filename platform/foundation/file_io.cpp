@@ -44,7 +44,8 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     std::uint64_t tag = 0;
     randomBytes(&tag, sizeof tag);
     std::filesystem::path temporary = path;
-    temporary += ".tmp-" + std::to_string(tag);
+    temporary += ".tmp-";
+    temporary += std::to_string(tag);
 
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return false;

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <mutex>
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/directories.hpp"
 #include "platform/foundation/file_io.hpp"
 #include "platform/foundation/log.hpp"
@@ -38,7 +39,7 @@ UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) 
     if (value && value->dictionary())
         values_ = *value->dictionary();
     else
-        log("UserDefaults :: unreadable defaults file " + file_.string());
+        log(concatenate("UserDefaults :: unreadable defaults file ", file_.string()));
 }
 
 std::optional<Value> UserDefaults::object(std::string_view key) const {
@@ -88,7 +89,7 @@ bool UserDefaults::persistLocked() const {
     auto xml = writePropertyListXml(Value(values_));
     // The defaults may hold secrets (an API key): readable by the owner only.
     if (xml && writeFileAtomically(file_, *xml, 0600)) return true;
-    log("UserDefaults :: could not write " + file_.string());
+    log(concatenate("UserDefaults :: could not write ", file_.string()));
     return false;
 }
 

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <utility>
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 
 namespace platform::graphics {
@@ -28,7 +29,7 @@ void addToTextLayoutFonts(const std::filesystem::path& path) {
     std::lock_guard lock(fontconfigMutex);
     FcConfig* config = FcConfigGetCurrent();
     if (!config || !FcConfigAppFontAddFile(config, reinterpret_cast<const FcChar8*>(path.c_str())))
-        log("FontRegistry :: text layout cannot use " + escapeControlCharacters(path.string()));
+        log(concatenate("FontRegistry :: text layout cannot use ", escapeControlCharacters(path.string())));
 }
 
 }  // namespace

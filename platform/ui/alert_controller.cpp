@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/graphics/font_registry.hpp"
 #include "platform/ui/button.hpp"
@@ -54,16 +55,17 @@ void AlertController::addAction(std::shared_ptr<AlertAction> action) {
 
 bool AlertController::tapAction(std::size_t index) {
     if (index >= actions_.size()) {
-        log("AlertController :: no action at index " + std::to_string(index) + " of " + description());
+        log(concatenate("AlertController :: no action at index ", std::to_string(index), " of ", description()));
         return false;
     }
     if (!presentingViewController() || closing_) {
-        log("AlertController :: " + description() + " is not shown or already closing; the tap is ignored");
+        log(concatenate("AlertController :: ", description(),
+                        " is not shown or already closing; the tap is ignored"));
         return false;
     }
     auto action = actions_[index];
     if (!action->isEnabled()) {
-        log("AlertController :: the action at index " + std::to_string(index) + " is disabled");
+        log(concatenate("AlertController :: the action at index ", std::to_string(index), " is disabled"));
         return false;
     }
     closing_ = true;
@@ -76,7 +78,8 @@ bool AlertController::tapAction(std::size_t index) {
 bool AlertController::tapAction(std::string_view title) {
     for (std::size_t i = 0; i < actions_.size(); ++i)
         if (actions_[i]->title() == title) return tapAction(i);
-    log("AlertController :: no action titled \"" + escapeControlCharacters(title) + "\" in " + description());
+    log(concatenate("AlertController :: no action titled \"", escapeControlCharacters(title), "\" in ",
+                    description()));
     return false;
 }
 

@@ -5,6 +5,7 @@
 #include <mutex>
 #include <utility>
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/touch_delivery.hpp"
 #include "platform/ui/window.hpp"
@@ -80,7 +81,7 @@ bool Application::open(std::string_view url) {
     }
     const std::string text(url);
     if (hook) return hook(text);
-    log("Application :: open :: " + escapeControlCharacters(text));
+    log(concatenate("Application :: open :: ", escapeControlCharacters(text)));
     std::lock_guard lock(state_->mutex);
     state_->opened.push_back(text);
     return true;

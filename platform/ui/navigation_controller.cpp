@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/layout_callback_view.hpp"
 #include "platform/ui/screen.hpp"
@@ -38,7 +39,8 @@ bool NavigationController::acceptable(const std::shared_ptr<ViewController>& c, 
     else if (!PresentationAccess::parent(*c) && c->viewIfLoaded() && c->viewIfLoaded()->window())
         problem = "a controller on screen elsewhere";
     if (problem.empty()) return true;
-    log("NavigationController :: refusing to put " + problem + " on the stack" + (c ? ": " + c->description() : ""));
+    log(concatenate("NavigationController :: refusing to put ", problem, " on the stack",
+                    c ? concatenate(": ", c->description()) : std::string()));
     return false;
 }
 
@@ -175,7 +177,8 @@ void NavigationController::setViewControllers(std::vector<std::shared_ptr<ViewCo
         if (!acceptable(controllers[i], true)) return;
         for (std::size_t j = 0; j < i; ++j)
             if (controllers[j] == controllers[i]) {
-                log("NavigationController :: refusing a stack that holds " + controllers[i]->description() + " twice");
+                log(concatenate("NavigationController :: refusing a stack that holds ", controllers[i]->description(),
+                                " twice"));
                 return;
             }
     }

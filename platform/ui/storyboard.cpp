@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/foundation/bundle.hpp"
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/view_controller.hpp"
 
@@ -29,18 +30,10 @@ Registry& registry() {
     return *instance;
 }
 
-std::string inQuotes(std::string_view text) {
-    std::string quoted = "\"";
-    quoted += escapeControlCharacters(text);
-    quoted += '"';
-    return quoted;
-}
+std::string inQuotes(std::string_view text) { return concatenate('"', escapeControlCharacters(text), '"'); }
 
 std::string where(const std::optional<std::string>& bundleIdentifier) {
-    if (!bundleIdentifier) return " in the application";
-    std::string text = " in bundle ";
-    text += inQuotes(*bundleIdentifier);
-    return text;
+    return bundleIdentifier ? concatenate(" in bundle ", inQuotes(*bundleIdentifier)) : " in the application";
 }
 
 }  // namespace
@@ -95,7 +88,7 @@ std::shared_ptr<Storyboard> Storyboard::named(std::string_view name, const Bundl
         std::lock_guard lock(r.mutex);
         auto it = r.entries.find(key);
         if (it == r.entries.end()) {
-            log("Storyboard :: no storyboard named " + inQuotes(name) + where(bundleIdentifier));
+            log(concatenate("Storyboard :: no storyboard named ", inQuotes(name), where(bundleIdentifier)));
             return nullptr;
         }
         if (it->second.built) return std::make_shared<Storyboard>(std::string(name), it->second.built);
@@ -119,8 +112,8 @@ Storyboard::Storyboard(std::string name, std::shared_ptr<const StoryboardDefinit
 std::shared_ptr<ViewController> Storyboard::adopt(std::shared_ptr<ViewController> controller,
                                                   std::optional<std::string> identifier) {
     if (!controller) {
-        log("Storyboard :: the factory of " + inQuotes(identifier.value_or("(initial)")) + " in storyboard " +
-            inQuotes(name_) + " made no controller");
+        log(concatenate("Storyboard :: the factory of ", inQuotes(identifier.value_or("(initial)")), " in storyboard ",
+                        inQuotes(name_), " made no controller"));
         return nullptr;
     }
     controller->storyboard_ = weak_from_this().lock();
@@ -130,7 +123,7 @@ std::shared_ptr<ViewController> Storyboard::adopt(std::shared_ptr<ViewController
 
 std::shared_ptr<ViewController> Storyboard::instantiateInitialViewController() {
     if (!definition_->initial_) {
-        log("Storyboard :: storyboard " + inQuotes(name_) + " has no initial view controller");
+        log(concatenate("Storyboard :: storyboard ", inQuotes(name_), " has no initial view controller"));
         return nullptr;
     }
     return adopt(definition_->initial_(*this), std::nullopt);
@@ -139,8 +132,8 @@ std::shared_ptr<ViewController> Storyboard::instantiateInitialViewController() {
 std::shared_ptr<ViewController> Storyboard::instantiateViewController(std::string_view identifier) {
     auto it = definition_->scenes_.find(identifier);
     if (it == definition_->scenes_.end() || !it->second) {
-        log("Storyboard :: storyboard " + inQuotes(name_) + " has no view controller with identifier " +
-            inQuotes(identifier));
+        log(concatenate("Storyboard :: storyboard ", inQuotes(name_), " has no view controller with identifier ",
+                        inQuotes(identifier)));
         return nullptr;
     }
     return adopt(it->second(*this), std::string(identifier));
@@ -161,8 +154,8 @@ std::shared_ptr<StoryboardSegue> Storyboard::makeSegue(const StoryboardDefinitio
         case SegueKind::custom:
             if (segue.factory)
                 if (auto made = segue.factory(segue.identifier, source, destination)) return made;
-            log("Storyboard :: the custom segue " + inQuotes(segue.identifier) + " of storyboard " + inQuotes(name_) +
-                " made nothing");
+            log(concatenate("Storyboard :: the custom segue ", inQuotes(segue.identifier), " of storyboard ",
+                            inQuotes(name_), " made nothing"));
             return nullptr;
     }
     return nullptr;
@@ -180,7 +173,7 @@ void Storyboard::performSegue(ViewController& source, std::string_view identifie
         made->perform();
         return;
     }
-    log("Storyboard :: " + source.description() + " has no segue with identifier " + inQuotes(identifier));
+    log(concatenate("Storyboard :: ", source.description(), " has no segue with identifier ", inQuotes(identifier)));
 }
 
 void Storyboard::performEmbedSegues(ViewController& source) {

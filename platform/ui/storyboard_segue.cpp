@@ -1,5 +1,6 @@
 #include "platform/ui/storyboard_segue.hpp"
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/view_controller.hpp"
@@ -29,8 +30,9 @@ void EmbedSegue::perform() {
     auto root = source()->viewIfLoaded();
     auto container = root && containerTag_ != 0 ? root->viewWithTag(containerTag_) : root;
     if (!container) {
-        log("StoryboardSegue :: no container view tagged " + std::to_string(containerTag_) + " in " +
-            source()->description() + " for segue \"" + escapeControlCharacters(identifier().value_or("")) + "\"");
+        log(concatenate("StoryboardSegue :: no container view tagged ", std::to_string(containerTag_), " in ",
+                        source()->description(), " for segue \"", escapeControlCharacters(identifier().value_or("")),
+                        "\""));
         return;
     }
     source()->addChild(destination());

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/screen.hpp"
@@ -124,12 +125,14 @@ void ViewController::addChild(std::shared_ptr<ViewController> child) {
     if (child->parent_ == this) return;
     for (const ViewController* c = this; c; c = c->parent_) {
         if (c == child.get()) {
-            log("ViewController :: refusing to make " + description() + " a child of itself or of its own child");
+            log(concatenate("ViewController :: refusing to make ", description(),
+                            " a child of itself or of its own child"));
             return;
         }
     }
     if (child->presenting_) {
-        log("ViewController :: refusing to add " + child->description() + " as a child while it is presented");
+        log(concatenate("ViewController :: refusing to add ", child->description(),
+                        " as a child while it is presented"));
         return;
     }
     if (child->parent_) child->removeFromParent();
@@ -165,8 +168,8 @@ std::shared_ptr<ViewController> ViewController::rootAncestor() {
 void ViewController::performSegue(std::string_view identifier, std::any sender) {
     auto storyboard = storyboard_;
     if (!storyboard) {
-        log("ViewController :: " + description() + " comes from no storyboard; no segue \"" +
-            escapeControlCharacters(identifier) + "\"");
+        log(concatenate("ViewController :: ", description(), " comes from no storyboard; no segue \"",
+                        escapeControlCharacters(identifier), "\""));
         return;
     }
     storyboard->performSegue(*this, identifier, sender);
@@ -197,7 +200,7 @@ bool ViewController::effectiveStatusBarHidden() const {
 
 std::string ViewController::description() const {
     std::string text = detail::className(typeid(*this));
-    if (title_) text += " \"" + escapeControlCharacters(*title_) + "\"";
+    if (title_) text += concatenate(" \"", escapeControlCharacters(*title_), '"');
     return text;
 }
 

@@ -3,6 +3,7 @@
 // out of the window when it ends and puts them back when it is dismissed.
 #include <algorithm>
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/view_controller.hpp"
 #include "platform/ui/view_controller_private.hpp"
@@ -33,25 +34,25 @@ std::shared_ptr<ViewController> ViewController::presentingViewController() const
 void ViewController::present(std::shared_ptr<ViewController> controller, bool animated, Completion completion) {
     detail::finishPendingTransitions();
     if (!controller || controller.get() == this) {
-        log("Warning :: Attempt to present no controller, or " + description() + " on itself");
+        log(concatenate("Warning :: Attempt to present no controller, or ", description(), " on itself"));
         return;
     }
     if (controller->presenting_ || controller->parent_ || (controller->view_ && controller->view_->window())) {
-        log("Warning :: Attempt to present " + controller->description() + " on " + description() +
-            ", but it is already on screen or inside another controller");
+        log(concatenate("Warning :: Attempt to present ", controller->description(), " on ", description(),
+                        ", but it is already on screen or inside another controller"));
         return;
     }
     auto window = view_ ? view_->window() : nullptr;
     if (!window) {
-        log("Warning :: Attempt to present " + controller->description() + " on " + description() +
-            " whose view is not in the window hierarchy");
+        log(concatenate("Warning :: Attempt to present ", controller->description(), " on ", description(),
+                        " whose view is not in the window hierarchy"));
         return;
     }
     auto presenter = rootAncestor();
     if (!presenter) return;
     if (presenter->presented_) {
-        log("Warning :: Attempt to present " + controller->description() + " on " + description() +
-            " which is already presenting " + presenter->presented_->description());
+        log(concatenate("Warning :: Attempt to present ", controller->description(), " on ", description(),
+                        " which is already presenting ", presenter->presented_->description()));
         return;
     }
 

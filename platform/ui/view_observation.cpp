@@ -1,6 +1,7 @@
 // Observation of view properties: weak observers, told synchronously after a change.
 #include <algorithm>
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/view_private.hpp"
 
@@ -19,8 +20,8 @@ bool View::removeObserver(const KeyValueObserver* observer, std::string_view key
             return true;
         }
     }
-    log("View :: cannot remove an observer for the key path \"" + escapeControlCharacters(keyPath) +
-        "\" because it is not registered as an observer");
+    log(concatenate("View :: cannot remove an observer for the key path \"", escapeControlCharacters(keyPath),
+                    "\" because it is not registered as an observer"));
     return false;
 }
 

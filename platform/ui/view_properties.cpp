@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/view.hpp"
 
@@ -30,7 +31,7 @@ std::optional<ViewProperty> find(const View& view, std::string_view key) {
 }
 
 void logUnknown(std::string_view key) {
-    log("View :: no property named \"" + escapeControlCharacters(key) + "\" on this view");
+    log(concatenate("View :: no property named \"", escapeControlCharacters(key), "\" on this view"));
 }
 
 }  // namespace
@@ -48,7 +49,8 @@ bool setValueForKey(View& view, std::string_view key, const PropertyValue& value
         return false;
     }
     if (!property->set(view, value)) {
-        log("View :: the value given for \"" + escapeControlCharacters(key) + "\" is not of the kind it takes");
+        log(concatenate("View :: the value given for \"", escapeControlCharacters(key),
+                        "\" is not of the kind it takes"));
         return false;
     }
     return true;

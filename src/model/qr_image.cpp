@@ -3,6 +3,7 @@
 #include <map>
 
 #include "core/vistrel_bundle.hpp"
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 
 namespace vistrel {
@@ -81,7 +82,7 @@ Image Image::fromQrcodeFeatures(const std::vector<std::optional<std::string>>& p
     for (const auto& payload : payloads) {
         // A code that could not be read is passed over; the codes after it still count.
         if (!payload) continue;
-        platform::log("featureMessage :: " + platform::escapeControlCharacters(*payload));
+        platform::log(platform::concatenate("featureMessage :: ", platform::escapeControlCharacters(*payload)));
         image.id = *payload;
         image.documentId = *payload;
         image.title = tr("zbar.qrcode_detected");

@@ -1,5 +1,7 @@
 #include "core/json/json_error.hpp"
 
+#include "platform/foundation/concatenate.hpp"
+
 namespace vistrel {
 
 JSONError makeJSONError(int code, std::string description) {
@@ -12,21 +14,21 @@ JSONError unsupportedTypeError() {
 
 JSONError indexOutOfBoundsError(std::int64_t index) {
     return makeJSONError(ErrorIndexOutOfBounds,
-                         "Array[" + std::to_string(index) + "] is out of bounds");
+                         platform::concatenate("Array[", std::to_string(index), "] is out of bounds"));
 }
 
 JSONError notAnArrayError(std::int64_t index) {
     return makeJSONError(ErrorWrongType,
-                         "Array[" + std::to_string(index) + "] failure, It is not an array");
+                         platform::concatenate("Array[", std::to_string(index), "] failure, It is not an array"));
 }
 
 JSONError notADictionaryError(std::string_view key) {
-    return makeJSONError(ErrorWrongType, "Dictionary[\"" + std::string(key) +
-                                             "\"] failure, It is not an dictionary");
+    return makeJSONError(ErrorWrongType,
+                         platform::concatenate("Dictionary[\"", key, "\"] failure, It is not an dictionary"));
 }
 
 JSONError notExistError(std::string_view key) {
-    return makeJSONError(ErrorNotExist, "Dictionary[\"" + std::string(key) + "\"] does not exist");
+    return makeJSONError(ErrorNotExist, platform::concatenate("Dictionary[\"", key, "\"] does not exist"));
 }
 
 JSONError mergeTypeMismatchError() {
