@@ -99,7 +99,10 @@ bool isUpAndRunning(const char* name) {
 
 bool isCellular(const std::string& name) {
     if (name.starts_with("wwan")) return true;
-    std::ifstream uevent("/sys/class/net/" + name + "/uevent");
+    std::string path = "/sys/class/net/";
+    path += name;
+    path += "/uevent";
+    std::ifstream uevent(path);
     std::string line;
     while (std::getline(uevent, line))
         if (line == "DEVTYPE=wwan") return true;

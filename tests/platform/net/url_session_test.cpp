@@ -122,7 +122,8 @@ TEST(URLSessionTest, TransportFailuresAreErrorValues) {
         std::string url;
         long code;
     };
-    std::string refused = "http://127.0.0.1:" + std::to_string(LoopbackServer::refusedPort()) + "/";
+    std::string refused = "http://127.0.0.1:";
+    refused += std::to_string(LoopbackServer::refusedPort());
     std::vector<Row> rows = {
         {"refused", {}, refused, platform::net::URLError::cannotConnectToHost},
         {"reset", {200, "", {}, 0ms, true}, server.url(), platform::net::URLError::networkConnectionLost},
@@ -186,7 +187,7 @@ TEST(URLSessionTest, ManyTransfersAtOnceEachCompleteOnce) {
     {
         URLSession session;
         for (int i = 0; i < 12; ++i)
-            session.dataTask(URLRequest(server.url("/" + std::to_string(i))), [&](auto data, auto, auto) {
+            session.dataTask(URLRequest(server.url(std::to_string(i).insert(0, "/"))), [&](auto data, auto, auto) {
                 EXPECT_TRUE(data);
                 if (++done == 12) all.set_value();
             })->resume();
