@@ -32,28 +32,24 @@ URLHandle parse(std::string_view text) {
     return ok ? std::move(handle) : nullptr;
 }
 
-std::optional<std::string> text(const URLHandle& handle) {
-    char* url = nullptr;
-    if (curl_url_get(handle.get(), CURLUPART_URL, &url, 0) != CURLUE_OK) return std::nullopt;
-    std::string result(url);
-    curl_free(url);
-    return result;
-}
-
 }  // namespace
 
-std::optional<std::string> normalizedHTTPURL(std::string_view url) {
-    auto handle = parse(url);
-    if (!handle) return std::nullopt;
-    return text(handle);
+std::optional<std::string> validatedHTTPURL(std::string_view url) {
+    if (!parse(url)) return std::nullopt;
+    return std::string(url);
 }
 
 std::optional<std::string> appendingQueryItem(std::string_view url, std::string_view item) {
-    auto handle = parse(url);
-    if (!handle) return std::nullopt;
-    std::string owned(item);
-    if (curl_url_set(handle.get(), CURLUPART_QUERY, owned.c_str(), CURLU_APPENDQUERY) != CURLUE_OK) return std::nullopt;
-    return text(handle);
+    if (!parse(url)) return std::nullopt;
+    // Composed as text, so the item's escapes go out exactly as they were written.
+    std::size_t hash = url.find('#');
+    std::string_view base = url.substr(0, hash);
+    std::string result(base);
+    if (base.find('?') == std::string_view::npos) result += '?';
+    else if (!base.ends_with('?') && !base.ends_with('&')) result += '&';
+    result += item;
+    if (hash != std::string_view::npos) result += url.substr(hash);
+    return result;
 }
 
 std::string percentEncodedQueryValue(std::string_view value) {

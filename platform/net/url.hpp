@@ -6,9 +6,9 @@
 
 namespace platform::net {
 
-// The address in the form requests use, when the text parses as an absolute http or
-// https URL with a host; none otherwise (other schemes, spaces, control characters).
-std::optional<std::string> normalizedHTTPURL(std::string_view text);
+// The address unchanged when it parses as an absolute http or https URL with a host;
+// none otherwise (other schemes, spaces, control characters).
+std::optional<std::string> validatedHTTPURL(std::string_view text);
 
 // The address with `item` (already percent-encoded) added to its query: after "?" when
 // it has none, after "&" when it has one; a fragment stays at the end. None when the

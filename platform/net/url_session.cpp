@@ -279,7 +279,7 @@ URLSessionDataTask::URLSessionDataTask(URLRequest request, URLSession::DataTaskC
 
 void URLSessionDataTask::resume() {
     if (resumed_.exchange(true)) return;
-    auto url = normalizedHTTPURL(request_.url);
+    auto url = validatedHTTPURL(request_.url);
     if (!url) {
         complete(queue_, completion_, std::nullopt, std::nullopt,
                  makeURLError(URLError::unsupportedURL, "not an http or https address", request_.url));

@@ -117,7 +117,7 @@ void Client::enrichedImage(const std::optional<platform::graphics::Image>& image
     if (!apiKey || apiKey->empty() || !instanceId || instanceId->empty())
         return refuse(completion, "no API key or application instance identifier; was the API key set up?");
     const auto& configuration = SdkConfiguration::shared();
-    auto url = platform::net::normalizedHTTPURL(configuration.urlValueForKey(ConfigurationKey::sdkEnrichedImageUrl));
+    auto url = platform::net::validatedHTTPURL(configuration.urlValueForKey(ConfigurationKey::sdkEnrichedImageUrl));
     if (!url) return refuse(completion, "the recognition address is not an http or https URL");
     auto& application = platform::ui::Application::shared();
     std::string applicationVersion = application.version();

@@ -48,9 +48,9 @@ TEST(URLRequestTest, HeadersMergeByNameWhateverTheCase) {
 }
 
 TEST(URLTest, OnlyHttpAddressesParseAndQueriesJoin) {
-    EXPECT_TRUE(platform::net::normalizedHTTPURL("https://example.com/a"));
+    EXPECT_TRUE(platform::net::validatedHTTPURL("https://example.com/a"));
     for (const char* bad : {"", "ftp://example.com/", "file:///etc/passwd", "http://", "not a url", "/relative"})
-        EXPECT_FALSE(platform::net::normalizedHTTPURL(bad)) << bad;
+        EXPECT_FALSE(platform::net::validatedHTTPURL(bad)) << bad;
     EXPECT_EQ(platform::net::appendingQueryItem("http://h/c", "a=1"), "http://h/c?a=1");
     EXPECT_EQ(platform::net::appendingQueryItem("http://h/c?k=v#top", "a=1"), "http://h/c?k=v&a=1#top");
     EXPECT_EQ(platform::net::percentEncodedQueryValue("a b&c=d+e#f/é?"), "a%20b%26c%3Dd%2Be%23f/%C3%A9?");
