@@ -37,7 +37,11 @@ struct Transfer {
         if (easy) curl_easy_cleanup(easy);
         curl_slist_free_all(headers);
     }
-    bool idleTooLong(SteadyClock::time_point now) const { return now - lastProgress > request.timeoutInterval; }
+    // A time-out that is not above zero means the default one.
+    std::chrono::milliseconds idleLimit() const {
+        return request.timeoutInterval.count() > 0 ? request.timeoutInterval : URLRequest::defaultTimeoutInterval;
+    }
+    bool idleTooLong(SteadyClock::time_point now) const { return now - lastProgress > idleLimit(); }
 };
 
 size_t onBody(char* data, size_t size, size_t count, void* context) {
@@ -114,7 +118,7 @@ bool configure(Transfer& t) {
     curl_easy_setopt(e, CURLOPT_MAXREDIRS, 16L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
-    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.request.timeoutInterval.count()));
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.idleLimit().count()));
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t.errorText);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &t);
