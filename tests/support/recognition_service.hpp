@@ -25,6 +25,8 @@ struct RecognitionService {
     TempDir dir;
     LoopbackServer server;
     platform::Dictionary configuration;
+    std::string hostName = platform::ui::Application::shared().name();
+    std::string hostVersion = platform::ui::Application::shared().version();
 
     RecognitionService() {
         platform::UserDefaults::resetStandard(dir / "preferences.plist");
@@ -49,7 +51,8 @@ struct RecognitionService {
         platform::setPreferredLanguages(std::nullopt);
         vistrel::Client::setRecognitionTimeout(std::nullopt);
         auto& application = platform::ui::Application::shared();
-        application.setVersion("1.0");
+        application.setName(hostName);
+        application.setVersion(hostVersion);
     }
 
     // Sets one configuration value (the shared configuration is given the new values).
