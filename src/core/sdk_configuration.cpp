@@ -14,6 +14,10 @@ SdkConfiguration& SdkConfiguration::shared() {
     return *instance;
 }
 
+void SdkConfiguration::resetShared(std::optional<platform::Dictionary> configDictionary) {
+    shared().configDictionary_ = configDictionary ? std::move(*configDictionary) : SdkConfiguration().configDictionary_;
+}
+
 SdkConfiguration::SdkConfiguration() {
     if (auto bundle = vistrelBundle()) configDictionary_ = bundle->infoDictionary();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The kit's read-only settings, from its bundle's Info.plist.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/configuration_key.hpp"
@@ -12,6 +13,9 @@ class SdkConfiguration {
 public:
     // The process-wide instance, made on first use (safe from any thread).
     static SdkConfiguration& shared();
+    // Gives the shared instance these values, or with none the bundle's afresh. For tests
+    // that point the kit at a configuration of their own: call it while nothing reads.
+    static void resetShared(std::optional<platform::Dictionary> configDictionary = std::nullopt);
 
     // A copy of the bundle's info dictionary; empty without a bundle.
     SdkConfiguration();

@@ -1,0 +1,47 @@
+#pragma once
+// A request for a URL: method, headers, body and how long the transfer may sit idle.
+// Headers keep the order they were first added in; names compare without regard to case.
+#include <chrono>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace platform::net {
+
+using HeaderFields = std::vector<std::pair<std::string, std::string>>;
+
+struct URLRequest {
+    // Time the transfer may go without progress (connecting included) before it fails.
+    static constexpr std::chrono::milliseconds defaultTimeoutInterval{60000};
+
+    explicit URLRequest(std::string url = {}, std::chrono::milliseconds timeout = defaultTimeoutInterval)
+        : url(std::move(url)), timeoutInterval(timeout) {}
+
+    std::string url;
+    std::string httpMethod = "GET";
+    std::optional<std::string> httpBody;
+    std::chrono::milliseconds timeoutInterval;
+
+    // Adds a value: a header already present under the name (in any case) gets ", " and
+    // the new value appended; otherwise the header is added at the end.
+    void addValue(std::string_view value, std::string_view field);
+    // Replaces the header's value (added at the end when it is not there yet).
+    void setValue(std::string_view value, std::string_view field);
+    std::optional<std::string> valueForHTTPHeaderField(std::string_view field) const;
+    const HeaderFields& allHTTPHeaderFields() const { return headers_; }
+
+private:
+    HeaderFields headers_;
+};
+
+// Whether a header may be sent: a name of visible characters other than ':', and a value
+// without CR, LF or NUL (which would end the header early and forge others).
+bool isValidHeaderName(std::string_view name);
+bool isValidHeaderValue(std::string_view value);
+
+// Case-insensitive comparison of header names.
+bool headerNamesEqual(std::string_view a, std::string_view b);
+
+}  // namespace platform::net

@@ -1,0 +1,312 @@
+#include "platform/net/url_session.hpp"
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/net/curl_global.hpp"
+#include "platform/net/url.hpp"
+#include "platform/net/url_error.hpp"
+
+namespace platform::net {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+// One transfer between its start and its completion.
+struct Transfer {
+    URLRequest request;
+    std::string url;
+    URLSession::DataTaskCompletion completion;
+    CURL* easy = nullptr;
+    curl_slist* headers = nullptr;
+    std::string received;
+    HeaderFields responseHeaders;
+    char errorText[CURL_ERROR_SIZE] = {};
+    curl_off_t lastUp = 0;
+    curl_off_t lastDown = 0;
+    SteadyClock::time_point lastProgress = SteadyClock::now();
+
+    ~Transfer() {
+        if (easy) curl_easy_cleanup(easy);
+        curl_slist_free_all(headers);
+    }
+    // A time-out that is not above zero means the default one.
+    std::chrono::milliseconds idleLimit() const {
+        return request.timeoutInterval.count() > 0 ? request.timeoutInterval : URLRequest::defaultTimeoutInterval;
+    }
+    bool idleTooLong(SteadyClock::time_point now) const { return now - lastProgress > idleLimit(); }
+};
+
+size_t onBody(char* data, size_t size, size_t count, void* context) {
+    static_cast<Transfer*>(context)->received.append(data, size * count);
+    return size * count;
+}
+
+// Keeps the headers of the last answer only (a redirect or an interim answer starts over).
+size_t onHeader(char* data, size_t size, size_t count, void* context) {
+    auto* transfer = static_cast<Transfer*>(context);
+    std::string_view line(data, size * count);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+    if (line.starts_with("HTTP/")) {
+        transfer->responseHeaders.clear();
+    } else if (auto colon = line.find(':'); colon != std::string_view::npos && colon > 0) {
+        std::string_view value = line.substr(colon + 1);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+        while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
+        transfer->responseHeaders.emplace_back(line.substr(0, colon), value);
+    }
+    return size * count;
+}
+
+// Any movement of bytes either way restarts the idle time.
+int onProgress(void* context, curl_off_t, curl_off_t downloaded, curl_off_t, curl_off_t uploaded) {
+    auto* transfer = static_cast<Transfer*>(context);
+    if (downloaded != transfer->lastDown || uploaded != transfer->lastUp) {
+        transfer->lastDown = downloaded;
+        transfer->lastUp = uploaded;
+        transfer->lastProgress = SteadyClock::now();
+    }
+    return 0;
+}
+
+long errorCode(CURLcode code) {
+    switch (code) {
+    case CURLE_OPERATION_TIMEDOUT: return URLError::timedOut;
+    case CURLE_COULDNT_CONNECT: return URLError::cannotConnectToHost;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY: return URLError::cannotFindHost;
+    case CURLE_UNSUPPORTED_PROTOCOL: return URLError::unsupportedURL;
+    case CURLE_URL_MALFORMAT: return URLError::badURL;
+    case CURLE_TOO_MANY_REDIRECTS: return URLError::httpTooManyRedirects;
+    case CURLE_PEER_FAILED_VERIFICATION: return URLError::serverCertificateUntrusted;
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE: return URLError::secureConnectionFailed;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE: return URLError::networkConnectionLost;
+    default: return URLError::unknown;
+    }
+}
+
+void complete(const dispatch::Queue& queue, const URLSession::DataTaskCompletion& completion,
+              std::optional<std::string> data, std::optional<HTTPURLResponse> response, std::optional<Error> error) {
+    if (!completion) return;
+    queue.async([completion, data = std::move(data), response = std::move(response), error = std::move(error)] {
+        completion(data, response, error);
+    });
+}
+
+bool configure(Transfer& t) {
+    t.easy = curl_easy_init();
+    if (!t.easy) return false;
+    CURL* e = t.easy;
+    curl_easy_setopt(e, CURLOPT_URL, t.url.c_str());
+    curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(e, CURLOPT_MAXREDIRS, 16L);
+    curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.idleLimit().count()));
+    curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t.errorText);
+    curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
+    curl_easy_setopt(e, CURLOPT_WRITEDATA, &t);
+    curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeader);
+    curl_easy_setopt(e, CURLOPT_HEADERDATA, &t);
+    curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(e, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl_easy_setopt(e, CURLOPT_XFERINFODATA, &t);
+
+    const std::string& method = t.request.httpMethod;
+    bool sendsBody = t.request.httpBody || method == "POST" || method == "PUT" || method == "PATCH";
+    if (sendsBody) {
+        // The body goes as it is, with its length (0 for none); the method is the request's.
+        if (!t.request.httpBody) t.request.httpBody.emplace();
+        curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(t.request.httpBody->size()));
+        curl_easy_setopt(e, CURLOPT_POSTFIELDS, t.request.httpBody->data());
+        if (method != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, method.c_str());
+    } else if (method == "HEAD") {
+        curl_easy_setopt(e, CURLOPT_NOBODY, 1L);
+    } else if (method != "GET") {
+        curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, method.c_str());
+    }
+
+    for (const auto& [name, value] : t.request.allHTTPHeaderFields()) {
+        std::string line = name;
+        line += value.empty() ? ";" : ": ";  // "Name;" sends a header with an empty value
+        line += value;
+        t.headers = curl_slist_append(t.headers, line.c_str());
+    }
+    // No interim "100 Continue" round trip, and no form content type nobody asked for.
+    t.headers = curl_slist_append(t.headers, "Expect:");
+    if (sendsBody && !t.request.valueForHTTPHeaderField("Content-Type"))
+        t.headers = curl_slist_append(t.headers, "Content-Type:");
+    curl_easy_setopt(e, CURLOPT_HTTPHEADER, t.headers);
+    return true;
+}
+
+}  // namespace
+
+struct URLSession::Worker {
+    explicit Worker(dispatch::Queue queue) : queue(std::move(queue)) {
+        ensureCurlGlobalInit();
+        multi = curl_multi_init();
+    }
+    ~Worker() { curl_multi_cleanup(multi); }
+
+    void submit(std::unique_ptr<Transfer> transfer) {
+        std::lock_guard lock(mutex);
+        if (stopping) {
+            complete(queue, transfer->completion, std::nullopt, std::nullopt,
+                     makeURLError(URLError::cancelled, "cancelled", transfer->url));
+            return;
+        }
+        pending.push_back(std::move(transfer));
+        if (!thread.joinable()) thread = std::thread([this] { run(); });
+        curl_multi_wakeup(multi);
+    }
+
+    void stop() {
+        {
+            std::lock_guard lock(mutex);
+            stopping = true;
+            curl_multi_wakeup(multi);
+        }
+        if (thread.joinable()) thread.join();
+    }
+
+    void finish(CURL* easy, CURLcode code, bool idleExpired) {
+        auto it = active.find(easy);
+        if (it == active.end()) return;
+        std::unique_ptr<Transfer> t = std::move(it->second);
+        active.erase(it);
+        curl_multi_remove_handle(multi, easy);
+        if (idleExpired) code = CURLE_OPERATION_TIMEDOUT;
+        if (code != CURLE_OK) {
+            std::string text = curl_easy_strerror(code);
+            if (t->errorText[0] && !idleExpired) {
+                text += ": ";
+                text += t->errorText;
+            }
+            complete(queue, t->completion, std::nullopt, std::nullopt, makeURLError(errorCode(code), text, t->url));
+            return;
+        }
+        HTTPURLResponse response;
+        char* effective = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
+        response.url = effective ? effective : t->url;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &response.statusCode);
+        response.headerFields = std::move(t->responseHeaders);
+        complete(queue, t->completion, std::move(t->received), std::move(response), std::nullopt);
+    }
+
+    void run() {
+        for (;;) {
+            std::vector<std::unique_ptr<Transfer>> starting;
+            bool stop;
+            {
+                std::lock_guard lock(mutex);
+                starting.swap(pending);
+                stop = stopping;
+            }
+            for (auto& t : starting) {
+                if (!configure(*t) || curl_multi_add_handle(multi, t->easy) != CURLM_OK) {
+                    complete(queue, t->completion, std::nullopt, std::nullopt,
+                             makeURLError(URLError::unknown, "the transfer could not be set up", t->url));
+                    continue;
+                }
+                t->lastProgress = SteadyClock::now();
+                CURL* easy = t->easy;
+                active.emplace(easy, std::move(t));
+            }
+            if (stop) break;
+            int running = 0;
+            curl_multi_perform(multi, &running);
+            int left = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &left))
+                if (message->msg == CURLMSG_DONE) finish(message->easy_handle, message->data.result, false);
+            auto now = SteadyClock::now();
+            std::vector<CURL*> expired;
+            for (const auto& [easy, t] : active)
+                if (t->idleTooLong(now)) expired.push_back(easy);
+            for (CURL* easy : expired) finish(easy, CURLE_OPERATION_TIMEDOUT, true);
+            // Short waits while transfers run, so idle time-outs are noticed promptly.
+            curl_multi_poll(multi, nullptr, 0, active.empty() ? 1000 : 20, nullptr);
+        }
+        for (auto& [easy, t] : active) {
+            curl_multi_remove_handle(multi, easy);
+            complete(queue, t->completion, std::nullopt, std::nullopt,
+                     makeURLError(URLError::cancelled, "cancelled", t->url));
+        }
+        active.clear();
+    }
+
+    dispatch::Queue queue;
+    CURLM* multi = nullptr;
+    std::mutex mutex;
+    std::vector<std::unique_ptr<Transfer>> pending;
+    bool stopping = false;
+    std::thread thread;
+    std::map<CURL*, std::unique_ptr<Transfer>> active;  // touched by the worker thread only
+};
+
+URLSession& URLSession::shared() {
+    static auto* session = new URLSession(dispatch::makeSerialQueue("net.session.shared.delegate"));
+    return *session;
+}
+
+URLSession::URLSession(std::optional<dispatch::Queue> delegateQueue)
+    : queue_(delegateQueue ? *delegateQueue : dispatch::makeSerialQueue("net.session.delegate")),
+      worker_(std::make_shared<Worker>(queue_)) {}
+
+URLSession::~URLSession() { worker_->stop(); }
+
+std::shared_ptr<URLSessionDataTask> URLSession::dataTask(URLRequest request, DataTaskCompletion completion) {
+    return std::make_shared<URLSessionDataTask>(std::move(request), std::move(completion), queue_, worker_);
+}
+
+URLSessionDataTask::URLSessionDataTask(URLRequest request, URLSession::DataTaskCompletion completion,
+                                       dispatch::Queue queue, std::weak_ptr<URLSession::Worker> worker)
+    : request_(std::move(request)), completion_(std::move(completion)), queue_(std::move(queue)),
+      worker_(std::move(worker)) {}
+
+void URLSessionDataTask::resume() {
+    if (resumed_.exchange(true)) return;
+    auto url = validatedHTTPURL(request_.url);
+    if (!url) {
+        complete(queue_, completion_, std::nullopt, std::nullopt,
+                 makeURLError(URLError::unsupportedURL, "not an http or https address", request_.url));
+        return;
+    }
+    for (const auto& [name, value] : request_.allHTTPHeaderFields()) {
+        if (!isValidHeaderName(name) || !isValidHeaderValue(value)) {
+            complete(queue_, completion_, std::nullopt, std::nullopt,
+                     makeURLError(URLError::badURL, "a header name or value is not sendable", request_.url));
+            return;
+        }
+    }
+    auto worker = worker_.lock();
+    if (!worker) {
+        complete(queue_, completion_, std::nullopt, std::nullopt,
+                 makeURLError(URLError::cancelled, "cancelled", request_.url));
+        return;
+    }
+    auto transfer = std::make_unique<Transfer>();
+    transfer->request = request_;
+    transfer->url = *url;
+    transfer->completion = completion_;
+    worker->submit(std::move(transfer));
+}
+
+}  // namespace platform::net

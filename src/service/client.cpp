@@ -1,0 +1,265 @@
+#include "service/client.hpp"
+
+#include <atomic>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "core/configuration_key.hpp"
+#include "core/sdk_configuration.hpp"
+#include "core/vistrel_pref.hpp"
+#include "platform/foundation/json_writer.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/foundation/random.hpp"
+#include "platform/graphics/jpeg_encoding.hpp"
+#include "platform/net/url.hpp"
+#include "platform/net/url_request.hpp"
+#include "platform/net/url_session.hpp"
+#include "platform/ui/application.hpp"
+#include "service/device_information.hpp"
+#include "service/upload_photo.hpp"
+
+namespace vistrel {
+
+namespace {
+
+constexpr std::chrono::milliseconds kRecognitionTimeout{15000};
+std::atomic<long long> recognitionTimeoutOverride{0};
+
+// Ends a recognition request that cannot go out.
+void refuse(const Client::DataCompletion& completion, std::string_view reason) {
+    std::string line = "EnrichedImages : ";
+    line += reason;
+    platform::log(line);
+    if (completion) completion(std::nullopt, std::nullopt);
+}
+
+// The first header whose name or value cannot be sent as it is; none when all can.
+std::optional<std::string> unsendableHeader(const platform::net::URLRequest& request) {
+    for (const auto& [name, value] : request.allHTTPHeaderFields())
+        if (!platform::net::isValidHeaderName(name) || !platform::net::isValidHeaderValue(value)) return name;
+    return std::nullopt;
+}
+
+std::string optionalDescription(const std::optional<platform::Error>& error) {
+    return error ? error->description() : "nil";
+}
+
+std::string optionalDescription(const std::optional<platform::net::HTTPURLResponse>& response) {
+    return response ? response->description() : "nil";
+}
+
+std::string generateBoundaryString() {
+    std::string boundary = "Boundary-";
+    boundary += platform::makeUuidString();
+    return boundary;
+}
+
+std::string queryValue(std::string_view languageCode) {
+    std::string query = "{\"Language\":\"";
+    query += languageCode;
+    query += "\"}";
+    return query;
+}
+
+}  // namespace
+
+std::chrono::milliseconds Client::recognitionTimeout() {
+    long long overridden = recognitionTimeoutOverride.load();
+    return overridden > 0 ? std::chrono::milliseconds(overridden) : kRecognitionTimeout;
+}
+
+void Client::setRecognitionTimeout(std::optional<std::chrono::milliseconds> timeout) {
+    recognitionTimeoutOverride = timeout ? timeout->count() : 0;
+}
+
+std::string maskedApiKey(std::string_view apiKey) {
+    // Short keys would be given away by their last characters: nothing of them is shown.
+    std::string masked = "****";
+    if (apiKey.size() >= 12) masked += apiKey.substr(apiKey.size() - 4);
+    return masked;
+}
+
+std::string Client::createBody(const std::map<std::string, std::string>& parameters, std::string_view boundary,
+                               std::string_view data, std::string_view mimeType, std::string_view filename) {
+    std::string body;
+    body.reserve(data.size() + 512);
+    for (const auto& [key, value] : parameters) {
+        body += "--";
+        body += boundary;
+        body += "\r\nContent-Disposition: form-data; name=\"";
+        body += key;
+        body += "\"\r\n\r\n";
+        body += value;
+        body += "\r\n";
+    }
+    body += "--";
+    body += boundary;
+    body += "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"";
+    body += filename;
+    body += "\"\r\nContent-Type: ";
+    body += mimeType;
+    body += "\r\n\r\n";
+    body += data;
+    body += "\r\n--";
+    body += boundary;
+    body += "--";
+    return body;
+}
+
+void Client::enrichedImage(const std::optional<platform::graphics::Image>& image, std::string_view contentType,
+                           std::string_view languageCode, const std::optional<Headers>& headers,
+                           DataCompletion completion) {
+    if (!image || contentType.empty() || languageCode.empty())
+        return refuse(completion, "All of parameter are necessary");
+    auto apiKey = VistrelPref::getApiKey();
+    auto instanceId = VistrelPref::getApplicationInstanceId();
+    if (!apiKey || apiKey->empty() || !instanceId || instanceId->empty())
+        return refuse(completion, "no API key or application instance identifier; was the API key set up?");
+    const auto& configuration = SdkConfiguration::shared();
+    auto url = platform::net::validatedHTTPURL(configuration.urlValueForKey(ConfigurationKey::sdkEnrichedImageUrl));
+    if (!url) return refuse(completion, "the recognition address is not an http or https URL");
+    auto& application = platform::ui::Application::shared();
+    std::string applicationVersion = application.version();
+    if (applicationVersion.empty()) return refuse(completion, "the host application has no version");
+
+    auto prepared = VistrelTools::resizeImage(*image);
+    if (!prepared) return refuse(completion, "the photo gives no picture to send");
+    double quality = configuration.floatValueForKey(ConfigurationKey::sdkImageSendQuality);
+    std::ostringstream qualityText;
+    qualityText << "image quality :: " << quality;
+    platform::log(qualityText.str());
+    auto jpeg = platform::graphics::encodeJpeg(*prepared, quality);
+    if (!jpeg) return refuse(completion, "the photo cannot be encoded as JPEG");
+
+    platform::net::URLRequest request(*url, recognitionTimeout());
+    request.httpMethod = "POST";
+    const DeviceInformation& device = DeviceInformation::shared();
+    std::string boundary = generateBoundaryString();
+    std::string contentTypeHeader = "multipart/form-data; boundary=";
+    contentTypeHeader += boundary;
+    const std::pair<const char*, std::string> fixed[] = {
+        {"Content-Type", contentTypeHeader},
+        {"Accept", "application/json"},
+        {"ApplicationInstanceId", *instanceId},
+        {"ApplicationName", application.name()},
+        {"ApplicationVersion", applicationVersion},
+        {"ApiKey", *apiKey},
+        {"DeviceOS", device.os},
+        {"DeviceName", device.name},
+        {"DeviceSystemVersion", device.systemVersion},
+        {"DeviceSystemVersionName", device.systemVersionName},
+        {"SdkName", configuration.valueForKey(ConfigurationKey::sdkName)},
+        {"SdkVersion", configuration.valueForKey(ConfigurationKey::sdkVersion)},
+        {"DeviceConnectivity", device.networkType()},
+        {"DeviceScreenDiagonal", device.screenDiagonal},
+        {"DeviceScreenHeight", device.screenHeight},
+        {"DeviceScreenWidth", device.screenWidth},
+    };
+    for (const auto& [name, value] : fixed) request.addValue(value, name);
+    if (headers)
+        for (const auto& [name, value] : *headers) request.addValue(value, name);
+    if (auto header = unsendableHeader(request)) {
+        std::string reason = "the header ";
+        reason += platform::escapeControlCharacters(*header);
+        reason += " cannot be sent (a line break in its name or value)";
+        return refuse(completion, reason);
+    }
+    request.httpBody = createBody({{"query", queryValue(languageCode)}}, boundary, *jpeg, "image/jpeg", "image.jpg");
+
+    platform::net::URLSession::shared()
+        .dataTask(std::move(request),
+                  [completion = std::move(completion)](std::optional<std::string> data,
+                                                       std::optional<platform::net::HTTPURLResponse> response,
+                                                       std::optional<platform::Error> error) {
+                      if (!data || error) {
+                          std::string line = "Error: ";
+                          line += optionalDescription(error);
+                          platform::log(line);
+                          return completion(std::nullopt, std::nullopt);
+                      }
+                      std::string code = "CODE: ";
+                      if (response) {
+                          code += "Optional(";
+                          code += std::to_string(response->statusCode);
+                          code += ')';
+                      } else {
+                          code += "nil";
+                      }
+                      platform::log(code);
+                      if (response && response->statusCode == 204) return completion(std::nullopt, std::nullopt);
+                      if (response && response->statusCode == 200) return completion(std::move(data), std::nullopt);
+                      std::string line = "Error: ";
+                      line += optionalDescription(response);
+                      platform::log(line);
+                      completion(std::nullopt, std::nullopt);
+                  })
+        ->resume();
+}
+
+void Client::clicksWithSessionId(std::string_view sessionId, std::string_view actionId, TextCompletion completion) {
+    if (sessionId.empty() || actionId.empty()) {
+        platform::log("Clicks : All of parameter are necessary");
+        return;
+    }
+    auto apiKey = VistrelPref::getApiKey();
+    if (!apiKey || apiKey->empty()) {
+        platform::log("Clicks : no API key; was the API key set up?");
+        return;
+    }
+    std::string item = "actionId=";
+    item += platform::net::percentEncodedQueryValue(actionId);
+    auto url = platform::net::appendingQueryItem(
+        SdkConfiguration::shared().urlValueForKey(ConfigurationKey::sdkClicksUrl), item);
+    if (!url) {
+        platform::log("Clicks : the clicks address is not an http or https URL");
+        return;
+    }
+    platform::net::URLRequest request(*url);
+    request.httpMethod = "PUT";
+    std::string line = "clicks request url :: ";
+    line += *url;
+    platform::log(line);
+    line = "sessionId :: ";
+    line += platform::escapeControlCharacters(sessionId);
+    platform::log(line);
+    line = "actionId :: ";
+    line += platform::escapeControlCharacters(actionId);
+    platform::log(line);
+    line = "api Key :: ";
+    line += maskedApiKey(*apiKey);
+    platform::log(line);
+    request.addValue(sessionId, "SessionId");
+    request.addValue(*apiKey, "ApiKey");
+    if (auto header = unsendableHeader(request)) {
+        line = "Clicks : the header ";
+        line += *header;
+        line += " cannot be sent (a line break in its value)";
+        platform::log(line);
+        return;
+    }
+    platform::net::URLSession::shared()
+        .dataTask(std::move(request),
+                  [completion = std::move(completion)](std::optional<std::string> data,
+                                                       std::optional<platform::net::HTTPURLResponse> response,
+                                                       std::optional<platform::Error> error) {
+                      if (!data || error) {
+                          std::string text = "Error: ";
+                          text += optionalDescription(error);
+                          platform::log(text);
+                          return;
+                      }
+                      if (response && response->statusCode != 204) {
+                          std::string text = "Error: ";
+                          text += optionalDescription(response);
+                          platform::log(text);
+                          return;
+                      }
+                      if (!completion) return;
+                      if (platform::json::isValidUtf8(*data)) completion(std::move(data), std::nullopt);
+                      else completion(std::nullopt, std::nullopt);
+                  })
+        ->resume();
+}
+
+}  // namespace vistrel

@@ -1,0 +1,224 @@
+#include "support/loopback_server.hpp"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace testsupport {
+
+namespace {
+
+bool sameName(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) ==
+                                                  std::tolower(static_cast<unsigned char>(y)); });
+}
+
+const char* reasonPhrase(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 204: return "No Content";
+    case 302: return "Found";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    default: return "Status";
+    }
+}
+
+// Reads a whole request (headers, then a body of Content-Length bytes). False when the
+// peer closed or sent no request within a few seconds.
+bool readRequest(int socket, CapturedRequest& request) {
+    std::string& raw = request.raw;
+    std::size_t headerEnd = std::string::npos;
+    std::size_t wanted = 0;
+    char buffer[16384];
+    for (;;) {
+        if (headerEnd != std::string::npos && raw.size() >= headerEnd + 4 + wanted) break;
+        pollfd pfd{socket, POLLIN, 0};
+        if (poll(&pfd, 1, 5000) <= 0) return false;
+        ssize_t n = recv(socket, buffer, sizeof buffer, 0);
+        if (n <= 0) return false;
+        raw.append(buffer, static_cast<std::size_t>(n));
+        if (headerEnd == std::string::npos && (headerEnd = raw.find("\r\n\r\n")) != std::string::npos) {
+            std::string_view head(raw.data(), headerEnd);
+            std::size_t lineEnd = head.find("\r\n");
+            std::string_view requestLine = head.substr(0, lineEnd);
+            std::size_t space1 = requestLine.find(' ');
+            std::size_t space2 = requestLine.find(' ', space1 + 1);
+            request.method = requestLine.substr(0, space1);
+            request.target = requestLine.substr(space1 + 1, space2 - space1 - 1);
+            while (lineEnd != std::string_view::npos) {
+                std::size_t start = lineEnd + 2;
+                lineEnd = head.find("\r\n", start);
+                std::string_view line = head.substr(start, lineEnd == std::string_view::npos ? head.npos : lineEnd - start);
+                std::size_t colon = line.find(':');
+                if (colon == std::string_view::npos) continue;
+                std::string_view value = line.substr(colon + 1);
+                if (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+                request.headers.emplace_back(line.substr(0, colon), value);
+            }
+            if (auto length = request.header("Content-Length")) wanted = std::strtoul(length->c_str(), nullptr, 10);
+        }
+    }
+    request.body = raw.substr(headerEnd + 4, wanted);
+    return true;
+}
+
+void sendAll(int socket, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n <= 0) return;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> CapturedRequest::header(std::string_view name) const {
+    for (const auto& [key, value] : headers)
+        if (sameName(key, name)) return value;
+    return std::nullopt;
+}
+
+std::size_t CapturedRequest::headerCount(std::string_view name) const {
+    return static_cast<std::size_t>(
+        std::count_if(headers.begin(), headers.end(), [&](const auto& h) { return sameName(h.first, name); }));
+}
+
+LoopbackServer::LoopbackServer() : responder_([](const CapturedRequest&) { return CannedAnswer{}; }) {
+    listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener_, 64) != 0 ||
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        std::abort();
+    port_ = ntohs(address.sin_port);
+    acceptor_ = std::thread([this] { acceptLoop(); });
+}
+
+LoopbackServer::~LoopbackServer() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    shutdown(listener_, SHUT_RDWR);
+    acceptor_.join();
+    close(listener_);
+    for (auto& connection : connections_) connection.join();
+}
+
+std::string LoopbackServer::url(std::string_view path) const {
+    std::string text = "http://127.0.0.1:";
+    text += std::to_string(port_);
+    text += path;
+    return text;
+}
+
+void LoopbackServer::answer(CannedAnswer answer) {
+    answerWith([answer = std::move(answer)](const CapturedRequest&) { return answer; });
+}
+
+void LoopbackServer::answerWith(Responder responder) {
+    std::lock_guard lock(mutex_);
+    responder_ = std::move(responder);
+}
+
+std::vector<CapturedRequest> LoopbackServer::requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+bool LoopbackServer::waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return requests_.size() >= count; });
+}
+
+int LoopbackServer::refusedPort() {
+    int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    getsockname(probe, reinterpret_cast<sockaddr*>(&address), &length);
+    close(probe);  // bound but never listening, then gone: connections are refused
+    return ntohs(address.sin_port);
+}
+
+void LoopbackServer::acceptLoop() {
+    for (;;) {
+        int connection = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (connection < 0) return;
+        std::lock_guard lock(mutex_);
+        if (stopping_) {
+            close(connection);
+            return;
+        }
+        connections_.emplace_back([this, connection] { serve(connection); });
+    }
+}
+
+void LoopbackServer::serve(int socket) {
+    CapturedRequest request;
+    if (!readRequest(socket, request)) {
+        close(socket);
+        return;
+    }
+    Responder responder;
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(request);
+        responder = responder_;
+    }
+    changed_.notify_all();
+    CannedAnswer answer = responder(request);
+    {
+        std::unique_lock lock(mutex_);
+        changed_.wait_for(lock, answer.delay, [&] { return stopping_; });
+    }
+    if (answer.reset) {
+        linger hard{1, 0};
+        setsockopt(socket, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+        close(socket);
+        return;
+    }
+    std::string head = "HTTP/1.1 ";
+    head += std::to_string(answer.status);
+    head += ' ';
+    head += reasonPhrase(answer.status);
+    head += "\r\n";
+    for (const auto& [name, value] : answer.headers) {
+        head += name;
+        head += ": ";
+        head += value;
+        head += "\r\n";
+    }
+    if (answer.status != 204 && answer.status != 304) {
+        head += "Content-Length: ";
+        head += std::to_string(answer.body.size());
+        head += "\r\n";
+    }
+    head += "Connection: close\r\n\r\n";
+    sendAll(socket, head);
+    if (answer.status != 204 && answer.status != 304) {
+        if (answer.pauseBetweenBodyBytes.count() == 0) sendAll(socket, answer.body);
+        for (std::size_t i = 0; answer.pauseBetweenBodyBytes.count() > 0 && i < answer.body.size(); ++i) {
+            std::unique_lock lock(mutex_);
+            if (changed_.wait_for(lock, answer.pauseBetweenBodyBytes, [&] { return stopping_; })) break;
+            lock.unlock();
+            sendAll(socket, std::string_view(answer.body).substr(i, 1));
+        }
+    }
+    shutdown(socket, SHUT_WR);
+    close(socket);
+}
+
+}  // namespace testsupport

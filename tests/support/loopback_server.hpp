@@ -1,0 +1,82 @@
+#pragma once
+// An HTTP server on 127.0.0.1 for tests of code that talks to a web service. It keeps
+// every request as it came on the wire (method, target, headers in their order, body,
+// raw bytes) and answers with a canned answer: a status, headers and a body, after an
+// optional delay, or by resetting the connection. Each answer closes its connection.
+//
+// It reads the socket itself rather than through an HTTP library's parsed request,
+// because the tests check the exact bytes and the order of the headers.
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace testsupport {
+
+struct CapturedRequest {
+    std::string method;
+    std::string target;
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+    std::string raw;
+
+    // The first header of that name (any case).
+    std::optional<std::string> header(std::string_view name) const;
+    std::size_t headerCount(std::string_view name) const;
+};
+
+struct CannedAnswer {
+    int status = 200;
+    std::string body;
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::chrono::milliseconds delay{0};  // wait before answering (cut short when the server stops)
+    bool reset = false;                  // no answer: the connection is reset
+    std::chrono::milliseconds pauseBetweenBodyBytes{0};  // the body dribbles out byte by byte
+};
+
+class LoopbackServer {
+public:
+    using Responder = std::function<CannedAnswer(const CapturedRequest&)>;
+
+    LoopbackServer();  // listening at once on a free port
+    ~LoopbackServer();
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+    int port() const { return port_; }
+    // "http://127.0.0.1:<port>" followed by the path.
+    std::string url(std::string_view path = "/") const;
+
+    // The answer to every later request (at first: 200 with an empty body).
+    void answer(CannedAnswer answer);
+    void answerWith(Responder responder);
+
+    std::vector<CapturedRequest> requests() const;
+    // Waits (real time, at most `timeout`) until `count` requests have come in.
+    bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
+
+    // A loopback port where nothing listens: a connection to it is refused.
+    static int refusedPort();
+
+private:
+    void acceptLoop();
+    void serve(int socket);
+
+    int listener_ = -1;
+    int port_ = 0;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    bool stopping_ = false;
+    Responder responder_;
+    std::vector<CapturedRequest> requests_;
+    std::vector<std::thread> connections_;
+    std::thread acceptor_;
+};
+
+}  // namespace testsupport
