@@ -59,6 +59,7 @@ std::vector<std::string> preferredLanguages() {
             break;
         }
     }
+    if (out.empty()) out.push_back("en");
     return out;
 }
 

@@ -8,7 +8,9 @@
 namespace platform {
 
 // From LANGUAGE (a colon-separated list), else LC_ALL, LC_MESSAGES, LANG; "C" and
-// "POSIX" name no language. A list set with setPreferredLanguages wins.
+// "POSIX" name no language. A list set with setPreferredLanguages wins. Never empty:
+// with no language named anywhere (a bare C locale) the user is taken to read English,
+// as a phone always has one language.
 std::vector<std::string> preferredLanguages();
 void setPreferredLanguages(std::optional<std::vector<std::string>> languages);
 

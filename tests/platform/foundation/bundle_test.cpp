@@ -83,6 +83,11 @@ TEST(LocaleTest, LanguagesFromEnvironmentAndMatching) {
     testsupport::ScopedEnv messages("LC_MESSAGES", nullptr);
     testsupport::ScopedEnv lang("LANG", "de_DE.UTF-8");
     EXPECT_EQ(platform::preferredLanguages(), (std::vector<std::string>{"fr-CA", "en", "de-DE"}));
+    {
+        testsupport::ScopedEnv noList("LANGUAGE", nullptr);
+        testsupport::ScopedEnv bare("LANG", "C.UTF-8");
+        EXPECT_EQ(platform::preferredLanguages(), (std::vector<std::string>{"en"}));
+    }
 
     std::vector<std::string> available{"Base", "en", "fr"};
     EXPECT_EQ(platform::bestLocalization(available, {"fr-CA"}), "fr");
