@@ -41,10 +41,10 @@ void printShownActions(const vistrel::ImageViewModel& model) {
         auto row = model.viewModelForAction(position);
         auto font = row->textFont();
         std::ostringstream line;
-        line << "  " << position + 1 << ". " << shown(row->name()) << "  icon "
-             << (row->iconDisplay() ? "shown " : "hidden ") << row->iconSize() << "  text "
+        line << "  " << position + 1 << ". " << shown(row->name()) << "  icon " << row->iconSize()
+             << (row->iconDisplay() ? "" : " (hidden)") << "  text "
              << colorText(row->textColor()) << "  bg " << colorText(row->buttonBackgroundColor())
-             << (row->buttonDisplay() ? "" : " (off)") << "  font "
+             << (row->buttonDisplay() ? "" : " (hidden)") << "  font "
              << (font ? font->postScriptName + " " + std::to_string(std::lround(font->pointSize)) : "(none)")
              << "  height " << model.buttonHeightForAction(position, rowWidth);
         std::cout << line.str() << "\n";
