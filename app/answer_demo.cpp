@@ -18,7 +18,9 @@ namespace {
 
 // Texts from the answer are printed escaped, so none can break the demo's lines.
 std::string shown(const std::optional<std::string>& text) {
-    return text ? "\"" + platform::escapeControlCharacters(*text) + "\"" : "(none)";
+    if (!text) return "(none)";
+    std::string quoted = "\"";
+    return quoted.append(platform::escapeControlCharacters(*text)).append("\"");
 }
 
 // "#RRGGBB" for an opaque colour, "#RRGGBBAA" otherwise.
