@@ -1,18 +1,55 @@
 #include "answer_demo.hpp"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <iostream>
+#include <sstream>
 #include <string>
 
+#include "core/hex_color.hpp"
 #include "model/image.hpp"
 #include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/file_io.hpp"
 #include "platform/foundation/log.hpp"
+#include "presentation/action_view_model.hpp"
+#include "presentation/image_view_model.hpp"
 
 namespace {
 
 // Texts from the answer are printed escaped, so none can break the demo's lines.
 std::string shown(const std::optional<std::string>& text) {
     return text ? platform::concatenate('"', platform::escapeControlCharacters(*text), '"') : "(none)";
+}
+
+// "#RRGGBB" for an opaque colour, "#RRGGBBAA" otherwise.
+std::string colorText(const platform::graphics::Color& color) {
+    std::string text = vistrel::hexString(color);
+    double alpha = std::isnan(color.a) ? 0.0 : std::clamp(color.a, 0.0, 1.0);
+    long byte = std::lround(alpha * 255);
+    if (byte == 255) return text;
+    char digits[3];
+    std::snprintf(digits, sizeof digits, "%02lX", byte);
+    return text.append(digits);
+}
+
+// One line per shown action, in display order, with the values its row is drawn with.
+void printShownActions(const vistrel::ImageViewModel& model) {
+    constexpr double rowWidth = 343;
+    std::cout << "shown actions: " << model.numberOfActions() << " (display order, rows " << rowWidth
+              << " points wide)\n";
+    for (std::intptr_t position = 0; position < model.numberOfActions(); ++position) {
+        auto row = model.viewModelForAction(position);
+        auto font = row->textFont();
+        std::ostringstream line;
+        line << "  " << position + 1 << ". " << shown(row->name()) << "  icon " << row->iconSize()
+             << (row->iconDisplay() ? "" : " (hidden)") << "  text "
+             << colorText(row->textColor()) << "  bg " << colorText(row->buttonBackgroundColor())
+             << (row->buttonDisplay() ? "" : " (hidden)") << "  font "
+             << (font ? font->postScriptName + " " + std::to_string(std::lround(font->pointSize)) : "(none)")
+             << "  height " << model.buttonHeightForAction(position, rowWidth);
+        std::cout << line.str() << "\n";
+    }
 }
 
 }  // namespace
@@ -36,4 +73,5 @@ void printAnswer(const std::filesystem::path& path) {
         std::string kind = action.type ? std::string(vistrel::rawValue(*action.type)) : "(no kind)";
         std::cout << "  " << ++position << ". " << kind << "  " << shown(action.name) << "\n";
     }
+    printShownActions(vistrel::ImageViewModel(image));
 }

@@ -2,6 +2,7 @@
 
 #include <pango/pango.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,21 +58,39 @@ bool isAlphanumeric(char32_t c) {
     }
 }
 
-std::string_view trimmingNonAlphanumerics(std::string_view utf8) {
+namespace {
+
+// The text without the characters at both of its ends for which `drop` holds; a byte
+// that is not valid UTF-8 is dropped when `drop` holds for no character.
+template <typename Drop>
+std::string_view trimming(std::string_view utf8, Drop drop) {
+    auto dropped = [&](const Decoded& d) { return d.valid ? drop(d.c) : drop(std::nullopt); };
     std::size_t begin = 0;
     while (begin < utf8.size()) {
         Decoded d = decodeAt(utf8, begin);
-        if (d.valid && isAlphanumeric(d.c)) break;
+        if (!dropped(d)) break;
         begin += d.length;
     }
     std::size_t end = utf8.size();
     while (end > begin) {
         std::size_t start = previousStart(utf8, end);
         Decoded d = decodeAt(utf8, start);
-        if (d.valid && d.length == end - start && isAlphanumeric(d.c)) break;
+        // A sequence that does not end exactly here is a stray byte, not a character.
+        bool drops = d.length == end - start ? dropped(d) : drop(std::nullopt);
+        if (!drops) break;
         end = start;
     }
     return utf8.substr(begin, end - begin);
+}
+
+}  // namespace
+
+std::string_view trimmingNonAlphanumerics(std::string_view utf8) {
+    return trimming(utf8, [](std::optional<gunichar> c) { return !c || !isAlphanumeric(*c); });
+}
+
+std::string_view trimmingWhitespaceAndNewlines(std::string_view utf8) {
+    return trimming(utf8, [](std::optional<gunichar> c) { return c && g_unichar_isspace(*c); });
 }
 
 std::size_t characterCount(std::string_view utf8) {

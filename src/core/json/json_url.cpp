@@ -4,15 +4,16 @@ namespace vistrel::json_url {
 
 namespace {
 
-bool isHex(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
 bool isAlphaNumeric(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// Characters a query component may hold as they are.
+}  // namespace
+
+bool isHex(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
 bool isQueryAllowed(char c) {
     if (isAlphaNumeric(c)) return true;
     switch (c) {
@@ -25,15 +26,23 @@ bool isQueryAllowed(char c) {
     }
 }
 
+namespace {
+
 // Characters an address may hold outside percent escapes.
 bool isAddressCharacter(char c) { return isQueryAllowed(c) || c == '#' || c == '[' || c == ']'; }
 
+bool isEscapeAt(std::string_view text, std::size_t i) {
+    return text[i] == '%' && i + 2 < text.size() && isHex(text[i + 1]) && isHex(text[i + 2]);
+}
+
 bool hasPercentEscape(std::string_view text) {
-    for (std::size_t i = 0; i + 2 < text.size(); ++i) {
-        if (text[i] == '%' && isHex(text[i + 1]) && isHex(text[i + 2])) return true;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isEscapeAt(text, i)) return true;
     }
     return false;
 }
+
+}  // namespace
 
 bool isWellFormedAddress(std::string_view text) {
     if (text.empty()) return false;
@@ -53,12 +62,13 @@ bool isWellFormedAddress(std::string_view text) {
     return true;
 }
 
-std::string percentEncode(std::string_view text) {
+std::string percentEncode(std::string_view text, std::string_view alsoAllowed, bool keepEscapes) {
     static constexpr char hex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size());
-    for (char c : text) {
-        if (isQueryAllowed(c)) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (isQueryAllowed(c) || alsoAllowed.find(c) != std::string_view::npos || (keepEscapes && isEscapeAt(text, i))) {
             out += c;
         } else {
             auto byte = static_cast<unsigned char>(c);
@@ -69,8 +79,6 @@ std::string percentEncode(std::string_view text) {
     }
     return out;
 }
-
-}  // namespace
 
 std::optional<std::string> addressFromText(std::string_view text) {
     std::string address = hasPercentEscape(text) ? std::string(text) : percentEncode(text);
