@@ -30,7 +30,7 @@ void mergeObjects(Value& target, const Value& source) {
             else if (existing && existing->array() && member.array())
                 append(*existing, member);
             else
-                members->set(key, member.opaque() ? Value() : member);
+                members->set(key, member.isJsonKind() ? member : Value());
         }
         // No member is inserted from here on, so these addresses stay put.
         for (auto [key, member] : deeper) work.emplace_back(members->find(*key), member);

@@ -61,7 +61,9 @@ std::optional<std::string> writeMemberByMember(const platform::Value& top,
             out += v.array() ? '[' : '{';
             stack.push_back({&v, 0});
             return true;
-        case Value::Type::Opaque: return false;
+        case Value::Type::Opaque:
+        case Value::Type::Data:
+        case Value::Type::Date: return false;
         }
         return false;
     };

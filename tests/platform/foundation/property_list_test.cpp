@@ -1,3 +1,4 @@
+#include <chrono>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -23,7 +24,9 @@ void expectSample(const Value& root) {
     EXPECT_TRUE(d->find("Flag")->number()->isBool());
     EXPECT_TRUE(d->find("Flag")->number()->asBool());
     EXPECT_FALSE(d->find("Off")->number()->asBool());
-    EXPECT_EQ(d->find("Blob")->type(), Value::Type::Opaque);
+    EXPECT_EQ(*d->find("Blob")->data(), (platform::Bytes{0, 1}));
+    using namespace std::chrono;
+    EXPECT_EQ(*d->find("When")->date(), sys_days(year(2024) / 2 / 29) + hours(12) + minutes(34) + seconds(56));
     const platform::Array* items = d->find("Items")->array();
     ASSERT_NE(items, nullptr);
     ASSERT_EQ(items->size(), 3u);
@@ -40,6 +43,21 @@ TEST(PropertyListTest, ReadsXmlAndBinaryAlike) {
         auto value = platform::readPropertyList(*bytes);
         ASSERT_TRUE(value);
         expectSample(*value);
+    }
+}
+
+// Data and dates read from either form are written back as data and dates, so a
+// rewritten file (a preferences file on its next save) keeps them as they were.
+TEST(PropertyListTest, DataAndDatesSurviveAnXmlRewrite) {
+    for (const char* name : {"sample.xml.plist", "sample.bplist"}) {
+        SCOPED_TRACE(name);
+        auto value = platform::readPropertyList(*platform::readFile(std::string(VISTREL_TEST_DATA) + "/plist/" + name));
+        ASSERT_TRUE(value);
+        auto xml = platform::writePropertyListXml(*value);
+        ASSERT_TRUE(xml);
+        EXPECT_NE(xml->find("<data>"), std::string::npos) << *xml;
+        EXPECT_NE(xml->find("<date>2024-02-29T12:34:56Z</date>"), std::string::npos) << *xml;
+        EXPECT_EQ(platform::readPropertyList(*xml), value);
     }
 }
 

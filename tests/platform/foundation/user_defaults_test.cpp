@@ -35,6 +35,25 @@ TEST(UserDefaultsTest, TypedValuesSurviveReopening) {
     EXPECT_EQ(UserDefaults(file).string("key"), std::nullopt);
 }
 
+// Data and dates in a defaults file (written by another program, or in binary form)
+// are kept as they were when another key is saved.
+TEST(UserDefaultsTest, SavingKeepsDataAndDatesOfTheFile) {
+    for (const char* name : {"sample.xml.plist", "sample.bplist"}) {
+        SCOPED_TRACE(name);
+        testsupport::TempDir dir;
+        auto file = dir / "preferences.plist";
+        std::filesystem::copy_file(std::string(VISTREL_TEST_DATA) + "/plist/" + name, file);
+        UserDefaults before(file);
+        auto blob = before.object("Blob");
+        auto when = before.object("When");
+        EXPECT_TRUE(before.set("apiKey", Value("k")));
+        UserDefaults after(file);
+        EXPECT_EQ(after.object("Blob"), blob);
+        EXPECT_EQ(after.object("When"), when);
+        EXPECT_EQ(after.string("apiKey"), "k");
+    }
+}
+
 TEST(UserDefaultsTest, FileIsPrivateAndWrittenWhole) {
     testsupport::TempDir dir;
     auto file = dir / "preferences.plist";

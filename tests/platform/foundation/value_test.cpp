@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "platform/foundation/value.hpp"
 
 using platform::Array;
@@ -75,4 +80,37 @@ TEST(ValueTest, VeryDeepNestingIsComparedAndDestroyedWithoutRecursion) {
     EXPECT_EQ(a, b);
     Value d("leaf");
     for (int i = 0; i < depth; ++i) d = Value(Dictionary({{"k", std::move(d)}}));
+}
+
+// A copy read and dropped on another thread, then the original written in place: the
+// drop must happen before the write, with no lock between them (ThreadSanitizer
+// reports the race otherwise). Copies written on several threads at once stay apart.
+TEST(ValueTest, CopiesSharedAcrossThreadsAreWrittenSafely) {
+    for (int round = 0; round < 20; ++round) {
+        Value v(Array{Value("a"), Value(Dictionary({{"k", Value("v")}}))});
+        std::atomic<bool> dropped{false};
+        std::size_t seen = 0;
+        std::thread reader([copy = v, &dropped, &seen]() mutable {
+            seen = copy.array()->front().string()->size();
+            copy = Value();
+            dropped.store(true, std::memory_order_relaxed);
+        });
+        while (!dropped.load(std::memory_order_relaxed)) std::this_thread::yield();
+        const Array* before = v.array();
+        v.mutableArray()->front() = Value("bb");
+        EXPECT_EQ(v.array(), before);  // the sole owner writes in place
+        reader.join();
+        EXPECT_EQ(seen, 1u);
+
+        std::vector<std::thread> writers;
+        std::vector<Value> copies(4, v);
+        for (std::size_t i = 0; i < copies.size(); ++i)
+            writers.emplace_back([&copies, i] {
+                copies[i].mutableArray()->back().mutableDictionary()->set("k", Value(std::to_string(i)));
+            });
+        for (auto& t : writers) t.join();
+        for (std::size_t i = 0; i < copies.size(); ++i)
+            EXPECT_EQ(*copies[i].array()->back().dictionary()->find("k")->string(), std::to_string(i));
+        EXPECT_EQ(*v.array()->back().dictionary()->find("k")->string(), "v");
+    }
 }
