@@ -159,11 +159,5 @@ TEST(JsonCompare, NaNIsUnordered) {
     EXPECT_FALSE(read("1") >= nan);
 }
 
-TEST(JsonCompare, SortsNumbersAndTexts) {
-    std::vector<JSON> values{read("3"), read("1.5"), read("-2"), read("10")};
-    std::sort(values.begin(), values.end());
-    EXPECT_EQ(values, (std::vector<JSON>{read("-2"), read("1.5"), read("3"), read("10")}));
-}
-
 }  // namespace
 }  // namespace vistrel

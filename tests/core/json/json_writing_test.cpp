@@ -46,8 +46,6 @@ TEST(JsonWriting, SingleValuesWriteAsBareTextOnly) {
         EXPECT_EQ(error->localizedDescription, "JSON is invalid");
     }
     EXPECT_EQ(read(R"({"b":[1,2],"a":"x/y"})").rawData(), R"({"a":"x\/y","b":[1,2]})");
-    EXPECT_EQ(read(R"({"a":"x/y"})").rawData(WritingOptions::withoutEscapingSlashes),
-              R"({"a":"x/y"})");
 }
 
 TEST(JsonWriting, NonFiniteNumbersAndInvalidTextAreNeverWritten) {
