@@ -70,7 +70,7 @@ void JSON::classify() {
     case platform::Value::Type::Opaque:
     case platform::Value::Type::Data:
     case platform::Value::Type::Date:
-        // The opaque value itself is not kept: object() gives null from now on.
+        // The value itself is not kept: object() gives null from now on.
         type_ = Type::unknown;
         error_ = std::make_shared<const JSONError>(unsupportedTypeError());
         object_ = platform::Value();
