@@ -110,7 +110,7 @@ TEST(JsonReader, DepthLimitIsExact) {
 }
 
 TEST(JsonReader, ReusesItsParserAcrossSizes) {
-    std::string big = "[" + std::string(3 << 20, ' ') + "1]";
+    std::string big = std::string(1, '[').append(3 << 20, ' ').append("1]");
     for (int i = 0; i < 2; ++i) {
         EXPECT_TRUE(read(big));
         EXPECT_TRUE(read("[2]"));
@@ -147,7 +147,7 @@ TEST(JsonReaderView, SameVerdictAndValuesAsReading) {
         R"({"big": 123456789012345678901234567890, "neg": -99999999999999999999})",
         R"({"e\u0301": "\u00e9", "": ""})",
         "\"text\"", "12", "null", "[]", "", "{\"a\":", "{\"a\": 1e400}", "{\"a\": \"\\ud800\"}", "{\"a\": \"\xff\"}",
-        "[" + std::string(600, '9') + "e0]",
+        std::string(1, '[').append(600, '9').append("e0]"),
     };
     // Around the depth limit, where the viewing parser and the reader count differently.
     for (std::size_t levels : {std::size_t(510), std::size_t(511), std::size_t(512), std::size_t(513),
@@ -187,7 +187,7 @@ TEST(JsonReaderView, ViewStaysValidWhileItsUserReads) {
         EXPECT_TRUE(readView(innerText, [&](const ValueView& inner) { seen += *inner.member("name")->string(); }));
         EXPECT_TRUE(read(nested(50, true, false) + " "));
         EXPECT_TRUE(readView(nested(512, false, false), [](const ValueView&) {}));
-        seen += "," + std::string(*root.member("name")->string());
+        seen.append(",").append(*root.member("name")->string());
     }));
     EXPECT_EQ(seen, "inner,outer");
 }

@@ -98,7 +98,7 @@ TEST(UserDefaultsTest, ReadersOnOtherThreadsWhileTheMainThreadWrites) {
                 ++reads;
             }
         });
-    for (int i = 1; i <= 100; ++i) defaults.set("apiKey", Value("key-" + std::to_string(i)));
+    for (int i = 1; i <= 100; ++i) defaults.set("apiKey", Value(std::string("key-").append(std::to_string(i))));
     done = true;
     for (auto& t : readers) t.join();
     EXPECT_GT(reads.load(), 0);
