@@ -10,31 +10,22 @@
 namespace vistrel {
 namespace {
 
-struct ReadCase {
-    std::string name;
-    std::string document;
-    std::vector<JSONKey> path;
-    int code;  // 0: no error
-    std::string description;
-};
+// An error code of 0: no error.
+struct ReadCase { std::string name, document; std::vector<JSONKey> path; int code; std::string description; };
 
 TEST(JsonPathRead, GivesValueOrNullWithFirstError) {
     const std::vector<ReadCase> cases = {
         ReadCase{"MissingKey", R"({"a":1})", {"b"}, 500, R"(Dictionary["b"] does not exist)"},
-        ReadCase{"MissingThenMore", R"({"a":1})", {"b", "c"}, 500,
-                 R"(Dictionary["b"] does not exist)"},
+        ReadCase{"MissingThenMore", R"({"a":1})", {"b", "c"}, 500, R"(Dictionary["b"] does not exist)"},
         ReadCase{"IndexOfObject", R"({"a":1})", {0}, 901, "Array[0] failure, It is not an array"},
-        ReadCase{"KeyOfArray", "[1]", {"x"}, 901,
-                 R"(Dictionary["x"] failure, It is not an dictionary)"},
-        ReadCase{"KeyOfString", R"("s")", {"x"}, 901,
-                 R"(Dictionary["x"] failure, It is not an dictionary)"},
+        ReadCase{"KeyOfArray", "[1]", {"x"}, 901, R"(Dictionary["x"] failure, It is not an dictionary)"},
+        ReadCase{"KeyOfString", R"("s")", {"x"}, 901, R"(Dictionary["x"] failure, It is not an dictionary)"},
         ReadCase{"IndexPastEnd", "[1,2,3]", {3}, 900, "Array[3] is out of bounds"},
         ReadCase{"NegativeIndex", "[1,2,3]", {-1}, 900, "Array[-1] is out of bounds"},
         ReadCase{"HugeIndex", "[1]", {std::numeric_limits<std::ptrdiff_t>::min()}, 900,
                  "Array[-9223372036854775808] is out of bounds"},
         ReadCase{"KeyVerbatim", "{}", {"a\"b"}, 500, "Dictionary[\"a\"b\"] does not exist"},
-        ReadCase{"DeepFailureKeepsFirst", R"({"a":{"b":[1]}})", {"a", "b", 5, "c"}, 900,
-                 "Array[5] is out of bounds"},
+        ReadCase{"DeepFailureKeepsFirst", R"({"a":{"b":[1]}})", {"a", "b", 5, "c"}, 900, "Array[5] is out of bounds"},
         ReadCase{"Found", R"({"a":{"b":[1,{"c":2}]}})", {"a", "b", 1, "c"}, 0, ""},
         ReadCase{"PresentNull", R"({"a":null})", {"a"}, 0, ""},
     };
@@ -75,28 +66,20 @@ TEST(JsonPath, UnknownElementReadsAsUnknown) {
     EXPECT_EQ(list[0]["x"].error()->code, 999);
 }
 
-struct WriteCase {
-    std::string name;
-    std::string document;
-    std::vector<JSONKey> path;
-    std::string expected;  // the document after writing the number 7
-};
+// The document after writing the number 7.
+struct WriteCase { std::string name, document; std::vector<JSONKey> path; std::string expected; };
 
 TEST(JsonPathWrite, WritesOnlyIntoExistingContainers) {
-    const std::vector<WriteCase> cases = {WriteCase{"InsertKey", R"({"a":1})", {"k"}, R"({"a":1,"k":7})"},
-                    WriteCase{"ReplaceKey", R"({"k":1})", {"k"}, R"({"k":7})"},
-                    WriteCase{"KeyIntoNull", "null", {"k"}, "null"},
-                    WriteCase{"KeyIntoArray", "[1]", {"k"}, "[1]"},
-                    WriteCase{"ReplaceIndex", "[1,2,3]", {1}, "[1,7,3]"},
-                    WriteCase{"IndexPastEnd", "[1,2,3]", {3}, "[1,2,3]"},
-                    WriteCase{"NegativeIndex", "[1,2,3]", {-1}, "[1,2,3]"},
-                    WriteCase{"IndexIntoObject", R"({"a":1})", {0}, R"({"a":1})"},
-                    WriteCase{"ThroughMissing", R"({"x":1})", {"a", "b"}, R"({"x":1})"},
-                    WriteCase{"ThroughEmptyObject", R"({"a":{}})", {"a", "b"},
-                              R"({"a":{"b":7}})"},
-                    WriteCase{"ThroughArray", R"({"a":[0,{"b":1}]})", {"a", 1, "b"},
-                              R"({"a":[0,{"b":7}]})"},
-                    WriteCase{"EmptyPath", "[1]", {}, "[1]"}};
+    const std::vector<WriteCase> cases = {
+        {"InsertKey", R"({"a":1})", {"k"}, R"({"a":1,"k":7})"}, {"ReplaceKey", R"({"k":1})", {"k"}, R"({"k":7})"},
+        {"KeyIntoNull", "null", {"k"}, "null"},                 {"KeyIntoArray", "[1]", {"k"}, "[1]"},
+        {"ReplaceIndex", "[1,2,3]", {1}, "[1,7,3]"},            {"IndexPastEnd", "[1,2,3]", {3}, "[1,2,3]"},
+        {"NegativeIndex", "[1,2,3]", {-1}, "[1,2,3]"},          {"IndexIntoObject", R"({"a":1})", {0}, R"({"a":1})"},
+        {"ThroughMissing", R"({"x":1})", {"a", "b"}, R"({"x":1})"},
+        {"ThroughEmptyObject", R"({"a":{}})", {"a", "b"}, R"({"a":{"b":7}})"},
+        {"ThroughArray", R"({"a":[0,{"b":1}]})", {"a", 1, "b"}, R"({"a":[0,{"b":7}]})"},
+        {"EmptyPath", "[1]", {}, "[1]"},
+    };
     for (const WriteCase& c : cases) {
         JSON doc = JSON::parseJSON(c.document);
         doc.set(c.path, 7);

@@ -22,31 +22,19 @@ std::string nested(std::size_t levels, bool objects, bool emptyInside) {
     return open + close;
 }
 
-struct Refusal {
-    std::string text;
-    ReadErrorCode code;
-};
+struct Refusal { std::string text; ReadErrorCode code; };
 
 TEST(JsonReader, RefusesWithReasons) {
+    using C = ReadErrorCode;
     const std::vector<Refusal> cases = {
-        {"", ReadErrorCode::empty},
-        {" \n", ReadErrorCode::empty},
-        {"{", ReadErrorCode::syntax},
-        {"[1,]", ReadErrorCode::syntax},
-        {"tru", ReadErrorCode::syntax},
-        {"[1] [2]", ReadErrorCode::syntax},
-        {"\"\xff\"", ReadErrorCode::encoding},
-        {"[\"\xe2\x82\"]", ReadErrorCode::encoding},
-        {"\"\\ud800\"", ReadErrorCode::string},
-        {"\"\\udfff\"", ReadErrorCode::string},
-        {"\"\\ud800\\ud800\"", ReadErrorCode::string},
-        {"\"a\nb\"", ReadErrorCode::string},
-        {"01", ReadErrorCode::number},
-        {"1e400", ReadErrorCode::number},
-        {"-1e999", ReadErrorCode::number},
-        {std::string(600, '9') + "e0", ReadErrorCode::number},
-        {std::string(513, '[') + std::string(513, ']'), ReadErrorCode::tooDeep},
-        {std::string(5000, '[') + std::string(5000, ']'), ReadErrorCode::tooDeep},
+        {"", C::empty},           {" \n", C::empty},         {"{", C::syntax},
+        {"[1,]", C::syntax},      {"tru", C::syntax},        {"[1] [2]", C::syntax},
+        {"\"\xff\"", C::encoding}, {"[\"\xe2\x82\"]", C::encoding}, {"\"\\ud800\"", C::string},
+        {"\"\\udfff\"", C::string}, {"\"\\ud800\\ud800\"", C::string}, {"\"a\nb\"", C::string},
+        {"01", C::number},        {"1e400", C::number},      {"-1e999", C::number},
+        {std::string(600, '9') + "e0", C::number},
+        {std::string(513, '[') + std::string(513, ']'), C::tooDeep},
+        {std::string(5000, '[') + std::string(5000, ']'), C::tooDeep},
     };
     for (const auto& c : cases) {
         ReadError error;
