@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -56,6 +58,31 @@ std::optional<Options> parse(int argc, char** argv) {
 
 void section(const char* title) { std::cout << "\n== " << title << "\n"; }
 
+// The demo's own data folder in the output folder, made anew for every run so that the
+// first-run set-up shows each time. The demo marks the folder when it makes it and
+// removes only a marked one: a folder of that name that someone else made stays as it
+// is, and the run stops.
+std::optional<std::filesystem::path> freshDataFolder(const std::filesystem::path& out) {
+    namespace fs = std::filesystem;
+    const fs::path data = fs::absolute(out / "vistrel-demo-data");
+    const fs::path mark = data / ".made-by-vistrel-demo";
+    std::error_code ec;
+    if (fs::exists(data, ec) || fs::is_symlink(data, ec)) {
+        if (fs::is_symlink(data, ec) || !fs::is_regular_file(mark, ec)) {
+            std::cerr << data.string() << " was not made by the demo; leaving it alone. Choose another --out.\n";
+            return std::nullopt;
+        }
+        fs::remove_all(data, ec);
+    }
+    fs::create_directories(data, ec);
+    if (!ec) std::ofstream(mark) << "made by vistrel-demo; removed with its folder on the next run\n";
+    if (ec || !fs::is_regular_file(mark, ec)) {
+        std::cerr << "cannot make " << data.string() << "\n";
+        return std::nullopt;
+    }
+    return data;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -71,10 +98,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // A fresh data folder for every run, so the first-run set-up shows each time.
-    auto data = std::filesystem::absolute(options->out / "data");
-    std::filesystem::remove_all(data, ec);
-    setenv("VISTREL_HOME", data.c_str(), 1);
+    auto data = freshDataFolder(options->out);
+    if (!data) return 1;
+    setenv("VISTREL_HOME", data->c_str(), 1);
 
     // The kit's lines go to standard output, prefixed, so the demo reads as one story.
     platform::setLogSink([](std::string_view line) { std::cout << "  [kit] " << line << "\n"; });

@@ -6,6 +6,7 @@
 #include <array>
 #include <string>
 
+#include "answers.hpp"
 #include "core/json/json.hpp"
 
 namespace {
@@ -46,52 +47,9 @@ std::size_t readMember(const JSON& json, const Key& key) {
     return static_cast<std::size_t>(json[key.name].int_().value_or(0));
 }
 
-// A JSON string literal holding the given JSON text.
-std::string asJsonString(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
-}
-
-// An answer in the shape the recognition service sends: image members, a style text,
-// and the actions with their content and style texts, about 800 bytes each.
-std::string makeAnswer(int actions) {
-    const std::string style =
-        R"j({"model":"default","icon":{"display":"true","color":"#FFFFFF","size":"24",)j"
-        R"j("position":"left"},"text":{"color":"#FFFFFF","font-size":"16","font-weight":)j"
-        R"j("bold","font-style":"normal","hposition":"center","vposition":"middle"},)j"
-        R"j("button":{"background-color":"rgba(0, 0, 0, 0.5)","opacity":"0.9","radius":"8",)j"
-        R"j("height":"16x9","display":"true","image-size":"cover"}})j";
-    std::string out = R"j({"Id":"5f1c2a9e-4b7d-4e2a-9c1f-image","Order":2,"Title":"Spring catalogue",)j"
-                      R"j("SessionId":"b7d4e0c2-1111-4222-8333-session","DocumentId":"doc-42",)j"
-                      R"j("AutoTrigger":false,"LanguageCode":"fr",)j"
-                      R"j("BigThumbnailUrl":"https://example.com/thumbs/big/5f1c2a9e.jpg",)j"
-                      R"j("TitleStyle":)j" +
-                      asJsonString(style) + R"j(,"Actions":[)j";
-    for (int i = 0; i < actions; ++i) {
-        if (i > 0) out += ',';
-        std::string n = std::to_string(i);
-        std::string content = R"j({"Url":"https://example.com/spring/catalogue/item/)j" + n +
-                              R"j(?ref=scan&lang=fr","IsEmbeddedWebView":true,)j"
-                              R"j("Text":"Browse the new spring collection: jackets, shirts )j"
-                              R"j(and shoes, with prices valid until the end of May.",)j"
-                              R"j("IsAnonymousURL":false,"ContentType":"text/html"})j";
-        out += R"j({"Id":"action-)j" + n + R"j(-7c1e","Order":)j" + n + R"j(,"Icon":)j" +
-               R"j("https://example.com/icons/web-)j" + n + R"j(.png","Priority":)j" +
-               std::to_string(i % 3) + R"j(,"Name":"Visit our site )j" + n +
-               R"j(","LanguageCode":"fr","BackgroundImage":"https://example.com/bg/)j" + n +
-               R"j(.png","Type":"URL","Content":)j" + asJsonString(content) +
-               R"j(,"Style":)j" + asJsonString(style) + "}";
-    }
-    return out + "]}";
-}
-
 const std::string& answer(int actions) {
-    static const std::string small = makeAnswer(10);
-    static const std::string large = makeAnswer(1000);
+    static const std::string small = bench_answers::make(10);
+    static const std::string large = bench_answers::make(1000);
     return actions == 10 ? small : large;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "answers.hpp"
 #include "model/image.hpp"
 #include "platform/foundation/log.hpp"
 
@@ -81,89 +82,12 @@ void operator delete[](void* p, std::size_t) noexcept { released(p); }
 
 namespace {
 
-// ---- The answers ----
-
-std::string asJsonString(std::string_view text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\';
-        if (c == '\n') {
-            out += "\\n";
-            continue;
-        }
-        out += c;
-    }
-    return out + "\"";
-}
-
-std::string contentFor(int i) {
-    std::string n = std::to_string(i);
-    switch (i % 10) {
-    case 0:
-        return R"j({"Url":"https://example.com/spring/catalogue/item/)j" + n +
-               R"j(?ref=scan&lang=fr","IsEmbeddedWebView":true,"IsAnonymousURL":false,"ContentType":"text/html"})j";
-    case 1:
-        return R"j({"VCalendar":"BEGIN:VEVENT\nSUMMARY:Spring fair )j" + n +
-               R"j(\nDTSTART:20250321T090000Z\nDTEND:20250321T180000Z\nRRULE:FREQ=YEARLY\nEND:VEVENT"})j";
-    case 2:
-        return R"j({"VCard":"BEGIN:VCARD\nVERSION:3.0\nFN:Atelier )j" + n +
-               R"j(\nTEL:+33 1 23 45 67 89\nEMAIL:hello@example.com\nEND:VCARD"})j";
-    case 3: return R"j({"Content":"Have a look at the spring catalogue","Url":"https://example.com/share/)j" + n + "\"}";
-    case 4:
-        return R"j({"Address":"hello@example.com","Subject":"Spring catalogue )j" + n +
-               R"j(","Content":"Hello, I would like to know more about the collection."})j";
-    case 5: return R"j({"Number":"+33612345678","Content":"SPRING )j" + n + "\"}";
-    case 6: return R"j({"Latitude":45.764,"Longitude":4.8357,"SearchAddress":"Place Bellecour, Lyon"})j";
-    case 7: return R"j({"Number":"+33 4 78 00 00 )j" + n + "\"}";
-    case 8: return R"j({"Text":"Forty pieces, designed and made in Lyon, with prices valid until May. )j" + n + "\"}";
-    default: return R"j({"Text":"campaign=spring-2025; item=)j" + n + "\"}";
-    }
-}
-
-// The style with a radius of its own for row i.
-std::string rowStyle(const std::string& style, int i) {
-    const std::string radius = R"j("radius":"8")j";
-    std::string own = style;
-    own.replace(own.find(radius), radius.size(), R"j("radius":")j" + std::to_string(i) + "\"");
-    return own;
-}
-
-const char* kinds[] = {"URL", "CALENDAR", "VCARD", "SHARE", "EMAIL", "SMS", "MAP", "PHONE", "TEXT", "DATA"};
-
-// An answer in the shape the recognition service sends, about 1 KB per action. The
-// service gives the rows of an image one style text; with `ownStyles` every row gets a
-// text of its own instead (its radius differs), so no reading can be shared.
-std::string makeAnswer(int actions, bool ownStyles) {
-    const std::string style =
-        R"j({"model":"default","icon":{"display":"true","size":"24","hposition":"left","vposition":"middle"},)j"
-        R"j("text":{"color":"rgba(255, 255, 255, 0.9)","opacity":"0.8","font-size":"16","font-weight":"bold",)j"
-        R"j("font-style":"normal","display":"true","hposition":"center","vposition":"middle",)j"
-        R"j("background-color":"rgba(0, 0, 0, 0)"},"button":{"background-color":"#1A2B3C","opacity":"0.9",)j"
-        R"j("radius":"8","height":"16x9","display":"true","image-size":"cover","image-position":"center"}})j";
-    std::string out = R"j({"Id":"5f1c2a9e-4b7d-4e2a-9c1f-image","Order":2,"Title":"Spring catalogue",)j"
-                      R"j("SessionId":"b7d4e0c2-1111-4222-8333-session","DocumentId":"doc-42",)j"
-                      R"j("AutoTrigger":false,"LanguageCode":"fr",)j"
-                      R"j("BigThumbnailUrl":"https://example.com/thumbs/big/5f1c2a9e.jpg",)j"
-                      R"j("TitleStyle":)j" +
-                      asJsonString(style) + R"j(,"Actions":[)j";
-    for (int i = 0; i < actions; ++i) {
-        if (i > 0) out += ',';
-        std::string n = std::to_string(i);
-        out += R"j({"Id":"action-)j" + n + R"j(-7c1e-4f7a-9d2b","Order":)j" + n +
-               R"j(,"Icon":"https://example.com/icons/spring-2025/action-)j" + n + R"j(.png","Priority":)j" +
-               std::to_string(i % 3) + R"j(,"Name":"Action number )j" + n + R"j(: see the spring collection online, with the new shirts, jackets and shoes)j" +
-               R"j(","LanguageCode":"fr","BackgroundImage":"https://example.com/backgrounds/spring-2025/rows/)j" + n +
-               R"j(.png","Type":")j" + kinds[i % 10] + R"j(","Content":)j" + asJsonString(contentFor(i)) +
-               R"j(,"Style":)j" + asJsonString(ownStyles ? rowStyle(style, i) : style) + "}";
-    }
-    return out + "]}";
-}
-
+// The answers, made once.
 const std::string& answer(const benchmark::State& state) {
-    static const std::string small = makeAnswer(10, false);
-    static const std::string large = makeAnswer(1000, false);
-    static const std::string smallOwn = makeAnswer(10, true);
-    static const std::string largeOwn = makeAnswer(1000, true);
+    static const std::string small = bench_answers::make(10, false);
+    static const std::string large = bench_answers::make(1000, false);
+    static const std::string smallOwn = bench_answers::make(10, true);
+    static const std::string largeOwn = bench_answers::make(1000, true);
     const bool own = state.range(1) != 0;
     if (state.range(0) == 10) return own ? smallOwn : small;
     return own ? largeOwn : large;

@@ -177,7 +177,9 @@ std::optional<std::string> write(const Value& value, WritingOptions options) {
             out += v.array() ? '[' : '{';
             stack.push_back({&v, 0});
             return true;
-        case Value::Type::Opaque: return false;
+        case Value::Type::Opaque:
+        case Value::Type::Data:
+        case Value::Type::Date: return false;
         }
         return false;
     };

@@ -27,7 +27,7 @@ constexpr bool contains(WritingOptions set, WritingOptions flag) {
 
 // Whether the value can be written: an array or object at the top (any value with
 // `fragmentsAllowed`), inside only null, numbers, UTF-8 strings, arrays and objects,
-// no NaN or infinity, no opaque value, nesting at most maxDepth (json_reader.hpp)
+// no NaN or infinity, no data, date or opaque value, nesting at most maxDepth (json_reader.hpp)
 // deep, so that whatever is written reads back.
 bool isValidJSONObject(const Value& value,
                        WritingOptions options = WritingOptions::none);

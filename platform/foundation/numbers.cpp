@@ -11,9 +11,11 @@ namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Length of the decimal number at the start of `t` (after an optional sign), or 0.
+}  // namespace
+
 // Only digits, one point and an exponent with digits count: never "inf", "nan" or hex.
-std::size_t decimalLength(std::string_view t) {
+DecimalSpan scanDecimal(std::string_view t) {
+    DecimalSpan span;
     std::size_t i = 0;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
     std::size_t digits = 0;
@@ -25,18 +27,25 @@ std::size_t decimalLength(std::string_view t) {
         if (digits + fraction > 0) {
             i = j;
             digits += fraction;
+            span.integer = false;
         }
     }
-    if (digits == 0) return 0;
+    if (digits == 0) return {0, false};
     if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
         std::size_t j = i + 1;
         if (j < t.size() && (t[j] == '+' || t[j] == '-')) ++j;
         std::size_t expDigits = 0;
         while (j < t.size() && isDigit(t[j])) ++j, ++expDigits;
-        if (expDigits > 0) i = j;
+        if (expDigits > 0) {
+            i = j;
+            span.integer = false;
+        }
     }
-    return i;
+    span.length = i;
+    return span;
 }
+
+namespace {
 
 template <typename T>
 std::optional<T> parseInteger(std::string_view text) {
@@ -51,7 +60,7 @@ std::optional<T> parseInteger(std::string_view text) {
     return value;
 }
 
-// Reads a number whose syntax decimalLength has accepted. Out of range gives the
+// Reads a number whose syntax scanDecimal has accepted. Out of range gives the
 // largest finite value of its sign, or zero for underflow.
 template <typename T>
 T readChecked(std::string_view number, bool* overflow) {
@@ -75,7 +84,7 @@ T readChecked(std::string_view number, bool* overflow) {
 
 template <typename T>
 std::optional<T> parseWhole(std::string_view text) {
-    std::size_t n = decimalLength(text);
+    std::size_t n = scanDecimal(text).length;
     if (n == 0 || n != text.size()) return std::nullopt;
     bool overflow = false;
     T v = readChecked<T>(text, &overflow);
@@ -90,7 +99,7 @@ T leading(std::string_view text) {
                                text[i] == '\r' || text[i] == '\f' || text[i] == '\v'))
         ++i;
     text.remove_prefix(i);
-    std::size_t n = decimalLength(text);
+    std::size_t n = scanDecimal(text).length;
     if (n == 0) return T(0);
     bool overflow = false;
     return readChecked<T>(text.substr(0, n), &overflow);

@@ -1,11 +1,21 @@
 #pragma once
 // Locale-free number reading. Nothing here looks at the process locale, throws, or
 // accepts "inf" and "nan" as numbers.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
 namespace platform::numbers {
+
+// The decimal number at the very start of the text: an optional sign, digits with at
+// most one point, then an optional exponent with digits. Its length (0 when the text
+// does not start with one), and whether it is an integer (neither point nor exponent).
+struct DecimalSpan {
+    std::size_t length = 0;
+    bool integer = true;
+};
+DecimalSpan scanDecimal(std::string_view text);
 
 // The whole text as a decimal integer: an optional sign, then digits only, in range.
 std::optional<std::int64_t> parseInt64(std::string_view text);

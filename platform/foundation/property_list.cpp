@@ -2,6 +2,7 @@
 
 #include <plist/plist.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <limits>
 #include <memory>
@@ -18,6 +19,9 @@ using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 // Property lists nest only as deep as their authors write them; the bound keeps a
 // hostile file from exhausting the stack.
 constexpr int kMaxDepth = 256;
+
+// Property lists count time from 1 January 2001 UTC.
+constexpr std::chrono::seconds kReferenceDate{978307200};
 
 std::optional<Value> fromNode(plist_t node, int depth) {
     if (!node || depth > kMaxDepth) return std::nullopt;
@@ -88,18 +92,13 @@ std::optional<Value> fromNode(plist_t node, int depth) {
     case PLIST_DATE: {
         int32_t sec = 0, usec = 0;
         plist_get_date_val(node, &sec, &usec);
-        return Value(Opaque{"date", std::to_string(sec)});
+        return Value(Date(kReferenceDate + std::chrono::seconds(sec) + std::chrono::microseconds(usec)));
     }
     case PLIST_DATA: {
         uint64_t length = 0;
-        plist_get_data_val(node, nullptr, &length);
-        char* bytes = nullptr;
-        plist_get_data_val(node, &bytes, &length);
-        std::free(bytes);
-        std::string described = "<";
-        described += std::to_string(length);
-        described += " bytes>";
-        return Value(Opaque{"data", std::move(described)});
+        const char* bytes = plist_get_data_ptr(node, &length);
+        auto* first = reinterpret_cast<const std::uint8_t*>(bytes);
+        return Value(bytes ? Bytes(first, first + length) : Bytes());
     }
     case PLIST_UID: {
         uint64_t uid = 0;
@@ -130,6 +129,20 @@ plist_t toNode(const Value& value, int depth) {
         return plist_new_string(value.string()->c_str());
     case Value::Type::Opaque:
         return plist_new_string(value.opaque()->description.c_str());
+    case Value::Type::Data: {
+        const Bytes& bytes = *value.data();
+        return plist_new_data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    case Value::Type::Date: {
+        // Seconds rounded down, so the microseconds stay in 0...999999 before 2001 too.
+        auto since = value.date()->time_since_epoch() - kReferenceDate;
+        auto seconds = std::chrono::floor<std::chrono::seconds>(since);
+        if (seconds.count() < std::numeric_limits<int32_t>::min() ||
+            seconds.count() > std::numeric_limits<int32_t>::max())
+            return nullptr;
+        return plist_new_date(static_cast<int32_t>(seconds.count()),
+                              static_cast<int32_t>((since - seconds).count()));
+    }
     case Value::Type::Array: {
         plist_t array = plist_new_array();
         for (const auto& item : *value.array()) {

@@ -114,36 +114,25 @@ bool operator==(const Dictionary& a, const Dictionary& b) {
     return Value(a) == Value(b);
 }
 
-const Array* Value::array() const {
-    auto p = std::get_if<std::shared_ptr<const Array>>(&v_);
+namespace {
+template <typename T, typename Variant>
+const T* boxed(const Variant& v) {
+    auto p = std::get_if<SharedBox<T>>(&v);
     return p ? p->get() : nullptr;
 }
-
-const Dictionary* Value::dictionary() const {
-    auto p = std::get_if<std::shared_ptr<const Dictionary>>(&v_);
-    return p ? p->get() : nullptr;
+template <typename T, typename Variant>
+T* boxedForWriting(Variant& v) {
+    auto p = std::get_if<SharedBox<T>>(&v);
+    return p ? p->mutableGet() : nullptr;
 }
+}  // namespace
 
-const Opaque* Value::opaque() const {
-    auto p = std::get_if<std::shared_ptr<const Opaque>>(&v_);
-    return p ? p->get() : nullptr;
-}
-
-// The containers are created non-const (see the constructors), so handing out a
-// mutable pointer to a sole owner is sound.
-Array* Value::mutableArray() {
-    auto p = std::get_if<std::shared_ptr<const Array>>(&v_);
-    if (!p) return nullptr;
-    if (p->use_count() > 1) *p = std::make_shared<Array>(**p);
-    return const_cast<Array*>(p->get());
-}
-
-Dictionary* Value::mutableDictionary() {
-    auto p = std::get_if<std::shared_ptr<const Dictionary>>(&v_);
-    if (!p) return nullptr;
-    if (p->use_count() > 1) *p = std::make_shared<Dictionary>(**p);
-    return const_cast<Dictionary*>(p->get());
-}
+const Array* Value::array() const { return boxed<Array>(v_); }
+const Dictionary* Value::dictionary() const { return boxed<Dictionary>(v_); }
+const Opaque* Value::opaque() const { return boxed<Opaque>(v_); }
+const Bytes* Value::data() const { return boxed<Bytes>(v_); }
+Array* Value::mutableArray() { return boxedForWriting<Array>(v_); }
+Dictionary* Value::mutableDictionary() { return boxedForWriting<Dictionary>(v_); }
 
 namespace {
 // Containers nested deeper than this below the one being destroyed are torn down from
@@ -153,12 +142,12 @@ constexpr std::size_t recursiveTeardownDepth = 64;
 
 void Value::releaseContainer() noexcept {
     auto soleArray = [](Value& v) -> Array* {
-        auto p = std::get_if<std::shared_ptr<const Array>>(&v.v_);
-        return p && p->use_count() == 1 ? const_cast<Array*>(p->get()) : nullptr;
+        auto p = std::get_if<SharedBox<Array>>(&v.v_);
+        return p && p->unique() ? p->mutableGet() : nullptr;
     };
     auto soleDictionary = [](Value& v) -> Dictionary* {
-        auto p = std::get_if<std::shared_ptr<const Dictionary>>(&v.v_);
-        return p && p->use_count() == 1 ? const_cast<Dictionary*>(p->get()) : nullptr;
+        auto p = std::get_if<SharedBox<Dictionary>>(&v.v_);
+        return p && p->unique() ? p->mutableGet() : nullptr;
     };
     // A shared or moved-from container only drops its reference, in ~variant.
     if (!soleArray(*this) && !soleDictionary(*this)) return;
@@ -211,6 +200,12 @@ bool operator==(const Value& a, const Value& b) {
             break;
         case Value::Type::Opaque:
             if (!(*x->opaque() == *y->opaque())) return false;
+            break;
+        case Value::Type::Data:
+            if (*x->data() != *y->data()) return false;
+            break;
+        case Value::Type::Date:
+            if (*x->date() != *y->date()) return false;
             break;
         case Value::Type::Array: {
             const Array& xa = *x->array();

@@ -2,8 +2,9 @@
 // The platform's object model: what property lists and JSON documents read into.
 // Containers are immutable once shared and copied on write, so copying a Value is
 // cheap whatever its size.
+#include <atomic>
+#include <chrono>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -50,8 +51,14 @@ private:
     };
 };
 
-// A value of no JSON kind (a date or data in a property list, say): only its kind
-// name and a printable description are kept.
+// Bytes of a data value.
+using Bytes = std::vector<std::uint8_t>;
+
+// A moment in time, to the microsecond.
+using Date = std::chrono::sys_time<std::chrono::microseconds>;
+
+// A value of no kind of its own here (an identifier in a property list, say): only its
+// kind name and a printable description are kept.
 struct Opaque {
     std::string typeName;
     std::string description;
@@ -92,9 +99,48 @@ private:
 
 using Array = std::vector<Value>;
 
+// A shared, immutable-while-shared box, the storage of containers. Copies share the
+// box; a copy made for writing is taken only while others hold it. Whether others
+// hold it is read with acquire ordering, paired with the release of every drop, so
+// whatever another thread did with its copy happens before this owner writes in place.
+template <typename T>
+class SharedBox {
+public:
+    SharedBox() = default;
+    explicit SharedBox(T value) : box_(new Box{std::move(value)}) {}
+    SharedBox(const SharedBox& other) noexcept : box_(other.box_) {
+        if (box_) box_->owners.fetch_add(1, std::memory_order_relaxed);
+    }
+    SharedBox(SharedBox&& other) noexcept : box_(std::exchange(other.box_, nullptr)) {}
+    SharedBox& operator=(SharedBox other) noexcept {
+        std::swap(box_, other.box_);
+        return *this;
+    }
+    ~SharedBox() {
+        if (box_ && box_->owners.fetch_sub(1, std::memory_order_acq_rel) == 1) delete box_;
+    }
+
+    const T* get() const { return box_ ? &box_->value : nullptr; }
+    // Held by this owner only (false for an empty box).
+    bool unique() const { return box_ && box_->owners.load(std::memory_order_acquire) == 1; }
+    // The value for writing: copied first into a box of its own while it is shared.
+    T* mutableGet() {
+        if (!box_) return nullptr;
+        if (!unique()) *this = SharedBox(T(box_->value));
+        return &box_->value;
+    }
+
+private:
+    struct Box {
+        T value;
+        std::atomic<std::size_t> owners{1};
+    };
+    Box* box_ = nullptr;
+};
+
 class Value {
 public:
-    enum class Type { Null, Number, String, Array, Dictionary, Opaque };
+    enum class Type { Null, Number, String, Array, Dictionary, Opaque, Data, Date };
 
     Value() = default;
     Value(std::nullptr_t) {}
@@ -102,10 +148,11 @@ public:
     Value(std::string s) : v_(std::move(s)) {}
     Value(std::string_view s) : v_(std::in_place_type<std::string>, s) {}
     Value(const char* s) : v_(std::string(s)) {}
-    Value(Array a) : v_(std::shared_ptr<const Array>(std::make_shared<Array>(std::move(a)))) {}
-    Value(Dictionary d)
-        : v_(std::shared_ptr<const Dictionary>(std::make_shared<Dictionary>(std::move(d)))) {}
-    Value(Opaque o) : v_(std::shared_ptr<const Opaque>(std::make_shared<Opaque>(std::move(o)))) {}
+    Value(Array a) : v_(SharedBox<Array>(std::move(a))) {}
+    Value(Dictionary d) : v_(SharedBox<Dictionary>(std::move(d))) {}
+    Value(Opaque o) : v_(SharedBox<Opaque>(std::move(o))) {}
+    Value(Bytes b) : v_(SharedBox<Bytes>(std::move(b))) {}
+    Value(Date d) : v_(d) {}
     // Deliberately no bool or integer constructors: say Number::fromBool(...) so that a
     // text literal never turns into a boolean by accident.
 
@@ -121,12 +168,16 @@ public:
 
     Type type() const { return static_cast<Type>(v_.index()); }
     bool isNull() const { return type() == Type::Null; }
+    // Of a kind JSON has: null, number, text, array or dictionary.
+    bool isJsonKind() const { return type() <= Type::Dictionary; }
 
     const Number* number() const { return std::get_if<Number>(&v_); }
     const std::string* string() const { return std::get_if<std::string>(&v_); }
     const Array* array() const;
     const Dictionary* dictionary() const;
     const Opaque* opaque() const;
+    const Bytes* data() const;
+    const Date* date() const { return std::get_if<Date>(&v_); }
 
     // Mutable access; the container is copied first when it is shared.
     std::string* mutableString() { return std::get_if<std::string>(&v_); }
@@ -141,13 +192,12 @@ private:
     static constexpr std::size_t dictionaryIndex = 4;
     void releaseContainer() noexcept;
 
-    std::variant<std::monostate, Number, std::string, std::shared_ptr<const Array>,
-                 std::shared_ptr<const Dictionary>, std::shared_ptr<const Opaque>>
+    std::variant<std::monostate, Number, std::string, SharedBox<Array>, SharedBox<Dictionary>,
+                 SharedBox<Opaque>, SharedBox<Bytes>, Date>
         v_;
-    static_assert(std::is_same_v<std::variant_alternative_t<arrayIndex, decltype(v_)>,
-                                 std::shared_ptr<const Array>>);
+    static_assert(std::is_same_v<std::variant_alternative_t<arrayIndex, decltype(v_)>, SharedBox<Array>>);
     static_assert(std::is_same_v<std::variant_alternative_t<dictionaryIndex, decltype(v_)>,
-                                 std::shared_ptr<const Dictionary>>);
+                                 SharedBox<Dictionary>>);
 };
 
 inline std::size_t Dictionary::size() const { return entries_.size(); }

@@ -1,17 +1,21 @@
 #include "platform/ui/animation_property.hpp"
 
+#include "platform/foundation/enum_table.hpp"
+
 namespace platform::ui {
 
-std::string_view propertyName(AnimatableProperty property) {
-    switch (property) {
-    case AnimatableProperty::frame: return "frame";
-    case AnimatableProperty::bounds: return "bounds";
-    case AnimatableProperty::center: return "center";
-    case AnimatableProperty::alpha: return "alpha";
-    case AnimatableProperty::transform: return "transform";
-    case AnimatableProperty::backgroundColor: return "backgroundColor";
-    }
-    return "unknown";
-}
+namespace {
+using P = AnimatableProperty;
+constexpr EnumTable<AnimatableProperty, std::string_view, 6> kNames{{
+    {P::frame, "frame"},
+    {P::bounds, "bounds"},
+    {P::center, "center"},
+    {P::alpha, "alpha"},
+    {P::transform, "transform"},
+    {P::backgroundColor, "backgroundColor"},
+}};
+}  // namespace
+
+std::string_view propertyName(AnimatableProperty property) { return rawValueIn(kNames, property); }
 
 }  // namespace platform::ui

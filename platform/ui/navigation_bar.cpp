@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/foundation/enum_table.hpp"
 #include "platform/graphics/font_registry.hpp"
 #include "platform/ui/button.hpp"
 #include "platform/ui/image_view.hpp"
@@ -17,33 +18,21 @@ constexpr double kMargin = 8;
 constexpr double kSpacing = 8;
 constexpr double kHairline = 0.5;
 
+using S = BarButtonSystemItem;
+constexpr EnumTable<BarButtonSystemItem, const char*, 23> kSystemItemTitles{{
+    {S::done, "Done"},         {S::cancel, "Cancel"},     {S::edit, "Edit"},
+    {S::save, "Save"},         {S::add, "+"},             {S::flexibleSpace, ""},
+    {S::fixedSpace, ""},       {S::compose, "Compose"},   {S::reply, "Reply"},
+    {S::action, "Share"},      {S::organize, "Organize"}, {S::bookmarks, "Bookmarks"},
+    {S::search, "Search"},     {S::refresh, "Refresh"},   {S::stop, "Stop"},
+    {S::camera, "Camera"},     {S::trash, "Trash"},       {S::play, "Play"},
+    {S::pause, "Pause"},       {S::rewind, "Rewind"},     {S::fastForward, "Forward"},
+    {S::undo, "Undo"},         {S::redo, "Redo"},
+}};
+
 const char* systemItemTitle(BarButtonSystemItem item) {
-    switch (item) {
-        case BarButtonSystemItem::done: return "Done";
-        case BarButtonSystemItem::cancel: return "Cancel";
-        case BarButtonSystemItem::edit: return "Edit";
-        case BarButtonSystemItem::save: return "Save";
-        case BarButtonSystemItem::add: return "+";
-        case BarButtonSystemItem::flexibleSpace:
-        case BarButtonSystemItem::fixedSpace: return "";
-        case BarButtonSystemItem::compose: return "Compose";
-        case BarButtonSystemItem::reply: return "Reply";
-        case BarButtonSystemItem::action: return "Share";
-        case BarButtonSystemItem::organize: return "Organize";
-        case BarButtonSystemItem::bookmarks: return "Bookmarks";
-        case BarButtonSystemItem::search: return "Search";
-        case BarButtonSystemItem::refresh: return "Refresh";
-        case BarButtonSystemItem::stop: return "Stop";
-        case BarButtonSystemItem::camera: return "Camera";
-        case BarButtonSystemItem::trash: return "Trash";
-        case BarButtonSystemItem::play: return "Play";
-        case BarButtonSystemItem::pause: return "Pause";
-        case BarButtonSystemItem::rewind: return "Rewind";
-        case BarButtonSystemItem::fastForward: return "Forward";
-        case BarButtonSystemItem::undo: return "Undo";
-        case BarButtonSystemItem::redo: return "Redo";
-    }
-    return "";
+    const char* title = rawValueIn(kSystemItemTitles, item);
+    return title ? title : "";
 }
 
 std::shared_ptr<Button> makeBarButton(std::string title) {

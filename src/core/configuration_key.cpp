@@ -1,13 +1,12 @@
 #include "core/configuration_key.hpp"
 
-#include <array>
-#include <utility>
+#include "platform/foundation/enum_table.hpp"
 
 namespace vistrel {
 
 namespace {
 using K = ConfigurationKey;
-constexpr std::array<std::pair<K, std::string_view>, 23> kKeys{{
+constexpr platform::EnumTable<ConfigurationKey, std::string_view, 23> kKeys{{
     {K::sdkName, "SDK_NAME"},
     {K::sdkVersion, "SDK_VERSION"},
     {K::sdkBuildVersion, "SDK_BUILD_VERSION"},
@@ -34,14 +33,10 @@ constexpr std::array<std::pair<K, std::string_view>, 23> kKeys{{
 }};
 }  // namespace
 
-std::string_view rawValue(ConfigurationKey key) {
-    return kKeys[static_cast<std::size_t>(key)].second;
-}
+std::string_view rawValue(ConfigurationKey key) { return platform::rawValueIn(kKeys, key); }
 
 std::optional<ConfigurationKey> configurationKeyFromRawValue(std::string_view raw) {
-    for (const auto& [key, text] : kKeys)
-        if (text == raw) return key;
-    return std::nullopt;
+    return platform::caseIn(kKeys, raw);
 }
 
 const std::vector<ConfigurationKey>& configuration_key::allValues() {

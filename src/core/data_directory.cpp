@@ -1,9 +1,6 @@
 #include "core/data_directory.hpp"
 
 #include <cstdlib>
-#include <mutex>
-
-#include "platform/foundation/directories.hpp"
 
 namespace vistrel {
 
@@ -14,11 +11,6 @@ std::filesystem::path dataDirectory() {
     if (const char* home = std::getenv("HOME"); home && *home)
         return std::filesystem::path(home) / ".local/share/vistrel";
     return std::filesystem::temp_directory_path() / "vistrel";
-}
-
-void prepareDataDirectory() {
-    static std::once_flag once;
-    std::call_once(once, [] { platform::setApplicationDataDirectory(dataDirectory()); });
 }
 
 }  // namespace vistrel

@@ -7,8 +7,4 @@ namespace vistrel {
 // ~/.local/share/vistrel. Preferences, the history store and photos live there.
 std::filesystem::path dataDirectory();
 
-// Points the platform's application data folder (and so the standard user defaults)
-// at dataDirectory(), once per process, unless the host has chosen a folder itself.
-void prepareDataDirectory();
-
 }  // namespace vistrel

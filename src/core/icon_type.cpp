@@ -1,15 +1,22 @@
 #include "core/icon_type.hpp"
 
-#include <array>
+#include "platform/foundation/enum_table.hpp"
 
 namespace vistrel {
 
 namespace {
 
-constexpr std::array<char32_t, 24> kCodePoints = {
-    0xE902, 0xE904, 0xE901, 0xE903, 0xE907, 0xE906, 0xE905, 0xE908, 0xE909, 0xE910, 0xE911, 0xE900,
-    0xE912, 0xE913, 0xE914, 0xE915, 0xE916, 0xE917, 0xE918, 0xE919, 0xE920, 0xE921, 0xE922, 0xE923,
-};
+using I = VistrelIconType;
+constexpr platform::EnumTable<VistrelIconType, char32_t, 24> kCodePoints{{
+    {I::Favorites, 0xE902},      {I::Tutorial, 0xE904},     {I::WaitingList, 0xE901},
+    {I::Recents, 0xE903},        {I::Informations, 0xE907}, {I::Developer, 0xE906},
+    {I::Close, 0xE905},          {I::Flash, 0xE908},        {I::StarEmpty, 0xE909},
+    {I::StarFull, 0xE910},       {I::ArrowLeft, 0xE911},    {I::ArrowRight, 0xE900},
+    {I::MorePoints, 0xE912},     {I::TrashLines, 0xE913},   {I::TrashNoLines, 0xE914},
+    {I::DoubleLoop, 0xE915},     {I::TrashEmpty, 0xE916},   {I::PhotoCircle, 0xE917},
+    {I::PhotoDetail, 0xE918},    {I::RadioUnchecked, 0xE919}, {I::Mountain, 0xE920},
+    {I::ThreeBars, 0xE921},      {I::ThreeDots, 0xE922},    {I::Grid, 0xE923},
+}};
 
 // Every glyph is in U+E000...U+EFFF: three bytes of UTF-8.
 std::string utf8(char32_t c) {
@@ -19,13 +26,13 @@ std::string utf8(char32_t c) {
 
 }  // namespace
 
-char32_t codePoint(VistrelIconType icon) { return kCodePoints[static_cast<std::size_t>(icon)]; }
+char32_t codePoint(VistrelIconType icon) { return platform::rawValueIn(kCodePoints, icon); }
 
 std::string rawValue(VistrelIconType icon) { return utf8(codePoint(icon)); }
 
 std::optional<VistrelIconType> iconTypeFromRawValue(std::string_view raw) {
-    for (VistrelIconType icon : icon_type::allValues())
-        if (raw == rawValue(icon)) return icon;
+    for (const auto& [icon, c] : kCodePoints)
+        if (raw == utf8(c)) return icon;
     return std::nullopt;
 }
 
@@ -33,7 +40,7 @@ namespace icon_type {
 const std::vector<VistrelIconType>& allValues() {
     static const std::vector<VistrelIconType> all = [] {
         std::vector<VistrelIconType> values;
-        for (std::size_t i = 0; i < kCodePoints.size(); ++i) values.push_back(static_cast<VistrelIconType>(i));
+        for (const auto& entry : kCodePoints) values.push_back(entry.first);
         return values;
     }();
     return all;

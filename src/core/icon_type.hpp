@@ -1,8 +1,6 @@
 #pragma once
 // The pictograms of the kit's icon font ("icomoon"): each case is one private-use
 // character that the font draws as the pictogram.
-#include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,9 +49,3 @@ const std::vector<VistrelIconType>& allValues();
 }  // namespace icon_type
 
 }  // namespace vistrel
-
-template <>
-struct std::hash<vistrel::VistrelIconType> {
-    // The position in declaration order.
-    std::size_t operator()(vistrel::VistrelIconType icon) const noexcept { return static_cast<std::size_t>(icon); }
-};

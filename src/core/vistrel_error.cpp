@@ -1,19 +1,20 @@
 #include "core/vistrel_error.hpp"
 
 #include "core/vistrel_bundle.hpp"
+#include "platform/foundation/enum_table.hpp"
 
 namespace vistrel {
 
-std::string_view rawValue(VistrelError error) {
-    switch (error) {
-        case VistrelError::notEnrichedImage: return "actions.list.error.not_enriched_image";
-    }
-    return "";
-}
+namespace {
+constexpr platform::EnumTable<VistrelError, std::string_view, 1> kRawValues{{
+    {VistrelError::notEnrichedImage, "actions.list.error.not_enriched_image"},
+}};
+}  // namespace
+
+std::string_view rawValue(VistrelError error) { return platform::rawValueIn(kRawValues, error); }
 
 std::optional<VistrelError> vistrelErrorFromRawValue(std::string_view raw) {
-    if (raw == rawValue(VistrelError::notEnrichedImage)) return VistrelError::notEnrichedImage;
-    return std::nullopt;
+    return platform::caseIn(kRawValues, raw);
 }
 
 std::string localizedString(VistrelError error) { return tr(rawValue(error)); }

@@ -1,8 +1,6 @@
 #pragma once
 // The kit's public error: a plain value that completions carry beside an optional
 // result. Its raw value is the localisation key of its message.
-#include <cstddef>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,8 +20,3 @@ std::optional<VistrelError> vistrelErrorFromRawValue(std::string_view raw);
 std::string localizedString(VistrelError error);
 
 }  // namespace vistrel
-
-template <>
-struct std::hash<vistrel::VistrelError> {
-    std::size_t operator()(vistrel::VistrelError error) const noexcept { return static_cast<std::size_t>(error); }
-};

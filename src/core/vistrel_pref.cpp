@@ -1,7 +1,6 @@
 #include "core/vistrel_pref.hpp"
 
-#include "core/data_directory.hpp"
-#include "platform/foundation/user_defaults.hpp"
+#include "core/kit_defaults.hpp"
 
 namespace vistrel {
 
@@ -12,10 +11,7 @@ constexpr const char* kUseBlackAndWhite = "useBlackAndWhite";
 constexpr const char* kApplicationInstanceId = "applicationInstanceId";
 constexpr const char* kHasBeenMigrated = "hasBeenMigrated";
 
-std::shared_ptr<platform::UserDefaults> defaults() {
-    prepareDataDirectory();
-    return platform::UserDefaults::standard();
-}
+std::shared_ptr<platform::UserDefaults> defaults() { return kitDefaults(); }
 
 // A Boolean stored as a number object; anything else (missing, text) reads as false.
 bool storedBoolean(const char* key) {

@@ -1,5 +1,5 @@
 #pragma once
-// The kit's four preferences, kept in the standard user defaults.
+// The kit's four preferences, kept in the kit's own defaults (see kit_defaults.hpp).
 #include <optional>
 #include <string>
 

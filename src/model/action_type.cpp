@@ -1,26 +1,29 @@
 #include "model/action_type.hpp"
 
-#include <array>
+#include "platform/foundation/enum_table.hpp"
 
 namespace vistrel {
 
 namespace {
 
-constexpr std::array<std::string_view, 11> rawValues = {
-    "CALENDAR", "URL", "VCARD", "SHARE", "EMAIL", "DATA", "SMS", "MAP", "PHONE", "TEXT", "UNKNOWN",
-};
+constexpr platform::EnumTable<ActionType, std::string_view, 11> kRawValues{{
+    {ActionType::Calendar, "CALENDAR"},
+    {ActionType::Url, "URL"},
+    {ActionType::VCard, "VCARD"},
+    {ActionType::Share, "SHARE"},
+    {ActionType::Email, "EMAIL"},
+    {ActionType::Data, "DATA"},
+    {ActionType::Sms, "SMS"},
+    {ActionType::Map, "MAP"},
+    {ActionType::Phone, "PHONE"},
+    {ActionType::Text, "TEXT"},
+    {ActionType::Unknown, "UNKNOWN"},
+}};
 
 }  // namespace
 
-std::string_view rawValue(ActionType type) {
-    auto position = static_cast<std::size_t>(type);
-    return position < rawValues.size() ? rawValues[position] : std::string_view();
-}
+std::string_view rawValue(ActionType type) { return platform::rawValueIn(kRawValues, type); }
 
-std::optional<ActionType> actionTypeFromRawValue(std::string_view raw) {
-    for (std::size_t i = 0; i < rawValues.size(); ++i)
-        if (rawValues[i] == raw) return static_cast<ActionType>(i);
-    return std::nullopt;
-}
+std::optional<ActionType> actionTypeFromRawValue(std::string_view raw) { return platform::caseIn(kRawValues, raw); }
 
 }  // namespace vistrel

@@ -1,13 +1,10 @@
 #pragma once
 // The kinds of action an image offers, named on the wire by upper-case texts.
-#include <cstddef>
-#include <functional>
 #include <optional>
 #include <string_view>
 
 namespace vistrel {
 
-// In declaration order; the position is also the hash value.
 enum class ActionType {
     Calendar,  // "CALENDAR": adds a calendar event
     Url,       // "URL": opens a web address
@@ -29,8 +26,3 @@ std::string_view rawValue(ActionType type);
 std::optional<ActionType> actionTypeFromRawValue(std::string_view raw);
 
 }  // namespace vistrel
-
-template <>
-struct std::hash<vistrel::ActionType> {
-    std::size_t operator()(vistrel::ActionType type) const noexcept { return static_cast<std::size_t>(type); }
-};

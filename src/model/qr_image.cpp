@@ -70,7 +70,7 @@ Action Action::fromZbarData(const std::string& zbarData, ActionType type) {
     action.type = type;
     action.order = qrOrder;
     action.priority = qrOrder;
-    action.content = Content(contentObject(zbarData, type), type);
+    action.content.emplace(contentObject(zbarData, type), type);
     action.style = Style::fromQrCodeType(QrCodeType::url);
     return action;
 }

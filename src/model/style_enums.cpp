@@ -1,85 +1,55 @@
 #include "model/style_enums.hpp"
 
-#include <array>
+#include "platform/foundation/enum_table.hpp"
 
 namespace vistrel {
 
 namespace {
 
-// The first case, in declaration order, whose text equals `raw`.
-template <typename Enum, std::size_t N>
-std::optional<Enum> match(const std::array<Enum, N>& cases, std::string_view raw) {
-    for (Enum value : cases)
-        if (rawValue(value) == raw) return value;
-    return std::nullopt;
-}
+using platform::caseIn;
+using platform::rawValueIn;
+using std::string_view;
+
+constexpr platform::EnumTable<ImageSize, string_view, 2> kImageSizes{{
+    {ImageSize::cover, "cover"},
+    {ImageSize::contain, "contain"},
+}};
+constexpr platform::EnumTable<VerticalPosition, string_view, 3> kVerticalPositions{{
+    {VerticalPosition::top, "top"},
+    {VerticalPosition::bottom, "bottom"},
+    {VerticalPosition::center, "middle"},
+}};
+constexpr platform::EnumTable<HorizontalPosition, string_view, 3> kHorizontalPositions{{
+    {HorizontalPosition::left, "left"},
+    {HorizontalPosition::right, "right"},
+    {HorizontalPosition::center, "center"},
+}};
+constexpr platform::EnumTable<FontWeight, string_view, 2> kFontWeights{{
+    {FontWeight::normal, "normal"},
+    {FontWeight::bold, "bold"},
+}};
+constexpr platform::EnumTable<FontStyle, string_view, 2> kFontStyles{{
+    {FontStyle::normal, "normal"},
+    {FontStyle::italic, "italic"},
+}};
 
 }  // namespace
 
-std::string_view rawValue(ImageSize value) {
-    switch (value) {
-    case ImageSize::cover: return "cover";
-    case ImageSize::contain: return "contain";
-    }
-    return {};
-}
+string_view rawValue(ImageSize value) { return rawValueIn(kImageSizes, value); }
+string_view rawValue(VerticalPosition value) { return rawValueIn(kVerticalPositions, value); }
+string_view rawValue(HorizontalPosition value) { return rawValueIn(kHorizontalPositions, value); }
+string_view rawValue(FontWeight value) { return rawValueIn(kFontWeights, value); }
+string_view rawValue(FontStyle value) { return rawValueIn(kFontStyles, value); }
 
-std::string_view rawValue(VerticalPosition value) {
-    switch (value) {
-    case VerticalPosition::top: return "top";
-    case VerticalPosition::bottom: return "bottom";
-    case VerticalPosition::center: return "middle";
-    }
-    return {};
+std::optional<ImageSize> imageSizeFromRawValue(string_view raw) { return caseIn(kImageSizes, raw); }
+std::optional<VerticalPosition> verticalPositionFromRawValue(string_view raw) {
+    return caseIn(kVerticalPositions, raw);
 }
-
-std::string_view rawValue(HorizontalPosition value) {
-    switch (value) {
-    case HorizontalPosition::left: return "left";
-    case HorizontalPosition::right: return "right";
-    case HorizontalPosition::center: return "center";
-    }
-    return {};
+std::optional<HorizontalPosition> horizontalPositionFromRawValue(string_view raw) {
+    return caseIn(kHorizontalPositions, raw);
 }
-
-std::string_view rawValue(FontWeight value) {
-    switch (value) {
-    case FontWeight::normal: return "normal";
-    case FontWeight::bold: return "bold";
-    }
-    return {};
-}
-
-std::string_view rawValue(FontStyle value) {
-    switch (value) {
-    case FontStyle::normal: return "normal";
-    case FontStyle::italic: return "italic";
-    }
-    return {};
-}
-
-std::optional<ImageSize> imageSizeFromRawValue(std::string_view raw) {
-    return match(std::array{ImageSize::cover, ImageSize::contain}, raw);
-}
-
-std::optional<VerticalPosition> verticalPositionFromRawValue(std::string_view raw) {
-    return match(std::array{VerticalPosition::top, VerticalPosition::bottom, VerticalPosition::center},
-                 raw);
-}
-
-std::optional<HorizontalPosition> horizontalPositionFromRawValue(std::string_view raw) {
-    return match(
-        std::array{HorizontalPosition::left, HorizontalPosition::right, HorizontalPosition::center},
-        raw);
-}
-
-std::optional<FontWeight> fontWeightFromRawValue(std::string_view raw) {
-    return match(std::array{FontWeight::normal, FontWeight::bold}, raw);
-}
-
-std::optional<FontStyle> fontStyleFromRawValue(std::string_view raw) {
-    return match(std::array{FontStyle::normal, FontStyle::italic}, raw);
-}
+std::optional<FontWeight> fontWeightFromRawValue(string_view raw) { return caseIn(kFontWeights, raw); }
+std::optional<FontStyle> fontStyleFromRawValue(string_view raw) { return caseIn(kFontStyles, raw); }
 
 platform::graphics::TextAlignment nsTextAlignment(HorizontalPosition position) {
     using platform::graphics::TextAlignment;

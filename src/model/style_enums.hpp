@@ -2,8 +2,6 @@
 // The small enumerations a style names by text: image sizing, positions, font weight
 // and style, and the marker of styles made for QR-code actions. Texts match whole and
 // case-sensitively; the vertical centre is written "middle".
-#include <cstddef>
-#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -37,25 +35,3 @@ std::optional<FontStyle> fontStyleFromRawValue(std::string_view raw);
 platform::graphics::TextAlignment nsTextAlignment(HorizontalPosition position);
 
 }  // namespace vistrel
-
-// Hash values are the cases' positions in declaration order.
-template <>
-struct std::hash<vistrel::ImageSize> {
-    std::size_t operator()(vistrel::ImageSize v) const noexcept { return static_cast<std::size_t>(v); }
-};
-template <>
-struct std::hash<vistrel::VerticalPosition> {
-    std::size_t operator()(vistrel::VerticalPosition v) const noexcept { return static_cast<std::size_t>(v); }
-};
-template <>
-struct std::hash<vistrel::HorizontalPosition> {
-    std::size_t operator()(vistrel::HorizontalPosition v) const noexcept { return static_cast<std::size_t>(v); }
-};
-template <>
-struct std::hash<vistrel::FontWeight> {
-    std::size_t operator()(vistrel::FontWeight v) const noexcept { return static_cast<std::size_t>(v); }
-};
-template <>
-struct std::hash<vistrel::FontStyle> {
-    std::size_t operator()(vistrel::FontStyle v) const noexcept { return static_cast<std::size_t>(v); }
-};

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "core/kit_defaults.hpp"
 #include "core/vistrel_bundle.hpp"
 #include "core/vistrel_pref.hpp"
 #include "entry/vistrel.hpp"
 #include "platform/foundation/log.hpp"
-#include "platform/foundation/user_defaults.hpp"
 #include "support/temp_dir.hpp"
 #include "support/uuid_form.hpp"
 
-using platform::UserDefaults;
 using vistrel::Vistrel;
 using vistrel::VistrelPref;
 
@@ -16,17 +15,13 @@ namespace {
 
 struct PreferencesTest : ::testing::Test {
     testsupport::TempDir dir;
-    std::filesystem::path file = dir / "preferences.plist";
+    testsupport::ScopedEnv home{"VISTREL_HOME", dir.path().c_str()};
     void SetUp() override {
-        UserDefaults::resetStandard(file);
         vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
     }
-    void TearDown() override {
-        UserDefaults::resetStandard();
-        vistrel::overrideBundleLocations(std::nullopt);
-    }
+    void TearDown() override { vistrel::overrideBundleLocations(std::nullopt); }
     // Reopens the defaults from their file, as a new launch would.
-    void relaunch() { UserDefaults::resetStandard(file); }
+    void relaunch() { vistrel::reopenKitDefaults(); }
 };
 
 bool isUuid(const std::string& text) { return testsupport::isUpperCaseUuidV4(text); }
@@ -40,10 +35,10 @@ TEST_F(PreferencesTest, ValuesPersistAcrossLaunchesWithTheirKinds) {
     EXPECT_TRUE(VistrelPref::hasBeenMigrated());
     EXPECT_EQ(VistrelPref::getApiKey(), "");
     // A number stored under "apiKey" by other code is no key, not its decimal text.
-    UserDefaults::standard()->set("apiKey", platform::Value(platform::Number::fromInt(42)));
+    vistrel::kitDefaults()->set("apiKey", platform::Value(platform::Number::fromInt(42)));
     EXPECT_EQ(VistrelPref::getApiKey(), std::nullopt);
     // A text under a Boolean key is no Boolean.
-    UserDefaults::standard()->set("useBlackAndWhite", platform::Value("true"));
+    vistrel::kitDefaults()->set("useBlackAndWhite", platform::Value("true"));
     EXPECT_FALSE(VistrelPref::useBlackAndWhite());
 }
 
@@ -55,7 +50,7 @@ TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
     auto id = VistrelPref::getApplicationInstanceId();
     ASSERT_TRUE(id);
     EXPECT_TRUE(isUuid(*id)) << *id;
-    EXPECT_EQ(UserDefaults::standard()->object("hasBeenMigrated"), std::nullopt);
+    EXPECT_EQ(vistrel::kitDefaults()->object("hasBeenMigrated"), std::nullopt);
     // Every font is found and usable; the only possible complaint is that an earlier test
     // in this process registered it already.
     EXPECT_EQ(capture.count("register graphics font failed"), capture.lines().size());
@@ -80,7 +75,7 @@ TEST_F(PreferencesTest, EmptyInstanceIdCountsAsPresentAndARemovedOneIsRemade) {
     EXPECT_FALSE(VistrelPref::useBlackAndWhite());
 
     VistrelPref::setUseBlackAndWhite(false);
-    UserDefaults::standard()->remove("applicationInstanceId");
+    vistrel::kitDefaults()->remove("applicationInstanceId");
     Vistrel::setApiKey("k");
     EXPECT_TRUE(isUuid(VistrelPref::getApplicationInstanceId().value_or("")));
     EXPECT_TRUE(VistrelPref::useBlackAndWhite());

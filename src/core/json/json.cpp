@@ -68,7 +68,9 @@ void JSON::classify() {
     case platform::Value::Type::Array: type_ = Type::array; break;
     case platform::Value::Type::Dictionary: type_ = Type::dictionary; break;
     case platform::Value::Type::Opaque:
-        // The opaque value itself is not kept: object() gives null from now on.
+    case platform::Value::Type::Data:
+    case platform::Value::Type::Date:
+        // The value itself is not kept: object() gives null from now on.
         type_ = Type::unknown;
         error_ = std::make_shared<const JSONError>(unsupportedTypeError());
         object_ = platform::Value();

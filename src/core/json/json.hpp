@@ -67,7 +67,8 @@ public:
     JSON(const std::map<std::string, JSON>& members);
     template <typename T>
     JSON(const std::optional<T>& value) : JSON(value ? JSON(*value) : JSON()) {}
-    // A raw value: an opaque value is of kind unknown with the unsupported-type error.
+    // A raw value: one of no JSON kind (data, a date, an opaque value) is of kind unknown
+    // with the unsupported-type error.
     explicit JSON(const platform::Value& raw);
     explicit JSON(platform::Value&& raw);
     explicit JSON(platform::Number number) : JSON(platform::Value(number)) {}
@@ -304,7 +305,7 @@ private:
             return platform::Number::fromUInt(static_cast<std::uint64_t>(value));
     }
 
-    void classify();  // the kind of object_ (an opaque one is dropped, with its error)
+    void classify();  // the kind of object_ (one of no JSON kind is dropped, with its error)
     JSON readIndex(std::ptrdiff_t index) const;
     JSON readKey(const std::string& key) const;
     JSON readStep(const JSONKey& step) const;

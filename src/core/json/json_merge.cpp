@@ -13,8 +13,8 @@ void append(Value& target, const Value& source) {
     elements->insert(elements->end(), more.begin(), more.end());
 }
 
-// Below the top, a difference of kind is settled by taking the source's member; an
-// opaque member goes in as null, as a value of no JSON kind reads back as null.
+// Below the top, a difference of kind is settled by taking the source's member; a
+// member of no JSON kind goes in as null, as a value of no JSON kind reads back as null.
 // Iterative: nested objects are merged from a work list, never by recursion.
 void mergeObjects(Value& target, const Value& source) {
     std::vector<std::pair<Value*, const Value*>> work{{&target, &source}};
@@ -30,7 +30,7 @@ void mergeObjects(Value& target, const Value& source) {
             else if (existing && existing->array() && member.array())
                 append(*existing, member);
             else
-                members->set(key, member.opaque() ? Value() : member);
+                members->set(key, member.isJsonKind() ? member : Value());
         }
         // No member is inserted from here on, so these addresses stay put.
         for (auto [key, member] : deeper) work.emplace_back(members->find(*key), member);

@@ -8,8 +8,6 @@ namespace vistrel::json_number {
 
 namespace {
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Compares a double with an integer exactly (no rounding of the integer).
 template <typename Integer>
 std::partial_ordering compareWithInteger(double d, Integer i) {
@@ -41,34 +39,11 @@ platform::Number decimalNumber(std::string_view text) {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
                                text[i] == '\r'))
         ++i;
-    std::size_t start = i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t digits = 0;
-    while (i < text.size() && isDigit(text[i])) ++i, ++digits;
-    bool integer = true;
-    if (i < text.size() && text[i] == '.') {
-        std::size_t j = i + 1;
-        std::size_t fraction = 0;
-        while (j < text.size() && isDigit(text[j])) ++j, ++fraction;
-        if (digits + fraction > 0) {
-            i = j;
-            digits += fraction;
-            integer = false;
-        }
-    }
-    if (digits == 0) return platform::Number::fromInt(0);
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        std::size_t j = i + 1;
-        if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-        std::size_t exponent = 0;
-        while (j < text.size() && isDigit(text[j])) ++j, ++exponent;
-        if (exponent > 0) {
-            i = j;
-            integer = false;
-        }
-    }
-    std::string_view number = text.substr(start, i - start);
-    if (integer) {
+    text.remove_prefix(i);
+    auto span = platform::numbers::scanDecimal(text);
+    if (span.length == 0) return platform::Number::fromInt(0);
+    std::string_view number = text.substr(0, span.length);
+    if (span.integer) {
         if (auto v = platform::numbers::parseInt64(number)) return platform::Number::fromInt(*v);
         if (auto v = platform::numbers::parseUInt64(number)) return platform::Number::fromUInt(*v);
     }

@@ -57,7 +57,7 @@ JSON JSON::readPath(const JSONKey* steps, std::size_t count) const {
             if (byIndex) return withError(notAnArrayError(step.indexValue()));
             current = members->find(step.keyValue());
             if (!current) return withError(notExistError(step.keyValue()));
-        } else if (current->opaque()) {
+        } else if (!current->isJsonKind()) {
             return withError(unsupportedTypeError());  // what a value of kind unknown carries
         } else {
             return byIndex ? withError(notAnArrayError(step.indexValue()))

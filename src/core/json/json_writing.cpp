@@ -37,7 +37,7 @@ std::optional<std::string> decode(std::string bytes, StringEncoding encoding) {
 // Every container and member in document order, joined without spaces but for one
 // after each colon. Unlike a plain concatenation it escapes keys and strings fully,
 // so what it gives is always JSON; a value it cannot write (NaN or infinity, text
-// that is not UTF-8, an opaque value, a level past the budget) makes the whole result
+// that is not UTF-8, a value of no JSON kind, a level past the budget) makes the whole result
 // absent. Iterative, so no nesting reaches the machine stack.
 std::optional<std::string> writeMemberByMember(const platform::Value& top,
                                                std::int64_t maxObjectDepth) {
@@ -61,7 +61,9 @@ std::optional<std::string> writeMemberByMember(const platform::Value& top,
             out += v.array() ? '[' : '{';
             stack.push_back({&v, 0});
             return true;
-        case Value::Type::Opaque: return false;
+        case Value::Type::Opaque:
+        case Value::Type::Data:
+        case Value::Type::Date: return false;
         }
         return false;
     };

@@ -110,18 +110,5 @@ TEST(JsonRoundTrip, FixtureFilesReadBackEqual) {
     }
 }
 
-TEST(JsonRoundTrip, FixtureAnswerReads) {
-    JSON answer = JSON::fromData(fixture("answer.json"));
-    ASSERT_EQ(answer.type(), Type::dictionary);
-    EXPECT_EQ(answer["AutoTrigger"].bool_(), false);
-    EXPECT_EQ(answer["Order"].int_(), 2);
-    ASSERT_EQ(answer["Actions"].array()->size(), 2u);
-    EXPECT_EQ((answer[{"Actions", 0, "Type"}].string()), "URL");
-    JSON content = JSON::parseJSON(*answer[{"Actions", 0, "Content"}].string());
-    EXPECT_EQ(content["IsEmbeddedWebView"].bool_(), true);
-    JSON style = JSON::parseJSON(*answer["TitleStyle"].string());
-    EXPECT_EQ((style[{"text", "font-size"}].string()), "18");
-}
-
 }  // namespace
 }  // namespace vistrel

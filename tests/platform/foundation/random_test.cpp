@@ -10,7 +10,6 @@ TEST(RandomTest, UuidsAreVersionFourUpperCaseAndDistinct) {
     std::set<std::string> seen;
     for (int i = 0; i < 200; ++i) {
         std::string id = platform::makeUuidString();
-        EXPECT_EQ(id.size(), 36u);
         EXPECT_TRUE(testsupport::isUpperCaseUuidV4(id)) << id;
         seen.insert(id);
     }

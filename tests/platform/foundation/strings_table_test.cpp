@@ -37,7 +37,7 @@ TEST(StringsTableTest, ReadsUtf16WithByteOrderMark) {
         big += static_cast<char>(c >> 8);
         big += static_cast<char>(c & 0xff);
     }
-    for (const std::string& bytes : {little, big, "\xef\xbb\xbf" + text}) {
+    for (const std::string& bytes : {little, big, std::string("\xef\xbb\xbf").append(text)}) {
         auto table = platform::parseStringsTable(bytes);
         ASSERT_TRUE(table);
         EXPECT_EQ(table->at("k"), "\xc3\xa9t\xc3\xa9");

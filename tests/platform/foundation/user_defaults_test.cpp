@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/file_io.hpp"
+#include "platform/foundation/property_list.hpp"
 #include "platform/foundation/user_defaults.hpp"
 #include "support/temp_dir.hpp"
 
@@ -25,14 +26,26 @@ TEST(UserDefaultsTest, TypedValuesSurviveReopening) {
     }
     UserDefaults reopened(file);
     EXPECT_EQ(reopened.string("key"), "secret");
-    EXPECT_TRUE(reopened.boolValue("flag"));
     EXPECT_TRUE(reopened.object("flag")->number()->isBool());
     // A number stored under a key does not read as text.
     EXPECT_EQ(reopened.string("number"), std::nullopt);
     EXPECT_EQ(reopened.object("number")->number()->intValue(), 12);
-    EXPECT_FALSE(reopened.boolValue("missing"));
     EXPECT_TRUE(reopened.remove("key"));
     EXPECT_EQ(UserDefaults(file).string("key"), std::nullopt);
+}
+
+// Data and dates in a defaults file (written by another program, or in binary form)
+// are kept as they were when another key is saved.
+TEST(UserDefaultsTest, SavingKeepsDataAndDatesOfTheFile) {
+    for (const char* name : {"sample.xml.plist", "sample.bplist"}) {
+        testsupport::TempDir dir;
+        auto file = dir / "preferences.plist";
+        std::filesystem::copy_file(std::string(VISTREL_TEST_DATA) + "/plist/" + name, file);
+        auto expected = platform::readPropertyList(*platform::readFile(file));
+        expected->mutableDictionary()->set("apiKey", Value("k"));
+        EXPECT_TRUE(UserDefaults(file).set("apiKey", Value("k")));
+        EXPECT_EQ(platform::readPropertyList(*platform::readFile(file)), expected) << name;
+    }
 }
 
 TEST(UserDefaultsTest, FileIsPrivateAndWrittenWhole) {
@@ -52,14 +65,12 @@ TEST(UserDefaultsTest, FileIsPrivateAndWrittenWhole) {
 TEST(UserDefaultsTest, BooleanReadingOfTextsAndNumbers) {
     testsupport::TempDir dir;
     UserDefaults defaults(dir / "p.plist");
-    defaults.set("yes", Value("YES"));
-    defaults.set("no", Value("nope"));
-    defaults.set("two", Value(Number::fromInt(2)));
-    defaults.set("zero", Value(Number::fromDouble(0.0)));
-    EXPECT_TRUE(defaults.boolValue("yes"));
-    EXPECT_FALSE(defaults.boolValue("no"));
-    EXPECT_TRUE(defaults.boolValue("two"));
-    EXPECT_FALSE(defaults.boolValue("zero"));
+    for (auto [value, truth] : {std::pair{Value("YES"), true}, {Value("nope"), false},
+                                {Value(Number::fromInt(2)), true}, {Value(Number::fromDouble(0.0)), false}}) {
+        defaults.set("k", value);
+        EXPECT_EQ(defaults.boolValue("k"), truth);
+    }
+    EXPECT_FALSE(defaults.boolValue("missing"));
 }
 
 TEST(UserDefaultsTest, UnreadableFileStartsEmptyAndIsReplacedOnWrite) {
@@ -87,19 +98,9 @@ TEST(UserDefaultsTest, ReadersOnOtherThreadsWhileTheMainThreadWrites) {
                 ++reads;
             }
         });
-    for (int i = 1; i <= 100; ++i) defaults.set("apiKey", Value("key-" + std::to_string(i)));
+    for (int i = 1; i <= 100; ++i) defaults.set("apiKey", Value(std::string("key-").append(std::to_string(i))));
     done = true;
     for (auto& t : readers) t.join();
     EXPECT_GT(reads.load(), 0);
     EXPECT_EQ(UserDefaults(dir / "p.plist").string("apiKey"), "key-100");
-}
-
-TEST(UserDefaultsTest, StandardDefaultsCanBeReopened) {
-    testsupport::TempDir dir;
-    UserDefaults::resetStandard(dir / "std.plist");
-    UserDefaults::standard()->set("k", Value("v"));
-    UserDefaults::resetStandard(dir / "std.plist");
-    EXPECT_EQ(UserDefaults::standard()->string("k"), "v");
-    EXPECT_EQ(UserDefaults::standard()->filePath(), dir / "std.plist");
-    UserDefaults::resetStandard();
 }
