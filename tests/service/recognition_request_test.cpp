@@ -182,7 +182,7 @@ TEST_F(RecognitionRequestTest, MissingOrUnsafeValuesEndAtOnceWithNothingSent) {
         std::string language = "en";
         std::optional<Client::Headers> headers = std::nullopt;
     };
-    auto defaults = [] { return platform::UserDefaults::standard(); };
+    auto defaults = [] { return vistrel::kitDefaults(); };
     auto& device = vistrel::DeviceInformation::shared();
     std::string deviceName = device.name;
     auto nothing = [] {};

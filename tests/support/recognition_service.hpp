@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/configuration_key.hpp"
+#include "core/kit_defaults.hpp"
 #include "core/sdk_configuration.hpp"
 #include "core/vistrel_pref.hpp"
 #include "platform/foundation/locale.hpp"
@@ -23,13 +24,13 @@ struct RecognitionService {
     static constexpr const char* instanceId = "5C4B1E2A-9D3F-4A7B-8C6D-0E1F2A3B4C5D";
 
     TempDir dir;
+    ScopedEnv home{"VISTREL_HOME", dir.path().c_str()};
     LoopbackServer server;
     platform::Dictionary configuration;
     std::string hostName = platform::ui::Application::shared().name();
     std::string hostVersion = platform::ui::Application::shared().version();
 
     RecognitionService() {
-        platform::UserDefaults::resetStandard(dir / "preferences.plist");
         vistrel::VistrelPref::setApiKey(apiKey);
         vistrel::VistrelPref::setApplicationInstanceId(instanceId);
         vistrel::VistrelPref::setUseBlackAndWhite(false);
@@ -47,7 +48,6 @@ struct RecognitionService {
 
     ~RecognitionService() {
         vistrel::SdkConfiguration::resetShared();
-        platform::UserDefaults::resetStandard();
         platform::setPreferredLanguages(std::nullopt);
         vistrel::Client::setRecognitionTimeout(std::nullopt);
         auto& application = platform::ui::Application::shared();
