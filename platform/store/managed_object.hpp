@@ -42,6 +42,8 @@ public:
 private:
     friend class ManagedObjectContext;
 
+    // The model is kept alive by its objects, which may outlive their context.
+    std::shared_ptr<const ManagedObjectModel> model_;
     const EntityDescription* entity_ = nullptr;
     std::weak_ptr<ManagedObjectContext> context_;
     std::int64_t rowId_ = 0;

@@ -49,6 +49,7 @@ const EntityDescription* ManagedObjectContext::entityForName(std::string_view na
 
 std::shared_ptr<ManagedObject> ManagedObjectContext::makeObject(const EntityDescription& entity) {
     auto object = makeObjectOfClass(entity.className);
+    if (coordinator_) object->model_ = coordinator_->sharedModel();
     object->entity_ = &entity;
     object->context_ = weak_from_this();
     object->values_.resize(entity.attributes.size());
