@@ -37,14 +37,12 @@ void registerObjectClass(std::string className, ObjectFactory factory) {
     classes()[std::move(className)] = std::move(factory);
 }
 
-std::shared_ptr<ManagedObject> makeObjectOfClass(std::string_view className) {
-    ObjectFactory factory;
+ObjectFactory objectFactory(std::string_view className) {
     {
         std::lock_guard lock(gClassesMutex);
-        if (auto found = classes().find(className); found != classes().end()) factory = found->second;
+        if (auto found = classes().find(className); found != classes().end()) return found->second;
     }
-    auto object = factory ? factory() : nullptr;
-    return object ? object : std::make_shared<ManagedObject>();
+    return [] { return std::make_shared<ManagedObject>(); };
 }
 
 bool ManagedObject::hasChanges() const {
@@ -65,6 +63,7 @@ void ManagedObject::setValue(std::string_view attribute, AttributeValue value) {
         return;
     }
     values_[*index] = std::move(value);
+    changed_.resize(values_.size());
     changed_[*index] = true;
     if (auto context = context_.lock()) context->objectDidChange(*this);
 }

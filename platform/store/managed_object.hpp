@@ -49,7 +49,7 @@ private:
     std::int64_t rowId_ = 0;
     bool deleted_ = false;
     std::vector<AttributeValue> values_;
-    std::vector<bool> changed_;
+    std::vector<bool> changed_;  // empty: nothing changed
 };
 
 // Makes the objects of entities whose class has this name.

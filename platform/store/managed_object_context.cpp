@@ -47,19 +47,20 @@ const EntityDescription* ManagedObjectContext::entityForName(std::string_view na
     return coordinator_ ? coordinator_->model().entity(name) : nullptr;
 }
 
-std::shared_ptr<ManagedObject> ManagedObjectContext::makeObject(const EntityDescription& entity) {
-    auto object = makeObjectOfClass(entity.className);
+std::shared_ptr<ManagedObject> ManagedObjectContext::makeObject(const EntityDescription& entity,
+                                                               const ObjectFactory& factory) {
+    auto object = factory();
+    if (!object) object = std::make_shared<ManagedObject>();
     if (coordinator_) object->model_ = coordinator_->sharedModel();
     object->entity_ = &entity;
     object->context_ = weak_from_this();
     object->values_.resize(entity.attributes.size());
-    object->changed_.assign(entity.attributes.size(), false);
     return object;
 }
 
 std::shared_ptr<ManagedObject> ManagedObjectContext::insertNewObject(const EntityDescription& entity) {
     assertMainThread();
-    auto object = makeObject(entity);
+    auto object = makeObject(entity, objectFactory(entity.className));
     for (std::size_t i = 0; i < entity.attributes.size(); ++i)
         if (entity.attributes[i].type == AttributeType::boolean && !entity.attributes[i].optional)
             object->values_[i] = false;
@@ -107,7 +108,7 @@ std::optional<Error> ManagedObjectContext::save() {
         registered_[inserted_[i]->entity_][(*keys)[i]] = inserted_[i];
     }
     for (auto* list : {&inserted_, &updated_})
-        for (const auto& object : *list) object->changed_.assign(object->changed_.size(), false);
+        for (const auto& object : *list) object->changed_.clear();
     for (const auto& object : deleted_) registered_[object->entity_].erase(object->rowId_);
     inserted_.clear();
     updated_.clear();
@@ -115,15 +116,16 @@ std::optional<Error> ManagedObjectContext::save() {
     return std::nullopt;
 }
 
-std::shared_ptr<ManagedObject> ManagedObjectContext::objectForRow(const EntityDescription& entity, StoreRow row) {
-    auto& rows = registered_[&entity];
+std::shared_ptr<ManagedObject> ManagedObjectContext::objectForRow(const EntityDescription& entity,
+                                                                 const ObjectFactory& factory, Registered& rows,
+                                                                 StoreRow row) {
     auto& slot = rows[row.rowId];
     if (auto known = slot.lock()) {
         // A row already in memory stays one object; unsaved changes win over the file.
         if (!known->hasChanges()) known->values_ = std::move(row.values);
         return known;
     }
-    auto object = makeObject(entity);
+    auto object = makeObject(entity, factory);
     object->rowId_ = row.rowId;
     object->values_ = std::move(row.values);
     slot = object;
@@ -152,7 +154,9 @@ std::optional<FetchResult> ManagedObjectContext::execute(const FetchRequest& req
     }
     FetchResult result;
     result.reserve(rows->size() + inserted);
-    for (auto& row : *rows) result.push_back(objectForRow(*entity, std::move(row)));
+    ObjectFactory factory = objectFactory(entity->className);
+    Registered& registered = registered_[entity];
+    for (auto& row : *rows) result.push_back(objectForRow(*entity, factory, registered, std::move(row)));
     if (deleted + updated + inserted == 0) return result;
 
     std::erase_if(result, [&](const auto& object) { return object->deleted_ || !matches(*object, request.predicate); });

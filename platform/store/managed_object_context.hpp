@@ -54,11 +54,13 @@ private:
     explicit ManagedObjectContext(std::shared_ptr<PersistentStoreCoordinator> coordinator)
         : coordinator_(std::move(coordinator)) {}
 
-    std::shared_ptr<ManagedObject> objectForRow(const EntityDescription& entity, StoreRow row);
-    std::shared_ptr<ManagedObject> makeObject(const EntityDescription& entity);
+    using Registered = std::unordered_map<std::int64_t, std::weak_ptr<ManagedObject>>;
+    std::shared_ptr<ManagedObject> objectForRow(const EntityDescription& entity, const ObjectFactory& factory,
+                                                Registered& rows, StoreRow row);
+    std::shared_ptr<ManagedObject> makeObject(const EntityDescription& entity, const ObjectFactory& factory);
 
     std::shared_ptr<PersistentStoreCoordinator> coordinator_;
-    std::unordered_map<const EntityDescription*, std::unordered_map<std::int64_t, std::weak_ptr<ManagedObject>>> registered_;
+    std::unordered_map<const EntityDescription*, Registered> registered_;
     std::vector<std::shared_ptr<ManagedObject>> inserted_;
     std::vector<std::shared_ptr<ManagedObject>> updated_;
     std::vector<std::shared_ptr<ManagedObject>> deleted_;

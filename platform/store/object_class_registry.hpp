@@ -1,6 +1,5 @@
 #pragma once
-// The store's side of the object class registry: a new object of a registered class,
-// or a plain ManagedObject for a class nobody registered.
+// The store's side of the object class registry: what makes the objects of a class.
 #include <memory>
 #include <string_view>
 
@@ -8,6 +7,7 @@
 
 namespace platform::store {
 
-std::shared_ptr<ManagedObject> makeObjectOfClass(std::string_view className);
+// The factory registered for the class; one that makes plain objects when there is none.
+ObjectFactory objectFactory(std::string_view className);
 
 }  // namespace platform::store
