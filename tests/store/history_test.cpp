@@ -110,7 +110,7 @@ TEST_F(HistoryTest, HistorySizeComesFromTheConfiguration) {
     {
         auto history = controller();
         for (int i = 0; i < 15; ++i)
-            ASSERT_TRUE(history->loadOrCreateVistrelImage("d", "id" + std::to_string(i), "t", picture(Color::red()),
+            ASSERT_TRUE(history->loadOrCreateVistrelImage("d", numbered("id", i), "t", picture(Color::red()),
                                                           at(i * 7 % 15)));
     }
     for (auto [limit, count] : std::vector<std::pair<std::string, std::size_t>>{

@@ -45,7 +45,7 @@ struct MigrationTest : StoreTest {
 
 TEST_F(MigrationTest, MovesEveryPhotoBeyondTheHistorySizeAndKeepsWhatItCannotRead) {
     std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>> records;
-    for (int i = 0; i < 14; ++i) records.emplace_back("r" + std::to_string(i), jpeg);
+    for (int i = 0; i < 14; ++i) records.emplace_back(numbered("r", i), jpeg);
     records.emplace_back("garbage", std::string("not a picture"));
     records.emplace_back(std::nullopt, jpeg);
     records.emplace_back("none", std::nullopt);
@@ -61,7 +61,7 @@ TEST_F(MigrationTest, MovesEveryPhotoBeyondTheHistorySizeAndKeepsWhatItCannotRea
     EXPECT_EQ(recorder->failed, 0);
     auto blobs = blobsByIdentifier();
     for (int i = 0; i < 14; ++i) {
-        auto name = "r" + std::to_string(i);
+        auto name = numbered("r", i);
         EXPECT_FALSE(blobs[name]) << name;
         EXPECT_TRUE(history->getPicture(name)) << name;
     }

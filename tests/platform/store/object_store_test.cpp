@@ -15,6 +15,12 @@ using platform::dispatch::RunLoop;
 
 namespace {
 
+// The prefix followed by the number, appended (g++ 12 misreads "literal" + string at -O3).
+std::string numbered(std::string prefix, long number) {
+    prefix += std::to_string(number);
+    return prefix;
+}
+
 constexpr std::string_view kModel = R"({"name": "Notes", "version": 2, "entities": [{"name": "Note", "attributes": [
     {"name": "date", "type": "date", "indexed": true},
     {"name": "key", "type": "string", "indexed": true},
@@ -92,7 +98,7 @@ TEST_F(ObjectStoreTest, ValuesSurviveReopeningWithHostileTextsAndBytes) {
 TEST_F(ObjectStoreTest, FetchesSeePendingChangesSortedAndLimited) {
     auto context = open();
     ASSERT_TRUE(context);
-    for (int i = 0; i < 5; ++i) add(*context, "saved" + std::to_string(i), i * 10);
+    for (int i = 0; i < 5; ++i) add(*context, numbered("saved", i), i * 10);
     ASSERT_FALSE(context->save());
     auto saved = context->execute(newest());
     add(*context, "new", 25);
