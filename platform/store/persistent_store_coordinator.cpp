@@ -144,6 +144,12 @@ PersistentStoreCoordinator::~PersistentStoreCoordinator() = default;
 bool PersistentStoreCoordinator::hasStore() const { return connection_ != nullptr; }
 
 std::optional<Error> PersistentStoreCoordinator::addSQLiteStore(const std::filesystem::path& file) {
+    auto failure = openStore(file);
+    if (failure) failure->userInfo["file"] = file.string();
+    return failure;
+}
+
+std::optional<Error> PersistentStoreCoordinator::openStore(const std::filesystem::path& file) {
     auto connection = std::make_unique<Connection>();
     if (connection_) return connection->error("a store is already added", SQLITE_MISUSE);
     std::error_code ec;

@@ -58,7 +58,7 @@ public:
     const std::shared_ptr<const ManagedObjectModel>& sharedModel() const { return model_; }
 
     // Opens the store file; the folder holding it must exist. One store per coordinator:
-    // a second call fails. The error's user information carries "reason".
+    // a second call fails. The error's user information carries "reason" and "file".
     std::optional<Error> addSQLiteStore(const std::filesystem::path& file);
     bool hasStore() const;
     const std::filesystem::path& storePath() const { return path_; }
@@ -74,6 +74,7 @@ public:
 
 private:
     struct Connection;
+    std::optional<Error> openStore(const std::filesystem::path& file);
     std::shared_ptr<const ManagedObjectModel> model_;
     std::unique_ptr<Connection> connection_;
     std::filesystem::path path_;

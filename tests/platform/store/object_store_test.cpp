@@ -2,6 +2,8 @@
 #include <signal.h>
 #include <sqlite3.h>
 #include <sys/wait.h>
+
+#include <thread>
 #include <unistd.h>
 
 #include "platform/dispatch/main_thread.hpp"
@@ -242,6 +244,15 @@ TEST_F(ObjectStoreTest, AsynchronousFetchArrivesOnTheMainQueueAndBatchDeleteEmpt
     EXPECT_FALSE(context->executeBatchDelete(FetchRequest("Note")));
     EXPECT_TRUE(open()->execute(newest())->empty());
 }
+
+#ifndef NDEBUG
+TEST_F(ObjectStoreTest, ContextUsedOffTheMainThreadStopsDebugBuilds) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto context = open();
+    ASSERT_TRUE(context);
+    EXPECT_DEATH(std::thread([&] { context->hasChanges(); }).join(), "main thread");
+}
+#endif
 
 TEST(ObjectModelTest, RefusesModelsWithUnsafeOrMissingNames) {
     for (const char* text : {
