@@ -3,7 +3,9 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <limits>
 #include <map>
+#include <tuple>
 #include <system_error>
 
 namespace platform::store {
@@ -51,8 +53,13 @@ std::string columnList(const EntityDescription& entity) {
 }  // namespace
 
 struct PersistentStoreCoordinator::Connection {
+    // What decides the text of a fetch: entity, predicate attribute and number of values,
+    // sort attribute and direction, and whether there is a limit.
+    using FetchShape = std::tuple<const EntityDescription*, std::size_t, std::size_t, std::size_t, bool, bool>;
+
     sqlite3* db = nullptr;
     std::map<std::string, sqlite3_stmt*, std::less<>> statements;
+    std::map<FetchShape, sqlite3_stmt*> fetches;
 
     ~Connection() {
         for (auto& [sql, statement] : statements) sqlite3_finalize(statement);
@@ -115,13 +122,18 @@ int bind(sqlite3_stmt* statement, int position, const AttributeDescription& attr
 }
 
 AttributeValue column(sqlite3_stmt* statement, int position, const AttributeDescription& attribute) {
+    if (attribute.type == AttributeType::string) {
+        // No text pointer only for NULL (or no memory, which counts as none).
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, position));
+        if (!text) return std::monostate{};
+        return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, position)));
+    }
     int kind = sqlite3_column_type(statement, position);
     if (kind == SQLITE_NULL) return std::monostate{};
     switch (attribute.type) {
     case AttributeType::string:
     case AttributeType::binary: {
-        const void* bytes = attribute.type == AttributeType::binary ? sqlite3_column_blob(statement, position)
-                                                                     : sqlite3_column_text(statement, position);
+        const void* bytes = sqlite3_column_blob(statement, position);
         int size = sqlite3_column_bytes(statement, position);
         return std::string(static_cast<const char*>(bytes ? bytes : ""), static_cast<std::size_t>(size));
     }
@@ -132,6 +144,28 @@ AttributeValue column(sqlite3_stmt* statement, int position, const AttributeDesc
     case AttributeType::boolean: return sqlite3_column_int64(statement, position) != 0;
     }
     return std::monostate{};
+}
+
+std::string fetchSql(const EntityDescription& entity, const std::vector<AttributeValue>* anyOf,
+                     const AttributeDescription* matched, const AttributeDescription* sort, bool ascending,
+                     bool limited) {
+    std::string sql = cat("SELECT ", columnList(entity), " FROM ", quotedName(entity.name));
+    if (matched) {
+        sql += cat(" WHERE ", quotedName(matched->name));
+        if (anyOf->size() == 1) {
+            sql += " = ?";
+        } else {
+            sql += " IN (?";
+            for (std::size_t i = 1; i < anyOf->size(); ++i) sql += ", ?";
+            sql += ')';
+        }
+    }
+    if (sort) {
+        const char* direction = ascending ? " ASC" : " DESC";
+        sql += cat(" ORDER BY ", quotedName(sort->name), direction, ", pk", direction);
+    }
+    if (limited) sql += " LIMIT ?";
+    return sql;
 }
 
 }  // namespace
@@ -154,8 +188,9 @@ std::optional<Error> PersistentStoreCoordinator::openStore(const std::filesystem
     if (connection_) return connection->error("a store is already added", SQLITE_MISUSE);
     std::error_code ec;
     bool exists = std::filesystem::exists(std::filesystem::symlink_status(file, ec));
-    // An existing file is only ever opened, never created anew.
-    int flags = SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOFOLLOW;
+    // An existing file is only ever opened, never created anew. The connection belongs to
+    // the thread of the store's context, so SQLite need not lock around each call.
+    int flags = SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
     int opened = sqlite3_open_v2(file.c_str(), &connection->db, flags, nullptr);
     if (opened != SQLITE_OK) return connection->error("the store file cannot be opened", opened);
     sqlite3_extended_result_codes(connection->db, 1);
@@ -236,32 +271,36 @@ std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const Fet
     const EntityDescription* entity = model_->entity(request.entityName);
     if (!entity) return fail("the model has no such entity", SQLITE_MISUSE);
 
-    std::string sql = cat("SELECT ", columnList(*entity), " FROM ", quotedName(entity->name));
+    constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
     const AttributeDescription* matched = nullptr;
+    std::size_t matchedIndex = none, sortIndex = none;
     if (request.predicate) {
         auto index = entity->indexOfAttribute(request.predicate->attribute);
         if (!index || request.predicate->anyOf.empty() || request.predicate->anyOf.size() > 10000)
             return fail("the predicate is not one the entity can answer", SQLITE_MISUSE);
+        matchedIndex = *index;
         matched = &entity->attributes[*index];
-        sql += cat(" WHERE ", quotedName(matched->name));
-        if (request.predicate->anyOf.size() == 1) {
-            sql += " = ?";
-        } else {
-            sql += " IN (?";
-            for (std::size_t i = 1; i < request.predicate->anyOf.size(); ++i) sql += ", ?";
-            sql += ')';
-        }
     }
     if (request.sort) {
-        if (!entity->indexOfAttribute(request.sort->attribute))
-            return fail("the sort is not on an attribute of the entity", SQLITE_MISUSE);
-        const char* direction = request.sort->ascending ? " ASC" : " DESC";
-        sql += cat(" ORDER BY ", quotedName(request.sort->attribute), direction, ", pk", direction);
+        auto index = entity->indexOfAttribute(request.sort->attribute);
+        if (!index) return fail("the sort is not on an attribute of the entity", SQLITE_MISUSE);
+        sortIndex = *index;
     }
-    if (limit > 0) sql += " LIMIT ?";
-
-    sqlite3_stmt* query = connection_->statement(sql);
-    if (!query) return fail("the fetch cannot be prepared");
+    Connection::FetchShape shape{entity, matchedIndex, matched ? request.predicate->anyOf.size() : 0, sortIndex,
+                                 request.sort && request.sort->ascending, limit > 0};
+    sqlite3_stmt*& query = connection_->fetches[shape];
+    if (query) {
+        sqlite3_reset(query);
+        sqlite3_clear_bindings(query);
+    } else {
+        query = connection_->statement(fetchSql(*entity, matched ? &request.predicate->anyOf : nullptr, matched,
+                                                request.sort ? &entity->attributes[sortIndex] : nullptr,
+                                                request.sort && request.sort->ascending, limit > 0));
+        if (!query) {
+            connection_->fetches.erase(shape);
+            return fail("the fetch cannot be prepared");
+        }
+    }
     int position = 1;
     if (matched)
         for (const auto& value : request.predicate->anyOf) bind(query, position++, *matched, value);
