@@ -38,6 +38,12 @@ PersistanceController::PersistanceController(std::shared_ptr<CoreDataLayer> laye
                                              std::shared_ptr<const SdkConfiguration> configuration)
     : layer(std::move(layer)), configuration_(std::move(configuration)) {}
 
+std::shared_ptr<PersistanceController> PersistanceController::owner() {
+    auto self = weak_from_this().lock();
+    if (!self) platform::log("store :: work for later needs a controller held by a shared pointer");
+    return self;
+}
+
 std::int64_t PersistanceController::historyLimit() const {
     const SdkConfiguration& configuration = configuration_ ? *configuration_ : SdkConfiguration::shared();
     std::int64_t limit = configuration.intValueForKey(ConfigurationKey::galleryNumberOfItems);
@@ -111,7 +117,9 @@ std::optional<VistrelImages> PersistanceController::retrieveImages(std::optional
 
 void PersistanceController::deleteImage(std::shared_ptr<VistrelImage> image) {
     // Later, on the main queue; the block keeps the controller and the record alive.
-    platform::dispatch::main().async([self = shared_from_this(), image = std::move(image)] {
+    auto self = owner();
+    if (!self) return;
+    platform::dispatch::main().async([self, image = std::move(image)] {
         auto context = self->layer->managedObjectContext();
         if (!context || !image) return;
         context->deleteObject(image);

@@ -73,6 +73,9 @@ public:
                                         std::shared_ptr<MigrationProtocol> delegate);
 
 private:
+    // This controller, for work that runs later; none (with a log line) when no shared
+    // pointer holds it.
+    std::shared_ptr<PersistanceController> owner();
     std::filesystem::path getDocumentsDirectory();
     std::int64_t historyLimit() const;
     std::shared_ptr<VistrelImage> insertWithPicture(std::optional<std::string> documentId, std::string identifier,

@@ -7,9 +7,10 @@
 namespace vistrel {
 
 void PersistanceController::migrateWithDelegate(std::shared_ptr<MigrationProtocol> delegate) {
+    auto self = owner();
+    if (!self) return;
     if (!platform::dispatch::isMainThread()) {
-        platform::dispatch::main().async(
-            [self = shared_from_this(), delegate = std::move(delegate)] { self->migrateWithDelegate(delegate); });
+        platform::dispatch::main().async([self, delegate = std::move(delegate)] { self->migrateWithDelegate(delegate); });
         return;
     }
     if (migrating_) {
@@ -29,7 +30,7 @@ void PersistanceController::migrateWithDelegate(std::shared_ptr<MigrationProtoco
     // Every record, not only the newest ones a list shows: each may hold a photo.
     platform::store::FetchRequest request = VistrelImage::fetchRequest();
     request.sort = platform::store::SortDescriptor{"date", false};
-    context->executeAsync(std::move(request), [self = shared_from_this(), delegate](auto result, auto) {
+    context->executeAsync(std::move(request), [self, delegate](auto result, auto) {
         self->processAsynchronousFetchResult(std::move(result), delegate);
     });
 }
