@@ -8,6 +8,7 @@
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/storyboard.hpp"
 #include "screens/camera_view_controller.hpp"
+#include "store/migration_view_controller.hpp"
 
 namespace vistrel {
 
@@ -20,6 +21,14 @@ void registerMainStoryboard() {
                                                               [](Storyboard&) {
                                                                   return std::make_shared<CameraViewController>();
                                                               });
+                                       main.addViewController(std::string(kMigrationViewControllerIdentifier),
+                                                              [](Storyboard&) {
+                                                                  return std::make_shared<MigrationViewController>();
+                                                              });
+                                       main.addSegue(std::string(kCameraViewControllerIdentifier),
+                                                     std::string(kToMigrationControllerSegue),
+                                                     std::string(kMigrationViewControllerIdentifier),
+                                                     platform::ui::SegueKind::presentModally);
                                        main.setInitialViewController([](Storyboard& storyboard) {
                                            return std::make_shared<platform::ui::NavigationController>(
                                                storyboard.instantiateViewController(kCameraViewControllerIdentifier));

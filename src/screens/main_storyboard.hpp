@@ -1,7 +1,8 @@
 #pragma once
 // The kit's storyboard "Main": its initial controller is a navigation controller whose
 // root is the camera screen, which the storyboard also holds under the identifier
-// "CameraViewController".
+// "CameraViewController", and the photo migration screen "MigrationViewController",
+// which the camera screen presents by the segue "ToMigrationController".
 #include <memory>
 #include <string_view>
 

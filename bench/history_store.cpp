@@ -1,0 +1,153 @@
+// The history's newest 12 and 100 records and a lookup by identifier among 100,000
+// records, beside the same SQL run straight through SQLite on the same file.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "platform/foundation/log.hpp"
+#include "store/persistance_controller.hpp"
+
+namespace {
+
+// The prefix followed by the number, appended (g++ 12 misreads "literal" + string at -O3).
+std::string numbered(std::string prefix, long number) {
+    prefix += std::to_string(number);
+    return prefix;
+}
+
+constexpr int kRecords = 100'000;
+
+struct Store {
+    std::filesystem::path folder;
+    Store() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-bench-XXXXXX").string();
+        folder = mkdtemp(pattern.data());
+        auto history = controller("0");
+        auto context = history->layer->managedObjectContext();
+        for (int i = 0; i < kRecords; ++i) {
+            auto image = vistrel::VistrelImage::insertInto(*context);
+            image->setDate(vistrel::Date(std::chrono::seconds(1'600'000'000 + i)));
+            image->setIdentifier(numbered("identifier", i));
+            image->setDocumentId(numbered("document", i));
+            image->setTitle(numbered("A scanned page number ", i));
+            image->setIsFavorite(i % 7 == 0);
+        }
+        history->saveContext();
+    }
+    ~Store() {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+    std::shared_ptr<vistrel::PersistanceController> controller(std::string limit) const {
+        auto layer = std::make_shared<vistrel::CoreDataLayer>();
+        layer->setApplicationDocumentsDirectory(folder);
+        platform::Dictionary configuration;
+        configuration.set("GALLERY_NUMBER_ITEMS", std::move(limit));
+        return std::make_shared<vistrel::PersistanceController>(
+            layer, std::make_shared<vistrel::SdkConfiguration>(std::move(configuration)));
+    }
+};
+
+const Store& store() {
+    static Store made;
+    return made;
+}
+
+// The values a record holds, read as the kit reads them.
+struct Row {
+    std::int64_t pk, date;
+    std::string documentId, identifier, picture, title;
+    bool isFavorite;
+};
+
+std::string text(sqlite3_stmt* statement, int column) {
+    auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    return bytes ? std::string(bytes, sqlite3_column_bytes(statement, column)) : std::string();
+}
+
+std::vector<Row> run(sqlite3_stmt* statement) {
+    std::vector<Row> rows;
+    while (sqlite3_step(statement) == SQLITE_ROW) {
+        auto* blob = static_cast<const char*>(sqlite3_column_blob(statement, 5));
+        rows.push_back({sqlite3_column_int64(statement, 0), sqlite3_column_int64(statement, 1), text(statement, 2),
+                        text(statement, 3), blob ? std::string(blob, sqlite3_column_bytes(statement, 5)) : "",
+                        text(statement, 6), sqlite3_column_int(statement, 4) != 0});
+    }
+    sqlite3_reset(statement);
+    return rows;
+}
+
+constexpr const char* kColumns = "SELECT pk, date, documentId, identifier, isFavorite, picture, title FROM VistrelImage";
+
+struct Direct {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    explicit Direct(const std::string& sql) {
+        sqlite3_open_v2((store().folder / "VistrelData.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr);
+    }
+    ~Direct() {
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+    }
+};
+
+void RetrieveImages(benchmark::State& state) {
+    auto history = store().controller(std::to_string(state.range(0)));
+    for (auto _ : state) {
+        auto images = history->retrieveImages();
+        if (!images || images->size() != std::size_t(state.range(0))) state.SkipWithError("wrong count");
+        benchmark::DoNotOptimize(images);
+    }
+}
+BENCHMARK(RetrieveImages)->Arg(12)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+void DirectNewest(benchmark::State& state) {
+    Direct direct(std::string(kColumns) + " ORDER BY date DESC, pk DESC LIMIT ?");
+    for (auto _ : state) {
+        sqlite3_bind_int64(direct.statement, 1, state.range(0));
+        auto rows = run(direct.statement);
+        if (rows.size() != std::size_t(state.range(0))) state.SkipWithError("wrong count");
+        benchmark::DoNotOptimize(rows);
+    }
+}
+BENCHMARK(DirectNewest)->Arg(12)->Arg(100)->Unit(benchmark::kMicrosecond);
+
+void LookupByIdentifier(benchmark::State& state) {
+    auto history = store().controller("0");
+    int i = 0;
+    for (auto _ : state) {
+        auto images = history->retrieveImages(
+            platform::store::Predicate::equals("identifier", numbered("identifier", i++ * 7919 % kRecords)));
+        if (!images || images->size() != 1) state.SkipWithError("not found");
+        benchmark::DoNotOptimize(images);
+    }
+}
+BENCHMARK(LookupByIdentifier)->Unit(benchmark::kMicrosecond);
+
+void DirectLookup(benchmark::State& state) {
+    Direct direct(std::string(kColumns) + " WHERE identifier = ? ORDER BY date DESC, pk DESC");
+    int i = 0;
+    for (auto _ : state) {
+        std::string identifier = numbered("identifier", i++ * 7919 % kRecords);
+        sqlite3_bind_text(direct.statement, 1, identifier.c_str(), int(identifier.size()), SQLITE_STATIC);
+        auto rows = run(direct.statement);
+        if (rows.size() != 1) state.SkipWithError("not found");
+        benchmark::DoNotOptimize(rows);
+    }
+}
+BENCHMARK(DirectLookup)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    platform::setLogSink(platform::discardLine);
+    benchmark::Initialize(&argc, argv);
+    store();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+}

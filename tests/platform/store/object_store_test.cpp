@@ -1,0 +1,273 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+
+#include <thread>
+#include <unistd.h>
+
+#include "platform/dispatch/main_thread.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/file_io.hpp"
+#include "platform/store/managed_object_context.hpp"
+#include "support/temp_dir.hpp"
+
+using namespace platform::store;
+using platform::dispatch::RunLoop;
+
+namespace {
+
+// The prefix followed by the number, appended (g++ 12 misreads "literal" + string at -O3).
+std::string numbered(std::string prefix, long number) {
+    prefix += std::to_string(number);
+    return prefix;
+}
+
+constexpr std::string_view kModel = R"({"name": "Notes", "version": 2, "entities": [{"name": "Note", "attributes": [
+    {"name": "date", "type": "date", "indexed": true},
+    {"name": "key", "type": "string", "indexed": true},
+    {"name": "done", "type": "boolean", "optional": false},
+    {"name": "body", "type": "binary"}]}]})";
+
+Date at(int seconds) { return Date(std::chrono::seconds(1'700'000'000 + seconds)); }
+
+// Runs SQL on the file straight through SQLite.
+void runSql(const std::filesystem::path& file, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+struct ObjectStoreTest : ::testing::Test {
+    testsupport::TempDir dir;
+    std::filesystem::path file = dir / "notes.sqlite";
+    std::shared_ptr<const ManagedObjectModel> model =
+        std::make_shared<const ManagedObjectModel>(*ManagedObjectModel::fromJson(kModel));
+
+    std::shared_ptr<ManagedObjectContext> open(std::optional<platform::Error>* failure = nullptr) {
+        auto coordinator = std::make_shared<PersistentStoreCoordinator>(model);
+        auto error = coordinator->addSQLiteStore(file);
+        if (failure) *failure = error;
+        return error ? nullptr : ManagedObjectContext::make(coordinator);
+    }
+    const EntityDescription& note() { return *model->entity("Note"); }
+    std::shared_ptr<ManagedObject> add(ManagedObjectContext& context, std::string key, int seconds) {
+        auto object = context.insertNewObject(note());
+        object->setValue("key", std::move(key));
+        object->setValue("date", at(seconds));
+        return object;
+    }
+    static FetchRequest newest(std::size_t limit = 0) {
+        FetchRequest request("Note");
+        request.sort = SortDescriptor{"date", false};
+        request.fetchLimit = limit;
+        return request;
+    }
+    static std::vector<std::string> keys(const FetchResult& objects) {
+        std::vector<std::string> result;
+        for (const auto& object : objects) result.push_back(object->stringValue("key").value_or("-"));
+        return result;
+    }
+};
+
+TEST_F(ObjectStoreTest, ValuesSurviveReopeningWithHostileTextsAndBytes) {
+    std::string body("\0\xff'\"; DROP TABLE Note; --", 26);
+    {
+        auto context = open();
+        ASSERT_TRUE(context);
+        auto object = add(*context, "it's \"quoted\"; DROP TABLE Note", 5);
+        object->setValue("body", body);
+        object->setValue("done", true);
+        EXPECT_TRUE(context->hasChanges());
+        EXPECT_FALSE(context->save());
+        EXPECT_FALSE(context->hasChanges());
+    }
+    auto context = open();
+    ASSERT_TRUE(context);
+    auto found = context->execute(newest());
+    ASSERT_TRUE(found);
+    ASSERT_EQ(found->size(), 1u);
+    const auto& object = *found->front();
+    EXPECT_EQ(object.stringValue("key"), "it's \"quoted\"; DROP TABLE Note");
+    EXPECT_EQ(object.stringValue("body"), body);
+    EXPECT_EQ(object.dateValue("date"), at(5));
+    EXPECT_TRUE(object.boolValue("done"));
+    // One object per row: a second fetch gives the same one.
+    EXPECT_EQ(context->execute(newest())->front(), found->front());
+}
+
+TEST_F(ObjectStoreTest, FetchesSeePendingChangesSortedAndLimited) {
+    auto context = open();
+    ASSERT_TRUE(context);
+    for (int i = 0; i < 5; ++i) add(*context, numbered("saved", i), i * 10);
+    ASSERT_FALSE(context->save());
+    auto saved = context->execute(newest());
+    add(*context, "new", 25);
+    context->deleteObject(saved->front());  // saved4, the newest
+    EXPECT_EQ(keys(*context->execute(newest(3))), (std::vector<std::string>{"saved3", "new", "saved2"}));
+
+    FetchRequest byKey = newest();
+    byKey.predicate = Predicate{"key", {std::string("new"), std::string("saved1"), std::string("saved4")}};
+    EXPECT_EQ(keys(*context->execute(byKey)), (std::vector<std::string>{"new", "saved1"}));
+    // A changed key counts before it is saved.
+    (*saved)[3]->setValue("key", std::string("renamed"));
+    EXPECT_EQ(keys(*context->execute(byKey)), (std::vector<std::string>{"new"}));
+    ASSERT_FALSE(context->save());
+    auto reopened = open();
+    EXPECT_EQ(keys(*reopened->execute(newest())),
+              (std::vector<std::string>{"saved3", "new", "saved2", "renamed", "saved0"}));
+}
+
+TEST_F(ObjectStoreTest, FailedSaveKeepsEveryChangeAndWritesNothing) {
+    auto context = open();
+    ASSERT_TRUE(context);
+    add(*context, "good", 1);
+    auto bad = add(*context, "bad", 2);
+    bad->setValue("done", std::monostate{});  // a required attribute left empty
+    auto error = context->save();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->domain, StoreErrorDomain);
+    EXPECT_TRUE(context->hasChanges());
+    EXPECT_TRUE(open()->execute(newest())->empty());  // nothing half written
+    bad->setValue("done", false);
+    EXPECT_FALSE(context->save());
+    EXPECT_EQ(open()->execute(newest())->size(), 2u);
+}
+
+TEST_F(ObjectStoreTest, OlderSchemaIsBroughtUpToDateKeepingItsRows) {
+    runSql(file, "CREATE TABLE Note (pk INTEGER PRIMARY KEY, date INTEGER, key TEXT);"
+                 "INSERT INTO Note (date, key) VALUES (1700000000000000, 'old');"
+                 "PRAGMA user_version = 1;");
+    auto context = open();
+    ASSERT_TRUE(context);
+    auto found = context->execute(newest());
+    ASSERT_EQ(keys(*found), std::vector<std::string>{"old"});
+    EXPECT_FALSE(found->front()->boolValue("done"));
+    found->front()->setValue("body", std::string("x"));
+    EXPECT_FALSE(context->save());
+    context.reset();
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* query = nullptr;
+    sqlite3_prepare_v2(db, "SELECT (SELECT user_version FROM pragma_user_version), "
+                           "(SELECT count(*) FROM sqlite_master WHERE type = 'index')", -1, &query, nullptr);
+    ASSERT_EQ(sqlite3_step(query), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(query, 0), 2);
+    EXPECT_EQ(sqlite3_column_int(query, 1), 2);
+    sqlite3_finalize(query);
+    sqlite3_close(db);
+}
+
+TEST_F(ObjectStoreTest, FilesItCannotUseAreRefusedAndLeftAsTheyWere) {
+    struct Case {
+        const char* name;
+        std::function<void()> make;
+    };
+    std::vector<Case> cases = {
+        {"not a database", [&] { dir.write("notes.sqlite", std::string(3000, 'x')); }},
+        {"damaged", [&] {
+             runSql(file, "CREATE TABLE Note (pk INTEGER PRIMARY KEY, key TEXT); INSERT INTO Note (key) VALUES ('a');");
+             auto bytes = *platform::readFile(file);
+             bytes.resize(1500);
+             std::filesystem::remove(file);
+             dir.write("notes.sqlite", bytes);
+         }},
+        {"newer model", [&] { runSql(file, "PRAGMA user_version = 7; CREATE TABLE Other (x);"); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(file);
+        c.make();
+        auto before = platform::readFile(file);
+        std::optional<platform::Error> error;
+        EXPECT_FALSE(open(&error));
+        ASSERT_TRUE(error);
+        EXPECT_FALSE(error->userInfo["reason"].empty());
+        EXPECT_EQ(platform::readFile(file), before);
+    }
+}
+
+TEST_F(ObjectStoreTest, KilledWriterLeavesEveryCommittedRecord) {
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(report[0]);
+        auto coordinator = std::make_shared<PersistentStoreCoordinator>(model);
+        if (coordinator->addSQLiteStore(file)) _exit(1);
+        std::vector<AttributeValue> values{at(0), std::string(), false, std::string(2000, 'b')};
+        for (int i = 0;; ++i) {
+            values[1] = std::to_string(i);
+            StoreChanges changes;
+            changes.inserts.push_back({&note(), &values});
+            if (!coordinator->save(changes)) _exit(2);
+            if (write(report[1], &i, sizeof i) != sizeof i) _exit(3);
+        }
+    }
+    close(report[1]);
+    int committed = -1;
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(read(report[0], &committed, sizeof committed), ssize_t(sizeof committed));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    close(report[0]);
+    EXPECT_TRUE(WIFSIGNALED(status));
+
+    auto context = open();
+    ASSERT_TRUE(context);
+    auto all = context->execute(FetchRequest("Note"));
+    ASSERT_TRUE(all);
+    EXPECT_GE(all->size(), std::size_t(committed) + 1);
+    for (int i = 0; i <= committed; ++i) {
+        FetchRequest one("Note");
+        one.predicate = Predicate::equals("key", std::to_string(i));
+        EXPECT_EQ(context->execute(one)->size(), 1u) << i;
+    }
+}
+
+TEST_F(ObjectStoreTest, AsynchronousFetchArrivesOnTheMainQueueAndBatchDeleteEmptiesTheStore) {
+    auto context = open();
+    ASSERT_TRUE(context);
+    add(*context, "a", 1);
+    ASSERT_FALSE(context->save());
+    std::optional<std::size_t> delivered;
+    context->executeAsync(newest(), [&](auto result, auto error) {
+        EXPECT_TRUE(platform::dispatch::isMainThread());
+        EXPECT_FALSE(error);
+        delivered = result->size();
+    });
+    EXPECT_FALSE(delivered);
+    RunLoop::runUntilIdle();
+    EXPECT_EQ(delivered, 1u);
+    EXPECT_FALSE(context->executeBatchDelete(FetchRequest("Note")));
+    EXPECT_TRUE(open()->execute(newest())->empty());
+}
+
+#ifndef NDEBUG
+TEST_F(ObjectStoreTest, ContextUsedOffTheMainThreadStopsDebugBuilds) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto context = open();
+    ASSERT_TRUE(context);
+    EXPECT_DEATH(std::thread([&] { context->hasChanges(); }).join(), "main thread");
+}
+#endif
+
+TEST(ObjectModelTest, RefusesModelsWithUnsafeOrMissingNames) {
+    for (const char* text : {
+             R"({"version": 1, "entities": [{"name": "a b", "attributes": [{"name": "x", "type": "string"}]}]})",
+             R"({"version": 1, "entities": [{"name": "E", "attributes": [{"name": "x\"", "type": "string"}]}]})",
+             R"({"version": 1, "entities": [{"name": "E", "attributes": [{"name": "x", "type": "float"}]}]})",
+             R"({"version": 1, "entities": [{"name": "E", "attributes": [{"name": "x", "type": "string"},
+                                                                         {"name": "x", "type": "date"}]}]})",
+             R"({"version": 0, "entities": []})",
+             "[]",
+         }) {
+        std::string reason;
+        EXPECT_FALSE(ManagedObjectModel::fromJson(text, &reason)) << text;
+        EXPECT_FALSE(reason.empty());
+    }
+}
+
+}  // namespace

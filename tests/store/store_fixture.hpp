@@ -1,0 +1,55 @@
+#pragma once
+// A history over a fresh documents folder, with the kit's bundle of the build tree and
+// a history size of its own.
+#include <gtest/gtest.h>
+
+#include "core/sdk_configuration.hpp"
+#include "core/vistrel_bundle.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/graphics/image.hpp"
+#include "store/persistance_controller.hpp"
+#include "support/temp_dir.hpp"
+
+namespace storetest {
+
+inline platform::graphics::Image picture(platform::graphics::Color color) {
+    auto bitmap = *platform::graphics::Bitmap::make(16, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 16; ++x) bitmap.setPixel(x, y, color);
+    return *platform::graphics::Image::make(std::move(bitmap));
+}
+
+// The prefix followed by the number, appended (g++ 12 misreads "literal" + string at -O3).
+inline std::string numbered(std::string prefix, long number) {
+    prefix += std::to_string(number);
+    return prefix;
+}
+
+inline vistrel::Date at(int seconds) { return vistrel::Date(std::chrono::seconds(1'700'000'000 + seconds)); }
+
+struct StoreTest : ::testing::Test {
+    testsupport::TempDir dir;
+    std::filesystem::path docs = dir / "docs";
+    platform::LogCapture log;
+
+    void SetUp() override {
+        vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
+    }
+    void TearDown() override {
+        platform::dispatch::RunLoop::runUntilIdle();
+        vistrel::overrideBundleLocations(std::nullopt);
+    }
+
+    // A controller as a new launch makes it: nothing opened until first used.
+    std::shared_ptr<vistrel::PersistanceController> controller(std::string limit = "") {
+        auto layer = std::make_shared<vistrel::CoreDataLayer>();
+        layer->setApplicationDocumentsDirectory(docs);
+        platform::Dictionary configuration;
+        configuration.set("GALLERY_NUMBER_ITEMS", std::move(limit));
+        return std::make_shared<vistrel::PersistanceController>(
+            layer, std::make_shared<vistrel::SdkConfiguration>(std::move(configuration)));
+    }
+};
+
+}  // namespace storetest
