@@ -86,7 +86,7 @@ TEST_F(MigrationTest, PhotoThatCannotBeWrittenKeepsItsBlobAndTheMigrationIsNotDo
 
 TEST_F(MigrationTest, ScreenRecordsTheMigrationOnlyWhenItIsDone) {
     testsupport::TempDir preferences;
-    platform::UserDefaults::resetStandard(preferences / "defaults.plist");
+    testsupport::ScopedEnv home("VISTREL_HOME", preferences.path().c_str());
     for (bool usable : {false, true}) {
         SCOPED_TRACE(usable);
         std::filesystem::remove_all(docs);
@@ -105,7 +105,6 @@ TEST_F(MigrationTest, ScreenRecordsTheMigrationOnlyWhenItIsDone) {
         EXPECT_FALSE(host->presentedViewController());
         EXPECT_EQ(vistrel::VistrelPref::hasBeenMigrated(), usable);
     }
-    platform::UserDefaults::resetStandard();
 }
 
 }  // namespace

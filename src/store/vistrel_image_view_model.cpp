@@ -1,0 +1,39 @@
+#include "store/vistrel_image_view_model.hpp"
+
+#include <chrono>
+
+#include "platform/foundation/concatenate.hpp"
+#include "platform/foundation/log.hpp"
+
+namespace vistrel {
+
+std::shared_ptr<VistrelImageViewModel> VistrelImageViewModel::make(const ImageViewModel& imageViewModel,
+                                                                   const platform::graphics::Image& picture,
+                                                                   std::shared_ptr<PersistanceController> controller) {
+    auto documentId = imageViewModel.imageDocumentId();
+    auto identifier = imageViewModel.imageId();
+    auto title = imageViewModel.imageName();
+    if (!documentId || !identifier || !title || !controller) return nullptr;
+    platform::log(platform::concatenate("IMAGE ID :: ", platform::escapeControlCharacters(*documentId)));
+    auto record = controller->loadOrCreateVistrelImage(*documentId, *identifier, *title, picture,
+                                                       std::chrono::system_clock::now());
+    if (!record) return nullptr;
+    return std::shared_ptr<VistrelImageViewModel>(new VistrelImageViewModel(std::move(record), std::move(controller)));
+}
+
+bool VistrelImageViewModel::isFavorite() const { return vistrelImage->isFavorite(); }
+
+void VistrelImageViewModel::toggleIsFavorite() {
+    vistrelImage->setIsFavorite(!vistrelImage->isFavorite());
+    persistanceController->saveContext();
+}
+
+std::optional<std::string> VistrelImageViewModel::imageIdentifier() const { return vistrelImage->identifier(); }
+
+std::optional<std::string> VistrelImageViewModel::documentId() const { return vistrelImage->documentId(); }
+
+void VistrelImageViewModel::updateDate(Date date) { vistrelImage->setDate(date); }
+
+void VistrelImageViewModel::save() { persistanceController->saveContext(); }
+
+}  // namespace vistrel
