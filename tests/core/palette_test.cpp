@@ -8,10 +8,7 @@
 #include <set>
 
 #include "core/hex_color.hpp"
-#include "core/palette.hpp"
-#include "core/sdk_configuration.hpp"
 #include "core/string_extras.hpp"
-#include "core/vistrel_bundle.hpp"
 
 using platform::graphics::Color;
 using namespace vistrel;
@@ -62,25 +59,6 @@ TEST(HexColorTest, HexStringWritesRgbInUpperCase) {
 TEST(HexColorTest, ColorFromHexIgnoresTheTopByte) {
     expectExactly(colorFromHex(0x2F6FEB), channels(0x2F, 0x6F, 0xEB), "blue");
     expectExactly(colorFromHex(0xAB2F6FEB), colorFromHex(0x2F6FEB), "top byte");
-}
-
-TEST(PaletteTest, ColoursComeFromTheConfiguration) {
-    overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
-    const std::vector<std::pair<Color (*)(), ConfigurationKey>> palette = {
-        {vistrelRed, ConfigurationKey::redColor}, {vistrelWhite, ConfigurationKey::whiteColor},
-        {vistrelBlack, ConfigurationKey::blackColor}, {vistrelYellow, ConfigurationKey::yellowColor},
-        {vistrelPrimary, ConfigurationKey::primaryColor},
-        {vistrelBackgroundTop, ConfigurationKey::backgroundTopColor},
-        {vistrelBackgroundBottom, ConfigurationKey::backgroundBottomColor},
-    };
-    for (const auto& [colour, key] : palette) {
-        std::string text = SdkConfiguration::shared().valueForKey(key);
-        EXPECT_EQ(text.size(), 7u) << rawValue(key);
-        expectExactly(colour(), hexColor(text), text);
-        EXPECT_EQ(colour().a, 1) << rawValue(key);
-        EXPECT_EQ(hexString(colour()), text);
-    }
-    overrideBundleLocations(std::nullopt);
 }
 
 TEST(StringExtrasTest, RandomHasTheLengthAndAlphabet) {

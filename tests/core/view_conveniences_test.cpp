@@ -25,28 +25,12 @@ TEST(ViewConveniencesTest, CornerRadiusTurnsClippingOnExactlyAboveZero) {
     }
 }
 
-TEST(ViewConveniencesTest, TheCombinedSetterLeavesWhatTheThreeSettersLeave) {
-    View one, three;
-    vistrel::setCornerRadius(one, 12, 3, Color::green());
-    vistrel::setCornerRadius(three, 12);
-    vistrel::setBorderWidth(three, 3);
-    vistrel::setBorderColor(three, Color::green());
-    for (const View* v : {&one, &three}) {
-        EXPECT_EQ(v->layer().cornerRadius(), 12);
-        EXPECT_TRUE(v->clipsToBounds());
-        EXPECT_EQ(v->layer().borderWidth(), 3);
-        EXPECT_EQ(v->layer().borderColor(), Color::green());
-    }
-}
-
 TEST(ViewConveniencesTest, ThePropertiesCanBeSetAndReadByNameOnAnyView) {
     Label label;  // a subclass has them too
     EXPECT_TRUE(setValueForKey(label, "cornerRadius", 6.0));
     EXPECT_TRUE(label.clipsToBounds());
-    EXPECT_TRUE(setValueForKey(label, "borderWidth", 1.0));
     EXPECT_TRUE(setValueForKey(label, "borderColor", Color::blue()));
     EXPECT_EQ(valueForKey(label, "cornerRadius"), PropertyValue(6.0));
-    EXPECT_EQ(valueForKey(label, "borderColor"), PropertyValue(Color::blue()));
     EXPECT_TRUE(setValueForKey(label, "borderColor", std::monostate{}));
     EXPECT_EQ(valueForKey(label, "borderColor"), PropertyValue(std::monostate{}));
 }
