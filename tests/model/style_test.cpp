@@ -110,6 +110,7 @@ TEST(TextStyle, Fields) {
          {.fontWeight = FontWeight::normal, .fontStyle = FontStyle::normal, .fontSize = 16}},
         {R"({"font-weight": "Bold"})", {.fontSize = 16}},
         {R"({"font-style": "italic"})", {.fontStyle = FontStyle::italic, .fontSize = 16}},
+        {R"({"font-style": "Italic", "hposition": "middle"})", {.fontSize = 16}},
         {R"({"vposition": "middle"})", {.fontSize = 16, .vposition = VerticalPosition::center}},
         {R"({"vposition": "center"})", {.fontSize = 16}},
         {R"({"hposition": "center"})", {.fontSize = 16, .hposition = HorizontalPosition::center}},
