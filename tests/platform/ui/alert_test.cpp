@@ -94,7 +94,6 @@ TEST_F(AlertTest, TapsThatCannotHappenAreRefused) {
     platform::LogCapture log;
     auto alert = twoButtons();
     EXPECT_FALSE(alert->tapAction(0));  // not shown
-    EXPECT_TRUE(log.contains("is not shown or already closing"));
     root->present(alert, false);
     EXPECT_FALSE(alert->tapAction(2));
     EXPECT_FALSE(alert->tapAction("Nothing"));

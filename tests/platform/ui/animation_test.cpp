@@ -63,15 +63,10 @@ TEST(AnimationTest, BadDurationsAndDelaysCountAsZero) {
     struct Case {
         const char* name;
         double duration, delay;
-        bool logged;
     };
     const Case cases[] = {
-        {"negative duration", -1, 0, false},
-        {"negative delay", 0, -5, false},
-        {"NaN duration", nan, 0, false},
-        {"NaN delay", 0, nan, false},
-        {"infinite duration", inf, 0, true},
-        {"infinite delay", 0, inf, true},
+        {"negative duration", -1, 0}, {"negative delay", 0, -5}, {"NaN duration", nan, 0},
+        {"NaN delay", 0, nan},        {"infinite duration", inf, 0}, {"infinite delay", 0, inf},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -81,7 +76,6 @@ TEST(AnimationTest, BadDurationsAndDelaysCountAsZero) {
         animate(c.duration, c.delay, AnimationOptions::none, [] {}, [&](bool) { done = true; });
         time.advance(0ms);
         EXPECT_TRUE(done);
-        EXPECT_EQ(capture.contains("animate :: an infinite"), c.logged);
     }
 }
 

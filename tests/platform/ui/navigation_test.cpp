@@ -89,7 +89,6 @@ TEST_F(NavigationTest, TheStackRefusesWhatCannotBeOnIt) {
     auto elsewhere = screen("Elsewhere");
     auto other = std::make_shared<NavigationController>(elsewhere);
     navigation->pushViewController(elsewhere, false);
-    EXPECT_EQ(log.count("NavigationController :: refusing"), 4u);
     EXPECT_EQ(navigation->viewControllers().size(), 1u);
 
     EXPECT_EQ(navigation->popViewController(false), nullptr);  // the root stays
@@ -106,7 +105,6 @@ TEST_F(NavigationTest, TheStackRefusesWhatCannotBeOnIt) {
     EXPECT_EQ(navigation->viewControllers(), (std::vector<std::shared_ptr<ViewController>>{b, a}));
     log.clear();
     navigation->setViewControllers({b, b}, false);
-    EXPECT_TRUE(log.contains("twice"));
     EXPECT_EQ(navigation->topViewController(), a);
 
     EXPECT_EQ(std::make_shared<NavigationController>()->topViewController(), nullptr);

@@ -76,8 +76,6 @@ TEST(ObservationTest, RemovingAnObservationThatWasNeverAddedIsReported) {
     EXPECT_FALSE(view.removeObserver(nullptr, "frame"));
     EXPECT_TRUE(view.removeObserver(observer.get(), "frame"));
     EXPECT_FALSE(view.removeObserver(observer.get(), "frame"));
-    EXPECT_EQ(capture.count("is not registered as an observer"), 3u);
-    EXPECT_EQ(capture.count("\"bounds\""), 1u);
 }
 
 TEST(ObservationTest, AnObserverMayChangeTheViewItObserves) {

@@ -88,19 +88,15 @@ TEST_F(StoryboardTest, ControllersComeFromTheirFactoriesAndKnowTheirStoryboard) 
     EXPECT_EQ(descriptions, 1);
 }
 
-TEST_F(StoryboardTest, WhatIsMissingGivesNoneAndALine) {
+TEST_F(StoryboardTest, WhatIsMissingGivesNone) {
     platform::LogCapture log;
     EXPECT_EQ(Storyboard::named("Nothing"), nullptr);
-    EXPECT_TRUE(log.contains("no storyboard named \"Nothing\" in the application"));
     auto storyboard = Storyboard::named("Flow");
     EXPECT_EQ(storyboard->instantiateViewController("Nope"), nullptr);
-    EXPECT_TRUE(log.contains("has no view controller with identifier \"Nope\""));
     EXPECT_EQ(storyboard->instantiateViewController("Broken"), nullptr);
-    EXPECT_TRUE(log.contains("made no controller"));
 
     Storyboard::registerStoryboard("Bare", std::nullopt, [](StoryboardDefinition&) {});
     EXPECT_EQ(Storyboard::named("Bare")->instantiateInitialViewController(), nullptr);
-    EXPECT_TRUE(log.contains("has no initial view controller"));
     Storyboard::unregisterStoryboard("Bare", std::nullopt);
     EXPECT_EQ(Storyboard::named("Bare"), nullptr);
 }
@@ -113,7 +109,6 @@ TEST_F(StoryboardTest, StoryboardsBelongToTheirBundle) {
     ASSERT_TRUE(bundle);
     platform::LogCapture log;
     EXPECT_EQ(Storyboard::named("Flow", bundle.get()), nullptr);  // the application's, not the kit's
-    EXPECT_TRUE(log.contains("in bundle \"test.kit\""));
 
     Storyboard::registerStoryboard("Flow", "test.kit", [](StoryboardDefinition& d) {
         d.addViewController("Only", [](Storyboard&) { return std::make_shared<ViewController>(); });
