@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "font_test_files.hpp"
+#include "support/temp_dir.hpp"
 
 using platform::graphics::FontFamily;
 using platform::graphics::FontRegistrationError;
@@ -25,27 +26,13 @@ platform::graphics::FontRegistrationResult registerFile(FontRegistry& registry,
     return registry.registerFont(readBytes(path), path);
 }
 
-// A folder of its own for copies of font files, so fontconfig sees paths no other test uses.
-class ScratchFolder {
-public:
-    ScratchFolder() {
-        std::random_device seed;
-        path_ = std::filesystem::temp_directory_path() / ("fonts-" + std::to_string(seed()) + std::to_string(seed()));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::filesystem::path copy(const std::filesystem::path& file, std::string name = {}) const {
-        auto to = path_ / (name.empty() ? file.filename() : std::filesystem::path(name));
-        std::filesystem::copy_file(file, to);
-        return to;
-    }
-
-private:
-    std::filesystem::path path_;
-};
+// A copy of a font file in a fresh folder, so fontconfig sees a path no other test uses.
+std::filesystem::path copyInto(const testsupport::TempDir& dir, const std::filesystem::path& file,
+                               std::string name = {}) {
+    auto to = dir / (name.empty() ? file.filename().string() : name);
+    std::filesystem::copy_file(file, to);
+    return to;
+}
 
 // The files fontconfig's current configuration lists for a family and style.
 std::vector<std::string> fontconfigFiles(const char* family, const char* style) {
@@ -73,7 +60,7 @@ bool contains(const std::vector<std::string>& list, const std::filesystem::path&
 
 TEST(FontRegistry, RefusesASecondFontOfTheSameNameAndKeepsTheFirst) {
     FontRegistry registry;
-    ScratchFolder scratch;
+    testsupport::TempDir scratch;
     auto original = liberation / "LiberationSans-Bold.ttf";
     ASSERT_TRUE(registerFile(registry, original).ok());
 
@@ -82,7 +69,7 @@ TEST(FontRegistry, RefusesASecondFontOfTheSameNameAndKeepsTheFirst) {
     EXPECT_EQ(again.error(), FontRegistrationError::alreadyRegistered);
     EXPECT_FALSE(again.postScriptName());
 
-    auto copy = registerFile(registry, scratch.copy(original));
+    auto copy = registerFile(registry, copyInto(scratch, original));
     EXPECT_EQ(copy.error(), FontRegistrationError::alreadyRegistered);
     auto bytesOnly = registry.registerFont(readBytes(original));
     EXPECT_EQ(bytesOnly.error(), FontRegistrationError::alreadyRegistered);
@@ -94,7 +81,7 @@ TEST(FontRegistry, RefusesASecondFontOfTheSameNameAndKeepsTheFirst) {
 
 TEST(FontRegistry, NonFontsFailCleanlyAndLeaveNothingBehind) {
     FontRegistry registry;
-    ScratchFolder scratch;
+    testsupport::TempDir scratch;
     std::vector<unsigned char> noise(1000);
     std::mt19937 random(11);
     for (auto& b : noise) b = static_cast<unsigned char>(random());
@@ -102,7 +89,7 @@ TEST(FontRegistry, NonFontsFailCleanlyAndLeaveNothingBehind) {
     std::vector<std::filesystem::path> paths;
     for (const auto& bytes : cases) {
         // The path names a real font: only the bytes decide, and nothing is handed on.
-        paths.push_back(scratch.copy(dejavu / "DejaVuSans.ttf", "case" + std::to_string(paths.size()) + ".ttf"));
+        paths.push_back(copyInto(scratch, dejavu / "DejaVuSans.ttf", "case" + std::to_string(paths.size()) + ".ttf"));
         auto result = registry.registerFont(bytes, paths.back());
         EXPECT_EQ(result.error(), FontRegistrationError::notAFont);
         EXPECT_FALSE(result.postScriptName());
@@ -168,10 +155,10 @@ TEST(FontRegistry, DefaultFontIsDejaVuSansAndTakesNoName) {
 }
 
 TEST(FontRegistry, NoDefaultFontWithoutAUsableFile) {
-    ScratchFolder scratch;
+    testsupport::TempDir scratch;
     FontRegistry missing(std::filesystem::temp_directory_path() / "no-such-folder" / "none.ttf");
     EXPECT_FALSE(missing.defaultFont(12));
-    FontRegistry notAFont(scratch.copy(VISTREL_BUILD_BUNDLE "/LICENSE-text-fonts.txt"));
+    FontRegistry notAFont(copyInto(scratch, VISTREL_BUILD_BUNDLE "/LICENSE-text-fonts.txt"));
     EXPECT_FALSE(notAFont.defaultFont(12));
 }
 
@@ -188,14 +175,14 @@ TEST(FontRegistry, FontsOutliveTheirRegistry) {
 
 TEST(FontRegistry, AcceptedFilesReachTextLayoutByFamilyAndStyle) {
     FontRegistry registry;
-    ScratchFolder scratch;
-    auto accepted = scratch.copy(bundle / "SFProText-HeavyItalic.ttf");
+    testsupport::TempDir scratch;
+    auto accepted = copyInto(scratch, bundle / "SFProText-HeavyItalic.ttf");
     ASSERT_TRUE(registerFile(registry, accepted).ok());
     EXPECT_TRUE(contains(fontconfigFiles("SF Pro Text", "Heavy Italic"), accepted));
 
     // A refused file (another copy of the same font) is not handed on.
-    ScratchFolder other;
-    auto refused = other.copy(bundle / "SFProText-HeavyItalic.ttf");
+    testsupport::TempDir other;
+    auto refused = copyInto(other, bundle / "SFProText-HeavyItalic.ttf");
     EXPECT_FALSE(registerFile(registry, refused).ok());
     EXPECT_FALSE(contains(fontconfigFiles("SF Pro Text", "Heavy Italic"), refused));
 }

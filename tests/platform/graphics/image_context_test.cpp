@@ -21,18 +21,13 @@ TEST(ImageContextTest, ScaleZeroMeansTheScreensScale) {
         EXPECT_EQ(image->bitmap().pixel(9, 9), Color::red());
         EXPECT_EQ(image->bitmap().pixel(10, 0), Color::clear());
     }
+    EXPECT_EQ(ImageContext({2, 2}, true, 1).image()->bitmap().pixel(1, 1), Color::black());  // opaque starts black
     setDefaultScale(3);
     setDefaultScale(-1);  // ignored
     setDefaultScale(std::nan(""));
     EXPECT_EQ(defaultScale(), 3);
     EXPECT_EQ(ImageContext({1, 1}, false).image()->pixelWidth(), 3);
     setDefaultScale(2);
-}
-
-TEST(ImageContextTest, OpaqueContextsStartBlack) {
-    ImageContext context({2, 2}, true, 1);
-    EXPECT_EQ(context.image()->bitmap().pixel(1, 1), Color::black());
-    EXPECT_EQ(ImageContext({2, 2}, false, 1).image()->bitmap().pixel(1, 1), Color::clear());
 }
 
 TEST(ImageContextTest, RefusesSizesAndScalesItCannotHonour) {

@@ -29,12 +29,9 @@ std::optional<Font> bundleFont(const char* name, double size) {
 
 }  // namespace
 
-TEST_F(TextTest, EmptyTextMeasuresNothing) {
+TEST_F(TextTest, OneLineIsAsHighAsTheFontsLineAndNoTextMeasuresNothing) {
     EXPECT_EQ(measureText(text("")), (Size{0, 0}));
     EXPECT_EQ(measureText(AttributedString()), (Size{0, 0}));
-}
-
-TEST_F(TextTest, OneLineIsAsHighAsTheFontsLine) {
     Size size = measureText(text("Hello"));
     EXPECT_GT(size.width, 20);
     EXPECT_NEAR(size.height, font.lineHeight, 2);
