@@ -21,27 +21,16 @@ void expectEmpty(const Image& image, const std::string& context) {
 
 TEST(ImageReading, FullAnswerFillsEveryField) {
     Image image = readAnswer("full_answer.json");
-    EXPECT_EQ(image.id, "5f1c2a9e-img-0001");
-    EXPECT_EQ(image.order, 2);
-    EXPECT_EQ(image.title, "Spring catalogue");
-    EXPECT_EQ(image.sessionId, "b7d4e0c2-session");
-    EXPECT_EQ(image.documentId, "doc-42");
-    EXPECT_EQ(image.autoTrigger, false);
-    EXPECT_EQ(image.languageCode, "fr");
-    EXPECT_EQ(image.bigThumbnailUrl, "https://example.com/thumbs/big/5f1c2a9e.jpg");
-
-    ASSERT_TRUE(image.titleStyle);
-    EXPECT_EQ(image.titleStyle->model, "title");
-    ASSERT_TRUE(image.titleStyle->button);
-    EXPECT_EQ(image.titleStyle->button->backgroundColor, "#000000");
-    EXPECT_EQ(image.titleStyle->button->opacity, 0.6f);
-    EXPECT_EQ(image.titleStyle->button->display, false);
-    EXPECT_EQ(image.titleStyle->button->height, (Height{2, std::nullopt, std::nullopt}));
-    ASSERT_TRUE(image.titleStyle->text);
-    EXPECT_EQ(image.titleStyle->text->fontWeight, FontWeight::bold);
-    EXPECT_EQ(image.titleStyle->text->fontSize, 16);
-    EXPECT_FALSE(image.titleStyle->icon);
-    EXPECT_FALSE(image.titleStyle->qrCodeType);
+    const Style titleStyle{
+        .model = "title",
+        .button = Button{.backgroundColor = "#000000", .opacity = 0.6f, .display = false, .height = Height{2, {}, {}}},
+        .text = Text{.color = "#FFFFFF", .fontWeight = FontWeight::bold, .fontSize = 16,
+                     .hposition = HorizontalPosition::center}};
+    EXPECT_EQ(image, (Image{.id = "5f1c2a9e-img-0001", .order = 2, .title = "Spring catalogue",
+                            .sessionId = "b7d4e0c2-session", .documentId = "doc-42", .titleStyle = titleStyle,
+                            .autoTrigger = false, .languageCode = "fr",
+                            .bigThumbnailUrl = "https://example.com/thumbs/big/5f1c2a9e.jpg",
+                            .actions = image.actions}));
 
     ASSERT_TRUE(image.actions);
     const std::vector<ActionType> kinds = {ActionType::Calendar, ActionType::Url,   ActionType::VCard,

@@ -47,13 +47,11 @@ TEST(QrImage, PayloadsAreClassifiedByTheWordsTheyContain) {
 TEST(QrImage, ActionsCarryTheFixedQrValues) {
     Action url = Action::fromCodeUrl("https://example.com");
     EXPECT_EQ(url, Action::fromZbarData("https://example.com", ActionType::Url));
-    EXPECT_TRUE(url.isQrCode);
-    EXPECT_EQ(url.order, -1000);
-    EXPECT_EQ(url.priority, -1000);
-    EXPECT_FALSE(url.id);
-    EXPECT_EQ(url.style, Style::fromQrCodeType(QrCodeType::url));
-    EXPECT_EQ(url.content->json, JSON::parseJSON(R"({"Url": "https://example.com", "IsEmbeddedWebView": true,
-                                                     "IsAnonymousURL": true, "ContentType": "text/html"})"));
+    const JSON content = JSON::parseJSON(R"({"Url": "https://example.com", "IsEmbeddedWebView": true,
+                                             "IsAnonymousURL": true, "ContentType": "text/html"})");
+    EXPECT_EQ(url, (Action{.name = "https://example.com", .priority = -1000, .order = -1000,
+                           .style = Style::fromQrCodeType(QrCodeType::url), .type = ActionType::Url,
+                           .content = Content(content, ActionType::Url), .isQrCode = true}));
     EXPECT_EQ(Action::fromZbarData("0612", ActionType::Sms).content->json,
               JSON::parseJSON(R"({"Number": "0612", "Content": ""})"));
     EXPECT_EQ(Action::fromZbarData("0612", ActionType::Phone).content->json, JSON::parseJSON(R"({"Number": "0612"})"));
