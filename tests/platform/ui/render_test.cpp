@@ -21,21 +21,25 @@ Color at(const Bitmap& b, double x, double y) { return b.pixel(int(x * 2), int(y
 
 bool near(const Color& a, const Color& b, double tolerance = 0.02) { return a.isClose(b, tolerance); }
 
+// A subview of `parent` filled with a colour.
+std::shared_ptr<View> box(View& parent, const Rect& frame, const Color& color) {
+    auto view = std::make_shared<View>(frame);
+    view->setBackgroundColor(color);
+    parent.addSubview(view);
+    return view;
+}
+
 }  // namespace
 
 TEST(RenderTest, BackgroundsCornersBordersAndClipping) {
     View root(Rect{0, 0, 100, 100});
     root.setBackgroundColor(Color::white());
-    auto card = std::make_shared<View>(Rect{10, 10, 60, 60});
-    card->setBackgroundColor(Color::blue());
+    auto card = box(root, Rect{10, 10, 60, 60}, Color::blue());
     card->layer().setCornerRadius(20);
     card->layer().setBorderWidth(4);
     card->layer().setBorderColor(Color::red());
     card->setClipsToBounds(true);
-    auto overflow = std::make_shared<View>(Rect{40, 40, 60, 60});  // sticks out of the card
-    overflow->setBackgroundColor(Color::green());
-    card->addSubview(overflow);
-    root.addSubview(card);
+    box(*card, Rect{40, 40, 60, 60}, Color::green());  // sticks out of the card
 
     auto bitmap = render(root, 2);
     ASSERT_TRUE(bitmap);
@@ -53,25 +57,12 @@ TEST(RenderTest, TransformsAlphaHiddenShadowsAndShapes) {
     View root(Rect{0, 0, 100, 100});
     root.setBackgroundColor(Color::white());
 
-    auto scaled = std::make_shared<View>(Rect{0, 0, 10, 10});  // drawn 20 x 20 around (5, 5)
-    scaled->setBackgroundColor(Color::black());
-    scaled->setTransform(AffineTransform::scale(2, 2));
-    root.addSubview(scaled);
-
-    auto faint = std::make_shared<View>(Rect{50, 0, 20, 20});
-    faint->setBackgroundColor(Color::black());
-    faint->setAlpha(0.5);
-    root.addSubview(faint);
-    auto hidden = std::make_shared<View>(Rect{75, 0, 20, 20});
-    hidden->setBackgroundColor(Color::black());
-    hidden->setHidden(true);
-    root.addSubview(hidden);
-
-    auto shadowed = std::make_shared<View>(Rect{10, 40, 20, 20});
-    shadowed->setBackgroundColor(Color::blue());
+    box(root, Rect{0, 0, 10, 10}, Color::black())->setTransform(AffineTransform::scale(2, 2));  // 20 x 20 around (5, 5)
+    box(root, Rect{50, 0, 20, 20}, Color::black())->setAlpha(0.5);
+    box(root, Rect{75, 0, 20, 20}, Color::black())->setHidden(true);
+    auto shadowed = box(root, Rect{10, 40, 20, 20}, Color::blue());
     shadowed->layer().setShadowOpacity(1);
     shadowed->layer().setShadowOffset({5, 5});
-    root.addSubview(shadowed);
 
     auto shape = std::make_shared<ShapeLayer>();
     shape->setFrame({50, 40, 40, 40});
