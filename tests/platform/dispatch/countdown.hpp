@@ -6,6 +6,10 @@
 #include <cstddef>
 #include <mutex>
 
+#include <gtest/gtest.h>
+
+#include "platform/dispatch/run_loop.hpp"
+
 namespace dispatch_test {
 
 class Countdown {
@@ -38,5 +42,11 @@ private:
 // Long enough never to be reached when things work; short enough that a fault fails
 // the test instead of hanging it.
 constexpr std::chrono::milliseconds kPatience{20000};
+
+// Starts with the main queue drained of whatever an earlier test left on it.
+class DrainedMainQueueTest : public ::testing::Test {
+protected:
+    void SetUp() override { platform::dispatch::RunLoop::runUntilIdle(); }
+};
 
 }  // namespace dispatch_test

@@ -17,12 +17,7 @@ using dispatch::RunLoop;
 using dispatch_test::kPatience;
 using namespace std::chrono_literals;
 
-namespace {
-class GroupTest : public ::testing::Test {
-protected:
-    void SetUp() override { RunLoop::runUntilIdle(); }
-};
-}  // namespace
+using GroupTest = dispatch_test::DrainedMainQueueTest;
 
 TEST_F(GroupTest, EveryNotificationFiresOnceInOrderWhenTheLastLeavesAndAtOnceOnAnEmptyGroup) {
     dispatch::Group group;

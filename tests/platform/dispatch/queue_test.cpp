@@ -17,6 +17,7 @@ namespace dispatch = platform::dispatch;
 using dispatch::RunLoop;
 using dispatch_test::Countdown;
 using dispatch_test::kPatience;
+using QueueTest = dispatch_test::DrainedMainQueueTest;
 using namespace std::chrono_literals;
 
 namespace {
@@ -26,11 +27,6 @@ std::vector<int> upTo(int n) {
     std::iota(v.begin(), v.end(), 0);
     return v;
 }
-
-class QueueTest : public ::testing::Test {
-protected:
-    void SetUp() override { RunLoop::runUntilIdle(); }
-};
 
 }  // namespace
 

@@ -16,12 +16,7 @@ using dispatch::RunLoop;
 using dispatch_test::kPatience;
 using namespace std::chrono_literals;
 
-namespace {
-class RunLoopTest : public ::testing::Test {
-protected:
-    void SetUp() override { RunLoop::runUntilIdle(); }
-};
-}  // namespace
+using RunLoopTest = dispatch_test::DrainedMainQueueTest;
 
 TEST_F(RunLoopTest, RunUntilIdleAlsoRunsBlocksQueuedWhileItRuns) {
     std::vector<std::string> order;
