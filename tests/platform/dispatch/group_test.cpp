@@ -90,7 +90,7 @@ TEST_F(GroupTest, WaitGivesFalseOnTimeoutAndTrueOnceEmpty) {
     leaver.join();
 }
 
-TEST_F(GroupTest, ALeaveWithoutEnterIsLoggedAndIgnored) {
+TEST_F(GroupTest, ALeaveWithoutEnterIsIgnored) {
     platform::LogCapture log;
     dispatch::Group group;
     group.leave();

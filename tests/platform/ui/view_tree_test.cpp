@@ -115,7 +115,7 @@ TEST(ViewTreeTest, ANewParentTakesTheViewFromTheOldWithCallbacksInOrder) {
     EXPECT_EQ(child->layer().superlayer(), nullptr);
 }
 
-TEST(ViewTreeTest, CyclesAreRefusedWithALogLine) {
+TEST(ViewTreeTest, CyclesAreRefused) {
     platform::LogCapture capture;
     auto a = std::make_shared<View>(), b = std::make_shared<View>();
     a->addSubview(b);
