@@ -29,6 +29,7 @@ TEST(ViewConveniencesTest, ThePropertiesCanBeSetAndReadByNameOnAnyView) {
     Label label;  // a subclass has them too
     EXPECT_TRUE(setValueForKey(label, "cornerRadius", 6.0));
     EXPECT_TRUE(label.clipsToBounds());
+    EXPECT_TRUE(setValueForKey(label, "borderWidth", 1.0));
     EXPECT_TRUE(setValueForKey(label, "borderColor", Color::blue()));
     EXPECT_EQ(valueForKey(label, "cornerRadius"), PropertyValue(6.0));
     EXPECT_TRUE(setValueForKey(label, "borderColor", std::monostate{}));
