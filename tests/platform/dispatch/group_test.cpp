@@ -28,9 +28,7 @@ TEST_F(GroupTest, EveryNotificationFiresOnceInOrderWhenTheLastLeavesAndAtOnceOnA
     EXPECT_TRUE(group.wait(std::chrono::hours::max()));  // no overflow in the deadline
     group.enter();
     group.enter();
-    group.notify(dispatch::main(), [&] { order.push_back("first"); });
-    group.notify(dispatch::main(), [&] { order.push_back("second"); });
-    group.notify(dispatch::main(), [&] { order.push_back("third"); });
+    for (std::string name : {"first", "second", "third"}) group.notify(dispatch::main(), [&, name] { order.push_back(name); });
     group.leave();
     EXPECT_EQ(RunLoop::runUntilIdle(), 0u);  // one still inside
     group.leave();
@@ -43,8 +41,7 @@ TEST_F(GroupTest, EveryNotificationFiresOnceInOrderWhenTheLastLeavesAndAtOnceOnA
     EXPECT_EQ(RunLoop::runUntilIdle(), 0u);
     group.leave();
     EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
-    EXPECT_EQ(order.back(), "again");
-    EXPECT_EQ(order.size(), 5u);
+    EXPECT_EQ(order, (std::vector<std::string>{"empty", "first", "second", "third", "again"}));
 }
 
 TEST_F(GroupTest, JoinsWorkOnSeveralQueuesAndCallsBackOnMain) {

@@ -82,19 +82,13 @@ TEST_F(RunLoopTest, OnlyTheMainThreadRunsTheLoop) {
     platform::LogCapture log;
     bool ran = false;
     dispatch::main().async([&] { ran = true; });
-    std::size_t idle = 99, during = 99;
-    bool until = true, workerIsMain = true;
-    std::thread worker([&] {
-        workerIsMain = dispatch::isMainThread();
-        idle = RunLoop::runUntilIdle();
-        during = RunLoop::runFor(1ms);
-        until = RunLoop::runUntil([] { return true; }, 1ms);
-    });
-    worker.join();
-    EXPECT_FALSE(workerIsMain);
-    EXPECT_EQ(idle, 0u);
-    EXPECT_EQ(during, 0u);
-    EXPECT_FALSE(until);
+    // On another thread: whether it is the main one, what runUntilIdle and runFor ran, and runUntil.
+    std::tuple<bool, std::size_t, std::size_t, bool> worker{true, 99, 99, true};
+    std::thread([&] {
+        worker = {dispatch::isMainThread(), RunLoop::runUntilIdle(), RunLoop::runFor(1ms),
+                  RunLoop::runUntil([] { return true; }, 1ms)};
+    }).join();
+    EXPECT_EQ(worker, std::tuple(false, 0u, 0u, false));
     EXPECT_FALSE(ran);
     EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
     EXPECT_TRUE(ran);
