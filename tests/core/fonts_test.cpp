@@ -37,9 +37,9 @@ TEST(RegisterFontsTest, AMissingFileEndsTheRun) {
     platform::LogCapture capture;
     vistrel::registerFontsWithFilenames(
         {"LiberationMono-Regular.ttf", "LiberationMono-Bold.ttf", "absent.ttf", "LiberationMono-Italic.ttf"});
-    EXPECT_TRUE(registered("LiberationMono"));
-    EXPECT_TRUE(registered("LiberationMono-Bold"));
-    EXPECT_FALSE(registered("LiberationMono-Italic"));
+    EXPECT_EQ((std::vector<bool>{registered("LiberationMono"), registered("LiberationMono-Bold"),
+                                 registered("LiberationMono-Italic")}),
+              (std::vector<bool>{true, true, false}));
     EXPECT_EQ(capture.lines(),
               std::vector<std::string>{"UIFont+:  Failed to register font - path for resource not found."});
 }
@@ -87,9 +87,8 @@ TEST(RegisterFontsTest, TheKitsFontsRegisterUnderTheirNamesAndAreListed) {
         EXPECT_TRUE(registered(name)) << name;
     platform::LogCapture capture;
     vistrel::printFontNames();
-    EXPECT_TRUE(capture.contains("Font Family Name = [icomoon]"));
-    EXPECT_TRUE(capture.contains("Font Names = [[\"icomoon\"]]"));
-    EXPECT_TRUE(capture.contains("Font Family Name = [SF Pro Text]"));
+    for (const char* line : {"Font Family Name = [icomoon]", "Font Names = [[\"icomoon\"]]", "Font Family Name = [SF Pro Text]"})
+        EXPECT_TRUE(capture.contains(line)) << line;
     EXPECT_EQ(capture.count("------------------------------"), capture.count("Font Family Name = ["));
     vistrel::overrideBundleLocations(std::nullopt);
 }

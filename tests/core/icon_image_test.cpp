@@ -24,10 +24,8 @@ TEST_F(IconImageTest, IconStringCarriesTheFontAndOnlyAGivenColour) {
     ASSERT_TRUE(plain);
     auto attributes = plain->attributesAt(0);
     ASSERT_TRUE(attributes.font);
-    EXPECT_EQ(attributes.font->postScriptName, "icomoon");
-    EXPECT_EQ(attributes.font->pointSize, 12);
-    EXPECT_FALSE(attributes.foregroundColor);
-    EXPECT_FALSE(attributes.alignment);
+    EXPECT_EQ(std::pair(attributes.font->postScriptName, attributes.font->pointSize), std::pair(std::string("icomoon"), 12.0));
+    EXPECT_FALSE(attributes.foregroundColor || attributes.alignment);
 
     auto coloured = stringFromIcon("any text", 30, Color::red());
     ASSERT_TRUE(coloured);
@@ -38,8 +36,7 @@ TEST_F(IconImageTest, IconStringCarriesTheFontAndOnlyAGivenColour) {
 TEST_F(IconImageTest, IconImageDrawsTheGlyphInItsColour) {
     auto image = imageFromIcon(rawValue(VistrelIconType::StarFull), 24, Color::blue());
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), (Size{24, 24}));
-    EXPECT_EQ(image->scale(), platform::graphics::defaultScale());
+    EXPECT_EQ(std::pair(image->size(), image->scale()), std::pair(Size{24, 24}, platform::graphics::defaultScale()));
     int inked = 0, blue = 0;
     const auto& bitmap = image->bitmap();
     for (int y = 0; y < bitmap.height(); ++y)
@@ -71,10 +68,8 @@ TEST_F(IconImageTest, IconImageRefusesSizesItCannotDraw) {
 TEST(ColorImageTest, OnePointOfTheColourAtTheScreensScale) {
     auto image = imageWithColor(Color::black().withAlpha(0.5));
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), (Size{1, 1}));
-    double scale = platform::graphics::defaultScale();
-    EXPECT_EQ(image->pixelWidth(), int(scale));
-    EXPECT_EQ(image->pixelHeight(), int(scale));
+    const int scale = int(platform::graphics::defaultScale());
+    EXPECT_EQ(std::tuple(image->size(), image->pixelWidth(), image->pixelHeight()), std::tuple(Size{1, 1}, scale, scale));
     for (int y = 0; y < image->pixelHeight(); ++y)
         for (int x = 0; x < image->pixelWidth(); ++x)
             EXPECT_TRUE(image->bitmap().pixel(x, y).isClose(Color::black().withAlpha(0.5), 1.0 / 255));

@@ -37,8 +37,7 @@ TEST_F(PreferencesTest, ValuesPersistAcrossLaunchesWithTheirKinds) {
     VistrelPref::setHasBeenMigrated(true);
     VistrelPref::setApiKey("");
     relaunch();
-    EXPECT_TRUE(VistrelPref::hasBeenMigrated());
-    EXPECT_EQ(VistrelPref::getApiKey(), "");
+    EXPECT_EQ(std::pair(VistrelPref::hasBeenMigrated(), VistrelPref::getApiKey()), std::pair(true, std::optional<std::string>("")));
     // A number stored under "apiKey" by other code is no key, not its decimal text.
     UserDefaults::standard()->set("apiKey", platform::Value(platform::Number::fromInt(42)));
     EXPECT_EQ(VistrelPref::getApiKey(), std::nullopt);
@@ -50,8 +49,8 @@ TEST_F(PreferencesTest, ValuesPersistAcrossLaunchesWithTheirKinds) {
 TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
     platform::LogCapture capture;
     Vistrel::setApiKey("key-one");
-    EXPECT_EQ(VistrelPref::getApiKey(), "key-one");
-    EXPECT_TRUE(VistrelPref::useBlackAndWhite());
+    EXPECT_EQ(std::pair(VistrelPref::getApiKey(), VistrelPref::useBlackAndWhite()),
+              std::pair(std::optional<std::string>("key-one"), true));
     auto id = VistrelPref::getApplicationInstanceId();
     ASSERT_TRUE(id);
     EXPECT_TRUE(isUuid(*id)) << *id;
@@ -66,9 +65,8 @@ TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
     relaunch();
     capture.clear();
     Vistrel::setApiKey("key-two");
-    EXPECT_EQ(VistrelPref::getApiKey(), "key-two");
-    EXPECT_EQ(VistrelPref::getApplicationInstanceId(), id);
-    EXPECT_FALSE(VistrelPref::useBlackAndWhite());
+    EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::getApplicationInstanceId(), VistrelPref::useBlackAndWhite()),
+              std::tuple(std::optional<std::string>("key-two"), id, false));
     EXPECT_EQ(capture.count("UIFont+:  Failed to register font - register graphics font failed"), 7u);
     EXPECT_EQ(capture.lines().size(), 7u);
 }
@@ -76,8 +74,8 @@ TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
 TEST_F(PreferencesTest, EmptyInstanceIdCountsAsPresentAndARemovedOneIsRemade) {
     VistrelPref::setApplicationInstanceId("");
     Vistrel::setApiKey("k");
-    EXPECT_EQ(VistrelPref::getApplicationInstanceId(), "");
-    EXPECT_FALSE(VistrelPref::useBlackAndWhite());
+    EXPECT_EQ(std::pair(VistrelPref::getApplicationInstanceId(), VistrelPref::useBlackAndWhite()),
+              std::pair(std::optional<std::string>(""), false));
 
     VistrelPref::setUseBlackAndWhite(false);
     UserDefaults::standard()->remove("applicationInstanceId");

@@ -22,7 +22,6 @@ struct ScreenFactoriesTest : ::testing::Test {
         vistrel::registerMainStoryboard();  // whatever a test put in its place
         vistrel::overrideBundleLocations(std::nullopt);
     }
-
 };
 
 }  // namespace
@@ -33,8 +32,8 @@ TEST_F(ScreenFactoriesTest, TheRootIsMainsInitialNavigationControllerShowingTheC
     ASSERT_EQ(root->viewControllers().size(), 1u);
     auto camera = std::dynamic_pointer_cast<CameraViewController>(root->topViewController());
     ASSERT_TRUE(camera);
-    EXPECT_FALSE(camera->hideNavigationButtons);
-    EXPECT_EQ(camera->storyboardIdentifier(), "CameraViewController");
+    EXPECT_EQ(std::pair(camera->hideNavigationButtons, camera->storyboardIdentifier()),
+              std::pair(false, std::optional<std::string>("CameraViewController")));
     ASSERT_TRUE(root->storyboard());
     EXPECT_EQ(root->storyboard()->name(), "Main");
     // The camera screen decides the status bar through the navigation controller.
@@ -47,11 +46,9 @@ TEST_F(ScreenFactoriesTest, TheCameraAloneHidesItsButtonsBeforeItsViewLoadsAndIs
     ASSERT_EQ(first->viewControllers().size(), 1u);
     auto camera = std::dynamic_pointer_cast<CameraViewController>(first->topViewController());
     ASSERT_TRUE(camera);
-    EXPECT_TRUE(camera->hideNavigationButtons);
-    EXPECT_FALSE(camera->isViewLoaded());
+    EXPECT_EQ(std::pair(camera->hideNavigationButtons, camera->isViewLoaded()), std::pair(true, false));
     EXPECT_EQ(first->storyboard(), nullptr);  // a plain navigation controller of its own
-    EXPECT_NE(first, second);
-    EXPECT_NE(first->topViewController(), second->topViewController());
+    EXPECT_TRUE(first != second && first->topViewController() != second->topViewController());
 
     auto direct = CameraViewController::instantiate();
     ASSERT_TRUE(direct);

@@ -39,11 +39,11 @@ TEST(ViewConveniencesTest, ThePropertiesCanBeSetAndReadByNameOnAnyView) {
 TEST(ViewConveniencesTest, UnknownNamesAndWrongKindsAreRefusedAndReported) {
     View view;
     platform::LogCapture capture;
-    EXPECT_FALSE(setValueForKey(view, "cornerRadiusX", 6.0));
     EXPECT_FALSE(valueForKey(view, "nope"));
-    EXPECT_FALSE(setValueForKey(view, "cornerRadius", std::string("6")));
-    EXPECT_FALSE(setValueForKey(view, "borderColor", 1.0));
+    for (auto [name, value] : {std::pair<const char*, PropertyValue>{"cornerRadiusX", 6.0},
+                               {"cornerRadius", std::string("6")}, {"borderColor", 1.0}})
+        EXPECT_FALSE(setValueForKey(view, name, value)) << name;
     EXPECT_EQ(view.layer().cornerRadius(), 0);
-    EXPECT_EQ(capture.count("no property named"), 2u);
-    EXPECT_EQ(capture.count("is not of the kind it takes"), 2u);
+    EXPECT_EQ(std::pair(capture.count("no property named"), capture.count("is not of the kind it takes")),
+              std::pair(std::size_t{2}, std::size_t{2}));
 }
