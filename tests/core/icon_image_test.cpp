@@ -24,7 +24,7 @@ TEST_F(IconImageTest, IconStringCarriesTheFontAndOnlyAGivenColour) {
     ASSERT_TRUE(plain);
     auto attributes = plain->attributesAt(0);
     ASSERT_TRUE(attributes.font);
-    EXPECT_EQ(std::pair(attributes.font->postScriptName, attributes.font->pointSize), std::pair(std::string("icomoon"), 12.0));
+    EXPECT_EQ(std::tuple(attributes.font->postScriptName, attributes.font->pointSize), std::tuple("icomoon", 12));
     EXPECT_FALSE(attributes.foregroundColor || attributes.alignment);
 
     auto coloured = stringFromIcon("any text", 30, Color::red());

@@ -37,7 +37,7 @@ TEST_F(PreferencesTest, ValuesPersistAcrossLaunchesWithTheirKinds) {
     VistrelPref::setHasBeenMigrated(true);
     VistrelPref::setApiKey("");
     relaunch();
-    EXPECT_EQ(std::pair(VistrelPref::hasBeenMigrated(), VistrelPref::getApiKey()), std::pair(true, std::optional<std::string>("")));
+    EXPECT_EQ(std::tuple(VistrelPref::hasBeenMigrated(), VistrelPref::getApiKey()), std::tuple(true, ""));
     // A number stored under "apiKey" by other code is no key, not its decimal text.
     UserDefaults::standard()->set("apiKey", platform::Value(platform::Number::fromInt(42)));
     EXPECT_EQ(VistrelPref::getApiKey(), std::nullopt);
@@ -49,8 +49,7 @@ TEST_F(PreferencesTest, ValuesPersistAcrossLaunchesWithTheirKinds) {
 TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
     platform::LogCapture capture;
     Vistrel::setApiKey("key-one");
-    EXPECT_EQ(std::pair(VistrelPref::getApiKey(), VistrelPref::useBlackAndWhite()),
-              std::pair(std::optional<std::string>("key-one"), true));
+    EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::useBlackAndWhite()), std::tuple("key-one", true));
     auto id = VistrelPref::getApplicationInstanceId();
     ASSERT_TRUE(id);
     EXPECT_TRUE(isUuid(*id)) << *id;
@@ -66,7 +65,7 @@ TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
     capture.clear();
     Vistrel::setApiKey("key-two");
     EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::getApplicationInstanceId(), VistrelPref::useBlackAndWhite()),
-              std::tuple(std::optional<std::string>("key-two"), id, false));
+              std::tuple("key-two", id, false));
     EXPECT_EQ(capture.count("UIFont+:  Failed to register font - register graphics font failed"), 7u);
     EXPECT_EQ(capture.lines().size(), 7u);
 }
@@ -74,8 +73,7 @@ TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
 TEST_F(PreferencesTest, EmptyInstanceIdCountsAsPresentAndARemovedOneIsRemade) {
     VistrelPref::setApplicationInstanceId("");
     Vistrel::setApiKey("k");
-    EXPECT_EQ(std::pair(VistrelPref::getApplicationInstanceId(), VistrelPref::useBlackAndWhite()),
-              std::pair(std::optional<std::string>(""), false));
+    EXPECT_EQ(std::tuple(VistrelPref::getApplicationInstanceId(), VistrelPref::useBlackAndWhite()), std::tuple("", false));
 
     VistrelPref::setUseBlackAndWhite(false);
     UserDefaults::standard()->remove("applicationInstanceId");

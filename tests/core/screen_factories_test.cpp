@@ -32,8 +32,7 @@ TEST_F(ScreenFactoriesTest, TheRootIsMainsInitialNavigationControllerShowingTheC
     ASSERT_EQ(root->viewControllers().size(), 1u);
     auto camera = std::dynamic_pointer_cast<CameraViewController>(root->topViewController());
     ASSERT_TRUE(camera);
-    EXPECT_EQ(std::pair(camera->hideNavigationButtons, camera->storyboardIdentifier()),
-              std::pair(false, std::optional<std::string>("CameraViewController")));
+    EXPECT_EQ(std::tuple(camera->hideNavigationButtons, camera->storyboardIdentifier()), std::tuple(false, "CameraViewController"));
     ASSERT_TRUE(root->storyboard());
     EXPECT_EQ(root->storyboard()->name(), "Main");
     // The camera screen decides the status bar through the navigation controller.

@@ -72,8 +72,7 @@ TEST_F(ShowAlertTest, TheAlertComesFromTheTopPresentationOfTheWindowNotItsRoot) 
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->presentingViewController(), navigation);  // not the busy host
     EXPECT_EQ(std::tuple(alert->title(), alert->message(), alert->preferredStyle()),
-              std::tuple(std::optional<std::string>("Title"), std::optional<std::string>("Message"),
-                         AlertControllerStyle::alert));
+              std::tuple("Title", "Message", AlertControllerStyle::alert));
     EXPECT_EQ(titles(*alert), (Lines{"First", "Second"}));
 
     EXPECT_TRUE(tapOnceShown(*alert, 1));
@@ -160,6 +159,5 @@ TEST_F(ShowAlertTest, AnAlertOnItsWayOutIsNotTheTop) {
     screen->showAlert("Second", "M", "OK", nullptr);
     auto second = shownAlert();
     ASSERT_TRUE(second);
-    EXPECT_EQ(std::pair(second->title(), second->presentingViewController()),
-              std::pair(std::optional<std::string>("Second"), std::shared_ptr<ViewController>(navigation)));
+    EXPECT_EQ(std::tuple(second->title(), second->presentingViewController()), std::tuple("Second", navigation));
 }

@@ -51,19 +51,15 @@ TEST(ImageReading, FullAnswerFillsEveryField) {
     EXPECT_EQ(a[0].content->vcalendar(),
               "BEGIN:VEVENT\nSUMMARY:Spring fair\nDTSTART:20250321T090000Z\nDTEND:20250321T180000Z\n"
               "RRULE:FREQ=YEARLY\nEND:VEVENT");
-    EXPECT_EQ(a[1].id, "a-url");
-    EXPECT_EQ(a[1].name, "Visit our site");
-    EXPECT_EQ(a[1].languageCode, "fr");
-    EXPECT_EQ(a[1].icon, "https://example.com/icons/web.png");
-    EXPECT_EQ(a[1].backgroundImage, "https://example.com/bg/url.png");
-    EXPECT_EQ(a[1].content->url(), "https://example.com/spring?ref=scan&lang=fr");
-    EXPECT_EQ(a[1].content->isEmbeddedWebView(), true);
-    EXPECT_EQ(a[1].content->isAnonymousURL(), false);
-    EXPECT_EQ(a[1].content->urlContentType(), "text/html");
+    using Texts = std::vector<std::optional<std::string>>;
+    EXPECT_EQ((Texts{a[1].id, a[1].name, a[1].languageCode, a[1].icon, a[1].backgroundImage, a[1].content->url(),
+                     a[1].content->urlContentType()}),
+              (Texts{"a-url", "Visit our site", "fr", "https://example.com/icons/web.png", "https://example.com/bg/url.png",
+                     "https://example.com/spring?ref=scan&lang=fr", "text/html"}));
+    EXPECT_EQ(std::tuple(a[1].content->isEmbeddedWebView(), a[1].content->isAnonymousURL()), std::tuple(true, false));
     EXPECT_EQ(a[2].content->vcard(), "BEGIN:VCARD\nVERSION:3.0\nFN:Atelier Lumen\nTEL:+33 1 23 45 67 89\nEND:VCARD");
     EXPECT_EQ(a[5].content->text(), "campaign=spring; r\xC3\xA9gion=\xC3\x8Ele-de-France \xE2\x9C\x93");
-    EXPECT_EQ(a[7].content->mapLatitude(), 48.8566);
-    EXPECT_EQ(a[7].content->mapLongitude(), 2.0);
+    EXPECT_EQ(std::tuple(a[7].content->mapLatitude(), a[7].content->mapLongitude()), std::tuple(48.8566, 2.0));
     EXPECT_EQ(a[10].content->json, JSON::parseJSON("{}"));
 
     // The row style of the first action, every section and field.
@@ -130,11 +126,10 @@ TEST(ImageReading, MalformedNestedTextsGiveEmptyStylesAndContents) {
         EXPECT_EQ(action.id, id);
         ASSERT_TRUE(action.content) << id;
         EXPECT_EQ(action.content->type, kind) << id;
-        EXPECT_FALSE(action.content->text()) << id;
-        EXPECT_FALSE(action.content->smsNumber()) << id;
-        EXPECT_FALSE(action.content->emailAddress()) << id;
-        EXPECT_FALSE(action.content->phoneNumber()) << id;
-        EXPECT_FALSE(action.content->mapLatitude()) << id;
+        const Content& content = *action.content;
+        EXPECT_FALSE(content.text() || content.smsNumber() || content.emailAddress() || content.phoneNumber() ||
+                     content.mapLatitude())
+            << id;
         ASSERT_TRUE(action.style) << id;
         if (id == "huge-number")
             EXPECT_EQ(action.style->icon, Icon{}) << "a size beyond the double range is no size";
@@ -148,8 +143,7 @@ TEST(ImageReading, MalformedNestedTextsGiveEmptyStylesAndContents) {
 
 TEST(ImageReading, DeepNestingIsReadOverWithoutHarm) {
     Image image = readAnswer("deep_nesting.json");
-    EXPECT_EQ(image.id, "img-deep");
-    EXPECT_EQ(image.title, "deep");
+    EXPECT_EQ(std::tuple(image.id, image.title), std::tuple("img-deep", "deep"));
     EXPECT_EQ(image.titleStyle, Style{}) << "a style text nested deeper than the reader takes";
     ASSERT_TRUE(image.actions);
     ASSERT_EQ(image.actions->size(), 2u);
@@ -161,8 +155,7 @@ TEST(ImageReading, DeepNestingIsReadOverWithoutHarm) {
     EXPECT_EQ(readable.content->text(), "t");
     ASSERT_TRUE(readable.style && readable.style->button);
     EXPECT_EQ(readable.style->model, "m");
-    EXPECT_EQ(readable.style->button->radius, 4);
-    EXPECT_FALSE(readable.style->button->height);
+    EXPECT_EQ(readable.style->button, (Button{.radius = 4}));
 }
 
 // Style texts are read off the parsed text rather than through a JSON value, and rows
