@@ -9,11 +9,9 @@
 #include "support/recording_controller.hpp"
 #include "support/temp_dir.hpp"
 
-using namespace platform::ui;
-using platform::dispatch::RunLoop;
-using testsupport::RecordingController;
-using testsupport::take;
-using Lines = std::vector<std::string>;
+#include "ui_test_support.hpp"
+
+using namespace uitest;
 
 namespace {
 
@@ -36,7 +34,7 @@ public:
     void perform() override { source()->dismiss(false); }
 };
 
-class StoryboardTest : public ::testing::Test {
+class StoryboardTest : public JournalTest {
 protected:
     void SetUp() override {
         auto j = journal;
@@ -61,10 +59,9 @@ protected:
     }
     void TearDown() override {
         Storyboard::unregisterStoryboard("Flow", std::nullopt);
-        RunLoop::runUntilIdle();
+        JournalTest::TearDown();
     }
 
-    testsupport::Journal journal = testsupport::makeJournal();
     int descriptions = 0;
 };
 
@@ -74,13 +71,11 @@ TEST_F(StoryboardTest, ControllersComeFromTheirFactoriesAndKnowTheirStoryboard) 
     auto storyboard = Storyboard::named("Flow");
     ASSERT_TRUE(storyboard);
     auto initial = std::dynamic_pointer_cast<NavigationController>(storyboard->instantiateInitialViewController());
-    ASSERT_TRUE(initial);
-    EXPECT_EQ(initial->storyboard(), storyboard);
-    EXPECT_EQ(initial->storyboardIdentifier(), std::nullopt);
+    ASSERT_TRUE(initial && initial->topViewController());
     auto home = initial->topViewController();
-    ASSERT_TRUE(home);
-    EXPECT_EQ(home->storyboardIdentifier(), "Home");
-    EXPECT_EQ(home->storyboard(), storyboard);
+    using Origin = std::pair<std::shared_ptr<Storyboard>, std::optional<std::string>>;
+    EXPECT_EQ(Origin(initial->storyboard(), initial->storyboardIdentifier()), Origin(storyboard, std::nullopt));
+    EXPECT_EQ(Origin(home->storyboard(), home->storyboardIdentifier()), Origin(storyboard, "Home"));
 
     // A new controller on every call; the description ran once.
     EXPECT_NE(storyboard->instantiateViewController("Home"), home);
@@ -123,16 +118,13 @@ TEST_F(StoryboardTest, StoryboardsBelongToTheirBundle) {
 TEST_F(StoryboardTest, SeguesArePreparedThenPerformed) {
     auto initial = std::dynamic_pointer_cast<NavigationController>(
         Storyboard::named("Flow")->instantiateInitialViewController());
-    auto window = std::make_shared<Window>();
-    window->setRootViewController(initial);
-    window->makeKeyAndVisible();
+    auto window = show(initial);
     auto home = initial->topViewController();
-    take(journal);
 
     // Show pushes onto the navigation controller; the embedded part is in place before
     // the destination's viewDidLoad.
     home->performSegue("showDetail", std::string("from a tap"));
-    RunLoop::runUntilIdle();
+    drain();
     EXPECT_EQ(take(journal), (Lines{"Home prepare showDetail to Detail from a tap", "Detail prepare embedPart to Part",
                                     "Part viewDidLoad", "Detail viewDidLoad", "Home willDisappear",
                                     "Detail willAppear", "Part willAppear", "Home didDisappear", "Detail didAppear",
@@ -147,7 +139,7 @@ TEST_F(StoryboardTest, SeguesArePreparedThenPerformed) {
     initial->popViewController(false);
     take(journal);
     home->performSegue("presentDetail");
-    RunLoop::runUntilIdle();
+    drain();
     auto presented = home->presentedViewController();
     ASSERT_TRUE(presented);
     EXPECT_EQ(presented->storyboardIdentifier(), "Detail");
