@@ -111,8 +111,8 @@ TEST(ImageReading, DocumentEdgeCases) {
 
 TEST(ImageReading, MalformedNestedTextsGiveEmptyStylesAndContents) {
     Image image = readAnswer("malformed_nested.json");
-    EXPECT_EQ(image.id, "img-malformed");
-    EXPECT_EQ(image.titleStyle, Style{}) << "a truncated style text gives a present, empty style";
+    EXPECT_EQ(std::tuple(image.id, image.titleStyle), std::tuple("img-malformed", Style{}))
+        << "a truncated style text gives a present, empty style";
     ASSERT_TRUE(image.actions);
     ASSERT_EQ(image.actions->size(), 9u);
     const std::vector<std::pair<std::string, ActionType>> unreadable = {
@@ -137,8 +137,7 @@ TEST(ImageReading, MalformedNestedTextsGiveEmptyStylesAndContents) {
             EXPECT_EQ(*action.style, Style{}) << id;
     }
     const Action& last = image.actions->back();
-    EXPECT_EQ(last.content->text(), "still read");
-    EXPECT_EQ(last.style->model, "still read");
+    EXPECT_EQ(std::tuple(last.content->text(), last.style->model), std::tuple("still read", "still read"));
 }
 
 TEST(ImageReading, DeepNestingIsReadOverWithoutHarm) {
@@ -149,8 +148,7 @@ TEST(ImageReading, DeepNestingIsReadOverWithoutHarm) {
     ASSERT_EQ(image.actions->size(), 2u);
     const Action& tooDeep = (*image.actions)[0];
     ASSERT_TRUE(tooDeep.content);
-    EXPECT_EQ(tooDeep.content->json.type(), Type::null);
-    EXPECT_EQ(tooDeep.style, Style{});
+    EXPECT_EQ(std::tuple(tooDeep.content->json.type(), tooDeep.style), std::tuple(Type::null, Style{}));
     const Action& readable = (*image.actions)[1];
     EXPECT_EQ(readable.content->text(), "t");
     ASSERT_TRUE(readable.style && readable.style->button);
