@@ -82,7 +82,11 @@ TEST_F(DelayTest, AdvancePostsToSerialAndGlobalQueuesBeforeReturning) {
     serial.asyncAfter(5ms, [&] { serialRan = true; });
     dispatch::global().asyncAfter(5ms, [&] { globalRan.arrive(); });
     // A sync is queued behind the delayed block, so it has run if it was due.
-    auto ranAfter = [&](dispatch::Duration by) { return clock->advance(by), serial.sync([] {}), serialRan.load(); };
+    auto ranAfter = [&](dispatch::Duration by) {
+        clock->advance(by);
+        serial.sync([] {});
+        return serialRan.load();
+    };
     EXPECT_FALSE(ranAfter(4ms));
     EXPECT_TRUE(ranAfter(1ms));
     EXPECT_TRUE(globalRan.waitFor(kPatience));

@@ -46,7 +46,10 @@ protected:
         return alert;
     }
     // The journal once the main queue has run (a handler waits for its alert's dismissal).
-    Lines settled() { return drain(), take(journal); }
+    Lines settled() {
+        drain();
+        return take(journal);
+    }
 
     std::shared_ptr<RecordingController> root = std::make_shared<RecordingController>("Root", journal);
     std::shared_ptr<Window> window = std::make_shared<Window>();

@@ -157,7 +157,10 @@ TEST(BarButtonItemTest, ItsOneActionGoesToALiveTargetWhenEnabled) {
     // The calls after each step: the same action set twice is one; another replaces it;
     // a disabled item sends nothing.
     std::vector<int> calls;
-    auto send = [&] { item->sendAction(), calls.push_back(target->calls); };
+    auto send = [&] {
+        item->sendAction();
+        calls.push_back(target->calls);
+    };
     item->setTarget(target, &Target::go);
     item->setTarget(target, &Target::go);
     send();

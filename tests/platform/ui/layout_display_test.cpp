@@ -37,8 +37,14 @@ struct Journal {
     Journal() { journal = &lines; }
     ~Journal() { journal = nullptr; }
     // What a display pass drew, or what laying out `view` did.
-    Lines drawn() { return displayPass(), std::exchange(lines, {}); }
-    Lines laidOut(View& view) { return view.layoutIfNeeded(), std::exchange(lines, {}); }
+    Lines drawn() {
+        displayPass();
+        return std::exchange(lines, {});
+    }
+    Lines laidOut(View& view) {
+        view.layoutIfNeeded();
+        return std::exchange(lines, {});
+    }
 };
 
 }  // namespace

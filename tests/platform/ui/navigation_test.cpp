@@ -115,7 +115,10 @@ TEST_F(NavigationTest, TheBarShowsTheTopItemAndABackButtonNamedAfterThePreviousS
     auto a = screen("Alpha");
     auto navigation = shown(a);
     auto& bar = navigation->navigationBar();
-    auto title = [&] { return window->layoutIfNeeded(), bar.titleLabel()->text(); };
+    auto title = [&] {
+        window->layoutIfNeeded();
+        return bar.titleLabel()->text();
+    };
     EXPECT_EQ(title(), "Alpha");
     EXPECT_EQ(bar.backButton(), nullptr);
 

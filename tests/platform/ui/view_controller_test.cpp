@@ -46,7 +46,10 @@ Links links(const Controller& a, const Controller& b) {
 TEST_F(ViewControllerTest, TheViewLoadsOnFirstUseAndViewDidLoadRunsOnce) {
     struct Counting : ViewController {
         int loads = 0, didLoads = 0;
-        void loadView() override { ++loads, setView(std::make_shared<View>(Rect{0, 0, 10, 10})); }
+        void loadView() override {
+            ++loads;
+            setView(std::make_shared<View>(Rect{0, 0, 10, 10}));
+        }
         void viewDidLoad() override { ++didLoads; }
     };
     auto c = std::make_shared<Counting>();
@@ -101,7 +104,10 @@ TEST_F(ViewControllerTest, PresentAndDismissCallTheScreensInThePhonesOrder) {
         auto [a, window] = shown("A");
         auto b = std::make_shared<RecordingController>("B", journal);
         bool presented = false;
-        a->present(b, animated, [&] { presented = true, journal->push_back("completion"); });
+        a->present(b, animated, [&] {
+            presented = true;
+            journal->push_back("completion");
+        });
         EXPECT_EQ(links(a, b), Links(b, a));
         Lines calls{"B viewDidLoad", "A willDisappear", "B willAppear"};
         const Lines after{"B didAppear", "A didDisappear", "completion"};
