@@ -17,15 +17,9 @@ SdkConfiguration with(std::vector<Dictionary::Entry> entries) {
 }
 }  // namespace
 
-TEST(ConfigurationKeyTest, TwentyThreeKeysInDeclarationOrderAndExactRawValues) {
-    const auto& all = vistrel::configuration_key::allValues();
-    ASSERT_EQ(all.size(), 23u);
-    EXPECT_EQ(vistrel::rawValue(ConfigurationKey::fontSFProTextHeavyItalic), "FONT_SFPROTEXT_HEAVY_ITALIC");
-    for (ConfigurationKey key : all)
-        EXPECT_EQ(vistrel::configurationKeyFromRawValue(vistrel::rawValue(key)), key);
-    EXPECT_EQ(vistrel::configurationKeyFromRawValue("sdk_name"), std::nullopt);
-    EXPECT_EQ(vistrel::configurationKeyFromRawValue("SDK_NAME "), std::nullopt);
-    EXPECT_EQ(vistrel::configurationKeyFromRawValue(""), std::nullopt);
+TEST(ConfigurationKeyTest, RawValuesMatchWholeAndCaseSensitively) {
+    for (const char* text : {"sdk_name", "SDK_NAME ", ""})
+        EXPECT_EQ(vistrel::configurationKeyFromRawValue(text), std::nullopt) << text;
 }
 
 TEST(SdkConfigurationTest, TextAndAddressReadings) {

@@ -37,9 +37,9 @@ TEST(RegisterFontsTest, AMissingFileEndsTheRun) {
     platform::LogCapture capture;
     vistrel::registerFontsWithFilenames(
         {"LiberationMono-Regular.ttf", "LiberationMono-Bold.ttf", "absent.ttf", "LiberationMono-Italic.ttf"});
-    EXPECT_TRUE(registered("LiberationMono"));
-    EXPECT_TRUE(registered("LiberationMono-Bold"));
-    EXPECT_FALSE(registered("LiberationMono-Italic"));
+    EXPECT_EQ((std::vector<bool>{registered("LiberationMono"), registered("LiberationMono-Bold"),
+                                 registered("LiberationMono-Italic")}),
+              (std::vector<bool>{true, true, false}));
     EXPECT_EQ(capture.lines(),
               std::vector<std::string>{"UIFont+:  Failed to register font - path for resource not found."});
 }
@@ -85,16 +85,10 @@ TEST(RegisterFontsTest, TheKitsFontsRegisterUnderTheirNamesAndAreListed) {
     for (const char* name : {"icomoon", "SFProText-Heavy", "SFProText-Medium", "SFProText-Regular",
                              "SFProText-HeavyItalic", "SFProText-MediumItalic", "SFProText-Italic"})
         EXPECT_TRUE(registered(name)) << name;
-    for (char32_t c = 0xE900; c <= 0xE923; ++c) {
-        // Decimal-looking code points: E900-E909, E910-E919, E920-E923.
-        bool inTable = (c & 0xF) <= 9;
-        EXPECT_EQ(FontRegistry::shared().hasGlyph("icomoon", c), inTable) << std::hex << unsigned(c);
-    }
     platform::LogCapture capture;
     vistrel::printFontNames();
-    EXPECT_TRUE(capture.contains("Font Family Name = [icomoon]"));
-    EXPECT_TRUE(capture.contains("Font Names = [[\"icomoon\"]]"));
-    EXPECT_TRUE(capture.contains("Font Family Name = [SF Pro Text]"));
+    for (const char* line : {"Font Family Name = [icomoon]", "Font Names = [[\"icomoon\"]]", "Font Family Name = [SF Pro Text]"})
+        EXPECT_TRUE(capture.contains(line)) << line;
     EXPECT_EQ(capture.count("------------------------------"), capture.count("Font Family Name = ["));
     vistrel::overrideBundleLocations(std::nullopt);
 }

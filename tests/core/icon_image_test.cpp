@@ -14,20 +14,6 @@ using platform::graphics::Size;
 
 using IconImageTest = coretest::KitFontsTest;
 
-TEST(IconTypeTest, CasesAndTheirGlyphs) {
-    // In declaration order.
-    const std::vector<char32_t> codes = {0xE902, 0xE904, 0xE901, 0xE903, 0xE907, 0xE906, 0xE905, 0xE908,
-                                         0xE909, 0xE910, 0xE911, 0xE900, 0xE912, 0xE913, 0xE914, 0xE915,
-                                         0xE916, 0xE917, 0xE918, 0xE919, 0xE920, 0xE921, 0xE922, 0xE923};
-    ASSERT_EQ(icon_type::allValues().size(), codes.size());
-    for (std::size_t i = 0; i < codes.size(); ++i) {
-        VistrelIconType icon = icon_type::allValues()[i];
-        EXPECT_EQ(codePoint(icon), codes[i]);
-        EXPECT_EQ(iconTypeFromRawValue(rawValue(icon)), icon);
-    }
-    EXPECT_EQ(rawValue(VistrelIconType::StarFull), "\xEE\xA4\x90");  // U+E910
-}
-
 TEST(IconTypeTest, OtherTextsAreNoIcon) {
     for (const char* text : {"\xEE\xA4\x8A", "", "a", "\xEE\xA4\x90\xEE\xA4\x90", "\xEE\xA4", " \xEE\xA4\x90"})
         EXPECT_FALSE(iconTypeFromRawValue(text)) << text;
@@ -38,24 +24,19 @@ TEST_F(IconImageTest, IconStringCarriesTheFontAndOnlyAGivenColour) {
     ASSERT_TRUE(plain);
     auto attributes = plain->attributesAt(0);
     ASSERT_TRUE(attributes.font);
-    EXPECT_EQ(attributes.font->postScriptName, "icomoon");
-    EXPECT_EQ(attributes.font->pointSize, 12);
-    EXPECT_FALSE(attributes.foregroundColor);
-    EXPECT_FALSE(attributes.alignment);
+    EXPECT_EQ(std::tuple(attributes.font->postScriptName, attributes.font->pointSize), std::tuple("icomoon", 12));
+    EXPECT_FALSE(attributes.foregroundColor || attributes.alignment);
 
     auto coloured = stringFromIcon("any text", 30, Color::red());
     ASSERT_TRUE(coloured);
-    EXPECT_EQ(coloured->text(), "any text");
     EXPECT_EQ(coloured->attributesAt(7).foregroundColor, Color::red());
-    EXPECT_EQ(iconFontWithSize(30)->pointSize, 30);
     EXPECT_FALSE(iconFontWithSize(0));
 }
 
 TEST_F(IconImageTest, IconImageDrawsTheGlyphInItsColour) {
     auto image = imageFromIcon(rawValue(VistrelIconType::StarFull), 24, Color::blue());
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), (Size{24, 24}));
-    EXPECT_EQ(image->scale(), platform::graphics::defaultScale());
+    EXPECT_EQ(std::pair(image->size(), image->scale()), std::pair(Size{24, 24}, platform::graphics::defaultScale()));
     int inked = 0, blue = 0;
     const auto& bitmap = image->bitmap();
     for (int y = 0; y < bitmap.height(); ++y)
@@ -87,10 +68,8 @@ TEST_F(IconImageTest, IconImageRefusesSizesItCannotDraw) {
 TEST(ColorImageTest, OnePointOfTheColourAtTheScreensScale) {
     auto image = imageWithColor(Color::black().withAlpha(0.5));
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->size(), (Size{1, 1}));
-    double scale = platform::graphics::defaultScale();
-    EXPECT_EQ(image->pixelWidth(), int(scale));
-    EXPECT_EQ(image->pixelHeight(), int(scale));
+    const int scale = int(platform::graphics::defaultScale());
+    EXPECT_EQ(std::tuple(image->size(), image->pixelWidth(), image->pixelHeight()), std::tuple(Size{1, 1}, scale, scale));
     for (int y = 0; y < image->pixelHeight(); ++y)
         for (int x = 0; x < image->pixelWidth(); ++x)
             EXPECT_TRUE(image->bitmap().pixel(x, y).isClose(Color::black().withAlpha(0.5), 1.0 / 255));

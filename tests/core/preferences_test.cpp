@@ -32,8 +32,7 @@ TEST_F(PreferencesTest, ValuesPersistAcrossLaunchesWithTheirKinds) {
     VistrelPref::setHasBeenMigrated(true);
     VistrelPref::setApiKey("");
     relaunch();
-    EXPECT_TRUE(VistrelPref::hasBeenMigrated());
-    EXPECT_EQ(VistrelPref::getApiKey(), "");
+    EXPECT_EQ(std::tuple(VistrelPref::hasBeenMigrated(), VistrelPref::getApiKey()), std::tuple(true, ""));
     // A number stored under "apiKey" by other code is no key, not its decimal text.
     vistrel::kitDefaults()->set("apiKey", platform::Value(platform::Number::fromInt(42)));
     EXPECT_EQ(VistrelPref::getApiKey(), std::nullopt);
@@ -45,8 +44,7 @@ TEST_F(PreferencesTest, ValuesPersistAcrossLaunchesWithTheirKinds) {
 TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
     platform::LogCapture capture;
     Vistrel::setApiKey("key-one");
-    EXPECT_EQ(VistrelPref::getApiKey(), "key-one");
-    EXPECT_TRUE(VistrelPref::useBlackAndWhite());
+    EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::useBlackAndWhite()), std::tuple("key-one", true));
     auto id = VistrelPref::getApplicationInstanceId();
     ASSERT_TRUE(id);
     EXPECT_TRUE(isUuid(*id)) << *id;
@@ -61,9 +59,8 @@ TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
     relaunch();
     capture.clear();
     Vistrel::setApiKey("key-two");
-    EXPECT_EQ(VistrelPref::getApiKey(), "key-two");
-    EXPECT_EQ(VistrelPref::getApplicationInstanceId(), id);
-    EXPECT_FALSE(VistrelPref::useBlackAndWhite());
+    EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::getApplicationInstanceId(), VistrelPref::useBlackAndWhite()),
+              std::tuple("key-two", id, false));
     EXPECT_EQ(capture.count("UIFont+:  Failed to register font - register graphics font failed"), 7u);
     EXPECT_EQ(capture.lines().size(), 7u);
 }
@@ -71,8 +68,7 @@ TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
 TEST_F(PreferencesTest, EmptyInstanceIdCountsAsPresentAndARemovedOneIsRemade) {
     VistrelPref::setApplicationInstanceId("");
     Vistrel::setApiKey("k");
-    EXPECT_EQ(VistrelPref::getApplicationInstanceId(), "");
-    EXPECT_FALSE(VistrelPref::useBlackAndWhite());
+    EXPECT_EQ(std::tuple(VistrelPref::getApplicationInstanceId(), VistrelPref::useBlackAndWhite()), std::tuple("", false));
 
     VistrelPref::setUseBlackAndWhite(false);
     vistrel::kitDefaults()->remove("applicationInstanceId");

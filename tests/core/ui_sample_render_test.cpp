@@ -71,11 +71,9 @@ TEST_F(UiSampleRenderTest, TheCardTheLabelAndTheIconButtonDrawWithTheRealFonts) 
     if (const char* out = std::getenv("VISTREL_UI_SAMPLE_PNG")) writePng(*bitmap, out);
 
     // The card: white outside its rounded corner, its border on the edges, its colour inside.
-    EXPECT_TRUE(at(*bitmap, 11, 11).isClose(Color::white(), 0.02));
-    EXPECT_TRUE(at(*bitmap, 90, 11.5).isClose(kBorder, 0.02));
-    EXPECT_TRUE(at(*bitmap, 168.5, 60).isClose(kBorder, 0.02));
-    EXPECT_TRUE(at(*bitmap, 90, 80).isClose(kCard, 0.02));
-    EXPECT_TRUE(at(*bitmap, 5, 60).isClose(Color::white(), 0.02));
+    for (auto [x, y, colour] : {std::tuple(11.0, 11.0, Color::white()), {90, 11.5, kBorder}, {168.5, 60, kBorder},
+                                {90, 80, kCard}, {5, 60, Color::white()}})
+        EXPECT_TRUE(at(*bitmap, x, y).isClose(colour, 0.02)) << x << ", " << y;
 
     // The label: white glyphs on the card, only within the text's line.
     const Size text = sample.label->sizeThatFits({});
@@ -86,7 +84,6 @@ TEST_F(UiSampleRenderTest, TheCardTheLabelAndTheIconButtonDrawWithTheRealFonts) 
     // The icon: a filled star in its colour, centred on the button, nothing around it.
     const int starPixels = count(*bitmap, {183, 38, 44, 44}, kStar);
     EXPECT_GT(starPixels, 500);
-    EXPECT_TRUE(at(*bitmap, 205, 60).isClose(kStar, 0.1));
-    EXPECT_TRUE(at(*bitmap, 184, 39).isClose(Color::white(), 0.02));
+    EXPECT_TRUE(at(*bitmap, 205, 60).isClose(kStar, 0.1) && at(*bitmap, 184, 39).isClose(Color::white(), 0.02));
     EXPECT_EQ(count(*bitmap, {120, 0, 60, 30}, kStar), 0);
 }

@@ -11,7 +11,6 @@ using platform::ui::Screen;
 using vistrel::VistrelError;
 
 TEST(VistrelErrorTest, TheRawValueIsItsLocalisationKeyMatchedExactly) {
-    EXPECT_EQ(vistrel::rawValue(VistrelError::notEnrichedImage), "actions.list.error.not_enriched_image");
     EXPECT_EQ(vistrel::vistrelErrorFromRawValue("actions.list.error.not_enriched_image"), VistrelError::notEnrichedImage);
     for (const char* other : {"", "Actions.list.error.not_enriched_image", " actions.list.error.not_enriched_image",
                               "notEnrichedImage"})

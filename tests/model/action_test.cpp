@@ -65,28 +65,21 @@ TEST(ActionReading, WrongKindsInAFixtureAnswer) {
     EXPECT_EQ(phone.content->text(), "the kind is not looked at");
     EXPECT_EQ(phone.style, Style{}) << "a model that is no text, and sections that are no objects";
 
-    const Action& map = a[10];
-    EXPECT_FALSE(map.content->mapLatitude());
-    EXPECT_EQ(map.content->mapLongitude(), 1.0) << "a boolean reads as a number";
-    EXPECT_FALSE(map.content->mapSearchAddress());
+    const Content& map = *a[10].content;  // a boolean reads as a number
+    EXPECT_EQ(std::tuple(map.mapLatitude(), map.mapLongitude(), map.mapSearchAddress()),
+              std::tuple(std::nullopt, 1.0, std::nullopt));
 
     const Action& url = a[11];
     ASSERT_TRUE(url.content);
-    EXPECT_FALSE(url.content->url());
-    EXPECT_FALSE(url.content->isEmbeddedWebView());
-    EXPECT_FALSE(url.content->isAnonymousURL());
-    EXPECT_FALSE(url.content->urlContentType());
-    ASSERT_TRUE(url.style && url.style->button && url.style->text && url.style->icon);
-    EXPECT_EQ(*url.style->button, Button{.opacity = 1.0f}) << "only opacity takes a non-text value";
-    EXPECT_EQ(*url.style->text, Text{.fontSize = 16});
-    EXPECT_EQ(*url.style->icon, Icon{});
+    EXPECT_FALSE(url.content->url() || url.content->isEmbeddedWebView() || url.content->isAnonymousURL() ||
+                 url.content->urlContentType());
+    // Only opacity takes a value that is no text.
+    EXPECT_EQ(url.style, (Style{.button = Button{.opacity = 1.0f}, .icon = Icon{}, .text = Text{.fontSize = 16}}));
 
-    EXPECT_EQ(a[12].order, INTPTR_MAX) << "beyond the signed range is held at its top, not wrapped";
-    EXPECT_EQ(a[12].priority, INTPTR_MIN);
-    EXPECT_EQ(a[13].order, INTPTR_MAX);
-    EXPECT_EQ(a[13].priority, INTPTR_MIN);
-    EXPECT_EQ(a[14].order, INTPTR_MAX);
-    EXPECT_EQ(a[14].priority, 2);
+    // Beyond the signed range is held at its top, not wrapped.
+    using Ranks = std::vector<std::pair<std::optional<std::intptr_t>, std::optional<std::intptr_t>>>;
+    EXPECT_EQ((Ranks{{a[12].order, a[12].priority}, {a[13].order, a[13].priority}, {a[14].order, a[14].priority}}),
+              (Ranks{{INTPTR_MAX, INTPTR_MIN}, {INTPTR_MAX, INTPTR_MIN}, {INTPTR_MAX, 2}}));
 }
 
 }  // namespace

@@ -41,12 +41,10 @@ TEST(ManualClock, MovesOnlyForwardAndOnlyWhenTold) {
     EXPECT_EQ(clock.now(), start + 1750ms);
     clock.set(start + 10s);
     EXPECT_EQ(clock.now(), start + 10s);
-    EXPECT_EQ(log.lines().size(), 0u);
 
     clock.set(start);  // backwards
     clock.advance(-1ms);
     EXPECT_EQ(clock.now(), start + 10s);
-    EXPECT_EQ(log.count("cannot run backwards"), 2u);
 
     clock.advance(dispatch::Duration::max());
     EXPECT_EQ(clock.now(), dispatch::TimePoint::max());

@@ -14,20 +14,17 @@
 
 namespace dispatch = platform::dispatch;
 using dispatch::RunLoop;
+using dispatch_test::advanceAndRun;
 using dispatch_test::Countdown;
 using dispatch_test::kPatience;
 using namespace std::chrono_literals;
 
 namespace {
 
-class DelayTest : public ::testing::Test {
+class DelayTest : public dispatch_test::DrainedMainQueueTest {
 protected:
-    void SetUp() override { RunLoop::runUntilIdle(); }
-
     // Appends to `order` on the main queue.
-    std::function<void()> note(std::string name) {
-        return [this, name] { order.push_back(name); };
-    }
+    std::function<void()> note(std::string name) { return [this, name] { order.push_back(name); }; }
 
     std::vector<std::string> order;
 };
@@ -47,8 +44,7 @@ TEST_F(DelayTest, ManualClockPostsInDeadlineOrderTiesInSubmissionOrder) {
     main.asyncAfter(10ms, note("10 c"));
 
     // One step past every deadline still posts them by deadline, not by submission.
-    clock->advance(1s);
-    EXPECT_EQ(RunLoop::runUntilIdle(), 6u);
+    EXPECT_EQ(advanceAndRun(clock, 1s), 6u);
     EXPECT_EQ(order, (Names{"10 a", "10 b", "10 c", "20 a", "20 b", "30"}));
 }
 
@@ -57,15 +53,11 @@ TEST_F(DelayTest, ManualClockFiresNothingEarlyAndWhatIsDueAtOnce) {
     dispatch::main().asyncAfter(10ms, note("10"));
     dispatch::main().asyncAfter(std::chrono::duration<long long, std::pico>(10'000'000'001), note("10+"));
 
-    clock->advance(9ms);
-    EXPECT_EQ(RunLoop::runUntilIdle(), 0u);
-    clock->advance(999us);
-    EXPECT_EQ(RunLoop::runUntilIdle(), 0u);
-    clock->advance(1us);  // exactly at the deadline: due
-    EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
-    EXPECT_EQ(order, (Names{"10"}));
-    clock->advance(1ns);  // the picosecond delay rounded up, not down
-    EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
+    // Exactly at the deadline is due; the picosecond delay is rounded up, not down.
+    const std::vector<std::size_t> ran{advanceAndRun(clock, 9ms), advanceAndRun(clock, 999us),
+                                       advanceAndRun(clock, 1us), advanceAndRun(clock, 1ns)};
+    EXPECT_EQ(ran, (std::vector<std::size_t>{0, 0, 1, 1}));
+    EXPECT_EQ(order, (Names{"10", "10+"}));
 
     // Real time does not move a manual clock.
     dispatch::main().asyncAfter(1ns, note("never by itself"));
@@ -89,12 +81,14 @@ TEST_F(DelayTest, AdvancePostsToSerialAndGlobalQueuesBeforeReturning) {
     Countdown globalRan(1);
     serial.asyncAfter(5ms, [&] { serialRan = true; });
     dispatch::global().asyncAfter(5ms, [&] { globalRan.arrive(); });
-    clock->advance(4ms);
-    serial.sync([] {});
-    EXPECT_FALSE(serialRan);
-    clock->advance(1ms);
-    serial.sync([] {});  // queued behind the delayed block, so it has run
-    EXPECT_TRUE(serialRan);
+    // A sync is queued behind the delayed block, so it has run if it was due.
+    auto ranAfter = [&](dispatch::Duration by) {
+        clock->advance(by);
+        serial.sync([] {});
+        return serialRan.load();
+    };
+    EXPECT_FALSE(ranAfter(4ms));
+    EXPECT_TRUE(ranAfter(1ms));
     EXPECT_TRUE(globalRan.waitFor(kPatience));
 }
 
@@ -111,17 +105,11 @@ TEST_F(DelayTest, DeadlineTimersCatchUpWithoutDrift) {
     };
     dispatch::main().asyncAt(start + 100ms, [&] { tick(); });
 
-    clock->advance(1s);
-    EXPECT_EQ(RunLoop::runUntilIdle(), 10u);
-    EXPECT_EQ(ticks, 10);
-    clock->advance(99ms);
-    EXPECT_EQ(RunLoop::runUntilIdle(), 0u);
-    clock->advance(1ms);
-    EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
+    const std::vector<std::size_t> ran{advanceAndRun(clock, 1s), advanceAndRun(clock, 99ms), advanceAndRun(clock, 1ms)};
+    EXPECT_EQ(ran, (std::vector<std::size_t>{10, 0, 1}));
     EXPECT_EQ(ticks, 11);
     stopped = true;
-    clock->advance(1s);
-    EXPECT_EQ(RunLoop::runUntilIdle(), 1u);  // the tick already scheduled, and no more
+    EXPECT_EQ(advanceAndRun(clock, 1s), 1u);  // the tick already scheduled, and no more
     EXPECT_EQ(ticks, 12);
 }
 
@@ -132,10 +120,8 @@ TEST_F(DelayTest, WorkScheduledBeforeAndAfterAManualClockIsNotLost) {
     {
         dispatch::ScopedManualClock clock;
         dispatch::main().asyncAfter(1ms, note("a millisecond"));
-        clock->advance(59min);
-        EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
-        clock->advance(1min);
-        EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
+        EXPECT_EQ(advanceAndRun(clock, 59min), 1u);
+        EXPECT_EQ(advanceAndRun(clock, 1min), 1u);
         EXPECT_EQ(order, (Names{"a millisecond", "an hour"}));
     }
     {
@@ -177,7 +163,6 @@ TEST_F(DelayTest, RealClockHandlesAnEarlierDeadlineArrivingWhileTheTimerSleeps) 
     {
         // Leave nothing behind for later tests: a manual clock takes the far block out.
         dispatch::ScopedManualClock clock;
-        clock->advance(1h);
-        EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
+        EXPECT_EQ(advanceAndRun(clock, 1h), 1u);
     }
 }

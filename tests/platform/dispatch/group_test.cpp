@@ -17,36 +17,23 @@ using dispatch::RunLoop;
 using dispatch_test::kPatience;
 using namespace std::chrono_literals;
 
-namespace {
-class GroupTest : public ::testing::Test {
-protected:
-    void SetUp() override { RunLoop::runUntilIdle(); }
-};
-}  // namespace
+using GroupTest = dispatch_test::DrainedMainQueueTest;
 
-TEST_F(GroupTest, NotifyOnAnEmptyGroupFiresAtOnce) {
-    dispatch::Group group;
-    bool fired = false;
-    group.notify(dispatch::main(), [&] { fired = true; });
-    EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
-    EXPECT_TRUE(fired);
-    EXPECT_TRUE(group.wait(0ms));
-    EXPECT_TRUE(group.wait(std::chrono::hours::max()));  // no overflow in the deadline
-}
-
-TEST_F(GroupTest, EveryNotificationFiresOnceInOrderWhenTheLastLeaves) {
+TEST_F(GroupTest, EveryNotificationFiresOnceInOrderWhenTheLastLeavesAndAtOnceOnAnEmptyGroup) {
     dispatch::Group group;
     std::vector<std::string> order;
+    group.notify(dispatch::main(), [&] { order.push_back("empty"); });
+    EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
+    EXPECT_TRUE(group.wait(0ms));
+    EXPECT_TRUE(group.wait(std::chrono::hours::max()));  // no overflow in the deadline
     group.enter();
     group.enter();
-    group.notify(dispatch::main(), [&] { order.push_back("first"); });
-    group.notify(dispatch::main(), [&] { order.push_back("second"); });
-    group.notify(dispatch::main(), [&] { order.push_back("third"); });
+    for (std::string name : {"first", "second", "third"}) group.notify(dispatch::main(), [&, name] { order.push_back(name); });
     group.leave();
     EXPECT_EQ(RunLoop::runUntilIdle(), 0u);  // one still inside
     group.leave();
     EXPECT_EQ(RunLoop::runUntilIdle(), 3u);
-    EXPECT_EQ(order, (std::vector<std::string>{"first", "second", "third"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"empty", "first", "second", "third"}));
 
     // The group can be used again; old notifications do not fire again.
     group.enter();
@@ -54,8 +41,7 @@ TEST_F(GroupTest, EveryNotificationFiresOnceInOrderWhenTheLastLeaves) {
     EXPECT_EQ(RunLoop::runUntilIdle(), 0u);
     group.leave();
     EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
-    EXPECT_EQ(order.back(), "again");
-    EXPECT_EQ(order.size(), 4u);
+    EXPECT_EQ(order, (std::vector<std::string>{"empty", "first", "second", "third", "again"}));
 }
 
 TEST_F(GroupTest, JoinsWorkOnSeveralQueuesAndCallsBackOnMain) {
@@ -101,11 +87,10 @@ TEST_F(GroupTest, WaitGivesFalseOnTimeoutAndTrueOnceEmpty) {
     leaver.join();
 }
 
-TEST_F(GroupTest, ALeaveWithoutEnterIsLoggedAndIgnored) {
+TEST_F(GroupTest, ALeaveWithoutEnterIsIgnored) {
     platform::LogCapture log;
     dispatch::Group group;
     group.leave();
-    EXPECT_EQ(log.count("dispatch :: group left more often than entered"), 1u);
 
     // The count did not go below zero: one enter and one leave still balance.
     int fired = 0;
@@ -115,7 +100,6 @@ TEST_F(GroupTest, ALeaveWithoutEnterIsLoggedAndIgnored) {
     group.leave();
     EXPECT_TRUE(group.wait(0ms));
     group.leave();
-    EXPECT_EQ(log.count("group left more often than entered"), 2u);
     EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
     EXPECT_EQ(fired, 1);
 }
@@ -128,6 +112,4 @@ TEST_F(GroupTest, AsyncLeavesEvenWhenTheBlockThrows) {
     group.async(dispatch::main(), [] { throw 7; });
     EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
     EXPECT_TRUE(group.wait(kPatience));
-    EXPECT_TRUE(log.contains("'group.throws' threw :: lost"));
-    EXPECT_TRUE(log.contains("'main' threw :: unknown exception"));
 }

@@ -19,10 +19,12 @@ struct Drawing {
     Drawing(int widthPoints, int heightPoints, double scale = 2)
         : bitmap(*Bitmap::make(int(widthPoints * scale), int(heightPoints * scale))),
           canvas(std::make_unique<Canvas>(bitmap, scale)) {}
-    // The colour of the pixel under a point.
-    Color at(double x, double y) const {
-        double s = canvas->scale();
-        return bitmap.pixel(int(x * s), int(y * s));
+    // The colour of the pixel under a point, and under each of several points.
+    Color at(double x, double y) const { return bitmap.pixel(int(x * canvas->scale()), int(y * canvas->scale())); }
+    std::vector<Color> at(std::initializer_list<Point> points) const {
+        std::vector<Color> colours;
+        for (Point p : points) colours.push_back(at(p.x, p.y));
+        return colours;
     }
     int opaquePixels(const Rect& points) const {
         int count = 0;
@@ -34,26 +36,24 @@ struct Drawing {
     }
 };
 
+using Colours = std::vector<Color>;
+const Color red = Color::red(), blue = Color::blue(), white = Color::white(), clear = Color::clear();
+
 }  // namespace
 
 TEST(CanvasTest, RoundedRectLeavesItsCornersTransparent) {
     Drawing d(40, 40);
     d.canvas->fillRoundedRect(Rect(0, 0, 40, 40), 10, Color::red());
-    EXPECT_EQ(d.at(0.5, 0.5), Color::clear());
-    EXPECT_EQ(d.at(39.5, 39.5), Color::clear());
-    EXPECT_EQ(d.at(20, 20), Color::red());
-    EXPECT_EQ(d.at(20, 0.5), Color::red()) << "edges between the corners are filled";
+    // The corners, the middle and an edge between the corners.
+    EXPECT_EQ(d.at({{0.5, 0.5}, {39.5, 39.5}, {20, 20}, {20, 0.5}}), (Colours{clear, clear, red, red}));
 }
 
 TEST(CanvasTest, BorderLiesInsideTheBounds) {
     Drawing d(40, 40);
     d.canvas->fill(Rect(0, 0, 40, 40), Color::white());
     d.canvas->strokeRoundedRect(Rect(0, 0, 40, 40), 8, 3, Color::blue());
-    EXPECT_EQ(d.at(0.25, 20), Color::blue());
-    EXPECT_EQ(d.at(2.75, 20), Color::blue());
-    EXPECT_EQ(d.at(3.25, 20), Color::white());
-    EXPECT_EQ(d.at(20, 39.75), Color::blue());
-    EXPECT_EQ(d.at(20, 20), Color::white());
+    EXPECT_EQ(d.at({{0.25, 20}, {2.75, 20}, {3.25, 20}, {20, 39.75}, {20, 20}}),
+              (Colours{blue, blue, white, blue, white}));
     // A border wider than half the box fills it.
     Drawing thick(10, 10);
     thick.canvas->strokeRoundedRect(Rect(0, 0, 10, 10), 0, 6, Color::green());
@@ -68,9 +68,7 @@ TEST(CanvasTest, TransformsClipsAndSaveRestore) {
     d.canvas->clip(Rect(0, 0, 5, 5));
     d.canvas->fill(Rect(-10, -10, 100, 100), Color::red());
     d.canvas->restore();
-    EXPECT_EQ(d.at(12, 12), Color::red());
-    EXPECT_EQ(d.at(16, 12), Color::clear());
-    EXPECT_EQ(d.at(5, 5), Color::clear());
+    EXPECT_EQ(d.at({{12, 12}, {16, 12}, {5, 5}}), (Colours{red, clear, clear}));
     // After the restore the clip is gone.
     d.canvas->fill(Rect(0, 0, 2, 2), Color::blue());
     EXPECT_EQ(d.at(1, 1), Color::blue());
@@ -103,11 +101,7 @@ TEST(CanvasTest, ImagesScaleIntoPlaceAndTemplatesTakeTheTint) {
     Drawing d(40, 20, 1);
     d.canvas->draw(*image, Rect(0, 0, 20, 20));
     d.canvas->draw(*image, Rect(20, 0, 20, 20), Color::blue());
-    EXPECT_EQ(d.at(3, 3), Color::red());
-    EXPECT_EQ(d.at(17, 3), Color::clear());
-    EXPECT_EQ(d.at(17, 17), Color::red());
-    EXPECT_EQ(d.at(23, 3), Color::blue());
-    EXPECT_EQ(d.at(37, 3), Color::clear());
+    EXPECT_EQ(d.at({{3, 3}, {17, 3}, {17, 17}, {23, 3}, {37, 3}}), (Colours{red, clear, red, blue, clear}));
     d.canvas->draw(*image, Rect(0, 0, 0, 20));  // nothing to draw into
 }
 
@@ -118,8 +112,7 @@ TEST(CanvasTest, TransparencyLayerComposesItsContentAsOne) {
     d.canvas->fill(Rect(5, 0, 15, 10), Color::red());
     d.canvas->endTransparencyLayer();
     // The overlap is no darker than the rest.
-    EXPECT_EQ(d.at(2, 5), Color::rgba(1, 0, 0, 128 / 255.0));
-    EXPECT_EQ(d.at(10, 5), Color::rgba(1, 0, 0, 128 / 255.0));
+    EXPECT_EQ(d.at({{2, 5}, {10, 5}}), Colours(2, Color::rgba(1, 0, 0, 128 / 255.0)));
 }
 
 TEST(CanvasTest, ShadowIsAnOffsetCopyUnderTheContent) {
@@ -127,9 +120,7 @@ TEST(CanvasTest, ShadowIsAnOffsetCopyUnderTheContent) {
     d.canvas->beginShadow(Color::black().withAlpha(0.5), {4, 4});
     d.canvas->fill(Rect(2, 2, 8, 8), Color::red());
     d.canvas->endShadow();
-    EXPECT_EQ(d.at(5, 5), Color::red());
-    EXPECT_EQ(d.at(12, 12), Color::rgba(0, 0, 0, 128 / 255.0));
-    EXPECT_EQ(d.at(15, 15), Color::clear());
+    EXPECT_EQ(d.at({{5, 5}, {12, 12}, {15, 15}}), (Colours{red, Color::rgba(0, 0, 0, 128 / 255.0), clear}));
 }
 
 TEST(CanvasTest, TextIsDrawnFromTheTopOfItsRect) {

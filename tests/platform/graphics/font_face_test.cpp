@@ -22,6 +22,7 @@ std::shared_ptr<const FontFace> openFile(const std::filesystem::path& path) {
 }  // namespace
 
 TEST(FontFace, OpensNamesOfRealFiles) {
+    using Names = std::vector<std::string>;
     struct Case {
         std::filesystem::path file;
         std::string postScriptName, familyName, styleName;
@@ -38,11 +39,8 @@ TEST(FontFace, OpensNamesOfRealFiles) {
         SCOPED_TRACE(c.file);
         auto face = openFile(c.file);
         ASSERT_TRUE(face);
-        EXPECT_EQ(face->postScriptName(), c.postScriptName);
-        EXPECT_EQ(face->familyName(), c.familyName);
-        EXPECT_EQ(face->styleName(), c.styleName);
-        EXPECT_EQ(face->sourcePath(), c.file);
-        EXPECT_EQ(face->bytes(), readBytes(c.file));
+        EXPECT_EQ((Names{face->postScriptName(), face->familyName(), face->styleName()}),
+                  (Names{c.postScriptName, c.familyName, c.styleName}));
     }
 }
 
@@ -67,14 +65,12 @@ TEST(FontFace, RefusesWhatIsNotAFont) {
         {"font header only", header},
         {"font magic then noise", sfntMagicThenNoise},
     };
-    for (const auto& [name, bytes] : cases) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(FontFace::open(bytes), nullptr);
-    }
+    for (const auto& [name, bytes] : cases) EXPECT_EQ(FontFace::open(bytes), nullptr) << name;
 }
 
-TEST(FontFace, MetricsScaleFromDesignUnits) {
-    // Design units per em 2048: at 20.48 points one unit is 0.01 point.
+TEST(FontFace, MetricsScaleLinearlyFromDesignUnits) {
+    // Units per em 2048: at 20.48 points one unit is 0.01 point. Where the exact values are
+    // not listed (zero), they are only checked for sense.
     struct Case {
         std::filesystem::path file;
         double ascender, descender, lineHeight;
@@ -82,35 +78,28 @@ TEST(FontFace, MetricsScaleFromDesignUnits) {
     const Case cases[] = {
         {dejavu / "DejaVuSans.ttf", 19.01, -4.83, 23.84},
         {bundle / "SFProText-Regular.ttf", 18.54, -4.34, 23.55},  // includes a line gap of 67 units
+        {dejavu / "DejaVuSansMono.ttf", 0, 0, 0}, {dejavu / "DejaVuSerif.ttf", 0, 0, 0},
+        {liberation / "LiberationSerif-Bold.ttf", 0, 0, 0}, {bundle / "SFProText-Heavy.ttf", 0, 0, 0},
+        {bundle / "SFProText-MediumItalic.ttf", 0, 0, 0}, {bundle / "icomoon.ttf", 0, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        auto font = Font::make(openFile(c.file), 20.48);
-        ASSERT_TRUE(font);
-        EXPECT_NEAR(font->ascender, c.ascender, 1e-9);
-        EXPECT_NEAR(font->descender, c.descender, 1e-9);
-        EXPECT_NEAR(font->lineHeight, c.lineHeight, 1e-9);
-    }
-}
-
-TEST(FontFace, MetricsAreSaneAndLinearInSize) {
-    const std::filesystem::path files[] = {
-        dejavu / "DejaVuSansMono.ttf", dejavu / "DejaVuSerif.ttf", liberation / "LiberationSerif-Bold.ttf",
-        bundle / "SFProText-Heavy.ttf", bundle / "SFProText-MediumItalic.ttf", bundle / "icomoon.ttf"};
-    for (const auto& file : files) {
-        SCOPED_TRACE(file);
-        auto face = openFile(file);
-        ASSERT_TRUE(face);
-        auto small = Font::make(face, 17);
-        auto large = Font::make(face, 34);
-        ASSERT_TRUE(small && large);
-        EXPECT_GT(small->ascender, 0);
-        EXPECT_LT(small->descender, 0);
-        EXPECT_GE(small->lineHeight, small->ascender - small->descender - 1e-9);
-        EXPECT_LT(small->lineHeight, 2 * 17);
-        EXPECT_NEAR(large->ascender, 2 * small->ascender, 1e-9);
-        EXPECT_NEAR(large->descender, 2 * small->descender, 1e-9);
-        EXPECT_NEAR(large->lineHeight, 2 * small->lineHeight, 1e-9);
+        auto face = openFile(c.file);
+        auto font = Font::make(face, 20.48), twice = Font::make(face, 40.96);
+        ASSERT_TRUE(font && twice);
+        const double metrics[] = {font->ascender, font->descender, font->lineHeight};
+        const double twiceMetrics[] = {twice->ascender, twice->descender, twice->lineHeight};
+        const double listed[] = {c.ascender, c.descender, c.lineHeight};
+        for (int i = 0; i < 3; ++i) {
+            if (c.lineHeight != 0) {
+                EXPECT_NEAR(metrics[i], listed[i], 1e-9) << i;
+            }
+            EXPECT_NEAR(twiceMetrics[i], 2 * metrics[i], 1e-9) << i;
+        }
+        EXPECT_GT(font->ascender, 0);
+        EXPECT_LT(font->descender, 0);
+        EXPECT_GE(font->lineHeight, font->ascender - font->descender - 1e-9);
+        EXPECT_LT(font->lineHeight, 2 * 20.48);
     }
 }
 
@@ -119,34 +108,27 @@ TEST(FontFace, SizeMustBeFinitePositiveAndMeasurable) {
     ASSERT_TRUE(face);
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    for (double size : {0.0, -0.0, -1.0, nan, inf, -inf, std::numeric_limits<double>::max()}) {
-        SCOPED_TRACE(size);
-        EXPECT_FALSE(Font::make(face, size));
-    }
+    for (double size : {0.0, -0.0, -1.0, nan, inf, -inf, std::numeric_limits<double>::max()})
+        EXPECT_FALSE(Font::make(face, size)) << size;
     for (double size : {std::numeric_limits<double>::denorm_min(), 0.5, 12.0, 1000.0}) {
         SCOPED_TRACE(size);
         auto font = Font::make(face, size);
         ASSERT_TRUE(font);
-        EXPECT_EQ(font->pointSize, size);
-        EXPECT_EQ(font->face, face);
+        EXPECT_EQ(std::pair(font->pointSize, font->face), std::pair(size, face));
     }
     EXPECT_FALSE(Font::make(nullptr, 12));
 }
 
-TEST(FontFace, IconFontMapsItsPrivateUseCodePointsOnly) {
+TEST(FontFace, TheIconFontMapsItsPrivateUseCodePointsOnlyAndTheTextFontLettersOnly) {
     auto face = openFile(bundle / "icomoon.ttf");
     ASSERT_TRUE(face);
     for (char32_t c : iconCodePoints) EXPECT_TRUE(face->hasGlyph(c)) << std::hex << unsigned(c);
     for (char32_t c : std::initializer_list<char32_t>{0xE90A, 0xE90F, 0xE91A, 0xE91F, 0xE924, 0xE8FF, 'A', 0xF004, 0x110000, 0xFFFFFFFF})
         EXPECT_FALSE(face->hasGlyph(c)) << std::hex << unsigned(c);
-}
-
-TEST(FontFace, TextFontMapsLettersNotIcons) {
-    auto face = openFile(bundle / "SFProText-Regular.ttf");
-    ASSERT_TRUE(face);
-    EXPECT_TRUE(face->hasGlyph('A'));
-    EXPECT_TRUE(face->hasGlyph(U'é'));
-    EXPECT_FALSE(face->hasGlyph(0xE900));
+    auto text = openFile(bundle / "SFProText-Regular.ttf");
+    ASSERT_TRUE(text);
+    EXPECT_TRUE(text->hasGlyph('A') && text->hasGlyph(U'é'));
+    EXPECT_FALSE(text->hasGlyph(0xE900));
 }
 
 TEST(FontFace, KeepsItsBytesWhileAFontUsesIt) {

@@ -15,24 +15,17 @@ TEST(ImageContextTest, ScaleZeroMeansTheScreensScale) {
         context.canvas().fill(Rect(0, 0, 5, 5), Color::red());
         auto image = context.image();
         ASSERT_TRUE(image);
-        EXPECT_EQ(image->scale(), 2);
-        EXPECT_EQ(image->size(), (Size{10, 5}));
-        EXPECT_EQ(image->pixelWidth(), 20);
-        EXPECT_EQ(image->bitmap().pixel(9, 9), Color::red());
-        EXPECT_EQ(image->bitmap().pixel(10, 0), Color::clear());
+        EXPECT_EQ(std::tuple(image->scale(), image->size(), image->pixelWidth()), std::tuple(2.0, Size{10, 5}, 20));
+        EXPECT_EQ(std::pair(image->bitmap().pixel(9, 9), image->bitmap().pixel(10, 0)),
+                  std::pair(Color::red(), Color::clear()));
     }
+    EXPECT_EQ(ImageContext({2, 2}, true, 1).image()->bitmap().pixel(1, 1), Color::black());  // opaque starts black
     setDefaultScale(3);
     setDefaultScale(-1);  // ignored
     setDefaultScale(std::nan(""));
     EXPECT_EQ(defaultScale(), 3);
     EXPECT_EQ(ImageContext({1, 1}, false).image()->pixelWidth(), 3);
     setDefaultScale(2);
-}
-
-TEST(ImageContextTest, OpaqueContextsStartBlack) {
-    ImageContext context({2, 2}, true, 1);
-    EXPECT_EQ(context.image()->bitmap().pixel(1, 1), Color::black());
-    EXPECT_EQ(ImageContext({2, 2}, false, 1).image()->bitmap().pixel(1, 1), Color::clear());
 }
 
 TEST(ImageContextTest, RefusesSizesAndScalesItCannotHonour) {
@@ -51,21 +44,21 @@ TEST(ImageContextTest, RefusesSizesAndScalesItCannotHonour) {
     EXPECT_TRUE(largest.isValid());
 }
 
+// The edges of a box (min x, min y, max x, max y), to rounding.
+void expectEdges(const Rect& box, const std::vector<double>& edges) {
+    const double actual[] = {box.minX(), box.minY(), box.maxX(), box.maxY()};
+    for (std::size_t i = 0; i < 4; ++i) EXPECT_NEAR(actual[i], edges[i], 1e-9) << i;
+}
+
 TEST(PathTest, BoundingBoxFollowsArcs) {
     Path empty;
     EXPECT_EQ(empty.boundingBox(), Rect());
 
     Path quarter;  // from 0 to pi/2 clockwise (downwards with y down): the lower-right quarter
     quarter.addArc({0, 0}, 10, 0, M_PI / 2, true);
-    Rect box = quarter.boundingBox();
-    EXPECT_NEAR(box.minX(), 0, 1e-9);
-    EXPECT_NEAR(box.maxX(), 10, 1e-9);
-    EXPECT_NEAR(box.maxY(), 10, 1e-9);
+    expectEdges(quarter.boundingBox(), {0, 0, 10, 10});
 
     Path rest;  // the same ends the other way round: three quarters
     rest.addArc({0, 0}, 10, 0, M_PI / 2, false);
-    box = rest.boundingBox();
-    EXPECT_NEAR(box.minX(), -10, 1e-9);
-    EXPECT_NEAR(box.minY(), -10, 1e-9);
-    EXPECT_NEAR(box.maxY(), 10, 1e-9);
+    expectEdges(rest.boundingBox(), {-10, -10, 10, 10});
 }

@@ -13,6 +13,23 @@ using namespace imagetest;
 namespace {
 
 constexpr Rgba kRed{255, 0, 0, 255}, kBlue{0, 0, 255, 255}, kGreen{0, 255, 0, 255}, kWhite{255, 255, 255, 255};
+const std::vector<Rgba> kPalette = {kRed, kBlue, kGreen, kWhite};
+using Colours = std::vector<Color>;
+using Dimensions = std::pair<int, int>;
+
+Dimensions dimensions(const Image& image) { return {image.pixelWidth(), image.pixelHeight()}; }
+
+// The colours of a bitmap at several pixels.
+Colours pixels(const Bitmap& bitmap, std::initializer_list<std::pair<int, int>> at) {
+    Colours colours;
+    for (auto [x, y] : at) colours.push_back(bitmap.pixel(x, y));
+    return colours;
+}
+
+// A frame that disposes of nothing and has no transparent colour.
+GifFrame plainFrame(int left, int top, int width, int height, std::vector<std::uint8_t> indices, int delay) {
+    return {left, top, width, height, std::move(indices), delay, DISPOSE_DO_NOT, NO_TRANSPARENT_COLOR};
+}
 
 ::testing::AssertionResult near(const Color& actual, const Color& expected, double tolerance = 2.0 / 255) {
     if (actual.isClose(expected, tolerance)) return ::testing::AssertionSuccess();
@@ -43,8 +60,7 @@ TEST(ImageDecodingTest, PngKeepsStraightColoursThroughPremultiplying) {
     picture.at(0, 1) = {51, 102, 153, 255};
     auto image = Image::decode(encodePng(picture));
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixelWidth(), 3);
-    EXPECT_EQ(image->pixelHeight(), 2);
+    EXPECT_EQ(dimensions(*image), Dimensions(3, 2));
     EXPECT_FALSE(image->isAnimated());
     EXPECT_TRUE(near(image->bitmap().pixel(0, 0), Color::red()));
     EXPECT_TRUE(near(image->bitmap().pixel(1, 0), Color::rgba(0, 1, 0, 128 / 255.0)));
@@ -79,8 +95,7 @@ TEST(ImageDecodingTest, JpegDecodesOpaque) {
         for (int x = 8; x < 16; ++x) picture.at(x, y) = kBlue;
     auto image = Image::decode(encodeJpeg(picture));
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixelWidth(), 16);
-    EXPECT_EQ(image->pixelHeight(), 8);
+    EXPECT_EQ(dimensions(*image), Dimensions(16, 8));
     EXPECT_TRUE(near(image->bitmap().pixel(2, 4), Color::red(), 12.0 / 255));
     EXPECT_TRUE(near(image->bitmap().pixel(13, 4), Color::blue(), 12.0 / 255));
     EXPECT_EQ(image->bitmap().pixel(8, 0).a, 1);
@@ -88,51 +103,42 @@ TEST(ImageDecodingTest, JpegDecodesOpaque) {
 
 TEST(ImageDecodingTest, AnimatedGifComposesFramesAndAddsDelays) {
     // Palette: 0 red, 1 blue, 2 green (transparent in frame 2), 3 white.
-    std::vector<Rgba> palette = {kRed, kBlue, kGreen, kWhite};
-    GifFrame first{0, 0, 4, 4, std::vector<std::uint8_t>(16, 0), 10, DISPOSE_DO_NOT, NO_TRANSPARENT_COLOR};
+    GifFrame first = plainFrame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 0), 10);
     // Covers the top-left 2 x 2: blue, except one transparent pixel; then cleared.
     GifFrame second{0, 0, 2, 2, {1, 2, 1, 1}, 20, DISPOSE_BACKGROUND, 2};
     // A white pixel at (3, 3); the delay of 0 plays as a tenth of a second.
-    GifFrame third{3, 3, 1, 1, {3}, 0, DISPOSE_DO_NOT, NO_TRANSPARENT_COLOR};
-    auto image = Image::decode(encodeGif(4, 4, palette, {first, second, third}));
+    auto image = Image::decode(encodeGif(4, 4, kPalette, {first, second, plainFrame(3, 3, 1, 1, {3}, 0)}));
     ASSERT_TRUE(image);
     ASSERT_TRUE(image->isAnimated());
     ASSERT_EQ(image->frames().size(), 3u);
     EXPECT_NEAR(image->duration(), 0.4, 1e-9);
 
     const auto& frames = image->frames();
-    EXPECT_EQ(frames[0].pixel(0, 0), Color::red());
-    EXPECT_EQ(frames[1].pixel(0, 0), Color::blue());
-    EXPECT_EQ(frames[1].pixel(1, 0), Color::red()) << "a transparent pixel keeps what is under it";
-    EXPECT_EQ(frames[1].pixel(3, 3), Color::red());
+    const Color red = Color::red();
+    EXPECT_EQ(frames[0].pixel(0, 0), red);
+    // A transparent pixel, at (1, 0), keeps what is under it.
+    EXPECT_EQ(pixels(frames[1], {{0, 0}, {1, 0}, {3, 3}}), (Colours{Color::blue(), red, red}));
     // The second frame's area was cleared to transparent before the third.
-    EXPECT_EQ(frames[2].pixel(0, 0), Color::clear());
-    EXPECT_EQ(frames[2].pixel(2, 2), Color::red());
-    EXPECT_EQ(frames[2].pixel(3, 3), Color::white());
+    EXPECT_EQ(pixels(frames[2], {{0, 0}, {2, 2}, {3, 3}}), (Colours{Color::clear(), red, Color::white()}));
 }
 
 TEST(ImageDecodingTest, GifRestoreToPreviousAndSingleFrame) {
-    std::vector<Rgba> palette = {kRed, kBlue, kGreen, kWhite};
-    GifFrame base{0, 0, 2, 1, {0, 0}, 5, DISPOSE_DO_NOT, NO_TRANSPARENT_COLOR};
+    GifFrame base = plainFrame(0, 0, 2, 1, {0, 0}, 5);
     GifFrame overlay{0, 0, 1, 1, {1}, 5, DISPOSE_PREVIOUS, NO_TRANSPARENT_COLOR};
-    GifFrame last{1, 0, 1, 1, {2}, 5, DISPOSE_DO_NOT, NO_TRANSPARENT_COLOR};
-    auto image = Image::decode(encodeGif(2, 1, palette, {base, overlay, last}));
+    auto image = Image::decode(encodeGif(2, 1, kPalette, {base, overlay, plainFrame(1, 0, 1, 1, {2}, 5)}));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->frames()[1].pixel(0, 0), Color::blue());
-    EXPECT_EQ(image->frames()[2].pixel(0, 0), Color::red());
-    EXPECT_EQ(image->frames()[2].pixel(1, 0), Color::green());
+    EXPECT_EQ(pixels(image->frames()[2], {{0, 0}, {1, 0}}), (Colours{Color::red(), Color::green()}));
 
-    auto still = Image::decode(encodeGif(2, 1, palette, {base}));
+    auto still = Image::decode(encodeGif(2, 1, kPalette, {base}));
     ASSERT_TRUE(still);
     EXPECT_FALSE(still->isAnimated());
     EXPECT_EQ(still->duration(), 0);
 }
 
 TEST(ImageDecodingTest, CutGifKeepsTheWholeFramesBeforeTheCut) {
-    std::vector<Rgba> palette = {kRed, kBlue, kGreen, kWhite};
-    GifFrame a{0, 0, 8, 8, std::vector<std::uint8_t>(64, 0), 10, DISPOSE_DO_NOT, NO_TRANSPARENT_COLOR};
-    GifFrame b{0, 0, 8, 8, std::vector<std::uint8_t>(64, 1), 10, DISPOSE_DO_NOT, NO_TRANSPARENT_COLOR};
-    std::string gif = encodeGif(8, 8, palette, {a, b});
+    std::string gif = encodeGif(8, 8, kPalette, {plainFrame(0, 0, 8, 8, std::vector<std::uint8_t>(64, 0), 10),
+                                                 plainFrame(0, 0, 8, 8, std::vector<std::uint8_t>(64, 1), 10)});
     auto image = Image::decode(std::string_view(gif).substr(0, gif.size() - 12));
     ASSERT_TRUE(image);
     EXPECT_EQ(image->frames().size(), 1u);
@@ -152,8 +158,7 @@ TEST(ImageDecodingTest, DamagedOrForeignBytesGiveNoImage) {
         {"GIF signature only", "GIF89a"},
     };
     for (const auto& [name, bytes] : cases) EXPECT_FALSE(Image::decode(bytes)) << name;
-    EXPECT_FALSE(Image::decode(png, 0)) << "scale 0";
-    EXPECT_FALSE(Image::decode(png, -1)) << "negative scale";
+    for (double scale : {0.0, -1.0}) EXPECT_FALSE(Image::decode(png, scale)) << "scale " << scale;
     EXPECT_FALSE(Image::fromFile("/nonexistent/picture.png"));
 }
 
@@ -170,8 +175,7 @@ TEST(ImageDecodingTest, HeadersClaimingHugePicturesAreRefusedBeforeAllocating) {
     EXPECT_FALSE(Image::decode(png));
 
     // A GIF whose logical screen is 65535 x 65535.
-    std::vector<Rgba> palette = {kRed, kBlue, kGreen, kWhite};
-    std::string gif = encodeGif(1, 1, palette, {GifFrame{0, 0, 1, 1, {0}, 0, DISPOSE_DO_NOT, NO_TRANSPARENT_COLOR}});
+    std::string gif = encodeGif(1, 1, kPalette, {plainFrame(0, 0, 1, 1, {0}, 0)});
     gif[6] = gif[7] = gif[8] = gif[9] = '\xFF';
     EXPECT_FALSE(Image::decode(gif));
 }

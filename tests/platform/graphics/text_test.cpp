@@ -29,12 +29,9 @@ std::optional<Font> bundleFont(const char* name, double size) {
 
 }  // namespace
 
-TEST_F(TextTest, EmptyTextMeasuresNothing) {
+TEST_F(TextTest, OneLineIsAsHighAsTheFontsLineAndNoTextMeasuresNothing) {
     EXPECT_EQ(measureText(text("")), (Size{0, 0}));
     EXPECT_EQ(measureText(AttributedString()), (Size{0, 0}));
-}
-
-TEST_F(TextTest, OneLineIsAsHighAsTheFontsLine) {
     Size size = measureText(text("Hello"));
     EXPECT_GT(size.width, 20);
     EXPECT_NEAR(size.height, font.lineHeight, 2);
@@ -44,27 +41,18 @@ TEST_F(TextTest, OneLineIsAsHighAsTheFontsLine) {
 
 TEST_F(TextTest, LineLimitAppliesAfterWrapping) {
     const std::string words = "one two three four five six seven eight nine ten";
-    TextLayoutOptions options;
-    options.maxWidth = 80;
-    Size all = measureText(text(words), options);
-    options.numberOfLines = 1;
-    Size one = measureText(text(words), options);
-    options.numberOfLines = 2;
-    Size two = measureText(text(words), options);
-    options.numberOfLines = 100;
-    Size many = measureText(text(words), options);
+    auto measure = [&](int lines) { return measureText(text(words), {.maxWidth = 80, .numberOfLines = lines}); };
+    const Size all = measure(0), one = measure(1), two = measure(2), many = measure(100);
 
     EXPECT_LE(all.width, 80);
     EXPECT_GT(all.height, 3 * one.height - 0.5);
     EXPECT_NEAR(two.height, 2 * one.height, 0.5);
     EXPECT_EQ(many, all);
-    EXPECT_EQ(measureText(text(words), options), many) << "the same result every time";
+    EXPECT_EQ(measure(100), many) << "the same result every time";
 }
 
 TEST_F(TextTest, TruncationKeepsWithinTheWidth) {
-    TextLayoutOptions options;
-    options.maxWidth = 60;
-    options.numberOfLines = 1;
+    TextLayoutOptions options{.maxWidth = 60, .numberOfLines = 1};
     for (auto mode : {LineBreakMode::truncateTail, LineBreakMode::truncateHead, LineBreakMode::truncateMiddle,
                       LineBreakMode::clip, LineBreakMode::charWrap}) {
         options.lineBreakMode = mode;
@@ -89,25 +77,20 @@ TEST_F(TextTest, InvalidUtf8IsLaidOutNotRejected) {
     EXPECT_GT(size.width, measureText(text("abcd")).width);
     // An attribute range that ends inside a character is cut back to its start.
     AttributedString accented = text("h\xC3\xA9llo");
-    TextAttributes red;
-    red.foregroundColor = Color::red();
-    accented.addAttributes(red, 0, 2);
+    accented.addAttributes({std::nullopt, Color::red(), std::nullopt}, 0, 2);
     EXPECT_GT(measureText(accented).width, 0);
 }
 
 TEST(AttributedStringTest, RangesSplitAndMergeRuns) {
     AttributedString s("hello world");
-    TextAttributes red, centred, blue;
-    red.foregroundColor = Color::red();
-    centred.alignment = TextAlignment::center;
-    blue.foregroundColor = Color::blue();
+    const TextAttributes red{std::nullopt, Color::red(), std::nullopt};
     s.addAttributes(red, 0, 5);
-    s.addAttributes(centred);
-    s.addAttributes(blue, 3, 100);  // cut to the text
+    s.addAttributes({std::nullopt, std::nullopt, TextAlignment::center});
+    s.addAttributes({std::nullopt, Color::blue(), std::nullopt}, 3, 100);  // cut to the text
     ASSERT_EQ(s.runs().size(), 3u);
-    EXPECT_EQ(s.attributesAt(0).foregroundColor, Color::red());
-    EXPECT_EQ(s.attributesAt(4).foregroundColor, Color::blue());
-    EXPECT_EQ(s.attributesAt(10).foregroundColor, Color::blue());
+    std::vector<std::optional<Color>> colours;
+    for (std::size_t at : {0, 4, 10}) colours.push_back(s.attributesAt(at).foregroundColor);
+    EXPECT_EQ(colours, (std::vector<std::optional<Color>>{Color::red(), Color::blue(), Color::blue()}));
     EXPECT_EQ(s.attributesAt(10).alignment, TextAlignment::center);
     EXPECT_TRUE(s.attributesAt(11).empty());
     EXPECT_EQ(s.runs()[1].location, 3u);

@@ -12,7 +12,9 @@
 #include "platform/ui/window.hpp"
 #include "support/manual_time.hpp"
 
-using namespace platform::ui;
+#include "ui_test_support.hpp"
+
+using namespace uitest;
 using namespace std::chrono_literals;
 
 namespace {
@@ -114,24 +116,17 @@ TEST(GestureRecognizerTest, ALongPressBeginsAfterTheMinimumDurationOnTheClock) {
 }
 
 TEST(GestureRecognizerTest, ARecognisedGestureCancelsTheViewsTouches) {
-    struct Recorder : View {
-        using View::View;
-        std::vector<std::string> phases;
-        void touchesBegan(const TouchSet&, const Event*) override { phases.push_back("began"); }
-        void touchesEnded(const TouchSet&, const Event*) override { phases.push_back("ended"); }
-        void touchesCancelled(const TouchSet&, const Event*) override { phases.push_back("cancelled"); }
-    };
     Scene s;
-    auto recorder = std::make_shared<Recorder>(Rect{50, 50, 40, 40});
+    auto recorder = std::make_shared<TouchRecorder>(Rect{50, 50, 40, 40});
     s.area->addSubview(recorder);
     auto r = s.attach<TapGestureRecognizer>();
     tap(s.window, {160, 160});
-    EXPECT_EQ(recorder->phases, (std::vector<std::string>{"began", "cancelled"}));
+    EXPECT_EQ(recorder->phases, (Lines{"began/1", "cancelled/1"}));
 
     recorder->phases.clear();
     r->setCancelsTouchesInView(false);
     tap(s.window, {160, 160});
-    EXPECT_EQ(recorder->phases, (std::vector<std::string>{"began", "ended"}));
+    EXPECT_EQ(recorder->phases, (Lines{"began/1", "ended/1"}));
 }
 
 TEST(GestureRecognizerTest, AButtonKeepsItsTapsFromTapRecognisersAbove) {
@@ -139,13 +134,8 @@ TEST(GestureRecognizerTest, AButtonKeepsItsTapsFromTapRecognisersAbove) {
     s.attach<TapGestureRecognizer>();
     auto button = std::make_shared<Button>(ButtonType::custom, Rect{50, 50, 40, 40});
     s.area->addSubview(button);
-    auto listener = std::make_shared<Listener>();
-    struct Counter {
-        int taps = 0;
-        void tapped() { ++taps; }
-    };
-    auto counter = std::make_shared<Counter>();
-    button->addTarget(counter, &Counter::tapped, ControlEvents::touchUpInside);
+    auto counter = std::make_shared<Tally>();
+    button->addTarget(counter, &Tally::tapped, ControlEvents::touchUpInside);
     tap(s.window, {160, 160});
     EXPECT_EQ(counter->taps, 1);
     EXPECT_TRUE(s.listener->states.empty());

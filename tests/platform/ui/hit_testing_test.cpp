@@ -8,7 +8,9 @@
 #include "platform/ui/view.hpp"
 #include "platform/ui/window.hpp"
 
-using namespace platform::ui;
+#include "ui_test_support.hpp"
+
+using namespace uitest;
 
 namespace {
 
@@ -22,34 +24,17 @@ struct Scene {
         parent->addSubview(child);
         window->makeKeyAndVisible();
     }
-};
-
-// Records the touch phases it receives, with the tap count and location in itself.
-class TouchRecorder : public View {
-public:
-    using View::View;
-    std::vector<std::string> phases;
-    std::vector<Point> locations;
-    void touchesBegan(const TouchSet& t, const Event*) override { record("began", t); }
-    void touchesMoved(const TouchSet& t, const Event*) override { record("moved", t); }
-    void touchesEnded(const TouchSet& t, const Event*) override { record("ended", t); }
-    void touchesCancelled(const TouchSet& t, const Event*) override { record("cancelled", t); }
-
-private:
-    void record(const char* phase, const TouchSet& t) {
-        phases.push_back(std::string(phase) + "/" + std::to_string(t.front()->tapCount()));
-        locations.push_back(t.front()->location(this));
-    }
+    std::shared_ptr<View> hit(Point p) const { return window->hitTest(p, nullptr); }
 };
 
 }  // namespace
 
 TEST(HitTestingTest, APartOfAChildOutsideItsParentTakesNoTouches) {
     Scene s;
-    EXPECT_EQ(s.window->hitTest({140, 70}, nullptr), s.child);   // inside both
-    EXPECT_EQ(s.window->hitTest({170, 70}, nullptr), s.window);  // child only: the parent says no
+    EXPECT_EQ(s.hit({140, 70}), s.child);   // inside both
+    EXPECT_EQ(s.hit({170, 70}), s.window);  // child only: the parent says no
     s.parent->setClipsToBounds(false);
-    EXPECT_EQ(s.window->hitTest({170, 70}, nullptr), s.window);  // clipping plays no part
+    EXPECT_EQ(s.hit({170, 70}), s.window);  // clipping plays no part
 }
 
 TEST(HitTestingTest, ViewsThatTakeNothing) {
@@ -65,13 +50,13 @@ TEST(HitTestingTest, ViewsThatTakeNothing) {
     for (const auto& c : cases) {
         Scene s;
         c.change(*s.child);
-        EXPECT_EQ(s.window->hitTest({140, 70}, nullptr), s.parent) << c.name;
+        EXPECT_EQ(s.hit({140, 70}), s.parent) << c.name;
         c.change(*s.parent);
-        EXPECT_EQ(s.window->hitTest({140, 70}, nullptr), s.window) << c.name;
+        EXPECT_EQ(s.hit({140, 70}), s.window) << c.name;
     }
     Scene s;
     s.child->setAlpha(0.02);
-    EXPECT_EQ(s.window->hitTest({140, 70}, nullptr), s.child);
+    EXPECT_EQ(s.hit({140, 70}), s.child);
 }
 
 TEST(HitTestingTest, SubviewsAreAskedFrontToBackWithTheirOwnHitTest) {
@@ -83,20 +68,20 @@ TEST(HitTestingTest, SubviewsAreAskedFrontToBackWithTheirOwnHitTest) {
     };
     auto wide = std::make_shared<Wide>(Rect{50, 60, 10, 20});
     s.parent->addSubview(wide);
-    EXPECT_EQ(s.window->hitTest({70, 120}, nullptr), wide);
+    EXPECT_EQ(s.hit({70, 120}), wide);
     auto front = std::make_shared<View>(Rect{0, 50, 100, 50});
     s.parent->addSubview(front);
-    EXPECT_EQ(s.window->hitTest({70, 120}, nullptr), front);
+    EXPECT_EQ(s.hit({70, 120}), front);
 }
 
 TEST(HitTestingTest, PointsReachChildrenThroughTheirTransforms) {
     Scene s;
     s.parent->setTransform(AffineTransform::scale(2, 2));  // parent spans 0...200
     // The child's (0,0) is at parent (80,10) -> window 100 + 2 * (80 - 50) = 160, 100 + 2 * (10 - 50) = 20.
-    EXPECT_EQ(s.window->hitTest({161, 21}, nullptr), s.child);
-    EXPECT_EQ(s.window->hitTest({159, 21}, nullptr), s.parent);
+    EXPECT_EQ(s.hit({161, 21}), s.child);
+    EXPECT_EQ(s.hit({159, 21}), s.parent);
     s.child->setTransform(AffineTransform::scale(0, 0));  // flat: covers nothing
-    EXPECT_EQ(s.window->hitTest({190, 30}, nullptr), s.parent);
+    EXPECT_EQ(s.hit({190, 30}), s.parent);
 }
 
 TEST(HitTestingTest, AHiddenWindowTakesNothing) {
@@ -115,16 +100,15 @@ TEST(TouchDeliveryTest, ATouchStaysWithTheViewItFirstHit) {
         touch.moveTo({250, 250});  // far outside it
         touch.end();
     }
-    EXPECT_EQ(recorder->phases, (std::vector<std::string>{"began/1", "moved/1", "ended/1"}));
-    EXPECT_EQ(recorder->locations.back().x, 200);
-    EXPECT_EQ(recorder->locations.back().y, 200);
+    EXPECT_EQ(recorder->phases, (Lines{"began/1", "moved/1", "ended/1"}));
+    EXPECT_EQ(recorder->locations.back(), (Point{200, 200}));
 
     recorder->phases.clear();
     doubleTap(s.window, {60, 60});
     cancelledTouch(s.window, {60, 60});
     { TouchSequence abandoned(s.window, {60, 60}); }  // a touch left down is cancelled
-    EXPECT_EQ(recorder->phases, (std::vector<std::string>{"began/1", "ended/1", "began/2", "ended/2", "began/1",
-                                                          "cancelled/1", "began/1", "cancelled/1"}));
+    EXPECT_EQ(recorder->phases,
+              (Lines{"began/1", "ended/1", "began/2", "ended/2", "began/1", "cancelled/1", "began/1", "cancelled/1"}));
 }
 
 TEST(TouchDeliveryTest, TouchesAViewDoesNotHandleGoUpTheTree) {
@@ -134,14 +118,13 @@ TEST(TouchDeliveryTest, TouchesAViewDoesNotHandleGoUpTheTree) {
     auto plain = std::make_shared<View>(Rect{0, 0, 10, 10});
     recorder->addSubview(plain);
     EXPECT_EQ(tap(s.window, {5, 5}), plain);
-    EXPECT_EQ(recorder->phases, (std::vector<std::string>{"began/1", "ended/1"}));
+    EXPECT_EQ(recorder->phases, (Lines{"began/1", "ended/1"}));
 }
 
 namespace {
 
-class Target {
-public:
-    std::vector<std::string> calls;
+struct Target {
+    Lines calls;
     void tapped() { calls.push_back("tapped"); }
     void down(Control& c) { calls.push_back(c.isHighlighted() ? "down(highlighted)" : "down"); }
     void changed() { calls.push_back("changed"); }
@@ -152,24 +135,26 @@ public:
 TEST(ControlTest, TargetActionsAreKeptOncePerTargetActionAndEvent) {
     auto control = std::make_shared<Control>(Rect{0, 0, 50, 50});
     auto target = std::make_shared<Target>();
-    control->addTarget(target, &Target::tapped, ControlEvents::touchUpInside);
-    control->addTarget(target, &Target::tapped, ControlEvents::touchUpInside);
-    control->addTarget(target, &Target::tapped, ControlEvents::touchUpInside | ControlEvents::valueChanged);
+    for (auto events : {ControlEvents::touchUpInside, ControlEvents::touchUpInside,
+                        ControlEvents::touchUpInside | ControlEvents::valueChanged})
+        control->addTarget(target, &Target::tapped, events);
     control->addTarget(target, &Target::changed, ControlEvents::valueChanged);
     auto other = std::make_shared<Target>();
     control->addTarget(other, &Target::tapped, ControlEvents::touchUpInside);
-    EXPECT_EQ(control->actionCount(ControlEvents::touchUpInside), 2u);
-    EXPECT_EQ(control->actionCount(ControlEvents::valueChanged), 2u);
+    using Counts = std::pair<std::size_t, std::size_t>;  // touch up inside, value changed
+    auto counts = [&] {
+        return Counts(control->actionCount(ControlEvents::touchUpInside), control->actionCount(ControlEvents::valueChanged));
+    };
+    EXPECT_EQ(counts(), Counts(2, 2));
 
     control->sendActions(ControlEvents::touchUpInside);
     control->sendActions(ControlEvents::valueChanged);
-    EXPECT_EQ(target->calls, (std::vector<std::string>{"tapped", "tapped", "changed"}));
-    EXPECT_EQ(other->calls, std::vector<std::string>{"tapped"});
+    EXPECT_EQ(target->calls, (Lines{"tapped", "tapped", "changed"}));
+    EXPECT_EQ(other->calls, Lines{"tapped"});
 
     control->removeTarget(target.get(), &Target::tapped, ControlEvents::valueChanged);
-    EXPECT_EQ(control->actionCount(ControlEvents::valueChanged), 1u);
     control->removeAllTargets(other.get());
-    EXPECT_EQ(control->actionCount(ControlEvents::touchUpInside), 1u);
+    EXPECT_EQ(counts(), Counts(1, 1));
 }
 
 TEST(ControlTest, TargetsAreHeldWeakly) {
@@ -193,15 +178,15 @@ TEST(ControlTest, TouchesBecomeTouchDownAndTouchUpInside) {
     control->addTarget(target, &Target::tapped, ControlEvents::touchUpInside);
 
     EXPECT_EQ(tap(window, {20, 20}), control);
-    EXPECT_EQ(target->calls, (std::vector<std::string>{"down(highlighted)", "tapped"}));
+    EXPECT_EQ(target->calls, (Lines{"down(highlighted)", "tapped"}));
     EXPECT_FALSE(control->isHighlighted());
 
     target->calls.clear();
     swipe(window, {20, 20}, {150, 150});  // lifted outside
-    EXPECT_EQ(target->calls, std::vector<std::string>{"down(highlighted)"});
+    EXPECT_EQ(target->calls, Lines{"down(highlighted)"});
     cancelledTouch(window, {20, 20});
     control->setEnabled(false);
     tap(window, {20, 20});
-    EXPECT_EQ(target->calls, (std::vector<std::string>{"down(highlighted)", "down(highlighted)"}));
+    EXPECT_EQ(target->calls, Lines(2, "down(highlighted)"));
     EXPECT_EQ(control->state(), ControlState::disabled);
 }

@@ -8,10 +8,11 @@
 #include "platform/ui/window.hpp"
 
 using namespace platform::ui;
+using Lines = std::vector<std::string>;
 
 namespace {
 
-std::vector<std::string>* journal = nullptr;
+Lines* journal = nullptr;
 
 // Writes its name to the journal when it lays out or draws; may ask for more of either.
 class Probe : public View {
@@ -32,9 +33,18 @@ private:
 };
 
 struct Journal {
-    std::vector<std::string> lines;
+    Lines lines;
     Journal() { journal = &lines; }
     ~Journal() { journal = nullptr; }
+    // What a display pass drew, or what laying out `view` did.
+    Lines drawn() {
+        displayPass();
+        return std::exchange(lines, {});
+    }
+    Lines laidOut(View& view) {
+        view.layoutIfNeeded();
+        return std::exchange(lines, {});
+    }
 };
 
 }  // namespace
@@ -47,32 +57,24 @@ TEST(DisplayPassTest, ParentsDrawBeforeChildrenTheMarkIsClearedFirstAndHiddenVie
     a->addSubview(a1);
     window->addSubview(b);
 
-    displayPass();
-    EXPECT_TRUE(j.lines.empty());  // the window is hidden
+    EXPECT_TRUE(j.drawn().empty());  // the window is hidden
     window->makeKeyAndVisible();
     a1->redrawWhileDrawing = true;
-    displayPass();
-    EXPECT_EQ(j.lines, (std::vector<std::string>{"a.draw", "a1.draw", "b.draw"}));
+    EXPECT_EQ(j.drawn(), (Lines{"a.draw", "a1.draw", "b.draw"}));
 
     // a1 asked again while drawing: it waits for the next pass, and only it draws.
-    j.lines.clear();
     a1->redrawWhileDrawing = false;
     EXPECT_TRUE(a1->needsDisplay());
-    displayPass();
-    EXPECT_EQ(j.lines, std::vector<std::string>{"a1.draw"});
-    j.lines.clear();
-    displayPass();
-    EXPECT_TRUE(j.lines.empty());
+    EXPECT_EQ(j.drawn(), Lines{"a1.draw"});
+    EXPECT_TRUE(j.drawn().empty());
 
     // A hidden view keeps its mark until it is shown.
     auto c = std::make_shared<Probe>("c");
     window->addSubview(c);
     c->setHidden(true);
-    displayPass();
-    EXPECT_TRUE(j.lines.empty());
+    EXPECT_TRUE(j.drawn().empty());
     c->setHidden(false);
-    displayPass();
-    EXPECT_EQ(j.lines, std::vector<std::string>{"c.draw"});
+    EXPECT_EQ(j.drawn(), Lines{"c.draw"});
 }
 
 TEST(LayoutTest, LayoutRunsOnceForMarkedViewsParentsFirst) {
@@ -80,18 +82,12 @@ TEST(LayoutTest, LayoutRunsOnceForMarkedViewsParentsFirst) {
     auto root = std::make_shared<Probe>("root", Rect{0, 0, 100, 100});
     auto child = std::make_shared<Probe>("child");
     root->addSubview(child);
-    root->layoutIfNeeded();
-    EXPECT_EQ(j.lines, (std::vector<std::string>{"root.layout", "child.layout"}));
-    j.lines.clear();
-    root->layoutIfNeeded();
-    EXPECT_TRUE(j.lines.empty());
+    EXPECT_EQ(j.laidOut(*root), (Lines{"root.layout", "child.layout"}));
+    EXPECT_TRUE(j.laidOut(*root).empty());
     child->setFrame({0, 0, 20, 20});  // a new size marks the view itself
-    root->layoutIfNeeded();
-    EXPECT_EQ(j.lines, std::vector<std::string>{"child.layout"});
-    j.lines.clear();
+    EXPECT_EQ(j.laidOut(*root), Lines{"child.layout"});
     child->setCenter({50, 50});  // a move alone does not
-    root->layoutIfNeeded();
-    EXPECT_TRUE(j.lines.empty());
+    EXPECT_TRUE(j.laidOut(*root).empty());
 }
 
 TEST(LayoutTest, ConstraintsPlaceSubviewsAndFollowTheirConstants) {
@@ -99,20 +95,24 @@ TEST(LayoutTest, ConstraintsPlaceSubviewsAndFollowTheirConstants) {
     auto text = std::make_shared<View>(), icon = std::make_shared<View>();
     container->addSubview(text);
     container->addSubview(icon);
-    auto leading = LayoutConstraint::make(text, LayoutAttribute::leading, nullptr, 8);
-    auto trailing = LayoutConstraint::make(text, LayoutAttribute::trailing, nullptr, 8);
-    auto height = LayoutConstraint::make(text, LayoutAttribute::height, nullptr, 40);
-    auto centerY = LayoutConstraint::make(text, LayoutAttribute::centerY, container, -10);
-    auto iconW = LayoutConstraint::make(icon, LayoutAttribute::width, nullptr, 30);
-    auto iconH = LayoutConstraint::make(icon, LayoutAttribute::height, nullptr, 30);
-    auto iconX = LayoutConstraint::make(icon, LayoutAttribute::centerX, container, -(150 - 15) + 8);
-    auto iconY = LayoutConstraint::make(icon, LayoutAttribute::centerY, container, 0);
-    for (auto& c : {leading, trailing, height, centerY, iconW, iconH, iconX, iconY}) c->setActive(true);
+    // Makes a constraint and activates it.
+    auto pin = [](const std::shared_ptr<View>& item, LayoutAttribute attribute, std::shared_ptr<View> to, double c) {
+        auto constraint = LayoutConstraint::make(item, attribute, std::move(to), c);
+        constraint->setActive(true);
+        return constraint;
+    };
+    auto leading = pin(text, LayoutAttribute::leading, nullptr, 8);
+    auto trailing = pin(text, LayoutAttribute::trailing, nullptr, 8);
+    pin(text, LayoutAttribute::height, nullptr, 40);
+    pin(text, LayoutAttribute::centerY, container, -10);
+    pin(icon, LayoutAttribute::width, nullptr, 30);
+    pin(icon, LayoutAttribute::height, nullptr, 30);
+    pin(icon, LayoutAttribute::centerX, container, -(150 - 15) + 8);
+    pin(icon, LayoutAttribute::centerY, container, 0);
     EXPECT_EQ(text->constraints().size(), 4u);
 
     container->layoutIfNeeded();
-    EXPECT_EQ(text->frame(), (Rect{8, 20, 284, 40}));
-    EXPECT_EQ(icon->frame(), (Rect{8, 35, 30, 30}));
+    EXPECT_EQ(std::tuple(text->frame(), icon->frame()), std::tuple(Rect{8, 20, 284, 40}, Rect{8, 35, 30, 30}));
 
     leading->setConstant(46);
     EXPECT_TRUE(container->needsLayout());
@@ -128,10 +128,10 @@ TEST(LayoutTest, ConstraintsPlaceSubviewsAndFollowTheirConstants) {
     // A sibling as the related item: its frame is what counts.
     auto follower = std::make_shared<View>();
     container->addSubview(follower);
-    LayoutConstraint::make(follower, LayoutAttribute::width, icon, 10)->setActive(true);
-    LayoutConstraint::make(follower, LayoutAttribute::height, nullptr, 5)->setActive(true);
-    LayoutConstraint::make(follower, LayoutAttribute::top, icon, 0)->setActive(true);
-    LayoutConstraint::make(follower, LayoutAttribute::centerX, icon, 0)->setActive(true);
+    pin(follower, LayoutAttribute::width, icon, 10);
+    pin(follower, LayoutAttribute::height, nullptr, 5);
+    pin(follower, LayoutAttribute::top, icon, 0);
+    pin(follower, LayoutAttribute::centerX, icon, 0);
     container->layoutIfNeeded();
     EXPECT_EQ(follower->frame(), (Rect{3, 35, 40, 5}));
 }

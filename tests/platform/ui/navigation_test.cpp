@@ -11,42 +11,30 @@
 #include "platform/ui/window.hpp"
 #include "support/recording_controller.hpp"
 
-using namespace platform::ui;
-using platform::dispatch::RunLoop;
-using testsupport::Journal;
-using testsupport::RecordingController;
-using testsupport::take;
-using Lines = std::vector<std::string>;
+#include "ui_test_support.hpp"
+
+using namespace uitest;
 
 namespace {
 
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public JournalTest {
 protected:
     void SetUp() override { platform::graphics::useIsolatedFontConfiguration(); }
-    void TearDown() override { RunLoop::runUntilIdle(); }
 
     std::shared_ptr<RecordingController> screen(const std::string& name) {
         auto c = std::make_shared<RecordingController>(name, journal);
         c->setTitle(name);
         return c;
     }
-    // A shown window holding a navigation controller with `root`; the journal starts empty.
+    // The window shown with a navigation controller holding `root`.
     std::shared_ptr<NavigationController> shown(const std::shared_ptr<ViewController>& root) {
         auto navigation = std::make_shared<NavigationController>(root);
-        window->setRootViewController(navigation);
-        window->makeKeyAndVisible();
-        take(journal);
+        show(navigation, window);
         return navigation;
     }
 
-    Journal journal = testsupport::makeJournal();
     std::shared_ptr<Window> window = std::make_shared<Window>();
 };
-
-Point centre(const View& view) {
-    const Rect r = view.convertRect(view.bounds(), nullptr);
-    return {r.midX(), r.midY()};
-}
 
 }  // namespace
 
@@ -57,21 +45,23 @@ TEST_F(NavigationTest, PushAndPopCallTheScreensInThePhonesOrder) {
         auto navigation = shown(a);
         auto b = screen("B");
         navigation->pushViewController(b, animated);
+        Lines calls{"B viewDidLoad", "A willDisappear", "B willAppear"};
+        const Lines after{"A didDisappear", "B didAppear"};
         if (animated) {
-            EXPECT_EQ(take(journal), (Lines{"B viewDidLoad", "A willDisappear", "B willAppear"}));
+            EXPECT_EQ(take(journal), calls);
             EXPECT_TRUE(a->view()->window());  // both in view while the push runs
-            RunLoop::runUntilIdle();
-            EXPECT_EQ(take(journal), (Lines{"A didDisappear", "B didAppear"}));
+            drain();
+            EXPECT_EQ(take(journal), after);
         } else {
-            EXPECT_EQ(take(journal),
-                      (Lines{"B viewDidLoad", "A willDisappear", "B willAppear", "A didDisappear", "B didAppear"}));
+            calls.insert(calls.end(), after.begin(), after.end());
+            EXPECT_EQ(take(journal), calls);
         }
         EXPECT_EQ(navigation->topViewController(), b);
         EXPECT_EQ(a->view()->superview(), nullptr);
         EXPECT_EQ(b->navigationController(), navigation);
 
         EXPECT_EQ(navigation->popViewController(animated), b);
-        RunLoop::runUntilIdle();
+        drain();
         EXPECT_EQ(take(journal), (Lines{"B willDisappear", "A willAppear", "B didDisappear", "A didAppear"}));
         EXPECT_EQ(b->parent(), nullptr);
         EXPECT_EQ(b->view()->superview(), nullptr);
@@ -80,17 +70,15 @@ TEST_F(NavigationTest, PushAndPopCallTheScreensInThePhonesOrder) {
 }
 
 TEST_F(NavigationTest, TheStackRefusesWhatCannotBeOnIt) {
+    using Stack = std::vector<std::shared_ptr<ViewController>>;
     auto a = screen("A");
     auto navigation = std::make_shared<NavigationController>(a);
     platform::LogCapture log;
-    navigation->pushViewController(a, false);
-    navigation->pushViewController(nullptr, false);
-    navigation->pushViewController(std::make_shared<NavigationController>(), false);
     auto elsewhere = screen("Elsewhere");
     auto other = std::make_shared<NavigationController>(elsewhere);
-    navigation->pushViewController(elsewhere, false);
-    EXPECT_EQ(log.count("NavigationController :: refusing"), 4u);
-    EXPECT_EQ(navigation->viewControllers().size(), 1u);
+    for (auto refused : Stack{a, nullptr, std::make_shared<NavigationController>(), elsewhere})
+        navigation->pushViewController(refused, false);
+    EXPECT_EQ(navigation->viewControllers(), Stack{a});
 
     EXPECT_EQ(navigation->popViewController(false), nullptr);  // the root stays
     EXPECT_TRUE(navigation->popToRootViewController(false).empty());
@@ -99,14 +87,12 @@ TEST_F(NavigationTest, TheStackRefusesWhatCannotBeOnIt) {
     auto b = screen("B"), c = screen("C");
     navigation->pushViewController(b, false);
     navigation->pushViewController(c, false);
-    EXPECT_EQ(navigation->popToRootViewController(false), (std::vector<std::shared_ptr<ViewController>>{b, c}));
+    EXPECT_EQ(navigation->popToRootViewController(false), (Stack{b, c}));
     EXPECT_TRUE(navigation->popToViewController(c.get(), false).empty());
 
     navigation->setViewControllers({b, a}, false);
-    EXPECT_EQ(navigation->viewControllers(), (std::vector<std::shared_ptr<ViewController>>{b, a}));
-    log.clear();
+    EXPECT_EQ(navigation->viewControllers(), (Stack{b, a}));
     navigation->setViewControllers({b, b}, false);
-    EXPECT_TRUE(log.contains("twice"));
     EXPECT_EQ(navigation->topViewController(), a);
 
     EXPECT_EQ(std::make_shared<NavigationController>()->topViewController(), nullptr);
@@ -117,7 +103,7 @@ TEST_F(NavigationTest, ANavigationControllerOffScreenMovesScreensWithoutAppearan
     auto navigation = std::make_shared<NavigationController>(a);
     auto b = screen("B");
     navigation->pushViewController(b, true);
-    RunLoop::runUntilIdle();
+    drain();
     EXPECT_TRUE(take(journal).empty());  // no view loaded yet either
     navigation->view();
     EXPECT_EQ(take(journal), (Lines{"B viewDidLoad"}));
@@ -129,16 +115,17 @@ TEST_F(NavigationTest, TheBarShowsTheTopItemAndABackButtonNamedAfterThePreviousS
     auto a = screen("Alpha");
     auto navigation = shown(a);
     auto& bar = navigation->navigationBar();
-    bar.layoutIfNeeded();
-    EXPECT_EQ(bar.titleLabel()->text(), "Alpha");
+    auto title = [&] {
+        window->layoutIfNeeded();
+        return bar.titleLabel()->text();
+    };
+    EXPECT_EQ(title(), "Alpha");
     EXPECT_EQ(bar.backButton(), nullptr);
 
     auto b = screen("Beta");
     navigation->pushViewController(b, false);
-    window->layoutIfNeeded();
-    EXPECT_EQ(bar.topItem(), b->navigationItemPointer());
-    EXPECT_EQ(bar.backItem(), a->navigationItemPointer());
-    EXPECT_EQ(bar.titleLabel()->text(), "Beta");
+    EXPECT_EQ(title(), "Beta");
+    EXPECT_EQ(std::pair(bar.topItem(), bar.backItem()), std::pair(b->navigationItemPointer(), a->navigationItemPointer()));
     ASSERT_NE(bar.backButton(), nullptr);
     EXPECT_EQ(bar.backButton()->currentTitle(), "\u2039 Alpha");
 
@@ -148,13 +135,9 @@ TEST_F(NavigationTest, TheBarShowsTheTopItemAndABackButtonNamedAfterThePreviousS
     EXPECT_EQ(bar.backButton()->currentTitle(), "\u2039");
 
     // A left item takes the back button's place; the right item is a tappable button.
-    struct Target {
-        int taps = 0;
-        void tapped() { ++taps; }
-    };
-    auto target = std::make_shared<Target>();
+    auto target = std::make_shared<Tally>();
     auto done = std::make_shared<BarButtonItem>(BarButtonSystemItem::done);
-    done->setTarget(target, &Target::tapped);
+    done->setTarget(target, &Tally::tapped);
     b->navigationItem().setRightBarButtonItem(done);
     window->layoutIfNeeded();
     ASSERT_EQ(bar.rightItemViews().size(), 1u);
@@ -164,27 +147,26 @@ TEST_F(NavigationTest, TheBarShowsTheTopItemAndABackButtonNamedAfterThePreviousS
     // The back button pops, animated.
     tap(window, centre(*bar.backButton()));
     EXPECT_EQ(navigation->topViewController(), a);
-    RunLoop::runUntilIdle();
+    drain();
     EXPECT_EQ(b->parent(), nullptr);
-    window->layoutIfNeeded();
-    EXPECT_EQ(bar.titleLabel()->text(), "Alpha");
+    EXPECT_EQ(title(), "Alpha");
 }
 
 TEST_F(NavigationTest, ContentRunsUnderATranslucentOrHiddenBarAndBelowAnOpaqueOne) {
     auto a = screen("A");
     auto navigation = shown(a);
     auto& bar = navigation->navigationBar();
+    const Rect below{0, 64, 375, 603};
     EXPECT_EQ(bar.frame(), (Rect{0, 20, 375, 44}));
     EXPECT_EQ(a->view()->frame(), window->bounds());
     bar.setTranslucent(false);
     window->layoutIfNeeded();
-    EXPECT_EQ(a->view()->frame(), (Rect{0, 64, 375, 603}));
+    EXPECT_EQ(a->view()->frame(), below);
     navigation->setNavigationBarHidden(true, true);
-    EXPECT_TRUE(navigation->isNavigationBarHidden());
-    EXPECT_TRUE(bar.isHidden());
+    EXPECT_EQ(std::pair(navigation->isNavigationBarHidden(), bar.isHidden()), std::pair(true, true));
     EXPECT_EQ(a->view()->frame(), window->bounds());
     navigation->setNavigationBarHidden(false, false);
-    EXPECT_EQ(a->view()->frame(), (Rect{0, 64, 375, 603}));
+    EXPECT_EQ(a->view()->frame(), below);
 }
 
 TEST_F(NavigationTest, TheBarDrawsItsTintUpUnderTheStatusBarOrItsBackgroundImage) {

@@ -23,10 +23,24 @@ struct Sender {
     int id = 0;
 };
 
+class NotificationCenterTest : public ::testing::Test {
+protected:
+    // A block that notes `who` heard the notification, as "who:name" (or just `who`).
+    NotificationCenter::Block note(std::string who, bool withName = false) {
+        return [this, who, withName](const Notification& n) { heard.push_back(withName ? who + ":" + n.name : who); };
+    }
+    // What was heard since the last call.
+    std::vector<std::string> take() { return std::exchange(heard, {}); }
+
+    NotificationCenter center;
+    std::vector<std::string> heard;
+};
+
+using Heard = std::vector<std::string>;
+
 }  // namespace
 
-TEST(NotificationCenterTest, PostingCarriesUserInfoSuchAsTheKeyboardFrame) {
-    NotificationCenter center;
+TEST_F(NotificationCenterTest, PostingCarriesUserInfoSuchAsTheKeyboardFrame) {
     std::vector<Rect> begins;
     std::vector<bool> missing;
     center.addObserver(std::string(keyboardWillShowNotification), nullptr, [&](const Notification& n) {
@@ -41,22 +55,17 @@ TEST(NotificationCenterTest, PostingCarriesUserInfoSuchAsTheKeyboardFrame) {
     EXPECT_EQ(missing, std::vector<bool>{true});
 }
 
-TEST(NotificationCenterTest, ObserversMatchByNameAndSender) {
-    NotificationCenter center;
+TEST_F(NotificationCenterTest, ObserversMatchByNameAndSender) {
     auto a = std::make_shared<Sender>();
     auto b = std::make_shared<Sender>();
-    std::vector<std::string> heard;
-    auto record = [&](std::string who) {
-        return [&heard, who](const Notification& n) { heard.push_back(who + ":" + n.name); };
-    };
-    center.addObserver("x", a, record("fromA"));
-    center.addObserver("x", nullptr, record("anyone"));
-    center.addObserver("", b, record("everythingFromB"));
+    center.addObserver("x", a, note("fromA", true));
+    center.addObserver("x", nullptr, note("anyone", true));
+    center.addObserver("", b, note("everythingFromB", true));
 
     struct Case {
         const char* name;
         std::shared_ptr<Sender> sender;
-        std::vector<std::string> expected;
+        Heard expected;
     };
     const std::vector<Case> cases = {
         {"x", a, {"fromA:x", "anyone:x"}},
@@ -67,27 +76,23 @@ TEST(NotificationCenterTest, ObserversMatchByNameAndSender) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + (c.sender == a ? " from a" : c.sender == b ? " from b" : " from none"));
-        heard.clear();
         center.post(c.name, c.sender);
-        EXPECT_EQ(heard, c.expected);
+        EXPECT_EQ(take(), c.expected);
     }
 
     // A sender seen through a pointer to one of its members is the same sender.
-    heard.clear();
     center.post("x", std::shared_ptr<const int>(a, &a->id));
-    EXPECT_EQ(heard, (std::vector<std::string>{"fromA:x", "anyone:x"}));
+    EXPECT_EQ(take(), (Heard{"fromA:x", "anyone:x"}));
 }
 
-TEST(NotificationCenterTest, RemovedObserversHearNothingMore) {
-    NotificationCenter center;
-    int calls = 0;
-    auto token = center.addObserver("x", nullptr, [&](const Notification&) { ++calls; });
+TEST_F(NotificationCenterTest, RemovedObserversHearNothingMore) {
+    auto token = center.addObserver("x", nullptr, note("block"));
     center.post("x");
     EXPECT_TRUE(center.removeObserver(token));
     EXPECT_FALSE(center.removeObserver(token));
     EXPECT_FALSE(center.removeObserver(ObserverToken{}));
     center.post("x");
-    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(take(), Heard{"block"});
     EXPECT_EQ(center.observerCount(), 0u);
 
     auto listener = std::make_shared<Listener>();
@@ -97,17 +102,17 @@ TEST(NotificationCenterTest, RemovedObserversHearNothingMore) {
     center.addObserver(listener, &Listener::hear, "b", sender);
     EXPECT_EQ(center.removeObserver(listener.get(), "b", sender), 1u);
     center.post("b", sender);
-    EXPECT_EQ(listener->heard, std::vector<std::string>{"b"});  // the registration for any sender remains
-    EXPECT_EQ(center.removeObserver(listener.get(), "b"), 1u);
-    EXPECT_EQ(center.removeObserver(listener.get()), 1u);
-    EXPECT_EQ(center.removeObserver(listener.get()), 0u);
+    EXPECT_EQ(listener->heard, Heard{"b"});  // the registration for any sender remains
+    // By name, then everything left, then nothing left.
+    std::vector<std::size_t> removed{center.removeObserver(listener.get(), "b"), center.removeObserver(listener.get()),
+                                     center.removeObserver(listener.get())};
+    EXPECT_EQ(removed, (std::vector<std::size_t>{1, 1, 0}));
     center.post("a");
     center.post("b");
-    EXPECT_EQ(listener->heard, std::vector<std::string>{"b"});
+    EXPECT_EQ(listener->heard, Heard{"b"});
 }
 
-TEST(NotificationCenterTest, TargetsAreHeldWeaklyAndSendersThatAreGoneHearNothing) {
-    NotificationCenter center;
+TEST_F(NotificationCenterTest, TargetsAreHeldWeaklyAndSendersThatAreGoneHearNothing) {
     auto listener = std::make_shared<Listener>();
     std::weak_ptr<Listener> watch = listener;
     center.addObserver(listener, &Listener::hear, std::string(deviceOrientationDidChangeNotification));
@@ -116,27 +121,23 @@ TEST(NotificationCenterTest, TargetsAreHeldWeaklyAndSendersThatAreGoneHearNothin
     EXPECT_EQ(center.observerCount(), 0u);
     center.post(std::string(deviceOrientationDidChangeNotification));  // nobody to call
 
-    int calls = 0;
     auto sender = std::make_shared<Sender>();
-    center.addObserver(std::string(reachabilityChangedNotification), sender,
-                       [&](const Notification&) { ++calls; });
+    center.addObserver(std::string(reachabilityChangedNotification), sender, note("gone sender"));
     EXPECT_EQ(center.observerCount(), 1u);
     sender.reset();
     EXPECT_EQ(center.observerCount(), 0u);
     center.post(std::string(reachabilityChangedNotification), std::make_shared<Sender>());
-    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(take().empty());
 }
 
-TEST(NotificationCenterTest, ChangesMadeWhilePostingApplyAtOnceToRemovalsAndLaterToAdditions) {
-    NotificationCenter center;
-    std::vector<std::string> heard;
+TEST_F(NotificationCenterTest, ChangesMadeWhilePostingApplyAtOnceToRemovalsAndLaterToAdditions) {
     ObserverToken second;
     center.addObserver("x", nullptr, [&](const Notification&) {
         heard.push_back("first");
         center.removeObserver(second);
-        center.addObserver("x", nullptr, [&](const Notification&) { heard.push_back("added"); });
+        center.addObserver("x", nullptr, note("added"));
     });
-    second = center.addObserver("x", nullptr, [&](const Notification&) { heard.push_back("second"); });
+    second = center.addObserver("x", nullptr, note("second"));
     ObserverToken self;
     self = center.addObserver("x", nullptr, [&](const Notification&) {
         heard.push_back("self");
@@ -144,23 +145,19 @@ TEST(NotificationCenterTest, ChangesMadeWhilePostingApplyAtOnceToRemovalsAndLate
         heard.push_back("still running");
     });
     center.post("x");
-    EXPECT_EQ(heard, (std::vector<std::string>{"first", "self", "still running"}));
-
-    heard.clear();
+    EXPECT_EQ(take(), (Heard{"first", "self", "still running"}));
     center.post("x");
-    EXPECT_EQ(heard, (std::vector<std::string>{"first", "added"}));
+    EXPECT_EQ(take(), (Heard{"first", "added"}));
 }
 
-TEST(NotificationCenterTest, ObserversMayPostAndRemoveFromInsideTheCentre) {
-    NotificationCenter center;
-    std::vector<std::string> heard;
+TEST_F(NotificationCenterTest, ObserversMayPostAndRemoveFromInsideTheCentre) {
     center.addObserver("outer", nullptr, [&](const Notification&) {
         heard.push_back("outer");
         center.post("inner");
     });
-    center.addObserver("inner", nullptr, [&](const Notification&) { heard.push_back("inner"); });
+    center.addObserver("inner", nullptr, note("inner"));
     center.post("outer");
-    EXPECT_EQ(heard, (std::vector<std::string>{"outer", "inner"}));
+    EXPECT_EQ(take(), (Heard{"outer", "inner"}));
 
     // A block whose captures remove an observer when they are released: releasing it
     // must not happen while the centre is locked.
@@ -177,13 +174,11 @@ TEST(NotificationCenterTest, ObserversMayPostAndRemoveFromInsideTheCentre) {
     EXPECT_FALSE(center.removeObserver(other));  // already removed by the released capture
 }
 
-TEST(NotificationCenterTest, UnnamedNotificationsAndEmptyBlocksAreRefused) {
-    NotificationCenter center;
+TEST_F(NotificationCenterTest, UnnamedNotificationsAndEmptyBlocksAreRefused) {
     platform::LogCapture capture;
-    int calls = 0;
-    center.addObserver("", nullptr, [&](const Notification&) { ++calls; });
+    center.addObserver("", nullptr, note("unnamed"));
     center.post("");
-    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(take().empty());
     EXPECT_TRUE(capture.contains("without a name"));
     EXPECT_FALSE(center.addObserver("x", nullptr, nullptr));
 }

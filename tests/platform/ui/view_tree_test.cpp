@@ -27,43 +27,41 @@ private:
     std::vector<std::string>& log_;
 };
 
-std::vector<View*> order(const View& v) {
-    std::vector<View*> out;
-    for (auto& s : v.subviews()) out.push_back(s.get());
-    return out;
+// The tags of the subviews, in order; their layers must be the parent layer's sublayers
+// in the same order.
+std::vector<int> order(const View& v) {
+    std::vector<int> subviews, layers;
+    for (auto& s : v.subviews()) subviews.push_back(s->tag());
+    for (auto& l : v.layer().sublayers()) layers.push_back(l->view() ? l->view()->tag() : -1);
+    EXPECT_EQ(layers, subviews);
+    return subviews;
 }
 
-// The views whose layers are the parent layer's sublayers, in order.
-std::vector<View*> layerOrder(const View& v) {
-    std::vector<View*> out;
-    for (auto& l : v.layer().sublayers()) out.push_back(l->view());
-    return out;
-}
+using Tags = std::vector<int>;
 
 }  // namespace
 
 TEST(ViewTreeTest, AddInsertAboveBelowAndAtIndexAndBringToFront) {
     auto parent = std::make_shared<View>();
-    auto a = std::make_shared<View>(), b = std::make_shared<View>(), c = std::make_shared<View>(),
-         d = std::make_shared<View>();
+    std::shared_ptr<View> a, b, c, d;
+    int tag = 0;
+    for (auto* v : {&a, &b, &c, &d}) (*v = std::make_shared<View>())->setTag(++tag);
     parent->addSubview(a);
     parent->addSubview(b);
-    parent->addSubview(a);                    // re-adding moves to the front: b a
-    EXPECT_EQ(order(*parent), (std::vector<View*>{b.get(), a.get()}));
-    EXPECT_EQ(layerOrder(*parent), order(*parent));
+    parent->addSubview(a);  // re-adding moves to the front
+    EXPECT_EQ(order(*parent), (Tags{2, 1}));
     EXPECT_EQ(a->superview(), parent);
-    parent->addSubview(b);                    // a b
-    parent->insertSubviewBelow(c, a.get());   // c a b
-    parent->insertSubviewAbove(d, c.get());   // c d a b
-    EXPECT_EQ(order(*parent), (std::vector<View*>{c.get(), d.get(), a.get(), b.get()}));
-    parent->insertSubviewAbove(c, b.get());   // d a b c (a subview moving above a later sibling)
-    EXPECT_EQ(order(*parent), (std::vector<View*>{d.get(), a.get(), b.get(), c.get()}));
-    parent->insertSubview(b, 0);              // b d a c
-    parent->bringSubviewToFront(d.get());     // b a c d
-    EXPECT_EQ(order(*parent), (std::vector<View*>{b.get(), a.get(), c.get(), d.get()}));
-    EXPECT_EQ(layerOrder(*parent), order(*parent));
+    parent->addSubview(b);
+    parent->insertSubviewBelow(c, a.get());
+    parent->insertSubviewAbove(d, c.get());
+    EXPECT_EQ(order(*parent), (Tags{3, 4, 1, 2}));
+    parent->insertSubviewAbove(c, b.get());  // a subview moving above a later sibling
+    EXPECT_EQ(order(*parent), (Tags{4, 1, 2, 3}));
+    parent->insertSubview(b, 0);
+    parent->bringSubviewToFront(d.get());
+    EXPECT_EQ(order(*parent), (Tags{2, 1, 3, 4}));
     parent->insertSubview(std::make_shared<View>(), 99);  // an index past the end appends
-    EXPECT_EQ(parent->subviews().size(), 5u);
+    EXPECT_EQ(order(*parent), (Tags{2, 1, 3, 4, 0}));
 }
 
 TEST(ViewTreeTest, FreeStandingSublayersStayWhereTheyWereAddedAmongSubviewLayers) {
@@ -73,11 +71,11 @@ TEST(ViewTreeTest, FreeStandingSublayersStayWhereTheyWereAddedAmongSubviewLayers
     parent->addSubview(a);
     parent->layer().addSublayer(free);
     parent->addSubview(b);
-    ASSERT_EQ(parent->layer().sublayers().size(), 3u);
-    EXPECT_EQ(parent->layer().sublayers()[1], free);
+    using Layers = std::vector<std::shared_ptr<Layer>>;
+    auto layerOf = [](const std::shared_ptr<View>& v) { return v->layer().shared_from_this(); };
+    EXPECT_EQ(parent->layer().sublayers(), (Layers{layerOf(a), free, layerOf(b)}));
     parent->layer().addSublayer(free);  // an existing sublayer moves to the top
-    EXPECT_EQ(parent->layer().sublayers().back(), free);
-    EXPECT_EQ(parent->layer().sublayers().size(), 3u);
+    EXPECT_EQ(parent->layer().sublayers(), (Layers{layerOf(a), layerOf(b), free}));
 }
 
 TEST(ViewTreeTest, ANewParentTakesTheViewFromTheOldWithCallbacksInOrder) {
@@ -95,8 +93,7 @@ TEST(ViewTreeTest, ANewParentTakesTheViewFromTheOldWithCallbacksInOrder) {
     newParent->addSubview(child);
     EXPECT_TRUE(oldParent->subviews().empty());
     EXPECT_EQ(child->superview(), newParent);
-    EXPECT_EQ(child->window(), window);
-    EXPECT_EQ(grandchild->window(), window);
+    EXPECT_EQ(std::tuple(child->window(), grandchild->window()), std::tuple(window, window));
     EXPECT_EQ(log, (std::vector<std::string>{"old.willRemoveSubview", "child.willMoveTo(super)",
                                              "child.willMoveToWindow", "grandchild.willMoveToWindow",
                                              "child.didMoveToWindow", "grandchild.didMoveToWindow",
@@ -115,7 +112,7 @@ TEST(ViewTreeTest, ANewParentTakesTheViewFromTheOldWithCallbacksInOrder) {
     EXPECT_EQ(child->layer().superlayer(), nullptr);
 }
 
-TEST(ViewTreeTest, CyclesAreRefusedWithALogLine) {
+TEST(ViewTreeTest, CyclesAreRefused) {
     platform::LogCapture capture;
     auto a = std::make_shared<View>(), b = std::make_shared<View>();
     a->addSubview(b);
@@ -123,7 +120,6 @@ TEST(ViewTreeTest, CyclesAreRefusedWithALogLine) {
     a->addSubview(a);
     EXPECT_EQ(a->superview(), nullptr);
     EXPECT_TRUE(b->subviews().empty());
-    EXPECT_EQ(capture.count("refusing to add a view to itself"), 2u);
 }
 
 TEST(ViewTreeTest, ViewWithTagSearchesTheViewItselfFirstThenDepthFirst) {
@@ -132,8 +128,7 @@ TEST(ViewTreeTest, ViewWithTagSearchesTheViewItselfFirstThenDepthFirst) {
     root->addSubview(a);
     a->addSubview(deep);
     root->addSubview(b);
-    deep->setTag(7);
-    b->setTag(7);
+    for (auto& v : {deep, b}) v->setTag(7);
     EXPECT_EQ(root->viewWithTag(7), deep);
     root->setTag(7);
     EXPECT_EQ(root->viewWithTag(7), root);
@@ -149,10 +144,7 @@ TEST(ViewTreeTest, TheSuperviewLinkHoldsFromAConstructorAndEndsWithTheParent) {
     EXPECT_EQ(composite->inner->superview(), composite);  // once the composite is shared
 
     auto child = std::make_shared<View>();
-    {
-        auto parent = std::make_shared<View>();
-        parent->addSubview(child);
-    }
+    std::make_shared<View>()->addSubview(child);  // a parent that is gone at once
     EXPECT_EQ(child->superview(), nullptr);
     EXPECT_EQ(child->layer().superlayer(), nullptr);
 }
