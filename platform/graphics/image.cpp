@@ -17,6 +17,17 @@ std::optional<Image> Image::make(Bitmap bitmap, double scale) {
     return Image(std::make_shared<const std::vector<Bitmap>>(std::move(frames)), 0, scale);
 }
 
+std::optional<Image> Image::makeGrey(const std::uint8_t* grey, int width, int height) {
+    auto bitmap = Bitmap::make(width, height);
+    if (!bitmap) return std::nullopt;
+    std::uint32_t* out = bitmap->data();
+    const std::size_t count = std::size_t(width) * std::size_t(height);
+    for (std::size_t i = 0; i < count; ++i) out[i] = 0xFF000000u | std::uint32_t(grey[i]) * 0x010101u;
+    auto image = make(std::move(*bitmap));
+    if (image) image->grey_ = true;
+    return image;
+}
+
 std::optional<Image> Image::animated(std::vector<Bitmap> frames, double duration, double scale) {
     if (frames.empty() || !goodScale(scale) || !std::isfinite(duration) || duration < 0) return std::nullopt;
     for (const Bitmap& frame : frames)
