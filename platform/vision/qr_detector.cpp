@@ -17,7 +17,10 @@ ZXing::DecodeHints thoroughHints() {
     hints.setFormats(ZXing::BarcodeFormat::QRCode);
     hints.setTryHarder(true);
     hints.setTryRotate(true);
+    // Halving (not thirding) at each step of the pyramid of smaller copies: a blurred
+    // or grainy code is often read on a half-size copy, where pixels are averaged.
     hints.setTryDownscale(true);
+    hints.setDownscaleFactor(2);
     hints.setBinarizer(ZXing::Binarizer::LocalAverage);
     hints.setMaxNumberOfSymbols(0xFF);
     return hints;
