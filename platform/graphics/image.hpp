@@ -58,18 +58,26 @@ public:
     // True for a picture made by makeGrey: every pixel opaque, red = green = blue.
     bool isGrey() const { return grey_; }
 
+    // One 8-bit grey value per pixel of the still (or first frame), rows without
+    // padding: the colour drawn over black, weighted as video luma (0.299 red, 0.587
+    // green, 0.114 blue). Made on first use from any thread and shared by every copy of
+    // the picture; null when the memory cannot be had.
+    using GreyValues = std::vector<std::uint8_t, PixelAllocator<std::uint8_t>>;
+    std::shared_ptr<const GreyValues> greyValues() const;
+
     RenderingMode renderingMode() const { return renderingMode_; }
     Image withRenderingMode(RenderingMode mode) const;
 
 private:
-    Image(std::shared_ptr<const std::vector<Bitmap>> frames, double duration, double scale)
-        : frames_(std::move(frames)), duration_(duration), scale_(scale) {}
+    struct GreyCache;
+    Image(std::shared_ptr<const std::vector<Bitmap>> frames, double duration, double scale);
 
     std::shared_ptr<const std::vector<Bitmap>> frames_;
     double duration_ = 0;
     double scale_ = 1;
     RenderingMode renderingMode_ = RenderingMode::automatic;
     bool grey_ = false;
+    std::shared_ptr<GreyCache> greyCache_;
 };
 
 }  // namespace platform::graphics

@@ -1,9 +1,9 @@
 #include "platform/graphics/image_scaling.hpp"
 
+#include <algorithm>
 #include <cstdint>
+#include <new>
 #include <vector>
-
-#include "platform/graphics/grey_plane.hpp"
 
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-parameter"
@@ -23,16 +23,68 @@ bool goodSize(int width, int height) {
     return width >= 1 && height >= 1 && width <= Bitmap::maxDimension && height <= Bitmap::maxDimension;
 }
 
+// Averages blocks of factor x factor pixels (those at the right and bottom edges over
+// the pixels they have): a large reduction starts with this cheap step, so that the
+// filter below works on a picture at most twice the size it makes.
+struct Reduced {
+    std::vector<std::uint8_t> bytes;
+    int width = 0, height = 0;
+};
+
+template <int channels>
+Reduced boxReduced(const std::uint8_t* in, int width, int height, int stride, int factor) {
+    Reduced out;
+    out.width = (width + factor - 1) / factor;
+    out.height = (height + factor - 1) / factor;
+    const std::size_t rowValues = std::size_t(out.width) * channels;
+    out.bytes.resize(rowValues * out.height);
+    std::vector<std::uint32_t> sums(rowValues);
+    for (int oy = 0; oy < out.height; ++oy) {
+        std::fill(sums.begin(), sums.end(), 0);
+        const int rows = std::min(factor, height - oy * factor);
+        for (int r = 0; r < rows; ++r) {
+            const std::uint8_t* line = in + std::size_t(oy * factor + r) * stride;
+            for (int x = 0, ox = 0; x < width; ox += 1) {
+                const int end = std::min(width, x + factor);
+                std::uint32_t* sum = &sums[std::size_t(ox) * channels];
+                for (; x < end; ++x)
+                    for (int c = 0; c < channels; ++c) sum[c] += line[std::size_t(x) * channels + c];
+            }
+        }
+        std::uint8_t* row = &out.bytes[rowValues * oy];
+        for (int ox = 0; ox < out.width; ++ox) {
+            const std::uint32_t count = std::uint32_t(rows) * std::uint32_t(std::min(factor, width - ox * factor));
+            for (int c = 0; c < channels; ++c) {
+                std::size_t i = std::size_t(ox) * channels + c;
+                row[i] = static_cast<std::uint8_t>((sums[i] + count / 2) / count);
+            }
+        }
+    }
+    return out;
+}
+
 // Filters in the stored values, without a colour-space round trip: premultiplied
 // pixels scale correctly that way, and it is several times faster.
 bool resizePlane(const std::uint8_t* in, int inWidth, int inHeight, int inStride, std::uint8_t* out, int width,
                  int height, int stride, int channels) {
+    const int factor = std::min(inWidth / width, inHeight / height);
+    if (factor >= 2) {
+        Reduced reduced;
+        try {
+            reduced = channels == 1 ? boxReduced<1>(in, inWidth, inHeight, inStride, factor)
+                                    : boxReduced<4>(in, inWidth, inHeight, inStride, factor);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return resizePlane(reduced.bytes.data(), reduced.width, reduced.height, reduced.width * channels, out, width,
+                           height, stride, channels);
+    }
     return stbir_resize_uint8_generic(in, inWidth, inHeight, inStride, out, width, height, stride, channels,
                                       STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, STBIR_FILTER_DEFAULT,
                                       STBIR_COLORSPACE_LINEAR, nullptr) != 0;
 }
 
-std::optional<Image> scaledGreyPlane(const std::vector<std::uint8_t>& grey, int inWidth, int inHeight, int width,
+std::optional<Image> scaledGreyPlane(const Image::GreyValues& grey, int inWidth, int inHeight, int width,
                                      int height) {
     std::vector<std::uint8_t> out;
     try {
@@ -61,7 +113,7 @@ std::optional<Image> scaledImage(const Image& image, int width, int height) {
 
 std::optional<Image> scaledGreyImage(const Image& image, int width, int height) {
     if (!goodSize(width, height)) return std::nullopt;
-    auto grey = greyPlane(image.bitmap());
+    auto grey = image.greyValues();
     if (!grey) return std::nullopt;
     return scaledGreyPlane(*grey, image.pixelWidth(), image.pixelHeight(), width, height);
 }

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <memory>
 #include <new>
-#include <vector>
 
 namespace platform::graphics {
 
@@ -32,17 +31,11 @@ std::optional<std::string> encodeJpeg(const Image& image, double quality) {
     const int width = bitmap.width(), height = bitmap.height();
     const auto* source = reinterpret_cast<const unsigned char*>(bitmap.data());
     int pitch = bitmap.stride(), format = 0, subsampling = TJSAMP_420;
-    std::vector<unsigned char> grey;
+    std::shared_ptr<const Image::GreyValues> grey;
     if (image.isGrey()) {
-        // Red, green and blue are equal: any one byte of a pixel is its grey value.
-        try {
-            grey.resize(std::size_t(width) * std::size_t(height));
-        } catch (const std::bad_alloc&) {
-            return std::nullopt;
-        }
-        const std::uint32_t* pixels = bitmap.data();
-        for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<unsigned char>(pixels[i]);
-        source = grey.data();
+        grey = image.greyValues();
+        if (!grey) return std::nullopt;
+        source = grey->data();
         pitch = width;
         format = TJPF_GRAY;
         subsampling = TJSAMP_GRAY;

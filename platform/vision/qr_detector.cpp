@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <exception>
 
-#include "platform/graphics/grey_plane.hpp"
 
 namespace platform::vision {
 
@@ -52,8 +51,9 @@ QRCodeFeature feature(const ZXing::Result& result) {
 
 std::optional<std::vector<QRCodeFeature>> detectQRCodes(const graphics::Image& image) {
     try {
-        // The decoder reads one grey byte per pixel fastest; it would make that plane itself.
-        auto grey = graphics::greyPlane(image.bitmap());
+        // The decoder reads one grey byte per pixel fastest; the picture keeps them, so
+        // the upload preparation of the same photo makes them only once.
+        auto grey = image.greyValues();
         if (!grey) return std::nullopt;
         ZXing::ImageView view(grey->data(), image.pixelWidth(), image.pixelHeight(), ZXing::ImageFormat::Lum);
         std::vector<QRCodeFeature> features;
