@@ -36,27 +36,28 @@ Reduced boxReduced(const std::uint8_t* in, int width, int height, int stride, in
     Reduced out;
     out.width = (width + factor - 1) / factor;
     out.height = (height + factor - 1) / factor;
-    const std::size_t rowValues = std::size_t(out.width) * channels;
+    const std::size_t rowValues = std::size_t(out.width) * channels, lineValues = std::size_t(width) * channels;
     out.bytes.resize(rowValues * out.height);
-    std::vector<std::uint32_t> sums(rowValues);
+    // Sums down the columns of one band of rows first (a plain run over memory), then
+    // across each block of those sums.
+    std::vector<std::uint32_t> columns(lineValues);
     for (int oy = 0; oy < out.height; ++oy) {
-        std::fill(sums.begin(), sums.end(), 0);
         const int rows = std::min(factor, height - oy * factor);
+        std::fill(columns.begin(), columns.end(), 0);
         for (int r = 0; r < rows; ++r) {
-            const std::uint8_t* line = in + std::size_t(oy * factor + r) * stride;
-            for (int x = 0, ox = 0; x < width; ox += 1) {
-                const int end = std::min(width, x + factor);
-                std::uint32_t* sum = &sums[std::size_t(ox) * channels];
-                for (; x < end; ++x)
-                    for (int c = 0; c < channels; ++c) sum[c] += line[std::size_t(x) * channels + c];
-            }
+            const std::uint8_t* __restrict line = in + std::size_t(oy * factor + r) * stride;
+            std::uint32_t* __restrict sums = columns.data();
+            for (std::size_t i = 0; i < lineValues; ++i) sums[i] += line[i];
         }
         std::uint8_t* row = &out.bytes[rowValues * oy];
         for (int ox = 0; ox < out.width; ++ox) {
-            const std::uint32_t count = std::uint32_t(rows) * std::uint32_t(std::min(factor, width - ox * factor));
+            const int cols = std::min(factor, width - ox * factor);
+            const std::uint32_t count = std::uint32_t(rows) * std::uint32_t(cols);
+            const std::uint32_t* block = &columns[std::size_t(ox) * factor * channels];
             for (int c = 0; c < channels; ++c) {
-                std::size_t i = std::size_t(ox) * channels + c;
-                row[i] = static_cast<std::uint8_t>((sums[i] + count / 2) / count);
+                std::uint32_t sum = 0;
+                for (int j = 0; j < cols; ++j) sum += block[std::size_t(j) * channels + c];
+                row[std::size_t(ox) * channels + c] = static_cast<std::uint8_t>((sum + count / 2) / count);
             }
         }
     }
