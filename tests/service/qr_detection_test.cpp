@@ -5,7 +5,6 @@
 #include <chrono>
 #include <mutex>
 
-#include "model/image.hpp"
 #include "platform/dispatch/main_thread.hpp"
 #include "platform/dispatch/run_loop.hpp"
 #include "service/picture_scanner.hpp"
@@ -16,8 +15,7 @@ namespace {
 using namespace std::chrono_literals;
 using platform::dispatch::RunLoop;
 using vistrel::PictureScanner;
-
-const platform::Error kNotFound{"", 0, {{"message", "aucun contenu associé au code"}}};
+using Payloads = std::vector<std::optional<std::string>>;
 
 PictureScanner::Photo photoOf(std::vector<qrtest::Code> codes) {
     return *PictureScanner::Photo::decode(qrtest::sceneJpeg({.width = 640, .height = 480, .codes = std::move(codes)}));
@@ -35,7 +33,7 @@ struct Report {
 // see that it does not call again.
 std::shared_ptr<Report> search(const PictureScanner::Photo& photo) {
     auto report = std::make_shared<Report>();
-    PictureScanner().searchBarCode(photo, [report](std::optional<vistrel::Image> image, std::optional<platform::Error> error) {
+    PictureScanner().searchBarCode(photo, [report](auto image, auto error) {
         std::lock_guard guard(report->lock);
         ++report->calls;
         report->onMainThread = platform::dispatch::isMainThread();
@@ -49,23 +47,21 @@ std::shared_ptr<Report> search(const PictureScanner::Photo& photo) {
 
 TEST(SearchBarCode, FoundCodesComeBackOnceOnTheMainQueueAsOneImage) {
     const std::string tel = "TEL:0102030405", url = "http://example.org/a";
-    const std::vector<std::pair<std::vector<qrtest::Code>, std::vector<std::optional<std::string>>>> rows = {
-        {{{url, 0.5, 0.5, 0.4, 0}}, {url}},
-        {{{tel, 0.25, 0.5, 0.35, 0}, {url, 0.75, 0.5, 0.35, 0}}, {tel, url}},
-        {{{std::string("\xFF\x00\xFE", 3), 0.5, 0.5, 0.4, 0}}, {std::nullopt}},  // a code whose bytes are no text
+    const std::vector<std::pair<std::vector<qrtest::Code>, Payloads>> rows = {
+        {{{url, 0.5, 0.5, 0.4}}, {url}},
+        {{{tel, 0.25, 0.5, 0.35}, {url, 0.75, 0.5, 0.35}}, {tel, url}},
+        {{{std::string("\xFF\x00\xFE", 3), 0.5, 0.5, 0.4}}, {std::nullopt}},  // bytes that are no text
     };
     for (const auto& [codes, payloads] : rows) {
         auto photo = photoOf(codes);
-        // The image is built from the codes in the detector's order.
-        std::optional<std::vector<platform::vision::QRCodeFeature>> raw;
-        PictureScanner().searchRawBarCode(photo, [&](auto features, auto) { raw = std::move(features); });
-        ASSERT_TRUE(raw);
-        std::vector<std::optional<std::string>> found;
-        for (const auto& f : *raw) found.push_back(f.messageString);
-        std::sort(found.begin(), found.end());
-        EXPECT_EQ(found, payloads);
-        std::vector<std::optional<std::string>> inOrder;
-        for (const auto& f : *raw) inOrder.push_back(f.messageString);
+        // The raw search gives the codes in the detector's order; the image is built in it.
+        Payloads inOrder;
+        PictureScanner().searchRawBarCode(photo, [&](auto features, auto) {
+            for (const auto& f : features.value()) inOrder.push_back(f.messageString);
+        });
+        Payloads sorted = inOrder;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(sorted, payloads);
 
         auto report = search(photo);
         EXPECT_EQ(report->calls, 1);
@@ -76,13 +72,14 @@ TEST(SearchBarCode, FoundCodesComeBackOnceOnTheMainQueueAsOneImage) {
 }
 
 TEST(SearchBarCode, NoCodeComesBackOnceOffTheMainQueueWithTheNotFoundError) {
+    const platform::Error notFound{"", 0, {{"message", "aucun contenu associé au code"}}};
     auto tiny = PictureScanner::Photo::make(*platform::graphics::Bitmap::make(1, 1));
     for (const auto& photo : {photoOf({}), *tiny}) {
         auto report = search(photo);
         EXPECT_EQ(report->calls, 1);
         EXPECT_FALSE(report->onMainThread);
         EXPECT_FALSE(report->image);
-        EXPECT_EQ(report->error, kNotFound);
+        EXPECT_EQ(report->error, notFound);
     }
 }
 
@@ -90,8 +87,7 @@ TEST(SearchRawBarCode, CallsBackBeforeItReturnsEvenWithNothingFound) {
     int calls = 0;
     PictureScanner().searchRawBarCode(photoOf({}), [&](auto features, auto error) {
         ++calls;
-        ASSERT_TRUE(features);
-        EXPECT_TRUE(features->empty());
+        EXPECT_TRUE(features && features->empty());
         EXPECT_FALSE(error);
     });
     EXPECT_EQ(calls, 1);
