@@ -16,7 +16,7 @@ struct Code {
 };
 
 struct Scene {
-    int width = 800, height = 600;  // the photo in pixels
+    int width = 1000, height = 750;  // the photo in pixels
     std::vector<Code> codes;
     double perspective = 0;  // 0: the page seen square on; 0.3: its far edge 30 % shorter
     double blur = 0;         // radius in pixels of the lens blur
