@@ -2,7 +2,9 @@
 // The allocator of pixel storage. Large rasters (a camera photo is 48 MB) are mapped
 // straight from the kernel on huge-page boundaries and asked for huge pages, which
 // cuts the cost of first touching them several times; such memory comes zeroed, so
-// it is not written twice. Small ones come from the heap, zeroed.
+// it is not written twice. Small ones come from the heap, zeroed. Meant for storage
+// sized once: elements are only as zero as fresh memory, so a vector shrunk and grown
+// again within its capacity keeps the old values.
 #include <cstddef>
 #include <new>
 
