@@ -39,7 +39,7 @@ std::uint32_t premultipliedPixel(std::uint8_t r, std::uint8_t g, std::uint8_t b,
 std::optional<Bitmap> Bitmap::make(int width, int height) {
     if (width < 1 || height < 1 || width > maxDimension || height > maxDimension) return std::nullopt;
     try {
-        std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+        Pixels pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
         return Bitmap(width, height, std::move(pixels));
     } catch (const std::bad_alloc&) {
         return std::nullopt;

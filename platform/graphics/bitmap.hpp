@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/graphics/color.hpp"
+#include "platform/graphics/pixel_allocator.hpp"
 
 namespace platform::graphics {
 
@@ -43,12 +44,12 @@ public:
     bool contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
 private:
-    Bitmap(int width, int height, std::vector<std::uint32_t> pixels)
-        : width_(width), height_(height), pixels_(std::move(pixels)) {}
+    using Pixels = std::vector<std::uint32_t, PixelAllocator<std::uint32_t>>;
+    Bitmap(int width, int height, Pixels pixels) : width_(width), height_(height), pixels_(std::move(pixels)) {}
 
     int width_ = 0;
     int height_ = 0;
-    std::vector<std::uint32_t> pixels_;
+    Pixels pixels_;
 };
 
 // Packs straight (not premultiplied) 8-bit channels into one premultiplied pixel.

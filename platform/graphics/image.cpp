@@ -1,7 +1,9 @@
 #include "platform/graphics/image.hpp"
 
 #include <cmath>
+#include <mutex>
 
+#include "platform/graphics/grey_plane.hpp"
 #include "platform/graphics/image_decoding.hpp"
 
 namespace platform::graphics {
@@ -10,11 +12,43 @@ namespace {
 bool goodScale(double scale) { return std::isfinite(scale) && scale > 0; }
 }  // namespace
 
+struct Image::GreyCache {
+    std::once_flag once;
+    std::shared_ptr<const GreyValues> values;
+};
+
+Image::Image(std::shared_ptr<const std::vector<Bitmap>> frames, double duration, double scale)
+    : frames_(std::move(frames)), duration_(duration), scale_(scale), greyCache_(std::make_shared<GreyCache>()) {}
+
+std::shared_ptr<const Image::GreyValues> Image::greyValues() const {
+    std::call_once(greyCache_->once, [&] { greyCache_->values = greyPlane(bitmap()); });
+    return greyCache_->values;
+}
+
 std::optional<Image> Image::make(Bitmap bitmap, double scale) {
     if (bitmap.isEmpty() || !goodScale(scale)) return std::nullopt;
     std::vector<Bitmap> frames;
     frames.push_back(std::move(bitmap));
     return Image(std::make_shared<const std::vector<Bitmap>>(std::move(frames)), 0, scale);
+}
+
+std::optional<Image> Image::makeGrey(const std::uint8_t* grey, int width, int height) {
+    auto bitmap = Bitmap::make(width, height);
+    if (!bitmap) return std::nullopt;
+    std::uint32_t* out = bitmap->data();
+    const std::size_t count = std::size_t(width) * std::size_t(height);
+    std::shared_ptr<GreyValues> values;
+    try {
+        values = std::make_shared<GreyValues>(grey, grey + count);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < count; ++i) out[i] = 0xFF000000u | std::uint32_t(grey[i]) * 0x010101u;
+    auto image = make(std::move(*bitmap));
+    if (!image) return std::nullopt;
+    image->grey_ = true;
+    std::call_once(image->greyCache_->once, [&] { image->greyCache_->values = std::move(values); });
+    return image;
 }
 
 std::optional<Image> Image::animated(std::vector<Bitmap> frames, double duration, double scale) {
@@ -42,6 +76,7 @@ std::optional<Image> Image::fromFile(const std::filesystem::path& path, double s
 Size Image::size() const { return {pixelWidth() / scale_, pixelHeight() / scale_}; }
 
 Image Image::withRenderingMode(RenderingMode mode) const {
+    // The copy shows the same pixels, so it shares their grey values too.
     Image copy = *this;
     copy.renderingMode_ = mode;
     return copy;

@@ -1,6 +1,7 @@
 #pragma once
 // An immutable picture: a bitmap at a scale (pixels per point), or the frames of an
 // animation with their total duration. Copies share the pixels.
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -27,6 +28,10 @@ public:
 
     // A still image; none for an empty bitmap or a scale that is not a finite number above zero.
     static std::optional<Image> make(Bitmap bitmap, double scale = 1);
+    // An opaque grey still image from one 8-bit value per pixel (rows of `width` bytes,
+    // no padding); none for an empty size or when the memory cannot be had. Encoders
+    // write such a picture with one channel.
+    static std::optional<Image> makeGrey(const std::uint8_t* grey, int width, int height);
     // An animation; none without frames, with frames of different sizes, a bad scale,
     // or a duration that is not a finite number >= 0.
     static std::optional<Image> animated(std::vector<Bitmap> frames, double duration, double scale = 1);
@@ -50,17 +55,29 @@ public:
     // Seconds one pass of the animation takes; 0 for a still image.
     double duration() const { return duration_; }
 
+    // True for a picture made by makeGrey: every pixel opaque, red = green = blue.
+    bool isGrey() const { return grey_; }
+
+    // One 8-bit grey value per pixel of the still (or first frame), rows without
+    // padding: the colour drawn over black, weighted as video luma (0.299 red, 0.587
+    // green, 0.114 blue). Made on first use from any thread and shared by every copy of
+    // the picture; null when the memory cannot be had.
+    using GreyValues = std::vector<std::uint8_t, PixelAllocator<std::uint8_t>>;
+    std::shared_ptr<const GreyValues> greyValues() const;
+
     RenderingMode renderingMode() const { return renderingMode_; }
     Image withRenderingMode(RenderingMode mode) const;
 
 private:
-    Image(std::shared_ptr<const std::vector<Bitmap>> frames, double duration, double scale)
-        : frames_(std::move(frames)), duration_(duration), scale_(scale) {}
+    struct GreyCache;
+    Image(std::shared_ptr<const std::vector<Bitmap>> frames, double duration, double scale);
 
     std::shared_ptr<const std::vector<Bitmap>> frames_;
     double duration_ = 0;
     double scale_ = 1;
     RenderingMode renderingMode_ = RenderingMode::automatic;
+    bool grey_ = false;
+    std::shared_ptr<GreyCache> greyCache_;
 };
 
 }  // namespace platform::graphics

@@ -1,10 +1,12 @@
 // JPEG decoding with TurboJPEG. A picture with damage the decoder can step over (a
-// truncated scan, say) is kept as the decoder leaves it, as a photo viewer would.
+// truncated scan, say) is kept as the decoder leaves it, as a photo viewer would. The
+// camera's Exif orientation is applied, so a photo taken upright comes out upright.
 #include <turbojpeg.h>
 
 #include <bit>
 #include <memory>
 
+#include "platform/graphics/exif_orientation.hpp"
 #include "platform/graphics/image_decoding.hpp"
 
 namespace platform::graphics {
@@ -32,8 +34,10 @@ std::optional<DecodedFrames> decodeJpeg(std::string_view bytes) {
                       bitmap->stride(), height, format, 0) != 0 &&
         tjGetErrorCode(handle.get()) != TJERR_WARNING)
         return std::nullopt;
+    auto upright = orientedBitmap(std::move(*bitmap), exifOrientation(bytes));
+    if (!upright) return std::nullopt;
     DecodedFrames result;
-    result.frames.push_back(std::move(*bitmap));
+    result.frames.push_back(std::move(*upright));
     return result;
 }
 

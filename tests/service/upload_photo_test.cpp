@@ -1,0 +1,102 @@
+// The photo fitted into the upload square and turned grey on request.
+#include "service/upload_photo.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/sdk_configuration.hpp"
+#include "core/vistrel_bundle.hpp"
+#include "core/vistrel_pref.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/foundation/user_defaults.hpp"
+#include "support/temp_dir.hpp"
+
+namespace {
+
+using platform::graphics::Image;
+using vistrel::VistrelTools::resizeImage;
+
+// A photo whose left half is red and right half blue.
+Image photo(int width, int height, double scale = 1) {
+    auto bitmap = platform::graphics::Bitmap::make(width, height);
+    std::uint32_t* pixels = bitmap->data();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) *pixels++ = x < width / 2 ? 0xFFFF0000u : 0xFF0000FFu;
+    return *Image::make(std::move(*bitmap), scale);
+}
+
+TEST(ResizeImage, LongerSideBecomesTheConfiguredSide) {
+    struct Row {
+        int width, height;
+        double scale, side;
+        int expectedWidth, expectedHeight;  // 0: no picture
+        const char* line;
+    };
+    const Row rows[] = {
+        {4000, 3000, 1, 1000, 1000, 750, "(1000.0, 750.0)"},
+        {3000, 4000, 1, 1000, 750, 1000, "(750.0, 1000.0)"},
+        {500, 250, 1, 1000, 1000, 500, "(1000.0, 500.0)"},  // scaled up
+        {640, 640, 1, 1000, 1000, 1000, "(1000.0, 1000.0)"},
+        {1000, 4, 1, 100, 100, 1, "(100.0, 0.4)"},     // never below a pixel
+        {1200, 900, 3, 1000, 1000, 750, "(1000.0, 750.0)"},  // sizes in points: 400 x 300
+        {1000, 1001, 1, 1024, 1023, 1024, nullptr},    // a fractional side rounds
+        {400, 300, 1, 0, 0, 0, nullptr},
+        {400, 300, 1, -1, 0, 0, nullptr},
+        {400, 300, 1, std::nan(""), 0, 0, nullptr},
+        {400, 300, 1, INFINITY, 0, 0, nullptr},
+        {400, 300, 1, 1e12, 0, 0, nullptr},  // larger than any bitmap
+    };
+    for (const Row& row : rows) {
+        for (bool grey : {false, true}) {
+            SCOPED_TRACE(testing::Message() << row.width << "x" << row.height << " side " << row.side << " grey " << grey);
+            platform::LogCapture log;
+            auto resized = resizeImage(photo(row.width, row.height, row.scale), row.side, grey);
+            ASSERT_EQ(resized.has_value(), row.expectedWidth != 0);
+            if (!resized) continue;
+            EXPECT_EQ(resized->pixelWidth(), row.expectedWidth);
+            EXPECT_EQ(resized->pixelHeight(), row.expectedHeight);
+            EXPECT_EQ(resized->scale(), 1);
+            EXPECT_EQ(resized->isGrey(), grey);
+            if (row.line) {
+                std::string line = "resize image, new size :: ";
+                line += row.line;
+                EXPECT_EQ(log.lines(), std::vector<std::string>{line});
+            }
+        }
+    }
+}
+
+// Grey made before scaling (as the upload does it) equals grey made after it.
+TEST(ResizeImage, KeepsThePictureInColourAndInGrey) {
+    auto colour = resizeImage(photo(4000, 3000), 1000, false);
+    auto grey = resizeImage(photo(4000, 3000), 1000, true);
+    auto greyOfColour = vistrel::VistrelTools::imageToGrayScale(*colour);
+    ASSERT_TRUE(colour && grey && greyOfColour);
+    EXPECT_NEAR(colour->bitmap().pixel(100, 300).r, 1, 0.01);
+    EXPECT_NEAR(colour->bitmap().pixel(900, 300).b, 1, 0.01);
+    for (int x : {100, 499, 500, 900}) {
+        EXPECT_NEAR(grey->bitmap().pixel(x, 300).r, greyOfColour->bitmap().pixel(x, 300).r, 1.5 / 255) << x;
+    }
+    EXPECT_NEAR(grey->bitmap().pixel(100, 300).r, 0.299, 0.01);
+}
+
+// Without arguments the side comes from the configuration and the grey from the preference.
+TEST(ResizeImage, ReadsTheConfiguredSideAndThePreference) {
+    testsupport::TempDir dir;
+    platform::UserDefaults::resetStandard(dir / "preferences.plist");
+    vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
+    const double side = vistrel::SdkConfiguration::shared().floatValueForKey(vistrel::ConfigurationKey::sdkImageSendWidth);
+    for (bool grey : {true, false}) {
+        vistrel::VistrelPref::setUseBlackAndWhite(grey);
+        auto resized = resizeImage(photo(300, 200));
+        ASSERT_EQ(resized.has_value(), side > 0);
+        if (!resized) continue;
+        EXPECT_EQ(resized->pixelWidth(), std::lround(side));
+        EXPECT_EQ(resized->isGrey(), grey);
+    }
+    vistrel::overrideBundleLocations(std::nullopt);
+    platform::UserDefaults::resetStandard();
+}
+
+}  // namespace
