@@ -2,6 +2,7 @@
 // what it sees and writing a picture of every screen it shows to the output folder.
 //
 //   vistrel-demo [--out DIR] [ANSWER.json]
+//   vistrel-demo [--out DIR] --photo FILE [--no-service] [ANSWER.json]
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "answer_demo.hpp"
+#include "photo_demo.hpp"
 #include "screens_demo.hpp"
 #include "core/configuration_key.hpp"
 #include "core/data_directory.hpp"
@@ -37,6 +39,8 @@ namespace {
 struct Options {
     std::filesystem::path out = "vistrel-demo-out";
     std::optional<std::filesystem::path> answer;
+    std::optional<std::filesystem::path> photo;
+    bool service = true;
 };
 
 std::optional<Options> parse(int argc, char** argv) {
@@ -45,6 +49,10 @@ std::optional<Options> parse(int argc, char** argv) {
         std::string arg = argv[i];
         if (arg == "--out" && i + 1 < argc) {
             options.out = argv[++i];
+        } else if (arg == "--photo" && i + 1 < argc) {
+            options.photo = argv[++i];
+        } else if (arg == "--no-service") {
+            options.service = false;
         } else if (arg == "-h" || arg == "--help" || (!arg.empty() && arg[0] == '-')) {
             return std::nullopt;
         } else if (!options.answer) {
@@ -53,6 +61,7 @@ std::optional<Options> parse(int argc, char** argv) {
             return std::nullopt;
         }
     }
+    if (!options.service && !options.photo) return std::nullopt;
     return options;
 }
 
@@ -88,7 +97,8 @@ std::optional<std::filesystem::path> freshDataFolder(const std::filesystem::path
 int main(int argc, char** argv) {
     auto options = parse(argc, argv);
     if (!options) {
-        std::cerr << "usage: vistrel-demo [--out DIR] [ANSWER.json]\n";
+        std::cerr << "usage: vistrel-demo [--out DIR] [ANSWER.json]\n"
+                     "       vistrel-demo [--out DIR] --photo FILE [--no-service] [ANSWER.json]\n";
         return 2;
     }
     std::error_code ec;
@@ -112,6 +122,11 @@ int main(int argc, char** argv) {
 
     section("start-up: Vistrel::setApiKey(\"demo-api-key\")");
     vistrel::Vistrel::setApiKey("demo-api-key");
+
+    if (options->photo) {
+        PhotoDemoOptions photo{*options->photo, options->answer.value_or(VISTREL_SAMPLE_ANSWER), options->service};
+        return scanPhoto(photo);
+    }
 
     section("preferences");
     std::cout << "apiKey = " << vistrel::VistrelPref::getApiKey().value_or("(none)") << "\n"
