@@ -16,7 +16,9 @@
 #include "platform/foundation/file_io.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/graphics/image.hpp"
+#include "presentation/image_view_model.hpp"
 #include "service/picture_scanner.hpp"
+#include "store/vistrel_image_view_model.hpp"
 
 namespace {
 
@@ -132,10 +134,13 @@ int scanPhoto(const PhotoDemoOptions& options) {
 
     bool done = false;
     vistrel::PictureScanner().groupedRequests(
-        *photo, [&done](std::optional<vistrel::Image> image, std::optional<vistrel::VistrelError> error) {
+        *photo, [&done, &photo](std::optional<vistrel::Image> image, std::optional<vistrel::VistrelError> error) {
             done = true;
             if (image) {
                 printImage(*image);
+                // Recorded as the action list screen records what it shows.
+                auto stored = vistrel::VistrelImageViewModel::make(vistrel::ImageViewModel(*image), *photo);
+                std::cout << (stored ? "recorded in the history" : "not recorded (no identifier or title)") << "\n";
             } else {
                 std::cout << "no image: "
                           << (error ? vistrel::localizedString(*error) : std::string("(no error)")) << "\n";
