@@ -2,6 +2,8 @@
 // what it sees and writing a picture of every screen it shows to the output folder.
 //
 //   vistrel-demo [--out DIR] [ANSWER.json]
+//   vistrel-demo [--out DIR] --photo FILE [--no-service] [ANSWER.json]
+//   vistrel-demo [--out DIR] --history
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +14,8 @@
 #include <vector>
 
 #include "answer_demo.hpp"
+#include "history_demo.hpp"
+#include "photo_demo.hpp"
 #include "screens_demo.hpp"
 #include "core/configuration_key.hpp"
 #include "core/data_directory.hpp"
@@ -37,6 +41,9 @@ namespace {
 struct Options {
     std::filesystem::path out = "vistrel-demo-out";
     std::optional<std::filesystem::path> answer;
+    std::optional<std::filesystem::path> photo;
+    bool service = true;
+    bool history = false;
 };
 
 std::optional<Options> parse(int argc, char** argv) {
@@ -45,6 +52,12 @@ std::optional<Options> parse(int argc, char** argv) {
         std::string arg = argv[i];
         if (arg == "--out" && i + 1 < argc) {
             options.out = argv[++i];
+        } else if (arg == "--photo" && i + 1 < argc) {
+            options.photo = argv[++i];
+        } else if (arg == "--history") {
+            options.history = true;
+        } else if (arg == "--no-service") {
+            options.service = false;
         } else if (arg == "-h" || arg == "--help" || (!arg.empty() && arg[0] == '-')) {
             return std::nullopt;
         } else if (!options.answer) {
@@ -53,16 +66,18 @@ std::optional<Options> parse(int argc, char** argv) {
             return std::nullopt;
         }
     }
+    if ((!options.service && !options.photo) || (options.history && (options.photo || options.answer)))
+        return std::nullopt;
     return options;
 }
 
 void section(const char* title) { std::cout << "\n== " << title << "\n"; }
 
-// The demo's own data folder in the output folder, made anew for every run so that the
-// first-run set-up shows each time. The demo marks the folder when it makes it and
-// removes only a marked one: a folder of that name that someone else made stays as it
-// is, and the run stops.
-std::optional<std::filesystem::path> freshDataFolder(const std::filesystem::path& out) {
+// The demo's own data folder in the output folder. The tour makes it anew so that the
+// first-run set-up shows each time; scans and the history listing keep it, so scans
+// add up. The demo marks the folder when it makes it and uses or removes only a marked
+// one: a folder of that name that someone else made stays as it is, and the run stops.
+std::optional<std::filesystem::path> demoDataFolder(const std::filesystem::path& out, bool fresh) {
     namespace fs = std::filesystem;
     const fs::path data = fs::absolute(out / "vistrel-demo-data");
     const fs::path mark = data / ".made-by-vistrel-demo";
@@ -72,10 +87,11 @@ std::optional<std::filesystem::path> freshDataFolder(const std::filesystem::path
             std::cerr << data.string() << " was not made by the demo; leaving it alone. Choose another --out.\n";
             return std::nullopt;
         }
+        if (!fresh) return data;
         fs::remove_all(data, ec);
     }
     fs::create_directories(data, ec);
-    if (!ec) std::ofstream(mark) << "made by vistrel-demo; removed with its folder on the next run\n";
+    if (!ec) std::ofstream(mark) << "made by vistrel-demo; removed with its folder when the full demo runs again\n";
     if (ec || !fs::is_regular_file(mark, ec)) {
         std::cerr << "cannot make " << data.string() << "\n";
         return std::nullopt;
@@ -88,7 +104,9 @@ std::optional<std::filesystem::path> freshDataFolder(const std::filesystem::path
 int main(int argc, char** argv) {
     auto options = parse(argc, argv);
     if (!options) {
-        std::cerr << "usage: vistrel-demo [--out DIR] [ANSWER.json]\n";
+        std::cerr << "usage: vistrel-demo [--out DIR] [ANSWER.json]\n"
+                     "       vistrel-demo [--out DIR] --photo FILE [--no-service] [ANSWER.json]\n"
+                     "       vistrel-demo [--out DIR] --history\n";
         return 2;
     }
     std::error_code ec;
@@ -98,7 +116,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    auto data = freshDataFolder(options->out);
+    auto data = demoDataFolder(options->out, !options->photo && !options->history);
     if (!data) return 1;
     setenv("VISTREL_HOME", data->c_str(), 1);
 
@@ -112,6 +130,15 @@ int main(int argc, char** argv) {
 
     section("start-up: Vistrel::setApiKey(\"demo-api-key\")");
     vistrel::Vistrel::setApiKey("demo-api-key");
+
+    if (options->history) {
+        printHistory();
+        return 0;
+    }
+    if (options->photo) {
+        PhotoDemoOptions photo{*options->photo, options->answer.value_or(VISTREL_SAMPLE_ANSWER), options->service};
+        return scanPhoto(photo);
+    }
 
     section("preferences");
     std::cout << "apiKey = " << vistrel::VistrelPref::getApiKey().value_or("(none)") << "\n"
