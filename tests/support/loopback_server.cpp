@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 
 namespace testsupport {
@@ -90,15 +91,20 @@ std::size_t CapturedRequest::headerCount(std::string_view name) const {
         std::count_if(headers.begin(), headers.end(), [&](const auto& h) { return sameName(h.first, name); }));
 }
 
-LoopbackServer::LoopbackServer() : responder_([](const CapturedRequest&) { return CannedAnswer{}; }) {
+LoopbackServer::LoopbackServer(int port) : responder_([](const CapturedRequest&) { return CannedAnswer{}; }) {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int reuse = 1;
+    setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
     socklen_t length = sizeof address;
     if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener_, 64) != 0 ||
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        std::abort();
+        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (port == 0) std::abort();  // no free loopback port at all: no test can run
+        return;                       // that port is taken: not listening
+    }
     port_ = ntohs(address.sin_port);
     acceptor_ = std::thread([this] { acceptLoop(); });
 }
@@ -110,7 +116,7 @@ LoopbackServer::~LoopbackServer() {
     }
     changed_.notify_all();
     shutdown(listener_, SHUT_RDWR);
-    acceptor_.join();
+    if (acceptor_.joinable()) acceptor_.join();
     close(listener_);
     for (auto& connection : connections_) connection.join();
 }

@@ -44,7 +44,9 @@ class LoopbackServer {
 public:
     using Responder = std::function<CannedAnswer(const CapturedRequest&)>;
 
-    LoopbackServer();  // listening at once on a free port
+    // Listening at once on the port, or on a free one for 0; a port that is taken leaves
+    // the server not listening (port() is 0).
+    explicit LoopbackServer(int port = 0);
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
