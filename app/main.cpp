@@ -121,7 +121,19 @@ int main(int argc, char** argv) {
     setenv("VISTREL_HOME", data->c_str(), 1);
 
     // The kit's lines go to standard output, prefixed, so the demo reads as one story.
-    platform::setLogSink([](std::string_view line) { std::cout << "  [kit] " << line << "\n"; });
+    // A whole answer document the kit prints is shown as one line.
+    platform::setLogSink([documentLines = 0](std::string_view line) mutable {
+        if (documentLines == 0 && (line == "{" || line == "[")) {
+            documentLines = 1;
+        } else if (documentLines > 0 && (line == "}" || line == "]")) {
+            std::cout << "  [kit] (a JSON document of " << documentLines + 1 << " lines)\n";
+            documentLines = 0;
+        } else if (documentLines > 0) {
+            ++documentLines;
+        } else {
+            std::cout << "  [kit] " << line << "\n";
+        }
+    });
 
     section("bundle");
     auto bundle = vistrel::vistrelBundle();

@@ -1,12 +1,9 @@
 #include "photo_demo.hpp"
 
-#include <httplib.h>
-
 #include <chrono>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "core/configuration_key.hpp"
 #include "core/sdk_configuration.hpp"
@@ -18,47 +15,18 @@
 #include "platform/graphics/image.hpp"
 #include "presentation/image_view_model.hpp"
 #include "service/picture_scanner.hpp"
+#include "support/loopback_server.hpp"
 #include "store/vistrel_image_view_model.hpp"
 
 namespace {
 
-// A recognition service on the configured loopback address that answers every upload
-// with the same document.
-class LoopbackService {
-public:
-    LoopbackService(std::string answer) : answer_(std::move(answer)) {}
-    ~LoopbackService() {
-        server_.stop();
-        if (thread_.joinable()) thread_.join();
-    }
-
-    // Starts listening on the host and port of the configured address; false when it cannot.
-    bool start(const std::string& address) {
-        auto rest = address.substr(address.find("://") + 3);
-        auto colon = rest.find(':');
-        auto slash = rest.find('/');
-        if (colon == std::string::npos || (slash != std::string::npos && colon > slash)) return false;
-        host_ = rest.substr(0, colon);
-        int port = std::atoi(rest.substr(colon + 1, slash - colon - 1).c_str());
-        std::string path = slash == std::string::npos ? "/" : rest.substr(slash);
-        server_.Post(path, [this](const httplib::Request& request, httplib::Response& response) {
-            std::cout << "  [service] " << request.method << " " << request.path << ", "
-                      << request.body.size() << " bytes, photo part "
-                      << (request.has_file("file") ? request.get_file_value("file").content.size() : 0)
-                      << " bytes\n";
-            response.set_content(answer_, "application/json");
-        });
-        if (!server_.bind_to_port(host_, port)) return false;
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
-        return true;
-    }
-
-private:
-    std::string answer_;
-    std::string host_;
-    httplib::Server server_;
-    std::thread thread_;
-};
+// The port of a loopback address ("http://127.0.0.1:8930/..."); 0 when it names none.
+int loopbackPort(const std::string& address) {
+    const std::string prefix = "http://127.0.0.1:";
+    if (address.compare(0, prefix.size(), prefix) != 0) return 0;
+    int port = std::atoi(address.c_str() + prefix.size());
+    return port > 0 && port < 65536 ? port : 0;
+}
 
 std::string shown(const std::optional<std::string>& text) {
     if (!text) return "(none)";
@@ -113,7 +81,9 @@ int scanPhoto(const PhotoDemoOptions& options) {
     }
     std::cout << "photo: " << photo->pixelWidth() << " x " << photo->pixelHeight() << " pixels\n";
 
-    std::unique_ptr<LoopbackService> service;
+    // A recognition service on the configured loopback address that answers every upload
+    // with the same document.
+    std::unique_ptr<testsupport::LoopbackServer> service;
     if (options.service) {
         auto answer = platform::readFile(options.answer);
         if (!answer) {
@@ -122,11 +92,18 @@ int scanPhoto(const PhotoDemoOptions& options) {
         }
         auto address =
             vistrel::SdkConfiguration::shared().urlValueForKey(vistrel::ConfigurationKey::sdkEnrichedImageUrl);
-        service = std::make_unique<LoopbackService>(std::move(*answer));
-        if (!service->start(address)) {
+        int port = loopbackPort(address);
+        if (port) service = std::make_unique<testsupport::LoopbackServer>(port);
+        if (!service || service->port() != port) {
             std::cerr << "vistrel-demo: cannot serve the recognition address " << address << "\n";
             return 1;
         }
+        service->answerWith([answer = std::move(*answer)](const testsupport::CapturedRequest& request) {
+            std::cout << "  [service] " << request.method << " " << request.target << ", " << request.body.size()
+                      << " bytes from " << request.header("DeviceName").value_or("?") << ", answered with "
+                      << answer.size() << " bytes\n";
+            return testsupport::CannedAnswer{200, answer, {{"Content-Type", "application/json"}}};
+        });
         std::cout << "service: " << address << " answers with " << options.answer.string() << "\n";
     } else {
         std::cout << "service: none (the request is refused; only the photo's codes count)\n";
