@@ -8,6 +8,7 @@
 #include "core/configuration_key.hpp"
 #include "core/sdk_configuration.hpp"
 #include "core/vistrel_pref.hpp"
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/json_writer.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/foundation/random.hpp"
@@ -28,9 +29,7 @@ std::atomic<long long> recognitionTimeoutOverride{0};
 
 // Ends a recognition request that cannot go out.
 void refuse(const Client::DataCompletion& completion, std::string_view reason) {
-    std::string line = "EnrichedImages : ";
-    line += reason;
-    platform::log(line);
+    platform::log(platform::concatenate("EnrichedImages : ", reason));
     if (completion) completion(std::nullopt, std::nullopt);
 }
 
@@ -41,25 +40,16 @@ std::optional<std::string> unsendableHeader(const platform::net::URLRequest& req
     return std::nullopt;
 }
 
-std::string optionalDescription(const std::optional<platform::Error>& error) {
-    return error ? error->description() : "nil";
+// "Error: " and the description of the error or response, "nil" when there is none.
+template <typename Described>
+void logError(const std::optional<Described>& what) {
+    platform::log(platform::concatenate("Error: ", what ? what->description() : std::string("nil")));
 }
 
-std::string optionalDescription(const std::optional<platform::net::HTTPURLResponse>& response) {
-    return response ? response->description() : "nil";
-}
-
-std::string generateBoundaryString() {
-    std::string boundary = "Boundary-";
-    boundary += platform::makeUuidString();
-    return boundary;
-}
+std::string generateBoundaryString() { return platform::concatenate("Boundary-", platform::makeUuidString()); }
 
 std::string queryValue(std::string_view languageCode) {
-    std::string query = "{\"Language\":\"";
-    query += languageCode;
-    query += "\"}";
-    return query;
+    return platform::concatenate("{\"Language\":\"", languageCode, "\"}");
 }
 
 }  // namespace
@@ -75,35 +65,19 @@ void Client::setRecognitionTimeout(std::optional<std::chrono::milliseconds> time
 
 std::string maskedApiKey(std::string_view apiKey) {
     // Short keys would be given away by their last characters: nothing of them is shown.
-    std::string masked = "****";
-    if (apiKey.size() >= 12) masked += apiKey.substr(apiKey.size() - 4);
-    return masked;
+    return platform::concatenate("****", apiKey.size() >= 12 ? apiKey.substr(apiKey.size() - 4) : "");
 }
 
 std::string Client::createBody(const std::map<std::string, std::string>& parameters, std::string_view boundary,
                                std::string_view data, std::string_view mimeType, std::string_view filename) {
     std::string body;
     body.reserve(data.size() + 512);
-    for (const auto& [key, value] : parameters) {
-        body += "--";
-        body += boundary;
-        body += "\r\nContent-Disposition: form-data; name=\"";
-        body += key;
-        body += "\"\r\n\r\n";
-        body += value;
-        body += "\r\n";
-    }
-    body += "--";
-    body += boundary;
-    body += "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"";
-    body += filename;
-    body += "\"\r\nContent-Type: ";
-    body += mimeType;
-    body += "\r\n\r\n";
-    body += data;
-    body += "\r\n--";
-    body += boundary;
-    body += "--";
+    for (const auto& [key, value] : parameters)
+        ((body += "--") += boundary).append("\r\nContent-Disposition: form-data; name=\"").append(key)
+            .append("\"\r\n\r\n").append(value).append("\r\n");
+    ((body += "--") += boundary).append("\r\nContent-Disposition: form-data; name=\"file\"; filename=\"")
+        .append(filename).append("\"\r\nContent-Type: ").append(mimeType).append("\r\n\r\n");
+    ((body += data) += "\r\n--").append(boundary).append("--");
     return body;
 }
 
@@ -136,8 +110,7 @@ void Client::enrichedImage(const std::optional<platform::graphics::Image>& image
     request.httpMethod = "POST";
     const DeviceInformation& device = DeviceInformation::shared();
     std::string boundary = generateBoundaryString();
-    std::string contentTypeHeader = "multipart/form-data; boundary=";
-    contentTypeHeader += boundary;
+    std::string contentTypeHeader = platform::concatenate("multipart/form-data; boundary=", boundary);
     const std::pair<const char*, std::string> fixed[] = {
         {"Content-Type", contentTypeHeader},
         {"Accept", "application/json"},
@@ -159,12 +132,9 @@ void Client::enrichedImage(const std::optional<platform::graphics::Image>& image
     for (const auto& [name, value] : fixed) request.addValue(value, name);
     if (headers)
         for (const auto& [name, value] : *headers) request.addValue(value, name);
-    if (auto header = unsendableHeader(request)) {
-        std::string reason = "the header ";
-        reason += platform::escapeControlCharacters(*header);
-        reason += " cannot be sent (a line break in its name or value)";
-        return refuse(completion, reason);
-    }
+    if (auto header = unsendableHeader(request))
+        return refuse(completion, platform::concatenate("the header ", platform::escapeControlCharacters(*header),
+                                                        " cannot be sent (a line break in its name or value)"));
     request.httpBody = createBody({{"query", queryValue(languageCode)}}, boundary, *jpeg, "image/jpeg", "image.jpg");
 
     platform::net::URLSession::shared()
@@ -173,25 +143,15 @@ void Client::enrichedImage(const std::optional<platform::graphics::Image>& image
                                                        std::optional<platform::net::HTTPURLResponse> response,
                                                        std::optional<platform::Error> error) {
                       if (!data || error) {
-                          std::string line = "Error: ";
-                          line += optionalDescription(error);
-                          platform::log(line);
+                          logError(error);
                           return completion(std::nullopt, std::nullopt);
                       }
-                      std::string code = "CODE: ";
-                      if (response) {
-                          code += "Optional(";
-                          code += std::to_string(response->statusCode);
-                          code += ')';
-                      } else {
-                          code += "nil";
-                      }
-                      platform::log(code);
+                      platform::log(platform::concatenate(
+                          "CODE: ", response ? platform::concatenate("Optional(", std::to_string(response->statusCode), ")")
+                                             : std::string("nil")));
                       if (response && response->statusCode == 204) return completion(std::nullopt, std::nullopt);
                       if (response && response->statusCode == 200) return completion(std::move(data), std::nullopt);
-                      std::string line = "Error: ";
-                      line += optionalDescription(response);
-                      platform::log(line);
+                      logError(response);
                       completion(std::nullopt, std::nullopt);
                   })
         ->resume();
@@ -217,25 +177,14 @@ void Client::clicksWithSessionId(std::string_view sessionId, std::string_view ac
     }
     platform::net::URLRequest request(*url);
     request.httpMethod = "PUT";
-    std::string line = "clicks request url :: ";
-    line += *url;
-    platform::log(line);
-    line = "sessionId :: ";
-    line += platform::escapeControlCharacters(sessionId);
-    platform::log(line);
-    line = "actionId :: ";
-    line += platform::escapeControlCharacters(actionId);
-    platform::log(line);
-    line = "api Key :: ";
-    line += maskedApiKey(*apiKey);
-    platform::log(line);
+    platform::log(platform::concatenate("clicks request url :: ", *url));
+    platform::log(platform::concatenate("sessionId :: ", platform::escapeControlCharacters(sessionId)));
+    platform::log(platform::concatenate("actionId :: ", platform::escapeControlCharacters(actionId)));
+    platform::log(platform::concatenate("api Key :: ", maskedApiKey(*apiKey)));
     request.addValue(sessionId, "SessionId");
     request.addValue(*apiKey, "ApiKey");
     if (auto header = unsendableHeader(request)) {
-        line = "Clicks : the header ";
-        line += *header;
-        line += " cannot be sent (a line break in its value)";
-        platform::log(line);
+        platform::log(platform::concatenate("Clicks : the header ", *header, " cannot be sent (a line break in its value)"));
         return;
     }
     platform::net::URLSession::shared()
@@ -243,18 +192,8 @@ void Client::clicksWithSessionId(std::string_view sessionId, std::string_view ac
                   [completion = std::move(completion)](std::optional<std::string> data,
                                                        std::optional<platform::net::HTTPURLResponse> response,
                                                        std::optional<platform::Error> error) {
-                      if (!data || error) {
-                          std::string text = "Error: ";
-                          text += optionalDescription(error);
-                          platform::log(text);
-                          return;
-                      }
-                      if (response && response->statusCode != 204) {
-                          std::string text = "Error: ";
-                          text += optionalDescription(response);
-                          platform::log(text);
-                          return;
-                      }
+                      if (!data || error) return logError(error);
+                      if (response && response->statusCode != 204) return logError(response);
                       if (!completion) return;
                       if (platform::json::isValidUtf8(*data)) completion(std::move(data), std::nullopt);
                       else completion(std::nullopt, std::nullopt);
