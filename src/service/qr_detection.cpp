@@ -1,4 +1,6 @@
 // The QR job of a scan: the codes of the photo searched on the device.
+#include <algorithm>
+
 #include "platform/dispatch/queue.hpp"
 #include "platform/vision/qr_detector.hpp"
 #include "service/picture_scanner.hpp"
@@ -24,7 +26,10 @@ void PictureScanner::searchBarCode(const Photo& photo, JobCompletion completion)
     // The photo is captured by value: its pixels are shared, not copied.
     platform::dispatch::global().async([photo, completion = std::move(completion)] {
         auto features = platform::vision::detectQRCodes(photo);
-        if (!features || features->empty()) {
+        // Codes none of which reads as text would make an image with nothing in it.
+        bool readable = features && std::any_of(features->begin(), features->end(),
+                                                [](const auto& feature) { return feature.messageString.has_value(); });
+        if (!readable) {
             completion(std::nullopt, notFoundError());
             return;
         }
