@@ -44,16 +44,6 @@ TEST(RegisterFontsTest, AMissingFileEndsTheRun) {
               std::vector<std::string>{"UIFont+:  Failed to register font - path for resource not found."});
 }
 
-TEST(RegisterFontsTest, RegisteringTheSameListTwiceReportsEachFontOnce) {
-    FontBundle bundle({"LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf"});
-    platform::LogCapture capture;
-    vistrel::registerFontsWithFilenames({"LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf"});
-    EXPECT_TRUE(capture.lines().empty());
-    vistrel::registerFontsWithFilenames({"LiberationSerif-Regular.ttf", "LiberationSerif-Bold.ttf"});
-    EXPECT_EQ(capture.count("register graphics font failed - this font may have already been registered"), 2u);
-    EXPECT_TRUE(registered("LiberationSerif-Bold"));
-}
-
 TEST(RegisterFontsTest, EmptyNamesAndNonFontsFailCleanly) {
     FontBundle bundle({"LiberationSerif-Italic.ttf", "LiberationMono-BoldItalic.ttf"});
     platform::LogCapture capture;
@@ -66,29 +56,4 @@ TEST(RegisterFontsTest, EmptyNamesAndNonFontsFailCleanly) {
     vistrel::registerFontsWithFilenames({"garbage.ttf", "LiberationMono-BoldItalic.ttf"});
     EXPECT_EQ(capture.lines().size(), 1u);
     EXPECT_FALSE(registered("LiberationMono-BoldItalic"));
-}
-
-TEST(RegisterFontsTest, NoBundleRegistersNothing) {
-    vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{});
-    platform::LogCapture capture;
-    vistrel::registerFontsWithFilenames({"icomoon.ttf"});
-    EXPECT_EQ(capture.lines(),
-              std::vector<std::string>{"UIFont+:  Failed to register font - bundle identifier invalid."});
-    vistrel::overrideBundleLocations(std::nullopt);
-}
-
-TEST(RegisterFontsTest, TheKitsFontsRegisterUnderTheirNamesAndAreListed) {
-    vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
-    vistrel::registerFontsWithFilenames({"icomoon.ttf", "SFProText-Heavy.ttf", "SFProText-Medium.ttf",
-                                         "SFProText-Regular.ttf", "SFProText-HeavyItalic.ttf",
-                                         "SFProText-MediumItalic.ttf", "SFProText-RegularItalic.ttf"});
-    for (const char* name : {"icomoon", "SFProText-Heavy", "SFProText-Medium", "SFProText-Regular",
-                             "SFProText-HeavyItalic", "SFProText-MediumItalic", "SFProText-Italic"})
-        EXPECT_TRUE(registered(name)) << name;
-    platform::LogCapture capture;
-    vistrel::printFontNames();
-    for (const char* line : {"Font Family Name = [icomoon]", "Font Names = [[\"icomoon\"]]", "Font Family Name = [SF Pro Text]"})
-        EXPECT_TRUE(capture.contains(line)) << line;
-    EXPECT_EQ(capture.count("------------------------------"), capture.count("Font Family Name = ["));
-    vistrel::overrideBundleLocations(std::nullopt);
 }

@@ -64,15 +64,3 @@ TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
     EXPECT_EQ(capture.count("UIFont+:  Failed to register font - register graphics font failed"), 7u);
     EXPECT_EQ(capture.lines().size(), 7u);
 }
-
-TEST_F(PreferencesTest, EmptyInstanceIdCountsAsPresentAndARemovedOneIsRemade) {
-    VistrelPref::setApplicationInstanceId("");
-    Vistrel::setApiKey("k");
-    EXPECT_EQ(std::tuple(VistrelPref::getApplicationInstanceId(), VistrelPref::useBlackAndWhite()), std::tuple("", false));
-
-    VistrelPref::setUseBlackAndWhite(false);
-    vistrel::kitDefaults()->remove("applicationInstanceId");
-    Vistrel::setApiKey("k");
-    EXPECT_TRUE(isUuid(VistrelPref::getApplicationInstanceId().value_or("")));
-    EXPECT_TRUE(VistrelPref::useBlackAndWhite());
-}
