@@ -2,7 +2,9 @@
 
 #include "core/data_directory.hpp"
 #include "core/vistrel_bundle.hpp"
+#include "platform/foundation/file_io.hpp"
 #include "platform/foundation/locale.hpp"
+#include "platform/foundation/strings_table.hpp"
 #include "support/temp_dir.hpp"
 
 using vistrel::overrideBundleLocations;
@@ -26,6 +28,20 @@ TEST_F(LocalisationTest, TextsFollowThePreferredLanguage) {
         EXPECT_EQ(tr("general.cancel"), text) << language;
     }
     EXPECT_EQ(tr("no.such.key"), "no.such.key");
+}
+
+TEST(LocalisationTablesTest, EveryLanguageHasATextForEveryKey) {
+    auto table = [](const char* language) {
+        auto path = std::filesystem::path(VISTREL_SOURCE_DIR) / "resources/Vistrel.bundle" / language /
+                    "Localizable.strings";
+        auto keys = platform::parseStringsTable(platform::readFile(path).value_or(""));
+        std::vector<std::string> names;
+        for (const auto& entry : keys.value_or(platform::StringsTable{})) names.push_back(entry.first);
+        return names;
+    };
+    auto english = table("en.lproj");
+    EXPECT_GT(english.size(), 20u);
+    EXPECT_EQ(table("fr.lproj"), english);
 }
 
 TEST(VistrelBundleTest, FoundByIdentifierOnlyAndAbsentGivesKeys) {
