@@ -64,20 +64,6 @@ TEST(ViewTreeTest, AddInsertAboveBelowAndAtIndexAndBringToFront) {
     EXPECT_EQ(order(*parent), (Tags{2, 1, 3, 4, 0}));
 }
 
-TEST(ViewTreeTest, FreeStandingSublayersStayWhereTheyWereAddedAmongSubviewLayers) {
-    auto parent = std::make_shared<View>();
-    auto a = std::make_shared<View>(), b = std::make_shared<View>();
-    auto free = std::make_shared<Layer>();
-    parent->addSubview(a);
-    parent->layer().addSublayer(free);
-    parent->addSubview(b);
-    using Layers = std::vector<std::shared_ptr<Layer>>;
-    auto layerOf = [](const std::shared_ptr<View>& v) { return v->layer().shared_from_this(); };
-    EXPECT_EQ(parent->layer().sublayers(), (Layers{layerOf(a), free, layerOf(b)}));
-    parent->layer().addSublayer(free);  // an existing sublayer moves to the top
-    EXPECT_EQ(parent->layer().sublayers(), (Layers{layerOf(a), layerOf(b), free}));
-}
-
 TEST(ViewTreeTest, ANewParentTakesTheViewFromTheOldWithCallbacksInOrder) {
     std::vector<std::string> log;
     auto window = std::make_shared<Window>(Rect{0, 0, 100, 100});
@@ -122,19 +108,6 @@ TEST(ViewTreeTest, CyclesAreRefused) {
     EXPECT_TRUE(b->subviews().empty());
 }
 
-TEST(ViewTreeTest, ViewWithTagSearchesTheViewItselfFirstThenDepthFirst) {
-    auto root = std::make_shared<View>();
-    auto a = std::make_shared<View>(), deep = std::make_shared<View>(), b = std::make_shared<View>();
-    root->addSubview(a);
-    a->addSubview(deep);
-    root->addSubview(b);
-    for (auto& v : {deep, b}) v->setTag(7);
-    EXPECT_EQ(root->viewWithTag(7), deep);
-    root->setTag(7);
-    EXPECT_EQ(root->viewWithTag(7), root);
-    EXPECT_EQ(root->viewWithTag(8), nullptr);
-}
-
 TEST(ViewTreeTest, TheSuperviewLinkHoldsFromAConstructorAndEndsWithTheParent) {
     struct Composite : View {
         std::shared_ptr<View> inner = std::make_shared<View>();
@@ -147,14 +120,4 @@ TEST(ViewTreeTest, TheSuperviewLinkHoldsFromAConstructorAndEndsWithTheParent) {
     std::make_shared<View>()->addSubview(child);  // a parent that is gone at once
     EXPECT_EQ(child->superview(), nullptr);
     EXPECT_EQ(child->layer().superlayer(), nullptr);
-}
-
-TEST(ViewTreeTest, TintColourIsInheritedFromTheSuperview) {
-    auto parent = std::make_shared<View>(), child = std::make_shared<View>();
-    parent->addSubview(child);
-    EXPECT_EQ(child->tintColor(), View::systemBlue());
-    parent->setTintColor(Color::red());
-    EXPECT_EQ(child->tintColor(), Color::red());
-    child->setTintColor(Color::green());
-    EXPECT_EQ(child->tintColor(), Color::green());
 }
