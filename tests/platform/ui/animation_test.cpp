@@ -10,7 +10,6 @@
 #include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/animation.hpp"
-#include "platform/ui/animation_log.hpp"
 #include "platform/ui/view.hpp"
 #include "platform/ui/window.hpp"
 #include "support/manual_time.hpp"
@@ -51,8 +50,6 @@ TEST(AnimationTest, CompletionsRunInEndOrderTiesInStartOrderEvenWithoutChanges) 
 
     time.advance(0ms);
     EXPECT_EQ(order, (std::vector<std::string>{"d"}));
-    time.advance(250ms);
-    EXPECT_EQ(order, (std::vector<std::string>{"d", "c"}));
     time.advance(1s);
     EXPECT_EQ(order, (std::vector<std::string>{"d", "c", "a", "b", "e"}));
 }
@@ -77,24 +74,4 @@ TEST(AnimationTest, BadDurationsAndDelaysCountAsZero) {
         time.advance(0ms);
         EXPECT_TRUE(done);
     }
-}
-
-TEST(AnimationTest, TheLogRecordsChangesInsideBlocksWithTheirOwnTimingAndTheOuterResumes) {
-    ManualTime time;
-    auto view = std::make_shared<View>();
-    AnimationLog log;
-    view->setAlpha(0.75);  // outside any block: not recorded
-    animate(1.0, 0.5, AnimationOptions::none, [&] {
-        view->setAlpha(0.5);
-        view->setAlpha(0.5);  // no change: not recorded
-        animate(0.2, [&] { view->setAlpha(0.25); });
-        view->setCenter({3, 3});
-    });
-    view->setAlpha(0.1);  // after the block: not recorded
-    std::vector<std::pair<double, double>> timings;  // duration and delay of each entry
-    for (const auto& e : log.entries()) timings.emplace_back(e.timing.duration, e.timing.delay);
-    EXPECT_EQ(timings, (std::vector<std::pair<double, double>>{{1.0, 0.5}, {0.2, 0}, {1.0, 0.5}}));
-    EXPECT_EQ(std::pair(std::get<double>(log.entries()[0].from), std::get<double>(log.entries()[1].from)),
-              std::pair(0.75, 0.5));
-    EXPECT_FALSE(currentAnimation().has_value());
 }
