@@ -61,7 +61,6 @@ TEST(ImageDecodingTest, PngKeepsStraightColoursThroughPremultiplying) {
     auto image = Image::decode(encodePng(picture));
     ASSERT_TRUE(image);
     EXPECT_EQ(dimensions(*image), Dimensions(3, 2));
-    EXPECT_FALSE(image->isAnimated());
     EXPECT_TRUE(near(image->bitmap().pixel(0, 0), Color::red()));
     EXPECT_TRUE(near(image->bitmap().pixel(1, 0), Color::rgba(0, 1, 0, 128 / 255.0)));
     EXPECT_EQ(image->bitmap().rawPixel(1, 0), 0x80008000u);  // premultiplied in memory
@@ -78,7 +77,6 @@ TEST(ImageDecodingTest, WritePngThenReadTheFileBack) {
     ASSERT_TRUE(platform::graphics::writePng(*bitmap, dir / "out.png"));
     auto image = Image::fromFile(dir / "out.png");
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixelWidth(), 5);
     EXPECT_TRUE(near(image->bitmap().pixel(0, 0), Color::blue()));
     EXPECT_TRUE(near(image->bitmap().pixel(4, 3), Color::rgba(1, 0, 0, 0.5)));
     EXPECT_EQ(image->bitmap().pixel(2, 2), Color::clear());

@@ -1,6 +1,3 @@
-#include <gtest/gtest.h>
-
-#include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/graphics/font_configuration.hpp"
 #include "platform/ui/alert_controller.hpp"
@@ -8,8 +5,6 @@
 #include "platform/ui/label.hpp"
 #include "platform/ui/render.hpp"
 #include "platform/ui/touch_delivery.hpp"
-#include "platform/ui/window.hpp"
-#include "support/recording_controller.hpp"
 
 #include "ui_test_support.hpp"
 
@@ -62,7 +57,6 @@ TEST_F(AlertTest, TappingAnActionDismissesTheAlertThenRunsItsHandler) {
     root->present(alert, true);
     EXPECT_TRUE(settled().empty());  // the screen beneath stays in place
     EXPECT_TRUE(root->view()->window());
-    EXPECT_EQ(alert->actions().size(), 2u);
 
     EXPECT_TRUE(alert->tapAction(1));
     {
@@ -78,7 +72,6 @@ TEST_F(AlertTest, TappingAnActionDismissesTheAlertThenRunsItsHandler) {
 TEST_F(AlertTest, AFingerOnAButtonDoesWhatTheHelperDoes) {
     auto alert = presented(twoButtons());
     ASSERT_EQ(alert->buttons().size(), 2u);
-    EXPECT_EQ(alert->buttons()[0]->currentTitle(), "Keep");
     // Two buttons of an alert sit side by side.
     EXPECT_EQ(alert->buttons()[0]->frame().minY(), alert->buttons()[1]->frame().minY());
     tap(window, centre(*alert->buttons()[0]));
@@ -118,10 +111,4 @@ TEST_F(AlertTest, TheMessageMayChangeWhileShownAndTheBoxIsDrawn) {
     const Rect box = alert->box()->frame();
     EXPECT_NEAR(bitmap->pixel(static_cast<int>(box.minX()) + 3, static_cast<int>(box.midY())).r, 0.97, 0.01);
     EXPECT_NEAR(bitmap->pixel(5, 5).r, 0.6, 0.01);  // dimmed: white under black at 0.4
-}
-
-TEST_F(AlertTest, AnActionSheetSitsAtTheBottomWithOneButtonPerRow) {
-    auto sheet = presented(twoButtons(AlertControllerStyle::actionSheet));
-    EXPECT_NEAR(sheet->box()->frame().maxY(), window->bounds().maxY() - 8, 1e-9);
-    EXPECT_LT(sheet->buttons()[0]->frame().minY(), sheet->buttons()[1]->frame().minY());
 }

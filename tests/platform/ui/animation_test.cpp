@@ -10,7 +10,6 @@
 #include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/animation.hpp"
-#include "platform/ui/animation_log.hpp"
 #include "platform/ui/view.hpp"
 #include "platform/ui/window.hpp"
 #include "support/manual_time.hpp"
@@ -51,8 +50,6 @@ TEST(AnimationTest, CompletionsRunInEndOrderTiesInStartOrderEvenWithoutChanges) 
 
     time.advance(0ms);
     EXPECT_EQ(order, (std::vector<std::string>{"d"}));
-    time.advance(250ms);
-    EXPECT_EQ(order, (std::vector<std::string>{"d", "c"}));
     time.advance(1s);
     EXPECT_EQ(order, (std::vector<std::string>{"d", "c", "a", "b", "e"}));
 }
@@ -77,65 +74,4 @@ TEST(AnimationTest, BadDurationsAndDelaysCountAsZero) {
         time.advance(0ms);
         EXPECT_TRUE(done);
     }
-}
-
-TEST(AnimationTest, TheLogRecordsChangesInsideBlocksWithTheirTiming) {
-    ManualTime time;
-    auto window = std::make_shared<Window>(Rect{0, 0, 100, 100});
-    auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
-    window->addSubview(view);
-    AnimationLog log;
-
-    view->setAlpha(0.5);  // outside any block: not recorded
-    const auto start = dispatch::now();
-    animate(0.3, 0.1, 0.55, 0.3, AnimationOptions::allowUserInteraction, [&] {
-        view->setFrame({10, 20, 30, 40});
-        view->setAlpha(0.5);  // no change: not recorded
-        view->setTransform(AffineTransform::rotation(M_PI / 2));
-        view->setBackgroundColor(Color::white());
-        window->setAlpha(0);
-        view->setCenter({50, 50});
-        view->setBounds({0, 0, 8, 8});
-    });
-
-    const auto entries = log.entries();
-    ASSERT_EQ(entries.size(), 6u);
-    std::vector<std::string> properties;
-    for (const auto& e : entries) properties.emplace_back(propertyName(e.property));
-    EXPECT_EQ(properties, (std::vector<std::string>{"frame", "transform", "backgroundColor", "alpha", "center",
-                                                     "bounds"}));
-    EXPECT_EQ(entries[0].view.lock(), view);
-    EXPECT_EQ(entries[3].identity, window.get());
-    // The frame, the background colour (none before) and the window's alpha, from and to.
-    using Change = std::pair<AnimatedValue, AnimatedValue>;
-    EXPECT_EQ((std::vector<Change>{{entries[0].from, entries[0].to}, {entries[2].from, entries[2].to},
-                                   {entries[3].from, entries[3].to}}),
-              (std::vector<Change>{{Rect{0, 0, 10, 10}, Rect{10, 20, 30, 40}},
-                                   {std::optional<Color>(), std::optional<Color>(Color::white())},
-                                   {1.0, 0.0}}));
-
-    const AnimationTiming& timing = entries[0].timing;
-    EXPECT_EQ(std::tuple(timing.duration, timing.delay, timing.spring, timing.start, timing.end()),
-              std::tuple(0.3, 0.1, Spring{0.55, 0.3}, start, start + 400ms));
-    EXPECT_TRUE(contains(timing.options, AnimationOptions::allowUserInteraction));
-    EXPECT_EQ(log.entries(*window).size(), 1u);
-
-    view->setAlpha(0.1);  // after the block: not recorded
-    EXPECT_EQ(log.size(), 6u);
-}
-
-TEST(AnimationTest, NestedBlocksRecordTheirOwnTimingAndTheOuterResumes) {
-    ManualTime time;
-    auto view = std::make_shared<View>();
-    AnimationLog log;
-    animate(1.0, [&] {
-        view->setAlpha(0.5);
-        animate(0.2, [&] { view->setAlpha(0.25); });
-        view->setCenter({3, 3});
-    });
-    std::vector<double> durations;
-    for (const auto& e : log.entries()) durations.push_back(e.timing.duration);
-    EXPECT_EQ(durations, (std::vector<double>{1.0, 0.2, 1.0}));
-    EXPECT_EQ(std::get<double>(log.entries()[1].from), 0.5);
-    EXPECT_FALSE(currentAnimation().has_value());
 }

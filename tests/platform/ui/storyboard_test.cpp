@@ -1,12 +1,7 @@
-#include <gtest/gtest.h>
-
-#include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/bundle.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/storyboard.hpp"
-#include "platform/ui/window.hpp"
-#include "support/recording_controller.hpp"
 #include "support/temp_dir.hpp"
 
 #include "ui_test_support.hpp"
@@ -38,8 +33,7 @@ class StoryboardTest : public JournalTest {
 protected:
     void SetUp() override {
         auto j = journal;
-        Storyboard::registerStoryboard("Flow", std::nullopt, [this, j](StoryboardDefinition& d) {
-            ++descriptions;
+        Storyboard::registerStoryboard("Flow", std::nullopt, [j](StoryboardDefinition& d) {
             d.setInitialViewController([](Storyboard& s) {
                 return std::make_shared<NavigationController>(s.instantiateViewController("Home"));
             });
@@ -61,27 +55,9 @@ protected:
         Storyboard::unregisterStoryboard("Flow", std::nullopt);
         JournalTest::TearDown();
     }
-
-    int descriptions = 0;
 };
 
 }  // namespace
-
-TEST_F(StoryboardTest, ControllersComeFromTheirFactoriesAndKnowTheirStoryboard) {
-    auto storyboard = Storyboard::named("Flow");
-    ASSERT_TRUE(storyboard);
-    auto initial = std::dynamic_pointer_cast<NavigationController>(storyboard->instantiateInitialViewController());
-    ASSERT_TRUE(initial && initial->topViewController());
-    auto home = initial->topViewController();
-    using Origin = std::pair<std::shared_ptr<Storyboard>, std::optional<std::string>>;
-    EXPECT_EQ(Origin(initial->storyboard(), initial->storyboardIdentifier()), Origin(storyboard, std::nullopt));
-    EXPECT_EQ(Origin(home->storyboard(), home->storyboardIdentifier()), Origin(storyboard, "Home"));
-
-    // A new controller on every call; the description ran once.
-    EXPECT_NE(storyboard->instantiateViewController("Home"), home);
-    EXPECT_TRUE(Storyboard::named("Flow"));
-    EXPECT_EQ(descriptions, 1);
-}
 
 TEST_F(StoryboardTest, WhatIsMissingGivesNone) {
     platform::LogCapture log;
@@ -142,7 +118,6 @@ TEST_F(StoryboardTest, SeguesArePreparedThenPerformed) {
     drain();
     auto presented = home->presentedViewController();
     ASSERT_TRUE(presented);
-    EXPECT_EQ(presented->storyboardIdentifier(), "Detail");
     take(journal);
     presented->performSegue("close");
     EXPECT_EQ(home->presentedViewController(), nullptr);

@@ -1,19 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <memory>
+#include <chrono>
+#include <cstdlib>
 #include <thread>
 #include <vector>
 
-#include "countdown.hpp"
+#include "dispatch_test_support.hpp"
 #include "platform/dispatch/group.hpp"
 #include "platform/dispatch/queue.hpp"
 #include "platform/dispatch/run_loop.hpp"
 
 namespace dispatch = platform::dispatch;
 using dispatch::RunLoop;
-using dispatch_test::Countdown;
 using dispatch_test::kPatience;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -55,26 +56,6 @@ TEST(DispatchStress, ManyThreadsFeedingOneSerialQueueLoseNothingAndKeepEachOrder
     EXPECT_EQ(std::pair(outOfOrder, overlapped.load()), std::pair(false, false));
 }
 
-TEST(DispatchStress, ManySerialQueuesAtOnceEachKeepTheirOrder) {
-    constexpr int kQueues = 40;
-    constexpr int kEach = 200;
-    struct Lane {
-        dispatch::Queue queue;
-        std::vector<int> seen;
-    };
-    std::vector<Lane> lanes;
-    for (int q = 0; q < kQueues; ++q) lanes.push_back({dispatch::makeSerialQueue("lane"), {}});
-    dispatch::Group group;
-    onThreads(kProducers, [&](int producer) {
-        for (int q = producer; q < kQueues; q += kProducers)
-            for (int i = 0; i < kEach; ++i)
-                group.async(lanes[static_cast<std::size_t>(q)].queue,
-                            [&lane = lanes[static_cast<std::size_t>(q)], i] { lane.seen.push_back(i); });
-    });
-    ASSERT_TRUE(group.wait(kPatience));
-    for (const auto& lane : lanes) ASSERT_EQ(lane.seen, dispatch_test::upTo(kEach));
-}
-
 TEST(DispatchStress, ManyThreadsFeedingGlobalAndMainLoseNothing) {
     constexpr int kEach = 1000;
     std::atomic<long> global{0};
@@ -98,26 +79,24 @@ TEST(DispatchStress, WaitsInsidePoolWorkDoNotStarveThePool) {
     constexpr int kOuter = 12;
     std::atomic<int> groupWaitsDone{0};
     std::atomic<int> syncsDone{0};
-    Countdown finished(2 * kOuter);
+    dispatch::Group finished;
     for (int i = 0; i < kOuter; ++i) {
-        dispatch::global().async([&] {
+        finished.async(dispatch::global(), [&] {
             dispatch::Group inner;
             std::atomic<int> innerRan{0};
             for (int j = 0; j < 3; ++j) inner.async(dispatch::global(), [&] { ++innerRan; });
             if (inner.wait(kPatience) && innerRan == 3) ++groupWaitsDone;
-            finished.arrive();
         });
-        dispatch::global().async([&] {
+        finished.async(dispatch::global(), [&] {
             // The async needs a worker to drain the queue before the sync gets its turn.
             const auto queue = dispatch::makeSerialQueue("stress.sync");
             int value = 0;
             queue.async([&] { value = 1; });
             queue.sync([&] { value += 1; });
             if (value == 2) ++syncsDone;
-            finished.arrive();
         });
     }
-    ASSERT_TRUE(finished.waitFor(kPatience * 2));
+    ASSERT_TRUE(finished.wait(kPatience * 2));
     EXPECT_EQ(std::pair(groupWaitsDone.load(), syncsDone.load()), std::pair(kOuter, kOuter));
 }
 
@@ -136,4 +115,38 @@ TEST(DispatchStress, DelayedBlocksFromManyThreadsAllArrive) {
     });
     ASSERT_TRUE(group.wait(kPatience));
     EXPECT_EQ(fired.load(), kProducers * kEach);
+}
+
+// Leaving with work everywhere: a block still running past the grace period, blocks
+// queued on serial, global and main queues, the timer thread asleep on a far deadline,
+// a group never finished.
+TEST(DispatchExitDeathTest, ExitIsCleanWithWorkPendingAndThreadsAsleep) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const auto serial = dispatch::makeSerialQueue("exit.serial");
+            for (int i = 0; i < 100; ++i) serial.async([] { std::this_thread::sleep_for(2ms); });
+            dispatch::global().async([] { std::this_thread::sleep_for(10s); });
+            for (int i = 0; i < 100; ++i) dispatch::global().async([] { std::this_thread::sleep_for(1ms); });
+            dispatch::main().asyncAfter(1h, [] {});
+            dispatch::global().asyncAfter(1ms, [] {});
+            dispatch::main().async([] {});
+            dispatch::Group group;
+            group.enter();
+            group.notify(dispatch::main(), [] {});
+            std::this_thread::sleep_for(5ms);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST(DispatchExitDeathTest, ExitFromABlockOnThePoolIsClean) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            dispatch::makeSerialQueue("exit.from.block").async([] { std::exit(0); });
+            std::this_thread::sleep_for(30s);
+            std::exit(1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
