@@ -1,45 +1,30 @@
 #pragma once
 // Waiting in tests for completions that come on other threads.
-#include <chrono>
-#include <condition_variable>
-#include <mutex>
+#include <atomic>
 #include <optional>
 #include <string>
-#include <thread>
+
+#include "platform/dispatch/run_loop.hpp"
 
 #include "platform/graphics/image.hpp"
+#include "support/qr/qr_pictures.hpp"
 
 namespace servicetest {
 
-// Records the calls of a completion with one optional text.
+// Records the calls of a completion with one optional text; the text is written before
+// the count, so a caller that has seen the count may read it.
 struct Calls {
-    std::mutex mutex;
-    std::condition_variable changed;
-    int count = 0;
+    std::atomic<int> count = 0;
     std::optional<std::string> data;
 
     void record(std::optional<std::string> value) {
-        std::lock_guard lock(mutex);
-        ++count;
         data = std::move(value);
-        changed.notify_all();
+        ++count;
     }
-    bool waitForOne(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-        std::unique_lock lock(mutex);
-        return changed.wait_for(lock, timeout, [&] { return count > 0; });
+    bool waitForOne() {
+        return platform::dispatch::RunLoop::runUntil([&] { return count > 0; }, std::chrono::seconds(10));
     }
 };
-
-// Polls a condition set by other threads; false when it does not hold in time.
-template <class Predicate>
-bool eventually(Predicate predicate, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
-    auto end = std::chrono::steady_clock::now() + timeout;
-    while (!predicate()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 // An 80 x 40 photo with a colour gradient.
 inline platform::graphics::Image photo() {
@@ -48,6 +33,11 @@ inline platform::graphics::Image photo() {
         for (int x = 0; x < 80; ++x)
             bitmap->setPixel(x, y, platform::graphics::Color{x / 80.0, y / 40.0, 0.5, 1});
     return *platform::graphics::Image::make(std::move(*bitmap));
+}
+
+// A photo of the given QR codes on a page.
+inline platform::graphics::Image photoOf(std::vector<qrtest::Code> codes, int width = 640, int height = 480) {
+    return *platform::graphics::Image::decode(qrtest::sceneJpeg({.width = width, .height = height, .codes = std::move(codes)}));
 }
 
 }  // namespace servicetest

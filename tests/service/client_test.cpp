@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+
+#include "core/configuration_key.hpp"
+#include "core/kit_defaults.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/graphics/jpeg_encoding.hpp"
+#include "service/client.hpp"
+#include "service/device_information.hpp"
+#include "service/picture_scanner.hpp"
+#include "service/upload_photo.hpp"
+#include "service_waiting.hpp"
+#include "support/recognition_service.hpp"
+#include "support/uuid_form.hpp"
+
+using namespace std::chrono_literals;
+using testsupport::CannedAnswer;
+using vistrel::Client;
+using vistrel::ConfigurationKey;
+
+namespace {
+
+struct ClientTest : ::testing::Test {
+    testsupport::RecognitionService service;
+
+    // Sends the photo and waits for the completion; the data it was given.
+    std::optional<std::string> recognise(const std::optional<Client::Headers>& headers = std::nullopt) {
+        servicetest::Calls calls;
+        Client::enrichedImage(servicetest::photo(), "image.jpeg", "fr-FR", headers,
+                              [&](auto data, auto error) {
+                                  EXPECT_FALSE(error);
+                                  calls.record(std::move(data));
+                              });
+        EXPECT_TRUE(calls.waitForOne());
+        EXPECT_EQ(calls.count, 1);
+        return calls.data;
+    }
+};
+
+}  // namespace
+
+// The photo goes fitted to the configured side, in grey when the user asked for it, at the
+// configured quality; extra headers come last, one that is already there is merged.
+TEST_F(ClientTest, BodyAndHeadersByteForByte) {
+    service.server.answer({200, "{}", {}});
+    vistrel::VistrelPref::setUseBlackAndWhite(true);
+    recognise(Client::Headers{{"Accept", "text/plain"}, {"X-Trace", "t1"}});
+    auto request = service.server.requests().at(0);
+    EXPECT_EQ(request.method, "POST");
+    EXPECT_EQ(request.target, "/recognize");
+
+    std::string type = request.header("Content-Type").value_or("");
+    ASSERT_TRUE(type.starts_with("multipart/form-data; boundary=Boundary-")) << type;
+    std::string boundary = type.substr(30);
+    EXPECT_TRUE(testsupport::isUpperCaseUuidV4(boundary.substr(9))) << boundary;
+    auto jpeg = platform::graphics::encodeJpeg(*vistrel::VistrelTools::resizeImage(servicetest::photo(), 64, true), 0.8);
+    ASSERT_TRUE(jpeg);
+    std::string expected = "--";
+    expected += boundary;
+    expected += "\r\nContent-Disposition: form-data; name=\"query\"\r\n\r\n{\"Language\":\"fr-FR\"}\r\n--";
+    expected += boundary;
+    expected += "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"image.jpg\"\r\n";
+    expected += "Content-Type: image/jpeg\r\n\r\n";
+    expected += *jpeg;
+    expected += "\r\n--";
+    expected += boundary;
+    expected += "--";
+    EXPECT_TRUE(request.body == expected);
+    EXPECT_EQ(request.header("Content-Length"), std::to_string(expected.size()));
+
+    std::vector<std::string> names;
+    for (const auto& [name, value] : request.headers)
+        if (name != "Host" && name != "Content-Length") names.push_back(name);
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         "Content-Type", "Accept", "ApplicationInstanceId", "ApplicationName", "ApplicationVersion",
+                         "ApiKey", "DeviceOS", "DeviceName", "DeviceSystemVersion", "DeviceSystemVersionName",
+                         "SdkName", "SdkVersion", "DeviceConnectivity", "DeviceScreenDiagonal",
+                         "DeviceScreenHeight", "DeviceScreenWidth", "X-Trace"}));
+    EXPECT_EQ(request.header("Accept"), "application/json, text/plain");
+    EXPECT_EQ(request.header("ApiKey"), testsupport::RecognitionService::apiKey);
+}
+
+TEST_F(ClientTest, AnswersAndTransportFaults) {
+    struct Row {
+        const char* name;
+        CannedAnswer answer;
+        std::optional<std::string> data;  // what the request writer hands on
+        bool errorLine;
+    };
+    std::vector<Row> rows = {
+        {"200 object", {200, R"({"Title":"Page","Actions":[]})", {}}, R"({"Title":"Page","Actions":[]})", false},
+        {"204", {204, "", {}}, std::nullopt, false},
+        {"500", {500, "{}", {}}, std::nullopt, true},
+        {"reset", {200, "", {}, 0ms, true}, std::nullopt, true},
+        {"idle", {200, "{}", {}, 3000ms}, std::nullopt, true},
+    };
+    Client::setRecognitionTimeout(300ms);
+    for (const Row& row : rows) {
+        service.server.answer(row.answer);
+        platform::LogCapture log;
+        EXPECT_EQ(recognise(), row.data) << row.name;
+        EXPECT_EQ(log.contains("Error: "), row.errorLine) << row.name;
+        EXPECT_EQ(log.count(testsupport::RecognitionService::apiKey), 0u) << row.name;
+    }
+}
+
+// Each row starts from a kit set up afresh and changes one thing.
+TEST_F(ClientTest, MissingOrUnsafeValuesEndAtOnceWithNothingSent) {
+    platform::setPreferredLanguages(std::vector<std::string>{});
+    int calls = 0;
+    vistrel::PictureScanner().scanPicture(servicetest::photo(), [&](auto image, auto) {
+        ++calls;
+        EXPECT_FALSE(image);
+    });
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(service.server.waitForRequests(1, 50ms));
+
+    using Service = testsupport::RecognitionService;
+    struct Row {
+        const char* name;
+        std::function<void(Service&)> arrange;
+        std::optional<platform::graphics::Image> photo = servicetest::photo();
+        std::string contentType = "image.jpeg";
+        std::string language = "en";
+        std::optional<Client::Headers> headers = std::nullopt;
+    };
+    auto& device = vistrel::DeviceInformation::shared();
+    std::string deviceName = device.name;
+    auto nothing = [](Service&) {};
+    auto config = [](ConfigurationKey key, std::string value) {
+        return [key, value](Service& fresh) { fresh.set(key, value); };
+    };
+    std::vector<Row> rows = {
+        {"no photo", nothing, std::nullopt},
+        {"no content type", nothing, servicetest::photo(), ""},
+        {"no language", nothing, servicetest::photo(), "image.jpeg", ""},
+        {"no API key", [](Service&) { vistrel::kitDefaults()->remove("apiKey"); }},
+        {"no instance", [](Service&) { vistrel::kitDefaults()->remove("applicationInstanceId"); }},
+        {"bad address", config(ConfigurationKey::sdkEnrichedImageUrl, "not an address")},
+        {"ftp address", config(ConfigurationKey::sdkEnrichedImageUrl, "ftp://127.0.0.1/x")},
+        {"no upload side", config(ConfigurationKey::sdkImageSendWidth, "0")},
+        {"no host version", [](Service&) { platform::ui::Application::shared().setVersion(""); }},
+        {"line break in the API key", [](Service&) { vistrel::VistrelPref::setApiKey("k\r\nX-Injected: 1"); }},
+        {"line break in the device name", [&](Service&) { device.name = "phone\nX-Injected: 1"; }},
+        {"line break in an extra header", nothing, servicetest::photo(), "image.jpeg", "en",
+         Client::Headers{{"X-Extra", "a\rb"}}},
+    };
+    for (const Row& row : rows) {
+        Service fresh;
+        row.arrange(fresh);
+        int calls = 0;
+        bool hadData = false;
+        Client::enrichedImage(row.photo, row.contentType, row.language, row.headers, [&](auto data, auto error) {
+            ++calls;
+            hadData = data.has_value() || error.has_value();
+        });
+        EXPECT_EQ(calls, 1) << row.name;
+        EXPECT_FALSE(hadData) << row.name;
+        EXPECT_FALSE(fresh.server.waitForRequests(1, 20ms)) << row.name;
+        device.name = deviceName;
+    }
+}
+
+// The API key goes in the header and only its last four characters into the log.
+TEST_F(ClientTest, ClickReportAnswersEscapingAndRefusals) {
+    struct Row {
+        const char* name;
+        std::string sessionId;
+        std::string actionId;
+        std::string clicksPath;  // the configured address's path and query
+        CannedAnswer answer;
+        std::optional<std::string> target;      // none: nothing is sent
+        std::optional<std::string> completion;  // none: not called
+    };
+    std::vector<Row> rows = {
+        {"204", "S1", "A1", "/clicks", {204, "", {}}, "/clicks?actionId=A1", ""},
+        {"200 is a failure", "S1", "A1", "/clicks", {200, "ok", {}}, "/clicks?actionId=A1", std::nullopt},
+        {"escaped", "S1", "a&b=c+d#e f/é", "/clicks", {204, "", {}}, "/clicks?actionId=a%26b%3Dc%2Bd%23e%20f/%C3%A9", ""},
+        {"line break in the session", "S1\r\nX-Injected: 1", "A1", "/clicks", {}, std::nullopt, std::nullopt},
+        {"empty session", "", "A1", "/clicks", {}, std::nullopt, std::nullopt},
+        {"empty action", "S1", "", "/clicks", {}, std::nullopt, std::nullopt},
+    };
+    std::size_t sent = 0;
+    for (const Row& row : rows) {
+        service.set(ConfigurationKey::sdkClicksUrl, service.server.url(row.clicksPath));
+        service.server.answer(row.answer);
+        platform::LogCapture log;
+        servicetest::Calls calls;
+        Client::clicksWithSessionId(row.sessionId, row.actionId, [&](auto text, auto error) {
+            EXPECT_FALSE(error);
+            calls.record(std::move(text));
+        });
+        if (!row.target) {
+            EXPECT_FALSE(service.server.waitForRequests(sent + 1, 50ms)) << row.name;
+            EXPECT_EQ(calls.count, 0) << row.name;
+            continue;
+        }
+        ASSERT_TRUE(service.server.waitForRequests(++sent)) << row.name;
+        auto request = service.server.requests().back();
+        EXPECT_EQ(request.method, "PUT") << row.name;
+        EXPECT_EQ(request.target, *row.target) << row.name;
+        ASSERT_GE(request.headers.size(), 3u);
+        EXPECT_EQ(request.headers[request.headers.size() - 3].first, "SessionId") << row.name;
+        EXPECT_EQ(request.headers[request.headers.size() - 2].first, "ApiKey") << row.name;
+        EXPECT_EQ(request.header("ApiKey"), testsupport::RecognitionService::apiKey);
+        EXPECT_TRUE(log.contains("api Key :: ****b6a0")) << row.name;
+        EXPECT_EQ(log.count(testsupport::RecognitionService::apiKey), 0u) << row.name;
+        if (row.completion) {
+            ASSERT_TRUE(calls.waitForOne()) << row.name;
+            EXPECT_EQ(calls.data, row.completion) << row.name;
+        } else {
+            EXPECT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return log.contains("Error: "); }, 5s)) << row.name;
+            EXPECT_EQ(calls.count, 0) << row.name;
+        }
+    }
+    EXPECT_EQ(vistrel::maskedApiKey("short-key"), "****");
+}

@@ -1,0 +1,158 @@
+// A scan of a photo: the service's answer and the QR codes merged; and the QR job alone.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "core/vistrel_bundle.hpp"
+#include "platform/dispatch/main_thread.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+#include "service/picture_scanner.hpp"
+#include "service_waiting.hpp"
+#include "support/recognition_service.hpp"
+
+namespace {
+
+using namespace std::chrono_literals;
+using platform::dispatch::RunLoop;
+using vistrel::PictureScanner;
+using vistrel::VistrelError;
+using Names = std::vector<std::string>;
+
+PictureScanner::Photo page(bool withCode) {
+    return withCode ? servicetest::photoOf({{"TEL:0612345678", 0.5, 0.5, 0.5}}, 480, 360) : servicetest::photo();
+}
+
+// What a scan or the QR job gave; written before the count, read once the count is seen.
+template <class Error>
+struct Outcome {
+    std::atomic<int> calls = 0;
+    bool onMain = false;
+    std::optional<vistrel::Image> image;
+    std::optional<Error> error;
+
+    auto record() {
+        return [this](std::optional<vistrel::Image> given, std::optional<Error> failure) {
+            onMain = platform::dispatch::isMainThread();
+            image = std::move(given);
+            error = std::move(failure);
+            ++calls;
+        };
+    }
+    // Runs the main queue until the completion has come, then a little longer: a second
+    // call would come now.
+    void wait() {
+        EXPECT_TRUE(RunLoop::runUntil([&] { return calls > 0; }, 20s));
+        RunLoop::runFor(20ms);
+    }
+};
+
+// The names of the image's actions, in order; none without an image or a list.
+std::optional<Names> actionNames(const std::optional<vistrel::Image>& image) {
+    if (!image || !image->actions) return std::nullopt;
+    Names names;
+    for (const auto& action : *image->actions) names.push_back(action.name.value_or("?"));
+    return names;
+}
+
+TEST(ScanPipelineTest, MergesTheServiceAnswerWithTheCodesWhicheverComesFirst) {
+    testsupport::RecognitionService service;
+    const std::string qr = vistrel::tr("zbar.qrcode_detected");
+    const std::string withActions = R"({"Title":"Page","Actions":[{"Name":"A"},{"Name":"B"}]})";
+    struct Row {
+        const char* name;
+        testsupport::CannedAnswer answer;
+        bool code;
+        std::optional<std::string> title;
+        std::optional<Names> actions;  // none with a title: no list; none without: the error
+    };
+    const std::vector<Row> rows = {
+        {"server only", {200, withActions, {}}, false, "Page", Names{"A", "B"}},
+        {"server without a list", {200, R"({"Title":"Page"})", {}}, false, "Page", std::nullopt},
+        {"codes only", {500, "{}", {}}, true, qr, Names{"0612345678"}},
+        {"both", {200, withActions, {}}, true, "Page", Names{"A", "B", "0612345678"}},
+        {"empty server list", {200, R"({"Title":"Page","Actions":[]})", {}}, true, "Page", Names{"0612345678"}},
+        // A recognised page without actions still shows the codes found on it.
+        {"server without a list, codes", {200, R"({"Title":"Page"})", {}}, true, "Page", Names{"0612345678"}},
+        // An answer that is no JSON object is no recognition: the codes stand alone.
+        {"server not an object, codes", {200, "[1, 2]", {}}, true, qr, Names{"0612345678"}},
+        {"server not an object", {200, "not json", {}}, false, std::nullopt, std::nullopt},
+        {"nothing", {204, "", {}}, false, std::nullopt, std::nullopt},
+    };
+    for (const Row& row : rows) {
+        // At once, the answer usually comes before the codes; late, always after them.
+        for (auto delay : {0ms, 150ms}) {
+            SCOPED_TRACE(testing::Message() << row.name << ", answer after " << delay.count() << " ms");
+            auto answer = row.answer;
+            answer.delay = delay;
+            service.server.answer(answer);
+            platform::LogCapture log;
+            Outcome<VistrelError> outcome;
+            PictureScanner().groupedRequests(page(row.code), outcome.record());
+            outcome.wait();
+            EXPECT_EQ(outcome.calls, 1);
+            EXPECT_TRUE(outcome.onMain);
+            EXPECT_EQ(log.count("Finished all requests"), 1u);
+            EXPECT_EQ(outcome.image ? outcome.image->title : std::nullopt, row.title);
+            EXPECT_EQ(actionNames(outcome.image), row.actions);
+            EXPECT_EQ(outcome.error, row.title ? std::nullopt : std::optional(VistrelError::notEnrichedImage));
+        }
+    }
+}
+
+TEST(ScanPipelineTest, ScansAtTheSameTimeKeepTheirOwnResults) {
+    testsupport::RecognitionService service;
+    service.server.answer({200, R"({"Title":"Page"})", {}});
+    Outcome<VistrelError> plain, withCode;
+    PictureScanner scanner;
+    scanner.groupedRequests(page(false), plain.record());
+    scanner.groupedRequests(page(true), withCode.record());
+    RunLoop::runUntil([&] { return plain.calls + withCode.calls == 2; }, 10s);
+    EXPECT_EQ(actionNames(plain.image), std::nullopt);
+    EXPECT_EQ(actionNames(withCode.image), Names{"0612345678"});
+}
+
+// The QR job calls back once on every path: on the main queue with an image when a code
+// reads as text, off it with the not-found error otherwise.
+TEST(SearchBarCode, EveryPhotoComesBackOnce) {
+    using Payloads = std::vector<std::optional<std::string>>;
+    const std::string tel = "TEL:0102030405", url = "http://example.org/a";
+    const platform::Error notFound{"", 0, {{"message", "aucun contenu associé au code"}}};
+    const std::vector<std::pair<PictureScanner::Photo, Payloads>> rows = {
+        {servicetest::photoOf({{tel, 0.25, 0.5, 0.35}, {url, 0.75, 0.5, 0.35}}), {tel, url}},
+        // A code whose bytes are no text: found, but it gives no image (nothing to show).
+        {servicetest::photoOf({{std::string("\xFF\x00\xFE", 3), 0.5, 0.5, 0.4}}), {std::nullopt}},
+        {servicetest::photoOf({}), {}},
+        {*PictureScanner::Photo::make(*platform::graphics::Bitmap::make(1, 1)), {}},
+    };
+    for (const auto& [photo, payloads] : rows) {
+        SCOPED_TRACE(payloads.size());
+        // The raw search calls back before it returns, with the codes in the detector's
+        // order; the image is built in it.
+        Payloads inOrder;
+        int rawCalls = 0;
+        PictureScanner().searchRawBarCode(photo, [&](auto features, auto error) {
+            ++rawCalls;
+            EXPECT_FALSE(error);
+            for (const auto& f : features.value()) inOrder.push_back(f.messageString);
+        });
+        EXPECT_EQ(rawCalls, 1);
+        Payloads sorted = inOrder;
+        std::sort(sorted.begin(), sorted.end());
+        EXPECT_EQ(sorted, payloads);
+
+        bool readable = std::any_of(inOrder.begin(), inOrder.end(), [](const auto& text) { return text.has_value(); });
+        Outcome<platform::Error> outcome;
+        PictureScanner().searchBarCode(photo, outcome.record());
+        outcome.wait();
+        EXPECT_EQ(outcome.calls, 1);
+        EXPECT_EQ(outcome.onMain, readable);
+        EXPECT_EQ(outcome.error, readable ? std::nullopt : std::optional(notFound));
+        EXPECT_EQ(outcome.image, readable ? std::optional(vistrel::Image::fromQrcodeFeatures(inOrder)) : std::nullopt);
+    }
+}
+
+}  // namespace
