@@ -1,5 +1,4 @@
 #include "core/vistrel_pref.hpp"
-#include "platform/foundation/user_defaults.hpp"
 #include "platform/graphics/jpeg_encoding.hpp"
 #include "platform/ui/window.hpp"
 #include "store/migration_view_controller.hpp"
@@ -45,7 +44,7 @@ struct MigrationTest : StoreTest {
 
 TEST_F(MigrationTest, MovesEveryPhotoBeyondTheHistorySizeAndKeepsWhatItCannotRead) {
     std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>> records;
-    for (int i = 0; i < 14; ++i) records.emplace_back(numbered("r", i), jpeg);
+    for (int i = 0; i < 14; ++i) records.emplace_back(std::string{'r', char('a' + i)}, jpeg);
     records.emplace_back("garbage", std::string("not a picture"));
     records.emplace_back(std::nullopt, jpeg);
     records.emplace_back("none", std::nullopt);
@@ -61,7 +60,7 @@ TEST_F(MigrationTest, MovesEveryPhotoBeyondTheHistorySizeAndKeepsWhatItCannotRea
     EXPECT_EQ(recorder->failed, 0);
     auto blobs = blobsByIdentifier();
     for (int i = 0; i < 14; ++i) {
-        auto name = numbered("r", i);
+        std::string name{'r', char('a' + i)};
         EXPECT_FALSE(blobs[name]) << name;
         EXPECT_TRUE(history->getPicture(name)) << name;
     }
@@ -100,7 +99,6 @@ TEST_F(MigrationTest, ScreenRecordsTheMigrationOnlyWhenItIsDone) {
         window->makeKeyAndVisible();
         auto screen = std::make_shared<vistrel::MigrationViewController>(controller());
         host->present(screen, false);
-        EXPECT_EQ(screen->textLabel.lock()->text(), "Updating your saved photos…");
         RunLoop::runUntilIdle();
         EXPECT_FALSE(host->presentedViewController());
         EXPECT_EQ(vistrel::VistrelPref::hasBeenMigrated(), usable);

@@ -20,12 +20,6 @@ inline platform::graphics::Image picture(platform::graphics::Color color) {
     return *platform::graphics::Image::make(std::move(bitmap));
 }
 
-// The prefix followed by the number, appended (g++ 12 misreads "literal" + string at -O3).
-inline std::string numbered(std::string prefix, long number) {
-    prefix += std::to_string(number);
-    return prefix;
-}
-
 inline vistrel::Date at(int seconds) { return vistrel::Date(std::chrono::seconds(1'700'000'000 + seconds)); }
 
 struct StoreTest : ::testing::Test {
