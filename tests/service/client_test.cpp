@@ -78,6 +78,9 @@ TEST_F(ClientTest, BodyAndHeadersByteForByte) {
                          "DeviceScreenHeight", "DeviceScreenWidth", "X-Trace"}));
     EXPECT_EQ(request.header("Accept"), "application/json, text/plain");
     EXPECT_EQ(request.header("ApiKey"), testsupport::RecognitionService::apiKey);
+
+    recognise();  // every request has a boundary of its own
+    EXPECT_NE(service.server.requests().at(1).header("Content-Type"), request.header("Content-Type"));
 }
 
 TEST_F(ClientTest, AnswersAndTransportFaults) {
