@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 #include "platform/dispatch/run_loop.hpp"
@@ -21,23 +22,31 @@ namespace {
 // kernel's would be.
 class FakeSource : public platform::net::ReachabilityFlagsSource {
 public:
-    std::atomic<std::optional<platform::net::ReachabilityFlagWord>> flags{Bits::reachable};
     std::atomic<int> starts{0};
     bool canWatch = true;
 
-    std::optional<platform::net::ReachabilityFlagWord> currentFlags() const override { return flags.load(); }
+    std::optional<platform::net::ReachabilityFlagWord> currentFlags() const override {
+        std::lock_guard guard(lock_);
+        return flags_;
+    }
     bool startWatching(std::function<void()> changed) override {
         ++starts;
         changed_ = std::move(changed);
         return canWatch;
     }
     void stopWatching() override { changed_ = nullptr; }
+    void set(std::optional<platform::net::ReachabilityFlagWord> now) {
+        std::lock_guard guard(lock_);
+        flags_ = now;
+    }
     void announce(std::optional<platform::net::ReachabilityFlagWord> now) {
-        flags = now;
+        set(now);
         std::thread([changed = changed_] { if (changed) changed(); }).join();
     }
 
 private:
+    mutable std::mutex lock_;
+    std::optional<platform::net::ReachabilityFlagWord> flags_ = Bits::reachable;
     std::function<void()> changed_;
 };
 
@@ -81,7 +90,7 @@ TEST_F(ReachabilityTest, FlagsToStatus) {
     };
     auto watched = monitor();
     for (const Row& row : rows) {
-        source->flags = row.flags;
+        source->set(row.flags);
         watched->setIsRunningOnDevice(row.onDevice);
         watched->setReachableOnWWAN(row.reachableOnWWAN);
         EXPECT_EQ(watched->currentReachabilityStatus(), row.status) << "row " << &row - rows;
