@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/foundation/concatenate.hpp"
-#include "platform/foundation/log.hpp"
 
 namespace platform::ui {
 
@@ -38,8 +36,7 @@ void TableView::reloadData() {
     sections_.clear();
     flat_.clear();
     flatBottoms_.clear();
-    selected_.reset();
-    visible_.clear(queue_);
+    visible_.clear(*this, queue_);
     const int sectionCount = source ? std::max(0, source->numberOfSections(*this)) : 0;
     double y = 0;
     for (int s = 0; s < sectionCount; ++s) {
@@ -97,22 +94,11 @@ void TableView::tileRows() {
     if (!loaded_ || tiling_) return;
     auto self = weak_from_this().lock();
     tiling_ = true;
-    const Rect b = bounds();
     auto source = dataSource();
     visible_.update(
-        rowsIn(b.minY(), b.maxY()), queue_,
-        [&](const IndexPath& path) -> std::shared_ptr<TableViewCell> {
-            auto cell = source ? source->cellForRowAt(*this, path) : nullptr;
-            if (!cell) {
-                log(concatenate("TableView :: the data source gave no cell for row ", path.row, " of section ",
-                                path.section));
-                return nullptr;
-            }
-            cell->setFrame(rectForRow(path));
-            cell->setSelected(selected_ == path);
-            insertSubview(cell, 0);
-            return cell;
-        },
+        *this, rowsIn(bounds().minY(), bounds().maxY()), queue_,
+        [&](const IndexPath& path) { return source ? source->cellForRowAt(*this, path) : nullptr; },
+        [&](const IndexPath& path) { return rectForRow(path); },
         [&](const IndexPath& path, TableViewCell& cell) {
             if (auto d = delegate()) d->willDisplayCell(*this, cell, path);
         });
@@ -144,31 +130,15 @@ std::shared_ptr<TableViewCell> TableView::cellForRow(const IndexPath& indexPath)
     return visible_.at(indexPath);
 }
 
-std::vector<std::shared_ptr<TableViewCell>> TableView::visibleCells() const {
-    std::vector<std::shared_ptr<TableViewCell>> cells;
-    for (const auto& [path, cell] : visible_.cells()) cells.push_back(cell);
-    return cells;
-}
+std::vector<std::shared_ptr<TableViewCell>> TableView::visibleCells() const { return visible_.list(); }
 
-std::vector<IndexPath> TableView::indexPathsForVisibleRows() const {
-    std::vector<IndexPath> paths;
-    for (const auto& [path, cell] : visible_.cells()) paths.push_back(path);
-    return paths;
-}
+std::vector<IndexPath> TableView::indexPathsForVisibleRows() const { return visible_.paths(); }
 
 void TableView::selectRow(const IndexPath& indexPath, bool) {
-    if (!row(indexPath)) return;
-    if (selected_ && *selected_ != indexPath)
-        if (auto old = cellForRow(*selected_)) old->setSelected(false);
-    selected_ = indexPath;
-    if (auto cell = cellForRow(indexPath)) cell->setSelected(true);
+    if (row(indexPath)) visible_.select(indexPath);
 }
 
-void TableView::deselectRow(const IndexPath& indexPath, bool) {
-    if (selected_ != indexPath) return;
-    selected_.reset();
-    if (auto cell = cellForRow(indexPath)) cell->setSelected(false);
-}
+void TableView::deselectRow(const IndexPath& indexPath, bool) { visible_.deselect(indexPath); }
 
 void TableView::didTap(Point location) {
     if (!allowsSelection_) return;
@@ -176,13 +146,9 @@ void TableView::didTap(Point location) {
     if (!path) return;
     auto self = weak_from_this().lock();
     auto d = delegate();
-    if (selected_ && *selected_ != *path) {
-        const IndexPath old = *selected_;
-        deselectRow(old, false);
-        if (d) d->didDeselectRowAt(*this, old);
-    }
-    selectRow(*path, false);
-    if (d) d->didSelectRowAt(*this, *path);
+    visible_.tap(
+        *path, [&](const IndexPath& old) { if (d) d->didDeselectRowAt(*this, old); },
+        [&](const IndexPath& now) { if (d) d->didSelectRowAt(*this, now); });
 }
 
 }  // namespace platform::ui

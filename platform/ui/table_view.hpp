@@ -8,12 +8,11 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/ui/index_path.hpp"
-#include "platform/ui/reuse_queue.hpp"
+#include "platform/ui/list_cells.hpp"
 #include "platform/ui/scroll_view.hpp"
 #include "platform/ui/table_view_cell.hpp"
 
@@ -90,7 +89,7 @@ public:
     // Selection by code tells the delegate nothing. One row at most is selected.
     void selectRow(const IndexPath& indexPath, bool animated);
     void deselectRow(const IndexPath& indexPath, bool animated);
-    std::optional<IndexPath> indexPathForSelectedRow() const { return selected_; }
+    std::optional<IndexPath> indexPathForSelectedRow() const { return visible_.selected(); }
     bool allowsSelection() const { return allowsSelection_; }
     void setAllowsSelection(bool allows) { allowsSelection_ = allows; }
 
@@ -120,7 +119,6 @@ private:
     std::vector<double> flatBottoms_;
     bool loaded_ = false;
     bool tiling_ = false;
-    std::optional<IndexPath> selected_;
     bool allowsSelection_ = true;
     detail::ReuseQueue<TableViewCell> queue_;
     detail::VisibleCells<TableViewCell> visible_;

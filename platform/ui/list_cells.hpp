@@ -6,10 +6,14 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/foundation/concatenate.hpp"
+#include "platform/foundation/log.hpp"
 #include "platform/ui/index_path.hpp"
+#include "platform/ui/view.hpp"
 
 namespace platform::ui::detail {
 
@@ -54,6 +58,7 @@ private:
     std::map<std::string, std::vector<std::shared_ptr<Cell>>> queued_;
 };
 
+// The cells on screen by index path, and the one selected index path.
 template <class Cell>
 class VisibleCells {
 public:
@@ -64,12 +69,24 @@ public:
         auto it = cells_.find(path);
         return it == cells_.end() ? nullptr : it->second;
     }
+    std::vector<std::shared_ptr<Cell>> list() const {
+        std::vector<std::shared_ptr<Cell>> cells;
+        for (const auto& entry : cells_) cells.push_back(entry.second);
+        return cells;
+    }
+    std::vector<IndexPath> paths() const {
+        std::vector<IndexPath> paths;
+        for (const auto& entry : cells_) paths.push_back(entry.first);
+        return paths;
+    }
 
-    // Cells whose index path is no longer wanted leave their superview and go to the
-    // queue; each wanted index path without a cell gets one from `make` (which may give
-    // none), and `show` is called with it once it is on the list. `wanted` is sorted.
-    template <class Make, class Show>
-    void update(const std::vector<IndexPath>& wanted, ReuseQueue<Cell>& queue, Make&& make, Show&& show) {
+    // Cells whose index path is no longer wanted leave `list` and go to the queue. Each
+    // wanted index path without a cell asks `make` for one (none leaves the place empty,
+    // with a log line), which gets its frame, its selection and a place at the bottom of
+    // `list`; then `show` is told. `wanted` is sorted.
+    template <class Make, class FrameOf, class Show>
+    void update(View& list, const std::vector<IndexPath>& wanted, ReuseQueue<Cell>& queue, Make&& make,
+                FrameOf&& frameOf, Show&& show) {
         for (auto it = cells_.begin(); it != cells_.end();) {
             if (std::binary_search(wanted.begin(), wanted.end(), it->first)) {
                 ++it;
@@ -82,20 +99,56 @@ public:
         }
         for (const auto& path : wanted) {
             if (cells_.count(path)) continue;
-            auto cell = make(path);
-            if (!cell) continue;
+            std::shared_ptr<Cell> cell = make(path);
+            if (!cell) {
+                log(concatenate("List :: the data source gave no cell for index ", path.row, " of section ",
+                                path.section));
+                continue;
+            }
+            cell->setFrame(frameOf(path));
+            cell->setSelected(selected_ == path);
+            list.insertSubview(cell, 0);
             cells_[path] = cell;
             show(path, *cell);
         }
     }
 
-    // Every cell leaves (a reload): all go to the queue.
-    void clear(ReuseQueue<Cell>& queue) {
-        update({}, queue, [](const IndexPath&) { return std::shared_ptr<Cell>{}; }, [](const IndexPath&, Cell&) {});
+    // Every cell leaves (a reload): all go to the queue, and the selection is dropped.
+    void clear(View& list, ReuseQueue<Cell>& queue) {
+        selected_.reset();
+        update(
+            list, {}, queue, [](const IndexPath&) { return std::shared_ptr<Cell>{}; },
+            [](const IndexPath&) { return Rect{}; }, [](const IndexPath&, Cell&) {});
+    }
+
+    std::optional<IndexPath> selected() const { return selected_; }
+    void select(const IndexPath& path) {
+        if (selected_ && *selected_ != path)
+            if (auto old = at(*selected_)) old->setSelected(false);
+        selected_ = path;
+        if (auto cell = at(path)) cell->setSelected(true);
+    }
+    void deselect(const IndexPath& path) {
+        if (selected_ != path) return;
+        selected_.reset();
+        if (auto cell = at(path)) cell->setSelected(false);
+    }
+    // A tap on `path`: the path selected before is deselected and `deselected` told of
+    // it, then `path` is selected and `selected` told.
+    template <class Deselected, class Selected>
+    void tap(const IndexPath& path, Deselected&& deselected, Selected&& selected) {
+        if (selected_ && *selected_ != path) {
+            const IndexPath old = *selected_;
+            deselect(old);
+            deselected(old);
+        }
+        select(path);
+        selected(path);
     }
 
 private:
     Map cells_;
+    std::optional<IndexPath> selected_;
 };
 
 }  // namespace platform::ui::detail
