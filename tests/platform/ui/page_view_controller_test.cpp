@@ -1,0 +1,121 @@
+#include "platform/ui/page_view_controller.hpp"
+
+#include <gtest/gtest.h>
+
+#include "platform/ui/touch_delivery.hpp"
+#include "ui_test_support.hpp"
+
+using namespace platform::ui;
+using uitest::Lines;
+
+namespace {
+
+// Numbered pages 0 to 3 that note their appearance calls in a shared journal.
+class Page : public ViewController {
+public:
+    Page(int index, Lines& journal) : index(index), journal_(journal) {}
+    int index;
+    void viewWillAppear(bool) override { note("will appear"); }
+    void viewDidAppear(bool) override { note("did appear"); }
+    void viewWillDisappear(bool) override { note("will disappear"); }
+    void viewDidDisappear(bool) override { note("did disappear"); }
+
+private:
+    void note(const char* what) { journal_.push_back(std::to_string(index) + " " + what); }
+    Lines& journal_;
+};
+
+class Pages : public PageViewControllerDataSource, public PageViewControllerDelegate {
+public:
+    Lines journal;
+    std::shared_ptr<Page> make(int index) { return std::make_shared<Page>(index, journal); }
+    static int indexOf(const ViewController& c) { return static_cast<const Page&>(c).index; }
+
+    std::shared_ptr<ViewController> viewControllerBefore(PageViewController&, ViewController& c) override {
+        return indexOf(c) > 0 ? make(indexOf(c) - 1) : nullptr;
+    }
+    std::shared_ptr<ViewController> viewControllerAfter(PageViewController&, ViewController& c) override {
+        return indexOf(c) < 3 ? make(indexOf(c) + 1) : nullptr;
+    }
+    void willTransitionTo(PageViewController&, const std::vector<std::shared_ptr<ViewController>>& pending) override {
+        journal.push_back("will transition to " + std::to_string(indexOf(*pending.at(0))));
+    }
+    void didFinishAnimating(PageViewController&, bool finished, const std::vector<std::shared_ptr<ViewController>>& previous,
+                            bool completed) override {
+        journal.push_back(std::string("finished ") + (finished ? "yes" : "no") + ", previous " +
+                          std::to_string(indexOf(*previous.at(0))) + ", " + (completed ? "completed" : "cancelled"));
+    }
+};
+
+class PageViewControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pager->setDataSource(pages);
+        pager->setDelegate(pages);
+        pager->setViewControllers({pages->make(0)}, PageViewControllerNavigationDirection::forward, false);
+        window->setRootViewController(pager);
+        window->makeKeyAndVisible();
+        pages->journal.clear();
+    }
+    void TearDown() override { uitest::drain(); }
+
+    int shown() const { return Pages::indexOf(*pager->viewControllers().at(0)); }
+    // A finger across the middle of the screen by `dx` points.
+    void swipeBy(double dx) { swipe(window, {187 - dx / 2, 300}, {187 + dx / 2, 300}); }
+
+    std::shared_ptr<Pages> pages = std::make_shared<Pages>();
+    std::shared_ptr<PageViewController> pager = std::make_shared<PageViewController>();
+    std::shared_ptr<Window> window = std::make_shared<Window>(Rect{0, 0, 375, 667});
+};
+
+}  // namespace
+
+TEST_F(PageViewControllerTest, CompletedSwipeShowsTheNextPageAndTellsTheDelegate) {
+    ASSERT_EQ(pager->children().size(), 1u);
+    swipeBy(-250);
+    EXPECT_EQ(pages->journal, (Lines{"will transition to 1", "1 will appear", "0 will disappear", "1 did appear",
+                                     "0 did disappear", "finished yes, previous 0, completed"}));
+    EXPECT_EQ(shown(), 1);
+    EXPECT_EQ(pager->children(), pager->viewControllers());
+    // At rest the page shown fills the view.
+    EXPECT_EQ(pager->viewControllers()[0]->view()->convertRect(pager->viewControllers()[0]->view()->bounds(), nullptr),
+              (Rect{0, 0, 375, 667}));
+
+    pages->journal.clear();
+    swipeBy(250);
+    EXPECT_EQ(shown(), 0);
+    EXPECT_EQ(pages->journal.back(), "finished yes, previous 1, completed");
+}
+
+TEST_F(PageViewControllerTest, ShortSwipeIsCancelledAndNoPageBeyondTheEnds) {
+    swipeBy(-120);
+    EXPECT_EQ(pages->journal, (Lines{"will transition to 1", "1 will appear", "0 will disappear", "1 will disappear",
+                                     "0 will appear", "1 did disappear", "0 did appear",
+                                     "finished yes, previous 0, cancelled"}));
+    EXPECT_EQ(shown(), 0);
+    EXPECT_EQ(pager->children().size(), 1u);
+    EXPECT_EQ(pager->scrollView().contentOffset(), (Point{375, 0}));
+
+    // Nothing before the first page: the view springs back and no one is told.
+    pages->journal.clear();
+    swipeBy(300);
+    EXPECT_TRUE(pages->journal.empty());
+    EXPECT_EQ(shown(), 0);
+    EXPECT_EQ(pager->scrollView().contentOffset(), (Point{375, 0}));
+}
+
+TEST_F(PageViewControllerTest, SetViewControllersReplacesThePageWithoutTheDelegate) {
+    auto last = pages->make(3);
+    bool done = false;
+    pager->setViewControllers({last}, PageViewControllerNavigationDirection::forward, false,
+                              [&](bool finished) { done = finished; });
+    EXPECT_TRUE(done);
+    EXPECT_EQ(pages->journal, (Lines{"0 will disappear", "3 will appear", "0 did disappear", "3 did appear"}));
+    EXPECT_EQ(pager->children(), (std::vector<std::shared_ptr<ViewController>>{last}));
+    pages->journal.clear();
+    // Past the last page there is nothing either.
+    swipeBy(-300);
+    EXPECT_TRUE(pages->journal.empty());
+    pager->setViewControllers({}, PageViewControllerNavigationDirection::reverse, false);
+    EXPECT_EQ(shown(), 3);
+}
