@@ -8,6 +8,12 @@ namespace platform::ui {
 CollectionView::CollectionView(const Rect& frame, std::shared_ptr<CollectionViewFlowLayout> layout)
     : ScrollView(frame), layout_(layout ? std::move(layout) : std::make_shared<CollectionViewFlowLayout>()) {}
 
+void CollectionView::setDataSource(const std::shared_ptr<CollectionViewDataSource>& dataSource) {
+    dataSource_ = dataSource;
+    loaded_ = false;
+    setNeedsLayout();
+}
+
 void CollectionView::setDelegate(const std::shared_ptr<CollectionViewDelegate>& delegate) {
     delegate_ = delegate;
     ScrollView::setDelegate(delegate);

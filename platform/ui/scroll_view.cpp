@@ -67,6 +67,12 @@ Point ScrollView::settledOffset() const {
     return {std::clamp(o.x, low.x, high.x), std::clamp(o.y, low.y, high.y)};
 }
 
+bool ScrollView::canScroll(bool sideways) const {
+    if (sideways)
+        return maximumContentOffset().x > minimumContentOffset().x || contentSize_.width > bounds().width();
+    return maximumContentOffset().y > minimumContentOffset().y || contentSize_.height > bounds().height();
+}
+
 void ScrollView::dragBy(Size distance) {
     if (!scrollEnabled_) return;
     auto self = weak_from_this().lock();
@@ -77,10 +83,8 @@ void ScrollView::dragBy(Size distance) {
     // Content narrower than the view does not move sideways, nor shorter content
     // up and down, unless it has room to (as with a paging view of one page).
     const Point o = contentOffset();
-    const bool sideways = maximumContentOffset().x > minimumContentOffset().x || contentSize_.width > bounds().width();
-    const bool upDown = maximumContentOffset().y > minimumContentOffset().y || contentSize_.height > bounds().height();
-    setContentOffset({sideways ? o.x - finiteOr(distance.width, 0) : o.x,
-                      upDown ? o.y - finiteOr(distance.height, 0) : o.y});
+    setContentOffset({canScroll(true) ? o.x - finiteOr(distance.width, 0) : o.x,
+                      canScroll(false) ? o.y - finiteOr(distance.height, 0) : o.y});
 }
 
 void ScrollView::endDragging() {
@@ -92,33 +96,66 @@ void ScrollView::endDragging() {
     if (auto d = delegate()) d->scrollViewDidEndDecelerating(*this);
 }
 
-void ScrollView::touchesBegan(const TouchSet& touches, const Event*) {
+std::shared_ptr<ScrollView> ScrollView::enclosingScrollView() const {
+    for (auto v = superview(); v; v = v->superview())
+        if (auto scroll = std::dynamic_pointer_cast<ScrollView>(v)) return scroll;
+    return nullptr;
+}
+
+void ScrollView::touchesBegan(const TouchSet& touches, const Event* event) {
     if (touches.empty()) return;
     touchDown_ = true;
     touchMoved_ = false;
+    passingOn_ = false;
     touchPoint_ = touches.front()->location();
+    // An enclosing scroll view hears of the touch too, in case the finger turns out to
+    // be its own.
+    outer_ = enclosingScrollView();
+    if (outer_) outer_->touchesBegan(touches, event);
 }
 
-void ScrollView::touchesMoved(const TouchSet& touches, const Event*) {
+void ScrollView::touchesMoved(const TouchSet& touches, const Event* event) {
+    if (passingOn_) return outer_->touchesMoved(touches, event);
     if (!touchDown_ || touches.empty()) return;
     const Point p = touches.front()->location();
-    if (!touchMoved_ && std::hypot(p.x - touchPoint_.x, p.y - touchPoint_.y) < tapSlop) return;
+    const double dx = p.x - touchPoint_.x, dy = p.y - touchPoint_.y;
+    if (!touchMoved_) {
+        if (std::hypot(dx, dy) < tapSlop) return;
+        if (outer_ && !canScroll(std::abs(dx) > std::abs(dy))) {
+            passingOn_ = true;
+            touchDown_ = false;
+            return outer_->touchesMoved(touches, event);
+        }
+    }
     touchMoved_ = true;
     // The window's space: the finger's distance does not change as the content moves.
-    dragBy({p.x - touchPoint_.x, p.y - touchPoint_.y});
+    dragBy({dx, dy});
     touchPoint_ = p;
 }
 
-void ScrollView::touchesEnded(const TouchSet& touches, const Event*) {
+void ScrollView::touchesEnded(const TouchSet& touches, const Event* event) {
+    if (passingOn_) {
+        passingOn_ = false;
+        if (auto outer = std::move(outer_)) outer->touchesEnded(touches, event);
+        return;
+    }
     if (!touchDown_) return;
     touchDown_ = false;
+    // The enclosing view's part of the touch ends without its finger.
+    if (auto outer = std::move(outer_)) outer->touchesCancelled(touches, event);
     if (touchMoved_) return endDragging();
     if (!touches.empty()) didTap(touches.front()->location(this));
 }
 
-void ScrollView::touchesCancelled(const TouchSet&, const Event*) {
+void ScrollView::touchesCancelled(const TouchSet& touches, const Event* event) {
+    if (passingOn_) {
+        passingOn_ = false;
+        if (auto outer = std::move(outer_)) outer->touchesCancelled(touches, event);
+        return;
+    }
     if (!touchDown_) return;
     touchDown_ = false;
+    if (auto outer = std::move(outer_)) outer->touchesCancelled(touches, event);
     if (touchMoved_) endDragging();
 }
 

@@ -62,7 +62,9 @@ public:
     bool isDragging() const { return dragging_; }
 
     // Touches that begin here or in a subview that passes them on: a move drags, a
-    // touch that never moved is a tap at its location in the content.
+    // touch that never moved is a tap at its location in the content. A finger that
+    // moves mostly along an axis the view cannot scroll along goes on to the enclosing
+    // scroll view (a list inside a paging view lets sideways swipes turn the page).
     void touchesBegan(const TouchSet& touches, const Event* event) override;
     void touchesMoved(const TouchSet& touches, const Event* event) override;
     void touchesEnded(const TouchSet& touches, const Event* event) override;
@@ -76,6 +78,8 @@ protected:
 
 private:
     Point settledOffset() const;
+    bool canScroll(bool sideways) const;
+    std::shared_ptr<ScrollView> enclosingScrollView() const;
 
     Size contentSize_;
     EdgeInsets contentInset_;
@@ -87,6 +91,9 @@ private:
     Point touchPoint_;
     bool touchMoved_ = false;
     bool touchDown_ = false;
+    // The enclosing scroll view told of the touch, and whether the touch is now its own.
+    std::shared_ptr<ScrollView> outer_;
+    bool passingOn_ = false;
 };
 
 }  // namespace platform::ui

@@ -16,6 +16,12 @@ double usableHeight(double height) { return std::isfinite(height) && height > 0 
 
 TableView::TableView(const Rect& frame) : ScrollView(frame) { setBackgroundColor(Color::white()); }
 
+void TableView::setDataSource(const std::shared_ptr<TableViewDataSource>& dataSource) {
+    dataSource_ = dataSource;
+    loaded_ = false;
+    setNeedsLayout();
+}
+
 void TableView::setDelegate(const std::shared_ptr<TableViewDelegate>& delegate) {
     delegate_ = delegate;
     ScrollView::setDelegate(delegate);

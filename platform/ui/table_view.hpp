@@ -57,7 +57,8 @@ public:
 
     // Both held weakly. Setting the delegate also makes it the scroll view's delegate.
     std::shared_ptr<TableViewDataSource> dataSource() const { return dataSource_.lock(); }
-    void setDataSource(const std::shared_ptr<TableViewDataSource>& dataSource) { dataSource_ = dataSource; }
+    // A new data source is asked again at the next layout.
+    void setDataSource(const std::shared_ptr<TableViewDataSource>& dataSource);
     std::shared_ptr<TableViewDelegate> delegate() const { return delegate_.lock(); }
     void setDelegate(const std::shared_ptr<TableViewDelegate>& delegate);
 

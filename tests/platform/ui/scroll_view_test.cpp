@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ui/touch_delivery.hpp"
 #include "ui_test_support.hpp"
 
 using namespace platform::ui;
@@ -71,4 +72,25 @@ TEST(ScrollViewTest, ReleaseSettlesInRangeOrOnThePage) {
         EXPECT_EQ(listener->calls.front(), "begin");
         EXPECT_EQ(listener->calls.back(), "rest " + Listener::text(c.rest));
     }
+}
+
+TEST(ScrollViewTest, SidewaysSwipeOnAListTurnsThePageOfTheEnclosingView) {
+    auto window = std::make_shared<Window>(Rect{0, 0, 300, 400});
+    auto pager = std::make_shared<ScrollView>(window->bounds());
+    pager->setPagingEnabled(true);
+    pager->setContentSize({900, 400});
+    auto list = std::make_shared<ScrollView>(Rect{300, 0, 300, 400});
+    list->setContentSize({300, 2000});
+    pager->addSubview(list);
+    window->addSubview(pager);
+    window->makeKeyAndVisible();
+    pager->setContentOffset({300, 0});
+
+    // Up and down moves the list only; sideways, the list cannot move, so the pager does.
+    swipe(window, {150, 300}, {150, 100});
+    EXPECT_EQ(list->contentOffset(), (Point{0, 200}));
+    EXPECT_EQ(pager->contentOffset(), (Point{300, 0}));
+    swipe(window, {250, 200}, {50, 210});
+    EXPECT_EQ(pager->contentOffset(), (Point{600, 0}));
+    EXPECT_EQ(list->contentOffset(), (Point{0, 200}));
 }

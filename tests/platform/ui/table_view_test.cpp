@@ -71,6 +71,17 @@ TEST(TableViewTest, ScrollingReusesCellsAndConfiguresOnlyRowsComingIntoView) {
     EXPECT_EQ(table->queuedCellCount(), 0u);
 }
 
+TEST(TableViewTest, ANewDataSourceIsAskedAtTheNextLayout) {
+    auto table = std::make_shared<TableView>(Rect{0, 0, 320, 100});
+    table->layoutIfNeeded();
+    EXPECT_EQ(table->numberOfSections(), 0);
+    auto rows = std::make_shared<Rows>(3);
+    table->setDataSource(rows);
+    table->layoutIfNeeded();
+    EXPECT_EQ(table->numberOfRows(0), 3);
+    EXPECT_EQ(visibleRows(*table), range(0, 2));
+}
+
 TEST(TableViewTest, DequeueWithoutRegisteredKindMakesAFreshCell) {
     TableView table;
     auto cell = table.dequeueReusableCell("never registered");
