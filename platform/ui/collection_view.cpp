@@ -36,6 +36,8 @@ void CollectionView::reloadData() {
     tileItems();
 }
 
+void CollectionView::reloadSections(const std::vector<int>&) { reloadData(); }
+
 void CollectionView::relayout() {
     auto d = delegate();
     auto result = layout_->layout(*this, d.get(), counts_, bounds().width());

@@ -89,6 +89,9 @@ public:
     // Asks everything again, drops the selection and the cells on screen (to the reuse
     // queue), then shows the items in view.
     void reloadData();
+    // The items of these sections are asked again; as every item below them may move,
+    // this reloads the whole collection.
+    void reloadSections(const std::vector<int>& sections);
     int numberOfSections() const { return static_cast<int>(frames_.size()); }
     int numberOfItems(int section) const;
 

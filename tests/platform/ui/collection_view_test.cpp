@@ -1,4 +1,5 @@
 #include "platform/ui/collection_view.hpp"
+#include "platform/ui/collection_view_controller.hpp"
 
 #include <gtest/gtest.h>
 
@@ -139,4 +140,20 @@ TEST(CollectionViewTest, TapSelectsWhenTheDelegateAllows) {
     // A reload drops the selection.
     view->reloadData();
     EXPECT_TRUE(view->indexPathsForSelectedItems().empty());
+}
+
+TEST(CollectionViewTest, AControllerServesItsOwnCollection) {
+    struct Grid : CollectionViewController {
+        Lines selected;
+        int numberOfItemsInSection(CollectionView&, int) override { return 3; }
+        void didSelectItemAt(CollectionView&, const IndexPath& p) override { selected.push_back(name(p)); }
+    };
+    auto grid = std::make_shared<Grid>();
+    auto window = std::make_shared<Window>(Rect{0, 0, 320, 480});
+    window->setRootViewController(grid);
+    window->makeKeyAndVisible();
+    window->layoutIfNeeded();
+    EXPECT_EQ(grid->collectionView()->visibleCells().size(), 3u);
+    tap(window, {80, 25});
+    EXPECT_EQ(grid->selected, (Lines{"0.1"}));
 }
