@@ -113,6 +113,19 @@ TEST(TableViewTest, ReloadAsksEveryHeightAndBadHeightsGiveEmptyRows) {
     EXPECT_EQ(table->indexPathForRow({10, 80}), std::nullopt);
 }
 
+TEST(TableViewTest, ARowWithoutACellStaysEmptyAndTheOthersShow) {
+    struct Gaps : Rows {
+        using Rows::Rows;
+        std::shared_ptr<TableViewCell> cellForRowAt(TableView& t, const IndexPath& p) override {
+            return p.row == 1 ? nullptr : Rows::cellForRowAt(t, p);
+        }
+    };
+    auto rows = std::make_shared<Gaps>(3);
+    auto table = makeTable(rows);
+    EXPECT_EQ(visibleRows(*table), (std::vector<int>{0, 2}));
+    EXPECT_EQ(table->cellForRow({0, 1}), nullptr);
+}
+
 TEST(TableViewTest, TapSelectsAndDeselectsAndADragSelectsNothing) {
     auto rows = std::make_shared<Rows>(100);
     auto window = std::make_shared<Window>(Rect{0, 0, 320, 480});
