@@ -52,6 +52,12 @@ TEST(GlintGifTest, DelaysBecomeFrameTimes) {
         auto image = GlintGif::gifWithData(gifWithDelays(c.hundredths));
         expectDurations(image, c.seconds);
     }
+    // Each frame shows for its own time, and the animation repeats.
+    auto image = GlintGif::gifWithData(gifWithDelays({10, 15}));
+    ASSERT_TRUE(image);
+    std::vector<std::size_t> shown;
+    for (double t : {0.0, 0.099, 0.1, 0.249, 0.25, 0.36}) shown.push_back(image->frameIndexAt(t));
+    EXPECT_EQ(shown, (std::vector<std::size_t>{0, 0, 1, 1, 0, 1}));
 }
 
 TEST(GlintGifTest, FrameListRepeatsFramesByCount) {
