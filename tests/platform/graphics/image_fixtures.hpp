@@ -93,6 +93,11 @@ inline std::string encodeGif(int width, int height, const std::vector<Rgba>& pal
         EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension);
         ColorMapObject* local =
             i < localPalettes.size() && !localPalettes[i].empty() ? makeColorMap(localPalettes[i]) : nullptr;
+        if (!local && gif->Image.ColorMap) {
+            // giflib forgets the previous frame's palette copy when a frame has none.
+            GifFreeMapObject(gif->Image.ColorMap);
+            gif->Image.ColorMap = nullptr;
+        }
         EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, false, local);
         GifFreeMapObject(local);
         std::vector<GifPixelType> row(std::size_t(frame.width));
