@@ -22,36 +22,30 @@ using vistrel::GifLimits;
 using vistrel::GlintGif;
 using namespace uitest;
 
-std::vector<double> frameDurations(const Image& image) {
-    std::vector<double> seconds;
-    for (std::size_t i = 0; i < image.frames().size(); ++i) seconds.push_back(image.frameDuration(i));
-    return seconds;
-}
+using Millis = std::vector<std::int64_t>;
 
-void expectDurations(const std::optional<Image>& image, const std::vector<double>& expected) {
-    ASSERT_TRUE(image);
-    const std::vector<double> actual = frameDurations(*image);
-    ASSERT_EQ(actual.size(), expected.size());
-    for (std::size_t i = 0; i < actual.size(); ++i) EXPECT_NEAR(actual[i], expected[i], 1e-9) << "frame " << i;
+// Each frame's display time in whole milliseconds; empty without an image.
+Millis frameTimes(const std::optional<Image>& image) {
+    Millis times;
+    for (std::size_t i = 0; image && i < image->frames().size(); ++i)
+        times.push_back(std::llround(image->frameDuration(i) * 1000));
+    return times;
 }
 
 TEST(GlintGifTest, DelaysBecomeFrameTimes) {
     struct Case {
         const char* name;
         std::vector<int> hundredths;
-        std::vector<double> seconds;
+        Millis times;
     };
     const std::vector<Case> cases = {
-        {"0 and 1 hundredth play for the minimum", {0, 1, 10}, {0.1, 0.1, 0.1}},
-        {"100 and 150 ms", {10, 15}, {0.1, 0.15}},
-        {"2.01 s rounds to 2010 ms", {201, 10}, {2.01, 0.1}},
-        {"the longest delay a GIF holds", {65535, 10}, {655.35, 0.1}},
+        {"0 and 1 hundredth play for the minimum", {0, 1, 10}, {100, 100, 100}},
+        {"100 and 150 ms", {10, 15}, {100, 150}},
+        {"2.01 s", {201, 10}, {2010, 100}},
+        {"the longest delay a GIF holds", {65535, 10}, {655350, 100}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        auto image = GlintGif::gifWithData(gifWithDelays(c.hundredths));
-        expectDurations(image, c.seconds);
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(frameTimes(GlintGif::gifWithData(gifWithDelays(c.hundredths))), c.times) << c.name;
     // Each frame shows for its own time, and the animation repeats.
     auto image = GlintGif::gifWithData(gifWithDelays({10, 15}));
     ASSERT_TRUE(image);
@@ -73,16 +67,15 @@ TEST(GlintGifTest, FrameListRepeatsFramesByCount) {
 }
 
 TEST(GlintGifTest, CommonDivisors) {
-    EXPECT_EQ(GlintGif::gcdForArray({}), 1);
-    EXPECT_EQ(GlintGif::gcdForArray({12}), 12);
-    EXPECT_EQ(GlintGif::gcdForArray({100, 150, 250}), 50);
-    EXPECT_EQ(GlintGif::gcdForArray({0, 0}), 0);
-    EXPECT_EQ(GlintGif::gcdForPair(std::nullopt, 7), 7);
-    EXPECT_EQ(GlintGif::gcdForPair(7, std::nullopt), 7);
-    EXPECT_EQ(GlintGif::gcdForPair(std::nullopt, std::nullopt), 0);
-    EXPECT_EQ(GlintGif::gcdForPair(12, 18), 6);
-    EXPECT_EQ(GlintGif::gcdForPair(0, 9), 9);
-    EXPECT_EQ(GlintGif::gcdForPair(-12, 18), 6);
+    const Millis lists[] = {{}, {12}, {100, 150, 250}, {0, 0}};
+    Millis divisors;
+    for (const Millis& list : lists) divisors.push_back(GlintGif::gcdForArray(list));
+    EXPECT_EQ(divisors, (Millis{1, 12, 50, 0}));
+    const std::pair<std::optional<std::int64_t>, std::optional<std::int64_t>> pairs[] = {
+        {std::nullopt, 7}, {7, std::nullopt}, {std::nullopt, std::nullopt}, {12, 18}, {0, 9}, {-12, 18}};
+    divisors.clear();
+    for (const auto& [a, b] : pairs) divisors.push_back(GlintGif::gcdForPair(a, b));
+    EXPECT_EQ(divisors, (Millis{7, 7, 0, 6, 9, 6}));
 }
 
 TEST(GlintGifTest, DelayRuleAndUnusableDelays) {
@@ -125,13 +118,14 @@ TEST(GlintGifTest, FramesThatFailTakeTheirDelaysWithThem) {
     gif[10] = char(gif[10] & 0x7F);
     gif.erase(13, 12);
     auto image = GlintGif::gifWithData(gif);
-    expectDurations(image, {0.1, 0.3});
+    EXPECT_EQ(frameTimes(image), (Millis{100, 300}));
     ASSERT_TRUE(image && image->frames().size() == 2);
     EXPECT_EQ(image->frames()[1].pixel(0, 0), Color::green());
 
     // A file cut inside its last frame keeps the frames before it, with their own delays.
     std::string cut = gifWithDelays({10, 20, 30}, 16, 16);
-    expectDurations(GlintGif::gifWithData(std::string_view(cut).substr(0, cut.size() - 20)), {0.1, 0.2});
+    cut.resize(cut.size() - 20);
+    EXPECT_EQ(frameTimes(GlintGif::gifWithData(cut)), (Millis{100, 200}));
 }
 
 TEST(GlintGifTest, LimitsRefuseBeforeDecodingAndSayWhy) {
@@ -185,14 +179,16 @@ TEST(GlintGifTest, LoadsFromBundlesFilesAndAddresses) {
     folder.write("dots.gif", gifWithDelays({10, 20}));
     std::filesystem::create_directories(folder / "folder.gif");
     auto given = platform::Bundle::atPath(folder.path());
-    expectDurations(GlintGif::gifNamed("dots", given.get()), {0.1, 0.2});
-    expectDurations(GlintGif::gifWithURL("file://" + (folder / "dots.gif").string()), {0.1, 0.2});
+    EXPECT_EQ(frameTimes(GlintGif::gifNamed("dots", given.get())), (Millis{100, 200}));
+    std::string fileURL = "file://";
+    fileURL += (folder / "dots.gif").string();
+    EXPECT_EQ(frameTimes(GlintGif::gifWithURL(fileURL)), (Millis{100, 200}));
 
     testsupport::LoopbackServer server;
     testsupport::CannedAnswer gif;
     gif.body = gifWithDelays({30, 30});
     server.answer(gif);
-    expectDurations(GlintGif::gifWithURL(server.url("/a.gif")), {0.3, 0.3});
+    EXPECT_EQ(frameTimes(GlintGif::gifWithURL(server.url("/a.gif"))), (Millis{300, 300}));
 
     LogCapture log;
     EXPECT_FALSE(GlintGif::gifNamed("missing", given.get()));
@@ -206,7 +202,10 @@ TEST(GlintGifTest, LoadsFromBundlesFilesAndAddresses) {
     EXPECT_EQ(log.count("GlintGif: This image named \"missing\" does not exist"), 2u);
     EXPECT_TRUE(log.contains("GlintGif: This image named \"not a url\" does not exist"));
     EXPECT_TRUE(log.contains("GlintGif: Cannot turn image named \"folder\" into NSData"));
-    EXPECT_TRUE(log.contains("GlintGif: Cannot turn image named \"" + server.url("/gone.gif") + "\" into NSData"));
+    std::string gone = "GlintGif: Cannot turn image named \"";
+    gone += server.url("/gone.gif");
+    gone += "\" into NSData";
+    EXPECT_TRUE(log.contains(gone));
 }
 
 }  // namespace
