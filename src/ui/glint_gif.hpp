@@ -40,7 +40,9 @@ public:
 
     // Decodes GIF bytes (or a PNG or JPEG as one frame).
     static std::optional<Image> gifWithData(std::string_view data, const GifLimits& limits = {});
-    // Reads an http, https or file address whole (blocking this thread), then decodes it.
+    // Reads an http, https or file address whole, then decodes it. It blocks this thread
+    // until the download ends, so it must not run on the shared URL session's callback
+    // queue. A body over maxFileBytes counts as unreadable.
     static std::optional<Image> gifWithURL(std::string_view url, const GifLimits& limits = {});
     // The resource "<name>.gif" of the host program's bundle (the folder of its executable).
     static std::optional<Image> gifNamed(std::string_view name, const GifLimits& limits = {});
