@@ -1,5 +1,5 @@
-// GIF decoding with giflib, record by record, so that each frame's size is checked
-// before its pixels are read. Frames are composed on the logical screen the way
+// GIF decoding with giflib, record by record, so that every limit is checked before
+// the pixels it guards are allocated. Frames are composed on the logical screen the way
 // browsers do it: transparent pixels keep what is under them, and each frame's
 // disposal (leave, clear to transparent, restore the previous picture) applies before
 // the next one.
@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/graphics/image.hpp"
 #include "platform/graphics/image_decoding.hpp"
 
 namespace platform::graphics {
@@ -54,28 +55,44 @@ bool readRows(GifFileType* gif, std::vector<GifByteType>& indices, int width, in
     return true;
 }
 
+// Passes over the compressed data of an image that is not decoded.
+bool skipImageData(GifFileType* gif) {
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetCode(gif, &codeSize, &block) != GIF_OK) return false;
+    while (block)
+        if (DGifGetCodeNext(gif, &block) != GIF_OK) return false;
+    return true;
+}
+
 class Composer {
 public:
-    Composer(Bitmap screen) : screen_(std::move(screen)) {}
+    explicit Composer(Bitmap screen) : screen_(std::move(screen)) {}
 
-    // Draws one frame on the screen, keeps a copy as the frame, then applies its disposal.
-    bool addFrame(const GifImageDesc& desc, const ColorMapObject& colors, const std::vector<GifByteType>& indices,
-                  const GraphicsControlBlock& control) {
+    // Draws one frame on the screen and gives a copy of it, then applies its disposal.
+    // None when the memory for the copy cannot be had.
+    std::optional<Bitmap> addFrame(const GifImageDesc& desc, const ColorMapObject& colors,
+                                   const std::vector<GifByteType>& indices, const GraphicsControlBlock& control) {
         std::optional<Bitmap> saved;
         if (control.DisposalMode == DISPOSE_PREVIOUS) saved = screen_;
         for (int y = 0; y < desc.Height; ++y) {
+            const int sy = desc.Top + y;
+            if (sy < 0 || sy >= screen_.height()) continue;
+            std::uint32_t* row = screen_.data() + std::size_t(sy) * screen_.width();
+            const GifByteType* source = indices.data() + std::size_t(y) * desc.Width;
             for (int x = 0; x < desc.Width; ++x) {
-                int index = indices[std::size_t(y) * desc.Width + x];
-                int sx = desc.Left + x, sy = desc.Top + y;
-                if (index == control.TransparentColor || index >= colors.ColorCount || !screen_.contains(sx, sy))
+                const int index = source[x], sx = desc.Left + x;
+                if (index == control.TransparentColor || index >= colors.ColorCount || sx < 0 || sx >= screen_.width())
                     continue;
                 const GifColorType& c = colors.Colors[index];
-                screen_.data()[std::size_t(sy) * screen_.width() + sx] =
-                    premultipliedPixel(c.Red, c.Green, c.Blue, 255);
+                row[sx] = premultipliedPixel(c.Red, c.Green, c.Blue, 255);
             }
         }
-        frames_.push_back(screen_);
-        duration_ += frameSeconds(control.DelayTime);
+        std::optional<Bitmap> frame;
+        try {
+            frame = screen_;
+        } catch (const std::bad_alloc&) {
+        }
         if (control.DisposalMode == DISPOSE_BACKGROUND) {
             for (int y = std::max(0, desc.Top); y < std::min(screen_.height(), desc.Top + desc.Height); ++y)
                 for (int x = std::max(0, desc.Left); x < std::min(screen_.width(), desc.Left + desc.Width); ++x)
@@ -83,43 +100,43 @@ public:
         } else if (saved) {
             screen_ = std::move(*saved);
         }
-        return true;
-    }
-
-    std::size_t frameCount() const { return frames_.size(); }
-
-    DecodedFrames result() {
-        DecodedFrames decoded;
-        decoded.duration = frames_.size() > 1 ? duration_ : 0;
-        decoded.frames = std::move(frames_);
-        return decoded;
+        return frame;
     }
 
 private:
     Bitmap screen_;
-    std::vector<Bitmap> frames_;
-    double duration_ = 0;
 };
+
+std::string overLimit(std::string_view what, long long value, long long limit) {
+    std::string text(what);
+    text += ' ';
+    text += std::to_string(value);
+    text += " is over the limit of ";
+    text += std::to_string(limit);
+    return text;
+}
 
 }  // namespace
 
-std::optional<DecodedFrames> decodeGif(std::string_view bytes) {
+ImageSourceResult readGifSource(std::string_view bytes, const ImageSourceLimits& limits) {
     Reader reader{bytes};
     int error = 0;
     std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readBytes, &error));
-    if (!gif) return std::nullopt;
-    if (!withinDecodingLimits(gif->SWidth, gif->SHeight)) return std::nullopt;
+    if (!gif) return {};
+    const long long canvasPixels = static_cast<long long>(gif->SWidth) * gif->SHeight;
+    if (canvasPixels > limits.maxCanvasPixels)
+        return {std::nullopt, overLimit("the canvas pixel count", canvasPixels, limits.maxCanvasPixels)};
     auto screen = Bitmap::make(gif->SWidth, gif->SHeight);
-    if (!screen) return std::nullopt;
+    if (!screen) return {};
     Composer composer(std::move(*screen));
+    const long long frameBytes = canvasPixels * 4;
 
+    ImageSource source;
     GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+    bool hasControl = false;
     std::vector<GifByteType> indices;
-    // A stream cut short keeps the frames read whole before the damage.
-    auto finish = [&]() -> std::optional<DecodedFrames> {
-        if (composer.frameCount() == 0) return std::nullopt;
-        return composer.result();
-    };
+    // A stream cut short or damaged keeps the frames read before the damage.
+    auto finish = [&]() -> ImageSourceResult { return {std::move(source), {}}; };
     for (;;) {
         GifRecordType record = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(gif.get(), &record) != GIF_OK) return finish();
@@ -129,7 +146,7 @@ std::optional<DecodedFrames> decodeGif(std::string_view bytes) {
             GifByteType* block = nullptr;
             if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK) return finish();
             if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
-                DGifExtensionToGCB(block[0], block + 1, &control);
+                hasControl = DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK;
             while (block) {
                 if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK) return finish();
             }
@@ -139,14 +156,45 @@ std::optional<DecodedFrames> decodeGif(std::string_view bytes) {
         if (DGifGetImageDesc(gif.get()) != GIF_OK) return finish();
         // giflib keeps a growing list of descriptors it does not need here.
         const GifImageDesc desc = gif->Image;
+        const std::size_t count = source.frames.size() + 1;
+        if (count > limits.maxFrames)
+            return {std::nullopt, overLimit("the frame count", static_cast<long long>(count),
+                                            static_cast<long long>(limits.maxFrames))};
+        if (frameBytes > limits.maxDecodedBytes / static_cast<long long>(count))
+            return {std::nullopt, overLimit("the decoded byte count", frameBytes * static_cast<long long>(count),
+                                            limits.maxDecodedBytes)};
+        ImageSourceFrame& frame = source.frames.emplace_back();
+        if (hasControl) frame.gif = GifFrameProperties{control.DelayTime / 100.0, frameSeconds(control.DelayTime)};
         const ColorMapObject* colors = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-        if (!colors || !withinDecodingLimits(desc.Width, desc.Height) ||
-            !withinDecodingLimits(gif->SWidth, gif->SHeight, static_cast<long long>(composer.frameCount()) + 1))
-            return finish();
-        if (!readRows(gif.get(), indices, desc.Width, desc.Height, desc.Interlace)) return finish();
-        composer.addFrame(desc, *colors, indices, control);
+        const bool drawable = colors && static_cast<long long>(desc.Width) * desc.Height <= canvasPixels;
+        if (!drawable) {
+            // No colours to draw with, or a frame larger than the screen: this frame is
+            // lost, but the stream goes on past its data.
+            if (!skipImageData(gif.get())) return finish();
+        } else {
+            if (!readRows(gif.get(), indices, desc.Width, desc.Height, desc.Interlace)) return finish();
+            frame.image = composer.addFrame(desc, *colors, indices, control);
+        }
         control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+        hasControl = false;
     }
+}
+
+std::optional<DecodedFrames> decodeGif(std::string_view bytes) {
+    ImageSourceLimits limits;
+    limits.maxCanvasPixels = Image::maxDecodedPixels;
+    limits.maxDecodedBytes = Image::maxDecodedPixels * 4;
+    ImageSourceResult read = readGifSource(bytes, limits);
+    if (!read.source) return std::nullopt;
+    DecodedFrames decoded;
+    for (ImageSourceFrame& frame : read.source->frames) {
+        if (!frame.image) continue;
+        decoded.duration += frame.gif ? frame.gif->delayTime : 0.1;
+        decoded.frames.push_back(std::move(*frame.image));
+    }
+    if (decoded.frames.empty()) return std::nullopt;
+    if (decoded.frames.size() == 1) decoded.duration = 0;
+    return decoded;
 }
 
 }  // namespace platform::graphics

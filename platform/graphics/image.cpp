@@ -60,6 +60,37 @@ std::optional<Image> Image::animated(std::vector<Bitmap> frames, double duration
     return Image(std::make_shared<const std::vector<Bitmap>>(std::move(frames)), duration, scale);
 }
 
+std::optional<Image> Image::animated(std::vector<Bitmap> frames, std::vector<double> frameDurations, double scale) {
+    if (frameDurations.size() != frames.size()) return std::nullopt;
+    double duration = 0;
+    for (double seconds : frameDurations) {
+        if (!std::isfinite(seconds) || seconds <= 0) return std::nullopt;
+        duration += seconds;
+    }
+    auto image = animated(std::move(frames), duration, scale);
+    if (image && image->isAnimated())
+        image->frameDurations_ = std::make_shared<const std::vector<double>>(std::move(frameDurations));
+    return image;
+}
+
+double Image::frameDuration(std::size_t index) const {
+    if (index >= frames_->size()) return 0;
+    if (frameDurations_) return (*frameDurations_)[index];
+    return duration_ / static_cast<double>(frames_->size());
+}
+
+std::size_t Image::frameIndexAt(double seconds) const {
+    const std::size_t count = frames_->size();
+    if (count < 2 || !(duration_ > 0) || !std::isfinite(seconds)) return 0;
+    double t = std::fmod(seconds, duration_);
+    if (t < 0) t += duration_;
+    for (std::size_t i = 0; i < count; ++i) {
+        t -= frameDuration(i);
+        if (t < 0) return i;
+    }
+    return count - 1;
+}
+
 std::optional<Image> Image::decode(std::string_view bytes, double scale) {
     if (!goodScale(scale)) return std::nullopt;
     auto decoded = decodeImageData(bytes);

@@ -35,6 +35,11 @@ public:
     // An animation; none without frames, with frames of different sizes, a bad scale,
     // or a duration that is not a finite number >= 0.
     static std::optional<Image> animated(std::vector<Bitmap> frames, double duration, double scale = 1);
+    // An animation whose frames each show for their own time (one finite number of
+    // seconds above zero per frame); the duration is their sum. None as above, or when
+    // the times do not match the frames.
+    static std::optional<Image> animated(std::vector<Bitmap> frames, std::vector<double> frameDurations,
+                                         double scale = 1);
 
     // PNG, JPEG or GIF bytes (a GIF of several frames gives an animation). None for
     // anything else, for damaged data, or for pictures over the limits above.
@@ -54,6 +59,10 @@ public:
     bool isAnimated() const { return frames_->size() > 1; }
     // Seconds one pass of the animation takes; 0 for a still image.
     double duration() const { return duration_; }
+    // Seconds frame `index` shows: its own time, or the duration spread evenly.
+    double frameDuration(std::size_t index) const;
+    // The frame shown `seconds` into the animation, which repeats; 0 for a still image.
+    std::size_t frameIndexAt(double seconds) const;
 
     // True for a picture made by makeGrey: every pixel opaque, red = green = blue.
     bool isGrey() const { return grey_; }
@@ -74,6 +83,7 @@ private:
 
     std::shared_ptr<const std::vector<Bitmap>> frames_;
     double duration_ = 0;
+    std::shared_ptr<const std::vector<double>> frameDurations_;  // null: spread evenly
     double scale_ = 1;
     RenderingMode renderingMode_ = RenderingMode::automatic;
     bool grey_ = false;

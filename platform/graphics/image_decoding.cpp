@@ -21,6 +21,24 @@ std::optional<DecodedFrames> decodeImageData(std::string_view bytes) {
     return std::nullopt;
 }
 
+ImageSourceResult readImageSource(std::string_view bytes, const ImageSourceLimits& limits) {
+    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) return readGifSource(bytes, limits);
+    auto decoded = decodeImageData(bytes);
+    if (!decoded) return {};
+    ImageSource source;
+    for (Bitmap& frame : decoded->frames) {
+        const long long pixels = static_cast<long long>(frame.width()) * frame.height();
+        if (pixels > limits.maxCanvasPixels || pixels * 4 > limits.maxDecodedBytes) {
+            std::string text = "the picture of ";
+            text += std::to_string(pixels);
+            text += " pixels is over the limits";
+            return {std::nullopt, std::move(text)};
+        }
+        source.frames.push_back({std::move(frame), std::nullopt});
+    }
+    return {std::move(source), {}};
+}
+
 bool withinDecodingLimits(long long width, long long height, long long frameCount) {
     if (width < 1 || height < 1 || frameCount < 1) return false;
     if (width > Image::maxDecodedDimension || height > Image::maxDecodedDimension) return false;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/graphics/bitmap.hpp"
+#include "platform/graphics/image_source.hpp"
 
 namespace platform::graphics {
 
@@ -22,6 +23,8 @@ std::optional<DecodedFrames> decodeImageData(std::string_view bytes);
 std::optional<DecodedFrames> decodePng(std::string_view bytes);
 std::optional<DecodedFrames> decodeJpeg(std::string_view bytes);
 std::optional<DecodedFrames> decodeGif(std::string_view bytes);
+// Every frame of a GIF with its control extension, under the limits given.
+ImageSourceResult readGifSource(std::string_view bytes, const ImageSourceLimits& limits);
 
 // Whether a picture of this many pixels per frame, with this many frames, may be decoded.
 bool withinDecodingLimits(long long width, long long height, long long frameCount = 1);

@@ -23,6 +23,9 @@ struct URLRequest {
     std::string httpMethod = "GET";
     std::optional<std::string> httpBody;
     std::chrono::milliseconds timeoutInterval;
+    // The most body bytes the answer may bring (0: no cap); a longer body ends the
+    // transfer with an error and is dropped.
+    std::size_t maxResponseBytes = 0;
 
     // Adds a value: a header already present under the name (in any case) gets ", " and
     // the new value appended; otherwise the header is added at the end.

@@ -27,6 +27,7 @@ struct Transfer {
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
     std::string received;
+    bool overCap = false;
     HeaderFields responseHeaders;
     char errorText[CURL_ERROR_SIZE] = {};
     curl_off_t lastUp = 0;
@@ -45,7 +46,14 @@ struct Transfer {
 };
 
 size_t onBody(char* data, size_t size, size_t count, void* context) {
-    static_cast<Transfer*>(context)->received.append(data, size * count);
+    auto* transfer = static_cast<Transfer*>(context);
+    const std::size_t cap = transfer->request.maxResponseBytes;
+    if (cap && size * count > cap - transfer->received.size()) {
+        transfer->overCap = true;
+        transfer->received.clear();
+        return 0;  // ends the transfer
+    }
+    transfer->received.append(data, size * count);
     return size * count;
 }
 
@@ -122,6 +130,8 @@ bool configure(Transfer& t) {
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t.errorText);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
     curl_easy_setopt(e, CURLOPT_WRITEDATA, &t);
+    if (t.request.maxResponseBytes)
+        curl_easy_setopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(t.request.maxResponseBytes));
     curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(e, CURLOPT_HEADERDATA, &t);
     curl_easy_setopt(e, CURLOPT_NOPROGRESS, 0L);
@@ -195,7 +205,11 @@ struct URLSession::Worker {
         if (idleExpired) code = CURLE_OPERATION_TIMEDOUT;
         if (code != CURLE_OK) {
             std::string text = curl_easy_strerror(code);
-            if (t->errorText[0] && !idleExpired) {
+            if (t->overCap || code == CURLE_FILESIZE_EXCEEDED) {
+                text = "the response body is over the limit of ";
+                text += std::to_string(t->request.maxResponseBytes);
+                text += " bytes";
+            } else if (t->errorText[0] && !idleExpired) {
                 text += ": ";
                 text += t->errorText;
             }

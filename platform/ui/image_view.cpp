@@ -13,6 +13,7 @@ ImageView::ImageView(std::optional<Image> image)
 
 void ImageView::setImage(std::optional<Image> image) {
     image_ = std::move(image);
+    ++imageToken_;
     setNeedsDisplay();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // An image view: shows a still or animated image, laid into its bounds by its content
 // mode. A template image is drawn in the view's tint colour.
+#include <atomic>
+#include <cstdint>
 #include <optional>
 
 #include "platform/graphics/image.hpp"
@@ -19,6 +21,11 @@ public:
 
     const std::optional<Image>& image() const { return image_; }
     void setImage(std::optional<Image> image);
+    // A number that changes with every setImage and every renewImageToken (safe from
+    // any thread): work that will set the image later keeps the token it started
+    // under and drops its result when the token has moved on.
+    std::uint64_t imageToken() const { return imageToken_.load(); }
+    std::uint64_t renewImageToken() { return ++imageToken_; }
     // Whether it shows an animation (an image of several frames).
     bool isAnimating() const { return image_ && image_->isAnimated(); }
 
@@ -30,6 +37,7 @@ protected:
 
 private:
     std::optional<Image> image_;
+    std::atomic<std::uint64_t> imageToken_{0};
 };
 
 }  // namespace platform::ui

@@ -68,23 +68,38 @@ inline int appendToString(GifFileType* gif, const GifByteType* bytes, int count)
     return count;
 }
 
-// A GIF89a of the given screen size, palette (up to 4 colours) and frames.
+inline ColorMapObject* makeColorMap(const std::vector<Rgba>& palette) {
+    GifColorType colors[4] = {};
+    for (std::size_t i = 0; i < palette.size() && i < 4; ++i) colors[i] = {palette[i].r, palette[i].g, palette[i].b};
+    return GifMakeMapObject(4, colors);
+}
+
+// A GIF89a of the given screen size, palette (up to 4 colours; none when empty) and
+// frames; frame i has a palette of its own when localPalettes[i] is not empty.
 inline std::string encodeGif(int width, int height, const std::vector<Rgba>& palette,
-                             const std::vector<GifFrame>& frames) {
+                             const std::vector<GifFrame>& frames,
+                             const std::vector<std::vector<Rgba>>& localPalettes = {}) {
     std::string out;
     int error = 0;
     GifFileType* gif = EGifOpen(&out, appendToString, &error);
-    GifColorType colors[4] = {};
-    for (std::size_t i = 0; i < palette.size() && i < 4; ++i) colors[i] = {palette[i].r, palette[i].g, palette[i].b};
-    ColorMapObject* map = GifMakeMapObject(4, colors);
+    ColorMapObject* map = palette.empty() ? nullptr : makeColorMap(palette);
     EGifSetGifVersion(gif, true);
     EGifPutScreenDesc(gif, width, height, 2, 0, map);
-    for (const GifFrame& frame : frames) {
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const GifFrame& frame = frames[i];
         GraphicsControlBlock control{frame.disposal, false, frame.delayHundredths, frame.transparentIndex};
         GifByteType extension[4];
         size_t length = EGifGCBToExtension(&control, extension);
         EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension);
-        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, false, nullptr);
+        ColorMapObject* local =
+            i < localPalettes.size() && !localPalettes[i].empty() ? makeColorMap(localPalettes[i]) : nullptr;
+        if (!local && gif->Image.ColorMap) {
+            // giflib forgets the previous frame's palette copy when a frame has none.
+            GifFreeMapObject(gif->Image.ColorMap);
+            gif->Image.ColorMap = nullptr;
+        }
+        EGifPutImageDesc(gif, frame.left, frame.top, frame.width, frame.height, false, local);
+        GifFreeMapObject(local);
         std::vector<GifPixelType> row(std::size_t(frame.width));
         for (int y = 0; y < frame.height; ++y) {
             for (int x = 0; x < frame.width; ++x) row[std::size_t(x)] = frame.indices[std::size_t(y) * frame.width + x];
