@@ -1,6 +1,8 @@
 #include "platform/ui/update_pass.hpp"
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <vector>
 
 #include "platform/dispatch/run_loop.hpp"
@@ -51,13 +53,27 @@ void installUpdatePass() {
     dispatch::RunLoop::setDrainHook(updatePass);
 }
 
-ClockDriven::~ClockDriven() { followClock(false); }
+ClockDriven::~ClockDriven() { stopFollowingClock(); }
 
-void ClockDriven::followClock(bool follow) {
-    auto& views = clockDriven();
-    const auto it = std::find(views.begin(), views.end(), this);
-    if (follow && it == views.end()) views.push_back(this);
-    if (!follow && it != views.end()) views.erase(it);
+void ClockDriven::startFollowingClock() {
+    start_ = dispatch::now();
+    if (!followsClock()) clockDriven().push_back(this);
+}
+
+void ClockDriven::stopFollowingClock() { std::erase(clockDriven(), this); }
+
+bool ClockDriven::followsClock() const {
+    const auto& views = clockDriven();
+    return std::find(views.begin(), views.end(), this) != views.end();
+}
+
+std::size_t ClockDriven::frameNow(double frameSeconds, std::size_t count) const {
+    if (count == 0 || !followsClock() || !(frameSeconds > 0) || !std::isfinite(frameSeconds)) return 0;
+    // A clock installed later may stand before the start: that counts as the start.
+    const double elapsed = std::max(0.0, std::chrono::duration<double>(dispatch::now() - start_).count());
+    // A hair over the exact boundary belongs to the next frame, whatever the rounding.
+    const double frames = std::floor(elapsed / frameSeconds + 1e-9);
+    return static_cast<std::size_t>(std::fmod(frames, static_cast<double>(count)));
 }
 
 }  // namespace detail

@@ -4,6 +4,10 @@
 // clock mark themselves when it changed, then the display pass runs (the mark cleared
 // before draw). The main run loop runs it each time it has drained the main queue, and
 // `render` runs it first, so what a screen shows never depends on who called layout.
+#include <cstddef>
+
+#include "platform/dispatch/clock.hpp"
+
 namespace platform::ui {
 
 void updatePass();
@@ -29,8 +33,17 @@ protected:
     ~ClockDriven();
     ClockDriven(const ClockDriven&) = delete;
     ClockDriven& operator=(const ClockDriven&) = delete;
-    // Joins or leaves the views the pass asks; both are idempotent.
-    void followClock(bool follow);
+    // Joins the views the pass asks, with the animation starting now (again when it
+    // already follows the clock); leaving is idempotent.
+    void startFollowingClock();
+    void stopFollowingClock();
+    bool followsClock() const;
+    // Which of `count` frames of `frameSeconds` each, looping, the animation shows at the
+    // current clock time; 0 when it does not follow the clock or the frames have no length.
+    std::size_t frameNow(double frameSeconds, std::size_t count) const;
+
+private:
+    dispatch::TimePoint start_;
 };
 
 }  // namespace detail
