@@ -88,7 +88,7 @@ void writeSpinnerPicture(const std::filesystem::path& out) {
     caption->setTextAlignment(platform::graphics::TextAlignment::center);
     window->addSubview(view);
     window->addSubview(caption);
-    window->makeKeyAndVisible();
+    window->setHidden(false);  // shown, without taking the key window from the host
     view->setImage(image);
 
     // The first frame, then the middle of the frame halfway through the animation.
