@@ -29,6 +29,21 @@ bool runOne(detail::MainQueue& queue) {
     return true;
 }
 
+std::function<void()>& drainHook() {
+    static auto* hook = new std::function<void()>;
+    return *hook;
+}
+
+// Runs the hook once the queue is empty; a copy, so that the hook may replace itself.
+void afterDrain() {
+    static bool running = false;
+    if (running || !drainHook()) return;
+    running = true;
+    const auto hook = drainHook();
+    hook();
+    running = false;
+}
+
 TimePoint realDeadline(Duration timeout) {
     return deadlineAfter(std::chrono::steady_clock::now(), timeout);
 }
@@ -39,8 +54,17 @@ std::size_t RunLoop::runUntilIdle() {
     if (!onMainThread("runUntilIdle")) return 0;
     auto& queue = *detail::MainQueue::instance();
     std::size_t ran = 0;
-    while (runOne(queue)) ++ran;
-    return ran;
+    for (;;) {
+        while (runOne(queue)) ++ran;
+        afterDrain();
+        if (!runOne(queue)) return ran;
+        ++ran;
+    }
+}
+
+void RunLoop::setDrainHook(std::function<void()> hook) {
+    if (!onMainThread("setDrainHook")) return;
+    drainHook() = std::move(hook);
 }
 
 std::size_t RunLoop::runFor(Duration duration) {
@@ -50,6 +74,7 @@ std::size_t RunLoop::runFor(Duration duration) {
     std::size_t ran = 0;
     for (;;) {
         while (runOne(queue)) ++ran;
+        afterDrain();
         if (std::chrono::steady_clock::now() >= deadline) return ran;
         queue.waitForWork(deadline);
     }
@@ -66,6 +91,8 @@ bool RunLoop::runUntil(const std::function<bool()>& predicate, Duration timeout)
     for (;;) {
         if (predicate()) return true;
         if (runOne(queue)) continue;
+        afterDrain();
+        if (predicate()) return true;
         const TimePoint now = std::chrono::steady_clock::now();
         if (now >= deadline) return false;
         queue.waitForWork(deadline - now > kPredicatePoll ? now + kPredicatePoll : deadline);

@@ -33,6 +33,12 @@ public:
                          std::chrono::duration<Rep, Period> timeout) {
         return runUntil(predicate, toDuration(timeout));
     }
+
+    // Work the loop does each time it has drained the main queue, before it waits or
+    // returns: the UI installs its update pass here. One hook; a new one replaces the
+    // old, an empty one removes it. Blocks the hook queues run in the same call of the
+    // loop; the hook is not run again from inside itself. Main thread only.
+    static void setDrainHook(std::function<void()> hook);
 };
 
 }  // namespace platform::dispatch

@@ -269,11 +269,13 @@ void Canvas::clear(const Rect& rect) {
     cairo_restore(cr);
 }
 
-void Canvas::draw(const Image& image, const Rect& dest, std::optional<Color> tint) {
+void Canvas::draw(const Image& image, const Rect& dest, std::optional<Color> tint) { draw(image, 0, dest, tint); }
+
+void Canvas::draw(const Image& image, std::size_t frame, const Rect& dest, std::optional<Color> tint) {
     if (!impl_->drawing() || !finite(dest)) return;
     Rect d = dest.standardized();
     if (d.width() <= 0 || d.height() <= 0) return;
-    const Bitmap& bitmap = image.bitmap();
+    const Bitmap& bitmap = image.frames()[std::min(frame, image.frames().size() - 1)];
     // The engine only reads a source surface; the cast does not lead to writes.
     cairo_surface_t* source = cairo_image_surface_create_for_data(
         reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(bitmap.data())), CAIRO_FORMAT_ARGB32,
@@ -300,6 +302,30 @@ void Canvas::draw(const Image& image, const Rect& dest, std::optional<Color> tin
     cairo_restore(cr);
     cairo_pattern_destroy(pattern);
     cairo_surface_destroy(source);
+}
+
+void Canvas::fillLinearGradient(const Rect& rect, const std::vector<GradientStop>& stops, Point start, Point end) {
+    if (!impl_->drawing() || !finite(rect) || stops.empty()) return;
+    if (stops.size() == 1 || !finite(start.x) || !finite(start.y) || !finite(end.x) || !finite(end.y)) {
+        fill(rect, stops.front().color);
+        return;
+    }
+    cairo_pattern_t* pattern = cairo_pattern_create_linear(start.x, start.y, end.x, end.y);
+    for (const GradientStop& stop : stops) {
+        const Color& c = stop.color;
+        const double location = std::isnan(stop.location) ? 0 : std::clamp(stop.location, 0.0, 1.0);
+        cairo_pattern_add_color_stop_rgba(pattern, location, component(c.r), component(c.g), component(c.b),
+                                          component(c.a));
+    }
+    cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_t* cr = impl_->cr;
+    const Rect r = rect.standardized();
+    cairo_save(cr);
+    cairo_rectangle(cr, r.minX(), r.minY(), r.width(), r.height());
+    cairo_set_source(cr, pattern);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    cairo_pattern_destroy(pattern);
 }
 
 void Canvas::drawText(const AttributedString& text, const Rect& rect, const TextLayoutOptions& options) {

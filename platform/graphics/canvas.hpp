@@ -3,7 +3,9 @@
 // bitmap's pixels. The bitmap must outlive the canvas. Not thread-safe; one canvas per
 // thread at a time.
 #include <memory>
+#include <cstddef>
 #include <optional>
+#include <vector>
 
 #include "platform/graphics/attributed_string.hpp"
 #include "platform/graphics/bitmap.hpp"
@@ -53,6 +55,17 @@ public:
     // The image (its first frame) scaled into `dest`. With a tint, only the image's
     // alpha counts and the tint colour fills it.
     void draw(const Image& image, const Rect& dest, std::optional<Color> tint = std::nullopt);
+    // The same with one frame of an animation (the last one for an index past the end).
+    void draw(const Image& image, std::size_t frame, const Rect& dest, std::optional<Color> tint = std::nullopt);
+
+    // The rectangle filled with a linear gradient from `start` to `end` (in the canvas's
+    // coordinates): colours at locations in 0...1, in order; beyond the ends the end
+    // colours continue. Nothing without stops; one stop fills with its colour.
+    struct GradientStop {
+        double location;
+        Color color;
+    };
+    void fillLinearGradient(const Rect& rect, const std::vector<GradientStop>& stops, Point start, Point end);
 
     // The text laid out in `rect`'s width (the options' maxWidth is ignored), lines from
     // the top of the rect, aligned inside it.

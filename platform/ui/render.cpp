@@ -6,6 +6,7 @@
 #include "platform/graphics/canvas.hpp"
 #include "platform/ui/layer.hpp"
 #include "platform/ui/screen.hpp"
+#include "platform/ui/update_pass.hpp"
 #include "platform/ui/view.hpp"
 
 namespace platform::ui {
@@ -68,6 +69,8 @@ std::optional<graphics::Bitmap> render(View& view) { return render(view, Screen:
 
 std::optional<graphics::Bitmap> render(View& view, double scale) {
     if (!std::isfinite(scale) || scale <= 0) return std::nullopt;
+    // Every shown window first, then the view itself when it is in none of them.
+    updatePass();
     view.layoutIfNeeded();
     view.displayIfNeeded();
     const Rect bounds = view.bounds().standardized();

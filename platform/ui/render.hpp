@@ -8,7 +8,8 @@ namespace platform::ui {
 
 class View;
 
-// Lays out and displays what needs it, then draws the view and everything in it into a
+// Runs the update pass (and lays out and displays the view itself when it is in no shown
+// window), then draws the view and everything in it into a
 // new bitmap of its bounds' size, at the main screen's scale (or `scale`): backgrounds,
 // rounded corners, borders, shadows, shape layers, images and text, walking the layer
 // tree once. The view is drawn in its own bounds space (its own position and transform

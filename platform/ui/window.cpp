@@ -4,6 +4,7 @@
 
 #include "platform/foundation/log.hpp"
 #include "platform/ui/screen.hpp"
+#include "platform/ui/update_pass.hpp"
 #include "platform/ui/view_controller.hpp"
 #include "platform/ui/view_controller_private.hpp"
 
@@ -28,6 +29,7 @@ Window::Window() : Window(Screen::main().bounds()) {}
 Window::Window(const Rect& frame) : View(frame) {
     setHidden(true);
     registry().push_back(this);
+    detail::installUpdatePass();
 }
 
 Window::~Window() {
@@ -111,14 +113,6 @@ std::vector<std::shared_ptr<Window>> Window::allWindows() {
     for (Window* window : registry())
         if (auto live = window->weak_from_this().lock()) windows.push_back(std::static_pointer_cast<Window>(live));
     return windows;
-}
-
-void displayPass() {
-    auto windows = Window::allWindows();
-    std::stable_sort(windows.begin(), windows.end(),
-                     [](const auto& a, const auto& b) { return a->level() < b->level(); });
-    for (auto& window : windows)
-        if (!window->isHidden()) window->displayIfNeeded();
 }
 
 }  // namespace platform::ui

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/ui/update_pass.hpp"
 #include "platform/ui/view.hpp"
 
 namespace platform::ui {
@@ -62,8 +63,5 @@ private:
     double level_ = levelNormal;
     std::uint64_t shownOrder_ = 0;
 };
-
-// Runs the display pass over every shown window, in level order.
-void displayPass();
 
 }  // namespace platform::ui

@@ -1,0 +1,120 @@
+#include "spinner_demo.hpp"
+
+#include <chrono>
+#include <cmath>
+#include <iomanip>
+#include <iostream>
+#include <numbers>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include "core/vistrel_bundle.hpp"
+#include "platform/dispatch/clock.hpp"
+#include "platform/graphics/bitmap.hpp"
+#include "platform/graphics/canvas.hpp"
+#include "platform/graphics/image.hpp"
+#include "platform/ui/image_view.hpp"
+#include "platform/ui/label.hpp"
+#include "platform/ui/render.hpp"
+#include "platform/ui/window.hpp"
+
+namespace {
+
+using platform::graphics::Bitmap;
+using platform::graphics::Canvas;
+using platform::graphics::Image;
+namespace ui = platform::ui;
+
+constexpr double kSide = 150;     // the image view, as the screens show their loading indicator
+constexpr double kCaption = 30;   // the caption under it
+constexpr double kScale = 2;
+
+std::optional<Image> bundleSpinner() {
+    auto bundle = vistrel::vistrelBundle();
+    if (!bundle) return std::nullopt;
+    auto path = bundle->pathForResource("spinner.gif");
+    if (!path) return std::nullopt;
+    return Image::fromFile(*path);
+}
+
+// Two frames of a quarter ring, the second turned half a turn from the first.
+std::optional<Image> madeSpinner() {
+    std::vector<Bitmap> frames;
+    for (int i = 0; i < 2; ++i) {
+        auto frame = Bitmap::make(60, 60);
+        if (!frame) return std::nullopt;
+        {
+            Canvas canvas(*frame, 1);
+            platform::graphics::Path arc;
+            const double start = i * std::numbers::pi;
+            arc.addArc({30, 30}, 22, start, start + std::numbers::pi / 2, true);
+            canvas.stroke(arc, ui::View::systemBlue(), 8, platform::graphics::LineCap::round);
+        }
+        frames.push_back(std::move(*frame));
+    }
+    return Image::animated(std::move(frames), 1.0);
+}
+
+std::string secondsText(double seconds) {
+    std::ostringstream text;
+    text << "t = " << std::fixed << std::setprecision(2) << seconds << " s";
+    return text.str();
+}
+
+}  // namespace
+
+void writeSpinnerPicture(const std::filesystem::path& out) {
+    std::cout << "\n== the loading spinner: an animated image view at two clock times\n";
+    auto image = bundleSpinner();
+    if (image) {
+        std::cout << "spinner.gif from the kit's bundle: " << image->frames().size() << " frames over "
+                  << image->duration() << " s\n";
+    } else {
+        std::cout << "the kit's bundle has no spinner.gif yet; showing a two-frame animation made here instead\n";
+        image = madeSpinner();
+    }
+    if (!image) {
+        std::cout << "could not make the animation; no spinner.png\n";
+        return;
+    }
+
+    platform::dispatch::ScopedManualClock clock;
+    auto window = std::make_shared<ui::Window>(ui::Rect{0, 0, kSide, kSide + kCaption});
+    window->setBackgroundColor(ui::Color::white());
+    auto view = std::make_shared<ui::ImageView>(ui::Rect{0, 0, kSide, kSide});
+    view->setContentMode(ui::ContentMode::center);
+    auto caption = std::make_shared<ui::Label>(ui::Rect{0, kSide, kSide, kCaption});
+    caption->setTextAlignment(platform::graphics::TextAlignment::center);
+    window->addSubview(view);
+    window->addSubview(caption);
+    window->setHidden(false);  // shown, without taking the key window from the host
+    view->setImage(image);
+
+    // The first frame, then the middle of the frame halfway through the animation.
+    const std::size_t count = image->frames().size();
+    const double frameSeconds =
+        image->duration() > 0 ? image->duration() / static_cast<double>(count) : ui::ImageView::defaultFrameSeconds;
+    const double times[] = {0, frameSeconds * (static_cast<double>(count / 2) + 0.5)};
+
+    auto sheet = Bitmap::make(static_cast<int>(2 * kSide * kScale), static_cast<int>((kSide + kCaption) * kScale));
+    if (!sheet) return;
+    {
+        Canvas canvas(*sheet, kScale);
+        const auto start = clock->now();
+        for (int i = 0; i < 2; ++i) {
+            clock->set(start + std::chrono::duration_cast<platform::dispatch::Duration>(
+                                   std::chrono::duration<double>(times[i])));
+            caption->setText(secondsText(times[i]));
+            auto shot = ui::render(*window, kScale);
+            auto still = shot ? Image::make(std::move(*shot), kScale) : std::nullopt;
+            if (still) canvas.draw(*still, ui::Rect{i * kSide, 0, kSide, kSide + kCaption});
+            std::cout << secondsText(times[i]) << ": frame " << view->currentFrame() << " of " << count << "\n";
+        }
+    }
+    const auto path = out / "spinner.png";
+    if (platform::graphics::writePng(*sheet, path))
+        std::cout << "wrote " << path.string() << " (" << sheet->width() << " x " << sheet->height() << " pixels)\n";
+    else
+        std::cout << "could not write " << path.string() << "\n";
+}

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "platform/dispatch/clock.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/ui/image_view.hpp"
+#include "platform/ui/render.hpp"
+#include "platform/ui/window.hpp"
+
+using namespace platform::ui;
+using namespace std::chrono_literals;
+using platform::graphics::Bitmap;
+
+namespace {
+
+Bitmap filled(Color colour) {
+    auto bitmap = *Bitmap::make(4, 4);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) bitmap.setPixel(x, y, colour);
+    return bitmap;
+}
+
+// Red, green, blue: a third of a second each.
+Image threeColours() {
+    return *Image::animated({filled(Color::red()), filled(Color::green()), filled(Color::blue())}, 1.0);
+}
+
+// The colour in the middle of the view, as the window shows it now.
+Color shown(Window& window) {
+    auto bitmap = render(window, 1);
+    return bitmap ? bitmap->pixel(5, 5) : Color::clear();
+}
+
+}  // namespace
+
+TEST(AnimatedImageViewTest, ARenderingShowsTheFrameDueAtTheClocksTime) {
+    platform::dispatch::ScopedManualClock clock;
+    auto window = std::make_shared<Window>(Rect{0, 0, 10, 10});
+    auto view = std::make_shared<ImageView>(Rect{0, 0, 10, 10});
+    window->addSubview(view);
+    window->makeKeyAndVisible();
+    view->setImage(threeColours());
+    EXPECT_TRUE(view->isAnimating());  // an animated image plays once shown
+
+    // Each step is a clock time and the colour it shows: the start, inside the second
+    // frame, on the boundary of the third, then round again.
+    const std::pair<std::chrono::milliseconds, Color> steps[] = {
+        {0ms, Color::red()}, {500ms, Color::green()}, {667ms, Color::blue()}, {1100ms, Color::red()}};
+    auto start = clock->now();
+    for (const auto& [at, colour] : steps) {
+        clock->set(start + at);
+        platform::dispatch::RunLoop::runUntilIdle();  // the update pass marks the view for display
+        EXPECT_FALSE(view->needsDisplay());
+        EXPECT_TRUE(shown(*window).isClose(colour, 0.01)) << at.count() << " ms";
+    }
+
+    // Stopped, it shows its first frame; leaving the window stops it, coming back starts
+    // it again from the first frame.
+    clock->set(start + 500ms);
+    view->stopAnimating();
+    EXPECT_TRUE(shown(*window).isClose(Color::red(), 0.01));
+    view->startAnimating();
+    view->removeFromSuperview();
+    EXPECT_FALSE(view->isAnimating());
+    window->addSubview(view);
+    clock->advance(400ms);
+    EXPECT_TRUE(view->isAnimating());
+    EXPECT_TRUE(shown(*window).isClose(Color::green(), 0.01));
+
+    // A still image never animates.
+    view->setImage(Image::make(filled(Color::blue())));
+    view->startAnimating();
+    EXPECT_FALSE(view->isAnimating());
+}
+
+TEST(AnimatedImageViewTest, AnAnimationWithoutDurationStillMovesOnAndAViewOutsideAWindowWaits) {
+    platform::dispatch::ScopedManualClock clock;
+    auto image = *Image::animated({filled(Color::red()), filled(Color::green())}, 0);
+    ImageView alone(image);
+    EXPECT_FALSE(alone.isAnimating());
+    alone.startAnimating();
+    clock->advance(std::chrono::duration<double>(ImageView::defaultFrameSeconds * 1.5));
+    EXPECT_EQ(alone.currentFrame(), 1u);
+}
