@@ -16,6 +16,7 @@
 #include "answer_demo.hpp"
 #include "history_demo.hpp"
 #include "list_demo.hpp"
+#include "spinner_demo.hpp"
 #include "photo_demo.hpp"
 #include "screens_demo.hpp"
 #include "core/configuration_key.hpp"
@@ -223,6 +224,7 @@ int main(int argc, char** argv) {
     printAnswer(options->answer.value_or(VISTREL_SAMPLE_ANSWER));
     showRootScreen(options->out);
     writeListSample(options->out);
+    writeSpinnerPicture(options->out);
     std::cout << "\npictures go to " << std::filesystem::absolute(options->out).string() << "\n";
     return 0;
 }

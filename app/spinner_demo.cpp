@@ -1,10 +1,11 @@
 #include "spinner_demo.hpp"
 
+#include "ui/glint_gif.hpp"
+
 #include <chrono>
 #include <cmath>
 #include <iomanip>
 #include <iostream>
-#include <numbers>
 #include <optional>
 #include <sstream>
 #include <vector>
@@ -30,30 +31,11 @@ constexpr double kSide = 150;     // the image view, as the screens show their l
 constexpr double kCaption = 30;   // the caption under it
 constexpr double kScale = 2;
 
+// The kit's "spinner" animation, decoded as the screens decode it.
 std::optional<Image> bundleSpinner() {
     auto bundle = vistrel::vistrelBundle();
     if (!bundle) return std::nullopt;
-    auto path = bundle->pathForResource("spinner.gif");
-    if (!path) return std::nullopt;
-    return Image::fromFile(*path);
-}
-
-// Two frames of a quarter ring, the second turned half a turn from the first.
-std::optional<Image> madeSpinner() {
-    std::vector<Bitmap> frames;
-    for (int i = 0; i < 2; ++i) {
-        auto frame = Bitmap::make(60, 60);
-        if (!frame) return std::nullopt;
-        {
-            Canvas canvas(*frame, 1);
-            platform::graphics::Path arc;
-            const double start = i * std::numbers::pi;
-            arc.addArc({30, 30}, 22, start, start + std::numbers::pi / 2, true);
-            canvas.stroke(arc, ui::View::systemBlue(), 8, platform::graphics::LineCap::round);
-        }
-        frames.push_back(std::move(*frame));
-    }
-    return Image::animated(std::move(frames), 1.0);
+    return vistrel::GlintGif::gifNamed("spinner", bundle.get());
 }
 
 std::string secondsText(double seconds) {
@@ -67,17 +49,12 @@ std::string secondsText(double seconds) {
 void writeSpinnerPicture(const std::filesystem::path& out) {
     std::cout << "\n== the loading spinner: an animated image view at two clock times\n";
     auto image = bundleSpinner();
-    if (image) {
-        std::cout << "spinner.gif from the kit's bundle: " << image->frames().size() << " frames over "
-                  << image->duration() << " s\n";
-    } else {
-        std::cout << "the kit's bundle has no spinner.gif yet; showing a two-frame animation made here instead\n";
-        image = madeSpinner();
-    }
     if (!image) {
-        std::cout << "could not make the animation; no spinner.png\n";
+        std::cout << "the kit's bundle has no spinner animation; no spinner.png\n";
         return;
     }
+    std::cout << "spinner.gif from the kit's bundle: " << image->frames().size() << " frames over "
+              << image->duration() << " s\n";
 
     platform::dispatch::ScopedManualClock clock;
     auto window = std::make_shared<ui::Window>(ui::Rect{0, 0, kSide, kSide + kCaption});
