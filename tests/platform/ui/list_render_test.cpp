@@ -1,9 +1,8 @@
-// Pictures of scrolled lists: the rows that show are the right ones, at the right place,
+// A picture of a scrolled list: the rows that show are the right ones, at the right place,
 // and nothing of the content shows outside the list.
 #include <gtest/gtest.h>
 
 #include "list_test_support.hpp"
-#include "platform/ui/page_view_controller.hpp"
 #include "platform/ui/render.hpp"
 #include "platform/ui/window.hpp"
 
@@ -45,42 +44,4 @@ TEST(ListRenderTest, ScrolledTableShowsTheRowsAtItsOffsetAndClipsTheRest) {
     // Outside the table, above and below, the rows that are cut off do not show.
     EXPECT_TRUE(at(190, 45).isClose(Color::black(), 0.02));
     EXPECT_TRUE(at(190, 255).isClose(Color::black(), 0.02));
-}
-
-TEST(ListRenderTest, PageViewShowsThePageItSettledOn) {
-    struct Coloured : PageViewControllerDataSource {
-        static std::shared_ptr<ViewController> page(int index) {
-            auto c = std::make_shared<ViewController>();
-            c->view()->setBackgroundColor(rowColour(index * 40));
-            c->view()->setTag(index);
-            return c;
-        }
-        std::shared_ptr<ViewController> viewControllerBefore(PageViewController&, ViewController& c) override {
-            return page(c.view()->tag() - 1);
-        }
-        std::shared_ptr<ViewController> viewControllerAfter(PageViewController&, ViewController& c) override {
-            return page(c.view()->tag() + 1);
-        }
-    };
-    auto source = std::make_shared<Coloured>();
-    auto pager = std::make_shared<PageViewController>();
-    pager->setDataSource(source);
-    pager->setViewControllers({Coloured::page(1)}, PageViewControllerNavigationDirection::forward, false);
-    auto window = std::make_shared<Window>(Rect{0, 0, 200, 300});
-    window->setRootViewController(pager);
-    window->makeKeyAndVisible();
-    window->layoutIfNeeded();
-
-    // A finger that stops halfway across: both pages show, split where it stopped.
-    pager->scrollView().dragBy({-50, 0});
-    auto bitmap = render(*window, 1);
-    ASSERT_TRUE(bitmap);
-    EXPECT_TRUE(bitmap->pixel(100, 150).isClose(rowColour(40), 0.02));
-    EXPECT_TRUE(bitmap->pixel(190, 150).isClose(rowColour(80), 0.02));
-    pager->scrollView().dragBy({-80, 0});
-    pager->scrollView().endDragging();
-    bitmap = render(*window, 1);
-    ASSERT_TRUE(bitmap);
-    EXPECT_TRUE(bitmap->pixel(5, 150).isClose(rowColour(80), 0.02));
-    EXPECT_TRUE(bitmap->pixel(195, 150).isClose(rowColour(80), 0.02));
 }

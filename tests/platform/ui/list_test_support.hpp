@@ -1,6 +1,6 @@
 #pragma once
 // What the list tests share: a data source and delegate for tables that notes each call
-// that matters ("cell r", "frame r y", "display r", "select r", "deselect r").
+// that matters ("cell r", "frame r y", "display r").
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,7 +17,6 @@ public:
 
     int count;
     double height;
-    std::string identifier = "row";
     std::vector<std::string> calls;
     int configured = 0;
 
@@ -25,20 +24,12 @@ public:
     std::shared_ptr<TableViewCell> cellForRowAt(TableView& table, const IndexPath& path) override {
         ++configured;
         calls.push_back("cell " + std::to_string(path.row));
-        auto cell = table.dequeueReusableCell(identifier);
-        cell->textLabel().setText("Row " + std::to_string(path.row));
-        return cell;
+        return table.dequeueReusableCell("row");
     }
     std::optional<double> heightForRowAt(TableView&, const IndexPath&) override { return height; }
     void willDisplayCell(TableView&, TableViewCell& cell, const IndexPath& path) override {
         calls.push_back("frame " + std::to_string(path.row) + " " + std::to_string(int(cell.frame().minY())));
         calls.push_back("display " + std::to_string(path.row));
-    }
-    void didSelectRowAt(TableView&, const IndexPath& path) override {
-        calls.push_back("select " + std::to_string(path.row));
-    }
-    void didDeselectRowAt(TableView&, const IndexPath& path) override {
-        calls.push_back("deselect " + std::to_string(path.row));
     }
 };
 
