@@ -9,9 +9,6 @@
 
 namespace platform::services {
 
-MapItem::MapItem(const Placemark& placemark)
-    : coordinate_(placemark.location.value_or(Coordinate{})), name_(placemark.name) {}
-
 std::optional<std::string> MapItem::mapAddress(const MapLaunchOptions& options) const {
     const Coordinate center = options.mapCenter.value_or(coordinate_);
     if (!center.isValid()) {
@@ -19,7 +16,7 @@ std::optional<std::string> MapItem::mapAddress(const MapLaunchOptions& options) 
                         degreesText(center.longitude), "); the map is not opened"));
         return std::nullopt;
     }
-    std::string address = concatenate("maps:?ll=", degreesText(center.latitude), ",", degreesText(center.longitude));
+    std::string address = concatenate(mapAddressScheme, ":?ll=", degreesText(center.latitude), ",", degreesText(center.longitude));
     if (name_ && !name_->empty()) address += concatenate("&q=", net::percentEncodedQueryValue(*name_));
     if (auto span = options.mapSpan) {
         const bool sound = std::isfinite(span->latitudeDelta) && std::isfinite(span->longitudeDelta) &&

@@ -13,6 +13,9 @@
 
 namespace platform::services {
 
+// The scheme of map addresses, for the lists of schemes a caller lets through.
+inline constexpr const char* mapAddressScheme = "maps";
+
 struct MapLaunchOptions {
     std::optional<Coordinate> mapCenter;
     std::optional<CoordinateSpan> mapSpan;
@@ -22,7 +25,6 @@ class MapItem {
 public:
     explicit MapItem(Coordinate coordinate, std::optional<std::string> name = std::nullopt)
         : coordinate_(coordinate), name_(std::move(name)) {}
-    explicit MapItem(const Placemark& placemark);
 
     Coordinate coordinate() const { return coordinate_; }
     const std::optional<std::string>& name() const { return name_; }

@@ -26,7 +26,7 @@ std::shared_ptr<Label> makeLabel(double size, Color colour) {
     label->setFont(graphics::FontRegistry::shared().defaultFont(size));
     label->setTextColor(colour);
     label->setNumberOfLines(0);
-    label->setLineBreakMode(LineBreakMode::charWrap);
+    label->setLineBreakMode(LineBreakMode::wordWrap);
     return label;
 }
 
