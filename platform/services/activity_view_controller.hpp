@@ -51,7 +51,7 @@ public:
     const std::optional<std::string>& chosenActivityType() const { return chosen_; }
 
     // One line for logs and the demo: the items, in order.
-    std::string summary() const;
+    std::string summary() const override;
 
 protected:
     std::vector<Row> rows() const override;

@@ -36,6 +36,10 @@ bool BrowserViewController::tapDone() {
     });
 }
 
+std::string BrowserViewController::summary() const {
+    return concatenate("browser ", url_, loads_ ? "" : " (not loaded)");
+}
+
 std::vector<ServiceScreen::Row> BrowserViewController::rows() const { return {{"Address", url_, std::nullopt}}; }
 
 void BrowserViewController::layoutExtra(const ui::Rect& content, double rowsBottom) {

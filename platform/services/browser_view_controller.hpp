@@ -39,6 +39,9 @@ public:
     // a log line, when the browser is not shown or has already closed.
     bool tapDone();
 
+    // "browser <address>", with "(not loaded)" for an address it does not load.
+    std::string summary() const override;
+
     void viewDidLoad() override;
 
 protected:

@@ -51,7 +51,7 @@ public:
     std::optional<MailComposeResult> result() const { return result_; }
 
     // One line for logs and the demo: recipients, subject, body.
-    std::string summary() const;
+    std::string summary() const override;
 
 protected:
     std::vector<Row> rows() const override;

@@ -48,7 +48,7 @@ public:
     std::optional<MessageComposeResult> result() const { return result_; }
 
     // One line for logs and the demo: recipients and body.
-    std::string summary() const;
+    std::string summary() const override;
 
 protected:
     std::vector<Row> rows() const override;

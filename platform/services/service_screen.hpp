@@ -37,6 +37,10 @@ public:
     // Caption and value labels of every row, in row order.
     const std::vector<std::shared_ptr<ui::Label>>& rowLabels() const { return rowLabels_; }
 
+    // One line saying what the screen was given, for logs and for a host that prints
+    // whatever service screen it finds presented.
+    virtual std::string summary() const = 0;
+
     void loadView() override;
 
 protected:

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/services/mail_compose_view_controller.hpp"
 #include "platform/services/message_compose_view_controller.hpp"
@@ -20,7 +21,7 @@ struct ClosingDelegate : MailComposeDelegate, MessageComposeDelegate {
     std::vector<std::string> heard;
     void mailComposeController(MailComposeViewController& c, MailComposeResult r,
                                const std::optional<platform::Error>& e) override {
-        heard.push_back(std::string(rawValue(r)) + (e ? " " + e->domain : ""));
+        heard.push_back(platform::concatenate(rawValue(r), e ? " " : "", e ? e->domain : ""));
         c.dismiss(true);
     }
     void messageComposeViewController(MessageComposeViewController& c, MessageComposeResult r) override {
