@@ -79,22 +79,6 @@ TEST_F(ComposerTest, TheDelegateHearsEveryMailResultOnceAndClosesTheComposer) {
     }
 }
 
-TEST_F(ComposerTest, TheMessageDelegateHearsEachResult) {
-    for (auto result : {MessageComposeResult::cancelled, MessageComposeResult::sent, MessageComposeResult::failed}) {
-        auto composer = std::make_shared<MessageComposeViewController>();
-        composer->setMessageComposeDelegate(delegate);
-        composer->setRecipients({"+33 1 23"});
-        composer->setBody("Hi");
-        presented(composer);
-        platform::LogCapture log;
-        EXPECT_TRUE(composer->finish(result));
-        drain();
-        EXPECT_EQ(delegate->heard, std::vector<std::string>{std::string(rawValue(result))});
-        EXPECT_EQ(root->presentedViewController(), nullptr);
-        delegate->heard.clear();
-    }
-}
-
 TEST_F(ComposerTest, TheBarButtonsCancelAndSendAndTheFieldsAreDrawn) {
     auto composer = mail();
     std::vector<std::string> texts;
@@ -119,16 +103,20 @@ TEST_F(ComposerTest, TheBarButtonsCancelAndSendAndTheFieldsAreDrawn) {
     EXPECT_EQ(delegate->heard, (std::vector<std::string>{"cancelled", "sent"}));
 }
 
-TEST_F(ComposerTest, WithoutADelegateTheComposerClosesItselfAndOffScreenItRefuses) {
+TEST_F(ComposerTest, TheMessageComposerTellsItsDelegateOrWithoutOneClosesItself) {
     auto composer = std::make_shared<MessageComposeViewController>();
+    composer->setRecipients({"+33 1 23"});
+    composer->setBody("Hi");
     platform::LogCapture log;
     EXPECT_FALSE(composer->finish(MessageComposeResult::sent));  // never shown
-    presented(composer);
-    {
-        auto gone = std::make_shared<ClosingDelegate>();
-        composer->setMessageComposeDelegate(gone);
-    }
-    EXPECT_TRUE(composer->finish(MessageComposeResult::sent));
+    composer->setMessageComposeDelegate(delegate);
+    EXPECT_TRUE(presented(composer)->finish(MessageComposeResult::failed));
+    drain();
+    EXPECT_EQ(delegate->heard, std::vector<std::string>{"failed"});
+
+    auto orphan = std::make_shared<MessageComposeViewController>();
+    orphan->setMessageComposeDelegate(std::make_shared<ClosingDelegate>());  // gone at once
+    EXPECT_TRUE(presented(orphan)->finish(MessageComposeResult::sent));
     drain();
     EXPECT_EQ(root->presentedViewController(), nullptr);
     EXPECT_TRUE(log.contains("closes itself"));
