@@ -1,0 +1,123 @@
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/concatenate.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/services/mail_compose_view_controller.hpp"
+#include "platform/services/message_compose_view_controller.hpp"
+#include "platform/ui/label.hpp"
+#include "platform/ui/render.hpp"
+#include "platform/ui/touch_delivery.hpp"
+#include "services_test_support.hpp"
+
+using namespace servicestest;
+using namespace platform::services;
+
+namespace {
+
+// Closes the composer it is told about, as the kit's delegate does, and notes the result.
+struct ClosingDelegate : MailComposeDelegate, MessageComposeDelegate {
+    std::vector<std::string> heard;
+    void mailComposeController(MailComposeViewController& c, MailComposeResult r,
+                               const std::optional<platform::Error>& e) override {
+        heard.push_back(platform::concatenate(rawValue(r), e ? " " : "", e ? e->domain : ""));
+        c.dismiss(true);
+    }
+    void messageComposeViewController(MessageComposeViewController& c, MessageComposeResult r) override {
+        heard.push_back(std::string(rawValue(r)));
+        c.dismiss(true);
+    }
+};
+
+class ComposerTest : public PresentingTest {
+protected:
+    std::shared_ptr<ClosingDelegate> delegate = std::make_shared<ClosingDelegate>();
+
+    std::shared_ptr<MailComposeViewController> mail() {
+        auto c = std::make_shared<MailComposeViewController>();
+        c->setMailComposeDelegate(delegate);
+        c->setToRecipients({"ann@example.com", ""});
+        c->setSubject("Hello");
+        c->setMessageBody("Body & more", false);
+        return presented(c);
+    }
+};
+
+}  // namespace
+
+TEST(ComposerSwitch, CanSendIsProcessWideYesByDefaultAndOnePerComposer) {
+    EXPECT_TRUE(MailComposeViewController::canSendMail() && MessageComposeViewController::canSendText());
+    MailComposeViewController::setCanSendMail(false);
+    EXPECT_FALSE(MailComposeViewController::canSendMail());
+    EXPECT_TRUE(MessageComposeViewController::canSendText());
+    MailComposeViewController::setCanSendMail(true);
+}
+
+TEST_F(ComposerTest, TheDelegateHearsEveryMailResultOnceAndClosesTheComposer) {
+    const platform::Error failure{"MailDomain", 3, {}};
+    const struct {
+        MailComposeResult result;
+        std::optional<platform::Error> error;
+        std::string heard;
+    } cases[] = {
+        {MailComposeResult::cancelled, std::nullopt, "cancelled"},
+        {MailComposeResult::saved, std::nullopt, "saved"},
+        {MailComposeResult::sent, failure, "sent"},  // an error goes with a failure only
+        {MailComposeResult::failed, failure, "failed MailDomain"},
+    };
+    for (const auto& c : cases) {
+        auto composer = mail();
+        platform::LogCapture log;
+        EXPECT_TRUE(composer->finish(c.result, c.error));
+        EXPECT_FALSE(composer->finish(MailComposeResult::sent));  // once only
+        drain();
+        EXPECT_EQ(delegate->heard, std::vector<std::string>{c.heard});
+        EXPECT_EQ(composer->result(), c.result);
+        EXPECT_EQ(root->presentedViewController(), nullptr);
+        delegate->heard.clear();
+    }
+}
+
+TEST_F(ComposerTest, TheBarButtonsCancelAndSendAndTheFieldsAreDrawn) {
+    auto composer = mail();
+    std::vector<std::string> texts;
+    for (auto& label : composer->rowLabels()) texts.push_back(label->text().value_or(""));
+    EXPECT_EQ(texts, (std::vector<std::string>{"To:", "ann@example.com, \"\"", "Subject:", "Hello", "Body:",
+                                               "Body & more"}));
+    EXPECT_EQ(composer->summary(), "mail to ann@example.com, \"\"; subject \"Hello\"; plain body \"Body & more\"");
+    auto bitmap = render(*window);
+    ASSERT_TRUE(bitmap);
+    // The page is white below the bar, the value text dark somewhere in its label.
+    EXPECT_EQ(bitmap->pixel(2, 600), Color::white());
+
+    platform::LogCapture log;
+    ASSERT_EQ(composer->bar()->leftItemViews().size(), 1u);
+    tap(window, centre(*composer->bar()->leftItemViews()[0]));
+    drain();
+    EXPECT_EQ(delegate->heard, std::vector<std::string>{"cancelled"});
+
+    auto second = mail();
+    tap(window, centre(*second->bar()->rightItemViews()[0]));
+    drain();
+    EXPECT_EQ(delegate->heard, (std::vector<std::string>{"cancelled", "sent"}));
+}
+
+TEST_F(ComposerTest, TheMessageComposerTellsItsDelegateOrWithoutOneClosesItself) {
+    auto composer = std::make_shared<MessageComposeViewController>();
+    composer->setRecipients({"+33 1 23"});
+    composer->setBody("Hi");
+    platform::LogCapture log;
+    EXPECT_FALSE(composer->finish(MessageComposeResult::sent));  // never shown
+    composer->setMessageComposeDelegate(delegate);
+    EXPECT_TRUE(presented(composer)->finish(MessageComposeResult::failed));
+    drain();
+    EXPECT_EQ(delegate->heard, std::vector<std::string>{"failed"});
+
+    auto orphan = std::make_shared<MessageComposeViewController>();
+    orphan->setMessageComposeDelegate(std::make_shared<ClosingDelegate>());  // gone at once
+    EXPECT_TRUE(presented(orphan)->finish(MessageComposeResult::sent));
+    drain();
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_TRUE(log.contains("closes itself"));
+}

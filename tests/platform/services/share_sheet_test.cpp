@@ -1,0 +1,68 @@
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/foundation/log.hpp"
+#include "platform/graphics/bitmap.hpp"
+#include "platform/services/activity_view_controller.hpp"
+#include "platform/ui/image_view.hpp"
+#include "platform/ui/label.hpp"
+#include "platform/ui/render.hpp"
+#include "services_test_support.hpp"
+
+using namespace servicestest;
+using namespace platform::services;
+
+namespace {
+
+std::vector<ActivityItem> items() {
+    auto picture = platform::graphics::Image::make(*platform::graphics::Bitmap::make(40, 20));
+    return {ActivityItem::makeText("Look at this"), ActivityItem::makeAddress("https://example.com/a?b=c"),
+            ActivityItem::makeImage(*picture)};
+}
+
+class ShareSheetTest : public PresentingTest {};
+
+}  // namespace
+
+TEST_F(ShareSheetTest, PickingOrCancellingClosesTheSheetThenTellsTheCompletion) {
+    const struct {
+        std::optional<std::string> pick;  // none: cancel
+        bool accepted;
+        std::string heard;
+    } cases[] = {
+        {"mail", true, "mail completed"},
+        {std::nullopt, true, "none not completed"},
+        {"fax", false, ""},  // not offered: the sheet stays
+    };
+    for (const auto& c : cases) {
+        auto sheet = std::make_shared<ActivityViewController>(items());
+        std::vector<std::string> heard;
+        sheet->setCompletionWithItemsHandler([&](const std::optional<std::string>& type, bool completed) {
+            heard.push_back(type.value_or("none") + (completed ? " completed" : " not completed"));
+        });
+        presented(sheet);
+        platform::LogCapture log;
+        EXPECT_EQ(c.pick ? sheet->perform(*c.pick) : sheet->cancel(), c.accepted);
+        EXPECT_TRUE(heard.empty());  // only once the dismissal ends
+        drain();
+        EXPECT_EQ(heard, c.heard.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.heard});
+        EXPECT_EQ(root->presentedViewController() == nullptr, c.accepted);
+        EXPECT_EQ(sheet->chosenActivityType(), c.accepted ? c.pick : std::nullopt);
+        EXPECT_EQ(sheet->cancel(), !c.accepted);  // a finished sheet refuses; an open one cancels
+        drain();
+    }
+}
+
+TEST_F(ShareSheetTest, TheItemsAreListedInTheOrderGiven) {
+    auto sheet = presented(std::make_shared<ActivityViewController>(items()));
+    EXPECT_EQ(sheet->summary(), "share text \"Look at this\"; address https://example.com/a?b=c; image 40x20");
+    std::vector<std::string> values;
+    for (std::size_t i = 1; i < sheet->rowLabels().size(); i += 2) values.push_back(*sheet->rowLabels()[i]->text());
+    EXPECT_EQ(values, (std::vector<std::string>{"Look at this", "https://example.com/a?b=c", "image 40x20",
+                                                "message, mail, copy"}));
+    EXPECT_TRUE(render(*window));
+
+    auto empty = std::make_shared<ActivityViewController>(std::vector<ActivityItem>{});
+    EXPECT_EQ(empty->summary(), "share (no items)");
+}
