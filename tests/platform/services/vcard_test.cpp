@@ -9,6 +9,7 @@
 #include "platform/services/contact_store.hpp"
 #include "platform/services/contact_view_controller.hpp"
 #include "platform/services/vcard_reader.hpp"
+#include "platform/ui/render.hpp"
 #include "support/temp_dir.hpp"
 
 namespace platform::services {
@@ -148,6 +149,24 @@ TEST(ContactViewController, DoneSavesTheContactAndCancelSavesNothing) {
     ASSERT_TRUE(delegate->endings[0]);
     EXPECT_EQ(ContactStore(dir.path()).savedContacts(), std::vector<Contact>{*delegate->endings[0]});
     EXPECT_EQ(delegate->endings[1], std::nullopt);
+}
+
+TEST(ContactViewController, DrawsEachFieldNameInGreyBesideItsValueInBlack) {
+    auto screen = ContactViewController::forNewContact(fullContact());
+    screen->view()->setFrame({0, 0, 375, 600});
+    const auto bitmap = ui::render(*screen->view(), 1);
+    ASSERT_TRUE(bitmap);
+    // The darkest pixel of a band of rows and columns.
+    auto darkest = [&](int x0, int x1, int y0, int y1) {
+        double least = 1;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) least = std::min(least, bitmap->pixel(x, y).r);
+        return least;
+    };
+    const int rows = static_cast<int>(screen->displayedFields().size() * FieldListView::rowHeight);
+    EXPECT_NEAR(darkest(16, 112, 0, 44), 0.5, 0.1);  // "Name" in grey
+    EXPECT_LT(darkest(112, 359, 0, 44), 0.2);        // the name itself in black
+    EXPECT_GT(darkest(0, 375, rows, 600), 0.99);     // white below the last row
 }
 
 }  // namespace
