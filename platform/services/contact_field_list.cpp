@@ -1,5 +1,7 @@
 #include "platform/services/contact_field_list.hpp"
 
+#include <algorithm>
+
 #include "platform/ui/label.hpp"
 
 namespace platform::services {
@@ -28,12 +30,17 @@ void FieldListView::setFields(std::vector<DisplayedField> fields) {
     setNeedsLayout();
 }
 
+void FieldListView::setTopInset(double inset) {
+    topInset_ = std::max(0.0, inset);
+    setNeedsLayout();
+}
+
 void FieldListView::layoutSubviews() {
     View::layoutSubviews();
     const double width = bounds().width();
     const auto& rows = subviews();
     for (std::size_t i = 0; i + 1 < rows.size(); i += 2) {
-        const double y = static_cast<double>(i / 2) * rowHeight;
+        const double y = topInset_ + static_cast<double>(i / 2) * rowHeight;
         rows[i]->setFrame({margin, y, nameWidth, rowHeight});
         rows[i + 1]->setFrame({margin + nameWidth, y, std::max(0.0, width - 2 * margin - nameWidth), rowHeight});
     }

@@ -25,11 +25,15 @@ public:
     const std::vector<DisplayedField>& fields() const { return fields_; }
     // Replaces the rows.
     void setFields(std::vector<DisplayedField> fields);
+    // Space left above the first row (for a translucent bar drawn over the view).
+    double topInset() const { return topInset_; }
+    void setTopInset(double inset);
 
     void layoutSubviews() override;
 
 private:
     std::vector<DisplayedField> fields_;
+    double topInset_ = 0;
 };
 
 // Appends the field when the value is not empty.

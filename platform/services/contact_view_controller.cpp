@@ -2,18 +2,20 @@
 
 #include "platform/foundation/log.hpp"
 #include "platform/ui/bar_button_item.hpp"
+#include "platform/ui/navigation_controller.hpp"
 
 namespace platform::services {
 
 namespace {
 
-std::string labelled(const std::string& kind, const std::string& label) {
-    return label.empty() ? kind : std::string(label).append(" ").append(kind);
-}
+// A value's label names its row ("mobile", "work"); an unlabelled one shows its kind.
+std::string labelled(const std::string& kind, const std::string& label) { return label.empty() ? kind : label; }
 
 std::string addressText(const PostalAddress& a) {
+    std::string region(a.state);
+    if (!a.postalCode.empty()) region.append(region.empty() ? "" : " ").append(a.postalCode);
     std::string out;
-    for (const std::string* piece : {&a.street, &a.postalCode, &a.city, &a.state, &a.country}) {
+    for (const std::string* piece : {&a.street, &a.city, static_cast<const std::string*>(&region), &a.country}) {
         if (piece->empty()) continue;
         if (!out.empty()) out.append(", ");
         out.append(*piece);
@@ -64,6 +66,14 @@ void ContactViewController::viewDidLoad() {
     done->setTarget(self, &ContactViewController::doneTapped);
     navigationItem().setLeftBarButtonItem(cancel);
     navigationItem().setRightBarButtonItem(done);
+}
+
+void ContactViewController::viewWillAppear(bool animated) {
+    ViewController::viewWillAppear(animated);
+    auto navigation = navigationController();
+    const bool covered = navigation && !navigation->isNavigationBarHidden() && navigation->navigationBar().isTranslucent();
+    if (auto list = std::dynamic_pointer_cast<FieldListView>(view()))
+        list->setTopInset(covered ? ui::NavigationBar::statusBarHeight + ui::NavigationBar::defaultHeight : 0);
 }
 
 bool ContactViewController::saveContact() {

@@ -47,6 +47,8 @@ public:
 
     void loadView() override;
     void viewDidLoad() override;
+    // Keeps the first row clear of a translucent navigation bar over the screen.
+    void viewWillAppear(bool animated) override;
 
 private:
     void doneTapped() { saveContact(); }

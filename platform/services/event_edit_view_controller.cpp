@@ -72,6 +72,8 @@ EventEditViewController::EventEditViewController()
     : NavigationController(makeFieldScreen()),
       fieldList_(std::static_pointer_cast<FieldListView>(viewControllers().front()->view())) {
     fieldList_->setFields(eventFields(event_));
+    // The fields start under the bar rather than behind it.
+    navigationBar().setTranslucent(false);
 }
 
 void EventEditViewController::viewDidLoad() {
