@@ -1,5 +1,6 @@
 #include "platform/services/contact_event_records.hpp"
 
+#include <cctype>
 #include <system_error>
 
 #include "platform/foundation/file_io.hpp"
@@ -10,10 +11,11 @@ namespace platform::services::records {
 
 namespace {
 
+// Letters, digits, "_" and "-", 1 to 100 of them: never a path, never hidden.
 bool isPlainName(std::string_view name) {
-    if (name.empty() || name == "." || name == ".." || name.size() > 200) return false;
+    if (name.empty() || name.size() > 100) return false;
     for (char c : name)
-        if (c == '/' || c == '\\' || static_cast<unsigned char>(c) < 0x20) return false;
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') return false;
     return true;
 }
 
