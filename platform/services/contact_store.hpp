@@ -29,7 +29,7 @@ public:
     explicit ContactStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
     // Writes the contact to "<identifier>.vcf", giving it a new identifier first when it
-    // has none. An error, and no file, when the folder cannot be written.
+    // has none (or one that is no plain name). An error, and no file, when the folder cannot be written.
     std::optional<Error> saveContact(Contact& contact) const;
     // Saves every contact of the request (they receive their identifiers); stops at the
     // first error and gives it.

@@ -34,7 +34,7 @@ public:
     void requestAccess(AccessCompletion completion) const;
 
     // Writes the event to "<identifier>.ics", giving it a new identifier first when it
-    // has none. An error, and no file, when the folder cannot be written.
+    // has none (or one that is no plain name). An error, and no file, when the folder cannot be written.
     std::optional<Error> saveEvent(Event& event) const;
     // Removes the file of a saved event.
     std::optional<Error> removeEvent(const Event& event) const;
