@@ -4,11 +4,11 @@ namespace platform::services {
 
 std::string displayName(const Contact& contact) {
     std::string out;
-    for (const std::string* piece : {&contact.namePrefix, &contact.givenName, &contact.middleName,
+    for (const std::string* text : {&contact.namePrefix, &contact.givenName, &contact.middleName,
                                      &contact.familyName, &contact.nameSuffix}) {
-        if (piece->empty()) continue;
+        if (text->empty()) continue;
         if (!out.empty()) out.push_back(' ');
-        out.append(*piece);
+        out.append(*text);
     }
     return out.empty() ? contact.organizationName : out;
 }

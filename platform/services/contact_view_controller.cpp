@@ -15,10 +15,10 @@ std::string addressText(const PostalAddress& a) {
     std::string region(a.state);
     if (!a.postalCode.empty()) region.append(region.empty() ? "" : " ").append(a.postalCode);
     std::string out;
-    for (const std::string* piece : {&a.street, &a.city, static_cast<const std::string*>(&region), &a.country}) {
-        if (piece->empty()) continue;
+    for (const std::string* text : {&a.street, &a.city, static_cast<const std::string*>(&region), &a.country}) {
+        if (text->empty()) continue;
         if (!out.empty()) out.append(", ");
-        out.append(*piece);
+        out.append(*text);
     }
     return out;
 }

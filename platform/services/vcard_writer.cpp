@@ -20,10 +20,10 @@ std::string typeParameter(std::string_view label) {
 std::string structured(std::initializer_list<const std::string*> parts) {
     std::string out;
     bool first = true;
-    for (const std::string* piece : parts) {
+    for (const std::string* field : parts) {
         if (!first) out.push_back(';');
         first = false;
-        out.append(escapeText(*piece));
+        out.append(escapeText(*field));
     }
     return out;
 }
