@@ -4,10 +4,10 @@
 #include <string>
 
 #include "core/vistrel_bundle.hpp"
-#include "platform/foundation/log.hpp"
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/storyboard.hpp"
 #include "screens/camera_view_controller.hpp"
+#include "screens/kit_storyboard.hpp"
 #include "store/migration_view_controller.hpp"
 
 namespace vistrel {
@@ -39,12 +39,7 @@ void registerMainStoryboard() {
 std::shared_ptr<platform::ui::Storyboard> mainStoryboard() {
     static std::once_flag registered;
     std::call_once(registered, registerMainStoryboard);
-    auto bundle = vistrelBundle();
-    if (!bundle) {
-        platform::log("Vistrel :: the kit's bundle was not found, so there is no storyboard \"Main\"");
-        return nullptr;
-    }
-    return platform::ui::Storyboard::named(kMainStoryboardName, bundle.get());
+    return kitStoryboard(kMainStoryboardName);
 }
 
 }  // namespace vistrel
