@@ -1,6 +1,5 @@
 #include "screens/about_storyboard.hpp"
 
-#include <mutex>
 #include <string>
 
 #include "core/vistrel_bundle.hpp"
@@ -21,9 +20,7 @@ void registerAboutStoryboard() {
 }
 
 std::shared_ptr<platform::ui::Storyboard> aboutStoryboard() {
-    static std::once_flag registered;
-    std::call_once(registered, registerAboutStoryboard);
-    return kitStoryboard(kAboutStoryboardName);
+    return kitStoryboard(kAboutStoryboardName, registerAboutStoryboard);
 }
 
 }  // namespace vistrel

@@ -1,6 +1,5 @@
 #include "screens/actions_storyboard.hpp"
 
-#include <mutex>
 #include <string>
 
 #include "core/vistrel_bundle.hpp"
@@ -27,9 +26,7 @@ void registerActionsStoryboard() {
 }
 
 std::shared_ptr<platform::ui::Storyboard> actionsStoryboard() {
-    static std::once_flag registered;
-    std::call_once(registered, registerActionsStoryboard);
-    return kitStoryboard(kActionsStoryboardName);
+    return kitStoryboard(kActionsStoryboardName, registerActionsStoryboard);
 }
 
 }  // namespace vistrel

@@ -1,5 +1,7 @@
 #include "screens/kit_storyboard.hpp"
 
+#include <mutex>
+#include <set>
 #include <string>
 
 #include "core/vistrel_bundle.hpp"
@@ -23,7 +25,13 @@ std::string sceneName(std::string_view storyboardName, std::optional<std::string
 
 }  // namespace
 
-std::shared_ptr<platform::ui::Storyboard> kitStoryboard(std::string_view name) {
+std::shared_ptr<platform::ui::Storyboard> kitStoryboard(std::string_view name, void (*registration)()) {
+    {
+        static std::mutex mutex;
+        static std::set<std::string, std::less<>> registered;
+        std::lock_guard lock(mutex);
+        if (registration && registered.insert(std::string(name)).second) registration();
+    }
     auto bundle = vistrelBundle();
     if (!bundle) {
         std::string line = "Vistrel :: the kit's bundle was not found, so there is no storyboard \"";

@@ -12,9 +12,9 @@
 
 namespace vistrel {
 
-// The storyboard of that name in the kit's bundle, once it is registered. None, with a
-// log line, when the bundle or the storyboard is missing.
-std::shared_ptr<platform::ui::Storyboard> kitStoryboard(std::string_view name);
+// The storyboard of that name in the kit's bundle, registered by `registration` the first
+// time it is asked for. None, with a log line, when the bundle or the storyboard is missing.
+std::shared_ptr<platform::ui::Storyboard> kitStoryboard(std::string_view name, void (*registration)());
 
 // The scene `identifier` (none: the initial scene) of the storyboard, or none with a log
 // line naming what is missing.

@@ -1,6 +1,5 @@
 #include "screens/main_storyboard.hpp"
 
-#include <mutex>
 #include <string>
 
 #include "core/vistrel_bundle.hpp"
@@ -37,9 +36,7 @@ void registerMainStoryboard() {
 }
 
 std::shared_ptr<platform::ui::Storyboard> mainStoryboard() {
-    static std::once_flag registered;
-    std::call_once(registered, registerMainStoryboard);
-    return kitStoryboard(kMainStoryboardName);
+    return kitStoryboard(kMainStoryboardName, registerMainStoryboard);
 }
 
 }  // namespace vistrel

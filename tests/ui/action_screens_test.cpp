@@ -3,6 +3,7 @@
 #include <chrono>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "core/vistrel_bundle.hpp"
 #include "platform/foundation/locale.hpp"
@@ -185,7 +186,8 @@ TEST_F(ActionScreensTest, BrowserPushedOnTheTargetsNavigationController) {
     browser->url = "https://example.org/menu";
     browser->isAnonymous = true;
     browser->actionTitle = "Menu";
-    vistrel::WebViewController::show(list, browser);
+    std::thread([&] { vistrel::WebViewController::show(list, browser); }).join();
+    EXPECT_EQ(navigation->topViewController(), list);  // screens move on the main thread only
     time.advance(1s);
     EXPECT_EQ(navigation->topViewController(), browser);
     EXPECT_EQ(browser->navigationItem().title(), "Menu");
