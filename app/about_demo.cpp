@@ -46,8 +46,8 @@ void writeAboutAndTextPictures(const std::filesystem::path& out) {
     auto about = vistrel::InfoViewController::instance();
     showAndWrite(about, out, "about.png");
     auto webView = about->webView();
-    std::cout << "title: " << about->navigationItem().title().value_or("(none)") << ", page: "
-              << (webView && webView->request() ? webView->request()->url : "(none)") << "\n";
+    std::cout << "title: " << about->navigationItem().title().value_or("(none)")
+              << ", page: " << (webView && webView->request() ? webView->request()->url : "(none)") << "\n";
 
     std::cout << "\n== a text page: ActionTextViewController::instance()\n";
     auto text = vistrel::ActionTextViewController::instance();

@@ -12,11 +12,10 @@ namespace vistrel {
 void registerAboutStoryboard() {
     using platform::ui::Storyboard;
     using platform::ui::StoryboardDefinition;
-    Storyboard::registerStoryboard(std::string(kAboutStoryboardName), std::string(kBundleIdentifier),
-                                   [](StoryboardDefinition& about) {
-                                       about.setInitialViewController(
-                                           [](Storyboard&) { return std::make_shared<InfoViewController>(); });
-                                   });
+    Storyboard::registerStoryboard(
+        std::string(kAboutStoryboardName), std::string(kBundleIdentifier), [](StoryboardDefinition& about) {
+            about.setInitialViewController([](Storyboard&) { return std::make_shared<InfoViewController>(); });
+        });
 }
 
 std::shared_ptr<platform::ui::Storyboard> aboutStoryboard() {

