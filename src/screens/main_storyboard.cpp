@@ -1,13 +1,12 @@
 #include "screens/main_storyboard.hpp"
 
-#include <mutex>
 #include <string>
 
 #include "core/vistrel_bundle.hpp"
-#include "platform/foundation/log.hpp"
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/storyboard.hpp"
 #include "screens/camera_view_controller.hpp"
+#include "screens/kit_storyboard.hpp"
 #include "store/migration_view_controller.hpp"
 
 namespace vistrel {
@@ -37,14 +36,7 @@ void registerMainStoryboard() {
 }
 
 std::shared_ptr<platform::ui::Storyboard> mainStoryboard() {
-    static std::once_flag registered;
-    std::call_once(registered, registerMainStoryboard);
-    auto bundle = vistrelBundle();
-    if (!bundle) {
-        platform::log("Vistrel :: the kit's bundle was not found, so there is no storyboard \"Main\"");
-        return nullptr;
-    }
-    return platform::ui::Storyboard::named(kMainStoryboardName, bundle.get());
+    return kitStoryboard(kMainStoryboardName, registerMainStoryboard);
 }
 
 }  // namespace vistrel

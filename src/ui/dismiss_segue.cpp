@@ -1,0 +1,11 @@
+#include "ui/dismiss_segue.hpp"
+
+#include "platform/ui/view_controller.hpp"
+
+namespace vistrel {
+
+void DismissSegue::perform() {
+    if (auto from = source()) from->dismiss(true);
+}
+
+}  // namespace vistrel

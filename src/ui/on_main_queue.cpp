@@ -1,0 +1,16 @@
+#include "ui/on_main_queue.hpp"
+
+#include "platform/dispatch/main_thread.hpp"
+#include "platform/dispatch/queue.hpp"
+
+namespace vistrel {
+
+void runOnMainQueue(platform::dispatch::Block work) {
+    if (!work) return;
+    if (platform::dispatch::isMainThread())
+        work();
+    else
+        platform::dispatch::main().async(std::move(work));
+}
+
+}  // namespace vistrel
