@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "about_demo.hpp"
 #include "answer_demo.hpp"
 #include "history_demo.hpp"
 #include "list_demo.hpp"
@@ -225,6 +226,7 @@ int main(int argc, char** argv) {
     showRootScreen(options->out);
     writeListSample(options->out);
     writeSpinnerPicture(options->out);
+    writeAboutAndTextPictures(options->out);
     std::cout << "\npictures go to " << std::filesystem::absolute(options->out).string() << "\n";
     return 0;
 }
