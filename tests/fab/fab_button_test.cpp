@@ -7,6 +7,7 @@
 #include "platform/ui/animation_log.hpp"
 #include "platform/ui/notification_center_names.hpp"
 #include "platform/ui/screen.hpp"
+#include "platform/ui/view_properties.hpp"
 
 namespace fabtest {
 namespace {
@@ -159,6 +160,25 @@ TEST_F(FabTest, ADestroyedButtonHearsNoNotifications) {
     { auto fab = std::make_shared<Fab>(); }
     EXPECT_EQ(NotificationCenter::defaultCenter().observerCount(), registered);
     postKeyboard(keyboardWillShowNotification, 216);  // reaches nothing freed (ASan)
+}
+
+}  // namespace
+}  // namespace fabtest
+
+namespace fabtest {
+namespace {
+
+TEST_F(FabTest, AStoryboardSetsPropertiesByNameThroughTheSameChangeEffects) {
+    auto fab = placedFab();
+    auto item = fab->addItem("a");
+    EXPECT_TRUE(setValueForKey(*fab, "itemSize", 50.0));
+    EXPECT_EQ(item->size(), 50);
+    EXPECT_TRUE(setValueForKey(*fab, "autoCloseOnTap", false));
+    EXPECT_FALSE(fab->autoCloseOnTap);
+    EXPECT_TRUE(setValueForKey(*fab, "itemImageColor", Color::red()));
+    EXPECT_EQ(valueForKey(*fab, "itemImageColor"), PropertyValue(Color::red()));
+    EXPECT_FALSE(setValueForKey(*fab, "rotationDegrees", std::string("90")));
+    EXPECT_EQ(fab->rotationDegrees, -45);
 }
 
 }  // namespace
