@@ -1,0 +1,85 @@
+// The global host: its lazily made window, showing and hiding, and which touches its
+// window takes.
+#include "fab_test_support.hpp"
+
+#include "fab/fab_view_controller.hpp"
+#include "fab/fab_window.hpp"
+#include "platform/ui/application.hpp"
+#include "platform/ui/view_controller.hpp"
+
+namespace fabtest {
+namespace {
+
+using vistrel::FabManager;
+
+class FabGlobalTest : public FabTest {
+protected:
+    void TearDown() override {
+        auto& manager = FabManager::defaultInstance();
+        if (!manager.button()->closed()) manager.button()->close();
+        manager.hide(false);
+        FabTest::TearDown();
+    }
+};
+
+TEST_F(FabGlobalTest, TheManagerIsOneAndMakesItsWindowOnlyWhenAskedForIt) {
+    EXPECT_EQ(&Fab::global(), &FabManager::defaultInstance());
+    auto& manager = FabManager::defaultInstance();
+    EXPECT_EQ(manager.button(), manager.fabController()->fab);
+    EXPECT_TRUE(manager.hidden());
+    EXPECT_EQ(manager.fabWindow()->rootViewController(), manager.fabController());
+    EXPECT_EQ(manager.button()->superview(), manager.fabController()->view());
+}
+
+TEST_F(FabGlobalTest, TheLaterOfHideAndShowWinsAndAPlainShowIsVisible) {
+    auto& manager = FabManager::defaultInstance();
+    manager.toggle();
+    EXPECT_FALSE(manager.hidden());
+    EXPECT_EQ(manager.fabWindow()->alpha(), 1);
+    manager.hide();
+    manager.show();  // within the fade
+    time.advance(1s);
+    EXPECT_FALSE(manager.hidden());
+    EXPECT_EQ(manager.fabWindow()->alpha(), 1);
+    manager.hide();
+    time.advance(1s);
+    EXPECT_TRUE(manager.hidden());
+    manager.show(false);
+    EXPECT_EQ(manager.fabWindow()->alpha(), 1);
+}
+
+TEST_F(FabGlobalTest, TheWindowTakesTouchesOnlyOnTheButtonWhileClosedAndAllWhileOpen) {
+    auto& manager = FabManager::defaultInstance();
+    manager.show(false);
+    auto fab = manager.button();
+    fab->displayIfNeeded();
+    if (fab->items().empty()) fab->addItem("global");
+    fab->open();  // and closed again: the items stay above the button, transparent
+    fab->close();
+    time.advance(1s);
+    const auto& floating = manager.fabWindow();
+    const Point onButton{fab->frame().midX(), fab->frame().midY()};
+    const Rect itemFrame = fab->convertRect(fab->items()[0]->frame(), floating.get());
+    const Point onClosedItem{itemFrame.midX(), itemFrame.midY()};
+    EXPECT_TRUE(floating->pointInside(onButton, nullptr));
+    EXPECT_FALSE(floating->pointInside(onClosedItem, nullptr)) << "a transparent item takes nothing";
+    EXPECT_FALSE(floating->pointInside({10, 10}, nullptr));
+
+    // A host window below gets the taps the floating window lets through.
+    auto host = std::make_shared<View>(Rect{0, 0, 375, 667});
+    window->addSubview(host);
+    EXPECT_EQ(Application::shared().touchTarget({10, 10})->view, host);
+    EXPECT_EQ(Application::shared().touchTarget(onButton)->view, fab);
+
+    fab->open();
+    EXPECT_TRUE(floating->pointInside({10, 10}, nullptr));
+    EXPECT_EQ(Application::shared().touchTarget({10, 10})->window, floating);
+}
+
+TEST_F(FabGlobalTest, AWindowWithAnotherRootTakesNoTouches) {
+    vistrel::FabWindow window(Rect{0, 0, 375, 667});
+    EXPECT_FALSE(window.pointInside({10, 10}, nullptr));
+}
+
+}  // namespace
+}  // namespace fabtest
