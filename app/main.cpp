@@ -15,6 +15,7 @@
 
 #include "about_demo.hpp"
 #include "answer_demo.hpp"
+#include "fab_demo.hpp"
 #include "history_demo.hpp"
 #include "list_demo.hpp"
 #include "spinner_demo.hpp"
@@ -227,6 +228,7 @@ int main(int argc, char** argv) {
     writeListSample(options->out);
     writeSpinnerPicture(options->out);
     writeAboutAndTextPictures(options->out);
+    writeFabPictures(options->out);
     std::cout << "\npictures go to " << std::filesystem::absolute(options->out).string() << "\n";
     return 0;
 }
