@@ -19,6 +19,10 @@
 #include "platform/graphics/color.hpp"
 #include "platform/graphics/font.hpp"
 
+namespace platform::ui {
+class ViewController;
+}
+
 namespace vistrel {
 
 class ActionViewModel;
@@ -30,6 +34,15 @@ public:
     // "Order" - 100 x "Priority" (a missing value counts as 0), ascending; actions with
     // equal keys keep the order of the answer.
     explicit ImageViewModel(Image image, std::optional<bool> filterData = true);
+    virtual ~ImageViewModel() = default;
+    ImageViewModel(const ImageViewModel&) = default;
+    ImageViewModel& operator=(const ImageViewModel&) = default;
+
+    // Runs the shown action at the position on behalf of the target screen, which
+    // presents whatever the action opens, or the alert when its content is missing
+    // (action_dispatch.cpp).
+    virtual void handleActionAtPosition(std::intptr_t position,
+                                        const std::shared_ptr<platform::ui::ViewController>& target);
 
     // True when the image asks for it and exactly one action is shown.
     bool shouldAutoTrigger() const;
