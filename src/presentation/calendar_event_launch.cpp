@@ -3,6 +3,7 @@
 #include "platform/dispatch/queue.hpp"
 #include "platform/foundation/log.hpp"
 #include "presentation/calendar_event_import.hpp"
+#include "presentation/presenting_screen.hpp"
 
 namespace vistrel {
 
@@ -12,15 +13,6 @@ using platform::services::Event;
 using platform::services::EventEditViewController;
 using platform::services::EventEditViewDelegate;
 using platform::services::EventStore;
-
-// The screen that is shown: the last of the presentations made over the target.
-std::shared_ptr<platform::ui::ViewController> topPresentation(std::shared_ptr<platform::ui::ViewController> screen) {
-    while (auto presented = screen->presentedViewController()) {
-        if (presented->isBeingDismissed()) break;
-        screen = std::move(presented);
-    }
-    return screen;
-}
 
 }  // namespace
 
@@ -39,16 +31,11 @@ void launchCalendarEvent(const std::shared_ptr<platform::ui::ViewController>& ta
         }
         Event event = calendarEvent(text);
         platform::dispatch::main().async([weakTarget, event = std::move(event), folder, delegate] {
-            auto target = weakTarget.lock();
-            if (!target) {
-                platform::log("launchCalendar :: the screen that asked is gone; no event editor");
-                return;
-            }
             auto editor = std::make_shared<EventEditViewController>();
             editor->setEventStore(EventStore(folder));
             editor->setEditViewDelegate(delegate);
             editor->setEvent(event);
-            topPresentation(target)->present(editor, true);
+            presentOverTarget(weakTarget.lock(), std::move(editor), "the event editor");
         });
     });
 }

@@ -43,6 +43,19 @@ public:
     // (action_dispatch.cpp).
     virtual void handleActionAtPosition(std::intptr_t position,
                                         const std::shared_ptr<platform::ui::ViewController>& target);
+    // The handlers of the action kinds, one per kind that does something; each reads the
+    // content of the action at the position and calls its launcher, or shows the alert
+    // "general.error" with the kind's message key over the target when the content that
+    // the launcher needs is missing.
+    virtual void calendarEventForAction(std::intptr_t position, const std::shared_ptr<platform::ui::ViewController>& target);
+    virtual void phoneForAction(std::intptr_t position, const std::shared_ptr<platform::ui::ViewController>& target);
+    virtual void shareForAction(std::intptr_t position, const std::shared_ptr<platform::ui::ViewController>& target);
+    virtual void emailForAction(std::intptr_t position, const std::shared_ptr<platform::ui::ViewController>& target);
+    virtual void vcardForAction(std::intptr_t position, const std::shared_ptr<platform::ui::ViewController>& target);
+    virtual void mapForAction(std::intptr_t position, const std::shared_ptr<platform::ui::ViewController>& target);
+    virtual void smsForAction(std::intptr_t position, const std::shared_ptr<platform::ui::ViewController>& target);
+    virtual void urlForAction(std::intptr_t position, const std::shared_ptr<platform::ui::ViewController>& target);
+    virtual void textForAction(std::intptr_t position, const std::shared_ptr<platform::ui::ViewController>& target);
 
     // True when the image asks for it and exactly one action is shown.
     bool shouldAutoTrigger() const;

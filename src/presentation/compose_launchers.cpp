@@ -1,0 +1,39 @@
+#include <memory>
+
+#include "presentation/presenting_screen.hpp"
+#include "presentation/vistrel_tools.hpp"
+
+namespace vistrel::VistrelTools {
+
+using platform::services::MailComposeViewController;
+using platform::services::MessageComposeViewController;
+
+void sendSMS(const Target& target, const std::string& phoneNumber, const std::string& message) {
+    if (!MessageComposeViewController::canSendText()) {
+        instance()->launchPopup(target, "Could Not Send Sms",
+                                "Your device could not send sms.  Please check sms configuration and try again.");
+        return;
+    }
+    auto composer = std::make_shared<MessageComposeViewController>();
+    composer->setBody(message);
+    composer->setRecipients({phoneNumber});
+    composer->setMessageComposeDelegate(instance());
+    presentOverTarget(target, std::move(composer), "the message composer");
+}
+
+void sendEmail(const Target& target, const std::vector<std::string>& emails, const std::string& subject,
+               const std::string& message) {
+    if (!MailComposeViewController::canSendMail()) {
+        instance()->launchPopup(target, "Could Not Send Email",
+                                "Your device could not send e-mail.  Please check e-mail configuration and try again.");
+        return;
+    }
+    auto composer = std::make_shared<MailComposeViewController>();
+    composer->setMailComposeDelegate(instance());
+    composer->setToRecipients(emails);
+    composer->setSubject(subject);
+    composer->setMessageBody(message, false);
+    presentOverTarget(target, std::move(composer), "the mail composer");
+}
+
+}  // namespace vistrel::VistrelTools

@@ -1,0 +1,71 @@
+#include "presentation/presenting_screen.hpp"
+
+#include <chrono>
+#include <string>
+#include <utility>
+
+#include "platform/dispatch/queue.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/ui/view.hpp"
+#include "platform/ui/view_controller.hpp"
+#include "platform/ui/window.hpp"
+#include "ui/on_main_queue.hpp"
+
+namespace vistrel {
+
+namespace {
+
+using platform::ui::ViewController;
+
+// A closing presentation takes an animation's time; past this many waits something is
+// stuck and the screen is given up with a line rather than waited for for ever.
+constexpr int maximumWaits = 100;
+constexpr auto waitStep = std::chrono::milliseconds(50);
+
+void attempt(std::weak_ptr<ViewController> weakTarget, std::shared_ptr<ViewController> screen, std::string what,
+             int waits) {
+    auto target = weakTarget.lock();
+    auto presenter = target ? presentingScreen(*target) : nullptr;
+    if (!presenter) {
+        platform::log(std::string("Vistrel :: the screen that asked for ")
+                          .append(what)
+                          .append(" is not on show; nothing is presented"));
+        return;
+    }
+    if (presenter->presentedViewController()) {
+        // The top presentation is on its way out; the presenter takes a new one once it is gone.
+        if (waits >= maximumWaits) {
+            platform::log(std::string("Vistrel :: a closing screen never went; ").append(what).append(" is not presented"));
+            return;
+        }
+        platform::dispatch::main().asyncAfter(waitStep, [weakTarget, screen = std::move(screen), what, waits]() mutable {
+            attempt(weakTarget, std::move(screen), what, waits + 1);
+        });
+        return;
+    }
+    presenter->present(std::move(screen), true);
+}
+
+}  // namespace
+
+std::shared_ptr<ViewController> presentingScreen(const ViewController& target) {
+    auto view = target.viewIfLoaded();
+    auto window = view ? view->window() : nullptr;
+    auto presenter = window ? window->rootViewController() : nullptr;
+    if (!presenter) return nullptr;
+    while (auto next = presenter->presentedViewController()) {
+        if (next->isBeingDismissed()) break;
+        presenter = std::move(next);
+    }
+    return presenter;
+}
+
+void presentOverTarget(const std::shared_ptr<ViewController>& target, std::shared_ptr<ViewController> screen,
+                       std::string_view what) {
+    std::weak_ptr<ViewController> weakTarget = target;
+    runOnMainQueue([weakTarget, screen = std::move(screen), what = std::string(what)]() mutable {
+        attempt(weakTarget, std::move(screen), std::move(what), 0);
+    });
+}
+
+}  // namespace vistrel

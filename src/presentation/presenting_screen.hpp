@@ -1,0 +1,25 @@
+#pragma once
+// Where a launcher puts what it opens: over the screen the user sees, which is the top
+// of the presentations of the window that shows the target screen. A screen that is not
+// on show cannot present, so presenting from it would lose what was opened.
+#include <memory>
+#include <string_view>
+
+namespace platform::ui {
+class ViewController;
+}
+
+namespace vistrel {
+
+// The window's root controller followed through what each presents, up to the last one
+// that is not closing; null when the target's view is in no window.
+std::shared_ptr<platform::ui::ViewController> presentingScreen(const platform::ui::ViewController& target);
+
+// Presents `screen`, animated, from presentingScreen(target), on the main queue (posted
+// there from another thread). While the top presentation is closing it waits for the
+// close to end, so nothing is refused and lost. A target that is gone or in no window
+// gets a log line naming `what`, and nothing is shown.
+void presentOverTarget(const std::shared_ptr<platform::ui::ViewController>& target,
+                       std::shared_ptr<platform::ui::ViewController> screen, std::string_view what);
+
+}  // namespace vistrel

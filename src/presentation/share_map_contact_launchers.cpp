@@ -1,0 +1,112 @@
+#include <string>
+#include <utility>
+
+#include "core/data_directory.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/services/activity_view_controller.hpp"
+#include "platform/services/event_store.hpp"
+#include "platform/services/geocoder.hpp"
+#include "platform/services/map_item.hpp"
+#include "platform/services/vcard_reader.hpp"
+#include "platform/ui/navigation_controller.hpp"
+#include "platform/ui/view.hpp"
+#include "presentation/calendar_event_import.hpp"
+#include "presentation/presenting_screen.hpp"
+#include "presentation/vistrel_tools.hpp"
+#include "ui/action_text_view_controller.hpp"
+#include "ui/on_main_queue.hpp"
+
+namespace vistrel::VistrelTools {
+
+namespace {
+
+using platform::services::Coordinate;
+
+void openMap(Coordinate coordinate, const std::string& locationName, std::intptr_t zoomlevel) {
+    const double distance = zoomlevel <= 0 ? 18.0 : static_cast<double>(zoomlevel);
+    const auto region = platform::services::coordinateRegionWithDistance(coordinate, distance, distance);
+    platform::services::MapItem item(coordinate);
+    if (!locationName.empty()) item.setName(locationName);
+    item.openInMaps({region.center, region.span});
+}
+
+}  // namespace
+
+void launchCalendar(const Target& target, const std::string& ical) {
+    launchCalendarEvent(target, ical, platform::services::EventStore(calendarEventsFolder()), instance());
+}
+
+void share(const Target& target, std::vector<platform::services::ActivityItem> objectsToShare,
+           const std::shared_ptr<platform::ui::BarButtonItem>& barButton) {
+    std::weak_ptr<platform::ui::ViewController> weakTarget = target;
+    runOnMainQueue([weakTarget, items = std::move(objectsToShare), barButton]() mutable {
+        auto target = weakTarget.lock();
+        if (!target) return;
+        auto sheet = std::make_shared<platform::services::ActivityViewController>(std::move(items));
+        // Where the sheet shows as a popover it needs something to point at.
+        platform::services::PopoverAnchor anchor;
+        anchor.barButtonItem = barButton;
+        if (!barButton) {
+            if (auto view = target->viewIfLoaded()) {
+                const auto bounds = view->bounds();
+                anchor.sourceView = view;
+                anchor.sourceRect = {{bounds.origin.x + bounds.size.width / 2, bounds.origin.y + bounds.size.height / 2},
+                                     {0, 0}};
+            }
+        }
+        sheet->setAnchor(std::move(anchor));
+        presentOverTarget(target, std::move(sheet), "the share sheet");
+    });
+}
+
+void launchMap(std::optional<double> latitude, std::optional<double> longitude, std::optional<std::string> address,
+               const std::string& locationName, std::intptr_t zoomlevel) {
+    std::optional<Coordinate> given;
+    if (latitude && longitude) given = Coordinate{*latitude, *longitude};
+    if (!address) {
+        if (given) runOnMainQueue([coordinate = *given, locationName, zoomlevel] { openMap(coordinate, locationName, zoomlevel); });
+        return;
+    }
+    platform::services::Geocoder().geocodeAddressString(
+        std::move(*address), [given, locationName, zoomlevel](std::vector<platform::services::Placemark> placemarks,
+                                                              std::optional<platform::Error> error) {
+            if (!placemarks.empty() && placemarks.front().location) {
+                openMap(*placemarks.front().location, locationName, zoomlevel);
+                return;
+            }
+            // With no geocoding service at all the address cannot be looked up; the
+            // coordinates the action also gives are the best place to show.
+            const bool noService = error && error->domain == platform::services::geocoderErrorDomain &&
+                                   error->code == static_cast<long>(platform::services::GeocoderErrorCode::noService);
+            if (noService && given) openMap(*given, locationName, zoomlevel);
+        });
+}
+
+std::filesystem::path contactsFolder() { return dataDirectory() / "Contacts"; }
+
+void launchVcard(const Target& target, const std::string& vCard) {
+    auto contacts = platform::services::contactsFromVCard(vCard);
+    if (contacts.empty()) {
+        platform::log("Unable to show the new contact");
+        return;
+    }
+    std::weak_ptr<platform::ui::ViewController> weakTarget = target;
+    runOnMainQueue([weakTarget, contact = std::move(contacts.front())]() mutable {
+        auto screen = platform::services::ContactViewController::forNewContact(std::move(contact));
+        screen->setContactStore(platform::services::ContactStore(contactsFolder()));
+        screen->setDelegate(instance());
+        presentOverTarget(weakTarget.lock(), std::make_shared<platform::ui::NavigationController>(screen),
+                          "the new contact");
+    });
+}
+
+void text(const Target& target, const std::string& text) {
+    std::weak_ptr<platform::ui::ViewController> weakTarget = target;
+    runOnMainQueue([weakTarget, text] {
+        auto page = ActionTextViewController::instance();
+        page->text = text;
+        presentOverTarget(weakTarget.lock(), std::make_shared<platform::ui::NavigationController>(page), "the text");
+    });
+}
+
+}  // namespace vistrel::VistrelTools

@@ -1,0 +1,302 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "core/vistrel_bundle.hpp"
+#include "model/image.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/services/activity_view_controller.hpp"
+#include "platform/services/browser_view_controller.hpp"
+#include "platform/services/event_store.hpp"
+#include "platform/services/geocoder.hpp"
+#include "platform/ui/alert_controller.hpp"
+#include "platform/ui/application.hpp"
+#include "platform/ui/navigation_controller.hpp"
+#include "platform/ui/window.hpp"
+#include "presentation/calendar_event_import.hpp"
+#include "presentation/image_view_model.hpp"
+#include "presentation/vistrel_tools.hpp"
+#include "support/manual_time.hpp"
+#include "support/temp_dir.hpp"
+#include "ui/action_text_view_controller.hpp"
+#include "ui/web_view_controller.hpp"
+
+namespace {
+
+using namespace std::chrono_literals;
+using platform::LogCapture;
+using platform::services::ActivityItem;
+using platform::ui::Application;
+using platform::ui::ViewController;
+using vistrel::tr;
+
+// A JSON string literal of the text.
+std::string jsonString(std::string_view text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out.push_back('\\');
+        if (c == '\r') { out += "\\r"; continue; }
+        if (c == '\n') { out += "\\n"; continue; }
+        out.push_back(c);
+    }
+    return out.append("\"");
+}
+
+// The view model of an answer with one action of that kind and content (a JSON object).
+vistrel::ImageViewModel oneAction(std::string_view type, std::string_view content) {
+    std::string answer = R"({"Id":"i","Title":"t","Actions":[{"Id":"a","Name":"Spring sale","Type":)";
+    answer.append(jsonString(type)).append(R"(,"Content":)").append(jsonString(content)).append("}]}");
+    LogCapture quiet;
+    return vistrel::ImageViewModel(vistrel::Image::fromData(answer), false);
+}
+
+template <typename T>
+std::shared_ptr<T> rootOf(const std::shared_ptr<ViewController>& presented) {
+    auto navigation = std::dynamic_pointer_cast<platform::ui::NavigationController>(presented);
+    return navigation && !navigation->viewControllers().empty()
+               ? std::dynamic_pointer_cast<T>(navigation->viewControllers().front())
+               : nullptr;
+}
+
+class ActionDispatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{VISTREL_BUILD_BUNDLE});
+        window->setRootViewController(root);
+        window->makeKeyAndVisible();
+        // The screen the user sees: one presentation over the window's root.
+        root->present(shown, false);
+        Application::shared().clearOpenedURLs();
+    }
+    void TearDown() override {
+        root->dismiss(false);
+        time.advance(1s);
+        window->setHidden(true);
+        vistrel::overrideBundleLocations(std::nullopt);
+        platform::services::MessageComposeViewController::setCanSendText(true);
+        platform::services::MailComposeViewController::setCanSendMail(true);
+    }
+
+    // Runs the action from the shown screen and gives what that screen then presents.
+    std::shared_ptr<ViewController> run(std::string_view type, std::string_view content) {
+        oneAction(type, content).handleActionAtPosition(0, shown);
+        time.advance(1s);
+        return shown->presentedViewController();
+    }
+
+    // The alert over the shown screen holds the error title, the key's message and one OK.
+    void expectAlert(const std::shared_ptr<ViewController>& presented, const std::string& title,
+                     const std::string& message) {
+        auto alert = std::dynamic_pointer_cast<platform::ui::AlertController>(presented);
+        ASSERT_TRUE(alert);
+        EXPECT_EQ(alert->title(), title);
+        EXPECT_EQ(alert->message(), message);
+        ASSERT_EQ(alert->actions().size(), 1u);
+        EXPECT_EQ(alert->actions()[0]->title(), tr("general.ok"));
+    }
+
+    testsupport::TempDir home;
+    testsupport::ScopedEnv homeEnv{"VISTREL_HOME", home.path().c_str()};
+    testsupport::ManualTime time;
+    std::shared_ptr<ViewController> root = std::make_shared<ViewController>();
+    std::shared_ptr<ViewController> shown = std::make_shared<ViewController>();
+    std::shared_ptr<platform::ui::Window> window = std::make_shared<platform::ui::Window>();
+};
+
+TEST_F(ActionDispatchTest, MissingContentShowsTheAlertOfItsKindAndLaunchesNothing) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"URL", "actions.error.cant_read_url"},          {"TEXT", "actions.error.cant_read_url"},
+        {"CALENDAR", "actions.error.cant_read_event"},   {"VCARD", "actions.error.cant_read_vcard"},
+        {"SMS", "actions.error.cant_read_sms_number"}, {"PHONE", "actions.error.cant_read_phone_number"},
+    };
+    for (const auto& [type, key] : cases) {
+        SCOPED_TRACE(type);
+        ASSERT_NE(tr(key), key);  // the key has a text of its own
+        expectAlert(run(type, "{}"), tr("general.error"), tr(key));
+        shown->dismiss(false);
+    }
+    EXPECT_TRUE(Application::shared().openedURLs().empty());
+}
+
+TEST_F(ActionDispatchTest, DataUnknownAndPositionsPastTheEndDoNothing) {
+    EXPECT_EQ(run("DATA", R"({"Url":"https://example.com"})"), nullptr);
+    EXPECT_EQ(run("SOMETHING", R"({"Url":"https://example.com"})"), nullptr);
+    oneAction("URL", R"({"Url":"https://example.com"})").handleActionAtPosition(1, shown);
+    oneAction("URL", R"({"Url":"https://example.com"})").handleActionAtPosition(-1, shown);
+    time.advance(1s);
+    EXPECT_EQ(shown->presentedViewController(), nullptr);
+    EXPECT_TRUE(Application::shared().openedURLs().empty());
+}
+
+TEST_F(ActionDispatchTest, AddressesOpenInTheBrowserScreenTheBrowserViewOrTheSystem) {
+    auto anonymous = rootOf<vistrel::WebViewController>(
+        run("URL", R"({"Url":"https://example.com/a","IsAnonymousURL":true,"IsEmbeddedWebView":false})"));
+    ASSERT_TRUE(anonymous);  // presented with a navigation bar (its Done button) around it
+    EXPECT_EQ(anonymous->url, "https://example.com/a");
+    EXPECT_EQ(anonymous->isAnonymous, true);
+    EXPECT_EQ(anonymous->actionTitle, "Spring sale");
+    shown->dismiss(false);
+
+    auto view = std::dynamic_pointer_cast<platform::services::BrowserViewController>(
+        run("URL", R"({"Url":"https://example.com/b","IsEmbeddedWebView":true})"));
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->url(), "https://example.com/b");
+    shown->dismiss(false);
+
+    // No flag, or a scheme that is no web page (exactly "http" or "https"), goes to the system.
+    LogCapture log;
+    EXPECT_EQ(run("URL", R"({"Url":"mailto:a@example.com","IsEmbeddedWebView":true,"IsAnonymousURL":true})"), nullptr);
+    EXPECT_EQ(run("URL", R"({"Url":"HTTPS://example.com/c","IsEmbeddedWebView":true})"), nullptr);
+    EXPECT_EQ(run("URL", R"({"Url":"example.com/d"})"), nullptr);
+    EXPECT_EQ(run("URL", R"j({"Url":"javascript:alert(1)","IsEmbeddedWebView":true})j"), nullptr);
+    EXPECT_EQ(Application::shared().openedURLs(),
+              (std::vector<std::string>{"mailto:a@example.com", "HTTPS://example.com/c", "http://example.com/d"}));
+    EXPECT_TRUE(log.contains("refused to open an address whose scheme is not allowed: javascript:alert(1)"));
+}
+
+TEST_F(ActionDispatchTest, ComposersGetTheirFieldsAndCloseWhenTheUserLeaves) {
+    auto message = std::dynamic_pointer_cast<platform::services::MessageComposeViewController>(
+        run("SMS", R"({"Number":"+33 6 12"})"));
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->recipients(), std::vector<std::string>{"+33 6 12"});
+    EXPECT_EQ(message->body(), "");
+    EXPECT_TRUE(message->finish(platform::services::MessageComposeResult::cancelled));
+    time.advance(1s);
+    EXPECT_EQ(shown->presentedViewController(), nullptr);
+
+    auto mail = std::dynamic_pointer_cast<platform::services::MailComposeViewController>(run("EMAIL", "{}"));
+    ASSERT_TRUE(mail);
+    EXPECT_EQ(mail->toRecipients(), std::vector<std::string>{""});
+    EXPECT_EQ(mail->subject(), "");
+    EXPECT_FALSE(mail->isBodyHTML());
+    EXPECT_TRUE(mail->finish(platform::services::MailComposeResult::failed));
+    time.advance(1s);
+    EXPECT_EQ(shown->presentedViewController(), nullptr);
+}
+
+TEST_F(ActionDispatchTest, ADeviceThatCannotSendShowsItsAlertOverTheShownScreen) {
+    platform::services::MessageComposeViewController::setCanSendText(false);
+    platform::services::MailComposeViewController::setCanSendMail(false);
+    expectAlert(run("SMS", R"({"Number":"1","Content":"hi"})"), "Could Not Send Sms",
+                "Your device could not send sms.  Please check sms configuration and try again.");
+    shown->dismiss(false);
+    expectAlert(run("EMAIL", R"({"Address":"a@example.com"})"), "Could Not Send Email",
+                "Your device could not send e-mail.  Please check e-mail configuration and try again.");
+}
+
+TEST_F(ActionDispatchTest, ShareItemsComeInOrderWithAnAnchorAtTheScreensCentre) {
+    auto sheet = std::dynamic_pointer_cast<platform::services::ActivityViewController>(
+        run("SHARE", R"({"Content":"Look","Url":"www.example.com"})"));
+    ASSERT_TRUE(sheet);
+    ASSERT_EQ(sheet->activityItems().size(), 2u);
+    EXPECT_EQ(sheet->activityItems()[0].description(), ActivityItem::makeText("Look").description());
+    EXPECT_EQ(sheet->activityItems()[1].description(),
+              ActivityItem::makeAddress("http://www.example.com").description());
+    ASSERT_TRUE(sheet->anchor());
+    const auto bounds = shown->view()->bounds();
+    EXPECT_EQ(sheet->anchor()->sourceView.lock(), shown->view());
+    EXPECT_EQ(sheet->anchor()->sourceRect.origin,
+              (platform::graphics::Point{bounds.size.width / 2, bounds.size.height / 2}));
+    shown->dismiss(false);
+
+    sheet = std::dynamic_pointer_cast<platform::services::ActivityViewController>(run("SHARE", "{}"));
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->activityItems().empty());
+}
+
+TEST_F(ActionDispatchTest, PhoneNumbersAndMapsGoToTheSystem) {
+    EXPECT_EQ(run("PHONE", R"({"Number":"+33 (0)1-23 45 67;ext=9"})"), nullptr);
+    // Without a geocoding service the coordinates stand in for the address.
+    run("MAP", R"({"Latitude":48.85,"Longitude":2.35,"SearchAddress":"Paris"})");
+    ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([] { return Application::shared().openedURLs().size() == 2; }, 5s));
+    run("MAP", R"({"Latitude":48.85})");  // one coordinate only: nothing
+    EXPECT_EQ(Application::shared().openedURLs(),
+              (std::vector<std::string>{"telprompt://+3301234567;9", "maps:?ll=48.85,2.35&spn=0.000045,0.000068"}));
+}
+
+TEST_F(ActionDispatchTest, AnAddressWithNoPlaceOpensNoMap) {
+    auto previous = platform::services::Geocoder::setService(
+        [](const std::string&) { return platform::services::Geocoder::Answer(std::vector<platform::services::Placemark>{}); });
+    run("MAP", R"({"Latitude":48.85,"Longitude":2.35,"SearchAddress":"Nowhere"})");
+    ASSERT_TRUE(platform::dispatch::RunLoop::runUntil(
+        [] { return !platform::services::Geocoder::requestedAddresses().empty(); }, 5s));
+    std::this_thread::sleep_for(50ms);
+    platform::dispatch::RunLoop::runUntilIdle();
+    platform::services::Geocoder::setService(previous);
+    platform::services::Geocoder::clearRequestedAddresses();
+    EXPECT_TRUE(Application::shared().openedURLs().empty());
+}
+
+TEST_F(ActionDispatchTest, TheFirstContactOfACardIsOfferedAndACardWithoutOneShowsNothing) {
+    const std::string two = "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ada\r\nN:;Ada;;;\r\nEND:VCARD\r\n"
+                            "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Bob\r\nN:;Bob;;;\r\nEND:VCARD\r\n";
+    std::string content = R"({"VCard":)";
+    content.append(jsonString(two)).append("}");
+    auto contact = rootOf<platform::services::ContactViewController>(run("VCARD", content));
+    ASSERT_TRUE(contact);
+    EXPECT_EQ(contact->contact().givenName, "Ada");
+    ASSERT_TRUE(contact->saveContact());  // Done: saved under the data folder, then closed
+    time.advance(1s);
+    EXPECT_EQ(shown->presentedViewController(), nullptr);
+    EXPECT_EQ(platform::services::ContactStore(vistrel::VistrelTools::contactsFolder()).savedContacts().size(), 1u);
+
+    LogCapture log;
+    EXPECT_EQ(run("VCARD", R"({"VCard":"no card here"})"), nullptr);
+    EXPECT_TRUE(log.contains("Unable to show the new contact"));
+}
+
+TEST_F(ActionDispatchTest, TextAndCalendarScreens) {
+    auto page = rootOf<vistrel::ActionTextViewController>(run("TEXT", R"({"Text":"Hello"})"));
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->text, "Hello");
+    shown->dismiss(false);
+
+    run("CALENDAR", R"({"VCalendar":"BEGIN:VEVENT\r\nSUMMARY:Fair\r\nEND:VEVENT\r\n"})");
+    ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return shown->presentedViewController() != nullptr; }, 5s));
+    auto editor = std::dynamic_pointer_cast<platform::services::EventEditViewController>(shown->presentedViewController());
+    ASSERT_TRUE(editor);
+    EXPECT_EQ(editor->event().title, "Fair");
+    EXPECT_EQ(editor->eventStore()->folder(), vistrel::calendarEventsFolder());
+    editor->cancelEditing();
+    time.advance(1s);
+    EXPECT_EQ(shown->presentedViewController(), nullptr);
+}
+
+TEST_F(ActionDispatchTest, AnAlertAskedForWhileAScreenClosesWaitsForItAndATargetOffScreenShowsNothing) {
+    auto closing = std::make_shared<ViewController>();
+    shown->present(closing, false);
+    closing->dismiss(true);  // on its way out for the length of the animation
+    oneAction("URL", "{}").handleActionAtPosition(0, shown);
+    time.advance(1s);
+    expectAlert(shown->presentedViewController(), tr("general.error"), tr("actions.error.cant_read_url"));
+    shown->dismiss(false);
+
+    LogCapture log;
+    auto offScreen = std::make_shared<ViewController>();
+    oneAction("TEXT", R"({"Text":"Hello"})").handleActionAtPosition(0, offScreen);
+    time.advance(1s);
+    EXPECT_EQ(offScreen->presentedViewController(), nullptr);
+    EXPECT_TRUE(log.contains("is not on show"));
+}
+
+TEST(VistrelTools, OnlyAllowedSchemesReachTheSystem) {
+    const std::pair<const char*, bool> cases[] = {
+        {"http://a", true},       {"HTTPS://a", true},      {"mailto:a@b", true}, {"tel:1", true},
+        {"telprompt://1", true},  {"sms:1", true},          {"maps:?ll=1,2", true}, {"javascript:alert(1)", false},
+        {"file:///etc/passwd", false}, {"myapp://x", false}, {"", false},           {"example.com", false},
+        {"data:text/html,x", false},
+    };
+    for (const auto& [address, allowed] : cases) EXPECT_EQ(vistrel::VistrelTools::isAllowedAddress(address), allowed) << address;
+}
+
+TEST(VistrelTools, DialableNumbersKeepDigitsAndDialSigns) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"+33 6 12 34", "+3361234"}, {"(555) 010-99", "55501099"}, {"*31#, 12;4", "*31#,12;4"},
+        {"call me", ""},            {"1/2\n3", "123"},
+    };
+    for (const auto& [number, dialable] : cases) EXPECT_EQ(vistrel::VistrelTools::dialableNumber(number), dialable);
+}
+
+}  // namespace
