@@ -46,11 +46,19 @@ void attempt(std::weak_ptr<ViewController> weakTarget, std::shared_ptr<ViewContr
     presenter->present(std::move(screen), true);
 }
 
+// The window of the target; a target covered by a full-screen presentation is off its
+// window, and then the window is the one of what it presents.
+std::shared_ptr<platform::ui::Window> windowShowing(const ViewController& target) {
+    if (auto view = target.viewIfLoaded(); view && view->window()) return view->window();
+    for (auto next = target.presentedViewController(); next; next = next->presentedViewController())
+        if (auto view = next->viewIfLoaded(); view && view->window()) return view->window();
+    return nullptr;
+}
+
 }  // namespace
 
 std::shared_ptr<ViewController> presentingScreen(const ViewController& target) {
-    auto view = target.viewIfLoaded();
-    auto window = view ? view->window() : nullptr;
+    auto window = windowShowing(target);
     auto presenter = window ? window->rootViewController() : nullptr;
     if (!presenter) return nullptr;
     while (auto next = presenter->presentedViewController()) {

@@ -11,8 +11,10 @@ class ViewController;
 
 namespace vistrel {
 
-// The window's root controller followed through what each presents, up to the last one
-// that is not closing; null when the target's view is in no window.
+// The root controller of the target's window followed through what each presents, up to
+// the last one that is not closing. A target covered by a full-screen presentation is
+// off its window; the window is then the one of what it presents. Null when neither the
+// target nor anything it presents is in a window.
 std::shared_ptr<platform::ui::ViewController> presentingScreen(const platform::ui::ViewController& target);
 
 // Presents `screen`, animated, from presentingScreen(target), on the main queue (posted

@@ -273,6 +273,12 @@ TEST_F(ActionDispatchTest, AnAlertAskedForWhileAScreenClosesWaitsForItAndATarget
     expectAlert(shown->presentedViewController(), tr("general.error"), tr("actions.error.cant_read_url"));
     shown->dismiss(false);
 
+    // The window's root, covered by the shown screen, asks: the alert comes over the shown screen.
+    oneAction("PHONE", "{}").handleActionAtPosition(0, root);
+    time.advance(1s);
+    expectAlert(shown->presentedViewController(), tr("general.error"), tr("actions.error.cant_read_phone_number"));
+    shown->dismiss(false);
+
     LogCapture log;
     auto offScreen = std::make_shared<ViewController>();
     oneAction("TEXT", R"({"Text":"Hello"})").handleActionAtPosition(0, offScreen);
