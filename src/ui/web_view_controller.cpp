@@ -5,6 +5,7 @@
 #include "platform/ui/alert_action.hpp"
 #include "platform/ui/bar_button_item.hpp"
 #include "platform/ui/navigation_controller.hpp"
+#include "presentation/vistrel_tools.hpp"
 #include "screens/actions_storyboard.hpp"
 #include "screens/kit_storyboard.hpp"
 #include "ui/on_main_queue.hpp"
@@ -83,11 +84,16 @@ void WebViewController::didTapAction() {
 
 void WebViewController::didTapDone() { platform::ui::ViewController::dismiss(true); }
 
-// The launchers that open an address in the browser view and share it are not part of
-// this screen; until they are at hand, the entries say so on the log.
-void WebViewController::openInBrowser() { platform::log("Vistrel :: no launcher opens the browser view yet"); }
+void WebViewController::openInBrowser() {
+    if (url) VistrelTools::launchUrl(shared_from_this(), *url, true, false, std::nullopt);
+}
 
-void WebViewController::shareAddress() { platform::log("Vistrel :: no launcher shares the address yet"); }
+// The sheet points at the bar button that opened the action sheet.
+void WebViewController::shareAddress() {
+    if (url)
+        VistrelTools::share(shared_from_this(), {platform::services::ActivityItem::makeAddress(*url)},
+                            navigationItem().rightBarButtonItem());
+}
 
 void WebViewController::webViewDidStartLoad(platform::ui::WebView&) {}
 void WebViewController::webViewDidFinishLoad(platform::ui::WebView&) {}
