@@ -17,6 +17,7 @@
 #include "platform/ui/window.hpp"
 #include "presentation/calendar_event_import.hpp"
 #include "presentation/image_view_model.hpp"
+#include "presentation/presenting_screen.hpp"
 #include "presentation/vistrel_tools.hpp"
 #include "support/manual_time.hpp"
 #include "support/temp_dir.hpp"
@@ -285,6 +286,33 @@ TEST_F(ActionDispatchTest, AnAlertAskedForWhileAScreenClosesWaitsForItAndATarget
     time.advance(1s);
     EXPECT_EQ(offScreen->presentedViewController(), nullptr);
     EXPECT_TRUE(log.contains("is not on show"));
+}
+
+TEST_F(ActionDispatchTest, TheBrowserScreensSheetSharesFromItsBarButtonAndOpensTheBrowserView) {
+    auto browser = vistrel::WebViewController::instance();
+    browser->url = "https://example.com/page";
+    vistrel::WebViewController::show(shown, browser);
+    time.advance(1s);
+    const auto top = [&] { return vistrel::presentingScreen(*shown); };
+
+    browser->didTapAction();
+    time.advance(1s);
+    ASSERT_TRUE(browser->actionSheet()->tapAction(tr("general.share")));
+    time.advance(1s);
+    auto sheet = std::dynamic_pointer_cast<platform::services::ActivityViewController>(top());
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->activityItems()[0].description(), ActivityItem::makeAddress("https://example.com/page").description());
+    EXPECT_EQ(sheet->anchor()->barButtonItem.lock(), browser->navigationItem().rightBarButtonItem());
+    ASSERT_TRUE(sheet->cancel());
+    time.advance(1s);
+
+    browser->didTapAction();
+    time.advance(1s);
+    ASSERT_TRUE(browser->actionSheet()->tapAction(tr("webview.open_safari")));
+    time.advance(1s);
+    auto view = std::dynamic_pointer_cast<platform::services::BrowserViewController>(top());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->url(), "https://example.com/page");
 }
 
 TEST(VistrelTools, OnlyAllowedSchemesReachTheSystem) {
