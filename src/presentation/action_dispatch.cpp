@@ -2,9 +2,7 @@
 #include <string>
 
 #include "core/vistrel_bundle.hpp"
-#include "platform/ui/alert_controller.hpp"
 #include "presentation/image_view_model.hpp"
-#include "presentation/presenting_screen.hpp"
 #include "presentation/vistrel_tools.hpp"
 
 namespace vistrel {
@@ -15,11 +13,7 @@ using Target = std::shared_ptr<platform::ui::ViewController>;
 
 // The alert of an action whose content the launcher needs is missing.
 void showMissingContent(const Target& target, const char* messageKey) {
-    auto alert = std::make_shared<platform::ui::AlertController>(tr("general.error"), tr(messageKey),
-                                                                 platform::ui::AlertControllerStyle::alert);
-    alert->addAction(std::make_shared<platform::ui::AlertAction>(tr("general.ok"),
-                                                                 platform::ui::AlertActionStyle::defaultStyle));
-    presentOverTarget(target, std::move(alert), "the alert");
+    VistrelTools::instance()->launchPopup(target, tr("general.error"), tr(messageKey));
 }
 
 }  // namespace

@@ -55,12 +55,8 @@ void launchUrl(const Target& target, const std::string& url, std::optional<bool>
     const auto scheme = schemeOf(url);
     const bool web = scheme == "http" || scheme == "https";
     if (web && isAnonymous.value_or(false)) {
-        auto browser = WebViewController::instance();
-        browser->url = url;
-        browser->isAnonymous = isAnonymous;
-        browser->actionTitle = std::move(title);
         std::weak_ptr<platform::ui::ViewController> weakTarget = target;
-        runOnMainQueue([weakTarget, browser = std::move(browser)] {
+        runOnMainQueue([weakTarget, url, isAnonymous, title = std::move(title)] {
             auto target = weakTarget.lock();
             // Pushed where the target has a navigation controller; presented otherwise,
             // from the screen on show.
@@ -69,12 +65,17 @@ void launchUrl(const Target& target, const std::string& url, std::optional<bool>
                 platform::log("Vistrel :: the screen that asked for the browser is not on show; nothing is presented");
                 return;
             }
-            WebViewController::show(from, browser);
+            auto browser = WebViewController::instance();
+            browser->url = url;
+            browser->isAnonymous = isAnonymous;
+            browser->actionTitle = title;
+            WebViewController::show(from, std::move(browser));
         });
         return;
     }
     if (web && inBrowser.value_or(false)) {
-        presentOverTarget(target, std::make_shared<platform::services::BrowserViewController>(url), "the browser view");
+        presentOverTarget(
+            target, [url] { return std::make_shared<platform::services::BrowserViewController>(url); }, "the browser view");
         return;
     }
     openAllowed(url);

@@ -31,11 +31,16 @@ void launchCalendarEvent(const std::shared_ptr<platform::ui::ViewController>& ta
         }
         Event event = calendarEvent(text);
         platform::dispatch::main().async([weakTarget, event = std::move(event), folder, delegate] {
-            auto editor = std::make_shared<EventEditViewController>();
-            editor->setEventStore(EventStore(folder));
-            editor->setEditViewDelegate(delegate);
-            editor->setEvent(event);
-            presentOverTarget(weakTarget.lock(), std::move(editor), "the event editor");
+            presentOverTarget(
+                weakTarget.lock(),
+                [event, folder, delegate] {
+                    auto editor = std::make_shared<EventEditViewController>();
+                    editor->setEventStore(EventStore(folder));
+                    editor->setEditViewDelegate(delegate);
+                    editor->setEvent(event);
+                    return editor;
+                },
+                "the event editor");
         });
     });
 }

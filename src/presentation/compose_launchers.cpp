@@ -14,11 +14,16 @@ void sendSMS(const Target& target, const std::string& phoneNumber, const std::st
                                 "Your device could not send sms.  Please check sms configuration and try again.");
         return;
     }
-    auto composer = std::make_shared<MessageComposeViewController>();
-    composer->setBody(message);
-    composer->setRecipients({phoneNumber});
-    composer->setMessageComposeDelegate(instance());
-    presentOverTarget(target, std::move(composer), "the message composer");
+    presentOverTarget(
+        target,
+        [phoneNumber, message] {
+            auto composer = std::make_shared<MessageComposeViewController>();
+            composer->setBody(message);
+            composer->setRecipients({phoneNumber});
+            composer->setMessageComposeDelegate(instance());
+            return composer;
+        },
+        "the message composer");
 }
 
 void sendEmail(const Target& target, const std::vector<std::string>& emails, const std::string& subject,
@@ -28,12 +33,17 @@ void sendEmail(const Target& target, const std::vector<std::string>& emails, con
                                 "Your device could not send e-mail.  Please check e-mail configuration and try again.");
         return;
     }
-    auto composer = std::make_shared<MailComposeViewController>();
-    composer->setMailComposeDelegate(instance());
-    composer->setToRecipients(emails);
-    composer->setSubject(subject);
-    composer->setMessageBody(message, false);
-    presentOverTarget(target, std::move(composer), "the mail composer");
+    presentOverTarget(
+        target,
+        [emails, subject, message] {
+            auto composer = std::make_shared<MailComposeViewController>();
+            composer->setMailComposeDelegate(instance());
+            composer->setToRecipients(emails);
+            composer->setSubject(subject);
+            composer->setMessageBody(message, false);
+            return composer;
+        },
+        "the mail composer");
 }
 
 }  // namespace vistrel::VistrelTools

@@ -22,8 +22,7 @@ using platform::ui::ViewController;
 constexpr int maximumWaits = 100;
 constexpr auto waitStep = std::chrono::milliseconds(50);
 
-void attempt(std::weak_ptr<ViewController> weakTarget, std::shared_ptr<ViewController> screen, std::string what,
-             int waits) {
+void attempt(std::weak_ptr<ViewController> weakTarget, ScreenMaker make, std::string what, int waits) {
     auto target = weakTarget.lock();
     auto presenter = target ? presentingScreen(*target) : nullptr;
     if (!presenter) {
@@ -38,12 +37,12 @@ void attempt(std::weak_ptr<ViewController> weakTarget, std::shared_ptr<ViewContr
             platform::log(std::string("Vistrel :: a closing screen never went; ").append(what).append(" is not presented"));
             return;
         }
-        platform::dispatch::main().asyncAfter(waitStep, [weakTarget, screen = std::move(screen), what, waits]() mutable {
-            attempt(weakTarget, std::move(screen), what, waits + 1);
+        platform::dispatch::main().asyncAfter(waitStep, [weakTarget, make = std::move(make), what, waits]() mutable {
+            attempt(weakTarget, std::move(make), what, waits + 1);
         });
         return;
     }
-    presenter->present(std::move(screen), true);
+    if (auto screen = make()) presenter->present(std::move(screen), true);
 }
 
 // The window of the target; a target covered by a full-screen presentation is off its
@@ -68,11 +67,10 @@ std::shared_ptr<ViewController> presentingScreen(const ViewController& target) {
     return presenter;
 }
 
-void presentOverTarget(const std::shared_ptr<ViewController>& target, std::shared_ptr<ViewController> screen,
-                       std::string_view what) {
+void presentOverTarget(const std::shared_ptr<ViewController>& target, ScreenMaker make, std::string_view what) {
     std::weak_ptr<ViewController> weakTarget = target;
-    runOnMainQueue([weakTarget, screen = std::move(screen), what = std::string(what)]() mutable {
-        attempt(weakTarget, std::move(screen), std::move(what), 0);
+    runOnMainQueue([weakTarget, make = std::move(make), what = std::string(what)]() mutable {
+        attempt(weakTarget, std::move(make), std::move(what), 0);
     });
 }
 

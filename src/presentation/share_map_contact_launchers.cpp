@@ -14,7 +14,6 @@
 #include "presentation/presenting_screen.hpp"
 #include "presentation/vistrel_tools.hpp"
 #include "ui/action_text_view_controller.hpp"
-#include "ui/on_main_queue.hpp"
 
 namespace vistrel::VistrelTools {
 
@@ -39,24 +38,23 @@ void launchCalendar(const Target& target, const std::string& ical) {
 void share(const Target& target, std::vector<platform::services::ActivityItem> objectsToShare,
            const std::shared_ptr<platform::ui::BarButtonItem>& barButton) {
     std::weak_ptr<platform::ui::ViewController> weakTarget = target;
-    runOnMainQueue([weakTarget, items = std::move(objectsToShare), barButton]() mutable {
-        auto target = weakTarget.lock();
-        if (!target) return;
-        auto sheet = std::make_shared<platform::services::ActivityViewController>(std::move(items));
-        // Where the sheet shows as a popover it needs something to point at.
+    auto make = [weakTarget, items = std::move(objectsToShare), barButton] {
+        auto sheet = std::make_shared<platform::services::ActivityViewController>(items);
+        // Where the sheet shows as a popover it needs something to point at: the bar
+        // button, else the middle of the target's screen.
         platform::services::PopoverAnchor anchor;
         anchor.barButtonItem = barButton;
-        if (!barButton) {
-            if (auto view = target->viewIfLoaded()) {
-                const auto bounds = view->bounds();
-                anchor.sourceView = view;
-                anchor.sourceRect = {{bounds.origin.x + bounds.size.width / 2, bounds.origin.y + bounds.size.height / 2},
-                                     {0, 0}};
-            }
+        auto target = weakTarget.lock();
+        if (auto view = target && !barButton ? target->viewIfLoaded() : nullptr) {
+            const auto bounds = view->bounds();
+            anchor.sourceView = view;
+            anchor.sourceRect = {{bounds.origin.x + bounds.size.width / 2, bounds.origin.y + bounds.size.height / 2},
+                                 {0, 0}};
         }
         sheet->setAnchor(std::move(anchor));
-        presentOverTarget(target, std::move(sheet), "the share sheet");
-    });
+        return sheet;
+    };
+    presentOverTarget(target, std::move(make), "the share sheet");
 }
 
 void launchMap(std::optional<double> latitude, std::optional<double> longitude, std::optional<std::string> address,
@@ -64,7 +62,7 @@ void launchMap(std::optional<double> latitude, std::optional<double> longitude, 
     std::optional<Coordinate> given;
     if (latitude && longitude) given = Coordinate{*latitude, *longitude};
     if (!address) {
-        if (given) runOnMainQueue([coordinate = *given, locationName, zoomlevel] { openMap(coordinate, locationName, zoomlevel); });
+        if (given) openMap(*given, locationName, zoomlevel);
         return;
     }
     platform::services::Geocoder().geocodeAddressString(
@@ -90,23 +88,22 @@ void launchVcard(const Target& target, const std::string& vCard) {
         platform::log("Unable to show the new contact");
         return;
     }
-    std::weak_ptr<platform::ui::ViewController> weakTarget = target;
-    runOnMainQueue([weakTarget, contact = std::move(contacts.front())]() mutable {
-        auto screen = platform::services::ContactViewController::forNewContact(std::move(contact));
+    auto make = [contact = std::move(contacts.front())] {
+        auto screen = platform::services::ContactViewController::forNewContact(contact);
         screen->setContactStore(platform::services::ContactStore(contactsFolder()));
         screen->setDelegate(instance());
-        presentOverTarget(weakTarget.lock(), std::make_shared<platform::ui::NavigationController>(screen),
-                          "the new contact");
-    });
+        return std::make_shared<platform::ui::NavigationController>(screen);
+    };
+    presentOverTarget(target, std::move(make), "the new contact");
 }
 
 void text(const Target& target, const std::string& text) {
-    std::weak_ptr<platform::ui::ViewController> weakTarget = target;
-    runOnMainQueue([weakTarget, text] {
+    auto make = [text] {
         auto page = ActionTextViewController::instance();
         page->text = text;
-        presentOverTarget(weakTarget.lock(), std::make_shared<platform::ui::NavigationController>(page), "the text");
-    });
+        return std::make_shared<platform::ui::NavigationController>(page);
+    };
+    presentOverTarget(target, std::move(make), "the text");
 }
 
 }  // namespace vistrel::VistrelTools

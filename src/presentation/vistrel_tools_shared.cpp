@@ -20,9 +20,16 @@ void Shared::addContact(platform::services::ContactSaveRequest& data) const {
 }
 
 void Shared::launchPopup(const Target& target, const std::string& title, const std::string& message) const {
-    auto alert = std::make_shared<platform::ui::AlertController>(title, message, platform::ui::AlertControllerStyle::alert);
-    alert->addAction(std::make_shared<platform::ui::AlertAction>(tr("general.ok"), platform::ui::AlertActionStyle::cancel));
-    presentOverTarget(target, std::move(alert), "the alert");
+    presentOverTarget(
+        target,
+        [title, message] {
+            auto alert =
+                std::make_shared<platform::ui::AlertController>(title, message, platform::ui::AlertControllerStyle::alert);
+            alert->addAction(
+                std::make_shared<platform::ui::AlertAction>(tr("general.ok"), platform::ui::AlertActionStyle::defaultStyle));
+            return alert;
+        },
+        "the alert");
 }
 
 void Shared::mailComposeController(platform::services::MailComposeViewController& controller,

@@ -315,6 +315,14 @@ TEST_F(ActionDispatchTest, TheBrowserScreensSheetSharesFromItsBarButtonAndOpensT
     EXPECT_EQ(view->url(), "https://example.com/page");
 }
 
+TEST_F(ActionDispatchTest, AnActionRunFromAnotherThreadIsBuiltAndPresentedOnTheMainQueue) {
+    auto model = oneAction("TEXT", R"({"Text":"Hi"})");
+    std::thread([&] { model.handleActionAtPosition(0, shown); }).join();
+    EXPECT_EQ(shown->presentedViewController(), nullptr);  // no screen touched off the main thread
+    time.advance(1s);
+    EXPECT_TRUE(rootOf<vistrel::ActionTextViewController>(shown->presentedViewController()));
+}
+
 TEST(VistrelTools, OnlyAllowedSchemesReachTheSystem) {
     const std::pair<const char*, bool> cases[] = {
         {"http://a", true},       {"HTTPS://a", true},      {"mailto:a@b", true}, {"tel:1", true},
