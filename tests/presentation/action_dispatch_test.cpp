@@ -9,8 +9,6 @@
 #include "platform/foundation/log.hpp"
 #include "platform/services/activity_view_controller.hpp"
 #include "platform/services/browser_view_controller.hpp"
-#include "platform/services/event_store.hpp"
-#include "platform/services/geocoder.hpp"
 #include "platform/ui/alert_controller.hpp"
 #include "platform/ui/application.hpp"
 #include "platform/ui/navigation_controller.hpp"
@@ -215,19 +213,6 @@ TEST_F(ActionDispatchTest, PhoneNumbersAndMapsGoToTheSystem) {
     run("MAP", R"({"Latitude":48.85})");  // one coordinate only: nothing
     EXPECT_EQ(Application::shared().openedURLs(),
               (std::vector<std::string>{"telprompt://+3301234567;9", "maps:?ll=48.85,2.35&spn=0.000045,0.000068"}));
-}
-
-TEST_F(ActionDispatchTest, AnAddressWithNoPlaceOpensNoMap) {
-    auto previous = platform::services::Geocoder::setService(
-        [](const std::string&) { return platform::services::Geocoder::Answer(std::vector<platform::services::Placemark>{}); });
-    run("MAP", R"({"Latitude":48.85,"Longitude":2.35,"SearchAddress":"Nowhere"})");
-    ASSERT_TRUE(platform::dispatch::RunLoop::runUntil(
-        [] { return !platform::services::Geocoder::requestedAddresses().empty(); }, 5s));
-    std::this_thread::sleep_for(50ms);
-    platform::dispatch::RunLoop::runUntilIdle();
-    platform::services::Geocoder::setService(previous);
-    platform::services::Geocoder::clearRequestedAddresses();
-    EXPECT_TRUE(Application::shared().openedURLs().empty());
 }
 
 TEST_F(ActionDispatchTest, TheFirstContactOfACardIsOfferedAndACardWithoutOneShowsNothing) {
