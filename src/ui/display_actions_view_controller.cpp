@@ -123,6 +123,7 @@ void DisplayActionsViewController::showActionsView() {
             title->setBackgroundColor(image.buttonDisplay() ? image.buttonBackgroundColor()
                                                             : VistrelImageTheme::buttonBackgroundColor);
         if (auto table = screen->tableView()) {
+            screen->view()->layoutIfNeeded();  // the rows' heights follow the table's width
             table->reloadData();
             table->layoutIfNeeded();
             screen->updateTableViewContentInset();
