@@ -10,6 +10,7 @@
 #include "core/vistrel_bundle.hpp"
 #include "model/image.hpp"
 #include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
 #include "platform/graphics/image_fixtures.hpp"
 #include "platform/ui/bar_button_item.hpp"
 #include "platform/ui/navigation_controller.hpp"
@@ -107,6 +108,7 @@ protected:
         return screen;
     }
 
+    platform::LogCapture log;  // the kit prints whole answers
     testsupport::RecognitionService service;
     testsupport::ManualTime time;
     std::shared_ptr<vistrel::PersistanceController> store = std::make_shared<vistrel::PersistanceController>();
@@ -218,6 +220,8 @@ TEST_F(DisplayActionsTest, ClickReportGoesOutOnlyWithBothIdentifiers) {
             EXPECT_EQ(clicks().size(), 1u);
             EXPECT_EQ(clicks()[0].target, "/clicks?actionId=a-cal");
             EXPECT_EQ(clicks()[0].header("SessionId"), "b7d4e0c2-session");
+            EXPECT_TRUE(pumpUntil([&] { return log.contains("clicks error :: nil"); }));
+            EXPECT_TRUE(log.contains("clicks message :: "));
         } else {
             pumpUntil([] { return false; }, 60);
             EXPECT_TRUE(clicks().empty());
@@ -265,6 +269,46 @@ TEST_F(DisplayActionsTest, ReusedRowNeverShowsAnotherActionsImageOrLayout) {
     EXPECT_FALSE(background->image());
     EXPECT_EQ(cell->buttonBackgroundImageWidthConstraint.lock()->constant(), 7);
     EXPECT_EQ(cell->viewModel()->name(), "Add the fair to your calendar");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ImageActionTableViewCellTest, PlacesTextAndIconByTheirStyles) {
+    struct Case {
+        const char* style;
+        double leading, trailing, iconX, radius;
+    };
+    // A 320 x 50 button (the row keeps 8 below it); the icon is 30 wide unless styled.
+    const double left = -(160 - 15) + 8;
+    const Case cases[] = {
+        {"", 46, 8, left, 0},                                            // no icon section: room on the left
+        {R"({"icon": {"hposition": "right"}})", 8, 46, 160 - 15 - 8, 0},  // room on the right
+        {R"({"icon": {"hposition": "center"}, "button": {"radius": "100"}})", 8, 8, 0, 25},  // pill: H / 2
+        {R"({"icon": {"display": "false"}, "button": {"radius": "6"}})", 8, 8, left, 6},
+    };
+    platform::LogCapture log;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        std::string answer = R"({"Id": "i", "Title": "t", "Actions": [{"Id": "a", "Name": "Open", "Type": "TEXT")";
+        if (*c.style) {
+            std::string style = c.style;
+            replaceAll(style, "\"", "\\\"");
+            answer += R"(, "Style": ")";
+            answer += style;
+            answer += '"';
+        }
+        answer += "}]}";
+        ImageViewModel image(vistrel::Image::fromData(answer));
+        auto cell = vistrel::makeImageActionTableViewCell();
+        cell->setFrame({0, 0, 320, 58});
+        cell->configureWithActionViewModel(image.viewModelForAction(0));
+        EXPECT_EQ(cell->txtLeadingConstraint.lock()->constant(), c.leading);
+        EXPECT_EQ(cell->txtTrailingConstraint.lock()->constant(), c.trailing);
+        EXPECT_EQ(cell->iconHorizontalAlignmentConstraint.lock()->constant(), c.iconX);
+        EXPECT_EQ(cell->buttonView.lock()->layer().cornerRadius(), c.radius);
+    }
 }
 
 }  // namespace
