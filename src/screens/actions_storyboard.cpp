@@ -6,6 +6,8 @@
 #include "platform/ui/storyboard.hpp"
 #include "screens/kit_storyboard.hpp"
 #include "ui/action_text_view_controller.hpp"
+#include "ui/display_actions_view_controller.hpp"
+#include "ui/image_action_table_view_cell.hpp"
 #include "ui/web_view_controller.hpp"
 
 namespace vistrel {
@@ -19,6 +21,11 @@ void registerActionsStoryboard() {
                                       [](Storyboard&) { return std::make_shared<WebViewController>(); });
             actions.addViewController(std::string(kActionTextViewControllerIdentifier),
                                       [](Storyboard&) { return std::make_shared<ActionTextViewController>(); });
+            actions.addViewController(std::string(kDisplayActionsViewControllerIdentifier), [](Storyboard&) {
+                auto screen = std::make_shared<DisplayActionsViewController>();
+                screen->rowPrototype = [] { return makeImageActionTableViewCell(); };
+                return screen;
+            });
         });
 }
 

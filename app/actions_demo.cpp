@@ -1,0 +1,60 @@
+#include "actions_demo.hpp"
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "core/icon_image.hpp"
+#include "entry/vistrel.hpp"
+#include "model/image.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/graphics/bitmap.hpp"
+#include "platform/ui/navigation_controller.hpp"
+#include "platform/ui/render.hpp"
+#include "platform/ui/window.hpp"
+#include "presentation/image_view_model.hpp"
+#include "ui/display_actions_view_controller.hpp"
+
+namespace ui = platform::ui;
+
+std::shared_ptr<ActionListDemo> showActionList(const std::filesystem::path& answer, const std::filesystem::path& out) {
+    std::cout << "\n== the action list: DisplayActionsViewController::instance() for " << answer.string() << "\n";
+    std::ifstream in(answer, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    auto demo = std::make_shared<ActionListDemo>();
+    demo->navigation = vistrel::Vistrel::rootViewController();
+    if (!demo->navigation) {
+        std::cout << "no root navigation controller\n";
+        return nullptr;
+    }
+    demo->window = std::make_shared<ui::Window>();
+    demo->window->setRootViewController(demo->navigation);
+    demo->window->setHidden(false);
+    platform::dispatch::RunLoop::runUntilIdle();
+
+    demo->screen = vistrel::DisplayActionsViewController::instance();
+    demo->screen->imageViewModel = std::make_shared<vistrel::ImageViewModel>(vistrel::Image::fromData(text.str()));
+    demo->screen->picture = vistrel::imageWithColor(platform::graphics::Color::rgba(0.35, 0.42, 0.5, 1));
+    demo->navigation->pushViewController(demo->screen, false);
+    platform::dispatch::RunLoop::runUntilIdle();
+
+    std::cout << "rows: " << demo->screen->imageViewModel->numberOfActions() << ", title: "
+              << demo->screen->imageViewModel->imageName().value_or("(none)") << "\n";
+    const auto path = out / "actions.png";
+    auto bitmap = ui::render(*demo->window);
+    if (bitmap && platform::graphics::writePng(*bitmap, path))
+        std::cout << "wrote " << path.string() << " (" << bitmap->width() << " x " << bitmap->height() << " pixels)\n";
+    else
+        std::cout << "could not write " << path.string() << "\n";
+    return demo;
+}
+
+std::shared_ptr<ui::ViewController> tapAction(ActionListDemo& demo, int row) {
+    auto table = demo.screen->tableView();
+    if (!table) return nullptr;
+    demo.screen->didSelectRowAt(*table, {0, row});
+    platform::dispatch::RunLoop::runUntilIdle();
+    if (auto presented = demo.navigation->presentedViewController()) return presented;
+    return demo.navigation->topViewController();
+}
