@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "about_demo.hpp"
+#include "action_road_demo.hpp"
 #include "answer_demo.hpp"
 #include "fab_demo.hpp"
 #include "history_demo.hpp"
@@ -229,6 +230,7 @@ int main(int argc, char** argv) {
     writeSpinnerPicture(options->out);
     writeAboutAndTextPictures(options->out);
     writeFabPictures(options->out);
+    runActionRoad(options->answer.value_or(VISTREL_SAMPLE_ANSWER), options->out);
     std::cout << "\npictures go to " << std::filesystem::absolute(options->out).string() << "\n";
     return 0;
 }
