@@ -12,6 +12,7 @@
 
 #include "platform/services/activity_item.hpp"
 #include "platform/services/service_screen.hpp"
+#include "platform/ui/popover_anchor.hpp"
 
 namespace platform::services {
 
@@ -20,11 +21,7 @@ inline constexpr const char* activityTypeMessage = "message";
 inline constexpr const char* activityTypeMail = "mail";
 inline constexpr const char* activityTypeCopy = "copy";
 
-struct PopoverAnchor {
-    std::weak_ptr<ui::BarButtonItem> barButtonItem;
-    std::weak_ptr<ui::View> sourceView;
-    ui::Rect sourceRect;
-};
+using ui::PopoverAnchor;
 
 class ActivityViewController : public ServiceScreen {
 public:

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/ui/alert_action.hpp"
+#include "platform/ui/popover_anchor.hpp"
 #include "platform/ui/view_controller.hpp"
 
 namespace platform::ui {
@@ -31,6 +32,9 @@ public:
     const std::optional<std::string>& message() const { return message_; }
     void setMessage(std::optional<std::string> message);
     AlertControllerStyle preferredStyle() const { return style_; }
+    // Where an action sheet points when shown as a popover.
+    const std::optional<PopoverAnchor>& popoverAnchor() const { return popoverAnchor_; }
+    void setPopoverAnchor(PopoverAnchor anchor) { popoverAnchor_ = std::move(anchor); }
 
     // The buttons, in the order they were added.
     const std::vector<std::shared_ptr<AlertAction>>& actions() const { return actions_; }
@@ -59,6 +63,7 @@ private:
 
     std::optional<std::string> message_;
     AlertControllerStyle style_;
+    std::optional<PopoverAnchor> popoverAnchor_;
     std::vector<std::shared_ptr<AlertAction>> actions_;
     bool closing_ = false;
 

@@ -42,16 +42,8 @@ void share(const Target& target, std::vector<platform::services::ActivityItem> o
         auto sheet = std::make_shared<platform::services::ActivityViewController>(items);
         // Where the sheet shows as a popover it needs something to point at: the bar
         // button, else the middle of the target's screen.
-        platform::services::PopoverAnchor anchor;
-        anchor.barButtonItem = barButton;
         auto target = weakTarget.lock();
-        if (auto view = target && !barButton ? target->viewIfLoaded() : nullptr) {
-            const auto bounds = view->bounds();
-            anchor.sourceView = view;
-            anchor.sourceRect = {{bounds.origin.x + bounds.size.width / 2, bounds.origin.y + bounds.size.height / 2},
-                                 {0, 0}};
-        }
-        sheet->setAnchor(std::move(anchor));
+        sheet->setAnchor(platform::ui::popoverAnchor(barButton, target ? target->viewIfLoaded() : nullptr));
         return sheet;
     };
     presentOverTarget(target, std::move(make), "the share sheet");

@@ -78,6 +78,8 @@ void WebViewController::didTapAction() {
             if (auto screen = weak.lock()) screen->shareAddress();
         }));
     sheet->addAction(std::make_shared<AlertAction>(tr("general.cancel"), AlertActionStyle::cancel));
+    // Shown as a popover, the sheet points at the action button, else the page's middle.
+    sheet->setPopoverAnchor(platform::ui::popoverAnchor(navigationItem().rightBarButtonItem(), viewIfLoaded()));
     actionSheet_ = sheet;
     present(sheet, true);
 }

@@ -207,6 +207,8 @@ TEST_F(ActionScreensTest, BrowserPresentedComesWithADoneButton) {
     time.advance(1s);
     auto sheet = browser->actionSheet();
     ASSERT_TRUE(sheet);
+    ASSERT_TRUE(sheet->popoverAnchor());
+    EXPECT_EQ(sheet->popoverAnchor()->barButtonItem.lock(), action);
     std::vector<std::string> titles;
     for (auto& entry : sheet->actions()) titles.push_back(entry->title().value_or("?"));
     EXPECT_EQ(titles, (std::vector<std::string>{"Open in browser", "Share", "Cancel"}));
