@@ -175,6 +175,7 @@ private:
     void setBottomFrameAccordingToRTL(double keyboardHeight = 0);
     void setLeftBottomFrame(double keyboardHeight);
     void setRightBottomFrame(double keyboardHeight);
+    void setBottomFrame(double x, double keyboardHeight);
     Rect containerBounds() const;
     void recalculateItemsOrigin();
     // Takes the size from the frame's smaller side, only when that changes it.

@@ -41,19 +41,15 @@ void Fab::setBottomFrameAccordingToRTL(double keyboardHeight) {
 }
 
 void Fab::setRightBottomFrame(double keyboardHeight) {
-    const Rect c = containerBounds();
-    Rect f{c.width() - size_ - paddingX_, c.height() - size_ - keyboardHeight - paddingY_, size_, size_};
-    setFrame(f);
-    if (!friendlyTap) return;
-    f.size.width += paddingX_;
-    setFrame(f);
-    f.size.height += paddingY_;
-    setFrame(f);
+    setBottomFrame(containerBounds().width() - size_ - paddingX_, keyboardHeight);
 }
 
-void Fab::setLeftBottomFrame(double keyboardHeight) {
-    const Rect c = containerBounds();
-    Rect f{0, c.height() - size_ - keyboardHeight - paddingY_, size_, size_};
+void Fab::setLeftBottomFrame(double keyboardHeight) { setBottomFrame(0, keyboardHeight); }
+
+// The button at x above the bottom edge (and the keyboard); a friendly tap area grows it
+// by the padding, one side at a time, as each step is laid out.
+void Fab::setBottomFrame(double x, double keyboardHeight) {
+    Rect f{x, containerBounds().height() - size_ - keyboardHeight - paddingY_, size_, size_};
     setFrame(f);
     if (!friendlyTap) return;
     f.size.width += paddingX_;
