@@ -42,4 +42,11 @@ public:
 // interface is a cellular modem. Watches route and link changes over rtnetlink.
 std::shared_ptr<ReachabilityFlagsSource> makeRoutingFlagsSource();
 
+// The device's network as the host chooses to present it, in place of the kernel's
+// routing state, for every routing source of the process (like a phone put in airplane
+// mode): 0 is no network, `reachable` a local network. None goes back to the kernel's
+// state. Sources read it at their next query; watchers are not called for the change.
+void setSimulatedNetwork(std::optional<ReachabilityFlagWord> flags);
+std::optional<ReachabilityFlagWord> simulatedNetwork();
+
 }  // namespace platform::net

@@ -109,11 +109,15 @@ bool isCellular(const std::string& name) {
     return false;
 }
 
+std::mutex simulatedMutex;
+std::optional<ReachabilityFlagWord> simulated;
+
 class RoutingFlagsSource final : public ReachabilityFlagsSource {
 public:
     ~RoutingFlagsSource() override { stopWatching(); }
 
     std::optional<ReachabilityFlagWord> currentFlags() const override {
+        if (auto simulated = simulatedNetwork()) return simulated;
         auto v4 = defaultRouteInterfaces(AF_INET);
         auto v6 = defaultRouteInterfaces(AF_INET6);
         if (!v4 && !v6) return std::nullopt;
@@ -201,5 +205,15 @@ private:
 }  // namespace
 
 std::shared_ptr<ReachabilityFlagsSource> makeRoutingFlagsSource() { return std::make_shared<RoutingFlagsSource>(); }
+
+void setSimulatedNetwork(std::optional<ReachabilityFlagWord> flags) {
+    std::lock_guard lock(simulatedMutex);
+    simulated = flags;
+}
+
+std::optional<ReachabilityFlagWord> simulatedNetwork() {
+    std::lock_guard lock(simulatedMutex);
+    return simulated;
+}
 
 }  // namespace platform::net
