@@ -18,6 +18,8 @@ constexpr double kTitleSize = 24;
 constexpr double kDescriptionSize = 16;
 constexpr double kSideMargin = 32;
 constexpr double kStatusBarSpace = 20;
+// Three lines of the description; a label centres its text in its height.
+constexpr double kDescriptionHeight = 66;
 
 }  // namespace
 
@@ -58,7 +60,7 @@ void TutorialContentViewController::loadView() {
         for (const auto& slide : slides) slide->setFrame(art);
         const double textWidth = std::max(0.0, bounds.width() - 2 * kSideMargin);
         title->setFrame({kSideMargin, top + 24, textWidth, 34});
-        description->setFrame({kSideMargin, top + 66, textWidth, std::max(0.0, bounds.height() - top - 130)});
+        description->setFrame({kSideMargin, top + 66, textWidth, kDescriptionHeight});
     };
     setView(view);
 }

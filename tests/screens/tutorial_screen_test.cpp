@@ -187,6 +187,13 @@ TEST_F(TutorialTest, TheCloseButtonOnTheLastPageClosesTheTutorial) {
     platform::ui::tap(window, {frame.midX(), frame.midY()});
     time.advance(1s);
     EXPECT_FALSE(root->presentedViewController());
+    // Nothing holds the screen or its pages once it has closed.
+    std::weak_ptr<TutorialViewController> released = tutorial;
+    std::weak_ptr<PageViewController> pages = tutorial->pageViewController();
+    tutorial.reset();
+    close.reset();
+    EXPECT_TRUE(released.expired());
+    EXPECT_TRUE(pages.expired());
 }
 
 TEST_F(TutorialTest, DrawsTheGradientAndTheCloseButtonOnThePrimaryColour) {
