@@ -16,7 +16,7 @@ inline constexpr std::string_view kTutorialContentViewControllerIdentifier = "Tu
 inline constexpr std::string_view kTutorialPageViewControllerIdentifier = "TutorialPageViewController";
 inline constexpr std::string_view kShowPageViewControllerSegue = "showPageViewController";
 // The tutorial's subview that the pages fill.
-inline constexpr int kTutorialPagesContainerTag = 7112;
+inline constexpr int kTutorialPagesContainerTag = 3001;
 
 // Registers (or registers again) "Tutorial" as a storyboard of the kit's bundle.
 void registerTutorialStoryboard();
