@@ -53,16 +53,11 @@ TEST_F(ClientTest, BodyAndHeadersByteForByte) {
     EXPECT_TRUE(testsupport::isUpperCaseUuidV4(boundary.substr(9))) << boundary;
     auto jpeg = platform::graphics::encodeJpeg(*vistrel::VistrelTools::resizeImage(servicetest::photo(), 64, true), 0.8);
     ASSERT_TRUE(jpeg);
-    std::string expected = "--";
-    expected += boundary;
-    expected += "\r\nContent-Disposition: form-data; name=\"query\"\r\n\r\n{\"Language\":\"fr-FR\"}\r\n--";
-    expected += boundary;
-    expected += "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"image.jpg\"\r\n";
-    expected += "Content-Type: image/jpeg\r\n\r\n";
-    expected += *jpeg;
-    expected += "\r\n--";
-    expected += boundary;
-    expected += "--";
+    const std::string expected =
+        std::string("--").append(boundary).append("\r\nContent-Disposition: form-data; name=\"query\"\r\n\r\n")
+            .append("{\"Language\":\"fr-FR\"}\r\n--").append(boundary)
+            .append("\r\nContent-Disposition: form-data; name=\"file\"; filename=\"image.jpg\"\r\n")
+            .append("Content-Type: image/jpeg\r\n\r\n").append(*jpeg).append("\r\n--").append(boundary).append("--");
     EXPECT_TRUE(request.body == expected);
     EXPECT_EQ(request.header("Content-Length"), std::to_string(expected.size()));
 

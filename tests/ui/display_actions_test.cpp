@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <thread>
 
 #include "core/icon_image.hpp"
 #include "core/vistrel_bundle.hpp"
-#include "model/image.hpp"
+#include "model/answer_fixtures.hpp"
 #include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/graphics/image_fixtures.hpp"
@@ -30,13 +28,6 @@ using platform::ui::IndexPath;
 using vistrel::DisplayActionsViewController;
 using vistrel::ImageActionTableViewCell;
 using vistrel::ImageViewModel;
-
-std::string fixture(const char* name) {
-    std::ifstream in(std::string(VISTREL_TEST_DATA) + "/answers/" + name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void replaceAll(std::string& text, const std::string& from, const std::string& to) {
     for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -90,7 +81,7 @@ protected:
 
     // The full answer with its image addresses on the loopback server, after `edit`.
     std::shared_ptr<ImageViewModel> answer(const std::function<void(std::string&)>& edit = {}) {
-        std::string text = fixture("full_answer.json");
+        std::string text = modeltest::fixtureText("full_answer.json");
         replaceAll(text, "https://example.com/", service.server.url("/"));
         if (edit) edit(text);
         return std::make_shared<ImageViewModel>(vistrel::Image::fromData(text));
