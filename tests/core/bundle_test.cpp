@@ -44,21 +44,17 @@ TEST(LocalisationTablesTest, EveryLanguageHasATextForEveryKey) {
     EXPECT_EQ(table("fr.lproj"), english);
 }
 
-TEST(VistrelBundleTest, FoundByIdentifierOnlyAndAbsentGivesKeys) {
+// Found by its identifier only, the environment's path first; absent, texts are their keys.
+TEST(VistrelBundleTest, FoundByIdentifierWithTheEnvironmentFirst) {
     testsupport::TempDir dir;
-    dir.write("Other.bundle/Info.plist",
-              "<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>not.vistrel</string></dict></plist>");
+    for (auto [name, id] : {std::tuple("Other.bundle", "not.vistrel"), std::tuple("My.bundle", "io.vistrel.sdk")})
+        dir.write(std::string(name) + "/Info.plist",
+                  std::string("<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>").append(id).append(
+                      "</string></dict></plist>"));
     overrideBundleLocations(std::vector<std::filesystem::path>{dir / "Other.bundle", dir / "missing"});
     EXPECT_FALSE(vistrel::vistrelBundle());
     EXPECT_EQ(tr("general.ok"), "general.ok");
     overrideBundleLocations(std::nullopt);
-}
-
-TEST(VistrelBundleTest, EnvironmentVariableComesFirst) {
-    testsupport::TempDir dir;
-    dir.write("My.bundle/Info.plist",
-              "<plist version=\"1.0\"><dict><key>CFBundleIdentifier</key><string>io.vistrel.sdk</string>"
-              "<key>Marker</key><string>env</string></dict></plist>");
     testsupport::ScopedEnv env("VISTREL_BUNDLE_PATH", (dir / "My.bundle").c_str());
     auto bundle = vistrel::vistrelBundle();
     ASSERT_TRUE(bundle);

@@ -18,9 +18,9 @@ SdkConfiguration with(std::vector<Dictionary::Entry> entries) {
 TEST(SdkConfigurationTest, TextAndAddressReadings) {
     auto config = with({{"SDK_CLICKS_URL", Value("http:\\/\\/127.0.0.1\\/clicks")},
                         {"RED_COLOR", Value(Number::fromInt(255))}});
-    EXPECT_EQ(config.urlValueForKey(ConfigurationKey::sdkClicksUrl), "http://127.0.0.1/clicks");
-    EXPECT_EQ(config.valueForKey(ConfigurationKey::redColor), "");  // a number is not a text
-    EXPECT_EQ(config.valueForKey(ConfigurationKey::primaryColor), "");
+    // A number is not a text.
+    EXPECT_EQ(std::tuple(config.urlValueForKey(ConfigurationKey::sdkClicksUrl), config.valueForKey(ConfigurationKey::redColor)),
+              std::tuple(std::string("http://127.0.0.1/clicks"), std::string()));
 }
 
 TEST(SdkConfigurationTest, NumberReadingsAreLocaleFree) {
@@ -32,7 +32,8 @@ TEST(SdkConfigurationTest, NumberReadingsAreLocaleFree) {
     };
     for (const Case& c : cases) {
         auto config = with({{"SDK_IMAGE_SEND_QUALITY", Value(c.text)}, {"GALLERY_NUMBER_ITEMS", Value(c.text)}});
-        EXPECT_EQ(config.floatValueForKey(ConfigurationKey::sdkImageSendQuality), c.asFloat) << c.text;
-        EXPECT_EQ(config.intValueForKey(ConfigurationKey::galleryNumberOfItems), c.asInt) << c.text;
+        EXPECT_EQ(std::tuple(double(config.floatValueForKey(ConfigurationKey::sdkImageSendQuality)),
+                            std::int64_t(config.intValueForKey(ConfigurationKey::galleryNumberOfItems))),
+                  std::tuple(c.asFloat, c.asInt)) << c.text;
     }
 }

@@ -33,8 +33,8 @@ TEST_F(HeightForViewTest, LineLimitsAndEdgeInputs) {
     EXPECT_NEAR(vistrel::heightForView(longText, font, 120, 2), 2 * lineHeight, 1);
     EXPECT_NEAR(vistrel::heightForView("one\ntwo\nthree", font, 300, 2), 2 * lineHeight, 1);
     // A negative limit is no limit.
-    EXPECT_EQ(vistrel::heightForView(longText, font, 120, -1), vistrel::heightForView(longText, font, 120, 0));
-    EXPECT_EQ(vistrel::heightForView("", font, 120, 2), 0);
+    EXPECT_EQ(std::tuple(vistrel::heightForView(longText, font, 120, -1), vistrel::heightForView("", font, 120, 2)),
+              std::tuple(vistrel::heightForView(longText, font, 120, 0), 0.0));
     // Widths that leave no room to wrap, or need none: the text keeps its own lines.
     for (double width : {0.0, -50.0, std::numeric_limits<double>::quiet_NaN(),
                          std::numeric_limits<double>::infinity(), std::numeric_limits<double>::max()})

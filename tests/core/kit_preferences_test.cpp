@@ -23,11 +23,11 @@ TEST(KitPreferencesTest, AHostsOwnFolderAndPreferencesStayApartFromTheKits) {
     VistrelPref::setHasBeenMigrated(true);
 
     EXPECT_EQ(platform::applicationDataDirectory(), host.path());
-    EXPECT_EQ(UserDefaults::standard()->string("apiKey"), "the host's own");
     EXPECT_EQ(UserDefaults::standard()->object("hasBeenMigrated"), std::nullopt);
-    EXPECT_EQ(VistrelPref::getApiKey(), "kit-key");
-    EXPECT_EQ(UserDefaults(host / "preferences.plist").string("apiKey"), "the host's own");
-    EXPECT_EQ(UserDefaults(kit / "preferences.plist").string("apiKey"), "kit-key");
+    EXPECT_EQ(std::tuple(UserDefaults::standard()->string("apiKey"), VistrelPref::getApiKey(),
+                         UserDefaults(host / "preferences.plist").string("apiKey"),
+                         UserDefaults(kit / "preferences.plist").string("apiKey")),
+              std::tuple("the host's own", "kit-key", "the host's own", "kit-key"));
 
     platform::setApplicationDataDirectory(std::nullopt);
     UserDefaults::resetStandard();

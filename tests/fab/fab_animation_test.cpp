@@ -62,37 +62,32 @@ TEST_P(FabAnimationTest, OpensAndClosesItemsOnTheClockWithDelegateCallsInOrder) 
 
     AnimationLog log;
     fab->toggle();
-    EXPECT_EQ(origins(items), k.opened);
-    for (const auto& item : items) {
-        EXPECT_EQ(item->alpha(), 1);
-        EXPECT_EQ(item->transform(), AffineTransform::identity());
-    }
-    EXPECT_EQ(alphaDelays(log, items), k.openDelays);
-    EXPECT_EQ(delegate->calls, (std::vector<std::string>{"fabWillOpen closed", "fabOpened closed"}));
+    EXPECT_EQ(std::tuple(origins(items), alphaDelays(log, items), delegate->calls),
+              std::tuple(k.opened, k.openDelays, std::vector<std::string>{"fabWillOpen closed", "fabOpened closed"}));
+    for (const auto& item : items)
+        EXPECT_EQ(std::tuple(item->alpha(), item->transform()), std::tuple(1.0, AffineTransform::identity()));
     EXPECT_NEAR(fab->plusLayer().transform().b, std::sin(-std::numbers::pi / 4), 1e-9);
     EXPECT_EQ(fab->overlayView()->superview(), window);
     time.advance(std::chrono::duration_cast<platform::dispatch::Duration>(std::chrono::duration<double>(k.openEnd)) - 1ms);
     EXPECT_EQ(delegate->calls.size(), 2u);
     time.advance(1ms);
-    EXPECT_EQ(delegate->calls.back(), "fabDidOpen open");
-    EXPECT_EQ(delegate->calls.size(), 3u) << "the group reports once";
+    EXPECT_EQ(std::tuple(delegate->calls.back(), delegate->calls.size()), std::tuple("fabDidOpen open", 3u))
+        << "the group reports once";
 
     log.clear();
     delegate->calls.clear();
     fab->toggle();
-    EXPECT_EQ(origins(items), k.closed);
+    EXPECT_EQ(std::tuple(origins(items), alphaDelays(log, items), delegate->calls),
+              std::tuple(k.closed, k.closeDelays, std::vector<std::string>{"fabWillClose open", "fabClosed open"}));
     for (const auto& item : items) {
         EXPECT_EQ(item->alpha(), 0);
         EXPECT_NEAR(item->transform().a, k.closedScale, 1e-9);
     }
-    EXPECT_EQ(alphaDelays(log, items), k.closeDelays);
-    EXPECT_EQ(delegate->calls, (std::vector<std::string>{"fabWillClose open", "fabClosed open"}));
     time.advance(std::chrono::duration_cast<platform::dispatch::Duration>(std::chrono::duration<double>(k.closeEnd)) - 1ms);
     EXPECT_EQ(delegate->calls.size(), 2u);
     time.advance(1ms);
-    EXPECT_EQ(delegate->calls.back(), "fabDidClose closed");
-    EXPECT_EQ(fab->overlayView()->superview(), nullptr);
-    EXPECT_TRUE(fab->closed());
+    EXPECT_EQ(std::tuple(delegate->calls.back(), fab->overlayView()->superview(), fab->closed()),
+              std::tuple("fabDidClose closed", nullptr, true));
 
     // Every opening starts from the identity, whatever the last closing left.
     fab->openAnimationType = FabOpenAnimationType::fade;
@@ -109,8 +104,7 @@ TEST_F(FabTest, HiddenItemsTakeNoPlaceInTheColumn) {
     auto c = fab->addItem("c");
     hidden->setHidden(true);
     fab->open();
-    EXPECT_EQ(c->frame().origin.y, -112);
-    EXPECT_EQ(hidden->alpha(), 0);
+    EXPECT_EQ(std::tuple(c->frame().origin.y, hidden->alpha()), std::tuple(-112.0, 0.0));
 }
 
 TEST_F(FabTest, ToggleWithoutItemsOnlyTellsTheDelegateAndOpenWithoutItemsStillReports) {
@@ -118,9 +112,8 @@ TEST_F(FabTest, ToggleWithoutItemsOnlyTellsTheDelegateAndOpenWithoutItemsStillRe
     auto delegate = std::make_shared<RecordingDelegate>();
     fab->setFabDelegate(delegate);
     fab->toggle();
-    EXPECT_EQ(delegate->calls, (std::vector<std::string>{"emptyFabSelected closed"}));
-    EXPECT_TRUE(fab->closed());
-    EXPECT_EQ(fab->overlayView()->superview(), nullptr);
+    EXPECT_EQ(std::tuple(delegate->calls, fab->closed(), fab->overlayView()->superview()),
+              std::tuple(std::vector<std::string>{"emptyFabSelected closed"}, true, nullptr));
     delegate->calls.clear();
     fab->open();
     time.advance(0ms);
@@ -134,11 +127,10 @@ TEST_F(FabTest, TheOverlayClosesTheMenuAndLeavesWhenTheClosingEnds) {
     fab->open();
     EXPECT_EQ(window->subviews().back(), fab) << "the button ends on top of the overlay";
     tap(window, {10, 10});
-    EXPECT_TRUE(fab->closed());
-    EXPECT_EQ(fab->overlayView()->alpha(), 0);
+    EXPECT_EQ(std::tuple(fab->closed(), fab->overlayView()->alpha()), std::tuple(true, 0.0));
     time.advance(1s);
-    EXPECT_EQ(fab->overlayView()->superview(), nullptr);
-    EXPECT_EQ(fab->overlayView()->actionCount(ControlEvents::touchUpInside), 0u);
+    EXPECT_EQ(std::tuple(fab->overlayView()->superview(), fab->overlayView()->actionCount(ControlEvents::touchUpInside)),
+              std::tuple(nullptr, 0u));
 }
 
 TEST_F(FabTest, PendingAnimationsHoldTheButtonUntilTheyEnd) {
@@ -154,8 +146,7 @@ TEST_F(FabTest, PendingAnimationsHoldTheButtonUntilTheyEnd) {
     }
     EXPECT_FALSE(weak.expired());
     time.advance(1s);
-    EXPECT_TRUE(weak.expired());
-    EXPECT_EQ(delegate->calls.back(), "fabDidOpen open");
+    EXPECT_EQ(std::tuple(weak.expired(), delegate->calls.back()), std::tuple(true, "fabDidOpen open"));
 }
 
 }  // namespace

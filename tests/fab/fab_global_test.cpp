@@ -25,22 +25,20 @@ protected:
 TEST_F(FabGlobalTest, TheManagerIsOneAndMakesItsWindowOnlyWhenAskedForIt) {
     EXPECT_EQ(&Fab::global(), &FabManager::defaultInstance());
     auto& manager = FabManager::defaultInstance();
-    EXPECT_EQ(manager.button(), manager.fabController()->fab);
     EXPECT_TRUE(manager.hidden());
-    EXPECT_EQ(manager.fabWindow()->rootViewController(), manager.fabController());
-    EXPECT_EQ(manager.button()->superview(), manager.fabController()->view());
+    EXPECT_EQ(std::tuple(manager.button(), manager.fabWindow()->rootViewController(), manager.button()->superview()),
+              std::tuple(manager.fabController()->fab, manager.fabController(), manager.fabController()->view()));
 }
 
 TEST_F(FabGlobalTest, TheLaterOfHideAndShowWinsAndAPlainShowIsVisible) {
     auto& manager = FabManager::defaultInstance();
+    auto shown = [&] { return std::tuple(manager.hidden(), manager.fabWindow()->alpha()); };
     manager.toggle();
-    EXPECT_FALSE(manager.hidden());
-    EXPECT_EQ(manager.fabWindow()->alpha(), 1);
+    EXPECT_EQ(shown(), std::tuple(false, 1.0));
     manager.hide();
     manager.show();  // within the fade
     time.advance(1s);
-    EXPECT_FALSE(manager.hidden());
-    EXPECT_EQ(manager.fabWindow()->alpha(), 1);
+    EXPECT_EQ(shown(), std::tuple(false, 1.0));
     manager.hide();
     time.advance(1s);
     EXPECT_TRUE(manager.hidden());
@@ -61,19 +59,20 @@ TEST_F(FabGlobalTest, TheWindowTakesTouchesOnlyOnTheButtonWhileClosedAndAllWhile
     const Point onButton{fab->frame().midX(), fab->frame().midY()};
     const Rect itemFrame = fab->convertRect(fab->items()[0]->frame(), floating.get());
     const Point onClosedItem{itemFrame.midX(), itemFrame.midY()};
-    EXPECT_TRUE(floating->pointInside(onButton, nullptr));
-    EXPECT_FALSE(floating->pointInside(onClosedItem, nullptr)) << "a transparent item takes nothing";
-    EXPECT_FALSE(floating->pointInside({10, 10}, nullptr));
+    // A transparent item takes nothing.
+    EXPECT_EQ(std::tuple(floating->pointInside(onButton, nullptr), floating->pointInside(onClosedItem, nullptr),
+                         floating->pointInside({10, 10}, nullptr)),
+              std::tuple(true, false, false));
 
     // A host window below gets the taps the floating window lets through.
     auto host = std::make_shared<View>(Rect{0, 0, 375, 667});
     window->addSubview(host);
-    EXPECT_EQ(Application::shared().touchTarget({10, 10})->view, host);
-    EXPECT_EQ(Application::shared().touchTarget(onButton)->view, fab);
+    EXPECT_EQ(std::tuple(Application::shared().touchTarget({10, 10})->view, Application::shared().touchTarget(onButton)->view),
+              std::tuple(host, fab));
 
     fab->open();
-    EXPECT_TRUE(floating->pointInside({10, 10}, nullptr));
-    EXPECT_EQ(Application::shared().touchTarget({10, 10})->window, floating);
+    EXPECT_EQ(std::tuple(floating->pointInside({10, 10}, nullptr), Application::shared().touchTarget({10, 10})->window),
+              std::tuple(true, floating));
 }
 
 TEST_F(FabGlobalTest, AWindowWithAnotherRootTakesNoTouches) {

@@ -30,14 +30,12 @@ TEST_F(FabTest, OpenItemsTakeTouchesOnCircleLabelAndMarginOnEitherSideInEitherDi
         auto left = fab->addItem("Left side", std::optional<FabItemLabelPositionType>{});
         auto right = fab->addItem("Right side", FabItemLabelPositionType::right);
         EXPECT_EQ(left->titleLabelPosition, FabItemLabelPositionType::left);
-        for (const auto& item : {left, right}) {
+        for (const auto& item : {left, right})
             EXPECT_NE(window->hitTest(labelCentre(*item), nullptr), item) << "closed: the items take nothing";
-        }
         fab->open();
-        for (const auto& item : {left, right}) {
-            EXPECT_EQ(window->hitTest(labelCentre(*item), nullptr), item) << rtl;
-            EXPECT_EQ(window->hitTest(circleCentre(*item), nullptr), item) << rtl;
-        }
+        for (const auto& item : {left, right})
+            EXPECT_EQ(std::tuple(window->hitTest(labelCentre(*item), nullptr), window->hitTest(circleCentre(*item), nullptr)),
+                      std::tuple(item, item)) << rtl;
         // Beside the circle, away from a label on the left: a 20-point margin, and the
         // padding of a button with a given frame.
         const Rect circle = left->convertRect(left->bounds(), nullptr);
@@ -70,16 +68,15 @@ TEST_F(FabTest, ATapTogglesAnotherTouchDoesNotAndACancelledTouchRemovesTheTint) 
     EXPECT_TRUE(fab->closed());
     time.advance(1s);
     doubleTap(window, button);
-    EXPECT_FALSE(fab->closed()) << "only the first tap of a double tap toggles";
-    EXPECT_EQ(fab->tintLayer().superlayer(), nullptr);
+    EXPECT_EQ(std::tuple(fab->closed(), fab->tintLayer().superlayer()), std::tuple(false, nullptr))
+        << "only the first tap of a double tap toggles";
     fab->close();
     {
         TouchSequence touch(window, button);
         EXPECT_NE(fab->tintLayer().superlayer(), nullptr);
         touch.cancel();
     }
-    EXPECT_EQ(fab->tintLayer().superlayer(), nullptr);
-    EXPECT_TRUE(fab->closed());
+    EXPECT_EQ(std::tuple(fab->tintLayer().superlayer(), fab->closed()), std::tuple(nullptr, true));
 }
 
 TEST_F(FabTest, AnItemTapClosesTheMenuFirstThenRunsItsHandler) {
@@ -91,8 +88,8 @@ TEST_F(FabTest, AnItemTapClosesTheMenuFirstThenRunsItsHandler) {
         auto item = fab->addItem("a", [&closedDuringHandler, raw](FabItem&) { closedDuringHandler.push_back(raw->closed()); });
         fab->open();
         tap(window, circleCentre(*item));
-        EXPECT_EQ(closedDuringHandler, std::vector<bool>{autoClose});
-        EXPECT_EQ(item->tintLayer().superlayer(), nullptr);
+        EXPECT_EQ(std::tuple(closedDuringHandler, item->tintLayer().superlayer()),
+                  std::tuple(std::vector<bool>{autoClose}, nullptr));
         fab->removeFromSuperview();
     }
 }
@@ -115,8 +112,7 @@ TEST_F(FabTest, AHandlerMayRemoveItsOwnItemOrTearDownItsScreen) {
     weak.lock()->open();
     tap(window, circleCentre(*remover));
     ASSERT_EQ(weak.lock()->items().size(), 1u);
-    EXPECT_EQ(remover->superview(), nullptr);
-    EXPECT_EQ(remover->actionButton(), nullptr);
+    EXPECT_EQ(std::tuple(remover->superview(), remover->actionButton()), std::tuple(nullptr, nullptr));
     weak.lock()->open();
     const Point at = circleCentre(*teardown);
     teardown.reset();
@@ -133,9 +129,8 @@ TEST_F(FabTest, AnItemOutsideAMenuDrawsAndTakesTapsWithItsOwnSize) {
     item->setSize(50);
     window->addSubview(item);
     item->displayIfNeeded();
-    EXPECT_EQ(item->circleLayer().frame(), (Rect{0, 0, 50, 50}));
     tap(window, {25, 25});
-    EXPECT_EQ(taps, 1);
+    EXPECT_EQ(std::tuple(item->circleLayer().frame(), taps), std::tuple(Rect{0, 0, 50, 50}, 1));
 }
 
 TEST_F(FabTest, AnItemBelongsToOneMenuOnce) {
@@ -146,11 +141,9 @@ TEST_F(FabTest, AnItemBelongsToOneMenuOnce) {
     first->addItem(item);
     EXPECT_EQ(first->items().size(), 1u);
     second->addItem(item);
-    EXPECT_TRUE(first->items().empty());
-    EXPECT_EQ(item->superview(), second);
-    EXPECT_EQ(item->actionButton(), second);
     first->open();  // animates nothing it no longer holds
-    EXPECT_EQ(item->alpha(), 0);
+    EXPECT_EQ(std::tuple(first->items().size(), item->superview(), item->actionButton(), item->alpha()),
+              std::tuple(0u, second, second, 0.0));
 }
 
 TEST_F(FabTest, RemovingOutOfRangeDoesNothingAndSaysSo) {
@@ -158,10 +151,8 @@ TEST_F(FabTest, RemovingOutOfRangeDoesNothingAndSaysSo) {
     fab->addItem("a");
     platform::LogCapture capture;
     EXPECT_FALSE(fab->removeItem(std::size_t{3}));
-    EXPECT_TRUE(capture.contains("no item at position 3 of 1"));
-    EXPECT_EQ(fab->items().size(), 1u);
-    EXPECT_TRUE(fab->removeItem(std::size_t{0}));
-    EXPECT_TRUE(fab->subviews().empty());
+    EXPECT_EQ(std::tuple(capture.contains("no item at position 3 of 1"), fab->items().size()), std::tuple(true, 1u));
+    EXPECT_TRUE(fab->removeItem(std::size_t{0}) && fab->subviews().empty());
 }
 
 TEST_F(FabTest, ACustomFrameButtonInAScrollViewFollowsTheVisibleCornerOnlyWhenSticky) {
@@ -179,10 +170,9 @@ TEST_F(FabTest, ACustomFrameButtonInAScrollViewFollowsTheVisibleCornerOnlyWhenSt
         fab->sticky = !sticky;
         platform::LogCapture capture;
         fab->removeFromSuperview();
-        EXPECT_TRUE(capture.lines().empty());
-        EXPECT_EQ(scroll->observationCount("contentOffset"), 0u);
-        EXPECT_EQ(scroll->observationCount("frame"), 0u);
-        EXPECT_EQ(scroll->observationCount("bounds"), 0u);
+        EXPECT_EQ(std::tuple(capture.lines().size(), scroll->observationCount("contentOffset"),
+                             scroll->observationCount("frame"), scroll->observationCount("bounds")),
+                  std::tuple(0u, 0u, 0u, 0u));
         scroll->removeFromSuperview();
     }
 }
@@ -196,8 +186,7 @@ TEST_F(FabTest, ASelfPlacingButtonFollowsItsSuperviewsSizeAndADestroyedOneIsNotC
         fab->addItem("a");
         fab->open();
         screen->setFrame({0, 0, 300, 500});
-        EXPECT_EQ(fab->frame(), (Rect{230, 430, 70, 70}));
-        EXPECT_EQ(fab->overlayView()->frame(), (Rect{0, 0, 300, 500}));
+        EXPECT_EQ(std::tuple(fab->frame(), fab->overlayView()->frame()), std::tuple(Rect{230, 430, 70, 70}, Rect{0, 0, 300, 500}));
         fab->close();
         time.advance(1s);
         fab->removeFromSuperview();

@@ -89,11 +89,9 @@ protected:
     void expectAlert(const std::shared_ptr<ViewController>& presented, const std::string& title,
                      const std::string& message) {
         auto alert = std::dynamic_pointer_cast<platform::ui::AlertController>(presented);
-        ASSERT_TRUE(alert);
-        EXPECT_EQ(alert->title(), title);
-        EXPECT_EQ(alert->message(), message);
-        ASSERT_EQ(alert->actions().size(), 1u);
-        EXPECT_EQ(alert->actions()[0]->title(), tr("general.ok"));
+        ASSERT_TRUE(alert && alert->actions().size() == 1);
+        EXPECT_EQ(std::tuple(alert->title(), alert->message(), alert->actions()[0]->title()),
+                  std::tuple(title, message, tr("general.ok")));
     }
 
     testsupport::TempDir home;
@@ -125,17 +123,15 @@ TEST_F(ActionDispatchTest, DataUnknownAndPositionsPastTheEndDoNothing) {
     oneAction("URL", R"({"Url":"https://example.com"})").handleActionAtPosition(1, shown);
     oneAction("URL", R"({"Url":"https://example.com"})").handleActionAtPosition(-1, shown);
     time.advance(1s);
-    EXPECT_EQ(shown->presentedViewController(), nullptr);
-    EXPECT_TRUE(Application::shared().openedURLs().empty());
+    EXPECT_TRUE(!shown->presentedViewController() && Application::shared().openedURLs().empty());
 }
 
 TEST_F(ActionDispatchTest, AddressesOpenInTheBrowserScreenTheBrowserViewOrTheSystem) {
     auto anonymous = rootOf<vistrel::WebViewController>(
         run("URL", R"({"Url":"https://example.com/a","IsAnonymousURL":true,"IsEmbeddedWebView":false})"));
     ASSERT_TRUE(anonymous);  // presented with a navigation bar (its Done button) around it
-    EXPECT_EQ(anonymous->url, "https://example.com/a");
-    EXPECT_EQ(anonymous->isAnonymous, true);
-    EXPECT_EQ(anonymous->actionTitle, "Spring sale");
+    EXPECT_EQ(std::tuple(anonymous->url, anonymous->isAnonymous, anonymous->actionTitle),
+              std::tuple("https://example.com/a", true, "Spring sale"));
     shown->dismiss(false);
 
     auto view = std::dynamic_pointer_cast<platform::services::BrowserViewController>(
@@ -146,10 +142,10 @@ TEST_F(ActionDispatchTest, AddressesOpenInTheBrowserScreenTheBrowserViewOrTheSys
 
     // No flag, or a scheme that is no web page (exactly "http" or "https"), goes to the system.
     LogCapture log;
-    EXPECT_EQ(run("URL", R"({"Url":"mailto:a@example.com","IsEmbeddedWebView":true,"IsAnonymousURL":true})"), nullptr);
-    EXPECT_EQ(run("URL", R"({"Url":"HTTPS://example.com/c","IsEmbeddedWebView":true})"), nullptr);
-    EXPECT_EQ(run("URL", R"({"Url":"example.com/d"})"), nullptr);
-    EXPECT_EQ(run("URL", R"j({"Url":"javascript:alert(1)","IsEmbeddedWebView":true})j"), nullptr);
+    for (const char* content : {R"({"Url":"mailto:a@example.com","IsEmbeddedWebView":true,"IsAnonymousURL":true})",
+                                R"({"Url":"HTTPS://example.com/c","IsEmbeddedWebView":true})", R"({"Url":"example.com/d"})",
+                                R"j({"Url":"javascript:alert(1)","IsEmbeddedWebView":true})j"})
+        EXPECT_EQ(run("URL", content), nullptr) << content;
     EXPECT_EQ(Application::shared().openedURLs(),
               (std::vector<std::string>{"mailto:a@example.com", "HTTPS://example.com/c", "http://example.com/d"}));
     EXPECT_TRUE(log.contains("refused to open an address whose scheme is not allowed: javascript:alert(1)"));
@@ -159,17 +155,15 @@ TEST_F(ActionDispatchTest, ComposersGetTheirFieldsAndCloseWhenTheUserLeaves) {
     auto message = std::dynamic_pointer_cast<platform::services::MessageComposeViewController>(
         run("SMS", R"({"Number":"+33 6 12"})"));
     ASSERT_TRUE(message);
-    EXPECT_EQ(message->recipients(), std::vector<std::string>{"+33 6 12"});
-    EXPECT_EQ(message->body(), "");
+    EXPECT_EQ(std::tuple(message->recipients(), message->body()), std::tuple(std::vector<std::string>{"+33 6 12"}, ""));
     EXPECT_TRUE(message->finish(platform::services::MessageComposeResult::cancelled));
     time.advance(1s);
     EXPECT_EQ(shown->presentedViewController(), nullptr);
 
     auto mail = std::dynamic_pointer_cast<platform::services::MailComposeViewController>(run("EMAIL", "{}"));
     ASSERT_TRUE(mail);
-    EXPECT_EQ(mail->toRecipients(), std::vector<std::string>{""});
-    EXPECT_EQ(mail->subject(), "");
-    EXPECT_FALSE(mail->isBodyHTML());
+    EXPECT_EQ(std::tuple(mail->toRecipients(), mail->subject(), mail->isBodyHTML()),
+              std::tuple(std::vector<std::string>{""}, "", false));
     EXPECT_TRUE(mail->finish(platform::services::MailComposeResult::failed));
     time.advance(1s);
     EXPECT_EQ(shown->presentedViewController(), nullptr);
@@ -189,15 +183,13 @@ TEST_F(ActionDispatchTest, ShareItemsComeInOrderWithAnAnchorAtTheScreensCentre) 
     auto sheet = std::dynamic_pointer_cast<platform::services::ActivityViewController>(
         run("SHARE", R"({"Content":"Look","Url":"www.example.com"})"));
     ASSERT_TRUE(sheet);
-    ASSERT_EQ(sheet->activityItems().size(), 2u);
-    EXPECT_EQ(sheet->activityItems()[0].description(), ActivityItem::makeText("Look").description());
-    EXPECT_EQ(sheet->activityItems()[1].description(),
-              ActivityItem::makeAddress("http://www.example.com").description());
-    ASSERT_TRUE(sheet->anchor());
+    ASSERT_TRUE(sheet->activityItems().size() == 2 && sheet->anchor());
+    EXPECT_EQ(std::tuple(sheet->activityItems()[0].description(), sheet->activityItems()[1].description()),
+              std::tuple(ActivityItem::makeText("Look").description(),
+                         ActivityItem::makeAddress("http://www.example.com").description()));
     const auto bounds = shown->view()->bounds();
-    EXPECT_EQ(sheet->anchor()->sourceView.lock(), shown->view());
-    EXPECT_EQ(sheet->anchor()->sourceRect.origin,
-              (platform::graphics::Point{bounds.size.width / 2, bounds.size.height / 2}));
+    EXPECT_EQ(std::tuple(sheet->anchor()->sourceView.lock(), sheet->anchor()->sourceRect.origin),
+              std::tuple(shown->view(), platform::graphics::Point{bounds.size.width / 2, bounds.size.height / 2}));
     shown->dismiss(false);
 
     sheet = std::dynamic_pointer_cast<platform::services::ActivityViewController>(run("SHARE", "{}"));
@@ -225,8 +217,9 @@ TEST_F(ActionDispatchTest, TheFirstContactOfACardIsOfferedAndACardWithoutOneShow
     EXPECT_EQ(contact->contact().givenName, "Ada");
     ASSERT_TRUE(contact->saveContact());  // Done: saved under the data folder, then closed
     time.advance(1s);
-    EXPECT_EQ(shown->presentedViewController(), nullptr);
-    EXPECT_EQ(platform::services::ContactStore(vistrel::VistrelTools::contactsFolder()).savedContacts().size(), 1u);
+    EXPECT_EQ(std::tuple(shown->presentedViewController(),
+                         platform::services::ContactStore(vistrel::VistrelTools::contactsFolder()).savedContacts().size()),
+              std::tuple(nullptr, 1u));
 
     LogCapture log;
     EXPECT_EQ(run("VCARD", R"({"VCard":"no card here"})"), nullptr);
@@ -243,8 +236,8 @@ TEST_F(ActionDispatchTest, TextAndCalendarScreens) {
     ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return shown->presentedViewController() != nullptr; }, 5s));
     auto editor = std::dynamic_pointer_cast<platform::services::EventEditViewController>(shown->presentedViewController());
     ASSERT_TRUE(editor);
-    EXPECT_EQ(editor->event().title, "Fair");
-    EXPECT_EQ(editor->eventStore()->folder(), vistrel::calendarEventsFolder());
+    EXPECT_EQ(std::tuple(editor->event().title, editor->eventStore()->folder()),
+              std::tuple("Fair", vistrel::calendarEventsFolder()));
     editor->cancelEditing();
     time.advance(1s);
     EXPECT_EQ(shown->presentedViewController(), nullptr);
@@ -269,8 +262,7 @@ TEST_F(ActionDispatchTest, AnAlertAskedForWhileAScreenClosesWaitsForItAndATarget
     auto offScreen = std::make_shared<ViewController>();
     oneAction("TEXT", R"({"Text":"Hello"})").handleActionAtPosition(0, offScreen);
     time.advance(1s);
-    EXPECT_EQ(offScreen->presentedViewController(), nullptr);
-    EXPECT_TRUE(log.contains("is not on show"));
+    EXPECT_TRUE(!offScreen->presentedViewController() && log.contains("is not on show"));
 }
 
 TEST_F(ActionDispatchTest, TheBrowserScreensSheetSharesFromItsBarButtonAndOpensTheBrowserView) {
@@ -286,8 +278,9 @@ TEST_F(ActionDispatchTest, TheBrowserScreensSheetSharesFromItsBarButtonAndOpensT
     time.advance(1s);
     auto sheet = std::dynamic_pointer_cast<platform::services::ActivityViewController>(top());
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(sheet->activityItems()[0].description(), ActivityItem::makeAddress("https://example.com/page").description());
-    EXPECT_EQ(sheet->anchor()->barButtonItem.lock(), browser->navigationItem().rightBarButtonItem());
+    EXPECT_EQ(std::tuple(sheet->activityItems()[0].description(), sheet->anchor()->barButtonItem.lock()),
+              std::tuple(ActivityItem::makeAddress("https://example.com/page").description(),
+                         browser->navigationItem().rightBarButtonItem()));
     ASSERT_TRUE(sheet->cancel());
     time.advance(1s);
 

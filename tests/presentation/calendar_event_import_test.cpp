@@ -154,12 +154,9 @@ TEST(LaunchCalendarEvent, TheEditorComesOnTheMainQueueAfterTheAnswerAndSavesToAF
     ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return over->presentedViewController() != nullptr; }, 5s));
     auto editor = std::dynamic_pointer_cast<platform::services::EventEditViewController>(over->presentedViewController());
     ASSERT_TRUE(editor);
-    EXPECT_EQ(editor->event(), calendarEvent(text));
-    EXPECT_EQ(editor->eventStore()->folder(), dir.path());
-
+    EXPECT_EQ(std::tuple(editor->event(), editor->eventStore()->folder()), std::tuple(calendarEvent(text), dir.path()));
     ASSERT_TRUE(editor->saveEvent());
-    EXPECT_EQ(delegate->actions.size(), 1u);
-    EXPECT_EQ(over->presentedViewController(), nullptr);
+    EXPECT_EQ(std::tuple(delegate->actions.size(), over->presentedViewController()), std::tuple(1u, nullptr));
     const auto saved = platform::readFile(*editor->eventStore()->fileForEvent(*editor->event().eventIdentifier));
     ASSERT_TRUE(saved);
     Event back = calendarEvent(*saved);
@@ -175,8 +172,8 @@ TEST(LaunchCalendarEvent, RefusedAccessOrAnErrorShowsNothing) {
         launchCalendarEvent(shown.screen, "BEGIN:VEVENT\nSUMMARY:x\nEND:VEVENT", EventStore(""), {});
         EXPECT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return log.contains("no calendar access"); }, 5s));
         platform::dispatch::RunLoop::runUntilIdle();
-        EXPECT_EQ(shown.screen->presentedViewController(), nullptr);
-        EXPECT_EQ(log.contains("Domain="), answer == AuthorizationAnswer::error);
+        EXPECT_EQ(std::tuple(shown.screen->presentedViewController(), log.contains("Domain=")),
+                  std::tuple(nullptr, answer == AuthorizationAnswer::error));
     }
     EventStore::setAuthorizationAnswer(AuthorizationAnswer::granted);
 }

@@ -47,13 +47,10 @@ TEST(ImageViewModel, PositionsOutOfRangeGiveTheAbsentResults) {
     for (std::intptr_t position : {std::intptr_t{-1}, count, std::numeric_limits<std::intptr_t>::min(),
                                    std::numeric_limits<std::intptr_t>::max()}) {
         SCOPED_TRACE(position);
-        EXPECT_EQ(model.idForAction(position), std::nullopt);
-        EXPECT_EQ(model.typeForAction(position), ActionType::Unknown);
-        EXPECT_EQ(model.viewModelForAction(position), nullptr);
-        EXPECT_EQ(model.nameForAction(position), std::nullopt);
-        EXPECT_EQ(model.buttonHeightForAction(position, 343), 50.0);
-        EXPECT_EQ(model.emailSubjectForAction(position), "");
-        EXPECT_EQ(model.urlForAction(position), std::nullopt);
+        EXPECT_EQ(std::tuple(model.idForAction(position), model.typeForAction(position), model.viewModelForAction(position),
+                             model.nameForAction(position), model.buttonHeightForAction(position, 343),
+                             model.emailSubjectForAction(position), model.urlForAction(position)),
+                  std::tuple(std::nullopt, ActionType::Unknown, nullptr, std::nullopt, 50.0, "", std::nullopt));
     }
     EXPECT_EQ(model.typeForAction(count - 1), ActionType::Text);
 }
@@ -62,23 +59,16 @@ TEST(ImageViewModel, RowHeightForAnUnusableWidthStaysInRange) {
     ImageViewModel model(modeltest::readAnswer("presentation_geometry.json"));
     const std::intptr_t ratio = 2;  // "16x9"
     ASSERT_EQ(model.idForAction(ratio), "ratio-16x9");
-    EXPECT_EQ(model.buttonHeightForAction(ratio, -10), 0.0);
-    EXPECT_EQ(model.buttonHeightForAction(ratio, std::nan("")), 0.0);
-    EXPECT_EQ(model.buttonHeightForAction(ratio, std::numeric_limits<double>::infinity()), 10000.0);
+    EXPECT_EQ(std::tuple(model.buttonHeightForAction(ratio, -10), model.buttonHeightForAction(ratio, std::nan("")),
+                         model.buttonHeightForAction(ratio, std::numeric_limits<double>::infinity())),
+              std::tuple(0.0, 0.0, 10000.0));
 }
 
 TEST(ActionViewModel, NotANumberOpacityCountsAsAbsent) {
-    Action action;
-    action.style = Style{};
-    action.style->text = Text{};
-    action.style->text->color = "#FF0000";
-    action.style->text->opacity = std::nanf("");
-    action.style->button = Button{};
-    action.style->button->backgroundColor = "#FF0000";
-    action.style->button->opacity = std::nanf("");
-    ActionViewModel row(action);
-    EXPECT_EQ(row.textColor(), platform::graphics::Color::white());
-    EXPECT_EQ(row.buttonBackgroundColor(), (platform::graphics::Color{0, 0, 0, 0.6}));
+    ActionViewModel row(Action{.style = Style{.button = Button{.backgroundColor = "#FF0000", .opacity = std::nanf("")},
+                                              .text = Text{.color = "#FF0000", .opacity = std::nanf("")}}});
+    EXPECT_EQ(std::tuple(row.textColor(), row.buttonBackgroundColor()),
+              std::tuple(platform::graphics::Color::white(), platform::graphics::Color{0, 0, 0, 0.6}));
 }
 
 }  // namespace

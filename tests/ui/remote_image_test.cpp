@@ -38,10 +38,7 @@ struct Finish {
 };
 
 CannedAnswer body(std::string bytes, std::chrono::milliseconds delay = 0ms) {
-    CannedAnswer answer;
-    answer.body = std::move(bytes);
-    answer.delay = delay;
-    return answer;
+    return {.body = std::move(bytes), .delay = delay};
 }
 
 std::string png(int width) { return imagetest::encodePng(imagetest::Picture(width, 2, uitest::kPalette[0])); }
@@ -69,17 +66,14 @@ TEST_F(RemoteImageTest, AnimatedImagesArriveOnTheMainThread) {
     auto view = std::make_shared<ImageView>();
     Finish moving;
     vistrel::gifFromServerURL(view, server.url("/moving.gif"), moving.completion());
-    ASSERT_TRUE(moving.wait());
-    EXPECT_TRUE(moving.onMain);
-    ASSERT_TRUE(view->image());
+    ASSERT_TRUE(moving.wait() && moving.onMain && view->image());
     EXPECT_NEAR(view->image()->duration(), 0.25, 1e-9);
 
     // A page that is no picture clears the view.
     Finish page;
     vistrel::gifFromServerURL(view, server.url("/missing"), page.completion());
     ASSERT_TRUE(page.wait());
-    EXPECT_TRUE(page.onMain);
-    EXPECT_FALSE(view->image());
+    EXPECT_TRUE(page.onMain && !view->image());
 }
 
 TEST_F(RemoteImageTest, FailuresKeepTheImageAndCompleteOffTheMainThread) {
@@ -97,8 +91,7 @@ TEST_F(RemoteImageTest, FailuresKeepTheImageAndCompleteOffTheMainThread) {
         EXPECT_FALSE(finish.onMain);
         RunLoop::runUntilIdle();
         ASSERT_TRUE(view->image());
-        EXPECT_EQ(view->image()->pixelWidth(), 4);
-        EXPECT_EQ(log.lines().size(), 1u);
+        EXPECT_EQ(std::tuple(view->image()->pixelWidth(), log.lines().size()), std::tuple(4, 1u));
     }
 }
 
@@ -108,9 +101,8 @@ TEST_F(RemoteImageTest, AddressesOtherThanHttpAreNotFetched) {
     for (const char* address : {"", "not a url", "ftp://127.0.0.1/a.png", "file:///etc/passwd"})
         vistrel::imageFromServerURL(view, address, finish.completion());
     RunLoop::runUntilIdle();
-    EXPECT_EQ(finish.calls, 0);
-    EXPECT_TRUE(server.requests().empty());
-    EXPECT_EQ(view->image()->pixelWidth(), 4);
+    EXPECT_EQ(std::tuple(finish.calls.load(), server.requests().size(), view->image()->pixelWidth()),
+              std::tuple(0, 0u, 4));
 }
 
 TEST_F(RemoteImageTest, AnOvertakenLoadIsDropped) {
@@ -124,9 +116,7 @@ TEST_F(RemoteImageTest, AnOvertakenLoadIsDropped) {
     // Answers complete in the order they end, so once the later one is in, the slow one is too.
     vistrel::imageFromServerURL(std::make_shared<ImageView>(), server.url("/later.png"), probe.completion());
     ASSERT_TRUE(probe.wait());
-    EXPECT_EQ(fast.calls, 1);
-    EXPECT_EQ(slow.calls, 0);
-    EXPECT_EQ(raced->image()->pixelWidth(), 6);
+    EXPECT_EQ(std::tuple(fast.calls.load(), slow.calls.load(), raced->image()->pixelWidth()), std::tuple(1, 0, 6));
 }
 
 TEST(LoadGifTest, AMissingNameClearsTheView) {

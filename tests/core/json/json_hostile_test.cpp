@@ -21,26 +21,15 @@ JSON deepObjects(int levels) {
     return value;
 }
 
-TEST(JsonHostile, DeepValuesCompareWithoutRecursion) {
-    JSON a = deepArrays(depth);
-    JSON b = deepArrays(depth);
-    EXPECT_TRUE(a == b);
-    EXPECT_FALSE(a == deepArrays(depth - 1));
-}
-
-TEST(JsonHostile, DeepValuesAreNotWrittenAndDoNotCrash) {
-    JSON a = deepObjects(depth);
-    std::optional<JSONError> error;
-    EXPECT_FALSE(a.rawData(WritingOptions::none, &error));
-    EXPECT_EQ(error->code, 490);
-    EXPECT_EQ(a.description(), "unknown");
-}
-
-TEST(JsonHostile, DeepValuesMergeAndDestroy) {
-    JSON a = deepObjects(depth);
-    EXPECT_TRUE(a.merge(deepObjects(depth)));
+TEST(JsonHostile, DeepValuesCompareWriteMergeAndDestroyWithoutRecursion) {
     JSON list = deepArrays(depth);
-    EXPECT_TRUE(list.merge(list));
+    EXPECT_TRUE(list == deepArrays(depth));
+    EXPECT_FALSE(list == deepArrays(depth - 1));
+    JSON object = deepObjects(depth);
+    std::optional<JSONError> error;
+    EXPECT_FALSE(object.rawData(WritingOptions::none, &error));
+    EXPECT_EQ(std::tuple(error->code, object.description()), std::tuple(490, std::string("unknown")));
+    EXPECT_TRUE(object.merge(deepObjects(depth)) && list.merge(list));
     EXPECT_EQ(list.arrayValue().size(), 2u);
 }
 

@@ -30,28 +30,22 @@ TEST(JsonPathRead, GivesValueOrNullWithFirstError) {
         JSON result = JSON::parseJSON(c.document)[c.path];
         EXPECT_EQ(result.error().has_value(), c.code != 0);
         if (!result.error()) continue;
-        EXPECT_EQ(result.type(), Type::null);
-        EXPECT_EQ(result.error()->domain, "PliantJSONErrorDomain");
-        EXPECT_EQ(result.error()->code, c.code);
-        EXPECT_EQ(result.error()->localizedDescription, c.description);
-        EXPECT_FALSE(result.exists());
+        EXPECT_EQ(std::tuple(result.type(), result.exists(), result.error()->domain, result.error()->code,
+                             result.error()->localizedDescription),
+                  std::tuple(Type::null, false, "PliantJSONErrorDomain", c.code, c.description));
     }
 }
 
-TEST(JsonPath, ReadsValues) {
+// The empty path gives the receiver, with its error; a step past an unknown element
+// passes its error on, as a step after any failed step does.
+TEST(JsonPath, EmptyPathsAndStepsPastUnknownElements) {
     JSON doc = JSON::parseJSON(R"({"a":{"b":[10,{"c":"x"}]},"n":null})");
     EXPECT_EQ((doc[{"a", "b", 1, "c"}].string()), "x");
-    // The empty path gives the receiver, with its error.
     EXPECT_EQ((doc[{}]), doc);
     EXPECT_EQ((doc[{"a", "b", "x"}][std::vector<JSONKey>{}].error()->code), 901);
-}
-
-TEST(JsonPath, AStepPastAnUnknownElementKeepsItsError) {
     JSON list{platform::Value(platform::Array{platform::Value(platform::Opaque{"date", ""})})};
-    // A step beyond it passes its error on, as a step after any failed step does.
     JSON beyond = list[{0, "x"}];
-    EXPECT_EQ(beyond.type(), Type::null);
-    EXPECT_EQ(beyond.error()->code, 999);
+    EXPECT_EQ(std::tuple(beyond.type(), beyond.error()->code), std::tuple(Type::null, 999));
 }
 
 // The document after writing the number 7.
@@ -79,16 +73,15 @@ TEST(JsonPath, OneStepWriteOfValueWithErrorStoresNull) {
     JSON failed = doc["missing"];
     ASSERT_TRUE(failed.error());
     doc.set("a", failed);
-    EXPECT_EQ(doc["a"].type(), Type::null);
-    EXPECT_FALSE(doc["a"].error());
+    EXPECT_EQ(std::tuple(doc["a"].type(), doc["a"].error().has_value()), std::tuple(Type::null, false));
 }
 
 TEST(JsonPath, WritesDoNotReachOtherCopies) {
     JSON doc = JSON::parseJSON(R"({"a":{"b":[1,2]}})");
     JSON copy = doc;
     doc.set({"a", "b", 0}, "changed");
-    EXPECT_EQ((doc[{"a", "b", 0}].string()), "changed");
-    EXPECT_EQ((copy[{"a", "b", 0}].int_()), 1);
+    EXPECT_EQ(doc, JSON::parseJSON(R"({"a":{"b":["changed",2]}})"));
+    EXPECT_EQ(copy, JSON::parseJSON(R"({"a":{"b":[1,2]}})"));
 }
 
 }  // namespace

@@ -39,8 +39,7 @@ TEST(JsonWriting, SingleValuesWriteAsBareTextOnly) {
         std::optional<JSONError> error;
         EXPECT_FALSE(c.value.rawData(WritingOptions::none, &error)) << c.value.description();
         ASSERT_TRUE(error);
-        EXPECT_EQ(error->code, 490);
-        EXPECT_EQ(error->localizedDescription, "JSON is invalid");
+        EXPECT_EQ(std::tuple(error->code, error->localizedDescription), std::tuple(490, std::string("JSON is invalid")));
     }
 }
 
@@ -55,10 +54,9 @@ TEST(JsonWriting, NonFiniteNumbersAndInvalidTextAreNeverWritten) {
     documents.push_back(JSON::dictionaryLiteral({{std::string("\xc0\xaf"), 1}}));
     for (const JSON& document : documents) {
         std::optional<JSONError> error;
-        EXPECT_FALSE(document.rawData(WritingOptions::none, &error));
+        EXPECT_FALSE(document.rawData(WritingOptions::none, &error) || document.rawString() ||
+                     document.rawString(memberByMember()));
         EXPECT_EQ(error->code, 490);
-        EXPECT_FALSE(document.rawString());
-        EXPECT_FALSE(document.rawString(memberByMember()));
         EXPECT_EQ(document.description(), "unknown");
     }
 }
@@ -85,17 +83,15 @@ TEST(JsonWriting, MemberByMemberEscapesFully) {
     };
     for (const auto& c : cases) {
         auto text = read(c.document).rawString(memberByMember());
-        ASSERT_TRUE(text) << c.document;
-        EXPECT_EQ(*text, c.text);
-        EXPECT_EQ(read(*text), read(c.document)) << *text;  // always JSON again
+        EXPECT_EQ(text, c.text);
+        EXPECT_EQ(read(text.value_or("")), read(c.document)) << c.document;  // always JSON again
     }
 }
 
 TEST(JsonWriting, MemberByMemberDepthBudget) {
     EXPECT_FALSE(nestedArrays(11, 1).rawString(memberByMember()));
     // An object nested in an array inside the budget; one more level outside it.
-    EXPECT_TRUE(read(R"([{"a":[1]}])").rawString(memberByMember(3)));
-    EXPECT_FALSE(read(R"([{"a":[1]}])").rawString(memberByMember(2)));
+    EXPECT_TRUE(read(R"([{"a":[1]}])").rawString(memberByMember(3)) && !read(R"([{"a":[1]}])").rawString(memberByMember(2)));
     // Far deeper than the machine stack would allow, with a budget that allows it:
     // the writer gives up at the reader's nesting limit instead of crashing.
     EXPECT_FALSE(nestedArrays(100000, 1).rawString(memberByMember(1000000)));
@@ -104,12 +100,11 @@ TEST(JsonWriting, MemberByMemberDepthBudget) {
 
 TEST(JsonWriting, NegativeBudgetLogsAndGivesNothing) {
     platform::LogCapture log;
-    EXPECT_FALSE(read("[1]").rawString(memberByMember(-1)));
-    EXPECT_FALSE(JSON("s").rawString(memberByMember(-1)));  // checked first, for any kind
-    ASSERT_EQ(log.lines().size(), 2u);
-    EXPECT_EQ(log.lines()[0],
-              "Could not serialize object to JSON because: Element too deep. Increase "
-              "maxObjectDepth and make sure there is no reference loop");
+    // Checked first, for any kind.
+    EXPECT_FALSE(read("[1]").rawString(memberByMember(-1)) || JSON("s").rawString(memberByMember(-1)));
+    const std::string line = "Could not serialize object to JSON because: Element too deep. Increase "
+                             "maxObjectDepth and make sure there is no reference loop";
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{line, line}));
 }
 
 TEST(JsonWriting, OptionsOfTheWrongTypeCountAsAbsent) {
