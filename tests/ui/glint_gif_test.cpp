@@ -106,11 +106,15 @@ TEST(GlintGifTest, LoadsFromBundlesAndAddresses) {
     EXPECT_EQ(frameTimes(GlintGif::gifNamed("dots", given.get())), (Millis{100, 200}));
 
     testsupport::LoopbackServer server;
-    server.answer({.body = gifWithDelays({30, 30})});
+    testsupport::CannedAnswer gif;
+    gif.body = gifWithDelays({30, 30});
+    server.answer(gif);
     EXPECT_EQ(frameTimes(GlintGif::gifWithURL(server.url("/a.gif"))), (Millis{300, 300}));
 
     LogCapture log;
-    server.answer({.reset = true});
+    testsupport::CannedAnswer reset;
+    reset.reset = true;
+    server.answer(reset);
     EXPECT_FALSE(GlintGif::gifNamed("missing", given.get()) || GlintGif::gifWithURL(server.url("/gone.gif")));
     EXPECT_TRUE(log.contains("GlintGif: This image named \"missing\" does not exist"));
     EXPECT_TRUE(log.contains("/gone.gif\" into NSData"));

@@ -38,7 +38,10 @@ struct Finish {
 };
 
 CannedAnswer body(std::string bytes, std::chrono::milliseconds delay = 0ms) {
-    return {.body = std::move(bytes), .delay = delay};
+    CannedAnswer answer;
+    answer.body = std::move(bytes);
+    answer.delay = delay;
+    return answer;
 }
 
 std::string png(int width) { return imagetest::encodePng(imagetest::Picture(width, 2, uitest::kPalette[0])); }

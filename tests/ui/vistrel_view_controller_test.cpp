@@ -57,7 +57,9 @@ TEST_F(BaseScreenTest, TimedAlertClosesAfterItsTicks) {
         while (screen->alertTimer() && ticks < 100) {
             time.advance(100ms);
             ++ticks;
-            if (screen->alertTimer()) EXPECT_EQ(alert->message(), "Try later ");
+            if (screen->alertTimer()) {
+                EXPECT_EQ(alert->message(), "Try later ");
+            }
         }
         EXPECT_EQ(ticks, c.closingTick) << c.seconds;
         time.advance(1s);  // the dismissal's animation ends
