@@ -87,12 +87,15 @@ struct CaptureCase {
 };
 
 TEST_F(CameraControllerTest, EveryCaptureEndsInExactlyOneAnswerOnMain) {
-    const auto fail = [](camera::CameraFailures failures) { return [failures] { camera::setCameraFailures(failures); }; };
+    const auto fail = [](camera::CameraFailures failures) {
+        return [failures] { camera::setCameraFailures(failures); };
+    };
     const auto none = [] {};
     const auto keep = [](CameraController&) {};
     const CaptureCase cases[] = {
         {"a still", none, keep, true, std::nullopt},
-        {"no camera", [] { camera::setSimulatedCameras({}); }, keep, false, CameraControllerError::captureSessionIsMissing},
+        {"no camera", [] { camera::setSimulatedCameras({}); }, keep, false,
+         CameraControllerError::captureSessionIsMissing},
         {"no input", fail({.deviceInput = true}), keep, false, CameraControllerError::captureSessionIsMissing},
         {"camera lock refused", fail({.lockForConfiguration = true}), keep, false,
          CameraControllerError::captureSessionIsMissing},
@@ -108,7 +111,8 @@ TEST_F(CameraControllerTest, EveryCaptureEndsInExactlyOneAnswerOnMain) {
          CameraControllerError::captureSessionIsMissing},
         {"no buffer", none, [](auto&) { camera::setCameraFailures({.captureGivesNoBuffer = true}); }, false,
          CameraControllerError::unknown},
-        {"no stills", none, [](auto&) { camera::setStillsSource(std::nullopt); }, false, CameraControllerError::unknown},
+        {"no stills", none, [](auto&) { camera::setStillsSource(std::nullopt); }, false,
+         CameraControllerError::unknown},
         {"no jpeg bytes", none, [](auto&) { camera::setCameraFailures({.bufferWithoutJpeg = true}); }, false,
          CameraControllerError::unknown},
         {"undecodable bytes", none, [](auto&) { camera::setCameraFailures({.undecodableJpeg = true}); }, false,
@@ -264,9 +268,12 @@ TEST_F(CameraControllerTest, ACameraWithoutTorchSaysNoAndPrintsNothing) {
 
 TEST(CameraControllerErrors, TheDomainAndCaseNamesGoBothWays) {
     const CameraControllerError all[] = {
-        CameraControllerError::captureSessionAlreadyRunning, CameraControllerError::captureSessionIsMissing,
-        CameraControllerError::inputsAreInvalid,             CameraControllerError::invalidOperation,
-        CameraControllerError::noCamerasAvailable,           CameraControllerError::unknown,
+        CameraControllerError::captureSessionAlreadyRunning,
+        CameraControllerError::captureSessionIsMissing,
+        CameraControllerError::inputsAreInvalid,
+        CameraControllerError::invalidOperation,
+        CameraControllerError::noCamerasAvailable,
+        CameraControllerError::unknown,
     };
     for (CameraControllerError error : all) {
         const platform::Error value = vistrel::makeError(error);

@@ -23,8 +23,8 @@ std::vector<std::shared_ptr<camera::CaptureDevice>> discover(DevicePosition posi
 class DeviceTest : public CameraTest {};
 
 TEST_F(DeviceTest, DiscoveryFindsTheCamerasFacingTheWayAskedInOrder) {
-    camera::setSimulatedCameras({{DevicePosition::front}, {DevicePosition::back, {FocusMode::locked}, false},
-                                 {DevicePosition::back}});
+    camera::setSimulatedCameras(
+        {{DevicePosition::front}, {DevicePosition::back, {FocusMode::locked}, false}, {DevicePosition::back}});
     const auto all = discover(DevicePosition::unspecified);
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0]->position(), DevicePosition::front);

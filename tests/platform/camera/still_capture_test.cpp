@@ -37,7 +37,7 @@ TEST_F(StillCaptureTest, AFolderGivesItsJpegFilesInNameOrderRoundRobin) {
     writeStill(folder / "b.jpg", solidJpeg(Color::green()));
     writeStill(folder / "a.jpeg", solidJpeg(Color::red()));
     writeStill(folder / "c.JPG", solidJpeg(Color::blue()));
-    writeStill(folder / "notes.txt", solidJpeg(Color::white()));     // not a JPEG name
+    writeStill(folder / "notes.txt", solidJpeg(Color::white()));        // not a JPEG name
     writeStill(folder / "d.jpg" / "e.jpg", solidJpeg(Color::white()));  // a folder, not a file
     camera::setStillsSource(folder.path());
     Rig rig;

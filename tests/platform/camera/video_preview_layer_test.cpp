@@ -20,8 +20,7 @@ using testsupport::writeStill;
 class VideoPreviewLayerTest : public CameraTest {
 protected:
     testsupport::TempDir folder;
-    std::shared_ptr<platform::ui::View> view =
-        std::make_shared<platform::ui::View>(platform::ui::Rect{0, 0, 120, 120});
+    std::shared_ptr<platform::ui::View> view = std::make_shared<platform::ui::View>(platform::ui::Rect{0, 0, 120, 120});
 
     // Colours at the left edge, middle and right edge of the preview.
     std::vector<Color> drawn(const std::shared_ptr<camera::VideoPreviewLayer>& layer) {
