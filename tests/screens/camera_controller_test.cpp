@@ -151,16 +151,6 @@ TEST_F(CameraControllerTest, PressesBeforeThePreparationIsHandedOverSeeNoSession
     EXPECT_TRUE(capture()->photo);
 }
 
-TEST_F(CameraControllerTest, StillsAreTakenInTurnFromTheFolder) {
-    prepare();
-    const Color expected[] = {Color::red(), Color::blue(), Color::red()};
-    for (const Color& color : expected) {
-        const auto answer = capture();
-        ASSERT_TRUE(answer->photo);
-        EXPECT_TRUE(testsupport::closeColor(answer->photo->bitmap().pixel(1, 1), color));
-    }
-}
-
 TEST_F(CameraControllerTest, ThePreviewGoesUnderEverySublayerWithTheBoundsOfThatMoment) {
     auto cover = std::make_shared<platform::ui::View>(platform::ui::Rect{0, 0, 10, 10});
     view->addSubview(cover);
@@ -221,16 +211,6 @@ TEST_F(CameraControllerTest, FocusIsTheBestModeTheCameraSupports) {
     }
 }
 
-TEST_F(CameraControllerTest, OfSeveralBackCamerasTheLastIsUsed) {
-    camera::setSimulatedCameras({{camera::DevicePosition::back, {FocusMode::locked}, false},
-                                 {camera::DevicePosition::front},
-                                 {camera::DevicePosition::back}});
-    prepare();
-    ASSERT_TRUE(controller->rearCamera());
-    EXPECT_TRUE(controller->rearCamera()->hasTorch());
-    EXPECT_EQ(controller->currentCameraPosition(), vistrel::CameraPosition::rear);
-}
-
 TEST_F(CameraControllerTest, TheTorchTogglesAndEveryFailureGivesTheLockBack) {
     prepare();
     const auto& device = controller->rearCamera();
@@ -264,25 +244,6 @@ TEST_F(CameraControllerTest, ACameraWithoutTorchSaysNoAndPrintsNothing) {
     EXPECT_FALSE(controller->toggleFlash());
     EXPECT_FALSE(controller->toggleFlash());
     EXPECT_TRUE(log.lines().empty());
-}
-
-TEST(CameraControllerErrors, TheDomainAndCaseNamesGoBothWays) {
-    const CameraControllerError all[] = {
-        CameraControllerError::captureSessionAlreadyRunning,
-        CameraControllerError::captureSessionIsMissing,
-        CameraControllerError::inputsAreInvalid,
-        CameraControllerError::invalidOperation,
-        CameraControllerError::noCamerasAvailable,
-        CameraControllerError::unknown,
-    };
-    for (CameraControllerError error : all) {
-        const platform::Error value = vistrel::makeError(error);
-        EXPECT_EQ(vistrel::cameraControllerError(value), error);
-        EXPECT_EQ(value.userInfo.at("NSLocalizedDescription"), vistrel::description(error));
-    }
-    EXPECT_EQ(vistrel::description(CameraControllerError::noCamerasAvailable), "noCamerasAvailable");
-    EXPECT_FALSE(vistrel::cameraControllerError(platform::Error{"CameraControllerError", 99, {}}));
-    EXPECT_FALSE(vistrel::cameraControllerError(platform::Error{"other", 1, {}}));
 }
 
 }  // namespace
