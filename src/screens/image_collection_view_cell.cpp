@@ -84,8 +84,8 @@ void ImageCollectionViewCell::layoutSubviews() {
     const double photoHeight = std::max(0.0, bounds.height() - captionHeight);
     const double textWidth = std::max(0.0, width - 16);
     if (auto photo = imageView.lock()) photo->setFrame({0, 0, width, photoHeight});
-    if (auto title = titleLabel.lock()) title->setFrame({8, photoHeight + 6, textWidth, 24});
-    if (auto date = dateLabel.lock()) date->setFrame({8, photoHeight + 32, textWidth, 20});
+    if (auto title = titleLabel.lock()) title->setFrame({8, photoHeight + 7, textWidth, 24});
+    if (auto date = dateLabel.lock()) date->setFrame({8, photoHeight + 33, textWidth, 20});
     if (auto star = favoriteLabel.lock()) star->setFrame({std::max(0.0, width - 40), 4, 36, 36});
     if (auto trash = trashLabel.lock()) trash->setFrame({width / 2 - 27, photoHeight / 2 - 27, 54, 54});
 }

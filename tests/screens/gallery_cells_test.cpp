@@ -29,7 +29,7 @@ std::shared_ptr<ImageCollectionViewCell> cardOf(const std::shared_ptr<vistrel::P
 
 TEST_F(GalleryTest, CardsShowACardSizedPhotoAndNothingOfTheRecordBefore) {
     auto page = recognised("page", 1);
-    // The stored photo is large; the card asks for 345 x 380 pixels (172.5 x 190 points at scale 2).
+    // The stored photo is large; the card asks for 345 x 376 pixels (172.5 x 188 points at scale 2).
     auto big = *platform::graphics::Bitmap::make(1600, 1200);
     ASSERT_TRUE(store->savePicture(*platform::graphics::Image::make(std::move(big)), "page"));
     auto cell = cardOf(store);
