@@ -1,13 +1,13 @@
 #include "screens/gallery_view_controller.hpp"
 
 #include <algorithm>
-#include <cctype>
 
 #include "core/navigation_conveniences.hpp"
 #include "core/palette.hpp"
 #include "core/vistrel_bundle.hpp"
 #include "platform/dispatch/main_thread.hpp"
 #include "platform/dispatch/queue.hpp"
+#include "platform/graphics/text_case.hpp"
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/screen.hpp"
 #include "screens/gallery_fonts.hpp"
@@ -19,11 +19,6 @@
 namespace vistrel {
 
 namespace {
-
-std::string upperCased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::toupper(c); });
-    return text;
-}
 
 double screenWidth() { return platform::ui::Screen::main().bounds().width(); }
 
@@ -61,7 +56,7 @@ void GalleryViewController::viewWillAppear(bool animated) {
     const std::shared_ptr<LibraryButton> buttons[] = {recentsButton(), favoriteButton(), waitingListButton()};
     for (std::size_t tab = 0; tab < 3; ++tab) {
         if (!buttons[tab]) continue;
-        buttons[tab]->setTitle(upperCased(optionsTitles[tab]), platform::ui::ControlState::normal);
+        buttons[tab]->setTitle(platform::graphics::uppercased(optionsTitles[tab]), platform::ui::ControlState::normal);
         if (auto label = buttons[tab]->titleLabel()) label->setFont(galleryTextFont(14));
     }
     // The pages come after this appearance, on the store's queue.
@@ -151,7 +146,7 @@ void GalleryViewController::showOption(LibraryOption tab) {
 
 void GalleryViewController::updateViewWithOption(LibraryOption tab) {
     option = tab;
-    navigationItem().setTitle(upperCased(optionsTitles[static_cast<std::size_t>(rawValue(tab))]));
+    navigationItem().setTitle(platform::graphics::uppercased(optionsTitles[static_cast<std::size_t>(rawValue(tab))]));
     if (auto leading = indicatorLeadingConstraint()) leading->setConstant(screenWidth() / 3 * rawValue(tab));
     if (auto button = favoriteButton()) button->setIsActivated(tab == LibraryOption::favorites);
     if (auto button = recentsButton()) button->setIsActivated(tab == LibraryOption::recents);
