@@ -52,7 +52,7 @@ TEST_F(GalleryTest, CardsShowACardSizedPhotoAndNothingOfTheRecordBefore) {
 }
 
 TEST_F(GalleryTest, EachCardKeepsOneStarRecogniserThroughReloads) {
-    for (int i = 0; i < 5; ++i) recognised("r" + std::to_string(i), i);
+    for (int i = 0; i < 5; ++i) recognised(std::string("r").append(std::to_string(i)), i);
     auto gallery = open();
     for (int round = 0; round < 4; ++round) {
         gallery->toggleEdition();

@@ -79,7 +79,7 @@ struct GalleryTest : ::testing::Test {
     std::shared_ptr<VistrelImage> waiting(int seconds) { return store->createRandomVistrelImage(photo(), at(seconds)); }
     // A recognised page, "<name>" with the document "doc-<name>".
     std::shared_ptr<VistrelImage> recognised(const std::string& name, int seconds, bool favorite = false) {
-        auto record = store->loadOrCreateVistrelImage("doc-" + name, name, name, photo(), at(seconds));
+        auto record = store->loadOrCreateVistrelImage(std::string("doc-").append(name), name, name, photo(), at(seconds));
         if (record && favorite) {
             record->setIsFavorite(true);
             store->saveContext();
