@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "peak_memory.hpp"
 #include "platform/dispatch/clock.hpp"
 #include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/log.hpp"
@@ -41,17 +42,8 @@ std::string numbered(std::string prefix, long number) {
     return prefix;
 }
 
-double peakMiB() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024;
-    return 0;
-}
-
-void resetPeak() {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+using bench::peakMiB;
+using bench::resetPeak;
 
 // A photo with detail everywhere (gradients and a fine pattern), as a camera gives.
 std::string twelveMegapixelJpeg() {
