@@ -149,7 +149,7 @@ void BM_GalleryReloadAndScrollThroughAll(benchmark::State& state) {
     state.counters["cards_on_screens"] = double(shown);
     state.counters["peak_MiB"] = peakMiB();
 }
-BENCHMARK(BM_GalleryReloadAndScrollThroughAll)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_GalleryReloadAndScrollThroughAll)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 
 // libturbojpeg directly: each of the 30 files read and decoded at the smallest scale
 // that covers a card.
@@ -181,7 +181,7 @@ void BM_ScaledDecodeOf30Files(benchmark::State& state) {
     state.counters["peak_MiB"] = peakMiB();
     tjDestroy(handle);
 }
-BENCHMARK(BM_ScaledDecodeOf30Files)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ScaledDecodeOf30Files)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
 
 // What a card would cost with the whole photo: the 30 files decoded at full size.
 void BM_FullDecodeOf30Files(benchmark::State& state) {

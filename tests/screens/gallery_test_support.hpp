@@ -4,45 +4,31 @@
 // pushed on, the manual clock for animations and timed alerts, and a finger.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "core/sdk_configuration.hpp"
 #include "core/vistrel_bundle.hpp"
-#include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/touch_delivery.hpp"
 #include "platform/ui/window.hpp"
 #include "screens/gallery_view_controller.hpp"
-#include "screens/image_collection_view_cell.hpp"
-#include "store/persistance_controller.hpp"
 #include "support/manual_time.hpp"
 #include "support/temp_dir.hpp"
 
 namespace gallerytest {
 
 using namespace std::chrono_literals;
-using vistrel::GalleryContentViewController;
 using vistrel::GalleryViewController;
 using vistrel::LibraryOption;
 using vistrel::VistrelImage;
+using Titles = std::vector<std::string>;
 
 inline vistrel::Date at(int seconds) { return vistrel::Date(std::chrono::seconds(1'700'000'000 + seconds)); }
 
-// A small photo of one colour.
 inline platform::graphics::Image photo(platform::graphics::Color color = platform::graphics::Color::rgba(0.2, 0.5, 0.8, 1)) {
     auto bitmap = *platform::graphics::Bitmap::make(64, 48);
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x) bitmap.setPixel(x, y, color);
     return *platform::graphics::Image::make(std::move(bitmap));
-}
-
-inline platform::ui::Point centre(const platform::ui::View& view) {
-    const auto r = view.convertRect(view.bounds(), nullptr);
-    return {r.midX(), r.midY()};
 }
 
 struct GalleryTest : ::testing::Test {
@@ -74,16 +60,21 @@ struct GalleryTest : ::testing::Test {
         return std::make_shared<vistrel::PersistanceController>(
             layer, std::make_shared<vistrel::SdkConfiguration>(std::move(configuration)));
     }
+    // The titles of the history as a fresh launch reads it from the file.
+    Titles stored() {
+        Titles titles;
+        for (const auto& record : makeStore("")->retrieveImages().value_or(vistrel::VistrelImages{}))
+            titles.push_back(record->title().value_or("?"));
+        return titles;
+    }
 
-    // A photo taken offline and never sent.
+    // A photo taken offline and never sent ("Photo not sent").
     std::shared_ptr<VistrelImage> waiting(int seconds) { return store->createRandomVistrelImage(photo(), at(seconds)); }
-    // A recognised page, "<name>" with the document "doc-<name>".
+    // A recognised page titled `name`.
     std::shared_ptr<VistrelImage> recognised(const std::string& name, int seconds, bool favorite = false) {
         auto record = store->loadOrCreateVistrelImage(std::string("doc-").append(name), name, name, photo(), at(seconds));
-        if (record && favorite) {
-            record->setIsFavorite(true);
-            store->saveContext();
-        }
+        record->setIsFavorite(favorite);
+        store->saveContext();
         return record;
     }
 
@@ -98,8 +89,8 @@ struct GalleryTest : ::testing::Test {
     }
 
     // The titles each page lists, by tab.
-    static std::vector<std::vector<std::string>> tabs(const GalleryViewController& gallery) {
-        std::vector<std::vector<std::string>> titles;
+    static std::vector<Titles> tabs(const GalleryViewController& gallery) {
+        std::vector<Titles> titles;
         for (const auto& page : gallery.contentControllers) {
             titles.emplace_back();
             for (const auto& record : page->vistrelImages()) titles.back().push_back(record->title().value_or("?"));
@@ -108,13 +99,17 @@ struct GalleryTest : ::testing::Test {
     }
 
     // The card of the page's item, laid out on screen.
-    static std::shared_ptr<vistrel::ImageCollectionViewCell> card(GalleryContentViewController& page, int item) {
-        page.collectionView()->layoutIfNeeded();
-        return std::dynamic_pointer_cast<vistrel::ImageCollectionViewCell>(page.collectionView()->cellForItem({0, item}));
+    static std::shared_ptr<vistrel::ImageCollectionViewCell> card(const GalleryViewController& gallery, LibraryOption tab,
+                                                                  int item = 0) {
+        auto grid = gallery.contentControllers.at(std::size_t(vistrel::rawValue(tab)))->collectionView();
+        grid->layoutIfNeeded();
+        return std::dynamic_pointer_cast<vistrel::ImageCollectionViewCell>(grid->cellForItem({0, item}));
     }
 
-    void tap(const platform::ui::View& view) {
-        platform::ui::tap(window, centre(view));
+    void tap(const std::shared_ptr<platform::ui::View>& view) {
+        ASSERT_TRUE(view);
+        const auto frame = view->convertRect(view->bounds(), nullptr);
+        platform::ui::tap(window, {frame.midX(), frame.midY()});
         platform::dispatch::RunLoop::runUntilIdle();
     }
 };
