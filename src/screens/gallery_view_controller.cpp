@@ -24,6 +24,12 @@ double screenWidth() { return platform::ui::Screen::main().bounds().width(); }
 
 constexpr LibraryOption allTabs[] = {LibraryOption::recents, LibraryOption::favorites, LibraryOption::waitingList};
 
+// The tab's title upper-cased; empty when the titles lack it.
+std::string tabTitle(const std::vector<std::string>& titles, LibraryOption tab) {
+    const auto index = static_cast<std::size_t>(rawValue(tab));
+    return index < titles.size() ? platform::graphics::uppercased(titles[index]) : std::string();
+}
+
 }  // namespace
 
 std::shared_ptr<GalleryViewController> GalleryViewController::instance() {
@@ -54,10 +60,11 @@ void GalleryViewController::viewWillAppear(bool animated) {
     if (pagesRequested_) return;
     pagesRequested_ = true;
     const std::shared_ptr<LibraryButton> buttons[] = {recentsButton(), favoriteButton(), waitingListButton()};
-    for (std::size_t tab = 0; tab < 3; ++tab) {
-        if (!buttons[tab]) continue;
-        buttons[tab]->setTitle(platform::graphics::uppercased(optionsTitles[tab]), platform::ui::ControlState::normal);
-        if (auto label = buttons[tab]->titleLabel()) label->setFont(galleryTextFont(14));
+    for (LibraryOption tab : allTabs) {
+        const auto& button = buttons[rawValue(tab)];
+        if (!button) continue;
+        button->setTitle(tabTitle(optionsTitles, tab), platform::ui::ControlState::normal);
+        if (auto label = button->titleLabel()) label->setFont(galleryTextFont(14));
     }
     // The pages come after this appearance, on the store's queue.
     std::weak_ptr<GalleryViewController> weak = self();
@@ -146,7 +153,7 @@ void GalleryViewController::showOption(LibraryOption tab) {
 
 void GalleryViewController::updateViewWithOption(LibraryOption tab) {
     option = tab;
-    navigationItem().setTitle(platform::graphics::uppercased(optionsTitles[static_cast<std::size_t>(rawValue(tab))]));
+    navigationItem().setTitle(tabTitle(optionsTitles, tab));
     if (auto leading = indicatorLeadingConstraint()) leading->setConstant(screenWidth() / 3 * rawValue(tab));
     if (auto button = favoriteButton()) button->setIsActivated(tab == LibraryOption::favorites);
     if (auto button = recentsButton()) button->setIsActivated(tab == LibraryOption::recents);
