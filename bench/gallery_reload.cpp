@@ -1,9 +1,10 @@
 // A gallery reload of 30 history records whose photos are 12-megapixel JPEG files
 // (4032 x 3024, made once here): the main-thread time of one reload (the fetch and the
-// cards in view), of a reload followed by a scroll through every card (each card's
-// photo decoded once), beside decoding the same 30 files at card size with
-// libturbojpeg's scaled decode, and the full-size decode that a card does not need.
-// Counters: the cards configured and the peak resident memory.
+// cards in view, whose photos the pages keep once decoded), and of a reload followed by
+// a scroll through every card (each card's photo decoded from its file), beside decoding
+// the same 30 files at card size with libturbojpeg's scaled decode, and the full-size
+// decode that a card does not need. Counters: the cards on screen and the peak resident
+// memory.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <stdlib.h>

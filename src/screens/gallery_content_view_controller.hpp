@@ -13,6 +13,7 @@
 
 #include "core/alert_controller.hpp"
 #include "platform/ui/collection_view_controller.hpp"
+#include "screens/card_picture_cache.hpp"
 #include "screens/gallery_content_protocol.hpp"
 #include "screens/image_collection_view_cell.hpp"
 #include "screens/library_option.hpp"
@@ -33,6 +34,8 @@ public:
     std::weak_ptr<GalleryContentProtocol> contentDelegate;
     // Where the photos are read (the gallery gives its own).
     std::shared_ptr<PersistanceController> persistanceController = PersistanceController::shared();
+    // The decoded card photos (the gallery gives its pages one to share).
+    std::shared_ptr<CardPictureCache> pictureCache = std::make_shared<CardPictureCache>();
     // The storyboard's prototypes of the two cells, registered when the view loads.
     CellPrototype cardPrototype;
     CellPrototype emptyPrototype;

@@ -122,6 +122,8 @@ private:
     std::weak_ptr<LibraryButton> favoriteButton_;
     std::weak_ptr<LibraryButton> waitingListButton_;
     std::weak_ptr<platform::ui::BarButtonItem> editionBarButtonItem_;
+    // The card photos of the three pages: as many as the pages show at once.
+    std::shared_ptr<CardPictureCache> pictureCache_ = std::make_shared<CardPictureCache>(20);
     bool pagesRequested_ = false;
     bool reloadPosted_ = false;
     bool resending_ = false;

@@ -53,7 +53,8 @@ void ImageCollectionViewCell::configureWithVistrelImage(const std::shared_ptr<Vi
         const auto size = photo->bounds().size;
         const int width = static_cast<int>(std::ceil(std::max(1.0, size.width) * scale));
         const int height = static_cast<int>(std::ceil(std::max(1.0, size.height) * scale));
-        photo->setImage(persistanceController->getPictureCovering(*identifier, width, height));
+        photo->setImage(pictureCache ? pictureCache->picture(*persistanceController, *identifier, width, height)
+                                     : persistanceController->getPictureCovering(*identifier, width, height));
     }
     if (auto title = titleLabel.lock()) title->setText(image->title());
     if (auto date = dateLabel.lock(); date && image->date()) date->setText(galleryDateText(*image->date()));

@@ -10,6 +10,7 @@
 #include "platform/ui/collection_view_cell.hpp"
 #include "platform/ui/image_view.hpp"
 #include "platform/ui/label.hpp"
+#include "screens/card_picture_cache.hpp"
 #include "store/persistance_controller.hpp"
 #include "store/vistrel_image.hpp"
 
@@ -42,8 +43,9 @@ public:
     std::weak_ptr<platform::ui::Label> trashLabel;
 
     std::weak_ptr<ImageCollectionViewCellDelegate> delegate;
-    // Where the photos are read.
+    // Where the photos are read, and the page's decoded photos (none: decoded each time).
     std::shared_ptr<PersistanceController> persistanceController = PersistanceController::shared();
+    std::shared_ptr<CardPictureCache> pictureCache;
 
     // The record shown; none once the store has let it go.
     std::shared_ptr<VistrelImage> vistrelImage() const { return vistrelImage_.lock(); }

@@ -68,6 +68,19 @@ TEST_F(GalleryTest, StarOfARecordThatIsGoneIsIgnored) {
     }
 }
 
+TEST_F(GalleryTest, CardPhotosAreKeptUntilTheirFileChangesAndNoMoreThanFit) {
+    vistrel::CardPictureCache cache(2);
+    for (const char* key : {"a", "b", "c"}) recognised(key, 1);
+    const auto first = cache.picture(*store, "a", 10, 10);
+    EXPECT_TRUE(first && cache.picture(*store, "a", 10, 10)->bitmap().data() == first->bitmap().data());
+    ASSERT_TRUE(store->savePicture(photo(platform::graphics::Color::red()), "a"));  // a new file for "a"
+    EXPECT_NE(cache.picture(*store, "a", 10, 10)->bitmap().data(), first->bitmap().data());
+    cache.picture(*store, "b", 10, 10);
+    cache.picture(*store, "c", 10, 10);
+    EXPECT_EQ(cache.count(), 2u);
+    EXPECT_FALSE(cache.picture(*store, "missing", 10, 10));
+}
+
 TEST(GalleryCells, DateReadsDayMonthYearHourMinuteInTheDeviceZone) {
     std::tm local{};
     local.tm_year = 124, local.tm_mon = 2, local.tm_mday = 5, local.tm_hour = 14, local.tm_min = 7, local.tm_isdst = -1;
