@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 
+#include "peak_memory.hpp"
 #include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/graphics/jpeg_encoding.hpp"
@@ -43,18 +44,8 @@ const std::string& photoJpeg() {
     return jpeg;
 }
 
-// Peak resident memory since the last reset, in MiB (the kernel's high-water mark).
-double peakMiB() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024;
-    return 0;
-}
-
-void resetPeak() {
-    malloc_trim(0);
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
+using bench::peakMiB;
+using bench::resetPeak;
 
 // As a scan does it: the photo decoded once; the QR search on a global queue while the
 // upload is prepared and encoded on this thread; done when the search has called back.

@@ -23,6 +23,13 @@ std::optional<DecodedFrames> decodeImageData(std::string_view bytes);
 std::optional<DecodedFrames> decodePng(std::string_view bytes);
 std::optional<DecodedFrames> decodeJpeg(std::string_view bytes);
 std::optional<DecodedFrames> decodeGif(std::string_view bytes);
+
+// A JPEG's upright pixels: at full size, or at the decoder's smallest scale that still
+// covers `covering` (the upright size asked for).
+struct PixelSize {
+    int width = 0, height = 0;
+};
+std::optional<Bitmap> decodeJpegBitmap(std::string_view bytes, std::optional<PixelSize> covering);
 // Every frame of a GIF with its control extension, under the limits given.
 ImageSourceResult readGifSource(std::string_view bytes, const ImageSourceLimits& limits);
 

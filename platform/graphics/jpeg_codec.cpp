@@ -8,6 +8,7 @@
 
 #include "platform/graphics/exif_orientation.hpp"
 #include "platform/graphics/image_decoding.hpp"
+#include "platform/graphics/jpeg_scaled_decoding.hpp"
 
 namespace platform::graphics {
 
@@ -17,7 +18,7 @@ struct HandleCloser {
 };
 }  // namespace
 
-std::optional<DecodedFrames> decodeJpeg(std::string_view bytes) {
+std::optional<Bitmap> decodeJpegBitmap(std::string_view bytes, std::optional<PixelSize> covering) {
     std::unique_ptr<void, HandleCloser> handle(tjInitDecompress());
     if (!handle) return std::nullopt;
     auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -26,6 +27,12 @@ std::optional<DecodedFrames> decodeJpeg(std::string_view bytes) {
     if (tjDecompressHeader3(handle.get(), data, size, &width, &height, &subsampling, &colorspace) != 0)
         return std::nullopt;
     if (!withinDecodingLimits(width, height)) return std::nullopt;
+    const int orientation = exifOrientation(bytes);
+    if (covering) {
+        const auto scaled = jpegScaleCovering(width, height, orientation, covering->width, covering->height);
+        width = scaled.width;
+        height = scaled.height;
+    }
     auto bitmap = Bitmap::make(width, height);
     if (!bitmap) return std::nullopt;
     // Opaque pixels need no premultiplying; only the byte order matters.
@@ -34,7 +41,11 @@ std::optional<DecodedFrames> decodeJpeg(std::string_view bytes) {
                       bitmap->stride(), height, format, 0) != 0 &&
         tjGetErrorCode(handle.get()) != TJERR_WARNING)
         return std::nullopt;
-    auto upright = orientedBitmap(std::move(*bitmap), exifOrientation(bytes));
+    return orientedBitmap(std::move(*bitmap), orientation);
+}
+
+std::optional<DecodedFrames> decodeJpeg(std::string_view bytes) {
+    auto upright = decodeJpegBitmap(bytes, std::nullopt);
     if (!upright) return std::nullopt;
     DecodedFrames result;
     result.frames.push_back(std::move(*upright));

@@ -5,6 +5,8 @@
 #include "core/data_directory.hpp"
 #include "core/vistrel_bundle.hpp"
 #include "platform/foundation/log.hpp"
+#include "platform/ui/notification_center.hpp"
+#include "store/store_notifications.hpp"
 #include "store/vistrel_image.hpp"
 
 namespace vistrel {
@@ -122,8 +124,14 @@ std::optional<platform::Error> CoreDataLayer::saveContext() {
     if (!context) return storeError("the store is not open");
     if (!context->hasChanges()) return std::nullopt;
     auto error = context->save();
-    if (error) logUnresolvedError(*error);
-    return error;
+    if (error) {
+        logUnresolvedError(*error);
+        return error;
+    }
+    auto& centre = platform::ui::NotificationCenter::defaultCenter();
+    centre.post(std::string(managedObjectContextDidSaveNotification), context);
+    centre.post(std::string(managedObjectContextObjectsDidChangeNotification), context);
+    return std::nullopt;
 }
 
 }  // namespace vistrel

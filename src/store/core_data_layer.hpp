@@ -39,8 +39,9 @@ public:
     virtual std::shared_ptr<platform::store::ManagedObjectContext> managedObjectContext();
     virtual void setManagedObjectContext(std::shared_ptr<platform::store::ManagedObjectContext> context);
 
-    // Saves the context when it holds changes. A failure is logged and returned; the
-    // changes stay pending for the next save.
+    // Saves the context when it holds changes and then posts the store's did-save and
+    // objects-did-change notifications. A failure is logged and returned; the changes
+    // stay pending for the next save.
     virtual std::optional<platform::Error> saveContext();
 
 private:

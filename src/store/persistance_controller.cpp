@@ -8,6 +8,7 @@
 #include "platform/dispatch/queue.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/graphics/jpeg_encoding.hpp"
+#include "platform/graphics/jpeg_scaled_decoding.hpp"
 #include "store/on_main_thread.hpp"
 #include "store/picture_file_name.hpp"
 
@@ -167,6 +168,15 @@ std::optional<platform::graphics::Image> PersistanceController::getPicture(std::
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     return platform::graphics::Image::fromFile(path);
+}
+
+std::optional<platform::graphics::Image> PersistanceController::getPictureCovering(std::string_view key,
+                                                                                  int pixelWidth, int pixelHeight) {
+    std::filesystem::path path = picturePath(key);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    if (auto card = platform::graphics::decodeJpegFileCovering(path, pixelWidth, pixelHeight)) return card;
+    return platform::graphics::Image::fromFile(path);  // a file of another kind
 }
 
 }  // namespace vistrel

@@ -62,6 +62,10 @@ public:
     virtual bool savePicture(const platform::graphics::Image& picture, std::string_view key);
     // The photo of the key's file; none without a file or for one that is no image.
     virtual std::optional<platform::graphics::Image> getPicture(std::string_view key);
+    // The photo of the key decoded at the smallest size that still covers `pixelWidth` x
+    // `pixelHeight` (a card's picture, not the whole photo); none as getPicture.
+    virtual std::optional<platform::graphics::Image> getPictureCovering(std::string_view key, int pixelWidth,
+                                                                        int pixelHeight);
     // Where the photo of the key is kept.
     std::filesystem::path picturePath(std::string_view key);
 

@@ -1,0 +1,199 @@
+// A gallery reload of 30 history records whose photos are 12-megapixel JPEG files
+// (4032 x 3024, made once here): the main-thread time of one reload (the fetch and the
+// cards in view, whose photos the pages keep once decoded), and of a reload followed by
+// a scroll through every card (each card's photo decoded from its file), beside decoding
+// the same 30 files at card size with libturbojpeg's scaled decode, and the full-size
+// decode that a card does not need. Counters: the cards on screen and the peak resident
+// memory.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <stdlib.h>
+#include <turbojpeg.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "peak_memory.hpp"
+#include "platform/dispatch/clock.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/foundation/log.hpp"
+#include "platform/graphics/image.hpp"
+#include "platform/graphics/jpeg_encoding.hpp"
+#include "platform/ui/navigation_controller.hpp"
+#include "platform/ui/screen.hpp"
+#include "platform/ui/window.hpp"
+#include "screens/gallery_view_controller.hpp"
+#include "screens/image_collection_view_cell.hpp"
+#include "store/persistance_controller.hpp"
+
+namespace {
+
+constexpr int kCards = 30;
+constexpr int kPhotoWidth = 4032;
+constexpr int kPhotoHeight = 3024;
+// A card's photo: 172.5 x 188 points at scale 2.
+constexpr int kCardPixelWidth = 345;
+constexpr int kCardPixelHeight = 376;
+
+std::string numbered(std::string prefix, long number) {
+    prefix += std::to_string(number);
+    return prefix;
+}
+
+using bench::peakMiB;
+using bench::resetPeak;
+
+// A photo with detail everywhere (gradients and a fine pattern), as a camera gives.
+std::string twelveMegapixelJpeg() {
+    auto bitmap = platform::graphics::Bitmap::make(kPhotoWidth, kPhotoHeight);
+    std::uint32_t* pixels = bitmap->data();
+    for (int y = 0; y < kPhotoHeight; ++y)
+        for (int x = 0; x < kPhotoWidth; ++x) {
+            const auto r = static_cast<std::uint8_t>(x * 255 / kPhotoWidth);
+            const auto g = static_cast<std::uint8_t>(y * 255 / kPhotoHeight);
+            const auto b = static_cast<std::uint8_t>(((x / 7) ^ (y / 5)) * 13);
+            pixels[std::size_t(y) * kPhotoWidth + x] = platform::graphics::premultipliedPixel(r, g, b, 255);
+        }
+    return *platform::graphics::encodeJpeg(*platform::graphics::Image::make(std::move(*bitmap)), 0.9);
+}
+
+struct Gallery {
+    std::filesystem::path folder;
+    std::shared_ptr<vistrel::PersistanceController> store;
+    std::vector<std::filesystem::path> files;
+    platform::dispatch::ScopedManualClock clock;
+    std::shared_ptr<platform::ui::Window> window = std::make_shared<platform::ui::Window>();
+    std::shared_ptr<platform::ui::NavigationController> navigation =
+        std::make_shared<platform::ui::NavigationController>(std::make_shared<platform::ui::ViewController>());
+    std::shared_ptr<vistrel::GalleryViewController> gallery;
+
+    Gallery() {
+        platform::LogCapture quiet;  // the store prints each file it writes
+        std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-gallery-XXXXXX").string();
+        folder = mkdtemp(pattern.data());
+        auto layer = std::make_shared<vistrel::CoreDataLayer>();
+        layer->setApplicationDocumentsDirectory(folder);
+        platform::Dictionary configuration;
+        configuration.set("GALLERY_NUMBER_ITEMS", "0");
+        store = std::make_shared<vistrel::PersistanceController>(
+            layer, std::make_shared<vistrel::SdkConfiguration>(std::move(configuration)));
+        const std::string jpeg = twelveMegapixelJpeg();
+        auto small = *platform::graphics::Image::make(*platform::graphics::Bitmap::make(4, 3));
+        for (int i = 0; i < kCards; ++i) {
+            const std::string key = numbered("photo", i);
+            store->loadOrCreateVistrelImage(numbered("doc", i), key, numbered("A scanned page ", i), small,
+                                            vistrel::Date(std::chrono::seconds(1'700'000'000 + i)));
+            files.push_back(store->picturePath(key));
+            std::ofstream(files.back(), std::ios::binary) << jpeg;
+        }
+        window->setRootViewController(navigation);
+        window->makeKeyAndVisible();
+        gallery = vistrel::GalleryViewController::instance();
+        gallery->persistanceController = store;
+        gallery->option = vistrel::LibraryOption::recents;
+        navigation->pushViewController(gallery, false);
+        settle();
+    }
+    ~Gallery() {
+        navigation->popViewController(false);
+        settle();
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+    void settle() {
+        clock->advance(std::chrono::seconds(1));
+        platform::dispatch::RunLoop::runUntilIdle();
+    }
+    const std::shared_ptr<platform::ui::CollectionView>& recents() const {
+        return gallery->contentControllers.front()->collectionView();
+    }
+};
+
+Gallery& gallery() {
+    static Gallery made;
+    return made;
+}
+
+void BM_GalleryReload(benchmark::State& state) {
+    auto& g = gallery();
+    g.recents()->setContentOffset({0, 0});
+    resetPeak();
+    for (auto _ : state) {
+        g.gallery->reloadData();
+        benchmark::DoNotOptimize(g.recents()->visibleCells().size());
+    }
+    state.counters["cards"] = double(g.recents()->visibleCells().size());
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_GalleryReload)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A reload, then the list scrolled down a screen at a time to its end: every card
+// shows once, so every photo is decoded once, as the reference below decodes them.
+void BM_GalleryReloadAndScrollThroughAll(benchmark::State& state) {
+    auto& g = gallery();
+    auto grid = g.recents();
+    long shown = 0;
+    resetPeak();
+    for (auto _ : state) {
+        grid->setContentOffset({0, 0});
+        g.gallery->reloadData();
+        shown = long(grid->visibleCells().size());
+        const double end = grid->maximumContentOffset().y;
+        for (double y = grid->bounds().height(); y < end + grid->bounds().height(); y += grid->bounds().height()) {
+            grid->setContentOffset({0, std::min(y, end)});
+            shown += long(grid->visibleCells().size());
+        }
+    }
+    state.counters["cards_on_screens"] = double(shown);
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_GalleryReloadAndScrollThroughAll)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+
+// libturbojpeg directly: each of the 30 files read and decoded at the smallest scale
+// that covers a card.
+void BM_ScaledDecodeOf30Files(benchmark::State& state) {
+    auto& g = gallery();
+    tjhandle handle = tjInitDecompress();
+    int count = 0;
+    const tjscalingfactor* factors = tjGetScalingFactors(&count);
+    resetPeak();
+    for (auto _ : state) {
+        for (const auto& file : g.files) {
+            std::ifstream in(file, std::ios::binary);
+            const std::string jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            auto* data = reinterpret_cast<const unsigned char*>(jpeg.data());
+            int width = 0, height = 0, subsampling = 0, colorspace = 0;
+            tjDecompressHeader3(handle, data, jpeg.size(), &width, &height, &subsampling, &colorspace);
+            int scaledWidth = width, scaledHeight = height;
+            for (int i = 0; i < count; ++i) {
+                const int w = TJSCALED(width, factors[i]), h = TJSCALED(height, factors[i]);
+                if (w >= kCardPixelWidth && h >= kCardPixelHeight && w * h < scaledWidth * scaledHeight)
+                    scaledWidth = w, scaledHeight = h;
+            }
+            std::vector<unsigned char> pixels(std::size_t(scaledWidth) * scaledHeight * 4);
+            tjDecompress2(handle, data, jpeg.size(), pixels.data(), scaledWidth, scaledWidth * 4, scaledHeight,
+                          TJPF_BGRA, 0);
+            benchmark::DoNotOptimize(pixels.data());
+        }
+    }
+    state.counters["peak_MiB"] = peakMiB();
+    tjDestroy(handle);
+}
+BENCHMARK(BM_ScaledDecodeOf30Files)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3);
+
+// What a card would cost with the whole photo: the 30 files decoded at full size.
+void BM_FullDecodeOf30Files(benchmark::State& state) {
+    auto& g = gallery();
+    resetPeak();
+    for (auto _ : state)
+        for (const auto& file : g.files) benchmark::DoNotOptimize(platform::graphics::Image::fromFile(file));
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_FullDecodeOf30Files)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+}  // namespace
+
+BENCHMARK_MAIN();

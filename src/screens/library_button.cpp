@@ -1,0 +1,12 @@
+#include "screens/library_button.hpp"
+
+#include "core/palette.hpp"
+
+namespace vistrel {
+
+void LibraryButton::setIsActivated(bool activated) {
+    setTitleColor(activated ? vistrelPrimary() : vistrelBlack(), platform::ui::ControlState::normal);
+    isActivated_ = activated;
+}
+
+}  // namespace vistrel
