@@ -5,6 +5,7 @@
 #include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/layout_callback_view.hpp"
+#include "platform/ui/main_thread_check.hpp"
 #include "platform/ui/screen.hpp"
 #include "platform/ui/view_controller_private.hpp"
 
@@ -136,6 +137,7 @@ void NavigationController::transition(const std::shared_ptr<ViewController>& fro
 }
 
 void NavigationController::pushViewController(std::shared_ptr<ViewController> controller, bool animated) {
+    detail::assertMainThread("NavigationController::pushViewController");
     detail::finishPendingTransitions();
     if (!acceptable(controller, false)) return;
     auto from = topViewController();
@@ -146,6 +148,7 @@ void NavigationController::pushViewController(std::shared_ptr<ViewController> co
 }
 
 std::shared_ptr<ViewController> NavigationController::popViewController(bool animated) {
+    detail::assertMainThread("NavigationController::popViewController");
     if (stack_.size() < 2) return nullptr;
     auto popped = popToViewController(stack_[stack_.size() - 2].get(), animated);
     return popped.empty() ? nullptr : popped.back();
@@ -153,6 +156,7 @@ std::shared_ptr<ViewController> NavigationController::popViewController(bool ani
 
 std::vector<std::shared_ptr<ViewController>> NavigationController::popToViewController(const ViewController* controller,
                                                                                        bool animated) {
+    detail::assertMainThread("NavigationController::popToViewController");
     detail::finishPendingTransitions();
     auto it = std::find_if(stack_.begin(), stack_.end(), [controller](const auto& c) { return c.get() == controller; });
     if (it == stack_.end() || it + 1 == stack_.end()) return {};
@@ -166,12 +170,14 @@ std::vector<std::shared_ptr<ViewController>> NavigationController::popToViewCont
 }
 
 std::vector<std::shared_ptr<ViewController>> NavigationController::popToRootViewController(bool animated) {
+    detail::assertMainThread("NavigationController::popToRootViewController");
     if (stack_.empty()) return {};
     return popToViewController(stack_.front().get(), animated);
 }
 
 void NavigationController::setViewControllers(std::vector<std::shared_ptr<ViewController>> controllers,
                                               bool animated) {
+    detail::assertMainThread("NavigationController::setViewControllers");
     detail::finishPendingTransitions();
     for (std::size_t i = 0; i < controllers.size(); ++i) {
         if (!acceptable(controllers[i], true)) return;

@@ -10,6 +10,7 @@
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/screen.hpp"
 #include "platform/ui/storyboard.hpp"
+#include "platform/ui/main_thread_check.hpp"
 #include "platform/ui/view_controller_private.hpp"
 
 namespace platform::ui {
@@ -55,6 +56,7 @@ ViewController::~ViewController() {
 
 std::shared_ptr<View> ViewController::view() {
     if (view_ || loading_) return view_;
+    detail::assertMainThread("ViewController::view (loading)");
     loading_ = true;
     loadView();
     if (!view_) view_ = std::make_shared<View>(Screen::main().bounds());
@@ -80,6 +82,7 @@ std::vector<std::shared_ptr<ViewController>> ViewController::childrenForAppearan
 }
 
 void ViewController::beginAppearanceTransition(bool appearing, bool animated) {
+    detail::assertMainThread("ViewController::beginAppearanceTransition");
     if (appearing) {
         if (appearance_ == AppearanceState::appearing || appearance_ == AppearanceState::appeared) return;
         appearance_ = AppearanceState::appearing;
@@ -95,6 +98,7 @@ void ViewController::beginAppearanceTransition(bool appearing, bool animated) {
 }
 
 void ViewController::endAppearanceTransition() {
+    detail::assertMainThread("ViewController::endAppearanceTransition");
     if (appearance_ == AppearanceState::appearing) {
         appearance_ = AppearanceState::appeared;
         viewDidAppear(appearanceAnimated_);

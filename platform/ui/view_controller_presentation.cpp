@@ -5,6 +5,7 @@
 
 #include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
+#include "platform/ui/main_thread_check.hpp"
 #include "platform/ui/view_controller.hpp"
 #include "platform/ui/view_controller_private.hpp"
 #include "platform/ui/window.hpp"
@@ -32,6 +33,7 @@ std::shared_ptr<ViewController> ViewController::presentingViewController() const
 }
 
 void ViewController::present(std::shared_ptr<ViewController> controller, bool animated, Completion completion) {
+    detail::assertMainThread("ViewController::present");
     detail::finishPendingTransitions();
     if (!controller || controller.get() == this) {
         log(concatenate("Warning :: Attempt to present no controller, or ", description(), " on itself"));
@@ -95,6 +97,7 @@ void ViewController::present(std::shared_ptr<ViewController> controller, bool an
 }
 
 void ViewController::dismiss(bool animated, Completion completion) {
+    detail::assertMainThread("ViewController::dismiss");
     detail::finishPendingTransitions();
     // What this controller (or an ancestor) presents; else the presentation showing it.
     std::shared_ptr<ViewController> leaving;

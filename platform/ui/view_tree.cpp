@@ -4,6 +4,7 @@
 #include "platform/foundation/log.hpp"
 #include "platform/ui/gesture_recognizer.hpp"
 #include "platform/ui/layout_constraint.hpp"
+#include "platform/ui/main_thread_check.hpp"
 #include "platform/ui/view_private.hpp"
 #include "platform/ui/window.hpp"
 
@@ -129,6 +130,7 @@ void detach(View& view, std::vector<std::shared_ptr<View>>& list) {
 // `index` counts in the list without the view (for a view already here, its own
 // place is taken out first).
 void View::insertSubviewAt(std::shared_ptr<View> view, std::size_t index) {
+    detail::assertMainThread("View::addSubview");
     if (!view || !canAdopt(*view)) return;
 
     View* oldSuperview = view->superview_;
@@ -167,6 +169,7 @@ void View::insertSubviewAt(std::shared_ptr<View> view, std::size_t index) {
 }
 
 void View::removeFromSuperview() {
+    detail::assertMainThread("View::removeFromSuperview");
     View* parent = superview_;
     if (!parent) return;
     // The superview's list owns this view: keep it alive while it leaves.

@@ -73,6 +73,19 @@ public:
     const std::shared_ptr<platform::camera::VideoPreviewLayer>& previewLayer() const { return previewLayer_; }
 
 private:
+    struct Prepared;
+    // Builds the session, the camera, its input and the still output on a new serial
+    // queue "prepare", then on the main queue makes them the members and calls the
+    // handler with nothing or the first error.
+    void prepare(std::function<void(std::optional<platform::Error>)> completionHandler);
+    static std::optional<platform::Error> createCaptureSession(Prepared& made);
+    static std::optional<platform::Error> configureCaptureDevices(Prepared& made);
+    static std::optional<platform::Error> configureDeviceInputs(Prepared& made);
+    static std::optional<platform::Error> configurePhotoOutput(Prepared& made);
+    // Puts the live preview at the back of `view`; captureSessionIsMissing when the
+    // session is not running.
+    std::optional<CameraControllerError> displayPreview(platform::ui::View& view);
+
     std::shared_ptr<platform::camera::CaptureSession> captureSession_;
     std::shared_ptr<platform::camera::CaptureDevice> rearCamera_;
     std::optional<CameraPosition> currentCameraPosition_;
