@@ -13,6 +13,7 @@
 #include "core/vistrel_pref.hpp"
 #include "fab/fab.hpp"
 #include "model/themes.hpp"
+#include "platform/camera/camera_simulation.hpp"
 #include "platform/dispatch/main_thread.hpp"
 #include "platform/dispatch/queue.hpp"
 #include "platform/foundation/log.hpp"
@@ -22,7 +23,6 @@
 #include "platform/ui/swipe_gesture_recognizer.hpp"
 #include "platform/ui/storyboard.hpp"
 #include "presentation/image_view_model.hpp"
-#include "screens/camera_authorization.hpp"
 #include "screens/main_storyboard.hpp"
 #include "store/migration_view_controller.hpp"
 #include "store/vistrel_image_view_model.hpp"
@@ -160,7 +160,8 @@ void CameraViewController::takePicture() {
         platform::log("camera :: a picture is already being taken; the press is ignored");
         return;
     }
-    if (!cameraAccessAuthorized()) {
+    // No access request here: without the user's yes the press only explains.
+    if (platform::camera::authorizationStatus() != platform::camera::AuthorizationStatus::authorized) {
         present(okAlert(tr("camera.no_authorization.title"), tr("camera.no_authorization.message")), true);
         return;
     }
