@@ -112,8 +112,9 @@ std::vector<std::shared_ptr<CaptureDevice>> simulatedDevices() {
     std::lock_guard lock(state.mutex);
     if (state.devices.empty())
         for (const SimulatedCamera& camera : state.cameras)
-            state.devices.push_back(std::make_shared<CaptureDevice>(
-                DeviceType::builtInWideAngleCamera, MediaType::video, camera.position, camera.focusModes, camera.hasTorch));
+            state.devices.push_back(std::make_shared<CaptureDevice>(DeviceType::builtInWideAngleCamera,
+                                                                    MediaType::video, camera.position,
+                                                                    camera.focusModes, camera.hasTorch));
     return state.devices;
 }
 

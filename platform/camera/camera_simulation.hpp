@@ -32,16 +32,16 @@ void setSimulatedCameras(std::vector<SimulatedCamera> cameras);
 
 // Steps that fail while the switch is on.
 struct CameraFailures {
-    bool lockForConfiguration = false;   // the lock is refused with an error
-    bool deviceInput = false;            // no input can be made from a device
-    bool sessionRefusesInput = false;    // canAddInput says no
-    bool sessionRefusesOutput = false;   // canAddOutput says no
-    bool noConnection = false;           // an attached still output has no video connection
-    bool inactiveConnection = false;     // the still output's connection is not active
-    bool captureGivesNoBuffer = false;   // a capture calls back with an error and no buffer
-    bool bufferWithoutJpeg = false;      // a buffer whose JPEG representation is none
-    bool undecodableJpeg = false;        // JPEG bytes that no decoder reads
-    bool torchLevel = false;             // setting the torch level fails with an error
+    bool lockForConfiguration = false;  // the lock is refused with an error
+    bool deviceInput = false;           // no input can be made from a device
+    bool sessionRefusesInput = false;   // canAddInput says no
+    bool sessionRefusesOutput = false;  // canAddOutput says no
+    bool noConnection = false;          // an attached still output has no video connection
+    bool inactiveConnection = false;    // the still output's connection is not active
+    bool captureGivesNoBuffer = false;  // a capture calls back with an error and no buffer
+    bool bufferWithoutJpeg = false;     // a buffer whose JPEG representation is none
+    bool undecodableJpeg = false;       // JPEG bytes that no decoder reads
+    bool torchLevel = false;            // setting the torch level fails with an error
 };
 void setCameraFailures(CameraFailures failures);
 CameraFailures cameraFailures();

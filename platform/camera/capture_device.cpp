@@ -21,7 +21,8 @@ CaptureDevice::CaptureDevice(DeviceType deviceType, MediaType mediaType, DeviceP
 
 std::optional<Error> CaptureDevice::lockForConfiguration() {
     if (cameraFailures().lockForConfiguration)
-        return makeCameraError(CameraErrorCode::configurationLockRefused, "The camera could not be locked for configuration.");
+        return makeCameraError(CameraErrorCode::configurationLockRefused,
+                               "The camera could not be locked for configuration.");
     std::lock_guard lock(mutex_);
     ++locks_;
     return std::nullopt;
@@ -105,7 +106,8 @@ std::optional<Error> CaptureDevice::setTorchModeOn(float level) {
         return makeCameraError(CameraErrorCode::torchLevelRefused, "The torch could not be set to that level.");
     std::lock_guard lock(mutex_);
     if (!mayConfigure("setTorchModeOn"))
-        return makeCameraError(CameraErrorCode::configurationLockRefused, "The camera is not locked for configuration.");
+        return makeCameraError(CameraErrorCode::configurationLockRefused,
+                               "The camera is not locked for configuration.");
     torchMode_ = TorchMode::on;
     torchLevel_ = level;
     return std::nullopt;

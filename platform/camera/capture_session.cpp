@@ -70,7 +70,8 @@ bool CaptureSession::hasInput() const {
 
 void CaptureSession::startRunning() {
     // Starting a real camera blocks for a while; the main thread must not wait on it.
-    if (dispatch::isMainThread()) log("CaptureSession :: startRunning on the main thread; start it on a queue of its own");
+    if (dispatch::isMainThread())
+        log("CaptureSession :: startRunning on the main thread; start it on a queue of its own");
     running_.store(true);
 }
 

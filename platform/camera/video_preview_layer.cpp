@@ -14,9 +14,12 @@ namespace {
 
 ui::ContentMode contentMode(VideoGravity gravity) {
     switch (gravity) {
-        case VideoGravity::resize: return ui::ContentMode::scaleToFill;
-        case VideoGravity::resizeAspect: return ui::ContentMode::scaleAspectFit;
-        case VideoGravity::resizeAspectFill: return ui::ContentMode::scaleAspectFill;
+        case VideoGravity::resize:
+            return ui::ContentMode::scaleToFill;
+        case VideoGravity::resizeAspect:
+            return ui::ContentMode::scaleAspectFit;
+        case VideoGravity::resizeAspectFill:
+            return ui::ContentMode::scaleAspectFill;
     }
     return ui::ContentMode::scaleAspectFit;
 }

@@ -39,15 +39,15 @@ std::string textForm(const platform::Error& error) {
 }
 
 // Calls the completion later on the main queue, never on the caller's own stack.
-void completeOnMain(const CameraController::CaptureCompletion& completion, std::optional<platform::graphics::Image> photo,
-                    std::optional<platform::Error> error) {
+void completeOnMain(const CameraController::CaptureCompletion& completion,
+                    std::optional<platform::graphics::Image> photo, std::optional<platform::Error> error) {
     platform::dispatch::main().async(
         [completion, photo = std::move(photo), error = std::move(error)] { completion(photo, error); });
 }
 
 // Focus modes a still camera prefers, best first.
-constexpr std::array<camera::FocusMode, 3> focusPreference{
-    camera::FocusMode::continuousAutoFocus, camera::FocusMode::autoFocus, camera::FocusMode::locked};
+constexpr std::array<camera::FocusMode, 3> focusPreference{camera::FocusMode::continuousAutoFocus,
+                                                           camera::FocusMode::autoFocus, camera::FocusMode::locked};
 
 }  // namespace
 
@@ -58,7 +58,8 @@ std::string_view description(CameraControllerError error) {
 }
 
 platform::Error makeError(CameraControllerError error) {
-    return platform::Error{errorDomain, static_cast<long>(error), {{"NSLocalizedDescription", std::string(description(error))}}};
+    return platform::Error{
+        errorDomain, static_cast<long>(error), {{"NSLocalizedDescription", std::string(description(error))}}};
 }
 
 std::optional<CameraControllerError> cameraControllerError(const platform::Error& error) {
@@ -99,21 +100,24 @@ void CameraController::prepare(std::function<void(std::optional<platform::Error>
     auto self = shared_from_this();
     // Everything is built into `made` on the queue; only the main queue gives it to the
     // members, so the main thread never sees half-made objects.
-    platform::dispatch::makeSerialQueue("prepare").async([self, completionHandler = std::move(completionHandler)] {
-        auto made = std::make_shared<Prepared>();
-        std::optional<platform::Error> error = createCaptureSession(*made);
-        if (!error) error = configureCaptureDevices(*made);
-        if (!error) error = configureDeviceInputs(*made);
-        if (!error) error = configurePhotoOutput(*made);
-        platform::dispatch::main().async([self, made, error, completionHandler] {
-            self->captureSession_ = made->captureSession;
-            self->rearCamera_ = made->rearCamera;
-            self->currentCameraPosition_ = made->currentCameraPosition;
-            self->rearCameraInput_ = made->rearCameraInput;
-            self->photoOutput_ = made->photoOutput;
-            completionHandler(error);
+    platform::dispatch::makeSerialQueue("prepare").async(
+        [self, completionHandler = std::move(completionHandler)]() mutable {
+            auto made = std::make_shared<Prepared>();
+            std::optional<platform::Error> error = createCaptureSession(*made);
+            if (!error) error = configureCaptureDevices(*made);
+            if (!error) error = configureDeviceInputs(*made);
+            if (!error) error = configurePhotoOutput(*made);
+            // The controller moves on with the hand-over, so that its last owner lets it go on main.
+            platform::dispatch::main().async(
+                [self = std::move(self), made, error, completionHandler = std::move(completionHandler)] {
+                    self->captureSession_ = made->captureSession;
+                    self->rearCamera_ = made->rearCamera;
+                    self->currentCameraPosition_ = made->currentCameraPosition;
+                    self->rearCameraInput_ = made->rearCameraInput;
+                    self->photoOutput_ = made->photoOutput;
+                    completionHandler(error);
+                });
         });
-    });
 }
 
 std::optional<platform::Error> CameraController::createCaptureSession(Prepared& made) {

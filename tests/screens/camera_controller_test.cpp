@@ -87,12 +87,15 @@ struct CaptureCase {
 };
 
 TEST_F(CameraControllerTest, EveryCaptureEndsInExactlyOneAnswerOnMain) {
-    const auto fail = [](camera::CameraFailures failures) { return [failures] { camera::setCameraFailures(failures); }; };
+    const auto fail = [](camera::CameraFailures failures) {
+        return [failures] { camera::setCameraFailures(failures); };
+    };
     const auto none = [] {};
     const auto keep = [](CameraController&) {};
     const CaptureCase cases[] = {
         {"a still", none, keep, true, std::nullopt},
-        {"no camera", [] { camera::setSimulatedCameras({}); }, keep, false, CameraControllerError::captureSessionIsMissing},
+        {"no camera", [] { camera::setSimulatedCameras({}); }, keep, false,
+         CameraControllerError::captureSessionIsMissing},
         {"no input", fail({.deviceInput = true}), keep, false, CameraControllerError::captureSessionIsMissing},
         {"camera lock refused", fail({.lockForConfiguration = true}), keep, false,
          CameraControllerError::captureSessionIsMissing},
@@ -108,7 +111,8 @@ TEST_F(CameraControllerTest, EveryCaptureEndsInExactlyOneAnswerOnMain) {
          CameraControllerError::captureSessionIsMissing},
         {"no buffer", none, [](auto&) { camera::setCameraFailures({.captureGivesNoBuffer = true}); }, false,
          CameraControllerError::unknown},
-        {"no stills", none, [](auto&) { camera::setStillsSource(std::nullopt); }, false, CameraControllerError::unknown},
+        {"no stills", none, [](auto&) { camera::setStillsSource(std::nullopt); }, false,
+         CameraControllerError::unknown},
         {"no jpeg bytes", none, [](auto&) { camera::setCameraFailures({.bufferWithoutJpeg = true}); }, false,
          CameraControllerError::unknown},
         {"undecodable bytes", none, [](auto&) { camera::setCameraFailures({.undecodableJpeg = true}); }, false,
@@ -145,16 +149,6 @@ TEST_F(CameraControllerTest, PressesBeforeThePreparationIsHandedOverSeeNoSession
     EXPECT_EQ(vistrel::cameraControllerError(*early->error), CameraControllerError::captureSessionIsMissing);
     ASSERT_TRUE(RunLoop::runUntil([&] { return controller->captureSession() != nullptr; }, 10s));
     EXPECT_TRUE(capture()->photo);
-}
-
-TEST_F(CameraControllerTest, StillsAreTakenInTurnFromTheFolder) {
-    prepare();
-    const Color expected[] = {Color::red(), Color::blue(), Color::red()};
-    for (const Color& color : expected) {
-        const auto answer = capture();
-        ASSERT_TRUE(answer->photo);
-        EXPECT_TRUE(testsupport::closeColor(answer->photo->bitmap().pixel(1, 1), color));
-    }
 }
 
 TEST_F(CameraControllerTest, ThePreviewGoesUnderEverySublayerWithTheBoundsOfThatMoment) {
@@ -217,16 +211,6 @@ TEST_F(CameraControllerTest, FocusIsTheBestModeTheCameraSupports) {
     }
 }
 
-TEST_F(CameraControllerTest, OfSeveralBackCamerasTheLastIsUsed) {
-    camera::setSimulatedCameras({{camera::DevicePosition::back, {FocusMode::locked}, false},
-                                 {camera::DevicePosition::front},
-                                 {camera::DevicePosition::back}});
-    prepare();
-    ASSERT_TRUE(controller->rearCamera());
-    EXPECT_TRUE(controller->rearCamera()->hasTorch());
-    EXPECT_EQ(controller->currentCameraPosition(), vistrel::CameraPosition::rear);
-}
-
 TEST_F(CameraControllerTest, TheTorchTogglesAndEveryFailureGivesTheLockBack) {
     prepare();
     const auto& device = controller->rearCamera();
@@ -260,22 +244,6 @@ TEST_F(CameraControllerTest, ACameraWithoutTorchSaysNoAndPrintsNothing) {
     EXPECT_FALSE(controller->toggleFlash());
     EXPECT_FALSE(controller->toggleFlash());
     EXPECT_TRUE(log.lines().empty());
-}
-
-TEST(CameraControllerErrors, TheDomainAndCaseNamesGoBothWays) {
-    const CameraControllerError all[] = {
-        CameraControllerError::captureSessionAlreadyRunning, CameraControllerError::captureSessionIsMissing,
-        CameraControllerError::inputsAreInvalid,             CameraControllerError::invalidOperation,
-        CameraControllerError::noCamerasAvailable,           CameraControllerError::unknown,
-    };
-    for (CameraControllerError error : all) {
-        const platform::Error value = vistrel::makeError(error);
-        EXPECT_EQ(vistrel::cameraControllerError(value), error);
-        EXPECT_EQ(value.userInfo.at("NSLocalizedDescription"), vistrel::description(error));
-    }
-    EXPECT_EQ(vistrel::description(CameraControllerError::noCamerasAvailable), "noCamerasAvailable");
-    EXPECT_FALSE(vistrel::cameraControllerError(platform::Error{"CameraControllerError", 99, {}}));
-    EXPECT_FALSE(vistrel::cameraControllerError(platform::Error{"other", 1, {}}));
 }
 
 }  // namespace

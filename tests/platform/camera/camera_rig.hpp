@@ -52,10 +52,11 @@ struct Rig {
     Delivery captureThrough(const std::shared_ptr<camera::CaptureConnection>& connection) {
         auto answer = std::make_shared<std::promise<Delivery>>();
         auto queue = output->deliveryQueue();
-        output->captureStillImageAsynchronously(
-            connection, [answer, queue](std::optional<camera::SampleBuffer> buffer, std::optional<platform::Error> error) {
-                answer->set_value(Delivery{std::move(buffer), std::move(error), std::this_thread::get_id(), queue.isCurrent()});
-            });
+        output->captureStillImageAsynchronously(connection, [answer, queue](std::optional<camera::SampleBuffer> buffer,
+                                                                            std::optional<platform::Error> error) {
+            answer->set_value(
+                Delivery{std::move(buffer), std::move(error), std::this_thread::get_id(), queue.isCurrent()});
+        });
         auto future = answer->get_future();
         EXPECT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
         return future.get();

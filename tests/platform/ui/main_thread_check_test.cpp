@@ -17,13 +17,12 @@ using platform::ui::Rect;
 using platform::ui::View;
 using platform::ui::ViewController;
 
-void offMain(const std::function<void()>& work) { std::thread(work).join(); }
-
 TEST(MainThreadCheckDeathTest, ScreensTouchedOffTheMainThreadStopTheProgram) {
 #ifdef NDEBUG
     GTEST_SKIP() << "the check is compiled into debug builds only";
 #else
     GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto offMain = [](const std::function<void()>& work) { std::thread(work).join(); };
     auto parent = std::make_shared<View>(Rect{0, 0, 10, 10});
     auto child = std::make_shared<View>(Rect{0, 0, 5, 5});
     parent->addSubview(child);
