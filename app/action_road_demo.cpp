@@ -7,8 +7,7 @@
 #include <string>
 
 #include "actions_demo.hpp"
-#include "core/configuration_key.hpp"
-#include "core/sdk_configuration.hpp"
+#include "loopback_services.hpp"
 #include "model/action_type.hpp"
 #include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/concatenate.hpp"
@@ -23,7 +22,6 @@
 #include "platform/ui/render.hpp"
 #include "platform/ui/window.hpp"
 #include "presentation/image_view_model.hpp"
-#include "support/loopback_server.hpp"
 #include "ui/action_text_view_controller.hpp"
 #include "ui/display_actions_view_controller.hpp"
 #include "ui/web_view_controller.hpp"
@@ -71,48 +69,45 @@ std::string lowerKind(vistrel::ActionType type) {
 
 }  // namespace
 
+void tapAndDescribe(ActionListDemo& demo, int row, const std::filesystem::path& out) {
+    auto& application = ui::Application::shared();
+    auto kind = demo.screen->imageViewModel->typeForAction(row);
+    auto opened = application.openedURLs().size();
+    tapAction(demo, row);
+    // Some launchers answer later (calendar access, the geocoder): let them.
+    platform::dispatch::RunLoop::runFor(300ms);
+    std::shared_ptr<ui::ViewController> top = demo.navigation->presentedViewController();
+    if (!top && demo.navigation->topViewController() != demo.screen) top = demo.navigation->topViewController();
+    std::cout << row + 1 << ". " << vistrel::rawValue(kind) << ": ";
+    auto urls = application.openedURLs();
+    for (auto i = opened; i < urls.size(); ++i) std::cout << "opened " << urls[i] << (top ? "; " : "");
+    if (top) std::cout << described(top);
+    if (!top && urls.size() == opened) std::cout << "nothing shown";
+    std::cout << "\n";
+    if (!top) return;
+    auto path = out / platform::concatenate("action-", std::to_string(row + 1), "-", lowerKind(kind), ".png");
+    if (auto bitmap = ui::render(*demo.window); bitmap && platform::graphics::writePng(*bitmap, path))
+        std::cout << "   wrote " << path.filename().string() << "\n";
+    if (demo.navigation->presentedViewController())
+        demo.navigation->dismiss(false);
+    else
+        demo.navigation->popViewController(false);
+    platform::dispatch::RunLoop::runFor(50ms);
+}
+
 void runActionRoad(const std::filesystem::path& answer, const std::filesystem::path& out) {
     // A statistics service on the configured loopback address, answering as it should.
-    const auto clicks = vistrel::SdkConfiguration::shared().urlValueForKey(vistrel::ConfigurationKey::sdkClicksUrl);
-    const std::string prefix = "http://127.0.0.1:";
-    int port = clicks.compare(0, prefix.size(), prefix) == 0 ? std::atoi(clicks.c_str() + prefix.size()) : 0;
-    testsupport::LoopbackServer statistics(port);
-    statistics.answer({204, "", {}});
+    auto statistics = serveStatistics();
 
     auto demo = showActionList(answer, out);
     if (!demo || !demo->screen->imageViewModel) return;
     std::cout << "\n== each action tapped in turn\n";
-    auto& application = ui::Application::shared();
     const auto count = demo->screen->imageViewModel->numberOfActions();
-    for (int row = 0; row < count; ++row) {
-        auto kind = demo->screen->imageViewModel->typeForAction(row);
-        auto opened = application.openedURLs().size();
-        tapAction(*demo, row);
-        // Some launchers answer later (calendar access, the geocoder): let them.
-        platform::dispatch::RunLoop::runFor(300ms);
-        std::shared_ptr<ui::ViewController> top = demo->navigation->presentedViewController();
-        if (!top && demo->navigation->topViewController() != demo->screen) top = demo->navigation->topViewController();
-        std::cout << row + 1 << ". " << vistrel::rawValue(kind) << ": ";
-        auto urls = application.openedURLs();
-        for (auto i = opened; i < urls.size(); ++i) std::cout << "opened " << urls[i] << (top ? "; " : "");
-        if (top) std::cout << described(top);
-        if (!top && urls.size() == opened) std::cout << "nothing shown";
-        std::cout << "\n";
-        if (top) {
-            auto path = out / platform::concatenate("action-", std::to_string(row + 1), "-", lowerKind(kind), ".png");
-            if (auto bitmap = ui::render(*demo->window); bitmap && platform::graphics::writePng(*bitmap, path))
-                std::cout << "   wrote " << path.filename().string() << "\n";
-            if (demo->navigation->presentedViewController())
-                demo->navigation->dismiss(false);
-            else
-                demo->navigation->popViewController(false);
-            platform::dispatch::RunLoop::runFor(50ms);
-        }
-    }
-    statistics.waitForRequests(static_cast<std::size_t>(count), 2s);
+    for (int row = 0; row < count; ++row) tapAndDescribe(*demo, row, out);
+    statistics->waitForRequests(static_cast<std::size_t>(count), 2s);
     std::cout << "\n== click reports received by the statistics service\n";
-    for (const auto& request : statistics.requests())
+    for (const auto& request : statistics->requests())
         std::cout << request.method << " " << request.target << "  SessionId: " << request.header("SessionId").value_or("")
                   << "\n";
-    if (statistics.requests().empty()) std::cout << "(none)\n";
+    if (statistics->requests().empty()) std::cout << "(none)\n";
 }

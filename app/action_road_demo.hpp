@@ -4,4 +4,11 @@
 // statistics service received.
 #include <filesystem>
 
+struct ActionListDemo;
+
 void runActionRoad(const std::filesystem::path& answer, const std::filesystem::path& out);
+
+// Taps row `row` of the shown list and prints what the action launched (addresses
+// opened, the screen it put on top); a screen on top is written as
+// action-<row>-<kind>.png into `out` and closed again.
+void tapAndDescribe(ActionListDemo& demo, int row, const std::filesystem::path& out);

@@ -5,8 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "core/configuration_key.hpp"
-#include "core/sdk_configuration.hpp"
+#include "loopback_services.hpp"
 #include "core/vistrel_error.hpp"
 #include "model/image.hpp"
 #include "platform/dispatch/run_loop.hpp"
@@ -15,18 +14,9 @@
 #include "platform/graphics/image.hpp"
 #include "presentation/image_view_model.hpp"
 #include "service/picture_scanner.hpp"
-#include "support/loopback_server.hpp"
 #include "store/vistrel_image_view_model.hpp"
 
 namespace {
-
-// The port of a loopback address ("http://127.0.0.1:8930/..."); 0 when it names none.
-int loopbackPort(const std::string& address) {
-    const std::string prefix = "http://127.0.0.1:";
-    if (address.compare(0, prefix.size(), prefix) != 0) return 0;
-    int port = std::atoi(address.c_str() + prefix.size());
-    return port > 0 && port < 65536 ? port : 0;
-}
 
 std::string shown(const std::optional<std::string>& text) {
     if (!text) return "(none)";
@@ -85,26 +75,8 @@ int scanPhoto(const PhotoDemoOptions& options) {
     // with the same document.
     std::unique_ptr<testsupport::LoopbackServer> service;
     if (options.service) {
-        auto answer = platform::readFile(options.answer);
-        if (!answer) {
-            std::cerr << "vistrel-demo: cannot read the answer " << options.answer.string() << "\n";
-            return 1;
-        }
-        auto address =
-            vistrel::SdkConfiguration::shared().urlValueForKey(vistrel::ConfigurationKey::sdkEnrichedImageUrl);
-        int port = loopbackPort(address);
-        if (port) service = std::make_unique<testsupport::LoopbackServer>(port);
-        if (!service || service->port() != port) {
-            std::cerr << "vistrel-demo: cannot serve the recognition address " << address << "\n";
-            return 1;
-        }
-        service->answerWith([answer = std::move(*answer)](const testsupport::CapturedRequest& request) {
-            std::cout << "  [service] " << request.method << " " << request.target << ", " << request.body.size()
-                      << " bytes from " << request.header("DeviceName").value_or("?") << ", answered with "
-                      << answer.size() << " bytes\n";
-            return testsupport::CannedAnswer{200, answer, {{"Content-Type", "application/json"}}};
-        });
-        std::cout << "service: " << address << " answers with " << options.answer.string() << "\n";
+        service = serveRecognition(options.answer);
+        if (!service) return 1;
     } else {
         std::cout << "service: none (the request is refused; only the photo's codes count)\n";
     }

@@ -1,26 +1,114 @@
 #pragma once
-// The camera screen: the kit's main screen. For now a plain dark screen; the live
-// preview, the shutter and the buttons come with the camera.
+// The camera screen: the kit's main screen. A live preview with a round shutter, a flash
+// button, a gallery button, developer and menu buttons and a floating menu with the
+// tutorial and the about page. The shutter takes a still and scans it: the one
+// auto-triggered action runs at once, or the action list is pushed, or the error shows
+// for a moment; without network the photo is kept in the history for later.
+//
+// In embedded mode (hideNavigationButtons) only scanning is offered: no gallery, no
+// menu. Main thread only.
+#include <functional>
 #include <memory>
+#include <optional>
 
-#include "platform/ui/view_controller.hpp"
+#include "core/vistrel_error.hpp"
+#include "model/image.hpp"
+#include "platform/foundation/error.hpp"
+#include "platform/graphics/image.hpp"
+#include "platform/ui/button.hpp"
+#include "platform/ui/gesture_recognizer.hpp"
+#include "platform/ui/image_view.hpp"
+#include "platform/ui/label.hpp"
+#include "platform/ui/view.hpp"
+#include "screens/camera_controller.hpp"
+#include "service/device_information.hpp"
+#include "service/picture_scanner.hpp"
+#include "store/persistance_controller.hpp"
+#include "ui/vistrel_view_controller.hpp"
 
 namespace vistrel {
 
-class CameraViewController : public platform::ui::ViewController {
+class Fab;
+
+class CameraViewController : public VistrelViewController {
 public:
+    // The alerts' display time, in seconds.
+    static constexpr double alertTime = 1.5;
+
     // The screen "CameraViewController" of storyboard "Main" in the kit's bundle. None,
     // with a log line, when the bundle, the storyboard or that screen is missing.
     static std::shared_ptr<CameraViewController> instantiate();
 
-    // Embedded mode: no gallery, no menu. Only stored; the screen reads it when its view
-    // loads and when it shows its buttons again, so set it before the view loads.
+    // ---- Outlets: connected by the scene of storyboard "Main"; a screen made outside
+    // it has none, and whatever would touch them does nothing. ----
+    std::weak_ptr<platform::ui::View> buttonsView;
+    std::weak_ptr<Fab> fabView;
+    std::weak_ptr<platform::ui::Button> menuButton;
+    std::weak_ptr<platform::ui::Button> galleryButton;
+    std::weak_ptr<platform::ui::Button> developerButton;
+    std::weak_ptr<platform::ui::Button> flashButton;
+    std::weak_ptr<platform::ui::View> capturePreviewView;
+    std::weak_ptr<platform::ui::View> photoView;  // the shutter
+    std::weak_ptr<platform::ui::Label> photoDetailLabel;
+    std::weak_ptr<platform::ui::ImageView> pictureImageView;  // the photo being scanned
+
+    // Embedded mode: no gallery, no menu. Read when the view loads, when the buttons
+    // come back after a scan and when the action list is pushed: set it before the
+    // view loads.
     bool hideNavigationButtons = false;
 
+    // What the screen works with; set others before the view loads.
+    PictureScanner imageScanner;
+    std::shared_ptr<CameraController> cameraController = std::make_shared<CameraController>();
+    DeviceInformation& deviceInformation = DeviceInformation::shared();
+    std::shared_ptr<PersistanceController> persistanceController = PersistanceController::shared();
+
+    // Builds the scene's views and connects the outlets and actions (set by the storyboard).
+    std::function<std::shared_ptr<platform::ui::View>(const std::shared_ptr<CameraViewController>&)> sceneBuilder;
+
+    // The scene's views, then the floating menu's two entries.
     void loadView() override;
+    // Bar flags, the preview, the controls' looks, the version swipe, embedded mode.
+    void viewDidLoad() override;
+    // Opens the photo migration while the store still needs it.
+    void viewDidAppear(bool animated) override;
+    // The photo of a scan that pushed the action list is gone when the user comes back.
+    void viewDidDisappear(bool animated) override;
     platform::ui::StatusBarStyle preferredStatusBarStyle() const override {
         return platform::ui::StatusBarStyle::lightContent;
     }
+
+    void configureButtons();
+    void configurePhotoButton();
+    void hideAllButtons();
+    void showAllButtons();
+
+    // The controls' actions.
+    // Pushes the gallery on its recents tab.
+    void showGallery();
+    // One still, then its scan (or its keeping, offline). A press while a capture or a
+    // scan runs is ignored.
+    void takePicture();
+    // Switches the torch; the button keeps its look.
+    void toggleFlash();
+    // A right swipe shows the kit's version and build.
+    void respondToSwipeGesture(platform::ui::GestureRecognizer& gesture);
+
+    // True from a shutter press that starts a capture until the capture has failed, the
+    // photo has been kept offline, or its scan has answered.
+    bool isTakingPicture() const { return takingPicture_; }
+
+private:
+    std::shared_ptr<CameraViewController> self();
+    void pictureCaptured(std::optional<platform::graphics::Image> photo, std::optional<platform::Error> error);
+    void keepOfflinePhoto(const platform::graphics::Image& photo);
+    void scanPicture(const platform::graphics::Image& photo);
+    void scanFinished(const platform::graphics::Image& photo, std::optional<Image> image,
+                      std::optional<VistrelError> error);
+    void addMenuEntries();
+
+    bool takingPicture_ = false;
+    bool migrationOpened_ = false;
 };
 
 }  // namespace vistrel

@@ -5,6 +5,7 @@
 #include "core/vistrel_bundle.hpp"
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/storyboard.hpp"
+#include "screens/camera_scene.hpp"
 #include "screens/camera_view_controller.hpp"
 #include "screens/kit_storyboard.hpp"
 #include "store/migration_view_controller.hpp"
@@ -18,7 +19,9 @@ void registerMainStoryboard() {
                                    [](StoryboardDefinition& main) {
                                        main.addViewController(std::string(kCameraViewControllerIdentifier),
                                                               [](Storyboard&) {
-                                                                  return std::make_shared<CameraViewController>();
+                                                                  auto camera = std::make_shared<CameraViewController>();
+                                                                  camera->sceneBuilder = buildCameraScene;
+                                                                  return camera;
                                                               });
                                        main.addViewController(std::string(kMigrationViewControllerIdentifier),
                                                               [](Storyboard&) {

@@ -1,0 +1,21 @@
+#pragma once
+// The web services the demo stands up on the loopback addresses the kit's configuration
+// names: a recognition service that answers every upload with an answer file, and a
+// statistics service that takes every click report.
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "support/loopback_server.hpp"
+
+// The port of a loopback address ("http://127.0.0.1:8930/..."); 0 when it names none.
+int loopbackPort(const std::string& address);
+
+// The recognition service, printing a line for each request it answers. None, after a
+// line on standard error, when the answer file cannot be read or the address cannot be
+// served.
+std::unique_ptr<testsupport::LoopbackServer> serveRecognition(const std::filesystem::path& answer);
+
+// The statistics service, answering 204; it may be not listening (port 0) when the
+// address cannot be served.
+std::unique_ptr<testsupport::LoopbackServer> serveStatistics();
