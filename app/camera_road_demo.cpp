@@ -46,7 +46,7 @@ std::size_t waitingPhotos(vistrel::PersistanceController& store) {
 }  // namespace
 
 std::shared_ptr<CameraRoadDemo> runCameraRoad(const std::filesystem::path& out, const std::filesystem::path& photo,
-                                              const std::filesystem::path& answer, bool offline) {
+                                              const std::optional<std::filesystem::path>& answer, bool offline) {
     std::cout << "\n== the road of a scan, from the camera screen" << (offline ? ", offline" : "") << "\n";
     pointCameraAt(photo);
     platform::net::setSimulatedNetwork(offline ? 0 : platform::net::ReachabilityFlags::reachable);
@@ -54,11 +54,13 @@ std::shared_ptr<CameraRoadDemo> runCameraRoad(const std::filesystem::path& out, 
               << "network: " << (offline ? "unreachable" : "reachable") << "\n";
     std::unique_ptr<testsupport::LoopbackServer> recognition;
     std::unique_ptr<testsupport::LoopbackServer> statistics;
-    if (!offline) {
-        recognition = serveRecognition(answer);
+    if (!offline && answer) {
+        recognition = serveRecognition(*answer);
         if (!recognition) return nullptr;
-        statistics = serveStatistics();
+    } else if (!offline) {
+        std::cout << "recognition service: none (the request is refused; only the photo's codes count)\n";
     }
+    if (!offline) statistics = serveStatistics();
 
     auto demo = std::make_shared<CameraRoadDemo>();
     demo->navigation = vistrel::Vistrel::rootViewController();

@@ -5,6 +5,7 @@
 // action, and back to the camera screen. Offline, the photo goes to the waiting list.
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 namespace platform::ui {
 class NavigationController;
@@ -22,8 +23,9 @@ struct CameraRoadDemo {
 };
 
 // Runs the road, printing a line for each step and writing the pictures into `out`.
-// The simulated network stays as chosen (unreachable when `offline`); the loopback
-// services stop when it returns. None, after a line, when the kit gives no camera
+// `answer` is what the loopback recognition service answers with; without one nothing
+// listens and only the photo's codes count. The simulated network stays as chosen
+// (unreachable when `offline`); the loopback services stop when it returns. None, after a line, when the kit gives no camera
 // screen or the recognition service cannot be started.
 std::shared_ptr<CameraRoadDemo> runCameraRoad(const std::filesystem::path& out, const std::filesystem::path& photo,
-                                              const std::filesystem::path& answer, bool offline);
+                                              const std::optional<std::filesystem::path>& answer, bool offline);

@@ -2,7 +2,7 @@
 // what it sees and writing a picture of every screen it shows to the output folder.
 //
 //   vistrel-demo [--out DIR] [ANSWER.json]
-//   vistrel-demo [--out DIR] --photo FILE [--no-service] [ANSWER.json]
+//   vistrel-demo [--out DIR] --photo FILE [--no-service | --offline] [ANSWER.json]
 //   vistrel-demo [--out DIR] --history
 #include <cstdio>
 #include <cstdlib>
@@ -48,6 +48,7 @@ struct Options {
     std::optional<std::filesystem::path> answer;
     std::optional<std::filesystem::path> photo;
     bool service = true;
+    bool offline = false;
     bool history = false;
 };
 
@@ -63,6 +64,8 @@ std::optional<Options> parse(int argc, char** argv) {
             options.history = true;
         } else if (arg == "--no-service") {
             options.service = false;
+        } else if (arg == "--offline") {
+            options.offline = true;
         } else if (arg == "-h" || arg == "--help" || (!arg.empty() && arg[0] == '-')) {
             return std::nullopt;
         } else if (!options.answer) {
@@ -71,7 +74,9 @@ std::optional<Options> parse(int argc, char** argv) {
             return std::nullopt;
         }
     }
-    if ((!options.service && !options.photo) || (options.history && (options.photo || options.answer)))
+    const bool photoOnly = !options.service || options.offline;
+    if ((photoOnly && !options.photo) || (!options.service && options.offline) ||
+        (options.history && (options.photo || options.answer)))
         return std::nullopt;
     return options;
 }
@@ -110,7 +115,7 @@ int main(int argc, char** argv) {
     auto options = parse(argc, argv);
     if (!options) {
         std::cerr << "usage: vistrel-demo [--out DIR] [ANSWER.json]\n"
-                     "       vistrel-demo [--out DIR] --photo FILE [--no-service] [ANSWER.json]\n"
+                     "       vistrel-demo [--out DIR] --photo FILE [--no-service | --offline] [ANSWER.json]\n"
                      "       vistrel-demo [--out DIR] --history\n";
         return 2;
     }
@@ -153,8 +158,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (options->photo) {
-        PhotoDemoOptions photo{*options->photo, options->answer.value_or(VISTREL_SAMPLE_ANSWER), options->service};
-        return scanPhoto(photo);
+        PhotoDemoOptions photo{*options->photo, options->answer.value_or(VISTREL_SAMPLE_ANSWER), options->service,
+                               options->offline};
+        return runPhotoRoad(photo, options->out);
     }
 
     section("preferences");

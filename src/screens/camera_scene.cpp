@@ -18,7 +18,9 @@ using platform::ui::Rect;
 
 // Lengths of the layout, in points.
 constexpr double barHeight = 130;
-constexpr double shutterSide = 80;
+// The shutter's camera glyph is drawn at 80 points and is wider than tall (86 x 74):
+// the circle holds it whole, and its label is wider still so that it never truncates.
+constexpr double shutterSide = 116;
 constexpr double flashSide = 50;
 constexpr double gallerySide = 60;
 constexpr double topButtonSide = 44;
@@ -47,7 +49,7 @@ void layOut(const SceneViews& v, const Rect& bounds) {
     v.picture->setFrame(bounds);
     v.bar->setFrame({0, height - barHeight, width, barHeight});
     v.shutter->setFrame(centred(width / 2, barHeight / 2, shutterSide));
-    v.shutterGlyph->setFrame({0, 0, shutterSide, shutterSide});
+    v.shutterGlyph->setFrame({-10, 0, shutterSide + 20, shutterSide});
     v.flash->setFrame(centred(sideMargin + 44, barHeight / 2, flashSide));
     v.gallery->setFrame(centred(width - sideMargin - 44, barHeight / 2, gallerySide));
     v.developer->setFrame({sideMargin, topMargin, topButtonSide, topButtonSide});
