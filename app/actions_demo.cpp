@@ -35,7 +35,10 @@ std::shared_ptr<ActionListDemo> showActionList(const std::filesystem::path& answ
 
     demo->screen = vistrel::DisplayActionsViewController::instance();
     demo->screen->imageViewModel = std::make_shared<vistrel::ImageViewModel>(vistrel::Image::fromData(text.str()));
-    demo->screen->picture = vistrel::imageWithColor(platform::graphics::Color::rgba(0.35, 0.42, 0.5, 1));
+    // The photo of the answer: the page the build draws, else a plain colour.
+    demo->screen->picture = platform::graphics::Image::fromFile(VISTREL_SAMPLE_PAGE);
+    if (!demo->screen->picture)
+        demo->screen->picture = vistrel::imageWithColor(platform::graphics::Color::rgba(0.35, 0.42, 0.5, 1));
     demo->navigation->pushViewController(demo->screen, false);
     platform::dispatch::RunLoop::runUntilIdle();
 
