@@ -2,56 +2,29 @@
 // the main thread, the preview, the torch, focus, and one answer on main per capture.
 #include "screens/camera_controller.hpp"
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <functional>
-
-#include "platform/camera/camera_simulation.hpp"
 #include "platform/camera/capture_device.hpp"
 #include "platform/camera/capture_session.hpp"
 #include "platform/camera/video_preview_layer.hpp"
 #include "platform/dispatch/main_thread.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
 #include "platform/ui/render.hpp"
-#include "platform/ui/view.hpp"
-#include "support/camera_stills.hpp"
-#include "support/temp_dir.hpp"
+#include "screen_fixture.hpp"
 
 namespace {
 
-using namespace std::chrono_literals;
-namespace camera = platform::camera;
+using namespace screentest;
 using camera::FocusMode;
-using platform::dispatch::RunLoop;
-using platform::graphics::Color;
 using vistrel::CameraController;
 using Error = vistrel::CameraControllerError;
 
 // What the capture completions gave: how many, all on main, the photo's width, the error.
 using Answer = std::tuple<int, bool, int, std::optional<Error>>;
 
-class CameraControllerTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        camera::resetCameraSimulation();
-        camera::setAuthorizationStatus(camera::AuthorizationStatus::authorized);
-        testsupport::writeStill(stills / "a.jpg", testsupport::solidJpeg(Color::red(), 32, 24));
-        testsupport::writeStill(stills / "b.jpg", testsupport::solidJpeg(Color::blue(), 32, 24));
-        camera::setStillsSource(stills.path());
-    }
-    void TearDown() override {
-        RunLoop::runUntilIdle();
-        camera::resetCameraSimulation();
-    }
-
+struct CameraControllerTest : ScreenTest {
     // Prepares the controller in `view` and waits until the main queue has the result.
     void prepare() {
         controller->configureInView(view);
         ASSERT_TRUE(RunLoop::runUntil([&] { return controller->captureSession() != nullptr; }, 10s));
     }
-
     // Asks for a still; the answer must not come on the caller's stack, and only once.
     Answer capture() {
         auto answer = std::make_shared<Answer>(0, true, 0, std::nullopt);
@@ -67,10 +40,7 @@ protected:
         RunLoop::runFor(5ms);  // a second answer would show here
         return *answer;
     }
-
-    platform::LogCapture log;
-    testsupport::TempDir stills;
-    std::shared_ptr<platform::ui::View> view = std::make_shared<platform::ui::View>(platform::ui::Rect{0, 0, 90, 160});
+    std::shared_ptr<ui::View> view = std::make_shared<ui::View>(ui::Rect{0, 0, 90, 160});
     std::shared_ptr<CameraController> controller = std::make_shared<CameraController>();
 };
 
@@ -96,20 +66,21 @@ TEST_F(CameraControllerTest, EveryCaptureEndsInExactlyOneAnswerOnMain) {
         {"session stopped", none, [](CameraController& c) { c.captureSession()->stopRunning(); }, 0, missing},
         {"no buffer", none, fail({.captureGivesNoBuffer = true}), 0, Error::unknown},
         {"no stills", none, [](auto&) { camera::setStillsSource(std::nullopt); }, 0, Error::unknown},
-        {"unreadable still", none, [this](auto&) { camera::setStillsSource(stills / "missing.jpg"); }, 0, Error::unknown},
+        {"unreadable still", none, [this](auto&) { camera::setStillsSource(stills / "none.jpg"); }, 0, Error::unknown},
         {"no jpeg bytes", none, fail({.bufferWithoutJpeg = true}), 0, Error::unknown},
         {"undecodable bytes", none, fail({.undecodableJpeg = true}), 0, std::nullopt},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        SetUp();
+        camera::resetCameraSimulation();
+        camera::setAuthorizationStatus(camera::AuthorizationStatus::authorized);
+        useStill(testsupport::solidJpeg(plainBlue, 32, 24));
         controller = std::make_shared<CameraController>();
-        view = std::make_shared<platform::ui::View>(platform::ui::Rect{0, 0, 90, 160});
+        view = std::make_shared<ui::View>(ui::Rect{0, 0, 90, 160});
         c.before(*controller);
         prepare();
         c.after(*controller);
         EXPECT_EQ(capture(), Answer(1, true, c.width, c.error));
-        TearDown();
     }
 }
 
@@ -119,19 +90,19 @@ TEST_F(CameraControllerTest, PressesBeforeThePreparationIsHandedOverSeeNoSession
     EXPECT_FALSE(controller->toggleFlash());
     EXPECT_EQ(capture(), Answer(1, true, 0, Error::captureSessionIsMissing));
     ASSERT_TRUE(RunLoop::runUntil([&] { return controller->captureSession() != nullptr; }, 10s));
-    EXPECT_EQ(capture(), Answer(1, true, 32, std::nullopt));
+    EXPECT_EQ(capture(), Answer(1, true, 320, std::nullopt));
 }
 
 TEST_F(CameraControllerTest, ThePreviewGoesUnderEverySublayerOnceAndShowsTheNextStill) {
-    view->addSubview(std::make_shared<platform::ui::View>(platform::ui::Rect{0, 0, 10, 10}));
+    view->addSubview(std::make_shared<ui::View>(ui::Rect{0, 0, 10, 10}));
     prepare();
     controller->configureInView(view);  // once only
     RunLoop::runUntilIdle();
     ASSERT_EQ(view->layer().sublayers().size(), 2u);
     EXPECT_EQ(view->layer().sublayers().front(), controller->previewLayer());
-    const auto drawn = platform::ui::render(*view, 1);
+    const auto drawn = ui::render(*view, 1);
     ASSERT_TRUE(drawn);
-    EXPECT_TRUE(testsupport::closeColor(drawn->pixel(60, 100), Color::red()));
+    EXPECT_TRUE(testsupport::closeColor(drawn->pixel(60, 100), plainBlue));
 }
 
 TEST_F(CameraControllerTest, FocusIsTheBestModeTheCameraSupportsAndTheLockIsGivenBack) {

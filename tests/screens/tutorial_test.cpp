@@ -134,18 +134,6 @@ TEST_F(TutorialTest, NeighboursRunFromTheFirstStepToTheLastWithoutWrapping) {
     }
 }
 
-TEST_F(TutorialTest, PagesCarryTheStepTextsReadWhenTheScreenWasMade) {
-    platform::setPreferredLanguages(std::vector<std::string>{"fr"});
-    auto tutorial = TutorialViewController::instance();
-    const auto french = std::pair(vistrel::tr("tutorial.step4.title"), vistrel::tr("tutorial.step4.text"));
-    platform::setPreferredLanguages(std::vector<std::string>{"en"});
-    ASSERT_NE(vistrel::tr("tutorial.step4.title"), french.first);
-    auto last = tutorial->getContentViewControllerAtIndex(3);
-    ASSERT_TRUE(last);
-    EXPECT_EQ(std::pair(last->contentTitle, last->contentDescription), french);
-    EXPECT_FALSE(tutorial->getContentViewControllerAtIndex(4));
-}
-
 TEST_F(TutorialTest, EachPageShowsOnlyTheIllustrationOfItsPositionAndTextsReadOnce) {
     for (const std::intptr_t index : std::vector<std::intptr_t>{0, 1, 2, 3, 4, -1, vistrel::kTutorialIndexNotFound}) {
         auto page = makePage(index);
@@ -159,22 +147,6 @@ TEST_F(TutorialTest, EachPageShowsOnlyTheIllustrationOfItsPositionAndTextsReadOn
     page->contentTitle = "Later";
     EXPECT_EQ(std::pair(page->titleLabel()->text(), page->descriptionLabel()->text()),
               std::pair(std::optional<std::string>("Discover"), std::optional<std::string>("What the page offers")));
-}
-
-TEST_F(TutorialTest, EachAppearanceAddsAGradientOnTop) {
-    auto tutorial = present();
-    auto gradients = [&] {
-        std::vector<std::shared_ptr<ui::GradientLayer>> found;
-        for (const auto& layer : tutorial->topView()->layer().sublayers())
-            if (auto gradient = std::dynamic_pointer_cast<ui::GradientLayer>(layer)) found.push_back(gradient);
-        return found;
-    };
-    ASSERT_EQ(gradients().size(), 1u);
-    tutorial->present(std::make_shared<ViewController>(), false);  // covered by a full-screen screen
-    tutorial->dismiss(false);
-    time.advance(1s);
-    ASSERT_EQ(gradients().size(), 2u);
-    EXPECT_EQ(tutorial->topView()->layer().sublayers().back(), gradients()[1]);
 }
 
 // Drawn on the last page: the gradient and the close button on the primary colour; the
