@@ -15,15 +15,9 @@ using vistrel::GalleryViewController;
 using vistrel::LibraryOption;
 using vistrel::tr;
 
-// An answer that keeps the photo away long enough for what the tests do meanwhile.
-testsupport::CannedAnswer canned(int status, std::string body) {
-    testsupport::CannedAnswer answer;
-    answer.status = status;
-    answer.body = std::move(body);
-    answer.delay = 150ms;
-    return answer;
-}
-// "Spring catalogue", identifier 5f1c2a9e-img-0001.
+// Answers that keep the photo away long enough for what the tests do meanwhile; the
+// recognised page is "Spring catalogue", identifier 5f1c2a9e-img-0001.
+testsupport::CannedAnswer canned(int status, std::string body) { return {status, std::move(body), {}, 150ms}; }
 testsupport::CannedAnswer recognisedPage() { return canned(200, modeltest::fixtureText("full_answer.json")); }
 
 struct ResendTest : ScreenTest {

@@ -5,13 +5,9 @@
 #include <atomic>
 
 #include "core/palette.hpp"
-#include "platform/ui/gradient_layer.hpp"
 #include "platform/ui/image_named.hpp"
 #include "platform/ui/render.hpp"
-#include "platform/ui/storyboard.hpp"
-#include "platform/ui/storyboard_segue.hpp"
 #include "screen_fixture.hpp"
-#include "screens/tutorial_storyboard.hpp"
 #include "screens/tutorial_view_controller.hpp"
 #include "service/picture_scanner.hpp"
 
@@ -55,17 +51,6 @@ struct TutorialTest : ScreenTest {
                         ? std::dynamic_pointer_cast<TutorialContentViewController>(pager->viewControllers().front())
                         : nullptr;
         return {page ? page->index : -1, filledDot(tutorial.indicatorImageView()->image()), !tutorial.closeButton()->isHidden()};
-    }
-    static std::shared_ptr<TutorialContentViewController> makePage(std::intptr_t index, std::string title = {},
-                                                                   std::string text = {}) {
-        auto page = std::dynamic_pointer_cast<TutorialContentViewController>(
-            vistrel::tutorialStoryboard()->instantiateViewController(vistrel::kTutorialContentViewControllerIdentifier));
-        EXPECT_TRUE(page);
-        page->index = index;
-        page->contentTitle = std::move(title);
-        page->contentDescription = std::move(text);
-        page->loadViewIfNeeded();
-        return page;
     }
 };
 
@@ -125,28 +110,26 @@ TEST_F(TutorialTest, NeighboursRunFromTheFirstStepToTheLastWithoutWrapping) {
     }
     ViewController other;  // a page of another kind has no neighbours either
     EXPECT_FALSE(tutorial->viewControllerAfter(pager, other));
-    // Segues of other names prepare nothing.
-    for (std::optional<std::string> name : {std::optional<std::string>("other"), std::optional<std::string>()}) {
-        auto unprepared = std::make_shared<PageViewController>();
-        ui::StoryboardSegue segue(name, tutorial, unprepared);
-        tutorial->prepareForSegue(segue, {});
-        EXPECT_TRUE(!unprepared->dataSource() && unprepared->viewControllers().empty());
-    }
 }
 
 TEST_F(TutorialTest, EachPageShowsOnlyTheIllustrationOfItsPositionAndTextsReadOnce) {
+    auto tutorial = TutorialViewController::instance();
     for (const std::intptr_t index : std::vector<std::intptr_t>{0, 1, 2, 3, 4, -1, vistrel::kTutorialIndexNotFound}) {
-        auto page = makePage(index);
-        const std::vector<bool> visible = {!page->tutorialSlide0()->isHidden(), !page->tutorialSlide11()->isHidden(),
-                                           !page->tutorialSlide2()->isHidden(), !page->tutorialSlide3()->isHidden()};
+        auto page = tutorial->getContentViewControllerAtIndex(0);
+        page->index = index;
+        page->loadViewIfNeeded();
         std::vector<bool> expected(4, false);
         if (index >= 0 && index < 4) expected[std::size_t(index)] = true;
-        EXPECT_EQ(visible, expected) << index;
+        EXPECT_EQ((std::vector<bool>{!page->tutorialSlide0()->isHidden(), !page->tutorialSlide11()->isHidden(),
+                                     !page->tutorialSlide2()->isHidden(), !page->tutorialSlide3()->isHidden()}),
+                  expected)
+            << index;
     }
-    auto page = makePage(1, "Discover", "What the page offers");
+    auto page = tutorial->getContentViewControllerAtIndex(1);
+    const auto texts = std::pair(std::optional(page->contentTitle), std::optional(page->contentDescription));
+    page->loadViewIfNeeded();
     page->contentTitle = "Later";
-    EXPECT_EQ(std::pair(page->titleLabel()->text(), page->descriptionLabel()->text()),
-              std::pair(std::optional<std::string>("Discover"), std::optional<std::string>("What the page offers")));
+    EXPECT_EQ(std::pair(page->titleLabel()->text(), page->descriptionLabel()->text()), texts);
 }
 
 // Drawn on the last page: the gradient and the close button on the primary colour; the
