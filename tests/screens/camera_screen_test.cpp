@@ -24,15 +24,6 @@ using namespace screentest;
 using modeltest::fixtureText;
 using vistrel::tr;
 
-// A photo of a page with one QR code on it, as JPEG bytes.
-std::string qrPhoto(const std::string& payload) {
-    qrtest::Scene scene;
-    scene.width = 640;
-    scene.height = 480;
-    scene.codes = {{payload, 0.5, 0.5, 0.5, 0}};
-    return qrtest::sceneJpeg(scene);
-}
-
 // What the user sees of the camera screen: the requests the service had, whether the
 // camera screen is on top, the timed alert's message, whether the photo and the spinner
 // show, and which of shutter, flash, gallery, floating menu and menu button are hidden.
@@ -126,7 +117,7 @@ TEST_F(CameraScreenTest, RecognisedPagePushesTheActionListWithThePhoto) {
     for (bool embedded : {false, true}) {
         SCOPED_TRACE(embedded);
         answerWith(fixtureText("full_answer.json"));
-        useStill(qrPhoto("https://example.com/from-the-code"));
+        useStill(qrtest::sceneJpeg({640, 480, {{"https://example.com/from-the-code", 0.5, 0.5, 0.5, 0}}}));  // a page with a code
         show(embedded);
         EXPECT_EQ(std::get<5>(seen()), controls(embedded));
         const auto requests = service.server.requests().size();

@@ -58,7 +58,7 @@ TEST_F(ResendTest, WaitingPhotoGoesOutOnceAndLeavesTheListAfterItsAnswerIsRecord
     }
     navigation->popViewController(false);
     time.advance(1s);
-    EXPECT_TRUE(weak.expired());  // the action list's hold on its delegate went with it
+    EXPECT_TRUE(weak.expired());  // leaving frees it: neither the action list nor its pages hold it
 }
 
 TEST_F(ResendTest, OutcomesOfASelection) {

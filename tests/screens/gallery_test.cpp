@@ -1,7 +1,7 @@
 // The gallery: one fetch split into three tabs, swipes that settle on a tab, pages built
 // once, cards (a card-sized photo, nothing of the record before, one star recogniser, the
-// stars of records that are gone), favourites, the store's notifications, deleting, how
-// it is drawn, and leaving it.
+// stars of records that are gone), favourites, the store's notifications, deleting, and how
+// it is drawn.
 #include <ctime>
 #include <thread>
 
@@ -186,21 +186,6 @@ TEST_F(GalleryTest, SavesPostedFromAnotherThreadReloadOnTheMainQueue) {
     EXPECT_EQ(tabs(*gallery)[0], Titles{"a"});  // nothing ran on the poster's thread
     RunLoop::runUntilIdle();
     EXPECT_EQ(tabs(*gallery)[0], (Titles{"b", "a"}));
-}
-
-TEST_F(GalleryTest, LeavingTheGalleryFreesItsPagesAndCards) {
-    recognised("a", 1, true);
-    waiting(2);
-    std::weak_ptr<GalleryViewController> weak;
-    {
-        auto gallery = open();
-        gallery->toggleEdition();
-        ASSERT_TRUE(card(*gallery, LibraryOption::favorites));
-        weak = gallery;
-        navigation->popViewController(true);
-    }
-    time.advance(1s);
-    EXPECT_TRUE(weak.expired());
 }
 
 TEST_F(GalleryTest, YesDeletesTheRecordAskedAboutOnlyWhileItIsListed) {
