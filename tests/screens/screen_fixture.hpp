@@ -111,7 +111,7 @@ protected:
 
     // The camera photographs these JPEG bytes from now on.
     void useStill(const std::string& jpeg) {
-        camera::setStillsSource(stills.write("still-" + std::to_string(++stillCount) + ".jpg", jpeg));
+        camera::setStillsSource(stills.write(std::string("still-").append(std::to_string(++stillCount)).append(".jpg"), jpeg));
     }
     // The recognition service answers every upload with this document.
     void answerWith(std::string document) {

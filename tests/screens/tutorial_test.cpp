@@ -154,7 +154,7 @@ TEST_F(TutorialTest, TheBuildBundleHoldsTheDrawnImagesWhiteOnClear) {
     auto bundle = vistrel::vistrelBundle();
     ASSERT_TRUE(bundle);
     std::vector<std::pair<std::string, platform::graphics::Size>> rows = {{"question_mark", {24, 24}}, {"info", {24, 24}}};
-    for (int k = 0; k < 4; ++k) rows.emplace_back("tuto_page_indicator_" + std::to_string(k), platform::graphics::Size{72, 18});
+    for (int k = 0; k < 4; ++k) rows.emplace_back(std::string("tuto_page_indicator_").append(std::to_string(k)), platform::graphics::Size{72, 18});
     for (auto name : vistrel::kTutorialSlideImageNames) rows.emplace_back(std::string(name), platform::graphics::Size{240, 240});
     for (const auto& [name, points] : rows) {
         auto image = ui::imageNamed(name, bundle.get());
