@@ -1,44 +1,185 @@
-// The camera screen itself: how it looks, the photo migration it opens, the version
-// swipe and the flash.
-#include "camera_screen_fixture.hpp"
+// The camera screen as a user meets it: the shutter's road (the camera's permission, the
+// still, the network, the scan and what the user sees at each end), the migration it
+// opens, its look, the flash and its ways to the other screens.
 #include "core/palette.hpp"
+#include "fab/fab.hpp"
+#include "model/answer_fixtures.hpp"
+#include "model/image.hpp"
 #include "platform/camera/capture_device.hpp"
-#include "platform/graphics/bitmap.hpp"
 #include "platform/ui/alert_controller.hpp"
 #include "platform/ui/render.hpp"
+#include "presentation/image_view_model.hpp"
+#include "screen_fixture.hpp"
+#include "screens/gallery_view_controller.hpp"
+#include "screens/tutorial_view_controller.hpp"
 #include "store/migration_view_controller.hpp"
+#include "support/qr/qr_pictures.hpp"
+#include "ui/action_text_view_controller.hpp"
+#include "ui/display_actions_view_controller.hpp"
+#include "ui/info_view_controller.hpp"
 
 namespace {
 
-using namespace camerascreen;
-using platform::graphics::Color;
+using namespace screentest;
+using modeltest::fixtureText;
+using vistrel::tr;
 
-using CameraScreenLookTest = CameraScreenTest;
+// What the user sees of the camera screen: the requests the service had, whether the
+// camera screen is on top, the timed alert's message, whether the photo and the spinner
+// show, and which of shutter, flash, gallery, floating menu and menu button are hidden.
+using Seen = std::tuple<std::size_t, bool, std::optional<std::string>, bool, bool, std::vector<bool>>;
 
-bool near(const Color& a, const Color& b) {
-    const double e = 12.0 / 255;
-    return std::abs(a.r - b.r) < e && std::abs(a.g - b.g) < e && std::abs(a.b - b.b) < e;
+class CameraScreenTest : public ScreenTest {
+protected:
+    // The kit's root navigation controller (or, embedded, the camera screen alone) shown
+    // in the window, its camera running.
+    void show(bool embedded = false) {
+        navigation = embedded ? vistrel::Vistrel::cameraViewController() : vistrel::Vistrel::rootViewController();
+        screen = std::dynamic_pointer_cast<vistrel::CameraViewController>(navigation->viewControllers().front());
+        ASSERT_TRUE(screen);
+        screen->persistanceController = store;
+        window->setRootViewController(navigation);
+        window->makeKeyAndVisible();
+        ASSERT_TRUE(pumpUntil([&] { return screen->cameraController->previewLayer() != nullptr; }));
+    }
+    void pressShutter() { ui::tap(window, centreInWindow(*screen->photoView.lock())); }
+    // Presses the shutter and waits until the screen is done with the picture.
+    void takePicture() {
+        pressShutter();
+        ASSERT_TRUE(pumpUntil([&] { return !screen->isTakingPicture(); }));
+    }
+    // The history's records without a document identifier: the gallery's waiting list.
+    std::size_t waitingCount() {
+        std::size_t count = 0;
+        for (const auto& record : store->retrieveImages().value_or(vistrel::VistrelImages{})) count += !record->documentId();
+        return count;
+    }
+    Seen seen() const {
+        auto hidden = [](const auto& outlet) { return outlet.lock()->isHidden(); };
+        return {service.server.requests().size(),
+                navigation->topViewController() == screen,
+                screen->alertController() ? screen->baseMessage() : std::nullopt,
+                !hidden(screen->pictureImageView),
+                screen->view()->viewWithTag(vistrel::VistrelViewController::loadingViewTag) != nullptr,
+                {hidden(screen->photoView), hidden(screen->flashButton), hidden(screen->galleryButton),
+                 hidden(screen->fabView), hidden(screen->menuButton)}};
+    }
+    static std::vector<bool> controls(bool embedded = false) { return {false, false, embedded, embedded, embedded}; }
+
+    std::shared_ptr<vistrel::CameraViewController> screen;
+};
+
+TEST_F(CameraScreenTest, WithoutCameraPermissionTheShutterOnlyExplains) {
+    for (auto status : {camera::AuthorizationStatus::notDetermined, camera::AuthorizationStatus::restricted,
+                        camera::AuthorizationStatus::denied}) {
+        show();
+        camera::setAuthorizationStatus(status);
+        pressShutter();
+        pumpUntil([] { return false; }, 20);
+        auto alert = std::dynamic_pointer_cast<ui::AlertController>(navigation->presentedViewController());
+        ASSERT_TRUE(alert);
+        EXPECT_EQ(std::tuple(alert->title(), alert->message(), alert->actions().size()),
+                  std::tuple(tr("camera.no_authorization.title"), tr("camera.no_authorization.message"), 1u));
+        EXPECT_FALSE(screen->isTakingPicture());
+        EXPECT_EQ(seen(), (Seen{0, true, std::nullopt, false, false, controls()}));
+        alert->tapAction(0);
+        time.advance(1s);
+        EXPECT_FALSE(navigation->presentedViewController());
+    }
 }
 
-TEST_F(CameraScreenLookTest, PreviewShowsWhatTheCameraSeesUnderTheControls) {
-    service.set(vistrel::ConfigurationKey::primaryColor, "#D02040");
-    service.set(vistrel::ConfigurationKey::whiteColor, "#FFFFFF");
+// Offline, the photo is kept for the gallery to send later; when it cannot be kept the
+// user is told so instead of being told it was kept.
+TEST_F(CameraScreenTest, OfflinePhotoGoesToTheWaitingListOrTheUserHearsItWasNotKept) {
+    for (const bool blocked : {false, true}) {
+        SCOPED_TRACE(blocked);
+        store->layer->setApplicationDocumentsDirectory(blocked ? stills.write("blocked", "a file") : service.dir / "docs");
+        show();
+        platform::net::setSimulatedNetwork(0);
+        const auto before = waitingCount();
+        takePicture();
+        const std::string message = tr(blocked ? "camera.network.photo_not_kept" : "camera.network.no_internet");
+        EXPECT_EQ(waitingCount(), before + !blocked);
+        EXPECT_EQ(seen(), (Seen{0, true, message, false, false, controls()}));
+        time.advance(1600ms);
+        EXPECT_FALSE(screen->alertController());
+        takePicture();  // the shutter works again
+        EXPECT_EQ(waitingCount(), before + 2 * !blocked);
+        time.advance(2s);
+        platform::net::setSimulatedNetwork(platform::net::ReachabilityFlags::reachable);
+    }
+}
+
+// The recognised page: the action list comes with the photo, the server's actions and
+// the photo's QR code; embedded mode is passed on and keeps the navigation hidden.
+TEST_F(CameraScreenTest, RecognisedPagePushesTheActionListWithThePhoto) {
+    const auto serverOnly = vistrel::ImageViewModel(vistrel::Image::fromData(fixtureText("full_answer.json")));
+    for (bool embedded : {false, true}) {
+        SCOPED_TRACE(embedded);
+        answerWith(fixtureText("full_answer.json"));
+        useStill(qrtest::sceneJpeg({640, 480, {{"https://example.com/from-the-code", 0.5, 0.5, 0.5, 0}}}));  // a page with a code
+        show(embedded);
+        EXPECT_EQ(std::get<5>(seen()), controls(embedded));
+        const auto requests = service.server.requests().size();
+        takePicture();
+        auto list = std::dynamic_pointer_cast<vistrel::DisplayActionsViewController>(navigation->topViewController());
+        ASSERT_TRUE(list && list->picture);
+        EXPECT_EQ(std::tuple(list->hideNavigationButtons, list->picture->pixelWidth(),
+                             list->imageViewModel->numberOfActions(), list->imageViewModel->imageName()),
+                  std::tuple(embedded, 640, serverOnly.numberOfActions() + 1, std::string("Spring catalogue")));
+        // The buttons are back; the photo stays under the list until the screen is left.
+        pumpUntil([&] { return screen->appearanceState() == ui::AppearanceState::disappeared; });
+        EXPECT_EQ(seen(), (Seen{requests + 1, false, std::nullopt, false, false, controls(embedded)}));
+        // The list recorded the page in the test's history.
+        pumpUntil([&] { return list->vistrelImageViewModel() != nullptr; });
+        EXPECT_EQ(list->vistrelImageViewModel()->persistanceController, store);
+    }
+}
+
+TEST_F(CameraScreenTest, AutoTriggeredPageRunsItsActionAndIsRecorded) {
+    answerWith(R"({"Id": "auto-1", "Title": "Poster", "SessionId": "s-1", "DocumentId": "doc-auto",
+      "AutoTrigger": true, "Actions": [{"Id": "t-1", "Name": "Read", "Type": "TEXT", "Content": "{\"Text\": \"Hello\"}"}]})");
     show();
-    auto bitmap = ui::render(*window, 1.0);
-    ASSERT_TRUE(bitmap);
-    // The still (a plain blue) fills the preview; the status bar has no bar over it.
-    EXPECT_TRUE(near(bitmap->pixel(187, 200), plainBlue));
-    // The shutter: a white ring around the theme's primary colour.
-    auto shutter = screen->photoView.lock();
-    const auto frame = shutter->convertRect(shutter->bounds(), nullptr);
-    EXPECT_TRUE(near(bitmap->pixel(int(frame.midX()), int(frame.minY() + 1)), Color::white()));
-    EXPECT_TRUE(near(bitmap->pixel(int(frame.minX() + 12), int(frame.midY())), vistrel::vistrelPrimary()));
-    EXPECT_TRUE(navigation->isNavigationBarHidden());
+    takePicture();
+    EXPECT_EQ(seen(), (Seen{1, true, std::nullopt, false, false, controls()}));  // no list
+    auto presented = std::dynamic_pointer_cast<ui::NavigationController>(navigation->presentedViewController());
+    ASSERT_TRUE(presented);
+    auto page = std::dynamic_pointer_cast<vistrel::ActionTextViewController>(presented->topViewController());
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->text, "Hello");
+    auto records = store->retrieveImages().value_or(vistrel::VistrelImages{});
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records.front()->identifier(), "auto-1");
+}
+
+// One press, one scan: presses while the capture or the scan runs are ignored, and the
+// shutter works again once the scan has answered, or once a capture failed.
+TEST_F(CameraScreenTest, PressesDuringACaptureOrAScanAreIgnoredAndAnUnrecognisedPageIsSaid) {
+    service.server.answer({500, "", {}, 150ms});
+    show();
+    pressShutter();
+    pressShutter();  // the still is not there yet
+    ASSERT_TRUE(pumpUntil([&] { return service.server.requests().size() == 1; }));
+    screen->takePicture();  // while the scan runs (the shutter is hidden)
+    ASSERT_TRUE(pumpUntil([&] { return !screen->isTakingPicture(); }));
+    EXPECT_TRUE(log.contains("the press is ignored"));
+    // Not recognised (the service answers 500 and the plain photo has no code): the error
+    // for one and a half seconds.
+    const auto message = vistrel::localizedString(vistrel::VistrelError::notEnrichedImage);
+    EXPECT_EQ(seen(), (Seen{1, true, message, false, false, controls()}));
+    time.advance(1600ms);
+    EXPECT_FALSE(screen->alertController());
+    camera::setCameraFailures({.captureGivesNoBuffer = true});
+    takePicture();
+    EXPECT_EQ(seen(), (Seen{1, true, std::nullopt, false, false, controls()}));
+    camera::setCameraFailures({});
+    takePicture();
+    EXPECT_EQ(service.server.requests().size(), 2u);
 }
 
 // The migration opens once the screen is in a window and has appeared, and is not tried
 // again by the same screen when it closes unfinished.
-TEST_F(CameraScreenLookTest, MigrationOpensAtTheFirstAppearanceOnly) {
+TEST_F(CameraScreenTest, MigrationOpensAtTheFirstAppearanceOnly) {
     vistrel::VistrelPref::setHasBeenMigrated(false);
     navigation = vistrel::Vistrel::rootViewController();
     screen = std::dynamic_pointer_cast<vistrel::CameraViewController>(navigation->viewControllers().front());
@@ -46,14 +187,11 @@ TEST_F(CameraScreenLookTest, MigrationOpensAtTheFirstAppearanceOnly) {
     pumpUntil([] { return false; }, 5);
     EXPECT_FALSE(navigation->presentedViewController());
     EXPECT_FALSE(log.contains("Warning"));
-
     window->setRootViewController(navigation);
     window->makeKeyAndVisible();
     EXPECT_TRUE(std::dynamic_pointer_cast<vistrel::MigrationViewController>(navigation->presentedViewController()));
     pumpUntil([&] { return !navigation->presentedViewController(); });
     EXPECT_TRUE(vistrel::VistrelPref::hasBeenMigrated());
-
-    // Had it closed unfinished, the screen would not bring it back at every appearance.
     vistrel::VistrelPref::setHasBeenMigrated(false);
     navigation->pushViewController(std::make_shared<ui::ViewController>(), false);
     navigation->popViewController(false);
@@ -62,42 +200,52 @@ TEST_F(CameraScreenLookTest, MigrationOpensAtTheFirstAppearanceOnly) {
     EXPECT_FALSE(navigation->presentedViewController());
 }
 
-TEST_F(CameraScreenLookTest, RightSwipeShowsTheVersionAndBuild) {
-    struct Case {
-        bool configured;
-        const char* title;
-        const char* message;
-    };
+TEST_F(CameraScreenTest, PreviewShowsWhatTheCameraSeesUnderTheShutter) {
+    service.set(vistrel::ConfigurationKey::primaryColor, "#D02040");
     show();
-    for (const Case& c : {Case{true, "SDK version : 2.4.1", "SDK build version : 812"},
-                          Case{false, "SDK version : ", "SDK build version : "}}) {
-        if (c.configured)
-            service.set(vistrel::ConfigurationKey::sdkBuildVersion, "812");
-        else
-            vistrel::SdkConfiguration::resetShared(platform::Dictionary{});
-        ui::swipe(window, {300, 300}, {100, 300});  // to the left: nothing
-        EXPECT_FALSE(navigation->presentedViewController());
-        ui::swipe(window, {100, 300}, {300, 300});
-        auto alert = std::dynamic_pointer_cast<ui::AlertController>(navigation->presentedViewController());
-        ASSERT_TRUE(alert);
-        EXPECT_EQ(alert->title(), c.title);
-        EXPECT_EQ(alert->message(), c.message);
-        EXPECT_EQ(alert->actions().size(), 1u);
-        alert->tapAction(0);
-        time.advance(1s);
-    }
+    auto bitmap = ui::render(*window, 1.0);
+    ASSERT_TRUE(bitmap);
+    EXPECT_TRUE(testsupport::closeColor(bitmap->pixel(187, 200), plainBlue, 0.05));  // no bar over the preview
+    const auto frame = screen->photoView.lock()->convertRect(screen->photoView.lock()->bounds(), nullptr);
+    EXPECT_TRUE(testsupport::closeColor(bitmap->pixel(int(frame.minX() + 12), int(frame.midY())),
+                                        vistrel::vistrelPrimary(), 0.05));
 }
 
-TEST_F(CameraScreenLookTest, FlashButtonSwitchesTheTorchAndKeepsItsGlyph) {
+TEST_F(CameraScreenTest, FlashSwitchesTheTorchAndKeepsItsGlyph) {
     show();
     auto flash = screen->flashButton.lock();
     const auto glyph = flash->title(ui::ControlState::normal);
-    ASSERT_TRUE(glyph);
     for (bool on : {true, false}) {
         ui::tap(window, centreInWindow(*flash));
-        EXPECT_EQ(screen->cameraController->rearCamera()->isTorchActive(), on);
-        EXPECT_EQ(flash->title(ui::ControlState::normal), glyph);
+        EXPECT_EQ(std::tuple(screen->cameraController->rearCamera()->isTorchActive(), flash->title(ui::ControlState::normal)),
+                  std::tuple(on, glyph));
     }
+}
+
+// Each menu entry closes the menu, then presents its screen over the camera screen; the
+// gallery button pushes the gallery on its recents tab.
+TEST_F(CameraScreenTest, MenuEntriesAndGalleryButtonOpenTheirScreens) {
+    show();
+    auto fab = screen->fabView.lock();
+    ASSERT_EQ(fab->items().size(), 2u);
+    for (std::size_t entry : {0u, 1u}) {
+        ui::tap(window, centreInWindow(*fab));
+        time.advance(1s);
+        ui::tap(window, centreInWindow(*fab->items()[entry]));
+        time.advance(1s);
+        auto presented = navigation->presentedViewController();
+        auto about = std::dynamic_pointer_cast<ui::NavigationController>(presented);
+        EXPECT_TRUE(fab->closed() && presented && presented->presentingViewController() == navigation);
+        EXPECT_TRUE(entry == 0 ? std::dynamic_pointer_cast<vistrel::TutorialViewController>(presented) != nullptr
+                               : about && std::dynamic_pointer_cast<vistrel::InfoViewController>(about->viewControllers().front()));
+        navigation->dismiss(false);
+        time.advance(1s);
+    }
+    ui::tap(window, centreInWindow(*screen->galleryButton.lock()));
+    pumpUntil([] { return false; }, 5);
+    auto gallery = std::dynamic_pointer_cast<vistrel::GalleryViewController>(navigation->topViewController());
+    ASSERT_TRUE(gallery);
+    EXPECT_EQ(gallery->option, vistrel::LibraryOption::recents);
 }
 
 }  // namespace

@@ -1,0 +1,257 @@
+// The gallery: one fetch split into three tabs, swipes that settle on a tab, pages built
+// once, cards (a card-sized photo, nothing of the record before, one star recogniser, the
+// stars of records that are gone), favourites, the store's notifications, deleting, and how
+// it is drawn.
+#include <ctime>
+#include <thread>
+
+#include "core/palette.hpp"
+#include "platform/ui/alert_controller.hpp"
+#include "platform/ui/notification_center.hpp"
+#include "platform/ui/render.hpp"
+#include "screen_fixture.hpp"
+#include "screens/gallery_geometry.hpp"
+#include "store/store_notifications.hpp"
+
+namespace {
+
+using namespace screentest;
+using vistrel::GalleryViewController;
+using vistrel::LibraryOption;
+using vistrel::tr;
+
+struct GalleryTest : ScreenTest {
+    // Edition mode, then a tap on the first card of the recents page: the confirmation,
+    // presented from the page.
+    std::shared_ptr<ui::AlertController> askAboutFirstCard(GalleryViewController& gallery) {
+        gallery.toggleEdition();
+        tap(card(gallery, LibraryOption::recents));
+        time.advance(1s);
+        return std::dynamic_pointer_cast<ui::AlertController>(gallery.contentControllers[0]->presentedViewController());
+    }
+};
+
+TEST(GalleryGeometry, CardsAreTwoARowAndNeverNegative) {
+    for (const auto& [page, width] : {std::pair{375.0, 172.5}, {320.0, 145.0}, {12.0, 0.0}, {NAN, 0.0}})
+        EXPECT_EQ(vistrel::galleryCardSize(page), (ui::Size{width, 250}));
+}
+
+TEST(GalleryCells, DateReadsDayMonthYearHourMinuteInTheDeviceZone) {
+    std::tm local{};
+    local.tm_year = 124, local.tm_mon = 2, local.tm_mday = 5, local.tm_hour = 14, local.tm_min = 7, local.tm_isdst = -1;
+    EXPECT_EQ(vistrel::galleryDateText(std::chrono::system_clock::from_time_t(std::mktime(&local))), "05/03/2024 - 14:07");
+}
+
+TEST_F(GalleryTest, OneFetchFillsTheThreeTabsAndTheLimitComesFirst) {
+    const std::string unsent = tr("gallery.image.unrecognized");
+    recognised("old", 1, true);
+    recognised("a", 2);
+    recognised("b", 3, true);
+    waiting(4);
+    for (const auto& [limit, expected] :
+         {std::pair<std::string, std::vector<Titles>>{"", {{unsent, "b", "a", "old"}, {"b", "old"}, {unsent}}},
+          {"3", {{unsent, "b", "a"}, {"b"}, {unsent}}}}) {
+        store = makeStore(limit);
+        EXPECT_EQ(tabs(*open()), expected) << limit;
+        navigation->popViewController(false);
+    }
+}
+
+TEST_F(GalleryTest, OpensOnFavoritesWithPlaceholdersAndSwipesSettleOnATab) {
+    auto gallery = open(std::nullopt);
+    auto scroll = gallery->scrollView();
+    EXPECT_EQ(std::pair(scroll->contentOffset().x, gallery->favoriteButton()->isActivated()), std::pair(375.0, true));
+    for (const auto& page : gallery->contentControllers) {
+        auto grid = page->collectionView();
+        EXPECT_EQ(std::tuple(grid->numberOfItems(0), grid->frameForItem({0, 0})->size == grid->frame().size,
+                             page->shouldSelectItemAt(*grid, {0, 0})),
+                  std::tuple(1, true, false));
+    }
+    scroll->dragBy({-250, 0});  // two thirds of a page left
+    scroll->endDragging();
+    time.advance(1s);
+    EXPECT_EQ(std::tuple(scroll->contentOffset().x, gallery->option, gallery->waitingListButton()->isActivated()),
+              std::tuple(750.0, LibraryOption::waitingList, true));
+    // A scroll view of no width, or one whose offset shows a fourth page.
+    for (double width : {0.0, 100.0}) {
+        scroll->setFrame({0, 44, width, 500});
+        gallery->scrollViewDidEndDecelerating(*scroll);
+        EXPECT_EQ(gallery->option, LibraryOption::waitingList);
+    }
+    tap(gallery->favoriteButton());
+    EXPECT_EQ(gallery->option, LibraryOption::favorites);
+}
+
+TEST_F(GalleryTest, PagesAreBuiltOnceWhateverTheAppearances) {
+    auto gallery = GalleryViewController::instance();
+    gallery->persistanceController = store;
+    navigation->pushViewController(gallery, false);
+    gallery->viewWillAppear(false);  // again, before the first load has run
+    time.advance(1s);
+    navigation->pushViewController(std::make_shared<ui::ViewController>(), false);
+    navigation->popViewController(false);
+    time.advance(1s);
+    EXPECT_EQ(std::pair(gallery->contentControllers.size(), gallery->children().size()), std::pair(3ul, 3ul));
+}
+
+TEST_F(GalleryTest, CardsShowACardSizedPhotoAndNothingOfTheRecordBefore) {
+    auto page = recognised("page", 1);
+    ASSERT_TRUE(store->savePicture(*platform::graphics::Image::make(*platform::graphics::Bitmap::make(1600, 1200)), "page"));
+    auto cell = vistrel::makeImageCollectionViewCell();
+    cell->persistanceController = store;
+    cell->setFrame({0, 0, 172.5, 250});  // as a 375-point page gives it
+    const auto shown = [&] {
+        auto image = cell->imageView.lock()->image();
+        return std::tuple(image ? image->pixelWidth() : 0, cell->titleLabel.lock()->text(), cell->dateLabel.lock()->text());
+    };
+    cell->configureWithVistrelImage(page, false);
+    // 345 x 376 pixels asked for: three eighths of the photo is the smallest scale that covers.
+    EXPECT_EQ(shown(), std::tuple(600, std::optional<std::string>("page"), std::optional(vistrel::galleryDateText(at(1)))));
+    cell->configureWithVistrelImage(vistrel::VistrelImage::insertInto(*store->layer->managedObjectContext()), false);
+    EXPECT_EQ(shown(), std::tuple(0, std::optional<std::string>(), std::optional<std::string>()));
+}
+
+// The star of a card: one recogniser through reloads and editing; a tap saves the
+// record's new state and moves it in or out of the favourites tab, opening nothing.
+TEST_F(GalleryTest, EachCardKeepsOneStarRecogniserWhoseTapsAreSaved) {
+    for (int i = 0; i < 5; ++i) recognised(std::string("r").append(std::to_string(i)), i);
+    auto gallery = open();
+    for (bool editing : {true, false, true, false}) {
+        gallery->editionBarButtonItem()->sendAction();
+        gallery->reloadData();
+        for (const auto& page : gallery->contentControllers) EXPECT_EQ(page->inEditionMode(), editing);
+        EXPECT_EQ(card(*gallery, LibraryOption::recents)->trashLabel.lock()->isHidden(), !editing);
+    }
+    auto cells = gallery->contentControllers[0]->collectionView()->visibleCells();
+    ASSERT_EQ(cells.size(), 5u);
+    for (const auto& cell : cells)
+        EXPECT_EQ(std::static_pointer_cast<vistrel::ImageCollectionViewCell>(cell)->favoriteLabel.lock()->gestureRecognizers().size(), 1u);
+    for (bool favorite : {true, false}) {
+        tap(card(*gallery, LibraryOption::recents)->favoriteLabel.lock());
+        time.advance(1s);
+        EXPECT_EQ(std::tuple(makeStore()->retrieveImages()->front()->isFavorite(), tabs(*gallery)[1], gallery->isResending()),
+                  std::tuple(favorite, favorite ? Titles{"r4"} : Titles{}, false));
+    }
+}
+
+TEST_F(GalleryTest, StarOfARecordThatIsGoneIsIgnored) {
+    struct CountingDelegate : vistrel::ImageCollectionViewCellDelegate {
+        int taps = 0;
+        void toggleFavoriteWithImage(const std::shared_ptr<vistrel::VistrelImage>&) override { ++taps; }
+    };
+    for (int fate = 0; fate < 3; ++fate) {  // kept, deleted, deleted and let go by the store
+        auto record = recognised(std::string("r").append(std::to_string(fate)), fate);
+        auto delegate = std::make_shared<CountingDelegate>();
+        auto cell = vistrel::makeImageCollectionViewCell();
+        cell->persistanceController = store;
+        cell->configureWithVistrelImage(record, false);
+        cell->delegate = delegate;
+        if (fate > 0) store->layer->managedObjectContext()->deleteObject(record);
+        if (fate > 1) {
+            store->saveContext();
+            record.reset();
+        }
+        cell->didTapFavoriteLabel();
+        EXPECT_EQ(delegate->taps, fate == 0 ? 1 : 0) << fate;
+    }
+}
+
+TEST_F(GalleryTest, CardPhotosAreKeptUntilTheirFileChangesAndNoMoreThanFit) {
+    vistrel::CardPictureCache cache(2);
+    for (const char* key : {"a", "b", "c"}) recognised(key, 1);
+    const auto first = cache.picture(*store, "a", 10, 10);
+    EXPECT_TRUE(first && cache.picture(*store, "a", 10, 10)->bitmap().data() == first->bitmap().data());
+    ASSERT_TRUE(store->savePicture(photo(Color::red()), "a"));  // a new file for "a"
+    EXPECT_NE(cache.picture(*store, "a", 10, 10)->bitmap().data(), first->bitmap().data());
+    cache.picture(*store, "b", 10, 10);
+    cache.picture(*store, "c", 10, 10);
+    EXPECT_EQ(cache.count(), 2u);
+    EXPECT_FALSE(cache.picture(*store, "missing", 10, 10));
+}
+
+TEST_F(GalleryTest, SavesPostedFromAnotherThreadReloadOnTheMainQueue) {
+    recognised("a", 1);
+    auto gallery = open();
+    gallery->viewWillDisappear(false);  // not listening while another controller adds "b"
+    makeStore()->loadOrCreateVistrelImage("doc-b", "b", "b", photo(), at(2));
+    time.advance(1s);
+    gallery->viewWillAppear(false);
+    std::thread([] {
+        ui::NotificationCenter::defaultCenter().post(std::string(vistrel::managedObjectContextDidSaveNotification));
+    }).join();
+    EXPECT_EQ(tabs(*gallery)[0], Titles{"a"});  // nothing ran on the poster's thread
+    RunLoop::runUntilIdle();
+    EXPECT_EQ(tabs(*gallery)[0], (Titles{"b", "a"}));
+}
+
+TEST_F(GalleryTest, YesDeletesTheRecordAskedAboutOnlyWhileItIsListed) {
+    // While the question is open, a newer record arrives, or the record asked about goes.
+    for (const auto& [arrives, left] : {std::pair{true, Titles{"c", "a"}}, {false, Titles{"a"}}}) {
+        store->deleteAllImages();
+        recognised("a", 1);
+        auto b = recognised("b", 2);
+        auto gallery = open();
+        auto alert = askAboutFirstCard(*gallery);
+        ASSERT_TRUE(alert);
+        EXPECT_EQ(alert->message(), tr("gallery.delete_photo"));
+        if (arrives)
+            recognised("c", 3);
+        else
+            store->deleteImage(b);
+        time.advance(1s);
+        EXPECT_TRUE(alert->tapAction(tr("general.yes")));
+        time.advance(1s);
+        EXPECT_EQ(std::pair(stored(), tabs(*gallery)[0]), std::pair(left, left));
+        navigation->popViewController(false);
+    }
+}
+
+TEST_F(GalleryTest, NoOnlyClosesTheAlertOfAGalleryPresentedModally) {
+    auto host = std::make_shared<ui::ViewController>();
+    window->setRootViewController(host);
+    host->present(navigation, false);
+    recognised("a", 1);
+    auto gallery = open();
+    auto alert = askAboutFirstCard(*gallery);  // from the page, over the host's presentation
+    ASSERT_TRUE(alert);
+    EXPECT_TRUE(alert->tapAction(tr("general.no")));
+    time.advance(1s);
+    EXPECT_EQ(std::tuple(host->presentedViewController(), navigation->topViewController(),
+                         navigation->presentedViewController(), stored()),
+              std::tuple(navigation, gallery, nullptr, Titles{"a"}));
+}
+
+TEST_F(GalleryTest, PagesDropTheRecordAtOnceAndTheStoreDeletesEvenUnlistedOnes) {
+    recognised("old", 1);
+    recognised("a", 2);
+    store = makeStore("1");  // only the newest is listed
+    auto gallery = open();
+    gallery->deleteImage(store->loadVistrelImages({"a"})->front());
+    EXPECT_EQ(std::pair(tabs(*gallery)[0], stored()), std::pair(Titles{}, Titles{"a", "old"}));  // the store not yet
+    auto old = store->loadVistrelImages({"old"})->front();
+    gallery->deleteImage(old);
+    gallery->deleteImage(old);  // twice: the store's deletion is idempotent
+    time.advance(1s);
+    EXPECT_EQ(stored(), Titles{});
+}
+
+TEST_F(GalleryTest, IndicatorFollowsTheTabAndEditionShowsTheBadge) {
+    vistrel::SdkConfiguration::resetShared();  // the bundle's colours
+    const auto green = Color::rgba(0.1, 0.8, 0.3, 1);
+    store->loadOrCreateVistrelImage("doc-a", "a", "a", photo(green), at(1));
+    auto gallery = open(LibraryOption::favorites);
+    const int bar = 64 + 44 - 2;  // the indicator's rows, under the tab buttons
+    const auto near = [](Color a, Color b) { return testsupport::closeColor(a, b, 0.012); };
+    EXPECT_TRUE(near(ui::render(*window, 1.0)->pixel(187, bar), vistrel::vistrelPrimary()));
+    gallery->showLastScans();
+    gallery->toggleEdition();
+    time.advance(1s);
+    auto photoView = card(*gallery, LibraryOption::recents)->imageView.lock();
+    const auto frame = photoView->convertRect(photoView->bounds(), nullptr);
+    auto bitmap = ui::render(*window, 1.0);
+    EXPECT_TRUE(near(bitmap->pixel(60, bar), vistrel::vistrelPrimary()));
+    EXPECT_TRUE(near(bitmap->pixel(int(frame.minX() + 10), int(frame.maxY() - 10)), green));
+    EXPECT_TRUE(near(bitmap->pixel(int(frame.midX() - 24), int(frame.midY())), vistrel::vistrelRed()));  // left of the glyph
+}
+
+}  // namespace
