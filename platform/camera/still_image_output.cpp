@@ -8,6 +8,8 @@
 #include "platform/camera/capture_session.hpp"
 #include "platform/camera/simulation_state.hpp"
 #include "platform/foundation/file_io.hpp"
+#include "platform/graphics/image.hpp"
+#include "platform/graphics/jpeg_encoding.hpp"
 
 namespace platform::camera {
 
@@ -17,6 +19,17 @@ namespace {
 constexpr std::string_view undecodableJpeg = "\xFF\xD8\xFF\xE0 no picture here \xFF\xD9";
 
 bool startsAsJpeg(std::string_view bytes) { return bytes.size() >= 3 && bytes.substr(0, 3) == "\xFF\xD8\xFF"; }
+
+// A camera photographs whatever picture is in front of it and gives JPEG bytes: a still
+// file of another kind (a PNG or GIF the host names) is encoded as the camera would.
+// Bytes that are no picture at all stay as they are.
+std::string asCameraJpeg(std::string bytes) {
+    if (startsAsJpeg(bytes)) return bytes;
+    auto picture = graphics::Image::decode(bytes);
+    if (!picture) return bytes;
+    auto jpeg = graphics::encodeJpeg(*picture, 0.9);
+    return jpeg ? std::move(*jpeg) : bytes;
+}
 
 }  // namespace
 
@@ -76,7 +89,7 @@ void StillImageOutput::captureStillImageAsynchronously(const std::shared_ptr<Cap
         if (!bytes)
             return handler(std::nullopt,
                            makeCameraError(CameraErrorCode::captureFailed, "The camera's picture could not be read."));
-        if (failures.undecodableJpeg) bytes = std::string(undecodableJpeg);
+        bytes = failures.undecodableJpeg ? std::string(undecodableJpeg) : asCameraJpeg(std::move(*bytes));
         SampleBuffer buffer{std::make_shared<const std::string>(std::move(*bytes)), !failures.bufferWithoutJpeg};
         handler(std::move(buffer), std::nullopt);
     });

@@ -15,6 +15,7 @@
 #include "platform/camera/still_image_output.hpp"
 #include "platform/camera/video_preview_layer.hpp"
 #include "platform/foundation/log.hpp"
+#include "platform/graphics/bitmap.hpp"
 #include "platform/graphics/image.hpp"
 #include "platform/ui/render.hpp"
 #include "platform/ui/view.hpp"
@@ -144,6 +145,13 @@ TEST_F(CameraTest, AFolderGivesItsJpegFilesInNameOrderRoundRobin) {
     for (int i = 0; i < 2; ++i) EXPECT_TRUE(closeColor(rig.capture(), Color::blue()));
     camera::setStillsSource(folder.path());
     EXPECT_TRUE(closeColor(rig.capture(), Color::red()));
+    // A picture of another kind named alone is photographed all the same, as JPEG.
+    auto yellow = platform::graphics::Bitmap::make(16, 12);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x) yellow->setPixel(x, y, Color::rgba(1, 1, 0));
+    ASSERT_TRUE(platform::graphics::writePng(*yellow, folder / "page.png"));
+    camera::setStillsSource(folder / "page.png");
+    EXPECT_TRUE(closeColor(rig.capture(), Color::rgba(1, 1, 0)));
 }
 
 TEST_F(CameraTest, ConcurrentCapturesEachGetOneAnswerAndEveryFileInTurn) {
