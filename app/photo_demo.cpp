@@ -1,16 +1,25 @@
 #include "photo_demo.hpp"
 
+#include <chrono>
 #include <iostream>
+#include <string>
 #include <memory>
 
 #include "camera_road_demo.hpp"
 #include "gallery_demo.hpp"
 #include "loopback_services.hpp"
 #include "tutorial_demo.hpp"
+#include "fab/fab.hpp"
+#include "fab/fab_item.hpp"
+#include "platform/dispatch/run_loop.hpp"
 #include "platform/foundation/file_io.hpp"
+#include "platform/graphics/bitmap.hpp"
 #include "platform/graphics/image.hpp"
 #include "platform/net/reachability_flags.hpp"
 #include "platform/ui/navigation_controller.hpp"
+#include "platform/ui/render.hpp"
+#include "platform/ui/touch_delivery.hpp"
+#include "platform/ui/window.hpp"
 #include "screens/camera_view_controller.hpp"
 
 namespace {
@@ -34,6 +43,36 @@ bool readablePhoto(const std::filesystem::path& path) {
     std::cout << "photo: " << path.string() << ", " << photo->pixelWidth() << " x " << photo->pixelHeight()
               << " pixels\n";
     return true;
+}
+
+// The tutorial as a user opens it: a tap on the floating menu button, which opens its
+// entries (menu.png), then a tap on the first entry, the tutorial.
+void openTutorialFromMenu(const CameraRoadDemo& road, const std::filesystem::path& out) {
+    namespace ui = platform::ui;
+    using platform::dispatch::RunLoop;
+    std::cout << "\n== the camera screen's menu\n";
+    RunLoop::runUntilIdle();
+    auto fab = road.camera->fabView.lock();
+    if (!fab || fab->isHidden() || fab->items().empty()) {
+        std::cout << "no floating menu on the camera screen\n";
+        return;
+    }
+    const auto centre = [](const ui::View& view) {
+        const ui::Rect frame = view.convertRect(view.bounds(), nullptr);
+        return ui::Point{frame.midX(), frame.midY()};
+    };
+    ui::tap(road.window, centre(*fab));
+    RunLoop::runFor(std::chrono::milliseconds(600));
+    std::cout << "menu opened: " << fab->items().size() << " entries\n";
+    auto bitmap = ui::render(*road.window);
+    const auto path = out / "menu.png";
+    if (bitmap && platform::graphics::writePng(*bitmap, path)) std::cout << "wrote " << path.string() << "\n";
+    ui::tap(road.window, centre(*fab->items().front()));
+    RunLoop::runFor(std::chrono::milliseconds(600));
+    std::cout << "first entry tapped: "
+              << (road.camera->presentedViewController() ? road.camera->presentedViewController()->description()
+                                                         : std::string("nothing presented"))
+              << "\n";
 }
 
 }  // namespace
@@ -60,6 +99,7 @@ int runPhotoRoad(const PhotoDemoOptions& options, const std::filesystem::path& o
     }
     road->navigation->popToRootViewController(false);
 
+    openTutorialFromMenu(*road, out);
     runTutorialDemo(road->camera, out);
     platform::net::setSimulatedNetwork(std::nullopt);
     return 0;

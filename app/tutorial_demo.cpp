@@ -28,15 +28,22 @@ std::shared_ptr<vistrel::TutorialContentViewController> shownPage(const vistrel:
 }  // namespace
 
 bool runTutorialDemo(const std::shared_ptr<ui::ViewController>& presenter, const std::filesystem::path& out) {
-    std::cout << "\n== the tutorial: TutorialViewController::instance(), presented from the menu's screen\n";
+    std::cout << "\n== the tutorial\n";
+    // A screen covered by one it presents leaves the window; the one on top is in it.
     auto window = presenter ? presenter->view()->window() : nullptr;
+    if (!window && presenter && presenter->presentedViewController())
+        window = presenter->presentedViewController()->view()->window();
     if (!window) {
         std::cout << "the tutorial needs a screen in a window to be presented from\n";
         return false;
     }
-    auto tutorial = vistrel::TutorialViewController::instance();
-    presenter->present(tutorial, true);
-    settle();
+    // A tutorial the presenter already shows (opened from its menu) is walked through as is.
+    auto tutorial = std::dynamic_pointer_cast<vistrel::TutorialViewController>(presenter->presentedViewController());
+    if (!tutorial) {
+        tutorial = vistrel::TutorialViewController::instance();
+        presenter->present(tutorial, true);
+        settle();
+    }
     if (presenter->presentedViewController() != tutorial) {
         std::cout << "the tutorial could not be presented\n";
         return false;

@@ -55,7 +55,8 @@ void layOut(const SceneViews& v, const Rect& bounds) {
     v.developer->setFrame({sideMargin, topMargin, topButtonSide, topButtonSide});
     v.menu->setFrame({width - sideMargin - topButtonSide, topMargin, topButtonSide, topButtonSide});
     const double fab = Fab::defaultSize;
-    v.fab->setFrame({width - sideMargin - fab, height - barHeight - sideMargin - fab, fab, fab});
+    // On the left: the entries' titles sit to the right of their circles.
+    v.fab->setFrame({sideMargin, height - barHeight - sideMargin - fab, fab, fab});
 }
 
 }  // namespace
