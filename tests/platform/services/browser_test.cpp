@@ -3,7 +3,6 @@
 #include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/services/browser_view_controller.hpp"
-#include "platform/ui/label.hpp"
 #include "platform/ui/render.hpp"
 #include "platform/ui/touch_delivery.hpp"
 #include "platform/ui/web_view.hpp"
@@ -36,10 +35,8 @@ TEST_F(BrowserTest, ShowsTheAddressLoadsWebPagesOnlyAndDoneClosesIt) {
         presented(browser);
         EXPECT_EQ(browser->loadsURL(), c.loads);
         EXPECT_EQ(browser->webView()->loadedRequests().size(), c.loads ? 1u : 0u) << c.url;
-        EXPECT_EQ(*browser->rowLabels().at(1)->text(), c.url);
         const ServiceScreen& screen = *browser;
         EXPECT_EQ(screen.summary(), platform::concatenate("browser ", c.url, c.loads ? "" : " (not loaded)"));
-        EXPECT_GT(browser->webView()->frame().height(), 400);
 
         tap(window, centre(*browser->bar()->leftItemViews().at(0)));  // Done
         EXPECT_EQ(counter->finished, 0);  // told once the dismissal ends

@@ -35,15 +35,11 @@ TEST(EventStore, TheAccessAnswerArrivesLaterOnAnotherQueue) {
         std::atomic<int> calls{0};
         std::atomic<bool> onMain{true}, gotGranted{!granted}, gotError{!hasError};
         EventStore("").requestAccess([&](bool g, std::optional<Error> error) {
-            onMain = dispatch::isMainThread();
-            gotGranted = g;
-            gotError = error.has_value();
+            onMain = dispatch::isMainThread(), gotGranted = g, gotError = error.has_value();
             ++calls;
         });
         ASSERT_TRUE(RunLoop::runUntil([&] { return calls.load() == 1; }, 5s));
-        EXPECT_FALSE(onMain);
-        EXPECT_EQ(gotGranted, granted);
-        EXPECT_EQ(gotError, hasError);
+        EXPECT_EQ(std::tuple(onMain.load(), gotGranted.load(), gotError.load()), std::tuple(false, granted, hasError));
     }
 }
 
@@ -139,31 +135,23 @@ TEST(EventEditViewController, AddSavesDeleteRemovesCancelEnds) {
 TEST(CalendarDate, FormsAndImpossibleValues) {
     using Kind = CalendarDateTime::Kind;
     const EventDate noon = sys_days{2024y / February / 29} + 12h;
-    const std::tuple<const char*, std::optional<EventDate>, Kind> cases[] = {
+    const std::tuple<const char*, EventDate, Kind> cases[] = {
         {"20240229T120000Z", noon, Kind::utc},
         {"20240229T140000+0200", noon, Kind::utc},
         {"20240229T063000-05:30", noon, Kind::utc},
         {"20240229T150000+03", noon, Kind::utc},
         {"20240229T120000", noon, Kind::floating},
         {"20240229", sys_days{2024y / February / 29}, Kind::date},
-        {"20230229T120000Z", std::nullopt, Kind::utc},  // no 29 February in 2023
-        {"20241301", std::nullopt, Kind::utc},
-        {"20240229T240000Z", std::nullopt, Kind::utc},
-        {"20240229T120060Z", std::nullopt, Kind::utc},
-        {"20240229T120000+2500", std::nullopt, Kind::utc},
-        {"20240229T120000X", std::nullopt, Kind::utc},
-        {"2024022", std::nullopt, Kind::utc},
-        {"20240229 120000", std::nullopt, Kind::utc},
-        {"", std::nullopt, Kind::utc},
     };
     for (const auto& [text, time, kind] : cases) {
-        SCOPED_TRACE(text);
         const auto read = parseCalendarDateTime(text);
-        ASSERT_EQ(read.has_value(), time.has_value());
-        if (!read) continue;
-        EXPECT_EQ(read->time, *time);
-        EXPECT_EQ(read->kind, kind);
+        ASSERT_TRUE(read) << text;
+        EXPECT_EQ(std::pair(read->time, read->kind), std::pair(time, kind)) << text;
     }
+    // No 29 February in 2023, month 13, hour 24, second 60, offset 25 h, unknown zone letter, cut short.
+    for (const char* impossible : {"20230229T120000Z", "20241301", "20240229T240000Z", "20240229T120060Z",
+                                   "20240229T120000+2500", "20240229T120000X", "2024022", "20240229 120000", ""})
+        EXPECT_FALSE(parseCalendarDateTime(impossible)) << impossible;
 }
 
 TEST(ContentLines, FoldingNeverSplitsACharacterAndUnfoldsBack) {
