@@ -59,12 +59,11 @@ TEST(FontFace, MetricsScaleLinearlyFromDesignUnits) {
         auto face = openFile(c.file);
         auto font = Font::make(face, 20.48), twice = Font::make(face, 40.96);
         ASSERT_TRUE(font && twice);
-        const double metrics[] = {font->ascender, font->descender, font->lineHeight};
-        const double twiceMetrics[] = {twice->ascender, twice->descender, twice->lineHeight};
-        const double listed[] = {c.ascender, c.descender, c.lineHeight};
-        for (int i = 0; i < 3; ++i) {
-            EXPECT_NEAR(metrics[i], listed[i], 1e-9) << i;
-            EXPECT_NEAR(twiceMetrics[i], 2 * metrics[i], 1e-9) << i;
+        for (auto [once, doubled, listed] : {std::tuple(font->ascender, twice->ascender, c.ascender),
+                                             std::tuple(font->descender, twice->descender, c.descender),
+                                             std::tuple(font->lineHeight, twice->lineHeight, c.lineHeight)}) {
+            EXPECT_NEAR(once, listed, 1e-9);
+            EXPECT_NEAR(doubled, 2 * once, 1e-9);
         }
     }
 }

@@ -117,15 +117,13 @@ TEST(FontRegistry, LookupNeedsAKnownNameAndAUsableSize) {
     EXPECT_EQ(font->familyName + " " + font->styleName, "DejaVu Serif Book");
 }
 
-TEST(FontRegistry, TheDefaultFontTakesNoName) {
+TEST(FontRegistry, TheDefaultFontTakesNoNameAndNeedsAUsableFile) {
     FontRegistry registry;
     ASSERT_TRUE(registry.defaultFont(14));
     EXPECT_FALSE(registry.font("DejaVuSans", 14));
     EXPECT_TRUE(registry.families().empty());
     EXPECT_TRUE(registerFile(registry, dejavu / "DejaVuSans.ttf").ok());
-}
 
-TEST(FontRegistry, NoDefaultFontWithoutAUsableFile) {
     testsupport::TempDir scratch;
     FontRegistry missing(std::filesystem::temp_directory_path() / "no-such-folder" / "none.ttf");
     EXPECT_FALSE(missing.defaultFont(12));

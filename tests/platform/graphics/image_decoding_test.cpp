@@ -107,8 +107,7 @@ TEST(ImageDecodingTest, AnimatedGifComposesFramesAndAddsDelays) {
     // A white pixel at (3, 3); the delay of 0 plays as a tenth of a second.
     auto image = Image::decode(encodeGif(4, 4, kPalette, {first, second, plainFrame(3, 3, 1, 1, {3}, 0)}));
     ASSERT_TRUE(image);
-    ASSERT_TRUE(image->isAnimated());
-    ASSERT_EQ(image->frames().size(), 3u);
+    ASSERT_EQ(std::pair(image->isAnimated(), image->frames().size()), std::pair(true, std::size_t{3}));
     EXPECT_NEAR(image->duration(), 0.4, 1e-9);
 
     const auto& frames = image->frames();
@@ -130,8 +129,7 @@ TEST(ImageDecodingTest, GifRestoreToPreviousAndSingleFrame) {
 
     auto still = Image::decode(encodeGif(2, 1, kPalette, {base}));
     ASSERT_TRUE(still);
-    EXPECT_FALSE(still->isAnimated());
-    EXPECT_EQ(still->duration(), 0);
+    EXPECT_EQ(std::pair(still->isAnimated(), still->duration()), std::pair(false, 0.0));
 }
 
 TEST(ImageDecodingTest, CutGifKeepsTheWholeFramesBeforeTheCut) {
@@ -139,8 +137,7 @@ TEST(ImageDecodingTest, CutGifKeepsTheWholeFramesBeforeTheCut) {
                                                  plainFrame(0, 0, 8, 8, std::vector<std::uint8_t>(64, 1), 10)});
     auto image = Image::decode(std::string_view(gif).substr(0, gif.size() - 12));
     ASSERT_TRUE(image);
-    EXPECT_EQ(image->frames().size(), 1u);
-    EXPECT_EQ(image->bitmap().pixel(7, 7), Color::red());
+    EXPECT_EQ(std::pair(image->frames().size(), image->bitmap().pixel(7, 7)), std::pair(std::size_t{1}, Color::red()));
 }
 
 TEST(ImageDecodingTest, DamagedOrForeignBytesGiveNoImage) {
