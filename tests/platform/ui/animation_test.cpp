@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 
 using testsupport::ManualTime;
 
-TEST(AnimationTest, TheBlockSetsFinalValuesAtOnceAndTheCompletionWaitsForTheEnd) {
+TEST(AnimationTest, TheBlockSetsFinalValuesAtOnceAndCompletionsWaitForTheEndInOrder) {
     ManualTime time;
     auto view = std::make_shared<View>(Rect{0, 0, 10, 10});
     std::vector<bool> finished;
@@ -34,13 +34,10 @@ TEST(AnimationTest, TheBlockSetsFinalValuesAtOnceAndTheCompletionWaitsForTheEnd)
     EXPECT_TRUE(finished.empty()) << "the completion runs on the main queue, not on the clock's call";
     dispatch::RunLoop::runUntilIdle();
     EXPECT_EQ(finished, std::vector<bool>{true});
-}
 
-TEST(AnimationTest, CompletionsRunInEndOrderTiesInStartOrderEvenWithoutChanges) {
-    ManualTime time;
+    // Completions run in end order, ties in start order, even without changes.
     std::vector<std::string> order;
     auto record = [&](std::string name) { return [&order, name](bool f) { order.push_back(name + (f ? "" : "!")); }; };
-    auto view = std::make_shared<View>();
 
     animate(0.3, [&] { view->setAlpha(0.5); }, record("a"));           // ends 0.3
     animate(0.1, 0.2, AnimationOptions::none, [] {}, record("b"));     // ends 0.3: after a

@@ -39,7 +39,7 @@ using Heard = std::vector<std::string>;
 
 }  // namespace
 
-TEST_F(NotificationCenterTest, ObserversMatchByNameAndSender) {
+TEST_F(NotificationCenterTest, ObserversMatchByNameAndSenderAndNeedBoth) {
     auto a = std::make_shared<Sender>();
     auto b = std::make_shared<Sender>();
     center.addObserver("x", a, note("fromA", true));
@@ -67,6 +67,14 @@ TEST_F(NotificationCenterTest, ObserversMatchByNameAndSender) {
     // A sender seen through a pointer to one of its members is the same sender.
     center.post("x", std::shared_ptr<const int>(a, &a->id));
     EXPECT_EQ(take(), (Heard{"fromA:x", "anyone:x"}));
+
+    // Unnamed notifications and empty blocks are refused.
+    platform::LogCapture capture;
+    center.addObserver("", nullptr, note("unnamed"));
+    center.post("");
+    EXPECT_TRUE(take().empty());
+    EXPECT_TRUE(capture.contains("without a name"));
+    EXPECT_FALSE(center.addObserver("x", nullptr, nullptr));
 }
 
 TEST_F(NotificationCenterTest, RemovedObserversHearNothingMore) {
@@ -152,13 +160,4 @@ TEST_F(NotificationCenterTest, ObserversMayPostAndRemoveFromInsideTheCentre) {
     releaser.reset();
     EXPECT_TRUE(center.removeObserver(token));
     EXPECT_FALSE(center.removeObserver(other));  // already removed by the released capture
-}
-
-TEST_F(NotificationCenterTest, UnnamedNotificationsAndEmptyBlocksAreRefused) {
-    platform::LogCapture capture;
-    center.addObserver("", nullptr, note("unnamed"));
-    center.post("");
-    EXPECT_TRUE(take().empty());
-    EXPECT_TRUE(capture.contains("without a name"));
-    EXPECT_FALSE(center.addObserver("x", nullptr, nullptr));
 }

@@ -123,7 +123,7 @@ TEST(RenderTest, TemplateImagesTakeTheTintAndContentModesPlaceImages) {
     EXPECT_TRUE(shows(*bitmap, {{25, 25, black}, {10, 10, Color::clear(), 0}, {60, 10, green}}));
 }
 
-TEST(RenderTest, ARenderingIsAtTheScreensScale) {
+TEST(RenderTest, ARenderingIsAtTheScreensScaleWhichRefusesBadValues) {
     Screen::main().setScale(3);
     auto window = std::make_shared<Window>(Rect{0, 0, 20, 10});
     window->setBackgroundColor(Color::red());
@@ -140,9 +140,8 @@ TEST(RenderTest, ARenderingIsAtTheScreensScale) {
     EXPECT_FALSE(render(empty));
     View huge(Rect{0, 0, 1e9, 10});
     EXPECT_FALSE(render(huge));
-}
 
-TEST(ScreenTest, BadScalesAndBoundsAreRefused) {
+    // The screen refuses scales and bounds it cannot have.
     Screen& screen = Screen::main();
     for (double scale : {0.0, std::nan("")}) screen.setScale(scale);
     for (double width : {0.0, double(INFINITY)}) screen.setBounds({0, 0, width, 5});

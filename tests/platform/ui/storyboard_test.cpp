@@ -59,7 +59,7 @@ protected:
 
 }  // namespace
 
-TEST_F(StoryboardTest, WhatIsMissingGivesNone) {
+TEST_F(StoryboardTest, WhatIsMissingGivesNoneAndUnknownSeguesALine) {
     platform::LogCapture log;
     EXPECT_EQ(Storyboard::named("Nothing"), nullptr);
     auto storyboard = Storyboard::named("Flow");
@@ -70,6 +70,18 @@ TEST_F(StoryboardTest, WhatIsMissingGivesNone) {
     EXPECT_EQ(Storyboard::named("Bare")->instantiateInitialViewController(), nullptr);
     Storyboard::unregisterStoryboard("Bare", std::nullopt);
     EXPECT_EQ(Storyboard::named("Bare"), nullptr);
+
+    // Unknown segues do nothing but a line.
+    auto home = storyboard->instantiateViewController("Home");
+    home->performSegue("noSuchSegue");
+    EXPECT_TRUE(log.contains("has no segue with identifier \"noSuchSegue\""));
+    home->performSegue("toNowhere");  // its destination is missing
+    EXPECT_TRUE(log.contains("no view controller with identifier \"Missing\""));
+    std::make_shared<ViewController>()->performSegue("showDetail");
+    EXPECT_TRUE(log.contains("comes from no storyboard"));
+    // Show without a navigation controller presents, which a screen in no window cannot.
+    home->performSegue("showDetail");
+    EXPECT_TRUE(log.contains("not in the window hierarchy"));
 }
 
 TEST_F(StoryboardTest, StoryboardsBelongToTheirBundle) {
@@ -122,19 +134,4 @@ TEST_F(StoryboardTest, SeguesArePreparedThenPerformed) {
     presented->performSegue("close");
     EXPECT_EQ(home->presentedViewController(), nullptr);
     EXPECT_EQ(take(journal).front(), "Detail prepare close to Home");
-}
-
-TEST_F(StoryboardTest, UnknownSeguesDoNothingButALine) {
-    platform::LogCapture log;
-    auto home = Storyboard::named("Flow")->instantiateViewController("Home");
-    home->performSegue("noSuchSegue");
-    EXPECT_TRUE(log.contains("has no segue with identifier \"noSuchSegue\""));
-    home->performSegue("toNowhere");  // its destination is missing
-    EXPECT_TRUE(log.contains("no view controller with identifier \"Missing\""));
-    auto loose = std::make_shared<ViewController>();
-    loose->performSegue("showDetail");
-    EXPECT_TRUE(log.contains("comes from no storyboard"));
-    // Show without a navigation controller presents, which a screen in no window cannot.
-    home->performSegue("showDetail");
-    EXPECT_TRUE(log.contains("not in the window hierarchy"));
 }

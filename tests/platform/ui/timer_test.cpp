@@ -55,7 +55,7 @@ TEST_F(TimerTest, ARepeatingTimerDoesNotDriftWhateverTheSteps) {
     timer->invalidate();
 }
 
-TEST_F(TimerTest, TheRunLoopHoldsATimerUntilItsBlockInvalidatesItThenReleasesBoth) {
+TEST_F(TimerTest, TheRunLoopHoldsATimerUntilItIsInvalidThenReleasesItsBlock) {
     auto held = std::make_shared<int>(0);
     std::weak_ptr<int> watch = held;
     std::weak_ptr<Timer> timer = Timer::scheduledTimer(0.1, true, [this, held](Timer& t) {
@@ -68,24 +68,23 @@ TEST_F(TimerTest, TheRunLoopHoldsATimerUntilItsBlockInvalidatesItThenReleasesBot
     EXPECT_TRUE(timer.expired() && watch.expired());
     time.advance(1s);
     EXPECT_EQ(ticks, 3);
-}
 
-TEST_F(TimerTest, AOneShotTimerFiresOnceThenIsInvalid) {
-    auto held = std::make_shared<int>(0);
-    std::weak_ptr<int> watch = held;
+    // A one-shot timer is still valid while its block runs, then invalid and let go.
+    held = std::make_shared<int>(0);
+    watch = held;
     std::vector<bool> validInside;
-    auto timer =
+    auto oneShot =
         Timer::scheduledTimer(0.5, false, [&validInside, held](Timer& t) { validInside.push_back(t.isValid()); });
     held.reset();
     time.advance(499ms);
     EXPECT_TRUE(validInside.empty());
     time.advance(10s);
     EXPECT_EQ(validInside, std::vector<bool>{true});
-    EXPECT_FALSE(timer->isValid());
+    EXPECT_FALSE(oneShot->isValid());
     EXPECT_TRUE(watch.expired());
 }
 
-TEST_F(TimerTest, IntervalsTooShortAreRaisedToTheMinimum) {
+TEST_F(TimerTest, IntervalsTooShortAreRaisedToTheMinimumAndNoneAndEndlessOnesNeverTick) {
     for (double interval : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN()}) {
         SCOPED_TRACE(interval);
         ticks = 0;
@@ -95,11 +94,10 @@ TEST_F(TimerTest, IntervalsTooShortAreRaisedToTheMinimum) {
         EXPECT_EQ(ticks, 10);
         timer->invalidate();
     }
-}
-
-TEST_F(TimerTest, ATimerWithoutABlockIsInvalidAndATimerAtTheEndOfTimeNeverTicks) {
+    // Without a block a timer is invalid; at the end of time it never ticks.
     platform::LogCapture capture;
     EXPECT_FALSE(Timer::scheduledTimer(0.1, true, nullptr)->isValid());
+    ticks = 0;
     auto far = counting(std::numeric_limits<double>::infinity());
     time.advance(std::chrono::hours(24 * 365));
     EXPECT_EQ(ticks, 0);

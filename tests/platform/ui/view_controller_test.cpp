@@ -73,6 +73,13 @@ TEST_F(ViewControllerTest, TheWindowRootFillsTheWindowAndAppearsWhenTheWindowSho
     window->setRootView(std::make_shared<View>());
     EXPECT_EQ(window->rootViewController(), nullptr);
     EXPECT_EQ(take(journal), (Lines{"B willDisappear", "B didDisappear"}));
+
+    // A screen on screen cannot become another window's root.
+    auto [c, shownWindow] = shown("C");
+    auto other = std::make_shared<Window>();
+    platform::LogCapture log;
+    other->setRootViewController(c);
+    EXPECT_EQ(std::pair(other->rootViewController(), c->view()->window()), std::pair(Controller(), shownWindow));
 }
 
 TEST_F(ViewControllerTest, PresentAndDismissCallTheScreensInThePhonesOrder) {
@@ -227,13 +234,4 @@ TEST_F(ViewControllerTest, ChildrenKnowTheirParentAndCyclesAreRefused) {
     auto orphan = std::make_shared<ViewController>();
     std::make_shared<ViewController>()->addChild(orphan);
     EXPECT_EQ(orphan->parent(), nullptr);
-}
-
-TEST_F(ViewControllerTest, AScreenOnScreenCannotBecomeAnotherWindowsRoot) {
-    auto [a, window] = shown("A");
-    auto other = std::make_shared<Window>();
-    platform::LogCapture log;
-    other->setRootViewController(a);
-    EXPECT_EQ(other->rootViewController(), nullptr);
-    EXPECT_EQ(a->view()->window(), window);
 }
