@@ -115,15 +115,7 @@ TEST_F(DelayTest, DeadlineTimersCatchUpWithoutDrift) {
     EXPECT_EQ(ticks, 12);
 }
 
-TEST_F(DelayTest, WhatIsLeftOnAManualClockFiresByRealTimeOnceItIsGone) {
-    {
-        dispatch::ScopedManualClock clock;
-        dispatch::main().asyncAfter(1ms, note("left on the manual clock"));
-    }
-    EXPECT_TRUE(RunLoop::runUntil([&] { return !order.empty(); }, kPatience));
-}
-
-TEST_F(DelayTest, RealClockWakesForAnEarlierDeadlineAndFiresNoEarlierThanIt) {
+TEST_F(DelayTest, RealClockWakesForAnEarlierDeadlineFiresNoEarlierAndTakesOverFromAManualOne) {
     const auto start = std::chrono::steady_clock::now();
     dispatch::main().asyncAfter(1h, note("far"));  // the timer thread now sleeps long
     std::chrono::steady_clock::time_point nearAt;
@@ -140,4 +132,10 @@ TEST_F(DelayTest, RealClockWakesForAnEarlierDeadlineAndFiresNoEarlierThanIt) {
         dispatch::ScopedManualClock clock;
         EXPECT_EQ(advanceAndRun(clock, 1h), 1u);
     }
+    // What is left on a manual clock fires by real time once it is gone.
+    {
+        dispatch::ScopedManualClock clock;
+        dispatch::main().asyncAfter(1ms, note("left on the manual clock"));
+    }
+    EXPECT_TRUE(RunLoop::runUntil([&] { return order.back() == "left on the manual clock"; }, kPatience));
 }
