@@ -5,14 +5,14 @@
 #include "core/icon_type.hpp"
 #include "core/icon_view.hpp"
 #include "core/palette.hpp"
-#include "screens/gallery_fonts.hpp"
+#include "platform/graphics/font_registry.hpp"
 
 namespace vistrel {
 
 void EmptyCollectionViewCell::configureWithText(const std::string& text) {
     if (auto icon = iconLabel.lock()) setIconType(*icon, VistrelIconType::Mountain, iconSize, vistrelPrimary());
     if (auto label = textLabel.lock()) {
-        label->setFont(galleryTextFont(textSize));
+        label->setFont(platform::graphics::FontRegistry::shared().defaultFont(textSize));
         label->setTextColor(vistrelPrimary());
         label->setText(text);
     }

@@ -10,7 +10,7 @@
 #include "platform/graphics/text_case.hpp"
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/screen.hpp"
-#include "screens/gallery_fonts.hpp"
+#include "platform/graphics/font_registry.hpp"
 #include "screens/gallery_geometry.hpp"
 #include "screens/gallery_storyboard.hpp"
 #include "screens/kit_storyboard.hpp"
@@ -64,7 +64,8 @@ void GalleryViewController::viewWillAppear(bool animated) {
         const auto& button = buttons[rawValue(tab)];
         if (!button) continue;
         button->setTitle(tabTitle(optionsTitles, tab), platform::ui::ControlState::normal);
-        if (auto label = button->titleLabel()) label->setFont(galleryTextFont(14));
+        if (auto label = button->titleLabel())
+            label->setFont(platform::graphics::FontRegistry::shared().defaultFont(14));
     }
     // The pages come after this appearance, on the store's queue.
     std::weak_ptr<GalleryViewController> weak = self();

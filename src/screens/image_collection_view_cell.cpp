@@ -11,7 +11,7 @@
 #include "platform/foundation/log.hpp"
 #include "platform/ui/screen.hpp"
 #include "platform/ui/tap_gesture_recognizer.hpp"
-#include "screens/gallery_fonts.hpp"
+#include "platform/graphics/font_registry.hpp"
 
 namespace vistrel {
 
@@ -104,9 +104,9 @@ std::shared_ptr<ImageCollectionViewCell> makeImageCollectionViewCell() {
     photo->setClipsToBounds(true);
     photo->setBackgroundColor(Color::lightGray());
     auto title = std::make_shared<platform::ui::Label>();
-    title->setFont(galleryTextFont(15));
+    title->setFont(platform::graphics::FontRegistry::shared().defaultFont(15));
     auto date = std::make_shared<platform::ui::Label>();
-    date->setFont(galleryTextFont(12));
+    date->setFont(platform::graphics::FontRegistry::shared().defaultFont(12));
     date->setTextColor(Color::gray());
     auto star = std::make_shared<platform::ui::Label>();
     star->setUserInteractionEnabled(true);  // the star takes the tap
