@@ -95,12 +95,15 @@ void tapAndDescribe(ActionListDemo& demo, int row, const std::filesystem::path& 
     platform::dispatch::RunLoop::runFor(50ms);
 }
 
-void runActionRoad(const std::filesystem::path& answer, const std::filesystem::path& out) {
-    // A statistics service on the configured loopback address, answering as it should.
-    auto statistics = serveStatistics();
+bool runActionRoad(const std::filesystem::path& answer, const std::filesystem::path& out) {
+    // The services on the configured loopback addresses: the recognition one serves the
+    // answer's pictures (the rows' icons); the statistics one takes the click reports.
+    auto recognition = serveRecognition(answer);
+    auto statistics = recognition ? serveStatistics() : nullptr;
+    if (!statistics) return false;
 
     auto demo = showActionList(answer, out);
-    if (!demo || !demo->screen->imageViewModel) return;
+    if (!demo || !demo->screen->imageViewModel) return true;
     std::cout << "\n== each action tapped in turn\n";
     const auto count = demo->screen->imageViewModel->numberOfActions();
     for (int row = 0; row < count; ++row) tapAndDescribe(*demo, row, out);
@@ -110,4 +113,5 @@ void runActionRoad(const std::filesystem::path& answer, const std::filesystem::p
         std::cout << request.method << " " << request.target << "  SessionId: " << request.header("SessionId").value_or("")
                   << "\n";
     if (statistics->requests().empty()) std::cout << "(none)\n";
+    return true;
 }

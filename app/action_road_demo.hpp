@@ -6,7 +6,8 @@
 
 struct ActionListDemo;
 
-void runActionRoad(const std::filesystem::path& answer, const std::filesystem::path& out);
+// False, after a line on standard error, when a service's loopback port is taken.
+bool runActionRoad(const std::filesystem::path& answer, const std::filesystem::path& out);
 
 // Taps row `row` of the shown list and prints what the action launched (addresses
 // opened, the screen it put on top); a screen on top is written as

@@ -1,5 +1,6 @@
 #include "actions_demo.hpp"
 
+#include <chrono>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -41,6 +42,7 @@ std::shared_ptr<ActionListDemo> showActionList(const std::filesystem::path& answ
         demo->screen->picture = vistrel::imageWithColor(platform::graphics::Color::rgba(0.35, 0.42, 0.5, 1));
     demo->navigation->pushViewController(demo->screen, false);
     platform::dispatch::RunLoop::runUntilIdle();
+    platform::dispatch::RunLoop::runFor(std::chrono::milliseconds(300));  // the rows' icons
 
     std::cout << "rows: " << demo->screen->imageViewModel->numberOfActions() << ", title: "
               << demo->screen->imageViewModel->imageName().value_or("(none)") << "\n";

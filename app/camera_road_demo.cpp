@@ -60,7 +60,10 @@ std::shared_ptr<CameraRoadDemo> runCameraRoad(const std::filesystem::path& out, 
     } else if (!offline) {
         std::cout << "recognition service: none (the request is refused; only the photo's codes count)\n";
     }
-    if (!offline) statistics = serveStatistics();
+    if (!offline) {
+        statistics = serveStatistics();
+        if (!statistics) return nullptr;
+    }
 
     auto demo = std::make_shared<CameraRoadDemo>();
     demo->navigation = vistrel::Vistrel::rootViewController();

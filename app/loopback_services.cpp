@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
+#include <string_view>
 
 #include "core/configuration_key.hpp"
 #include "core/sdk_configuration.hpp"
@@ -14,6 +16,51 @@ int loopbackPort(const std::string& address) {
     return port > 0 && port < 65536 ? port : 0;
 }
 
+namespace {
+
+// A server on the configured address's own port, or none after a line that says why:
+// a kit talking to a port another process holds would reach that process instead.
+std::unique_ptr<testsupport::LoopbackServer> listenAt(const std::string& address, const char* service) {
+    const int port = loopbackPort(address);
+    if (!port) {
+        std::cerr << "vistrel-demo: the " << service << " address " << address << " is not a loopback address\n";
+        return nullptr;
+    }
+    auto server = std::make_unique<testsupport::LoopbackServer>(port);
+    if (server->port() != port) {
+        std::cerr << "vistrel-demo: cannot serve the " << service << " address " << address << ": port " << port
+                  << " is taken (another demo running?)\n";
+        return nullptr;
+    }
+    return server;
+}
+
+// The file a picture address of the sample answer names: "/icons/<name>.png" from the
+// icons the build draws, "/thumbs/<name>.jpg" the sample page. None for anything else.
+std::optional<std::filesystem::path> servedPicture(std::string_view target) {
+    auto plain = [](std::string_view name) {
+        return !name.empty() && name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-_") == std::string_view::npos;
+    };
+    if (target.starts_with("/icons/") && target.ends_with(".png")) {
+        auto name = target.substr(7, target.size() - 11);
+        if (plain(name)) return std::filesystem::path(VISTREL_SAMPLE_ICONS) / std::string(name).append(".png");
+    } else if (target.starts_with("/thumbs/") && target.ends_with(".jpg") && plain(target.substr(8, target.size() - 12))) {
+        return std::filesystem::path(VISTREL_SAMPLE_PAGE);
+    }
+    return std::nullopt;
+}
+
+testsupport::CannedAnswer pictureAnswer(const std::string& target) {
+    auto file = servedPicture(target);
+    auto bytes = file ? platform::readFile(*file) : std::nullopt;
+    if (!bytes) return {404, "", {}};
+    std::cout << "  [service] GET " << target << ", " << bytes->size() << " bytes\n";
+    const bool png = file->extension() == ".png";
+    return {200, std::move(*bytes), {{"Content-Type", png ? "image/png" : "image/jpeg"}}};
+}
+
+}  // namespace
+
 std::unique_ptr<testsupport::LoopbackServer> serveRecognition(const std::filesystem::path& answerFile) {
     auto answer = platform::readFile(answerFile);
     if (!answer) {
@@ -21,14 +68,10 @@ std::unique_ptr<testsupport::LoopbackServer> serveRecognition(const std::filesys
         return nullptr;
     }
     auto address = vistrel::SdkConfiguration::shared().urlValueForKey(vistrel::ConfigurationKey::sdkEnrichedImageUrl);
-    int port = loopbackPort(address);
-    std::unique_ptr<testsupport::LoopbackServer> service;
-    if (port) service = std::make_unique<testsupport::LoopbackServer>(port);
-    if (!service || service->port() != port) {
-        std::cerr << "vistrel-demo: cannot serve the recognition address " << address << "\n";
-        return nullptr;
-    }
+    auto service = listenAt(address, "recognition");
+    if (!service) return nullptr;
     service->answerWith([answer = std::move(*answer)](const testsupport::CapturedRequest& request) {
+        if (request.method == "GET") return pictureAnswer(request.target);
         std::cout << "  [service] " << request.method << " " << request.target << ", " << request.body.size()
                   << " bytes from " << request.header("DeviceName").value_or("?") << ", answered with "
                   << answer.size() << " bytes\n";
@@ -40,7 +83,7 @@ std::unique_ptr<testsupport::LoopbackServer> serveRecognition(const std::filesys
 
 std::unique_ptr<testsupport::LoopbackServer> serveStatistics() {
     const auto clicks = vistrel::SdkConfiguration::shared().urlValueForKey(vistrel::ConfigurationKey::sdkClicksUrl);
-    auto statistics = std::make_unique<testsupport::LoopbackServer>(loopbackPort(clicks));
-    statistics->answer({204, "", {}});
+    auto statistics = listenAt(clicks, "statistics");
+    if (statistics) statistics->answer({204, "", {}});
     return statistics;
 }

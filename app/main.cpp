@@ -236,7 +236,7 @@ int main(int argc, char** argv) {
     writeSpinnerPicture(options->out);
     writeAboutAndTextPictures(options->out);
     writeFabPictures(options->out);
-    runActionRoad(options->answer.value_or(VISTREL_SAMPLE_ANSWER), options->out);
+    if (!runActionRoad(options->answer.value_or(VISTREL_SAMPLE_ANSWER), options->out)) return 1;
     std::cout << "\npictures go to " << std::filesystem::absolute(options->out).string() << "\n";
     return 0;
 }

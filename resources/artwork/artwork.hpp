@@ -25,6 +25,8 @@ bool writeMenuIcons(const std::filesystem::path& bundle);
 bool writePageIndicators(const std::filesystem::path& bundle);
 // The four illustrations of the tutorial's pages.
 bool writeTutorialSlides(const std::filesystem::path& bundle);
+// "web.png", "calendar.png", "map.png", "phone.png": the sample answer's action icons.
+bool writeActionIcons(const std::filesystem::path& folder);
 // A JPEG photo of a printed page: a title, lines of text and a QR code holding `address`.
 bool writeSamplePage(const std::filesystem::path& file, const char* address);
 
