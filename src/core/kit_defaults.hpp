@@ -1,6 +1,7 @@
 #pragma once
-// The kit's own user defaults: "preferences.plist" in the kit's data folder, apart
-// from the host's (the process-wide standard defaults are the host's alone).
+// The kit's own user defaults: "<bundle identifier>.plist" ("io.vistrel.sdk.plist") in
+// the kit's data folder, apart from the host's (the process-wide standard defaults, whose
+// file is "preferences.plist", are the host's alone, even when the two folders are one).
 #include <memory>
 
 #include "platform/foundation/user_defaults.hpp"

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/kit_defaults.hpp"
 #include "core/vistrel_pref.hpp"
 #include "platform/foundation/directories.hpp"
 #include "platform/foundation/user_defaults.hpp"
@@ -26,9 +27,59 @@ TEST(KitPreferencesTest, AHostsOwnFolderAndPreferencesStayApartFromTheKits) {
     EXPECT_EQ(UserDefaults::standard()->object("hasBeenMigrated"), std::nullopt);
     EXPECT_EQ(std::tuple(UserDefaults::standard()->string("apiKey"), VistrelPref::getApiKey(),
                          UserDefaults(host / "preferences.plist").string("apiKey"),
-                         UserDefaults(kit / "preferences.plist").string("apiKey")),
+                         UserDefaults(kit / "io.vistrel.sdk.plist").string("apiKey")),
               std::tuple("the host's own", "kit-key", "the host's own", "kit-key"));
 
     platform::setApplicationDataDirectory(std::nullopt);
     UserDefaults::resetStandard();
+}
+
+// A host whose data folder is the kit's (one named like the kit, or VISTREL_HOME set to
+// its own folder): each side keeps its own file, and neither overwrites the other.
+TEST(KitPreferencesTest, AHostInTheKitsFolderKeepsItsOwnFile) {
+    testsupport::TempDir shared;
+    testsupport::ScopedEnv home("VISTREL_HOME", shared.path().c_str());
+    platform::setApplicationDataDirectory(shared.path());
+    UserDefaults::resetStandard();
+    vistrel::reopenKitDefaults();
+
+    UserDefaults::standard()->set("apiKey", Value("the host's own"));
+    VistrelPref::setApiKey("kit-key");
+    VistrelPref::setApplicationInstanceId("kit-instance");
+    UserDefaults::standard()->setBool("hasBeenMigrated", false);
+
+    // A new launch reads both files again.
+    UserDefaults::resetStandard();
+    vistrel::reopenKitDefaults();
+    EXPECT_EQ(std::tuple(UserDefaults::standard()->string("apiKey"), VistrelPref::getApiKey(),
+                         VistrelPref::getApplicationInstanceId()),
+              std::tuple("the host's own", "kit-key", "kit-instance"));
+
+    platform::setApplicationDataDirectory(std::nullopt);
+    UserDefaults::resetStandard();
+}
+
+// The kit's preferences of an earlier version, under the old name, are read once into
+// the kit's own file; the old file stays as it was for whoever else reads it.
+TEST(KitPreferencesTest, AnEarlierFileIsTakenOverOnce) {
+    testsupport::TempDir kit;
+    testsupport::ScopedEnv home("VISTREL_HOME", kit.path().c_str());
+    {
+        UserDefaults earlier(kit / "preferences.plist");
+        earlier.set("apiKey", Value("stored-key"));
+        earlier.set("applicationInstanceId", Value("stored-instance"));
+        earlier.setBool("hasBeenMigrated", true);
+    }
+    vistrel::reopenKitDefaults();
+    EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::getApplicationInstanceId(),
+                         VistrelPref::hasBeenMigrated()),
+              std::tuple("stored-key", "stored-instance", true));
+
+    // Later changes go to the kit's file only, and the old file is not read again.
+    VistrelPref::setApiKey("new-key");
+    UserDefaults(kit / "preferences.plist").set("apiKey", Value("someone else's"));
+    vistrel::reopenKitDefaults();
+    EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), UserDefaults(kit / "preferences.plist").string("apiKey")),
+              std::tuple("new-key", "someone else's"));
+    vistrel::reopenKitDefaults();
 }
