@@ -114,18 +114,24 @@ void complete(const dispatch::Queue& queue, const URLSession::DataTaskCompletion
     });
 }
 
-bool configure(Transfer& t) {
+bool configure(Transfer& t, const URLSessionConfiguration& configuration) {
     t.easy = curl_easy_init();
     if (!t.easy) return false;
     CURL* e = t.easy;
     curl_easy_setopt(e, CURLOPT_URL, t.url.c_str());
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // What began over https never goes on in the clear.
+    bool secure = curl_strnequal(t.url.c_str(), "https:", 6);
+    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(e, CURLOPT_MAXREDIRS, 16L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
+    // The file takes the place of the default bundle file; the system's certificate folder
+    // (the same authorities) stays in use.
+    if (!configuration.trustedCertificateAuthoritiesFile.empty())
+        curl_easy_setopt(e, CURLOPT_CAINFO, configuration.trustedCertificateAuthoritiesFile.c_str());
     curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.idleLimit().count()));
     curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t.errorText);
     curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, onBody);
@@ -169,7 +175,8 @@ bool configure(Transfer& t) {
 }  // namespace
 
 struct URLSession::Worker {
-    explicit Worker(dispatch::Queue queue) : queue(std::move(queue)) {
+    Worker(dispatch::Queue queue, URLSessionConfiguration configuration)
+        : queue(std::move(queue)), configuration(std::move(configuration)) {
         ensureCurlGlobalInit();
         multi = curl_multi_init();
     }
@@ -235,7 +242,7 @@ struct URLSession::Worker {
                 stop = stopping;
             }
             for (auto& t : starting) {
-                if (!configure(*t) || curl_multi_add_handle(multi, t->easy) != CURLM_OK) {
+                if (!configure(*t, configuration) || curl_multi_add_handle(multi, t->easy) != CURLM_OK) {
                     complete(queue, t->completion, std::nullopt, std::nullopt,
                              makeURLError(URLError::unknown, "the transfer could not be set up", t->url));
                     continue;
@@ -267,6 +274,7 @@ struct URLSession::Worker {
     }
 
     dispatch::Queue queue;
+    const URLSessionConfiguration configuration;
     CURLM* multi = nullptr;
     std::mutex mutex;
     std::vector<std::unique_ptr<Transfer>> pending;
@@ -281,8 +289,12 @@ URLSession& URLSession::shared() {
 }
 
 URLSession::URLSession(std::optional<dispatch::Queue> delegateQueue)
-    : queue_(delegateQueue ? *delegateQueue : dispatch::makeSerialQueue("net.session.delegate")),
-      worker_(std::make_shared<Worker>(queue_)) {}
+    : URLSession(URLSessionConfiguration{}, std::move(delegateQueue)) {}
+
+URLSession::URLSession(URLSessionConfiguration configuration, std::optional<dispatch::Queue> delegateQueue)
+    : configuration_(std::move(configuration)),
+      queue_(delegateQueue ? *delegateQueue : dispatch::makeSerialQueue("net.session.delegate")),
+      worker_(std::make_shared<Worker>(queue_, configuration_)) {}
 
 URLSession::~URLSession() { worker_->stop(); }
 

@@ -17,6 +17,14 @@ namespace platform::net {
 
 class URLSessionDataTask;
 
+// What a session is made with.
+struct URLSessionConfiguration {
+    // A PEM file of certificate authorities this session trusts for https, besides the
+    // system's store; peers and host names are verified all the same. Empty: the system's
+    // store alone. A file that cannot be read fails every https transfer.
+    std::string trustedCertificateAuthoritiesFile;
+};
+
 class URLSession {
 public:
     using DataTaskCompletion = std::function<void(std::optional<std::string> data,
@@ -28,6 +36,8 @@ public:
 
     // A session whose completions run on `delegateQueue`, or on a new serial queue.
     explicit URLSession(std::optional<dispatch::Queue> delegateQueue = std::nullopt);
+    explicit URLSession(URLSessionConfiguration configuration,
+                        std::optional<dispatch::Queue> delegateQueue = std::nullopt);
     // Transfers still running end with the cancelled error; waits for the worker.
     ~URLSession();
     URLSession(const URLSession&) = delete;
@@ -37,10 +47,12 @@ public:
     std::shared_ptr<URLSessionDataTask> dataTask(URLRequest request, DataTaskCompletion completion);
 
     const dispatch::Queue& delegateQueue() const { return queue_; }
+    const URLSessionConfiguration& configuration() const { return configuration_; }
 
     struct Worker;
 
 private:
+    URLSessionConfiguration configuration_;
     dispatch::Queue queue_;
     std::shared_ptr<Worker> worker_;
 };

@@ -91,7 +91,37 @@ std::size_t CapturedRequest::headerCount(std::string_view name) const {
         std::count_if(headers.begin(), headers.end(), [&](const auto& h) { return sameName(h.first, name); }));
 }
 
-LoopbackServer::LoopbackServer(int port) : responder_([](const CapturedRequest&) { return CannedAnswer{}; }) {
+void RequestRecorder::answer(CannedAnswer answer) {
+    answerWith([answer = std::move(answer)](const CapturedRequest&) { return answer; });
+}
+
+void RequestRecorder::answerWith(Responder responder) {
+    std::lock_guard lock(mutex_);
+    responder_ = std::move(responder);
+}
+
+std::vector<CapturedRequest> RequestRecorder::requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+bool RequestRecorder::waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return requests_.size() >= count; });
+}
+
+CannedAnswer RequestRecorder::record(const CapturedRequest& request) {
+    Responder responder;
+    {
+        std::lock_guard lock(mutex_);
+        requests_.push_back(request);
+        responder = responder_;
+    }
+    changed_.notify_all();
+    return responder(request);
+}
+
+LoopbackServer::LoopbackServer(int port) {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int reuse = 1;
     setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
@@ -128,25 +158,6 @@ std::string LoopbackServer::url(std::string_view path) const {
     return text;
 }
 
-void LoopbackServer::answer(CannedAnswer answer) {
-    answerWith([answer = std::move(answer)](const CapturedRequest&) { return answer; });
-}
-
-void LoopbackServer::answerWith(Responder responder) {
-    std::lock_guard lock(mutex_);
-    responder_ = std::move(responder);
-}
-
-std::vector<CapturedRequest> LoopbackServer::requests() const {
-    std::lock_guard lock(mutex_);
-    return requests_;
-}
-
-bool LoopbackServer::waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {
-    std::unique_lock lock(mutex_);
-    return changed_.wait_for(lock, timeout, [&] { return requests_.size() >= count; });
-}
-
 int LoopbackServer::refusedPort() {
     int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in address{};
@@ -178,14 +189,7 @@ void LoopbackServer::serve(int socket) {
         close(socket);
         return;
     }
-    Responder responder;
-    {
-        std::lock_guard lock(mutex_);
-        requests_.push_back(request);
-        responder = responder_;
-    }
-    changed_.notify_all();
-    CannedAnswer answer = responder(request);
+    CannedAnswer answer = record(request);
     {
         std::unique_lock lock(mutex_);
         changed_.wait_for(lock, answer.delay, [&] { return stopping_; });

@@ -40,10 +40,33 @@ struct CannedAnswer {
     std::chrono::milliseconds pauseBetweenBodyBytes{0};  // the body dribbles out byte by byte
 };
 
-class LoopbackServer {
+// The requests a test server took in and what it answers them with, for any server of the
+// tests whatever it speaks; safe from any thread.
+class RequestRecorder {
 public:
     using Responder = std::function<CannedAnswer(const CapturedRequest&)>;
 
+    // The answer to every later request (at first: 200 with an empty body).
+    void answer(CannedAnswer answer);
+    void answerWith(Responder responder);
+
+    std::vector<CapturedRequest> requests() const;
+    // Waits (real time, at most `timeout`) until `count` requests have come in.
+    bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
+
+protected:
+    // Keeps the request and gives what to answer it with.
+    CannedAnswer record(const CapturedRequest& request);
+
+private:
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    Responder responder_ = [](const CapturedRequest&) { return CannedAnswer{}; };
+    std::vector<CapturedRequest> requests_;
+};
+
+class LoopbackServer : public RequestRecorder {
+public:
     // Listening at once on the port, or on a free one for 0; a port that is taken leaves
     // the server not listening (port() is 0).
     explicit LoopbackServer(int port = 0);
@@ -54,14 +77,6 @@ public:
     int port() const { return port_; }
     // "http://127.0.0.1:<port>" followed by the path.
     std::string url(std::string_view path = "/") const;
-
-    // The answer to every later request (at first: 200 with an empty body).
-    void answer(CannedAnswer answer);
-    void answerWith(Responder responder);
-
-    std::vector<CapturedRequest> requests() const;
-    // Waits (real time, at most `timeout`) until `count` requests have come in.
-    bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
 
     // A loopback port where nothing listens: a connection to it is refused.
     static int refusedPort();
@@ -75,8 +90,6 @@ private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     bool stopping_ = false;
-    Responder responder_;
-    std::vector<CapturedRequest> requests_;
     std::vector<std::thread> connections_;
     std::thread acceptor_;
 };

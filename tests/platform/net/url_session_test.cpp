@@ -5,36 +5,17 @@
 
 #include "platform/net/url.hpp"
 #include "platform/net/url_error.hpp"
+#include "net_test_support.hpp"
 #include "platform/net/url_session.hpp"
 #include "support/loopback_server.hpp"
 
 using namespace std::chrono_literals;
+using nettest::Outcome;
+using nettest::send;
 using platform::net::URLRequest;
 using platform::net::URLSession;
 using testsupport::CannedAnswer;
 using testsupport::LoopbackServer;
-
-namespace {
-
-struct Outcome {
-    std::optional<std::string> data;
-    std::optional<platform::net::HTTPURLResponse> response;
-    std::optional<platform::Error> error;
-    bool onDelegateQueue = false;
-};
-
-Outcome send(URLSession& session, URLRequest request) {
-    std::promise<Outcome> promise;
-    auto queue = session.delegateQueue();
-    session.dataTask(std::move(request), [&](auto data, auto response, auto error) {
-        promise.set_value({std::move(data), std::move(response), std::move(error), queue.isCurrent()});
-    })->resume();
-    auto future = promise.get_future();
-    EXPECT_EQ(future.wait_for(10s), std::future_status::ready);
-    return future.get();
-}
-
-}  // namespace
 
 TEST(URLTest, OnlyHttpAddressesParseAndQueriesJoin) {
     EXPECT_TRUE(platform::net::validatedHTTPURL("https://example.com/a"));
