@@ -100,8 +100,8 @@ public:
     // Saves the request's contacts under contactsFolder(); a failure prints
     // "Failed to save the contact. " and the error.
     void addContact(platform::services::ContactSaveRequest& data) const;
-    // An alert with the title, the message and one "general.ok" button that only closes
-    // it, over the target.
+    // An alert with the title, the message and one "general.ok" button in the cancel
+    // style that only closes it, over the target.
     void launchPopup(const Target& target, const std::string& title, const std::string& message) const;
 
     // Each closes the screen it is told about, whatever the result.

@@ -85,13 +85,14 @@ protected:
         return shown->presentedViewController();
     }
 
-    // The alert over the shown screen holds the error title, the key's message and one OK.
+    // The alert over the shown screen holds the error title, the key's message and one OK,
+    // styled as the button that cancels.
     void expectAlert(const std::shared_ptr<ViewController>& presented, const std::string& title,
                      const std::string& message) {
         auto alert = std::dynamic_pointer_cast<platform::ui::AlertController>(presented);
         ASSERT_TRUE(alert && alert->actions().size() == 1);
-        EXPECT_EQ(std::tuple(alert->title(), alert->message(), alert->actions()[0]->title()),
-                  std::tuple(title, message, tr("general.ok")));
+        EXPECT_EQ(std::tuple(alert->title(), alert->message(), alert->actions()[0]->title(), alert->actions()[0]->style()),
+                  std::tuple(title, message, tr("general.ok"), platform::ui::AlertActionStyle::cancel));
     }
 
     testsupport::TempDir home;
