@@ -56,7 +56,8 @@ bool isAllowedAddress(std::string_view address) {
     // refused scheme could hide it from this check and not from an opener that trims.
     const auto scheme = schemeOf(address);
     if (scheme.empty()) return false;
-    return std::ranges::none_of(refusedSchemes, [scheme](std::string_view refused) { return sameLetters(scheme, refused); });
+    return std::ranges::none_of(refusedSchemes,
+                                [scheme](std::string_view refused) { return sameLetters(scheme, refused); });
 }
 
 void launchUrl(const Target& target, const std::string& url, std::optional<bool> inBrowser,
