@@ -8,6 +8,9 @@
 
 namespace platform::graphics {
 
+// The weights the system font comes in, by the weight class of their faces.
+enum class FontWeight { regular = 400, medium = 500 };
+
 struct Font {
     std::string postScriptName;
     std::string familyName;

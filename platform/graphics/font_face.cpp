@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/graphics/font_face_freetype.hpp"
+#include FT_TRUETYPE_TABLES_H
 
 namespace platform::graphics {
 
@@ -42,6 +43,8 @@ struct FontFace::Impl {
     double ascender = 0;
     double descender = 0;
     double lineHeight = 0;
+    int weightClass = 400;
+    bool italic = false;
 
     ~Impl() {
         if (!face) return;
@@ -81,6 +84,10 @@ std::shared_ptr<const FontFace> FontFace::open(std::vector<unsigned char> bytes,
     impl->familyName = stringOrEmpty(face->family_name);
     if (impl->familyName.empty()) impl->familyName = impl->postScriptName;
     impl->styleName = stringOrEmpty(face->style_name);
+    // Weight classes are hundreds from 100 to 900; anything else says nothing.
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 && os2->usWeightClass >= 100 && os2->usWeightClass <= 900) impl->weightClass = os2->usWeightClass;
+    impl->italic = (face->style_flags & FT_STYLE_FLAG_ITALIC) != 0;
 
     const double em = face->units_per_EM;
     impl->ascender = face->ascender / em;
@@ -102,6 +109,8 @@ const std::optional<std::filesystem::path>& FontFace::sourcePath() const { retur
 double FontFace::ascenderPerEm() const { return impl_->ascender; }
 double FontFace::descenderPerEm() const { return impl_->descender; }
 double FontFace::lineHeightPerEm() const { return impl_->lineHeight; }
+int FontFace::weightClass() const { return impl_->weightClass; }
+bool FontFace::isItalic() const { return impl_->italic; }
 
 bool FontFace::hasGlyph(char32_t codePoint) const {
     if (codePoint > 0x10FFFF) return false;

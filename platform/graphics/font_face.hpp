@@ -35,6 +35,12 @@ public:
     double descenderPerEm() const;
     double lineHeightPerEm() const;
 
+    // The weight class the face declares (100 thin ... 400 regular, 500 medium, 700 bold
+    // ... 900 black); 400 when it declares none.
+    int weightClass() const;
+    // Whether the face is slanted (italic or oblique).
+    bool isItalic() const;
+
     // Whether the face's Unicode character map gives a glyph for the code point.
     bool hasGlyph(char32_t codePoint) const;
 

@@ -93,4 +93,19 @@ std::optional<Font> FontRegistry::defaultFont(double pointSize) const {
     return Font::make(defaultFace_, pointSize);
 }
 
+std::optional<Font> FontRegistry::systemFont(double pointSize, FontWeight weight) const {
+    if (weight != FontWeight::regular) {
+        std::shared_ptr<const FontFace> weighted;
+        {
+            std::lock_guard lock(mutex_);
+            auto found = std::find_if(order_.begin(), order_.end(), [weight](const auto& face) {
+                return face->weightClass() == static_cast<int>(weight) && !face->isItalic();
+            });
+            if (found != order_.end()) weighted = *found;
+        }
+        if (weighted) return Font::make(std::move(weighted), pointSize);
+    }
+    return defaultFont(pointSize);
+}
+
 }  // namespace platform::graphics

@@ -79,6 +79,12 @@ public:
     // never stands in the way of a registration. None when its file cannot be loaded.
     std::optional<Font> defaultFont(double pointSize) const;
 
+    // The system font at a weight: the default font for regular; for another weight the
+    // first registered upright face of that weight class (an application registers the
+    // faces its system font comes in), else the default font. None for a size that is
+    // not a finite number above zero.
+    std::optional<Font> systemFont(double pointSize, FontWeight weight = FontWeight::regular) const;
+
 private:
     std::shared_ptr<const FontFace> face(std::string_view postScriptName) const;
 

@@ -11,6 +11,7 @@
 #include "platform/ui/storyboard.hpp"
 #include "screens/camera_view_controller.hpp"
 #include "screens/main_storyboard.hpp"
+#include "ui/vistrel_navigation_controller.hpp"
 
 namespace vistrel {
 
@@ -38,7 +39,7 @@ namespace {
 
 std::shared_ptr<platform::ui::NavigationController> standIn() {
     platform::log("Vistrel :: no screen to show; an empty navigation controller stands in");
-    return std::make_shared<platform::ui::NavigationController>();
+    return std::make_shared<VistrelNavigationController>();
 }
 
 }  // namespace
@@ -59,7 +60,7 @@ std::shared_ptr<platform::ui::NavigationController> Vistrel::cameraViewControlle
     auto camera = CameraViewController::instantiate();
     if (!camera) return standIn();
     camera->hideNavigationButtons = true;  // before its view loads
-    return std::make_shared<platform::ui::NavigationController>(camera);
+    return std::make_shared<VistrelNavigationController>(camera);
 }
 
 }  // namespace vistrel

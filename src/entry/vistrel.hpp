@@ -21,11 +21,13 @@ public:
     static std::shared_ptr<platform::ui::NavigationController> rootViewController();
 
     // The camera screen alone, with its navigation buttons hidden, as the root of a new
-    // navigation controller; a new pair on every call.
+    // navigation controller of the kit's kind; a new pair on every call.
     static std::shared_ptr<platform::ui::NavigationController> cameraViewController();
 
-    // Neither factory fails the host: when the kit's bundle, storyboard "Main" or its
-    // screens are missing, they print a line and give an empty navigation controller.
+    // Both give the kit's navigation controller, whose top screen decides the supported
+    // orientations (portrait for the kit's screens). Neither fails the host: when the
+    // kit's bundle, storyboard "Main" or its screens are missing, they print a line and
+    // give an empty one (portrait only).
 };
 
 }  // namespace vistrel

@@ -5,7 +5,6 @@
 
 #include "platform/foundation/log.hpp"
 #include "platform/services/browser_view_controller.hpp"
-#include "platform/services/map_item.hpp"
 #include "platform/ui/application.hpp"
 #include "presentation/action_address.hpp"
 #include "presentation/presenting_screen.hpp"
@@ -29,14 +28,21 @@ bool sameLetters(std::string_view a, std::string_view b) {
     });
 }
 
-// Addresses come from the recognition service or a QR code: only these reach the
-// system, never a script, a local file or another application's own scheme.
-constexpr std::array allowedSchemes{"http", "https", "mailto", "tel", "telprompt", "sms",
-                                    platform::services::mapAddressScheme};
+// Addresses come from the recognition service or a QR code. Any application may be
+// opened through its own scheme; what could run a script, read local data or reach the
+// system's own pages never is.
+constexpr std::array refusedSchemes{"javascript", "vbscript", "data", "file", "about", "blob", "content"};
+
+void refuse(std::string_view what, std::string_view address) {
+    platform::log(std::string("Vistrel :: refused to open ")
+                      .append(what)
+                      .append(": ")
+                      .append(platform::escapeControlCharacters(address)));
+}
 
 void openAllowed(const std::string& address) {
     if (!isAllowedAddress(address)) {
-        platform::log(std::string("Vistrel :: refused to open an address whose scheme is not allowed: ").append(address));
+        refuse("an address whose scheme is not allowed", address);
         return;
     }
     platform::ui::Application::shared().open(address);
@@ -45,9 +51,13 @@ void openAllowed(const std::string& address) {
 }  // namespace
 
 bool isAllowedAddress(std::string_view address) {
+    if (action_address::holdsControlCharacter(address)) return false;
+    // The address must start with its scheme: blanks or anything else in front of a
+    // refused scheme could hide it from this check and not from an opener that trims.
     const auto scheme = schemeOf(address);
-    return !scheme.empty() &&
-           std::ranges::any_of(allowedSchemes, [scheme](std::string_view allowed) { return sameLetters(scheme, allowed); });
+    if (scheme.empty()) return false;
+    return std::ranges::none_of(refusedSchemes,
+                                [scheme](std::string_view refused) { return sameLetters(scheme, refused); });
 }
 
 void launchUrl(const Target& target, const std::string& url, std::optional<bool> inBrowser,
@@ -81,16 +91,29 @@ void launchUrl(const Target& target, const std::string& url, std::optional<bool>
     openAllowed(url);
 }
 
-std::string dialableNumber(std::string_view phoneNumber) {
+std::optional<std::string> dialableNumber(std::string_view phoneNumber) {
+    if (action_address::holdsControlCharacter(phoneNumber) ||
+        phoneNumber.find_first_of("/?@") != std::string_view::npos)
+        return std::nullopt;
     std::string kept;
-    for (char c : phoneNumber)
-        if (std::isdigit(static_cast<unsigned char>(c)) || std::string_view("+*#,;").find(c) != std::string_view::npos)
+    for (char c : phoneNumber) {
+        if (c == ' ') continue;
+        if (c == '#')
+            kept += "%23";
+        else
             kept.push_back(c);
+    }
+    if (kept.empty()) return std::nullopt;
     return kept;
 }
 
 void callNumber(const std::string& phoneNumber) {
-    openAllowed(std::string("telprompt://").append(dialableNumber(phoneNumber)));
+    auto number = dialableNumber(phoneNumber);
+    if (!number) {
+        refuse("a phone number that cannot be dialled", phoneNumber);
+        return;
+    }
+    openAllowed(std::string("telprompt://").append(*number));
 }
 
 }  // namespace vistrel::VistrelTools

@@ -32,21 +32,27 @@ namespace vistrel::VistrelTools {
 using Target = std::shared_ptr<platform::ui::ViewController>;
 
 // --- Addresses ---------------------------------------------------------------------
-// The schemes the system opener is handed, compared without regard to letter case:
-// http, https, mailto, tel, telprompt, sms and the maps application's own.
+// Whether the system opener may be handed the address: any address that starts with a
+// scheme (so also another application's own), except one holding a control character
+// or whose scheme, in any letter case, is javascript, vbscript, data, file, about, blob
+// or content. An address with anything before its scheme (blanks included) is refused.
 bool isAllowedAddress(std::string_view address);
 
 // An http or https address with `isAnonymous` true opens the kit's browser screen
 // (pushed on the target's navigation controller, else presented with a Done button);
 // with `inBrowser` true, the browser view. Any other address, or no flag set, goes to
-// the system opener when its scheme is allowed, and is refused with a log line if not.
+// the system opener when isAllowedAddress, and is refused with a log line if not.
 // Web schemes are compared exactly: "HTTP:" is no web address here.
 void launchUrl(const Target& target, const std::string& url, std::optional<bool> inBrowser,
                std::optional<bool> isAnonymous, std::optional<std::string> title);
 
-// The number with only its digits and + * # , ; kept (pauses and codes of a dial string).
-std::string dialableNumber(std::string_view phoneNumber);
-// Hands "telprompt://" and the dialable number to the system opener.
+// The number as the dialler is handed it: spaces removed, "#" written as %23, every
+// other character kept (the letters and hyphens of "+1-800-555-SHOP", the pauses , and ;).
+// None for a number holding a control character or one of / ? @, which would make the
+// address open something else than the number, and for a number of spaces only.
+std::optional<std::string> dialableNumber(std::string_view phoneNumber);
+// Hands "telprompt://" and the dialable number to the system opener; a number that gives
+// none is refused with a log line and nothing is opened.
 void callNumber(const std::string& phoneNumber);
 
 // --- Composers ---------------------------------------------------------------------
@@ -94,8 +100,8 @@ public:
     // Saves the request's contacts under contactsFolder(); a failure prints
     // "Failed to save the contact. " and the error.
     void addContact(platform::services::ContactSaveRequest& data) const;
-    // An alert with the title, the message and one "general.ok" button that only closes
-    // it, over the target.
+    // An alert with the title, the message and one "general.ok" button in the cancel
+    // style that only closes it, over the target.
     void launchPopup(const Target& target, const std::string& title, const std::string& message) const;
 
     // Each closes the screen it is told about, whatever the result.

@@ -26,7 +26,7 @@ void Shared::launchPopup(const Target& target, const std::string& title, const s
             auto alert =
                 std::make_shared<platform::ui::AlertController>(title, message, platform::ui::AlertControllerStyle::alert);
             alert->addAction(
-                std::make_shared<platform::ui::AlertAction>(tr("general.ok"), platform::ui::AlertActionStyle::defaultStyle));
+                std::make_shared<platform::ui::AlertAction>(tr("general.ok"), platform::ui::AlertActionStyle::cancel));
             return alert;
         },
         "the alert");

@@ -12,7 +12,8 @@ namespace vistrel {
 void EmptyCollectionViewCell::configureWithText(const std::string& text) {
     if (auto icon = iconLabel.lock()) setIconType(*icon, VistrelIconType::Mountain, iconSize, vistrelPrimary());
     if (auto label = textLabel.lock()) {
-        label->setFont(platform::graphics::FontRegistry::shared().defaultFont(textSize));
+        label->setFont(
+            platform::graphics::FontRegistry::shared().systemFont(textSize, platform::graphics::FontWeight::medium));
         label->setTextColor(vistrelPrimary());
         label->setText(text);
     }

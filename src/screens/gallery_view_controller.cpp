@@ -65,7 +65,8 @@ void GalleryViewController::viewWillAppear(bool animated) {
         if (!button) continue;
         button->setTitle(tabTitle(optionsTitles, tab), platform::ui::ControlState::normal);
         if (auto label = button->titleLabel())
-            label->setFont(platform::graphics::FontRegistry::shared().defaultFont(14));
+            label->setFont(
+                platform::graphics::FontRegistry::shared().systemFont(14, platform::graphics::FontWeight::medium));
     }
     // The pages come after this appearance, on the store's queue.
     std::weak_ptr<GalleryViewController> weak = self();

@@ -3,12 +3,12 @@
 #include <string>
 
 #include "core/vistrel_bundle.hpp"
-#include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/storyboard.hpp"
 #include "screens/camera_scene.hpp"
 #include "screens/camera_view_controller.hpp"
 #include "screens/kit_storyboard.hpp"
 #include "store/migration_view_controller.hpp"
+#include "ui/vistrel_navigation_controller.hpp"
 
 namespace vistrel {
 
@@ -32,7 +32,7 @@ void registerMainStoryboard() {
                                                      std::string(kMigrationViewControllerIdentifier),
                                                      platform::ui::SegueKind::presentModally);
                                        main.setInitialViewController([](Storyboard& storyboard) {
-                                           return std::make_shared<platform::ui::NavigationController>(
+                                           return std::make_shared<VistrelNavigationController>(
                                                storyboard.instantiateViewController(kCameraViewControllerIdentifier));
                                        });
                                    });

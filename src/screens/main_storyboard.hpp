@@ -1,6 +1,6 @@
 #pragma once
-// The kit's storyboard "Main": its initial controller is a navigation controller whose
-// root is the camera screen, which the storyboard also holds under the identifier
+// The kit's storyboard "Main": its initial controller is the kit's navigation controller
+// (its top screen decides the orientations) whose root is the camera screen, which the storyboard also holds under the identifier
 // "CameraViewController", and the photo migration screen "MigrationViewController",
 // which the camera screen presents by the segue "ToMigrationController".
 #include <memory>

@@ -35,8 +35,9 @@ TEST_F(ScreenFactoriesTest, TheRootIsMainsInitialNavigationControllerShowingTheC
     EXPECT_EQ(std::tuple(camera->hideNavigationButtons, camera->storyboardIdentifier()), std::tuple(false, "CameraViewController"));
     ASSERT_TRUE(root->storyboard());
     EXPECT_EQ(root->storyboard()->name(), "Main");
-    // The camera screen decides the status bar through the navigation controller.
-    EXPECT_EQ(root->effectiveStatusBarStyle(), platform::ui::StatusBarStyle::lightContent);
+    // The camera screen decides the status bar and the orientations through the navigation controller.
+    EXPECT_EQ(std::tuple(root->effectiveStatusBarStyle(), root->supportedInterfaceOrientations()),
+              std::tuple(platform::ui::StatusBarStyle::lightContent, platform::ui::InterfaceOrientationMask::portrait));
 }
 
 TEST_F(ScreenFactoriesTest, TheCameraAloneHidesItsButtonsBeforeItsViewLoadsAndIsNewEachTime) {
@@ -46,7 +47,8 @@ TEST_F(ScreenFactoriesTest, TheCameraAloneHidesItsButtonsBeforeItsViewLoadsAndIs
     auto camera = std::dynamic_pointer_cast<CameraViewController>(first->topViewController());
     ASSERT_TRUE(camera);
     EXPECT_EQ(std::pair(camera->hideNavigationButtons, camera->isViewLoaded()), std::pair(true, false));
-    EXPECT_EQ(first->storyboard(), nullptr);  // a plain navigation controller of its own
+    EXPECT_EQ(first->storyboard(), nullptr);  // a navigation controller of its own
+    EXPECT_EQ(first->supportedInterfaceOrientations(), platform::ui::InterfaceOrientationMask::portrait);
     EXPECT_TRUE(first != second && first->topViewController() != second->topViewController());
 
     auto direct = CameraViewController::instantiate();
@@ -83,7 +85,8 @@ TEST_F(ScreenFactoriesTest, WithoutACameraScreenToShowBothGiveEmptyNavigationCon
         platform::LogCapture log;
         for (auto navigation : {Vistrel::rootViewController(), Vistrel::cameraViewController()}) {
             ASSERT_TRUE(navigation);
-            EXPECT_TRUE(navigation->viewControllers().empty());
+            EXPECT_EQ(std::tuple(navigation->viewControllers().empty(), navigation->supportedInterfaceOrientations()),
+                      std::tuple(true, platform::ui::InterfaceOrientationMask::portrait));
         }
         TearDown();
         SetUp();

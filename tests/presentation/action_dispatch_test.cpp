@@ -85,13 +85,14 @@ protected:
         return shown->presentedViewController();
     }
 
-    // The alert over the shown screen holds the error title, the key's message and one OK.
+    // The alert over the shown screen holds the error title, the key's message and one OK,
+    // styled as the button that cancels.
     void expectAlert(const std::shared_ptr<ViewController>& presented, const std::string& title,
                      const std::string& message) {
         auto alert = std::dynamic_pointer_cast<platform::ui::AlertController>(presented);
         ASSERT_TRUE(alert && alert->actions().size() == 1);
-        EXPECT_EQ(std::tuple(alert->title(), alert->message(), alert->actions()[0]->title()),
-                  std::tuple(title, message, tr("general.ok")));
+        EXPECT_EQ(std::tuple(alert->title(), alert->message(), alert->actions()[0]->title(), alert->actions()[0]->style()),
+                  std::tuple(title, message, tr("general.ok"), platform::ui::AlertActionStyle::cancel));
     }
 
     testsupport::TempDir home;
@@ -204,7 +205,7 @@ TEST_F(ActionDispatchTest, PhoneNumbersAndMapsGoToTheSystem) {
     ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([] { return Application::shared().openedURLs().size() == 2; }, 5s));
     run("MAP", R"({"Latitude":48.85})");  // one coordinate only: nothing
     EXPECT_EQ(Application::shared().openedURLs(),
-              (std::vector<std::string>{"telprompt://+3301234567;9", "maps:?ll=48.85,2.35&spn=0.000045,0.000068"}));
+              (std::vector<std::string>{"telprompt://+33(0)1-234567;ext=9", "maps:?ll=48.85,2.35&spn=0.000045,0.000068"}));
 }
 
 TEST_F(ActionDispatchTest, TheFirstContactOfACardIsOfferedAndACardWithoutOneShowsNothing) {
@@ -301,22 +302,50 @@ TEST_F(ActionDispatchTest, AnActionRunFromAnotherThreadIsBuiltAndPresentedOnTheM
     EXPECT_TRUE(rootOf<vistrel::ActionTextViewController>(shown->presentedViewController()));
 }
 
-TEST(VistrelTools, OnlyAllowedSchemesReachTheSystem) {
-    const std::pair<const char*, bool> cases[] = {
-        {"http://a", true},       {"HTTPS://a", true},      {"mailto:a@b", true}, {"tel:1", true},
-        {"telprompt://1", true},  {"sms:1", true},          {"maps:?ll=1,2", true}, {"javascript:alert(1)", false},
-        {"file:///etc/passwd", false}, {"myapp://x", false}, {"", false},           {"example.com", false},
-        {"data:text/html,x", false},
+// Every address reaches the system opener (another application's scheme too) except
+// what could run a script or read local data, in any letter case or with something in
+// front of its scheme; a refusal opens nothing and says so.
+TEST(VistrelTools, AddressesReachTheSystemUnlessDangerous) {
+    const std::pair<std::string, bool> cases[] = {
+        {"http://a", true},          {"HTTPS://a", true},           {"mailto:a@b", true},
+        {"tel:1", true},             {"telprompt://1", true},       {"sms:1", true},
+        {"maps:?ll=1,2", true},      {"myapp://x", true},           {"x-y.z+w:open?id=1", true},
+        {"javascript:alert(1)", false}, {"JavaScript:alert(1)", false}, {" javascript:alert(1)", false},
+        {"\tjavascript:alert(1)", false}, {"VBScript:msgbox(1)", false}, {"data:text/html,x", false},
+        {"file:///etc/passwd", false}, {"FILE:///etc/passwd", false}, {"about:blank", false},
+        {"blob:https://a/1", false},   {"content://contacts/1", false}, {"", false},
+        {"example.com", false},      {"  myapp://x", false},        {"myapp://x\nforged", false},
+        {"myapp://x\x7f", false},    {"myapp://\xc2\x85x", false},  {"java%73cript:alert(1)", false},
     };
-    for (const auto& [address, allowed] : cases) EXPECT_EQ(vistrel::VistrelTools::isAllowedAddress(address), allowed) << address;
+    for (const auto& [address, opened] : cases) {
+        Application::shared().clearOpenedURLs();
+        LogCapture log;
+        vistrel::VistrelTools::launchUrl(nullptr, address, std::nullopt, std::nullopt, std::nullopt);
+        const std::string refusal = "refused to open an address whose scheme is not allowed: " +
+                                    platform::escapeControlCharacters(address);
+        EXPECT_EQ(std::tuple(Application::shared().openedURLs(), log.contains(refusal)),
+                  std::tuple(opened ? std::vector<std::string>{address} : std::vector<std::string>{}, !opened))
+            << platform::escapeControlCharacters(address);
+    }
 }
 
-TEST(VistrelTools, DialableNumbersKeepDigitsAndDialSigns) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"+33 6 12 34", "+3361234"}, {"(555) 010-99", "55501099"}, {"*31#, 12;4", "*31#,12;4"},
-        {"call me", ""},            {"1/2\n3", "123"},
+// A number is dialled as written, spaces aside: letters, hyphens and pauses stay, "#" is
+// escaped; one that could make the address open something else is refused.
+TEST(VistrelTools, PhoneNumbersAreDialledAsWrittenOrRefused) {
+    const std::pair<std::string, std::optional<std::string>> cases[] = {
+        {"+1-800-555-SHOP", "telprompt://+1-800-555-SHOP"}, {"+33 6 12 34", "telprompt://+3361234"},
+        {"(555) 010-99", "telprompt://(555)010-99"},        {"*31#, 12;4", "telprompt://*31%23,12;4"},
+        {"1/2", std::nullopt},   {"12?x=1", std::nullopt}, {"me@host", std::nullopt}, {"1\n2", std::nullopt},
+        {"1\t2", std::nullopt},  {"1\x7f", std::nullopt},  {"\xc2\x85" "1", std::nullopt}, {"   ", std::nullopt},
     };
-    for (const auto& [number, dialable] : cases) EXPECT_EQ(vistrel::VistrelTools::dialableNumber(number), dialable);
+    for (const auto& [number, address] : cases) {
+        Application::shared().clearOpenedURLs();
+        LogCapture log;
+        vistrel::VistrelTools::callNumber(number);
+        EXPECT_EQ(std::tuple(Application::shared().openedURLs(), log.contains("refused to open a phone number")),
+                  std::tuple(address ? std::vector<std::string>{*address} : std::vector<std::string>{}, !address))
+            << platform::escapeControlCharacters(number);
+    }
 }
 
 }  // namespace

@@ -131,6 +131,25 @@ TEST(FontRegistry, TheDefaultFontTakesNoNameAndNeedsAUsableFile) {
     EXPECT_FALSE(notAFont.defaultFont(12));
 }
 
+// The system font is the default face at the regular weight; at medium it is the first
+// upright medium face registered, the default face until there is one.
+TEST(FontRegistry, TheSystemFontAtMediumIsTheFirstUprightMediumFaceRegistered) {
+    using platform::graphics::FontWeight;
+    FontRegistry registry;
+    auto system = [&](FontWeight weight) {
+        auto font = registry.systemFont(14, weight);
+        return font ? font->postScriptName + " " + std::to_string(font->pointSize) : "none";
+    };
+    EXPECT_EQ(system(FontWeight::medium), "DejaVuSans 14.000000");
+    for (const char* file : {"SFProText-MediumItalic.ttf", "SFProText-Regular.ttf", "SFProText-Heavy.ttf"})
+        ASSERT_TRUE(registry.registerFont(readBytes(bundle / file)).ok());
+    EXPECT_EQ(system(FontWeight::medium), "DejaVuSans 14.000000");
+    ASSERT_TRUE(registry.registerFont(readBytes(bundle / "SFProText-Medium.ttf")).ok());
+    EXPECT_EQ(std::pair(system(FontWeight::medium), system(FontWeight::regular)),
+              std::pair(std::string("SFProText-Medium 14.000000"), std::string("DejaVuSans 14.000000")));
+    EXPECT_FALSE(registry.systemFont(0, FontWeight::medium));
+}
+
 TEST(FontRegistry, FontsOutliveTheirRegistry) {
     std::optional<platform::graphics::Font> font;
     {
