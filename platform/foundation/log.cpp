@@ -1,5 +1,6 @@
 #include "platform/foundation/log.hpp"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <memory>
@@ -80,6 +81,28 @@ std::string escapeControlCharacters(std::string_view text) {
     }
     out.append(text, copied, text.size() - copied);
     return out;
+}
+
+void logExcerpt(std::string_view text, std::size_t maxBytes, std::size_t maxLines) {
+    std::string_view rest = text;
+    std::size_t bytes = 0;
+    for (std::size_t lines = 0; lines < maxLines && bytes < maxBytes; ++lines) {
+        std::size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        if (line.size() > maxBytes - bytes) {
+            std::size_t cut = maxBytes - bytes;
+            while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+            log(escapeControlCharacters(line.substr(0, cut)));
+            rest.remove_prefix(cut);
+            break;
+        }
+        log(escapeControlCharacters(line));
+        if (end == std::string_view::npos) return;
+        bytes += end + 1;
+        rest.remove_prefix(end + 1);
+    }
+    const auto lines = static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n')) + 1;
+    log("[left out: " + std::to_string(rest.size()) + " bytes in " + std::to_string(lines) + " lines]");
 }
 
 struct LogCapture::State {

@@ -32,7 +32,32 @@ URLHandle parse(std::string_view text) {
     return ok ? std::move(handle) : nullptr;
 }
 
+// One part of a parsed address, lower-cased (scheme and host compare without case).
+std::string lowerPart(const URLHandle& handle, CURLUPart what, unsigned flags = 0) {
+    char* text = nullptr;
+    std::string part;
+    if (curl_url_get(handle.get(), what, &text, flags) == CURLUE_OK) part = text;
+    curl_free(text);
+    for (char& c : part)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return part;
+}
+
 }  // namespace
+
+std::optional<std::string> schemeOf(std::string_view url) {
+    auto handle = parse(url);
+    if (!handle) return std::nullopt;
+    return lowerPart(handle, CURLUPART_SCHEME);
+}
+
+bool sameOrigin(std::string_view a, std::string_view b) {
+    auto first = parse(a), second = parse(b);
+    if (!first || !second) return false;
+    for (CURLUPart what : {CURLUPART_SCHEME, CURLUPART_HOST, CURLUPART_PORT})
+        if (lowerPart(first, what, CURLU_DEFAULT_PORT) != lowerPart(second, what, CURLU_DEFAULT_PORT)) return false;
+    return true;
+}
 
 std::optional<std::string> validatedHTTPURL(std::string_view url) {
     if (!parse(url)) return std::nullopt;

@@ -10,6 +10,13 @@ namespace platform::net {
 // none otherwise (other schemes, spaces, control characters).
 std::optional<std::string> validatedHTTPURL(std::string_view text);
 
+// The scheme of an http or https address in lower case; none when it does not parse.
+std::optional<std::string> schemeOf(std::string_view url);
+
+// Whether two http or https addresses share their origin: scheme, host (in any case) and
+// port (the scheme's own when none is written). False when either does not parse.
+bool sameOrigin(std::string_view a, std::string_view b);
+
 // The address with `item` (already percent-encoded) added to its query: after "?" when
 // it has none, after "&" when it has one; a fragment stays at the end. None when the
 // address does not parse as above.

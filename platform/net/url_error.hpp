@@ -22,6 +22,8 @@ inline constexpr long cannotFindHost = -1003;
 inline constexpr long cannotConnectToHost = -1004;
 inline constexpr long networkConnectionLost = -1005;
 inline constexpr long httpTooManyRedirects = -1007;
+inline constexpr long secureConnectionRequired = -1022;  // a plain http address where https is owed
+inline constexpr long dataLengthExceedsMaximum = -1103;
 inline constexpr long secureConnectionFailed = -1200;
 inline constexpr long serverCertificateUntrusted = -1202;
 }  // namespace URLError

@@ -1,5 +1,6 @@
 #pragma once
-// A request for a URL: method, headers, body and how long the transfer may sit idle.
+// A request for a URL: method, headers, body, how long the transfer may sit idle and take
+// in all, and how large an answer it takes.
 // Headers keep the order they were first added in; names compare without regard to case.
 #include <chrono>
 #include <optional>
@@ -23,6 +24,9 @@ struct URLRequest {
     std::string httpMethod = "GET";
     std::optional<std::string> httpBody;
     std::chrono::milliseconds timeoutInterval;
+    // The longest the whole exchange (connecting, redirects and answer) may take, however
+    // steadily bytes come, before it fails as a time-out does (0: no such limit).
+    std::chrono::milliseconds totalTimeoutInterval{0};
     // The most body bytes the answer may bring (0: no cap); a longer body ends the
     // transfer with an error and is dropped.
     std::size_t maxResponseBytes = 0;

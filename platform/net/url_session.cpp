@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/net/curl_global.hpp"
+#include "platform/net/redirect.hpp"
 #include "platform/net/url.hpp"
 #include "platform/net/url_error.hpp"
 
@@ -19,10 +20,16 @@ namespace {
 
 using SteadyClock = std::chrono::steady_clock;
 
-// One transfer between its start and its completion.
+// Redirects followed before an exchange gives up.
+constexpr int kMaxRedirects = 16;
+
+// One transfer between its start and its completion, over all its redirects: `request`
+// and `url` are those of the current hop, the state below them is the current hop's.
 struct Transfer {
     URLRequest request;
     std::string url;
+    int redirects = 0;
+    std::optional<SteadyClock::time_point> deadline;  // set when the first hop starts
     URLSession::DataTaskCompletion completion;
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
@@ -42,7 +49,15 @@ struct Transfer {
     std::chrono::milliseconds idleLimit() const {
         return request.timeoutInterval.count() > 0 ? request.timeoutInterval : URLRequest::defaultTimeoutInterval;
     }
-    bool idleTooLong(SteadyClock::time_point now) const { return now - lastProgress > idleLimit(); }
+    // Why the transfer has to end now for lack of time; none while it may go on.
+    std::optional<std::string> timeUp(SteadyClock::time_point now) const {
+        if (deadline && now >= *deadline)
+            return "the exchange took longer than its total time-out of " +
+                   std::to_string(request.totalTimeoutInterval.count()) + " ms";
+        if (now - lastProgress > idleLimit())
+            return "no progress for " + std::to_string(idleLimit().count()) + " ms";
+        return std::nullopt;
+    }
 };
 
 size_t onBody(char* data, size_t size, size_t count, void* context) {
@@ -93,6 +108,7 @@ long errorCode(CURLcode code) {
     case CURLE_UNSUPPORTED_PROTOCOL: return URLError::unsupportedURL;
     case CURLE_URL_MALFORMAT: return URLError::badURL;
     case CURLE_TOO_MANY_REDIRECTS: return URLError::httpTooManyRedirects;
+    case CURLE_FILESIZE_EXCEEDED: return URLError::dataLengthExceedsMaximum;
     case CURLE_PEER_FAILED_VERIFICATION: return URLError::serverCertificateUntrusted;
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
@@ -114,18 +130,26 @@ void complete(const dispatch::Queue& queue, const URLSession::DataTaskCompletion
     });
 }
 
+// Sets the handle up for the transfer's current hop (a handle of an earlier hop is reset
+// and used again) and clears what the hop before it received.
 bool configure(Transfer& t, const URLSessionConfiguration& configuration) {
-    t.easy = curl_easy_init();
+    if (t.easy) curl_easy_reset(t.easy);
+    else t.easy = curl_easy_init();
     if (!t.easy) return false;
+    curl_slist_free_all(t.headers);
+    t.headers = nullptr;
+    t.received.clear();
+    t.overCap = false;
+    t.responseHeaders.clear();
+    t.errorText[0] = '\0';
+    t.lastUp = t.lastDown = 0;
     CURL* e = t.easy;
     curl_easy_setopt(e, CURLOPT_URL, t.url.c_str());
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-    // What began over https never goes on in the clear.
-    bool secure = curl_strnequal(t.url.c_str(), "https:", 6);
-    curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
-    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(e, CURLOPT_MAXREDIRS, 16L);
+    // Redirects are followed by the worker (redirect.hpp), which decides what of the
+    // request goes where: libcurl would send every header of the request to any host.
+    curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
     // The file takes the place of the default bundle file; the system's certificate folder
@@ -203,31 +227,56 @@ struct URLSession::Worker {
         if (thread.joinable()) thread.join();
     }
 
-    void finish(CURL* easy, CURLcode code, bool idleExpired) {
+    void fail(const Transfer& t, long code, std::string_view text) {
+        complete(queue, t.completion, std::nullopt, std::nullopt, makeURLError(code, text, t.url));
+    }
+
+    // Puts a transfer, new or on to its next hop, on the wire.
+    void start(std::unique_ptr<Transfer> t) {
+        if (!configure(*t, configuration) || curl_multi_add_handle(multi, t->easy) != CURLM_OK)
+            return fail(*t, URLError::unknown, "the transfer could not be set up");
+        auto now = SteadyClock::now();
+        t->lastProgress = now;
+        if (!t->deadline && t->request.totalTimeoutInterval.count() > 0)
+            t->deadline = now + t->request.totalTimeoutInterval;
+        CURL* easy = t->easy;
+        active.emplace(easy, std::move(t));
+    }
+
+    // Ends the current hop: completes the transfer, or sets it aside in `redirected` to
+    // start its next hop. `timeUp` says why a transfer ran out of time.
+    void finish(CURL* easy, CURLcode code, std::string_view timeUp = {}) {
         auto it = active.find(easy);
         if (it == active.end()) return;
         std::unique_ptr<Transfer> t = std::move(it->second);
         active.erase(it);
         curl_multi_remove_handle(multi, easy);
-        if (idleExpired) code = CURLE_OPERATION_TIMEDOUT;
+        if (!timeUp.empty()) return fail(*t, URLError::timedOut, std::string("Timeout was reached: ").append(timeUp));
+        if (t->overCap || code == CURLE_FILESIZE_EXCEEDED)
+            return fail(*t, URLError::dataLengthExceedsMaximum,
+                        "the response body is over the limit of " + std::to_string(t->request.maxResponseBytes) +
+                            " bytes");
         if (code != CURLE_OK) {
             std::string text = curl_easy_strerror(code);
-            if (t->overCap || code == CURLE_FILESIZE_EXCEEDED) {
-                text = "the response body is over the limit of ";
-                text += std::to_string(t->request.maxResponseBytes);
-                text += " bytes";
-            } else if (t->errorText[0] && !idleExpired) {
-                text += ": ";
-                text += t->errorText;
-            }
-            complete(queue, t->completion, std::nullopt, std::nullopt, makeURLError(errorCode(code), text, t->url));
-            return;
+            if (t->errorText[0]) text.append(": ").append(t->errorText);
+            return fail(*t, errorCode(code), text);
         }
         HTTPURLResponse response;
-        char* effective = nullptr;
-        curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effective);
-        response.url = effective ? effective : t->url;
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &response.statusCode);
+        char* target = nullptr;
+        curl_easy_getinfo(easy, CURLINFO_REDIRECT_URL, &target);
+        Redirect redirect = redirectFor(t->request, response.statusCode, target ? target : "");
+        if (redirect.error) return complete(queue, t->completion, std::nullopt, std::nullopt, std::move(redirect.error));
+        if (redirect.next) {
+            if (++t->redirects > kMaxRedirects)
+                return fail(*t, URLError::httpTooManyRedirects,
+                            "more than " + std::to_string(kMaxRedirects) + " redirects");
+            t->request = std::move(*redirect.next);
+            t->url = t->request.url;
+            redirected.push_back(std::move(t));
+            return;
+        }
+        response.url = t->url;
         response.headerFields = std::move(t->responseHeaders);
         complete(queue, t->completion, std::move(t->received), std::move(response), std::nullopt);
     }
@@ -241,28 +290,21 @@ struct URLSession::Worker {
                 starting.swap(pending);
                 stop = stopping;
             }
-            for (auto& t : starting) {
-                if (!configure(*t, configuration) || curl_multi_add_handle(multi, t->easy) != CURLM_OK) {
-                    complete(queue, t->completion, std::nullopt, std::nullopt,
-                             makeURLError(URLError::unknown, "the transfer could not be set up", t->url));
-                    continue;
-                }
-                t->lastProgress = SteadyClock::now();
-                CURL* easy = t->easy;
-                active.emplace(easy, std::move(t));
-            }
+            for (auto& t : starting) start(std::move(t));
             if (stop) break;
             int running = 0;
             curl_multi_perform(multi, &running);
             int left = 0;
             while (CURLMsg* message = curl_multi_info_read(multi, &left))
-                if (message->msg == CURLMSG_DONE) finish(message->easy_handle, message->data.result, false);
+                if (message->msg == CURLMSG_DONE) finish(message->easy_handle, message->data.result);
+            for (auto& t : redirected) start(std::move(t));
+            redirected.clear();
             auto now = SteadyClock::now();
-            std::vector<CURL*> expired;
+            std::vector<std::pair<CURL*, std::string>> expired;
             for (const auto& [easy, t] : active)
-                if (t->idleTooLong(now)) expired.push_back(easy);
-            for (CURL* easy : expired) finish(easy, CURLE_OPERATION_TIMEDOUT, true);
-            // Short waits while transfers run, so idle time-outs are noticed promptly.
+                if (auto why = t->timeUp(now)) expired.emplace_back(easy, std::move(*why));
+            for (const auto& [easy, why] : expired) finish(easy, CURLE_OPERATION_TIMEDOUT, why);
+            // Short waits while transfers run, so time-outs are noticed promptly.
             curl_multi_poll(multi, nullptr, 0, active.empty() ? 1000 : 20, nullptr);
         }
         for (auto& [easy, t] : active) {
@@ -280,7 +322,9 @@ struct URLSession::Worker {
     std::vector<std::unique_ptr<Transfer>> pending;
     bool stopping = false;
     std::thread thread;
-    std::map<CURL*, std::unique_ptr<Transfer>> active;  // touched by the worker thread only
+    // Touched by the worker thread only.
+    std::map<CURL*, std::unique_ptr<Transfer>> active;
+    std::vector<std::unique_ptr<Transfer>> redirected;  // between two hops
 };
 
 URLSession& URLSession::shared() {

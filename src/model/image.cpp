@@ -9,17 +9,11 @@ namespace vistrel {
 namespace {
 
 // The document as diagnostic lines: its own line breaks separate them, and anything
-// else that could forge or garble a line is escaped.
+// else that could forge or garble a line is escaped. Only its start: an answer may be
+// megabytes long.
 void logDocument(const JSON& json) {
     platform::log("*** Image ***");
-    const std::string text = json.description();
-    std::string_view rest = text;
-    while (true) {
-        auto end = rest.find('\n');
-        platform::log(platform::escapeControlCharacters(rest.substr(0, end)));
-        if (end == std::string_view::npos) break;
-        rest.remove_prefix(end + 1);
-    }
+    platform::logExcerpt(json.description());
 }
 
 }  // namespace

@@ -28,8 +28,8 @@ struct Image {
 
     // Reads an answer document. Never fails: members missing, null or of another kind
     // stay absent, and a document that is not an object gives an image with every field
-    // absent. Logs "*** Image ***" and the document's description first (unless the
-    // log is discarded, see platform::isLogging).
+    // absent. Logs "*** Image ***" and the start of the document's description first
+    // (platform::logExcerpt; not when the log is discarded, see platform::isLogging).
     static Image fromJson(const JSON& json);
     // fromJson of the bytes read as JSON text (bytes that are not JSON give the null value).
     static Image fromData(std::string_view data);

@@ -25,7 +25,9 @@ namespace vistrel {
 namespace {
 
 constexpr std::chrono::milliseconds kRecognitionTimeout{15000};
+constexpr std::chrono::milliseconds kExchangeDeadline{60000};
 std::atomic<long long> recognitionTimeoutOverride{0};
+std::atomic<long long> recognitionDeadlineOverride{0};
 
 // Ends a recognition request that cannot go out.
 void refuse(const Client::DataCompletion& completion, std::string_view reason) {
@@ -61,6 +63,15 @@ std::chrono::milliseconds Client::recognitionTimeout() {
 
 void Client::setRecognitionTimeout(std::optional<std::chrono::milliseconds> timeout) {
     recognitionTimeoutOverride = timeout ? timeout->count() : 0;
+}
+
+std::chrono::milliseconds Client::recognitionDeadline() {
+    long long overridden = recognitionDeadlineOverride.load();
+    return overridden > 0 ? std::chrono::milliseconds(overridden) : kExchangeDeadline;
+}
+
+void Client::setRecognitionDeadline(std::optional<std::chrono::milliseconds> deadline) {
+    recognitionDeadlineOverride = deadline ? deadline->count() : 0;
 }
 
 std::string maskedApiKey(std::string_view apiKey) {
@@ -108,6 +119,8 @@ void Client::enrichedImage(const std::optional<platform::graphics::Image>& image
 
     platform::net::URLRequest request(*url, recognitionTimeout());
     request.httpMethod = "POST";
+    request.totalTimeoutInterval = recognitionDeadline();
+    request.maxResponseBytes = maxAnswerBytes;
     const DeviceInformation& device = DeviceInformation::shared();
     std::string boundary = generateBoundaryString();
     std::string contentTypeHeader = platform::concatenate("multipart/form-data; boundary=", boundary);
@@ -177,6 +190,8 @@ void Client::clicksWithSessionId(std::string_view sessionId, std::string_view ac
     }
     platform::net::URLRequest request(*url);
     request.httpMethod = "PUT";
+    request.totalTimeoutInterval = kExchangeDeadline;
+    request.maxResponseBytes = maxAnswerBytes;
     platform::log(platform::concatenate("clicks request url :: ", *url));
     platform::log(platform::concatenate("sessionId :: ", platform::escapeControlCharacters(sessionId)));
     platform::log(platform::concatenate("actionId :: ", platform::escapeControlCharacters(actionId)));

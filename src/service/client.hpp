@@ -3,6 +3,7 @@
 // description of the application and the device, and the click report. Both end in an
 // orderly way when something they need is missing or unsafe to send: nothing goes out.
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <optional>
@@ -20,9 +21,14 @@ public:
     using TextCompletion = std::function<void(std::optional<std::string> text, std::optional<platform::Error> error)>;
     using Headers = std::map<std::string, std::string>;
 
+    // The most body bytes either request takes in an answer (16 MB); a longer answer ends
+    // the request as a failure.
+    static constexpr std::size_t maxAnswerBytes = std::size_t{16} << 20;
+
     // Uploads the photo, prepared and JPEG-encoded, as a multipart form to the recognition
     // service. Calls back exactly once, always without an error: with the body of a 200
-    // answer (present even when empty), else with nothing. When a value it needs is
+    // answer (present even when empty), else with nothing (a transport failure, a time-out
+    // or an answer over maxAnswerBytes among others). When a value it needs is
     // missing (the photo, a content type, a language, the API key, the instance
     // identifier, a usable address, a prepared photo, its JPEG, the host's version) or a
     // header value holds a line break, it calls back (nil, nil) on the caller's thread
@@ -40,6 +46,10 @@ public:
     // How long the recognition request may go without progress (15 s); tests shorten it.
     static std::chrono::milliseconds recognitionTimeout();
     static void setRecognitionTimeout(std::optional<std::chrono::milliseconds> timeout);
+    // How long the whole recognition exchange may take however steadily the answer comes
+    // (60 s), after which it ends as a time-out does; tests shorten it.
+    static std::chrono::milliseconds recognitionDeadline();
+    static void setRecognitionDeadline(std::optional<std::chrono::milliseconds> deadline);
 
     // The multipart body: each form field, then the file part, then the closing boundary
     // (no line break after it).

@@ -1,6 +1,7 @@
 // Reading the recognition service's answer into an Image, from fixture documents.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -178,6 +179,27 @@ TEST(ImageReading, LogsTheBannerAndTheDocument) {
     Image discarded = Image::fromData(bytes);
     platform::setLogSink(std::move(previous));
     EXPECT_EQ(discarded, listened);
+}
+
+// A long answer (here 200,000 numbers, a line each) is logged by its start only: a few
+// KB at most, then how much was left out.
+TEST(ImageReading, LogsOnlyTheStartOfALongDocument) {
+    std::string bytes = R"({"Id": "long", "Rest": [1)";
+    for (int i = 1; i < 200000; ++i) bytes += ",1";
+    bytes += "]}";
+    platform::LogCapture log;
+    EXPECT_EQ(Image::fromData(bytes).id, "long");
+    std::vector<std::string> lines = log.lines();
+    ASSERT_GE(lines.size(), 3u);
+    ASSERT_LE(lines.size(), 42u);
+    std::string joined;
+    for (std::size_t i = 1; i + 1 < lines.size(); ++i) joined += lines[i] + "\n";
+    EXPECT_LE(joined.size(), 4096u);
+    const std::string description = JSON::parseJSON(bytes).description();
+    EXPECT_TRUE(description.starts_with(joined)) << joined;
+    const std::string rest = description.substr(joined.size());
+    EXPECT_EQ(lines.back(), "[left out: " + std::to_string(rest.size()) + " bytes in " +
+                                std::to_string(std::count(rest.begin(), rest.end(), '\n') + 1) + " lines]");
 }
 
 TEST(ImageReading, LoggedDocumentCannotForgeLines) {

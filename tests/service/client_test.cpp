@@ -76,28 +76,54 @@ TEST_F(ClientTest, BodyAndHeadersByteForByte) {
     EXPECT_NE(service.server.requests().at(1).header("Content-Type"), request.header("Content-Type"));
 }
 
+// An answer over 16 MB is refused: at once when its declared length says so (its body
+// would take minutes to come here), when it passes the cap when it comes in chunks.
 TEST_F(ClientTest, AnswersAndTransportFaults) {
     struct Row {
         const char* name;
         CannedAnswer answer;
         std::optional<std::string> data;  // what the request writer hands on
-        bool errorLine;
+        std::string errorLine;            // what an "Error: " line says, empty for none
     };
+    const std::string overCap(Client::maxAnswerBytes + 1, ' ');
     std::vector<Row> rows = {
-        {"200 object", {200, R"({"Title":"Page","Actions":[]})", {}}, R"({"Title":"Page","Actions":[]})", false},
-        {"204", {204, "", {}}, std::nullopt, false},
-        {"500", {500, "{}", {}}, std::nullopt, true},
-        {"reset", {200, "", {}, 0ms, true}, std::nullopt, true},
-        {"idle", {200, "{}", {}, 3000ms}, std::nullopt, true},
+        {"200 object", {200, R"({"Title":"Page","Actions":[]})", {}}, R"({"Title":"Page","Actions":[]})", ""},
+        {"204", {204, "", {}}, std::nullopt, ""},
+        {"500", {500, "{}", {}}, std::nullopt, "status code: 500"},
+        {"reset", {200, "", {}, 0ms, true}, std::nullopt, "Code=-1005"},
+        {"idle", {200, "{}", {}, 3000ms}, std::nullopt, "Code=-1001"},
+        {"over the cap, declared", {200, overCap, {}, 0ms, false, 60s}, std::nullopt, "limit of 16777216 bytes"},
+        {"over the cap, chunked", {200, overCap, {}, 0ms, false, 0ms, true}, std::nullopt, "limit of 16777216 bytes"},
     };
     Client::setRecognitionTimeout(300ms);
     for (const Row& row : rows) {
         service.server.answer(row.answer);
         platform::LogCapture log;
-        EXPECT_EQ(recognise(), row.data) << row.name;
-        EXPECT_EQ(std::tuple(log.contains("Error: "), log.count(testsupport::RecognitionService::apiKey)),
-                  std::tuple(row.errorLine, 0u)) << row.name;
+        auto data = recognise();
+        EXPECT_TRUE(data == row.data) << row.name << ": " << data.value_or("nil").substr(0, 80);
+        const bool errorLine = !row.errorLine.empty();
+        EXPECT_EQ(std::tuple(log.contains("Error: "), errorLine && log.contains(row.errorLine),
+                             log.count(testsupport::RecognitionService::apiKey)),
+                  std::tuple(errorLine, errorLine, 0u)) << row.name;
     }
+}
+
+// The recognition request redirected to another host: a 302 goes on as a GET with none of
+// the request's headers, a 307 is not followed; neither the key, the instance, the device
+// nor the photo leaves for the other host.
+TEST_F(ClientTest, RedirectsToAnotherHostGetNeitherTheKeyNorThePhoto) {
+    testsupport::LoopbackServer elsewhere(0, "127.0.0.2");
+    ASSERT_NE(elsewhere.port(), 0);
+    elsewhere.answer({200, "{}", {}});
+    for (int status : {302, 307}) {
+        service.server.answer({status, "", {{"Location", elsewhere.url("/collect")}}});
+        EXPECT_EQ(recognise(), status == 302 ? std::optional<std::string>("{}") : std::nullopt) << status;
+    }
+    auto received = elsewhere.requests();
+    ASSERT_EQ(received.size(), 1u);
+    EXPECT_EQ(std::tuple(received[0].method, received[0].body), std::tuple("GET", ""));
+    for (const auto& [name, value] : received[0].headers)
+        EXPECT_TRUE(name == "Host" || (name == "Accept" && value == "*/*")) << name << ": " << value;
 }
 
 // Each row starts from a kit set up afresh and changes one thing.

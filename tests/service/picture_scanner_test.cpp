@@ -81,6 +81,9 @@ TEST(ScanPipelineTest, MergesTheServiceAnswerWithTheCodesWhicheverComesFirst) {
         {"server not an object, codes", {200, "[1, 2]", {}}, true, qr, Names{"0612345678"}},
         {"server not an object", {200, "not json", {}}, false, std::nullopt, std::nullopt},
         {"nothing", {204, "", {}}, false, std::nullopt, std::nullopt},
+        // An answer over the cap is a failed request, whatever it would have said.
+        {"server over the cap, codes", {200, R"({"Title":"Page"})" + std::string(16 << 20, ' '), {}}, true, qr,
+         Names{"0612345678"}},
     };
     for (const Row& row : rows) {
         // At once, the answer usually comes before the codes; late, always after them.
@@ -100,6 +103,23 @@ TEST(ScanPipelineTest, MergesTheServiceAnswerWithTheCodesWhicheverComesFirst) {
                                  row.title ? std::nullopt : std::optional(VistrelError::notEnrichedImage)));
         }
     }
+}
+
+// An answer that drips in never lets the transfer go idle, but the recognition exchange
+// ends at its deadline as after a time-out, and the scan with the codes alone.
+TEST(ScanPipelineTest, ADrippingAnswerEndsAtTheDeadlineWithTheCodes) {
+    testsupport::RecognitionService service;
+    vistrel::Client::setRecognitionDeadline(500ms);
+    testsupport::CannedAnswer drip{200, R"({"Title":"Page"})" + std::string(300, ' '), {}};  // 6 s in all
+    drip.pauseBetweenBodyBytes = 20ms;
+    service.server.answer(drip);
+    platform::LogCapture log;
+    Outcome<VistrelError> outcome;
+    PictureScanner().groupedRequests(page(true), outcome.record());
+    outcome.wait();
+    EXPECT_EQ(std::tuple(outcome.image ? outcome.image->title : std::nullopt, actionNames(outcome.image)),
+              std::tuple(vistrel::tr("zbar.qrcode_detected"), Names{"0612345678"}));
+    EXPECT_TRUE(log.contains("Code=-1001")) << "logged as a time-out";
 }
 
 TEST(ScanPipelineTest, ScansAtTheSameTimeKeepTheirOwnResults) {

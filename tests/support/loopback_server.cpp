@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 namespace testsupport {
@@ -24,7 +25,11 @@ const char* reasonPhrase(int status) {
     switch (status) {
     case 200: return "OK";
     case 204: return "No Content";
+    case 301: return "Moved Permanently";
     case 302: return "Found";
+    case 303: return "See Other";
+    case 307: return "Temporary Redirect";
+    case 308: return "Permanent Redirect";
     case 404: return "Not Found";
     case 500: return "Internal Server Error";
     default: return "Status";
@@ -70,12 +75,22 @@ bool readRequest(int socket, CapturedRequest& request) {
     return true;
 }
 
-void sendAll(int socket, std::string_view bytes) {
+// False when the peer is gone.
+bool sendAll(int socket, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t n = send(socket, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n <= 0) return;
+        if (n <= 0) return false;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
+    return true;
+}
+
+// One piece of a body, framed as a chunk when the body is chunked.
+bool sendPiece(int socket, std::string_view piece, bool chunked) {
+    if (!chunked) return sendAll(socket, piece);
+    char size[20];
+    std::snprintf(size, sizeof size, "%zx\r\n", piece.size());
+    return sendAll(socket, size) && sendAll(socket, piece) && sendAll(socket, "\r\n");
 }
 
 }  // namespace
@@ -121,13 +136,13 @@ CannedAnswer RequestRecorder::record(const CapturedRequest& request) {
     return responder(request);
 }
 
-LoopbackServer::LoopbackServer(int port) {
+LoopbackServer::LoopbackServer(int port, std::string host) : address_(std::move(host)) {
     listener_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int reuse = 1;
     setsockopt(listener_, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (inet_pton(AF_INET, address_.c_str(), &address.sin_addr) != 1) std::abort();  // a test's own mistake
     address.sin_port = htons(static_cast<std::uint16_t>(port));
     socklen_t length = sizeof address;
     if (bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(listener_, 64) != 0 ||
@@ -152,7 +167,9 @@ LoopbackServer::~LoopbackServer() {
 }
 
 std::string LoopbackServer::url(std::string_view path) const {
-    std::string text = "http://127.0.0.1:";
+    std::string text = "http://";
+    text += address_;
+    text += ':';
     text += std::to_string(port_);
     text += path;
     return text;
@@ -211,22 +228,27 @@ void LoopbackServer::serve(int socket) {
         head += value;
         head += "\r\n";
     }
-    if (answer.status != 204 && answer.status != 304) {
+    const bool hasBody = answer.status != 204 && answer.status != 304;
+    if (hasBody && answer.chunked) {
+        head += "Transfer-Encoding: chunked\r\n";
+    } else if (hasBody) {
         head += "Content-Length: ";
         head += std::to_string(answer.body.size());
         head += "\r\n";
     }
     head += "Connection: close\r\n\r\n";
-    sendAll(socket, head);
-    if (answer.status != 204 && answer.status != 304) {
-        if (answer.pauseBetweenBodyBytes.count() == 0) sendAll(socket, answer.body);
-        for (std::size_t i = 0; answer.pauseBetweenBodyBytes.count() > 0 && i < answer.body.size(); ++i) {
+    bool sending = sendAll(socket, head) && hasBody;
+    // The body in large pieces, or byte by byte with a pause before each.
+    const bool dribbling = answer.pauseBetweenBodyBytes.count() > 0;
+    const std::size_t pieceSize = dribbling ? 1 : 65536;
+    for (std::size_t i = 0; sending && i < answer.body.size(); i += pieceSize) {
+        if (dribbling) {
             std::unique_lock lock(mutex_);
             if (changed_.wait_for(lock, answer.pauseBetweenBodyBytes, [&] { return stopping_; })) break;
-            lock.unlock();
-            sendAll(socket, std::string_view(answer.body).substr(i, 1));
         }
+        sending = sendPiece(socket, std::string_view(answer.body).substr(i, pieceSize), answer.chunked);
     }
+    if (sending && answer.chunked) sendAll(socket, "0\r\n\r\n");
     shutdown(socket, SHUT_WR);
     close(socket);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// An HTTP server on 127.0.0.1 for tests of code that talks to a web service. It keeps
+// An HTTP server on a loopback address (127.0.0.1 unless told otherwise) for tests of code that talks to a web service. It keeps
 // every request as it came on the wire (method, target, headers in their order, body,
 // raw bytes) and answers with a canned answer: a status, headers and a body, after an
 // optional delay, or by resetting the connection. Each answer closes its connection.
@@ -38,6 +38,7 @@ struct CannedAnswer {
     std::chrono::milliseconds delay{0};  // wait before answering (cut short when the server stops)
     bool reset = false;                  // no answer: the connection is reset
     std::chrono::milliseconds pauseBetweenBodyBytes{0};  // the body dribbles out byte by byte
+    bool chunked = false;  // the body goes in chunks, with no Content-Length
 };
 
 // The requests a test server took in and what it answers them with, for any server of the
@@ -67,15 +68,16 @@ private:
 
 class LoopbackServer : public RequestRecorder {
 public:
-    // Listening at once on the port, or on a free one for 0; a port that is taken leaves
-    // the server not listening (port() is 0).
-    explicit LoopbackServer(int port = 0);
+    // Listening at once on the port of the host address, or on a free one for 0; a port that is
+    // taken leaves the server not listening (port() is 0). Linux routes the whole of
+    // 127.0.0.0/8 to the loopback device, so "127.0.0.2" is a second host for tests.
+    explicit LoopbackServer(int port = 0, std::string host = "127.0.0.1");
     ~LoopbackServer();
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
     int port() const { return port_; }
-    // "http://127.0.0.1:<port>" followed by the path.
+    // "http://<address>:<port>" followed by the path.
     std::string url(std::string_view path = "/") const;
 
     // A loopback port where nothing listens: a connection to it is refused.
@@ -85,6 +87,7 @@ private:
     void acceptLoop();
     void serve(int socket);
 
+    std::string address_;
     int listener_ = -1;
     int port_ = 0;
     mutable std::mutex mutex_;

@@ -50,6 +50,7 @@ struct RecognitionService {
         vistrel::SdkConfiguration::resetShared();
         platform::setPreferredLanguages(std::nullopt);
         vistrel::Client::setRecognitionTimeout(std::nullopt);
+        vistrel::Client::setRecognitionDeadline(std::nullopt);
         auto& application = platform::ui::Application::shared();
         application.setName(hostName);
         application.setVersion(hostVersion);

@@ -25,6 +25,22 @@ TEST(LogTest, EscapingNeutralisesControlCharacters) {
         EXPECT_EQ(platform::escapeControlCharacters(text), escaped) << text;
 }
 
+// An excerpt (here of 6 bytes and 2 lines at most): whole lines while they fit, a line cut
+// between characters, then what was left out; a text that fits has no such note.
+TEST(LogTest, ExcerptKeepsTheStartAndCountsTheRest) {
+    using Lines = std::vector<std::string>;
+    for (auto [text, lines] : std::vector<std::pair<std::string, Lines>>{
+             {"a\nb", {"a", "b"}},
+             {"x\x1b\n", {"x\\x1b", ""}},
+             {"a\nb\nc\nd", {"a", "b", "[left out: 3 bytes in 2 lines]"}},
+             {"abcdefghij\nk", {"abcdef", "[left out: 6 bytes in 2 lines]"}},
+             {"abcde\xc3\xa9", {"abcde", "[left out: 2 bytes in 1 lines]"}}}) {
+        platform::LogCapture capture;
+        platform::logExcerpt(text, 6, 2);
+        EXPECT_EQ(capture.lines(), lines) << text;
+    }
+}
+
 TEST(LogTest, DiscardSinkSilencesTheLogAndSaysSo) {
     platform::LogCapture capture;
     EXPECT_TRUE(platform::isLogging());

@@ -82,6 +82,7 @@ TEST(URLSessionTest, TransportFailuresAreErrorValues) {
         {"scheme", {}, "file:///etc/hostname", platform::net::URLError::unsupportedURL},
         {"redirect to a file", {302, "", {{"Location", "file:///etc/hostname"}}}, server.url(),
          platform::net::URLError::unsupportedURL},
+        {"redirect loop", {302, "", {{"Location", "/"}}}, server.url(), platform::net::URLError::httpTooManyRedirects},
     };
     for (const Row& row : rows) {
         server.answer(row.answer);
@@ -109,6 +110,92 @@ TEST(URLSessionTest, RedirectToHttpIsFollowedAndASlowSteadyTransferIsNotCutOff) 
     Outcome outcome = send(session, URLRequest(server.url("/to-http"), 300ms));
     EXPECT_EQ(outcome.data, "steady");
     EXPECT_EQ(outcome.response->url, server.url("/final"));
+}
+
+// Redirects: the request's own headers and body go on to the same origin only. Elsewhere
+// (another host, or another port of the same host) the next request carries none of
+// them, and a redirect that would keep the body (307, 308) is not followed: its answer
+// is the answer. 303, and 301 or 302 after a POST, go on as a GET without a body.
+TEST(URLSessionTest, RedirectsCarryTheRequestsHeadersAndBodyToTheSameOriginOnly) {
+    LoopbackServer origin, otherPort, otherHost(0, "127.0.0.2");
+    ASSERT_NE(otherHost.port(), 0);
+    for (LoopbackServer* server : {&otherPort, &otherHost}) server->answer({200, "landed", {}});
+    URLSession session;
+    for (int status : {301, 302, 303, 307, 308}) {
+        for (LoopbackServer* target : {&origin, &otherPort, &otherHost}) {
+            SCOPED_TRACE(testing::Message() << status << " to " << target->url("/landing"));
+            origin.answerWith([&](const testsupport::CapturedRequest& r) -> CannedAnswer {
+                if (r.target == "/start") return {status, "moved", {{"Location", target->url("/landing")}}};
+                return {200, "landed", {}};
+            });
+            const std::size_t before = target->requests().size();
+            URLRequest request(origin.url("/start"), 5s);
+            request.httpMethod = "POST";
+            request.httpBody = "photo-bytes";
+            request.addValue("secret", "ApiKey");
+            request.addValue("text/plain", "Content-Type");
+            Outcome outcome = send(session, request);
+
+            const bool sameOrigin = target == &origin, keepsBody = status >= 307;
+            if (!sameOrigin && keepsBody) {
+                EXPECT_EQ(std::tuple(outcome.data, outcome.response->statusCode, target->requests().size()),
+                          std::tuple("moved", status, before));
+                continue;
+            }
+            EXPECT_EQ(std::tuple(outcome.data, outcome.response->url), std::tuple("landed", target->url("/landing")));
+            auto landing = target->requests().back();
+            EXPECT_EQ(std::tuple(landing.target, landing.method, landing.body, landing.header("ApiKey"),
+                                 landing.header("Content-Type")),
+                      std::tuple("/landing", keepsBody ? "POST" : "GET", keepsBody ? "photo-bytes" : "",
+                                 sameOrigin ? std::optional<std::string>("secret") : std::nullopt,
+                                 sameOrigin && keepsBody ? std::optional<std::string>("text/plain") : std::nullopt));
+        }
+    }
+}
+
+// The cap on an answer's body: a declared length over it is refused before any of the
+// body comes (here it would take minutes to come), a chunked body is cut where it passes
+// the cap; a body of exactly the cap comes whole either way.
+TEST(URLSessionTest, BodiesOverTheCapAreRefused) {
+    LoopbackServer server;
+    URLSession session;
+    for (bool chunked : {false, true}) {
+        for (std::size_t size : {1000, 1001, 200000}) {
+            SCOPED_TRACE(testing::Message() << size << (chunked ? " chunked" : " declared"));
+            CannedAnswer answer{200, std::string(size, 'x'), {}};
+            answer.chunked = chunked;
+            if (!chunked && size > 1000) answer.pauseBetweenBodyBytes = 60s;
+            server.answer(answer);
+            URLRequest request(server.url(), 5s);
+            request.maxResponseBytes = 1000;
+            Outcome outcome = send(session, request);
+            if (size == 1000) {
+                EXPECT_EQ(outcome.data, answer.body);
+                continue;
+            }
+            EXPECT_FALSE(outcome.data);
+            ASSERT_TRUE(outcome.error);
+            EXPECT_EQ(outcome.error->code, platform::net::URLError::dataLengthExceedsMaximum);
+            EXPECT_NE(outcome.error->description().find("limit of 1000 bytes"), std::string::npos)
+                << outcome.error->description();
+        }
+    }
+}
+
+// A total time-out ends an answer that keeps coming, too steadily for the idle time-out
+// to end it (10 s in all, a byte every 10 ms).
+TEST(URLSessionTest, TotalTimeoutEndsADrippingAnswer) {
+    LoopbackServer server;
+    CannedAnswer drip{200, std::string(1000, 'x'), {}};
+    drip.pauseBetweenBodyBytes = 10ms;
+    server.answer(drip);
+    URLSession session;
+    URLRequest request(server.url(), 2s);
+    request.totalTimeoutInterval = 300ms;
+    Outcome outcome = send(session, request);
+    EXPECT_FALSE(outcome.data);
+    ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->code, platform::net::URLError::timedOut);
 }
 
 TEST(URLSessionTest, ManyTransfersAtOnceEachCompleteOnce) {
