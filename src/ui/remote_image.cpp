@@ -86,13 +86,10 @@ public:
             }
             platform::dispatch::global().async([this, key = std::move(key), decoder, size, data = std::move(data)] {
                 Entry image = decode(decoder, data ? std::string_view(*data) : std::string_view(), size);
-                std::vector<Waiter> waiters;
-                {
-                    std::lock_guard lock(mutex_);
-                    cache_.insert(key, image);
-                    waiters = takeLocked(key);
-                }
-                deliver(std::move(waiters), std::move(image));
+                // Handed to the main queue before the load stops counting as under way.
+                std::lock_guard lock(mutex_);
+                cache_.insert(key, image);
+                deliver(takeLocked(key), std::move(image));
             });
         };
         platform::net::URLSession::shared().dataTask(std::move(request), std::move(finished))->resume();
