@@ -76,7 +76,7 @@ public:
         platform::net::URLRequest request(url);
         request.maxResponseBytes = kMaxRemoteImageBytes;
         auto finished = [this, key, decoder, size](std::optional<std::string> data,
-                                                   std::optional<platform::net::HTTPURLResponse>,
+                                                   std::optional<platform::net::HTTPURLResponse> response,
                                                    std::optional<platform::Error> error) mutable {
             if (error) {
                 platform::log(error->description());
@@ -84,11 +84,13 @@ public:
                     if (waiter.completion) waiter.completion();
                 return;
             }
-            platform::dispatch::global().async([this, key = std::move(key), decoder, size, data = std::move(data)] {
+            // An error page may be gone next time: only a successful answer is kept.
+            const bool keep = response && response->statusCode >= 200 && response->statusCode < 300;
+            platform::dispatch::global().async([this, key = std::move(key), decoder, size, data = std::move(data), keep] {
                 Entry image = decode(decoder, data ? std::string_view(*data) : std::string_view(), size);
                 // Handed to the main queue before the load stops counting as under way.
                 std::lock_guard lock(mutex_);
-                cache_.insert(key, image);
+                if (keep) cache_.insert(key, image);
                 deliver(takeLocked(key), std::move(image));
             });
         };

@@ -7,15 +7,16 @@
 //
 // A picture is decoded off the main thread at the size it is shown (a huge one is never
 // held at full size; one over the limits fit for a row picture is refused), once per
-// address and size however many views ask for it at the same time, and kept in a cache
-// bounded in bytes, so a list that appears again shows its pictures without downloading
-// or decoding them again.
+// address and size however many views ask for it at the same time, and the result of a
+// successful (2xx) answer, picture or none, kept in a cache bounded in bytes, so a list
+// that appears again shows its pictures without downloading or decoding them again.
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
 
+#include "platform/graphics/geometry.hpp"
 #include "platform/ui/image_view.hpp"
 
 namespace vistrel {

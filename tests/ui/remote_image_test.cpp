@@ -153,10 +153,15 @@ TEST_F(RemoteImageTest, ViewsOfOneAddressShareOneDownloadAndLaterLoadsUseTheCach
     // A GIF of a 4096 x 4096 screen with four dots: over the limits of a row picture.
     std::vector<imagetest::GifFrame> dots(4, {0, 0, 1, 1, {1}, 10, DISPOSAL_UNSPECIFIED, NO_TRANSPARENT_COLOR});
     answers["/dots.gif"] = body(imagetest::encodeGif(4096, 4096, uitest::kPalette, dots));
+    // An error page is not kept: it may be a picture next time.
+    answers["/gone.png"] = body("<html>gone</html>");
+    answers["/gone.png"].status = 404;
     for (int appearance = 0; appearance < 2; ++appearance) {
         SCOPED_TRACE(appearance);
         std::vector<std::shared_ptr<ImageView>> icons, gifs;
         platform::LogCapture log;
+        auto gone = viewWith(4);
+        vistrel::imageFromServerURL(gone, server.url("/gone.png"));
         for (int row = 0; row < 9; ++row) {
             icons.push_back(viewWith(4));
             gifs.push_back(viewWith(4));
@@ -165,7 +170,7 @@ TEST_F(RemoteImageTest, ViewsOfOneAddressShareOneDownloadAndLaterLoadsUseTheCach
         }
         ASSERT_TRUE(RunLoop::runUntil(
             [&] {
-                return icons.back()->image()->pixelWidth() == 30 && !gifs.back()->image() &&
+                return icons.back()->image()->pixelWidth() == 30 && !gifs.back()->image() && !gone->image() &&
                        vistrel::remoteImageCacheState().loading == 0;
             },
             10s));
@@ -176,8 +181,10 @@ TEST_F(RemoteImageTest, ViewsOfOneAddressShareOneDownloadAndLaterLoadsUseTheCach
             EXPECT_FALSE(gifs[row]->image());
         }
         // One download of each address for both appearances; the GIF's refusal said once.
-        EXPECT_EQ(std::tuple(requestsFor(server, "/icon.png"), requestsFor(server, "/dots.gif"), log.lines().size()),
-                  std::tuple(std::size_t{1}, std::size_t{1}, std::size_t(appearance == 0 ? 1 : 0)));
+        EXPECT_EQ(std::tuple(requestsFor(server, "/icon.png"), requestsFor(server, "/dots.gif"), log.lines().size(),
+                             requestsFor(server, "/gone.png")),
+                  std::tuple(std::size_t{1}, std::size_t{1}, std::size_t(appearance == 0 ? 1 : 0),
+                             std::size_t(appearance + 1)));
     }
 }
 
