@@ -1,6 +1,7 @@
 #include "ui/remote_image.hpp"
 
 #include <cmath>
+#include <exception>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -30,10 +31,16 @@ struct Waiter {
     RemoteImageCompletion completion;
 };
 
+// None for bytes that give no picture; never throws, so every waiting view is answered.
 Entry decode(Decoder decoder, std::string_view bytes, RemoteImagePixelSize size) {
-    if (decoder == Decoder::gif)
-        return GlintGif::gifWithReadSource(platform::graphics::readImageSourceForDisplay(bytes, size.width, size.height));
-    return platform::graphics::decodeImageForDisplay(bytes, size.width, size.height);
+    try {
+        if (decoder == Decoder::gif)
+            return GlintGif::gifWithReadSource(
+                platform::graphics::readImageSourceForDisplay(bytes, size.width, size.height));
+        return platform::graphics::decodeImageForDisplay(bytes, size.width, size.height);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 // On the main queue: every view still waiting for this load gets the picture.
@@ -132,14 +139,6 @@ int pixels(double points) {
     return value >= 1 && value <= 1e6 ? static_cast<int>(value) : 0;
 }
 
-}  // namespace
-
-RemoteImagePixelSize remoteImagePixelSize(platform::graphics::Size points) {
-    return {pixels(points.width), pixels(points.height)};
-}
-
-namespace {
-
 void load(std::shared_ptr<platform::ui::ImageView> view, std::string_view urlString, RemoteImageCompletion completion,
           Decoder decoder, std::optional<RemoteImagePixelSize> showAt) {
     auto url = platform::net::validatedHTTPURL(urlString);
@@ -159,6 +158,10 @@ void imageFromServerURL(std::shared_ptr<platform::ui::ImageView> view, std::stri
 void gifFromServerURL(std::shared_ptr<platform::ui::ImageView> view, std::string_view urlString,
                       RemoteImageCompletion completion, std::optional<RemoteImagePixelSize> showAt) {
     load(std::move(view), urlString, std::move(completion), Decoder::gif, showAt);
+}
+
+RemoteImagePixelSize remoteImagePixelSize(platform::graphics::Size points) {
+    return {pixels(points.width), pixels(points.height)};
 }
 
 RemoteImageCacheState remoteImageCacheState() { return Loader::shared().state(); }
