@@ -5,6 +5,8 @@
 #include <new>
 #include <vector>
 
+#include "platform/graphics/block_averaging.hpp"
+
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-parameter"
 #pragma GCC diagnostic ignored "-Wsign-compare"
@@ -23,51 +25,12 @@ bool goodSize(int width, int height) {
     return width >= 1 && height >= 1 && width <= Bitmap::maxDimension && height <= Bitmap::maxDimension;
 }
 
-// Averages blocks of factor x factor pixels (those at the right and bottom edges over
-// the pixels they have): a large reduction starts with this cheap step, so that the
-// filter below works on a picture at most twice the size it makes.
-struct Reduced {
-    std::vector<std::uint8_t> bytes;
-    int width = 0, height = 0;
-};
-
-template <int channels>
-Reduced boxReduced(const std::uint8_t* in, int width, int height, int stride, int factor) {
-    Reduced out;
-    out.width = (width + factor - 1) / factor;
-    out.height = (height + factor - 1) / factor;
-    const std::size_t rowValues = std::size_t(out.width) * channels, lineValues = std::size_t(width) * channels;
-    out.bytes.resize(rowValues * out.height);
-    // Sums down the columns of one band of rows first (a plain run over memory), then
-    // across each block of those sums.
-    std::vector<std::uint32_t> columns(lineValues);
-    for (int oy = 0; oy < out.height; ++oy) {
-        const int rows = std::min(factor, height - oy * factor);
-        std::fill(columns.begin(), columns.end(), 0);
-        for (int r = 0; r < rows; ++r) {
-            const std::uint8_t* __restrict line = in + std::size_t(oy * factor + r) * stride;
-            std::uint32_t* __restrict sums = columns.data();
-            for (std::size_t i = 0; i < lineValues; ++i) sums[i] += line[i];
-        }
-        std::uint8_t* row = &out.bytes[rowValues * oy];
-        for (int ox = 0; ox < out.width; ++ox) {
-            const int cols = std::min(factor, width - ox * factor);
-            const std::uint32_t count = std::uint32_t(rows) * std::uint32_t(cols);
-            const std::uint32_t* block = &columns[std::size_t(ox) * factor * channels];
-            for (int c = 0; c < channels; ++c) {
-                std::uint32_t sum = 0;
-                for (int j = 0; j < cols; ++j) sum += block[std::size_t(j) * channels + c];
-                row[std::size_t(ox) * channels + c] = static_cast<std::uint8_t>((sum + count / 2) / count);
-            }
-        }
-    }
-    return out;
-}
-
 // Filters in the stored values, without a colour-space round trip: premultiplied
 // pixels scale correctly that way, and it is several times faster.
 bool resizePlane(const std::uint8_t* in, int inWidth, int inHeight, int inStride, std::uint8_t* out, int width,
                  int height, int stride, int channels) {
+    // A large reduction starts with block averages, so that the filter below works on a
+    // picture at most twice the size it makes.
     const int factor = std::min(inWidth / width, inHeight / height);
     if (factor >= 2) {
         Reduced reduced;
@@ -100,15 +63,21 @@ std::optional<Image> scaledGreyPlane(const Image::GreyValues& grey, int inWidth,
 
 }  // namespace
 
-std::optional<Image> scaledImage(const Image& image, int width, int height) {
-    if (!goodSize(width, height)) return std::nullopt;
-    if (image.isGrey()) return scaledGreyImage(image, width, height);
+std::optional<Bitmap> scaledBitmap(const Bitmap& in, int width, int height) {
+    if (!goodSize(width, height) || in.isEmpty()) return std::nullopt;
     auto out = Bitmap::make(width, height);
     if (!out) return std::nullopt;
-    const Bitmap& in = image.bitmap();
     if (!resizePlane(reinterpret_cast<const std::uint8_t*>(in.data()), in.width(), in.height(), in.stride(),
                      reinterpret_cast<std::uint8_t*>(out->data()), width, height, out->stride(), 4))
         return std::nullopt;
+    return out;
+}
+
+std::optional<Image> scaledImage(const Image& image, int width, int height) {
+    if (!goodSize(width, height)) return std::nullopt;
+    if (image.isGrey()) return scaledGreyImage(image, width, height);
+    auto out = scaledBitmap(image.bitmap(), width, height);
+    if (!out) return std::nullopt;
     return Image::make(std::move(*out));
 }
 

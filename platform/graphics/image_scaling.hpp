@@ -11,6 +11,9 @@ namespace platform::graphics {
 // grey. None for a size outside 1...Bitmap::maxDimension or when the memory cannot be had.
 std::optional<Image> scaledImage(const Image& image, int width, int height);
 
+// The same for a bitmap of premultiplied pixels (empty input gives none).
+std::optional<Bitmap> scaledBitmap(const Bitmap& bitmap, int width, int height);
+
 // greyImage(scaledImage(image, width, height)) up to rounding, made by turning the
 // picture grey before scaling it: for a large photo that filters one channel, not four.
 std::optional<Image> scaledGreyImage(const Image& image, int width, int height);

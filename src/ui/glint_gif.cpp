@@ -74,7 +74,11 @@ std::optional<GlintGif::Image> readAndDecode(std::string_view name, const std::f
 }  // namespace
 
 std::optional<GlintGif::Image> GlintGif::gifWithData(std::string_view data, const GifLimits& limits) {
-    platform::graphics::ImageSourceResult read = platform::graphics::readImageSource(data, limits.source);
+    return gifWithReadSource(platform::graphics::readImageSource(data, limits.source), limits);
+}
+
+std::optional<GlintGif::Image> GlintGif::gifWithReadSource(platform::graphics::ImageSourceResult read,
+                                                           const GifLimits& limits) {
     if (!read.source) {
         if (read.failure.empty()) {
             say("Source for the image does not exist");

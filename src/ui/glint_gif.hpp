@@ -40,6 +40,10 @@ public:
 
     // Decodes GIF bytes (or a PNG or JPEG as one frame).
     static std::optional<Image> gifWithData(std::string_view data, const GifLimits& limits = {});
+    // The same for bytes already read into a source (by readImageSource or a reader
+    // under other limits): its failure logged as gifWithData logs it.
+    static std::optional<Image> gifWithReadSource(platform::graphics::ImageSourceResult read,
+                                                  const GifLimits& limits = {});
     // Reads an http, https or file address whole, then decodes it. It blocks this thread
     // until the download ends, so it must not run on the shared URL session's callback
     // queue. A body over maxFileBytes counts as unreadable.

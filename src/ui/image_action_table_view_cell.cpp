@@ -31,15 +31,17 @@ double constantOf(const std::weak_ptr<LayoutConstraint>& outlet) {
 // the button's edge on that side (negative: up or left).
 double edgeOffset(double buttonSide, double itemSide, double space) { return buttonSide / 2 - itemSide / 2 - space; }
 
-// Addresses that name a GIF go through the GIF decoder (a case-sensitive test).
+// Addresses that name a GIF go through the GIF decoder (a case-sensitive test). The
+// picture is decoded to cover `shownAt` points.
 void loadInto(const std::shared_ptr<platform::ui::ImageView>& view, const std::string& address,
-              RemoteImageCompletion completion) {
+              platform::graphics::Size shownAt, RemoteImageCompletion completion) {
     view->setImage(std::nullopt);  // also overtakes any load still running for this view
     if (address.empty()) return;
+    const RemoteImagePixelSize pixels = remoteImagePixelSize(shownAt);
     if (address.find("gif") != std::string::npos)
-        gifFromServerURL(view, address, std::move(completion));
+        gifFromServerURL(view, address, std::move(completion), pixels);
     else
-        imageFromServerURL(view, address, std::move(completion));
+        imageFromServerURL(view, address, std::move(completion), pixels);
 }
 
 }  // namespace
@@ -75,8 +77,11 @@ void ImageActionTableViewCell::loadBackgroundImage(const std::shared_ptr<ActionV
     auto view = buttonBackgroundImageView.lock();
     if (!view) return;
     auto cell = std::static_pointer_cast<ImageActionTableViewCell>(shared_from_this());
+    // Shown at the button's height, and across its width when it covers the button.
+    const auto button = buttonView.lock();
+    const platform::graphics::Size shownAt = button ? button->bounds().size : view->bounds().size;
     // A failed load calls back on the session's queue: the layout always moves to main.
-    loadInto(view, model->buttonBackgroundImage(), [cell, model] {
+    loadInto(view, model->buttonBackgroundImage(), shownAt, [cell, model] {
         platform::dispatch::main().async([cell, model] { cell->layOutBackgroundImage(model); });
     });
 }
@@ -135,7 +140,8 @@ double ImageActionTableViewCell::configureText(const ActionViewModel& model, dou
 void ImageActionTableViewCell::configureIcon(const ActionViewModel& model, double width, double height,
                                              double textHeight) {
     if (auto icon = iconImageView.lock()) {
-        loadInto(icon, model.iconUrl(), {});
+        const double side = model.iconSize();
+        loadInto(icon, model.iconUrl(), {side, side}, {});
         icon->setHidden(!model.iconDisplay());
     }
     const double iconSide = model.iconSize();

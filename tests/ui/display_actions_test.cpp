@@ -19,6 +19,7 @@
 #include "support/recognition_service.hpp"
 #include "ui/display_actions_view_controller.hpp"
 #include "ui/image_action_table_view_cell.hpp"
+#include "ui/remote_image.hpp"
 
 namespace {
 
@@ -238,7 +239,9 @@ TEST_F(DisplayActionsTest, ReusedRowNeverShowsAnotherActionsImageOrLayout) {
     EXPECT_EQ(cell->buttonBackgroundImageWidthConstraint.lock()->constant(), 320);
 
     // Reused for the same action and at once for one without a background: the old image
-    // goes at once, and the overtaken load neither brings it back nor lays it out.
+    // goes at once, and the overtaken load neither brings it back nor lays it out. (The
+    // cache is emptied first, or the second configuration would not download at all.)
+    vistrel::clearRemoteImageCache();
     cell->configureWithActionViewModel(image->viewModelForAction(withBackground));
     cell->buttonBackgroundImageWidthConstraint.lock()->setConstant(7);
     cell->configureWithActionViewModel(image->viewModelForAction(rowOf(*image, "a-cal")));
