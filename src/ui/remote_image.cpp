@@ -34,10 +34,13 @@ struct Waiter {
 // None for bytes that give no picture; never throws, so every waiting view is answered.
 Entry decode(Decoder decoder, std::string_view bytes, RemoteImagePixelSize size) {
     try {
-        if (decoder == Decoder::gif)
-            return GlintGif::gifWithReadSource(
-                platform::graphics::readImageSourceForDisplay(bytes, size.width, size.height));
-        return platform::graphics::decodeImageForDisplay(bytes, size.width, size.height);
+        auto read = platform::graphics::readImageSourceForDisplay(bytes, size.width, size.height);
+        if (decoder == Decoder::gif) return GlintGif::gifWithReadSource(std::move(read));
+        // A still decoder shows an animated GIF's first frame, standing still.
+        if (!read.source) return std::nullopt;
+        for (auto& frame : read.source->frames)
+            if (frame.image) return platform::graphics::Image::make(std::move(*frame.image));
+        return std::nullopt;
     } catch (const std::exception&) {
         return std::nullopt;
     }

@@ -49,6 +49,7 @@ RemoteImagePixelSize remoteImagePixelSize(platform::graphics::Size points);
 void imageFromServerURL(std::shared_ptr<platform::ui::ImageView> view, std::string_view urlString,
                         RemoteImageCompletion completion = {},
                         std::optional<RemoteImagePixelSize> showAt = std::nullopt);
+// A GIF gives its first frame, as a still decoder does.
 // The same, decoded as GlintGif::gifWithData decodes (frames keep their own display
 // times), each frame at the size shown.
 void gifFromServerURL(std::shared_ptr<platform::ui::ImageView> view, std::string_view urlString,

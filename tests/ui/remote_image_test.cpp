@@ -75,6 +75,13 @@ TEST_F(RemoteImageTest, AnimatedImagesArriveOnTheMainThread) {
     ASSERT_TRUE(moving.wait() && moving.onMain && view->image());
     EXPECT_NEAR(view->image()->duration(), 0.25, 1e-9);
 
+    // The still loader shows the same picture's first frame, standing still.
+    auto still = std::make_shared<ImageView>();
+    Finish first;
+    vistrel::imageFromServerURL(still, server.url("/moving.gif"), first.completion());
+    ASSERT_TRUE(first.wait() && still->image());
+    EXPECT_EQ(std::tuple(still->image()->isAnimated(), still->image()->duration()), std::tuple(false, 0.0));
+
     // A page that is no picture clears the view.
     Finish page;
     vistrel::gifFromServerURL(view, server.url("/missing"), page.completion());
