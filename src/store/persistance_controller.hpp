@@ -38,10 +38,12 @@ public:
     // A photo taken while offline: its file is written first (temporary file, then
     // rename), then its record (random 20-character identifier, no document identifier,
     // the unrecognised title) is saved. None, and no record, when the file cannot be
-    // written or the store cannot be opened.
+    // written or the store cannot be opened; none too when the save fails, and then the
+    // record is taken back and the photo file removed.
     virtual std::shared_ptr<VistrelImage> createRandomVistrelImage(const platform::graphics::Image& picture, Date date);
     // The newest record of the identifier, unchanged; else a new record with its photo
-    // file written first. None when the store cannot be opened or the file written.
+    // file written first. None when the store cannot be opened, the file written or the
+    // new record saved (nothing is left of it then, as above).
     virtual std::shared_ptr<VistrelImage> loadOrCreateVistrelImage(const std::string& documentId,
                                                                    const std::string& identifier,
                                                                    const std::string& title,
@@ -82,6 +84,8 @@ private:
     std::shared_ptr<PersistanceController> owner();
     std::filesystem::path getDocumentsDirectory();
     std::int64_t historyLimit() const;
+    // Removes a photo file written for a record that could not be saved.
+    void removePicture(const std::filesystem::path& path);
     std::shared_ptr<VistrelImage> insertWithPicture(std::optional<std::string> documentId, std::string identifier,
                                                     std::string title, const platform::graphics::Image& picture,
                                                     Date date);

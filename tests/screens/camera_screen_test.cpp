@@ -13,6 +13,7 @@
 #include "screens/gallery_view_controller.hpp"
 #include "screens/tutorial_view_controller.hpp"
 #include "store/migration_view_controller.hpp"
+#include "support/file_size_limit.hpp"
 #include "support/qr/qr_pictures.hpp"
 #include "ui/action_text_view_controller.hpp"
 #include "ui/display_actions_view_controller.hpp"
@@ -88,23 +89,31 @@ TEST_F(CameraScreenTest, WithoutCameraPermissionTheShutterOnlyExplains) {
     }
 }
 
-// Offline, the photo is kept for the gallery to send later; when it cannot be kept the
-// user is told so instead of being told it was kept.
+// Offline, the photo is kept for the gallery to send later; when it cannot be kept (its
+// file cannot be written, or the disk is too full for its record) the user is told so
+// instead of being told it was kept.
 TEST_F(CameraScreenTest, OfflinePhotoGoesToTheWaitingListOrTheUserHearsItWasNotKept) {
-    for (const bool blocked : {false, true}) {
-        SCOPED_TRACE(blocked);
-        store->layer->setApplicationDocumentsDirectory(blocked ? stills.write("blocked", "a file") : service.dir / "docs");
+    enum class Store { usable, photoCannotBeWritten, full };
+    for (const Store state : {Store::usable, Store::photoCannotBeWritten, Store::full}) {
+        SCOPED_TRACE(static_cast<int>(state));
+        const bool kept = state == Store::usable;
+        store->layer->setApplicationDocumentsDirectory(
+            state == Store::photoCannotBeWritten ? stills.write("blocked", "a file") : service.dir / "docs");
         show();
         platform::net::setSimulatedNetwork(0);
         const auto before = waitingCount();
+        std::optional<testsupport::ScopedFileSizeLimit> full;
+        if (state == Store::full) full.emplace(4096);  // the photo fits, a page of the store does not
         takePicture();
-        const std::string message = tr(blocked ? "camera.network.photo_not_kept" : "camera.network.no_internet");
-        EXPECT_EQ(waitingCount(), before + !blocked);
+        const std::string message = tr(kept ? "camera.network.no_internet" : "camera.network.photo_not_kept");
+        EXPECT_EQ(waitingCount(), before + kept);
         EXPECT_EQ(seen(), (Seen{0, true, message, false, false, controls()}));
         time.advance(1600ms);
         EXPECT_FALSE(screen->alertController());
         takePicture();  // the shutter works again
-        EXPECT_EQ(waitingCount(), before + 2 * !blocked);
+        EXPECT_EQ(waitingCount(), before + 2 * kept);
+        full.reset();
+        EXPECT_EQ(stored().size(), before + 2 * kept);  // as the next launch finds it
         time.advance(2s);
         platform::net::setSimulatedNetwork(platform::net::ReachabilityFlags::reachable);
     }

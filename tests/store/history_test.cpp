@@ -9,6 +9,7 @@
 #include "store/picture_file_name.hpp"
 #include "store/vistrel_image_view_model.hpp"
 #include "store_fixture.hpp"
+#include "support/file_size_limit.hpp"
 
 using platform::dispatch::RunLoop;
 using platform::graphics::Color;
@@ -176,6 +177,26 @@ TEST_F(HistoryTest, AnImageWithoutItsIdentityIsNotRecorded) {
     EXPECT_FALSE(VistrelImageViewModel::make(recognised("doc", "img-2", nullptr), photo, history));
     EXPECT_FALSE(history->retrieveImages().value_or(vistrel::VistrelImages{1}).size());
     EXPECT_FALSE(log.contains("IMAGE ID"));
+}
+
+// A disk too full for the record (the photo still fits): nothing is reported as kept,
+// the photo written for it goes, and the store works again once there is room.
+TEST_F(HistoryTest, ARecordThatCannotBeSavedIsNotReportedAndLeavesNoPhoto) {
+    auto history = controller();
+    ASSERT_TRUE(history->retrieveImages());  // the store is open
+    {
+        testsupport::ScopedFileSizeLimit full(4096);  // under one page of the store's journal
+        EXPECT_FALSE(history->createRandomVistrelImage(picture(Color::green()), at(1)));
+        EXPECT_FALSE(history->loadOrCreateVistrelImage("d", "img-9", "t", picture(Color::red()), at(2)));
+        EXPECT_FALSE(VistrelImageViewModel::make(recognised("doc", "img-8", "T"), picture(Color::red()), history));
+    }
+    EXPECT_TRUE(log.contains("Unresolved error"));
+    EXPECT_FALSE(history->layer->managedObjectContext()->hasChanges());
+    EXPECT_TRUE(history->retrieveImages()->empty());
+    for (const auto& entry : std::filesystem::directory_iterator(docs))
+        EXPECT_EQ(entry.path().filename().string().find(".jpg"), std::string::npos) << entry.path();
+    ASSERT_TRUE(history->createRandomVistrelImage(picture(Color::green()), at(3)));
+    EXPECT_EQ(controller()->retrieveImages()->size(), 1u);
 }
 
 }  // namespace
