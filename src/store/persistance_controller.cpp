@@ -116,10 +116,19 @@ std::optional<VistrelImages> PersistanceController::loadVistrelImages(const std:
 }
 
 std::optional<VistrelImages> PersistanceController::retrieveImages(std::optional<Predicate> predicate) {
+    return fetchNewest(std::move(predicate), static_cast<std::size_t>(historyLimit()));
+}
+
+std::optional<VistrelImages> PersistanceController::retrieveWaitingImages() {
+    return fetchNewest(Predicate::isAbsent("documentId"), 0);
+}
+
+std::optional<VistrelImages> PersistanceController::fetchNewest(std::optional<Predicate> predicate,
+                                                                std::size_t limit) {
     return onMainThread([&]() -> std::optional<VistrelImages> {
         auto context = layer->managedObjectContext();
         FetchRequest request = VistrelImage::fetchRequest();
-        request.fetchLimit = static_cast<std::size_t>(historyLimit());
+        request.fetchLimit = limit;
         request.sort = platform::store::SortDescriptor{"date", false};
         request.predicate = std::move(predicate);
         platform::Error error;

@@ -53,6 +53,9 @@ public:
     // Records newest first, at most "GALLERY_NUMBER_ITEMS" of them (0 or no number: all);
     // none on a fetch error.
     virtual std::optional<VistrelImages> retrieveImages(std::optional<platform::store::Predicate> predicate = std::nullopt);
+    // Every photo waiting to be sent (a record without document identifier), newest
+    // first, whatever the history size; none on a fetch error.
+    virtual std::optional<VistrelImages> retrieveWaitingImages();
     // Deletes the record later, on the main queue, and saves. Its photo file stays.
     virtual void deleteImage(std::shared_ptr<VistrelImage> image);
     // Deletes every record in the store itself. Photo files stay.
@@ -84,6 +87,8 @@ private:
     std::shared_ptr<PersistanceController> owner();
     std::filesystem::path getDocumentsDirectory();
     std::int64_t historyLimit() const;
+    // Records newest first, at most `limit` of them (0: all).
+    std::optional<VistrelImages> fetchNewest(std::optional<platform::store::Predicate> predicate, std::size_t limit);
     // Removes a photo file written for a record that could not be saved.
     void removePicture(const std::filesystem::path& path);
     std::shared_ptr<VistrelImage> insertWithPicture(std::optional<std::string> documentId, std::string identifier,
