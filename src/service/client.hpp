@@ -21,8 +21,9 @@ public:
     using Headers = std::map<std::string, std::string>;
 
     // Uploads the photo, prepared and JPEG-encoded, as a multipart form to the recognition
-    // service. Calls back exactly once, always without an error: with the body of a 200
-    // answer (present even when empty), else with nothing. When a value it needs is
+    // service. Calls back exactly once: with the body of a 200 answer (present even when
+    // empty); with nothing and an error when the exchange failed (no answer, or a status
+    // other than 2xx); else with nothing. When a value it needs is
     // missing (the photo, a content type, a language, the API key, the instance
     // identifier, a usable address, a prepared photo, its JPEG, the host's version) or a
     // header value holds a line break, it calls back (nil, nil) on the caller's thread

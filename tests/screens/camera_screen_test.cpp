@@ -119,6 +119,37 @@ TEST_F(CameraScreenTest, OfflinePhotoGoesToTheWaitingListOrTheUserHearsItWasNotK
     }
 }
 
+// A service that fails to answer says nothing of the page: the photo waits in the gallery
+// as one taken offline, with the same message; only an answer that recognised nothing
+// says the page is not recognised.
+TEST_F(CameraScreenTest, APhotoTheServiceFailedOnWaitsAsAnOfflineOne) {
+    vistrel::Client::setRecognitionTimeout(200ms);
+    const struct {
+        const char* name;
+        testsupport::CannedAnswer answer;
+        bool kept;
+    } rows[] = {
+        {"500", {500, "", {}}, true},
+        {"503", {503, "{}", {}}, true},
+        {"reset", {200, "", {}, 0ms, true}, true},
+        {"time-out", {200, "{}", {}, 800ms}, true},
+        {"200 recognising nothing", {200, "[]", {}}, false},
+    };
+    show();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        service.server.answer(row.answer);
+        const auto before = waitingCount();
+        const auto requests = service.server.requests().size();
+        takePicture();
+        const std::string message =
+            row.kept ? tr("camera.network.no_internet") : vistrel::localizedString(vistrel::VistrelError::notEnrichedImage);
+        EXPECT_EQ(waitingCount(), before + row.kept);
+        EXPECT_EQ(seen(), (Seen{requests + 1, true, message, false, false, controls()}));
+        time.advance(1600ms);
+    }
+}
+
 // The recognised page: the action list comes with the photo, the server's actions and
 // the photo's QR code; embedded mode is passed on and keeps the navigation hidden.
 TEST_F(CameraScreenTest, RecognisedPagePushesTheActionListWithThePhoto) {
@@ -164,7 +195,7 @@ TEST_F(CameraScreenTest, AutoTriggeredPageRunsItsActionAndIsRecorded) {
 // One press, one scan: presses while the capture or the scan runs are ignored, and the
 // shutter works again once the scan has answered, or once a capture failed.
 TEST_F(CameraScreenTest, PressesDuringACaptureOrAScanAreIgnoredAndAnUnrecognisedPageIsSaid) {
-    service.server.answer({500, "", {}, 150ms});
+    service.server.answer({204, "", {}, 150ms});
     show();
     pressShutter();
     pressShutter();  // the still is not there yet
@@ -172,8 +203,8 @@ TEST_F(CameraScreenTest, PressesDuringACaptureOrAScanAreIgnoredAndAnUnrecognised
     screen->takePicture();  // while the scan runs (the shutter is hidden)
     ASSERT_TRUE(pumpUntil([&] { return !screen->isTakingPicture(); }));
     EXPECT_TRUE(log.contains("the press is ignored"));
-    // Not recognised (the service answers 500 and the plain photo has no code): the error
-    // for one and a half seconds.
+    // Not recognised (the service answers without an image and the plain photo has no
+    // code): the error for one and a half seconds.
     const auto message = vistrel::localizedString(vistrel::VistrelError::notEnrichedImage);
     EXPECT_EQ(seen(), (Seen{1, true, message, false, false, controls()}));
     time.advance(1600ms);
