@@ -32,6 +32,7 @@ public:
     virtual void setManagedObjectModel(std::shared_ptr<const platform::store::ManagedObjectModel> model);
 
     // The coordinator with the store added; none (with a log line) when it cannot be.
+    // Opening the store removes the photo files earlier runs left half written.
     virtual std::shared_ptr<platform::store::PersistentStoreCoordinator> persistentStoreCoordinator();
     virtual void setPersistentStoreCoordinator(std::shared_ptr<platform::store::PersistentStoreCoordinator> coordinator);
 

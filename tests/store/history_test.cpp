@@ -199,4 +199,31 @@ TEST_F(HistoryTest, ARecordThatCannotBeSavedIsNotReportedAndLeavesNoPhoto) {
     EXPECT_EQ(controller()->retrieveImages()->size(), 1u);
 }
 
+// Photo files half written by a run that was killed go when the store opens; nothing else
+// of the folder does, nor anything below it, nor a photo this run is writing.
+TEST_F(HistoryTest, HalfWrittenPhotosOfAnEarlierRunGoWhenTheStoreOpens) {
+    const auto earlier = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    auto made = [&](const std::vector<std::string>& names, bool old) {
+        std::vector<std::filesystem::path> paths;
+        for (const auto& name : names) {
+            paths.push_back(dir.write("docs/" + name, "half a photo"));
+            if (old) std::filesystem::last_write_time(paths.back(), earlier);
+        }
+        return paths;
+    };
+    const auto stale = made({"Y24EXbQNKlSbXQVrWPhy.jpg.tmp-123", "sha256.ab12.jpg.tmp-18446744073709551615"}, true);
+    auto kept = made({"a.jpg", "a.jpg.tmp-", "a.jpg.tmp-12x", ".jpg.tmp-1", "preferences.plist.tmp-5", "a.png.tmp-1",
+                      "inner/b.jpg.tmp-1", "c.jpg.tmp-1.keep"},
+                     true);
+    kept.push_back(made({"now.jpg.tmp-7"}, false).front());
+    std::filesystem::create_directory(docs / "folder.jpg.tmp-9");
+    auto history = controller();
+    EXPECT_TRUE(std::filesystem::exists(stale.front()));  // nothing is opened yet
+    ASSERT_TRUE(history->retrieveImages());
+    for (const auto& path : stale) EXPECT_FALSE(std::filesystem::exists(path)) << path;
+    for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
+    EXPECT_TRUE(std::filesystem::is_directory(docs / "folder.jpg.tmp-9"));
+    EXPECT_TRUE(log.contains("2 half-written photo files"));
+}
+
 }  // namespace
