@@ -48,11 +48,13 @@ void logUnresolvedError(const platform::Error& error) {
 }
 
 std::filesystem::path CoreDataLayer::applicationDocumentsDirectory() {
+    std::lock_guard lock(documentsMutex_);
     if (!documentsDirectory_) documentsDirectory_ = dataDirectory();
     return *documentsDirectory_;
 }
 
 void CoreDataLayer::setApplicationDocumentsDirectory(std::filesystem::path folder) {
+    std::lock_guard lock(documentsMutex_);
     documentsDirectory_ = std::move(folder);
 }
 

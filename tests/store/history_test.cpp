@@ -226,4 +226,16 @@ TEST_F(HistoryTest, HalfWrittenPhotosOfAnEarlierRunGoWhenTheStoreOpens) {
     EXPECT_TRUE(log.contains("2 half-written photo files"));
 }
 
+// A host may read photos off the main thread while the main thread opens the store: the
+// documents folder, the kit's data folder found on first use, is found once for both.
+TEST_F(HistoryTest, PhotosReadOffTheMainThreadWhileTheStoreOpens) {
+    testsupport::ScopedEnv home("VISTREL_HOME", docs.c_str());
+    auto history = std::make_shared<vistrel::PersistanceController>(std::make_shared<vistrel::CoreDataLayer>());
+    auto reader = std::async(std::launch::async, [&] { return history->getPicture("img-1"); });
+    auto images = history->retrieveImages();
+    EXPECT_FALSE(reader.get());
+    EXPECT_TRUE(images && images->empty());
+    EXPECT_EQ(history->picturePath("img-1"), docs / "img-1.jpg");
+}
+
 }  // namespace
