@@ -2,9 +2,9 @@
 // The scan history in three paged tabs (recent scans, favourites, photos waiting to be
 // sent), with a row of tab buttons over an indicator bar, and an edit button that puts
 // every page into delete mode. The screen fetches the newest records (the history size)
-// and every waiting photo once per reload and hands them to the three pages; while it is visible it follows the store's change
-// notifications, posted from any thread, on the main queue. Opening a record sends its
-// photo through the scanner again.
+// and every waiting photo once per reload and hands them to the three pages; while it
+// is visible it follows the store's change notifications, posted from any thread, on
+// the main queue. Opening a record sends its photo through the scanner again.
 //
 // The screen owns its pages; the pages and their cards refer back without owning, so
 // leaving the gallery frees it.

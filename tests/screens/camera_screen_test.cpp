@@ -142,8 +142,8 @@ TEST_F(CameraScreenTest, APhotoTheServiceFailedOnWaitsAsAnOfflineOne) {
         const auto before = waitingCount();
         const auto requests = service.server.requests().size();
         takePicture();
-        const std::string message =
-            row.kept ? tr("camera.network.no_internet") : vistrel::localizedString(vistrel::VistrelError::notEnrichedImage);
+        const std::string message = row.kept ? tr("camera.network.no_internet")
+                                             : vistrel::localizedString(vistrel::VistrelError::notEnrichedImage);
         EXPECT_EQ(waitingCount(), before + row.kept);
         EXPECT_EQ(seen(), (Seen{requests + 1, true, message, false, false, controls()}));
         time.advance(1600ms);
