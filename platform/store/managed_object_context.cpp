@@ -27,6 +27,7 @@ Error contextError(std::string_view reason) {
 bool matches(const ManagedObject& object, const std::optional<Predicate>& predicate) {
     if (!predicate) return true;
     const AttributeValue& value = object.value(predicate->attribute);
+    if (predicate->absent) return std::holds_alternative<std::monostate>(value);
     if (std::holds_alternative<std::monostate>(value)) return false;
     return std::find(predicate->anyOf.begin(), predicate->anyOf.end(), value) != predicate->anyOf.end();
 }

@@ -53,8 +53,9 @@ std::string columnList(const EntityDescription& entity) {
 }  // namespace
 
 struct PersistentStoreCoordinator::Connection {
-    // What decides the text of a fetch: entity, predicate attribute and number of values,
-    // sort attribute and direction, and whether there is a limit.
+    // What decides the text of a fetch: entity, predicate attribute and number of values
+    // (none: the attribute's absence), sort attribute and direction, and whether there is
+    // a limit.
     using FetchShape = std::tuple<const EntityDescription*, std::size_t, std::size_t, std::size_t, bool, bool>;
 
     sqlite3* db = nullptr;
@@ -152,7 +153,9 @@ std::string fetchSql(const EntityDescription& entity, const std::vector<Attribut
     std::string sql = cat("SELECT ", columnList(entity), " FROM ", quotedName(entity.name));
     if (matched) {
         sql += cat(" WHERE ", quotedName(matched->name));
-        if (anyOf->size() == 1) {
+        if (anyOf->empty()) {
+            sql += " IS NULL";  // only an absence predicate has no values
+        } else if (anyOf->size() == 1) {
             sql += " = ?";
         } else {
             sql += " IN (?";
@@ -276,8 +279,9 @@ std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const Fet
     std::size_t matchedIndex = none, sortIndex = none;
     if (request.predicate) {
         auto index = entity->indexOfAttribute(request.predicate->attribute);
-        if (!index || request.predicate->anyOf.empty() || request.predicate->anyOf.size() > 10000)
-            return fail("the predicate is not one the entity can answer", SQLITE_MISUSE);
+        const auto values = request.predicate->anyOf.size();
+        const bool answerable = request.predicate->absent ? values == 0 : values > 0 && values <= 10000;
+        if (!index || !answerable) return fail("the predicate is not one the entity can answer", SQLITE_MISUSE);
         matchedIndex = *index;
         matched = &entity->attributes[*index];
     }

@@ -6,8 +6,9 @@
 namespace vistrel {
 
 namespace {
-constexpr platform::EnumTable<VistrelError, std::string_view, 1> kRawValues{{
+constexpr platform::EnumTable<VistrelError, std::string_view, 2> kRawValues{{
     {VistrelError::notEnrichedImage, "actions.list.error.not_enriched_image"},
+    {VistrelError::serviceUnavailable, "actions.list.error.service_unavailable"},
 }};
 }  // namespace
 

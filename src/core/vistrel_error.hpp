@@ -8,7 +8,8 @@
 namespace vistrel {
 
 enum class VistrelError {
-    notEnrichedImage,  // "actions.list.error.not_enriched_image": the page was not recognised
+    notEnrichedImage,    // "actions.list.error.not_enriched_image": the page was not recognised
+    serviceUnavailable,  // "actions.list.error.service_unavailable": the service failed to answer
 };
 
 std::string_view rawValue(VistrelError error);

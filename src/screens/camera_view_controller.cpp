@@ -241,10 +241,12 @@ void CameraViewController::scanFinished(const platform::graphics::Image& photo, 
         if (auto navigation = navigationController()) navigation->pushViewController(list, true);
         return;
     }
-    if (error) {
-        setHidden(pictureImageView, true);
-        showAlertMsg("", localizedString(*error), alertTime);
-    }
+    if (!error) return;
+    setHidden(pictureImageView, true);
+    // The service failed, it did not say the page is unknown: the photo waits in the
+    // gallery as one taken offline.
+    if (*error == VistrelError::serviceUnavailable) return keepOfflinePhoto(photo);
+    showAlertMsg("", localizedString(*error), alertTime);
 }
 
 }  // namespace vistrel

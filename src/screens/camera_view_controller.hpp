@@ -3,7 +3,8 @@
 // button, a gallery button, developer and menu buttons and a floating menu with the
 // tutorial and the about page. The shutter takes a still and scans it: the one
 // auto-triggered action runs at once, or the action list is pushed, or the error shows
-// for a moment; without network the photo is kept in the history for later.
+// for a moment; without network, or when the service fails to answer, the photo is kept
+// in the history for later.
 //
 // In embedded mode (hideNavigationButtons) only scanning is offered: no gallery, no
 // menu. Main thread only.

@@ -1,7 +1,8 @@
 #pragma once
 // One gallery tab: the records of its tab as cards, two a row, or one placeholder that
-// fills the page when the tab has none. The gallery screen hands every page the same
-// whole history; each page keeps the records of its tab. A tap opens a record (the
+// fills the page when the tab has none. The gallery screen hands the pages the newest
+// records (the waiting list's page every waiting photo); each page keeps the records of
+// its tab. A tap opens a record (the
 // gallery sends its photo again) or, in edition mode, asks to delete it; a tap on a
 // card's star flips the record's favourite mark. The page refers back to the gallery
 // without owning it.

@@ -171,9 +171,16 @@ void GalleryViewController::scrollViewDidEndDecelerating(platform::ui::ScrollVie
 void GalleryViewController::reloadData() {
     if (!persistanceController) return;
     auto images = persistanceController->retrieveImages();
-    if (!images) return;
+    auto waiting = persistanceController->retrieveWaitingImages();
+    if (!images || !waiting) return;
     vistrelImages = std::move(*images);
-    for (const auto& page : contentControllers) page->updateImages(vistrelImages);
+    waitingImages = std::move(*waiting);
+    updatePages();
+}
+
+void GalleryViewController::updatePages() {
+    for (const auto& page : contentControllers)
+        page->updateImages(page->libraryOption == LibraryOption::waitingList ? waitingImages : vistrelImages);
 }
 
 void GalleryViewController::showLastScans() { showOption(LibraryOption::recents); }
@@ -191,10 +198,7 @@ void GalleryViewController::toggleEdition() {
 
 void GalleryViewController::deleteImage(std::shared_ptr<VistrelImage> image) {
     if (!image) return;
-    if (auto found = std::find(vistrelImages.begin(), vistrelImages.end(), image); found != vistrelImages.end()) {
-        vistrelImages.erase(found);
-        for (const auto& page : contentControllers) page->updateImages(vistrelImages);
-    }
+    if (std::erase(vistrelImages, image) + std::erase(waitingImages, image) > 0) updatePages();
     // Also a record no longer listed: the store's deletion of a deleted record does nothing.
     if (persistanceController) persistanceController->deleteImage(std::move(image));
 }

@@ -1,10 +1,10 @@
 #pragma once
 // The scan history in three paged tabs (recent scans, favourites, photos waiting to be
 // sent), with a row of tab buttons over an indicator bar, and an edit button that puts
-// every page into delete mode. The screen fetches the whole history once per reload
-// and hands it to the three pages; while it is visible it follows the store's change
-// notifications, posted from any thread, on the main queue. Opening a record sends its
-// photo through the scanner again.
+// every page into delete mode. The screen fetches the newest records (the history size)
+// and every waiting photo once per reload and hands them to the three pages; while it
+// is visible it follows the store's change notifications, posted from any thread, on
+// the main queue. Opening a record sends its photo through the scanner again.
 //
 // The screen owns its pages; the pages and their cards refer back without owning, so
 // leaving the gallery frees it.
@@ -46,8 +46,11 @@ public:
     LibraryOption option = LibraryOption::favorites;
     // Tab titles by raw value.
     std::vector<std::string> optionsTitles;
-    // The last history fetched, newest first, all tabs.
+    // The last history fetched, newest first, at most the history size: the recents and
+    // the favourites.
     VistrelImages vistrelImages;
+    // The photos waiting to be sent, newest first, all of them: the waiting list.
+    VistrelImages waitingImages;
     PictureScanner imageScanner;
     std::shared_ptr<PersistanceController> persistanceController = PersistanceController::shared();
     // The three pages in the order recents, favourites, waiting list.
@@ -89,7 +92,8 @@ public:
     // Title, indicator and buttons of the tab.
     void updateViewWithOption(LibraryOption option);
     void addContentControllerForLibraryOption(LibraryOption option);
-    // Fetches the history and hands it to every page; a failed fetch keeps them as they are.
+    // Fetches the history and the waiting list and hands them to the pages; a failed
+    // fetch keeps them as they are.
     void reloadData();
     // The store changed: one reload on the main queue, whatever thread posted.
     void managedObjectContextObjectsUpdated(const platform::ui::Notification& notification);
@@ -111,6 +115,8 @@ private:
     void loadPages();
     void startObserving();
     void stopObserving();
+    // Gives each page its list: the waiting list to its page, the history to the others.
+    void updatePages();
     // The scanner's answer to a resend.
     void resendDidFinish(const platform::graphics::Image& picture, const std::weak_ptr<VistrelImage>& record,
                          std::optional<Image> image, std::optional<VistrelError> error);

@@ -48,6 +48,13 @@ void logError(const std::optional<Described>& what) {
     platform::log(platform::concatenate("Error: ", what ? what->description() : std::string("nil")));
 }
 
+// The error of an exchange that gave no usable answer: the status, 0 when there is none.
+platform::Error unanswered(const std::optional<platform::net::HTTPURLResponse>& response) {
+    const long status = response ? response->statusCode : 0;
+    return {"VistrelServiceErrorDomain", status,
+            {{"reason", platform::concatenate("the recognition service answered ", std::to_string(status))}}};
+}
+
 std::string generateBoundaryString() { return platform::concatenate("Boundary-", platform::makeUuidString()); }
 
 std::string queryValue(std::string_view languageCode) {
@@ -157,7 +164,7 @@ void Client::enrichedImage(const std::optional<platform::graphics::Image>& image
                                                        std::optional<platform::Error> error) {
                       if (!data || error) {
                           logError(error);
-                          return completion(std::nullopt, std::nullopt);
+                          return completion(std::nullopt, error ? std::move(error) : unanswered(response));
                       }
                       platform::log(platform::concatenate(
                           "CODE: ", response ? platform::concatenate("Optional(", std::to_string(response->statusCode), ")")
@@ -165,7 +172,8 @@ void Client::enrichedImage(const std::optional<platform::graphics::Image>& image
                       if (response && response->statusCode == 204) return completion(std::nullopt, std::nullopt);
                       if (response && response->statusCode == 200) return completion(std::move(data), std::nullopt);
                       logError(response);
-                      completion(std::nullopt, std::nullopt);
+                      const bool answered = response && response->statusCode >= 200 && response->statusCode < 300;
+                      completion(std::nullopt, answered ? std::optional<platform::Error>() : unanswered(response));
                   })
         ->resume();
 }

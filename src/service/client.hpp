@@ -26,12 +26,12 @@ public:
     static constexpr std::size_t maxAnswerBytes = std::size_t{16} << 20;
 
     // Uploads the photo, prepared and JPEG-encoded, as a multipart form to the recognition
-    // service. Calls back exactly once, always without an error: with the body of a 200
-    // answer (present even when empty), else with nothing (a transport failure, a time-out
-    // or an answer over maxAnswerBytes among others). When a value it needs is
-    // missing (the photo, a content type, a language, the API key, the instance
-    // identifier, a usable address, a prepared photo, its JPEG, the host's version) or a
-    // header value holds a line break, it calls back (nil, nil) on the caller's thread
+    // service. Calls back exactly once: with the body of a 200 answer (present even when
+    // empty); with nothing and an error when the exchange failed (no answer, a time-out,
+    // an answer over maxAnswerBytes, or a status other than 2xx); else with nothing. When
+    // a value it needs is missing (the photo, a content type, a language, the API key, the
+    // instance identifier, a usable address, a prepared photo, its JPEG, the host's
+    // version) or a header value holds a line break, it calls back (nil, nil) on the caller's thread
     // before returning and sends nothing. Otherwise it calls back on the shared URL
     // session's callback queue.
     static void enrichedImage(const std::optional<platform::graphics::Image>& image, std::string_view contentType,

@@ -14,6 +14,7 @@ namespace {
 struct Slots {
     std::optional<Image> server;
     std::optional<Image> qr;
+    bool serviceFailed = false;  // no answer, or one other than 2xx
 };
 
 // One image is the answer as it came. With both, the server image carries its own
@@ -22,7 +23,9 @@ struct Slots {
 void merge(Slots& slots, const PictureScanner::Completion& completion) {
     if (slots.server && !slots.qr) return completion(std::move(slots.server), std::nullopt);
     if (!slots.server && slots.qr) return completion(std::move(slots.qr), std::nullopt);
-    if (!slots.server) return completion(std::nullopt, VistrelError::notEnrichedImage);
+    if (!slots.server)
+        return completion(std::nullopt,
+                          slots.serviceFailed ? VistrelError::serviceUnavailable : VistrelError::notEnrichedImage);
     auto& actions = slots.server->actions;
     if (!actions) actions.emplace();
     if (slots.qr->actions)
@@ -39,8 +42,9 @@ void PictureScanner::groupedRequests(const Photo& photo, Completion completion) 
     // Each enter comes before its job starts, and the merge is registered after both
     // have started, so it cannot run early even if a job reports before returning.
     group.enter();
-    scanPicture(photo, [slots, group](std::optional<Image> image, std::optional<platform::Error>) {
+    scanPicture(photo, [slots, group](std::optional<Image> image, std::optional<platform::Error> error) {
         if (image) slots->server = std::move(image);
+        slots->serviceFailed = error.has_value();
         group.leave();
     });
     group.enter();

@@ -23,11 +23,14 @@ public:
                                              std::optional<platform::Error>)>;
 
     // Starts both jobs and returns at once; calls back exactly once, on the main queue,
-    // with an image or with VistrelError::notEnrichedImage.
+    // with an image, or without one with VistrelError::serviceUnavailable when the
+    // service failed (no answer, or one other than 2xx) and VistrelError::notEnrichedImage
+    // when it answered without recognising anything.
     void groupedRequests(const Photo& photo, Completion completion) const;
 
     // The server job: the photo sent to the recognition service, the answer read as an
-    // image. Calls back exactly once, with an image for every answer that has a body.
+    // image. Calls back exactly once, with an image for every answer that has a body, or
+    // with the client's error when the service failed.
     void scanPicture(const Photo& photo, JobCompletion completion) const;
 
     // The QR job: the codes of the photo, searched on a global queue. Calls back exactly

@@ -4,8 +4,10 @@
 
 #include "core/data_directory.hpp"
 #include "core/vistrel_bundle.hpp"
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/ui/notification_center.hpp"
+#include "store/stale_photo_files.hpp"
 #include "store/store_notifications.hpp"
 #include "store/vistrel_image.hpp"
 
@@ -46,11 +48,13 @@ void logUnresolvedError(const platform::Error& error) {
 }
 
 std::filesystem::path CoreDataLayer::applicationDocumentsDirectory() {
+    std::lock_guard lock(documentsMutex_);
     if (!documentsDirectory_) documentsDirectory_ = dataDirectory();
     return *documentsDirectory_;
 }
 
 void CoreDataLayer::setApplicationDocumentsDirectory(std::filesystem::path folder) {
+    std::lock_guard lock(documentsMutex_);
     documentsDirectory_ = std::move(folder);
 }
 
@@ -99,6 +103,9 @@ std::shared_ptr<platform::store::PersistentStoreCoordinator> CoreDataLayer::pers
         logUnresolvedError(storeError(error->description()));
         return nullptr;
     }
+    if (std::size_t removed = removeStaleTemporaryPhotos(folder))
+        platform::log(platform::concatenate("store :: ", std::to_string(removed),
+                                            " half-written photo files of an earlier run removed"));
     coordinator_ = std::move(coordinator);
     return coordinator_;
 }

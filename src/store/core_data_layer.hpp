@@ -6,6 +6,7 @@
 // (never deleted or made anew); reads give none and are tried again next time.
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "platform/foundation/error.hpp"
@@ -23,7 +24,8 @@ public:
     CoreDataLayer() = default;
     virtual ~CoreDataLayer() = default;
 
-    // The folder of the store file: the kit's data folder unless set.
+    // The folder of the store file and the photos: the kit's data folder unless set.
+    // Photos may be read from any thread, so it is found and set under a lock.
     virtual std::filesystem::path applicationDocumentsDirectory();
     virtual void setApplicationDocumentsDirectory(std::filesystem::path folder);
 
@@ -32,6 +34,7 @@ public:
     virtual void setManagedObjectModel(std::shared_ptr<const platform::store::ManagedObjectModel> model);
 
     // The coordinator with the store added; none (with a log line) when it cannot be.
+    // Opening the store removes the photo files earlier runs left half written.
     virtual std::shared_ptr<platform::store::PersistentStoreCoordinator> persistentStoreCoordinator();
     virtual void setPersistentStoreCoordinator(std::shared_ptr<platform::store::PersistentStoreCoordinator> coordinator);
 
@@ -45,6 +48,7 @@ public:
     virtual std::optional<platform::Error> saveContext();
 
 private:
+    std::mutex documentsMutex_;
     std::optional<std::filesystem::path> documentsDirectory_;
     std::shared_ptr<const platform::store::ManagedObjectModel> model_;
     std::shared_ptr<platform::store::PersistentStoreCoordinator> coordinator_;

@@ -4,6 +4,7 @@
 
 #include "core/string_extras.hpp"
 #include "core/vistrel_bundle.hpp"
+#include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/file_io.hpp"
 #include "platform/dispatch/queue.hpp"
 #include "platform/foundation/log.hpp"
@@ -59,15 +60,31 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
     if (!context || !context->entityForName(entityName)) return nullptr;
     // The file first: a record never points at a photo that was not written.
     if (!savePicture(picture, identifier)) return nullptr;
+    const std::filesystem::path photo = picturePath(identifier);
     auto image = VistrelImage::insertInto(*context);
-    if (!image) return nullptr;
+    if (!image) {
+        removePicture(photo);
+        return nullptr;
+    }
     image->setDocumentId(std::move(documentId));
     image->setIdentifier(std::move(identifier));
     image->setIsFavorite(false);
     image->setTitle(std::move(title));
     image->setDate(date);
-    saveContext();
-    return image;
+    if (saveContext()) return image;
+    // Not kept (a full disk, a damaged store): the record would be gone at the next
+    // launch, so it goes now with the photo written for it, and nothing says it was kept.
+    platform::log("store :: the record could not be saved; it and its photo are dropped");
+    context->deleteObject(image);
+    removePicture(photo);
+    return nullptr;
+}
+
+void PersistanceController::removePicture(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    if (!ec) return;
+    platform::log(platform::escapeControlCharacters(platform::concatenate("can't remove picture ", path.string())));
 }
 
 std::shared_ptr<VistrelImage> PersistanceController::createRandomVistrelImage(const platform::graphics::Image& picture,
@@ -99,10 +116,19 @@ std::optional<VistrelImages> PersistanceController::loadVistrelImages(const std:
 }
 
 std::optional<VistrelImages> PersistanceController::retrieveImages(std::optional<Predicate> predicate) {
+    return fetchNewest(std::move(predicate), static_cast<std::size_t>(historyLimit()));
+}
+
+std::optional<VistrelImages> PersistanceController::retrieveWaitingImages() {
+    return fetchNewest(Predicate::isAbsent("documentId"), 0);
+}
+
+std::optional<VistrelImages> PersistanceController::fetchNewest(std::optional<Predicate> predicate,
+                                                                std::size_t limit) {
     return onMainThread([&]() -> std::optional<VistrelImages> {
         auto context = layer->managedObjectContext();
         FetchRequest request = VistrelImage::fetchRequest();
-        request.fetchLimit = static_cast<std::size_t>(historyLimit());
+        request.fetchLimit = limit;
         request.sort = platform::store::SortDescriptor{"date", false};
         request.predicate = std::move(predicate);
         platform::Error error;

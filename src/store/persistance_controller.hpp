@@ -38,10 +38,12 @@ public:
     // A photo taken while offline: its file is written first (temporary file, then
     // rename), then its record (random 20-character identifier, no document identifier,
     // the unrecognised title) is saved. None, and no record, when the file cannot be
-    // written or the store cannot be opened.
+    // written or the store cannot be opened; none too when the save fails, and then the
+    // record is taken back and the photo file removed.
     virtual std::shared_ptr<VistrelImage> createRandomVistrelImage(const platform::graphics::Image& picture, Date date);
     // The newest record of the identifier, unchanged; else a new record with its photo
-    // file written first. None when the store cannot be opened or the file written.
+    // file written first. None when the store cannot be opened, the file written or the
+    // new record saved (nothing is left of it then, as above).
     virtual std::shared_ptr<VistrelImage> loadOrCreateVistrelImage(const std::string& documentId,
                                                                    const std::string& identifier,
                                                                    const std::string& title,
@@ -51,6 +53,9 @@ public:
     // Records newest first, at most "GALLERY_NUMBER_ITEMS" of them (0 or no number: all);
     // none on a fetch error.
     virtual std::optional<VistrelImages> retrieveImages(std::optional<platform::store::Predicate> predicate = std::nullopt);
+    // Every photo waiting to be sent (a record without document identifier), newest
+    // first, whatever the history size; none on a fetch error.
+    virtual std::optional<VistrelImages> retrieveWaitingImages();
     // Deletes the record later, on the main queue, and saves. Its photo file stays.
     virtual void deleteImage(std::shared_ptr<VistrelImage> image);
     // Deletes every record in the store itself. Photo files stay.
@@ -82,6 +87,10 @@ private:
     std::shared_ptr<PersistanceController> owner();
     std::filesystem::path getDocumentsDirectory();
     std::int64_t historyLimit() const;
+    // Records newest first, at most `limit` of them (0: all).
+    std::optional<VistrelImages> fetchNewest(std::optional<platform::store::Predicate> predicate, std::size_t limit);
+    // Removes a photo file written for a record that could not be saved.
+    void removePicture(const std::filesystem::path& path);
     std::shared_ptr<VistrelImage> insertWithPicture(std::optional<std::string> documentId, std::string identifier,
                                                     std::string title, const platform::graphics::Image& picture,
                                                     Date date);

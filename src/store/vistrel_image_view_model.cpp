@@ -13,11 +13,19 @@ std::shared_ptr<VistrelImageViewModel> VistrelImageViewModel::make(const ImageVi
     auto documentId = imageViewModel.imageDocumentId();
     auto identifier = imageViewModel.imageId();
     auto title = imageViewModel.imageName();
-    if (!documentId || !identifier || !title || !controller) return nullptr;
+    if (!controller) return nullptr;
+    if (!documentId || !identifier || !title) {
+        const char* missing = !identifier ? "\"Id\"" : !documentId ? "\"DocumentId\"" : "\"Title\"";
+        platform::log(platform::concatenate("history :: the image is not recorded: the answer has no text ", missing));
+        return nullptr;
+    }
     platform::log(platform::concatenate("IMAGE ID :: ", platform::escapeControlCharacters(*documentId)));
     auto record = controller->loadOrCreateVistrelImage(*documentId, *identifier, *title, picture,
                                                        std::chrono::system_clock::now());
-    if (!record) return nullptr;
+    if (!record) {
+        platform::log("history :: the image is not recorded: the history store could not keep it");
+        return nullptr;
+    }
     return std::shared_ptr<VistrelImageViewModel>(new VistrelImageViewModel(std::move(record), std::move(controller)));
 }
 

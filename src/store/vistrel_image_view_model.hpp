@@ -14,8 +14,9 @@ namespace vistrel {
 
 class VistrelImageViewModel {
 public:
-    // None when the image lacks a document identifier, an identifier or a title (nothing
-    // is recorded then), or when the store cannot give a record.
+    // None, with a log line saying why, when the image lacks a document identifier, an
+    // identifier or a title as text (nothing is recorded then), or when the store cannot
+    // give a record.
     static std::shared_ptr<VistrelImageViewModel> make(
         const ImageViewModel& imageViewModel, const platform::graphics::Image& picture,
         std::shared_ptr<PersistanceController> controller = PersistanceController::shared());

@@ -109,9 +109,12 @@ void DisplayActionsViewController::showActionsView() {
             return;
         }
         auto store = screen->historyStore ? screen->historyStore : PersistanceController::shared();
-        auto record = VistrelImageViewModel::make(*screen->imageViewModel, *screen->picture, store);
-        if (!record) return;
-        screen->vistrelImageViewModel_ = std::move(record);
+        // An image the history cannot keep (an answer without its identity, a full or
+        // damaged store) still shows its actions; only the star needs a record.
+        if (auto record = VistrelImageViewModel::make(*screen->imageViewModel, *screen->picture, store))
+            screen->vistrelImageViewModel_ = std::move(record);
+        else if (!screen->vistrelImageViewModel_)
+            platform::log("DisplayActionsViewController: not in the history; the actions show without the star");
         screen->updateFavoriteStatus();
         const ImageViewModel& image = *screen->imageViewModel;
         if (auto label = screen->titleLabel()) {
@@ -142,7 +145,11 @@ void DisplayActionsViewController::updateTableViewContentInset() {
 }
 
 void DisplayActionsViewController::updateFavoriteStatus() {
-    const bool favorite = vistrelImageViewModel_ && vistrelImageViewModel_->isFavorite();
+    if (!vistrelImageViewModel_) {
+        navigationItem().setRightBarButtonItem(nullptr);
+        return;
+    }
+    const bool favorite = vistrelImageViewModel_->isFavorite();
     navigationItem().setRightBarButtonItem(
         std::make_shared<platform::ui::BarButtonItem>(favorite ? favoriteButton_ : noFavoriteButton_));
 }

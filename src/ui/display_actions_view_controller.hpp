@@ -4,7 +4,8 @@
 // marks the image as a favourite in the scan history. A tap runs the action through the
 // image view model, then reports the click to the statistics service when both the
 // image's session identifier and the action's identifier are known. Each appearance
-// records the image in the scan history; until a record exists the star does nothing.
+// records the image in the scan history; until a record exists the star does nothing,
+// and an image that cannot be recorded shows its title and actions without a star.
 #include <functional>
 #include <memory>
 #include <optional>
@@ -71,7 +72,7 @@ public:
     // The stars' action: flips the record's mark, shows the matching star and tells the
     // delegate. Nothing while there is no record.
     void toggleFavorite();
-    // Puts the star matching the record's mark into the navigation bar.
+    // Puts the star matching the record's mark into the navigation bar; none without a record.
     void updateFavoriteStatus();
 
     // Table

@@ -13,6 +13,7 @@
 #include "screens/gallery_view_controller.hpp"
 #include "screens/tutorial_view_controller.hpp"
 #include "store/migration_view_controller.hpp"
+#include "support/file_size_limit.hpp"
 #include "support/qr/qr_pictures.hpp"
 #include "ui/action_text_view_controller.hpp"
 #include "ui/display_actions_view_controller.hpp"
@@ -88,25 +89,64 @@ TEST_F(CameraScreenTest, WithoutCameraPermissionTheShutterOnlyExplains) {
     }
 }
 
-// Offline, the photo is kept for the gallery to send later; when it cannot be kept the
-// user is told so instead of being told it was kept.
+// Offline, the photo is kept for the gallery to send later; when it cannot be kept (its
+// file cannot be written, or the disk is too full for its record) the user is told so
+// instead of being told it was kept.
 TEST_F(CameraScreenTest, OfflinePhotoGoesToTheWaitingListOrTheUserHearsItWasNotKept) {
-    for (const bool blocked : {false, true}) {
-        SCOPED_TRACE(blocked);
-        store->layer->setApplicationDocumentsDirectory(blocked ? stills.write("blocked", "a file") : service.dir / "docs");
+    enum class Store { usable, photoCannotBeWritten, full };
+    for (const Store state : {Store::usable, Store::photoCannotBeWritten, Store::full}) {
+        SCOPED_TRACE(static_cast<int>(state));
+        const bool kept = state == Store::usable;
+        store->layer->setApplicationDocumentsDirectory(
+            state == Store::photoCannotBeWritten ? stills.write("blocked", "a file") : service.dir / "docs");
         show();
         platform::net::setSimulatedNetwork(0);
         const auto before = waitingCount();
+        std::optional<testsupport::ScopedFileSizeLimit> full;
+        if (state == Store::full) full.emplace(4096);  // the photo fits, a page of the store does not
         takePicture();
-        const std::string message = tr(blocked ? "camera.network.photo_not_kept" : "camera.network.no_internet");
-        EXPECT_EQ(waitingCount(), before + !blocked);
+        const std::string message = tr(kept ? "camera.network.no_internet" : "camera.network.photo_not_kept");
+        EXPECT_EQ(waitingCount(), before + kept);
         EXPECT_EQ(seen(), (Seen{0, true, message, false, false, controls()}));
         time.advance(1600ms);
         EXPECT_FALSE(screen->alertController());
         takePicture();  // the shutter works again
-        EXPECT_EQ(waitingCount(), before + 2 * !blocked);
+        EXPECT_EQ(waitingCount(), before + 2 * kept);
+        full.reset();
+        EXPECT_EQ(stored().size(), before + 2 * kept);  // as the next launch finds it
         time.advance(2s);
         platform::net::setSimulatedNetwork(platform::net::ReachabilityFlags::reachable);
+    }
+}
+
+// A service that fails to answer says nothing of the page: the photo waits in the gallery
+// as one taken offline, with the same message; only an answer that recognised nothing
+// says the page is not recognised.
+TEST_F(CameraScreenTest, APhotoTheServiceFailedOnWaitsAsAnOfflineOne) {
+    vistrel::Client::setRecognitionTimeout(200ms);
+    const struct {
+        const char* name;
+        testsupport::CannedAnswer answer;
+        bool kept;
+    } rows[] = {
+        {"500", {500, "", {}}, true},
+        {"503", {503, "{}", {}}, true},
+        {"reset", {200, "", {}, 0ms, true}, true},
+        {"time-out", {200, "{}", {}, 800ms}, true},
+        {"200 recognising nothing", {200, "[]", {}}, false},
+    };
+    show();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        service.server.answer(row.answer);
+        const auto before = waitingCount();
+        const auto requests = service.server.requests().size();
+        takePicture();
+        const std::string message = row.kept ? tr("camera.network.no_internet")
+                                             : vistrel::localizedString(vistrel::VistrelError::notEnrichedImage);
+        EXPECT_EQ(waitingCount(), before + row.kept);
+        EXPECT_EQ(seen(), (Seen{requests + 1, true, message, false, false, controls()}));
+        time.advance(1600ms);
     }
 }
 
@@ -155,7 +195,7 @@ TEST_F(CameraScreenTest, AutoTriggeredPageRunsItsActionAndIsRecorded) {
 // One press, one scan: presses while the capture or the scan runs are ignored, and the
 // shutter works again once the scan has answered, or once a capture failed.
 TEST_F(CameraScreenTest, PressesDuringACaptureOrAScanAreIgnoredAndAnUnrecognisedPageIsSaid) {
-    service.server.answer({500, "", {}, 150ms});
+    service.server.answer({204, "", {}, 150ms});
     show();
     pressShutter();
     pressShutter();  // the still is not there yet
@@ -163,8 +203,8 @@ TEST_F(CameraScreenTest, PressesDuringACaptureOrAScanAreIgnoredAndAnUnrecognised
     screen->takePicture();  // while the scan runs (the shutter is hidden)
     ASSERT_TRUE(pumpUntil([&] { return !screen->isTakingPicture(); }));
     EXPECT_TRUE(log.contains("the press is ignored"));
-    // Not recognised (the service answers 500 and the plain photo has no code): the error
-    // for one and a half seconds.
+    // Not recognised (the service answers without an image and the plain photo has no
+    // code): the error for one and a half seconds.
     const auto message = vistrel::localizedString(vistrel::VistrelError::notEnrichedImage);
     EXPECT_EQ(seen(), (Seen{1, true, message, false, false, controls()}));
     time.advance(1600ms);

@@ -75,7 +75,9 @@ TEST_F(ResendTest, OutcomesOfASelection) {
         Titles left;
     } rows[] = {
         {"offline", false, false, recognisedPage(), tr("camera.network.no_internet"), false, false, {unsent}},
-        {"not recognised", true, false, canned(500, ""), tr("actions.list.error.not_enriched_image"), false, false,
+        {"not recognised", true, false, canned(204, ""), tr("actions.list.error.not_enriched_image"), false, false,
+         {unsent}},
+        {"service failed", true, false, canned(500, ""), tr("actions.list.error.service_unavailable"), false, false,
          {unsent}},
         {"automatic action", true, false, canned(200, automatic), std::nullopt, false, true, {"Auto page"}},
         {"recognised record", true, true, recognisedPage(), std::nullopt, true, false, {"Spring catalogue"}},

@@ -1,4 +1,4 @@
-// The gallery: one fetch split into three tabs, swipes that settle on a tab, pages built
+// The gallery: the history split into three tabs (the waiting list whole), swipes that settle on a tab, pages built
 // once, cards (a card-sized photo, nothing of the record before, one star recogniser, the
 // stars of records that are gone), favourites, the store's notifications, deleting, and how
 // it is drawn.
@@ -42,15 +42,20 @@ TEST(GalleryCells, DateReadsDayMonthYearHourMinuteInTheDeviceZone) {
     EXPECT_EQ(vistrel::galleryDateText(std::chrono::system_clock::from_time_t(std::mktime(&local))), "05/03/2024 - 14:07");
 }
 
-TEST_F(GalleryTest, OneFetchFillsTheThreeTabsAndTheLimitComesFirst) {
+// The history's size bounds the recents and favourites, never the waiting list: a photo
+// older than the newest scans can still be sent.
+TEST_F(GalleryTest, TheLimitBoundsRecentsAndFavouritesButNeverTheWaitingList) {
     const std::string unsent = tr("gallery.image.unrecognized");
+    waiting(0);
     recognised("old", 1, true);
     recognised("a", 2);
     recognised("b", 3, true);
     waiting(4);
-    for (const auto& [limit, expected] :
-         {std::pair<std::string, std::vector<Titles>>{"", {{unsent, "b", "a", "old"}, {"b", "old"}, {unsent}}},
-          {"3", {{unsent, "b", "a"}, {"b"}, {unsent}}}}) {
+    for (const auto& [limit, expected] : {
+             std::pair<std::string, std::vector<Titles>>{
+                 "", {{unsent, "b", "a", "old", unsent}, {"b", "old"}, {unsent, unsent}}},
+             {"3", {{unsent, "b", "a"}, {"b"}, {unsent, unsent}}},
+             {"1", {{unsent}, {}, {unsent, unsent}}}}) {
         store = makeStore(limit);
         EXPECT_EQ(tabs(*open()), expected) << limit;
         navigation->popViewController(false);

@@ -122,6 +122,42 @@ TEST(ScanPipelineTest, ADrippingAnswerEndsAtTheDeadlineWithTheCodes) {
     EXPECT_TRUE(log.contains("Code=-1001")) << "logged as a time-out";
 }
 
+// Without a code on the page, a service that failed (no answer, or one other than 2xx) is
+// told apart from one that answered without recognising anything.
+TEST(ScanPipelineTest, AFailedServiceIsToldApartFromAnAnswerThatRecognisedNothing) {
+    testsupport::RecognitionService service;
+    vistrel::Client::setRecognitionTimeout(200ms);
+    const std::string refused = testsupport::LoopbackServer(testsupport::LoopbackServer::refusedPort()).url("/");
+    struct Row {
+        const char* name;
+        testsupport::CannedAnswer answer;
+        VistrelError error;
+        std::string address = "";  // the service's own when empty
+    };
+    const std::vector<Row> rows = {
+        {"200, no object", {200, "not json", {}}, VistrelError::notEnrichedImage},
+        {"202", {202, "", {}}, VistrelError::notEnrichedImage},
+        {"204", {204, "", {}}, VistrelError::notEnrichedImage},
+        {"404", {404, "{}", {}}, VistrelError::serviceUnavailable},
+        {"500", {500, R"({"Title":"Page"})", {}}, VistrelError::serviceUnavailable},
+        {"503", {503, "", {}}, VistrelError::serviceUnavailable},
+        {"reset", {200, "", {}, 0ms, true}, VistrelError::serviceUnavailable},
+        {"time-out", {200, "{}", {}, 800ms}, VistrelError::serviceUnavailable},
+        {"refused", {}, VistrelError::serviceUnavailable, refused},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        service.server.answer(row.answer);
+        service.set(vistrel::ConfigurationKey::sdkEnrichedImageUrl,
+                    row.address.empty() ? service.server.url("/recognize") : row.address);
+        Outcome<VistrelError> outcome;
+        PictureScanner().groupedRequests(page(false), outcome.record());
+        outcome.wait();
+        EXPECT_EQ(std::tuple(outcome.calls.load(), outcome.image.has_value(), outcome.error),
+                  std::tuple(1, false, row.error));
+    }
+}
+
 TEST(ScanPipelineTest, ScansAtTheSameTimeKeepTheirOwnResults) {
     testsupport::RecognitionService service;
     service.server.answer({200, R"({"Title":"Page"})", {}});

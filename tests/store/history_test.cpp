@@ -9,6 +9,7 @@
 #include "store/picture_file_name.hpp"
 #include "store/vistrel_image_view_model.hpp"
 #include "store_fixture.hpp"
+#include "support/file_size_limit.hpp"
 
 using platform::dispatch::RunLoop;
 using platform::graphics::Color;
@@ -176,6 +177,65 @@ TEST_F(HistoryTest, AnImageWithoutItsIdentityIsNotRecorded) {
     EXPECT_FALSE(VistrelImageViewModel::make(recognised("doc", "img-2", nullptr), photo, history));
     EXPECT_FALSE(history->retrieveImages().value_or(vistrel::VistrelImages{1}).size());
     EXPECT_FALSE(log.contains("IMAGE ID"));
+}
+
+// A disk too full for the record (the photo still fits): nothing is reported as kept,
+// the photo written for it goes, and the store works again once there is room.
+TEST_F(HistoryTest, ARecordThatCannotBeSavedIsNotReportedAndLeavesNoPhoto) {
+    auto history = controller();
+    ASSERT_TRUE(history->retrieveImages());  // the store is open
+    {
+        testsupport::ScopedFileSizeLimit full(4096);  // under one page of the store's journal
+        EXPECT_FALSE(history->createRandomVistrelImage(picture(Color::green()), at(1)));
+        EXPECT_FALSE(history->loadOrCreateVistrelImage("d", "img-9", "t", picture(Color::red()), at(2)));
+        EXPECT_FALSE(VistrelImageViewModel::make(recognised("doc", "img-8", "T"), picture(Color::red()), history));
+    }
+    EXPECT_TRUE(log.contains("Unresolved error"));
+    EXPECT_FALSE(history->layer->managedObjectContext()->hasChanges());
+    EXPECT_TRUE(history->retrieveImages()->empty());
+    for (const auto& entry : std::filesystem::directory_iterator(docs))
+        EXPECT_EQ(entry.path().filename().string().find(".jpg"), std::string::npos) << entry.path();
+    ASSERT_TRUE(history->createRandomVistrelImage(picture(Color::green()), at(3)));
+    EXPECT_EQ(controller()->retrieveImages()->size(), 1u);
+}
+
+// Photo files half written by a run that was killed go when the store opens; nothing else
+// of the folder does, nor anything below it, nor a photo this run is writing.
+TEST_F(HistoryTest, HalfWrittenPhotosOfAnEarlierRunGoWhenTheStoreOpens) {
+    const auto earlier = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    auto made = [&](const std::vector<std::string>& names, bool old) {
+        std::vector<std::filesystem::path> paths;
+        for (const auto& name : names) {
+            paths.push_back(dir.write("docs/" + name, "half a photo"));
+            if (old) std::filesystem::last_write_time(paths.back(), earlier);
+        }
+        return paths;
+    };
+    const auto stale = made({"Y24EXbQNKlSbXQVrWPhy.jpg.tmp-123", "sha256.ab12.jpg.tmp-18446744073709551615"}, true);
+    auto kept = made({"a.jpg", "a.jpg.tmp-", "a.jpg.tmp-12x", ".jpg.tmp-1", "preferences.plist.tmp-5", "a.png.tmp-1",
+                      "inner/b.jpg.tmp-1", "c.jpg.tmp-1.keep"},
+                     true);
+    kept.push_back(made({"now.jpg.tmp-7"}, false).front());
+    std::filesystem::create_directory(docs / "folder.jpg.tmp-9");
+    auto history = controller();
+    EXPECT_TRUE(std::filesystem::exists(stale.front()));  // nothing is opened yet
+    ASSERT_TRUE(history->retrieveImages());
+    for (const auto& path : stale) EXPECT_FALSE(std::filesystem::exists(path)) << path;
+    for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
+    EXPECT_TRUE(std::filesystem::is_directory(docs / "folder.jpg.tmp-9"));
+    EXPECT_TRUE(log.contains("2 half-written photo files"));
+}
+
+// A host may read photos off the main thread while the main thread opens the store: the
+// documents folder, the kit's data folder found on first use, is found once for both.
+TEST_F(HistoryTest, PhotosReadOffTheMainThreadWhileTheStoreOpens) {
+    testsupport::ScopedEnv home("VISTREL_HOME", docs.c_str());
+    auto history = std::make_shared<vistrel::PersistanceController>(std::make_shared<vistrel::CoreDataLayer>());
+    auto reader = std::async(std::launch::async, [&] { return history->getPicture("img-1"); });
+    auto images = history->retrieveImages();
+    EXPECT_FALSE(reader.get());
+    EXPECT_TRUE(images && images->empty());
+    EXPECT_EQ(history->picturePath("img-1"), docs / "img-1.jpg");
 }
 
 }  // namespace

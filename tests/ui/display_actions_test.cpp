@@ -15,6 +15,7 @@
 #include "platform/ui/render.hpp"
 #include "platform/ui/window.hpp"
 #include "presentation/action_view_model.hpp"
+#include "support/file_size_limit.hpp"
 #include "support/manual_time.hpp"
 #include "support/recognition_service.hpp"
 #include "ui/display_actions_view_controller.hpp"
@@ -162,13 +163,12 @@ TEST_F(DisplayActionsTest, ShortListIsCentredAfterItsReload) {
 }
 
 TEST_F(DisplayActionsTest, StarFlipsTheRecordAndIgnoresTapsWithoutOne) {
-    // No document identifier: no history record, the star does nothing.
+    // No document identifier: no history record, no star, and the star's action does nothing.
     auto orphan = show(answer([](std::string& text) { replaceAll(text, "\"DocumentId\"", "\"Ignored\""); }));
     EXPECT_FALSE(orphan->vistrelImageViewModel());
     orphan->noFavoriteButton()->sendActions(platform::ui::ControlEvents::touchUpInside);
-    EXPECT_EQ(std::tuple(delegate->calls, orphan->navigationItem().rightBarButtonItem()->customView(),
-                         orphan->tableView()->isHidden()),
-              std::tuple(0, orphan->noFavoriteButton(), true));
+    EXPECT_EQ(std::tuple(delegate->calls, orphan->navigationItem().rightBarButtonItem()),
+              std::tuple(0, nullptr));
 
     auto screen = show(answer());
     ASSERT_TRUE(screen->vistrelImageViewModel());
@@ -180,6 +180,44 @@ TEST_F(DisplayActionsTest, StarFlipsTheRecordAndIgnoresTapsWithoutOne) {
                   std::tuple(favorite, favorite ? screen->favoriteButton() : screen->noFavoriteButton()));
     }
     EXPECT_EQ(delegate->calls, 2);
+}
+
+// An image the history cannot keep shows its title and every action all the same; only
+// the star, which needs a record, is gone, and the log says why.
+TEST_F(DisplayActionsTest, AnImageThatCannotBeRecordedStillShowsItsActions) {
+    struct Row {
+        const char* name;
+        std::string from, to;  // an edit of the answer
+        std::optional<std::string> title;
+        const char* why;
+    };
+    const std::vector<Row> rows = {
+        {"no DocumentId", "\"DocumentId\"", "\"Ignored\"", "Spring catalogue", "no text \"DocumentId\""},
+        {"an Id that is no text", "\"Id\": \"5f1c2a9e-img-0001\"", "\"Id\": 12", "Spring catalogue", "no text \"Id\""},
+        {"a Title that is no text", "\"Title\": \"Spring catalogue\"", "\"Title\": null", std::nullopt,
+         "no text \"Title\""},
+        {"a full disk", "", "", "Spring catalogue", "the history store could not keep it"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        log.clear();
+        std::shared_ptr<DisplayActionsViewController> screen;
+        if (row.from.empty()) {
+            ASSERT_TRUE(store->retrieveImages());  // the store is open when the disk fills up
+            testsupport::ScopedFileSizeLimit full(4096);
+            screen = show(answer());
+        } else {
+            screen = show(answer([&](std::string& text) { replaceAll(text, row.from, row.to); }));
+        }
+        auto table = screen->tableView();
+        EXPECT_EQ(std::tuple(screen->vistrelImageViewModel() == nullptr, table->isHidden(), table->numberOfRows(0),
+                             screen->titleLabel()->text(), screen->navigationItem().rightBarButtonItem()),
+                  std::tuple(true, false, screen->imageViewModel->numberOfActions(), row.title, nullptr));
+        EXPECT_TRUE(log.contains(row.why));
+        EXPECT_TRUE(table->cellForRow({0, 0}));
+        navigation->popViewController(false);
+        time.advance(1s);
+    }
 }
 
 TEST_F(DisplayActionsTest, ClickReportGoesOutOnlyWithBothIdentifiers) {

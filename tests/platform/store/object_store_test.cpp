@@ -97,6 +97,14 @@ TEST_F(ObjectStoreTest, FetchesSeePendingChangesSortedAndLimited) {
     FetchRequest byKey = newest();
     byKey.predicate = Predicate{"key", {std::string("new"), std::string("k1"), std::string("k4")}};
     EXPECT_EQ(keys(*context->execute(byKey)), (std::vector<std::string>{"new", "k1"}));
+
+    // Records without a key, pending and then from the file.
+    context->insertNewObject(note())->setValue("date", at(7));
+    FetchRequest keyless = newest();
+    keyless.predicate = Predicate::isAbsent("key");
+    EXPECT_EQ(keys(*context->execute(keyless)), std::vector<std::string>{"-"});
+    ASSERT_FALSE(context->save());
+    EXPECT_EQ(keys(*open()->execute(keyless)), std::vector<std::string>{"-"});
 }
 
 TEST_F(ObjectStoreTest, FailedSaveKeepsEveryChangeAndWritesNothing) {
