@@ -227,8 +227,9 @@ void CameraViewController::scanFinished(const platform::graphics::Image& photo, 
     if (image) {
         auto viewModel = std::make_shared<ImageViewModel>(std::move(*image));
         if (viewModel->shouldAutoTrigger()) {
-            // The action runs only once the image is in the history.
-            if (!VistrelImageViewModel::make(*viewModel, photo, persistanceController)) return;
+            // The image goes into the history first; one it cannot take (the reason is
+            // logged) still has its action run, as the list shows an unrecorded image's.
+            VistrelImageViewModel::make(*viewModel, photo, persistanceController);
             viewModel->handleActionAtPosition(0, self());
             setHidden(pictureImageView, true);
             return;

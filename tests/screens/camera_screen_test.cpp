@@ -192,6 +192,22 @@ TEST_F(CameraScreenTest, AutoTriggeredPageRunsItsActionAndIsRecorded) {
     EXPECT_EQ(records.front()->identifier(), "auto-1");
 }
 
+// An answer the history cannot take (no "DocumentId") still runs its one action.
+TEST_F(CameraScreenTest, AnAutoTriggeredPageThatCannotBeRecordedStillRunsItsAction) {
+    answerWith(R"({"Id": "auto-1", "Title": "Poster", "SessionId": "s-1", "AutoTrigger": true,
+      "Actions": [{"Id": "t-1", "Name": "Read", "Type": "TEXT", "Content": "{\"Text\": \"Hello\"}"}]})");
+    platform::LogCapture log;
+    show();
+    takePicture();
+    auto presented = std::dynamic_pointer_cast<ui::NavigationController>(navigation->presentedViewController());
+    ASSERT_TRUE(presented);
+    auto page = std::dynamic_pointer_cast<vistrel::ActionTextViewController>(presented->topViewController());
+    ASSERT_TRUE(page);
+    EXPECT_EQ(std::tuple(page->text, store->retrieveImages().value_or(vistrel::VistrelImages{}).size()),
+              std::tuple(std::optional<std::string>("Hello"), 0u));
+    EXPECT_TRUE(log.contains("history :: the image is not recorded"));
+}
+
 // One press, one scan: presses while the capture or the scan runs are ignored, and the
 // shutter works again once the scan has answered, or once a capture failed.
 TEST_F(CameraScreenTest, PressesDuringACaptureOrAScanAreIgnoredAndAnUnrecognisedPageIsSaid) {
