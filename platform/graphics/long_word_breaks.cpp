@@ -4,6 +4,8 @@
 #include <climits>
 #include <string>
 
+#include "platform/graphics/text_engine.hpp"
+
 namespace platform::graphics {
 
 namespace {
@@ -15,29 +17,30 @@ bool endsLine(gunichar c) {
     return c == '\n' || c == '\r' || c == '\f' || c == '\v' || c == 0x85 || c == 0x2028 || c == 0x2029;
 }
 
-struct Cluster {
-    std::size_t byte;  // of the source text
-    double width;      // in points
-};
-
-// The clusters of source bytes [begin, end) in text order, each with its advance, from
-// one layout of them on a single line.
-std::vector<Cluster> measureClusters(const TextSource& source, std::size_t begin, std::size_t end) {
-    std::vector<Cluster> clusters;
-    PangoLayout* layout = source.layout(begin, end);
-    PangoLayoutIter* iter = pango_layout_get_iter(layout);
-    do {
-        if (!pango_layout_iter_get_run_readonly(iter)) continue;  // a line's end
-        PangoRectangle logical;
-        pango_layout_iter_get_cluster_extents(iter, nullptr, &logical);
-        clusters.push_back({begin + static_cast<std::size_t>(pango_layout_iter_get_index(iter)),
-                            double(logical.width) / PANGO_SCALE});
-    } while (pango_layout_iter_next_cluster(iter));
-    pango_layout_iter_free(iter);
-    g_object_unref(layout);
-    // Right-to-left runs come in visual order.
-    std::stable_sort(clusters.begin(), clusters.end(), [](const Cluster& a, const Cluster& b) { return a.byte < b.byte; });
-    return clusters;
+// The advance of each character of source bytes [begin, end), in points, shaped as one
+// line: a ligature's advance is shared among its characters, as the engine shares it when
+// it wraps at characters.
+std::vector<double> characterWidths(const TextSource& source, std::size_t begin, std::size_t end) {
+    const std::string text = source.text(begin, end);
+    PangoAttrList* attributes = source.attributes(begin, end, {}, true);
+    const int length = static_cast<int>(text.size());
+    GList* items = pango_itemize(textContext(), text.data(), 0, length, attributes, nullptr);
+    std::vector<double> widths;
+    std::vector<int> itemWidths;
+    PangoGlyphString* glyphs = pango_glyph_string_new();
+    for (GList* node = items; node; node = node->next) {
+        auto* item = static_cast<PangoItem*>(node->data);
+        const char* itemText = text.data() + item->offset;
+        pango_shape_with_flags(itemText, item->length, text.data(), length, &item->analysis, glyphs, PANGO_SHAPE_NONE);
+        itemWidths.assign(static_cast<std::size_t>(item->num_chars), 0);
+        pango_glyph_string_get_logical_widths(glyphs, itemText, item->length, item->analysis.level, itemWidths.data());
+        for (int width : itemWidths) widths.push_back(double(width) / PANGO_SCALE);
+        pango_item_free(item);
+    }
+    pango_glyph_string_free(glyphs);
+    g_list_free(items);
+    pango_attr_list_unref(attributes);
+    return widths;
 }
 
 double layoutWidth(PangoLayout* layout) {
@@ -54,37 +57,32 @@ double hyphenWidth(const TextSource& source, std::size_t at) {
                              layoutWidth(source.layout(at, next)));
 }
 
-// Breaks one word, source bytes [begin, end), whose characters' break attributes start at
-// `attributes` and whose characters start at `characterBytes`.
+// Breaks one word, source bytes [begin, end), whose characters start at `characterBytes`
+// and have the break attributes from `attributes` on.
 void breakWord(const TextSource& source, std::size_t begin, std::size_t end, const PangoLogAttr* attributes,
-               const std::size_t* characterBytes, double width, std::vector<TextInsertion>& insertions) {
-    const std::vector<Cluster> clusters = measureClusters(source, begin, end);
+               const std::size_t* characterBytes, std::size_t characters, double width,
+               std::vector<TextInsertion>& insertions) {
+    const std::vector<double> widths = characterWidths(source, begin, end);
     double total = 0;
-    for (const Cluster& cluster : clusters) total += cluster.width;
-    if (clusters.empty() || total <= width) return;
+    for (double w : widths) total += w;
+    if (widths.size() != characters || total <= width) return;
 
     // Each line is laid out again on its own, which can change the kerning at its end:
     // lines are filled to half a hyphen short of the width so that they still fit.
     const double hyphen = hyphenWidth(source, begin);
     const double limit = width - hyphen / 2;
-    std::vector<bool> allowed(clusters.size()), hyphenated(clusters.size());
-    std::size_t character = 0;
-    for (std::size_t c = 0; c < clusters.size(); ++c) {
-        while (characterBytes[character] < clusters[c].byte) ++character;
-        allowed[c] = characterBytes[character] == clusters[c].byte && attributes[character].is_char_break;
-        hyphenated[c] = attributes[character].break_inserts_hyphen;
-    }
-
     std::size_t lineStart = 0;
-    std::size_t lastFit = 0;  // the last cluster before which the line may end; 0 for none
+    std::size_t lastFit = 0;  // the last character before which the line may end; 0 for none
     double lineWidth = 0;
-    for (std::size_t c = 0; c < clusters.size(); ++c) {
-        if (c > lineStart && allowed[c] && lineWidth + (hyphenated[c] ? hyphen : 0) <= limit) lastFit = c;
-        if (c > lineStart && lineWidth + clusters[c].width > limit) {
-            const std::size_t at = lastFit > lineStart ? lastFit : allowed[c] ? c : 0;
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        const bool allowed = attributes[c].is_char_break;
+        const bool hyphenated = attributes[c].break_inserts_hyphen;
+        if (c > lineStart && allowed && lineWidth + (hyphenated ? hyphen : 0) <= limit) lastFit = c;
+        if (c > lineStart && lineWidth + widths[c] > limit) {
+            const std::size_t at = lastFit > lineStart ? lastFit : allowed ? c : 0;
             if (at > lineStart) {
-                insertions.push_back({clusters[at].byte, std::string(hyphenated[at] ? kInsertedHyphen : "") +
-                                                             kInsertedLineSeparator});
+                insertions.push_back({characterBytes[at], std::string(attributes[at].break_inserts_hyphen ? kInsertedHyphen : "") +
+                                                              kInsertedLineSeparator});
                 lineStart = at;
                 lastFit = 0;
                 lineWidth = 0;
@@ -92,7 +90,7 @@ void breakWord(const TextSource& source, std::size_t begin, std::size_t end, con
                 continue;
             }
         }
-        lineWidth += clusters[c].width;
+        lineWidth += widths[c];
     }
 }
 
@@ -133,7 +131,8 @@ std::vector<TextInsertion> longWordBreaks(const TextSource& source, std::size_t 
             const std::size_t from = characterBytes[wordStart], to = characterBytes[i];
             if (to - from >= minimumBytes) {
                 const std::size_t before = insertions.size();
-                breakWord(source, from, to, &attributes[wordStart], &characterBytes[wordStart], width, insertions);
+                breakWord(source, from, to, &attributes[wordStart], &characterBytes[wordStart], i - wordStart, width,
+                          insertions);
                 // A word wider than a line starts one, unless one starts there anyway.
                 if (insertions.size() > before && from > begin) {
                     const gunichar previous =

@@ -68,7 +68,7 @@ TextSource::TextSource(const AttributedString& text) : utf8_(validUtf8(text.text
     }
 }
 
-PangoLayout* TextSource::layout(std::size_t begin, std::size_t end, const std::vector<TextInsertion>& insertions) const {
+std::string TextSource::text(std::size_t begin, std::size_t end, const std::vector<TextInsertion>& insertions) const {
     begin = characterStart(utf8_, begin);
     end = characterStart(utf8_, end);
     std::string text;
@@ -80,30 +80,35 @@ PangoLayout* TextSource::layout(std::size_t begin, std::size_t end, const std::v
         copied = insertion.at;
     }
     text.append(utf8_, copied, end - copied);
+    return text;
+}
 
-    PangoLayout* layout = pango_layout_new(textContext());
-    pango_layout_set_text(layout, text.data(), static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX)));
-    if (auto font = FontRegistry::shared().defaultFont(defaultTextFontSize)) {
-        PangoFontDescription* description = fontDescription(*font);
-        pango_layout_set_font_description(layout, description);
-        pango_font_description_free(description);
-    }
-
-    // Where a source offset lands in the layout's text: inserted text goes with the run
-    // that ends where it was put in, except at `begin`, where it goes with the run there.
-    std::size_t nextInsertion = 0, insertedBytes = 0;
-    auto layoutOffset = [&](std::size_t offset) -> std::size_t {
-        if (offset == begin) return 0;
-        while (nextInsertion < insertions.size() && insertions[nextInsertion].at <= offset)
-            insertedBytes += insertions[nextInsertion++].text.size();
-        return offset - begin + insertedBytes;
-    };
+PangoAttrList* TextSource::attributes(std::size_t begin, std::size_t end, const std::vector<TextInsertion>& insertions,
+                                      bool baseFont) const {
+    begin = characterStart(utf8_, begin);
+    end = characterStart(utf8_, end);
     PangoAttrList* attributes = pango_attr_list_new();
+    if (baseFont) {
+        if (auto font = FontRegistry::shared().defaultFont(defaultTextFontSize)) {
+            PangoFontDescription* description = fontDescription(*font);
+            pango_attr_list_insert_before(attributes, pango_attr_font_desc_new(description));
+            pango_font_description_free(description);
+        }
+    }
+    // Where a source offset lands in the text: inserted text goes with the run that ends
+    // where it was put in, except at `begin`, where it goes with the run there.
+    std::size_t nextInsertion = 0, insertedBytes = 0;
+    auto offset = [&](std::size_t at) -> std::size_t {
+        if (at == begin) return 0;
+        while (nextInsertion < insertions.size() && insertions[nextInsertion].at <= at)
+            insertedBytes += insertions[nextInsertion++].text.size();
+        return at - begin + insertedBytes;
+    };
     auto first = std::upper_bound(runs_.begin(), runs_.end(), begin,
                                   [](std::size_t at, const AttributeRun& run) { return at < run.location + run.length; });
     for (auto run = first; run != runs_.end() && run->location < end; ++run) {
-        std::size_t start = layoutOffset(std::max(run->location, begin));
-        std::size_t stop = layoutOffset(std::min(run->location + run->length, end));
+        std::size_t start = offset(std::max(run->location, begin));
+        std::size_t stop = offset(std::min(run->location + run->length, end));
         if (start >= stop) continue;
         if (run->attributes.font) {
             PangoFontDescription* description = fontDescription(*run->attributes.font);
@@ -112,6 +117,19 @@ PangoLayout* TextSource::layout(std::size_t begin, std::size_t end, const std::v
         }
         if (run->attributes.foregroundColor) addColor(attributes, *run->attributes.foregroundColor, start, stop);
     }
+    return attributes;
+}
+
+PangoLayout* TextSource::layout(std::size_t begin, std::size_t end, const std::vector<TextInsertion>& insertions) const {
+    const std::string text = this->text(begin, end, insertions);
+    PangoLayout* layout = pango_layout_new(textContext());
+    pango_layout_set_text(layout, text.data(), static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX)));
+    if (auto font = FontRegistry::shared().defaultFont(defaultTextFontSize)) {
+        PangoFontDescription* description = fontDescription(*font);
+        pango_layout_set_font_description(layout, description);
+        pango_font_description_free(description);
+    }
+    PangoAttrList* attributes = this->attributes(begin, end, insertions, false);
     pango_layout_set_attributes(layout, attributes);
     pango_attr_list_unref(attributes);
     return layout;

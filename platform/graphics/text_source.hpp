@@ -27,10 +27,17 @@ public:
     // The largest font size the text is set in (the default size where a run sets none).
     double largestPointSize() const { return largestPointSize_; }
 
+    // The text of bytes [begin, end), cut to character starts, with `insertions` (in
+    // order, each at a character start in [begin, end]) put in.
+    std::string text(std::size_t begin, std::size_t end, const std::vector<TextInsertion>& insertions = {}) const;
+    // The attributes of that text. Inserted text takes those of the byte before it, or at
+    // `begin` those of the byte there. With `baseFont`, the default font is set under
+    // them all (a layout has it as its own font instead). The caller unrefs the list.
+    PangoAttrList* attributes(std::size_t begin, std::size_t end, const std::vector<TextInsertion>& insertions,
+                              bool baseFont) const;
+
     // A new layout (no width, left aligned) of bytes [begin, end), cut to character starts,
-    // with `insertions` (in order, each at a character start in [begin, end]) put in.
-    // Inserted text takes the attributes of the byte before it, or at `begin` those of
-    // the byte there. The caller unrefs it.
+    // with `insertions` put in, as above. The caller unrefs it.
     PangoLayout* layout(std::size_t begin, std::size_t end, const std::vector<TextInsertion>& insertions = {}) const;
 
     // The byte of the source text at a byte offset of a layout made by layout(); an offset
