@@ -63,6 +63,8 @@ std::size_t pieceEnd(const std::string& text, std::size_t begin, std::size_t win
         if (startsParagraph(text, at)) return at;
     std::size_t at = limit;
     while (at > begin + 1 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+    // Never between a carriage return and its line feed.
+    if (at > begin + 1 && text[at - 1] == '\r' && text[at] == '\n') --at;
     return at;
 }
 
