@@ -192,13 +192,14 @@ std::size_t TextLayout::layOutPiece(const TextSource& source, Settings& settings
 
         const bool atEnd = end == text.size();
         const int remaining = lineLimit_ > 0 ? lineLimit_ - static_cast<int>(lines_.size()) : INT_MAX;
-        // A line longer than the piece, or a last kept line whose ellipsis depends on
-        // text past the piece: the piece grows.
-        const bool oneLine = !atEnd && count < 2;
-        const bool openEllipsis = !atEnd && settings.ellipsize != PANGO_ELLIPSIZE_NONE && count == remaining &&
-                                  !startsParagraph(text, end) &&
-                                  !pango_layout_is_ellipsized(layout);
-        if ((oneLine || openEllipsis) && window < settings.lineBytes && end < text.size()) {
+        // The piece grows while a line it keeps may end where it does only because the
+        // piece does: a line as long as the piece, or, when the lines kept end with an
+        // ellipsized one, that line without an ellipsis though the paragraph goes on.
+        const bool endsWithEllipsis = settings.ellipsize != PANGO_ELLIPSIZE_NONE && count >= remaining;
+        const bool cut = endsWithEllipsis ? count == remaining && !startsParagraph(text, end) &&
+                                                !pango_layout_is_ellipsized(layout)
+                                          : count < 2;
+        if (!atEnd && cut && window < settings.lineBytes) {
             g_object_unref(layout);
             window = std::min(settings.lineBytes, window * 4);
             continue;
