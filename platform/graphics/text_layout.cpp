@@ -12,10 +12,12 @@ namespace platform::graphics {
 
 namespace {
 
-// A piece's usual length, and the most it may grow to for one line, in bytes; both keep
-// the widths and heights of an engine layout (ints of 1/1024 point) far from overflowing.
+// A piece's usual length in bytes. A piece never holds more bytes than this many points
+// over the text's largest font size (a character is rarely wider than its size, or a line
+// of one character much higher), which keeps an engine layout's widths and heights (ints
+// of 1/1024 point, so at most about two million points) from overflowing.
 constexpr std::size_t kPieceBytes = 4096;
-constexpr double kPieceExtent = 1 << 20;  // points
+constexpr double kPieceExtent = 1 << 20;
 // Words shorter than this are left to the engine, which lays them out quickly enough.
 constexpr std::size_t kLongWordBytes = 256;
 
@@ -89,13 +91,12 @@ struct TextLayout::Settings {
     PangoEllipsizeMode ellipsize = PANGO_ELLIPSIZE_NONE;
     PangoAlignment alignment = PANGO_ALIGN_LEFT;
     bool justify = false;
-    std::size_t pieceBytes = kPieceBytes;
-    std::size_t lineBytes = kPieceBytes;
-    std::size_t longWordBytes = kLongWordBytes;
+    std::size_t pieceBytes = kPieceBytes;        // a piece's usual length
+    std::size_t lineBytes = kPieceBytes;         // the most a piece grows to for one line
+    std::size_t longWordBytes = kLongWordBytes;  // words from this long get their line ends put in
 
-    // The paragraph the next piece goes on with: where it starts, how many of its lines
-    // are kept, and its direction as far as it has been read.
-    std::size_t paragraphStart = 0;
+    // The paragraph the next piece goes on with: how many of its lines are kept, and its
+    // direction as far as it has been read.
     int paragraphLines = 0;
     std::size_t directionRead = 0;
     PangoDirection direction = PANGO_DIRECTION_NEUTRAL;
@@ -114,7 +115,7 @@ struct TextLayout::Settings {
     }
 
     void startParagraph(std::size_t at) {
-        paragraphStart = directionRead = at;
+        directionRead = at;
         paragraphLines = 0;
         direction = PANGO_DIRECTION_NEUTRAL;
     }
@@ -237,8 +238,8 @@ std::size_t TextLayout::layOutPiece(const TextSource& source, Settings& settings
     if (keep < count) {
         next = TextSource::sourceOffset(begin, insertions, pango_layout_iter_get_line_readonly(iter)->start_index);
     } else if (!atEnd) {
-        // One line as long as a piece may grow: it is cut there; a line that does not
-        // wrap is not shown past that at all.
+        // One line as long as a piece may grow: it is cut there, and a line that does not
+        // wrap is not shown past that at all (or the line limit was reached).
         next = settings.width ? end : nextParagraph(text, end);
     }
     pango_layout_iter_free(iter);
