@@ -336,7 +336,11 @@ void Canvas::drawText(const AttributedString& text, const Rect& rect, const Text
     cairo_set_source_rgba(cr, 0, 0, 0, 1);  // text without a colour is black
     {
         std::lock_guard lock(textLock());
-        TextLayout layout(text, options, r.width() > 0 ? std::optional<double>(r.width()) : std::nullopt);
+        // Lines below the clip are not laid out at all.
+        double clipLeft, clipTop, clipRight, clipBottom;
+        cairo_clip_extents(cr, &clipLeft, &clipTop, &clipRight, &clipBottom);
+        TextLayout layout(text, options, r.width() > 0 ? std::optional<double>(r.width()) : std::nullopt,
+                          clipBottom - r.minY());
         layout.draw(cr, r.origin);
     }
     cairo_restore(cr);

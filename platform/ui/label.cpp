@@ -27,7 +27,7 @@ std::optional<std::string> Label::text() const {
 void Label::setText(std::optional<std::string> text) {
     text_ = std::move(text);
     attributedText_.reset();
-    setNeedsDisplay();
+    textChanged();
 }
 
 std::optional<AttributedString> Label::attributedText() const {
@@ -39,7 +39,7 @@ std::optional<AttributedString> Label::attributedText() const {
 void Label::setAttributedText(std::optional<AttributedString> text) {
     attributedText_ = std::move(text);
     text_.reset();
-    setNeedsDisplay();
+    textChanged();
 }
 
 std::optional<Font> Label::font() const {
@@ -49,27 +49,38 @@ std::optional<Font> Label::font() const {
 
 void Label::setFont(std::optional<Font> font) {
     font_ = std::move(font);
-    setNeedsDisplay();
+    textChanged();
 }
 
 void Label::setTextColor(std::optional<Color> color) {
     textColor_ = color.value_or(Color::black());
-    setNeedsDisplay();
+    textChanged();
 }
 
 void Label::setTextAlignment(TextAlignment alignment) {
     alignment_ = alignment;
-    setNeedsDisplay();
+    textChanged();
 }
 
 void Label::setNumberOfLines(int lines) {
     numberOfLines_ = lines < 0 ? 0 : lines;
-    setNeedsDisplay();
+    textChanged();
 }
 
 void Label::setLineBreakMode(LineBreakMode mode) {
     lineBreakMode_ = mode;
+    textChanged();
+}
+
+void Label::textChanged() {
+    measured_.reset();
     setNeedsDisplay();
+}
+
+Size Label::measure(const AttributedString& text, const graphics::TextLayoutOptions& options) const {
+    if (!measured_ || measured_->first != options.maxWidth)
+        measured_.emplace(options.maxWidth, graphics::measureText(text, options));
+    return measured_->second;
 }
 
 AttributedString Label::displayedText() const {
@@ -98,7 +109,7 @@ Size Label::sizeThatFits(Size size) const {
     if (text.length() == 0) return {0, 0};
     // One line never wraps: it measures its whole width.
     const std::optional<double> width = numberOfLines_ == 1 ? std::nullopt : std::optional<double>(size.width);
-    const Size measured = graphics::measureText(text, options(width));
+    const Size measured = measure(text, options(width));
     return {roundUpToPixels(measured.width), roundUpToPixels(measured.height)};
 }
 
@@ -107,7 +118,7 @@ void Label::drawContent(graphics::Canvas& canvas) const {
     if (text.length() == 0) return;
     const Rect b = bounds();
     const auto layout = options(b.width());
-    const Size measured = graphics::measureText(text, layout);
+    const Size measured = measure(text, layout);
     canvas.drawText(text, Rect{b.minX(), b.midY() - measured.height / 2, b.width(), measured.height}, layout);
 }
 

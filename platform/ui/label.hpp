@@ -3,6 +3,7 @@
 // lines (0: as many as it needs). Its text is centred vertically in its bounds.
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/graphics/attributed_string.hpp"
 #include "platform/graphics/font.hpp"
@@ -58,6 +59,11 @@ protected:
 private:
     AttributedString displayedText() const;
     graphics::TextLayoutOptions options(std::optional<double> width) const;
+    // The text's size with these options, kept from the last call with the same width
+    // until the text or its look changes: drawing measures what fitting measured, and a
+    // long text takes a while.
+    Size measure(const AttributedString& text, const graphics::TextLayoutOptions& options) const;
+    void textChanged();
 
     std::optional<std::string> text_;
     std::optional<AttributedString> attributedText_;
@@ -66,6 +72,7 @@ private:
     TextAlignment alignment_ = TextAlignment::natural;
     int numberOfLines_ = 1;
     LineBreakMode lineBreakMode_ = LineBreakMode::truncateTail;
+    mutable std::optional<std::pair<std::optional<double>, Size>> measured_;  // width, size
 };
 
 }  // namespace platform::ui

@@ -39,4 +39,8 @@ TEST_F(HeightForViewTest, LineLimitsAndEdgeInputs) {
     for (double width : {0.0, -50.0, std::numeric_limits<double>::quiet_NaN(),
                          std::numeric_limits<double>::infinity(), std::numeric_limits<double>::max()})
         EXPECT_EQ(vistrel::heightForView(longText, font, width, 0), lineHeight) << width;
+    // A name of 200 KB without a space still takes the lines a row gives it.
+    const std::string unbroken(200'000, 'W');
+    EXPECT_NEAR(vistrel::heightForView(unbroken, font, 300, 2), 2 * lineHeight, 1);
+    EXPECT_EQ(vistrel::heightForView(unbroken, font, 0, 2), lineHeight);
 }

@@ -166,6 +166,31 @@ TEST_F(ActionScreensTest, TextScreenShowsItsTextAndClosesWithDone) {
     EXPECT_TRUE(empty->navigationItem().rightBarButtonItem());
 }
 
+TEST_F(ActionScreensTest, TextPageLaysOutLongTextWithoutBreakOpportunities) {
+    // 200 KB without a space: the engine alone takes minutes over it, or measures nothing.
+    std::string text;
+    while (text.size() < 200'000) text += "abcdefghijklmnopqrstuvwxyz0123456789";
+    auto page = vistrel::ActionTextViewController::instance();
+    page->text = text;
+    presentInNavigation(page);
+    auto shot = platform::ui::render(*window);
+    ASSERT_TRUE(shot);
+    // Wrapped at characters into one tall label: lines of about 35 characters each.
+    const auto label = page->actionTextLabel();
+    platform::ui::Label oneLine;
+    oneLine.setText("A");
+    const auto frame = label->frame();
+    const double lines = frame.height() / oneLine.sizeThatFits({375, 0}).height;
+    EXPECT_TRUE(lines > text.size() / 50.0 && lines < text.size() / 25.0) << lines;
+    EXPECT_LE(label->sizeThatFits({frame.width(), 0}).width, frame.width());
+    // Its first lines show under the bar.
+    const double scale = shot->width() / 375.0;
+    int dark = 0;
+    for (int y = int(80 * scale); y < int(200 * scale); ++y)
+        for (int x = int(16 * scale); x < int(359 * scale); ++x) dark += shot->pixel(x, y).r < 0.5;
+    EXPECT_GT(dark, 1000);
+}
+
 TEST_F(ActionScreensTest, BrowserPushedOnTheTargetsNavigationController) {
     auto list = std::make_shared<ViewController>();
     auto navigation = presentInNavigation(list);

@@ -11,6 +11,7 @@
 #include "platform/foundation/log.hpp"
 #include "platform/graphics/image_fixtures.hpp"
 #include "platform/ui/bar_button_item.hpp"
+#include "platform/ui/label.hpp"
 #include "platform/ui/navigation_controller.hpp"
 #include "platform/ui/render.hpp"
 #include "platform/ui/window.hpp"
@@ -138,6 +139,25 @@ TEST_F(DisplayActionsTest, RendersTheTitleBandAndStyledRowsOverThePhoto) {
     EXPECT_TRUE(near(bitmap->pixel(int(frame.minX()), int(frame.minY())), Color::white()));
     EXPECT_TRUE(near(bitmap->pixel(int(frame.minX() + 20), int(frame.minY() + frame.size.height + 4)), Color::white()));
     EXPECT_EQ(button->layer().cornerRadius(), 8);
+}
+
+TEST_F(DisplayActionsTest, RowOfANameWithoutBreakOpportunitiesTakesItsTwoLines) {
+    // A name of 200 KB without a space: measured and drawn in the row's two lines.
+    const std::string name(200'000, 'W');
+    auto screen = show(answer([&](std::string& text) { replaceAll(text, "Add the fair to your calendar", name); }));
+    auto table = screen->tableView();
+    const int row = rowOf(*screen->imageViewModel, "a-cal");
+    table->setContentOffset({0, table->rectForRow({0, row}).minY()});
+    ASSERT_TRUE(platform::ui::render(*window, 1.0));
+    auto cell = std::dynamic_pointer_cast<ImageActionTableViewCell>(table->cellForRow({0, row}));
+    ASSERT_TRUE(cell);
+    auto label = cell->txtLabel.lock();
+    platform::ui::Label twoLines;
+    twoLines.setFont(label->font());
+    twoLines.setNumberOfLines(2);
+    twoLines.setText("W W");
+    EXPECT_EQ(label->sizeThatFits({label->bounds().width(), 0}).height, twoLines.sizeThatFits({1, 0}).height);
+    EXPECT_EQ(label->text(), name);
 }
 
 TEST_F(DisplayActionsTest, ShortListIsCentredAfterItsReload) {

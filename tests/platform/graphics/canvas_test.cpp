@@ -112,3 +112,26 @@ TEST(CanvasTest, TextIsDrawnFromTheTopOfItsRect) {
     EXPECT_TRUE(blue);
 }
 
+
+TEST(CanvasTest, LongRightToLeftParagraphKeepsItsDirectionOnEveryLine) {
+    // A paragraph that starts in Hebrew reads right to left, and its lines sit on the
+    // right, down to its end, though most of its words, and long stretches of it, are
+    // in Latin letters.
+    useIsolatedFontConfiguration();
+    const Font font = *FontRegistry::shared().defaultFont(10);
+    std::string text = "\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D";
+    const char* words[] = {" alpha", " be", " gamma", " delta", " epsilonic", " z"};
+    for (int i = 0; text.size() < 6000; ++i) text += words[i % 6];
+    const AttributedString paragraph = makeAttributedString(text, font);
+    const TextLayoutOptions options{.maxWidth = 300};
+    const double height = measureText(paragraph, options).height;
+    const double lineHeight = measureText(makeAttributedString("a", font), options).height;
+    Drawing d(320, int(height) + 20, 1);
+    d.canvas->drawText(paragraph, {10, 10, 300, height}, options);
+    const int lines = int(std::lround(height / lineHeight));
+    int onTheRight = 0;
+    for (int line = 0; line < lines; ++line)
+        onTheRight += d.opaquePixels({300, 10 + line * lineHeight + 2, 10, lineHeight - 4}) > 0;
+    EXPECT_GT(lines, 100);
+    EXPECT_EQ(onTheRight, lines);
+}

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "platform/graphics/font_configuration.hpp"
 #include "platform/graphics/font_registry.hpp"
 
@@ -57,6 +59,46 @@ TEST_F(TextTest, InvalidUtf8IsLaidOutNotRejected) {
     AttributedString accented = text("h\xC3\xA9llo");
     accented.addAttributes({std::nullopt, Color::red(), std::nullopt}, 0, 2);
     EXPECT_GT(measureText(accented).width, 0);
+}
+
+TEST_F(TextTest, TextWithoutBreakOpportunitiesWrapsAtCharacters) {
+    // 200 KB of letters without a space: each line as full as the width allows.
+    const std::string alphabet = "abcdefghijklmnopqrstuvwxyz";
+    std::string letters;
+    while (letters.size() < 200'000) letters += alphabet;
+    const double lineHeight = measureText(text("a")).height;
+    const double linesNeeded = measureText(text(alphabet)).width * double(letters.size() / alphabet.size()) / 300;
+    const Size wrapped = measureText(text(letters), {.maxWidth = 300});
+    EXPECT_TRUE(wrapped.width <= 300 && wrapped.width > 280) << wrapped.width;
+    EXPECT_TRUE(wrapped.height > linesNeeded * lineHeight && wrapped.height < linesNeeded * lineHeight * 1.1)
+        << wrapped.height / lineHeight << " lines for " << linesNeeded;
+    // A line limit keeps the first lines; without a width the text keeps its one line.
+    for (auto mode : {LineBreakMode::wordWrap, LineBreakMode::truncateTail, LineBreakMode::charWrap}) {
+        const Size two = measureText(text(letters), {.maxWidth = 300, .numberOfLines = 2, .lineBreakMode = mode});
+        EXPECT_TRUE(two.width <= 300 && two.width > 280 && two.height == 2 * lineHeight) << int(mode);
+    }
+    const Size unwrapped = measureText(text(letters));
+    EXPECT_TRUE(unwrapped.width > 10'000 && unwrapped.height == lineHeight) << unwrapped.width;
+}
+
+TEST_F(TextTest, LongTextWrapsAsTheEngineWrapsItsParagraphs) {
+    // Words of one length: every full line holds as many, whatever its place in the text.
+    auto words = [](int count) {
+        std::string out = "abcd";
+        for (int i = 1; i < count; ++i) out += " abcd";
+        return out;
+    };
+    const TextLayoutOptions options{.maxWidth = 200};
+    const double lineHeight = measureText(text("a")).height;
+    int perLine = 1;
+    while (measureText(text(words(perLine + 1)), options).height == lineHeight) ++perLine;
+    // Far longer than one go of the engine, in one paragraph and in several.
+    const int count = 5000;
+    const double lines = std::ceil(double(count) / perLine);
+    EXPECT_EQ(measureText(text(words(count)), options).height, lines * lineHeight);
+    std::string paragraphs;
+    for (int i = 0; i < 40; ++i) paragraphs += (i == 0 ? "" : i % 2 ? "\n" : "\r\n") + words(count / 40);
+    EXPECT_EQ(measureText(text(paragraphs), options).height, 40 * std::ceil(double(count / 40) / perLine) * lineHeight);
 }
 
 TEST(AttributedStringTest, RangesSplitAndMergeRuns) {
