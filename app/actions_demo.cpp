@@ -15,10 +15,12 @@
 #include "platform/ui/window.hpp"
 #include "presentation/image_view_model.hpp"
 #include "ui/display_actions_view_controller.hpp"
+#include "ui/remote_image.hpp"
 
 namespace ui = platform::ui;
 
-std::shared_ptr<ActionListDemo> showActionList(const std::filesystem::path& answer, const std::filesystem::path& out) {
+std::shared_ptr<ActionListDemo> showActionList(const std::filesystem::path& answer, const std::filesystem::path& out,
+                                               const std::string& picture) {
     std::cout << "\n== the action list: DisplayActionsViewController::instance() for " << answer.string() << "\n";
     std::ifstream in(answer, std::ios::binary);
     std::ostringstream text;
@@ -42,17 +44,24 @@ std::shared_ptr<ActionListDemo> showActionList(const std::filesystem::path& answ
         demo->screen->picture = vistrel::imageWithColor(platform::graphics::Color::rgba(0.35, 0.42, 0.5, 1));
     demo->navigation->pushViewController(demo->screen, false);
     platform::dispatch::RunLoop::runUntilIdle();
-    platform::dispatch::RunLoop::runFor(std::chrono::milliseconds(300));  // the rows' icons
+    waitForRowImages();
 
     std::cout << "rows: " << demo->screen->imageViewModel->numberOfActions() << ", title: "
               << demo->screen->imageViewModel->imageName().value_or("(none)") << "\n";
-    const auto path = out / "actions.png";
+    const auto path = out / picture;
     auto bitmap = ui::render(*demo->window);
     if (bitmap && platform::graphics::writePng(*bitmap, path))
         std::cout << "wrote " << path.string() << " (" << bitmap->width() << " x " << bitmap->height() << " pixels)\n";
     else
         std::cout << "could not write " << path.string() << "\n";
     return demo;
+}
+
+void waitForRowImages() {
+    using platform::dispatch::RunLoop;
+    RunLoop::runUntilIdle();
+    RunLoop::runUntil([] { return vistrel::remoteImageCacheState().loading == 0; }, std::chrono::seconds(10));
+    RunLoop::runUntilIdle();
 }
 
 std::shared_ptr<ui::ViewController> tapAction(ActionListDemo& demo, int row) {

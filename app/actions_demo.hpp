@@ -2,6 +2,7 @@
 // The demo's look at the action list of a recognised image.
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace platform::ui {
 class NavigationController;
@@ -22,9 +23,14 @@ struct ActionListDemo {
 };
 
 // Reads the answer file, pushes its action list in the root navigation controller and
-// writes what the window shows as actions.png into `out`. None (with a line) when the
-// kit gives no navigation controller.
-std::shared_ptr<ActionListDemo> showActionList(const std::filesystem::path& answer, const std::filesystem::path& out);
+// writes what the window shows as `picture` into `out`. None (with a line) when the kit
+// gives no navigation controller.
+std::shared_ptr<ActionListDemo> showActionList(const std::filesystem::path& answer, const std::filesystem::path& out,
+                                               const std::string& picture = "actions.png");
+
+// Lets the main queue run until the pictures the rows asked for have come (ten seconds
+// at most).
+void waitForRowImages();
 
 // Taps row `row` of the list, lets the main queue run, and gives what is then on top:
 // the screen presented over the window's root, else the navigation controller's top

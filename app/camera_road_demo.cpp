@@ -122,7 +122,7 @@ std::shared_ptr<CameraRoadDemo> runCameraRoad(const std::filesystem::path& out, 
         return demo;
     }
     RunLoop::runUntil([&] { return list->tableView() && !list->tableView()->isHidden(); }, 5s);
-    RunLoop::runFor(300ms);  // the row images
+    waitForRowImages();
     std::cout << "action list pushed: " << list->imageViewModel->imageName().value_or("(no title)") << ", "
               << list->imageViewModel->numberOfActions() << " action(s)\n";
     writeScreen(*demo->window, out / "actions.png");

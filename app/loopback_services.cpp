@@ -61,23 +61,27 @@ testsupport::CannedAnswer pictureAnswer(const std::string& target) {
 
 }  // namespace
 
+std::unique_ptr<testsupport::LoopbackServer> serveRecognitionWith(testsupport::LoopbackServer::Responder responder) {
+    auto address = vistrel::SdkConfiguration::shared().urlValueForKey(vistrel::ConfigurationKey::sdkEnrichedImageUrl);
+    auto service = listenAt(address, "recognition");
+    if (service && responder) service->answerWith(std::move(responder));
+    return service;
+}
+
 std::unique_ptr<testsupport::LoopbackServer> serveRecognition(const std::filesystem::path& answerFile) {
     auto answer = platform::readFile(answerFile);
     if (!answer) {
         std::cerr << "vistrel-demo: cannot read the answer " << answerFile.string() << "\n";
         return nullptr;
     }
-    auto address = vistrel::SdkConfiguration::shared().urlValueForKey(vistrel::ConfigurationKey::sdkEnrichedImageUrl);
-    auto service = listenAt(address, "recognition");
-    if (!service) return nullptr;
-    service->answerWith([answer = std::move(*answer)](const testsupport::CapturedRequest& request) {
+    auto service = serveRecognitionWith([answer = std::move(*answer)](const testsupport::CapturedRequest& request) {
         if (request.method == "GET") return pictureAnswer(request.target);
         std::cout << "  [service] " << request.method << " " << request.target << ", " << request.body.size()
                   << " bytes from " << request.header("DeviceName").value_or("?") << ", answered with "
                   << answer.size() << " bytes\n";
         return testsupport::CannedAnswer{200, answer, {{"Content-Type", "application/json"}}};
     });
-    std::cout << "service: " << address << " answers with " << answerFile.string() << "\n";
+    if (service) std::cout << "service: " << service->url("/") << " answers with " << answerFile.string() << "\n";
     return service;
 }
 

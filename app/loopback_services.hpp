@@ -19,6 +19,10 @@ int loopbackPort(const std::string& address);
 // answer file cannot be read or the address cannot be served (its port is taken).
 std::unique_ptr<testsupport::LoopbackServer> serveRecognition(const std::filesystem::path& answer);
 
+// A recognition service on the configured port answering with `responder` (at first,
+// without one: 200 and an empty body). None, after a line, when the port is taken.
+std::unique_ptr<testsupport::LoopbackServer> serveRecognitionWith(testsupport::LoopbackServer::Responder responder);
+
 // The statistics service, answering 204. None, after a line on standard error, when the
 // address cannot be served (its port is taken).
 std::unique_ptr<testsupport::LoopbackServer> serveStatistics();

@@ -3,6 +3,7 @@
 //
 //   vistrel-demo [--out DIR] [ANSWER.json]
 //   vistrel-demo [--out DIR] --photo FILE [--no-service | --offline] [ANSWER.json]
+//   vistrel-demo [--out DIR] --photo FILE --hostile
 //   vistrel-demo [--out DIR] --history
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "answer_demo.hpp"
 #include "fab_demo.hpp"
 #include "history_demo.hpp"
+#include "hostile_demo.hpp"
 #include "list_demo.hpp"
 #include "spinner_demo.hpp"
 #include "photo_demo.hpp"
@@ -50,6 +52,7 @@ struct Options {
     bool service = true;
     bool offline = false;
     bool history = false;
+    bool hostile = false;
 };
 
 std::optional<Options> parse(int argc, char** argv) {
@@ -64,6 +67,8 @@ std::optional<Options> parse(int argc, char** argv) {
             options.history = true;
         } else if (arg == "--no-service") {
             options.service = false;
+        } else if (arg == "--hostile") {
+            options.hostile = true;
         } else if (arg == "--offline") {
             options.offline = true;
         } else if (arg == "-h" || arg == "--help" || (!arg.empty() && arg[0] == '-')) {
@@ -76,7 +81,8 @@ std::optional<Options> parse(int argc, char** argv) {
     }
     const bool photoOnly = !options.service || options.offline;
     if ((photoOnly && !options.photo) || (!options.service && options.offline) ||
-        (options.history && (options.photo || options.answer)))
+        (options.history && (options.photo || options.answer)) ||
+        (options.hostile && (!options.photo || options.answer || photoOnly)))
         return std::nullopt;
     return options;
 }
@@ -116,6 +122,7 @@ int main(int argc, char** argv) {
     if (!options) {
         std::cerr << "usage: vistrel-demo [--out DIR] [ANSWER.json]\n"
                      "       vistrel-demo [--out DIR] --photo FILE [--no-service | --offline] [ANSWER.json]\n"
+                     "       vistrel-demo [--out DIR] --photo FILE --hostile\n"
                      "       vistrel-demo [--out DIR] --history\n";
         return 2;
     }
@@ -157,6 +164,7 @@ int main(int argc, char** argv) {
         printHistory();
         return 0;
     }
+    if (options->hostile) return runHostileDemo(*options->photo, options->out);
     if (options->photo) {
         PhotoDemoOptions photo{*options->photo, options->answer.value_or(VISTREL_SAMPLE_ANSWER), options->service,
                                options->offline};

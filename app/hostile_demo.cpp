@@ -1,0 +1,186 @@
+#include "hostile_demo.hpp"
+
+#include <chrono>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "actions_demo.hpp"
+#include "core/configuration_key.hpp"
+#include "core/sdk_configuration.hpp"
+#include "core/vistrel_error.hpp"
+#include "loopback_services.hpp"
+#include "platform/dispatch/run_loop.hpp"
+#include "platform/graphics/bitmap.hpp"
+#include "platform/graphics/image.hpp"
+#include "platform/ui/image_view.hpp"
+#include "platform/ui/render.hpp"
+#include "platform/ui/window.hpp"
+#include "platform/graphics/png_rows.hpp"  // the tests' PNG writer, row by row
+#include "service/client.hpp"
+#include "service/picture_scanner.hpp"
+#include "ui/display_actions_view_controller.hpp"
+
+namespace {
+
+using namespace std::chrono_literals;
+using platform::dispatch::RunLoop;
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+std::string seconds(double value) {
+    std::ostringstream text;
+    text << std::fixed << std::setprecision(value < 1 ? 2 : 1) << value << " s";
+    return text.str();
+}
+
+// What a scan of the photo gave: its actions' names, or the error's text.
+std::string scanOutcome(const platform::graphics::Image& photo) {
+    std::optional<vistrel::Image> image;
+    std::optional<vistrel::VistrelError> error;
+    bool done = false;
+    const auto start = Clock::now();
+    vistrel::PictureScanner().groupedRequests(photo, [&](auto found, auto failure) {
+        image = std::move(found);
+        error = failure;
+        done = true;
+    });
+    if (!RunLoop::runUntil([&] { return done; }, 120s)) return "no answer within two minutes";
+    std::string text = "after " + seconds(secondsSince(start)) + ", ";
+    if (!image) return text + "\"" + (error ? vistrel::localizedString(*error) : "no image") + "\"";
+    text += "the page's code: ";
+    for (const auto& action : image->actions.value_or(std::vector<vistrel::Action>{}))
+        text += action.name.value_or("?") + " ";
+    return text;
+}
+
+std::size_t peakResidentMiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) return std::stoul(line.substr(6)) / 1024;
+    return 0;
+}
+
+// One action of an answer, its style giving it a row of two lines and a 24-point icon.
+std::string actionJson(int order, const std::string& type, const std::string& name, const std::string& content,
+                       const std::string& icon = "") {
+    std::string json = R"({"Id": "hostile-)" + std::to_string(order) + R"(", "Order": )" + std::to_string(order) +
+                       R"(, "Name": ")" + name + R"(", "Type": ")" + type + R"(", "Content": ")" + content + "\"";
+    if (!icon.empty()) json += R"(, "Icon": ")" + icon + "\"";
+    return json + R"(, "Style": "{\"icon\": {\"size\": \"24\", \"display\": \"true\", \"hposition\": \"left\"}, \"text\": {\"color\": \"#FFFFFF\"}, \"button\": {\"background-color\": \"#57606A\", \"height\": \"1\", \"display\": \"true\"}}"})";
+}
+
+std::filesystem::path writeAnswer(const std::filesystem::path& out, const std::string& name, const std::string& title,
+                                  const std::string& actions) {
+    auto path = out / name;
+    std::ofstream(path, std::ios::binary) << R"({"Id": ")" << name << R"(", "Title": ")" << title
+                                          << R"(", "SessionId": "hostile", "DocumentId": "hostile-)" << name
+                                          << R"(", "Actions": [)" << actions << "]}";
+    return path;
+}
+
+void writePicture(platform::ui::Window& window, const std::filesystem::path& path) {
+    if (auto bitmap = platform::ui::render(window); bitmap && platform::graphics::writePng(*bitmap, path))
+        std::cout << "   wrote " << path.filename().string() << "\n";
+}
+
+void hostileScans(const platform::graphics::Image& photo, testsupport::LoopbackServer& service) {
+    const std::string body(24u << 20, ' ');
+    testsupport::CannedAnswer endless{200, body, {{"Content-Type", "application/json"}}};
+    service.answer(endless);
+    auto outcome = scanOutcome(photo);
+    std::cout << "an answer of 24 MB, its length declared: " << outcome << "\n";
+    endless.chunked = true;
+    service.answer(endless);
+    outcome = scanOutcome(photo);
+    std::cout << "an answer of 24 MB in chunks, no length: " << outcome << "\n";
+
+    // Another host on the same port: 127.0.0.2 is loopback too.
+    const int port = service.port();
+    testsupport::LoopbackServer other(port, "127.0.0.2");
+    other.answer({200, "{}", {{"Content-Type", "application/json"}}});
+    for (int status : {302, 307}) {
+        service.answer({status, "", {{"Location", other.url("/elsewhere")}}});
+        const auto before = other.requests().size();
+        outcome = scanOutcome(photo);
+        std::cout << status << " to " << other.url("/") << ": " << outcome << "\n   the other host got ";
+        const auto got = other.requests();
+        if (got.size() == before) std::cout << "nothing";
+        for (auto i = before; i < got.size(); ++i)
+            std::cout << got[i].method << ", " << (got[i].header("ApiKey") ? "the API key" : "no API key") << ", "
+                      << got[i].body.size() << " bytes of photo";
+        std::cout << "\n";
+    }
+
+    // A byte every half second: never idle, so only the exchange's deadline ends it.
+    vistrel::Client::setRecognitionDeadline(3s);
+    testsupport::CannedAnswer drip{200, std::string(200, ' '), {}};
+    drip.pauseBetweenBodyBytes = 500ms;
+    service.answer(drip);
+    outcome = scanOutcome(photo);
+    std::cout << "an answer dripping one byte every 0.5 s (the 60 s deadline set to 3 s here): " << outcome << "\n";
+    vistrel::Client::setRecognitionDeadline(std::nullopt);
+}
+
+void unbrokenText(const std::filesystem::path& out) {
+    const std::string longName(100u << 10, 'W');
+    const std::string longText(1u << 20, 'A');
+    auto answer = writeAnswer(out, "hostile-text.json", "One megabyte without a break",
+                              actionJson(1, "TEXT", "Read " + longName, R"({\"Text\": \")" + longText + R"(\"})"));
+    auto start = Clock::now();
+    auto list = showActionList(answer, out, "hostile-text-list.png");
+    if (!list) return;
+    std::cout << "a row named with 100 KB without a break: shown in two lines, in " << seconds(secondsSince(start))
+              << "\n";
+    start = Clock::now();
+    tapAction(*list, 0);
+    auto window = list->window;
+    writePicture(*window, out / "hostile-text.png");
+    std::cout << "its text of 1 MB without a break: laid out and drawn in " << seconds(secondsSince(start)) << "\n";
+}
+
+void hugeIcons(const std::filesystem::path& out, testsupport::LoopbackServer& service) {
+    const std::string huge = imagetest::twoColourPng(8192, 8192, {255, 255, 255, 255}, {255, 200, 0, 255});
+    service.answerWith([&huge](const testsupport::CapturedRequest&) {
+        return testsupport::CannedAnswer{200, huge, {{"Content-Type", "image/png"}}};
+    });
+    std::string actions;
+    for (int i = 1; i <= 8; ++i) {
+        if (i > 1) actions += ", ";
+        actions += actionJson(i, "TEXT", "Icon " + std::to_string(i) + " of 8192 x 8192 pixels", R"({\"Text\": \"-\"})",
+                              service.url("/huge-" + std::to_string(i) + ".png"));
+    }
+    auto answer = writeAnswer(out, "hostile-icons.json", "Eight huge icons", actions);
+    const auto downloads = service.requests().size();
+    const auto peakBefore = peakResidentMiB();
+    const auto start = Clock::now();
+    auto list = showActionList(answer, out, "hostile-icons.png");
+    if (!list) return;
+    std::cout << "eight rows whose icons are PNG files of 8192 x 8192 pixels (" << huge.size() / 1024
+              << " KB each): icons in place after " << seconds(secondsSince(start)) << " (decoded off the main thread), "
+              << service.requests().size() - downloads << " downloads, each decoded at "
+              << "the icon's size; the demo's peak memory " << peakBefore << " MiB before the list, "
+              << peakResidentMiB() << " MiB after\n";
+}
+
+}  // namespace
+
+int runHostileDemo(const std::filesystem::path& photoFile, const std::filesystem::path& out) {
+    auto photo = platform::graphics::Image::fromFile(photoFile);
+    if (!photo) {
+        std::cerr << "vistrel-demo: cannot read the photo " << photoFile.string() << "\n";
+        return 1;
+    }
+    auto service = serveRecognitionWith({});
+    auto statistics = service ? serveStatistics() : nullptr;
+    if (!statistics) return 1;
+    std::cout << "\n== a hostile recognition service (the photo: " << photoFile.filename().string() << ")\n";
+    hostileScans(*photo, *service);
+    std::cout << "\n== hostile answers\n";
+    unbrokenText(out);
+    hugeIcons(out, *service);
+    return 0;
+}
