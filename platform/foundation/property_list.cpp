@@ -4,8 +4,8 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <limits>
 #include <cstring>
+#include <limits>
 #include <memory>
 
 #include "platform/foundation/property_list_screening.hpp"
