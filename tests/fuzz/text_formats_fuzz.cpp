@@ -32,9 +32,8 @@ void propertyList(std::string_view bytes) {
     if (!xml) return;  // a date the XML form cannot hold
     std::optional<platform::Value> again = platform::readPropertyList(*xml);
     require(again.has_value());
-    std::optional<std::string> rewritten = platform::writePropertyListXml(*again);
-    require(rewritten == xml);
-    require(platform::readPropertyList(*rewritten) == again);
+    // Compared as written text: a real that is not a number equals nothing, not even itself.
+    require(platform::writePropertyListXml(*again) == xml);
 }
 
 void stringsTable(std::string_view bytes) {
