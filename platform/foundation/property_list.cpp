@@ -4,8 +4,11 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
+
+#include "platform/foundation/property_list_screening.hpp"
 
 namespace platform {
 
@@ -16,9 +19,11 @@ struct PlistDeleter {
 };
 using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
-// Property lists nest only as deep as their authors write them; the bound keeps a
-// hostile file from exhausting the stack.
+// Property lists nest only as deep as their authors write them, and hold as many values
+// as a person would put in them; the bounds keep a hostile file from exhausting the
+// stack, the memory or the time of the reader.
 constexpr int kMaxDepth = 256;
+constexpr std::uint64_t kMaxValues = 1 << 20;
 
 // Property lists count time from 1 January 2001 UTC.
 constexpr std::chrono::seconds kReferenceDate{978307200};
@@ -43,13 +48,19 @@ std::optional<Value> fromNode(plist_t node, int depth) {
         plist_get_real_val(node, &d);
         return Value(Number::fromDouble(d));
     }
-    case PLIST_STRING:
+    case PLIST_STRING: {
+        // Read by pointer and length: the library's copying reader stops the process on
+        // a text holding a NUL character, which no property list may carry.
+        uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        if (!text) return Value(std::string());
+        if (std::memchr(text, 0, length)) return std::nullopt;
+        return Value(std::string(text, length));
+    }
     case PLIST_KEY: {
+        // A key standing where a value belongs; the screening keeps NULs out of keys.
         char* text = nullptr;
-        if (plist_get_node_type(node) == PLIST_STRING)
-            plist_get_string_val(node, &text);
-        else
-            plist_get_key_val(node, &text);
+        plist_get_key_val(node, &text);
         std::string s = text ? text : "";
         std::free(text);
         return Value(std::move(s));
@@ -175,6 +186,7 @@ plist_t toNode(const Value& value, int depth) {
 
 std::optional<Value> readPropertyList(std::string_view bytes) {
     if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+    if (!screenPropertyListBytes(bytes, kMaxDepth, kMaxValues)) return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     PlistPtr owner(root);

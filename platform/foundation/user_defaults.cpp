@@ -36,10 +36,19 @@ UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) 
     auto bytes = readFile(file_);
     if (!bytes) return;
     auto value = readPropertyList(*bytes);
-    if (value && value->dictionary())
+    if (value && value->dictionary()) {
         values_ = *value->dictionary();
-    else
-        log(concatenate("UserDefaults :: unreadable defaults file ", file_.string()));
+        return;
+    }
+    // A damaged file is kept, bytes and mode as they were, for whoever wants to look at
+    // it; the defaults start empty and the next change writes a new file.
+    std::filesystem::path aside = file_;
+    aside += ".damaged";
+    std::error_code error;
+    std::filesystem::rename(file_, aside, error);
+    log(concatenate("UserDefaults :: unreadable defaults file ", file_.string(),
+                    error ? concatenate(" could not be moved aside: ", error.message())
+                          : concatenate(", moved aside to ", aside.string())));
 }
 
 std::optional<Value> UserDefaults::object(std::string_view key) const {

@@ -20,7 +20,10 @@ public:
     // Reopens the process's defaults from a file (or, with none, from the default place).
     static void resetStandard(std::optional<std::filesystem::path> file = std::nullopt);
 
-    // Opens (or prepares to create) the defaults kept in `file`.
+    // Opens (or prepares to create) the defaults kept in `file`. A file that does not
+    // read as a property list holding a dictionary is moved aside, bytes and all, to
+    // "<file>.damaged" (replacing an older one) with a log line, and the defaults start
+    // empty.
     explicit UserDefaults(std::filesystem::path file);
 
     std::optional<Value> object(std::string_view key) const;

@@ -166,10 +166,11 @@ ImageSourceResult readGifSource(std::string_view bytes, const ImageSourceLimits&
         ImageSourceFrame& frame = source.frames.emplace_back();
         if (hasControl) frame.gif = GifFrameProperties{control.DelayTime / 100.0, frameSeconds(control.DelayTime)};
         const ColorMapObject* colors = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-        const bool drawable = colors && static_cast<long long>(desc.Width) * desc.Height <= canvasPixels;
+        const bool drawable = colors && desc.Width > 0 && desc.Height > 0 &&
+                              static_cast<long long>(desc.Width) * desc.Height <= canvasPixels;
         if (!drawable) {
-            // No colours to draw with, or a frame larger than the screen: this frame is
-            // lost, but the stream goes on past its data.
+            // No colours to draw with, no pixels (a side of 0), or a frame larger than
+            // the screen: this frame is lost, but the stream goes on past its data.
             if (!skipImageData(gif.get())) return finish();
         } else {
             if (!readRows(gif.get(), indices, desc.Width, desc.Height, desc.Interlace)) return finish();

@@ -4,6 +4,7 @@
 
 #include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
+#include "platform/services/compose_text.hpp"
 
 namespace platform::services {
 
@@ -17,17 +18,17 @@ bool MailComposeViewController::canSendMail() { return canSend.load(); }
 void MailComposeViewController::setCanSendMail(bool value) { canSend.store(value); }
 
 void MailComposeViewController::setToRecipients(std::vector<std::string> recipients) {
-    to_ = std::move(recipients);
+    to_ = recipientsWithoutControlCharacters(std::move(recipients), "MailComposeViewController");
     refresh();
 }
 
 void MailComposeViewController::setSubject(std::string subject) {
-    subject_ = std::move(subject);
+    subject_ = withoutControlCharacters(subject);
     refresh();
 }
 
 void MailComposeViewController::setMessageBody(std::string body, bool isHTML) {
-    body_ = std::move(body);
+    body_ = withoutControlCharactersButLineBreaks(body);
     isHTML_ = isHTML;
     refresh();
 }

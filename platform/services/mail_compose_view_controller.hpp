@@ -3,7 +3,10 @@
 // fills in, shown as a screen of those fields with Cancel and Send. Whether this device
 // can send mail is a process-wide switch the host sets (yes until it says otherwise).
 // When the user leaves the composer its delegate (held weakly) is told how, and closes it;
-// finish() stands in for the user in tests and the demo. Main thread only.
+// finish() stands in for the user in tests and the demo. Texts from outside are kept to
+// what the fields may hold (compose_text.hpp): a recipient holding a control character
+// is dropped with a log line, the subject loses its control characters, and the body
+// keeps tabs and line breaks but no other control character. Main thread only.
 #include <memory>
 #include <optional>
 #include <string>

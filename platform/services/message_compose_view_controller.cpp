@@ -4,6 +4,7 @@
 
 #include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
+#include "platform/services/compose_text.hpp"
 
 namespace platform::services {
 
@@ -17,12 +18,12 @@ bool MessageComposeViewController::canSendText() { return canSend.load(); }
 void MessageComposeViewController::setCanSendText(bool value) { canSend.store(value); }
 
 void MessageComposeViewController::setRecipients(std::vector<std::string> recipients) {
-    recipients_ = std::move(recipients);
+    recipients_ = recipientsWithoutControlCharacters(std::move(recipients), "MessageComposeViewController");
     refresh();
 }
 
 void MessageComposeViewController::setBody(std::string body) {
-    body_ = std::move(body);
+    body_ = withoutControlCharactersButLineBreaks(body);
     refresh();
 }
 

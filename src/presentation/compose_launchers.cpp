@@ -1,5 +1,7 @@
 #include <memory>
 
+#include "platform/foundation/log.hpp"
+#include "platform/services/compose_text.hpp"
 #include "presentation/presenting_screen.hpp"
 #include "presentation/vistrel_tools.hpp"
 
@@ -8,7 +10,25 @@ namespace vistrel::VistrelTools {
 using platform::services::MailComposeViewController;
 using platform::services::MessageComposeViewController;
 
+namespace {
+
+// A recipient holding a control character is no address: a line break in it would
+// write a header of its own, a NUL cut it short. Such a launch is refused, as an
+// address of a refused scheme is, with a log line.
+bool refusesRecipients(const std::vector<std::string>& recipients) {
+    for (const std::string& recipient : recipients) {
+        if (!platform::services::holdsControlCharacter(recipient)) continue;
+        platform::log(std::string("Vistrel :: refused a recipient holding a control character: ")
+                          .append(platform::escapeControlCharacters(recipient)));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void sendSMS(const Target& target, const std::string& phoneNumber, const std::string& message) {
+    if (refusesRecipients({phoneNumber})) return;
     if (!MessageComposeViewController::canSendText()) {
         instance()->launchPopup(target, "Could Not Send Sms",
                                 "Your device could not send sms.  Please check sms configuration and try again.");
@@ -28,6 +48,7 @@ void sendSMS(const Target& target, const std::string& phoneNumber, const std::st
 
 void sendEmail(const Target& target, const std::vector<std::string>& emails, const std::string& subject,
                const std::string& message) {
+    if (refusesRecipients(emails)) return;
     if (!MailComposeViewController::canSendMail()) {
         instance()->launchPopup(target, "Could Not Send Email",
                                 "Your device could not send e-mail.  Please check e-mail configuration and try again.");

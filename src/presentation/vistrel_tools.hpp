@@ -56,6 +56,9 @@ std::optional<std::string> dialableNumber(std::string_view phoneNumber);
 void callNumber(const std::string& phoneNumber);
 
 // --- Composers ---------------------------------------------------------------------
+// A recipient holding a control character (compose_text.hpp) refuses the launch with a
+// log line: nothing is shown. Subjects lose their control characters; bodies keep tabs
+// and line breaks but no other control character.
 // The message composer with the one recipient and the body; when the device cannot send
 // text messages, the alert "Could Not Send Sms" over the target instead.
 void sendSMS(const Target& target, const std::string& phoneNumber, const std::string& message);

@@ -4,6 +4,7 @@
 #include "core/vistrel_bundle.hpp"
 #include "core/vistrel_pref.hpp"
 #include "entry/vistrel.hpp"
+#include "platform/foundation/file_io.hpp"
 #include "platform/foundation/log.hpp"
 #include "support/temp_dir.hpp"
 #include "support/uuid_form.hpp"
@@ -61,4 +62,22 @@ TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
               std::tuple("key-two", id, false));
     EXPECT_EQ(std::tuple(capture.count("UIFont+:  Failed to register font - register graphics font failed"),
                         capture.lines().size()), std::tuple(std::size_t{7}, std::size_t{7}));
+}
+
+// A damaged preferences file (here a text holding a NUL, which the property-list library
+// would stop the process on) is a first launch: the file is moved aside with its bytes
+// and the kit starts with empty preferences, then writes a sound file.
+TEST_F(PreferencesTest, ADamagedFileIsMovedAsideAndTheKitStartsAfresh) {
+    using namespace std::string_literals;
+    const std::string damaged = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>apiKey</key>"
+                                "<string>k\0ey</string></dict></plist>"s;
+    dir.write("io.vistrel.sdk.plist", damaged);
+    relaunch();
+    platform::LogCapture capture;
+    Vistrel::setApiKey("key-one");
+    EXPECT_TRUE(capture.contains(std::string("moved aside to ").append((dir / "io.vistrel.sdk.plist.damaged").string())));
+    relaunch();
+    EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::getApplicationInstanceId().has_value(),
+                         platform::readFile(dir / "io.vistrel.sdk.plist.damaged")),
+              std::tuple("key-one", true, damaged));
 }

@@ -170,6 +170,34 @@ TEST_F(ActionDispatchTest, ComposersGetTheirFieldsAndCloseWhenTheUserLeaves) {
     EXPECT_EQ(shown->presentedViewController(), nullptr);
 }
 
+// What the answer puts in a composer may not forge lines: a recipient holding a control
+// character refuses the launch (nothing is shown, not even the alert of a device that
+// cannot send); a subject loses its control characters; a body keeps tabs and line breaks.
+TEST_F(ActionDispatchTest, ComposersRefuseRecipientsWithControlCharactersAndCleanTheirTexts) {
+    platform::services::MailComposeViewController::setCanSendMail(false);
+    LogCapture log;
+    for (auto [type, content] : {std::pair{"EMAIL", R"({"Address":"a@b.c\r\nBcc: evil@x"})"},
+                                 {"EMAIL", R"({"Address":"a@b.c\u0000.evil"})"},
+                                 {"SMS", R"({"Number":"+33\n6","Content":"hi"})"},
+                                 {"SMS", R"({"Number":"12\u0000"})"}})
+        EXPECT_EQ(run(type, content), nullptr) << content;
+    EXPECT_EQ(log.count("Vistrel :: refused a recipient holding a control character: "), 4u);
+    EXPECT_TRUE(log.contains("refused a recipient holding a control character: a@b.c\\r\\nBcc: evil@x"));
+    platform::services::MailComposeViewController::setCanSendMail(true);
+
+    auto mail = std::dynamic_pointer_cast<platform::services::MailComposeViewController>(run(
+        "EMAIL", R"({"Address":"a@b.c","Subject":"Hi\r\nBcc: x\u0000y\t!","Content":"one\r\ntwo\tthree\u0000\u0007\n"})"));
+    ASSERT_TRUE(mail);
+    EXPECT_EQ(std::tuple(mail->toRecipients(), mail->subject(), mail->messageBody()),
+              std::tuple(std::vector<std::string>{"a@b.c"}, "HiBcc: xy!", "one\r\ntwo\tthree\n"));
+    mail->finish(platform::services::MailComposeResult::cancelled);
+    time.advance(1s);
+    auto message = std::dynamic_pointer_cast<platform::services::MessageComposeViewController>(
+        run("SMS", R"({"Number":"+33 6","Content":"a\u0000b\r\nc\u001b[31m"})"));
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->body(), "ab\r\nc[31m");
+}
+
 TEST_F(ActionDispatchTest, ADeviceThatCannotSendShowsItsAlertOverTheShownScreen) {
     platform::services::MessageComposeViewController::setCanSendText(false);
     platform::services::MailComposeViewController::setCanSendMail(false);

@@ -5,6 +5,7 @@
 
 #include "platform/foundation/file_io.hpp"
 #include "platform/foundation/property_list.hpp"
+#include "hostile_property_lists.hpp"
 
 using platform::Number;
 using platform::Value;
@@ -53,4 +54,19 @@ TEST(PropertyListTest, WrittenXmlEscapesTextAndRefusesNull) {
     EXPECT_EQ(platform::readPropertyList(*platform::writePropertyListXml(original)), original);
     EXPECT_FALSE(platform::writePropertyListXml(Value()));
     EXPECT_FALSE(platform::writePropertyListXml(Value(platform::Array{Value()})));
+}
+
+// The property-list library stops the process on a NUL in a text, overflows its stack on
+// deep nesting and parses a shared object again at every reference: such files are
+// refused before it sees them. Sound files with shared objects and UTF-16 texts still read.
+TEST(PropertyListTest, HostileFilesReadAsNoPropertyList) {
+    for (const auto& [name, bytes] : plisttest::hostilePropertyLists())
+        EXPECT_EQ(platform::readPropertyList(bytes), std::nullopt) << name;
+
+    using namespace std::string_literals;
+    const std::string shared = plisttest::binaryPlist(
+        {std::string("\xA3").append(plisttest::ref(1)).append(plisttest::ref(1)).append(plisttest::ref(2)),
+         "\x62\0a\0\xe9"s, "\x51x"});
+    EXPECT_EQ(platform::readPropertyList(shared),
+              Value(platform::Array{Value("a\xc3\xa9"), Value("a\xc3\xa9"), Value("x")}));
 }

@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/foundation/file_io.hpp"
+#include "platform/foundation/log.hpp"
 #include "platform/foundation/property_list.hpp"
 #include "platform/foundation/user_defaults.hpp"
 #include "support/temp_dir.hpp"
+#include "hostile_property_lists.hpp"
 
 using platform::Number;
 using platform::UserDefaults;
@@ -79,6 +81,30 @@ TEST(UserDefaultsTest, UnreadableFileStartsEmptyAndIsReplacedOnWrite) {
     EXPECT_EQ(defaults.object("anything"), std::nullopt);
     EXPECT_TRUE(defaults.set("a", Value("b")));
     EXPECT_EQ(UserDefaults(file).string("a"), "b");
+}
+
+// A damaged file is moved aside with its bytes, never read into the defaults, and never
+// stops the process; the next change writes a new file beside the damaged one.
+TEST(UserDefaultsTest, DamagedFilesAreMovedAsideAndTheDefaultsStartEmpty) {
+    auto files = plisttest::hostilePropertyLists();
+    files.emplace_back("an array", plisttest::xmlPlist("<array><string>a</string></array>"));
+    for (const auto& [name, bytes] : files) {
+        SCOPED_TRACE(name);
+        testsupport::TempDir dir;
+        auto file = dir.write("p.plist", bytes);
+        platform::LogCapture log;
+        UserDefaults defaults(file);
+        EXPECT_TRUE(log.contains(std::string("UserDefaults :: unreadable defaults file ")
+                                     .append(file.string())
+                                     .append(", moved aside to ")
+                                     .append(file.string())
+                                     .append(".damaged")));
+        EXPECT_EQ(std::tuple(defaults.object("a"), defaults.object("k"), std::filesystem::exists(file)),
+                  std::tuple(std::nullopt, std::nullopt, false));
+        EXPECT_TRUE(defaults.set("apiKey", Value("k")));
+        EXPECT_EQ(UserDefaults(file).string("apiKey"), "k");
+        EXPECT_EQ(platform::readFile(dir / "p.plist.damaged"), bytes);
+    }
 }
 
 TEST(UserDefaultsTest, ReadersOnOtherThreadsWhileTheMainThreadWrites) {

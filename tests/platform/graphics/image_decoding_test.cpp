@@ -140,6 +140,26 @@ TEST(ImageDecodingTest, CutGifKeepsTheWholeFramesBeforeTheCut) {
     EXPECT_EQ(std::pair(image->frames().size(), image->bitmap().pixel(7, 7)), std::pair(std::size_t{1}, Color::red()));
 }
 
+// A frame whose descriptor gives it no pixels (a side of 0) is skipped: the stream goes
+// on to the next frame, and a GIF of such frames alone gives no image.
+TEST(ImageDecodingTest, GifFramesWithASideOfZeroAreSkipped) {
+    for (int side : {0, 2}) {  // the width's bytes, then the height's
+        SCOPED_TRACE(side);
+        auto withoutPixels = [&](std::string gif) {
+            // The first frame's descriptor follows the screen, the palette and a control block.
+            EXPECT_EQ(gif.at(33), ',');
+            gif.at(38 + side) = gif.at(39 + side) = 0;
+            return gif;
+        };
+        const GifFrame first = plainFrame(0, 0, 4, 4, std::vector<std::uint8_t>(16, 2), 10);
+        auto image = Image::decode(withoutPixels(encodeGif(4, 4, kPalette, {first, plainFrame(2, 2, 1, 1, {1}, 10)})));
+        ASSERT_TRUE(image);
+        EXPECT_EQ(std::tuple(image->frames().size(), image->bitmap().pixel(2, 2), image->bitmap().pixel(0, 0)),
+                  std::tuple(std::size_t{1}, Color::blue(), Color::clear()));
+        EXPECT_FALSE(Image::decode(withoutPixels(encodeGif(4, 4, kPalette, {first}))));
+    }
+}
+
 TEST(ImageDecodingTest, DamagedOrForeignBytesGiveNoImage) {
     std::string png = encodePng(Picture(8, 8, kRed));
     std::string jpeg = encodeJpeg(Picture(8, 8, kRed));

@@ -108,3 +108,25 @@ TEST_F(ComposerTest, TheMessageComposerTellsItsDelegateOrWithoutOneClosesItself)
     EXPECT_EQ(root->presentedViewController(), nullptr);
     EXPECT_TRUE(log.contains("closes itself"));
 }
+
+// Texts from outside cannot forge lines in the composers' fields: a recipient holding a
+// control character (C0, DEL, C1) is dropped with a log line, a subject loses them all,
+// a body keeps tabs and line breaks only.
+TEST_F(ComposerTest, FieldsKeepOnlyWhatTheyMayHold) {
+    using namespace std::string_literals;
+    const std::vector<std::string> recipients = {"ann@example.com", "a@b.c\r\nBcc: evil@x", "x\0y"s, "del\x7f",
+                                                 "c1\xc2\x85", "caf\xc3\xa9@example.com"};
+    platform::LogCapture log;
+    MailComposeViewController mail;
+    mail.setToRecipients(recipients);
+    mail.setSubject("Hi\r\nBcc: x\0y\t\x7f\xc2\x9b!"s);
+    mail.setMessageBody("one\r\ntwo\tthree\0\x07\n"s, true);
+    MessageComposeViewController message;
+    message.setRecipients(recipients);
+    message.setBody("a\0b\r\nc\x1b[31m"s);
+    const std::vector<std::string> kept = {"ann@example.com", "caf\xc3\xa9@example.com"};
+    EXPECT_EQ(std::tuple(mail.toRecipients(), mail.subject(), mail.messageBody(), message.recipients(), message.body()),
+              std::tuple(kept, "HiBcc: xy!", "one\r\ntwo\tthree\n", kept, "ab\r\nc[31m"));
+    EXPECT_EQ(log.count("MailComposeViewController :: dropped a recipient holding a control character: "), 4u);
+    EXPECT_TRUE(log.contains("dropped a recipient holding a control character: a@b.c\\r\\nBcc: evil@x"));
+}

@@ -1,0 +1,119 @@
+// Feeds arbitrary bytes to every picture decoder the kit uses: the full decode of PNG,
+// JPEG (turned upright by its Exif orientation) and GIF (still or animated, with its
+// frame delays), the JPEG decode at a smaller scale, the image source of a GIF's frames,
+// and the grey values of what was decoded. Nothing may crash, and what is decoded must
+// hold together (sizes, frames, durations, grey planes).
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/foundation/log.hpp"
+#include "platform/graphics/grey_plane.hpp"
+#include "platform/graphics/image.hpp"
+#include "platform/graphics/image_source.hpp"
+#include "platform/graphics/jpeg_scaled_decoding.hpp"
+
+namespace {
+
+using platform::graphics::Image;
+
+void require(bool condition) {
+    if (!condition) std::abort();
+}
+
+void checkImage(const Image& image) {
+    require(image.pixelWidth() > 0 && image.pixelHeight() > 0);
+    for (const auto& frame : image.frames())
+        require(frame.width() == image.pixelWidth() && frame.height() == image.pixelHeight());
+    require(std::isfinite(image.duration()) && image.duration() >= 0);
+    require(image.isAnimated() || image.duration() == 0);
+    double total = 0;
+    for (std::size_t i = 0; i < image.frames().size(); ++i) total += image.frameDuration(i);
+    require(!image.isAnimated() || std::abs(total - image.duration()) <= 1e-6 * (1 + image.duration()));
+    require(image.frameIndexAt(image.duration() * 0.75) < image.frames().size());
+    auto grey = image.greyValues();
+    require(grey && grey->size() == std::size_t(image.pixelWidth()) * std::size_t(image.pixelHeight()));
+    auto greyPicture = platform::graphics::greyImage(image);
+    require(greyPicture && greyPicture->isGrey() && greyPicture->pixelWidth() == image.pixelWidth() &&
+            greyPicture->pixelHeight() == image.pixelHeight());
+}
+
+// A scaled decode covers what was asked for, or is the whole picture when that is smaller.
+void checkScaledJpeg(std::string_view bytes, const Image& full, int width, int height) {
+    auto scaled = platform::graphics::decodeJpegCovering(bytes, width, height);
+    require(scaled.has_value());
+    checkImage(*scaled);
+    require(scaled->pixelWidth() <= full.pixelWidth() && scaled->pixelHeight() <= full.pixelHeight());
+    require(scaled->pixelWidth() >= std::min(std::max(width, 1), full.pixelWidth()) &&
+            scaled->pixelHeight() >= std::min(std::max(height, 1), full.pixelHeight()));
+}
+
+unsigned byteAt(std::string_view bytes, std::size_t at) { return static_cast<unsigned char>(bytes[at]); }
+
+long long bigEndian(std::string_view bytes, std::size_t at, std::size_t width) {
+    long long value = 0;
+    for (std::size_t i = 0; i < width; ++i) value = (value << 8) | byteAt(bytes, at + i);
+    return value;
+}
+
+// The pixels the header promises (the largest frame of a JPEG's), read roughly: enough
+// to keep the fuzzer off pictures that only cost time to allocate and clear. The
+// limits on large pictures have tests of their own.
+long long promisedPixels(std::string_view bytes) {
+    if (bytes.substr(0, 4) == "GIF8" && bytes.size() >= 10)
+        return (byteAt(bytes, 6) + 256LL * byteAt(bytes, 7)) * (byteAt(bytes, 8) + 256LL * byteAt(bytes, 9));
+    if (bytes.substr(0, 4) == "\x89PNG" && bytes.size() >= 24)  // each side kept under 2^31
+        return std::min(bigEndian(bytes, 16, 4), 1LL << 31) * std::min(bigEndian(bytes, 20, 4), 1LL << 31);
+    long long largest = 0;  // over every start-of-frame marker of a JPEG
+    for (std::size_t i = 0; i + 9 <= bytes.size(); ++i) {
+        const unsigned marker = byteAt(bytes, i + 1);
+        if (byteAt(bytes, i) == 0xFF && marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+            marker != 0xCC)
+            largest = std::max(largest, bigEndian(bytes, i + 5, 2) * bigEndian(bytes, i + 7, 2));
+    }
+    return largest;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const bool quiet = (platform::setLogSink(platform::discardLine), true);
+    (void)quiet;
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+    if (promisedPixels(bytes) > (1 << 20)) return 0;
+
+    std::optional<Image> image = Image::decode(bytes, 2);
+    if (image) {
+        checkImage(*image);
+        require(image->scale() == 2);
+    }
+
+    const bool jpeg = bytes.substr(0, 3) == "\xFF\xD8\xFF";
+    if (jpeg) {
+        auto scaled = platform::graphics::decodeJpegCovering(bytes, 1, 1);
+        require(scaled.has_value() == image.has_value());
+        if (image) {
+            checkScaledJpeg(bytes, *image, image->pixelWidth(), image->pixelHeight());
+            checkScaledJpeg(bytes, *image, image->pixelWidth() / 3, image->pixelHeight() / 5);
+        }
+    }
+
+    // The frames of the picture one by one, under limits small enough to stay quick.
+    platform::graphics::ImageSourceLimits limits;
+    limits.maxCanvasPixels = 1 << 20;
+    limits.maxDecodedBytes = 16 << 20;
+    limits.maxFrames = 64;
+    platform::graphics::ImageSourceResult source = platform::graphics::readImageSource(bytes, limits);
+    require(!source.source || source.failure.empty());
+    if (source.source) {
+        for (const auto& frame : source.source->frames) {
+            if (frame.image) require(!frame.image->isEmpty());
+            if (frame.gif) require(std::isfinite(frame.gif->delayTime) && frame.gif->delayTime > 0);
+        }
+    }
+    return 0;
+}
