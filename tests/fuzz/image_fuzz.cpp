@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to every picture decoder the kit uses: the full decode of PNG,
 // JPEG (turned upright by its Exif orientation) and GIF (still or animated, with its
 // frame delays), the JPEG decode at a smaller scale, the image source of a GIF's frames,
-// and the grey values of what was decoded. Nothing may crash, and what is decoded must
+// the header read and the decode at display size that remote pictures take, and the grey
+// values of what was decoded. Nothing may crash, and what is decoded must
 // hold together (sizes, frames, durations, grey planes).
 #include <algorithm>
 #include <cmath>
@@ -11,8 +12,10 @@
 #include <string_view>
 
 #include "platform/foundation/log.hpp"
+#include "platform/graphics/display_decoding.hpp"
 #include "platform/graphics/grey_plane.hpp"
 #include "platform/graphics/image.hpp"
+#include "platform/graphics/image_header.hpp"
 #include "platform/graphics/image_source.hpp"
 #include "platform/graphics/jpeg_scaled_decoding.hpp"
 
@@ -99,6 +102,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (image) {
             checkScaledJpeg(bytes, *image, image->pixelWidth(), image->pixelHeight());
             checkScaledJpeg(bytes, *image, image->pixelWidth() / 3, image->pixelHeight() / 5);
+        }
+    }
+
+    // At display size, as a remote picture is decoded: never larger than asked for
+    // (unless the picture is smaller), and never a picture the header does not announce.
+    // Smaller pictures only: the reduction is the same at any size, and large ones would
+    // spend the run's time on reading rows.
+    if (promisedPixels(bytes) <= (1 << 16)) {
+        platform::graphics::DisplayDecodingLimits small;
+        small.maxPixels = 1 << 12;
+        small.maxTotalPixels = 1 << 16;
+        small.maxWholePixels = 1 << 16;
+        small.maxWholeFramesPixels = 1 << 16;
+        small.maxFrames = 4;
+        if (auto shown = platform::graphics::decodeImageForDisplay(bytes, 48, 48, small)) {
+            checkImage(*shown);
+            require(platform::graphics::readImageHeader(bytes).has_value());
+            require(static_cast<long long>(shown->pixelWidth()) * shown->pixelHeight() <= small.maxPixels);
         }
     }
 
