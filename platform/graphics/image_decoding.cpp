@@ -5,24 +5,27 @@
 #include <system_error>
 
 #include "platform/graphics/image.hpp"
+#include "platform/graphics/image_header.hpp"
 
 namespace platform::graphics {
 
 namespace {
 constexpr std::uintmax_t kMaxFileBytes = 256u * 1024 * 1024;
-
-bool startsWith(std::string_view bytes, std::string_view prefix) { return bytes.substr(0, prefix.size()) == prefix; }
 }  // namespace
 
 std::optional<DecodedFrames> decodeImageData(std::string_view bytes) {
-    if (startsWith(bytes, "\x89PNG\r\n\x1a\n")) return decodePng(bytes);
-    if (startsWith(bytes, "\xFF\xD8\xFF")) return decodeJpeg(bytes);
-    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) return decodeGif(bytes);
+    const auto format = imageFormatOf(bytes);
+    if (!format) return std::nullopt;
+    switch (*format) {
+    case ImageFormat::png: return decodePng(bytes);
+    case ImageFormat::jpeg: return decodeJpeg(bytes);
+    case ImageFormat::gif: return decodeGif(bytes);
+    }
     return std::nullopt;
 }
 
 ImageSourceResult readImageSource(std::string_view bytes, const ImageSourceLimits& limits) {
-    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) return readGifSource(bytes, limits);
+    if (imageFormatOf(bytes) == ImageFormat::gif) return readGifSource(bytes, limits);
     auto decoded = decodeImageData(bytes);
     if (!decoded) return {};
     ImageSource source;

@@ -54,10 +54,21 @@ std::optional<ImageHeader> gifHeader(std::string_view bytes) {
 
 }  // namespace
 
+std::optional<ImageFormat> imageFormatOf(std::string_view bytes) {
+    if (startsWith(bytes, "\x89PNG\r\n\x1a\n")) return ImageFormat::png;
+    if (startsWith(bytes, "\xFF\xD8\xFF")) return ImageFormat::jpeg;
+    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) return ImageFormat::gif;
+    return std::nullopt;
+}
+
 std::optional<ImageHeader> readImageHeader(std::string_view bytes) {
-    if (startsWith(bytes, "\x89PNG\r\n\x1a\n")) return pngHeader(bytes);
-    if (startsWith(bytes, "\xFF\xD8\xFF")) return jpegHeader(bytes);
-    if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) return gifHeader(bytes);
+    const auto format = imageFormatOf(bytes);
+    if (!format) return std::nullopt;
+    switch (*format) {
+    case ImageFormat::png: return pngHeader(bytes);
+    case ImageFormat::jpeg: return jpegHeader(bytes);
+    case ImageFormat::gif: return gifHeader(bytes);
+    }
     return std::nullopt;
 }
 

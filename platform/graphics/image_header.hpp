@@ -17,6 +17,9 @@ struct ImageHeader {
     bool interlaced = false;  // PNG only: rows stored in passes
 };
 
+// The format the bytes' signature names; none for anything but PNG, JPEG and GIF.
+std::optional<ImageFormat> imageFormatOf(std::string_view bytes);
+
 // None for bytes that are no PNG, JPEG or GIF, or whose header is cut short or damaged.
 // A size of zero is given as it stands.
 std::optional<ImageHeader> readImageHeader(std::string_view bytes);
