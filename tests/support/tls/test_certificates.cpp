@@ -8,21 +8,15 @@
 #include <cstdlib>
 #include <memory>
 
+#include "support/tls/openssl_handles.hpp"
+
 namespace testsupport {
 
 namespace {
 
-struct KeyFree {
-    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-struct CertificateFree {
-    void operator()(X509* certificate) const { X509_free(certificate); }
-};
-struct BioFree {
-    void operator()(BIO* bio) const { BIO_free(bio); }
-};
-using Key = std::unique_ptr<EVP_PKEY, KeyFree>;
-using Certificate = std::unique_ptr<X509, CertificateFree>;
+using tls::Bio;
+using tls::Certificate;
+using tls::Key;
 
 // Certificates are made once, before any test runs a server: a failure here is a broken
 // machine, not something a test could go on without.
@@ -92,7 +86,7 @@ Key makeKey() {
 
 template <typename Write>
 std::string pem(Write write) {
-    std::unique_ptr<BIO, BioFree> bio(BIO_new(BIO_s_mem()));
+    Bio bio(BIO_new(BIO_s_mem()));
     require(bio && write(bio.get()) == 1);
     char* bytes = nullptr;
     long length = BIO_get_mem_data(bio.get(), &bytes);

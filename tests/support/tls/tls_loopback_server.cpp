@@ -9,29 +9,20 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "support/tls/openssl_handles.hpp"
+
 namespace testsupport {
 
 namespace {
 
-struct BioFree {
-    void operator()(BIO* bio) const { BIO_free(bio); }
-};
-struct CertificateFree {
-    void operator()(X509* certificate) const { X509_free(certificate); }
-};
-struct KeyFree {
-    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
 
-std::unique_ptr<BIO, BioFree> reading(const std::string& pem) {
-    return std::unique_ptr<BIO, BioFree>(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
-}
+tls::Bio reading(const std::string& pem) { return tls::Bio(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()))); }
 
 // The context presents the identity; the context keeps its own references.
 bool present(SSL_CTX& context, const ServerIdentity& identity) {
-    std::unique_ptr<X509, CertificateFree> certificate(
+    tls::Certificate certificate(
         PEM_read_bio_X509(reading(identity.certificate).get(), nullptr, nullptr, nullptr));
-    std::unique_ptr<EVP_PKEY, KeyFree> key(
+    tls::Key key(
         PEM_read_bio_PrivateKey(reading(identity.privateKey).get(), nullptr, nullptr, nullptr));
     return certificate && key && SSL_CTX_use_certificate(&context, certificate.get()) == 1 &&
            SSL_CTX_use_PrivateKey(&context, key.get()) == 1 && SSL_CTX_check_private_key(&context) == 1;
