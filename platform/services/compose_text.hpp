@@ -1,20 +1,14 @@
 #pragma once
 // The texts the composers take from outside. A recipient is one address on one line;
 // a control character in it (a line break that would start a forged header, a NUL that
-// would cut it short) makes it no address. A subject is one line; a body keeps its
-// lines and tabs but no other control character.
+// would cut it short) makes it no address. A subject is one line, its control characters
+// removed (platform/foundation/control_characters.hpp); a body keeps its lines and tabs
+// but no other control character.
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform::services {
-
-// Whether the text holds a C0 control character, DEL, or a C1 control (U+0080...U+009F
-// written in UTF-8).
-bool holdsControlCharacter(std::string_view text);
-
-// The text without any of the characters above.
-std::string withoutControlCharacters(std::string_view text);
 
 // The text without C0 control characters other than tab, carriage return and line feed.
 std::string withoutControlCharactersButLineBreaks(std::string_view text);

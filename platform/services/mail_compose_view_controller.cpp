@@ -4,6 +4,7 @@
 
 #include "platform/foundation/concatenate.hpp"
 #include "platform/foundation/log.hpp"
+#include "platform/foundation/control_characters.hpp"
 #include "platform/services/compose_text.hpp"
 
 namespace platform::services {

@@ -38,18 +38,6 @@ bool hasScheme(std::string_view address) {
     return false;
 }
 
-bool holdsControlCharacter(std::string_view text) {
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c < 0x20 || c == 0x7f) return true;
-        if (c == 0xc2 && i + 1 < text.size()) {
-            const auto next = static_cast<unsigned char>(text[i + 1]);
-            if (next >= 0x80 && next <= 0x9f) return true;
-        }
-    }
-    return false;
-}
-
 std::optional<std::string> webAddress(std::string_view text) {
     std::string_view trimmed = platform::graphics::trimmingWhitespaceAndNewlines(text);
     if (trimmed.empty()) return std::nullopt;

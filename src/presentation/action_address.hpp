@@ -11,11 +11,6 @@ namespace vistrel::action_address {
 // "+", "-" or ".", then ":".
 bool hasScheme(std::string_view address);
 
-// Whether the text holds a control character: a byte below 0x20, DEL, or a C1 control
-// (U+0080 to U+009F) in UTF-8. Such a character can change what an address opens and
-// forge log lines.
-bool holdsControlCharacter(std::string_view text);
-
 // The web address of a text: white space and line breaks trimmed from both ends;
 // every character that may not stand in a query (other than "#" and the "%" of a
 // valid escape) percent-encoded, so inner spaces become %20 and existing escapes stay;

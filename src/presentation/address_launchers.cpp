@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string>
 
+#include "platform/foundation/control_characters.hpp"
 #include "platform/foundation/log.hpp"
 #include "platform/services/browser_view_controller.hpp"
 #include "platform/ui/application.hpp"
@@ -51,7 +52,7 @@ void openAllowed(const std::string& address) {
 }  // namespace
 
 bool isAllowedAddress(std::string_view address) {
-    if (action_address::holdsControlCharacter(address)) return false;
+    if (platform::holdsControlCharacter(address)) return false;
     // The address must start with its scheme: blanks or anything else in front of a
     // refused scheme could hide it from this check and not from an opener that trims.
     const auto scheme = schemeOf(address);
@@ -92,7 +93,7 @@ void launchUrl(const Target& target, const std::string& url, std::optional<bool>
 }
 
 std::optional<std::string> dialableNumber(std::string_view phoneNumber) {
-    if (action_address::holdsControlCharacter(phoneNumber) ||
+    if (platform::holdsControlCharacter(phoneNumber) ||
         phoneNumber.find_first_of("/?@") != std::string_view::npos)
         return std::nullopt;
     std::string kept;

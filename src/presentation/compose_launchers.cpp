@@ -1,7 +1,7 @@
 #include <memory>
 
 #include "platform/foundation/log.hpp"
-#include "platform/services/compose_text.hpp"
+#include "platform/foundation/control_characters.hpp"
 #include "presentation/presenting_screen.hpp"
 #include "presentation/vistrel_tools.hpp"
 
@@ -17,7 +17,7 @@ namespace {
 // address of a refused scheme is, with a log line.
 bool refusesRecipients(const std::vector<std::string>& recipients) {
     for (const std::string& recipient : recipients) {
-        if (!platform::services::holdsControlCharacter(recipient)) continue;
+        if (!platform::holdsControlCharacter(recipient)) continue;
         platform::log(std::string("Vistrel :: refused a recipient holding a control character: ")
                           .append(platform::escapeControlCharacters(recipient)));
         return true;

@@ -56,7 +56,7 @@ std::optional<std::string> dialableNumber(std::string_view phoneNumber);
 void callNumber(const std::string& phoneNumber);
 
 // --- Composers ---------------------------------------------------------------------
-// A recipient holding a control character (compose_text.hpp) refuses the launch with a
+// A recipient holding a control character (control_characters.hpp) refuses the launch with a
 // log line: nothing is shown. Subjects lose their control characters; bodies keep tabs
 // and line breaks but no other control character.
 // The message composer with the one recipient and the body; when the device cannot send
