@@ -13,6 +13,9 @@
 namespace platform {
 
 namespace {
+// Far beyond a file of a few preferences: a larger one is not read into memory.
+constexpr std::uintmax_t kMaxFileBytes = 16u << 20;
+
 std::mutex gStandardMutex;
 std::shared_ptr<UserDefaults>& standardSlot() {
     static auto* slot = new std::shared_ptr<UserDefaults>;
@@ -33,15 +36,21 @@ void UserDefaults::resetStandard(std::optional<std::filesystem::path> file) {
 }
 
 UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) {
-    auto bytes = readFile(file_);
-    if (!bytes) return;
-    auto value = readPropertyList(*bytes);
+    std::error_code sizeError;
+    const std::uintmax_t size = std::filesystem::file_size(file_, sizeError);
+    if (sizeError) return;  // no file yet, or nothing that could be read as one
+    std::optional<Value> value;
+    if (size <= kMaxFileBytes) {
+        auto bytes = readFile(file_);
+        if (!bytes) return;
+        value = readPropertyList(*bytes);
+    }
     if (value && value->dictionary()) {
         values_ = *value->dictionary();
         return;
     }
-    // A damaged file is kept, bytes and mode as they were, for whoever wants to look at
-    // it; the defaults start empty and the next change writes a new file.
+    // A damaged (or oversized) file is kept, bytes and mode as they were, for whoever
+    // wants to look at it; the defaults start empty and the next change writes a new file.
     std::filesystem::path aside = file_;
     aside += ".damaged";
     std::error_code error;

@@ -88,6 +88,8 @@ TEST(UserDefaultsTest, UnreadableFileStartsEmptyAndIsReplacedOnWrite) {
 TEST(UserDefaultsTest, DamagedFilesAreMovedAsideAndTheDefaultsStartEmpty) {
     auto files = plisttest::hostilePropertyLists();
     files.emplace_back("an array", plisttest::xmlPlist("<array><string>a</string></array>"));
+    files.emplace_back("sound, but past 16 MB",
+                       plisttest::xmlPlist("<dict><key>a</key><string>b</string></dict>") + std::string(16u << 20, ' '));
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
         testsupport::TempDir dir;
