@@ -3,14 +3,14 @@
 #include <iostream>
 #include <string>
 
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/web_view.hpp"
-#include "platform/ui/window.hpp"
-#include "ui/action_text_view_controller.hpp"
-#include "ui/info_view_controller.hpp"
-#include "ui/vistrel_navigation_controller.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/web_view.hpp"
+#include "vistrel/platform/ui/window.hpp"
+#include "vistrel/screens/about/info_view_controller.hpp"
+#include "vistrel/screens/actions/action_text_view_controller.hpp"
+#include "vistrel/screens/common/vistrel_navigation_controller.hpp"
 
 namespace {
 

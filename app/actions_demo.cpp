@@ -5,17 +5,17 @@
 #include <iostream>
 #include <sstream>
 
-#include "core/icon_image.hpp"
-#include "entry/vistrel.hpp"
-#include "model/image.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/window.hpp"
-#include "presentation/image_view_model.hpp"
-#include "ui/display_actions_view_controller.hpp"
-#include "ui/remote_image.hpp"
+#include "vistrel/core/icon_image.hpp"
+#include "vistrel/model/image.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/window.hpp"
+#include "vistrel/presentation/image_view_model.hpp"
+#include "vistrel/screens/actions/display_actions_view_controller.hpp"
+#include "vistrel/screens/actions/remote_image.hpp"
+#include "vistrel/vistrel.hpp"
 
 namespace ui = platform::ui;
 

@@ -7,13 +7,13 @@
 #include <sstream>
 #include <string>
 
-#include "core/hex_color.hpp"
-#include "model/image.hpp"
-#include "platform/foundation/concatenate.hpp"
-#include "platform/foundation/file_io.hpp"
-#include "platform/foundation/log.hpp"
-#include "presentation/action_view_model.hpp"
-#include "presentation/image_view_model.hpp"
+#include "vistrel/core/hex_color.hpp"
+#include "vistrel/model/image.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/presentation/action_view_model.hpp"
+#include "vistrel/presentation/image_view_model.hpp"
 
 namespace {
 

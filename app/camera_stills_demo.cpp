@@ -1,6 +1,6 @@
 #include "camera_stills_demo.hpp"
 
-#include "platform/camera/camera_simulation.hpp"
+#include "vistrel/platform/camera/camera_simulation.hpp"
 
 void pointCameraAt(const std::filesystem::path& photo) {
     platform::camera::resetCameraSimulation();

@@ -6,21 +6,21 @@
 #include <optional>
 #include <string>
 
-#include "core/icon_image.hpp"
-#include "core/icon_type.hpp"
-#include "fab/fab.hpp"
-#include "fab/fab_manager.hpp"
-#include "fab/fab_window.hpp"
-#include "platform/dispatch/clock.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/graphics/canvas.hpp"
-#include "platform/graphics/image.hpp"
-#include "platform/ui/label.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/screen.hpp"
-#include "platform/ui/view_controller.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/core/icon_image.hpp"
+#include "vistrel/core/icon_type.hpp"
+#include "vistrel/fab/fab.hpp"
+#include "vistrel/fab/fab_manager.hpp"
+#include "vistrel/fab/fab_window.hpp"
+#include "vistrel/platform/dispatch/clock.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/graphics/canvas.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/ui/label.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/screen.hpp"
+#include "vistrel/platform/ui/view_controller.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 namespace {
 

@@ -5,16 +5,16 @@
 #include <iostream>
 #include <string>
 
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/ui/application.hpp"
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/touch_delivery.hpp"
-#include "platform/ui/window.hpp"
-#include "screens/gallery_view_controller.hpp"
-#include "ui/display_actions_view_controller.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/ui/application.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/touch_delivery.hpp"
+#include "vistrel/platform/ui/window.hpp"
+#include "vistrel/screens/actions/display_actions_view_controller.hpp"
+#include "vistrel/screens/gallery/gallery_view_controller.hpp"
 
 namespace ui = platform::ui;
 using namespace std::chrono_literals;

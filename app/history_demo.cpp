@@ -6,8 +6,8 @@
 #include <iostream>
 #include <string>
 
-#include "platform/foundation/log.hpp"
-#include "store/persistance_controller.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/store/persistance_controller.hpp"
 
 namespace {
 

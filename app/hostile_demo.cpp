@@ -8,20 +8,20 @@
 #include <string>
 
 #include "actions_demo.hpp"
-#include "core/configuration_key.hpp"
-#include "core/sdk_configuration.hpp"
-#include "core/vistrel_error.hpp"
 #include "loopback_services.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/graphics/image.hpp"
-#include "platform/ui/image_view.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/window.hpp"
 #include "platform/graphics/png_rows.hpp"  // the tests' PNG writer, row by row
-#include "service/client.hpp"
-#include "service/picture_scanner.hpp"
-#include "ui/display_actions_view_controller.hpp"
+#include "vistrel/core/configuration_key.hpp"
+#include "vistrel/core/sdk_configuration.hpp"
+#include "vistrel/core/vistrel_error.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/ui/image_view.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/window.hpp"
+#include "vistrel/screens/actions/display_actions_view_controller.hpp"
+#include "vistrel/service/client.hpp"
+#include "vistrel/service/picture_scanner.hpp"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/graphics/bitmap.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/table_view.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/table_view.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 namespace {
 

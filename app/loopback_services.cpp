@@ -5,9 +5,9 @@
 #include <optional>
 #include <string_view>
 
-#include "core/configuration_key.hpp"
-#include "core/sdk_configuration.hpp"
-#include "platform/foundation/file_io.hpp"
+#include "vistrel/core/configuration_key.hpp"
+#include "vistrel/core/sdk_configuration.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
 
 int loopbackPort(const std::string& address) {
     const std::string prefix = "http://127.0.0.1:";

@@ -4,12 +4,12 @@
 #include <iostream>
 #include <string>
 
-#include "entry/vistrel.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/window.hpp"
+#include "vistrel/vistrel.hpp"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "spinner_demo.hpp"
 
-#include "ui/glint_gif.hpp"
+#include "vistrel/screens/common/glint_gif.hpp"
 
 #include <chrono>
 #include <cmath>
@@ -10,15 +10,15 @@
 #include <sstream>
 #include <vector>
 
-#include "core/vistrel_bundle.hpp"
-#include "platform/dispatch/clock.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/graphics/canvas.hpp"
-#include "platform/graphics/image.hpp"
-#include "platform/ui/image_view.hpp"
-#include "platform/ui/label.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/dispatch/clock.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/graphics/canvas.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/ui/image_view.hpp"
+#include "vistrel/platform/ui/label.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <iostream>
 #include <string>
 
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/touch_delivery.hpp"
-#include "platform/ui/window.hpp"
-#include "screens/tutorial_view_controller.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/touch_delivery.hpp"
+#include "vistrel/platform/ui/window.hpp"
+#include "vistrel/screens/tutorial/tutorial_view_controller.hpp"
 
 namespace {
 

@@ -17,17 +17,17 @@
 #include <vector>
 
 #include "peak_memory.hpp"
-#include "platform/dispatch/clock.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/image.hpp"
-#include "platform/graphics/jpeg_encoding.hpp"
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/screen.hpp"
-#include "platform/ui/window.hpp"
-#include "screens/gallery_view_controller.hpp"
-#include "screens/image_collection_view_cell.hpp"
-#include "store/persistance_controller.hpp"
+#include "vistrel/platform/dispatch/clock.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/screen.hpp"
+#include "vistrel/platform/ui/window.hpp"
+#include "vistrel/screens/gallery/gallery_view_controller.hpp"
+#include "vistrel/screens/gallery/image_collection_view_cell.hpp"
+#include "vistrel/store/persistance_controller.hpp"
 
 namespace {
 

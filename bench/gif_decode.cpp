@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/log.hpp"
-#include "ui/glint_gif.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/screens/common/glint_gif.hpp"
 
 namespace {
 

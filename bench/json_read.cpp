@@ -7,7 +7,7 @@
 #include <string>
 
 #include "answers.hpp"
-#include "core/json/json.hpp"
+#include "vistrel/core/json/json.hpp"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include <string_view>
 
 #include "answers.hpp"
-#include "model/image.hpp"
-#include "platform/foundation/log.hpp"
+#include "vistrel/model/image.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 
 // ---- Allocation accounting: every operator new of the process, the kit's included ----
 

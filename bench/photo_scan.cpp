@@ -13,12 +13,12 @@
 #include <string>
 
 #include "peak_memory.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/jpeg_encoding.hpp"
-#include "service/picture_scanner.hpp"
-#include "service/upload_photo.hpp"
 #include "support/qr/qr_pictures.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/service/picture_scanner.hpp"
+#include "vistrel/service/upload_photo.hpp"
 
 namespace {
 

@@ -24,19 +24,19 @@
 #include <thread>
 
 #include "answers.hpp"
-#include "core/icon_image.hpp"
 #include "peak_memory.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/image.hpp"
 #include "platform/graphics/image_fixtures.hpp"
 #include "platform/graphics/png_rows.hpp"
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/window.hpp"
-#include "presentation/image_view_model.hpp"
-#include "ui/display_actions_view_controller.hpp"
-#include "ui/image_action_table_view_cell.hpp"
-#include "ui/remote_image.hpp"
+#include "vistrel/core/icon_image.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/window.hpp"
+#include "vistrel/presentation/image_view_model.hpp"
+#include "vistrel/screens/actions/display_actions_view_controller.hpp"
+#include "vistrel/screens/actions/image_action_table_view_cell.hpp"
+#include "vistrel/screens/actions/remote_image.hpp"
 
 namespace {
 

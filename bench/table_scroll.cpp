@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/ui/table_view.hpp"
+#include "vistrel/platform/ui/table_view.hpp"
 
 namespace {
 

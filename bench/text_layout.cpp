@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "platform/graphics/canvas.hpp"
-#include "platform/graphics/font_configuration.hpp"
-#include "platform/graphics/font_registry.hpp"
-#include "platform/graphics/image_context.hpp"
-#include "platform/graphics/text.hpp"
+#include "vistrel/platform/graphics/canvas.hpp"
+#include "vistrel/platform/graphics/font_configuration.hpp"
+#include "vistrel/platform/graphics/font_registry.hpp"
+#include "vistrel/platform/graphics/image_context.hpp"
+#include "vistrel/platform/graphics/text.hpp"
 
 namespace {
 

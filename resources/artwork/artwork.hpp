@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "platform/graphics/canvas.hpp"
+#include "vistrel/platform/graphics/canvas.hpp"
 
 namespace artwork {
 

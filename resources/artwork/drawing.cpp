@@ -1,7 +1,7 @@
 #include <cmath>
 
 #include "artwork.hpp"
-#include "platform/graphics/bitmap.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
 
 namespace artwork {
 

@@ -11,10 +11,10 @@
 #include <string>
 
 #include "artwork.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/graphics/font_registry.hpp"
-#include "platform/graphics/image.hpp"
-#include "platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/graphics/font_registry.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
 
 namespace artwork {
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "core/configuration_key.hpp"
-#include "core/sdk_configuration.hpp"
-#include "core/vistrel_bundle.hpp"
-#include "platform/foundation/file_io.hpp"
-#include "platform/graphics/font_face.hpp"
+#include "vistrel/core/configuration_key.hpp"
+#include "vistrel/core/sdk_configuration.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/graphics/font_face.hpp"
 
 using vistrel::ConfigurationKey;
 

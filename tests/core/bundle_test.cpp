@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "core/data_directory.hpp"
-#include "core/vistrel_bundle.hpp"
-#include "platform/foundation/file_io.hpp"
-#include "platform/foundation/locale.hpp"
-#include "platform/foundation/strings_table.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/core/data_directory.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/locale.hpp"
+#include "vistrel/platform/foundation/strings_table.hpp"
 
 using vistrel::overrideBundleLocations;
 using vistrel::tr;

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/configuration_key.hpp"
-#include "core/sdk_configuration.hpp"
+#include "vistrel/core/configuration_key.hpp"
+#include "vistrel/core/sdk_configuration.hpp"
 
 using platform::Dictionary;
 using platform::Number;

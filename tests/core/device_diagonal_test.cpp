@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/device_diagonal.hpp"
-#include "platform/ui/screen.hpp"
+#include "vistrel/core/device_diagonal.hpp"
+#include "vistrel/platform/ui/screen.hpp"
 
 using platform::ui::Rect;
 using platform::ui::Screen;

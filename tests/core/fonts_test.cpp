@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "core/fonts.hpp"
-#include "core/vistrel_bundle.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/font_registry.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/core/fonts.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/font_registry.hpp"
 
 using platform::graphics::FontRegistry;
 

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <limits>
 
-#include "core/height_for_view.hpp"
-#include "platform/graphics/font_configuration.hpp"
-#include "platform/graphics/font_registry.hpp"
+#include "vistrel/core/height_for_view.hpp"
+#include "vistrel/platform/graphics/font_configuration.hpp"
+#include "vistrel/platform/graphics/font_registry.hpp"
 
 using platform::graphics::Font;
 using platform::graphics::FontRegistry;

@@ -2,12 +2,12 @@
 
 #include <set>
 
-#include "core/configuration_key.hpp"
-#include "core/icon_type.hpp"
-#include "core/sdk_configuration.hpp"
-#include "core/vistrel_bundle.hpp"
-#include "platform/foundation/file_io.hpp"
-#include "platform/graphics/font_face.hpp"
+#include "vistrel/core/configuration_key.hpp"
+#include "vistrel/core/icon_type.hpp"
+#include "vistrel/core/sdk_configuration.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/graphics/font_face.hpp"
 
 // Every pictogram the kit writes is drawn by the icon font the bundle is built with (the
 // file its settings name), each at a code point of its own.

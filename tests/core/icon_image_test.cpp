@@ -3,10 +3,10 @@
 #include <cmath>
 #include <limits>
 
-#include "core/icon_image.hpp"
-#include "core/icon_type.hpp"
 #include "kit_fonts.hpp"
-#include "platform/graphics/image_context.hpp"
+#include "vistrel/core/icon_image.hpp"
+#include "vistrel/core/icon_type.hpp"
+#include "vistrel/platform/graphics/image_context.hpp"
 
 using namespace vistrel;
 using platform::graphics::Color;

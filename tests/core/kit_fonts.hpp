@@ -4,11 +4,11 @@
 // from the built bundle.
 #include <gtest/gtest.h>
 
-#include "core/fonts.hpp"
-#include "core/icon_font.hpp"
-#include "core/vistrel_bundle.hpp"
-#include "platform/graphics/font_configuration.hpp"
-#include "platform/graphics/font_registry.hpp"
+#include "vistrel/core/fonts.hpp"
+#include "vistrel/core/icon_font.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/graphics/font_configuration.hpp"
+#include "vistrel/platform/graphics/font_registry.hpp"
 
 namespace coretest {
 

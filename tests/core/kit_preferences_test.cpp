@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "core/kit_defaults.hpp"
-#include "core/vistrel_pref.hpp"
-#include "platform/foundation/directories.hpp"
-#include "platform/foundation/user_defaults.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/core/kit_defaults.hpp"
+#include "vistrel/core/vistrel_pref.hpp"
+#include "vistrel/platform/foundation/directories.hpp"
+#include "vistrel/platform/foundation/user_defaults.hpp"
 
 using platform::UserDefaults;
 using platform::Value;

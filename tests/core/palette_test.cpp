@@ -4,8 +4,8 @@
 #include <limits>
 #include <set>
 
-#include "core/hex_color.hpp"
-#include "core/string_extras.hpp"
+#include "vistrel/core/hex_color.hpp"
+#include "vistrel/core/string_extras.hpp"
 
 using platform::graphics::Color;
 using namespace vistrel;

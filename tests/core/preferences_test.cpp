@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 
-#include "core/kit_defaults.hpp"
-#include "core/vistrel_bundle.hpp"
-#include "core/vistrel_pref.hpp"
-#include "entry/vistrel.hpp"
-#include "platform/foundation/file_io.hpp"
-#include "platform/foundation/log.hpp"
 #include "support/temp_dir.hpp"
 #include "support/uuid_form.hpp"
+#include "vistrel/core/kit_defaults.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/core/vistrel_pref.hpp"
+#include "vistrel/entry/vistrel.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 
 using vistrel::Vistrel;
 using vistrel::VistrelPref;

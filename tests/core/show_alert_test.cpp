@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "core/alert_controller.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/ui/alert_controller.hpp"
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/core/alert_controller.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/alert_controller.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 using namespace platform::ui;
 using platform::dispatch::RunLoop;

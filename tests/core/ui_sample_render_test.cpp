@@ -4,12 +4,12 @@
 
 #include <cstdlib>
 
-#include "core/icon_view.hpp"
-#include "core/view_conveniences.hpp"
 #include "kit_fonts.hpp"
-#include "platform/ui/button.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/core/icon_view.hpp"
+#include "vistrel/core/view_conveniences.hpp"
+#include "vistrel/platform/ui/button.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 using namespace platform::ui;
 using platform::graphics::Bitmap;

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "core/view_conveniences.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/ui/view.hpp"
-#include "platform/ui/view_properties.hpp"
+#include "vistrel/core/view_conveniences.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/view.hpp"
+#include "vistrel/platform/ui/view_properties.hpp"
 
 using namespace platform::ui;
 

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "core/vistrel_bundle.hpp"
-#include "entry/vistrel.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/storyboard.hpp"
-#include "screens/camera_view_controller.hpp"
-#include "screens/main_storyboard.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/entry/vistrel.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/storyboard.hpp"
+#include "vistrel/screens/camera/camera_view_controller.hpp"
+#include "vistrel/screens/camera/main_storyboard.hpp"
 
 using platform::ui::NavigationController;
 using platform::ui::Storyboard;

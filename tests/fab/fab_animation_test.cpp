@@ -3,7 +3,7 @@
 
 #include <numbers>
 
-#include "platform/ui/animation_log.hpp"
+#include "vistrel/platform/ui/animation_log.hpp"
 
 namespace fabtest {
 namespace {

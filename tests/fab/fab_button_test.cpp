@@ -3,11 +3,11 @@
 
 #include <numbers>
 
-#include "core/palette.hpp"
-#include "platform/ui/animation_log.hpp"
-#include "platform/ui/notification_center_names.hpp"
-#include "platform/ui/screen.hpp"
-#include "platform/ui/view_properties.hpp"
+#include "vistrel/core/palette.hpp"
+#include "vistrel/platform/ui/animation_log.hpp"
+#include "vistrel/platform/ui/notification_center_names.hpp"
+#include "vistrel/platform/ui/screen.hpp"
+#include "vistrel/platform/ui/view_properties.hpp"
 
 namespace fabtest {
 namespace {

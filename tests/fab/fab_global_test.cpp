@@ -2,10 +2,10 @@
 // window takes.
 #include "fab_test_support.hpp"
 
-#include "fab/fab_view_controller.hpp"
-#include "fab/fab_window.hpp"
-#include "platform/ui/application.hpp"
-#include "platform/ui/view_controller.hpp"
+#include "vistrel/fab/fab_view_controller.hpp"
+#include "vistrel/fab/fab_window.hpp"
+#include "vistrel/platform/ui/application.hpp"
+#include "vistrel/platform/ui/view_controller.hpp"
 
 namespace fabtest {
 namespace {

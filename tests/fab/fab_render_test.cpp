@@ -2,8 +2,8 @@
 // and an item's circle above it.
 #include "fab_test_support.hpp"
 
-#include "core/palette.hpp"
-#include "platform/ui/render.hpp"
+#include "vistrel/core/palette.hpp"
+#include "vistrel/platform/ui/render.hpp"
 
 namespace fabtest {
 namespace {

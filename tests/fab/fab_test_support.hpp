@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "fab/fab.hpp"
-#include "fab/fab_manager.hpp"
-#include "platform/ui/touch_delivery.hpp"
-#include "platform/ui/window.hpp"
 #include "support/manual_time.hpp"
+#include "vistrel/fab/fab.hpp"
+#include "vistrel/fab/fab_manager.hpp"
+#include "vistrel/platform/ui/touch_delivery.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 namespace fabtest {
 

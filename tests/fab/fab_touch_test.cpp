@@ -2,8 +2,8 @@
 // leave in odd ways.
 #include "fab_test_support.hpp"
 
-#include "platform/foundation/log.hpp"
-#include "platform/ui/scroll_view.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/scroll_view.hpp"
 
 namespace fabtest {
 namespace {

@@ -10,11 +10,11 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "model/image.hpp"
-#include "platform/foundation/log.hpp"
-#include "presentation/action_view_model.hpp"
-#include "presentation/display_limits.hpp"
-#include "presentation/image_view_model.hpp"
+#include "vistrel/model/image.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/presentation/action_view_model.hpp"
+#include "vistrel/presentation/display_limits.hpp"
+#include "vistrel/presentation/image_view_model.hpp"
 
 namespace {
 

@@ -11,13 +11,13 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/display_decoding.hpp"
-#include "platform/graphics/grey_plane.hpp"
-#include "platform/graphics/image.hpp"
-#include "platform/graphics/image_header.hpp"
-#include "platform/graphics/image_source.hpp"
-#include "platform/graphics/jpeg_scaled_decoding.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/display_decoding.hpp"
+#include "vistrel/platform/graphics/grey_plane.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/graphics/image_header.hpp"
+#include "vistrel/platform/graphics/image_source.hpp"
+#include "vistrel/platform/graphics/jpeg_scaled_decoding.hpp"
 
 namespace {
 

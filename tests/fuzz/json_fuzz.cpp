@@ -6,10 +6,10 @@
 #include <string>
 #include <string_view>
 
-#include "core/json/json.hpp"
-#include "model/image.hpp"
-#include "platform/foundation/json_reader.hpp"
-#include "platform/foundation/log.hpp"
+#include "vistrel/core/json/json.hpp"
+#include "vistrel/model/image.hpp"
+#include "vistrel/platform/foundation/json_reader.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 
 namespace {
 

@@ -8,14 +8,14 @@
 #include <string>
 #include <string_view>
 
-#include "platform/foundation/log.hpp"
-#include "platform/foundation/property_list.hpp"
-#include "platform/foundation/strings_table.hpp"
-#include "platform/services/icalendar_date.hpp"
-#include "platform/services/icalendar_writer.hpp"
-#include "platform/services/vcard_reader.hpp"
-#include "platform/services/vcard_writer.hpp"
-#include "presentation/calendar_event_import.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/foundation/property_list.hpp"
+#include "vistrel/platform/foundation/strings_table.hpp"
+#include "vistrel/platform/services/icalendar_date.hpp"
+#include "vistrel/platform/services/icalendar_writer.hpp"
+#include "vistrel/platform/services/vcard_reader.hpp"
+#include "vistrel/platform/services/vcard_writer.hpp"
+#include "vistrel/presentation/calendar_event_import.hpp"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "answer_fixtures.hpp"
-#include "model/action.hpp"
+#include "vistrel/model/action.hpp"
 
 namespace vistrel {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "model/image.hpp"
-#include "platform/foundation/log.hpp"
+#include "vistrel/model/image.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 
 namespace modeltest {
 

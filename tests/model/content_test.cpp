@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "model/content.hpp"
+#include "vistrel/model/content.hpp"
 
 namespace vistrel {
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "answer_fixtures.hpp"
-#include "model/image.hpp"
+#include "vistrel/model/image.hpp"
 
 namespace vistrel {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "core/vistrel_bundle.hpp"
-#include "model/qr_image.hpp"
-#include "platform/foundation/log.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/model/qr_image.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 
 namespace vistrel {
 namespace {

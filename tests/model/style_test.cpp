@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "model/style.hpp"
+#include "vistrel/model/style.hpp"
 
 namespace vistrel {
 namespace {

@@ -4,13 +4,13 @@
 
 #include <ctime>
 
-#include "platform/dispatch/main_thread.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/file_io.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/ui/window.hpp"
-#include "presentation/calendar_event_import.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/window.hpp"
+#include "vistrel/presentation/calendar_event_import.hpp"
 
 namespace vistrel {
 namespace {

@@ -2,16 +2,16 @@
 #include <map>
 #include <string>
 
-#include "core/fonts.hpp"
-#include "core/vistrel_bundle.hpp"
 #include "model/answer_fixtures.hpp"
-#include "model/image.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/font_configuration.hpp"
-#include "platform/graphics/font_registry.hpp"
-#include "presentation/action_view_model.hpp"
-#include "presentation/image_view_model.hpp"
 #include "presentation_fixtures.hpp"
+#include "vistrel/core/fonts.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/model/image.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/font_configuration.hpp"
+#include "vistrel/platform/graphics/font_registry.hpp"
+#include "vistrel/presentation/action_view_model.hpp"
+#include "vistrel/presentation/image_view_model.hpp"
 
 namespace presentationtest {
 

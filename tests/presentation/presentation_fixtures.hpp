@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/json/json.hpp"
+#include "vistrel/core/json/json.hpp"
 
 namespace presentationtest {
 

@@ -7,10 +7,10 @@
 #include <limits>
 
 #include "model/answer_fixtures.hpp"
-#include "platform/foundation/log.hpp"
-#include "presentation/action_view_model.hpp"
-#include "presentation/image_view_model.hpp"
 #include "presentation_fixtures.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/presentation/action_view_model.hpp"
+#include "vistrel/presentation/image_view_model.hpp"
 
 namespace vistrel {
 namespace {

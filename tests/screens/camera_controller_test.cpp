@@ -1,13 +1,13 @@
 // The camera controller over the simulated camera and real JPEG stills: preparation off
 // the main thread, the preview, the torch, focus, and one answer on main per capture.
-#include "screens/camera_controller.hpp"
+#include "vistrel/screens/camera/camera_controller.hpp"
 
-#include "platform/camera/capture_device.hpp"
-#include "platform/camera/capture_session.hpp"
-#include "platform/camera/video_preview_layer.hpp"
-#include "platform/dispatch/main_thread.hpp"
-#include "platform/ui/render.hpp"
 #include "screen_fixture.hpp"
+#include "vistrel/platform/camera/capture_device.hpp"
+#include "vistrel/platform/camera/capture_session.hpp"
+#include "vistrel/platform/camera/video_preview_layer.hpp"
+#include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/ui/render.hpp"
 
 namespace {
 

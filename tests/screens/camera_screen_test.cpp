@@ -1,23 +1,23 @@
 // The camera screen as a user meets it: the shutter's road (the camera's permission, the
 // still, the network, the scan and what the user sees at each end), the migration it
 // opens, its look, the flash and its ways to the other screens.
-#include "core/palette.hpp"
-#include "fab/fab.hpp"
 #include "model/answer_fixtures.hpp"
-#include "model/image.hpp"
-#include "platform/camera/capture_device.hpp"
-#include "platform/ui/alert_controller.hpp"
-#include "platform/ui/render.hpp"
-#include "presentation/image_view_model.hpp"
 #include "screen_fixture.hpp"
-#include "screens/gallery_view_controller.hpp"
-#include "screens/tutorial_view_controller.hpp"
-#include "store/migration_view_controller.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/qr/qr_pictures.hpp"
-#include "ui/action_text_view_controller.hpp"
-#include "ui/display_actions_view_controller.hpp"
-#include "ui/info_view_controller.hpp"
+#include "vistrel/core/palette.hpp"
+#include "vistrel/fab/fab.hpp"
+#include "vistrel/model/image.hpp"
+#include "vistrel/platform/camera/capture_device.hpp"
+#include "vistrel/platform/ui/alert_controller.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/presentation/image_view_model.hpp"
+#include "vistrel/screens/about/info_view_controller.hpp"
+#include "vistrel/screens/actions/action_text_view_controller.hpp"
+#include "vistrel/screens/actions/display_actions_view_controller.hpp"
+#include "vistrel/screens/gallery/gallery_view_controller.hpp"
+#include "vistrel/screens/migration/migration_view_controller.hpp"
+#include "vistrel/screens/tutorial/tutorial_view_controller.hpp"
 
 namespace {
 

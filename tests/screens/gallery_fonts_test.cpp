@@ -1,8 +1,8 @@
 // The gallery's tab titles and the text of an empty tab are in the system font at medium
 // weight, which the kit's medium text face provides once its fonts are registered.
-#include "core/fonts.hpp"
 #include "screen_fixture.hpp"
-#include "screens/empty_collection_view_cell.hpp"
+#include "vistrel/core/fonts.hpp"
+#include "vistrel/screens/gallery/empty_collection_view_cell.hpp"
 
 namespace {
 

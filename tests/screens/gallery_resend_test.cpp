@@ -3,9 +3,9 @@
 // answer is in the history, taps ignored while a photo is away, no request offline, the
 // error alert, the automatic action, and a record deleted while its photo was away.
 #include "model/answer_fixtures.hpp"
-#include "platform/ui/application.hpp"
 #include "screen_fixture.hpp"
-#include "ui/display_actions_view_controller.hpp"
+#include "vistrel/platform/ui/application.hpp"
+#include "vistrel/screens/actions/display_actions_view_controller.hpp"
 
 namespace {
 

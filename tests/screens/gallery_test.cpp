@@ -5,13 +5,13 @@
 #include <ctime>
 #include <thread>
 
-#include "core/palette.hpp"
-#include "platform/ui/alert_controller.hpp"
-#include "platform/ui/notification_center.hpp"
-#include "platform/ui/render.hpp"
 #include "screen_fixture.hpp"
-#include "screens/gallery_geometry.hpp"
-#include "store/store_notifications.hpp"
+#include "vistrel/core/palette.hpp"
+#include "vistrel/platform/ui/alert_controller.hpp"
+#include "vistrel/platform/ui/notification_center.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/screens/gallery/gallery_geometry.hpp"
+#include "vistrel/store/store_notifications.hpp"
 
 namespace {
 

@@ -15,23 +15,23 @@
 #include <thread>
 #include <vector>
 
-#include "core/sdk_configuration.hpp"
-#include "core/vistrel_bundle.hpp"
-#include "core/vistrel_pref.hpp"
-#include "entry/vistrel.hpp"
-#include "platform/camera/camera_simulation.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/net/reachability_flags.hpp"
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/touch_delivery.hpp"
-#include "platform/ui/window.hpp"
-#include "screens/camera_view_controller.hpp"
-#include "screens/gallery_view_controller.hpp"
-#include "store/persistance_controller.hpp"
 #include "support/camera_stills.hpp"
 #include "support/manual_time.hpp"
 #include "support/recognition_service.hpp"
+#include "vistrel/core/sdk_configuration.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/core/vistrel_pref.hpp"
+#include "vistrel/entry/vistrel.hpp"
+#include "vistrel/platform/camera/camera_simulation.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/net/reachability_flags.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/touch_delivery.hpp"
+#include "vistrel/platform/ui/window.hpp"
+#include "vistrel/screens/camera/camera_view_controller.hpp"
+#include "vistrel/screens/gallery/gallery_view_controller.hpp"
+#include "vistrel/store/persistance_controller.hpp"
 
 namespace screentest {
 

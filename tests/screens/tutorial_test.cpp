@@ -4,12 +4,12 @@
 // sample page photo that the kit's QR search reads).
 #include <atomic>
 
-#include "core/palette.hpp"
-#include "platform/ui/image_named.hpp"
-#include "platform/ui/render.hpp"
 #include "screen_fixture.hpp"
-#include "screens/tutorial_view_controller.hpp"
-#include "service/picture_scanner.hpp"
+#include "vistrel/core/palette.hpp"
+#include "vistrel/platform/ui/image_named.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/screens/tutorial/tutorial_view_controller.hpp"
+#include "vistrel/service/picture_scanner.hpp"
 
 namespace {
 

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "core/configuration_key.hpp"
-#include "core/kit_defaults.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/jpeg_encoding.hpp"
-#include "service/client.hpp"
-#include "service/device_information.hpp"
-#include "service/picture_scanner.hpp"
-#include "service/upload_photo.hpp"
 #include "service_waiting.hpp"
 #include "support/recognition_service.hpp"
 #include "support/uuid_form.hpp"
+#include "vistrel/core/configuration_key.hpp"
+#include "vistrel/core/kit_defaults.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/service/client.hpp"
+#include "vistrel/service/device_information.hpp"
+#include "vistrel/service/picture_scanner.hpp"
+#include "vistrel/service/upload_photo.hpp"
 
 using namespace std::chrono_literals;
 using testsupport::CannedAnswer;

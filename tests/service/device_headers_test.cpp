@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "platform/net/reachability_flags.hpp"
-#include "service/client.hpp"
-#include "service/reachability.hpp"
 #include "service_waiting.hpp"
 #include "support/recognition_service.hpp"
+#include "vistrel/platform/net/reachability_flags.hpp"
+#include "vistrel/service/client.hpp"
+#include "vistrel/service/reachability.hpp"
 
 namespace {
 

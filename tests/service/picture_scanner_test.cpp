@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "core/vistrel_bundle.hpp"
-#include "platform/dispatch/main_thread.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "service/picture_scanner.hpp"
 #include "service_waiting.hpp"
 #include "support/recognition_service.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/service/picture_scanner.hpp"
 
 namespace {
 

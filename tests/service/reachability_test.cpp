@@ -4,10 +4,10 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/dispatch/main_thread.hpp"
-#include "service/device_information.hpp"
-#include "service/reachability.hpp"
+#include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/service/device_information.hpp"
+#include "vistrel/service/reachability.hpp"
 
 using namespace std::chrono_literals;
 using platform::dispatch::RunLoop;

@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
-#include "platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
 
-#include "platform/graphics/image.hpp"
 #include "support/qr/qr_pictures.hpp"
+#include "vistrel/platform/graphics/image.hpp"
 
 namespace servicetest {
 

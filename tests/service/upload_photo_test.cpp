@@ -1,11 +1,11 @@
 // The photo fitted into the upload square and turned grey on request.
-#include "service/upload_photo.hpp"
+#include "vistrel/service/upload_photo.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "platform/foundation/log.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 
 namespace {
 

@@ -2,14 +2,14 @@
 #include <future>
 #include <set>
 
-#include "platform/dispatch/main_thread.hpp"
-#include "platform/foundation/file_io.hpp"
-#include "platform/graphics/color.hpp"
-#include "model/image.hpp"
-#include "store/picture_file_name.hpp"
-#include "store/vistrel_image_view_model.hpp"
 #include "store_fixture.hpp"
 #include "support/file_size_limit.hpp"
+#include "vistrel/model/image.hpp"
+#include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/graphics/color.hpp"
+#include "vistrel/presentation/vistrel_image_view_model.hpp"
+#include "vistrel/store/picture_file_name.hpp"
 
 using platform::dispatch::RunLoop;
 using platform::graphics::Color;

@@ -1,8 +1,8 @@
-#include "core/vistrel_pref.hpp"
-#include "platform/graphics/jpeg_encoding.hpp"
-#include "platform/ui/window.hpp"
-#include "store/migration_view_controller.hpp"
 #include "store_fixture.hpp"
+#include "vistrel/core/vistrel_pref.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/platform/ui/window.hpp"
+#include "vistrel/screens/migration/migration_view_controller.hpp"
 
 using platform::dispatch::RunLoop;
 using platform::graphics::Color;

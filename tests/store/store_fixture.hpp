@@ -3,13 +3,13 @@
 // a history size of its own.
 #include <gtest/gtest.h>
 
-#include "core/sdk_configuration.hpp"
-#include "core/vistrel_bundle.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/image.hpp"
-#include "store/persistance_controller.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/core/sdk_configuration.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/store/persistance_controller.hpp"
 
 namespace storetest {
 

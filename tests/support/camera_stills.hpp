@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/file_io.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/graphics/color.hpp"
-#include "platform/graphics/image.hpp"
-#include "platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/graphics/color.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
 
 namespace testsupport {
 

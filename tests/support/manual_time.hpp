@@ -4,8 +4,8 @@
 // animation's completion, a timer's tick) is left to fire by real time in a later test.
 #include <chrono>
 
-#include "platform/dispatch/clock.hpp"
-#include "platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/dispatch/clock.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
 
 namespace testsupport {
 

@@ -6,16 +6,16 @@
 #include <chrono>
 #include <string>
 
-#include "core/configuration_key.hpp"
-#include "core/kit_defaults.hpp"
-#include "core/sdk_configuration.hpp"
-#include "core/vistrel_pref.hpp"
-#include "platform/foundation/locale.hpp"
-#include "platform/foundation/user_defaults.hpp"
-#include "platform/ui/application.hpp"
-#include "service/client.hpp"
 #include "support/loopback_server.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/core/configuration_key.hpp"
+#include "vistrel/core/kit_defaults.hpp"
+#include "vistrel/core/sdk_configuration.hpp"
+#include "vistrel/core/vistrel_pref.hpp"
+#include "vistrel/platform/foundation/locale.hpp"
+#include "vistrel/platform/foundation/user_defaults.hpp"
+#include "vistrel/platform/ui/application.hpp"
+#include "vistrel/service/client.hpp"
 
 namespace testsupport {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/view_controller.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/view_controller.hpp"
 
 namespace testsupport {
 

@@ -2,7 +2,7 @@
 // still copy, compare, write, merge and die without exhausting the machine stack.
 #include <gtest/gtest.h>
 
-#include "core/json/json.hpp"
+#include "vistrel/core/json/json.hpp"
 
 namespace vistrel {
 namespace {

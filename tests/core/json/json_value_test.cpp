@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/json/json.hpp"
+#include "vistrel/core/json/json.hpp"
 
 namespace vistrel {
 namespace {

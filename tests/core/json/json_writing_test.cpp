@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "core/json/json.hpp"
-#include "platform/foundation/log.hpp"
+#include "vistrel/core/json/json.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 
 namespace vistrel {
 namespace {

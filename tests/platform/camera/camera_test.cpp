@@ -7,20 +7,20 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/camera/camera_simulation.hpp"
-#include "platform/camera/capture_connection.hpp"
-#include "platform/camera/capture_device.hpp"
-#include "platform/camera/capture_device_input.hpp"
-#include "platform/camera/capture_session.hpp"
-#include "platform/camera/still_image_output.hpp"
-#include "platform/camera/video_preview_layer.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/graphics/image.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/view.hpp"
 #include "support/camera_stills.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/platform/camera/camera_simulation.hpp"
+#include "vistrel/platform/camera/capture_connection.hpp"
+#include "vistrel/platform/camera/capture_device.hpp"
+#include "vistrel/platform/camera/capture_device_input.hpp"
+#include "vistrel/platform/camera/capture_session.hpp"
+#include "vistrel/platform/camera/still_image_output.hpp"
+#include "vistrel/platform/camera/video_preview_layer.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/view.hpp"
 
 namespace {
 

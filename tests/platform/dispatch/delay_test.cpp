@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "dispatch_test_support.hpp"
-#include "platform/dispatch/clock.hpp"
-#include "platform/dispatch/queue.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
+#include "vistrel/platform/dispatch/clock.hpp"
+#include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 
 namespace dispatch = platform::dispatch;
 using dispatch::RunLoop;

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/dispatch/clock.hpp"
-#include "platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/dispatch/clock.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
 
 namespace dispatch_test {
 

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "dispatch_test_support.hpp"
-#include "platform/dispatch/group.hpp"
-#include "platform/dispatch/queue.hpp"
-#include "platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/dispatch/group.hpp"
+#include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
 
 namespace dispatch = platform::dispatch;
 using dispatch::RunLoop;

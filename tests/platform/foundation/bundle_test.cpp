@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/foundation/bundle.hpp"
-#include "platform/foundation/locale.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/platform/foundation/bundle.hpp"
+#include "vistrel/platform/foundation/locale.hpp"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/foundation/json_reader.hpp"
+#include "vistrel/platform/foundation/json_reader.hpp"
 
 namespace platform::json {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/json_reader.hpp"
-#include "platform/foundation/json_writer.hpp"
+#include "vistrel/platform/foundation/json_reader.hpp"
+#include "vistrel/platform/foundation/json_writer.hpp"
 
 namespace platform::json {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/foundation/log.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 
 TEST(LogTest, CaptureCollectsLinesFromAnyThread) {
     platform::LogCapture capture;

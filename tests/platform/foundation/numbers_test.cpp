@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/foundation/numbers.hpp"
+#include "vistrel/platform/foundation/numbers.hpp"
 
 namespace n = platform::numbers;
 

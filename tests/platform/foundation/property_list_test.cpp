@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/foundation/file_io.hpp"
-#include "platform/foundation/property_list.hpp"
 #include "hostile_property_lists.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/property_list.hpp"
 
 using platform::Number;
 using platform::Value;

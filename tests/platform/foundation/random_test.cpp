@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/foundation/random.hpp"
 #include "support/uuid_form.hpp"
+#include "vistrel/platform/foundation/random.hpp"
 
 TEST(RandomTest, UuidsAreVersionFourUpperCaseAndDistinct) {
     std::set<std::string> seen;

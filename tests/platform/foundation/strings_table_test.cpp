@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/foundation/strings_table.hpp"
+#include "vistrel/platform/foundation/strings_table.hpp"
 
 TEST(StringsTableTest, ReadsEntriesCommentsAndEscapes) {
     auto table = platform::parseStringsTable(R"(/* A block comment

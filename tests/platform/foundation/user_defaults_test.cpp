@@ -6,12 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/foundation/file_io.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/foundation/property_list.hpp"
-#include "platform/foundation/user_defaults.hpp"
-#include "support/temp_dir.hpp"
 #include "hostile_property_lists.hpp"
+#include "support/temp_dir.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/foundation/property_list.hpp"
+#include "vistrel/platform/foundation/user_defaults.hpp"
 
 using platform::Number;
 using platform::UserDefaults;

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/foundation/value.hpp"
+#include "vistrel/platform/foundation/value.hpp"
 
 using platform::Array;
 using platform::Dictionary;

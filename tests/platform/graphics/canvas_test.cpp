@@ -1,12 +1,12 @@
-#include "platform/graphics/canvas.hpp"
+#include "vistrel/platform/graphics/canvas.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "platform/graphics/font_configuration.hpp"
-#include "platform/graphics/font_registry.hpp"
+#include "vistrel/platform/graphics/font_configuration.hpp"
+#include "vistrel/platform/graphics/font_registry.hpp"
 
 using namespace platform::graphics;
 

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "image_fixtures.hpp"
-#include "platform/graphics/display_decoding.hpp"
-#include "platform/graphics/image_header.hpp"
 #include "png_rows.hpp"
+#include "vistrel/platform/graphics/display_decoding.hpp"
+#include "vistrel/platform/graphics/image_header.hpp"
 
 namespace {
 

@@ -1,5 +1,5 @@
-#include "platform/graphics/font.hpp"
-#include "platform/graphics/font_face.hpp"
+#include "vistrel/platform/graphics/font.hpp"
+#include "vistrel/platform/graphics/font_face.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "platform/graphics/font_registry.hpp"
+#include "vistrel/platform/graphics/font_registry.hpp"
 
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>

@@ -1,11 +1,11 @@
-#include "platform/graphics/image_context.hpp"
+#include "vistrel/platform/graphics/image_context.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "platform/graphics/path.hpp"
+#include "vistrel/platform/graphics/path.hpp"
 
 using namespace platform::graphics;
 

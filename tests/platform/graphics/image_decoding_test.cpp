@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "image_fixtures.hpp"
-#include "platform/graphics/image.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/platform/graphics/image.hpp"
 
 using platform::graphics::Bitmap;
 using platform::graphics::Color;

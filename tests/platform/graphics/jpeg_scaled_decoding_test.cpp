@@ -2,8 +2,8 @@
 // covers the size asked for, upright by the Exif orientation.
 #include <gtest/gtest.h>
 
-#include "platform/graphics/jpeg_scaled_decoding.hpp"
 #include "support/qr/qr_pictures.hpp"
+#include "vistrel/platform/graphics/jpeg_scaled_decoding.hpp"
 
 namespace {
 

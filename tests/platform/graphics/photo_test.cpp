@@ -8,9 +8,9 @@
 #include <cmath>
 #include <tuple>
 
-#include "platform/graphics/grey_plane.hpp"
-#include "platform/graphics/jpeg_encoding.hpp"
 #include "support/qr/qr_pictures.hpp"
+#include "vistrel/platform/graphics/grey_plane.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
 
 namespace {
 

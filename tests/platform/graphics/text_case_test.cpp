@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/graphics/text_case.hpp"
+#include "vistrel/platform/graphics/text_case.hpp"
 
 TEST(TextCase, UpperCasesByUnicode) {
     const std::pair<std::string, std::string> rows[] = {

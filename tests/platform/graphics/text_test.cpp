@@ -1,11 +1,11 @@
-#include "platform/graphics/text.hpp"
+#include "vistrel/platform/graphics/text.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "platform/graphics/font_configuration.hpp"
-#include "platform/graphics/font_registry.hpp"
+#include "vistrel/platform/graphics/font_configuration.hpp"
+#include "vistrel/platform/graphics/font_registry.hpp"
 
 using namespace platform::graphics;
 

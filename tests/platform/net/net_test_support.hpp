@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/net/url_session.hpp"
+#include "vistrel/platform/net/url_session.hpp"
 
 namespace nettest {
 

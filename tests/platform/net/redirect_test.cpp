@@ -1,8 +1,8 @@
 // The redirect steps that need an https server to be seen end to end.
 #include <gtest/gtest.h>
 
-#include "platform/net/redirect.hpp"
-#include "platform/net/url_error.hpp"
+#include "vistrel/platform/net/redirect.hpp"
+#include "vistrel/platform/net/url_error.hpp"
 
 using platform::net::redirectFor;
 using platform::net::URLRequest;

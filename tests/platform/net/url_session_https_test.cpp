@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "net_test_support.hpp"
-#include "platform/net/url_error.hpp"
-#include "platform/net/url_session.hpp"
 #include "support/loopback_server.hpp"
 #include "support/temp_dir.hpp"
 #include "support/tls/test_certificates.hpp"
 #include "support/tls/tls_loopback_server.hpp"
+#include "vistrel/platform/net/url_error.hpp"
+#include "vistrel/platform/net/url_session.hpp"
 
 using nettest::Outcome;
 using nettest::send;

@@ -3,11 +3,11 @@
 #include <atomic>
 #include <future>
 
-#include "platform/net/url.hpp"
-#include "platform/net/url_error.hpp"
 #include "net_test_support.hpp"
-#include "platform/net/url_session.hpp"
 #include "support/loopback_server.hpp"
+#include "vistrel/platform/net/url.hpp"
+#include "vistrel/platform/net/url_error.hpp"
+#include "vistrel/platform/net/url_session.hpp"
 
 using namespace std::chrono_literals;
 using nettest::Outcome;

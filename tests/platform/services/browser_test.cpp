@@ -1,12 +1,12 @@
 #include <string>
 
-#include "platform/foundation/concatenate.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/services/browser_view_controller.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/touch_delivery.hpp"
-#include "platform/ui/web_view.hpp"
 #include "services_test_support.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/services/browser_view_controller.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/touch_delivery.hpp"
+#include "vistrel/platform/ui/web_view.hpp"
 
 using namespace servicestest;
 using namespace platform::services;

@@ -2,13 +2,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/concatenate.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/services/mail_compose_view_controller.hpp"
-#include "platform/services/message_compose_view_controller.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/touch_delivery.hpp"
 #include "services_test_support.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/services/mail_compose_view_controller.hpp"
+#include "vistrel/platform/services/message_compose_view_controller.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/touch_delivery.hpp"
 
 using namespace servicestest;
 using namespace platform::services;

@@ -5,14 +5,14 @@
 #include <algorithm>
 #include <atomic>
 
-#include "platform/dispatch/main_thread.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/file_io.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/services/event_edit_view_controller.hpp"
-#include "platform/services/icalendar_content_lines.hpp"
-#include "platform/services/icalendar_date.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/services/event_edit_view_controller.hpp"
+#include "vistrel/platform/services/icalendar_content_lines.hpp"
+#include "vistrel/platform/services/icalendar_date.hpp"
 
 namespace platform::services {
 namespace {

@@ -5,10 +5,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/dispatch/main_thread.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/services/geocoder.hpp"
+#include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/services/geocoder.hpp"
 
 using namespace platform::services;
 

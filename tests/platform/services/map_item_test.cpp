@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/foundation/log.hpp"
-#include "platform/services/map_item.hpp"
-#include "platform/ui/application.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/services/map_item.hpp"
+#include "vistrel/platform/ui/application.hpp"
 
 using namespace platform::services;
 

@@ -5,10 +5,10 @@
 
 #include <memory>
 
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/graphics/font_configuration.hpp"
-#include "platform/ui/view_controller.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/graphics/font_configuration.hpp"
+#include "vistrel/platform/ui/view_controller.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 namespace servicestest {
 

@@ -2,11 +2,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/bitmap.hpp"
-#include "platform/services/activity_view_controller.hpp"
-#include "platform/ui/render.hpp"
 #include "services_test_support.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/services/activity_view_controller.hpp"
+#include "vistrel/platform/ui/render.hpp"
 
 using namespace servicestest;
 using namespace platform::services;

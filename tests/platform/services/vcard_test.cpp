@@ -4,13 +4,13 @@
 
 #include <algorithm>
 
-#include "platform/foundation/file_io.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/services/contact_store.hpp"
-#include "platform/services/contact_view_controller.hpp"
-#include "platform/services/vcard_reader.hpp"
-#include "platform/ui/render.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/services/contact_store.hpp"
+#include "vistrel/platform/services/contact_view_controller.hpp"
+#include "vistrel/platform/services/vcard_reader.hpp"
+#include "vistrel/platform/ui/render.hpp"
 
 namespace platform::services {
 namespace {

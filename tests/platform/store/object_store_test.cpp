@@ -6,9 +6,9 @@
 #include <thread>
 #include <unistd.h>
 
-#include "platform/foundation/file_io.hpp"
-#include "platform/store/managed_object_context.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/store/managed_object_context.hpp"
 
 using namespace platform::store;
 

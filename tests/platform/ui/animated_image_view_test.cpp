@@ -2,11 +2,11 @@
 
 #include <chrono>
 
-#include "platform/dispatch/clock.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/ui/image_view.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/platform/dispatch/clock.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/ui/image_view.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 using namespace platform::ui;
 using namespace std::chrono_literals;

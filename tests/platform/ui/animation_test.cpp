@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/dispatch/clock.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/ui/animation.hpp"
-#include "platform/ui/view.hpp"
-#include "platform/ui/window.hpp"
 #include "support/manual_time.hpp"
+#include "vistrel/platform/dispatch/clock.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/animation.hpp"
+#include "vistrel/platform/ui/view.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 using namespace platform::ui;
 namespace dispatch = platform::dispatch;

@@ -1,8 +1,8 @@
 #include <cerrno>
 
-#include "platform/foundation/log.hpp"
-#include "platform/ui/application.hpp"
-#include "platform/ui/view.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/application.hpp"
+#include "vistrel/platform/ui/view.hpp"
 
 #include "ui_test_support.hpp"
 

@@ -1,4 +1,4 @@
-#include "platform/ui/collection_view.hpp"
+#include "vistrel/platform/ui/collection_view.hpp"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 
 #include <cmath>
 
-#include "platform/graphics/font_configuration.hpp"
-#include "platform/graphics/font_registry.hpp"
-#include "platform/ui/bar_button_item.hpp"
-#include "platform/ui/button.hpp"
-#include "platform/ui/label.hpp"
-#include "platform/ui/screen.hpp"
+#include "vistrel/platform/graphics/font_configuration.hpp"
+#include "vistrel/platform/graphics/font_registry.hpp"
+#include "vistrel/platform/ui/bar_button_item.hpp"
+#include "vistrel/platform/ui/button.hpp"
+#include "vistrel/platform/ui/label.hpp"
+#include "vistrel/platform/ui/screen.hpp"
 
 using namespace platform::ui;
 using platform::graphics::FontRegistry;

@@ -1,11 +1,11 @@
 #include <chrono>
 
-#include "platform/ui/button.hpp"
-#include "platform/ui/long_press_gesture_recognizer.hpp"
-#include "platform/ui/swipe_gesture_recognizer.hpp"
-#include "platform/ui/tap_gesture_recognizer.hpp"
-#include "platform/ui/touch_delivery.hpp"
 #include "support/manual_time.hpp"
+#include "vistrel/platform/ui/button.hpp"
+#include "vistrel/platform/ui/long_press_gesture_recognizer.hpp"
+#include "vistrel/platform/ui/swipe_gesture_recognizer.hpp"
+#include "vistrel/platform/ui/tap_gesture_recognizer.hpp"
+#include "vistrel/platform/ui/touch_delivery.hpp"
 
 #include "ui_test_support.hpp"
 

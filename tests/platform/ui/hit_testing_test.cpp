@@ -1,6 +1,6 @@
-#include "platform/ui/control.hpp"
-#include "platform/ui/touch_delivery.hpp"
-#include "platform/ui/view.hpp"
+#include "vistrel/platform/ui/control.hpp"
+#include "vistrel/platform/ui/touch_delivery.hpp"
+#include "vistrel/platform/ui/view.hpp"
 
 #include "ui_test_support.hpp"
 

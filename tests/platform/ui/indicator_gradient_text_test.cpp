@@ -2,12 +2,12 @@
 
 #include <chrono>
 
-#include "platform/dispatch/clock.hpp"
-#include "platform/graphics/font_configuration.hpp"
-#include "platform/ui/activity_indicator_view.hpp"
-#include "platform/ui/gradient_layer.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/text_view.hpp"
+#include "vistrel/platform/dispatch/clock.hpp"
+#include "vistrel/platform/graphics/font_configuration.hpp"
+#include "vistrel/platform/ui/activity_indicator_view.hpp"
+#include "vistrel/platform/ui/gradient_layer.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/text_view.hpp"
 
 using namespace platform::ui;
 using namespace std::chrono_literals;

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/layout_constraint.hpp"
-#include "platform/ui/view.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/platform/ui/layout_constraint.hpp"
+#include "vistrel/platform/ui/view.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 using namespace platform::ui;
 using Lines = std::vector<std::string>;

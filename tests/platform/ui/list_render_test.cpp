@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "list_test_support.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 using namespace listtest;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/table_view.hpp"
+#include "vistrel/platform/ui/table_view.hpp"
 
 namespace listtest {
 

@@ -5,10 +5,10 @@
 #include <functional>
 #include <thread>
 
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/view.hpp"
-#include "platform/ui/view_controller.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/view.hpp"
+#include "vistrel/platform/ui/view_controller.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "platform/foundation/log.hpp"
-#include "platform/graphics/font_configuration.hpp"
-#include "platform/ui/button.hpp"
-#include "platform/ui/label.hpp"
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/touch_delivery.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/font_configuration.hpp"
+#include "vistrel/platform/ui/button.hpp"
+#include "vistrel/platform/ui/label.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/touch_delivery.hpp"
 
 #include "ui_test_support.hpp"
 

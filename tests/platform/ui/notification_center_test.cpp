@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/log.hpp"
-#include "platform/ui/notification_center.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/notification_center.hpp"
 
 using namespace platform::ui;
 

@@ -1,10 +1,10 @@
-#include "platform/ui/page_view_controller.hpp"
+#include "vistrel/platform/ui/page_view_controller.hpp"
 
 #include <gtest/gtest.h>
 
-#include "platform/ui/render.hpp"
-#include "platform/ui/touch_delivery.hpp"
 #include "ui_test_support.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/touch_delivery.hpp"
 
 using namespace platform::ui;
 using uitest::Lines;

@@ -1,15 +1,15 @@
-#include "platform/ui/render.hpp"
+#include "vistrel/platform/ui/render.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "platform/graphics/image_context.hpp"
-#include "platform/ui/image_view.hpp"
-#include "platform/ui/screen.hpp"
-#include "platform/ui/shape_layer.hpp"
-#include "platform/ui/view.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/platform/graphics/image_context.hpp"
+#include "vistrel/platform/ui/image_view.hpp"
+#include "vistrel/platform/ui/screen.hpp"
+#include "vistrel/platform/ui/shape_layer.hpp"
+#include "vistrel/platform/ui/view.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 using namespace platform::ui;
 using platform::graphics::Bitmap;

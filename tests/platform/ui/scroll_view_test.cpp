@@ -1,4 +1,4 @@
-#include "platform/ui/scroll_view.hpp"
+#include "vistrel/platform/ui/scroll_view.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "platform/foundation/bundle.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/storyboard.hpp"
 #include "support/temp_dir.hpp"
+#include "vistrel/platform/foundation/bundle.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/storyboard.hpp"
 
 #include "ui_test_support.hpp"
 

@@ -1,4 +1,4 @@
-#include "platform/ui/table_view.hpp"
+#include "vistrel/platform/ui/table_view.hpp"
 
 #include <gtest/gtest.h>
 

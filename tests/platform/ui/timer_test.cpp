@@ -6,12 +6,12 @@
 #include <thread>
 #include <vector>
 
-#include "platform/dispatch/clock.hpp"
-#include "platform/dispatch/main_thread.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/foundation/log.hpp"
-#include "platform/ui/timer.hpp"
 #include "support/manual_time.hpp"
+#include "vistrel/platform/dispatch/clock.hpp"
+#include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/timer.hpp"
 
 using namespace platform::ui;
 namespace dispatch = platform::dispatch;

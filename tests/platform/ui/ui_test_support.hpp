@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/ui/touch.hpp"
-#include "platform/ui/window.hpp"
 #include "support/recording_controller.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/ui/touch.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 namespace uitest {
 

@@ -1,13 +1,13 @@
-#include "platform/ui/update_pass.hpp"
+#include "vistrel/platform/ui/update_pass.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/dispatch/queue.hpp"
-#include "platform/dispatch/run_loop.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 using namespace platform::ui;
 using platform::dispatch::RunLoop;

@@ -1,8 +1,8 @@
-#include "platform/foundation/log.hpp"
-#include "platform/ui/navigation_controller.hpp"
-#include "platform/ui/render.hpp"
-#include "platform/ui/screen.hpp"
-#include "platform/ui/view_controller.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
+#include "vistrel/platform/ui/render.hpp"
+#include "vistrel/platform/ui/screen.hpp"
+#include "vistrel/platform/ui/view_controller.hpp"
 
 #include "ui_test_support.hpp"
 

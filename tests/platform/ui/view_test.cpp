@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/foundation/log.hpp"
-#include "platform/ui/view.hpp"
-#include "platform/ui/window.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/ui/view.hpp"
+#include "vistrel/platform/ui/window.hpp"
 
 using namespace platform::ui;
 

@@ -1,13 +1,13 @@
-#include "platform/ui/web_view.hpp"
+#include "vistrel/platform/ui/web_view.hpp"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "platform/graphics/font_configuration.hpp"
-#include "platform/net/url_error.hpp"
-#include "platform/ui/render.hpp"
+#include "vistrel/platform/graphics/font_configuration.hpp"
+#include "vistrel/platform/net/url_error.hpp"
+#include "vistrel/platform/ui/render.hpp"
 
 using namespace platform::ui;
 using Lines = std::vector<std::string>;

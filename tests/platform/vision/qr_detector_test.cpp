@@ -1,5 +1,5 @@
 // QR codes found in photos of printed pages, drawn the way a phone camera sees them.
-#include "platform/vision/qr_detector.hpp"
+#include "vistrel/platform/vision/qr_detector.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,0 @@
-#include "platform/dispatch/queue_impl.hpp"
-
-#include "platform/dispatch/queue_scope.hpp"
-
-namespace platform::dispatch::detail {
-
-bool QueueImpl::isCurrent() const { return QueueScope::isRunning(this); }
-
-}  // namespace platform::dispatch::detail

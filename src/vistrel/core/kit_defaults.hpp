@@ -1,0 +1,17 @@
+#pragma once
+// The kit's own user defaults: "<bundle identifier>.plist" ("io.vistrel.sdk.plist") in
+// the kit's data folder, apart from the host's (the process-wide standard defaults, whose
+// file is "preferences.plist", are the host's alone, even when the two folders are one).
+#include <memory>
+
+#include "vistrel/platform/foundation/user_defaults.hpp"
+
+namespace vistrel {
+
+// Opened on first use, and again whenever the data folder names another place.
+std::shared_ptr<platform::UserDefaults> kitDefaults();
+
+// Drops the open defaults, so that the next use reads the file again (a new launch).
+void reopenKitDefaults();
+
+}  // namespace vistrel

@@ -1,0 +1,48 @@
+#pragma once
+// Pictures decoded for a place that shows them at a known size, such as a row's icon:
+// never kept larger than that place needs, and never decoded into more memory than a
+// bound fit for it, whatever the header claims. The size asked for is covered (the
+// picture scaled down, its aspect kept, until one side meets the size; never up), then
+// the result is held under a pixel bound. A JPEG is decoded by the decoder's own
+// scaling; a PNG row by row, averaged as it is read; a GIF's frames are read under
+// limits on its screen and on all frames together, then scaled. Every function here
+// may run on any thread.
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/graphics/image_source.hpp"
+
+namespace platform::graphics {
+
+struct DisplayDecodingLimits {
+    long long maxPixels = 1024LL * 1024;            // one frame of the result
+    long long maxTotalPixels = 4LL * 1024 * 1024;   // all frames of the result
+    // A picture that must be read whole before it is scaled (a GIF's screen, an
+    // interlaced PNG): its pixels, and for a GIF all its frames' pixels together.
+    long long maxWholePixels = 4LL * 1024 * 1024;
+    long long maxWholeFramesPixels = 8LL * 1024 * 1024;
+    std::size_t maxFrames = 2000;
+};
+
+// The size a picture of `width` x `height` pixels is decoded at to cover `coverWidth` x
+// `coverHeight` (a side of 0 or less asks nothing; both: the full size), under
+// `maxPixels`. At least 1 x 1; { 0, 0 } for an empty picture.
+struct DisplayPixelSize {
+    int width = 0, height = 0;
+};
+DisplayPixelSize displayPixelSize(int width, int height, int coverWidth, int coverHeight, long long maxPixels);
+
+// The frames of PNG, JPEG or GIF bytes (as readImageSource gives them) at display size.
+// No source and an empty failure for bytes that are no picture or are damaged; no
+// source and a failure naming the limit for a picture over one.
+ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
+                                            const DisplayDecodingLimits& limits = {});
+
+// As Image::decode (a GIF of several frames gives an animation, each frame's delay
+// counted as the decoder does), at display size. None as above.
+std::optional<Image> decodeImageForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
+                                           const DisplayDecodingLimits& limits = {});
+
+}  // namespace platform::graphics

@@ -1,0 +1,21 @@
+#pragma once
+// The orientation a camera records in a JPEG's Exif block, and its application to the
+// decoded pixels (internal to platform/graphics).
+#include <optional>
+#include <string_view>
+
+#include "vistrel/platform/graphics/bitmap.hpp"
+
+namespace platform::graphics {
+
+// The Exif orientation tag of JPEG bytes, 1...8; 1 (stored upright) when there is no
+// Exif block, no tag, or the block is damaged.
+int exifOrientation(std::string_view jpeg);
+
+// The stored pixels turned the way the orientation says, so that they show upright:
+// 2 mirrored, 3 turned half a turn, 4 flipped, 5 transposed, 6 turned a quarter turn
+// clockwise, 7 transversed, 8 turned a quarter turn anticlockwise. None when the
+// memory cannot be had; orientation 1 (or any other value) gives the bitmap back.
+std::optional<Bitmap> orientedBitmap(Bitmap stored, int orientation);
+
+}  // namespace platform::graphics

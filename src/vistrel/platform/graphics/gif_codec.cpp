@@ -1,0 +1,201 @@
+// GIF decoding with giflib, record by record, so that every limit is checked before
+// the pixels it guards are allocated. Frames are composed on the logical screen the way
+// browsers do it: transparent pixels keep what is under them, and each frame's
+// disposal (leave, clear to transparent, restore the previous picture) applies before
+// the next one.
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/graphics/image_decoding.hpp"
+
+namespace platform::graphics {
+
+namespace {
+
+struct Reader {
+    std::string_view bytes;
+    std::size_t offset = 0;
+};
+
+int readBytes(GifFileType* gif, GifByteType* buffer, int count) {
+    auto* reader = static_cast<Reader*>(gif->UserData);
+    std::size_t n = std::min<std::size_t>(std::size_t(std::max(count, 0)), reader->bytes.size() - reader->offset);
+    std::memcpy(buffer, reader->bytes.data() + reader->offset, n);
+    reader->offset += n;
+    return static_cast<int>(n);
+}
+
+struct GifCloser {
+    void operator()(GifFileType* gif) const {
+        int error = 0;
+        DGifCloseFile(gif, &error);
+    }
+};
+
+// Browsers show a delay under 2 hundredths of a second as a tenth of a second.
+double frameSeconds(int delayHundredths) { return (delayHundredths < 2 ? 10 : delayHundredths) / 100.0; }
+
+// Reads the rows of the current image (interlaced ones in their four passes).
+bool readRows(GifFileType* gif, std::vector<GifByteType>& indices, int width, int height, bool interlaced) {
+    indices.assign(std::size_t(width) * std::size_t(height), 0);
+    auto readRow = [&](int y) { return DGifGetLine(gif, &indices[std::size_t(y) * width], width) == GIF_OK; };
+    if (!interlaced) {
+        for (int y = 0; y < height; ++y)
+            if (!readRow(y)) return false;
+        return true;
+    }
+    const int starts[] = {0, 4, 2, 1}, steps[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass)
+        for (int y = starts[pass]; y < height; y += steps[pass])
+            if (!readRow(y)) return false;
+    return true;
+}
+
+// Passes over the compressed data of an image that is not decoded.
+bool skipImageData(GifFileType* gif) {
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetCode(gif, &codeSize, &block) != GIF_OK) return false;
+    while (block)
+        if (DGifGetCodeNext(gif, &block) != GIF_OK) return false;
+    return true;
+}
+
+class Composer {
+public:
+    explicit Composer(Bitmap screen) : screen_(std::move(screen)) {}
+
+    // Draws one frame on the screen and gives a copy of it, then applies its disposal.
+    // None when the memory for the copy cannot be had.
+    std::optional<Bitmap> addFrame(const GifImageDesc& desc, const ColorMapObject& colors,
+                                   const std::vector<GifByteType>& indices, const GraphicsControlBlock& control) {
+        std::optional<Bitmap> saved;
+        if (control.DisposalMode == DISPOSE_PREVIOUS) saved = screen_;
+        for (int y = 0; y < desc.Height; ++y) {
+            const int sy = desc.Top + y;
+            if (sy < 0 || sy >= screen_.height()) continue;
+            std::uint32_t* row = screen_.data() + std::size_t(sy) * screen_.width();
+            const GifByteType* source = indices.data() + std::size_t(y) * desc.Width;
+            for (int x = 0; x < desc.Width; ++x) {
+                const int index = source[x], sx = desc.Left + x;
+                if (index == control.TransparentColor || index >= colors.ColorCount || sx < 0 || sx >= screen_.width())
+                    continue;
+                const GifColorType& c = colors.Colors[index];
+                row[sx] = premultipliedPixel(c.Red, c.Green, c.Blue, 255);
+            }
+        }
+        std::optional<Bitmap> frame;
+        try {
+            frame = screen_;
+        } catch (const std::bad_alloc&) {
+        }
+        if (control.DisposalMode == DISPOSE_BACKGROUND) {
+            for (int y = std::max(0, desc.Top); y < std::min(screen_.height(), desc.Top + desc.Height); ++y)
+                for (int x = std::max(0, desc.Left); x < std::min(screen_.width(), desc.Left + desc.Width); ++x)
+                    screen_.data()[std::size_t(y) * screen_.width() + x] = 0;
+        } else if (saved) {
+            screen_ = std::move(*saved);
+        }
+        return frame;
+    }
+
+private:
+    Bitmap screen_;
+};
+
+std::string overLimit(std::string_view what, long long value, long long limit) {
+    std::string text(what);
+    text += ' ';
+    text += std::to_string(value);
+    text += " is over the limit of ";
+    text += std::to_string(limit);
+    return text;
+}
+
+}  // namespace
+
+ImageSourceResult readGifSource(std::string_view bytes, const ImageSourceLimits& limits) {
+    Reader reader{bytes};
+    int error = 0;
+    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readBytes, &error));
+    if (!gif) return {};
+    const long long canvasPixels = static_cast<long long>(gif->SWidth) * gif->SHeight;
+    if (canvasPixels > limits.maxCanvasPixels)
+        return {std::nullopt, overLimit("the canvas pixel count", canvasPixels, limits.maxCanvasPixels)};
+    auto screen = Bitmap::make(gif->SWidth, gif->SHeight);
+    if (!screen) return {};
+    Composer composer(std::move(*screen));
+    const long long frameBytes = canvasPixels * 4;
+
+    ImageSource source;
+    GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+    bool hasControl = false;
+    std::vector<GifByteType> indices;
+    // A stream cut short or damaged keeps the frames read before the damage.
+    auto finish = [&]() -> ImageSourceResult { return {std::move(source), {}}; };
+    for (;;) {
+        GifRecordType record = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif.get(), &record) != GIF_OK) return finish();
+        if (record == TERMINATE_RECORD_TYPE) return finish();
+        if (record == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK) return finish();
+            if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4)
+                hasControl = DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK;
+            while (block) {
+                if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK) return finish();
+            }
+            continue;
+        }
+        if (record != IMAGE_DESC_RECORD_TYPE) continue;
+        if (DGifGetImageDesc(gif.get()) != GIF_OK) return finish();
+        // giflib keeps a growing list of descriptors it does not need here.
+        const GifImageDesc desc = gif->Image;
+        const std::size_t count = source.frames.size() + 1;
+        if (count > limits.maxFrames)
+            return {std::nullopt, overLimit("the frame count", static_cast<long long>(count),
+                                            static_cast<long long>(limits.maxFrames))};
+        if (frameBytes > limits.maxDecodedBytes / static_cast<long long>(count))
+            return {std::nullopt, overLimit("the decoded byte count", frameBytes * static_cast<long long>(count),
+                                            limits.maxDecodedBytes)};
+        ImageSourceFrame& frame = source.frames.emplace_back();
+        if (hasControl) frame.gif = GifFrameProperties{control.DelayTime / 100.0, frameSeconds(control.DelayTime)};
+        const ColorMapObject* colors = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+        const bool drawable = colors && desc.Width > 0 && desc.Height > 0 &&
+                              static_cast<long long>(desc.Width) * desc.Height <= canvasPixels;
+        if (!drawable) {
+            // No colours to draw with, no pixels (a side of 0), or a frame larger than
+            // the screen: this frame is lost, but the stream goes on past its data.
+            if (!skipImageData(gif.get())) return finish();
+        } else {
+            if (!readRows(gif.get(), indices, desc.Width, desc.Height, desc.Interlace)) return finish();
+            frame.image = composer.addFrame(desc, *colors, indices, control);
+        }
+        control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+        hasControl = false;
+    }
+}
+
+std::optional<DecodedFrames> decodeGif(std::string_view bytes) {
+    ImageSourceLimits limits;
+    limits.maxCanvasPixels = Image::maxDecodedPixels;
+    limits.maxDecodedBytes = Image::maxDecodedPixels * 4;
+    ImageSourceResult read = readGifSource(bytes, limits);
+    if (!read.source) return std::nullopt;
+    DecodedFrames decoded;
+    for (ImageSourceFrame& frame : read.source->frames) {
+        if (!frame.image) continue;
+        decoded.duration += frame.gif ? frame.gif->delayTime : 0.1;
+        decoded.frames.push_back(std::move(*frame.image));
+    }
+    if (decoded.frames.empty()) return std::nullopt;
+    if (decoded.frames.size() == 1) decoded.duration = 0;
+    return decoded;
+}
+
+}  // namespace platform::graphics

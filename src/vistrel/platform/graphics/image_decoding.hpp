@@ -1,0 +1,42 @@
+#pragma once
+// The codecs behind Image::decode (internal to platform/graphics). Each gives straight
+// pixels turned into premultiplied bitmaps, or none for damaged data or pictures over
+// the limits of Image (maxDecodedDimension, maxDecodedPixels).
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/graphics/image_source.hpp"
+
+namespace platform::graphics {
+
+struct DecodedFrames {
+    std::vector<Bitmap> frames;
+    double duration = 0;  // seconds, 0 for a still picture
+};
+
+// Picks the codec by the leading bytes.
+std::optional<DecodedFrames> decodeImageData(std::string_view bytes);
+std::optional<DecodedFrames> decodePng(std::string_view bytes);
+std::optional<DecodedFrames> decodeJpeg(std::string_view bytes);
+std::optional<DecodedFrames> decodeGif(std::string_view bytes);
+
+// A JPEG's upright pixels: at full size, or at the decoder's smallest scale that still
+// covers `covering` (the upright size asked for).
+struct PixelSize {
+    int width = 0, height = 0;
+};
+std::optional<Bitmap> decodeJpegBitmap(std::string_view bytes, std::optional<PixelSize> covering);
+// Every frame of a GIF with its control extension, under the limits given.
+ImageSourceResult readGifSource(std::string_view bytes, const ImageSourceLimits& limits);
+
+// Whether a picture of this many pixels per frame, with this many frames, may be decoded.
+bool withinDecodingLimits(long long width, long long height, long long frameCount = 1);
+
+// The file's bytes; none when it cannot be read or is larger than any picture we take.
+std::optional<std::string> readImageFile(const std::filesystem::path& path);
+
+}  // namespace platform::graphics

@@ -1,0 +1,116 @@
+#include "vistrel/platform/graphics/unicode_text.hpp"
+
+#include <pango/pango.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform::graphics {
+
+namespace {
+
+// The code point starting at `offset` and its length in bytes; an invalid byte gives
+// no code point and length 1.
+struct Decoded {
+    gunichar c;
+    bool valid;
+    std::size_t length;
+};
+
+Decoded decodeAt(std::string_view text, std::size_t offset) {
+    const char* start = text.data() + offset;
+    auto remaining = static_cast<gssize>(text.size() - offset);
+    gunichar c = g_utf8_get_char_validated(start, remaining);
+    if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2) || (c == 0 && *start != 0))
+        return {0, false, 1};
+    return {c, true, static_cast<std::size_t>(g_utf8_next_char(start) - start)};
+}
+
+// The start offset of the character that ends at `end` (exclusive).
+std::size_t previousStart(std::string_view text, std::size_t end) {
+    // Try the longest valid sequence that ends exactly at `end`.
+    for (std::size_t length = std::min<std::size_t>(4, end); length >= 2; --length) {
+        Decoded d = decodeAt(text, end - length);
+        if (d.valid && d.length == length) return end - length;
+    }
+    return end - 1;
+}
+
+}  // namespace
+
+bool isAlphanumeric(char32_t c) {
+    switch (g_unichar_type(static_cast<gunichar>(c))) {
+        case G_UNICODE_LOWERCASE_LETTER:
+        case G_UNICODE_MODIFIER_LETTER:
+        case G_UNICODE_OTHER_LETTER:
+        case G_UNICODE_TITLECASE_LETTER:
+        case G_UNICODE_UPPERCASE_LETTER:
+        case G_UNICODE_SPACING_MARK:
+        case G_UNICODE_ENCLOSING_MARK:
+        case G_UNICODE_NON_SPACING_MARK:
+        case G_UNICODE_DECIMAL_NUMBER:
+        case G_UNICODE_LETTER_NUMBER:
+        case G_UNICODE_OTHER_NUMBER:
+            return true;
+        default:
+            return false;
+    }
+}
+
+namespace {
+
+// The text without the characters at both of its ends for which `drop` holds; a byte
+// that is not valid UTF-8 is dropped when `drop` holds for no character.
+template <typename Drop>
+std::string_view trimming(std::string_view utf8, Drop drop) {
+    auto dropped = [&](const Decoded& d) { return d.valid ? drop(d.c) : drop(std::nullopt); };
+    std::size_t begin = 0;
+    while (begin < utf8.size()) {
+        Decoded d = decodeAt(utf8, begin);
+        if (!dropped(d)) break;
+        begin += d.length;
+    }
+    std::size_t end = utf8.size();
+    while (end > begin) {
+        std::size_t start = previousStart(utf8, end);
+        Decoded d = decodeAt(utf8, start);
+        // A sequence that does not end exactly here is a stray byte, not a character.
+        bool drops = d.length == end - start ? dropped(d) : drop(std::nullopt);
+        if (!drops) break;
+        end = start;
+    }
+    return utf8.substr(begin, end - begin);
+}
+
+}  // namespace
+
+std::string_view trimmingNonAlphanumerics(std::string_view utf8) {
+    return trimming(utf8, [](std::optional<gunichar> c) { return !c || !isAlphanumeric(*c); });
+}
+
+std::string_view trimmingWhitespaceAndNewlines(std::string_view utf8) {
+    return trimming(utf8, [](std::optional<gunichar> c) { return c && g_unichar_isspace(*c); });
+}
+
+std::size_t characterCount(std::string_view utf8) {
+    if (utf8.empty()) return 0;
+    // Invalid bytes become U+FFFD so that each still counts as one character.
+    std::string text;
+    for (std::size_t offset = 0; offset < utf8.size();) {
+        Decoded d = decodeAt(utf8, offset);
+        if (d.valid) text.append(utf8.substr(offset, d.length));
+        else text.append("\xEF\xBF\xBD");
+        offset += d.length;
+    }
+    auto characters = static_cast<std::size_t>(g_utf8_strlen(text.data(), static_cast<gssize>(text.size())));
+    std::vector<PangoLogAttr> attributes(characters + 1);
+    pango_get_log_attrs(text.data(), static_cast<int>(text.size()), -1, pango_language_from_string("en"),
+                        attributes.data(), static_cast<int>(attributes.size()));
+    std::size_t clusters = 0;
+    for (std::size_t i = 0; i < characters; ++i)
+        if (attributes[i].is_cursor_position) ++clusters;
+    return clusters;
+}
+
+}  // namespace platform::graphics

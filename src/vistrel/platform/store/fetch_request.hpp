@@ -1,0 +1,40 @@
+#pragma once
+// What a fetch asks of the store: the records of one entity whose attribute equals one
+// of a few values (or has none), sorted on one attribute, at most a number of them.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "vistrel/platform/store/object_model.hpp"
+
+namespace platform::store {
+
+// `attribute` equals any of `anyOf` (a record whose attribute is absent never matches);
+// or, made by `isAbsent`, the attribute has no value (and `anyOf` is empty).
+struct Predicate {
+    std::string attribute;
+    std::vector<AttributeValue> anyOf;
+    bool absent = false;
+
+    static Predicate equals(std::string attribute, AttributeValue value) {
+        return Predicate{std::move(attribute), {std::move(value)}};
+    }
+    static Predicate isAbsent(std::string attribute) { return Predicate{std::move(attribute), {}, true}; }
+};
+
+struct SortDescriptor {
+    std::string attribute;
+    bool ascending = true;
+};
+
+struct FetchRequest {
+    std::string entityName;
+    std::optional<Predicate> predicate;
+    std::optional<SortDescriptor> sort;
+    std::size_t fetchLimit = 0;  // 0: no limit
+
+    explicit FetchRequest(std::string entity) : entityName(std::move(entity)) {}
+};
+
+}  // namespace platform::store

@@ -1,0 +1,208 @@
+#include "vistrel/platform/store/managed_object_context.hpp"
+
+#include <algorithm>
+#include <cassert>
+#include <unordered_set>
+
+#include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/store/object_class_registry.hpp"
+
+namespace platform::store {
+
+namespace {
+
+void assertMainThread() {
+    assert(dispatch::isMainThread() && "the store's context is used on the main thread only");
+}
+
+Error contextError(std::string_view reason) {
+    Error error;
+    error.domain = StoreErrorDomain;
+    error.code = 21;  // misuse
+    error.userInfo["reason"] = std::string(reason);
+    return error;
+}
+
+bool matches(const ManagedObject& object, const std::optional<Predicate>& predicate) {
+    if (!predicate) return true;
+    const AttributeValue& value = object.value(predicate->attribute);
+    if (predicate->absent) return std::holds_alternative<std::monostate>(value);
+    if (std::holds_alternative<std::monostate>(value)) return false;
+    return std::find(predicate->anyOf.begin(), predicate->anyOf.end(), value) != predicate->anyOf.end();
+}
+
+template <class List>
+void forget(List& list, const ManagedObject* object) {
+    std::erase_if(list, [&](const auto& held) { return held.get() == object; });
+}
+
+}  // namespace
+
+std::shared_ptr<ManagedObjectContext> ManagedObjectContext::make(
+    std::shared_ptr<PersistentStoreCoordinator> coordinator) {
+    return std::shared_ptr<ManagedObjectContext>(new ManagedObjectContext(std::move(coordinator)));
+}
+
+const EntityDescription* ManagedObjectContext::entityForName(std::string_view name) const {
+    return coordinator_ ? coordinator_->model().entity(name) : nullptr;
+}
+
+std::shared_ptr<ManagedObject> ManagedObjectContext::makeObject(const EntityDescription& entity,
+                                                               const ObjectFactory& factory) {
+    auto object = factory();
+    if (!object) object = std::make_shared<ManagedObject>();
+    if (coordinator_) object->model_ = coordinator_->sharedModel();
+    object->entity_ = &entity;
+    object->context_ = weak_from_this();
+    object->values_.resize(entity.attributes.size());
+    return object;
+}
+
+std::shared_ptr<ManagedObject> ManagedObjectContext::insertNewObject(const EntityDescription& entity) {
+    assertMainThread();
+    auto object = makeObject(entity, objectFactory(entity.className));
+    for (std::size_t i = 0; i < entity.attributes.size(); ++i)
+        if (entity.attributes[i].type == AttributeType::boolean && !entity.attributes[i].optional)
+            object->values_[i] = false;
+    inserted_.push_back(object);
+    return object;
+}
+
+void ManagedObjectContext::deleteObject(const std::shared_ptr<ManagedObject>& object) {
+    assertMainThread();
+    if (!object || object->deleted_ || object->context_.lock().get() != this) return;
+    object->deleted_ = true;
+    if (object->rowId_ == 0) {
+        forget(inserted_, object.get());
+        return;
+    }
+    forget(updated_, object.get());
+    deleted_.push_back(object);
+}
+
+void ManagedObjectContext::objectDidChange(ManagedObject& object) {
+    if (object.rowId_ == 0 || object.deleted_) return;
+    if (std::none_of(updated_.begin(), updated_.end(), [&](const auto& held) { return held.get() == &object; }))
+        updated_.push_back(object.shared_from_this());
+}
+
+bool ManagedObjectContext::hasChanges() const {
+    assertMainThread();
+    return !inserted_.empty() || !updated_.empty() || !deleted_.empty();
+}
+
+std::optional<Error> ManagedObjectContext::save() {
+    assertMainThread();
+    if (!hasChanges()) return std::nullopt;
+    if (!coordinator_) return contextError("the context has no store");
+    StoreChanges changes;
+    for (const auto& object : inserted_) changes.inserts.push_back({object->entity_, &object->values_});
+    for (const auto& object : updated_)
+        changes.updates.push_back({object->entity_, object->rowId_, &object->values_, &object->changed_});
+    for (const auto& object : deleted_) changes.deletes.push_back({object->entity_, object->rowId_});
+    Error error;
+    auto keys = coordinator_->save(changes, &error);
+    if (!keys) return error;  // every change stays pending
+    for (std::size_t i = 0; i < inserted_.size(); ++i) {
+        inserted_[i]->rowId_ = (*keys)[i];
+        registered_[inserted_[i]->entity_][(*keys)[i]] = inserted_[i];
+    }
+    for (auto* list : {&inserted_, &updated_})
+        for (const auto& object : *list) object->changed_.clear();
+    for (const auto& object : deleted_) registered_[object->entity_].erase(object->rowId_);
+    inserted_.clear();
+    updated_.clear();
+    deleted_.clear();
+    return std::nullopt;
+}
+
+std::shared_ptr<ManagedObject> ManagedObjectContext::objectForRow(const EntityDescription& entity,
+                                                                 const ObjectFactory& factory, Registered& rows,
+                                                                 StoreRow row) {
+    auto& slot = rows[row.rowId];
+    if (auto known = slot.lock()) {
+        // A row already in memory stays one object; unsaved changes win over the file.
+        if (!known->hasChanges()) known->values_ = std::move(row.values);
+        return known;
+    }
+    auto object = makeObject(entity, factory);
+    object->rowId_ = row.rowId;
+    object->values_ = std::move(row.values);
+    slot = object;
+    if (rows.size() > 4096 && rows.size() % 1024 == 0)
+        std::erase_if(rows, [](const auto& entry) { return entry.second.expired(); });
+    return object;
+}
+
+std::optional<FetchResult> ManagedObjectContext::execute(const FetchRequest& request, Error* error) {
+    assertMainThread();
+    const EntityDescription* entity = entityForName(request.entityName);
+    if (!entity) {
+        if (error) *error = contextError("the model has no such entity");
+        return std::nullopt;
+    }
+    auto pending = [&](const auto& list) {
+        return std::count_if(list.begin(), list.end(), [&](const auto& object) { return object->entity_ == entity; });
+    };
+    std::size_t deleted = pending(deleted_), updated = pending(updated_), inserted = pending(inserted_);
+    // Rows the context deletes or changed may drop out of the result: ask for as many more.
+    std::size_t limit = request.fetchLimit ? request.fetchLimit + deleted + updated : 0;
+    auto rows = coordinator_ ? coordinator_->fetch(request, limit, error) : std::nullopt;
+    if (!rows) {
+        if (!coordinator_ && error) *error = contextError("the context has no store");
+        return std::nullopt;
+    }
+    FetchResult result;
+    result.reserve(rows->size() + inserted);
+    ObjectFactory factory = objectFactory(entity->className);
+    Registered& registered = registered_[entity];
+    for (auto& row : *rows) result.push_back(objectForRow(*entity, factory, registered, std::move(row)));
+    if (deleted + updated + inserted == 0) return result;
+
+    std::erase_if(result, [&](const auto& object) { return object->deleted_ || !matches(*object, request.predicate); });
+    std::unordered_set<const ManagedObject*> present;
+    for (const auto& object : result) present.insert(object.get());
+    for (const auto* list : {&inserted_, &updated_})
+        for (const auto& object : *list)
+            if (object->entity_ == entity && !present.contains(object.get()) && matches(*object, request.predicate))
+                result.push_back(object);
+    if (request.sort) {
+        auto index = *entity->indexOfAttribute(request.sort->attribute);
+        bool ascending = request.sort->ascending;
+        // New objects have no row yet and count as the newest of equal keys.
+        auto key = [](const ManagedObject& object) {
+            return object.rowId_ ? object.rowId_ : std::numeric_limits<std::int64_t>::max();
+        };
+        std::stable_sort(result.begin(), result.end(), [&](const auto& a, const auto& b) {
+            const auto& left = a->values_[index];
+            const auto& right = b->values_[index];
+            if (left != right) return ascending ? left < right : right < left;
+            return ascending ? key(*a) < key(*b) : key(*b) < key(*a);
+        });
+    }
+    if (request.fetchLimit && result.size() > request.fetchLimit) result.resize(request.fetchLimit);
+    return result;
+}
+
+std::optional<Error> ManagedObjectContext::executeBatchDelete(const FetchRequest& request) {
+    assertMainThread();
+    const EntityDescription* entity = entityForName(request.entityName);
+    if (!entity) return contextError("the model has no such entity");
+    return coordinator_->batchDelete(*entity);
+}
+
+void ManagedObjectContext::executeAsync(FetchRequest request, FetchCompletion completion) {
+    dispatch::main().async([weak = weak_from_this(), request = std::move(request), completion = std::move(completion)] {
+        auto self = weak.lock();
+        if (!self) return completion(std::nullopt, contextError("the context is gone"));
+        Error error;
+        auto result = self->execute(request, &error);
+        if (result) return completion(std::move(result), std::nullopt);
+        completion(std::nullopt, std::move(error));
+    });
+}
+
+void ManagedObjectContext::perform(std::function<void()> block) { dispatch::main().async(std::move(block)); }
+
+}  // namespace platform::store

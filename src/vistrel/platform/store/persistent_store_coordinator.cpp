@@ -1,0 +1,405 @@
+#include "vistrel/platform/store/persistent_store_coordinator.hpp"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <limits>
+#include <map>
+#include <tuple>
+#include <system_error>
+
+namespace platform::store {
+
+namespace {
+
+using Micro = std::chrono::microseconds;
+
+// Identifiers come from the model, whose names are checked to be plain; they are
+// quoted all the same.
+// Text made of the parts in order.
+template <class... Parts>
+std::string cat(const Parts&... parts) {
+    std::string text;
+    (text.append(std::string_view(parts)), ...);
+    return text;
+}
+
+std::string quotedName(std::string_view name) {
+    std::string text = "\"";
+    text += name;
+    text += '"';
+    return text;
+}
+
+const char* columnType(const AttributeDescription& attribute) {
+    switch (attribute.type) {
+    case AttributeType::string: return "TEXT";
+    case AttributeType::date: return "INTEGER";
+    case AttributeType::boolean: return attribute.optional ? "INTEGER" : "INTEGER NOT NULL DEFAULT 0";
+    case AttributeType::binary: return "BLOB";
+    }
+    return "BLOB";
+}
+
+std::string columnList(const EntityDescription& entity) {
+    std::string text = "pk";
+    for (const auto& attribute : entity.attributes) {
+        text += ", ";
+        text += quotedName(attribute.name);
+    }
+    return text;
+}
+
+}  // namespace
+
+struct PersistentStoreCoordinator::Connection {
+    // What decides the text of a fetch: entity, predicate attribute and number of values
+    // (none: the attribute's absence), sort attribute and direction, and whether there is
+    // a limit.
+    using FetchShape = std::tuple<const EntityDescription*, std::size_t, std::size_t, std::size_t, bool, bool>;
+
+    sqlite3* db = nullptr;
+    std::map<std::string, sqlite3_stmt*, std::less<>> statements;
+    std::map<FetchShape, sqlite3_stmt*> fetches;
+
+    ~Connection() {
+        for (auto& [sql, statement] : statements) sqlite3_finalize(statement);
+        sqlite3_close_v2(db);
+    }
+
+    Error error(std::string_view reason, int code = 0) const {
+        Error result;
+        result.domain = StoreErrorDomain;
+        result.code = code ? code : sqlite3_extended_errcode(db);
+        result.userInfo["reason"] = std::string(reason);
+        result.userInfo["message"] = db ? sqlite3_errmsg(db) : sqlite3_errstr(static_cast<int>(result.code));
+        return result;
+    }
+
+    // A prepared statement, kept for the next use; reset and unbound.
+    sqlite3_stmt* statement(const std::string& sql) {
+        if (auto found = statements.find(sql); found != statements.end()) {
+            sqlite3_reset(found->second);
+            sqlite3_clear_bindings(found->second);
+            return found->second;
+        }
+        sqlite3_stmt* made = nullptr;
+        if (sqlite3_prepare_v3(db, sql.c_str(), static_cast<int>(sql.size() + 1), SQLITE_PREPARE_PERSISTENT, &made,
+                               nullptr) != SQLITE_OK)
+            return nullptr;
+        statements.emplace(sql, made);
+        return made;
+    }
+
+    bool exec(const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+    // Runs a statement that gives at most one integer; none on an error.
+    std::optional<std::int64_t> integer(const std::string& sql, std::string_view text = {}) {
+        sqlite3_stmt* query = statement(sql);
+        if (!query) return std::nullopt;
+        if (!text.empty()) sqlite3_bind_text(query, 1, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+        std::optional<std::int64_t> result = 0;
+        int step;
+        while ((step = sqlite3_step(query)) == SQLITE_ROW) result = sqlite3_column_int64(query, 0);
+        if (step != SQLITE_DONE) result.reset();
+        sqlite3_reset(query);
+        return result;
+    }
+};
+
+namespace {
+
+int bind(sqlite3_stmt* statement, int position, const AttributeDescription& attribute, const AttributeValue& value) {
+    if (const auto* text = std::get_if<std::string>(&value)) {
+        if (attribute.type == AttributeType::binary)
+            return sqlite3_bind_blob64(statement, position, text->data(), text->size(), SQLITE_STATIC);
+        return sqlite3_bind_text64(statement, position, text->data(), text->size(), SQLITE_STATIC, SQLITE_UTF8);
+    }
+    if (const auto* date = std::get_if<Date>(&value))
+        return sqlite3_bind_int64(statement, position,
+                                  std::chrono::duration_cast<Micro>(date->time_since_epoch()).count());
+    if (const auto* flag = std::get_if<bool>(&value)) return sqlite3_bind_int(statement, position, *flag ? 1 : 0);
+    return sqlite3_bind_null(statement, position);
+}
+
+AttributeValue column(sqlite3_stmt* statement, int position, const AttributeDescription& attribute) {
+    if (attribute.type == AttributeType::string) {
+        // No text pointer only for NULL (or no memory, which counts as none).
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, position));
+        if (!text) return std::monostate{};
+        return std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, position)));
+    }
+    int kind = sqlite3_column_type(statement, position);
+    if (kind == SQLITE_NULL) return std::monostate{};
+    switch (attribute.type) {
+    case AttributeType::string:
+    case AttributeType::binary: {
+        const void* bytes = sqlite3_column_blob(statement, position);
+        int size = sqlite3_column_bytes(statement, position);
+        return std::string(static_cast<const char*>(bytes ? bytes : ""), static_cast<std::size_t>(size));
+    }
+    case AttributeType::date:
+        if (kind == SQLITE_FLOAT)
+            return Date(Micro(static_cast<std::int64_t>(sqlite3_column_double(statement, position) * 1e6)));
+        return Date(Micro(sqlite3_column_int64(statement, position)));
+    case AttributeType::boolean: return sqlite3_column_int64(statement, position) != 0;
+    }
+    return std::monostate{};
+}
+
+std::string fetchSql(const EntityDescription& entity, const std::vector<AttributeValue>* anyOf,
+                     const AttributeDescription* matched, const AttributeDescription* sort, bool ascending,
+                     bool limited) {
+    std::string sql = cat("SELECT ", columnList(entity), " FROM ", quotedName(entity.name));
+    if (matched) {
+        sql += cat(" WHERE ", quotedName(matched->name));
+        if (anyOf->empty()) {
+            sql += " IS NULL";  // only an absence predicate has no values
+        } else if (anyOf->size() == 1) {
+            sql += " = ?";
+        } else {
+            sql += " IN (?";
+            for (std::size_t i = 1; i < anyOf->size(); ++i) sql += ", ?";
+            sql += ')';
+        }
+    }
+    if (sort) {
+        const char* direction = ascending ? " ASC" : " DESC";
+        sql += cat(" ORDER BY ", quotedName(sort->name), direction, ", pk", direction);
+    }
+    if (limited) sql += " LIMIT ?";
+    return sql;
+}
+
+}  // namespace
+
+PersistentStoreCoordinator::PersistentStoreCoordinator(std::shared_ptr<const ManagedObjectModel> model)
+    : model_(std::move(model)) {}
+
+PersistentStoreCoordinator::~PersistentStoreCoordinator() = default;
+
+bool PersistentStoreCoordinator::hasStore() const { return connection_ != nullptr; }
+
+std::optional<Error> PersistentStoreCoordinator::addSQLiteStore(const std::filesystem::path& file) {
+    auto failure = openStore(file);
+    if (failure) failure->userInfo["file"] = file.string();
+    return failure;
+}
+
+std::optional<Error> PersistentStoreCoordinator::openStore(const std::filesystem::path& file) {
+    auto connection = std::make_unique<Connection>();
+    if (connection_) return connection->error("a store is already added", SQLITE_MISUSE);
+    std::error_code ec;
+    bool exists = std::filesystem::exists(std::filesystem::symlink_status(file, ec));
+    // An existing file is only ever opened, never created anew. The connection belongs to
+    // the thread of the store's context, so SQLite need not lock around each call.
+    int flags = SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
+    int opened = sqlite3_open_v2(file.c_str(), &connection->db, flags, nullptr);
+    if (opened != SQLITE_OK) return connection->error("the store file cannot be opened", opened);
+    sqlite3_extended_result_codes(connection->db, 1);
+    sqlite3_busy_timeout(connection->db, 5000);
+
+    // Reading the header and the schema finds a file that is not a database or is
+    // damaged before anything is written to it.
+    auto version = connection->integer("PRAGMA user_version");
+    if (!version || !connection->integer("SELECT count(*) FROM sqlite_master"))
+        return connection->error("the store file is not a database or is damaged");
+    if (*version > model_->version())
+        return connection->error("the store file was written by a newer version of the data model", SQLITE_CANTOPEN);
+
+    // What the file lacks of the model: tables, columns, indexes.
+    std::vector<std::string> changes;
+    for (const auto& entity : model_->entities()) {
+        auto table = connection->integer("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?1",
+                                         entity.name);
+        if (!table) return connection->error("the store file's schema cannot be read");
+        std::vector<std::string> present;
+        if (*table) {
+            sqlite3_stmt* info = connection->statement("SELECT name FROM pragma_table_info(?1)");
+            if (!info) return connection->error("the store file's schema cannot be read");
+            sqlite3_bind_text(info, 1, entity.name.c_str(), -1, SQLITE_TRANSIENT);
+            while (sqlite3_step(info) == SQLITE_ROW)
+                present.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(info, 0)));
+            sqlite3_reset(info);
+        } else {
+            changes.push_back(cat("CREATE TABLE ", quotedName(entity.name), " (pk INTEGER PRIMARY KEY)"));
+            present.emplace_back("pk");
+        }
+        for (const auto& attribute : entity.attributes) {
+            if (std::find(present.begin(), present.end(), attribute.name) == present.end())
+                changes.push_back(cat("ALTER TABLE ", quotedName(entity.name), " ADD COLUMN ", quotedName(attribute.name), " ",
+                                      columnType(attribute)));
+            if (attribute.indexed)
+                changes.push_back(cat("CREATE INDEX IF NOT EXISTS ", quotedName(cat(entity.name, "_", attribute.name)), " ON ",
+                                      quotedName(entity.name), " (", quotedName(attribute.name), ")"));
+        }
+    }
+    bool upToDate = *version == model_->version() &&
+                    std::all_of(changes.begin(), changes.end(),
+                                [](const std::string& sql) { return sql.starts_with("CREATE INDEX IF NOT EXISTS"); });
+
+    auto mode = connection->statement("PRAGMA journal_mode = WAL");
+    if (!mode || sqlite3_step(mode) != SQLITE_ROW) return connection->error("the write-ahead journal cannot be turned on");
+    sqlite3_reset(mode);
+    connection->exec("PRAGMA synchronous = NORMAL");
+
+    if (!upToDate) {
+        if (!connection->exec("BEGIN IMMEDIATE")) return connection->error("the store file cannot be brought up to date");
+        changes.push_back(cat("PRAGMA user_version = ", std::to_string(model_->version())));
+        for (const auto& sql : changes) {
+            if (!connection->exec(sql)) {
+                Error failure = connection->error("the store file cannot be brought up to date");
+                connection->exec("ROLLBACK");
+                return failure;
+            }
+        }
+        if (!connection->exec("COMMIT")) {
+            Error failure = connection->error("the store file cannot be brought up to date");
+            connection->exec("ROLLBACK");
+            return failure;
+        }
+    }
+    connection_ = std::move(connection);
+    path_ = file;
+    return std::nullopt;
+}
+
+std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const FetchRequest& request,
+                                                                        std::size_t limit, Error* error) {
+    auto fail = [&](std::string_view reason, int code = 0) -> std::optional<std::vector<StoreRow>> {
+        if (error) *error = connection_ ? connection_->error(reason, code) : Connection{}.error(reason, SQLITE_CANTOPEN);
+        return std::nullopt;
+    };
+    if (!connection_) return fail("the store is not open", SQLITE_CANTOPEN);
+    const EntityDescription* entity = model_->entity(request.entityName);
+    if (!entity) return fail("the model has no such entity", SQLITE_MISUSE);
+
+    constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
+    const AttributeDescription* matched = nullptr;
+    std::size_t matchedIndex = none, sortIndex = none;
+    if (request.predicate) {
+        auto index = entity->indexOfAttribute(request.predicate->attribute);
+        const auto values = request.predicate->anyOf.size();
+        const bool answerable = request.predicate->absent ? values == 0 : values > 0 && values <= 10000;
+        if (!index || !answerable) return fail("the predicate is not one the entity can answer", SQLITE_MISUSE);
+        matchedIndex = *index;
+        matched = &entity->attributes[*index];
+    }
+    if (request.sort) {
+        auto index = entity->indexOfAttribute(request.sort->attribute);
+        if (!index) return fail("the sort is not on an attribute of the entity", SQLITE_MISUSE);
+        sortIndex = *index;
+    }
+    Connection::FetchShape shape{entity, matchedIndex, matched ? request.predicate->anyOf.size() : 0, sortIndex,
+                                 request.sort && request.sort->ascending, limit > 0};
+    sqlite3_stmt*& query = connection_->fetches[shape];
+    if (query) {
+        sqlite3_reset(query);
+        sqlite3_clear_bindings(query);
+    } else {
+        query = connection_->statement(fetchSql(*entity, matched ? &request.predicate->anyOf : nullptr, matched,
+                                                request.sort ? &entity->attributes[sortIndex] : nullptr,
+                                                request.sort && request.sort->ascending, limit > 0));
+        if (!query) {
+            connection_->fetches.erase(shape);
+            return fail("the fetch cannot be prepared");
+        }
+    }
+    int position = 1;
+    if (matched)
+        for (const auto& value : request.predicate->anyOf) bind(query, position++, *matched, value);
+    if (limit > 0) sqlite3_bind_int64(query, position, static_cast<sqlite3_int64>(limit));
+
+    std::vector<StoreRow> rows;
+    int step;
+    while ((step = sqlite3_step(query)) == SQLITE_ROW) {
+        StoreRow row;
+        row.rowId = sqlite3_column_int64(query, 0);
+        row.values.reserve(entity->attributes.size());
+        for (std::size_t i = 0; i < entity->attributes.size(); ++i)
+            row.values.push_back(column(query, static_cast<int>(i + 1), entity->attributes[i]));
+        rows.push_back(std::move(row));
+    }
+    if (step != SQLITE_DONE) {
+        auto failure = fail("the fetch failed");
+        sqlite3_reset(query);
+        return failure;
+    }
+    sqlite3_reset(query);
+    return rows;
+}
+
+std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const StoreChanges& changes, Error* error) {
+    if (!connection_) {
+        if (error) *error = Connection{}.error("the store is not open", SQLITE_CANTOPEN);
+        return std::nullopt;
+    }
+    Connection& db = *connection_;
+    std::vector<std::int64_t> keys;
+    auto fail = [&](std::string_view reason, int code = 0) -> std::optional<std::vector<std::int64_t>> {
+        if (error) *error = db.error(reason, code);
+        if (!sqlite3_get_autocommit(db.db)) db.exec("ROLLBACK");
+        return std::nullopt;
+    };
+    // Values are bound as they are held: the statement is run before they can change.
+    auto bindValues = [&](sqlite3_stmt* statement, const EntityDescription& entity,
+                          const std::vector<AttributeValue>& values) -> bool {
+        for (std::size_t i = 0; i < entity.attributes.size(); ++i) {
+            const auto& attribute = entity.attributes[i];
+            if (!attribute.optional && std::holds_alternative<std::monostate>(values[i])) return false;
+            bind(statement, static_cast<int>(i + 1), attribute, values[i]);
+        }
+        return true;
+    };
+    if (!db.exec("BEGIN IMMEDIATE")) return fail("the save cannot begin");
+    for (const auto& insert : changes.inserts) {
+        std::string sql = cat("INSERT INTO ", quotedName(insert.entity->name), " (");
+        std::string marks;
+        for (std::size_t i = 0; i < insert.entity->attributes.size(); ++i) {
+            sql += cat(i ? ", " : "", quotedName(insert.entity->attributes[i].name));
+            marks += i ? ", ?" : "?";
+        }
+        sql += cat(") VALUES (", marks, ")");
+        sqlite3_stmt* statement = db.statement(sql);
+        if (!statement) return fail("the insert cannot be prepared");
+        if (!bindValues(statement, *insert.entity, *insert.values))
+            return fail("a required attribute has no value", SQLITE_CONSTRAINT_NOTNULL);
+        if (sqlite3_step(statement) != SQLITE_DONE) return fail("the insert failed");
+        sqlite3_reset(statement);
+        keys.push_back(sqlite3_last_insert_rowid(db.db));
+    }
+    for (const auto& update : changes.updates) {
+        std::string sql = cat("UPDATE ", quotedName(update.entity->name), " SET ");
+        for (std::size_t i = 0; i < update.entity->attributes.size(); ++i)
+            sql += cat(i ? ", " : "", quotedName(update.entity->attributes[i].name), " = ?");
+        sql += " WHERE pk = ?";
+        sqlite3_stmt* statement = db.statement(sql);
+        if (!statement) return fail("the update cannot be prepared");
+        if (!bindValues(statement, *update.entity, *update.values))
+            return fail("a required attribute has no value", SQLITE_CONSTRAINT_NOTNULL);
+        sqlite3_bind_int64(statement, static_cast<int>(update.entity->attributes.size() + 1), update.rowId);
+        if (sqlite3_step(statement) != SQLITE_DONE) return fail("the update failed");
+        sqlite3_reset(statement);
+    }
+    for (const auto& removal : changes.deletes) {
+        sqlite3_stmt* statement = db.statement(cat("DELETE FROM ", quotedName(removal.entity->name), " WHERE pk = ?"));
+        if (!statement) return fail("the delete cannot be prepared");
+        sqlite3_bind_int64(statement, 1, removal.rowId);
+        if (sqlite3_step(statement) != SQLITE_DONE) return fail("the delete failed");
+        sqlite3_reset(statement);
+    }
+    if (!db.exec("COMMIT")) return fail("the save cannot be committed");
+    return keys;
+}
+
+std::optional<Error> PersistentStoreCoordinator::batchDelete(const EntityDescription& entity) {
+    if (!connection_) return Connection{}.error("the store is not open", SQLITE_CANTOPEN);
+    sqlite3_stmt* statement = connection_->statement(cat("DELETE FROM ", quotedName(entity.name)));
+    if (!statement) return connection_->error("the batch delete cannot be prepared");
+    int step = sqlite3_step(statement);
+    sqlite3_reset(statement);
+    if (step != SQLITE_DONE) return connection_->error("the batch delete failed");
+    return std::nullopt;
+}
+
+}  // namespace platform::store

@@ -1,0 +1,83 @@
+#pragma once
+// The link between a model and its SQLite file. Adding the store opens the file
+// (creating it when there is none), brings a file of an older model version up to date
+// in one transaction (missing tables, columns and indexes are added; nothing is
+// dropped) and turns on the write-ahead journal. A file that is not a database, is
+// damaged, or was written by a newer model version is refused and left exactly as it
+// was; nothing here ever deletes or recreates a file. Every statement is parameterised.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "vistrel/platform/foundation/error.hpp"
+#include "vistrel/platform/store/fetch_request.hpp"
+#include "vistrel/platform/store/object_model.hpp"
+
+namespace platform::store {
+
+inline constexpr std::string_view StoreErrorDomain = "ObjectStoreErrorDomain";
+
+// A row as the store holds it: its key and the values in the entity's attribute order.
+struct StoreRow {
+    std::int64_t rowId = 0;
+    std::vector<AttributeValue> values;
+};
+
+// The changes one save writes, all in one transaction.
+struct StoreChanges {
+    struct Insert {
+        const EntityDescription* entity;
+        const std::vector<AttributeValue>* values;
+    };
+    struct Update {
+        const EntityDescription* entity;
+        std::int64_t rowId;
+        const std::vector<AttributeValue>* values;
+        const std::vector<bool>* changed;
+    };
+    struct Delete {
+        const EntityDescription* entity;
+        std::int64_t rowId;
+    };
+    std::vector<Insert> inserts;
+    std::vector<Update> updates;
+    std::vector<Delete> deletes;
+};
+
+class PersistentStoreCoordinator {
+public:
+    explicit PersistentStoreCoordinator(std::shared_ptr<const ManagedObjectModel> model);
+    ~PersistentStoreCoordinator();
+    PersistentStoreCoordinator(const PersistentStoreCoordinator&) = delete;
+    PersistentStoreCoordinator& operator=(const PersistentStoreCoordinator&) = delete;
+
+    const ManagedObjectModel& model() const { return *model_; }
+    const std::shared_ptr<const ManagedObjectModel>& sharedModel() const { return model_; }
+
+    // Opens the store file; the folder holding it must exist. One store per coordinator:
+    // a second call fails. The error's user information carries "reason" and "file".
+    std::optional<Error> addSQLiteStore(const std::filesystem::path& file);
+    bool hasStore() const;
+    const std::filesystem::path& storePath() const { return path_; }
+
+    // The rows the request asks for, at most `limit` of them (0: all).
+    std::optional<std::vector<StoreRow>> fetch(const FetchRequest& request, std::size_t limit,
+                                               Error* error = nullptr);
+    // Writes the changes in one transaction; on success gives the keys of the inserted
+    // rows in order, on failure nothing is written.
+    std::optional<std::vector<std::int64_t>> save(const StoreChanges& changes, Error* error = nullptr);
+    // Deletes every row of the entity in the store itself.
+    std::optional<Error> batchDelete(const EntityDescription& entity);
+
+private:
+    struct Connection;
+    std::optional<Error> openStore(const std::filesystem::path& file);
+    std::shared_ptr<const ManagedObjectModel> model_;
+    std::unique_ptr<Connection> connection_;
+    std::filesystem::path path_;
+};
+
+}  // namespace platform::store

@@ -1,0 +1,47 @@
+#include "vistrel/presentation/vistrel_image_view_model.hpp"
+
+#include <chrono>
+
+#include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+
+namespace vistrel {
+
+std::shared_ptr<VistrelImageViewModel> VistrelImageViewModel::make(const ImageViewModel& imageViewModel,
+                                                                   const platform::graphics::Image& picture,
+                                                                   std::shared_ptr<PersistanceController> controller) {
+    auto documentId = imageViewModel.imageDocumentId();
+    auto identifier = imageViewModel.imageId();
+    auto title = imageViewModel.imageName();
+    if (!controller) return nullptr;
+    if (!documentId || !identifier || !title) {
+        const char* missing = !identifier ? "\"Id\"" : !documentId ? "\"DocumentId\"" : "\"Title\"";
+        platform::log(platform::concatenate("history :: the image is not recorded: the answer has no text ", missing));
+        return nullptr;
+    }
+    platform::log(platform::concatenate("IMAGE ID :: ", platform::escapeControlCharacters(*documentId)));
+    auto record = controller->loadOrCreateVistrelImage(*documentId, *identifier, *title, picture,
+                                                       std::chrono::system_clock::now());
+    if (!record) {
+        platform::log("history :: the image is not recorded: the history store could not keep it");
+        return nullptr;
+    }
+    return std::shared_ptr<VistrelImageViewModel>(new VistrelImageViewModel(std::move(record), std::move(controller)));
+}
+
+bool VistrelImageViewModel::isFavorite() const { return vistrelImage->isFavorite(); }
+
+void VistrelImageViewModel::toggleIsFavorite() {
+    vistrelImage->setIsFavorite(!vistrelImage->isFavorite());
+    persistanceController->saveContext();
+}
+
+std::optional<std::string> VistrelImageViewModel::imageIdentifier() const { return vistrelImage->identifier(); }
+
+std::optional<std::string> VistrelImageViewModel::documentId() const { return vistrelImage->documentId(); }
+
+void VistrelImageViewModel::updateDate(Date date) { vistrelImage->setDate(date); }
+
+void VistrelImageViewModel::save() { persistanceController->saveContext(); }
+
+}  // namespace vistrel

@@ -1,0 +1,208 @@
+#include "vistrel/store/persistance_controller.hpp"
+
+#include <system_error>
+
+#include "vistrel/core/string_extras.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/platform/graphics/jpeg_scaled_decoding.hpp"
+#include "vistrel/store/on_main_thread.hpp"
+#include "vistrel/store/picture_file_name.hpp"
+
+namespace vistrel {
+
+namespace {
+
+using platform::store::FetchRequest;
+using platform::store::Predicate;
+
+VistrelImages asImages(const platform::store::FetchResult& objects) {
+    VistrelImages images;
+    images.reserve(objects.size());
+    for (const auto& object : objects)
+        if (auto image = std::dynamic_pointer_cast<VistrelImage>(object)) images.push_back(std::move(image));
+    return images;
+}
+
+}  // namespace
+
+const std::shared_ptr<PersistanceController>& PersistanceController::shared() {
+    // Made once, never destroyed: blocks on the main queue may outlive static teardown.
+    static auto* instance = new std::shared_ptr<PersistanceController>(std::make_shared<PersistanceController>());
+    return *instance;
+}
+
+PersistanceController::PersistanceController(std::shared_ptr<CoreDataLayer> layer,
+                                             std::shared_ptr<const SdkConfiguration> configuration)
+    : layer(std::move(layer)), configuration_(std::move(configuration)) {}
+
+std::shared_ptr<PersistanceController> PersistanceController::owner() {
+    auto self = weak_from_this().lock();
+    if (!self) platform::log("store :: work for later needs a controller held by a shared pointer");
+    return self;
+}
+
+std::int64_t PersistanceController::historyLimit() const {
+    const SdkConfiguration& configuration = configuration_ ? *configuration_ : SdkConfiguration::shared();
+    std::int64_t limit = configuration.intValueForKey(ConfigurationKey::galleryNumberOfItems);
+    return limit > 0 ? limit : 0;  // 0, a negative number or no number: no limit
+}
+
+std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::optional<std::string> documentId,
+                                                                       std::string identifier, std::string title,
+                                                                       const platform::graphics::Image& picture,
+                                                                       Date date) {
+    auto context = layer->managedObjectContext();
+    if (!context || !context->entityForName(entityName)) return nullptr;
+    // The file first: a record never points at a photo that was not written.
+    if (!savePicture(picture, identifier)) return nullptr;
+    const std::filesystem::path photo = picturePath(identifier);
+    auto image = VistrelImage::insertInto(*context);
+    if (!image) {
+        removePicture(photo);
+        return nullptr;
+    }
+    image->setDocumentId(std::move(documentId));
+    image->setIdentifier(std::move(identifier));
+    image->setIsFavorite(false);
+    image->setTitle(std::move(title));
+    image->setDate(date);
+    if (saveContext()) return image;
+    // Not kept (a full disk, a damaged store): the record would be gone at the next
+    // launch, so it goes now with the photo written for it, and nothing says it was kept.
+    platform::log("store :: the record could not be saved; it and its photo are dropped");
+    context->deleteObject(image);
+    removePicture(photo);
+    return nullptr;
+}
+
+void PersistanceController::removePicture(const std::filesystem::path& path) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    if (!ec) return;
+    platform::log(platform::escapeControlCharacters(platform::concatenate("can't remove picture ", path.string())));
+}
+
+std::shared_ptr<VistrelImage> PersistanceController::createRandomVistrelImage(const platform::graphics::Image& picture,
+                                                                              Date date) {
+    return onMainThread([&] {
+        return insertWithPicture(std::nullopt, random(), tr("gallery.image.unrecognized"), picture, date);
+    });
+}
+
+std::shared_ptr<VistrelImage> PersistanceController::loadOrCreateVistrelImage(const std::string& documentId,
+                                                                              const std::string& identifier,
+                                                                              const std::string& title,
+                                                                              const platform::graphics::Image& picture,
+                                                                              Date date) {
+    return onMainThread([&]() -> std::shared_ptr<VistrelImage> {
+        if (auto found = retrieveImages(Predicate::equals("identifier", identifier)); found && !found->empty())
+            return found->front();
+        return insertWithPicture(documentId, identifier, title, picture, date);
+    });
+}
+
+std::optional<VistrelImages> PersistanceController::loadVistrelImages(const std::vector<std::string>& identifiers) {
+    if (identifiers.empty()) return std::nullopt;
+    Predicate predicate{"identifier", {}};
+    for (const auto& identifier : identifiers) predicate.anyOf.emplace_back(identifier);
+    auto images = retrieveImages(std::move(predicate));
+    if (!images || images->empty()) return std::nullopt;
+    return images;
+}
+
+std::optional<VistrelImages> PersistanceController::retrieveImages(std::optional<Predicate> predicate) {
+    return fetchNewest(std::move(predicate), static_cast<std::size_t>(historyLimit()));
+}
+
+std::optional<VistrelImages> PersistanceController::retrieveWaitingImages() {
+    return fetchNewest(Predicate::isAbsent("documentId"), 0);
+}
+
+std::optional<VistrelImages> PersistanceController::fetchNewest(std::optional<Predicate> predicate,
+                                                                std::size_t limit) {
+    return onMainThread([&]() -> std::optional<VistrelImages> {
+        auto context = layer->managedObjectContext();
+        FetchRequest request = VistrelImage::fetchRequest();
+        request.fetchLimit = limit;
+        request.sort = platform::store::SortDescriptor{"date", false};
+        request.predicate = std::move(predicate);
+        platform::Error error;
+        auto objects = context ? context->execute(request, &error) : std::nullopt;
+        if (!objects) {
+            platform::log("Fetching images failed");
+            if (context) platform::log(platform::escapeControlCharacters(error.description()));
+            return std::nullopt;
+        }
+        return asImages(*objects);
+    });
+}
+
+void PersistanceController::deleteImage(std::shared_ptr<VistrelImage> image) {
+    // Later, on the main queue; the block keeps the controller and the record alive.
+    auto self = owner();
+    if (!self) return;
+    platform::dispatch::main().async([self, image = std::move(image)] {
+        auto context = self->layer->managedObjectContext();
+        if (!context || !image) return;
+        context->deleteObject(image);
+        self->saveContext();
+    });
+}
+
+void PersistanceController::deleteAllImages() {
+    onMainThread([&] {
+        auto context = layer->managedObjectContext();
+        if (!context || context->executeBatchDelete(VistrelImage::fetchRequest()) || context->save())
+            platform::log("can't delete all entity instances");
+    });
+}
+
+bool PersistanceController::saveContext() {
+    return onMainThread([&] { return !layer->saveContext(); });
+}
+
+std::filesystem::path PersistanceController::getDocumentsDirectory() { return layer->applicationDocumentsDirectory(); }
+
+std::filesystem::path PersistanceController::picturePath(std::string_view key) {
+    return getDocumentsDirectory() / pictureFileName(key);
+}
+
+bool PersistanceController::savePicture(const platform::graphics::Image& picture, std::string_view key) {
+    auto jpeg = platform::graphics::encodeJpeg(picture, 1.0);
+    if (!jpeg) {
+        platform::log("can't save picture");
+        return false;
+    }
+    std::filesystem::path path = picturePath(key);
+    std::string line = "file://";
+    line += path.string();
+    platform::log(platform::escapeControlCharacters(line));
+    if (!platform::writeFileAtomically(path, *jpeg)) {
+        platform::log("can't save picture");
+        return false;
+    }
+    return true;
+}
+
+std::optional<platform::graphics::Image> PersistanceController::getPicture(std::string_view key) {
+    std::filesystem::path path = picturePath(key);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    return platform::graphics::Image::fromFile(path);
+}
+
+std::optional<platform::graphics::Image> PersistanceController::getPictureCovering(std::string_view key,
+                                                                                  int pixelWidth, int pixelHeight) {
+    std::filesystem::path path = picturePath(key);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    if (auto card = platform::graphics::decodeJpegFileCovering(path, pixelWidth, pixelHeight)) return card;
+    return platform::graphics::Image::fromFile(path);  // a file of another kind
+}
+
+}  // namespace vistrel

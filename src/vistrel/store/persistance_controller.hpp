@@ -1,0 +1,102 @@
+#pragma once
+// The scan history: records of recognised images and of photos kept while offline,
+// found by identifier, listed newest first up to the configured number, deleted, and
+// each record's photo kept as a JPEG file in the documents folder. The store is used
+// on the main thread; an operation called on another thread runs there and waits.
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "vistrel/core/sdk_configuration.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/store/fetch_request.hpp"
+#include "vistrel/platform/store/managed_object_context.hpp"
+#include "vistrel/store/core_data_layer.hpp"
+#include "vistrel/store/migration_protocol.hpp"
+#include "vistrel/store/vistrel_image.hpp"
+
+namespace vistrel {
+
+using VistrelImages = std::vector<std::shared_ptr<VistrelImage>>;
+
+class PersistanceController : public std::enable_shared_from_this<PersistanceController> {
+public:
+    // The one controller of the kit, over the kit's data folder, made on first use.
+    static const std::shared_ptr<PersistanceController>& shared();
+
+    // A controller over its own stack; the configuration gives the history size.
+    explicit PersistanceController(std::shared_ptr<CoreDataLayer> layer = std::make_shared<CoreDataLayer>(),
+                                   std::shared_ptr<const SdkConfiguration> configuration = nullptr);
+    virtual ~PersistanceController() = default;
+
+    const std::shared_ptr<CoreDataLayer> layer;
+    static constexpr std::string_view entityName = VistrelImage::entityName;
+
+    // A photo taken while offline: its file is written first (temporary file, then
+    // rename), then its record (random 20-character identifier, no document identifier,
+    // the unrecognised title) is saved. None, and no record, when the file cannot be
+    // written or the store cannot be opened; none too when the save fails, and then the
+    // record is taken back and the photo file removed.
+    virtual std::shared_ptr<VistrelImage> createRandomVistrelImage(const platform::graphics::Image& picture, Date date);
+    // The newest record of the identifier, unchanged; else a new record with its photo
+    // file written first. None when the store cannot be opened, the file written or the
+    // new record saved (nothing is left of it then, as above).
+    virtual std::shared_ptr<VistrelImage> loadOrCreateVistrelImage(const std::string& documentId,
+                                                                   const std::string& identifier,
+                                                                   const std::string& title,
+                                                                   const platform::graphics::Image& picture, Date date);
+    // The records of any of the identifiers; none for an empty list or no match.
+    virtual std::optional<VistrelImages> loadVistrelImages(const std::vector<std::string>& identifiers);
+    // Records newest first, at most "GALLERY_NUMBER_ITEMS" of them (0 or no number: all);
+    // none on a fetch error.
+    virtual std::optional<VistrelImages> retrieveImages(std::optional<platform::store::Predicate> predicate = std::nullopt);
+    // Every photo waiting to be sent (a record without document identifier), newest
+    // first, whatever the history size; none on a fetch error.
+    virtual std::optional<VistrelImages> retrieveWaitingImages();
+    // Deletes the record later, on the main queue, and saves. Its photo file stays.
+    virtual void deleteImage(std::shared_ptr<VistrelImage> image);
+    // Deletes every record in the store itself. Photo files stay.
+    virtual void deleteAllImages();
+    // Saves pending changes; false (and the changes kept) when the save fails.
+    virtual bool saveContext();
+    // Writes the photo as a JPEG of the best quality under the key's file name; false
+    // (with "can't save picture") when it cannot be encoded or written.
+    virtual bool savePicture(const platform::graphics::Image& picture, std::string_view key);
+    // The photo of the key's file; none without a file or for one that is no image.
+    virtual std::optional<platform::graphics::Image> getPicture(std::string_view key);
+    // The photo of the key decoded at the smallest size that still covers `pixelWidth` x
+    // `pixelHeight` (a card's picture, not the whole photo); none as getPicture.
+    virtual std::optional<platform::graphics::Image> getPictureCovering(std::string_view key, int pixelWidth,
+                                                                        int pixelHeight);
+    // Where the photo of the key is kept.
+    std::filesystem::path picturePath(std::string_view key);
+
+    // Moves every photo still held inside a record into its file. The records are
+    // fetched asynchronously and processed on the main queue; a run asked for while
+    // another runs is ignored.
+    void migrateWithDelegate(std::shared_ptr<MigrationProtocol> delegate);
+    void processAsynchronousFetchResult(std::optional<platform::store::FetchResult> result,
+                                        std::shared_ptr<MigrationProtocol> delegate);
+
+private:
+    // This controller, for work that runs later; none (with a log line) when no shared
+    // pointer holds it.
+    std::shared_ptr<PersistanceController> owner();
+    std::filesystem::path getDocumentsDirectory();
+    std::int64_t historyLimit() const;
+    // Records newest first, at most `limit` of them (0: all).
+    std::optional<VistrelImages> fetchNewest(std::optional<platform::store::Predicate> predicate, std::size_t limit);
+    // Removes a photo file written for a record that could not be saved.
+    void removePicture(const std::filesystem::path& path);
+    std::shared_ptr<VistrelImage> insertWithPicture(std::optional<std::string> documentId, std::string identifier,
+                                                    std::string title, const platform::graphics::Image& picture,
+                                                    Date date);
+
+    std::shared_ptr<const SdkConfiguration> configuration_;
+    bool migrating_ = false;
+};
+
+}  // namespace vistrel

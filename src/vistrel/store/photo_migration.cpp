@@ -1,0 +1,78 @@
+// Moves photos that older versions kept inside the records into their files.
+#include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/store/persistance_controller.hpp"
+
+namespace vistrel {
+
+void PersistanceController::migrateWithDelegate(std::shared_ptr<MigrationProtocol> delegate) {
+    auto self = owner();
+    if (!self) return;
+    if (!platform::dispatch::isMainThread()) {
+        platform::dispatch::main().async([self, delegate = std::move(delegate)] { self->migrateWithDelegate(delegate); });
+        return;
+    }
+    if (migrating_) {
+        platform::log("migration :: a run is already under way");
+        return;
+    }
+    auto context = layer->managedObjectContext();
+    if (!context) {
+        platform::log("Fetching images failed");
+        // Told later, as a fetch result would be, so the screen is never closed mid-appearance.
+        platform::dispatch::main().async([delegate] {
+            if (delegate) delegate->didFailMigration();
+        });
+        return;
+    }
+    migrating_ = true;
+    // Every record, not only the newest ones a list shows: each may hold a photo.
+    platform::store::FetchRequest request = VistrelImage::fetchRequest();
+    request.sort = platform::store::SortDescriptor{"date", false};
+    context->executeAsync(std::move(request), [self, delegate](auto result, auto) {
+        self->processAsynchronousFetchResult(std::move(result), delegate);
+    });
+}
+
+void PersistanceController::processAsynchronousFetchResult(std::optional<platform::store::FetchResult> result,
+                                                           std::shared_ptr<MigrationProtocol> delegate) {
+    migrating_ = false;
+    auto context = layer->managedObjectContext();
+    if (!result || !context) {
+        platform::log("Fetching images failed");
+        if (delegate) delegate->didFailMigration();
+        return;
+    }
+    bool left = false;
+    for (const auto& object : *result) {
+        auto image = std::dynamic_pointer_cast<VistrelImage>(object);
+        if (!image) continue;
+        auto identifier = image->identifier();
+        auto picture = image->picture();
+        if (!identifier || !picture) continue;
+        auto decoded = platform::graphics::Image::decode(*picture);
+        // A blob that is no image can never be moved; it stays in its record.
+        if (!decoded) continue;
+        // The blob is the only copy until its file is written.
+        if (!savePicture(*decoded, *identifier)) {
+            left = true;
+            continue;
+        }
+        image->setPicture(std::nullopt);
+    }
+    if (context->hasChanges()) {
+        if (auto error = context->save()) {
+            platform::log("can't save context");
+            logUnresolvedError(*error);
+            left = true;
+        }
+    }
+    if (!delegate) return;
+    if (left)
+        delegate->didFailMigration();
+    else
+        delegate->didFinishMigration();
+}
+
+}  // namespace vistrel
