@@ -1,7 +1,7 @@
 # What `cmake --install` puts into a prefix for a host's find_package(Vistrel): the shared
-# library, its public headers under include/vistrel/, the bundle beside the library (where
-# the library looks for it), and the package configuration with the exported target
-# Vistrel::vistrel.
+# library, its public headers under include/vistrel/ (the host's include path is include/),
+# the bundle beside the library (where the library looks for it), and the package
+# configuration with the exported target Vistrel::vistrel.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -9,19 +9,13 @@ set(VISTREL_PACKAGE_DESTINATION "${CMAKE_INSTALL_LIBDIR}/cmake/Vistrel")
 
 install(TARGETS vistrel EXPORT VistrelTargets
   LIBRARY DESTINATION "${CMAKE_INSTALL_LIBDIR}"
-  INCLUDES DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/vistrel")
+  INCLUDES DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 
-# The platform headers a host uses itself to show the kit's screens: the run loop of the
-# main queue, a window, the navigation controller the factories give, and rendering.
-set(host_headers
-  platform/dispatch/run_loop.hpp
-  platform/ui/navigation_controller.hpp
-  platform/ui/render.hpp
-  platform/ui/window.hpp)
+# Only vistrel/ goes to the top of the host's include path: <vistrel/vistrel.hpp> and the
+# headers it needs keep the paths they have under src/.
 install(CODE "
-  set(VISTREL_SOURCE_DIR \"${CMAKE_SOURCE_DIR}\")
-  set(VISTREL_HOST_HEADERS \"${host_headers}\")
-  set(VISTREL_INCLUDE_DESTINATION \"${CMAKE_INSTALL_INCLUDEDIR}/vistrel\")")
+  set(VISTREL_INCLUDE_ROOT \"${PROJECT_SOURCE_DIR}/src\")
+  set(VISTREL_INCLUDE_DESTINATION \"${CMAKE_INSTALL_INCLUDEDIR}\")")
 install(SCRIPT "${CMAKE_CURRENT_LIST_DIR}/install_public_headers.cmake")
 
 install(EXPORT VistrelTargets NAMESPACE Vistrel:: DESTINATION "${VISTREL_PACKAGE_DESTINATION}")

@@ -1,12 +1,13 @@
-# Run by `cmake --install`: copies the headers a host compiles against into one include
-# folder. They are every header of the kit (src/) and the given platform headers, with
-# every header of ours those include, found by following quoted includes. Worked out at
-# install time, so the set follows the sources without a new configure. A header that
-# includes anything but the standard library (a third-party header, or a macro include)
-# stops the install: a host must never need those.
+# Run by `cmake --install`: copies the headers a host compiles against into the prefix's
+# include folder, each at its path under the include root (vistrel/...). They are every
+# header of the kit (vistrel/ but the platform) and every header of ours those include,
+# found by following quoted includes; the platform's headers come in only that way.
+# Worked out at install time, so the set follows the sources without a new configure. A
+# header that includes anything but the standard library (a third-party header, or a
+# macro include) stops the install: a host must never need those.
 #
-# Set before this script: VISTREL_SOURCE_DIR, VISTREL_HOST_HEADERS (platform headers a
-# host uses directly) and VISTREL_INCLUDE_DESTINATION (relative to the prefix).
+# Set before this script: VISTREL_INCLUDE_ROOT (the folder that holds vistrel/) and
+# VISTREL_INCLUDE_DESTINATION (relative to the prefix).
 
 cmake_policy(PUSH)
 cmake_policy(VERSION 3.25)  # install scripts start with old policies (no IN_LIST)
@@ -14,25 +15,20 @@ cmake_policy(VERSION 3.25)  # install scripts start with old policies (no IN_LIS
 # System headers a public header may include besides the C++ standard library's.
 set(allowed_system_headers sys/types.h)
 
-file(GLOB_RECURSE kit_headers RELATIVE "${VISTREL_SOURCE_DIR}/src" "${VISTREL_SOURCE_DIR}/src/*.hpp")
-set(pending ${kit_headers} ${VISTREL_HOST_HEADERS})
+file(GLOB_RECURSE pending RELATIVE "${VISTREL_INCLUDE_ROOT}" "${VISTREL_INCLUDE_ROOT}/vistrel/*.hpp")
+list(FILTER pending EXCLUDE REGEX "^vistrel/platform/")
 set(public)
 while(pending)
   list(POP_FRONT pending header)
   if(header IN_LIST public)
     continue()
   endif()
-  # The include path of the build: src/ first, then the source root (for platform/).
-  if(EXISTS "${VISTREL_SOURCE_DIR}/src/${header}")
-    set(file "${VISTREL_SOURCE_DIR}/src/${header}")
-  elseif(EXISTS "${VISTREL_SOURCE_DIR}/${header}")
-    set(file "${VISTREL_SOURCE_DIR}/${header}")
-  else()
-    message(FATAL_ERROR "Public header ${header} is not in the source tree")
+  if(NOT header MATCHES "^vistrel/" OR NOT EXISTS "${VISTREL_INCLUDE_ROOT}/${header}")
+    message(FATAL_ERROR "Public header ${header} is not under ${VISTREL_INCLUDE_ROOT}/vistrel")
   endif()
   list(APPEND public "${header}")
 
-  file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include")
+  file(STRINGS "${VISTREL_INCLUDE_ROOT}/${header}" includes REGEX "^[ \t]*#[ \t]*include")
   foreach(line IN LISTS includes)
     if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
       list(APPEND pending "${CMAKE_MATCH_1}")
@@ -50,14 +46,9 @@ endwhile()
 
 list(SORT public)
 foreach(header IN LISTS public)
-  if(EXISTS "${VISTREL_SOURCE_DIR}/src/${header}")
-    set(file "${VISTREL_SOURCE_DIR}/src/${header}")
-  else()
-    set(file "${VISTREL_SOURCE_DIR}/${header}")
-  endif()
   get_filename_component(folder "${header}" DIRECTORY)
   file(INSTALL DESTINATION "${CMAKE_INSTALL_PREFIX}/${VISTREL_INCLUDE_DESTINATION}/${folder}"
-       TYPE FILE FILES "${file}")
+       TYPE FILE FILES "${VISTREL_INCLUDE_ROOT}/${header}")
 endforeach()
 
 cmake_policy(POP)
