@@ -11,6 +11,7 @@
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/ui/window.hpp"
 #include "vistrel/presentation/calendar_event_import.hpp"
+#include "vistrel/screens/actions/calendar_event_launch.hpp"
 
 namespace vistrel {
 namespace {

@@ -1,15 +1,10 @@
 #pragma once
 // The event text of a calendar action (a VEVENT of an iCalendar text) turned into an
-// event, and offered to the user in the event editor.
+// event.
 #include <filesystem>
-#include <memory>
-#include <string>
 #include <string_view>
 
 #include "vistrel/platform/services/event.hpp"
-#include "vistrel/platform/services/event_edit_view_controller.hpp"
-#include "vistrel/platform/services/event_store.hpp"
-#include "vistrel/platform/ui/view_controller.hpp"
 
 namespace vistrel {
 
@@ -27,14 +22,5 @@ platform::services::Event calendarEvent(std::string_view text);
 
 // Where the kit's calendar writes the events the user adds: "Events" in its data folder.
 std::filesystem::path calendarEventsFolder();
-
-// Asks `store` for calendar access; once granted (on the answer's queue) reads the
-// event, then on the main queue builds the event editor with a store on the same folder,
-// the delegate and the event, and presents it, animated, over the screen on show
-// (presenting_screen.hpp). Refused access or an error shows nothing (a log line). A
-// target gone by then, or out of any window, gets a line and no editor.
-void launchCalendarEvent(const std::shared_ptr<platform::ui::ViewController>& target, std::string text,
-                         const platform::services::EventStore& store,
-                         std::weak_ptr<platform::services::EventEditViewDelegate> delegate);
 
 }  // namespace vistrel

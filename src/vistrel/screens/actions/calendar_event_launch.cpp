@@ -1,3 +1,5 @@
+#include "vistrel/screens/actions/calendar_event_launch.hpp"
+
 #include <utility>
 
 #include "vistrel/platform/dispatch/queue.hpp"

@@ -12,6 +12,7 @@
 #include "vistrel/platform/ui/view.hpp"
 #include "vistrel/presentation/calendar_event_import.hpp"
 #include "vistrel/screens/actions/action_text_view_controller.hpp"
+#include "vistrel/screens/actions/calendar_event_launch.hpp"
 #include "vistrel/screens/actions/presenting_screen.hpp"
 #include "vistrel/screens/actions/vistrel_tools.hpp"
 
