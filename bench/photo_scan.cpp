@@ -1,7 +1,8 @@
 // The device's own work for one still photo (decode, upload preparation, QR search)
 // beside the least any program must do for the same answer: one plain JPEG decode to
 // grey and one QR read with the same decoder settings.
-#define ZX_USE_UTF8 1
+#include "vistrel/platform/vision/qr_decode_hints.hpp"  // first: it sets up zxing-cpp for UTF-8
+
 #include <ZXing/ReadBarcode.h>
 #include <benchmark/benchmark.h>
 #include <malloc.h>
@@ -75,25 +76,13 @@ void BM_SdkStill(benchmark::State& state) {
 }
 BENCHMARK(BM_SdkStill)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The settings the device's detector uses.
-ZXing::DecodeHints detectorHints() {
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::QRCode);
-    hints.setTryHarder(true);
-    hints.setTryRotate(true);
-    hints.setTryDownscale(true);
-    hints.setDownscaleFactor(2);
-    hints.setBinarizer(ZXing::Binarizer::LocalAverage);
-    return hints;
-}
-
 // A plain full-size decode, to one grey byte per pixel (the least work that reads the
 // codes; the argument 1) or to colour as a program that keeps the photo would (0), then
 // one read of it.
 void BM_ReferenceDecodeAndRead(benchmark::State& state) {
     const std::string& jpeg = photoJpeg();
     const bool grey = state.range(0) != 0;
-    const ZXing::DecodeHints hints = detectorHints();
+    const ZXing::DecodeHints hints = platform::vision::thoroughHints();
     tjhandle handle = tjInitDecompress();
     resetPeak();
     for (auto _ : state) {

@@ -1,30 +1,16 @@
 #include "vistrel/platform/vision/qr_detector.hpp"
 
-#define ZX_USE_UTF8 1
+#include "vistrel/platform/vision/qr_decode_hints.hpp"  // first: it sets up zxing-cpp for UTF-8
+
 #include <ZXing/ReadBarcode.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <exception>
 
-
 namespace platform::vision {
 
 namespace {
-
-ZXing::DecodeHints thoroughHints() {
-    ZXing::DecodeHints hints;
-    hints.setFormats(ZXing::BarcodeFormat::QRCode);
-    hints.setTryHarder(true);
-    hints.setTryRotate(true);
-    // Halving (not thirding) at each step of the pyramid of smaller copies: a blurred
-    // or grainy code is often read on a half-size copy, where pixels are averaged.
-    hints.setTryDownscale(true);
-    hints.setDownscaleFactor(2);
-    hints.setBinarizer(ZXing::Binarizer::LocalAverage);
-    hints.setMaxNumberOfSymbols(0xFF);
-    return hints;
-}
 
 // Text, GS1 and ISO 15434 payloads read as text; bytes with no character set that
 // fits them (or an unknown one) do not.
