@@ -128,6 +128,8 @@ void Client::enrichedImage(const std::optional<platform::graphics::Image>& image
     request.httpMethod = "POST";
     request.totalTimeoutInterval = recognitionDeadline();
     request.maxResponseBytes = maxAnswerBytes;
+    // The request carries the key: another origin's answer is no answer of the service.
+    request.redirectPolicy = platform::net::RedirectPolicy::sameServiceOnly;
     const DeviceInformation& device = DeviceInformation::shared();
     std::string boundary = generateBoundaryString();
     std::string contentTypeHeader = platform::concatenate("multipart/form-data; boundary=", boundary);
@@ -200,6 +202,7 @@ void Client::clicksWithSessionId(std::string_view sessionId, std::string_view ac
     request.httpMethod = "PUT";
     request.totalTimeoutInterval = kExchangeDeadline;
     request.maxResponseBytes = maxAnswerBytes;
+    request.redirectPolicy = platform::net::RedirectPolicy::sameServiceOnly;
     platform::log(platform::concatenate("clicks request url :: ", *url));
     platform::log(platform::concatenate("sessionId :: ", platform::escapeControlCharacters(sessionId)));
     platform::log(platform::concatenate("actionId :: ", platform::escapeControlCharacters(actionId)));
