@@ -28,6 +28,7 @@ constexpr std::chrono::milliseconds kRecognitionTimeout{15000};
 constexpr std::chrono::milliseconds kExchangeDeadline{60000};
 std::atomic<long long> recognitionTimeoutOverride{0};
 std::atomic<long long> recognitionDeadlineOverride{0};
+std::atomic<long long> clickReportDeadlineOverride{0};
 
 // Ends a recognition request that cannot go out.
 void refuse(const Client::DataCompletion& completion, std::string_view reason) {
@@ -79,6 +80,15 @@ std::chrono::milliseconds Client::recognitionDeadline() {
 
 void Client::setRecognitionDeadline(std::optional<std::chrono::milliseconds> deadline) {
     recognitionDeadlineOverride = deadline ? deadline->count() : 0;
+}
+
+std::chrono::milliseconds Client::clickReportDeadline() {
+    long long overridden = clickReportDeadlineOverride.load();
+    return overridden > 0 ? std::chrono::milliseconds(overridden) : kExchangeDeadline;
+}
+
+void Client::setClickReportDeadline(std::optional<std::chrono::milliseconds> deadline) {
+    clickReportDeadlineOverride = deadline ? deadline->count() : 0;
 }
 
 std::string maskedApiKey(std::string_view apiKey) {
@@ -200,7 +210,7 @@ void Client::clicksWithSessionId(std::string_view sessionId, std::string_view ac
     }
     platform::net::URLRequest request(*url);
     request.httpMethod = "PUT";
-    request.totalTimeoutInterval = kExchangeDeadline;
+    request.totalTimeoutInterval = clickReportDeadline();
     request.maxResponseBytes = maxAnswerBytes;
     request.redirectPolicy = platform::net::RedirectPolicy::sameServiceOnly;
     platform::log(platform::concatenate("clicks request url :: ", *url));

@@ -52,6 +52,9 @@ public:
     // (60 s), after which it ends as a time-out does; tests shorten it.
     static std::chrono::milliseconds recognitionDeadline();
     static void setRecognitionDeadline(std::optional<std::chrono::milliseconds> deadline);
+    // The same for the click report (60 s); tests shorten it.
+    static std::chrono::milliseconds clickReportDeadline();
+    static void setClickReportDeadline(std::optional<std::chrono::milliseconds> deadline);
 
     // The multipart body: each form field, then the file part, then the closing boundary
     // (no line break after it).
