@@ -25,7 +25,8 @@ enum class RedirectPolicy {
 };
 
 struct URLRequest {
-    // Time the transfer may go without progress (connecting included) before it fails.
+    // Time the transfer may go without progress (looking up the host's name and connecting
+    // included) before it fails.
     static constexpr std::chrono::milliseconds defaultTimeoutInterval{60000};
 
     explicit URLRequest(std::string url = {}, std::chrono::milliseconds timeout = defaultTimeoutInterval)
