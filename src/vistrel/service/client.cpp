@@ -28,6 +28,7 @@ constexpr std::chrono::milliseconds kRecognitionTimeout{15000};
 constexpr std::chrono::milliseconds kExchangeDeadline{60000};
 std::atomic<long long> recognitionTimeoutOverride{0};
 std::atomic<long long> recognitionDeadlineOverride{0};
+std::atomic<long long> clickReportDeadlineOverride{0};
 
 // Ends a recognition request that cannot go out.
 void refuse(const Client::DataCompletion& completion, std::string_view reason) {
@@ -81,6 +82,15 @@ void Client::setRecognitionDeadline(std::optional<std::chrono::milliseconds> dea
     recognitionDeadlineOverride = deadline ? deadline->count() : 0;
 }
 
+std::chrono::milliseconds Client::clickReportDeadline() {
+    long long overridden = clickReportDeadlineOverride.load();
+    return overridden > 0 ? std::chrono::milliseconds(overridden) : kExchangeDeadline;
+}
+
+void Client::setClickReportDeadline(std::optional<std::chrono::milliseconds> deadline) {
+    clickReportDeadlineOverride = deadline ? deadline->count() : 0;
+}
+
 std::string maskedApiKey(std::string_view apiKey) {
     // Short keys would be given away by their last characters: nothing of them is shown.
     return platform::concatenate("****", apiKey.size() >= 12 ? apiKey.substr(apiKey.size() - 4) : "");
@@ -128,6 +138,8 @@ void Client::enrichedImage(const std::optional<platform::graphics::Image>& image
     request.httpMethod = "POST";
     request.totalTimeoutInterval = recognitionDeadline();
     request.maxResponseBytes = maxAnswerBytes;
+    // The request carries the key: another origin's answer is no answer of the service.
+    request.redirectPolicy = platform::net::RedirectPolicy::sameServiceOnly;
     const DeviceInformation& device = DeviceInformation::shared();
     std::string boundary = generateBoundaryString();
     std::string contentTypeHeader = platform::concatenate("multipart/form-data; boundary=", boundary);
@@ -198,8 +210,9 @@ void Client::clicksWithSessionId(std::string_view sessionId, std::string_view ac
     }
     platform::net::URLRequest request(*url);
     request.httpMethod = "PUT";
-    request.totalTimeoutInterval = kExchangeDeadline;
+    request.totalTimeoutInterval = clickReportDeadline();
     request.maxResponseBytes = maxAnswerBytes;
+    request.redirectPolicy = platform::net::RedirectPolicy::sameServiceOnly;
     platform::log(platform::concatenate("clicks request url :: ", *url));
     platform::log(platform::concatenate("sessionId :: ", platform::escapeControlCharacters(sessionId)));
     platform::log(platform::concatenate("actionId :: ", platform::escapeControlCharacters(actionId)));

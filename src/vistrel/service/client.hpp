@@ -28,7 +28,8 @@ public:
     // Uploads the photo, prepared and JPEG-encoded, as a multipart form to the recognition
     // service. Calls back exactly once: with the body of a 200 answer (present even when
     // empty); with nothing and an error when the exchange failed (no answer, a time-out,
-    // an answer over maxAnswerBytes, or a status other than 2xx); else with nothing. When
+    // an answer over maxAnswerBytes, or a status other than 2xx, such as a redirect to
+    // another origin, which is never followed); else with nothing. When
     // a value it needs is missing (the photo, a content type, a language, the API key, the
     // instance identifier, a usable address, a prepared photo, its JPEG, the host's
     // version) or a header value holds a line break, it calls back (nil, nil) on the caller's thread
@@ -40,7 +41,8 @@ public:
 
     // Reports that an action of a recognised image was run: a PUT without a body to the
     // clicks address with the action identifier in the query. Calls back only for a 204
-    // answer (or one that is not HTTP), with the body as UTF-8 text; never on failure.
+    // answer (or one that is not HTTP), with the body as UTF-8 text; never on failure
+    // (a redirect to another origin is not followed and is a failure).
     static void clicksWithSessionId(std::string_view sessionId, std::string_view actionId, TextCompletion completion);
 
     // How long the recognition request may go without progress (15 s); tests shorten it.
@@ -50,6 +52,9 @@ public:
     // (60 s), after which it ends as a time-out does; tests shorten it.
     static std::chrono::milliseconds recognitionDeadline();
     static void setRecognitionDeadline(std::optional<std::chrono::milliseconds> deadline);
+    // The same for the click report (60 s); tests shorten it.
+    static std::chrono::milliseconds clickReportDeadline();
+    static void setClickReportDeadline(std::optional<std::chrono::milliseconds> deadline);
 
     // The multipart body: each form field, then the file part, then the closing boundary
     // (no line break after it).

@@ -28,15 +28,16 @@ Redirect redirectFor(const URLRequest& request, long statusCode, std::string_vie
     const bool becomesGet = (statusCode == 303 && method != "HEAD") ||
                             ((statusCode == 301 || statusCode == 302) && method == "POST");
     const bool carriesBody = !becomesGet && request.httpBody && !request.httpBody->empty();
-    const bool sameOrigin = net::sameOrigin(request.url, target);
-    if (carriesBody && !sameOrigin) return {};
+    const bool sameService = net::sameService(request.url, target);
+    if (!sameService && (carriesBody || request.redirectPolicy == RedirectPolicy::sameServiceOnly)) return {};
 
     URLRequest next{std::string(target), request.timeoutInterval};
     next.totalTimeoutInterval = request.totalTimeoutInterval;
     next.maxResponseBytes = request.maxResponseBytes;
+    next.redirectPolicy = request.redirectPolicy;
     next.httpMethod = becomesGet ? "GET" : method;
     if (!becomesGet) next.httpBody = request.httpBody;
-    if (sameOrigin)
+    if (sameService)
         for (const auto& [name, value] : request.allHTTPHeaderFields())
             if (!becomesGet || !describesBody(name)) next.addValue(value, name);
     return {std::move(next), std::nullopt};

@@ -59,6 +59,17 @@ bool sameOrigin(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool sameService(std::string_view from, std::string_view to) {
+    auto first = parse(from), second = parse(to);
+    if (!first || !second) return false;
+    if (lowerPart(first, CURLUPART_HOST) != lowerPart(second, CURLUPART_HOST)) return false;
+    const std::string fromScheme = lowerPart(first, CURLUPART_SCHEME), toScheme = lowerPart(second, CURLUPART_SCHEME);
+    const std::string fromPort = lowerPart(first, CURLUPART_PORT, CURLU_DEFAULT_PORT);
+    const std::string toPort = lowerPart(second, CURLUPART_PORT, CURLU_DEFAULT_PORT);
+    if (fromScheme == toScheme) return fromPort == toPort;
+    return fromScheme == "http" && toScheme == "https" && (fromPort == toPort || (fromPort == "80" && toPort == "443"));
+}
+
 std::optional<std::string> validatedHTTPURL(std::string_view url) {
     if (!parse(url)) return std::nullopt;
     return std::string(url);

@@ -17,6 +17,11 @@ std::optional<std::string> schemeOf(std::string_view url);
 // port (the scheme's own when none is written). False when either does not parse.
 bool sameOrigin(std::string_view a, std::string_view b);
 
+// Whether `to` is the same service as `from`: the same origin, or the same host moved from
+// http to https on the same port or from http's own port (80) to https's own (443).
+// False when either does not parse.
+bool sameService(std::string_view from, std::string_view to);
+
 // The address with `item` (already percent-encoded) added to its query: after "?" when
 // it has none, after "&" when it has one; a fragment stays at the end. None when the
 // address does not parse as above.

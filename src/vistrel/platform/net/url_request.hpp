@@ -13,8 +13,20 @@ namespace platform::net {
 
 using HeaderFields = std::vector<std::pair<std::string, std::string>>;
 
+// Which redirects the session follows for a request.
+enum class RedirectPolicy {
+    // Any redirect to an http or https address (never from https down to plain http); the
+    // request's headers and body go on only to the same service.
+    anywhere,
+    // Only those that stay with the same service (see sameService in url.hpp): the answer
+    // of one that leads elsewhere stands as it came, so a request that carries credentials
+    // never takes another host's answer for its service's.
+    sameServiceOnly,
+};
+
 struct URLRequest {
-    // Time the transfer may go without progress (connecting included) before it fails.
+    // Time the transfer may go without progress (looking up the host's name and connecting
+    // included) before it fails.
     static constexpr std::chrono::milliseconds defaultTimeoutInterval{60000};
 
     explicit URLRequest(std::string url = {}, std::chrono::milliseconds timeout = defaultTimeoutInterval)
@@ -30,6 +42,7 @@ struct URLRequest {
     // The most body bytes the answer may bring (0: no cap); a longer body ends the
     // transfer with an error and is dropped.
     std::size_t maxResponseBytes = 0;
+    RedirectPolicy redirectPolicy = RedirectPolicy::anywhere;
 
     // Adds a value: a header already present under the name (in any case) gets ", " and
     // the new value appended; otherwise the header is added at the end.

@@ -146,6 +146,11 @@ bool configure(Transfer& t, const URLSessionConfiguration& configuration) {
     CURL* e = t.easy;
     curl_easy_setopt(e, CURLOPT_URL, t.url.c_str());
     curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+    // A name lookup runs on a thread of libcurl's own. Ending a transfer whose lookup has not
+    // returned (its time-out, the session's end) would otherwise wait for that lookup, which
+    // may take minutes, and hold the worker and so every other transfer meanwhile: the
+    // lookup's thread is left to finish on its own instead.
+    curl_easy_setopt(e, CURLOPT_QUICK_EXIT, 1L);
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
     // Redirects are followed by the worker (redirect.hpp), which decides what of the
     // request goes where: libcurl would send every header of the request to any host.
