@@ -10,6 +10,7 @@
 #include "vistrel/platform/graphics/color.hpp"
 #include "vistrel/presentation/vistrel_image_view_model.hpp"
 #include "vistrel/store/picture_file_name.hpp"
+#include "vistrel/store/stale_photo_files.hpp"
 
 using platform::dispatch::RunLoop;
 using platform::graphics::Color;
@@ -224,6 +225,30 @@ TEST_F(HistoryTest, HalfWrittenPhotosOfAnEarlierRunGoWhenTheStoreOpens) {
     for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
     EXPECT_TRUE(std::filesystem::is_directory(docs / "folder.jpg.tmp-9"));
     EXPECT_TRUE(log.contains("2 half-written photo files"));
+}
+
+// A save of an identifier already recorded, whose lookup fails and whose record cannot
+// be saved either (the store's table is away for a while, as another program could
+// make it), takes nothing from the record already kept: its photo stays as it was, no
+// half-made file is left, and the record is listed again once the table is back.
+TEST_F(HistoryTest, AFailedSaveLeavesThePhotoOfTheRecordAlreadyKept) {
+    auto history = controller();
+    ASSERT_TRUE(history->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::red()), at(1)));
+    const auto photo = platform::readFile(docs / "img-1.jpg");
+    ASSERT_TRUE(photo);
+    const auto store = docs / "VistrelData.sqlite";
+    runSql(store, "ALTER TABLE VistrelImage RENAME TO Away;");
+    EXPECT_FALSE(history->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::blue()), at(2)));
+    EXPECT_TRUE(log.contains("Fetching images failed"));
+    EXPECT_TRUE(log.contains("Unresolved error"));
+    runSql(store, "ALTER TABLE Away RENAME TO VistrelImage;");
+    EXPECT_TRUE(platform::readFile(docs / "img-1.jpg") == photo) << "the kept record's photo is gone or changed";
+    for (const auto& entry : std::filesystem::directory_iterator(docs))
+        EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
+    auto listed = controller()->loadVistrelImages({"img-1"});
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(listed->size(), 1u);
+    EXPECT_EQ(history->loadVistrelImages({"img-1"}).value_or(vistrel::VistrelImages{}).size(), 1u);
 }
 
 // A host may read photos off the main thread while the main thread opens the store: the
