@@ -227,6 +227,39 @@ TEST_F(HistoryTest, HalfWrittenPhotosOfAnEarlierRunGoWhenTheStoreOpens) {
     EXPECT_TRUE(log.contains("2 half-written photo files"));
 }
 
+// The kit's data folder reached through a link (a linked home, data moved to another
+// disk): scans are recorded and their photos kept there.
+TEST_F(HistoryTest, ADataFolderReachedThroughALinkRecordsScansAndKeepsTheirPhotos) {
+    std::filesystem::create_directory(dir / "disk");
+    std::filesystem::create_directory_symlink(dir / "disk", dir / "home");
+    testsupport::ScopedEnv home("VISTREL_HOME", (dir / "home" / "vistrel").c_str());
+    auto launch = [] {
+        return std::make_shared<vistrel::PersistanceController>(std::make_shared<vistrel::CoreDataLayer>());
+    };
+    ASSERT_TRUE(launch()->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::red()), at(1)));
+    ASSERT_TRUE(launch()->createRandomVistrelImage(picture(Color::blue()), at(2)));
+    auto history = launch();
+    auto images = history->retrieveImages();
+    ASSERT_TRUE(images);
+    EXPECT_EQ(images->size(), 2u);
+    for (const auto& image : *images) EXPECT_TRUE(history->getPicture(image->identifier().value_or("")));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "disk" / "vistrel" / "img-1.jpg"));
+    EXPECT_FALSE(log.contains("Unresolved error"));
+}
+
+// A trigger planted in the store file, deleting every record as it is saved, is dropped
+// when the store opens: a record reported as kept is listed.
+TEST_F(HistoryTest, ATriggerPlantedInTheStoreCannotTakeBackARecord) {
+    ASSERT_TRUE(controller()->createRandomVistrelImage(picture(Color::red()), at(1)));
+    runSql(docs / "VistrelData.sqlite",
+           "CREATE TRIGGER wipe AFTER INSERT ON VistrelImage BEGIN DELETE FROM VistrelImage; END;");
+    auto history = controller();
+    ASSERT_TRUE(history->createRandomVistrelImage(picture(Color::green()), at(2)));
+    ASSERT_TRUE(history->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::blue()), at(3)));
+    EXPECT_EQ(controller()->retrieveImages().value_or(vistrel::VistrelImages{}).size(), 3u);
+    EXPECT_TRUE(log.contains("1 triggers or views the store did not make are dropped, the first: trigger \"wipe\""));
+}
+
 // A save of an identifier already recorded, whose lookup fails and whose record cannot
 // be saved either (the store's table is away for a while, as another program could
 // make it), takes nothing from the record already kept: its photo stays as it was, no
