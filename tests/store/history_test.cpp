@@ -8,6 +8,7 @@
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/graphics/color.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/presentation/vistrel_image_view_model.hpp"
 #include "vistrel/store/picture_file_name.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
@@ -114,6 +115,21 @@ TEST_F(HistoryTest, DeletionHappensLaterOnTheMainQueueAndKeepsThePhoto) {
     history->loadOrCreateVistrelImage("d", "a", "t", picture(Color::red()), at(1));
     history->deleteAllImages();
     EXPECT_TRUE(controller()->retrieveImages()->empty());
+}
+
+// The photo a deleted record left behind gives way to the photo of the next record of
+// its identifier once that record is saved.
+TEST_F(HistoryTest, ANewRecordReplacesThePhotoADeletedOneLeft) {
+    auto history = controller();
+    history->deleteImage(history->loadOrCreateVistrelImage("d", "again", "t", picture(Color::red()), at(1)));
+    RunLoop::runUntilIdle();
+    const auto old = platform::readFile(docs / "again.jpg");
+    ASSERT_TRUE(old);
+    ASSERT_TRUE(history->loadOrCreateVistrelImage("d", "again", "t", picture(Color::blue()), at(2)));
+    const auto now = platform::readFile(docs / "again.jpg");
+    EXPECT_TRUE(now && *now != *old && now == platform::graphics::encodeJpeg(picture(Color::blue()), 1.0));
+    for (const auto& entry : std::filesystem::directory_iterator(docs))
+        EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
 }
 
 TEST_F(HistoryTest, CallersOnOtherThreadsAreServedOnTheMainThread) {
