@@ -8,8 +8,10 @@
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/graphics/color.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/presentation/vistrel_image_view_model.hpp"
 #include "vistrel/store/picture_file_name.hpp"
+#include "vistrel/store/stale_photo_files.hpp"
 
 using platform::dispatch::RunLoop;
 using platform::graphics::Color;
@@ -113,6 +115,21 @@ TEST_F(HistoryTest, DeletionHappensLaterOnTheMainQueueAndKeepsThePhoto) {
     history->loadOrCreateVistrelImage("d", "a", "t", picture(Color::red()), at(1));
     history->deleteAllImages();
     EXPECT_TRUE(controller()->retrieveImages()->empty());
+}
+
+// The photo a deleted record left behind gives way to the photo of the next record of
+// its identifier once that record is saved.
+TEST_F(HistoryTest, ANewRecordReplacesThePhotoADeletedOneLeft) {
+    auto history = controller();
+    history->deleteImage(history->loadOrCreateVistrelImage("d", "again", "t", picture(Color::red()), at(1)));
+    RunLoop::runUntilIdle();
+    const auto old = platform::readFile(docs / "again.jpg");
+    ASSERT_TRUE(old);
+    ASSERT_TRUE(history->loadOrCreateVistrelImage("d", "again", "t", picture(Color::blue()), at(2)));
+    const auto now = platform::readFile(docs / "again.jpg");
+    EXPECT_TRUE(now && *now != *old && now == platform::graphics::encodeJpeg(picture(Color::blue()), 1.0));
+    for (const auto& entry : std::filesystem::directory_iterator(docs))
+        EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
 }
 
 TEST_F(HistoryTest, CallersOnOtherThreadsAreServedOnTheMainThread) {
@@ -224,6 +241,63 @@ TEST_F(HistoryTest, HalfWrittenPhotosOfAnEarlierRunGoWhenTheStoreOpens) {
     for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
     EXPECT_TRUE(std::filesystem::is_directory(docs / "folder.jpg.tmp-9"));
     EXPECT_TRUE(log.contains("2 half-written photo files"));
+}
+
+// The kit's data folder reached through a link (a linked home, data moved to another
+// disk): scans are recorded and their photos kept there.
+TEST_F(HistoryTest, ADataFolderReachedThroughALinkRecordsScansAndKeepsTheirPhotos) {
+    std::filesystem::create_directory(dir / "disk");
+    std::filesystem::create_directory_symlink(dir / "disk", dir / "home");
+    testsupport::ScopedEnv home("VISTREL_HOME", (dir / "home" / "vistrel").c_str());
+    auto launch = [] {
+        return std::make_shared<vistrel::PersistanceController>(std::make_shared<vistrel::CoreDataLayer>());
+    };
+    ASSERT_TRUE(launch()->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::red()), at(1)));
+    ASSERT_TRUE(launch()->createRandomVistrelImage(picture(Color::blue()), at(2)));
+    auto history = launch();
+    auto images = history->retrieveImages();
+    ASSERT_TRUE(images);
+    EXPECT_EQ(images->size(), 2u);
+    for (const auto& image : *images) EXPECT_TRUE(history->getPicture(image->identifier().value_or("")));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir / "disk" / "vistrel" / "img-1.jpg"));
+    EXPECT_FALSE(log.contains("Unresolved error"));
+}
+
+// A trigger planted in the store file, deleting every record as it is saved, is dropped
+// when the store opens: a record reported as kept is listed.
+TEST_F(HistoryTest, ATriggerPlantedInTheStoreCannotTakeBackARecord) {
+    ASSERT_TRUE(controller()->createRandomVistrelImage(picture(Color::red()), at(1)));
+    runSql(docs / "VistrelData.sqlite",
+           "CREATE TRIGGER wipe AFTER INSERT ON VistrelImage BEGIN DELETE FROM VistrelImage; END;");
+    auto history = controller();
+    ASSERT_TRUE(history->createRandomVistrelImage(picture(Color::green()), at(2)));
+    ASSERT_TRUE(history->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::blue()), at(3)));
+    EXPECT_EQ(controller()->retrieveImages().value_or(vistrel::VistrelImages{}).size(), 3u);
+    EXPECT_TRUE(log.contains("1 triggers or views the store did not make are dropped, the first: trigger \"wipe\""));
+}
+
+// A save of an identifier already recorded, whose lookup fails and whose record cannot
+// be saved either (the store's table is away for a while, as another program could
+// make it), takes nothing from the record already kept: its photo stays as it was, no
+// half-made file is left, and the record is listed again once the table is back.
+TEST_F(HistoryTest, AFailedSaveLeavesThePhotoOfTheRecordAlreadyKept) {
+    auto history = controller();
+    ASSERT_TRUE(history->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::red()), at(1)));
+    const auto photo = platform::readFile(docs / "img-1.jpg");
+    ASSERT_TRUE(photo);
+    const auto store = docs / "VistrelData.sqlite";
+    runSql(store, "ALTER TABLE VistrelImage RENAME TO Away;");
+    EXPECT_FALSE(history->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::blue()), at(2)));
+    EXPECT_TRUE(log.contains("Fetching images failed"));
+    EXPECT_TRUE(log.contains("Unresolved error"));
+    runSql(store, "ALTER TABLE Away RENAME TO VistrelImage;");
+    EXPECT_TRUE(platform::readFile(docs / "img-1.jpg") == photo) << "the kept record's photo is gone or changed";
+    for (const auto& entry : std::filesystem::directory_iterator(docs))
+        EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
+    auto listed = controller()->loadVistrelImages({"img-1"});
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(listed->size(), 1u);
+    EXPECT_EQ(history->loadVistrelImages({"img-1"}).value_or(vistrel::VistrelImages{}).size(), 1u);
 }
 
 // A host may read photos off the main thread while the main thread opens the store: the

@@ -2,6 +2,7 @@
 // A history over a fresh documents folder, with the kit's bundle of the build tree and
 // a history size of its own.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "support/temp_dir.hpp"
 #include "vistrel/core/sdk_configuration.hpp"
@@ -18,6 +19,14 @@ inline platform::graphics::Image picture(platform::graphics::Color color) {
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 16; ++x) bitmap.setPixel(x, y, color);
     return *platform::graphics::Image::make(std::move(bitmap));
+}
+
+// Runs SQL on the store file straight through SQLite, as another program could.
+inline void runSql(const std::filesystem::path& file, const char* sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
 }
 
 inline vistrel::Date at(int seconds) { return vistrel::Date(std::chrono::seconds(1'700'000'000 + seconds)); }

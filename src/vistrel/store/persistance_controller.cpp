@@ -12,6 +12,7 @@
 #include "vistrel/platform/graphics/jpeg_scaled_decoding.hpp"
 #include "vistrel/store/on_main_thread.hpp"
 #include "vistrel/store/picture_file_name.hpp"
+#include "vistrel/store/staged_photo.hpp"
 
 namespace vistrel {
 
@@ -58,33 +59,34 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
                                                                        Date date) {
     auto context = layer->managedObjectContext();
     if (!context || !context->entityForName(entityName)) return nullptr;
-    // The file first: a record never points at a photo that was not written.
-    if (!savePicture(picture, identifier)) return nullptr;
-    const std::filesystem::path photo = picturePath(identifier);
-    auto image = VistrelImage::insertInto(*context);
-    if (!image) {
-        removePicture(photo);
+    // The file first: a record never points at a photo that was not written. A file that
+    // already has the name (the photo of a record the lookup could not find) is replaced
+    // only once this record is saved, so a save that fails takes nothing but its own.
+    const std::filesystem::path path = picturePath(identifier);
+    auto jpeg = platform::graphics::encodeJpeg(picture, 1.0);
+    if (jpeg) platform::log(platform::escapeControlCharacters(platform::concatenate("file://", path.string())));
+    auto photo = jpeg ? StagedPhoto::write(path, *jpeg) : std::nullopt;
+    if (!photo) {
+        platform::log("can't save picture");
         return nullptr;
     }
+    auto image = VistrelImage::insertInto(*context);
+    if (!image) return nullptr;  // the photo is discarded as it goes
     image->setDocumentId(std::move(documentId));
     image->setIdentifier(std::move(identifier));
     image->setIsFavorite(false);
     image->setTitle(std::move(title));
     image->setDate(date);
-    if (saveContext()) return image;
+    if (saveContext()) {
+        if (!photo->keep()) platform::log("can't save picture");
+        return image;
+    }
     // Not kept (a full disk, a damaged store): the record would be gone at the next
     // launch, so it goes now with the photo written for it, and nothing says it was kept.
     platform::log("store :: the record could not be saved; it and its photo are dropped");
     context->deleteObject(image);
-    removePicture(photo);
+    photo->discard();
     return nullptr;
-}
-
-void PersistanceController::removePicture(const std::filesystem::path& path) {
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    if (!ec) return;
-    platform::log(platform::escapeControlCharacters(platform::concatenate("can't remove picture ", path.string())));
 }
 
 std::shared_ptr<VistrelImage> PersistanceController::createRandomVistrelImage(const platform::graphics::Image& picture,

@@ -39,7 +39,8 @@ public:
     // rename), then its record (random 20-character identifier, no document identifier,
     // the unrecognised title) is saved. None, and no record, when the file cannot be
     // written or the store cannot be opened; none too when the save fails, and then the
-    // record is taken back and the photo file removed.
+    // record is taken back and the photo file written for it removed (a file that had
+    // the name before is never touched by a save that fails).
     virtual std::shared_ptr<VistrelImage> createRandomVistrelImage(const platform::graphics::Image& picture, Date date);
     // The newest record of the identifier, unchanged; else a new record with its photo
     // file written first. None when the store cannot be opened, the file written or the
@@ -89,8 +90,6 @@ private:
     std::int64_t historyLimit() const;
     // Records newest first, at most `limit` of them (0: all).
     std::optional<VistrelImages> fetchNewest(std::optional<platform::store::Predicate> predicate, std::size_t limit);
-    // Removes a photo file written for a record that could not be saved.
-    void removePicture(const std::filesystem::path& path);
     std::shared_ptr<VistrelImage> insertWithPicture(std::optional<std::string> documentId, std::string identifier,
                                                     std::string title, const platform::graphics::Image& picture,
                                                     Date date);

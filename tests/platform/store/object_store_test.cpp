@@ -3,11 +3,13 @@
 #include <sqlite3.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <thread>
 #include <unistd.h>
 
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/store/managed_object_context.hpp"
 
 using namespace platform::store;
@@ -37,9 +39,10 @@ struct ObjectStoreTest : ::testing::Test {
         std::make_shared<const ManagedObjectModel>(*ManagedObjectModel::fromJson(kModel));
 
     // A context on the file; none when the store refuses it.
-    std::shared_ptr<ManagedObjectContext> open() {
+    std::shared_ptr<ManagedObjectContext> open() { return openAt(file); }
+    std::shared_ptr<ManagedObjectContext> openAt(const std::filesystem::path& path) {
         auto coordinator = std::make_shared<PersistentStoreCoordinator>(model);
-        return coordinator->addSQLiteStore(file) ? nullptr : ManagedObjectContext::make(coordinator);
+        return coordinator->addSQLiteStore(path) ? nullptr : ManagedObjectContext::make(coordinator);
     }
     const EntityDescription& note() { return *model->entity("Note"); }
     std::shared_ptr<ManagedObject> add(ManagedObjectContext& context, std::string key, int seconds) {
@@ -196,6 +199,129 @@ TEST_F(ObjectStoreTest, KilledWriterLeavesEveryCommittedRecord) {
         one.predicate = Predicate::equals("key", std::to_string(i));
         EXPECT_EQ(context->execute(one)->size(), 1u) << i;
     }
+}
+
+// A folder reached through a link (a linked home, data moved to another disk) holds a
+// store like any other; only a store file or journal that is itself a link is refused,
+// and nothing is made where such a link points.
+TEST_F(ObjectStoreTest, OnlyAStoreFileOrJournalThatIsALinkIsRefused) {
+    std::filesystem::create_directory(dir / "disk");
+    std::filesystem::create_directory_symlink(dir / "disk", dir / "home");
+    {
+        auto context = openAt(dir / "home" / "notes.sqlite");
+        ASSERT_TRUE(context);
+        add(*context, "through the link", 1);
+        EXPECT_FALSE(context->save());
+    }
+    EXPECT_EQ(keys(*openAt(dir / "disk" / "notes.sqlite")->execute(newest())),
+              std::vector<std::string>{"through the link"});
+
+    auto elsewhere = dir / "elsewhere";
+    for (const char* linked : {"notes.sqlite", "notes.sqlite-wal", "notes.sqlite-shm"}) {
+        SCOPED_TRACE(linked);
+        std::filesystem::remove_all(elsewhere);
+        for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(file.string() + suffix);
+        if (std::string_view(linked) == "notes.sqlite") {
+            runSql(elsewhere, "CREATE TABLE Other (x);");
+        } else {
+            runSql(file, "CREATE TABLE Other (x);");
+            std::filesystem::remove(file.string() + "-wal");
+        }
+        std::filesystem::create_symlink(elsewhere, dir / linked);
+        auto before = platform::readFile(elsewhere);
+        EXPECT_FALSE(open());
+        EXPECT_FALSE(openAt(dir / "home" / ".." / "notes.sqlite"));
+        EXPECT_TRUE(std::filesystem::is_symlink(dir / linked));
+        EXPECT_EQ(platform::readFile(elsewhere), before);  // unchanged, or still not there
+    }
+}
+
+// Three hosts making the same new store at once, each saving 30 records: every one of
+// the 90 saves is kept. Each host is a process of its own; they start together.
+TEST_F(ObjectStoreTest, HostsMakingOneStoreAtOnceKeepEverySave) {
+    constexpr int hosts = 3, saves = 30;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        const auto shared = dir / ("new-" + std::to_string(round)) / "notes.sqlite";
+        std::filesystem::create_directory(shared.parent_path());
+        int start[2];
+        ASSERT_EQ(pipe(start), 0);
+        std::vector<pid_t> children;
+        for (int host = 0; host < hosts; ++host) {
+            pid_t child = fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                close(start[1]);
+                char go;
+                if (read(start[0], &go, 1) != 0) _exit(9);  // the parent closing the pipe starts all
+                auto coordinator = std::make_shared<PersistentStoreCoordinator>(model);
+                if (auto error = coordinator->addSQLiteStore(shared)) {
+                    std::fprintf(stderr, "host %d: %s\n", host, error->description().c_str());
+                    _exit(1);
+                }
+                std::vector<AttributeValue> values{at(0), std::string(), false, std::monostate{}};
+                for (int i = 0; i < saves; ++i) {
+                    values[1] = std::to_string(host) + "-" + std::to_string(i);
+                    StoreChanges changes;
+                    changes.inserts.push_back({&note(), &values});
+                    platform::Error error;
+                    if (!coordinator->save(changes, &error)) {
+                        std::fprintf(stderr, "host %d: %s\n", host, error.description().c_str());
+                        _exit(2);
+                    }
+                }
+                _exit(0);
+            }
+            children.push_back(child);
+        }
+        close(start[0]);
+        close(start[1]);
+        for (pid_t child : children) {
+            int status = -1;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "host exit status " << status;
+        }
+        auto context = openAt(shared);
+        ASSERT_TRUE(context);
+        EXPECT_EQ(context->execute(newest())->size(), std::size_t(hosts * saves));
+    }
+}
+
+// Code planted in the store file (a trigger that deletes what is saved, a view with a
+// trigger of its own, a name that holds quotes) is dropped when the store opens, and a
+// table that silently ignores a conflicting row makes that save fail, not vanish: every
+// save reported as done is listed.
+TEST_F(ObjectStoreTest, PlantedSchemaCannotTakeBackASave) {
+    runSql(file, R"(CREATE TABLE Note (pk INTEGER PRIMARY KEY, date INTEGER, key TEXT UNIQUE ON CONFLICT IGNORE,
+                                     done INTEGER NOT NULL DEFAULT 0, body BLOB);
+                   PRAGMA user_version = 2;
+                   CREATE TRIGGER "wipe ""all""" AFTER INSERT ON Note BEGIN DELETE FROM Note; END;
+                   CREATE VIEW Recent AS SELECT key FROM Note;
+                   CREATE TRIGGER Fill INSTEAD OF INSERT ON Recent BEGIN DELETE FROM Note; END;)");
+    platform::LogCapture log;
+    auto context = open();
+    ASSERT_TRUE(context);
+    EXPECT_TRUE(log.contains("3 triggers or views the store did not make are dropped"));
+    std::vector<std::string> listed;
+    int seconds = 0;
+    for (auto [key, kept] : std::vector<std::pair<const char*, bool>>{{"a", true}, {"b", true}, {"a", false}, {"c", true}}) {
+        auto object = add(*context, key, seconds++);
+        auto error = context->save();
+        EXPECT_EQ(!error, kept) << key;
+        if (error) context->deleteObject(object);  // the refused record is dropped
+        else listed.insert(listed.begin(), key);
+        EXPECT_EQ(keys(*open()->execute(newest())), listed) << key;
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    sqlite3_stmt* planted = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master WHERE type IN ('trigger', 'view')", -1,
+                                 &planted, nullptr),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(planted), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int(planted, 0), 0);
+    sqlite3_finalize(planted);
+    sqlite3_close(db);
 }
 
 #ifndef NDEBUG

@@ -8,14 +8,19 @@
 #include <tuple>
 #include <system_error>
 
+#include "vistrel/platform/foundation/log.hpp"
+
 namespace platform::store {
 
 namespace {
 
 using Micro = std::chrono::microseconds;
 
-// Identifiers come from the model, whose names are checked to be plain; they are
-// quoted all the same.
+// How long a lock another host holds on the file is waited for, in milliseconds, and
+// how often the journal's switch is tried again meanwhile.
+constexpr int kBusyTimeout = 5000;
+constexpr int kJournalRetry = 5;
+
 // Text made of the parts in order.
 template <class... Parts>
 std::string cat(const Parts&... parts) {
@@ -24,9 +29,14 @@ std::string cat(const Parts&... parts) {
     return text;
 }
 
+// Identifiers come from the model, whose names are checked to be plain, or from the
+// store file's own schema, which is not to be trusted: they are always quoted.
 std::string quotedName(std::string_view name) {
     std::string text = "\"";
-    text += name;
+    for (char c : name) {
+        if (c == '"') text += '"';  // names read from the file may hold quotes
+        text += c;
+    }
     text += '"';
     return text;
 }
@@ -186,18 +196,50 @@ std::optional<Error> PersistentStoreCoordinator::addSQLiteStore(const std::files
     return failure;
 }
 
+// What the file lacks of the model (tables, columns, indexes) and what it holds that the
+// store never makes (triggers, views: code a planted schema would run on every save).
+struct PersistentStoreCoordinator::SchemaPlan {
+    std::int64_t version = 0;
+    std::vector<std::string> changes;
+    std::vector<std::string> foreign;  // "trigger name", "view name", for the log
+    bool upToDate = false;
+};
+
 std::optional<Error> PersistentStoreCoordinator::openStore(const std::filesystem::path& file) {
     auto connection = std::make_unique<Connection>();
     if (connection_) return connection->error("a store is already added", SQLITE_MISUSE);
+
+    // The folder may be reached through links (a linked home, data moved to another
+    // disk): it is resolved here, so that SQLite can refuse any link left in the path,
+    // which can then only be the store file or its journals being links themselves.
     std::error_code ec;
-    bool exists = std::filesystem::exists(std::filesystem::symlink_status(file, ec));
-    // An existing file is only ever opened, never created anew. The connection belongs to
-    // the thread of the store's context, so SQLite need not lock around each call.
+    const std::filesystem::path folder = std::filesystem::canonical(
+        file.has_parent_path() ? file.parent_path() : std::filesystem::path("."), ec);
+    if (ec) return connection->error("the store's folder cannot be reached", SQLITE_CANTOPEN);
+    const std::filesystem::path resolved = folder / file.filename();
+    for (const char* suffix : {"", "-wal", "-shm"}) {
+        std::filesystem::path companion = resolved;
+        companion += suffix;
+        if (std::filesystem::is_symlink(std::filesystem::symlink_status(companion, ec)))
+            return connection->error(*suffix ? "the store's journal is a symbolic link"
+                                             : "the store file is a symbolic link",
+                                     SQLITE_CANTOPEN_SYMLINK);
+    }
+    bool exists = std::filesystem::exists(std::filesystem::symlink_status(resolved, ec));
+    // An existing file is only ever opened, never created anew. A link put in place after
+    // the checks above is still refused: SQLite opens the file and its journals without
+    // following one. The connection belongs to the thread of the store's context, so
+    // SQLite need not lock around each call.
     int flags = SQLITE_OPEN_READWRITE | (exists ? 0 : SQLITE_OPEN_CREATE) | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
-    int opened = sqlite3_open_v2(file.c_str(), &connection->db, flags, nullptr);
+    int opened = sqlite3_open_v2(resolved.c_str(), &connection->db, flags, nullptr);
     if (opened != SQLITE_OK) return connection->error("the store file cannot be opened", opened);
     sqlite3_extended_result_codes(connection->db, 1);
-    sqlite3_busy_timeout(connection->db, 5000);
+    // Other hosts may write the same file: a lock they hold is waited for, not a failure.
+    sqlite3_busy_timeout(connection->db, kBusyTimeout);
+    // The file's schema is not the kit's word: no function it names runs with more trust
+    // than a statement of the kit.
+    if (!connection->exec("PRAGMA trusted_schema = OFF"))
+        return connection->error("the store file cannot be opened safely");
 
     // Reading the header and the schema finds a file that is not a database or is
     // damaged before anything is written to it.
@@ -207,61 +249,113 @@ std::optional<Error> PersistentStoreCoordinator::openStore(const std::filesystem
     if (*version > model_->version())
         return connection->error("the store file was written by a newer version of the data model", SQLITE_CANTOPEN);
 
-    // What the file lacks of the model: tables, columns, indexes.
-    std::vector<std::string> changes;
-    for (const auto& entity : model_->entities()) {
-        auto table = connection->integer("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?1",
-                                         entity.name);
-        if (!table) return connection->error("the store file's schema cannot be read");
-        std::vector<std::string> present;
-        if (*table) {
-            sqlite3_stmt* info = connection->statement("SELECT name FROM pragma_table_info(?1)");
-            if (!info) return connection->error("the store file's schema cannot be read");
-            sqlite3_bind_text(info, 1, entity.name.c_str(), -1, SQLITE_TRANSIENT);
-            while (sqlite3_step(info) == SQLITE_ROW)
-                present.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(info, 0)));
-            sqlite3_reset(info);
-        } else {
-            changes.push_back(cat("CREATE TABLE ", quotedName(entity.name), " (pk INTEGER PRIMARY KEY)"));
-            present.emplace_back("pk");
-        }
-        for (const auto& attribute : entity.attributes) {
-            if (std::find(present.begin(), present.end(), attribute.name) == present.end())
-                changes.push_back(cat("ALTER TABLE ", quotedName(entity.name), " ADD COLUMN ", quotedName(attribute.name), " ",
-                                      columnType(attribute)));
-            if (attribute.indexed)
-                changes.push_back(cat("CREATE INDEX IF NOT EXISTS ", quotedName(cat(entity.name, "_", attribute.name)), " ON ",
-                                      quotedName(entity.name), " (", quotedName(attribute.name), ")"));
-        }
-    }
-    bool upToDate = *version == model_->version() &&
-                    std::all_of(changes.begin(), changes.end(),
-                                [](const std::string& sql) { return sql.starts_with("CREATE INDEX IF NOT EXISTS"); });
-
+    // Turning the journal on takes the file for a moment, and SQLite gives up at once
+    // when another host is doing the same: that host is waited for here.
     auto mode = connection->statement("PRAGMA journal_mode = WAL");
-    if (!mode || sqlite3_step(mode) != SQLITE_ROW) return connection->error("the write-ahead journal cannot be turned on");
-    sqlite3_reset(mode);
+    if (!mode) return connection->error("the write-ahead journal cannot be turned on");
+    for (int waited = 0;; waited += kJournalRetry) {
+        const int step = sqlite3_step(mode);
+        sqlite3_reset(mode);
+        if (step == SQLITE_ROW) break;
+        if ((step & 0xff) != SQLITE_BUSY || waited >= kBusyTimeout)
+            return connection->error("the write-ahead journal cannot be turned on", step);
+        sqlite3_sleep(kJournalRetry);
+    }
     connection->exec("PRAGMA synchronous = NORMAL");
 
-    if (!upToDate) {
-        if (!connection->exec("BEGIN IMMEDIATE")) return connection->error("the store file cannot be brought up to date");
-        changes.push_back(cat("PRAGMA user_version = ", std::to_string(model_->version())));
-        for (const auto& sql : changes) {
-            if (!connection->exec(sql)) {
-                Error failure = connection->error("the store file cannot be brought up to date");
-                connection->exec("ROLLBACK");
-                return failure;
-            }
-        }
-        if (!connection->exec("COMMIT")) {
-            Error failure = connection->error("the store file cannot be brought up to date");
+    auto plan = planSchema(*connection);
+    if (!plan) return connection->error("the store file's schema cannot be read");
+    if (!plan->upToDate) {
+        // Planned again under the write lock: another host may have made the same
+        // tables since the plan above, and its work is not done twice.
+        auto failure = [&]() -> std::optional<Error> {
+            Error error = connection->error("the store file cannot be brought up to date");
             connection->exec("ROLLBACK");
-            return failure;
+            return error;
+        };
+        if (!connection->exec("BEGIN IMMEDIATE")) return connection->error("the store file cannot be brought up to date");
+        plan = planSchema(*connection);
+        if (!plan) return failure();
+        if (plan->version > model_->version()) {
+            connection->exec("ROLLBACK");
+            return connection->error("the store file was written by a newer version of the data model", SQLITE_CANTOPEN);
         }
+        if (!plan->foreign.empty()) {
+            // One line, however many there are; the names are the file's, so bounded.
+            std::string first = plan->foreign.front().substr(0, 120);
+            platform::log(escapeControlCharacters(
+                cat("store :: ", std::to_string(plan->foreign.size()),
+                    " triggers or views the store did not make are dropped, the first: ", first)));
+        }
+        plan->changes.push_back(cat("PRAGMA user_version = ", std::to_string(model_->version())));
+        for (const auto& sql : plan->changes)
+            if (!connection->exec(sql)) return failure();
+        // A name SQLite could not drop by leaves its code behind: such a file is refused.
+        if (connection->integer("SELECT count(*) FROM sqlite_master WHERE type IN ('trigger', 'view')") != 0) {
+            connection->exec("ROLLBACK");
+            return connection->error("the store file holds triggers or views that cannot be dropped", SQLITE_CANTOPEN);
+        }
+        if (!connection->exec("COMMIT")) return failure();
     }
     connection_ = std::move(connection);
     path_ = file;
     return std::nullopt;
+}
+
+std::optional<PersistentStoreCoordinator::SchemaPlan> PersistentStoreCoordinator::planSchema(Connection& connection) const {
+    SchemaPlan plan;
+    auto version = connection.integer("PRAGMA user_version");
+    if (!version) return std::nullopt;
+    plan.version = *version;
+
+    // Triggers first: dropping a view drops its own triggers. The store makes neither.
+    sqlite3_stmt* planted = connection.statement(
+        "SELECT type, name FROM sqlite_master WHERE type IN ('trigger', 'view') ORDER BY type = 'view', name");
+    if (!planted) return std::nullopt;
+    int step;
+    while ((step = sqlite3_step(planted)) == SQLITE_ROW) {
+        const auto* kind = reinterpret_cast<const char*>(sqlite3_column_text(planted, 0));
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(planted, 1));
+        if (!kind || !text) continue;  // no name, nothing to drop by: the check after the drops refuses it
+        const std::string type = kind;
+        const std::string_view name(text, static_cast<std::size_t>(sqlite3_column_bytes(planted, 1)));
+        plan.changes.push_back(cat("DROP ", type == "view" ? "VIEW" : "TRIGGER", " IF EXISTS ", quotedName(name)));
+        plan.foreign.push_back(cat(type, " ", quotedName(name)));
+    }
+    sqlite3_reset(planted);
+    if (step != SQLITE_DONE) return std::nullopt;
+
+    for (const auto& entity : model_->entities()) {
+        auto table = connection.integer("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?1",
+                                        entity.name);
+        if (!table) return std::nullopt;
+        std::vector<std::string> present;
+        if (*table) {
+            sqlite3_stmt* info = connection.statement("SELECT name FROM pragma_table_info(?1)");
+            if (!info) return std::nullopt;
+            sqlite3_bind_text(info, 1, entity.name.c_str(), -1, SQLITE_TRANSIENT);
+            while ((step = sqlite3_step(info)) == SQLITE_ROW)
+                if (const auto* name = sqlite3_column_text(info, 0))
+                    present.emplace_back(reinterpret_cast<const char*>(name));
+            sqlite3_reset(info);
+            if (step != SQLITE_DONE) return std::nullopt;
+        } else {
+            plan.changes.push_back(cat("CREATE TABLE ", quotedName(entity.name), " (pk INTEGER PRIMARY KEY)"));
+            present.emplace_back("pk");
+        }
+        for (const auto& attribute : entity.attributes) {
+            if (std::find(present.begin(), present.end(), attribute.name) == present.end())
+                plan.changes.push_back(cat("ALTER TABLE ", quotedName(entity.name), " ADD COLUMN ",
+                                           quotedName(attribute.name), " ", columnType(attribute)));
+            if (attribute.indexed)
+                plan.changes.push_back(cat("CREATE INDEX IF NOT EXISTS ", quotedName(cat(entity.name, "_", attribute.name)),
+                                           " ON ", quotedName(entity.name), " (", quotedName(attribute.name), ")"));
+        }
+    }
+    plan.upToDate = plan.version == model_->version() &&
+                    std::all_of(plan.changes.begin(), plan.changes.end(),
+                                [](const std::string& sql) { return sql.starts_with("CREATE INDEX IF NOT EXISTS"); });
+    return plan;
 }
 
 std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const FetchRequest& request,
@@ -366,6 +460,9 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
             return fail("a required attribute has no value", SQLITE_CONSTRAINT_NOTNULL);
         if (sqlite3_step(statement) != SQLITE_DONE) return fail("the insert failed");
         sqlite3_reset(statement);
+        // A table whose constraints ignore conflicts drops a row without an error: a
+        // save that did not write its row is no save.
+        if (sqlite3_changes(db.db) != 1) return fail("the insert wrote no row", SQLITE_CONSTRAINT);
         keys.push_back(sqlite3_last_insert_rowid(db.db));
     }
     for (const auto& update : changes.updates) {

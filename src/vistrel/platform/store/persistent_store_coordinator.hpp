@@ -1,10 +1,14 @@
 #pragma once
 // The link between a model and its SQLite file. Adding the store opens the file
 // (creating it when there is none), brings a file of an older model version up to date
-// in one transaction (missing tables, columns and indexes are added; nothing is
-// dropped) and turns on the write-ahead journal. A file that is not a database, is
-// damaged, or was written by a newer model version is refused and left exactly as it
-// was; nothing here ever deletes or recreates a file. Every statement is parameterised.
+// in one transaction (missing tables, columns and indexes are added; no table or column
+// is dropped) and turns on the write-ahead journal. The file's schema is not trusted:
+// triggers and views, which the store never makes, are dropped when it is opened, so no
+// code planted in the file runs on a save. A file that is not a database, is damaged,
+// was written by a newer model version, or is (or has journals that are) a symbolic
+// link is refused and left exactly as it was; the folder holding it may be reached
+// through links. Nothing here ever deletes or recreates a file. Several hosts may open
+// and write one file at once. Every statement is parameterised.
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -74,7 +78,10 @@ public:
 
 private:
     struct Connection;
+    struct SchemaPlan;
     std::optional<Error> openStore(const std::filesystem::path& file);
+    // What the file needs to match the model; none when its schema cannot be read.
+    std::optional<SchemaPlan> planSchema(Connection& connection) const;
     std::shared_ptr<const ManagedObjectModel> model_;
     std::unique_ptr<Connection> connection_;
     std::filesystem::path path_;
