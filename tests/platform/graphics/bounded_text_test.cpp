@@ -54,6 +54,8 @@ TEST(BoundedTextTest, OrdinaryTextIsHandedOnAsItIs) {
         repeated("a", kAcute, kMostAttachedInARow, " the most accents kept on one letter"),
         repeated(repeated("\uD55C\uAD6D\uC5B4 ", "\u4E2D\u6587", 100), "\u0928\u092E\u0938\u094D\u0924\u0947", 20),
         repeated("a", kZwj + "b", 1000),
+        // Deep overrides closed at once.
+        repeated(repeated("", kRlo, 30), "\u202C", 30, "abc"),
     };
     for (const std::string& text : ordinary) {
         const BoundedText bounded(text);
@@ -73,6 +75,10 @@ TEST(BoundedTextTest, RowsOfMarksAndFormatCharactersAreCutAndLongCharactersEnded
     const std::vector<Row> rows = {
         {"marks on one letter", repeated("a", kAcute, 50'000, tail), repeated("a", kAcute, 30, tail)},
         {"bidi overrides", repeated(repeated("", kRlo, 50'000), kLro, 50'000, "text"), repeated("", kRlo, 30, "text")},
+        {"overrides opened past the cut, then closed",
+         repeated(repeated("", kRlo, 40), "\u202C", 35, "abc"), repeated(repeated("", kRlo, 30), "\u202C", 25, "abc")},
+        {"an embedding closed after endless accents", repeated(repeated("\u202Babc", kAcute, 40), "\u202C", 1, "def"),
+         repeated(repeated("\u202Babc", kAcute, 30), "\u202C", 1, "def")},
         {"marks and joiners in turn", repeated("a", kAcute + kZwj, 1000), repeated("a", kAcute + kZwj, 15)},
         {"variation selectors", repeated("\u263A", "\uFE0F", 5000, tail), repeated("\u263A", "\uFE0F", 30, tail)},
         {"emoji joined without end", repeated("", kMan + kZwj, 20'000, kWoman), ""},

@@ -67,29 +67,61 @@ private:
     bool changed_ = false;
 };
 
-// Pass one: rows of marks and format characters cut to kMostAttachedInARow. Also tells
-// whether a user-perceived character may be longer than kMostCodePointsInACharacter: only
-// where as many code points in a row are not ASCII (ASCII only starts one, or ends a
-// line).
+// What a character does to the stack of bidi embeddings, overrides and isolates.
+enum class BidiRole { none, opens, closes };
+
+BidiRole bidiRole(gunichar c) {
+    switch (c) {
+        case 0x202A: case 0x202B: case 0x202D: case 0x202E:  // embeddings and overrides
+        case 0x2066: case 0x2067: case 0x2068:               // isolates
+            return BidiRole::opens;
+        case 0x202C: case 0x2069:
+            return BidiRole::closes;
+        default:
+            return BidiRole::none;
+    }
+}
+
+// The deepest the bidi algorithm nests embeddings: more closing characters than this
+// close nothing.
+constexpr std::size_t kDeepestBidiEmbedding = 125;
+
+// Pass one: rows of marks and format characters cut to kMostAttachedInARow. What a row
+// opens is closed as before: a closing bidi character past the cut is dropped when it
+// closes one dropped, kept when it closes one kept or one from before the row.
+// Also tells whether a user-perceived character may be longer than
+// kMostCodePointsInACharacter: only where as many code points in a row are not ASCII
+// (ASCII only starts one, or ends a line).
 bool boundRows(const std::string& text, PassBuilder& pass) {
     std::size_t row = 0, nonAscii = 0;
+    std::size_t keptOpen = 0, droppedOpen = 0, closedBefore = 0;  // of this row's bidi characters
     bool mayHoldLongCharacters = false;
     const char* const start = text.data();
     const char* const end = start + text.size();
     for (const char* p = start; p < end;) {
         const char* next = g_utf8_next_char(p);
-        if (static_cast<unsigned char>(*p) < 0x80) {
-            row = 0;
-            nonAscii = 0;
+        const bool ascii = static_cast<unsigned char>(*p) < 0x80;
+        const gunichar c = ascii ? static_cast<gunichar>(*p) : g_utf8_get_char(p);
+        if (ascii || !attaches(c)) {
+            row = keptOpen = droppedOpen = closedBefore = 0;
+            nonAscii = ascii ? 0 : nonAscii + 1;
+            if (nonAscii > kMostCodePointsInACharacter) mayHoldLongCharacters = true;
             p = next;
             continue;
         }
-        if (++nonAscii > kMostCodePointsInACharacter) mayHoldLongCharacters = true;
-        if (!attaches(g_utf8_get_char(p))) {
-            row = 0;
-        } else if (++row > kMostAttachedInARow) {
+        const BidiRole role = bidiRole(c);
+        bool keep = ++row <= kMostAttachedInARow;
+        if (!keep && role == BidiRole::closes) {
+            if (droppedOpen > 0) --droppedOpen;
+            else keep = keptOpen > 0 || closedBefore < kDeepestBidiEmbedding;
+        }
+        if (keep && role == BidiRole::opens) ++keptOpen;
+        if (keep && role == BidiRole::closes) keptOpen > 0 ? --keptOpen : ++closedBefore;
+        if (!keep && role == BidiRole::opens) ++droppedOpen;
+        if (keep) {
+            if (++nonAscii > kMostCodePointsInACharacter) mayHoldLongCharacters = true;
+        } else {
             pass.drop(static_cast<std::size_t>(p - start), static_cast<std::size_t>(next - start));
-            --nonAscii;
         }
         p = next;
     }

@@ -8,7 +8,8 @@
 //   characters, variation selectors, emoji modifiers, tags) at most the first
 //   kMostAttachedInARow are kept, as the stream-safe form of Unicode text keeps at most 30
 //   non-starters in a row; the rest of the row, stacked on the same spot or invisible, is
-//   dropped;
+//   dropped, but for bidi characters that close what the row keeps open or opened before
+//   it;
 // - a user-perceived character (grapheme cluster) that still holds more than
 //   kMostCodePointsInACharacter code points (an endless chain of emoji joined by zero-width
 //   joiners, a run of Hangul jamo) is ended with a zero-width space before its next code
