@@ -116,7 +116,10 @@ bool boundRows(const std::string& text, PassBuilder& pass) {
             else keep = keptOpen > 0 || closedBefore < kDeepestBidiEmbedding;
         }
         if (keep && role == BidiRole::opens) ++keptOpen;
-        if (keep && role == BidiRole::closes) keptOpen > 0 ? --keptOpen : ++closedBefore;
+        if (keep && role == BidiRole::closes) {
+            if (keptOpen > 0) --keptOpen;
+            else ++closedBefore;
+        }
         if (!keep && role == BidiRole::opens) ++droppedOpen;
         if (keep) {
             if (++nonAscii > kMostCodePointsInACharacter) mayHoldLongCharacters = true;

@@ -22,7 +22,7 @@
 namespace platform::graphics {
 
 inline constexpr std::size_t kMostAttachedInARow = 30;
-inline constexpr std::size_t kMostCodePointsInACharacter = 32;
+inline constexpr std::size_t kMostCodePointsInACharacter = 16;
 
 class BoundedText {
 public:
