@@ -83,6 +83,7 @@ TEST(BoundedTextTest, RowsOfMarksAndFormatCharactersAreCutAndLongCharactersEnded
         {"variation selectors", repeated("\u263A", "\uFE0F", 5000, tail), repeated("\u263A", "\uFE0F", 30, tail)},
         {"emoji joined without end", repeated("", kMan + kZwj, 20'000, kWoman), ""},
         {"Hangul leading consonants", repeated("", "\u1100", 20'000, "\u1161"), ""},
+        {"Arabic number signs, which show", repeated("", "\u0600", 20'000, "1"), ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

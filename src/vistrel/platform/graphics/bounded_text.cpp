@@ -13,6 +13,13 @@ namespace {
 
 constexpr std::string_view kZeroWidthSpace = "\u200B";
 
+// The format characters that show as signs over the digits after them (an Arabic number
+// sign, an end of ayah): seen, so never dropped.
+bool isPrependedMark(gunichar c) {
+    return (c >= 0x0600 && c <= 0x0605) || c == 0x06DD || c == 0x070F || c == 0x0890 || c == 0x0891 ||
+           c == 0x08E2 || c == 0x110BD || c == 0x110CD;
+}
+
 // Marks and invisible format characters: what attaches to the character before it, or
 // shows nothing on its own.
 bool attaches(gunichar c) {
@@ -20,8 +27,9 @@ bool attaches(gunichar c) {
         case G_UNICODE_NON_SPACING_MARK:
         case G_UNICODE_SPACING_MARK:
         case G_UNICODE_ENCLOSING_MARK:
-        case G_UNICODE_FORMAT:
             return true;
+        case G_UNICODE_FORMAT:
+            return !isPrependedMark(c);
         default:
             return c >= 0x1F3FB && c <= 0x1F3FF;  // emoji skin-tone modifiers
     }
