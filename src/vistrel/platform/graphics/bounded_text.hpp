@@ -1,9 +1,10 @@
 #pragma once
 // The text as layout hands it to the engine (internal to platform/graphics): ordinary text
-// as it is, with the engine's costly cases bounded first. The engine shapes a run of marks
-// on one base, and a user-perceived character of any length, in time that grows with the
-// square of its length, and a piece of text it cannot break inside grows with it: a letter
-// under 50,000 accents took seconds. So
+// as it is, with the engine's costly cases bounded first. The engine lays out a run of
+// marks on one base in time that grows with the square of its length (a letter under
+// 50,000 accents took seconds), and never breaks a line inside a user-perceived
+// character, so that one of any length makes a line of any width, and a piece of text
+// that grows to hold it. So
 // - of a row of marks and invisible format characters (bidi controls, zero-width
 //   characters, variation selectors, emoji modifiers, tags) at most the first
 //   kMostAttachedInARow are kept, as the stream-safe form of Unicode text keeps at most 30
@@ -12,8 +13,9 @@
 //   it;
 // - a user-perceived character (grapheme cluster) that still holds more than
 //   kMostCodePointsInACharacter code points (an endless chain of emoji joined by zero-width
-//   joiners, a run of Hangul jamo) is ended with a zero-width space before its next code
-//   point that is neither a mark nor a format character; nothing visible is dropped.
+//   joiners, a run of Hangul jamo or of Arabic number signs) is ended with a zero-width
+//   space before its next code point that is neither a mark nor an invisible format
+//   character; nothing visible is dropped.
 // Accents, a bidi mark, emoji sequences and the like of ordinary length are kept as they are.
 #include <cstddef>
 #include <string>
