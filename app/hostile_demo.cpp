@@ -1,11 +1,15 @@
 #include "hostile_demo.hpp"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <ctime>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "actions_demo.hpp"
 #include "loopback_services.hpp"
@@ -13,6 +17,7 @@
 #include "vistrel/core/configuration_key.hpp"
 #include "vistrel/core/sdk_configuration.hpp"
 #include "vistrel/core/vistrel_error.hpp"
+#include "vistrel/platform/dispatch/queue.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/graphics/bitmap.hpp"
 #include "vistrel/platform/graphics/image.hpp"
@@ -142,6 +147,105 @@ void unbrokenText(const std::filesystem::path& out) {
     std::cout << "its text of 1 MB without a break: laid out and drawn in " << seconds(secondsSince(start)) << "\n";
 }
 
+// Watches the main thread while it lives: a block is queued on the main queue, and the next
+// one ten milliseconds after it ran; the longest any of them waited is the longest the main
+// thread was held up, and could not have answered a touch.
+class MainThreadWatch {
+public:
+    MainThreadWatch() : busyBefore_(mainThreadSeconds()), watcher_([this] { watch(); }) {}
+    ~MainThreadWatch() { stop(); }
+    MainThreadWatch(const MainThreadWatch&) = delete;
+    MainThreadWatch& operator=(const MainThreadWatch&) = delete;
+
+    // Stops watching (main thread); the longest stall and the main thread's processor time
+    // while watched, as a line.
+    std::string stop() {
+        if (!stopped_) {
+            busy_ = mainThreadSeconds() - busyBefore_;
+            stopping_ = true;
+            // The block last queued runs, so that the watcher ends.
+            RunLoop::runUntil([this] { return finished_.load(); }, 120s);
+            if (watcher_.joinable()) watcher_.join();
+            stopped_ = true;
+        }
+        return "the main thread busy " + seconds(busy_) + ", held up " + seconds(longest_) + " at most";
+    }
+
+private:
+    static double mainThreadSeconds() {
+        timespec now{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+        return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+    }
+
+    void watch() {
+        while (!stopping_) {
+            auto ran = std::make_shared<std::atomic<bool>>(false);
+            const auto queued = Clock::now();
+            platform::dispatch::main().async([this, ran, queued] {
+                longest_ = std::max(longest_, secondsSince(queued));
+                ran->store(true);
+            });
+            while (!ran->load()) std::this_thread::sleep_for(1ms);
+            std::this_thread::sleep_for(10ms);
+        }
+        finished_ = true;
+    }
+
+    const double busyBefore_;
+    double busy_ = 0;
+    double longest_ = 0;  // read and written on the main thread only
+    std::atomic<bool> stopping_{false}, finished_{false};
+    bool stopped_ = false;
+    std::thread watcher_;
+};
+
+// `count` times `unit` after `head`.
+std::string repeated(std::string head, const std::string& unit, std::size_t count) {
+    head.reserve(head.size() + unit.size() * count);
+    for (std::size_t i = 0; i < count; ++i) head += unit;
+    return head;
+}
+
+// Actions whose name (100 KB) and text (1 MB) are one endless character or invisible
+// controls: each list shown, its action's text page opened and drawn, with the main
+// thread watched throughout.
+void endlessCharacters(const std::filesystem::path& out) {
+    struct Kind {
+        const char* what;
+        const char* file;
+        std::string name, text;
+    };
+    const std::string rlo = "\u202E", lro = "\u202D", acute = "\u0301", joined = "\u200D\U0001F469";
+    const Kind kinds[] = {
+        {"one letter under 50,000 accents (name), under 500,000 (text)", "hostile-accents",
+         repeated("a", acute, 50'000), repeated("a", acute, 500'000)},
+        {"17,000 right-to-left then 17,000 left-to-right overrides (name), 170,000 of each (text)", "hostile-bidi",
+         repeated(repeated("", rlo, 17'000), lro, 17'000), repeated(repeated("", rlo, 170'000), lro, 170'000)},
+        {"emoji joined by zero-width joiners into one character: 100 KB (name), 1 MB (text)", "hostile-emoji",
+         repeated("\U0001F468", joined, 14'000), repeated("\U0001F468", joined, 140'000)},
+    };
+    for (const Kind& kind : kinds) {
+        const std::string file = kind.file;
+        auto answer = writeAnswer(out, file + ".json", kind.what,
+                                  actionJson(1, "TEXT", kind.name, R"({\"Text\": \")" + kind.text + R"(\"})"));
+        const auto peakBefore = peakResidentMiB();
+        MainThreadWatch watch;
+        auto start = Clock::now();
+        auto list = showActionList(answer, out, file + "-list.png");
+        if (!list) return;
+        const double listed = secondsSince(start);
+        start = Clock::now();
+        tapAction(*list, 0);
+        auto window = list->window;
+        writePicture(*window, out / (file + ".png"));
+        const double opened = secondsSince(start);
+        std::cout << kind.what << ": the row shown in " << seconds(listed) << ", its text page laid out and drawn in "
+                  << seconds(opened) << "; " << watch.stop() << "; the demo's peak memory " << peakBefore
+                  << " MiB before, " << peakResidentMiB() << " MiB after\n";
+    }
+}
+
 void hugeIcons(const std::filesystem::path& out, testsupport::LoopbackServer& service) {
     const std::string huge = imagetest::twoColourPng(8192, 8192, {255, 255, 255, 255}, {255, 200, 0, 255});
     service.answerWith([&huge](const testsupport::CapturedRequest&) {
@@ -181,6 +285,7 @@ int runHostileDemo(const std::filesystem::path& photoFile, const std::filesystem
     hostileScans(*photo, *service);
     std::cout << "\n== hostile answers\n";
     unbrokenText(out);
+    endlessCharacters(out);
     hugeIcons(out, *service);
     return 0;
 }

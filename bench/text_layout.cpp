@@ -1,7 +1,10 @@
 // Laying out text as a text page shows it: measured at a phone's width, then drawn into
 // a screen-sized picture, for 10 KB, 100 KB and 1 MB of words and of text without a
-// single break opportunity. Both kinds grow linearly with the length (the fitted
-// complexity is printed after each family); 1 MB takes well under a second.
+// single break opportunity, and for 100 KB and 1 MB of what a hostile answer sends to
+// make layout costly: accents on one letter, bidi overrides (half right-to-left, then half
+// left-to-right), letters joined by zero-width joiners, and emoji joined by them into one
+// endless character. Every kind grows linearly with the length (the fitted complexity is
+// printed after each family); 1 MB of any kind takes well under a second.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -19,17 +22,34 @@ using namespace platform::graphics;
 constexpr double kWidth = 343;
 const Size kScreen{375, 667};
 
-// `bytes` of lower-case letters, with a space after every sixth letter for words.
-std::string sample(std::size_t bytes, bool words) {
+enum class Kind { words, unbreakable, marks, bidiControls, joinedLetters, joinedEmoji };
+
+// `unit` repeated after `head` up to `bytes`.
+std::string repeated(std::string head, const std::string& unit, std::size_t bytes) {
+    head.reserve(bytes);
+    while (head.size() + unit.size() <= bytes) head += unit;
+    return head;
+}
+
+// `bytes` of the kind: lower-case letters (with a space after every sixth letter for
+// words), or one of the hostile kinds.
+std::string sample(std::size_t bytes, Kind kind) {
+    switch (kind) {
+        case Kind::marks: return repeated("a", "\u0301", bytes);
+        case Kind::bidiControls: return repeated(repeated("", "\u202E", bytes / 2), "\u202D", bytes);
+        case Kind::joinedLetters: return repeated("a", "\u200Db", bytes);
+        case Kind::joinedEmoji: return repeated("\U0001F468", "\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466", bytes);
+        default: break;
+    }
     std::string text(bytes, 'a');
-    for (std::size_t i = 0; i < bytes; ++i) text[i] = words && i % 7 == 6 ? ' ' : char('a' + i % 26);
+    for (std::size_t i = 0; i < bytes; ++i) text[i] = kind == Kind::words && i % 7 == 6 ? ' ' : char('a' + i % 26);
     return text;
 }
 
-void layOut(benchmark::State& state, bool words) {
+void layOut(benchmark::State& state, Kind kind) {
     useIsolatedFontConfiguration();
     const auto bytes = static_cast<std::size_t>(state.range(0));
-    const AttributedString text = makeAttributedString(sample(bytes, words), FontRegistry::shared().defaultFont(17));
+    const AttributedString text = makeAttributedString(sample(bytes, kind), FontRegistry::shared().defaultFont(17));
     const TextLayoutOptions options{.maxWidth = kWidth};
     ImageContext context(kScreen, true, 2);
     Size measured;
@@ -38,19 +58,37 @@ void layOut(benchmark::State& state, bool words) {
         context.canvas().drawText(text, Rect{16, 16, kWidth, measured.height}, options);
         benchmark::ClobberMemory();
     }
-    if (!(measured.width > 0 && measured.width <= kWidth && measured.height > 0))
+    // Bidi controls alone show nothing: one empty line.
+    const bool shows = kind == Kind::bidiControls || measured.width > 0;
+    if (!(shows && measured.width <= kWidth && measured.height > 0))
         state.SkipWithError("the text measured nothing, or wider than its width");
     state.counters["height_points"] = measured.height;
     state.SetComplexityN(state.range(0));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * state.range(0));
 }
 
-void BM_LayOutWords(benchmark::State& state) { layOut(state, true); }
-void BM_LayOutUnbreakableText(benchmark::State& state) { layOut(state, false); }
+void BM_LayOutWords(benchmark::State& state) { layOut(state, Kind::words); }
+void BM_LayOutUnbreakableText(benchmark::State& state) { layOut(state, Kind::unbreakable); }
+void BM_LayOutMarksOnOneLetter(benchmark::State& state) { layOut(state, Kind::marks); }
+void BM_LayOutBidiControls(benchmark::State& state) { layOut(state, Kind::bidiControls); }
+void BM_LayOutLettersJoinedByZeroWidthJoiners(benchmark::State& state) { layOut(state, Kind::joinedLetters); }
+void BM_LayOutEmojiJoinedIntoOneCharacter(benchmark::State& state) { layOut(state, Kind::joinedEmoji); }
 
 BENCHMARK(BM_LayOutWords)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_LayOutUnbreakableText)
     ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(BM_LayOutMarksOnOneLetter)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_LayOutBidiControls)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_LayOutLettersJoinedByZeroWidthJoiners)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(BM_LayOutEmojiJoinedIntoOneCharacter)
     ->Arg(100'000)
     ->Arg(1'000'000)
     ->Unit(benchmark::kMillisecond)

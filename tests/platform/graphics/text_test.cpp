@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "vistrel/platform/graphics/font_configuration.hpp"
 #include "vistrel/platform/graphics/font_registry.hpp"
@@ -99,6 +101,39 @@ TEST_F(TextTest, LongTextWrapsAsTheEngineWrapsItsParagraphs) {
     std::string paragraphs;
     for (int i = 0; i < 40; ++i) paragraphs += (i == 0 ? "" : i % 2 ? "\n" : "\r\n") + words(count / 40);
     EXPECT_EQ(measureText(text(paragraphs), options).height, 40 * std::ceil(double(count / 40) / perLine) * lineHeight);
+}
+
+TEST_F(TextTest, EndlessMarksAndControlsLayOutAsTheirBoundedForm) {
+    // `count` times `unit` between `before` and `after`.
+    auto repeated = [](const std::string& before, const std::string& unit, std::size_t count,
+                       const std::string& after = "") {
+        std::string out = before;
+        for (std::size_t i = 0; i < count; ++i) out += unit;
+        return out += after;
+    };
+    // Each kind laid out as it shows once bounded: one line, as the few that are kept.
+    struct Row {
+        const char* what;
+        std::string text, shown;
+        TextLayoutOptions options;
+    };
+    const std::string rlo = "\u202E";
+    const std::vector<Row> rows = {
+        {"100,000 accents on one letter", repeated("a", "\u0301", 100'000), repeated("a", "\u0301", 30), {}},
+        {"50,000 right-to-left then 50,000 left-to-right overrides",
+         repeated(repeated("", rlo, 50'000), "\u202D", 50'000, "abc"), repeated("", rlo, 30, "abc"),
+         {.maxWidth = 343}},
+    };
+    for (const Row& row : rows) {
+        const Size size = measureText(text(row.text), row.options);
+        EXPECT_EQ(size, measureText(text(row.shown), row.options)) << row.what;
+        EXPECT_EQ(size.height, measureText(text("a")).height) << row.what;
+    }
+    // 100 KB of emoji joined into one character: it wraps within the width, all of it shown.
+    const std::string chain = repeated("", "\U0001F468\u200D", 14'000);
+    const Size wrapped = measureText(text(chain), {.maxWidth = 300});
+    EXPECT_TRUE(wrapped.width <= 300 && wrapped.width > 0) << wrapped.width;
+    EXPECT_GT(wrapped.height, 100 * measureText(text("a")).height);
 }
 
 TEST(AttributedStringTest, RangesSplitAndMergeRuns) {

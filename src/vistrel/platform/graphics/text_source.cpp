@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 
+#include "vistrel/platform/graphics/bounded_text.hpp"
 #include "vistrel/platform/graphics/font_registry.hpp"
 #include "vistrel/platform/graphics/text.hpp"
 #include "vistrel/platform/graphics/text_engine.hpp"
@@ -56,12 +57,16 @@ void addColor(PangoAttrList* list, const Color& color, std::size_t start, std::s
 
 }  // namespace
 
-TextSource::TextSource(const AttributedString& text) : utf8_(validUtf8(text.text())) {
+TextSource::TextSource(const AttributedString& text) {
+    const std::string valid = validUtf8(text.text());
+    const BoundedText bounded(valid);
+    utf8_ = bounded.utf8();
     largestPointSize_ = defaultTextFontSize;
     for (const AttributeRun& run : text.runs()) {
-        std::size_t start = characterStart(utf8_, run.location);
-        std::size_t end = run.location + run.length >= utf8_.size() ? utf8_.size()
-                                                                       : characterStart(utf8_, run.location + run.length);
+        std::size_t start = bounded.offset(characterStart(valid, run.location));
+        std::size_t end = bounded.offset(run.location + run.length >= valid.size()
+                                             ? valid.size()
+                                             : characterStart(valid, run.location + run.length));
         if (start >= end) continue;
         runs_.push_back({start, end - start, run.attributes});
         if (run.attributes.font) largestPointSize_ = std::max(largestPointSize_, run.attributes.font->pointSize);

@@ -1,7 +1,8 @@
 #pragma once
 // The text as text layout hands it to the engine (internal to platform/graphics; pulls in
-// Pango): valid UTF-8 with its attribute runs, from which engine layouts of any byte range
-// are made, with extra text put in where the caller asks. Use with textLock() held.
+// Pango): valid UTF-8 with its costly cases bounded (bounded_text.hpp) and its attribute
+// runs, from which engine layouts of any byte range are made, with extra text put in where
+// the caller asks. Use with textLock() held.
 #include <pango/pangocairo.h>
 
 #include <cstddef>
