@@ -85,14 +85,16 @@ protected:
         return shown->presentedViewController();
     }
 
-    // The alert over the shown screen holds the error title, the key's message and one OK,
-    // styled as the button that cancels.
+    // The alert over the shown screen holds the title, the message and one OK in that
+    // style: the default one for missing content, the cancel one for the information
+    // popup of a device that cannot send.
     void expectAlert(const std::shared_ptr<ViewController>& presented, const std::string& title,
-                     const std::string& message) {
+                     const std::string& message,
+                     platform::ui::AlertActionStyle okStyle = platform::ui::AlertActionStyle::defaultStyle) {
         auto alert = std::dynamic_pointer_cast<platform::ui::AlertController>(presented);
         ASSERT_TRUE(alert && alert->actions().size() == 1);
         EXPECT_EQ(std::tuple(alert->title(), alert->message(), alert->actions()[0]->title(), alert->actions()[0]->style()),
-                  std::tuple(title, message, tr("general.ok"), platform::ui::AlertActionStyle::cancel));
+                  std::tuple(title, message, tr("general.ok"), okStyle));
     }
 
     testsupport::TempDir home;
@@ -202,10 +204,12 @@ TEST_F(ActionDispatchTest, ADeviceThatCannotSendShowsItsAlertOverTheShownScreen)
     platform::services::MessageComposeViewController::setCanSendText(false);
     platform::services::MailComposeViewController::setCanSendMail(false);
     expectAlert(run("SMS", R"({"Number":"1","Content":"hi"})"), "Could Not Send Sms",
-                "Your device could not send sms.  Please check sms configuration and try again.");
+                "Your device could not send sms.  Please check sms configuration and try again.",
+                platform::ui::AlertActionStyle::cancel);
     shown->dismiss(false);
     expectAlert(run("EMAIL", R"({"Address":"a@example.com"})"), "Could Not Send Email",
-                "Your device could not send e-mail.  Please check e-mail configuration and try again.");
+                "Your device could not send e-mail.  Please check e-mail configuration and try again.",
+                platform::ui::AlertActionStyle::cancel);
 }
 
 TEST_F(ActionDispatchTest, ShareItemsComeInOrderWithAnAnchorAtTheScreensCentre) {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/ui/alert_action.hpp"
 #include "vistrel/presentation/image_view_model.hpp"
 #include "vistrel/screens/actions/vistrel_tools.hpp"
 
@@ -11,9 +12,11 @@ namespace {
 
 using Target = std::shared_ptr<platform::ui::ViewController>;
 
-// The alert of an action whose content the launcher needs is missing.
+// The alert of an action whose content the launcher needs is missing: its one button
+// keeps the default style.
 void showMissingContent(const Target& target, const char* messageKey) {
-    VistrelTools::instance()->launchPopup(target, tr("general.error"), tr(messageKey));
+    VistrelTools::instance()->launchPopup(target, tr("general.error"), tr(messageKey),
+                                          platform::ui::AlertActionStyle::defaultStyle);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "vistrel/platform/services/event_edit_view_controller.hpp"
 #include "vistrel/platform/services/mail_compose_view_controller.hpp"
 #include "vistrel/platform/services/message_compose_view_controller.hpp"
+#include "vistrel/platform/ui/alert_action.hpp"
 
 namespace platform::ui {
 class BarButtonItem;
@@ -103,9 +104,12 @@ public:
     // Saves the request's contacts under contactsFolder(); a failure prints
     // "Failed to save the contact. " and the error.
     void addContact(platform::services::ContactSaveRequest& data) const;
-    // An alert with the title, the message and one "general.ok" button in the cancel
-    // style that only closes it, over the target.
-    void launchPopup(const Target& target, const std::string& title, const std::string& message) const;
+    // An alert with the title, the message and one "general.ok" button in `okStyle` that
+    // only closes it, over the target. The information popups of a device that cannot
+    // send give their button the cancel style; the alert of missing content keeps the
+    // default one.
+    void launchPopup(const Target& target, const std::string& title, const std::string& message,
+                     platform::ui::AlertActionStyle okStyle) const;
 
     // Each closes the screen it is told about, whatever the result.
     void mailComposeController(platform::services::MailComposeViewController& controller,
