@@ -120,6 +120,22 @@ TEST_F(ActionDispatchTest, MissingContentShowsTheAlertOfItsKindAndLaunchesNothin
     EXPECT_TRUE(Application::shared().openedURLs().empty());
 }
 
+// A number the dialler cannot be handed tells the user so, as a missing one does; one
+// written with "/" is dialled without it.
+TEST_F(ActionDispatchTest, APhoneNumberThatCannotBeDialledShowsTheAlertOfAnUnreadableNumber) {
+    LogCapture log;
+    for (const char* content : {R"({"Number":"me@host"})", R"({"Number":"12?x=1"})", R"({"Number":"1\n2"})",
+                                R"({"Number":" / "})"}) {
+        SCOPED_TRACE(content);
+        expectAlert(run("PHONE", content), tr("general.error"), tr("actions.error.cant_read_phone_number"));
+        shown->dismiss(false);
+        time.advance(1s);
+    }
+    EXPECT_EQ(log.count("refused to open a phone number that cannot be dialled"), 4u);
+    EXPECT_EQ(run("PHONE", R"({"Number":"089/1234567"})"), nullptr);
+    EXPECT_EQ(Application::shared().openedURLs(), std::vector<std::string>{"telprompt://0891234567"});
+}
+
 TEST_F(ActionDispatchTest, DataUnknownAndPositionsPastTheEndDoNothing) {
     EXPECT_EQ(run("DATA", R"({"Url":"https://example.com"})"), nullptr);
     EXPECT_EQ(run("SOMETHING", R"({"Url":"https://example.com"})"), nullptr);
@@ -237,7 +253,7 @@ TEST_F(ActionDispatchTest, PhoneNumbersAndMapsGoToTheSystem) {
     ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([] { return Application::shared().openedURLs().size() == 2; }, 5s));
     run("MAP", R"({"Latitude":48.85})");  // one coordinate only: nothing
     EXPECT_EQ(Application::shared().openedURLs(),
-              (std::vector<std::string>{"telprompt://+33(0)1-234567;ext=9", "maps:?ll=48.85,2.35&spn=0.000045,0.000068"}));
+              (std::vector<std::string>{"telprompt://+3301-234567;ext=9", "maps:?ll=48.85,2.35&spn=0.000045,0.000068"}));
 }
 
 TEST_F(ActionDispatchTest, TheFirstContactOfACardIsOfferedAndACardWithoutOneShowsNothing) {
@@ -361,14 +377,18 @@ TEST(VistrelTools, AddressesReachTheSystemUnlessDangerous) {
     }
 }
 
-// A number is dialled as written, spaces aside: letters, hyphens and pauses stay, "#" is
-// escaped; one that could make the address open something else is refused.
+// A number is dialled as written, its separators aside (spaces, "/", brackets and dots):
+// letters, hyphens and pauses stay, "#" is escaped; one that could make the address open
+// something else is refused.
 TEST(VistrelTools, PhoneNumbersAreDialledAsWrittenOrRefused) {
     const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"+1-800-555-SHOP", "telprompt://+1-800-555-SHOP"}, {"+33 6 12 34", "telprompt://+3361234"},
-        {"(555) 010-99", "telprompt://(555)010-99"},        {"*31#, 12;4", "telprompt://*31%23,12;4"},
-        {"1/2", std::nullopt},   {"12?x=1", std::nullopt}, {"me@host", std::nullopt}, {"1\n2", std::nullopt},
+        {"(555) 010-99", "telprompt://555010-99"},          {"*31#, 12;4", "telprompt://*31%23,12;4"},
+        {"089/1234567", "telprompt://0891234567"},          {"030/123 456", "telprompt://030123456"},
+        {"+49 (0)89/12.34.56", "telprompt://+49089123456"},
+        {"12?x=1", std::nullopt}, {"me@host", std::nullopt}, {"1\n2", std::nullopt}, {"1%0a2", std::nullopt},
         {"1\t2", std::nullopt},  {"1\x7f", std::nullopt},  {"\xc2\x85" "1", std::nullopt}, {"   ", std::nullopt},
+        {" / ( ) . ", std::nullopt},
     };
     for (const auto& [number, address] : cases) {
         Application::shared().clearOpenedURLs();

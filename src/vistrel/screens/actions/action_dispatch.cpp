@@ -45,9 +45,9 @@ void ImageViewModel::calendarEventForAction(std::intptr_t position, const Target
 }
 
 void ImageViewModel::phoneForAction(std::intptr_t position, const Target& target) {
-    if (auto number = phoneNumberForAction(position))
-        VistrelTools::callNumber(*number);
-    else
+    // A number the dialler cannot be handed is as unreadable to the user as a missing one.
+    const auto number = phoneNumberForAction(position);
+    if (!number || !VistrelTools::callNumber(*number))
         showMissingContent(target, "actions.error.cant_read_phone_number");
 }
 
