@@ -34,7 +34,12 @@ TEST(LogTest, ExcerptKeepsTheStartAndCountsTheRest) {
              {"x\x1b\n", {"x\\x1b", ""}},
              {"a\nb\nc\nd", {"a", "b", "[left out: 3 bytes in 2 lines]"}},
              {"abcdefghij\nk", {"abcdef", "[left out: 6 bytes in 2 lines]"}},
-             {"abcde\xc3\xa9", {"abcde", "[left out: 2 bytes in 1 lines]"}}}) {
+             {"abcde\xc3\xa9", {"abcde", "[left out: 2 bytes in 1 lines]"}},
+             // Ending exactly at the bounds leaves nothing out: no note.
+             {"a\nb\n", {"a", "b"}},
+             {"abcdef", {"abcdef"}},
+             {"abcd\nx", {"abcd", "x"}},
+             {"abcde\n", {"abcde"}}}) {
         platform::LogCapture capture;
         platform::logExcerpt(text, 6, 2);
         EXPECT_EQ(capture.lines(), lines) << text;

@@ -101,6 +101,8 @@ void logExcerpt(std::string_view text, std::size_t maxBytes, std::size_t maxLine
         bytes += end + 1;
         rest.remove_prefix(end + 1);
     }
+    // The text ended exactly at the bounds: nothing was left out, and nothing is said.
+    if (rest.empty()) return;
     const auto lines = static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n')) + 1;
     log("[left out: " + std::to_string(rest.size()) + " bytes in " + std::to_string(lines) + " lines]");
 }

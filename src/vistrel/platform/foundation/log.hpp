@@ -29,8 +29,8 @@ std::string escapeControlCharacters(std::string_view text);
 
 // Logs the start of a text of many lines, such as a document from outside: one log line
 // (escaped) for each of its lines, until `maxLines` lines or `maxBytes` bytes of the text
-// are out (a line longer than what is left is cut at a character boundary); then, if
-// anything is left, one line saying how many bytes and lines were left out.
+// are out (a line longer than what is left is cut at a character boundary); then, only
+// if some of the text is left, one line "[left out: N bytes in M lines]".
 void logExcerpt(std::string_view text, std::size_t maxBytes = 4096, std::size_t maxLines = 40);
 
 // Collects every line logged while it lives (for tests).
