@@ -24,7 +24,8 @@ void discardLine(std::string_view line);
 // document, say) ask first and skip the work when nobody listens.
 bool isLogging();
 
-// Escapes control characters (and backslash) so text from outside cannot forge lines.
+// Escapes control characters (C0, DEL and C1, as control_characters.hpp has them) and
+// backslash, so text from outside cannot forge lines: \n, \r, \t, \\, \x1b, \u0085.
 std::string escapeControlCharacters(std::string_view text);
 
 // Logs the start of a text of many lines, such as a document from outside: one log line
