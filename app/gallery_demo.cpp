@@ -67,18 +67,18 @@ std::shared_ptr<vistrel::GalleryViewController> showGallery(const std::shared_pt
     return gallery;
 }
 
-int resendWaitingPhotos(const std::shared_ptr<ui::Window>& window,
-                        const std::shared_ptr<ui::NavigationController>& navigation,
-                        vistrel::GalleryViewController& gallery) {
+ResendCount resendWaitingPhotos(const std::shared_ptr<ui::Window>& window,
+                                const std::shared_ptr<ui::NavigationController>& navigation,
+                                vistrel::GalleryViewController& gallery) {
     std::cout << "\n== sending the waiting photos again\n";
     if (gallery.contentControllers.size() < 3) {
         std::cout << "the gallery has no pages\n";
-        return 0;
+        return {};
     }
     auto page = gallery.contentControllers[2];
     const vistrel::VistrelImages waiting = page->vistrelImages();
     if (waiting.empty()) std::cout << "(no photo is waiting)\n";
-    int sent = 0;
+    ResendCount count;
     for (const auto& record : waiting) {
         if (auto button = gallery.waitingListButton()) tapView(window, *button);
         const auto& listed = page->vistrelImages();
@@ -94,25 +94,29 @@ int resendWaitingPhotos(const std::shared_ptr<ui::Window>& window,
         tapView(window, *card);
         platform::dispatch::RunLoop::runUntil([&] { return !gallery.isResending(); }, 30s);
         platform::dispatch::RunLoop::runFor(400ms);
-        ++sent;
         std::cout << "resent " << nameOf(*record) << ": ";
         auto actions = std::dynamic_pointer_cast<vistrel::DisplayActionsViewController>(navigation->topViewController());
         if (actions && actions->imageViewModel) {
+            ++count.recognised;
             std::cout << "\"" << platform::escapeControlCharacters(actions->imageViewModel->imageName().value_or(""))
                       << "\", " << actions->imageViewModel->numberOfActions() << " action(s), the action list\n";
             navigation->popViewController(true);
             platform::dispatch::RunLoop::runFor(600ms);
         } else if (auto opened = ui::Application::shared().openedURLs(); !opened.empty()) {
+            ++count.recognised;
             std::cout << "its one action ran at once: " << platform::escapeControlCharacters(opened.front()) << "\n";
         } else if (gallery.alertController()) {
+            ++count.failed;
             std::cout << "\"" << platform::escapeControlCharacters(gallery.baseMessage().value_or("")) << "\"\n";
             platform::dispatch::RunLoop::runFor(2200ms);  // the message closes itself
         } else if (gallery.isResending()) {
+            ++count.failed;
             std::cout << "no answer within 30 s\n";
             break;
         } else {
+            ++count.failed;
             std::cout << "nothing came back\n";
         }
     }
-    return sent;
+    return count;
 }

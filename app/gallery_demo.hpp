@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "resend_count.hpp"
+
 namespace platform::ui {
 class NavigationController;
 class Window;
@@ -23,7 +25,9 @@ std::shared_ptr<vistrel::GalleryViewController> showGallery(const std::shared_pt
 
 // Taps, one after the other, the card of every photo that was on the gallery's waiting
 // list, waits for each answer (up to 30 s), prints one line per photo with what came
-// back, and comes back to the gallery. Gives how many photos were sent.
-int resendWaitingPhotos(const std::shared_ptr<platform::ui::Window>& window,
-                        const std::shared_ptr<platform::ui::NavigationController>& navigation,
-                        vistrel::GalleryViewController& gallery);
+// back, and comes back to the gallery. Gives how many the service recognised (the action
+// list, or the one action run at once) and how many failed (a message, no answer, or
+// nothing at all); a photo whose card could not be reached counts in neither.
+ResendCount resendWaitingPhotos(const std::shared_ptr<platform::ui::Window>& window,
+                                const std::shared_ptr<platform::ui::NavigationController>& navigation,
+                                vistrel::GalleryViewController& gallery);

@@ -11,12 +11,14 @@
 #include <fstream>
 #include <optional>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "about_demo.hpp"
 #include "action_road_demo.hpp"
 #include "answer_demo.hpp"
+#include "demo_log.hpp"
 #include "fab_demo.hpp"
 #include "history_demo.hpp"
 #include "hostile_demo.hpp"
@@ -139,18 +141,12 @@ int main(int argc, char** argv) {
 
     // The kit's lines go to standard output, prefixed, so the demo reads as one story.
     // A whole answer document the kit prints is shown as one line.
-    platform::setLogSink([documentLines = 0](std::string_view line) mutable {
-        if (documentLines == 0 && (line == "{" || line == "[")) {
-            documentLines = 1;
-        } else if (documentLines > 0 && (line == "}" || line == "]")) {
-            std::cout << "  [kit] (a JSON document of " << documentLines + 1 << " lines)\n";
-            documentLines = 0;
-        } else if (documentLines > 0) {
-            ++documentLines;
-        } else {
-            std::cout << "  [kit] " << line << "\n";
-        }
-    });
+    auto kitLog = std::make_shared<DemoLog>(std::cout);
+    platform::setLogSink([kitLog](std::string_view line) { kitLog->line(line); });
+    struct ShowHeldLinesAtExit {
+        std::shared_ptr<DemoLog> log;
+        ~ShowHeldLinesAtExit() { log->flush(); }
+    } showHeldLinesAtExit{kitLog};
 
     section("bundle");
     auto bundle = vistrel::vistrelBundle();

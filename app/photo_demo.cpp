@@ -93,8 +93,7 @@ int runPhotoRoad(const PhotoDemoOptions& options, const std::filesystem::path& o
     }
     if (auto gallery = showGallery(road->window, road->navigation, out)) {
         if (!options.offline) {
-            int sent = resendWaitingPhotos(road->window, road->navigation, *gallery);
-            std::cout << "waiting photos sent again: " << sent << "\n";
+            std::cout << describe(resendWaitingPhotos(road->window, road->navigation, *gallery)) << "\n";
         }
     }
     road->navigation->popToRootViewController(false);

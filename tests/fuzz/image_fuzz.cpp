@@ -116,10 +116,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         small.maxWholePixels = 1 << 16;
         small.maxWholeFramesPixels = 1 << 16;
         small.maxFrames = 4;
-        if (auto shown = platform::graphics::decodeImageForDisplay(bytes, 48, 48, small)) {
-            checkImage(*shown);
+        platform::graphics::ImageSourceResult shown =
+            platform::graphics::readImageSourceForDisplay(bytes, 48, 48, small);
+        require(!shown.source || shown.failure.empty());
+        if (shown.source) {
             require(platform::graphics::readImageHeader(bytes).has_value());
-            require(static_cast<long long>(shown->pixelWidth()) * shown->pixelHeight() <= small.maxPixels);
+            long long total = 0;
+            for (const auto& frame : shown.source->frames) {
+                if (!frame.image) continue;
+                require(!frame.image->isEmpty());
+                const long long pixels = static_cast<long long>(frame.image->width()) * frame.image->height();
+                require(pixels <= small.maxPixels);
+                total += pixels;
+            }
+            require(total <= small.maxTotalPixels);
         }
     }
 

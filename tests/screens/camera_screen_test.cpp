@@ -120,8 +120,8 @@ TEST_F(CameraScreenTest, OfflinePhotoGoesToTheWaitingListOrTheUserHearsItWasNotK
 }
 
 // A service that fails to answer says nothing of the page: the photo waits in the gallery
-// as one taken offline, with the same message; only an answer that recognised nothing
-// says the page is not recognised.
+// as one taken offline, with a message that blames the service; only an answer that
+// recognised nothing says the page is not recognised.
 TEST_F(CameraScreenTest, APhotoTheServiceFailedOnWaitsAsAnOfflineOne) {
     vistrel::Client::setRecognitionTimeout(200ms);
     const struct {
@@ -142,7 +142,7 @@ TEST_F(CameraScreenTest, APhotoTheServiceFailedOnWaitsAsAnOfflineOne) {
         const auto before = waitingCount();
         const auto requests = service.server.requests().size();
         takePicture();
-        const std::string message = row.kept ? tr("camera.network.no_internet")
+        const std::string message = row.kept ? tr("actions.list.error.service_unavailable.photo_kept")
                                              : vistrel::localizedString(vistrel::VistrelError::notEnrichedImage);
         EXPECT_EQ(waitingCount(), before + row.kept);
         EXPECT_EQ(seen(), (Seen{requests + 1, true, message, false, false, controls()}));

@@ -21,7 +21,9 @@ TEST(LogTest, CaptureCollectsLinesFromAnyThread) {
 TEST(LogTest, EscapingNeutralisesControlCharacters) {
     for (auto [text, escaped] : std::vector<std::pair<std::string, std::string>>{
              {"a\nb\r\tc\\d\x01\x7f", "a\\nb\\r\\tc\\\\d\\x01\\x7f"}, {"caf\xc3\xa9", "caf\xc3\xa9"},
-             {"", ""}, {"plain", "plain"}, {"\n", "\\n"}, {"\\ab\x1f", "\\\\ab\\x1f"}})
+             {"", ""}, {"plain", "plain"}, {"\n", "\\n"}, {"\\ab\x1f", "\\\\ab\\x1f"},
+             {"a\xc2\x85" "b\xc2\x9b" "1m\xc2\x80", "a\\u0085b\\u009b1m\\u0080"},
+             {"\xc2\xa0\xc2\xa9\xc2", "\xc2\xa0\xc2\xa9\xc2"}})
         EXPECT_EQ(platform::escapeControlCharacters(text), escaped) << text;
 }
 
@@ -34,7 +36,12 @@ TEST(LogTest, ExcerptKeepsTheStartAndCountsTheRest) {
              {"x\x1b\n", {"x\\x1b", ""}},
              {"a\nb\nc\nd", {"a", "b", "[left out: 3 bytes in 2 lines]"}},
              {"abcdefghij\nk", {"abcdef", "[left out: 6 bytes in 2 lines]"}},
-             {"abcde\xc3\xa9", {"abcde", "[left out: 2 bytes in 1 lines]"}}}) {
+             {"abcde\xc3\xa9", {"abcde", "[left out: 2 bytes in 1 lines]"}},
+             // Ending exactly at the bounds leaves nothing out: no note.
+             {"a\nb\n", {"a", "b"}},
+             {"abcdef", {"abcdef"}},
+             {"abcd\nx", {"abcd", "x"}},
+             {"abcde\n", {"abcde"}}}) {
         platform::LogCapture capture;
         platform::logExcerpt(text, 6, 2);
         EXPECT_EQ(capture.lines(), lines) << text;

@@ -85,14 +85,16 @@ protected:
         return shown->presentedViewController();
     }
 
-    // The alert over the shown screen holds the error title, the key's message and one OK,
-    // styled as the button that cancels.
+    // The alert over the shown screen holds the title, the message and one OK in that
+    // style: the default one for missing content, the cancel one for the information
+    // popup of a device that cannot send.
     void expectAlert(const std::shared_ptr<ViewController>& presented, const std::string& title,
-                     const std::string& message) {
+                     const std::string& message,
+                     platform::ui::AlertActionStyle okStyle = platform::ui::AlertActionStyle::defaultStyle) {
         auto alert = std::dynamic_pointer_cast<platform::ui::AlertController>(presented);
         ASSERT_TRUE(alert && alert->actions().size() == 1);
         EXPECT_EQ(std::tuple(alert->title(), alert->message(), alert->actions()[0]->title(), alert->actions()[0]->style()),
-                  std::tuple(title, message, tr("general.ok"), platform::ui::AlertActionStyle::cancel));
+                  std::tuple(title, message, tr("general.ok"), okStyle));
     }
 
     testsupport::TempDir home;
@@ -116,6 +118,22 @@ TEST_F(ActionDispatchTest, MissingContentShowsTheAlertOfItsKindAndLaunchesNothin
         shown->dismiss(false);
     }
     EXPECT_TRUE(Application::shared().openedURLs().empty());
+}
+
+// A number the dialler cannot be handed tells the user so, as a missing one does; one
+// written with "/" is dialled without it.
+TEST_F(ActionDispatchTest, APhoneNumberThatCannotBeDialledShowsTheAlertOfAnUnreadableNumber) {
+    LogCapture log;
+    for (const char* content : {R"({"Number":"me@host"})", R"({"Number":"12?x=1"})", R"({"Number":"1\n2"})",
+                                R"({"Number":" / "})"}) {
+        SCOPED_TRACE(content);
+        expectAlert(run("PHONE", content), tr("general.error"), tr("actions.error.cant_read_phone_number"));
+        shown->dismiss(false);
+        time.advance(1s);
+    }
+    EXPECT_EQ(log.count("refused to open a phone number that cannot be dialled"), 4u);
+    EXPECT_EQ(run("PHONE", R"({"Number":"089/1234567"})"), nullptr);
+    EXPECT_EQ(Application::shared().openedURLs(), std::vector<std::string>{"telprompt://0891234567"});
 }
 
 TEST_F(ActionDispatchTest, DataUnknownAndPositionsPastTheEndDoNothing) {
@@ -196,16 +214,31 @@ TEST_F(ActionDispatchTest, ComposersRefuseRecipientsWithControlCharactersAndClea
         run("SMS", R"({"Number":"+33 6","Content":"a\u0000b\r\nc\u001b[31m"})"));
     ASSERT_TRUE(message);
     EXPECT_EQ(message->body(), "ab\r\nc[31m");
+    message->finish(platform::services::MessageComposeResult::cancelled);
+    time.advance(1s);
+    // DEL and the C1 controls go too, from the text message's body as from the mail's.
+    message = std::dynamic_pointer_cast<platform::services::MessageComposeViewController>(
+        run("SMS", R"({"Number":"+33 6","Content":"x\u007fy\u0085z\u009b[31m\n"})"));
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->body(), "xyz[31m\n");
+    message->finish(platform::services::MessageComposeResult::cancelled);
+    time.advance(1s);
+    mail = std::dynamic_pointer_cast<platform::services::MailComposeViewController>(
+        run("EMAIL", R"({"Address":"a@b.c","Content":"one\u0085two\u007f\r\n"})"));
+    ASSERT_TRUE(mail);
+    EXPECT_EQ(mail->messageBody(), "onetwo\r\n");
 }
 
 TEST_F(ActionDispatchTest, ADeviceThatCannotSendShowsItsAlertOverTheShownScreen) {
     platform::services::MessageComposeViewController::setCanSendText(false);
     platform::services::MailComposeViewController::setCanSendMail(false);
     expectAlert(run("SMS", R"({"Number":"1","Content":"hi"})"), "Could Not Send Sms",
-                "Your device could not send sms.  Please check sms configuration and try again.");
+                "Your device could not send sms.  Please check sms configuration and try again.",
+                platform::ui::AlertActionStyle::cancel);
     shown->dismiss(false);
     expectAlert(run("EMAIL", R"({"Address":"a@example.com"})"), "Could Not Send Email",
-                "Your device could not send e-mail.  Please check e-mail configuration and try again.");
+                "Your device could not send e-mail.  Please check e-mail configuration and try again.",
+                platform::ui::AlertActionStyle::cancel);
 }
 
 TEST_F(ActionDispatchTest, ShareItemsComeInOrderWithAnAnchorAtTheScreensCentre) {
@@ -233,7 +266,7 @@ TEST_F(ActionDispatchTest, PhoneNumbersAndMapsGoToTheSystem) {
     ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([] { return Application::shared().openedURLs().size() == 2; }, 5s));
     run("MAP", R"({"Latitude":48.85})");  // one coordinate only: nothing
     EXPECT_EQ(Application::shared().openedURLs(),
-              (std::vector<std::string>{"telprompt://+33(0)1-234567;ext=9", "maps:?ll=48.85,2.35&spn=0.000045,0.000068"}));
+              (std::vector<std::string>{"telprompt://+3301-234567;ext=9", "maps:?ll=48.85,2.35&spn=0.000045,0.000068"}));
 }
 
 TEST_F(ActionDispatchTest, TheFirstContactOfACardIsOfferedAndACardWithoutOneShowsNothing) {
@@ -357,14 +390,18 @@ TEST(VistrelTools, AddressesReachTheSystemUnlessDangerous) {
     }
 }
 
-// A number is dialled as written, spaces aside: letters, hyphens and pauses stay, "#" is
-// escaped; one that could make the address open something else is refused.
+// A number is dialled as written, its separators aside (spaces, "/", brackets and dots):
+// letters, hyphens and pauses stay, "#" is escaped; one that could make the address open
+// something else is refused.
 TEST(VistrelTools, PhoneNumbersAreDialledAsWrittenOrRefused) {
     const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"+1-800-555-SHOP", "telprompt://+1-800-555-SHOP"}, {"+33 6 12 34", "telprompt://+3361234"},
-        {"(555) 010-99", "telprompt://(555)010-99"},        {"*31#, 12;4", "telprompt://*31%23,12;4"},
-        {"1/2", std::nullopt},   {"12?x=1", std::nullopt}, {"me@host", std::nullopt}, {"1\n2", std::nullopt},
+        {"(555) 010-99", "telprompt://555010-99"},          {"*31#, 12;4", "telprompt://*31%23,12;4"},
+        {"089/1234567", "telprompt://0891234567"},          {"030/123 456", "telprompt://030123456"},
+        {"+49 (0)89/12.34.56", "telprompt://+49089123456"},
+        {"12?x=1", std::nullopt}, {"me@host", std::nullopt}, {"1\n2", std::nullopt}, {"1%0a2", std::nullopt},
         {"1\t2", std::nullopt},  {"1\x7f", std::nullopt},  {"\xc2\x85" "1", std::nullopt}, {"   ", std::nullopt},
+        {" / ( ) . ", std::nullopt},
     };
     for (const auto& [number, address] : cases) {
         Application::shared().clearOpenedURLs();

@@ -24,11 +24,14 @@ bool holdsControlCharacter(std::string_view text) {
     return false;
 }
 
-std::string withoutControlCharacters(std::string_view text) {
+std::string withoutControlCharacters(std::string_view text, LineBreaks lineBreaks) {
+    const auto kept = [lineBreaks](char c) {
+        return lineBreaks == LineBreaks::kept && (c == '\t' || c == '\r' || c == '\n');
+    };
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        if (const std::size_t length = controlAt(text, i)) {
+        if (const std::size_t length = controlAt(text, i); length && !kept(text[i])) {
             i += length;
             continue;
         }

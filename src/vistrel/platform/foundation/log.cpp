@@ -64,6 +64,18 @@ std::string escapeControlCharacters(std::string_view text) {
     std::size_t copied = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
+        // A C1 control (U+0080 to U+009F, C2 80 to C2 9F in UTF-8) is a control as much as
+        // a C0 one: "next line" and the terminal's escape among them. Written as \u0085.
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0u;
+        if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            out.append(text, copied, i - copied);
+            out += "\\u00";
+            out += hex[next >> 4];
+            out += hex[next & 0xf];
+            copied = i + 2;
+            ++i;
+            continue;
+        }
         if (!needsEscape(c)) continue;
         // Plain runs go in whole; only the character to escape is handled alone.
         out.append(text, copied, i - copied);
@@ -101,6 +113,8 @@ void logExcerpt(std::string_view text, std::size_t maxBytes, std::size_t maxLine
         bytes += end + 1;
         rest.remove_prefix(end + 1);
     }
+    // The text ended exactly at the bounds: nothing was left out, and nothing is said.
+    if (rest.empty()) return;
     const auto lines = static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n')) + 1;
     log("[left out: " + std::to_string(rest.size()) + " bytes in " + std::to_string(lines) + " lines]");
 }

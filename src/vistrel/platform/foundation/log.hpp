@@ -24,13 +24,14 @@ void discardLine(std::string_view line);
 // document, say) ask first and skip the work when nobody listens.
 bool isLogging();
 
-// Escapes control characters (and backslash) so text from outside cannot forge lines.
+// Escapes control characters (C0, DEL and C1, as control_characters.hpp has them) and
+// backslash, so text from outside cannot forge lines: \n, \r, \t, \\, \x1b, \u0085.
 std::string escapeControlCharacters(std::string_view text);
 
 // Logs the start of a text of many lines, such as a document from outside: one log line
 // (escaped) for each of its lines, until `maxLines` lines or `maxBytes` bytes of the text
-// are out (a line longer than what is left is cut at a character boundary); then, if
-// anything is left, one line saying how many bytes and lines were left out.
+// are out (a line longer than what is left is cut at a character boundary); then, only
+// if some of the text is left, one line "[left out: N bytes in M lines]".
 void logExcerpt(std::string_view text, std::size_t maxBytes = 4096, std::size_t maxLines = 40);
 
 // Collects every line logged while it lives (for tests).

@@ -101,20 +101,4 @@ ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWid
     return oneFrame(fitted(decodeJpegBitmap(bytes, PixelSize{size.width, size.height}), size));
 }
 
-std::optional<Image> decodeImageForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
-                                           const DisplayDecodingLimits& limits) {
-    ImageSourceResult read = readImageSourceForDisplay(bytes, coverWidth, coverHeight, limits);
-    if (!read.source) return std::nullopt;
-    std::vector<Bitmap> frames;
-    double duration = 0;
-    for (ImageSourceFrame& frame : read.source->frames) {
-        if (!frame.image) continue;
-        duration += frame.gif ? frame.gif->delayTime : 0.1;
-        frames.push_back(std::move(*frame.image));
-    }
-    if (frames.empty()) return std::nullopt;
-    if (frames.size() == 1) duration = 0;
-    return Image::animated(std::move(frames), duration);
-}
-
 }  // namespace platform::graphics

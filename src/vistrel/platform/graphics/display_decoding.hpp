@@ -40,9 +40,4 @@ DisplayPixelSize displayPixelSize(int width, int height, int coverWidth, int cov
 ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
                                             const DisplayDecodingLimits& limits = {});
 
-// As Image::decode (a GIF of several frames gives an animation, each frame's delay
-// counted as the decoder does), at display size. None as above.
-std::optional<Image> decodeImageForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
-                                           const DisplayDecodingLimits& limits = {});
-
 }  // namespace platform::graphics

@@ -29,7 +29,7 @@ void MailComposeViewController::setSubject(std::string subject) {
 }
 
 void MailComposeViewController::setMessageBody(std::string body, bool isHTML) {
-    body_ = withoutControlCharactersButLineBreaks(body);
+    body_ = withoutControlCharacters(body, LineBreaks::kept);
     isHTML_ = isHTML;
     refresh();
 }

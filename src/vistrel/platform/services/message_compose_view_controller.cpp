@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/control_characters.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/services/compose_text.hpp"
 
@@ -23,7 +24,7 @@ void MessageComposeViewController::setRecipients(std::vector<std::string> recipi
 }
 
 void MessageComposeViewController::setBody(std::string body) {
-    body_ = withoutControlCharactersButLineBreaks(body);
+    body_ = withoutControlCharacters(body, LineBreaks::kept);
     refresh();
 }
 

@@ -6,7 +6,7 @@
 // stands in for the user in tests and the demo. Texts from outside are kept to what the
 // fields may hold (compose_text.hpp): a recipient holding a control character is dropped
 // with a log line, and the body keeps tabs and line breaks but no other control
-// character. Main thread only.
+// character (DEL and C1 included). Main thread only.
 #include <memory>
 #include <optional>
 #include <string>

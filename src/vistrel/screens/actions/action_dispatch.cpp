@@ -2,6 +2,7 @@
 #include <string>
 
 #include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/ui/alert_action.hpp"
 #include "vistrel/presentation/image_view_model.hpp"
 #include "vistrel/screens/actions/vistrel_tools.hpp"
 
@@ -11,9 +12,11 @@ namespace {
 
 using Target = std::shared_ptr<platform::ui::ViewController>;
 
-// The alert of an action whose content the launcher needs is missing.
+// The alert of an action whose content the launcher needs is missing: its one button
+// keeps the default style.
 void showMissingContent(const Target& target, const char* messageKey) {
-    VistrelTools::instance()->launchPopup(target, tr("general.error"), tr(messageKey));
+    VistrelTools::instance()->launchPopup(target, tr("general.error"), tr(messageKey),
+                                          platform::ui::AlertActionStyle::defaultStyle);
 }
 
 }  // namespace
@@ -42,9 +45,9 @@ void ImageViewModel::calendarEventForAction(std::intptr_t position, const Target
 }
 
 void ImageViewModel::phoneForAction(std::intptr_t position, const Target& target) {
-    if (auto number = phoneNumberForAction(position))
-        VistrelTools::callNumber(*number);
-    else
+    // A number the dialler cannot be handed is as unreadable to the user as a missing one.
+    const auto number = phoneNumberForAction(position);
+    if (!number || !VistrelTools::callNumber(*number))
         showMissingContent(target, "actions.error.cant_read_phone_number");
 }
 

@@ -93,12 +93,11 @@ void launchUrl(const Target& target, const std::string& url, std::optional<bool>
 }
 
 std::optional<std::string> dialableNumber(std::string_view phoneNumber) {
-    if (platform::holdsControlCharacter(phoneNumber) ||
-        phoneNumber.find_first_of("/?@") != std::string_view::npos)
+    if (platform::holdsControlCharacter(phoneNumber) || phoneNumber.find_first_of("?@%") != std::string_view::npos)
         return std::nullopt;
     std::string kept;
     for (char c : phoneNumber) {
-        if (c == ' ') continue;
+        if (c == ' ' || c == '/' || c == '(' || c == ')' || c == '.') continue;
         if (c == '#')
             kept += "%23";
         else
@@ -108,13 +107,14 @@ std::optional<std::string> dialableNumber(std::string_view phoneNumber) {
     return kept;
 }
 
-void callNumber(const std::string& phoneNumber) {
+bool callNumber(const std::string& phoneNumber) {
     auto number = dialableNumber(phoneNumber);
     if (!number) {
         refuse("a phone number that cannot be dialled", phoneNumber);
-        return;
+        return false;
     }
     openAllowed(std::string("telprompt://").append(*number));
+    return true;
 }
 
 }  // namespace vistrel::VistrelTools

@@ -31,7 +31,8 @@ void sendSMS(const Target& target, const std::string& phoneNumber, const std::st
     if (refusesRecipients({phoneNumber})) return;
     if (!MessageComposeViewController::canSendText()) {
         instance()->launchPopup(target, "Could Not Send Sms",
-                                "Your device could not send sms.  Please check sms configuration and try again.");
+                                "Your device could not send sms.  Please check sms configuration and try again.",
+                                platform::ui::AlertActionStyle::cancel);
         return;
     }
     presentOverTarget(
@@ -51,7 +52,8 @@ void sendEmail(const Target& target, const std::vector<std::string>& emails, con
     if (refusesRecipients(emails)) return;
     if (!MailComposeViewController::canSendMail()) {
         instance()->launchPopup(target, "Could Not Send Email",
-                                "Your device could not send e-mail.  Please check e-mail configuration and try again.");
+                                "Your device could not send e-mail.  Please check e-mail configuration and try again.",
+                                platform::ui::AlertActionStyle::cancel);
         return;
     }
     presentOverTarget(

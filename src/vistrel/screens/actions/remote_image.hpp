@@ -45,11 +45,11 @@ RemoteImagePixelSize remoteImagePixelSize(platform::graphics::Size points);
 // is set to the result (none clears it: a body that is no picture, or a picture over
 // the limits) and the completion called; unless the load was overtaken, in which case
 // nothing more happens. A cached picture of the address and size also arrives through
-// the main queue, never within the call.
+// the main queue, never within the call. A GIF gives its first frame, as a still
+// decoder does.
 void imageFromServerURL(std::shared_ptr<platform::ui::ImageView> view, std::string_view urlString,
                         RemoteImageCompletion completion = {},
                         std::optional<RemoteImagePixelSize> showAt = std::nullopt);
-// A GIF gives its first frame, as a still decoder does.
 // The same, decoded as GlintGif::gifWithData decodes (frames keep their own display
 // times), each frame at the size shown.
 void gifFromServerURL(std::shared_ptr<platform::ui::ImageView> view, std::string_view urlString,

@@ -21,6 +21,7 @@
 #include "vistrel/platform/services/event_edit_view_controller.hpp"
 #include "vistrel/platform/services/mail_compose_view_controller.hpp"
 #include "vistrel/platform/services/message_compose_view_controller.hpp"
+#include "vistrel/platform/ui/alert_action.hpp"
 
 namespace platform::ui {
 class BarButtonItem;
@@ -46,14 +47,18 @@ bool isAllowedAddress(std::string_view address);
 void launchUrl(const Target& target, const std::string& url, std::optional<bool> inBrowser,
                std::optional<bool> isAnonymous, std::optional<std::string> title);
 
-// The number as the dialler is handed it: spaces removed, "#" written as %23, every
-// other character kept (the letters and hyphens of "+1-800-555-SHOP", the pauses , and ;).
-// None for a number holding a control character or one of / ? @, which would make the
-// address open something else than the number, and for a number of spaces only.
+// The number as the dialler is handed it: the separators people write between digits
+// (spaces, "/", "(", ")" and ".", as in "089/1234567" or "(030) 123.456") removed, "#"
+// written as %23, every other character kept (the letters and hyphens of
+// "+1-800-555-SHOP", the pauses , and ;). None for a number holding what no number
+// holds and what would make the address open something else than the number: a control
+// character (control_characters.hpp), "?", "@" or "%" (an escape that would decode into
+// one of them); and none for a number of separators only.
 std::optional<std::string> dialableNumber(std::string_view phoneNumber);
-// Hands "telprompt://" and the dialable number to the system opener; a number that gives
-// none is refused with a log line and nothing is opened.
-void callNumber(const std::string& phoneNumber);
+// Hands "telprompt://" and the dialable number to the system opener and gives true; a
+// number that gives none is refused with a log line, nothing is opened, and it gives
+// false (the dispatch then shows the alert of a phone number it cannot read).
+bool callNumber(const std::string& phoneNumber);
 
 // --- Composers ---------------------------------------------------------------------
 // A recipient holding a control character (control_characters.hpp) refuses the launch with a
@@ -103,9 +108,12 @@ public:
     // Saves the request's contacts under contactsFolder(); a failure prints
     // "Failed to save the contact. " and the error.
     void addContact(platform::services::ContactSaveRequest& data) const;
-    // An alert with the title, the message and one "general.ok" button in the cancel
-    // style that only closes it, over the target.
-    void launchPopup(const Target& target, const std::string& title, const std::string& message) const;
+    // An alert with the title, the message and one "general.ok" button in `okStyle` that
+    // only closes it, over the target. The information popups of a device that cannot
+    // send give their button the cancel style; the alert of missing content keeps the
+    // default one.
+    void launchPopup(const Target& target, const std::string& title, const std::string& message,
+                     platform::ui::AlertActionStyle okStyle) const;
 
     // Each closes the screen it is told about, whatever the result.
     void mailComposeController(platform::services::MailComposeViewController& controller,

@@ -19,14 +19,15 @@ void Shared::addContact(platform::services::ContactSaveRequest& data) const {
         platform::log(std::string("Failed to save the contact. ").append(error->description()));
 }
 
-void Shared::launchPopup(const Target& target, const std::string& title, const std::string& message) const {
+void Shared::launchPopup(const Target& target, const std::string& title, const std::string& message,
+                         platform::ui::AlertActionStyle okStyle) const {
     presentOverTarget(
         target,
-        [title, message] {
+        [title, message, okStyle] {
             auto alert =
                 std::make_shared<platform::ui::AlertController>(title, message, platform::ui::AlertControllerStyle::alert);
             alert->addAction(
-                std::make_shared<platform::ui::AlertAction>(tr("general.ok"), platform::ui::AlertActionStyle::cancel));
+                std::make_shared<platform::ui::AlertAction>(tr("general.ok"), okStyle));
             return alert;
         },
         "the alert");

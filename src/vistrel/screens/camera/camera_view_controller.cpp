@@ -188,21 +188,28 @@ void CameraViewController::pictureCaptured(std::optional<platform::graphics::Ima
         return;
     }
     if (deviceInformation.reachabilityStatus() == Reachability::NetworkStatus::notReachable) {
-        keepOfflinePhoto(*photo);
+        keepPhotoForLater(*photo, WaitReason::offline);
         takingPicture_ = false;
         return;
     }
     scanPicture(*photo);
 }
 
-// The photo becomes an unsent history record for the gallery to send later; when no
-// record can be made the user is told that the photo is not kept.
-void CameraViewController::keepOfflinePhoto(const platform::graphics::Image& photo) {
+// The photo becomes an unsent history record for the gallery to send later. The user
+// is told why it waits (no connection, or a recognition service that failed while the
+// device is online) and whether it is kept: when no record can be made, it is not.
+void CameraViewController::keepPhotoForLater(const platform::graphics::Image& photo, WaitReason reason) {
     std::shared_ptr<VistrelImage> record;
     if (persistanceController)
         record = persistanceController->createRandomVistrelImage(photo, std::chrono::system_clock::now());
-    if (!record) platform::log("camera :: the photo taken offline could not be kept");
-    showAlertMsg("", tr(record ? "camera.network.no_internet" : "camera.network.photo_not_kept"), alertTime);
+    const bool offline = reason == WaitReason::offline;
+    if (!record)
+        platform::log(offline ? "camera :: the photo taken offline could not be kept"
+                              : "camera :: the photo the recognition service failed on could not be kept");
+    const char* key = offline ? (record ? "camera.network.no_internet" : "camera.network.photo_not_kept")
+                              : (record ? "actions.list.error.service_unavailable.photo_kept"
+                                        : "actions.list.error.service_unavailable.photo_not_kept");
+    showAlertMsg("", tr(key), alertTime);
 }
 
 void CameraViewController::scanPicture(const platform::graphics::Image& photo) {
@@ -245,8 +252,8 @@ void CameraViewController::scanFinished(const platform::graphics::Image& photo, 
     if (!error) return;
     setHidden(pictureImageView, true);
     // The service failed, it did not say the page is unknown: the photo waits in the
-    // gallery as one taken offline.
-    if (*error == VistrelError::serviceUnavailable) return keepOfflinePhoto(photo);
+    // gallery as one taken offline, and the user is told it was the service.
+    if (*error == VistrelError::serviceUnavailable) return keepPhotoForLater(photo, WaitReason::serviceFailed);
     showAlertMsg("", localizedString(*error), alertTime);
 }
 

@@ -4,7 +4,8 @@
 // tutorial and the about page. The shutter takes a still and scans it: the one
 // auto-triggered action runs at once, or the action list is pushed, or the error shows
 // for a moment; without network, or when the service fails to answer, the photo is kept
-// in the history for later.
+// in the history for later, and the message says which of the two it was and whether the
+// photo could be kept.
 //
 // In embedded mode (hideNavigationButtons) only scanning is offered: no gallery, no
 // menu. Main thread only.
@@ -102,7 +103,9 @@ public:
 private:
     std::shared_ptr<CameraViewController> self();
     void pictureCaptured(std::optional<platform::graphics::Image> photo, std::optional<platform::Error> error);
-    void keepOfflinePhoto(const platform::graphics::Image& photo);
+    // Why a photo waits in the gallery: no connection, or a service that failed to answer.
+    enum class WaitReason { offline, serviceFailed };
+    void keepPhotoForLater(const platform::graphics::Image& photo, WaitReason reason);
     void scanPicture(const platform::graphics::Image& photo);
     void scanFinished(const platform::graphics::Image& photo, std::optional<Image> image,
                       std::optional<VistrelError> error);
