@@ -229,7 +229,7 @@ TEST_F(ClientTest, ClickReportAnswersEscapingAndRefusals) {
             ASSERT_TRUE(calls.waitForOne()) << row.name;
             EXPECT_EQ(calls.data, row.completion) << row.name;
         } else {
-            EXPECT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return log.contains("Error: "); }, 5s) &&
+            EXPECT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return log.contains("Error: "); }, 2min) &&
                         calls.count == 0) << row.name;
         }
     }
