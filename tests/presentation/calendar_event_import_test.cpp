@@ -152,7 +152,7 @@ TEST(LaunchCalendarEvent, TheEditorComesOnTheMainQueueAfterTheAnswerAndSavesToAF
     const std::string text = "BEGIN:VEVENT\r\nSUMMARY:Meeting: Q3\r\nDTSTART:20260601T120000Z\r\nEND:VEVENT\r\n";
     launchCalendarEvent(shown.screen, text, EventStore(dir.path()), delegate);
     EXPECT_EQ(over->presentedViewController(), nullptr);  // not inside the call
-    ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return over->presentedViewController() != nullptr; }, 5s));
+    ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return over->presentedViewController() != nullptr; }, 2min));
     auto editor = std::dynamic_pointer_cast<platform::services::EventEditViewController>(over->presentedViewController());
     ASSERT_TRUE(editor);
     EXPECT_EQ(std::tuple(editor->event(), editor->eventStore()->folder()), std::tuple(calendarEvent(text), dir.path()));
@@ -171,7 +171,7 @@ TEST(LaunchCalendarEvent, RefusedAccessOrAnErrorShowsNothing) {
         Shown shown;
         platform::LogCapture log;
         launchCalendarEvent(shown.screen, "BEGIN:VEVENT\nSUMMARY:x\nEND:VEVENT", EventStore(""), {});
-        EXPECT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return log.contains("no calendar access"); }, 5s));
+        EXPECT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return log.contains("no calendar access"); }, 2min));
         platform::dispatch::RunLoop::runUntilIdle();
         EXPECT_EQ(std::tuple(shown.screen->presentedViewController(), log.contains("Domain=")),
                   std::tuple(nullptr, answer == AuthorizationAnswer::error));

@@ -23,7 +23,7 @@ struct CameraControllerTest : ScreenTest {
     // Prepares the controller in `view` and waits until the main queue has the result.
     void prepare() {
         controller->configureInView(view);
-        ASSERT_TRUE(RunLoop::runUntil([&] { return controller->captureSession() != nullptr; }, 10s));
+        ASSERT_TRUE(RunLoop::runUntil([&] { return controller->captureSession() != nullptr; }, 2min));
     }
     // Asks for a still; the answer must not come on the caller's stack, and only once.
     Answer capture() {
@@ -36,7 +36,7 @@ struct CameraControllerTest : ScreenTest {
             code = error ? vistrel::cameraControllerError(*error) : std::nullopt;
         });
         EXPECT_EQ(std::get<0>(*answer), 0) << "answered synchronously";
-        EXPECT_TRUE(RunLoop::runUntil([&] { return std::get<0>(*answer) > 0; }, 10s));
+        EXPECT_TRUE(RunLoop::runUntil([&] { return std::get<0>(*answer) > 0; }, 2min));
         RunLoop::runFor(5ms);  // a second answer would show here
         return *answer;
     }
@@ -89,7 +89,7 @@ TEST_F(CameraControllerTest, PressesBeforeThePreparationIsHandedOverSeeNoSession
     // The preparation may have finished on its queue, but main has not taken it yet.
     EXPECT_FALSE(controller->toggleFlash());
     EXPECT_EQ(capture(), Answer(1, true, 0, Error::captureSessionIsMissing));
-    ASSERT_TRUE(RunLoop::runUntil([&] { return controller->captureSession() != nullptr; }, 10s));
+    ASSERT_TRUE(RunLoop::runUntil([&] { return controller->captureSession() != nullptr; }, 2min));
     EXPECT_EQ(capture(), Answer(1, true, 320, std::nullopt));
 }
 

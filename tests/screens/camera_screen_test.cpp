@@ -76,7 +76,7 @@ TEST_F(CameraScreenTest, WithoutCameraPermissionTheShutterOnlyExplains) {
         show();
         camera::setAuthorizationStatus(status);
         pressShutter();
-        pumpUntil([] { return false; }, 20);
+        pumpUntil([&] { return navigation->presentedViewController() != nullptr; });
         auto alert = std::dynamic_pointer_cast<ui::AlertController>(navigation->presentedViewController());
         ASSERT_TRUE(alert);
         EXPECT_EQ(std::tuple(alert->title(), alert->message(), alert->actions().size()),
@@ -123,21 +123,23 @@ TEST_F(CameraScreenTest, OfflinePhotoGoesToTheWaitingListOrTheUserHearsItWasNotK
 // as one taken offline, with a message that blames the service; only an answer that
 // recognised nothing says the page is not recognised.
 TEST_F(CameraScreenTest, APhotoTheServiceFailedOnWaitsAsAnOfflineOne) {
-    vistrel::Client::setRecognitionTimeout(200ms);
     const struct {
         const char* name;
         testsupport::CannedAnswer answer;
         bool kept;
+        // Only the time-out row has a short one (its server stays silent far longer).
+        std::optional<std::chrono::milliseconds> idleTimeout = std::nullopt;
     } rows[] = {
         {"500", {500, "", {}}, true},
         {"503", {503, "{}", {}}, true},
         {"reset", {200, "", {}, 0ms, true}, true},
-        {"time-out", {200, "{}", {}, 800ms}, true},
+        {"time-out", {200, "{}", {}, 60s}, true, 200ms},
         {"200 recognising nothing", {200, "[]", {}}, false},
     };
     show();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
+        vistrel::Client::setRecognitionTimeout(row.idleTimeout);
         service.server.answer(row.answer);
         const auto before = waitingCount();
         const auto requests = service.server.requests().size();
@@ -251,7 +253,8 @@ TEST_F(CameraScreenTest, MigrationOpensAtTheFirstAppearanceOnly) {
     vistrel::VistrelPref::setHasBeenMigrated(false);
     navigation->pushViewController(std::make_shared<ui::ViewController>(), false);
     navigation->popViewController(false);
-    pumpUntil([] { return false; }, 5);
+    pumpUntil([&] { return screen->appearanceState() == ui::AppearanceState::appeared; });
+    pumpUntil([] { return false; }, 5);  // a presentation, were one queued, would come now
     EXPECT_EQ(screen->appearanceState(), ui::AppearanceState::appeared);
     EXPECT_FALSE(navigation->presentedViewController());
 }
@@ -298,7 +301,7 @@ TEST_F(CameraScreenTest, MenuEntriesAndGalleryButtonOpenTheirScreens) {
         time.advance(1s);
     }
     ui::tap(window, centreInWindow(*screen->galleryButton.lock()));
-    pumpUntil([] { return false; }, 5);
+    pumpUntil([&] { return navigation->topViewController() != screen; });
     auto gallery = std::dynamic_pointer_cast<vistrel::GalleryViewController>(navigation->topViewController());
     ASSERT_TRUE(gallery);
     EXPECT_EQ(gallery->option, vistrel::LibraryOption::recents);

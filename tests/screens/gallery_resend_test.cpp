@@ -30,7 +30,7 @@ struct ResendTest : ScreenTest {
     std::shared_ptr<vistrel::DisplayActionsViewController> actionList() {
         return std::dynamic_pointer_cast<vistrel::DisplayActionsViewController>(navigation->topViewController());
     }
-    static bool waitFor(const std::function<bool()>& done) { return RunLoop::runUntil(done, 10s); }
+    static bool waitFor(const std::function<bool()>& done) { return RunLoop::runUntil(done, 2min); }
     static bool spinning(GalleryViewController& gallery) {
         return gallery.view()->viewWithTag(vistrel::VistrelViewController::loadingViewTag) != nullptr;
     }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -119,8 +120,12 @@ protected:
     }
 
     // Runs the main queue until `done` holds, in real time; the manual clock does not move.
-    static bool pumpUntil(const std::function<bool()>& done, int rounds = 1000) {
-        for (int i = 0; i < rounds && !done(); ++i) {
+    // Without a number of rounds, the bound of two minutes only catches a hang (a
+    // sanitizer build on a loaded machine is slow); a few rounds let queued work run when
+    // a test checks that something does not happen.
+    static bool pumpUntil(const std::function<bool()>& done, std::optional<int> rounds = std::nullopt) {
+        const auto deadline = std::chrono::steady_clock::now() + 2min;
+        for (int i = 0; (rounds ? i < *rounds : std::chrono::steady_clock::now() < deadline) && !done(); ++i) {
             RunLoop::runUntilIdle();
             if (!done()) std::this_thread::sleep_for(2ms);
         }

@@ -188,7 +188,7 @@ TEST(TutorialArtworkTest, TheKitFindsTheCodeOnTheSamplePage) {
         image = std::move(found);
         done = true;
     });
-    ASSERT_TRUE(RunLoop::runUntil([&] { return done.load(); }, 20s));
+    ASSERT_TRUE(RunLoop::runUntil([&] { return done.load(); }, 2min));
     ASSERT_TRUE(image && image->actions);
     EXPECT_EQ(image->actions->size(), 1u);
 }

@@ -137,7 +137,7 @@ TEST_F(HistoryTest, CallersOnOtherThreadsAreServedOnTheMainThread) {
     auto made = std::async(std::launch::async,
                            [&] { return history->createRandomVistrelImage(picture(Color::red()), at(1)); });
     EXPECT_TRUE(RunLoop::runUntil([&] { return made.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                                  std::chrono::seconds(10)));
+                                  std::chrono::minutes(2)));
     ASSERT_TRUE(made.get());
     EXPECT_EQ(history->retrieveImages()->size(), 1u);
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +20,21 @@ bool sameName(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) ==
                                                   std::tolower(static_cast<unsigned char>(y)); });
+}
+
+// Waits until the socket has bytes or is closed: false after a minute of silence or
+// once the server stops, whichever comes first.
+bool waitReadable(int socket, const std::function<bool()>& stopping) {
+    using namespace std::chrono_literals;
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (!stopping()) {
+        pollfd pfd{socket, POLLIN, 0};
+        int ready = poll(&pfd, 1, 100);
+        if (ready > 0) return true;
+        if (ready < 0 && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+    }
+    return false;
 }
 
 const char* reasonPhrase(int status) {
@@ -37,16 +53,15 @@ const char* reasonPhrase(int status) {
 }
 
 // Reads a whole request (headers, then a body of Content-Length bytes). False when the
-// peer closed or sent no request within a few seconds.
-bool readRequest(int socket, CapturedRequest& request) {
+// peer closed, went silent for a minute (a hang, not a slow client) or the server stops.
+bool readRequest(int socket, CapturedRequest& request, const std::function<bool()>& stopping) {
     std::string& raw = request.raw;
     std::size_t headerEnd = std::string::npos;
     std::size_t wanted = 0;
     char buffer[16384];
     for (;;) {
         if (headerEnd != std::string::npos && raw.size() >= headerEnd + 4 + wanted) break;
-        pollfd pfd{socket, POLLIN, 0};
-        if (poll(&pfd, 1, 5000) <= 0) return false;
+        if (!waitReadable(socket, stopping)) return false;
         ssize_t n = recv(socket, buffer, sizeof buffer, 0);
         if (n <= 0) return false;
         raw.append(buffer, static_cast<std::size_t>(n));
@@ -107,12 +122,15 @@ std::size_t CapturedRequest::headerCount(std::string_view name) const {
 }
 
 void RequestRecorder::answer(CannedAnswer answer) {
+    if (!answer.sharedBody) answer.sharedBody = sharedBody(std::move(answer.body));
+    answer.body.clear();
     answerWith([answer = std::move(answer)](const CapturedRequest&) { return answer; });
 }
 
 void RequestRecorder::answerWith(Responder responder) {
+    auto shared = std::make_shared<const Responder>(std::move(responder));
     std::lock_guard lock(mutex_);
-    responder_ = std::move(responder);
+    responder_ = std::move(shared);
 }
 
 std::vector<CapturedRequest> RequestRecorder::requests() const {
@@ -126,14 +144,14 @@ bool RequestRecorder::waitForRequests(std::size_t count, std::chrono::millisecon
 }
 
 CannedAnswer RequestRecorder::record(const CapturedRequest& request) {
-    Responder responder;
+    std::shared_ptr<const Responder> responder;
     {
         std::lock_guard lock(mutex_);
         requests_.push_back(request);
         responder = responder_;
     }
     changed_.notify_all();
-    return responder(request);
+    return (*responder)(request);
 }
 
 LoopbackServer::LoopbackServer(int port, std::string host) : address_(std::move(host)) {
@@ -202,7 +220,11 @@ void LoopbackServer::acceptLoop() {
 
 void LoopbackServer::serve(int socket) {
     CapturedRequest request;
-    if (!readRequest(socket, request)) {
+    auto stopping = [this] {
+        std::lock_guard lock(mutex_);
+        return stopping_;
+    };
+    if (!readRequest(socket, request, stopping)) {
         close(socket);
         return;
     }
@@ -229,11 +251,13 @@ void LoopbackServer::serve(int socket) {
         head += "\r\n";
     }
     const bool hasBody = answer.status != 204 && answer.status != 304;
+    // Sent from where the answer keeps it: a large body is never copied on its way out.
+    const std::string_view body = answer.bodyBytes();
     if (hasBody && answer.chunked) {
         head += "Transfer-Encoding: chunked\r\n";
     } else if (hasBody) {
         head += "Content-Length: ";
-        head += std::to_string(answer.body.size());
+        head += std::to_string(body.size());
         head += "\r\n";
     }
     head += "Connection: close\r\n\r\n";
@@ -241,12 +265,12 @@ void LoopbackServer::serve(int socket) {
     // The body in large pieces, or byte by byte with a pause before each.
     const bool dribbling = answer.pauseBetweenBodyBytes.count() > 0;
     const std::size_t pieceSize = dribbling ? 1 : 65536;
-    for (std::size_t i = 0; sending && i < answer.body.size(); i += pieceSize) {
+    for (std::size_t i = 0; sending && i < body.size(); i += pieceSize) {
         if (dribbling) {
             std::unique_lock lock(mutex_);
             if (changed_.wait_for(lock, answer.pauseBetweenBodyBytes, [&] { return stopping_; })) break;
         }
-        sending = sendPiece(socket, std::string_view(answer.body).substr(i, pieceSize), answer.chunked);
+        sending = sendPiece(socket, body.substr(i, pieceSize), answer.chunked);
     }
     if (sending && answer.chunked) sendAll(socket, "0\r\n\r\n");
     shutdown(socket, SHUT_WR);

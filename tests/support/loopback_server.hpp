@@ -9,6 +9,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -39,7 +40,17 @@ struct CannedAnswer {
     bool reset = false;                  // no answer: the connection is reset
     std::chrono::milliseconds pauseBetweenBodyBytes{0};  // the body dribbles out byte by byte
     bool chunked = false;  // the body goes in chunks, with no Content-Length
+    // A body shared rather than copied (a large one answered to many requests); when set,
+    // it is sent instead of `body`. answer() moves a `body` in here itself.
+    std::shared_ptr<const std::string> sharedBody = nullptr;
+
+    std::string_view bodyBytes() const { return sharedBody ? std::string_view(*sharedBody) : std::string_view(body); }
 };
+
+// A body to hand to several answers without copying its bytes.
+inline std::shared_ptr<const std::string> sharedBody(std::string bytes) {
+    return std::make_shared<const std::string>(std::move(bytes));
+}
 
 // The requests a test server took in and what it answers them with, for any server of the
 // tests whatever it speaks; safe from any thread.
@@ -47,13 +58,16 @@ class RequestRecorder {
 public:
     using Responder = std::function<CannedAnswer(const CapturedRequest&)>;
 
-    // The answer to every later request (at first: 200 with an empty body).
+    // The answer to every later request (at first: 200 with an empty body). Its body is
+    // kept once and sent from there, never copied per request.
     void answer(CannedAnswer answer);
     void answerWith(Responder responder);
 
     std::vector<CapturedRequest> requests() const;
-    // Waits (real time, at most `timeout`) until `count` requests have come in.
-    bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(5)) const;
+    // Waits until `count` requests have come in. The default bound only catches a hang (a
+    // sanitizer build on a loaded machine is slow); a test that checks that nothing comes
+    // gives a short one of its own.
+    bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout = std::chrono::minutes(2)) const;
 
 protected:
     // Keeps the request and gives what to answer it with.
@@ -62,7 +76,9 @@ protected:
 private:
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
-    Responder responder_ = [](const CapturedRequest&) { return CannedAnswer{}; };
+    // Shared, so that taking it for a request copies no canned body.
+    std::shared_ptr<const Responder> responder_ =
+        std::make_shared<const Responder>([](const CapturedRequest&) { return CannedAnswer{}; });
     std::vector<CapturedRequest> requests_;
 };
 

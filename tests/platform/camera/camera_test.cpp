@@ -64,7 +64,7 @@ struct Rig {
                                           : Color::clear());
             });
         auto future = answer->get_future();
-        EXPECT_EQ(future.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+        EXPECT_EQ(future.wait_for(std::chrono::minutes(2)), std::future_status::ready);
         return future.get();
     }
 };

@@ -38,7 +38,7 @@ TEST(EventStore, TheAccessAnswerArrivesLaterOnAnotherQueue) {
             onMain = dispatch::isMainThread(), gotGranted = g, gotError = error.has_value();
             ++calls;
         });
-        ASSERT_TRUE(RunLoop::runUntil([&] { return calls.load() == 1; }, 5s));
+        ASSERT_TRUE(RunLoop::runUntil([&] { return calls.load() == 1; }, 2min));
         EXPECT_EQ(std::tuple(onMain.load(), gotGranted.load(), gotError.load()), std::tuple(false, granted, hasError));
     }
 }

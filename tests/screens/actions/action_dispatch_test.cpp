@@ -263,7 +263,7 @@ TEST_F(ActionDispatchTest, PhoneNumbersAndMapsGoToTheSystem) {
     EXPECT_EQ(run("PHONE", R"({"Number":"+33 (0)1-23 45 67;ext=9"})"), nullptr);
     // Without a geocoding service the coordinates stand in for the address.
     run("MAP", R"({"Latitude":48.85,"Longitude":2.35,"SearchAddress":"Paris"})");
-    ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([] { return Application::shared().openedURLs().size() == 2; }, 5s));
+    ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([] { return Application::shared().openedURLs().size() == 2; }, 2min));
     run("MAP", R"({"Latitude":48.85})");  // one coordinate only: nothing
     EXPECT_EQ(Application::shared().openedURLs(),
               (std::vector<std::string>{"telprompt://+3301-234567;ext=9", "maps:?ll=48.85,2.35&spn=0.000045,0.000068"}));
@@ -295,7 +295,7 @@ TEST_F(ActionDispatchTest, TextAndCalendarScreens) {
     shown->dismiss(false);
 
     run("CALENDAR", R"({"VCalendar":"BEGIN:VEVENT\r\nSUMMARY:Fair\r\nEND:VEVENT\r\n"})");
-    ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return shown->presentedViewController() != nullptr; }, 5s));
+    ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([&] { return shown->presentedViewController() != nullptr; }, 2min));
     auto editor = std::dynamic_pointer_cast<platform::services::EventEditViewController>(shown->presentedViewController());
     ASSERT_TRUE(editor);
     EXPECT_EQ(std::tuple(editor->event().title, editor->eventStore()->folder()),

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <thread>
@@ -24,24 +25,51 @@ using platform::graphics::Image;
 using platform::ui::ImageView;
 using testsupport::CannedAnswer;
 
-// What a completion saw: that it ran, and whether on the main thread.
+// What a completion saw: that it ran, and whether on the main thread. The completion
+// holds it in shared ownership: a load may end after the test that started it.
 struct Finish {
-    std::atomic<int> calls{0};
-    std::atomic<bool> onMain{false};
-    vistrel::RemoteImageCompletion completion() {
-        return [this] {
-            onMain = platform::dispatch::isMainThread();
-            ++calls;
+    struct Seen {
+        std::atomic<int> calls{0};
+        std::atomic<bool> onMain{false};
+    };
+    std::shared_ptr<Seen> seen = std::make_shared<Seen>();
+    std::atomic<int>& calls = seen->calls;
+    std::atomic<bool>& onMain = seen->onMain;
+
+    vistrel::RemoteImageCompletion completion() const {
+        return [seen = seen] {
+            seen->onMain = platform::dispatch::isMainThread();
+            ++seen->calls;
         };
     }
-    bool wait() {
-        return RunLoop::runUntil([this] { return calls > 0; }, 10s);
+    // The bound only catches a hang: a sanitizer build on a loaded machine is slow.
+    bool wait() const {
+        return RunLoop::runUntil([seen = seen] { return seen->calls > 0; }, 2min);
     }
 };
 
+// Waits for a condition that other threads make true while the main queue runs nothing;
+// the bound only catches a hang.
+bool waitWithoutTheMainQueue(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + 2min;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+// Until no download or decode is under way and what they handed the main queue has run.
+bool finishLoadsInFlight() {
+    const bool ended = RunLoop::runUntil([] { return vistrel::remoteImageCacheState().loading == 0; }, 2min);
+    RunLoop::runUntilIdle();
+    return ended;
+}
+
+// The bytes are shared by every answer made of them, never copied per request.
 CannedAnswer body(std::string bytes, std::chrono::milliseconds delay = 0ms) {
     CannedAnswer answer;
-    answer.body = std::move(bytes);
+    answer.sharedBody = testsupport::sharedBody(std::move(bytes));
     answer.delay = delay;
     return answer;
 }
@@ -57,6 +85,9 @@ protected:
             return found == answers.end() ? body("<html>not found</html>") : found->second;
         });
     }
+    // No load of the test is left to end after it: its server and views go with it.
+    void TearDown() override { EXPECT_TRUE(finishLoadsInFlight()); }
+
     std::shared_ptr<ImageView> viewWith(int width) {
         auto view = std::make_shared<ImageView>();
         view->setImage(Image::decode(png(width)));
@@ -126,9 +157,10 @@ TEST_F(RemoteImageTest, AnOvertakenLoadIsDropped) {
     Finish slow, fast, probe;
     vistrel::imageFromServerURL(raced, server.url("/slow.png"), slow.completion());
     vistrel::imageFromServerURL(raced, server.url("/fast.png"), fast.completion());
-    // Answers complete in the order they end, so once the later one is in, the slow one is too.
     vistrel::imageFromServerURL(std::make_shared<ImageView>(), server.url("/later.png"), probe.completion());
     ASSERT_TRUE(probe.wait());
+    // Every load has ended, the slow one too, whatever order the machine ended them in.
+    ASSERT_TRUE(finishLoadsInFlight());
     EXPECT_EQ(std::tuple(fast.calls.load(), slow.calls.load(), raced->image()->pixelWidth()), std::tuple(1, 0, 6));
 }
 
@@ -145,8 +177,7 @@ TEST_F(RemoteImageTest, AHugePngIsDecodedOffTheMainThreadAtTheSizeShown) {
     Finish finish;
     vistrel::imageFromServerURL(view, server.url("/huge.png"), finish.completion(), vistrel::RemoteImagePixelSize{96, 96});
     // The download and the decode end while the main thread runs nothing...
-    for (int i = 0; i < 1000 && vistrel::remoteImageCacheState().entries == 0; ++i)
-        std::this_thread::sleep_for(10ms);
+    waitWithoutTheMainQueue([] { return vistrel::remoteImageCacheState().entries > 0; });
     ASSERT_EQ(vistrel::remoteImageCacheState().entries, 1u);
     EXPECT_FALSE(view->image());
     // ...and the main queue only hands the picture over: covering 96 x 96, aspect kept.
@@ -180,7 +211,7 @@ TEST_F(RemoteImageTest, ViewsOfOneAddressShareOneDownloadAndLaterLoadsUseTheCach
                 return icons.back()->image()->pixelWidth() == 30 && !gifs.back()->image() && !gone->image() &&
                        vistrel::remoteImageCacheState().loading == 0;
             },
-            10s));
+            2min));  // catches a hang only
         RunLoop::runUntilIdle();
         for (int row = 0; row < 9; ++row) {
             // One decode: every row shows the same pixels; the refused GIF cleared every row.
@@ -220,7 +251,7 @@ TEST(LoadGifTest, AMissingNameClearsTheView) {
     view->setImage(Image::decode(png(3)));
     platform::LogCapture log;
     vistrel::loadGif(view, "no such picture");
-    ASSERT_TRUE(RunLoop::runUntil([&] { return !view->image(); }, 10s));
+    ASSERT_TRUE(RunLoop::runUntil([&] { return !view->image(); }, 2min));  // catches a hang only
     EXPECT_TRUE(log.contains("GlintGif: This image named \"no such picture\" does not exist"));
 }
 

@@ -49,7 +49,7 @@ TlsLoopbackServer::TlsLoopbackServer(const ServerIdentity& identity)
         CannedAnswer answer = record(captured);
         response.status = answer.status;
         for (const auto& [name, value] : answer.headers) response.set_header(name, value);
-        response.body = answer.body;
+        response.body = answer.bodyBytes();
     };
     const std::string anyPath = ".*";
     server_->Get(anyPath, handler).Post(anyPath, handler).Put(anyPath, handler).Patch(anyPath, handler);
