@@ -37,7 +37,7 @@ TEST(URLSessionRedirectTest, ARequestKeptToItsServiceFollowsNoRedirectElsewhere)
                     return {200, "landed", {}};
                 });
                 const std::size_t before = target->requests().size();
-                URLRequest request(origin.url("/start"), std::chrono::seconds(5));
+                URLRequest request(origin.url("/start"));
                 request.httpMethod = "POST";
                 request.httpBody = "photo-bytes";
                 request.redirectPolicy = RedirectPolicy::sameServiceOnly;
@@ -74,7 +74,7 @@ TEST(URLSessionRedirectTest, MultipleChoicesAndUseProxyStandAsTheyCame) {
                 SCOPED_TRACE(testing::Message() << status << " to " << location);
                 origin.answer({status, "choose", {{"Location", location}}});
                 const std::size_t before = origin.requests().size();
-                URLRequest request(origin.url("/start"), std::chrono::seconds(5));
+                URLRequest request(origin.url("/start"));
                 request.redirectPolicy = policy;
                 Outcome outcome = send(session, request);
                 ASSERT_TRUE(outcome.response);
