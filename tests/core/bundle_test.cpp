@@ -34,7 +34,7 @@ TEST(LocalisationTablesTest, EveryLanguageHasATextForEveryKey) {
     auto table = [](const char* language) {
         auto path = std::filesystem::path(VISTREL_SOURCE_DIR) / "resources/Vistrel.bundle" / language /
                     "Localizable.strings";
-        auto keys = platform::parseStringsTable(platform::readFile(path).value_or(""));
+        auto keys = platform::parseStringsTable(platform::readFile(path, 64u << 20).value_or(""));
         std::vector<std::string> names;
         for (const auto& entry : keys.value_or(platform::StringsTable{})) names.push_back(entry.first);
         return names;

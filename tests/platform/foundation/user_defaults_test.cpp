@@ -42,10 +42,10 @@ TEST(UserDefaultsTest, SavingKeepsDataAndDatesOfTheFile) {
         testsupport::TempDir dir;
         auto file = dir / "preferences.plist";
         std::filesystem::copy_file(std::string(VISTREL_TEST_DATA) + "/plist/" + name, file);
-        auto expected = platform::readPropertyList(*platform::readFile(file));
+        auto expected = platform::readPropertyList(*platform::readFile(file, 64u << 20));
         expected->mutableDictionary()->set("apiKey", Value("k"));
         EXPECT_TRUE(UserDefaults(file).set("apiKey", Value("k")));
-        EXPECT_EQ(platform::readPropertyList(*platform::readFile(file)), expected) << name;
+        EXPECT_EQ(platform::readPropertyList(*platform::readFile(file, 64u << 20)), expected) << name;
     }
 }
 
@@ -105,7 +105,7 @@ TEST(UserDefaultsTest, DamagedFilesAreMovedAsideAndTheDefaultsStartEmpty) {
                   std::tuple(std::nullopt, std::nullopt, false));
         EXPECT_TRUE(defaults.set("apiKey", Value("k")));
         EXPECT_EQ(UserDefaults(file).string("apiKey"), "k");
-        EXPECT_EQ(platform::readFile(dir / "p.plist.damaged"), bytes);
+        EXPECT_EQ(platform::readFile(dir / "p.plist.damaged", 64u << 20), bytes);
     }
 }
 

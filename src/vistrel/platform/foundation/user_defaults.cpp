@@ -41,7 +41,7 @@ UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) 
     if (sizeError) return;  // no file yet, or nothing that could be read as one
     std::optional<Value> value;
     if (size <= kMaxFileBytes) {
-        auto bytes = readFile(file_);
+        auto bytes = readFile(file_, kMaxFileBytes);
         if (!bytes) return;
         value = readPropertyList(*bytes);
     }
