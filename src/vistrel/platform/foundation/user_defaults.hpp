@@ -21,9 +21,12 @@ public:
     static void resetStandard(std::optional<std::filesystem::path> file = std::nullopt);
 
     // Opens (or prepares to create) the defaults kept in `file`. A file that does not
-    // read as a property list holding a dictionary is moved aside, bytes and all, to
-    // "<file>.damaged" (replacing an older one) with a log line, and the defaults start
-    // empty.
+    // read as a property list holding a dictionary, or is over 1 MB or 1,000 keys (far
+    // beyond the few keys kept), is moved aside, bytes and all, to "<file>.damaged"
+    // (replacing an older one) with a log line, and the defaults start empty. What is
+    // there but not a regular file is left alone (logged; the defaults start empty).
+    // Temporaries of the file ("<file>.tmp-<digits>") that an earlier run left behind
+    // are removed.
     explicit UserDefaults(std::filesystem::path file);
 
     std::optional<Value> object(std::string_view key) const;
