@@ -1,7 +1,11 @@
 #include "vistrel/model/image.hpp"
 
+#include <algorithm>
+#include <string>
+
 #include "vistrel/model/members.hpp"
 #include "vistrel/model/style_texts.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 
 namespace vistrel {
@@ -36,11 +40,14 @@ Image Image::fromJson(const JSON& json) {
     StyleTexts styles;
     if (auto text = members.text("TitleStyle")) image.titleStyle = styles.read(*text);
     if (const platform::Array* elements = members.array("Actions")) {
+        const std::size_t kept = std::min(elements->size(), maxActions);
         std::vector<Action> list;
-        list.reserve(elements->size());
-        for (const platform::Value& element : *elements)
-            list.push_back(Action::fromJson(JSON(element), styles));
+        list.reserve(kept);
+        for (std::size_t i = 0; i < kept; ++i) list.push_back(Action::fromJson(JSON((*elements)[i]), styles));
         image.actions = std::move(list);
+        if (elements->size() > kept)
+            platform::log(platform::concatenate("Image :: ", std::to_string(elements->size() - kept),
+                                                " actions left out"));
     }
     return image;
 }
