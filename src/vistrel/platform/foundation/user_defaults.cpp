@@ -13,11 +13,11 @@
 namespace platform {
 
 namespace {
-// The kit keeps a handful of short values. A file past these bounds, far beyond what it
+// The kit keeps a handful of short values. A file past the bounds, far beyond what it
 // writes, is treated as damaged rather than read: a valid file of hundreds of thousands
 // of keys would cost the main thread seconds at start.
-constexpr std::size_t kMaxFileBytes = 1u << 20;
-constexpr std::size_t kMaxKeys = 1000;
+constexpr std::size_t kMaxFileBytes = UserDefaults::maxFileBytes;
+constexpr std::size_t kMaxKeys = UserDefaults::maxKeys;
 
 // When the platform was loaded: a temporary written since may be a write of this run.
 const std::filesystem::file_time_type platformLoaded = std::filesystem::file_time_type::clock::now();

@@ -1,6 +1,7 @@
 #pragma once
 // User defaults: typed values under text keys, kept in a property-list file that is
 // rewritten atomically (mode 0600) on every change. Safe to use from any thread.
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -14,6 +15,10 @@ namespace platform {
 
 class UserDefaults {
 public:
+    // The bounds of a defaults file that is read: past them it counts as damaged.
+    static constexpr std::size_t maxFileBytes = 1u << 20;
+    static constexpr std::size_t maxKeys = 1000;
+
     // The process's defaults, in "preferences.plist" of the application data folder,
     // opened on first use.
     static std::shared_ptr<UserDefaults> standard();
