@@ -38,6 +38,10 @@ struct Image {
     static Image fromJson(const JSON& json);
     // fromJson of the bytes read as JSON text (bytes that are not JSON give the null value).
     static Image fromData(std::string_view data);
+    // The image of an answer's bytes, none when they are not a JSON object. Only the
+    // actions kept are converted from the text, so a long list costs no more memory
+    // than its first maxActions.
+    static std::optional<Image> fromAnswer(std::string_view data);
 
     // The image of the QR codes found in a photo (built in qr_image.cpp), given their
     // payloads in detection order; an absent payload is a code that could not be read.
