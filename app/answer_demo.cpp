@@ -56,7 +56,7 @@ void printShownActions(const vistrel::ImageViewModel& model) {
 
 void printAnswer(const std::filesystem::path& path) {
     std::cout << "\n== answer: " << path.string() << "\n";
-    auto bytes = platform::readFile(path);
+    auto bytes = platform::readFile(path, 64u << 20);
     if (!bytes) {
         std::cout << "cannot read " << path.string() << "\n";
         return;

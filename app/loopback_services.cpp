@@ -52,7 +52,7 @@ std::optional<std::filesystem::path> servedPicture(std::string_view target) {
 
 testsupport::CannedAnswer pictureAnswer(const std::string& target) {
     auto file = servedPicture(target);
-    auto bytes = file ? platform::readFile(*file) : std::nullopt;
+    auto bytes = file ? platform::readFile(*file, 64u << 20) : std::nullopt;
     if (!bytes) return {404, "", {}};
     std::cout << "  [service] GET " << target << ", " << bytes->size() << " bytes\n";
     const bool png = file->extension() == ".png";
@@ -69,7 +69,7 @@ std::unique_ptr<testsupport::LoopbackServer> serveRecognitionWith(testsupport::L
 }
 
 std::unique_ptr<testsupport::LoopbackServer> serveRecognition(const std::filesystem::path& answerFile) {
-    auto answer = platform::readFile(answerFile);
+    auto answer = platform::readFile(answerFile, 64u << 20);
     if (!answer) {
         std::cerr << "vistrel-demo: cannot read the answer " << answerFile.string() << "\n";
         return nullptr;

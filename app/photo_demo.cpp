@@ -26,7 +26,7 @@ namespace {
 
 // One line on standard error and false when the file cannot serve as a photo.
 bool readablePhoto(const std::filesystem::path& path) {
-    auto bytes = platform::readFile(path);
+    auto bytes = platform::readFile(path, 64u << 20);
     if (!bytes) {
         std::cerr << "vistrel-demo: cannot read the photo " << path.string() << "\n";
         return false;

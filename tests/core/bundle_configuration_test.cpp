@@ -79,7 +79,7 @@ TEST(BundleConfigurationTest, EverySettingIsATextOfItsKindInTheBuiltBundle) {
         case Kind::fontFile: {
             auto path = bundle->pathForResource(text);
             ASSERT_TRUE(path);
-            auto bytes = platform::readFile(*path);
+            auto bytes = platform::readFile(*path, 64u << 20);
             ASSERT_TRUE(bytes);
             EXPECT_TRUE(platform::graphics::FontFace::open(std::vector<unsigned char>(bytes->begin(), bytes->end())));
             break;

@@ -1,3 +1,10 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
+
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.hpp"
@@ -5,6 +12,7 @@
 #include "vistrel/core/vistrel_bundle.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/locale.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/strings_table.hpp"
 
 using vistrel::overrideBundleLocations;
@@ -34,7 +42,7 @@ TEST(LocalisationTablesTest, EveryLanguageHasATextForEveryKey) {
     auto table = [](const char* language) {
         auto path = std::filesystem::path(VISTREL_SOURCE_DIR) / "resources/Vistrel.bundle" / language /
                     "Localizable.strings";
-        auto keys = platform::parseStringsTable(platform::readFile(path).value_or(""));
+        auto keys = platform::parseStringsTable(platform::readFile(path, 64u << 20).value_or(""));
         std::vector<std::string> names;
         for (const auto& entry : keys.value_or(platform::StringsTable{})) names.push_back(entry.first);
         return names;
@@ -70,4 +78,34 @@ TEST(DataDirectoryTest, WithoutItsOwnVariableFollowsTheDesktopRules) {
     testsupport::ScopedEnv xdg("XDG_DATA_HOME", nullptr);
     testsupport::ScopedEnv user("HOME", "/home/someone");
     EXPECT_EQ(vistrel::dataDirectory(), "/home/someone/.local/share/vistrel");
+}
+
+// A copy of the kit's bundle whose Info.plist or strings table is a FIFO that no writer
+// opens: the kit starts and its texts show their keys, with a log line, instead of
+// waiting for ever. Should the read block, the wait gives up after a minute (only a
+// hang is caught) and opens the FIFO for writing so that it returns.
+TEST(VistrelBundleTest, AFifoInTheBundleReadsAsMissingWithoutBlocking) {
+    for (const char* refused : {"en.lproj/Localizable.strings", "Info.plist"}) {
+        SCOPED_TRACE(refused);
+        testsupport::TempDir dir;
+        const auto copy = dir / "Vistrel.bundle";
+        std::filesystem::copy(VISTREL_BUILD_BUNDLE, copy, std::filesystem::copy_options::recursive);
+        const auto fifo = copy / refused;
+        std::filesystem::remove(fifo);
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        platform::setPreferredLanguages(std::vector<std::string>{"en"});
+        overrideBundleLocations(std::vector<std::filesystem::path>{copy});
+
+        platform::LogCapture log;
+        auto text = std::async(std::launch::async, [] { return tr("general.cancel"); });
+        if (text.wait_for(std::chrono::minutes(1)) != std::future_status::ready) {
+            ADD_FAILURE() << "the bundle's text is blocked";
+            int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (writer >= 0) ::close(writer);
+        }
+        EXPECT_EQ(text.get(), "general.cancel");
+        EXPECT_TRUE(log.contains(fifo.string() + " is not a regular file, read as missing"));
+        overrideBundleLocations(std::nullopt);
+        platform::setPreferredLanguages(std::nullopt);
+    }
 }

@@ -18,7 +18,7 @@ TEST(IconFontGlyphsTest, EveryIconTypeHasAGlyphInTheBuiltIconFont) {
     auto path = bundle->pathForResource(vistrel::SdkConfiguration().valueForKey(vistrel::ConfigurationKey::iconFontFileName));
     vistrel::overrideBundleLocations(std::nullopt);
     ASSERT_TRUE(path);
-    auto bytes = platform::readFile(*path);
+    auto bytes = platform::readFile(*path, 64u << 20);
     ASSERT_TRUE(bytes);
     auto face = platform::graphics::FontFace::open(std::vector<unsigned char>(bytes->begin(), bytes->end()));
     ASSERT_TRUE(face);

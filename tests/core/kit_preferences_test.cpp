@@ -1,9 +1,16 @@
+#include <sys/stat.h>
+
+#include <fstream>
+#include <functional>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.hpp"
 #include "vistrel/core/kit_defaults.hpp"
 #include "vistrel/core/vistrel_pref.hpp"
 #include "vistrel/platform/foundation/directories.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
 
 using platform::UserDefaults;
@@ -81,5 +88,41 @@ TEST(KitPreferencesTest, AnEarlierFileIsTakenOverOnce) {
     vistrel::reopenKitDefaults();
     EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), UserDefaults(kit / "preferences.plist").string("apiKey")),
               std::tuple("new-key", "someone else's"));
+    vistrel::reopenKitDefaults();
+}
+
+// An earlier file past the defaults' bound, or one that is not a regular file, is not
+// taken over: the kit starts empty with a log line, and the earlier file stays as it was.
+TEST(KitPreferencesTest, AnEarlierFileThatIsRefusedIsNotTakenOver) {
+    const std::string sound = R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0"><dict><key>apiKey</key><string>stored-key</string></dict></plist>)";
+    struct Row {
+        const char* name;
+        std::function<void(const std::filesystem::path&)> make;
+        const char* logged;
+    };
+    const std::vector<Row> rows = {
+        {"past 1 MB", [&](const std::filesystem::path& f) {
+             std::ofstream(f) << sound << std::string(UserDefaults::maxFileBytes, ' ');
+         }, "too large"},
+        {"a FIFO", [](const std::filesystem::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0); },
+         "not a regular file"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testsupport::TempDir kit;
+        testsupport::ScopedEnv home("VISTREL_HOME", kit.path().c_str());
+        const auto earlier = kit / "preferences.plist";
+        row.make(earlier);
+        const auto status = std::filesystem::status(earlier);
+        platform::LogCapture log;
+        vistrel::reopenKitDefaults();
+        EXPECT_EQ(VistrelPref::getApiKey(), std::nullopt);
+        EXPECT_TRUE(log.contains(earlier.string() + " is " + row.logged + ", not taken over"));
+        EXPECT_EQ(std::tuple(std::filesystem::exists(kit / "io.vistrel.sdk.plist"),
+                             std::filesystem::exists(kit / "io.vistrel.sdk.plist.damaged"),
+                             std::filesystem::status(earlier).type()),
+                  std::tuple(false, false, status.type()));
+    }
     vistrel::reopenKitDefaults();
 }

@@ -78,6 +78,6 @@ TEST_F(PreferencesTest, ADamagedFileIsMovedAsideAndTheKitStartsAfresh) {
     EXPECT_TRUE(capture.contains(std::string("moved aside to ").append((dir / "io.vistrel.sdk.plist.damaged").string())));
     relaunch();
     EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::getApplicationInstanceId().has_value(),
-                         platform::readFile(dir / "io.vistrel.sdk.plist.damaged")),
+                         platform::readFile(dir / "io.vistrel.sdk.plist.damaged", 64u << 20)),
               std::tuple("key-one", true, damaged));
 }

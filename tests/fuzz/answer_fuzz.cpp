@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string_view>
 
 #include "vistrel/model/image.hpp"
@@ -112,6 +113,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     const vistrel::Image image = vistrel::Image::fromData(bytes);
     require(vistrel::Image::fromData(bytes) == image);
+    // Read from its bytes, with only the kept actions converted, or whole: the same image.
+    const std::optional<vistrel::Image> answer = vistrel::Image::fromAnswer(bytes);
+    const vistrel::JSON whole = vistrel::JSON::fromData(bytes);
+    require(answer.has_value() == (whole.type() == vistrel::Type::dictionary));
+    require(!answer || *answer == vistrel::Image::fromJson(whole));
     const vistrel::ImageViewModel filtered(image);
     const vistrel::ImageViewModel everything(image, false);
     require(filtered.numberOfActions() <= everything.numberOfActions());

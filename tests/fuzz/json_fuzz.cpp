@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vistrel/core/json/json.hpp"
 #include "vistrel/model/image.hpp"
@@ -68,6 +69,11 @@ void requireSameValue(const platform::json::ValueView& view, const platform::Val
             requireSameValue(*found, member);
         }
     }
+    const platform::Array* items = value.array();
+    std::vector<platform::json::ValueView> elements(view.elements(nullptr, 0));
+    require(elements.size() == (items ? items->size() : 0));
+    view.elements(elements.data(), elements.size());
+    for (std::size_t i = 0; i < elements.size(); ++i) requireSameValue(elements[i], (*items)[i]);
 }
 
 // Viewing the bytes gives the verdict and the values of reading them, and a style read
@@ -77,6 +83,7 @@ void checkView(std::string_view bytes) {
     bool viewed = platform::json::readView(bytes, [&](const platform::json::ValueView& root) {
         require(value.has_value());
         requireSameValue(root, *value);
+        require(root.value() == *value);
     });
     require(viewed == value.has_value());
 

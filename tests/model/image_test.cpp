@@ -8,6 +8,7 @@
 
 #include "answer_fixtures.hpp"
 #include "vistrel/model/image.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 
 namespace vistrel {
 namespace {
@@ -200,6 +201,52 @@ TEST(ImageReading, LogsOnlyTheStartOfALongDocument) {
     const std::string rest = description.substr(joined.size());
     EXPECT_EQ(lines.back(), "[left out: " + std::to_string(rest.size()) + " bytes in " +
                                 std::to_string(std::count(rest.begin(), rest.end(), '\n') + 1) + " lines]");
+}
+
+// An answer gives at most Image::maxActions actions, the first ones in its order; how
+// many were left out is logged once. At the bound nothing is left out or logged.
+TEST(ImageReading, ActionsPastTheBoundAreLeftOut) {
+    for (std::size_t count : {std::size_t{1000}, std::size_t{1001}, std::size_t{200000}}) {
+        SCOPED_TRACE(count);
+        std::string bytes = R"({"Id": "many", "Actions": [)";
+        for (std::size_t i = 0; i < count; ++i)
+            bytes.append(i ? "," : "").append(R"({"Id": "a)").append(std::to_string(i)).append(R"("})");
+        bytes += "]}";
+        platform::LogCapture log;
+        const Image image = Image::fromData(bytes);
+        // An answer read whole first reads the same, and says the same.
+        EXPECT_EQ(Image::fromJson(JSON::fromData(bytes)), image);
+        ASSERT_TRUE(image.actions);
+        ASSERT_EQ(image.actions->size(), std::min<std::size_t>(count, Image::maxActions));
+        EXPECT_EQ(std::pair(image.actions->front().id, image.actions->back().id),
+                  std::pair(std::optional<std::string>("a0"), std::optional<std::string>("a999")));
+        EXPECT_EQ(log.count("actions left out"), count > 1000 ? 2u : 0u);
+        if (count > 1000) {
+            EXPECT_TRUE(log.contains("Image :: " + std::to_string(count - 1000) + " actions left out"));
+        }
+    }
+}
+
+// The answer read from its bytes, with only the kept actions converted, is the image of
+// the whole document; bytes that are not a JSON object give none.
+TEST(ImageReading, AnAnswerReadFromItsBytesIsTheImageOfTheWholeDocument) {
+    std::vector<std::string> objects;
+    for (const char* name : {"full_answer.json", "malformed_nested.json", "wrong_kinds_actions.json",
+                             "wrong_kinds_image.json", "deep_nesting.json", "presentation_order.json"})
+        objects.push_back(modeltest::fixtureText(name));
+    objects.insert(objects.end(), {R"({"Actions": [{"Id": "first"}], "Id": "x", "Actions": [{"Id": "last"}]})",
+                                   R"({"Actions": [{"Id": "a"}], "Actions": "not a list"})", R"({"Actions": []})",
+                                   R"({"Actions": [1, null, "x", [], {"Id": 2}]})"});
+    platform::LogCapture quiet;
+    for (const std::string& text : objects) {
+        const std::optional<Image> image = Image::fromAnswer(text);
+        ASSERT_TRUE(image) << text.substr(0, 80);
+        EXPECT_EQ(*image, Image::fromJson(JSON::fromData(text))) << text.substr(0, 80);
+    }
+    for (const std::string& text :
+         {std::string(), std::string("[{\"Id\": \"x\"}]"), std::string("\"text\""), std::string("{\"Id\":"),
+          modeltest::fixtureText("too_deep.json")})
+        EXPECT_EQ(Image::fromAnswer(text), std::nullopt) << text.substr(0, 80);
 }
 
 TEST(ImageReading, LoggedDocumentCannotForgeLines) {

@@ -158,7 +158,7 @@ TEST(LaunchCalendarEvent, TheEditorComesOnTheMainQueueAfterTheAnswerAndSavesToAF
     EXPECT_EQ(std::tuple(editor->event(), editor->eventStore()->folder()), std::tuple(calendarEvent(text), dir.path()));
     ASSERT_TRUE(editor->saveEvent());
     EXPECT_EQ(std::tuple(delegate->actions.size(), over->presentedViewController()), std::tuple(1u, nullptr));
-    const auto saved = platform::readFile(*editor->eventStore()->fileForEvent(*editor->event().eventIdentifier));
+    const auto saved = platform::readFile(*editor->eventStore()->fileForEvent(*editor->event().eventIdentifier), 64u << 20);
     ASSERT_TRUE(saved);
     Event back = calendarEvent(*saved);
     back.eventIdentifier = editor->event().eventIdentifier;

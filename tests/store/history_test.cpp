@@ -33,13 +33,13 @@ TEST_F(HistoryTest, RecordsSurviveRelaunchAndAreFoundUnchanged) {
         EXPECT_TRUE(history->saveContext());
     }
     auto history = controller();
-    auto photo = platform::readFile(docs / "img-1.jpg");
+    auto photo = platform::readFile(docs / "img-1.jpg", 64u << 20);
     auto again = history->loadOrCreateVistrelImage("other", "img-1", "Other", picture(Color::blue()), at(9));
     ASSERT_TRUE(again);
     EXPECT_TRUE(again->isFavorite());
     EXPECT_EQ(again->title(), "Poster");
     EXPECT_EQ(again->date(), at(1));
-    EXPECT_EQ(platform::readFile(docs / "img-1.jpg"), photo);  // not rewritten
+    EXPECT_EQ(platform::readFile(docs / "img-1.jpg", 64u << 20), photo);  // not rewritten
     EXPECT_EQ(history->loadVistrelImages({"nothing", "img-1"})->size(), 1u);
 }
 
@@ -156,7 +156,7 @@ TEST_F(HistoryTest, StoreItCannotOpenGivesNothingAndIsLeftAsItWas) {
         EXPECT_FALSE(history->saveContext());
         EXPECT_TRUE(log.contains("Unresolved error"));
         EXPECT_TRUE(log.contains(unusable.filename().string()));
-        EXPECT_EQ(platform::readFile(unusable), "this is a text file, not a store\n");
+        EXPECT_EQ(platform::readFile(unusable, 64u << 20), "this is a text file, not a store\n");
     }
 }
 

@@ -26,7 +26,7 @@ void registerFontsWithFilenames(const std::vector<std::string>& fileNames) {
             fail("path for resource not found.");
             return;
         }
-        auto bytes = platform::readFile(*path);
+        auto bytes = platform::readFile(*path, platform::graphics::FontRegistry::maxFontFileBytes);
         if (!bytes) {
             fail("font data could not be loaded.");
             return;

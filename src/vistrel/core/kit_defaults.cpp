@@ -8,7 +8,9 @@
 #include "vistrel/core/data_directory.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
 #include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/foundation/user_defaults.hpp"
 
 namespace vistrel {
 
@@ -20,17 +22,23 @@ std::shared_ptr<platform::UserDefaults> gDefaults;
 // standard defaults give the host's own file: a host whose folder is the kit's shared
 // one file with it. When the kit's file does not exist yet, a file of the old name is
 // copied into it once, so the API key and instance identifier stored there stay; the
-// old file is left for whoever else may read it.
+// old file is left for whoever else may read it. It is read as the defaults read their
+// own file: what is not a regular file or is past their bound is not taken over.
 void adoptEarlierFile(const std::filesystem::path& folder, const std::filesystem::path& file) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path earlier = folder / "preferences.plist";
-    if (fs::exists(file, ec) || !fs::is_regular_file(earlier, ec)) return;
-    if (!fs::copy_file(earlier, file, ec) || ec) {
-        platform::log(platform::concatenate("preferences :: could not copy ", earlier.string(), ": ", ec.message()));
+    if (fs::exists(file, ec)) return;
+    platform::FileRead read = platform::readFileWithin(earlier, platform::UserDefaults::maxFileBytes);
+    if (read.error == platform::FileReadError::missing) return;
+    if (!read.bytes) {
+        platform::log(platform::concatenate("preferences :: ", earlier.string(), " is ",
+                                            platform::describe(*read.error), ", not taken over"));
         return;
     }
-    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write, ec);
+    // Private from the first byte: the file holds the API key.
+    if (!platform::writeFileAtomically(file, *read.bytes, 0600))
+        platform::log(platform::concatenate("preferences :: could not copy ", earlier.string()));
 }
 }  // namespace
 

@@ -5,10 +5,11 @@
 
 #include <array>
 #include <cmath>
-#include <fstream>
 #include <map>
+#include <sstream>
 
 #include "vistrel/core/device_diagonal.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/ui/screen.hpp"
 
 namespace vistrel {
@@ -19,8 +20,10 @@ namespace {
 std::map<std::string, std::string> osRelease() {
     std::map<std::string, std::string> values;
     for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
-        std::ifstream file(path);
-        if (!file) continue;
+        // A few lines; whatever is larger, or not a regular file, is not that file.
+        const auto text = platform::readFile(path, 64u << 10);
+        if (!text) continue;
+        std::istringstream file(*text);
         std::string line;
         while (std::getline(file, line)) {
             auto equals = line.find('=');

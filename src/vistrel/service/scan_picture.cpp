@@ -1,6 +1,9 @@
 // The server job of a scan: the photo sent to the recognition service, its answer read
 // as an image.
-#include "vistrel/core/json/json.hpp"
+#include <optional>
+#include <utility>
+
+#include "vistrel/model/image.hpp"
 #include "vistrel/platform/foundation/locale.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/service/client.hpp"
@@ -23,12 +26,12 @@ void PictureScanner::scanPicture(const Photo& photo, JobCompletion completion) c
                               // Only an object describes an image: anything else (empty,
                               // not JSON, another kind) is no answer rather than an image
                               // with every field absent.
-                              JSON json = JSON::fromData(*data);
-                              if (json.type() != Type::dictionary) {
+                              std::optional<Image> image = Image::fromAnswer(*data);
+                              if (!image) {
                                   platform::log("EnrichedImages : the answer is not a JSON object");
                                   return completion(std::nullopt, std::nullopt);
                               }
-                              completion(Image::fromJson(json), std::nullopt);
+                              completion(std::move(*image), std::nullopt);
                           });
 }
 

@@ -1,8 +1,17 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <future>
+
 #include <gtest/gtest.h>
 
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/bundle.hpp"
 #include "vistrel/platform/foundation/locale.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 
 namespace {
 
@@ -71,6 +80,69 @@ TEST_F(BundleFixture, ChangedInfoPlistIsReloaded) {
               R"(<plist version="1.0"><dict><key>CFBundleIdentifier</key><string>changed.id.longer</string></dict></plist>)");
     auto second = platform::Bundle::atPath(root);
     EXPECT_EQ(second->identifier(), "changed.id.longer");
+}
+
+namespace {
+
+void makeFifo(const std::filesystem::path& file) {
+    std::filesystem::remove(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+}
+
+// A file that reports `size` bytes and takes no disk.
+void makeSparse(const std::filesystem::path& file, off_t size) {
+    int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::ftruncate(fd, size), 0);
+    ::close(fd);
+}
+
+}  // namespace
+
+// An Info.plist or a strings table that is not a regular file, or is far larger than a
+// bundle file, reads as missing with a log line: a text shows its key. A FIFO that no
+// writer opens must not block the load; should it, the wait gives up after a minute
+// (only a hang is caught) and opens the FIFO for writing so that the load returns.
+TEST(BundleRefusalTest, RefusedFilesReadAsMissingWithoutBlocking) {
+    struct Row {
+        const char* name;
+        std::function<void(const std::filesystem::path&)> make;
+        const char* logged;
+    };
+    const std::vector<Row> rows = {
+        {"a FIFO", makeFifo, "not a regular file"},
+        {"one byte over the bound",
+         [](const std::filesystem::path& f) { makeSparse(f, platform::Bundle::maxFileBytes + 1); }, "too large"},
+        {"2 GB", [](const std::filesystem::path& f) { makeSparse(f, off_t{2} << 30); }, "too large"},
+    };
+    for (const Row& row : rows) {
+        for (const char* refused : {"Info.plist", "en.lproj/Localizable.strings"}) {
+            SCOPED_TRACE(std::string(row.name) + " as " + refused);
+            testsupport::TempDir dir;
+            const auto root = dir / "Copy.bundle";
+            dir.write("Copy.bundle/Info.plist", kInfo);
+            dir.write("Copy.bundle/en.lproj/Localizable.strings", "\"greeting\" = \"Hello\";");
+            const auto file = root / refused;
+            row.make(file);
+            const bool plist = std::string_view(refused) == "Info.plist";
+
+            platform::LogCapture log;
+            auto load = std::async(std::launch::async, [&] {
+                auto bundle = platform::Bundle::atPath(root);
+                return std::pair(bundle ? bundle->identifier() : std::nullopt,
+                                 bundle ? bundle->localizedString("greeting") : std::string("no bundle"));
+            });
+            if (load.wait_for(std::chrono::minutes(1)) != std::future_status::ready) {
+                ADD_FAILURE() << "the load is blocked";
+                int writer = ::open(file.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+                if (writer >= 0) ::close(writer);
+            }
+            EXPECT_EQ(load.get(), std::pair(plist ? std::nullopt : std::optional<std::string>("test.example"),
+                                            std::string(plist ? "Hello" : "greeting")));
+            EXPECT_TRUE(log.contains(std::string("Bundle :: ").append(file.string()).append(" is ").append(row.logged)
+                                         .append(", read as missing")));
+        }
+    }
 }
 
 TEST(LocaleTest, LanguagesFromEnvironmentAndMatching) {

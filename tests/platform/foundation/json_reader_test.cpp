@@ -125,6 +125,19 @@ void expectSameValue(const ValueView& view, const Value& value, const std::strin
     } else {
         EXPECT_FALSE(view.member("k")) << where;
     }
+    if (const platform::Array* items = value.array()) {
+        std::vector<ValueView> elements(view.elements(nullptr, 0));
+        ASSERT_EQ(elements.size(), items->size()) << where;
+        // Asked for fewer than there are, the count is the same and only those are given.
+        if (!elements.empty()) {
+            EXPECT_EQ(view.elements(elements.data(), 1), items->size()) << where;
+        }
+        view.elements(elements.data(), elements.size());
+        for (std::size_t i = 0; i < items->size(); ++i)
+            expectSameValue(elements[i], (*items)[i], where + "[" + std::to_string(i) + "]");
+    } else {
+        EXPECT_EQ(view.elements(nullptr, 0), 0u) << where;
+    }
 }
 
 TEST(JsonReaderView, SameVerdictAndValuesAsReading) {
@@ -156,6 +169,7 @@ TEST(JsonReaderView, SameVerdictAndValuesAsReading) {
                 ++calls;
                 ASSERT_TRUE(value) << shown;
                 expectSameValue(root, *value, "root");
+                EXPECT_EQ(root.value(), *value) << shown;
             },
             options, &viewError);
         EXPECT_EQ(viewed, value.has_value()) << shown;

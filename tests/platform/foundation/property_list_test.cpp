@@ -13,7 +13,7 @@ using platform::Value;
 namespace {
 
 std::optional<Value> readSample(const char* name) {
-    return platform::readPropertyList(*platform::readFile(std::string(VISTREL_TEST_DATA) + "/plist/" + name));
+    return platform::readPropertyList(*platform::readFile(std::string(VISTREL_TEST_DATA) + "/plist/" + name, 64u << 20));
 }
 
 }  // namespace

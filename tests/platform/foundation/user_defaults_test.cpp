@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -16,6 +17,18 @@
 using platform::Number;
 using platform::UserDefaults;
 using platform::Value;
+
+namespace {
+
+// A dictionary of `count` keys "k0"... with short texts, as property-list XML inside <plist>.
+std::string keysPlist(int count) {
+    std::string dict = "<dict>";
+    for (int i = 0; i < count; ++i)
+        dict.append("<key>k").append(std::to_string(i)).append("</key><string>v</string>");
+    return dict.append("</dict>");
+}
+
+}  // namespace
 
 TEST(UserDefaultsTest, TypedValuesSurviveReopening) {
     testsupport::TempDir dir;
@@ -42,10 +55,10 @@ TEST(UserDefaultsTest, SavingKeepsDataAndDatesOfTheFile) {
         testsupport::TempDir dir;
         auto file = dir / "preferences.plist";
         std::filesystem::copy_file(std::string(VISTREL_TEST_DATA) + "/plist/" + name, file);
-        auto expected = platform::readPropertyList(*platform::readFile(file));
+        auto expected = platform::readPropertyList(*platform::readFile(file, 64u << 20));
         expected->mutableDictionary()->set("apiKey", Value("k"));
         EXPECT_TRUE(UserDefaults(file).set("apiKey", Value("k")));
-        EXPECT_EQ(platform::readPropertyList(*platform::readFile(file)), expected) << name;
+        EXPECT_EQ(platform::readPropertyList(*platform::readFile(file, 64u << 20)), expected) << name;
     }
 }
 
@@ -90,6 +103,9 @@ TEST(UserDefaultsTest, DamagedFilesAreMovedAsideAndTheDefaultsStartEmpty) {
     files.emplace_back("an array", plisttest::xmlPlist("<array><string>a</string></array>"));
     files.emplace_back("sound, but past 16 MB",
                        plisttest::xmlPlist("<dict><key>a</key><string>b</string></dict>") + std::string(16u << 20, ' '));
+    files.emplace_back("sound, but past 1 MB",
+                       plisttest::xmlPlist("<dict><key>a</key><string>b</string></dict>") + std::string(1u << 20, ' '));
+    files.emplace_back("sound, but 1,001 keys", plisttest::xmlPlist(keysPlist(1001)));
     for (const auto& [name, bytes] : files) {
         SCOPED_TRACE(name);
         testsupport::TempDir dir;
@@ -105,7 +121,7 @@ TEST(UserDefaultsTest, DamagedFilesAreMovedAsideAndTheDefaultsStartEmpty) {
                   std::tuple(std::nullopt, std::nullopt, false));
         EXPECT_TRUE(defaults.set("apiKey", Value("k")));
         EXPECT_EQ(UserDefaults(file).string("apiKey"), "k");
-        EXPECT_EQ(platform::readFile(dir / "p.plist.damaged"), bytes);
+        EXPECT_EQ(platform::readFile(dir / "p.plist.damaged", 64u << 20), bytes);
     }
 }
 
@@ -130,4 +146,46 @@ TEST(UserDefaultsTest, ReadersOnOtherThreadsWhileTheMainThreadWrites) {
     for (auto& t : readers) t.join();
     EXPECT_GT(reads.load(), 0);
     EXPECT_EQ(UserDefaults(dir / "p.plist").string("apiKey"), "key-100");
+}
+
+// What the kit writes, with a wide margin, still reads: a thousand keys in under a megabyte.
+TEST(UserDefaultsTest, AThousandKeysRead) {
+    testsupport::TempDir dir;
+    auto file = dir.write("p.plist", plisttest::xmlPlist(keysPlist(1000)));
+    UserDefaults defaults(file);
+    EXPECT_EQ(std::tuple(defaults.string("k0"), defaults.string("k999"), std::filesystem::exists(file)),
+              std::tuple("v", "v", true));
+}
+
+// A run stopped between writing the new file and renaming it leaves "<name>.tmp-<digits>";
+// the next start removes those, and nothing else.
+TEST(UserDefaultsTest, TemporariesLeftByAnEarlierRunAreRemoved) {
+    testsupport::TempDir dir;
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    auto aged = [&](std::filesystem::path path) {
+        std::filesystem::last_write_time(path, old);
+        return path;
+    };
+    const std::vector<std::filesystem::path> stale = {
+        aged(dir.write("p.plist.tmp-123", "<plist")),
+        aged(dir.write("p.plist.tmp-18446744073709551615", "")),
+    };
+    std::filesystem::create_directory(dir / "p.plist.tmp-7");
+    std::filesystem::create_symlink(dir / "p.plist.tmp-123", dir / "p.plist.tmp-8");
+    const std::vector<std::filesystem::path> kept = {
+        aged(dir.write("p.plist.tmp-", "")),
+        aged(dir.write("p.plist.tmp-12a", "")),
+        aged(dir.write("p.plist.tmp-123456789012345678901", "")),
+        aged(dir.write("q.plist.tmp-1", "")),
+        aged(dir.write("p.plist.damaged", "")),
+        aged(dir.write("xp.plist.tmp-1", "")),
+        aged(dir.write("sub/p.plist.tmp-1", "")),
+        dir.write("p.plist.tmp-99", ""),  // written by this run: may be a write under way
+        dir / "p.plist.tmp-7",
+        dir / "p.plist.tmp-8",
+    };
+    UserDefaults defaults(dir / "p.plist");
+    for (const auto& path : stale) EXPECT_FALSE(std::filesystem::exists(path)) << path;
+    for (const auto& path : kept)
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(path))) << path;
 }

@@ -57,7 +57,7 @@ Event weeklyMeeting() {
 
 // The unfolded lines of a saved file, each property once.
 std::vector<std::string> savedLines(const EventStore& store, const Event& event) {
-    const auto text = readFile(*store.fileForEvent(*event.eventIdentifier));
+    const auto text = readFile(*store.fileForEvent(*event.eventIdentifier), 64u << 20);
     return text ? unfoldedLines(*text) : std::vector<std::string>{};
 }
 

@@ -148,7 +148,7 @@ TEST_F(ObjectStoreTest, FilesItCannotUseAreRefusedAndLeftAsTheyWere) {
         {"not a database", [&] { dir.write("notes.sqlite", std::string(3000, 'x')); }},
         {"damaged", [&] {
              runSql(file, "CREATE TABLE Note (pk INTEGER PRIMARY KEY, key TEXT); INSERT INTO Note (key) VALUES ('a');");
-             auto bytes = *platform::readFile(file);
+             auto bytes = *platform::readFile(file, 64u << 20);
              bytes.resize(1500);
              std::filesystem::remove(file);
              dir.write("notes.sqlite", bytes);
@@ -159,9 +159,9 @@ TEST_F(ObjectStoreTest, FilesItCannotUseAreRefusedAndLeftAsTheyWere) {
         SCOPED_TRACE(c.name);
         std::filesystem::remove(file);
         c.make();
-        auto before = platform::readFile(file);
+        auto before = platform::readFile(file, 64u << 20);
         EXPECT_FALSE(open());
-        EXPECT_EQ(platform::readFile(file), before);
+        EXPECT_EQ(platform::readFile(file, 64u << 20), before);
     }
 }
 

@@ -9,6 +9,7 @@
 #include "vistrel/platform/camera/simulation_state.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 
 namespace platform::camera {
@@ -85,7 +86,7 @@ void StillImageOutput::captureStillImageAsynchronously(const std::shared_ptr<Cap
 
     queue_.async([handler = std::move(handler), error = std::move(error), still = std::move(still), failures] {
         if (error) return handler(std::nullopt, error);
-        std::optional<std::string> bytes = readFile(*still);
+        std::optional<std::string> bytes = readFile(*still, graphics::maxImageFileBytes);
         if (!bytes)
             return handler(std::nullopt,
                            makeCameraError(CameraErrorCode::captureFailed, "The camera's picture could not be read."));

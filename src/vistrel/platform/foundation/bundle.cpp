@@ -33,8 +33,16 @@ std::map<fs::path, CacheEntry>& cache() {
     return *entries;
 }
 
+// A file of the bundle, or none when it is missing or refused (see Bundle::maxFileBytes).
+std::optional<std::string> readBundleFile(const fs::path& file) {
+    FileRead read = readFileWithin(file, Bundle::maxFileBytes);
+    if (read.error && *read.error != FileReadError::missing)
+        log(concatenate("Bundle :: ", file.string(), " is ", describe(*read.error), ", read as missing"));
+    return std::move(read.bytes);
+}
+
 Dictionary readInfo(const fs::path& plist) {
-    auto bytes = readFile(plist);
+    auto bytes = readBundleFile(plist);
     if (!bytes) return {};
     auto value = readPropertyList(*bytes);
     if (!value || !value->dictionary()) {
@@ -127,7 +135,7 @@ const StringsTable* Bundle::table(const std::string& localization, std::string_v
     if (it == tables_.end()) {
         std::optional<StringsTable> loaded;
         fs::path file = path_ / (localization + ".lproj") / (std::string(name) + ".strings");
-        if (auto bytes = readFile(file)) {
+        if (auto bytes = readBundleFile(file)) {
             loaded = parseStringsTable(*bytes);
             if (!loaded) log(concatenate("Bundle :: malformed strings table ", file.string()));
         }

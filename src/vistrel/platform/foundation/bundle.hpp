@@ -1,6 +1,7 @@
 #pragma once
 // A bundle: a folder with an Info.plist, resources looked up by plain file name and
 // strings tables in `xx.lproj` folders.
+#include <cstddef>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -17,6 +18,11 @@ namespace platform {
 
 class Bundle {
 public:
+    // The most bytes read of an Info.plist or a strings table, which hold a few
+    // kilobytes: a larger file, or one that is not a regular file (a FIFO would block
+    // the start), is logged and read as missing, so that a text shows its key.
+    static constexpr std::size_t maxFileBytes = 4u << 20;
+
     // The bundle at a folder, or none when the folder does not exist. Bundles are
     // cached by path and reloaded when their Info.plist changes.
     static std::shared_ptr<const Bundle> atPath(const std::filesystem::path& path);

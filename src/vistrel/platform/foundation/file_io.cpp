@@ -4,36 +4,91 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <system_error>
 
 #include "vistrel/platform/foundation/random.hpp"
 
 namespace platform {
 
-std::optional<std::string> readFile(const std::filesystem::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
+namespace {
+
+FileRead failed(FileReadError error) { return {std::nullopt, error}; }
+
+FileReadError errorOfLookup(int error) {
+    return error == ENOENT || error == ENOTDIR ? FileReadError::missing : FileReadError::unreadable;
+}
+
+// The refusals that need no byte of the file, from what stat or fstat told.
+std::optional<FileReadError> refusal(const struct stat& st, std::size_t maxBytes) {
+    if (!S_ISREG(st.st_mode)) return FileReadError::notRegularFile;
+    if (st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > maxBytes) return FileReadError::tooLarge;
+    return std::nullopt;
+}
+
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
     }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::string_view describe(FileReadError error) {
+    switch (error) {
+    case FileReadError::missing: return "missing";
+    case FileReadError::notRegularFile: return "not a regular file";
+    case FileReadError::tooLarge: return "too large";
+    case FileReadError::unreadable: return "unreadable";
+    }
+    return "unreadable";
+}
+
+FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes) {
+    // Looked at before opening: opening a FIFO waits for a writer, and opening a device
+    // may act on it.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return failed(errorOfLookup(errno));
+    if (auto refused = refusal(st, maxBytes)) return failed(*refused);
+
+    // The path may name something else by now: the open does not wait, and what was
+    // opened is looked at again.
+    Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) return failed(errorOfLookup(errno));
+    if (::fstat(fd.get(), &st) != 0) return failed(FileReadError::unreadable);
+    if (auto refused = refusal(st, maxBytes)) return failed(*refused);
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return failed(FileReadError::unreadable);
+
+    // One byte past the bound tells a file that grew while read from one that ends there.
+    const std::size_t limit = maxBytes == std::numeric_limits<std::size_t>::max() ? maxBytes : maxBytes + 1;
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(st.st_size));
     char buffer[65536];
-    for (;;) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
+    while (bytes.size() < limit) {
+        const std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
+        const ssize_t n = ::read(fd.get(), buffer, wanted);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
+        if (n < 0) return failed(FileReadError::unreadable);
         if (n == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
-    return bytes;
+    if (bytes.size() > maxBytes) return failed(FileReadError::tooLarge);
+    return {std::move(bytes), std::nullopt};
+}
+
+std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes) {
+    return readFileWithin(path, maxBytes).bytes;
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
@@ -62,6 +117,34 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) ::unlink(temporary.c_str());
     return ok;
+}
+
+bool isTemporaryNameOf(std::string_view name, std::string_view target) {
+    constexpr std::string_view mark = ".tmp-";
+    if (target.empty() || name.size() <= target.size() + mark.size()) return false;
+    if (name.substr(0, target.size()) != target || name.substr(target.size(), mark.size()) != mark) return false;
+    const std::string_view number = name.substr(target.size() + mark.size());
+    return number.size() <= 20 &&
+           std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::size_t removeStaleTemporaries(const std::filesystem::path& target,
+                                   std::filesystem::file_time_type writtenBefore) {
+    const std::string name = target.filename().native();
+    if (name.empty()) return 0;
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    std::size_t removed = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const auto& path = it->path();
+        if (!isTemporaryNameOf(path.filename().native(), name)) continue;
+        std::error_code fileError;
+        if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, fileError))) continue;
+        const auto written = std::filesystem::last_write_time(path, fileError);
+        if (fileError || written >= writtenBefore) continue;
+        if (std::filesystem::remove(path, fileError)) ++removed;
+    }
+    return removed;
 }
 
 }  // namespace platform

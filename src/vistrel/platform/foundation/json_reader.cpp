@@ -416,6 +416,25 @@ std::size_t ValueView::members(ViewMember* out, std::size_t capacity) const {
     return count;
 }
 
+std::size_t ValueView::elements(ValueView* out, std::size_t capacity) const {
+    if (!viewing_) return 0;
+    dom::element e = ViewAccess::element(*this);
+    if (e.type() != dom::element_type::ARRAY) return 0;
+    dom::array items = e.get_array().value_unsafe();
+    std::size_t count = 0;
+    for (auto it = items.begin(); it != items.end(); ++it, ++count)
+        if (count < capacity) out[count] = ViewAccess::of(*it);
+    return count;
+}
+
+Value ValueView::value() const {
+    if (!viewing_) return Value();
+    // The viewed document passed read()'s verdicts, depth included, so this converts.
+    Reader reader;
+    std::optional<Value> converted = convert(reader, ViewAccess::element(*this), nullptr);
+    return converted ? std::move(*converted) : Value();
+}
+
 namespace {
 
 // The viewing parser stops one level short of read(): it refuses a container that holds

@@ -75,6 +75,12 @@ public:
     // The members of an object in document order, equal keys included: as many as fit
     // into `out`. Gives how many there are (none for anything but an object).
     std::size_t members(ViewMember* out, std::size_t capacity) const;
+    // The elements of an array in order: as many as fit into `out`. Gives how many there
+    // are (none for anything but an array).
+    std::size_t elements(ValueView* out, std::size_t capacity) const;
+    // The value as read() gives it (null for a view of nothing): for a reader that keeps
+    // some parts of a document whole and leaves the rest unconverted.
+    Value value() const;
 
     // Room for the parser's own handle of the value, which this header does not see.
     struct Element {

@@ -13,8 +13,14 @@
 namespace platform {
 
 namespace {
-// Far beyond a file of a few preferences: a larger one is not read into memory.
-constexpr std::uintmax_t kMaxFileBytes = 16u << 20;
+// The kit keeps a handful of short values. A file past the bounds, far beyond what it
+// writes, is treated as damaged rather than read: a valid file of hundreds of thousands
+// of keys would cost the main thread seconds at start.
+constexpr std::size_t kMaxFileBytes = UserDefaults::maxFileBytes;
+constexpr std::size_t kMaxKeys = UserDefaults::maxKeys;
+
+// When the platform was loaded: a temporary written since may be a write of this run.
+const std::filesystem::file_time_type platformLoaded = std::filesystem::file_time_type::clock::now();
 
 std::mutex gStandardMutex;
 std::shared_ptr<UserDefaults>& standardSlot() {
@@ -36,18 +42,25 @@ void UserDefaults::resetStandard(std::optional<std::filesystem::path> file) {
 }
 
 UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) {
-    std::error_code sizeError;
-    const std::uintmax_t size = std::filesystem::file_size(file_, sizeError);
-    if (sizeError) return;  // no file yet, or nothing that could be read as one
-    std::optional<Value> value;
-    if (size <= kMaxFileBytes) {
-        auto bytes = readFile(file_);
-        if (!bytes) return;
-        value = readPropertyList(*bytes);
-    }
-    if (value && value->dictionary()) {
-        values_ = *value->dictionary();
+    // A run stopped between writing the new file and renaming it left its temporary.
+    removeStaleTemporaries(file_, platformLoaded);
+
+    FileRead read = readFileWithin(file_, kMaxFileBytes);
+    if (read.error == FileReadError::missing) return;  // no file yet
+    if (read.error == FileReadError::notRegularFile || read.error == FileReadError::unreadable) {
+        // Not ours to move: the defaults start empty and the next change replaces it.
+        log(concatenate("UserDefaults :: defaults file ", file_.string(), " is ", describe(*read.error)));
         return;
+    }
+    std::string_view why = "too large";
+    if (read.bytes) {
+        std::optional<Value> value = readPropertyList(*read.bytes);
+        const Dictionary* values = value ? value->dictionary() : nullptr;
+        if (values && values->size() <= kMaxKeys) {
+            values_ = *values;
+            return;
+        }
+        why = values ? "holds too many keys" : "is not a property list of a dictionary";
     }
     // A damaged (or oversized) file is kept, bytes and mode as they were, for whoever
     // wants to look at it; the defaults start empty and the next change writes a new file.
@@ -57,7 +70,8 @@ UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) 
     std::filesystem::rename(file_, aside, error);
     log(concatenate("UserDefaults :: unreadable defaults file ", file_.string(),
                     error ? concatenate(" could not be moved aside: ", error.message())
-                          : concatenate(", moved aside to ", aside.string())));
+                          : concatenate(", moved aside to ", aside.string()),
+                    " (", why, ")"));
 }
 
 std::optional<Value> UserDefaults::object(std::string_view key) const {

@@ -1,6 +1,7 @@
 #pragma once
 // User defaults: typed values under text keys, kept in a property-list file that is
 // rewritten atomically (mode 0600) on every change. Safe to use from any thread.
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -14,6 +15,10 @@ namespace platform {
 
 class UserDefaults {
 public:
+    // The bounds of a defaults file that is read: past them it counts as damaged.
+    static constexpr std::size_t maxFileBytes = 1u << 20;
+    static constexpr std::size_t maxKeys = 1000;
+
     // The process's defaults, in "preferences.plist" of the application data folder,
     // opened on first use.
     static std::shared_ptr<UserDefaults> standard();
@@ -21,9 +26,12 @@ public:
     static void resetStandard(std::optional<std::filesystem::path> file = std::nullopt);
 
     // Opens (or prepares to create) the defaults kept in `file`. A file that does not
-    // read as a property list holding a dictionary is moved aside, bytes and all, to
-    // "<file>.damaged" (replacing an older one) with a log line, and the defaults start
-    // empty.
+    // read as a property list holding a dictionary, or is over 1 MB or 1,000 keys (far
+    // beyond the few keys kept), is moved aside, bytes and all, to "<file>.damaged"
+    // (replacing an older one) with a log line, and the defaults start empty. What is
+    // there but not a regular file is left alone (logged; the defaults start empty).
+    // Temporaries of the file ("<file>.tmp-<digits>") that an earlier run left behind
+    // are removed.
     explicit UserDefaults(std::filesystem::path file);
 
     std::optional<Value> object(std::string_view key) const;

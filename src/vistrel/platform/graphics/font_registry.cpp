@@ -3,23 +3,20 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <utility>
 
 #include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 
 namespace platform::graphics {
 
 namespace {
 
-std::optional<std::vector<unsigned char>> readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
+std::optional<std::vector<unsigned char>> readFontFile(const std::filesystem::path& path) {
+    auto bytes = readFile(path, FontRegistry::maxFontFileBytes);
+    if (!bytes) return std::nullopt;
+    return std::vector<unsigned char>(bytes->begin(), bytes->end());
 }
 
 // Text layout finds faces through fontconfig; an accepted file joins the current
@@ -88,7 +85,7 @@ std::vector<FontFamily> FontRegistry::families() const {
 
 std::optional<Font> FontRegistry::defaultFont(double pointSize) const {
     std::call_once(defaultLoaded_, [this] {
-        if (auto bytes = readFile(defaultFontFile_)) defaultFace_ = FontFace::open(std::move(*bytes), defaultFontFile_);
+        if (auto bytes = readFontFile(defaultFontFile_)) defaultFace_ = FontFace::open(std::move(*bytes), defaultFontFile_);
     });
     return Font::make(defaultFace_, pointSize);
 }

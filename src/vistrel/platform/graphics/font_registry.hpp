@@ -2,6 +2,7 @@
 // The process's fonts, by PostScript name. A font file registered here can be asked
 // for at any size, and (when its path is known) text layout finds it by family and
 // style. Safe from any thread.
+#include <cstddef>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -50,6 +51,9 @@ struct FontFamily {
 
 class FontRegistry {
 public:
+    // The most bytes of a font file read: font files weigh kilobytes to a few megabytes.
+    static constexpr std::size_t maxFontFileBytes = 32u << 20;
+
     static constexpr const char* defaultFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 
     // The process's registry; never destroyed.

@@ -1,17 +1,10 @@
 #include "vistrel/platform/graphics/image_decoding.hpp"
 
-#include <fstream>
-#include <iterator>
-#include <system_error>
-
+#include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/graphics/image_header.hpp"
 
 namespace platform::graphics {
-
-namespace {
-constexpr std::uintmax_t kMaxFileBytes = 256u * 1024 * 1024;
-}  // namespace
 
 std::optional<DecodedFrames> decodeImageData(std::string_view bytes) {
     const auto format = imageFormatOf(bytes);
@@ -49,14 +42,7 @@ bool withinDecodingLimits(long long width, long long height, long long frameCoun
 }
 
 std::optional<std::string> readImageFile(const std::filesystem::path& path) {
-    std::error_code error;
-    auto size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxFileBytes) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
+    return readFile(path, maxImageFileBytes);
 }
 
 }  // namespace platform::graphics

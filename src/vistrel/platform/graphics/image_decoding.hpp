@@ -2,6 +2,7 @@
 // The codecs behind Image::decode (internal to platform/graphics). Each gives straight
 // pixels turned into premultiplied bitmaps, or none for damaged data or pictures over
 // the limits of Image (maxDecodedDimension, maxDecodedPixels).
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -36,7 +37,11 @@ ImageSourceResult readGifSource(std::string_view bytes, const ImageSourceLimits&
 // Whether a picture of this many pixels per frame, with this many frames, may be decoded.
 bool withinDecodingLimits(long long width, long long height, long long frameCount = 1);
 
-// The file's bytes; none when it cannot be read or is larger than any picture we take.
+// The most bytes of an image file read: larger than any picture taken or kept.
+inline constexpr std::size_t maxImageFileBytes = 256u * 1024 * 1024;
+
+// The file's bytes; none when it cannot be read, is not a regular file or is larger
+// than maxImageFileBytes.
 std::optional<std::string> readImageFile(const std::filesystem::path& path);
 
 }  // namespace platform::graphics

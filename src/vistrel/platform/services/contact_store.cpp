@@ -12,6 +12,8 @@ namespace platform::services {
 
 namespace {
 constexpr std::string_view extension = ".vcf";
+// A saved card holds what one answer carried, and an answer is at most 16 MB.
+constexpr std::size_t kMaxRecordBytes = 16u << 20;
 }  // namespace
 
 std::optional<Error> ContactStore::saveContact(Contact& contact) const {
@@ -37,7 +39,7 @@ std::vector<Contact> ContactStore::savedContacts() const {
     std::sort(files.begin(), files.end());
     std::vector<Contact> contacts;
     for (const std::filesystem::path& file : files) {
-        const std::optional<std::string> text = readFile(file);
+        const std::optional<std::string> text = readFile(file, kMaxRecordBytes);
         if (!text) continue;
         for (Contact& contact : contactsFromVCard(*text)) {
             contact.identifier = file.stem().string();

@@ -10,6 +10,9 @@ namespace platform::store {
 
 namespace {
 
+// A data model lists a few entities in a few kilobytes.
+constexpr std::size_t kMaxModelFileBytes = 4u << 20;
+
 bool isPlainName(std::string_view name) {
     if (name.empty() || name.size() > 64) return false;
     auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
@@ -115,7 +118,7 @@ std::optional<ManagedObjectModel> ManagedObjectModel::fromJson(std::string_view 
 }
 
 std::optional<ManagedObjectModel> ManagedObjectModel::load(const std::filesystem::path& file, std::string* error) {
-    auto text = readFile(file);
+    auto text = readFile(file, kMaxModelFileBytes);
     if (!text) {
         fail(error, "the model file cannot be read");
         return std::nullopt;

@@ -38,13 +38,6 @@ void sayQuoted(std::string_view before, std::string_view quoted, std::string_vie
 void sayNotFound(std::string_view name) { sayQuoted("This image named ", name, " does not exist"); }
 void sayUnreadable(std::string_view name) { sayQuoted("Cannot turn image named ", name, " into NSData"); }
 
-std::optional<std::string> readCappedFile(const std::filesystem::path& path, std::size_t cap) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
-    if (error || size > cap) return std::nullopt;
-    return platform::readFile(path);
-}
-
 // The whole body of an http or https address, waited for on this thread.
 std::optional<std::string> download(const std::string& url, std::size_t cap) {
     platform::net::URLRequest request(url);
@@ -63,7 +56,7 @@ std::optional<std::string> download(const std::string& url, std::size_t cap) {
 
 std::optional<GlintGif::Image> readAndDecode(std::string_view name, const std::filesystem::path& path,
                                              const GifLimits& limits) {
-    auto bytes = readCappedFile(path, limits.maxFileBytes);
+    auto bytes = platform::readFile(path, limits.maxFileBytes);
     if (!bytes) {
         sayUnreadable(name);
         return std::nullopt;
