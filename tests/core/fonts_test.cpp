@@ -44,7 +44,7 @@ struct FontBundle {
         dir.write("Vistrel.bundle/garbage.ttf", "these bytes are not a font");
         for (const char* file : files)
             dir.write(std::string("Vistrel.bundle/") + file,
-                      renamed(*platform::readFile(std::string(kLiberation) + file), tag));
+                      renamed(*platform::readFile(std::string(kLiberation) + file, 64u << 20), tag));
         vistrel::overrideBundleLocations(std::vector<std::filesystem::path>{dir / "Vistrel.bundle"});
     }
     ~FontBundle() { vistrel::overrideBundleLocations(std::nullopt); }

@@ -123,10 +123,10 @@ TEST_F(HistoryTest, ANewRecordReplacesThePhotoADeletedOneLeft) {
     auto history = controller();
     history->deleteImage(history->loadOrCreateVistrelImage("d", "again", "t", picture(Color::red()), at(1)));
     RunLoop::runUntilIdle();
-    const auto old = platform::readFile(docs / "again.jpg");
+    const auto old = platform::readFile(docs / "again.jpg", 64u << 20);
     ASSERT_TRUE(old);
     ASSERT_TRUE(history->loadOrCreateVistrelImage("d", "again", "t", picture(Color::blue()), at(2)));
-    const auto now = platform::readFile(docs / "again.jpg");
+    const auto now = platform::readFile(docs / "again.jpg", 64u << 20);
     EXPECT_TRUE(now && *now != *old && now == platform::graphics::encodeJpeg(picture(Color::blue()), 1.0));
     for (const auto& entry : std::filesystem::directory_iterator(docs))
         EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
@@ -283,7 +283,7 @@ TEST_F(HistoryTest, ATriggerPlantedInTheStoreCannotTakeBackARecord) {
 TEST_F(HistoryTest, AFailedSaveLeavesThePhotoOfTheRecordAlreadyKept) {
     auto history = controller();
     ASSERT_TRUE(history->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::red()), at(1)));
-    const auto photo = platform::readFile(docs / "img-1.jpg");
+    const auto photo = platform::readFile(docs / "img-1.jpg", 64u << 20);
     ASSERT_TRUE(photo);
     const auto store = docs / "VistrelData.sqlite";
     runSql(store, "ALTER TABLE VistrelImage RENAME TO Away;");
@@ -291,7 +291,7 @@ TEST_F(HistoryTest, AFailedSaveLeavesThePhotoOfTheRecordAlreadyKept) {
     EXPECT_TRUE(log.contains("Fetching images failed"));
     EXPECT_TRUE(log.contains("Unresolved error"));
     runSql(store, "ALTER TABLE Away RENAME TO VistrelImage;");
-    EXPECT_TRUE(platform::readFile(docs / "img-1.jpg") == photo) << "the kept record's photo is gone or changed";
+    EXPECT_TRUE(platform::readFile(docs / "img-1.jpg", 64u << 20) == photo) << "the kept record's photo is gone or changed";
     for (const auto& entry : std::filesystem::directory_iterator(docs))
         EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
     auto listed = controller()->loadVistrelImages({"img-1"});
