@@ -113,8 +113,10 @@ std::shared_ptr<CameraRoadDemo> runCameraRoad(const std::filesystem::path& out, 
 
     auto list = std::dynamic_pointer_cast<vistrel::DisplayActionsViewController>(navigation.topViewController());
     if (!list) {
-        if (camera.alertController())
+        if (camera.alertController()) {
             std::cout << "not recognised: " << camera.baseMessage().value_or("") << "\n";
+            writeScreen(*demo->window, out / "not-recognised.png");
+        }
         else if (navigation.presentedViewController())
             std::cout << "the page's one action ran by itself: " << navigation.presentedViewController()->description()
                       << "\n";
