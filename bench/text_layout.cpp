@@ -2,9 +2,13 @@
 // a screen-sized picture, for 10 KB, 100 KB and 1 MB of words and of text without a
 // single break opportunity, and for 100 KB and 1 MB of what a hostile answer sends to
 // make layout costly: accents on one letter, bidi overrides (half right-to-left, then half
-// left-to-right), letters joined by zero-width joiners, and emoji joined by them into one
-// endless character. Every kind grows linearly with the length (the fitted complexity is
-// printed after each family); 1 MB of any kind takes well under a second.
+// left-to-right), letters joined by zero-width joiners, emoji joined by them into one
+// endless character, and text whose direction changes at every letter (Latin and Hebrew
+// letters in turn, the same with a space after every sixth letter, and Latin letters each
+// after a right-to-left mark). Every kind grows linearly with the length (the fitted
+// complexity is printed after each family). 1 MB of any kind but the last three takes well
+// under a second; those take about 2 to 3 s per MB, most of it the engine's own work for
+// each run of one script and direction (itemising and shaping one letter at a time).
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -22,7 +26,17 @@ using namespace platform::graphics;
 constexpr double kWidth = 343;
 const Size kScreen{375, 667};
 
-enum class Kind { words, unbreakable, marks, bidiControls, joinedLetters, joinedEmoji };
+enum class Kind {
+    words,
+    unbreakable,
+    marks,
+    bidiControls,
+    joinedLetters,
+    joinedEmoji,
+    alternatingDirections,
+    alternatingDirectionWords,
+    rightToLeftMarks,
+};
 
 // `unit` repeated after `head` up to `bytes`.
 std::string repeated(std::string head, const std::string& unit, std::size_t bytes) {
@@ -39,6 +53,9 @@ std::string sample(std::size_t bytes, Kind kind) {
         case Kind::bidiControls: return repeated(repeated("", "\u202E", bytes / 2), "\u202D", bytes);
         case Kind::joinedLetters: return repeated("a", "\u200Db", bytes);
         case Kind::joinedEmoji: return repeated("\U0001F468", "\u200D\U0001F469\u200D\U0001F467\u200D\U0001F466", bytes);
+        case Kind::alternatingDirections: return repeated("", "a\u05D0", bytes);
+        case Kind::alternatingDirectionWords: return repeated("", "a\u05D0b\u05D1c\u05D2 ", bytes);
+        case Kind::rightToLeftMarks: return repeated("", "\u200Fa", bytes);
         default: break;
     }
     std::string text(bytes, 'a');
@@ -73,6 +90,9 @@ void BM_LayOutMarksOnOneLetter(benchmark::State& state) { layOut(state, Kind::ma
 void BM_LayOutBidiControls(benchmark::State& state) { layOut(state, Kind::bidiControls); }
 void BM_LayOutLettersJoinedByZeroWidthJoiners(benchmark::State& state) { layOut(state, Kind::joinedLetters); }
 void BM_LayOutEmojiJoinedIntoOneCharacter(benchmark::State& state) { layOut(state, Kind::joinedEmoji); }
+void BM_LayOutAlternatingDirections(benchmark::State& state) { layOut(state, Kind::alternatingDirections); }
+void BM_LayOutAlternatingDirectionWords(benchmark::State& state) { layOut(state, Kind::alternatingDirectionWords); }
+void BM_LayOutLettersAfterRightToLeftMarks(benchmark::State& state) { layOut(state, Kind::rightToLeftMarks); }
 
 BENCHMARK(BM_LayOutWords)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Complexity();
 BENCHMARK(BM_LayOutUnbreakableText)
@@ -89,6 +109,17 @@ BENCHMARK(BM_LayOutLettersJoinedByZeroWidthJoiners)
     ->Unit(benchmark::kMillisecond)
     ->Complexity();
 BENCHMARK(BM_LayOutEmojiJoinedIntoOneCharacter)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(BM_LayOutAlternatingDirections)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_LayOutAlternatingDirectionWords)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(BM_LayOutLettersAfterRightToLeftMarks)
     ->Arg(100'000)
     ->Arg(1'000'000)
     ->Unit(benchmark::kMillisecond)

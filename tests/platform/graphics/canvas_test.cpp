@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "vistrel/platform/graphics/font_configuration.hpp"
 #include "vistrel/platform/graphics/font_registry.hpp"
@@ -134,4 +136,55 @@ TEST(CanvasTest, LongRightToLeftParagraphKeepsItsDirectionOnEveryLine) {
         onTheRight += d.opaquePixels({300, 10 + line * lineHeight + 2, 10, lineHeight - 4}) > 0;
     EXPECT_GT(lines, 100);
     EXPECT_EQ(onTheRight, lines);
+}
+
+TEST(CanvasTest, LongParagraphKeepsWhatItsControlsOpenOnEveryLine) {
+    // Words of a tall letter and low dots: on a line read left to right, its leftmost ink
+    // is the tall letter; on one read right to left, a dot. Paragraphs far longer
+    // than the engine lays out at once, whose controls open an override (alone, inside an
+    // isolate, inside an embedding) before their first word and close it halfway through.
+    // (The last line is left out: in a paragraph that reads right to left, its last dots
+    // go to the left.)
+    useIsolatedFontConfiguration();
+    const Font font = *FontRegistry::shared().defaultFont(10);
+    const std::string word = "M...... ";
+    auto words = [&](int count) {
+        std::string out;
+        for (int i = 0; i < count; ++i) out += word;
+        return out;
+    };
+    const double lineHeight = measureText(makeAttributedString("M", font)).height;
+    const double letterWidth = measureText(makeAttributedString("M", font)).width;
+    const TextLayoutOptions options{.maxWidth = 300};
+    struct Row {
+        const char* what;
+        std::string open, close;
+    };
+    const std::vector<Row> rows = {
+        {"an override", "\u202E", "\u202C"},
+        {"an override in an isolate", "\u2067\u202E", "\u2069"},
+        {"an override in an embedding", "\u202A\u202E", "\u202C\u202C"},
+    };
+    const int count = 1500;  // about 12 KB before the close, 12 KB after
+    for (const Row& row : rows) {
+        const AttributedString paragraph =
+            makeAttributedString(row.open + words(count) + row.close + words(count), font);
+        const double height = measureText(paragraph, options).height;
+        const int lines = int(std::lround(height / lineHeight));
+        Drawing d(320, int(height) + 20);
+        d.canvas->drawText(paragraph, {10, 10, 300, height}, options);
+        // Whether the line's leftmost ink has ink in the upper part of the line too.
+        auto tallOnTheLeft = [&](int line) {
+            const double top = 10 + line * lineHeight;
+            double left = 0;
+            while (left < 320 && d.opaquePixels({left, top, 0.5, lineHeight}) == 0) left += 0.5;
+            return d.opaquePixels({left, top + lineHeight * 0.15, letterWidth / 2, lineHeight * 0.3}) > 0;
+        };
+        int rightToLeft = 0, leftToRight = 0;
+        for (int line = 0; line < lines / 2 - 2; ++line) rightToLeft += !tallOnTheLeft(line);
+        for (int line = lines / 2 + 2; line < lines - 1; ++line) leftToRight += tallOnTheLeft(line);
+        EXPECT_GT(lines, 100) << row.what;
+        EXPECT_EQ(rightToLeft, lines / 2 - 2) << row.what;
+        EXPECT_EQ(leftToRight, lines - 1 - (lines / 2 + 2)) << row.what;
+    }
 }

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "vistrel/platform/graphics/long_word_breaks.hpp"
+#include "vistrel/platform/graphics/open_embeddings.hpp"
 #include "vistrel/platform/graphics/text_engine.hpp"
 #include "vistrel/platform/graphics/text_source.hpp"
 
@@ -95,11 +96,14 @@ struct TextLayout::Settings {
     std::size_t lineBytes = kPieceBytes;         // the most a piece grows to for one line
     std::size_t longWordBytes = kLongWordBytes;  // words from this long get their line ends put in
 
-    // The paragraph the next piece goes on with: how many of its lines are kept, and its
-    // direction as far as it has been read.
+    // The paragraph the next piece goes on with: how many of its lines are kept, its
+    // direction as far as it has been read, and the embeddings open where it was read to.
     int paragraphLines = 0;
     std::size_t directionRead = 0;
     PangoDirection direction = PANGO_DIRECTION_NEUTRAL;
+    std::size_t embeddingsRead = 0;
+    OpenEmbeddings embeddings;
+    bool embeddingsStarted = false;
 
     void configure(PangoLayout* layout, int paragraphLineLimit) const {
         pango_layout_set_alignment(layout, alignment);
@@ -115,9 +119,10 @@ struct TextLayout::Settings {
     }
 
     void startParagraph(std::size_t at) {
-        directionRead = at;
+        directionRead = embeddingsRead = at;
         paragraphLines = 0;
         direction = PANGO_DIRECTION_NEUTRAL;
+        embeddingsStarted = false;
     }
 
     // The direction of the paragraph from its start up to `at`, read once.
@@ -126,6 +131,18 @@ struct TextLayout::Settings {
             direction = baseDirection(text, directionRead, at);
         directionRead = std::max(directionRead, at);
         return direction;
+    }
+
+    // The controls that open again the embeddings, overrides and isolates open at `at`
+    // (after the paragraph's direction up to there was read).
+    std::string openersAt(const std::string& text, std::size_t at) {
+        if (!embeddingsStarted) {
+            embeddings.startParagraph(direction == PANGO_DIRECTION_RTL);
+            embeddingsStarted = true;
+        }
+        if (at > embeddingsRead) embeddings.read(text, embeddingsRead, at);
+        embeddingsRead = std::max(embeddingsRead, at);
+        return embeddings.openers();
     }
 };
 
@@ -177,11 +194,14 @@ std::size_t TextLayout::layOutPiece(const TextSource& source, Settings& settings
         end = pieceEnd(text, begin, window);
         insertions.clear();
         if (!paragraphStart) {
-            // A piece that goes on with a paragraph keeps the paragraph's direction.
+            // A piece that goes on with a paragraph keeps the paragraph's direction and
+            // what the paragraph opened before it.
             const PangoDirection direction = settings.directionUpTo(text, begin);
-            if (direction != PANGO_DIRECTION_NEUTRAL &&
-                baseDirection(text, begin, end) != direction)
-                insertions.push_back({begin, direction == PANGO_DIRECTION_RTL ? "\u200F" : "\u200E"});
+            std::string opening;
+            if (direction != PANGO_DIRECTION_NEUTRAL && baseDirection(text, begin, end) != direction)
+                opening = direction == PANGO_DIRECTION_RTL ? "\u200F" : "\u200E";
+            opening += settings.openersAt(text, begin);
+            if (!opening.empty()) insertions.push_back({begin, std::move(opening)});
         }
         if (settings.width && settings.wrap == PANGO_WRAP_WORD_CHAR) {
             auto breaks = longWordBreaks(source, begin, end, *settings.width, settings.longWordBytes);

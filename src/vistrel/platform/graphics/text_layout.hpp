@@ -6,7 +6,9 @@
 // stacked one under the other, so that no engine layout grows past what the engine does in
 // time linear in its length or measures without overflowing: a piece ends after a
 // paragraph where it can, else its last line is laid out again at the start of the next
-// piece. Words wider than a line get their line ends put in (long_word_breaks.hpp).
+// piece. A piece that goes on with a paragraph starts with the paragraph's direction and
+// the embeddings, overrides and isolates open there (open_embeddings.hpp). Words wider
+// than a line get their line ends put in (long_word_breaks.hpp).
 #include <pango/pangocairo.h>
 
 #include <optional>
