@@ -94,36 +94,21 @@ void BM_LayOutAlternatingDirections(benchmark::State& state) { layOut(state, Kin
 void BM_LayOutAlternatingDirectionWords(benchmark::State& state) { layOut(state, Kind::alternatingDirectionWords); }
 void BM_LayOutLettersAfterRightToLeftMarks(benchmark::State& state) { layOut(state, Kind::rightToLeftMarks); }
 
-BENCHMARK(BM_LayOutWords)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Complexity();
-BENCHMARK(BM_LayOutUnbreakableText)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
-BENCHMARK(BM_LayOutMarksOnOneLetter)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Complexity();
-BENCHMARK(BM_LayOutBidiControls)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Complexity();
-BENCHMARK(BM_LayOutLettersJoinedByZeroWidthJoiners)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
-BENCHMARK(BM_LayOutEmojiJoinedIntoOneCharacter)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
-BENCHMARK(BM_LayOutAlternatingDirections)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Complexity();
-BENCHMARK(BM_LayOutAlternatingDirectionWords)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
-BENCHMARK(BM_LayOutLettersAfterRightToLeftMarks)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity();
+// Ordinary sizes, and the sizes of a hostile answer's name (100 KB) and text (1 MB).
+void withShortText(benchmark::internal::Benchmark* b) { b->Arg(10'000); }
+void withHostileSizes(benchmark::internal::Benchmark* b) {
+    b->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond)->Complexity();
+}
+
+BENCHMARK(BM_LayOutWords)->Apply(withShortText)->Apply(withHostileSizes);
+BENCHMARK(BM_LayOutUnbreakableText)->Apply(withShortText)->Apply(withHostileSizes);
+BENCHMARK(BM_LayOutMarksOnOneLetter)->Apply(withHostileSizes);
+BENCHMARK(BM_LayOutBidiControls)->Apply(withHostileSizes);
+BENCHMARK(BM_LayOutLettersJoinedByZeroWidthJoiners)->Apply(withHostileSizes);
+BENCHMARK(BM_LayOutEmojiJoinedIntoOneCharacter)->Apply(withHostileSizes);
+BENCHMARK(BM_LayOutAlternatingDirections)->Apply(withHostileSizes);
+BENCHMARK(BM_LayOutAlternatingDirectionWords)->Apply(withHostileSizes);
+BENCHMARK(BM_LayOutLettersAfterRightToLeftMarks)->Apply(withHostileSizes);
 
 }  // namespace
 
