@@ -1,10 +1,16 @@
-// A gallery reload of 30 history records whose photos are 12-megapixel JPEG files
-// (4032 x 3024, made once here): the main-thread time of one reload (the fetch and the
-// cards in view, whose photos the pages keep once decoded), and of a reload followed by
-// a scroll through every card (each card's photo decoded from its file), beside decoding
-// the same 30 files at card size with libturbojpeg's scaled decode, and the full-size
-// decode that a card does not need. Counters: the cards on screen and the peak resident
-// memory.
+// A gallery of 30 history records. First, records whose photos are 12-megapixel JPEG
+// files (4032 x 3024, written by the kit's encoder, made once here): the main-thread
+// time of one reload (the fetch and the cards in view, whose photos the pages keep once
+// decoded), and of a reload followed by a scroll through every card, beside decoding the
+// same 30 files at card size with libturbojpeg's scaled decode, and the full-size decode
+// that a card does not need. Counters: the cards on screen and the peak resident memory.
+//
+// Then the gallery opened afresh and scrolled through to its end, a screen at a time,
+// waiting on each screen until its cards have their pictures, over 30 records whose
+// photo files are all of one kind: the kit's own JPEGs as above, PNGs of 8192 x 8192
+// (a few hundred kilobytes each) or progressive JPEGs of 8000 x 8000. Counters: the main
+// thread's processor time, its longest turn (real and processor time), the peak
+// resident memory, and the cards shown with a picture.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <stdlib.h>
@@ -16,7 +22,10 @@
 #include <string>
 #include <vector>
 
+#include "main_thread_turns.hpp"
 #include "peak_memory.hpp"
+#include "platform/graphics/png_rows.hpp"
+#include "platform/graphics/progressive_jpeg.hpp"
 #include "vistrel/platform/dispatch/clock.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/log.hpp"
@@ -70,7 +79,8 @@ struct Gallery {
         std::make_shared<platform::ui::NavigationController>(std::make_shared<platform::ui::ViewController>());
     std::shared_ptr<vistrel::GalleryViewController> gallery;
 
-    Gallery() {
+    // Thirty records whose photo files hold `photo`.
+    explicit Gallery(const std::string& photo) {
         platform::LogCapture quiet;  // the store prints each file it writes
         std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-gallery-XXXXXX").string();
         folder = mkdtemp(pattern.data());
@@ -80,28 +90,34 @@ struct Gallery {
         configuration.set("GALLERY_NUMBER_ITEMS", "0");
         store = std::make_shared<vistrel::PersistanceController>(
             layer, std::make_shared<vistrel::SdkConfiguration>(std::move(configuration)));
-        const std::string jpeg = twelveMegapixelJpeg();
         auto small = *platform::graphics::Image::make(*platform::graphics::Bitmap::make(4, 3));
         for (int i = 0; i < kCards; ++i) {
             const std::string key = numbered("photo", i);
             store->loadOrCreateVistrelImage(numbered("doc", i), key, numbered("A scanned page ", i), small,
                                             vistrel::Date(std::chrono::seconds(1'700'000'000 + i)));
             files.push_back(store->picturePath(key));
-            std::ofstream(files.back(), std::ios::binary) << jpeg;
+            std::ofstream(files.back(), std::ios::binary) << photo;
         }
         window->setRootViewController(navigation);
         window->makeKeyAndVisible();
-        gallery = vistrel::GalleryViewController::instance();
-        gallery->persistanceController = store;
-        gallery->option = vistrel::LibraryOption::recents;
-        navigation->pushViewController(gallery, false);
-        settle();
     }
     ~Gallery() {
-        navigation->popViewController(false);
-        settle();
+        close();
         std::error_code ec;
         std::filesystem::remove_all(folder, ec);
+    }
+    // A gallery of its own, on the recents tab.
+    std::shared_ptr<vistrel::GalleryViewController> open() {
+        auto opened = vistrel::GalleryViewController::instance();
+        opened->persistanceController = store;
+        opened->option = vistrel::LibraryOption::recents;
+        navigation->pushViewController(opened, false);
+        settle();
+        return opened;
+    }
+    void close() {
+        navigation->popViewController(false);
+        settle();
     }
     void settle() {
         clock->advance(std::chrono::seconds(1));
@@ -112,8 +128,13 @@ struct Gallery {
     }
 };
 
+// The reloads' gallery, open over the 12-megapixel photos.
 Gallery& gallery() {
-    static Gallery made;
+    static Gallery& made = []() -> Gallery& {
+        static Gallery records(twelveMegapixelJpeg());
+        records.gallery = records.open();
+        return records;
+    }();
     return made;
 }
 
@@ -193,6 +214,83 @@ void BM_FullDecodeOf30Files(benchmark::State& state) {
     state.counters["peak_MiB"] = peakMiB();
 }
 BENCHMARK(BM_FullDecodeOf30Files)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+enum class PhotoFiles { kitJpegs, hugePngs, progressiveJpegs };
+
+std::string photoOf(PhotoFiles kind) {
+    switch (kind) {
+    case PhotoFiles::kitJpegs: return twelveMegapixelJpeg();
+    case PhotoFiles::hugePngs: return imagetest::twoColourPng(8192, 8192, {30, 60, 90, 255}, {200, 100, 50, 255});
+    case PhotoFiles::progressiveJpegs: return imagetest::progressiveJpeg(8000, 8000);
+    }
+    return {};
+}
+
+// Whether cards of the page still wait for pictures being decoded.
+bool picturesPending(const vistrel::GalleryContentViewController&) { return false; }
+
+// The gallery opened afresh (no picture decoded yet), then scrolled down a screen at a
+// time to its end; on each screen the main loop runs until no card waits for its picture.
+void BM_ThirtyCardsOpenedAndScrolled(benchmark::State& state, PhotoFiles kind) {
+    const std::string photo = photoOf(kind);
+    Gallery records(photo);
+    double peak = 0, mainCpuMs = 0, longestMs = 0, longestCpuMs = 0;
+    long withPicture = 0, cards = 0;
+    for (auto _ : state) {
+        bench::resetPeak();
+        const double cpuBefore = bench::threadCpuMs();
+        bench::Turns turns;
+        auto opened = records.open();
+        turns.mark();
+        auto page = opened->contentControllers.front();
+        auto grid = page->collectionView();
+        const auto waitForPictures = [&] {
+            platform::dispatch::RunLoop::runUntil(
+                [&] {
+                    turns.mark();
+                    return !picturesPending(*page);
+                },
+                std::chrono::minutes(2));
+            turns.mark();
+        };
+        waitForPictures();
+        const double end = grid->maximumContentOffset().y;
+        for (double y = grid->bounds().height(); y < end + grid->bounds().height(); y += grid->bounds().height()) {
+            grid->setContentOffset({0, std::min(y, end)});
+            grid->layoutIfNeeded();
+            turns.mark();
+            waitForPictures();
+        }
+        withPicture = cards = 0;
+        for (const auto& cell : grid->visibleCells()) {
+            auto card = std::dynamic_pointer_cast<vistrel::ImageCollectionViewCell>(cell);
+            if (!card) continue;
+            ++cards;
+            auto picture = card->imageView.lock();
+            withPicture += picture && picture->image() ? 1 : 0;
+        }
+        records.close();
+        turns.mark();
+        mainCpuMs = std::max(mainCpuMs, bench::threadCpuMs() - cpuBefore);
+        longestMs = std::max(longestMs, turns.longestMs);
+        longestCpuMs = std::max(longestCpuMs, turns.longestCpuMs);
+        peak = std::max(peak, bench::peakMiB());
+    }
+    // The worst of the runs.
+    state.counters["main_thread_cpu_ms"] = mainCpuMs;
+    state.counters["longest_turn_ms"] = longestMs;
+    state.counters["longest_turn_cpu_ms"] = longestCpuMs;
+    state.counters["peak_MiB"] = peak;
+    state.counters["last_screen_cards"] = double(cards);
+    state.counters["last_screen_pictures"] = double(withPicture);
+    state.counters["file_KiB"] = double(photo.size()) / 1024;
+}
+BENCHMARK_CAPTURE(BM_ThirtyCardsOpenedAndScrolled, kit_jpegs_4032x3024, PhotoFiles::kitJpegs)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK_CAPTURE(BM_ThirtyCardsOpenedAndScrolled, pngs_8192x8192, PhotoFiles::hugePngs)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK_CAPTURE(BM_ThirtyCardsOpenedAndScrolled, progressive_jpegs_8000x8000, PhotoFiles::progressiveJpegs)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 }  // namespace
 
