@@ -1,10 +1,7 @@
 #include "hostile_gallery_demo.hpp"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <chrono>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -13,9 +10,8 @@
 #include "demo_measures.hpp"
 #include "platform/graphics/png_rows.hpp"          // the tests' PNG writer, row by row
 #include "platform/graphics/progressive_jpeg.hpp"  // and their progressive JPEG writer
-#include "vistrel/core/sdk_configuration.hpp"
+#include "support/photo_history.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
-#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/bitmap.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/ui/navigation_controller.hpp"
@@ -23,7 +19,6 @@
 #include "vistrel/platform/ui/window.hpp"
 #include "vistrel/screens/gallery/gallery_view_controller.hpp"
 #include "vistrel/screens/gallery/image_collection_view_cell.hpp"
-#include "vistrel/store/persistance_controller.hpp"
 
 namespace {
 
@@ -33,41 +28,10 @@ namespace ui = platform::ui;
 
 constexpr int kRecords = 30;
 
-// Thirty records in a store of their own, in a folder made for the demo and removed after.
-struct Records {
-    std::filesystem::path folder;
-    std::shared_ptr<vistrel::PersistanceController> store;
-    std::vector<std::filesystem::path> files;
-
-    explicit Records(const platform::graphics::Image& photo) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-demo-gallery-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) return;
-        folder = pattern;
-        auto layer = std::make_shared<vistrel::CoreDataLayer>();
-        layer->setApplicationDocumentsDirectory(folder);
-        platform::Dictionary configuration;
-        configuration.set("GALLERY_NUMBER_ITEMS", "0");
-        store = std::make_shared<vistrel::PersistanceController>(
-            layer, std::make_shared<vistrel::SdkConfiguration>(std::move(configuration)));
-        platform::LogCapture quiet;  // the store prints each file it writes
-        for (int i = 0; i < kRecords; ++i) {
-            const std::string key = "photo" + std::to_string(i);
-            if (store->loadOrCreateVistrelImage("doc" + std::to_string(i), key, "Scanned page " + std::to_string(i + 1),
-                                                photo, vistrel::Date(std::chrono::seconds(1'700'000'000 + i))))
-                files.push_back(store->picturePath(key));
-        }
-    }
-    ~Records() {
-        std::error_code ec;
-        if (!folder.empty()) std::filesystem::remove_all(folder, ec);
-    }
-    void replaceFiles(const std::string& bytes) const {
-        for (const auto& file : files) std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
-    }
-};
-
 // Whether cards of the page still wait for pictures being decoded.
-bool picturesPending(const vistrel::GalleryContentViewController&) { return false; }
+bool picturesPending(const vistrel::GalleryContentViewController& page) {
+    return page.pictureLoader && page.pictureLoader->loading() > 0;
+}
 
 // Gives the main loop a turn, as a touch's end does, then runs it until no card of the
 // page waits for its picture.
@@ -78,7 +42,7 @@ void waitForPictures(const vistrel::GalleryContentViewController& page) {
 
 // A fresh gallery opened over the records and scrolled a screen at a time to its end;
 // one line with what it cost, and the window drawn at the end.
-void showGallery(const Records& records, const std::string& what, const std::filesystem::path& picture) {
+void showGallery(const testsupport::PhotoHistory& records, const std::string& what, const std::filesystem::path& picture) {
     auto window = std::make_shared<ui::Window>();
     auto navigation = std::make_shared<ui::NavigationController>(std::make_shared<ui::ViewController>());
     window->setRootViewController(navigation);
@@ -128,7 +92,7 @@ void showGallery(const Records& records, const std::string& what, const std::fil
 
 void hostilePhotoFiles(const platform::graphics::Image& photo, const std::filesystem::path& out) {
     std::cout << "\n== hostile photo files in the gallery\n";
-    Records records(photo);
+    const testsupport::PhotoHistory records(kRecords, photo);
     if (records.files.size() != kRecords) {
         std::cout << "the records could not be made\n";
         return;

@@ -13,7 +13,6 @@
 // resident memory, and the cards shown with a picture.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
-#include <stdlib.h>
 #include <turbojpeg.h>
 
 #include <filesystem>
@@ -26,6 +25,7 @@
 #include "peak_memory.hpp"
 #include "platform/graphics/png_rows.hpp"
 #include "platform/graphics/progressive_jpeg.hpp"
+#include "support/photo_history.hpp"
 #include "vistrel/platform/dispatch/clock.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/log.hpp"
@@ -47,11 +47,6 @@ constexpr int kPhotoHeight = 3024;
 constexpr int kCardPixelWidth = 345;
 constexpr int kCardPixelHeight = 376;
 
-std::string numbered(std::string prefix, long number) {
-    prefix += std::to_string(number);
-    return prefix;
-}
-
 using bench::peakMiB;
 using bench::resetPeak;
 
@@ -70,9 +65,7 @@ std::string twelveMegapixelJpeg() {
 }
 
 struct Gallery {
-    std::filesystem::path folder;
-    std::shared_ptr<vistrel::PersistanceController> store;
-    std::vector<std::filesystem::path> files;
+    testsupport::PhotoHistory records;
     platform::dispatch::ScopedManualClock clock;
     std::shared_ptr<platform::ui::Window> window = std::make_shared<platform::ui::Window>();
     std::shared_ptr<platform::ui::NavigationController> navigation =
@@ -80,36 +73,17 @@ struct Gallery {
     std::shared_ptr<vistrel::GalleryViewController> gallery;
 
     // Thirty records whose photo files hold `photo`.
-    explicit Gallery(const std::string& photo) {
-        platform::LogCapture quiet;  // the store prints each file it writes
-        std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-gallery-XXXXXX").string();
-        folder = mkdtemp(pattern.data());
-        auto layer = std::make_shared<vistrel::CoreDataLayer>();
-        layer->setApplicationDocumentsDirectory(folder);
-        platform::Dictionary configuration;
-        configuration.set("GALLERY_NUMBER_ITEMS", "0");
-        store = std::make_shared<vistrel::PersistanceController>(
-            layer, std::make_shared<vistrel::SdkConfiguration>(std::move(configuration)));
-        auto small = *platform::graphics::Image::make(*platform::graphics::Bitmap::make(4, 3));
-        for (int i = 0; i < kCards; ++i) {
-            const std::string key = numbered("photo", i);
-            store->loadOrCreateVistrelImage(numbered("doc", i), key, numbered("A scanned page ", i), small,
-                                            vistrel::Date(std::chrono::seconds(1'700'000'000 + i)));
-            files.push_back(store->picturePath(key));
-            std::ofstream(files.back(), std::ios::binary) << photo;
-        }
+    explicit Gallery(const std::string& photo)
+        : records(kCards, *platform::graphics::Image::make(*platform::graphics::Bitmap::make(4, 3))) {
+        records.replaceFiles(photo);
         window->setRootViewController(navigation);
         window->makeKeyAndVisible();
     }
-    ~Gallery() {
-        close();
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
-    }
+    ~Gallery() { close(); }
     // A gallery of its own, on the recents tab.
     std::shared_ptr<vistrel::GalleryViewController> open() {
         auto opened = vistrel::GalleryViewController::instance();
-        opened->persistanceController = store;
+        opened->persistanceController = records.store;
         opened->option = vistrel::LibraryOption::recents;
         navigation->pushViewController(opened, false);
         settle();
@@ -131,9 +105,9 @@ struct Gallery {
 // The reloads' gallery, open over the 12-megapixel photos.
 Gallery& gallery() {
     static Gallery& made = []() -> Gallery& {
-        static Gallery records(twelveMegapixelJpeg());
-        records.gallery = records.open();
-        return records;
+        static Gallery opened(twelveMegapixelJpeg());
+        opened.gallery = opened.open();
+        return opened;
     }();
     return made;
 }
@@ -182,7 +156,7 @@ void BM_ScaledDecodeOf30Files(benchmark::State& state) {
     const tjscalingfactor* factors = tjGetScalingFactors(&count);
     resetPeak();
     for (auto _ : state) {
-        for (const auto& file : g.files) {
+        for (const auto& file : g.records.files) {
             std::ifstream in(file, std::ios::binary);
             const std::string jpeg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             auto* data = reinterpret_cast<const unsigned char*>(jpeg.data());
@@ -210,7 +184,7 @@ void BM_FullDecodeOf30Files(benchmark::State& state) {
     auto& g = gallery();
     resetPeak();
     for (auto _ : state)
-        for (const auto& file : g.files) benchmark::DoNotOptimize(platform::graphics::Image::fromFile(file));
+        for (const auto& file : g.records.files) benchmark::DoNotOptimize(platform::graphics::Image::fromFile(file));
     state.counters["peak_MiB"] = peakMiB();
 }
 BENCHMARK(BM_FullDecodeOf30Files)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
@@ -227,20 +201,22 @@ std::string photoOf(PhotoFiles kind) {
 }
 
 // Whether cards of the page still wait for pictures being decoded.
-bool picturesPending(const vistrel::GalleryContentViewController&) { return false; }
+bool picturesPending(const vistrel::GalleryContentViewController& page) {
+    return page.pictureLoader && page.pictureLoader->loading() > 0;
+}
 
 // The gallery opened afresh (no picture decoded yet), then scrolled down a screen at a
 // time to its end; on each screen the main loop runs until no card waits for its picture.
 void BM_ThirtyCardsOpenedAndScrolled(benchmark::State& state, PhotoFiles kind) {
     const std::string photo = photoOf(kind);
-    Gallery records(photo);
+    Gallery shown(photo);
     double peak = 0, mainCpuMs = 0, longestMs = 0, longestCpuMs = 0;
     long withPicture = 0, cards = 0;
     for (auto _ : state) {
         bench::resetPeak();
         const double cpuBefore = bench::threadCpuMs();
         bench::Turns turns;
-        auto opened = records.open();
+        auto opened = shown.open();
         turns.mark();
         auto page = opened->contentControllers.front();
         auto grid = page->collectionView();
@@ -269,7 +245,7 @@ void BM_ThirtyCardsOpenedAndScrolled(benchmark::State& state, PhotoFiles kind) {
             auto picture = card->imageView.lock();
             withPicture += picture && picture->image() ? 1 : 0;
         }
-        records.close();
+        shown.close();
         turns.mark();
         mainCpuMs = std::max(mainCpuMs, bench::threadCpuMs() - cpuBefore);
         longestMs = std::max(longestMs, turns.longestMs);
