@@ -216,17 +216,18 @@ TEST_F(ActionDispatchTest, ComposersRefuseRecipientsWithControlCharactersAndClea
     EXPECT_EQ(message->body(), "ab\r\nc[31m");
     message->finish(platform::services::MessageComposeResult::cancelled);
     time.advance(1s);
-    // DEL and the C1 controls go too, from the text message's body as from the mail's.
+    // DEL and the C1 controls go too, from the text message's body as from the mail's; a
+    // next line (U+0085) is a line break.
     message = std::dynamic_pointer_cast<platform::services::MessageComposeViewController>(
         run("SMS", R"({"Number":"+33 6","Content":"x\u007fy\u0085z\u009b[31m\n"})"));
     ASSERT_TRUE(message);
-    EXPECT_EQ(message->body(), "xyz[31m\n");
+    EXPECT_EQ(message->body(), "xy\nz[31m\n");
     message->finish(platform::services::MessageComposeResult::cancelled);
     time.advance(1s);
     mail = std::dynamic_pointer_cast<platform::services::MailComposeViewController>(
         run("EMAIL", R"({"Address":"a@b.c","Content":"one\u0085two\u007f\r\n"})"));
     ASSERT_TRUE(mail);
-    EXPECT_EQ(mail->messageBody(), "onetwo\r\n");
+    EXPECT_EQ(mail->messageBody(), "one\ntwo\r\n");
 }
 
 TEST_F(ActionDispatchTest, ADeviceThatCannotSendShowsItsAlertOverTheShownScreen) {
