@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "vistrel/platform/graphics/direction_controls.hpp"
+#include "vistrel/platform/graphics/unicode_text.hpp"
 
 namespace platform::graphics {
 
@@ -25,13 +26,12 @@ bool isPrependedMark(gunichar c) {
 // Marks and invisible format characters: what attaches to the character before it, or
 // shows nothing on its own.
 bool attaches(gunichar c) {
+    if (isFormatCharacter(c)) return !isPrependedMark(c);
     switch (g_unichar_type(c)) {
         case G_UNICODE_NON_SPACING_MARK:
         case G_UNICODE_SPACING_MARK:
         case G_UNICODE_ENCLOSING_MARK:
             return true;
-        case G_UNICODE_FORMAT:
-            return !isPrependedMark(c);
         default:
             return c >= 0x1F3FB && c <= 0x1F3FF;  // emoji skin-tone modifiers
     }
