@@ -266,6 +266,27 @@ TEST_F(HistoryTest, ADataFolderReachedThroughALinkRecordsScansAndKeepsTheirPhoto
     EXPECT_FALSE(log.contains("Unresolved error"));
 }
 
+// The link to the data folder pointed elsewhere while the kit runs: the photos of new
+// records stay with the store, in the folder it was opened in.
+TEST_F(HistoryTest, PhotosStayWithTheStoreWhenTheLinkToItsFolderChanges) {
+    for (const char* disk : {"disk-a", "disk-b"}) std::filesystem::create_directory(dir / disk);
+    std::filesystem::create_directory_symlink(dir / "disk-a", dir / "home");
+    docs = dir / "home" / "vistrel";
+    auto history = controller();
+    ASSERT_TRUE(history->retrieveImages());  // the store opens in disk-a
+    std::filesystem::remove(dir / "home");
+    std::filesystem::create_directory_symlink(dir / "disk-b", dir / "home");
+    const auto images = {history->createRandomVistrelImage(picture(Color::red()), at(1)),
+                         history->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::blue()), at(2))};
+    for (const auto& image : images) {
+        ASSERT_TRUE(image);
+        const auto identifier = image->identifier().value_or("");
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir / "disk-a" / "vistrel" / (identifier + ".jpg"))) << identifier;
+        EXPECT_TRUE(history->getPicture(identifier)) << identifier;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "disk-b" / "vistrel"));
+}
+
 // A trigger planted in the store file, deleting every record as it is saved, is dropped
 // when the store opens: a record reported as kept is listed.
 TEST_F(HistoryTest, ATriggerPlantedInTheStoreCannotTakeBackARecord) {
