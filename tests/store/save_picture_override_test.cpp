@@ -2,9 +2,9 @@
 
 #include "store_fixture.hpp"
 #include "support/file_size_limit.hpp"
-#include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/graphics/color.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
 
 using platform::graphics::Color;
@@ -13,12 +13,10 @@ using namespace storetest;
 namespace {
 
 // A host's controller that keeps photos its own way: elsewhere, or through the kit's file.
-class OwnPhotos : public vistrel::PersistanceController {
-public:
+struct OwnPhotos : vistrel::PersistanceController {
     using PersistanceController::PersistanceController;
     bool inTheKitsFolder = false;
     std::vector<std::string> asked;
-
     bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
         asked.emplace_back(key);
         return !inTheKitsFolder || PersistanceController::savePicture(picture, key);
@@ -26,26 +24,17 @@ public:
 };
 
 struct SavePictureOverrideTest : StoreTest {
-    std::shared_ptr<OwnPhotos> ownPhotos() {
-        auto layer = std::make_shared<vistrel::CoreDataLayer>();
-        layer->setApplicationDocumentsDirectory(docs);
-        return std::make_shared<OwnPhotos>(layer);
-    }
+    std::shared_ptr<OwnPhotos> history = std::make_shared<OwnPhotos>(controller()->layer);
 };
 
 // The photo of every new record is asked of savePicture, once, under the record's
 // identifier; the kit writes no file of its own for it.
 TEST_F(SavePictureOverrideTest, EveryNewRecordsPhotoGoesThroughSavePicture) {
-    const std::vector<std::pair<const char*, std::function<std::shared_ptr<vistrel::VistrelImage>(OwnPhotos&)>>> rows = {
-        {"random", [](OwnPhotos& h) { return h.createRandomVistrelImage(picture(Color::red()), at(1)); }},
-        {"identified", [](OwnPhotos& h) {
-             return h.loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::red()), at(2));
-         }},
-    };
-    for (const auto& [name, insert] : rows) {
-        SCOPED_TRACE(name);
-        auto history = ownPhotos();
-        auto image = insert(*history);
+    for (const auto& insert : std::vector<std::function<std::shared_ptr<vistrel::VistrelImage>()>>{
+             [&] { return history->createRandomVistrelImage(picture(Color::red()), at(1)); },
+             [&] { return history->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::red()), at(2)); }}) {
+        history->asked.clear();
+        auto image = insert();
         ASSERT_TRUE(image);
         const auto identifier = image->identifier().value_or("");
         EXPECT_EQ(history->asked, std::vector{identifier});
@@ -57,19 +46,15 @@ TEST_F(SavePictureOverrideTest, EveryNewRecordsPhotoGoesThroughSavePicture) {
 // A record that cannot be saved over the photo a deleted record left: savePicture is
 // asked, and the photo that had the name is back as it was, with nothing beside it.
 TEST_F(SavePictureOverrideTest, AFailedSaveThroughSavePicturePutsBackThePhotoThatHadTheName) {
-    auto history = ownPhotos();
     history->inTheKitsFolder = true;
-    history->deleteImage(history->loadOrCreateVistrelImage("d", "img-2", "t", picture(Color::red()), at(1)));
-    platform::dispatch::RunLoop::runUntilIdle();
-    const auto old = platform::readFile(docs / "img-2.jpg", 64u << 20);
-    ASSERT_TRUE(old);
-    history->asked.clear();
+    const auto old = dir.write("docs/img-2.jpg", *platform::graphics::encodeJpeg(picture(Color::red()), 1.0));
+    ASSERT_TRUE(history->retrieveImages());  // the store is open
     {
         testsupport::ScopedFileSizeLimit full(4096);  // room for the photo, not for the record
         EXPECT_FALSE(history->loadOrCreateVistrelImage("d", "img-2", "t", picture(Color::blue()), at(2)));
     }
     EXPECT_EQ(history->asked, std::vector<std::string>{"img-2"});
-    EXPECT_TRUE(platform::readFile(docs / "img-2.jpg", 64u << 20) == old);
+    EXPECT_EQ(platform::readFile(old, 64u << 20), platform::graphics::encodeJpeg(picture(Color::red()), 1.0));
     for (const auto& entry : std::filesystem::directory_iterator(docs))
         EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
 }
