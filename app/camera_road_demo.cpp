@@ -114,8 +114,10 @@ std::shared_ptr<CameraRoadDemo> runCameraRoad(const std::filesystem::path& out, 
     auto list = std::dynamic_pointer_cast<vistrel::DisplayActionsViewController>(navigation.topViewController());
     if (!list) {
         if (camera.alertController()) {
-            std::cout << "not recognised: " << camera.baseMessage().value_or("") << "\n";
-            writeScreen(*demo->window, out / "not-recognised.png");
+            // Without a service the alert can only say that it could not be reached; with
+            // one, it says what became of its answer.
+            std::cout << (answer ? "alert: " : "service unreachable: ") << camera.baseMessage().value_or("") << "\n";
+            writeScreen(*demo->window, out / (answer ? "camera-alert.png" : "service-unreachable.png"));
         }
         else if (navigation.presentedViewController())
             std::cout << "the page's one action ran by itself: " << navigation.presentedViewController()->description()

@@ -103,7 +103,7 @@ TEST(KitPreferencesTest, AnEarlierFileThatIsRefusedIsNotTakenOver) {
     };
     const std::vector<Row> rows = {
         {"past 1 MB", [&](const std::filesystem::path& f) {
-             std::ofstream(f) << sound << std::string(UserDefaults::maxFileBytes, ' ');
+             std::ofstream(f) << sound << std::string(vistrel::kitDefaultsBounds.maxFileBytes, ' ');
          }, "too large"},
         {"a FIFO", [](const std::filesystem::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0); },
          "not a regular file"},

@@ -64,20 +64,31 @@ TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
                         capture.lines().size()), std::tuple(std::size_t{7}, std::size_t{7}));
 }
 
-// A damaged preferences file (here a text holding a NUL, which the property-list library
-// would stop the process on) is a first launch: the file is moved aside with its bytes
-// and the kit starts with empty preferences, then writes a sound file.
-TEST_F(PreferencesTest, ADamagedFileIsMovedAsideAndTheKitStartsAfresh) {
+// A damaged preferences file (a text holding a NUL, which the property-list library
+// would stop the process on), or one far past what the kit writes, is a first launch: the
+// file is moved aside with its bytes, logged for what it is, and the kit starts with
+// empty preferences, then writes a sound file.
+TEST_F(PreferencesTest, ADamagedOrOversizedFileIsMovedAsideAndTheKitStartsAfresh) {
     using namespace std::string_literals;
-    const std::string damaged = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>apiKey</key>"
-                                "<string>k\0ey</string></dict></plist>"s;
-    dir.write("io.vistrel.sdk.plist", damaged);
-    relaunch();
-    platform::LogCapture capture;
-    Vistrel::setApiKey("key-one");
-    EXPECT_TRUE(capture.contains(std::string("moved aside to ").append((dir / "io.vistrel.sdk.plist.damaged").string())));
-    relaunch();
-    EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::getApplicationInstanceId().has_value(),
-                         platform::readFile(dir / "io.vistrel.sdk.plist.damaged", 64u << 20)),
-              std::tuple("key-one", true, damaged));
+    const std::string head = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>apiKey</key>";
+    std::string keys;
+    for (int i = 0; i < 1000; ++i) keys.append("<key>k").append(std::to_string(i)).append("</key><string>v</string>");
+    const std::vector<std::pair<std::string, const char*>> rows = {
+        {head + "<string>k\0ey</string></dict></plist>"s, "unreadable"},
+        {head + "<string>key</string></dict></plist>" + std::string(1u << 20, ' '), "too large"},
+        {head + "<string>key</string>" + keys + "</dict></plist>", "too large"},  // 1,001 keys
+    };
+    for (const auto& [bytes, kind] : rows) {
+        SCOPED_TRACE(kind);
+        const auto file = dir.write("io.vistrel.sdk.plist", bytes);
+        relaunch();
+        platform::LogCapture capture;
+        Vistrel::setApiKey("key-one");
+        EXPECT_TRUE(capture.contains(std::string(kind) + " defaults file " + file.string() + ", moved aside to " +
+                                     file.string() + ".damaged"));
+        relaunch();
+        EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::getApplicationInstanceId().has_value(),
+                             platform::readFile(dir / "io.vistrel.sdk.plist.damaged", 64u << 20) == bytes),
+                  std::tuple("key-one", true, true));
+    }
 }

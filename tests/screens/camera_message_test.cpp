@@ -45,11 +45,11 @@ TEST_F(CameraMessageTest, TheMessageSaysWhyThePhotoWaitsAndWhetherItWasKept) {
     } rows[] = {
         {"offline, kept", false, {500, "", {}}, true, "camera.network.no_internet"},
         {"offline, not kept", false, {500, "", {}}, false, "camera.network.photo_not_kept"},
-        {"500, kept", true, {500, "", {}}, true, "actions.list.error.service_unavailable.photo_kept"},
-        {"503, not kept", true, {503, "{}", {}}, false, "actions.list.error.service_unavailable.photo_not_kept"},
-        {"reset, kept", true, {200, "", {}, 0ms, true}, true, "actions.list.error.service_unavailable.photo_kept"},
+        {"500, kept", true, {500, "", {}}, true, "camera.network.service_unavailable.photo_kept"},
+        {"503, not kept", true, {503, "{}", {}}, false, "camera.network.service_unavailable.photo_not_kept"},
+        {"reset, kept", true, {200, "", {}, 0ms, true}, true, "camera.network.service_unavailable.photo_kept"},
         {"reset, not kept", true, {200, "", {}, 0ms, true}, false,
-         "actions.list.error.service_unavailable.photo_not_kept"},
+         "camera.network.service_unavailable.photo_not_kept"},
     };
     const auto documents = service.dir / "docs";
     const auto blocked = stills.write("blocked", "a file where the photos' folder would be");

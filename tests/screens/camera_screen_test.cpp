@@ -144,7 +144,7 @@ TEST_F(CameraScreenTest, APhotoTheServiceFailedOnWaitsAsAnOfflineOne) {
         const auto before = waitingCount();
         const auto requests = service.server.requests().size();
         takePicture();
-        const std::string message = row.kept ? tr("actions.list.error.service_unavailable.photo_kept")
+        const std::string message = row.kept ? tr("camera.network.service_unavailable.photo_kept")
                                              : vistrel::localizedString(vistrel::VistrelError::notEnrichedImage);
         EXPECT_EQ(waitingCount(), before + row.kept);
         EXPECT_EQ(seen(), (Seen{requests + 1, true, message, false, false, controls()}));

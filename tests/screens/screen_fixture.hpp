@@ -13,11 +13,11 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "support/camera_stills.hpp"
 #include "support/manual_time.hpp"
+#include "support/pump_until.hpp"
 #include "support/recognition_service.hpp"
 #include "vistrel/core/sdk_configuration.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
@@ -42,6 +42,7 @@ namespace camera = platform::camera;
 using platform::graphics::Color;
 using platform::dispatch::RunLoop;
 using Titles = std::vector<std::string>;
+using testsupport::pumpUntil;
 
 inline vistrel::Date at(int seconds) { return vistrel::Date(std::chrono::seconds(1'700'000'000 + seconds)); }
 
@@ -119,19 +120,6 @@ protected:
         service.server.answer({200, std::move(document), {{"Content-Type", "application/json"}}});
     }
 
-    // Runs the main queue until `done` holds, in real time; the manual clock does not move.
-    // Without a number of rounds, the bound of two minutes only catches a hang (a
-    // sanitizer build on a loaded machine is slow); a few rounds let queued work run when
-    // a test checks that something does not happen.
-    static bool pumpUntil(const std::function<bool()>& done, std::optional<int> rounds = std::nullopt) {
-        const auto deadline = std::chrono::steady_clock::now() + 2min;
-        for (int i = 0; (rounds ? i < *rounds : std::chrono::steady_clock::now() < deadline) && !done(); ++i) {
-            RunLoop::runUntilIdle();
-            if (!done()) std::this_thread::sleep_for(2ms);
-        }
-        RunLoop::runUntilIdle();
-        return done();
-    }
     // The gallery pushed as the camera screen pushes it, its pages loaded.
     std::shared_ptr<vistrel::GalleryViewController> open(
         std::optional<vistrel::LibraryOption> option = vistrel::LibraryOption::recents) {

@@ -217,22 +217,25 @@ TEST_F(HistoryTest, ARecordThatCannotBeSavedIsNotReportedAndLeavesNoPhoto) {
 }
 
 // Photo files half written by a run that was killed go when the store opens; nothing else
-// of the folder does, nor anything below it, nor a photo this run is writing.
+// of the folder does, nor anything below it, nor a photo written minutes ago, which a host
+// sharing the folder may still be saving.
 TEST_F(HistoryTest, HalfWrittenPhotosOfAnEarlierRunGoWhenTheStoreOpens) {
-    const auto earlier = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
-    auto made = [&](const std::vector<std::string>& names, bool old) {
+    const auto now = std::filesystem::file_time_type::clock::now();
+    auto made = [&](const std::vector<std::string>& names, std::filesystem::file_time_type::duration age) {
         std::vector<std::filesystem::path> paths;
         for (const auto& name : names) {
             paths.push_back(dir.write("docs/" + name, "half a photo"));
-            if (old) std::filesystem::last_write_time(paths.back(), earlier);
+            std::filesystem::last_write_time(paths.back(), now - age);
         }
         return paths;
     };
-    const auto stale = made({"Y24EXbQNKlSbXQVrWPhy.jpg.tmp-123", "sha256.ab12.jpg.tmp-18446744073709551615"}, true);
+    const auto stale = made({"Y24EXbQNKlSbXQVrWPhy.jpg.tmp-123", "sha256.ab12.jpg.tmp-18446744073709551615"},
+                            std::chrono::hours(1));
     auto kept = made({"a.jpg", "a.jpg.tmp-", "a.jpg.tmp-12x", ".jpg.tmp-1", "preferences.plist.tmp-5", "a.png.tmp-1",
                       "inner/b.jpg.tmp-1", "c.jpg.tmp-1.keep"},
-                     true);
-    kept.push_back(made({"now.jpg.tmp-7"}, false).front());
+                     std::chrono::hours(1));
+    kept.push_back(made({"now.jpg.tmp-7"}, {}).front());
+    kept.push_back(made({"minutes.jpg.tmp-8"}, std::chrono::minutes(5)).front());
     std::filesystem::create_directory(docs / "folder.jpg.tmp-9");
     auto history = controller();
     EXPECT_TRUE(std::filesystem::exists(stale.front()));  // nothing is opened yet
@@ -261,6 +264,27 @@ TEST_F(HistoryTest, ADataFolderReachedThroughALinkRecordsScansAndKeepsTheirPhoto
     for (const auto& image : *images) EXPECT_TRUE(history->getPicture(image->identifier().value_or("")));
     EXPECT_TRUE(std::filesystem::is_regular_file(dir / "disk" / "vistrel" / "img-1.jpg"));
     EXPECT_FALSE(log.contains("Unresolved error"));
+}
+
+// The link to the data folder pointed elsewhere while the kit runs: the photos of new
+// records stay with the store, in the folder it was opened in.
+TEST_F(HistoryTest, PhotosStayWithTheStoreWhenTheLinkToItsFolderChanges) {
+    for (const char* disk : {"disk-a", "disk-b"}) std::filesystem::create_directory(dir / disk);
+    std::filesystem::create_directory_symlink(dir / "disk-a", dir / "home");
+    docs = dir / "home" / "vistrel";
+    auto history = controller();
+    ASSERT_TRUE(history->retrieveImages());  // the store opens in disk-a
+    std::filesystem::remove(dir / "home");
+    std::filesystem::create_directory_symlink(dir / "disk-b", dir / "home");
+    const auto images = {history->createRandomVistrelImage(picture(Color::red()), at(1)),
+                         history->loadOrCreateVistrelImage("doc", "img-1", "Poster", picture(Color::blue()), at(2))};
+    for (const auto& image : images) {
+        ASSERT_TRUE(image);
+        const auto identifier = image->identifier().value_or("");
+        EXPECT_TRUE(std::filesystem::is_regular_file(dir / "disk-a" / "vistrel" / (identifier + ".jpg"))) << identifier;
+        EXPECT_TRUE(history->getPicture(identifier)) << identifier;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "disk-b" / "vistrel"));
 }
 
 // A trigger planted in the store file, deleting every record as it is saved, is dropped

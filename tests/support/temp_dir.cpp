@@ -9,7 +9,8 @@ namespace testsupport {
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    // Resolved, so that a path a test builds equals the one the kit resolves.
+    path_ = std::filesystem::canonical(pattern);
 }
 
 TempDir::~TempDir() {

@@ -22,14 +22,14 @@ std::shared_ptr<platform::UserDefaults> gDefaults;
 // standard defaults give the host's own file: a host whose folder is the kit's shared
 // one file with it. When the kit's file does not exist yet, a file of the old name is
 // copied into it once, so the API key and instance identifier stored there stay; the
-// old file is left for whoever else may read it. It is read as the defaults read their
-// own file: what is not a regular file or is past their bound is not taken over.
+// old file is left for whoever else may read it. It is read as the kit's defaults read
+// their own file: what is not a regular file or is past their bound is not taken over.
 void adoptEarlierFile(const std::filesystem::path& folder, const std::filesystem::path& file) {
     namespace fs = std::filesystem;
     std::error_code ec;
     const fs::path earlier = folder / "preferences.plist";
     if (fs::exists(file, ec)) return;
-    platform::FileRead read = platform::readFileWithin(earlier, platform::UserDefaults::maxFileBytes);
+    platform::FileRead read = platform::readFileWithin(earlier, kitDefaultsBounds.maxFileBytes);
     if (read.error == platform::FileReadError::missing) return;
     if (!read.bytes) {
         platform::log(platform::concatenate("preferences :: ", earlier.string(), " is ",
@@ -48,7 +48,7 @@ std::shared_ptr<platform::UserDefaults> kitDefaults() {
     std::lock_guard lock(gMutex);
     if (!gDefaults || gDefaults->filePath() != file) {
         adoptEarlierFile(folder, file);
-        gDefaults = std::make_shared<platform::UserDefaults>(file);
+        gDefaults = std::make_shared<platform::UserDefaults>(file, kitDefaultsBounds);
     }
     return gDefaults;
 }

@@ -49,13 +49,22 @@ void logUnresolvedError(const platform::Error& error) {
 
 std::filesystem::path CoreDataLayer::applicationDocumentsDirectory() {
     std::lock_guard lock(documentsMutex_);
-    if (!documentsDirectory_) documentsDirectory_ = dataDirectory();
+    if (!documentsResolved_) {
+        // Resolved once, on first use (the store opens there): a link on the way that is
+        // later pointed elsewhere must not send the photos away from their store.
+        const std::filesystem::path folder = documentsDirectory_.value_or(dataDirectory());
+        std::error_code ec;
+        std::filesystem::path resolved = std::filesystem::weakly_canonical(folder, ec);
+        documentsDirectory_ = ec ? folder : std::move(resolved);
+        documentsResolved_ = true;
+    }
     return *documentsDirectory_;
 }
 
 void CoreDataLayer::setApplicationDocumentsDirectory(std::filesystem::path folder) {
     std::lock_guard lock(documentsMutex_);
     documentsDirectory_ = std::move(folder);
+    documentsResolved_ = false;
 }
 
 std::shared_ptr<const platform::store::ManagedObjectModel> CoreDataLayer::managedObjectModel() {

@@ -24,8 +24,10 @@ public:
     CoreDataLayer() = default;
     virtual ~CoreDataLayer() = default;
 
-    // The folder of the store file and the photos: the kit's data folder unless set.
-    // Photos may be read from any thread, so it is found and set under a lock.
+    // The folder of the store file and the photos: the kit's data folder unless set,
+    // with the links on its way resolved on the first read after it is set, so that the
+    // store and its photos stay in one folder however those links change later. Photos
+    // may be read from any thread, so it is found and set under a lock.
     virtual std::filesystem::path applicationDocumentsDirectory();
     virtual void setApplicationDocumentsDirectory(std::filesystem::path folder);
 
@@ -50,6 +52,7 @@ public:
 private:
     std::mutex documentsMutex_;
     std::optional<std::filesystem::path> documentsDirectory_;
+    bool documentsResolved_ = false;
     std::shared_ptr<const platform::store::ManagedObjectModel> model_;
     std::shared_ptr<platform::store::PersistentStoreCoordinator> coordinator_;
     std::shared_ptr<platform::store::ManagedObjectContext> context_;

@@ -5,7 +5,6 @@
 #include "vistrel/core/string_extras.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
 #include "vistrel/platform/dispatch/queue.hpp"
-#include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
@@ -59,17 +58,12 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
                                                                        Date date) {
     auto context = layer->managedObjectContext();
     if (!context || !context->entityForName(entityName)) return nullptr;
-    // The file first: a record never points at a photo that was not written. A file that
-    // already has the name (the photo of a record the lookup could not find) is replaced
-    // only once this record is saved, so a save that fails takes nothing but its own.
-    const std::filesystem::path path = picturePath(identifier);
-    auto jpeg = platform::graphics::encodeJpeg(picture, 1.0);
-    if (jpeg) platform::log(platform::escapeControlCharacters(platform::concatenate("file://", path.string())));
-    auto photo = jpeg ? StagedPhoto::write(path, *jpeg) : std::nullopt;
-    if (!photo) {
-        platform::log("can't save picture");
-        return nullptr;
-    }
+    // The photo first, through the overridable savePicture: a record never points at a
+    // photo that was not written. A file that already has the name (the photo of a record
+    // the lookup could not find) is kept until this record is saved, so a save that fails
+    // leaves it as it was and takes nothing but its own.
+    auto photo = StagedPhoto::write(picturePath(identifier), [&] { return savePicture(picture, identifier); });
+    if (!photo) return nullptr;
     auto image = VistrelImage::insertInto(*context);
     if (!image) return nullptr;  // the photo is discarded as it goes
     image->setDocumentId(std::move(documentId));
@@ -78,7 +72,7 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
     image->setTitle(std::move(title));
     image->setDate(date);
     if (saveContext()) {
-        if (!photo->keep()) platform::log("can't save picture");
+        photo->keep();
         return image;
     }
     // Not kept (a full disk, a damaged store): the record would be gone at the next

@@ -35,16 +35,18 @@ public:
     const std::shared_ptr<CoreDataLayer> layer;
     static constexpr std::string_view entityName = VistrelImage::entityName;
 
-    // A photo taken while offline: its file is written first (temporary file, then
-    // rename), then its record (random 20-character identifier, no document identifier,
-    // the unrecognised title) is saved. None, and no record, when the file cannot be
-    // written or the store cannot be opened; none too when the save fails, and then the
-    // record is taken back and the photo file written for it removed (a file that had
-    // the name before is never touched by a save that fails).
+    // A photo taken while offline: its photo is written first, through savePicture under
+    // the new record's identifier (random, 20 characters), then its record (no document
+    // identifier, the unrecognised title) is saved. None, and no record, when savePicture
+    // fails or the store cannot be opened. None too when the save fails: the record is
+    // taken back and what savePicture wrote under the name removed. A photo file that had
+    // the name before is kept aside until the record is saved and put back when it is
+    // not, so a save that fails leaves it as it was.
     virtual std::shared_ptr<VistrelImage> createRandomVistrelImage(const platform::graphics::Image& picture, Date date);
-    // The newest record of the identifier, unchanged; else a new record with its photo
-    // file written first. None when the store cannot be opened, the file written or the
-    // new record saved (nothing is left of it then, as above).
+    // The newest record of the identifier, unchanged; else a new record whose photo is
+    // written first through savePicture under the identifier, as above. None when the
+    // store cannot be opened, the photo written or the new record saved (nothing is left
+    // of it then, as above).
     virtual std::shared_ptr<VistrelImage> loadOrCreateVistrelImage(const std::string& documentId,
                                                                    const std::string& identifier,
                                                                    const std::string& title,
@@ -64,7 +66,8 @@ public:
     // Saves pending changes; false (and the changes kept) when the save fails.
     virtual bool saveContext();
     // Writes the photo as a JPEG of the best quality under the key's file name; false
-    // (with "can't save picture") when it cannot be encoded or written.
+    // (with "can't save picture") when it cannot be encoded or written. The photo of
+    // every new record and of every migrated one is written through it.
     virtual bool savePicture(const platform::graphics::Image& picture, std::string_view key);
     // The photo of the key's file; none without a file or for one that is no image.
     virtual std::optional<platform::graphics::Image> getPicture(std::string_view key);

@@ -1,21 +1,27 @@
 #pragma once
-// The photo of a record about to be saved, written so that a save that fails leaves
-// the documents folder as it was. The bytes go to "<name>.tmp-<number>" in the same
-// folder (the pattern removeStaleTemporaryPhotos clears after a crash) and, when no
-// file has the name yet, are moved into place at once, so that a saved record never
-// points at a missing photo. When a file already has the name (a record of the same
-// identifier, or a photo kept after its record was deleted), it is replaced only once
-// the new record is saved; a save that fails never removes a file it did not write.
+// The photo of a record about to be saved, written so that a save that fails leaves the
+// documents folder as it was. The photo is written under its own name by the caller's
+// write (the controller's savePicture, which a subclass may keep elsewhere), so a saved
+// record never points at a missing photo. A file that already has the name (a record of
+// the same identifier, or a photo kept after its record was deleted) is first copied to
+// "<name>.tmp-<number>" (the pattern removeStaleTemporaryPhotos clears after a crash,
+// fresh so that no other host's clean-up takes it meanwhile) and put back in one rename
+// when the record is not saved: it is replaced for good only once the new record is
+// saved. A save that fails removes or replaces only what its own write put at the name,
+// and only while that is still there.
+#include <sys/types.h>
+
 #include <filesystem>
+#include <functional>
 #include <optional>
-#include <string_view>
 
 namespace vistrel {
 
 class StagedPhoto {
 public:
-    // Writes the bytes; none when they cannot be written.
-    static std::optional<StagedPhoto> write(const std::filesystem::path& path, std::string_view bytes);
+    // Keeps what has the name, then writes; none (with nothing left of it) when the write
+    // fails or what has the name is not a regular file that can be kept.
+    static std::optional<StagedPhoto> write(const std::filesystem::path& path, const std::function<bool()>& write);
 
     StagedPhoto(StagedPhoto&& other) noexcept;
     StagedPhoto& operator=(StagedPhoto&&) = delete;
@@ -23,19 +29,26 @@ public:
     StagedPhoto& operator=(const StagedPhoto&) = delete;
     ~StagedPhoto();  // discards a photo neither kept nor discarded
 
-    // The record is saved: the photo takes its name. False when it cannot (the file
-    // that had the name stays).
-    bool keep();
-    // The record is not saved: removes what this wrote, and only that.
+    // The record is saved: the photo stays, the copy of the file it replaced goes.
+    void keep();
+    // The record is not saved: what the write put at the name goes, and the file that had
+    // the name before takes it again.
     void discard();
 
+    struct Identity {
+        dev_t device = 0;
+        ino_t inode = 0;
+        bool operator==(const Identity&) const = default;
+    };
+
 private:
-    StagedPhoto(std::filesystem::path path, std::filesystem::path temporary, bool placed)
-        : path_(std::move(path)), temporary_(std::move(temporary)), placed_(placed) {}
+    StagedPhoto(std::filesystem::path path, std::optional<std::filesystem::path> kept, std::optional<Identity> before)
+        : path_(std::move(path)), kept_(std::move(kept)), before_(before) {}
 
     std::filesystem::path path_;
-    std::filesystem::path temporary_;
-    bool placed_ = false;  // written under its own name, which no file had before
+    std::optional<std::filesystem::path> kept_;  // the copy of the file that had the name
+    std::optional<Identity> before_;             // that file
+    std::optional<Identity> written_;            // what has the name after the write
     bool settled_ = false;
 };
 

@@ -1,9 +1,10 @@
 #pragma once
-// Photo files an earlier run left half written: a photo is written to
-// "<name>.jpg.tmp-<number>" and renamed, so a run killed in between leaves the temporary
-// file behind for good. Only that pattern is touched, only directly in the folder, only
-// regular files, and only those last written before this process loaded the kit (a
-// write of this run may be under way on another thread).
+// Photo files that stopped runs left half written or kept aside: a photo is written to
+// "<name>.jpg.tmp-<number>" and renamed, and the photo a new one replaces is kept under
+// such a name until the new record is saved, so a run killed in between leaves the
+// temporary behind for good. Only that pattern is touched, only directly in the folder,
+// only regular files, and only those too old for any live save, of this host or another
+// sharing the folder, to own (platform::staleTemporaryAge).
 #include <cstddef>
 #include <filesystem>
 #include <string_view>

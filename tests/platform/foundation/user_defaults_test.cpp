@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -99,20 +100,21 @@ TEST(UserDefaultsTest, UnreadableFileStartsEmptyAndIsReplacedOnWrite) {
 // A damaged file is moved aside with its bytes, never read into the defaults, and never
 // stops the process; the next change writes a new file beside the damaged one.
 TEST(UserDefaultsTest, DamagedFilesAreMovedAsideAndTheDefaultsStartEmpty) {
-    auto files = plisttest::hostilePropertyLists();
-    files.emplace_back("an array", plisttest::xmlPlist("<array><string>a</string></array>"));
+    std::vector<std::tuple<std::string, std::string, std::string>> files;
+    for (auto& [name, bytes] : plisttest::hostilePropertyLists()) files.emplace_back(name, bytes, "unreadable");
+    files.emplace_back("an array", plisttest::xmlPlist("<array><string>a</string></array>"), "unreadable");
     files.emplace_back("sound, but past 16 MB",
-                       plisttest::xmlPlist("<dict><key>a</key><string>b</string></dict>") + std::string(16u << 20, ' '));
-    files.emplace_back("sound, but past 1 MB",
-                       plisttest::xmlPlist("<dict><key>a</key><string>b</string></dict>") + std::string(1u << 20, ' '));
-    files.emplace_back("sound, but 1,001 keys", plisttest::xmlPlist(keysPlist(1001)));
-    for (const auto& [name, bytes] : files) {
+                       plisttest::xmlPlist("<dict><key>a</key><string>b</string></dict>") + std::string(16u << 20, ' '),
+                       "too large");
+    for (const auto& [name, bytes, kind] : files) {
         SCOPED_TRACE(name);
         testsupport::TempDir dir;
         auto file = dir.write("p.plist", bytes);
         platform::LogCapture log;
         UserDefaults defaults(file);
-        EXPECT_TRUE(log.contains(std::string("UserDefaults :: unreadable defaults file ")
+        EXPECT_TRUE(log.contains(std::string("UserDefaults :: ")
+                                     .append(kind)
+                                     .append(" defaults file ")
                                      .append(file.string())
                                      .append(", moved aside to ")
                                      .append(file.string())
@@ -148,22 +150,29 @@ TEST(UserDefaultsTest, ReadersOnOtherThreadsWhileTheMainThreadWrites) {
     EXPECT_EQ(UserDefaults(dir / "p.plist").string("apiKey"), "key-100");
 }
 
-// What the kit writes, with a wide margin, still reads: a thousand keys in under a megabyte.
-TEST(UserDefaultsTest, AThousandKeysRead) {
-    testsupport::TempDir dir;
-    auto file = dir.write("p.plist", plisttest::xmlPlist(keysPlist(1000)));
-    UserDefaults defaults(file);
-    EXPECT_EQ(std::tuple(defaults.string("k0"), defaults.string("k999"), std::filesystem::exists(file)),
-              std::tuple("v", "v", true));
+// The standard defaults are the program's own: however many keys it keeps, they read.
+TEST(UserDefaultsTest, StandardDefaultsOfManyKeysRead) {
+    for (int keys : {1000, 1001, 20000}) {
+        SCOPED_TRACE(keys);
+        testsupport::TempDir dir;
+        auto file = dir.write("preferences.plist", plisttest::xmlPlist(keysPlist(keys)));
+        UserDefaults::resetStandard(file);
+        const auto last = std::string("k").append(std::to_string(keys - 1));
+        EXPECT_EQ(std::tuple(UserDefaults::standard()->string("k0"), UserDefaults::standard()->string(last),
+                             std::filesystem::exists(file)),
+                  std::tuple("v", "v", true));
+    }
+    UserDefaults::resetStandard();
 }
 
 // A run stopped between writing the new file and renaming it leaves "<name>.tmp-<digits>";
-// the next start removes those, and nothing else.
+// the next start removes those, and nothing else: not one written minutes ago, which a
+// process sharing the folder may still be writing.
 TEST(UserDefaultsTest, TemporariesLeftByAnEarlierRunAreRemoved) {
     testsupport::TempDir dir;
-    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
-    auto aged = [&](std::filesystem::path path) {
-        std::filesystem::last_write_time(path, old);
+    const auto now = std::filesystem::file_time_type::clock::now();
+    auto aged = [&](std::filesystem::path path, std::filesystem::file_time_type::duration age = std::chrono::hours(1)) {
+        std::filesystem::last_write_time(path, now - age);
         return path;
     };
     const std::vector<std::filesystem::path> stale = {
@@ -180,7 +189,8 @@ TEST(UserDefaultsTest, TemporariesLeftByAnEarlierRunAreRemoved) {
         aged(dir.write("p.plist.damaged", "")),
         aged(dir.write("xp.plist.tmp-1", "")),
         aged(dir.write("sub/p.plist.tmp-1", "")),
-        dir.write("p.plist.tmp-99", ""),  // written by this run: may be a write under way
+        dir.write("p.plist.tmp-99", ""),  // may be a write under way, of this run or another
+        aged(dir.write("p.plist.tmp-98", ""), std::chrono::minutes(5)),
         dir / "p.plist.tmp-7",
         dir / "p.plist.tmp-8",
     };

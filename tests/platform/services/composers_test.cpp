@@ -131,15 +131,15 @@ TEST_F(ComposerTest, FieldsKeepOnlyWhatTheyMayHold) {
     EXPECT_TRUE(log.contains("dropped a recipient holding a control character: a@b.c\\r\\nBcc: evil@x"));
 }
 
-// A body keeps its lines and tabs and loses every other control character of the one
-// rule, DEL and the C1 controls (U+0085 "next line" among them) as much as NUL and ESC;
-// the letters around them, and UTF-8 letters whose second byte lies in the same range
-// as a C1 control's, stay.
+// A body keeps its lines and tabs (a "next line", U+0085, becomes a line feed) and loses
+// every other control character of the one rule, DEL and the C1 controls as much as NUL
+// and ESC; the letters around them, and UTF-8 letters whose second byte lies in the same
+// range as a C1 control's, stay.
 TEST_F(ComposerTest, BodiesLoseDelAndC1ControlsButKeepTheirLines) {
     using namespace std::string_literals;
     const std::pair<std::string, std::string> rows[] = {
         {"a\x7f" "b", "ab"},
-        {"line\xc2\x85" "forged", "lineforged"},
+        {"next\xc2\x85" "line", "next\nline"},
         {"\xc2\x80\xc2\x9f" "end", "end"},
         {"csi\xc2\x9b" "31m", "csi31m"},
         {"one\r\ntwo\tthree\n", "one\r\ntwo\tthree\n"},

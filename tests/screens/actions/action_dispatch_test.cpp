@@ -125,13 +125,13 @@ TEST_F(ActionDispatchTest, MissingContentShowsTheAlertOfItsKindAndLaunchesNothin
 TEST_F(ActionDispatchTest, APhoneNumberThatCannotBeDialledShowsTheAlertOfAnUnreadableNumber) {
     LogCapture log;
     for (const char* content : {R"({"Number":"me@host"})", R"({"Number":"12?x=1"})", R"({"Number":"1\n2"})",
-                                R"({"Number":" / "})"}) {
+                                R"({"Number":" / "})", R"({"Number":"+1 900 \u202E4321 555"})"}) {
         SCOPED_TRACE(content);
         expectAlert(run("PHONE", content), tr("general.error"), tr("actions.error.cant_read_phone_number"));
         shown->dismiss(false);
         time.advance(1s);
     }
-    EXPECT_EQ(log.count("refused to open a phone number that cannot be dialled"), 4u);
+    EXPECT_EQ(log.count("refused to open a phone number that cannot be dialled"), 5u);
     EXPECT_EQ(run("PHONE", R"({"Number":"089/1234567"})"), nullptr);
     EXPECT_EQ(Application::shared().openedURLs(), std::vector<std::string>{"telprompt://0891234567"});
 }
@@ -216,17 +216,18 @@ TEST_F(ActionDispatchTest, ComposersRefuseRecipientsWithControlCharactersAndClea
     EXPECT_EQ(message->body(), "ab\r\nc[31m");
     message->finish(platform::services::MessageComposeResult::cancelled);
     time.advance(1s);
-    // DEL and the C1 controls go too, from the text message's body as from the mail's.
+    // DEL and the C1 controls go too, from the text message's body as from the mail's; a
+    // next line (U+0085) is a line break.
     message = std::dynamic_pointer_cast<platform::services::MessageComposeViewController>(
         run("SMS", R"({"Number":"+33 6","Content":"x\u007fy\u0085z\u009b[31m\n"})"));
     ASSERT_TRUE(message);
-    EXPECT_EQ(message->body(), "xyz[31m\n");
+    EXPECT_EQ(message->body(), "xy\nz[31m\n");
     message->finish(platform::services::MessageComposeResult::cancelled);
     time.advance(1s);
     mail = std::dynamic_pointer_cast<platform::services::MailComposeViewController>(
         run("EMAIL", R"({"Address":"a@b.c","Content":"one\u0085two\u007f\r\n"})"));
     ASSERT_TRUE(mail);
-    EXPECT_EQ(mail->messageBody(), "onetwo\r\n");
+    EXPECT_EQ(mail->messageBody(), "one\ntwo\r\n");
 }
 
 TEST_F(ActionDispatchTest, ADeviceThatCannotSendShowsItsAlertOverTheShownScreen) {
@@ -266,7 +267,7 @@ TEST_F(ActionDispatchTest, PhoneNumbersAndMapsGoToTheSystem) {
     ASSERT_TRUE(platform::dispatch::RunLoop::runUntil([] { return Application::shared().openedURLs().size() == 2; }, 2min));
     run("MAP", R"({"Latitude":48.85})");  // one coordinate only: nothing
     EXPECT_EQ(Application::shared().openedURLs(),
-              (std::vector<std::string>{"telprompt://+3301-234567;ext=9", "maps:?ll=48.85,2.35&spn=0.000045,0.000068"}));
+              (std::vector<std::string>{"telprompt://+331-234567;ext=9", "maps:?ll=48.85,2.35&spn=0.000045,0.000068"}));
 }
 
 TEST_F(ActionDispatchTest, TheFirstContactOfACardIsOfferedAndACardWithoutOneShowsNothing) {
@@ -390,15 +391,22 @@ TEST(VistrelTools, AddressesReachTheSystemUnlessDangerous) {
     }
 }
 
-// A number is dialled as written, its separators aside (spaces, "/", brackets and dots):
-// letters, hyphens and pauses stay, "#" is escaped; one that could make the address open
-// something else is refused.
+// A number is dialled as written, its separators aside (spaces of every kind, "/",
+// brackets and dots, and the trunk "(0)" after a country code): letters, hyphens and
+// pauses stay, "#" is escaped; one that could make the address open something else, or
+// that the prompt would show otherwise than it is dialled, is refused.
 TEST(VistrelTools, PhoneNumbersAreDialledAsWrittenOrRefused) {
     const std::pair<std::string, std::optional<std::string>> cases[] = {
         {"+1-800-555-SHOP", "telprompt://+1-800-555-SHOP"}, {"+33 6 12 34", "telprompt://+3361234"},
         {"(555) 010-99", "telprompt://555010-99"},          {"*31#, 12;4", "telprompt://*31%23,12;4"},
         {"089/1234567", "telprompt://0891234567"},          {"030/123 456", "telprompt://030123456"},
-        {"+49 (0)89/12.34.56", "telprompt://+49089123456"},
+        {"+49 (0)89/12.34.56", "telprompt://+4989123456"}, {" +44(0)20 7946", "telprompt://+44207946"},
+        {"(0)89 12", "telprompt://08912"},                  {"+49 89 (0)12", "telprompt://+4989012"},
+        {"+33\u00a06\u2009\u202f12\u2007\u3000 34", "telprompt://+3361234"},
+        {std::string(64, '1'), "telprompt://" + std::string(64, '1')},
+        {std::string(65, '1'), std::nullopt}, {std::string(1 << 20, '1'), std::nullopt},
+        {"+1 900 \u202e4321 555", std::nullopt}, {"12\u200f34", std::nullopt}, {"12\u200b34", std::nullopt},
+        {"12\u202834", std::nullopt}, {"12\u2029", std::nullopt}, {"12\xff", std::nullopt},
         {"12?x=1", std::nullopt}, {"me@host", std::nullopt}, {"1\n2", std::nullopt}, {"1%0a2", std::nullopt},
         {"1\t2", std::nullopt},  {"1\x7f", std::nullopt},  {"\xc2\x85" "1", std::nullopt}, {"   ", std::nullopt},
         {" / ( ) . ", std::nullopt},

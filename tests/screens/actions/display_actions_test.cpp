@@ -3,12 +3,12 @@
 #include <chrono>
 #include <functional>
 #include <optional>
-#include <thread>
 
 #include "model/answer_fixtures.hpp"
 #include "platform/graphics/image_fixtures.hpp"
 #include "support/file_size_limit.hpp"
 #include "support/manual_time.hpp"
+#include "support/pump_until.hpp"
 #include "support/recognition_service.hpp"
 #include "vistrel/core/icon_image.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
@@ -32,24 +32,11 @@ using platform::ui::IndexPath;
 using vistrel::DisplayActionsViewController;
 using vistrel::ImageActionTableViewCell;
 using vistrel::ImageViewModel;
+using testsupport::pumpUntil;
 
 void replaceAll(std::string& text, const std::string& from, const std::string& to) {
     for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
-}
-
-// Runs the main queue until `done` holds (real time, for answers of the loopback server).
-// Without a number of rounds, the bound of two minutes only catches a hang (a sanitizer
-// build on a loaded machine is slow); a few rounds let queued work run when a test
-// checks that something does not happen.
-bool pumpUntil(const std::function<bool()>& done, std::optional<int> rounds = std::nullopt) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    for (int i = 0; (rounds ? i < *rounds : std::chrono::steady_clock::now() < deadline) && !done(); ++i) {
-        platform::dispatch::RunLoop::runUntilIdle();
-        std::this_thread::sleep_for(5ms);
-    }
-    platform::dispatch::RunLoop::runUntilIdle();
-    return done();
 }
 
 struct CountingDelegate : vistrel::DisplayActionsProtocol {

@@ -32,6 +32,9 @@ std::string withoutControlCharacters(std::string_view text, LineBreaks lineBreak
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         if (const std::size_t length = controlAt(text, i); length && !kept(text[i])) {
+            // A next line (C1 U+0085) ends a line as a line feed does: dropped, it
+            // would run the words on either side together.
+            if (lineBreaks == LineBreaks::kept && length == 2 && text[i + 1] == '\x85') out.push_back('\n');
             i += length;
             continue;
         }

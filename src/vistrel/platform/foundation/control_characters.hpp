@@ -18,7 +18,8 @@ bool holdsControlCharacter(std::string_view text);
 enum class LineBreaks { removed, kept };
 
 // The text without its control characters; with LineBreaks::kept, tabs, carriage returns
-// and line feeds stay and every other control character (DEL and C1 included) goes.
+// and line feeds stay, a next line (U+0085) becomes a line feed, and every other control
+// character (DEL and C1 included) goes.
 std::string withoutControlCharacters(std::string_view text, LineBreaks lineBreaks = LineBreaks::removed);
 
 }  // namespace platform

@@ -15,6 +15,8 @@ namespace platform {
 
 namespace {
 
+constexpr std::string_view kTemporaryMark = ".tmp-";
+
 FileRead failed(FileReadError error) { return {std::nullopt, error}; }
 
 FileReadError errorOfLookup(int error) {
@@ -91,17 +93,21 @@ std::optional<std::string> readFile(const std::filesystem::path& path, std::size
     return readFileWithin(path, maxBytes).bytes;
 }
 
+std::filesystem::path temporaryPathFor(const std::filesystem::path& path) {
+    std::uint64_t tag = 0;
+    randomBytes(&tag, sizeof tag);
+    std::filesystem::path temporary = path;
+    temporary += kTemporaryMark;
+    temporary += std::to_string(tag);
+    return temporary;
+}
+
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
     if (ec) return false;
 
-    std::uint64_t tag = 0;
-    randomBytes(&tag, sizeof tag);
-    std::filesystem::path temporary = path;
-    temporary += ".tmp-";
-    temporary += std::to_string(tag);
-
+    const std::filesystem::path temporary = temporaryPathFor(path);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return false;
     bool ok = ::fchmod(fd, mode) == 0;
@@ -119,29 +125,31 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     return ok;
 }
 
-bool isTemporaryNameOf(std::string_view name, std::string_view target) {
-    constexpr std::string_view mark = ".tmp-";
-    if (target.empty() || name.size() <= target.size() + mark.size()) return false;
-    if (name.substr(0, target.size()) != target || name.substr(target.size(), mark.size()) != mark) return false;
-    const std::string_view number = name.substr(target.size() + mark.size());
-    return number.size() <= 20 &&
-           std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+std::optional<std::string_view> temporaryTargetOf(std::string_view name) {
+    const auto mark = name.rfind(kTemporaryMark);
+    if (mark == std::string_view::npos || mark == 0) return std::nullopt;
+    const std::string_view number = name.substr(mark + kTemporaryMark.size());
+    if (number.empty() || number.size() > 20 ||
+        !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    return name.substr(0, mark);
 }
 
-std::size_t removeStaleTemporaries(const std::filesystem::path& target,
-                                   std::filesystem::file_time_type writtenBefore) {
-    const std::string name = target.filename().native();
-    if (name.empty()) return 0;
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+std::size_t removeStaleTemporaries(const std::filesystem::path& folder,
+                                   const std::function<bool(std::string_view target)>& isTarget) {
+    // One clock for every caller: the file system's, read now, against the times it wrote.
+    const auto writtenBefore = std::filesystem::file_time_type::clock::now() - staleTemporaryAge;
     std::size_t removed = 0;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const auto& path = it->path();
-        if (!isTemporaryNameOf(path.filename().native(), name)) continue;
+        const std::string name = path.filename().native();
+        const auto target = temporaryTargetOf(name);
+        if (!target || !isTarget(*target)) continue;
         std::error_code fileError;
         if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, fileError))) continue;
         const auto written = std::filesystem::last_write_time(path, fileError);
-        if (fileError || written >= writtenBefore) continue;
+        if (fileError || written > writtenBefore) continue;
         if (std::filesystem::remove(path, fileError)) ++removed;
     }
     return removed;

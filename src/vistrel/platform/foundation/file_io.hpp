@@ -1,8 +1,10 @@
 #pragma once
-// Bounded whole-file reading, atomic writing, and the clean-up of what an interrupted
-// atomic write leaves behind.
+// Bounded whole-file reading, atomic writing, and the clean-up of the temporaries that
+// stopped writes leave behind.
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,22 +38,30 @@ FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes)
 // The bytes of readFileWithin, or no value whatever the reason.
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes);
 
-// Writes the bytes to a temporary file in the same folder, flushes it, gives it the
-// mode and renames it over the target, so a reader sees the old or the new file,
-// never half of one. Creates missing parent folders. False on any failure.
-// The temporary is named "<file name>.tmp-<decimal number>".
+// A new name for a temporary of `path`, in the same folder: "<path>.tmp-<random decimal number>".
+std::filesystem::path temporaryPathFor(const std::filesystem::path& path);
+
+// Writes the bytes to a temporary file in the same folder (temporaryPathFor), flushes it,
+// gives it the mode and renames it over the target, so a reader sees the old or the new
+// file, never half of one. Creates missing parent folders. False on any failure.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          mode_t mode = 0644);
 
-// True for a name writeFileAtomically gives the temporary of a file named `target`:
-// exactly "<target>.tmp-" and one to twenty decimal digits.
-bool isTemporaryNameOf(std::string_view name, std::string_view target);
+// The name of the file whose temporary `name` is: "<target>.tmp-" and one to twenty
+// decimal digits gives a non-empty target; any other name gives none.
+std::optional<std::string_view> temporaryTargetOf(std::string_view name);
 
-// Removes the temporaries of `target` that a run stopped between writing and renaming
-// left beside it: only names of that pattern, only directly in the target's folder,
-// only regular files (not links), and only those last written before `writtenBefore`
-// (a write of this run may be under way). Gives how many went.
-std::size_t removeStaleTemporaries(const std::filesystem::path& target,
-                                   std::filesystem::file_time_type writtenBefore);
+// How old a temporary must be before a clean-up takes it for one that a stopped process
+// left. Several processes may share a folder, and one starting later must not remove a
+// temporary another is still writing or keeping until it commits; no write holds its
+// temporary for minutes.
+inline constexpr std::chrono::minutes staleTemporaryAge{15};
+
+// Removes the temporaries that processes stopped before their rename left in `folder`:
+// only names of the pattern above whose target `isTarget` accepts, only directly in the
+// folder, only regular files (not links), and only those last written at least
+// staleTemporaryAge before now on the file system's clock. Gives how many went.
+std::size_t removeStaleTemporaries(const std::filesystem::path& folder,
+                                   const std::function<bool(std::string_view target)>& isTarget);
 
 }  // namespace platform

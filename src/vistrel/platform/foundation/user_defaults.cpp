@@ -13,15 +13,6 @@
 namespace platform {
 
 namespace {
-// The kit keeps a handful of short values. A file past the bounds, far beyond what it
-// writes, is treated as damaged rather than read: a valid file of hundreds of thousands
-// of keys would cost the main thread seconds at start.
-constexpr std::size_t kMaxFileBytes = UserDefaults::maxFileBytes;
-constexpr std::size_t kMaxKeys = UserDefaults::maxKeys;
-
-// When the platform was loaded: a temporary written since may be a write of this run.
-const std::filesystem::file_time_type platformLoaded = std::filesystem::file_time_type::clock::now();
-
 std::mutex gStandardMutex;
 std::shared_ptr<UserDefaults>& standardSlot() {
     static auto* slot = new std::shared_ptr<UserDefaults>;
@@ -41,26 +32,34 @@ void UserDefaults::resetStandard(std::optional<std::filesystem::path> file) {
     standardSlot() = file ? std::make_shared<UserDefaults>(*file) : nullptr;
 }
 
-UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) {
+UserDefaults::UserDefaults(std::filesystem::path file, DefaultsBounds bounds) : file_(std::move(file)) {
     // A run stopped between writing the new file and renaming it left its temporary.
-    removeStaleTemporaries(file_, platformLoaded);
+    const std::string name = file_.filename().native();
+    removeStaleTemporaries(file_.has_parent_path() ? file_.parent_path() : ".",
+                           [&](std::string_view target) { return target == name; });
 
-    FileRead read = readFileWithin(file_, kMaxFileBytes);
+    FileRead read = readFileWithin(file_, bounds.maxFileBytes);
     if (read.error == FileReadError::missing) return;  // no file yet
     if (read.error == FileReadError::notRegularFile || read.error == FileReadError::unreadable) {
         // Not ours to move: the defaults start empty and the next change replaces it.
         log(concatenate("UserDefaults :: defaults file ", file_.string(), " is ", describe(*read.error)));
         return;
     }
-    std::string_view why = "too large";
+    std::string_view kind = "too large";
+    std::string why = concatenate("over ", std::to_string(bounds.maxFileBytes), " bytes");
     if (read.bytes) {
         std::optional<Value> value = readPropertyList(*read.bytes);
         const Dictionary* values = value ? value->dictionary() : nullptr;
-        if (values && values->size() <= kMaxKeys) {
+        if (values && values->size() <= bounds.maxKeys) {
             values_ = *values;
             return;
         }
-        why = values ? "holds too many keys" : "is not a property list of a dictionary";
+        if (values) {
+            why = concatenate("over ", std::to_string(bounds.maxKeys), " keys");
+        } else {
+            kind = "unreadable";
+            why = "not a property list of a dictionary";
+        }
     }
     // A damaged (or oversized) file is kept, bytes and mode as they were, for whoever
     // wants to look at it; the defaults start empty and the next change writes a new file.
@@ -68,7 +67,7 @@ UserDefaults::UserDefaults(std::filesystem::path file) : file_(std::move(file)) 
     aside += ".damaged";
     std::error_code error;
     std::filesystem::rename(file_, aside, error);
-    log(concatenate("UserDefaults :: unreadable defaults file ", file_.string(),
+    log(concatenate("UserDefaults :: ", kind, " defaults file ", file_.string(),
                     error ? concatenate(" could not be moved aside: ", error.message())
                           : concatenate(", moved aside to ", aside.string()),
                     " (", why, ")"));

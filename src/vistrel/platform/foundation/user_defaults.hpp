@@ -3,6 +3,7 @@
 // rewritten atomically (mode 0600) on every change. Safe to use from any thread.
 #include <cstddef>
 #include <filesystem>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <shared_mutex>
@@ -13,11 +14,17 @@
 
 namespace platform {
 
+// The bounds of a defaults file that is read: past them it is too large and moved aside.
+// By default wide enough for any file a program keeps (the standard defaults are the
+// program's own), and still a bound, so that a file of gigabytes cannot exhaust memory;
+// an owner that knows how little it keeps may narrow them.
+struct DefaultsBounds {
+    std::size_t maxFileBytes = 16u << 20;
+    std::size_t maxKeys = std::numeric_limits<std::size_t>::max();
+};
+
 class UserDefaults {
 public:
-    // The bounds of a defaults file that is read: past them it counts as damaged.
-    static constexpr std::size_t maxFileBytes = 1u << 20;
-    static constexpr std::size_t maxKeys = 1000;
 
     // The process's defaults, in "preferences.plist" of the application data folder,
     // opened on first use.
@@ -26,13 +33,13 @@ public:
     static void resetStandard(std::optional<std::filesystem::path> file = std::nullopt);
 
     // Opens (or prepares to create) the defaults kept in `file`. A file that does not
-    // read as a property list holding a dictionary, or is over 1 MB or 1,000 keys (far
-    // beyond the few keys kept), is moved aside, bytes and all, to "<file>.damaged"
-    // (replacing an older one) with a log line, and the defaults start empty. What is
+    // read as a property list holding a dictionary, or is past the bounds, is moved
+    // aside, bytes and all, to "<file>.damaged" (replacing an older one) with a log line
+    // saying which ("unreadable" or "too large"), and the defaults start empty. What is
     // there but not a regular file is left alone (logged; the defaults start empty).
-    // Temporaries of the file ("<file>.tmp-<digits>") that an earlier run left behind
-    // are removed.
-    explicit UserDefaults(std::filesystem::path file);
+    // Temporaries of the file ("<file>.tmp-<digits>") that a stopped run left behind
+    // are removed (removeStaleTemporaries).
+    explicit UserDefaults(std::filesystem::path file, DefaultsBounds bounds = {});
 
     std::optional<Value> object(std::string_view key) const;
     // The value only when it is a text.

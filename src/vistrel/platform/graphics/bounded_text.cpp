@@ -7,6 +7,9 @@
 #include <optional>
 #include <string_view>
 
+#include "vistrel/platform/graphics/direction_controls.hpp"
+#include "vistrel/platform/graphics/unicode_text.hpp"
+
 namespace platform::graphics {
 
 namespace {
@@ -23,13 +26,12 @@ bool isPrependedMark(gunichar c) {
 // Marks and invisible format characters: what attaches to the character before it, or
 // shows nothing on its own.
 bool attaches(gunichar c) {
+    if (isFormatCharacter(c)) return !isPrependedMark(c);
     switch (g_unichar_type(c)) {
         case G_UNICODE_NON_SPACING_MARK:
         case G_UNICODE_SPACING_MARK:
         case G_UNICODE_ENCLOSING_MARK:
             return true;
-        case G_UNICODE_FORMAT:
-            return !isPrependedMark(c);
         default:
             return c >= 0x1F3FB && c <= 0x1F3FF;  // emoji skin-tone modifiers
     }
@@ -75,21 +77,6 @@ private:
     bool changed_ = false;
 };
 
-// What a character does to the stack of bidi embeddings, overrides and isolates.
-enum class BidiRole { none, opens, closes };
-
-BidiRole bidiRole(gunichar c) {
-    switch (c) {
-        case 0x202A: case 0x202B: case 0x202D: case 0x202E:  // embeddings and overrides
-        case 0x2066: case 0x2067: case 0x2068:               // isolates
-            return BidiRole::opens;
-        case 0x202C: case 0x2069:
-            return BidiRole::closes;
-        default:
-            return BidiRole::none;
-    }
-}
-
 // The deepest the bidi algorithm nests embeddings: more closing characters than this
 // close nothing.
 constexpr std::size_t kDeepestBidiEmbedding = 125;
@@ -117,18 +104,18 @@ bool boundRows(const std::string& text, PassBuilder& pass) {
             p = next;
             continue;
         }
-        const BidiRole role = bidiRole(c);
+        const DirectionControl role = directionControl(c);
         bool keep = ++row <= kMostAttachedInARow;
-        if (!keep && role == BidiRole::closes) {
+        if (!keep && role == DirectionControl::closes) {
             if (droppedOpen > 0) --droppedOpen;
             else keep = keptOpen > 0 || closedBefore < kDeepestBidiEmbedding;
         }
-        if (keep && role == BidiRole::opens) ++keptOpen;
-        if (keep && role == BidiRole::closes) {
+        if (keep && role == DirectionControl::opens) ++keptOpen;
+        if (keep && role == DirectionControl::closes) {
             if (keptOpen > 0) --keptOpen;
             else ++closedBefore;
         }
-        if (!keep && role == BidiRole::opens) ++droppedOpen;
+        if (!keep && role == DirectionControl::opens) ++droppedOpen;
         if (keep) {
             if (++nonAscii > kMostCodePointsInACharacter) mayHoldLongCharacters = true;
         } else {

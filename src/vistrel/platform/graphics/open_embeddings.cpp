@@ -1,5 +1,7 @@
 #include "vistrel/platform/graphics/open_embeddings.hpp"
 
+#include "vistrel/platform/graphics/direction_controls.hpp"
+
 namespace platform::graphics {
 
 namespace {
@@ -7,17 +9,14 @@ namespace {
 // The deepest embedding level the bidi algorithm opens.
 constexpr int kMostLevels = 125;
 
-// The controls read by their code points (LRE U+202A and LRO U+202D open left to right).
-constexpr char32_t kRle = 0x202B, kPdf = 0x202C, kRlo = 0x202E;
-constexpr char32_t kLri = 0x2066, kRli = 0x2067, kFsi = 0x2068, kPdi = 0x2069;
-
-// The control encoded at `p`, or 0: each is E2 80 AA..AE or E2 81 A6..A9 in UTF-8.
+// The direction control encoded at `p`, or 0. Every one is a three-byte sequence in
+// UTF-8, starting with E2.
 char32_t controlAt(const std::string& text, std::size_t p) {
     if (p + 2 >= text.size() || static_cast<unsigned char>(text[p]) != 0xE2) return 0;
     const auto second = static_cast<unsigned char>(text[p + 1]), third = static_cast<unsigned char>(text[p + 2]);
-    if (second == 0x80 && third >= 0xAA && third <= 0xAE) return 0x2000 + (third - 0x80);
-    if (second == 0x81 && third >= 0xA6 && third <= 0xA9) return 0x2040 + (third - 0x80);
-    return 0;
+    if ((second & 0xC0) != 0x80 || (third & 0xC0) != 0x80) return 0;
+    const char32_t c = 0x2000 | static_cast<char32_t>((second & 0x3F) << 6) | (third & 0x3Fu);
+    return directionControl(c) == DirectionControl::none ? 0 : c;
 }
 
 void appendUtf8(std::string& out, char32_t c) {

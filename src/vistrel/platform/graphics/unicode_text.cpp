@@ -39,6 +39,20 @@ std::size_t previousStart(std::string_view text, std::size_t end) {
 
 }  // namespace
 
+CodePoint codePointAt(std::string_view utf8, std::size_t offset) {
+    const Decoded d = decodeAt(utf8, offset);
+    return {d.valid ? std::optional<char32_t>(d.c) : std::nullopt, d.length};
+}
+
+bool isSpaceSeparator(char32_t c) { return g_unichar_type(static_cast<gunichar>(c)) == G_UNICODE_SPACE_SEPARATOR; }
+
+bool isFormatCharacter(char32_t c) { return g_unichar_type(static_cast<gunichar>(c)) == G_UNICODE_FORMAT; }
+
+bool isLineOrParagraphSeparator(char32_t c) {
+    const GUnicodeType type = g_unichar_type(static_cast<gunichar>(c));
+    return type == G_UNICODE_LINE_SEPARATOR || type == G_UNICODE_PARAGRAPH_SEPARATOR;
+}
+
 bool isAlphanumeric(char32_t c) {
     switch (g_unichar_type(static_cast<gunichar>(c))) {
         case G_UNICODE_LOWERCASE_LETTER:

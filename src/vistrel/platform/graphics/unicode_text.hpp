@@ -3,12 +3,32 @@
 // layout sees them. A byte that is not part of valid UTF-8 counts as one character of
 // its own, and as no letter or digit.
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace platform::graphics {
 
+// The code point that starts at byte `offset` of the text, and its length in bytes; no
+// code point, and a length of 1, for a byte that is not part of valid UTF-8.
+struct CodePoint {
+    std::optional<char32_t> value;
+    std::size_t length;
+};
+CodePoint codePointAt(std::string_view utf8, std::size_t offset);
+
 // Letters, marks and digits (general categories L*, M* and N*).
 bool isAlphanumeric(char32_t c);
+
+// Space separators (Zs): the plain space and the no-break, en, em, thin, hair, figure,
+// narrow no-break and ideographic spaces among others.
+bool isSpaceSeparator(char32_t c);
+
+// Invisible format characters (Cf): direction marks, embeddings, overrides and isolates,
+// zero-width spaces and joiners, the soft hyphen, the byte order mark, tags and the like.
+bool isFormatCharacter(char32_t c);
+
+// The line separator and the paragraph separator (Zl, Zp).
+bool isLineOrParagraphSeparator(char32_t c);
 
 // The text without the characters that are not alphanumeric at both of its ends.
 std::string_view trimmingNonAlphanumerics(std::string_view utf8);

@@ -6,6 +6,7 @@
 #include "vistrel/core/on_main_queue.hpp"
 #include "vistrel/platform/foundation/control_characters.hpp"
 #include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/unicode_text.hpp"
 #include "vistrel/platform/services/browser_view_controller.hpp"
 #include "vistrel/platform/ui/application.hpp"
 #include "vistrel/presentation/action_address.hpp"
@@ -47,6 +48,16 @@ void openAllowed(const std::string& address) {
         return;
     }
     platform::ui::Application::shared().open(address);
+}
+
+// The longest international number has 15 digits: this leaves room for its "+", an
+// extension, pauses and a code keyed in once the call connects. A longer text is no number.
+constexpr std::size_t kLongestDialableNumber = 64;
+
+// Whether what is kept of a number so far is a country code: "+" and one to three digits.
+bool isCountryCode(std::string_view kept) {
+    return kept.size() >= 2 && kept.size() <= 4 && kept.front() == '+' &&
+           std::all_of(kept.begin() + 1, kept.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 }  // namespace
@@ -93,15 +104,23 @@ void launchUrl(const Target& target, const std::string& url, std::optional<bool>
 }
 
 std::optional<std::string> dialableNumber(std::string_view phoneNumber) {
+    namespace unicode = platform::graphics;
     if (platform::holdsControlCharacter(phoneNumber) || phoneNumber.find_first_of("?@%") != std::string_view::npos)
         return std::nullopt;
     std::string kept;
-    for (char c : phoneNumber) {
-        if (c == ' ' || c == '/' || c == '(' || c == ')' || c == '.') continue;
-        if (c == '#')
-            kept += "%23";
-        else
-            kept.push_back(c);
+    for (std::size_t at = 0; at < phoneNumber.size();) {
+        const auto [c, length] = unicode::codePointAt(phoneNumber, at);
+        // What the prompt would show otherwise than it is dialled, or not at all.
+        if (!c || unicode::isFormatCharacter(*c) || unicode::isLineOrParagraphSeparator(*c)) return std::nullopt;
+        const std::string_view written = phoneNumber.substr(at, length);
+        at += length;
+        if (*c == '(' && phoneNumber.substr(at, 2) == "0)" && isCountryCode(kept)) {
+            at += 2;  // the trunk prefix, which a call from abroad leaves out
+            continue;
+        }
+        if (unicode::isSpaceSeparator(*c) || *c == '/' || *c == '(' || *c == ')' || *c == '.') continue;
+        kept += *c == '#' ? std::string_view("%23") : written;
+        if (kept.size() > kLongestDialableNumber) return std::nullopt;
     }
     if (kept.empty()) return std::nullopt;
     return kept;

@@ -48,12 +48,18 @@ void launchUrl(const Target& target, const std::string& url, std::optional<bool>
                std::optional<bool> isAnonymous, std::optional<std::string> title);
 
 // The number as the dialler is handed it: the separators people write between digits
-// (spaces, "/", "(", ")" and ".", as in "089/1234567" or "(030) 123.456") removed, "#"
-// written as %23, every other character kept (the letters and hyphens of
-// "+1-800-555-SHOP", the pauses , and ;). None for a number holding what no number
-// holds and what would make the address open something else than the number: a control
-// character (control_characters.hpp), "?", "@" or "%" (an escape that would decode into
-// one of them); and none for a number of separators only.
+// (every kind of space, the no-break and thin ones of numbers copied from a page among
+// them, "/", "(", ")" and ".", as in "089/1234567" or "(030) 123.456") removed, and in a
+// number starting with "+" a "(0)" right after the country code ("+49 (0)89 ...": the
+// trunk prefix, not dialled from abroad); "#" written as %23, every other character
+// kept (the letters and hyphens of "+1-800-555-SHOP", the pauses , and ;). None for a
+// number holding what no number holds and what would make the address open something
+// else than the number: a control character (control_characters.hpp), "?", "@" or "%"
+// (an escape that would decode into one of them); none for one the prompt would show
+// otherwise than it is dialled: a format character (a direction mark or override, a
+// zero-width space), a line or paragraph separator, a byte that is not UTF-8; none for
+// one longer than 64 bytes as handed to the dialler; and none for a number of
+// separators only.
 std::optional<std::string> dialableNumber(std::string_view phoneNumber);
 // Hands "telprompt://" and the dialable number to the system opener and gives true; a
 // number that gives none is refused with a log line, nothing is opened, and it gives

@@ -207,8 +207,8 @@ void CameraViewController::keepPhotoForLater(const platform::graphics::Image& ph
         platform::log(offline ? "camera :: the photo taken offline could not be kept"
                               : "camera :: the photo the recognition service failed on could not be kept");
     const char* key = offline ? (record ? "camera.network.no_internet" : "camera.network.photo_not_kept")
-                              : (record ? "actions.list.error.service_unavailable.photo_kept"
-                                        : "actions.list.error.service_unavailable.photo_not_kept");
+                              : (record ? "camera.network.service_unavailable.photo_kept"
+                                        : "camera.network.service_unavailable.photo_not_kept");
     showAlertMsg("", tr(key), alertTime);
 }
 
