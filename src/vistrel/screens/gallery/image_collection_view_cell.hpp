@@ -2,8 +2,8 @@
 // The card of one history record in a gallery tab: the photo (decoded at card size off
 // the main thread; the card shows its grey placeholder until it comes), the title, the
 // scan date, a star that the user taps to mark a favourite and, in edition mode, a round
-// red trash badge. The card holds its record and its delegate weakly: the
-// store owns records, the tab page owns its cards.
+// red trash badge. The card holds its record and its delegate weakly: the store owns
+// records, the tab page owns its cards.
 #include <memory>
 #include <string>
 #include <string_view>
