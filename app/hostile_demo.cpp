@@ -12,6 +12,8 @@
 #include <thread>
 
 #include "actions_demo.hpp"
+#include "demo_measures.hpp"
+#include "hostile_gallery_demo.hpp"
 #include "loopback_services.hpp"
 #include "platform/graphics/png_rows.hpp"  // the tests' PNG writer, row by row
 #include "vistrel/core/configuration_key.hpp"
@@ -32,15 +34,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using platform::dispatch::RunLoop;
-using Clock = std::chrono::steady_clock;
-
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-std::string seconds(double value) {
-    std::ostringstream text;
-    text << std::fixed << std::setprecision(value < 1 ? 2 : 1) << value << " s";
-    return text.str();
-}
+using Clock = DemoClock;
 
 // What a scan of the photo gave: its actions' names, or the error's text.
 std::string scanOutcome(const platform::graphics::Image& photo) {
@@ -60,13 +54,6 @@ std::string scanOutcome(const platform::graphics::Image& photo) {
     for (const auto& action : image->actions.value_or(std::vector<vistrel::Action>{}))
         text += action.name.value_or("?") + " ";
     return text;
-}
-
-std::size_t peakResidentMiB() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0) return std::stoul(line.substr(6)) / 1024;
-    return 0;
 }
 
 // One action of an answer, its style giving it a row of two lines and a 24-point icon.
@@ -146,59 +133,6 @@ void unbrokenText(const std::filesystem::path& out) {
     writePicture(*window, out / "hostile-text.png");
     std::cout << "its text of 1 MB without a break: laid out and drawn in " << seconds(secondsSince(start)) << "\n";
 }
-
-// Watches the main thread while it lives: a block is queued on the main queue, and the next
-// one ten milliseconds after it ran; the longest any of them waited is the longest the main
-// thread was held up, and could not have answered a touch.
-class MainThreadWatch {
-public:
-    MainThreadWatch() : busyBefore_(mainThreadSeconds()), watcher_([this] { watch(); }) {}
-    ~MainThreadWatch() { stop(); }
-    MainThreadWatch(const MainThreadWatch&) = delete;
-    MainThreadWatch& operator=(const MainThreadWatch&) = delete;
-
-    // Stops watching (main thread); the longest stall and the main thread's processor time
-    // while watched, as a line.
-    std::string stop() {
-        if (!stopped_) {
-            busy_ = mainThreadSeconds() - busyBefore_;
-            stopping_ = true;
-            // The block last queued runs, so that the watcher ends.
-            RunLoop::runUntil([this] { return finished_.load(); }, 120s);
-            if (watcher_.joinable()) watcher_.join();
-            stopped_ = true;
-        }
-        return "the main thread busy " + seconds(busy_) + ", held up " + seconds(longest_) + " at most";
-    }
-
-private:
-    static double mainThreadSeconds() {
-        timespec now{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-        return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
-    }
-
-    void watch() {
-        while (!stopping_) {
-            auto ran = std::make_shared<std::atomic<bool>>(false);
-            const auto queued = Clock::now();
-            platform::dispatch::main().async([this, ran, queued] {
-                longest_ = std::max(longest_, secondsSince(queued));
-                ran->store(true);
-            });
-            while (!ran->load()) std::this_thread::sleep_for(1ms);
-            std::this_thread::sleep_for(10ms);
-        }
-        finished_ = true;
-    }
-
-    const double busyBefore_;
-    double busy_ = 0;
-    double longest_ = 0;  // read and written on the main thread only
-    std::atomic<bool> stopping_{false}, finished_{false};
-    bool stopped_ = false;
-    std::thread watcher_;
-};
 
 // `count` times `unit` after `head`.
 std::string repeated(std::string head, const std::string& unit, std::size_t count) {
@@ -287,5 +221,6 @@ int runHostileDemo(const std::filesystem::path& photoFile, const std::filesystem
     unbrokenText(out);
     endlessCharacters(out);
     hugeIcons(out, *service);
+    hostilePhotoFiles(*photo, out);
     return 0;
 }

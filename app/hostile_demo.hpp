@@ -5,7 +5,7 @@
 // (a megabyte of text without a break; accents, bidi overrides and emoji joined without
 // end, with how long the main thread was held up; icons of 8192 x 8192 pixels), drawn as
 // hostile-text.png, hostile-accents.png, hostile-bidi.png, hostile-emoji.png and
-// hostile-icons.png.
+// hostile-icons.png; then the gallery over hostile photo files (hostile_gallery_demo.hpp).
 #include <filesystem>
 
 // 0 when every step ran; 1, after a line, when the photo cannot be read or a loopback

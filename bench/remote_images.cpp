@@ -12,7 +12,6 @@
 #include <benchmark/benchmark.h>
 #include <httplib.h>
 #include <stdlib.h>
-#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -24,6 +23,7 @@
 #include <thread>
 
 #include "answers.hpp"
+#include "main_thread_turns.hpp"
 #include "peak_memory.hpp"
 #include "platform/graphics/image_fixtures.hpp"
 #include "platform/graphics/png_rows.hpp"
@@ -98,31 +98,6 @@ std::shared_ptr<vistrel::ImageViewModel> answer(int rows, const std::function<st
     return std::make_shared<vistrel::ImageViewModel>(vistrel::Image::fromData(text));
 }
 
-double threadCpuMs() {
-    timespec time{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &time);
-    return double(time.tv_sec) * 1e3 + double(time.tv_nsec) / 1e6;
-}
-
-// The longest gap between two checks of the main loop's predicate: each check comes
-// before and after every block (and every 5 ms while the loop waits), so the longest gap
-// bounds the longest block or update pass from above. In the main thread's processor
-// time, the gap is the work of the turn alone; in real time it also holds the loop's
-// idle waits and whatever time other processes of a busy machine took from it.
-struct Turns {
-    Clock::time_point last = Clock::now();
-    double lastCpu = threadCpuMs();
-    double longestMs = 0, longestCpuMs = 0;
-    void mark() {
-        const auto now = Clock::now();
-        const double cpu = threadCpuMs();
-        longestMs = std::max(longestMs, std::chrono::duration<double, std::milli>(now - last).count());
-        longestCpuMs = std::max(longestCpuMs, cpu - lastCpu);
-        last = now;
-        lastCpu = cpu;
-    }
-};
-
 struct Appearance {
     double longestTurnMs = 0;     // real time
     double longestTurnCpuMs = 0;  // the main thread's processor time
@@ -175,7 +150,7 @@ struct Screens {
         screen->picture = vistrel::imageWithColor(platform::graphics::Color::white());
         screen->historyStore = store;
         Appearance result;
-        Turns turns;
+        bench::Turns turns;
         const auto start = turns.last;
         navigation->pushViewController(screen, false);
         turns.mark();

@@ -3,8 +3,12 @@
 // stars of records that are gone), favourites, the store's notifications, deleting, and how
 // it is drawn.
 #include <ctime>
+#include <fstream>
 #include <thread>
 
+#include "platform/graphics/image_fixtures.hpp"
+#include "platform/graphics/png_rows.hpp"
+#include "platform/graphics/progressive_jpeg.hpp"
 #include "screen_fixture.hpp"
 #include "vistrel/core/palette.hpp"
 #include "vistrel/platform/ui/alert_controller.hpp"
@@ -99,21 +103,62 @@ TEST_F(GalleryTest, PagesAreBuiltOnceWhateverTheAppearances) {
     EXPECT_EQ(std::pair(gallery->contentControllers.size(), gallery->children().size()), std::pair(3ul, 3ul));
 }
 
-TEST_F(GalleryTest, CardsShowACardSizedPhotoAndNothingOfTheRecordBefore) {
-    auto page = recognised("page", 1);
-    ASSERT_TRUE(store->savePicture(*platform::graphics::Image::make(*platform::graphics::Bitmap::make(1600, 1200)), "page"));
+// Whatever its photo file holds, a card shows its placeholder, then, once the main queue
+// runs, the photo at card size, never decoded whole: a PNG of 8192 x 8192, a GIF, the
+// kit's own JPEG. A progressive JPEG of 8000 x 8000 would need the coefficients of its
+// whole picture: its card keeps the placeholder. Kept pictures are card-sized too; a card
+// reused for another record never shows the photo of the one before, and a record
+// without photo, title or date shows none of the record before.
+TEST_F(GalleryTest, CardsShowTheirPlaceholderThenACardSizedPhotoOfTheirOwnRecord) {
+    struct Row {
+        const char* key;
+        std::string file;   // empty: the kit's own JPEG of a 1600 x 1200 photo
+        int width, height;  // 0 x 0: the placeholder stays
+    };
+    namespace graphics = platform::graphics;
+    const std::vector<std::uint8_t> green(1600 * 1200);  // the GIF's one colour
+    const Row rows[] = {
+        {"png", imagetest::twoColourPng(8192, 8192, {255, 0, 0, 255}, {0, 0, 255, 255}), 376, 376},
+        {"gif", imagetest::encodeGif(1600, 1200, {{0, 160, 0, 255}}, {{0, 0, 1600, 1200, green}}), 501, 376},
+        {"progressive", imagetest::progressiveJpeg(8000, 8000), 0, 0},
+        {"kit", "", 501, 376},
+    };
+    auto loader = std::make_shared<vistrel::CardPictureLoader>();
     auto cell = vistrel::makeImageCollectionViewCell();
     cell->persistanceController = store;
-    cell->setFrame({0, 0, 172.5, 250});  // as a 375-point page gives it
-    const auto shown = [&] {
-        auto image = cell->imageView.lock()->image();
-        return std::tuple(image ? image->pixelWidth() : 0, cell->titleLabel.lock()->text(), cell->dateLabel.lock()->text());
+    cell->pictureLoader = loader;
+    cell->setFrame({0, 0, 172.5, 250});  // as a 375-point page gives it: 345 x 376 pixels of photo
+    const auto picture = [&] { return cell->imageView.lock()->image(); };
+    const auto show = [&](const std::shared_ptr<vistrel::VistrelImage>& record) {
+        cell->prepareForReuse();
+        cell->configureWithVistrelImage(record, false);
     };
-    cell->configureWithVistrelImage(page, false);
-    // 345 x 376 pixels asked for: three eighths of the photo is the smallest scale that covers.
-    EXPECT_EQ(shown(), std::tuple(600, std::optional<std::string>("page"), std::optional(vistrel::galleryDateText(at(1)))));
-    cell->configureWithVistrelImage(vistrel::VistrelImage::insertInto(*store->layer->managedObjectContext()), false);
-    EXPECT_EQ(shown(), std::tuple(0, std::optional<std::string>(), std::optional<std::string>()));
+    std::vector<std::shared_ptr<vistrel::VistrelImage>> records;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.key);
+        records.push_back(recognised(row.key, 1));
+        if (row.file.empty())
+            ASSERT_TRUE(store->savePicture(*graphics::Image::make(*graphics::Bitmap::make(1600, 1200)), row.key));
+        else
+            std::ofstream(store->picturePath(row.key), std::ios::binary | std::ios::trunc) << row.file;
+        for (bool kept : {false, true}) {
+            show(records.back());
+            EXPECT_EQ(picture().has_value(), kept && row.width > 0);  // the placeholder until decoded
+            ASSERT_TRUE(pumpUntil([&] { return loader->loading() == 0; }));
+            EXPECT_EQ(picture() ? std::pair(picture()->pixelWidth(), picture()->pixelHeight()) : std::pair(0, 0),
+                      std::pair(row.width, row.height));
+        }
+    }
+    // The PNG's card reused at once for the kit's photo, which comes from the cache: the
+    // PNG's decode ends later and is dropped.
+    const auto kit = picture()->bitmap().data();
+    show(records.front());
+    show(records.back());
+    ASSERT_TRUE(pumpUntil([&] { return loader->loading() == 0; }));
+    EXPECT_EQ(picture()->bitmap().data(), kit);
+    show(vistrel::VistrelImage::insertInto(*store->layer->managedObjectContext()));
+    EXPECT_EQ(std::tuple(picture().has_value(), cell->titleLabel.lock()->text(), cell->dateLabel.lock()->text()),
+              std::tuple(false, std::optional<std::string>(), std::optional<std::string>()));
 }
 
 // The star of a card: one recogniser through reloads and editing; a tap saves the
@@ -162,16 +207,23 @@ TEST_F(GalleryTest, StarOfARecordThatIsGoneIsIgnored) {
 }
 
 TEST_F(GalleryTest, CardPhotosAreKeptUntilTheirFileChangesAndNoMoreThanFit) {
-    vistrel::CardPictureCache cache(2);
+    auto loader = std::make_shared<vistrel::CardPictureLoader>(2);
+    auto view = std::make_shared<ui::ImageView>();
+    const auto shown = [&](const char* key) {
+        view->setImage(std::nullopt);
+        auto request = loader->show(view, store, key, 10, 10);
+        pumpUntil([&] { return loader->loading() == 0; });
+        return view->image();
+    };
     for (const char* key : {"a", "b", "c"}) recognised(key, 1);
-    const auto first = cache.picture(*store, "a", 10, 10);
-    EXPECT_TRUE(first && cache.picture(*store, "a", 10, 10)->bitmap().data() == first->bitmap().data());
+    const auto first = shown("a");
+    EXPECT_TRUE(first && shown("a")->bitmap().data() == first->bitmap().data());
     ASSERT_TRUE(store->savePicture(photo(Color::red()), "a"));  // a new file for "a"
-    EXPECT_NE(cache.picture(*store, "a", 10, 10)->bitmap().data(), first->bitmap().data());
-    cache.picture(*store, "b", 10, 10);
-    cache.picture(*store, "c", 10, 10);
-    EXPECT_EQ(cache.count(), 2u);
-    EXPECT_FALSE(cache.picture(*store, "missing", 10, 10));
+    EXPECT_NE(shown("a")->bitmap().data(), first->bitmap().data());
+    shown("b");
+    shown("c");
+    EXPECT_EQ(loader->cache().count(), 2u);
+    EXPECT_FALSE(shown("missing"));
 }
 
 TEST_F(GalleryTest, SavesPostedFromAnotherThreadReloadOnTheMainQueue) {
@@ -252,6 +304,7 @@ TEST_F(GalleryTest, IndicatorFollowsTheTabAndEditionShowsTheBadge) {
     gallery->toggleEdition();
     time.advance(1s);
     auto photoView = card(*gallery, LibraryOption::recents)->imageView.lock();
+    ASSERT_TRUE(pumpUntil([&] { return photoView->image().has_value(); }));  // decoded off the main thread
     const auto frame = photoView->convertRect(photoView->bounds(), nullptr);
     auto bitmap = ui::render(*window, 1.0);
     EXPECT_TRUE(near(bitmap->pixel(60, bar), vistrel::vistrelPrimary()));

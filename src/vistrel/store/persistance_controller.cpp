@@ -7,8 +7,8 @@
 #include "vistrel/platform/dispatch/queue.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
-#include "vistrel/platform/graphics/jpeg_scaled_decoding.hpp"
 #include "vistrel/store/on_main_thread.hpp"
 #include "vistrel/store/picture_file_name.hpp"
 #include "vistrel/store/staged_photo.hpp"
@@ -197,8 +197,8 @@ std::optional<platform::graphics::Image> PersistanceController::getPictureCoveri
     std::filesystem::path path = picturePath(key);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    if (auto card = platform::graphics::decodeJpegFileCovering(path, pixelWidth, pixelHeight)) return card;
-    return platform::graphics::Image::fromFile(path);  // a file of another kind
+    // Whatever the file holds (it may have been replaced): never decoded whole.
+    return platform::graphics::readStillFileForDisplay(path, pixelWidth, pixelHeight);
 }
 
 }  // namespace vistrel

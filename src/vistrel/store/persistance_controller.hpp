@@ -71,11 +71,14 @@ public:
     virtual bool savePicture(const platform::graphics::Image& picture, std::string_view key);
     // The photo of the key's file; none without a file or for one that is no image.
     virtual std::optional<platform::graphics::Image> getPicture(std::string_view key);
-    // The photo of the key decoded at the smallest size that still covers `pixelWidth` x
-    // `pixelHeight` (a card's picture, not the whole photo); none as getPicture.
+    // The photo of the key as a still at the smallest size that still covers `pixelWidth`
+    // x `pixelHeight` (a card's picture), whatever kind of picture its file holds, read
+    // as pictures shown at a known size are (display_decoding.hpp): never decoded whole,
+    // and none for one over those limits. None as getPicture too. The gallery calls it on
+    // a global queue: it reads the file alone, never the store's context.
     virtual std::optional<platform::graphics::Image> getPictureCovering(std::string_view key, int pixelWidth,
                                                                         int pixelHeight);
-    // Where the photo of the key is kept.
+    // Where the photo of the key is kept (from any thread).
     std::filesystem::path picturePath(std::string_view key);
 
     // Moves every photo still held inside a record into its file. The records are

@@ -4,6 +4,7 @@
 
 #include "image_fixtures.hpp"
 #include "png_rows.hpp"
+#include "progressive_jpeg.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/image_header.hpp"
 
@@ -41,10 +42,23 @@ TEST(DisplayDecodingTest, HeadersGiveTheShownSizeWithoutDecoding) {
     const auto gif = readImageHeader(imagetest::encodeGif(4096, 4096, {{0, 0, 0, 255}}, {}));
     const auto jpeg = readImageHeader(imagetest::encodeJpeg(imagetest::Picture(30, 20, {1, 2, 3, 255})));
     ASSERT_TRUE(png && gif && jpeg);
-    EXPECT_EQ(std::tuple(png->format, png->width, png->height, png->interlaced),
+    EXPECT_EQ(std::tuple(png->format, png->width, png->height, png->storedInPasses),
               std::tuple(ImageFormat::png, 300, 200, true));
     EXPECT_EQ(std::tuple(gif->format, gif->width, gif->height), std::tuple(ImageFormat::gif, 4096, 4096));
-    EXPECT_EQ(std::tuple(jpeg->format, jpeg->width, jpeg->height), std::tuple(ImageFormat::jpeg, 30, 20));
+    EXPECT_EQ(std::tuple(jpeg->format, jpeg->width, jpeg->height, jpeg->storedInPasses),
+              std::tuple(ImageFormat::jpeg, 30, 20, false));
+    // Scans over the whole picture: a progressive file, and one whose first scan holds
+    // one of its three colour components (the baseline file's scan header rewritten).
+    std::string oneComponentFirst = imagetest::encodeJpeg(imagetest::Picture(30, 20, {1, 2, 3, 255}));
+    const auto scan = oneComponentFirst.find("\xFF\xDA");
+    ASSERT_NE(scan, std::string::npos);
+    const std::size_t scanLength = std::size_t(std::uint8_t(oneComponentFirst[scan + 2])) << 8 |
+                                   std::uint8_t(oneComponentFirst[scan + 3]);
+    oneComponentFirst.replace(scan, 2 + scanLength, std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00", 10));
+    for (const std::string& bytes : {imagetest::progressiveJpeg(30, 20), oneComponentFirst}) {
+        const auto passes = readImageHeader(bytes);
+        EXPECT_TRUE(passes && passes->storedInPasses);
+    }
     EXPECT_FALSE(readImageHeader("\x89PNG\r\n\x1a\n cut"));
     EXPECT_FALSE(readImageHeader("<html>"));
 }
@@ -73,6 +87,8 @@ TEST(DisplayDecodingTest, DecodesAtTheShownSizeOrRefusesWithTheLimitNamed) {
          "interlaced"},
         {"PNG over the decoding limits", imagetest::twoColourPng(20000, 2, red, red), 50, 50, 0, 0, 0, "decoded"},
         {"JPEG", imagetest::encodeJpeg(imagetest::Picture(1600, 800, {255, 0, 0, 255})), 100, 100, 200, 100, 1, ""},
+        {"progressive JPEG", imagetest::progressiveJpeg(1600, 800), 100, 100, 200, 100, 1, ""},
+        {"large progressive JPEG", imagetest::progressiveJpeg(4096, 2048), 100, 100, 0, 0, 0, "passes"},
         {"animated GIF", dotsOnAScreen(64, 32, 3), 16, 16, 32, 16, 3, ""},
         {"GIF screen of 4096 x 4096", dotsOnAScreen(4096, 4096, 4), 48, 48, 0, 0, 0, "canvas"},
         {"GIF frames of 9 M pixels", dotsOnAScreen(1024, 1024, 9), 48, 48, 0, 0, 0, "decoded byte"},

@@ -37,7 +37,6 @@ TEST(JpegScaledDecoding, DecodesSmallAndUprightAndRefusesWhatIsNoJpeg) {
     EXPECT_GT(turned->bitmap().pixel(10, 50).r, 0.9);
     EXPECT_GT(turned->bitmap().pixel(65, 50).b, 0.9);
     EXPECT_FALSE(decodeJpegCovering("\xFF\xD8\xFF not a picture", 10, 10));
-    EXPECT_FALSE(platform::graphics::decodeJpegFileCovering("/nonexistent/photo.jpg", 10, 10));
 }
 
 }  // namespace

@@ -52,12 +52,8 @@ ImageSourceResult readGif(std::string_view bytes, const ImageHeader& header, int
     return read;
 }
 
-ImageSourceResult readPng(std::string_view bytes, const ImageHeader& header, DisplayPixelSize size,
-                          const DisplayDecodingLimits& limits) {
-    if (!header.interlaced) return oneFrame(decodePngFitted(bytes, size.width, size.height));
-    // An interlaced picture comes in passes over all its rows: it is read whole.
-    if (static_cast<long long>(header.width) * header.height > limits.maxWholePixels)
-        return {std::nullopt, overLimit(header.width, header.height, "an interlaced picture")};
+ImageSourceResult readPng(std::string_view bytes, const ImageHeader& header, DisplayPixelSize size) {
+    if (!header.storedInPasses) return oneFrame(decodePngFitted(bytes, size.width, size.height));
     auto decoded = decodePng(bytes);
     if (!decoded || decoded->frames.empty()) return {};
     return oneFrame(fitted(std::move(decoded->frames.front()), size));
@@ -96,9 +92,44 @@ ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWid
     if (header->format == ImageFormat::gif) return readGif(bytes, *header, coverWidth, coverHeight, limits);
     if (!withinDecodingLimits(header->width, header->height))
         return {std::nullopt, overLimit(header->width, header->height, "a decoded picture")};
+    // A picture in passes over all its rows is held whole while it is read (a PNG's
+    // pixels, a JPEG's coefficients), whatever size it is shown at.
+    if (header->storedInPasses && static_cast<long long>(header->width) * header->height > limits.maxWholePixels)
+        return {std::nullopt,
+                overLimit(header->width, header->height, "a picture stored in passes (interlaced or progressive)")};
     const auto size = displayPixelSize(header->width, header->height, coverWidth, coverHeight, limits.maxPixels);
-    if (header->format == ImageFormat::png) return readPng(bytes, *header, size, limits);
+    if (header->format == ImageFormat::png) return readPng(bytes, *header, size);
     return oneFrame(fitted(decodeJpegBitmap(bytes, PixelSize{size.width, size.height}), size));
+}
+
+std::optional<Image> readStillForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
+                                         const DisplayDecodingLimits& limits) {
+    ImageSourceResult read = readImageSourceForDisplay(bytes, coverWidth, coverHeight, limits);
+    if (!read.source) return std::nullopt;
+    for (ImageSourceFrame& frame : read.source->frames)
+        if (frame.image) return Image::make(std::move(*frame.image));
+    return std::nullopt;
+}
+
+std::optional<Image> readStillFileForDisplay(const std::filesystem::path& path, int coverWidth, int coverHeight,
+                                             const DisplayDecodingLimits& limits) {
+    const auto bytes = readImageFile(path);
+    if (!bytes) return std::nullopt;
+    return readStillForDisplay(*bytes, coverWidth, coverHeight, limits);
+}
+
+bool isDisplaySized(const Image& image, int coverWidth, int coverHeight, const DisplayDecodingLimits& limits) {
+    const int width = image.pixelWidth(), height = image.pixelHeight();
+    const auto size = displayPixelSize(width, height, coverWidth, coverHeight, limits.maxPixels);
+    return !image.isAnimated() && size.width == width && size.height == height;
+}
+
+std::optional<Image> stillForDisplay(const Image& image, int coverWidth, int coverHeight,
+                                     const DisplayDecodingLimits& limits) {
+    if (isDisplaySized(image, coverWidth, coverHeight, limits)) return image;
+    const int width = image.pixelWidth(), height = image.pixelHeight();
+    const auto size = displayPixelSize(width, height, coverWidth, coverHeight, limits.maxPixels);
+    return scaledImage(image, size.width, size.height);
 }
 
 }  // namespace platform::graphics

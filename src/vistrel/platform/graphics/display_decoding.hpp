@@ -5,9 +5,12 @@
 // picture scaled down, its aspect kept, until one side meets the size; never up), then
 // the result is held under a pixel bound. A JPEG is decoded by the decoder's own
 // scaling; a PNG row by row, averaged as it is read; a GIF's frames are read under
-// limits on its screen and on all frames together, then scaled. Every function here
+// limits on its screen and on all frames together, then scaled. A picture stored in
+// passes over the whole picture (an interlaced PNG, a progressive JPEG) is held whole
+// while it is read, so it is read only under a bound on its pixels. Every function here
 // may run on any thread.
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -19,8 +22,8 @@ namespace platform::graphics {
 struct DisplayDecodingLimits {
     long long maxPixels = 1024LL * 1024;            // one frame of the result
     long long maxTotalPixels = 4LL * 1024 * 1024;   // all frames of the result
-    // A picture that must be read whole before it is scaled (a GIF's screen, an
-    // interlaced PNG): its pixels, and for a GIF all its frames' pixels together.
+    // A picture that must be read whole before it is scaled (a GIF's screen, a picture
+    // stored in passes): its pixels, and for a GIF all its frames' pixels together.
     long long maxWholePixels = 4LL * 1024 * 1024;
     long long maxWholeFramesPixels = 8LL * 1024 * 1024;
     std::size_t maxFrames = 2000;
@@ -39,5 +42,23 @@ DisplayPixelSize displayPixelSize(int width, int height, int coverWidth, int cov
 // source and a failure naming the limit for a picture over one.
 ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
                                             const DisplayDecodingLimits& limits = {});
+
+// The same as a still: the first frame that decodes (an animated GIF stands still on its
+// first). None for bytes that give no picture or a picture over a limit.
+std::optional<Image> readStillForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
+                                         const DisplayDecodingLimits& limits = {});
+// The same for a file (a regular one, of at most maxImageFileBytes); none when it cannot
+// be read.
+std::optional<Image> readStillFileForDisplay(const std::filesystem::path& path, int coverWidth, int coverHeight,
+                                             const DisplayDecodingLimits& limits = {});
+
+// Whether a picture is a still no larger than the display size of its own size: what the
+// functions above give.
+bool isDisplaySized(const Image& image, int coverWidth, int coverHeight, const DisplayDecodingLimits& limits = {});
+// A picture decoded elsewhere brought to display size: itself when it is display-sized,
+// else its first frame scaled down to the display size (never up). None when the scaling
+// cannot be done.
+std::optional<Image> stillForDisplay(const Image& image, int coverWidth, int coverHeight,
+                                     const DisplayDecodingLimits& limits = {});
 
 }  // namespace platform::graphics

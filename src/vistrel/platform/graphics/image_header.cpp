@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "vistrel/platform/graphics/exif_orientation.hpp"
+#include "vistrel/platform/graphics/jpeg_scans.hpp"
 
 namespace platform::graphics {
 
@@ -41,7 +42,8 @@ std::optional<ImageHeader> jpegHeader(std::string_view bytes) {
         return std::nullopt;
     const int orientation = exifOrientation(bytes);
     const bool turned = orientation >= 5 && orientation <= 8;
-    return ImageHeader{ImageFormat::jpeg, turned ? height : width, turned ? width : height, false};
+    return ImageHeader{ImageFormat::jpeg, turned ? height : width, turned ? width : height,
+                       jpegScansWholePicture(bytes).value_or(true)};
 }
 
 // The signature, then the logical screen's width and height, little-endian.

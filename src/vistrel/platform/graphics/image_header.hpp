@@ -14,7 +14,10 @@ struct ImageHeader {
     // logical screen.
     int width = 0;
     int height = 0;
-    bool interlaced = false;  // PNG only: rows stored in passes
+    // Stored in passes over the whole picture: an interlaced PNG, a progressive JPEG or
+    // one whose colour components come in scans of their own (or whose scans could not
+    // be told). Such a picture is read whole before any of its rows is final.
+    bool storedInPasses = false;
 };
 
 // The format the bytes' signature names; none for anything but PNG, JPEG and GIF.

@@ -38,10 +38,4 @@ std::optional<Image> decodeJpegCovering(std::string_view bytes, int width, int h
     return Image::make(std::move(*upright));
 }
 
-std::optional<Image> decodeJpegFileCovering(const std::filesystem::path& path, int width, int height) {
-    auto bytes = readImageFile(path);
-    if (!bytes) return std::nullopt;
-    return decodeJpegCovering(*bytes, width, height);
-}
-
 }  // namespace platform::graphics

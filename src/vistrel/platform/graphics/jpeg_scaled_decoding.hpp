@@ -4,7 +4,6 @@
 // thumbnail of a large photo costs a fraction of its full decode and memory. The
 // camera's Exif orientation is applied, as the full decode does; the size asked for is
 // the upright one.
-#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -16,8 +15,6 @@ namespace platform::graphics {
 // size when even that is smaller). Sizes below one pixel count as one. None for bytes
 // that are no JPEG, damaged data or pictures over the decoding limits.
 std::optional<Image> decodeJpegCovering(std::string_view bytes, int width, int height);
-// The same for a file; none when it cannot be read.
-std::optional<Image> decodeJpegFileCovering(const std::filesystem::path& path, int width, int height);
 
 // The scaled size the decoder would give for a stored picture of `storedWidth` x
 // `storedHeight` pixels shown with `orientation` (Exif, 1...8), to cover the size asked for.

@@ -34,13 +34,11 @@ struct Waiter {
 // None for bytes that give no picture; never throws, so every waiting view is answered.
 Entry decode(Decoder decoder, std::string_view bytes, RemoteImagePixelSize size) {
     try {
-        auto read = platform::graphics::readImageSourceForDisplay(bytes, size.width, size.height);
-        if (decoder == Decoder::gif) return GlintGif::gifWithReadSource(std::move(read));
+        if (decoder == Decoder::gif)
+            return GlintGif::gifWithReadSource(
+                platform::graphics::readImageSourceForDisplay(bytes, size.width, size.height));
         // A still decoder shows an animated GIF's first frame, standing still.
-        if (!read.source) return std::nullopt;
-        for (auto& frame : read.source->frames)
-            if (frame.image) return platform::graphics::Image::make(std::move(*frame.image));
-        return std::nullopt;
+        return platform::graphics::readStillForDisplay(bytes, size.width, size.height);
     } catch (const std::exception&) {
         return std::nullopt;
     }

@@ -2,30 +2,47 @@
 
 #include <system_error>
 
+#include "vistrel/platform/graphics/display_decoding.hpp"
+
 namespace vistrel {
 
-std::optional<platform::graphics::Image> CardPictureCache::picture(PersistanceController& store,
-                                                                   const std::string& key, int pixelWidth,
-                                                                   int pixelHeight) {
-    const auto path = store.picturePath(key);
+std::optional<CardPictureCache::FileStamp> CardPictureCache::stampOf(const std::filesystem::path& path) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     const auto modified = ec ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(path, ec);
     if (ec) return std::nullopt;
+    return FileStamp{size, modified};
+}
+
+std::optional<platform::graphics::Image> CardPictureCache::find(const std::string& key, int pixelWidth,
+                                                                int pixelHeight, const FileStamp& stamp) {
+    std::lock_guard lock(mutex_);
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (it->key != key || it->width != pixelWidth || it->height != pixelHeight) continue;
-        if (it->fileSize == size && it->modified == modified) {
+        if (it->stamp == stamp) {
             entries_.splice(entries_.begin(), entries_, it);
             return entries_.front().picture;
         }
-        entries_.erase(it);
+        entries_.erase(it);  // the file changed
         break;
     }
-    auto decoded = store.getPictureCovering(key, pixelWidth, pixelHeight);
-    if (!decoded || capacity_ == 0) return decoded;
-    entries_.push_front({key, pixelWidth, pixelHeight, size, modified, *decoded});
+    return std::nullopt;
+}
+
+void CardPictureCache::keep(const std::string& key, int pixelWidth, int pixelHeight, const FileStamp& stamp,
+                            platform::graphics::Image picture) {
+    if (capacity_ == 0 || !platform::graphics::isDisplaySized(picture, pixelWidth, pixelHeight)) return;
+    std::lock_guard lock(mutex_);
+    entries_.remove_if([&](const Entry& entry) {
+        return entry.key == key && entry.width == pixelWidth && entry.height == pixelHeight;
+    });
+    entries_.push_front({key, pixelWidth, pixelHeight, stamp, std::move(picture)});
     if (entries_.size() > capacity_) entries_.pop_back();
-    return decoded;
+}
+
+std::size_t CardPictureCache::count() const {
+    std::lock_guard lock(mutex_);
+    return entries_.size();
 }
 
 }  // namespace vistrel

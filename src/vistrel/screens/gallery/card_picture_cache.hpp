@@ -1,39 +1,53 @@
 #pragma once
-// The card-sized photos of a gallery page, kept for the cards that were last on screen:
-// a reload (each store save brings one) shows them again without decoding their files
+// The card-sized photos of a gallery, kept for the cards that were last on screen: a
+// reload (each store save brings one) shows them again without decoding their files
 // anew. A photo whose file changed since it was decoded is decoded again. The cache
-// holds a fixed number of pictures, so its memory stays that of a few screens of cards.
+// holds a fixed number of pictures, each no larger than its card asked for, so its
+// memory stays that of a few screens of cards. Safe from any thread.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <list>
+#include <mutex>
 #include <optional>
 #include <string>
 
 #include "vistrel/platform/graphics/image.hpp"
-#include "vistrel/store/persistance_controller.hpp"
 
 namespace vistrel {
 
 class CardPictureCache {
 public:
+    // What tells one state of a photo file from another: its size and its last change.
+    struct FileStamp {
+        std::uintmax_t size = 0;
+        std::filesystem::file_time_type modified;
+        friend bool operator==(const FileStamp&, const FileStamp&) = default;
+    };
+    // None when the file cannot be looked at.
+    static std::optional<FileStamp> stampOf(const std::filesystem::path& path);
+
     explicit CardPictureCache(std::size_t capacity = 8) : capacity_(capacity) {}
 
-    // The photo of the key at the smallest scale covering the size, from the cache while
-    // its file is unchanged, else from the store (and kept, the oldest use let go).
-    std::optional<platform::graphics::Image> picture(PersistanceController& store, const std::string& key,
-                                                     int pixelWidth, int pixelHeight);
-    std::size_t count() const { return entries_.size(); }
+    // The picture kept for the key at that size, while its file has the stamp it had.
+    std::optional<platform::graphics::Image> find(const std::string& key, int pixelWidth, int pixelHeight,
+                                                  const FileStamp& stamp);
+    // Keeps the picture of the file with that stamp, the oldest use let go past the
+    // capacity; a picture larger than the size asks for (its display size, covering the
+    // size) is never kept.
+    void keep(const std::string& key, int pixelWidth, int pixelHeight, const FileStamp& stamp,
+              platform::graphics::Image picture);
+    std::size_t count() const;
 
 private:
     struct Entry {
         std::string key;
         int width = 0, height = 0;
-        std::uintmax_t fileSize = 0;
-        std::filesystem::file_time_type modified;
+        FileStamp stamp;
         platform::graphics::Image picture;
     };
-    std::size_t capacity_;
+    const std::size_t capacity_;
+    mutable std::mutex mutex_;
     std::list<Entry> entries_;  // most recently used first
 };
 

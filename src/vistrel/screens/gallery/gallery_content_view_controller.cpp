@@ -76,7 +76,7 @@ std::shared_ptr<CollectionViewCell> GalleryContentViewController::cellForItemAt(
             grid.dequeueReusableCell(std::string(ImageCollectionViewCell::reuseIdentifier), indexPath));
         if (!card) card = makeImageCollectionViewCell();  // a page built without its storyboard
         card->persistanceController = persistanceController;
-        card->pictureCache = pictureCache;
+        card->pictureLoader = pictureLoader;
         // The card decodes its photo at the size it will have.
         if (auto frame = grid.frameForItem(indexPath)) card->setFrame(*frame);
         card->configureWithVistrelImage(vistrelImages_[row], inEditionMode_);

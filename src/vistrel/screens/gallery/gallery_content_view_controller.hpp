@@ -14,7 +14,7 @@
 
 #include "vistrel/core/alert_controller.hpp"
 #include "vistrel/platform/ui/collection_view_controller.hpp"
-#include "vistrel/screens/gallery/card_picture_cache.hpp"
+#include "vistrel/screens/gallery/card_picture_loader.hpp"
 #include "vistrel/screens/gallery/gallery_content_protocol.hpp"
 #include "vistrel/screens/gallery/image_collection_view_cell.hpp"
 #include "vistrel/screens/gallery/library_option.hpp"
@@ -35,8 +35,8 @@ public:
     std::weak_ptr<GalleryContentProtocol> contentDelegate;
     // Where the photos are read (the gallery gives its own).
     std::shared_ptr<PersistanceController> persistanceController = PersistanceController::shared();
-    // The decoded card photos (the gallery gives its pages one to share).
-    std::shared_ptr<CardPictureCache> pictureCache = std::make_shared<CardPictureCache>();
+    // Where the card photos are decoded and kept (the gallery gives its pages one to share).
+    std::shared_ptr<CardPictureLoader> pictureLoader = std::make_shared<CardPictureLoader>();
     // The storyboard's prototypes of the two cells, registered when the view loads.
     CellPrototype cardPrototype;
     CellPrototype emptyPrototype;

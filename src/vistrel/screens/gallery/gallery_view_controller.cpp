@@ -137,7 +137,7 @@ void GalleryViewController::addContentControllerForLibraryOption(LibraryOption t
     page->libraryOption = tab;
     page->contentDelegate = std::static_pointer_cast<GalleryContentProtocol>(self());
     page->persistanceController = persistanceController;
-    page->pictureCache = pictureCache_;
+    page->pictureLoader = pictureLoader_;
     addChild(page);
     auto scroll = scrollView();
     auto pageView = page->view();

@@ -128,8 +128,8 @@ private:
     std::weak_ptr<LibraryButton> favoriteButton_;
     std::weak_ptr<LibraryButton> waitingListButton_;
     std::weak_ptr<platform::ui::BarButtonItem> editionBarButtonItem_;
-    // The card photos of the three pages: as many as the pages show at once.
-    std::shared_ptr<CardPictureCache> pictureCache_ = std::make_shared<CardPictureCache>(20);
+    // The card photos of the three pages: as many kept as the pages show at once.
+    std::shared_ptr<CardPictureLoader> pictureLoader_ = std::make_shared<CardPictureLoader>(20);
     bool pagesRequested_ = false;
     bool reloadPosted_ = false;
     bool resending_ = false;

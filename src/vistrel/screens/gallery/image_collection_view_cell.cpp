@@ -28,6 +28,7 @@ std::string galleryDateText(Date date) {
 }
 
 void ImageCollectionViewCell::clearContents() {
+    pictureRequest_.reset();  // a photo still on its way is no longer this card's
     if (auto photo = imageView.lock()) photo->setImage(std::nullopt);
     if (auto title = titleLabel.lock()) title->setText(std::nullopt);
     if (auto date = dateLabel.lock()) date->setText(std::nullopt);
@@ -47,14 +48,13 @@ void ImageCollectionViewCell::configureWithVistrelImage(const std::shared_ptr<Vi
     if (auto legacy = image->picture()) platform::log(std::to_string(legacy->size()));
     layoutIfNeeded();
     auto photo = imageView.lock();
-    if (auto identifier = image->identifier(); identifier && photo && persistanceController) {
+    if (auto identifier = image->identifier(); identifier && photo && persistanceController && pictureLoader) {
         // Only as many pixels as the card shows.
         const double scale = platform::ui::Screen::main().scale();
         const auto size = photo->bounds().size;
         const int width = static_cast<int>(std::ceil(std::max(1.0, size.width) * scale));
         const int height = static_cast<int>(std::ceil(std::max(1.0, size.height) * scale));
-        photo->setImage(pictureCache ? pictureCache->picture(*persistanceController, *identifier, width, height)
-                                     : persistanceController->getPictureCovering(*identifier, width, height));
+        pictureRequest_ = pictureLoader->show(photo, persistanceController, *identifier, width, height);
     }
     if (auto title = titleLabel.lock()) title->setText(image->title());
     if (auto date = dateLabel.lock(); date && image->date()) date->setText(galleryDateText(*image->date()));

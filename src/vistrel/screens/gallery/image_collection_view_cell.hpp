@@ -1,8 +1,9 @@
 #pragma once
-// The card of one history record in a gallery tab: the photo (decoded at card size), the
-// title, the scan date, a star that the user taps to mark a favourite and, in edition
-// mode, a round red trash badge. The card holds its record and its delegate weakly: the
-// store owns records, the tab page owns its cards.
+// The card of one history record in a gallery tab: the photo (decoded at card size off
+// the main thread; the card shows its grey placeholder until it comes), the title, the
+// scan date, a star that the user taps to mark a favourite and, in edition mode, a round
+// red trash badge. The card holds its record and its delegate weakly: the store owns
+// records, the tab page owns its cards.
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,7 +11,7 @@
 #include "vistrel/platform/ui/collection_view_cell.hpp"
 #include "vistrel/platform/ui/image_view.hpp"
 #include "vistrel/platform/ui/label.hpp"
-#include "vistrel/screens/gallery/card_picture_cache.hpp"
+#include "vistrel/screens/gallery/card_picture_loader.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 #include "vistrel/store/vistrel_image.hpp"
 
@@ -43,16 +44,18 @@ public:
     std::weak_ptr<platform::ui::Label> trashLabel;
 
     std::weak_ptr<ImageCollectionViewCellDelegate> delegate;
-    // Where the photos are read, and the page's decoded photos (none: decoded each time).
+    // Where the photos are read, and where they are decoded and kept (the page gives its
+    // cards one to share; the card's own keeps none; none: the card shows no photo).
     std::shared_ptr<PersistanceController> persistanceController = PersistanceController::shared();
-    std::shared_ptr<CardPictureCache> pictureCache;
+    std::shared_ptr<CardPictureLoader> pictureLoader = std::make_shared<CardPictureLoader>(0);
 
     // The record shown; none once the store has let it go.
     std::shared_ptr<VistrelImage> vistrelImage() const { return vistrelImage_.lock(); }
 
-    // Shows the record: its photo at the card's size, title, date and star, and the trash
-    // badge in edition mode. What the record lacks (photo, title, date) shows empty, never
-    // what a record shown before had.
+    // Shows the record: its photo at the card's size (from the main queue, unless it was
+    // decoded before), title, date and star, and the trash badge in edition mode. What
+    // the record lacks (photo, title, date) shows empty, never what a record shown before
+    // had.
     void configureWithVistrelImage(const std::shared_ptr<VistrelImage>& image, bool inEditionMode);
     // The star's tap: tells the delegate, unless the record is gone or deleted.
     void didTapFavoriteLabel();
@@ -64,6 +67,7 @@ private:
     void clearContents();
 
     std::weak_ptr<VistrelImage> vistrelImage_;
+    CardPictureLoader::Request pictureRequest_;  // let go whenever the card shows something else
 };
 
 // The prototype of the storyboard: the card with its outlets and the star's one tap
