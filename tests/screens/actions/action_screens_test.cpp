@@ -226,6 +226,7 @@ TEST_F(ActionScreensTest, TextPageShowsABoundedStartOfALongText) {
              repeatedPast("a\u03B1\u0431\u05D0\u0628\u0915\u0E01\u4E00", past),  // a script per letter
              "a" + repeatedPast("\u0301", past),                   // one character of marks
              repeatedPast("\U0001F44D\U0001F3FD", past),           // emoji with a modifier
+             repeatedPast("\xFF" "a\xC3", past),                   // bytes that are no UTF-8
          }) {
         auto page = vistrel::ActionTextViewController::instance();
         page->text = text;
