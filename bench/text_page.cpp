@@ -3,7 +3,10 @@
 // window and drawn once, all on the main thread as on a phone. The time is what the main
 // thread is held; the counters give the peak resident memory while the page opens
 // (above what was resident before: the text itself is already there) and the bytes the
-// page's label shows.
+// page's label shows. The page lays out only the start of a long text (32 KB, 2,000
+// lines), so each make-up costs what that start costs: from about 20 ms (line breaks,
+// marks) to 0.1 to 0.2 s (a direction or a script changing at every letter), against 10 to
+// 75 s and 0.7 to 2.5 GB when the whole text was laid out.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
