@@ -1,5 +1,7 @@
 #include "demo_log.hpp"
 
+#include "vistrel/platform/foundation/log.hpp"
+
 namespace {
 
 bool opensDocument(std::string_view text) { return text == "{" || text == "["; }
@@ -48,4 +50,13 @@ void DemoLog::flush() {
 void DemoLog::showHeld() {
     for (const std::string& held : held_) out_ << "  [kit] " << held << "\n";
     held_.clear();
+}
+
+std::string excerptOnOneLine(std::string_view text) {
+    const platform::Excerpt shown = platform::excerpt(text);
+    std::string line;
+    for (std::size_t i = 0; i < shown.lines.size(); ++i)
+        line.append(i ? "\\n" : "").append(platform::escapeControlCharacters(shown.lines[i]));
+    if (!shown.rest.empty()) line.append(" ").append(platform::leftOutNote(shown.rest));
+    return line;
 }

@@ -1,5 +1,7 @@
 #include "hostile_demo.hpp"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -24,6 +26,7 @@
 #include "vistrel/platform/graphics/bitmap.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/ui/image_view.hpp"
+#include "vistrel/platform/ui/navigation_controller.hpp"
 #include "vistrel/platform/ui/render.hpp"
 #include "vistrel/platform/ui/window.hpp"
 #include "vistrel/screens/actions/display_actions_view_controller.hpp"
@@ -180,6 +183,57 @@ void endlessCharacters(const std::filesystem::path& out) {
     }
 }
 
+// Starts the kernel's high-water mark of resident memory again, after giving freed memory
+// back, so that the next peak read is the peak of what follows.
+void resetPeakResident() {
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// Text pages of TEXT actions as long as an answer may hold (15 MB), of the make-ups that
+// cost layout most, beside a short text: each list shown first, then its page opened and
+// drawn with the main thread watched and the peak memory of that alone.
+void longTextPages(const std::filesystem::path& out) {
+    struct Kind {
+        const char* what;
+        const char* file;
+        std::string text;
+    };
+    constexpr std::size_t kLong = 15'000'000;
+    const auto upTo = [](const std::string& unit) { return repeated("", unit, kLong / unit.size()); };
+    const Kind kinds[] = {
+        {"a short text", "hostile-page-short", "Opening hours: Monday to Friday, 9:00 to 18:00."},
+        {"15 MB of ordinary words", "hostile-page-words", upTo("abcdef ")},
+        {"15 MB of letters each after a right-to-left mark", "hostile-page-rtl-marks", upTo("\u200Fa")},
+        {"15 MB of line separators", "hostile-page-line-separators", upTo("\u2028")},
+        {"15 MB whose script changes at every letter", "hostile-page-scripts",
+         upTo("a\u03B1\u0431\u05D0\u0628\u0915\u0E01\u4E00")},
+    };
+    for (const Kind& kind : kinds) {
+        const std::string file = kind.file;
+        auto answer = writeAnswer(out, file + ".json", kind.what,
+                                  actionJson(1, "TEXT", "Read it", R"({\"Text\": \")" + kind.text + R"(\"})"));
+        auto list = showActionList(answer, out, file + "-list.png");
+        if (!list) return;
+        resetPeakResident();
+        const auto peakBefore = peakResidentMiB();
+        MainThreadWatch watch;
+        const auto start = Clock::now();
+        tapAction(*list, 0);
+        auto window = list->window;
+        writePicture(*window, out / (file + ".png"));
+        const double opened = secondsSince(start);
+        std::cout << kind.what << ": its text page opened and drawn in " << seconds(opened) << "; " << watch.stop()
+                  << "; the demo's peak memory while it opened " << peakResidentMiB() << " MiB (" << peakBefore
+                  << " MiB resident before)\n";
+        // Closed, so that the next page starts from what the demo held before this one.
+        list->navigation->dismiss(false);
+        window->setHidden(true);
+        RunLoop::runUntilIdle();
+        std::filesystem::remove(answer);
+    }
+}
+
 void hugeIcons(const std::filesystem::path& out, testsupport::LoopbackServer& service) {
     const std::string huge = imagetest::twoColourPng(8192, 8192, {255, 255, 255, 255}, {255, 200, 0, 255});
     service.answerWith([&huge](const testsupport::CapturedRequest&) {
@@ -220,6 +274,7 @@ int runHostileDemo(const std::filesystem::path& photoFile, const std::filesystem
     std::cout << "\n== hostile answers\n";
     unbrokenText(out);
     endlessCharacters(out);
+    longTextPages(out);
     hugeIcons(out, *service);
     hostilePhotoFiles(*photo, out);
     return 0;

@@ -13,6 +13,7 @@
 
 #include <string>
 
+#include "text_samples.hpp"
 #include "vistrel/platform/graphics/canvas.hpp"
 #include "vistrel/platform/graphics/font_configuration.hpp"
 #include "vistrel/platform/graphics/font_registry.hpp"
@@ -22,6 +23,7 @@
 namespace {
 
 using namespace platform::graphics;
+using bench::repeated;
 
 constexpr double kWidth = 343;
 const Size kScreen{375, 667};
@@ -38,13 +40,6 @@ enum class Kind {
     rightToLeftMarks,
 };
 
-// `unit` repeated after `head` up to `bytes`.
-std::string repeated(std::string head, const std::string& unit, std::size_t bytes) {
-    head.reserve(bytes);
-    while (head.size() + unit.size() <= bytes) head += unit;
-    return head;
-}
-
 // `bytes` of the kind: lower-case letters (with a space after every sixth letter for
 // words), or one of the hostile kinds.
 std::string sample(std::size_t bytes, Kind kind) {
@@ -58,9 +53,7 @@ std::string sample(std::size_t bytes, Kind kind) {
         case Kind::rightToLeftMarks: return repeated("", "\u200Fa", bytes);
         default: break;
     }
-    std::string text(bytes, 'a');
-    for (std::size_t i = 0; i < bytes; ++i) text[i] = kind == Kind::words && i % 7 == 6 ? ' ' : char('a' + i % 26);
-    return text;
+    return bench::letters(bytes, kind == Kind::words);
 }
 
 void layOut(benchmark::State& state, Kind kind) {

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to text layout as a hostile answer's name or text reaches it: the
 // first bytes pick the width, the line limit, the line break mode, the font size and a
 // range in another font and colour; the rest is the text, measured and then drawn.
-// Nothing may crash, and the size measured is finite and not negative.
+// Nothing may crash, and the size measured is finite and not negative. The start of the
+// text that a page would keep is taken too.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "vistrel/platform/graphics/font_registry.hpp"
 #include "vistrel/platform/graphics/image_context.hpp"
 #include "vistrel/platform/graphics/text.hpp"
+#include "vistrel/platform/graphics/unicode_text.hpp"
 
 namespace {
 
@@ -39,6 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                  fonts.defaultFont(6 + data[3] % 60));
     // A range that may start or end inside a character, or past the text.
     text.addAttributes({fonts.defaultFont(4 + data[4] % 90), Color::red(), std::nullopt}, data[5], data[6]);
+
+    // The start a page keeps of a long text: the whole text, or a start within the bounds.
+    const std::size_t maxBytes = data[5];
+    const std::size_t kept = boundedPrefixLength(text.text(), maxBytes, 1 + data[6] % 4);
+    require(kept == text.text().size() || kept <= maxBytes);
 
     const Size measured = measureText(text, options);
     require(std::isfinite(measured.width) && std::isfinite(measured.height));

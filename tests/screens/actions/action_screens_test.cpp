@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -15,6 +16,7 @@
 #include "vistrel/platform/ui/render.hpp"
 #include "vistrel/platform/ui/storyboard.hpp"
 #include "vistrel/platform/ui/window.hpp"
+#include "vistrel/presentation/display_limits.hpp"
 #include "vistrel/screens/about/about_storyboard.hpp"
 #include "vistrel/screens/about/info_view_controller.hpp"
 #include "vistrel/screens/actions/action_text_view_controller.hpp"
@@ -175,13 +177,15 @@ TEST_F(ActionScreensTest, TextPageLaysOutLongTextWithoutBreakOpportunities) {
     presentInNavigation(page);
     auto shot = platform::ui::render(*window);
     ASSERT_TRUE(shot);
-    // Wrapped at characters into one tall label: lines of about 35 characters each.
+    // Wrapped at characters into one tall label: lines of about 35 characters each, of
+    // as much as the page shows.
     const auto label = page->actionTextLabel();
     platform::ui::Label oneLine;
     oneLine.setText("A");
     const auto frame = label->frame();
     const double lines = frame.height() / oneLine.sizeThatFits({375, 0}).height;
-    EXPECT_TRUE(lines > text.size() / 50.0 && lines < text.size() / 25.0) << lines;
+    const double shown = static_cast<double>(label->text()->size());
+    EXPECT_TRUE(lines > shown / 50.0 && lines < shown / 25.0) << lines;
     EXPECT_LE(label->sizeThatFits({frame.width(), 0}).width, frame.width());
     // Its first lines show under the bar.
     const double scale = shot->width() / 375.0;
@@ -189,6 +193,61 @@ TEST_F(ActionScreensTest, TextPageLaysOutLongTextWithoutBreakOpportunities) {
     for (int y = int(80 * scale); y < int(200 * scale); ++y)
         for (int x = int(16 * scale); x < int(359 * scale); ++x) dark += shot->pixel(x, y).r < 0.5;
     EXPECT_GT(dark, 1000);
+}
+
+// `unit` repeated to past `bytes`.
+std::string repeatedPast(const std::string& unit, std::size_t bytes) {
+    std::string text;
+    while (text.size() <= bytes) text += unit;
+    return text;
+}
+
+std::size_t occurrences(std::string_view text, std::string_view of) {
+    std::size_t count = 0;
+    for (auto at = text.find(of); at != std::string_view::npos; at = text.find(of, at + of.size())) ++count;
+    return count;
+}
+
+// However long the text and whatever it is made of, the page lays out a bounded start of
+// it, cut between code points and ended with a mark that it goes on; a short text is
+// shown as it is.
+TEST_F(ActionScreensTest, TextPageShowsABoundedStartOfALongText) {
+    using namespace vistrel::display_limits;
+    const std::string shortText = "Opening hours: Monday to Friday.\nClosed on public holidays.";
+    const std::size_t past = 2 * maximumTextBytes;
+    for (const std::string& text : {
+             shortText,
+             repeatedPast("ordinary words ", past),
+             repeatedPast("abcdefghijklmnopqrstuvwxyz", past),  // no spaces
+             repeatedPast("\u200Fa", past),                       // a right-to-left mark before each letter
+             repeatedPast("a\u05D0", past),                       // Latin and Hebrew in turn
+             repeatedPast("\u2028", 3 * 2 * maximumTextLines),    // each one a line
+             repeatedPast("a\r\n", 3 * 2 * maximumTextLines),
+             repeatedPast("a\u03B1\u0431\u05D0\u0628\u0915\u0E01\u4E00", past),  // a script per letter
+             "a" + repeatedPast("\u0301", past),                   // one character of marks
+             repeatedPast("\U0001F44D\U0001F3FD", past),           // emoji with a modifier
+             repeatedPast("\xFF" "a\xC3", past),                   // bytes that are no UTF-8
+         }) {
+        auto page = vistrel::ActionTextViewController::instance();
+        page->text = text;
+        presentInNavigation(page);
+        const auto label = page->actionTextLabel();
+        const std::string shown = label->text().value_or("");
+        EXPECT_GT(label->frame().height(), 0);
+        root->dismiss(false);
+        time.advance(1s);
+        if (text == shortText) {
+            EXPECT_EQ(shown, text);
+            continue;
+        }
+        EXPECT_TRUE(shown.ends_with(textGoesOnMark)) << platform::escapeControlCharacters(text.substr(0, 40));
+        if (!shown.ends_with(textGoesOnMark)) continue;
+        const std::string_view start(shown.data(), shown.size() - textGoesOnMark.size());
+        EXPECT_TRUE(text.starts_with(start) && !start.empty() && start.size() <= maximumTextBytes) << start.size();
+        // Between two code points: the text goes on with the first byte of one.
+        EXPECT_NE(static_cast<unsigned char>(text[start.size()]) & 0xC0, 0x80) << start.size();
+        EXPECT_LT(occurrences(start, "\n") + occurrences(start, "\u2028"), maximumTextLines);
+    }
 }
 
 TEST_F(ActionScreensTest, BrowserPushedOnTheTargetsNavigationController) {

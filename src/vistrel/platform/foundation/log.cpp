@@ -95,8 +95,9 @@ std::string escapeControlCharacters(std::string_view text) {
     return out;
 }
 
-void logExcerpt(std::string_view text, std::size_t maxBytes, std::size_t maxLines) {
-    std::string_view rest = text;
+Excerpt excerpt(std::string_view text, std::size_t maxBytes, std::size_t maxLines) {
+    Excerpt excerpt{{}, text};
+    std::string_view& rest = excerpt.rest;
     std::size_t bytes = 0;
     for (std::size_t lines = 0; lines < maxLines && bytes < maxBytes; ++lines) {
         std::size_t end = rest.find('\n');
@@ -104,19 +105,32 @@ void logExcerpt(std::string_view text, std::size_t maxBytes, std::size_t maxLine
         if (line.size() > maxBytes - bytes) {
             std::size_t cut = maxBytes - bytes;
             while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
-            log(escapeControlCharacters(line.substr(0, cut)));
+            excerpt.lines.push_back(line.substr(0, cut));
             rest.remove_prefix(cut);
             break;
         }
-        log(escapeControlCharacters(line));
-        if (end == std::string_view::npos) return;
+        excerpt.lines.push_back(line);
+        if (end == std::string_view::npos) {
+            rest = {};
+            break;
+        }
         bytes += end + 1;
         rest.remove_prefix(end + 1);
     }
+    return excerpt;
+}
+
+std::string leftOutNote(std::string_view rest) {
     // The text ended exactly at the bounds: nothing was left out, and nothing is said.
-    if (rest.empty()) return;
+    if (rest.empty()) return {};
     const auto lines = static_cast<std::size_t>(std::count(rest.begin(), rest.end(), '\n')) + 1;
-    log("[left out: " + std::to_string(rest.size()) + " bytes in " + std::to_string(lines) + " lines]");
+    return "[left out: " + std::to_string(rest.size()) + " bytes in " + std::to_string(lines) + " lines]";
+}
+
+void logExcerpt(std::string_view text, std::size_t maxBytes, std::size_t maxLines) {
+    const Excerpt shown = excerpt(text, maxBytes, maxLines);
+    for (std::string_view line : shown.lines) log(escapeControlCharacters(line));
+    if (!shown.rest.empty()) log(leftOutNote(shown.rest));
 }
 
 struct LogCapture::State {

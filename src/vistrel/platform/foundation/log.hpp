@@ -28,10 +28,22 @@ bool isLogging();
 // backslash, so text from outside cannot forge lines: \n, \r, \t, \\, \x1b, \u0085.
 std::string escapeControlCharacters(std::string_view text);
 
+// The start of a text that an excerpt shows: its lines (not escaped), until `maxLines`
+// lines or `maxBytes` bytes of the text are out (a line longer than what is left is cut
+// at a character boundary), and the rest of the text, left out.
+struct Excerpt {
+    std::vector<std::string_view> lines;
+    std::string_view rest;
+};
+Excerpt excerpt(std::string_view text, std::size_t maxBytes = 4096, std::size_t maxLines = 40);
+
+// What an excerpt says of the rest it left out: "[left out: N bytes in M lines]"; empty
+// when nothing was left out.
+std::string leftOutNote(std::string_view rest);
+
 // Logs the start of a text of many lines, such as a document from outside: one log line
-// (escaped) for each of its lines, until `maxLines` lines or `maxBytes` bytes of the text
-// are out (a line longer than what is left is cut at a character boundary); then, only
-// if some of the text is left, one line "[left out: N bytes in M lines]".
+// (escaped) for each line of its excerpt; then, only if some of the text is left, its
+// left-out note.
 void logExcerpt(std::string_view text, std::size_t maxBytes = 4096, std::size_t maxLines = 40);
 
 // Collects every line logged while it lives (for tests).

@@ -2,6 +2,7 @@
 
 #include <pango/pango.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -125,6 +126,37 @@ std::size_t characterCount(std::string_view utf8) {
     for (std::size_t i = 0; i < characters; ++i)
         if (attributes[i].is_cursor_position) ++clusters;
     return clusters;
+}
+
+std::size_t boundedPrefixLength(std::string_view utf8, std::size_t maxBytes, std::size_t maxLines) {
+    // The code points up to the bound and the one after it (which tells whether a
+    // character ends at the bound), an invalid byte standing as '?' so that the engine
+    // reads valid text with the same offsets.
+    const std::size_t bound = std::min(maxBytes, utf8.size());
+    std::string window;
+    std::size_t codePoints = 0;
+    for (std::size_t offset = 0; offset < utf8.size();) {
+        const Decoded d = decodeAt(utf8, offset);
+        window.append(d.valid ? utf8.substr(offset, d.length) : std::string_view("?"));
+        offset += d.length;
+        ++codePoints;
+        if (offset > bound) break;
+    }
+    std::vector<PangoLogAttr> attributes(codePoints + 1);
+    pango_get_log_attrs(window.data(), static_cast<int>(window.size()), -1, pango_language_from_string("en"),
+                        attributes.data(), static_cast<int>(attributes.size()));
+    std::size_t lines = 1, lastCharacterEnd = 0, lastCodePointEnd = 0;
+    const char* p = window.data();
+    for (std::size_t i = 1; i <= codePoints; ++i) {
+        p = g_utf8_next_char(p);
+        const auto at = static_cast<std::size_t>(p - window.data());
+        if (at > bound) break;
+        if (i == codePoints) return utf8.size();  // the whole text, within the bounds
+        if (attributes[i].is_mandatory_break && ++lines > std::max<std::size_t>(maxLines, 1)) return lastCharacterEnd;
+        if (attributes[i].is_cursor_position) lastCharacterEnd = at;
+        lastCodePointEnd = at;
+    }
+    return lastCharacterEnd > 0 ? lastCharacterEnd : lastCodePointEnd;
 }
 
 }  // namespace platform::graphics

@@ -41,4 +41,13 @@ std::string_view trimmingWhitespaceAndNewlines(std::string_view utf8);
 // The number of user-perceived characters (grapheme clusters).
 std::size_t characterCount(std::string_view utf8);
 
+// How much of the start of the text holds at most `maxBytes` bytes and at most `maxLines`
+// lines (at least 1; a line ends at each mandatory break: line feed, carriage return and
+// the pair of them, vertical tab, form feed, next line, line and paragraph separators):
+// the text's size when the whole text does, else a length that ends where a
+// user-perceived character ends, before the line break when the lines run out, or where
+// a code point ends when the first character alone is longer than `maxBytes`. Only the
+// first `maxBytes` bytes (and one code point more) are looked at.
+std::size_t boundedPrefixLength(std::string_view utf8, std::size_t maxBytes, std::size_t maxLines);
+
 }  // namespace platform::graphics

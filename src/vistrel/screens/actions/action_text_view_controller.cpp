@@ -6,6 +6,7 @@
 #include "vistrel/platform/ui/layout_callback_view.hpp"
 #include "vistrel/platform/ui/screen.hpp"
 #include "vistrel/platform/ui/scroll_view.hpp"
+#include "vistrel/presentation/display_limits.hpp"
 #include "vistrel/screens/actions/actions_storyboard.hpp"
 #include "vistrel/screens/common/kit_storyboard.hpp"
 #include "vistrel/screens/common/themed_bar.hpp"
@@ -44,7 +45,8 @@ void ActionTextViewController::loadView() {
 void ActionTextViewController::viewDidLoad() {
     platform::ui::ViewController::viewDidLoad();
     view()->setBackgroundColor(platform::graphics::Color::white());
-    if (auto label = actionTextLabel()) label->setText(text);
+    // However long the text, the page lays out no more than a reader could want of it.
+    if (auto label = actionTextLabel(); label && text) label->setText(display_limits::clampText(*text));
     applyThemeToNavigationBar(*this);
     auto done = std::make_shared<platform::ui::BarButtonItem>(platform::ui::BarButtonSystemItem::done);
     done->setTarget(std::static_pointer_cast<ActionTextViewController>(shared_from_this()),

@@ -1,6 +1,8 @@
 #pragma once
 // The text page of a text action: a white page with the text in one label, under a bar
-// in the theme's colours with a Done button that closes the page.
+// in the theme's colours with a Done button that closes the page. A text longer than a
+// page may show (display_limits::clampText) shows its start, ended with a mark that it
+// goes on.
 #include <memory>
 #include <optional>
 #include <string>
