@@ -54,7 +54,7 @@ std::string described(const std::shared_ptr<ui::ViewController>& top) {
     if (auto alert = std::dynamic_pointer_cast<ui::AlertController>(top))
         return platform::concatenate("alert: ", alert->title().value_or(""), " / ", alert->message().value_or(""));
     if (auto text = std::dynamic_pointer_cast<vistrel::ActionTextViewController>(top))
-        return platform::concatenate("text page: ", excerptOnOneLine(text->text.value_or("")));
+        return platform::concatenate("text page: ", platform::excerptOnOneLine(text->text.value_or("")));
     if (auto nav = std::dynamic_pointer_cast<ui::NavigationController>(top))
         if (auto inner = nav->topViewController(); inner && inner != top) return described(inner);
     if (auto browser = std::dynamic_pointer_cast<vistrel::WebViewController>(top))

@@ -52,11 +52,3 @@ void DemoLog::showHeld() {
     held_.clear();
 }
 
-std::string excerptOnOneLine(std::string_view text) {
-    const platform::Excerpt shown = platform::excerpt(text);
-    std::string line;
-    for (std::size_t i = 0; i < shown.lines.size(); ++i)
-        line.append(i ? "\\n" : "").append(platform::escapeControlCharacters(shown.lines[i]));
-    if (!shown.rest.empty()) line.append(" ").append(platform::leftOutNote(shown.rest));
-    return line;
-}

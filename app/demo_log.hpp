@@ -13,11 +13,6 @@
 #include <string_view>
 #include <vector>
 
-// A text from outside (a text page's, say) on one line of the demo's own, cut as the
-// kit's log cuts a text (platform::excerpt): its first lines, escaped and joined, then
-// what was left out.
-std::string excerptOnOneLine(std::string_view text);
-
 class DemoLog {
 public:
     // More lines than an excerpt of the kit prints (40, and its cut line): a "document"

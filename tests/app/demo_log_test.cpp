@@ -91,13 +91,6 @@ TEST(DemoLogTest, LinesFromManyThreadsArriveWhole) {
     EXPECT_EQ(count, 800u);
 }
 
-// A text the demo prints on a line of its own is cut as the kit's log cuts a text.
-TEST(DemoLogTest, ATextOnOneLineIsCutAsTheLogCutsIt) {
-    EXPECT_EQ(excerptOnOneLine("Opening hours\n9:00\x1b"), "Opening hours\\n9:00\\x1b");
-    const std::string line = excerptOnOneLine(std::string(4u << 20, 'a'));
-    EXPECT_TRUE(line.size() < 5000 && line.starts_with("aaaa") && line.ends_with(" bytes in 1 lines]")) << line.size();
-}
-
 TEST(ResendCountTest, SaysHowManyWereRecognisedAndHowManyFailed) {
     EXPECT_EQ(describe({2, 1}), "waiting photos sent again: 2 recognised, 1 failed");
     EXPECT_EQ(describe({}), "waiting photos sent again: 0 recognised, 0 failed");

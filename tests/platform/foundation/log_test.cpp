@@ -48,6 +48,13 @@ TEST(LogTest, ExcerptKeepsTheStartAndCountsTheRest) {
     }
 }
 
+// A text from outside inside a line of its own is cut as the log cuts a text.
+TEST(LogTest, AnExcerptOnOneLineIsEscapedAndCut) {
+    EXPECT_EQ(platform::excerptOnOneLine("Opening hours\n9:00\x1b"), "Opening hours\\n9:00\\x1b");
+    const std::string line = platform::excerptOnOneLine(std::string(4u << 20, 'a'));
+    EXPECT_TRUE(line.size() < 5000 && line.starts_with("aaaa") && line.ends_with(" bytes in 1 lines]")) << line.size();
+}
+
 TEST(LogTest, DiscardSinkSilencesTheLogAndSaysSo) {
     platform::LogCapture capture;
     EXPECT_TRUE(platform::isLogging());

@@ -170,4 +170,13 @@ void LogCapture::clear() {
     state_->lines.clear();
 }
 
+std::string excerptOnOneLine(std::string_view text, std::size_t maxBytes, std::size_t maxLines) {
+    const Excerpt shown = excerpt(text, maxBytes, maxLines);
+    std::string line;
+    for (std::size_t i = 0; i < shown.lines.size(); ++i)
+        line.append(i ? "\\n" : "").append(escapeControlCharacters(shown.lines[i]));
+    if (!shown.rest.empty()) line.append(" ").append(leftOutNote(shown.rest));
+    return line;
+}
+
 }  // namespace platform

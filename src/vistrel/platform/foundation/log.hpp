@@ -46,6 +46,10 @@ std::string leftOutNote(std::string_view rest);
 // left-out note.
 void logExcerpt(std::string_view text, std::size_t maxBytes = 4096, std::size_t maxLines = 40);
 
+// An excerpt on one line, for a text from outside inside a line of its own: its lines
+// escaped and joined by an escaped line feed, then the left-out note if something was.
+std::string excerptOnOneLine(std::string_view text, std::size_t maxBytes = 4096, std::size_t maxLines = 40);
+
 // Collects every line logged while it lives (for tests).
 class LogCapture {
 public:

@@ -35,11 +35,12 @@ bool sameLetters(std::string_view a, std::string_view b) {
 // system's own pages never is.
 constexpr std::array refusedSchemes{"javascript", "vbscript", "data", "file", "about", "blob", "content"};
 
+// What was refused is logged by its start: an address from outside may be megabytes long.
 void refuse(std::string_view what, std::string_view address) {
     platform::log(std::string("Vistrel :: refused to open ")
                       .append(what)
                       .append(": ")
-                      .append(platform::escapeControlCharacters(address)));
+                      .append(platform::excerptOnOneLine(address)));
 }
 
 void openAllowed(const std::string& address) {

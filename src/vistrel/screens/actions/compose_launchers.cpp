@@ -19,7 +19,7 @@ bool refusesRecipients(const std::vector<std::string>& recipients) {
     for (const std::string& recipient : recipients) {
         if (!platform::holdsControlCharacter(recipient)) continue;
         platform::log(std::string("Vistrel :: refused a recipient holding a control character: ")
-                          .append(platform::escapeControlCharacters(recipient)));
+                          .append(platform::excerptOnOneLine(recipient)));
         return true;
     }
     return false;
