@@ -4,7 +4,9 @@
 // progressive JPEG files of 8000 x 8000. Each time a fresh gallery is opened and scrolled
 // to its end, waiting on each screen for its cards' pictures, with the main thread
 // watched and the peak memory taken, one line each, drawn as hostile-gallery-kit.png,
-// hostile-gallery-png.png and hostile-gallery-progressive.png.
+// hostile-gallery-png.png and hostile-gallery-progressive.png. With the kit's photos and
+// the PNGs, the first card is then tapped, its photo read as the gallery reads it to
+// send it again, with the main thread watched.
 #include <filesystem>
 
 namespace platform::graphics {

@@ -1,8 +1,12 @@
 // Opening a stored record sends its photo again over the loopback recognition service:
 // the action list with the gallery as its delegate, the waiting record deleted once the
 // answer is in the history, taps ignored while a photo is away, no request offline, the
-// error alert, the automatic action, and a record deleted while its photo was away.
+// error alert, the automatic action, a record deleted while its photo was away, and the
+// photo read off the main thread within its bound.
+#include <fstream>
+
 #include "model/answer_fixtures.hpp"
+#include "platform/graphics/png_rows.hpp"
 #include "screen_fixture.hpp"
 #include "vistrel/platform/ui/application.hpp"
 #include "vistrel/screens/actions/display_actions_view_controller.hpp"
@@ -43,7 +47,7 @@ TEST_F(ResendTest, WaitingPhotoGoesOutOnceAndLeavesTheListAfterItsAnswerIsRecord
         auto gallery = open(LibraryOption::waitingList);
         weak = gallery;
         tap(card(*gallery, LibraryOption::waitingList));
-        EXPECT_TRUE(spinning(*gallery));
+        EXPECT_TRUE(pumpUntil([&] { return spinning(*gallery); }));
         tap(card(*gallery, LibraryOption::waitingList));  // again while the photo is away
         ASSERT_TRUE(waitFor([&] { return actionList() != nullptr; }));
         EXPECT_EQ(std::pair(service.server.requests().size(), spinning(*gallery)), std::pair(1ul, false));
@@ -95,6 +99,8 @@ TEST_F(ResendTest, OutcomesOfASelection) {
             waiting(1);
         auto gallery = open();
         tap(card(*gallery, LibraryOption::recents));
+        // Read off the main thread: handed on (a spinner, or the offline alert) once it is read.
+        EXPECT_TRUE(pumpUntil([&] { return spinning(*gallery) || gallery->alertController(); }));
         EXPECT_EQ(spinning(*gallery), row.online);
         ASSERT_TRUE(waitFor([&] { return !gallery->isResending(); }));
         EXPECT_EQ(service.server.requests().size() - before, row.online ? 1u : 0u);
@@ -111,13 +117,49 @@ TEST_F(ResendTest, RecordDeletedWhileItsPhotoIsAwayIsNotReadAgain) {
     auto record = waiting(1);
     auto gallery = open(LibraryOption::waitingList);
     tap(card(*gallery, LibraryOption::waitingList));
-    ASSERT_TRUE(gallery->isResending());
+    ASSERT_TRUE(pumpUntil([&] { return gallery->isResending(); }));
     gallery->deleteImage(record);
     time.advance(1s);
     ASSERT_TRUE(waitFor([&] { return actionList() != nullptr; }));
     EXPECT_FALSE(gallery->needToReload);  // nothing more to delete
     time.advance(1s);
     EXPECT_EQ(stored(), Titles{"Spring catalogue"});  // recorded by the action list itself
+}
+
+// A tapped record's photo is read off the main thread (a second tap meanwhile is
+// ignored) within a bound no photo of the kit reaches: a PNG of 8192 x 8192 put in its
+// file comes scaled down under it, the kit's own photo of a phone camera's size whole.
+TEST_F(ResendTest, TappedPhotoIsReadOffTheMainThreadWithinItsBound) {
+    struct Recorder : vistrel::GalleryContentProtocol {
+        std::optional<platform::graphics::Image> picture;
+        void didSelectImagePicture(const platform::graphics::Image& photo, std::shared_ptr<vistrel::VistrelImage>,
+                                   LibraryOption) override {
+            picture = photo;
+        }
+        void deleteImage(std::shared_ptr<vistrel::VistrelImage>) override {}
+        void didChangeFavorites() override {}
+    };
+    const auto camera = *platform::graphics::Image::make(*platform::graphics::Bitmap::make(4032, 3024));
+    for (const auto& [replaced, width, height] : {std::tuple(true, 4096, 4096), std::tuple(false, 4032, 3024)}) {
+        SCOPED_TRACE(replaced ? "8192 x 8192 PNG" : "the kit's photo");
+        store->deleteAllImages();
+        auto record = store->createRandomVistrelImage(camera, at(1));
+        if (replaced)
+            std::ofstream(store->picturePath(*record->identifier()), std::ios::binary | std::ios::trunc)
+                << imagetest::twoColourPng(8192, 8192, {255, 0, 0, 255}, {0, 0, 255, 255});
+        auto gallery = open();
+        auto recorder = std::make_shared<Recorder>();
+        gallery->contentControllers[0]->contentDelegate = recorder;
+        const auto where = centreInWindow(*card(*gallery, LibraryOption::recents));
+        log.clear();
+        for (int i = 0; i < 2; ++i) ui::tap(window, where);  // the main queue does not run between them
+        EXPECT_EQ(std::pair(recorder->picture.has_value(), log.count("a photo is being read")), std::pair(false, 1ul));
+        ASSERT_TRUE(pumpUntil([&] { return recorder->picture.has_value(); }));
+        EXPECT_EQ(std::pair(recorder->picture->pixelWidth(), recorder->picture->pixelHeight()), std::pair(width, height));
+        EXPECT_LE(static_cast<long long>(width) * height, vistrel::PersistanceController::maxPicturePixels);
+        navigation->popToRootViewController(false);
+        time.advance(1s);
+    }
 }
 
 }  // namespace

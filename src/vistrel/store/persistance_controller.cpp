@@ -28,6 +28,16 @@ VistrelImages asImages(const platform::store::FetchResult& objects) {
     return images;
 }
 
+// A photo file read by the display decoders; none without a regular file. Whatever the
+// file holds (it may have been replaced), it is never decoded past the limits.
+std::optional<platform::graphics::Image> readPictureFile(const std::filesystem::path& path, int pixelWidth,
+                                                         int pixelHeight,
+                                                         const platform::graphics::DisplayDecodingLimits& limits) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    return platform::graphics::readStillFileForDisplay(path, pixelWidth, pixelHeight, limits);
+}
+
 }  // namespace
 
 const std::shared_ptr<PersistanceController>& PersistanceController::shared() {
@@ -186,19 +196,17 @@ bool PersistanceController::savePicture(const platform::graphics::Image& picture
 }
 
 std::optional<platform::graphics::Image> PersistanceController::getPicture(std::string_view key) {
-    std::filesystem::path path = picturePath(key);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    return platform::graphics::Image::fromFile(path);
+    // Every bound of the display decoders at the photo bound: a picture within it comes
+    // whole, whatever its kind, as its file holds it.
+    platform::graphics::DisplayDecodingLimits limits;
+    limits.maxPixels = limits.maxTotalPixels = maxPicturePixels;
+    limits.maxWholePixels = limits.maxWholeFramesPixels = maxPicturePixels;
+    return readPictureFile(picturePath(key), 0, 0, limits);
 }
 
 std::optional<platform::graphics::Image> PersistanceController::getPictureCovering(std::string_view key,
                                                                                   int pixelWidth, int pixelHeight) {
-    std::filesystem::path path = picturePath(key);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    // Whatever the file holds (it may have been replaced): never decoded whole.
-    return platform::graphics::readStillFileForDisplay(path, pixelWidth, pixelHeight);
+    return readPictureFile(picturePath(key), pixelWidth, pixelHeight, {});
 }
 
 }  // namespace vistrel

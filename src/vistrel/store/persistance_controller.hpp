@@ -69,7 +69,17 @@ public:
     // (with "can't save picture") when it cannot be encoded or written. The photo of
     // every new record and of every migrated one is written through it.
     virtual bool savePicture(const platform::graphics::Image& picture, std::string_view key);
-    // The photo of the key's file; none without a file or for one that is no image.
+    // The most pixels of a photo read whole: more than any photo the kit takes (a phone
+    // camera's 4032 x 3024 still), so a larger file is not one of its photos.
+    static constexpr long long maxPicturePixels = 16LL * 1024 * 1024;
+    // The photo of the key's file as a still, read as pictures shown at a known size are
+    // (display_decoding.hpp) with every bound at maxPicturePixels: a still picture within
+    // it comes at its full size, pixel for pixel; a larger one scaled down under it,
+    // never decoded whole (none for one that must be held whole while it is read, such as
+    // a progressive JPEG over the bound); an animated GIF gives its first frame, at the
+    // size that keeps all its frames together under the bound. None without a file or
+    // for one that is no image. The gallery calls it on a global queue when a record is
+    // opened: it reads the file alone, never the store's context.
     virtual std::optional<platform::graphics::Image> getPicture(std::string_view key);
     // The photo of the key as a still at the smallest size that still covers `pixelWidth`
     // x `pixelHeight` (a card's picture), whatever kind of picture its file holds, read

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/ui/alert_action.hpp"
 #include "vistrel/platform/ui/alert_controller.hpp"
 #include "vistrel/screens/gallery/empty_collection_view_cell.hpp"
@@ -107,10 +109,33 @@ void GalleryContentViewController::didSelectItemAt(CollectionView& grid, const I
 void GalleryContentViewController::openRecord(const std::shared_ptr<VistrelImage>& record) {
     auto identifier = record->identifier();
     if (!identifier || !persistanceController) return;
-    auto photo = persistanceController->getPicture(*identifier);
-    if (!photo) return;
-    if (auto gallery = contentDelegate.lock())
-        gallery->didSelectImagePicture(*photo, record, libraryOption.value_or(LibraryOption::recents));
+    if (readingPhoto_) {
+        platform::log("gallery :: a photo is being read; the selection is ignored");
+        return;
+    }
+    // Looked up here, so that the store's documents folder is first found on the main thread.
+    persistanceController->picturePath(*identifier);
+    readingPhoto_ = true;
+    platform::dispatch::global().async([page = std::weak_ptr<GalleryContentViewController>(self()),
+                                        store = persistanceController, key = std::move(*identifier),
+                                        opened = std::weak_ptr<VistrelImage>(record)]() mutable {
+        std::optional<platform::graphics::Image> photo;
+        try {
+            photo = store->getPicture(key);
+        } catch (...) {  // a host's store: no throw may end the read without an answer
+            platform::log("gallery :: the photo of the record could not be read");
+        }
+        // The store is let go on the main queue, whose objects it holds.
+        platform::dispatch::main().async([page, store = std::move(store), photo = std::move(photo), opened] {
+            auto self = page.lock();
+            if (!self) return;
+            self->readingPhoto_ = false;
+            auto record = opened.lock();
+            if (!photo || !record || record->isDeleted()) return;
+            if (auto gallery = self->contentDelegate.lock())
+                gallery->didSelectImagePicture(*photo, record, self->libraryOption.value_or(LibraryOption::recents));
+        });
+    });
 }
 
 void GalleryContentViewController::confirmDeletion(std::shared_ptr<VistrelImage> record) {

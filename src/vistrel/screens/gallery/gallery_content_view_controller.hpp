@@ -80,11 +80,15 @@ private:
     void setVistrelImages(VistrelImages images);
     // Asks before deleting the record; "Yes" deletes it only if the page still lists it.
     void confirmDeletion(std::shared_ptr<VistrelImage> record);
+    // Reads the record's photo on the global queue and, back on the main queue, hands it
+    // to the gallery while the page lives and the record is not deleted. A tap while a
+    // photo is being read is ignored.
     void openRecord(const std::shared_ptr<VistrelImage>& record);
 
     std::vector<std::string> emptyCellTexts_;
     VistrelImages vistrelImages_;
     bool inEditionMode_ = false;
+    bool readingPhoto_ = false;  // main thread only
 };
 
 }  // namespace vistrel
