@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <condition_variable>
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <numeric>
 #include <stdexcept>
 #include <string>
@@ -206,4 +209,31 @@ TEST_F(GroupTest, ALeaveWithoutEnterIsIgnoredAndAThrowingBlockStillLeaves) {
     group.async(dispatch::main(), [] { throw 7; });
     EXPECT_EQ(RunLoop::runUntilIdle(), 1u);
     EXPECT_TRUE(group.wait(kPatience));
+}
+
+// Every worker busy with utility work and more of it queued: a block the user waits for
+// is the next to start, not the last.
+TEST_F(QueueTest, AUserInitiatedBlockStartsBeforeQueuedUtilityWork) {
+    constexpr int kUtility = 16;
+    std::mutex mutex;
+    std::condition_variable opened;
+    bool gateOpen = false;
+    std::vector<int> starts;  // -1 for the user-initiated block
+    dispatch::Group done;
+    auto record = [&](int who) {
+        std::unique_lock lock(mutex);
+        starts.push_back(who);
+        opened.wait(lock, [&] { return gateOpen; });
+    };
+    for (int i = 0; i < kUtility; ++i)
+        done.async(dispatch::global(dispatch::QualityOfService::utility), [&, i] { record(i); });
+    done.async(dispatch::global(), [&] { record(-1); });
+    {
+        std::lock_guard lock(mutex);
+        gateOpen = true;
+    }
+    opened.notify_all();
+    ASSERT_TRUE(done.wait(kPatience));
+    const auto position = std::find(starts.begin(), starts.end(), -1) - starts.begin();
+    EXPECT_LE(position, 4) << "the pool has at most four workers, each holding one utility block";
 }

@@ -26,7 +26,7 @@ bool Queue::isCurrent() const { return impl_->isCurrent(); }
 
 Queue main() { return Queue(detail::MainQueue::instance()); }
 
-Queue global() { return Queue(detail::GlobalQueue::instance()); }
+Queue global(QualityOfService quality) { return Queue(detail::GlobalQueue::instance(quality)); }
 
 Queue makeSerialQueue(std::string label) {
     return Queue(std::make_shared<detail::SerialQueue>(std::move(label)));

@@ -54,8 +54,14 @@ private:
 // The queue of the main thread, drained by RunLoop.
 Queue main();
 
-// The concurrent queue: min(4, hardware threads) workers, at least 2.
-Queue global();
+// How soon the pool runs a block of the global queue. A `utility` block waits until no
+// `userInitiated` block is waiting: work nobody is waiting on (pictures for cards and rows
+// that show a placeholder meanwhile) never holds back what the user just asked for.
+enum class QualityOfService { userInitiated, utility };
+
+// The concurrent queue: min(4, hardware threads) workers, at least 2, shared by both
+// qualities of service.
+Queue global(QualityOfService quality = QualityOfService::userInitiated);
 
 // A new serial queue.
 Queue makeSerialQueue(std::string label);

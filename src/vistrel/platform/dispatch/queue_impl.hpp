@@ -8,6 +8,7 @@
 
 #include "vistrel/platform/dispatch/block.hpp"
 #include "vistrel/platform/dispatch/clock.hpp"
+#include "vistrel/platform/dispatch/queue.hpp"
 
 namespace platform::dispatch::detail {
 
@@ -51,11 +52,15 @@ private:
 
 class GlobalQueue final : public QueueImpl {
 public:
-    static const std::shared_ptr<GlobalQueue>& instance();
+    static const std::shared_ptr<GlobalQueue>& instance(QualityOfService quality);
 
-    GlobalQueue() : QueueImpl("global") {}
+    explicit GlobalQueue(QualityOfService quality)
+        : QueueImpl(quality == QualityOfService::utility ? "global.utility" : "global"), quality_(quality) {}
     void enqueue(Block block) override;
     void sync(Block block) override;
+
+private:
+    const QualityOfService quality_;
 };
 
 // One block at a time, in order, on the pool. Whoever runs the queue's blocks owns it:

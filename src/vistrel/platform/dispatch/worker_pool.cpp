@@ -43,14 +43,14 @@ WorkerPool::WorkerPool() : target_(poolSize()) {}
 
 bool WorkerPool::isWorkerThread() { return onWorkerThread; }
 
-void WorkerPool::submit(Block task) {
+void WorkerPool::submit(Block task, bool mayWait) {
     std::lock_guard lock(mutex_);
     if (exiting_) return;
-    tasks_.push_back(std::move(task));
+    (mayWait ? waitingTasks_ : tasks_).push_back(std::move(task));
     workAvailable_.notify_one();
     // Idle workers each take one task; start another thread only when they cannot
     // cover what waits and the pool has fewer unblocked threads than it should.
-    if (tasks_.size() > idle_ && threads_ - blocked_ < target_) spawnLocked();
+    if (queuedLocked() > idle_ && threads_ - blocked_ < target_) spawnLocked();
 }
 
 void WorkerPool::spawnLocked() {
@@ -66,18 +66,23 @@ void WorkerPool::work() {
     onWorkerThread = true;
     std::unique_lock lock(mutex_);
     for (;;) {
-        while (tasks_.empty() || exiting_) {
-            // Spare threads started for blocked workers leave once they are not needed.
-            if (exiting_ || threads_ - blocked_ > target_) {
-                --threads_;
-                return;
-            }
+        // Spare threads started for blocked workers leave once they are not needed, even
+        // with work queued: the pool never runs more unblocked tasks than its size.
+        if (exiting_ || threads_ - blocked_ > target_) {
+            --threads_;
+            // The wake-up this thread took may have been for queued work: pass it on.
+            if (!exiting_ && queuedLocked() > 0) workAvailable_.notify_one();
+            return;
+        }
+        if (queuedLocked() == 0) {
             ++idle_;
             workAvailable_.wait(lock);
             --idle_;
+            continue;
         }
-        Block task = std::move(tasks_.front());
-        tasks_.pop_front();
+        auto& queue = tasks_.empty() ? waitingTasks_ : tasks_;
+        Block task = std::move(queue.front());
+        queue.pop_front();
         ++running_;
         lock.unlock();
         runGuarded(task, "pool");
@@ -91,7 +96,7 @@ void WorkerPool::work() {
 void WorkerPool::beginBlocking() {
     std::lock_guard lock(mutex_);
     ++blocked_;
-    if (!exiting_ && tasks_.size() > idle_ && threads_ - blocked_ < target_) spawnLocked();
+    if (!exiting_ && queuedLocked() > idle_ && threads_ - blocked_ < target_) spawnLocked();
 }
 
 void WorkerPool::endBlocking() {

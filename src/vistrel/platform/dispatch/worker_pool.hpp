@@ -16,8 +16,9 @@ class WorkerPool {
 public:
     static WorkerPool& instance();
 
-    // Runs the task on a worker. Tasks submitted once the process exits are dropped.
-    void submit(Block task);
+    // Runs the task on a worker. A task that may wait runs only when no other task
+    // waits. Tasks submitted once the process exits are dropped.
+    void submit(Block task, bool mayWait = false);
 
     std::size_t targetSize() const { return target_; }
 
@@ -33,11 +34,13 @@ private:
     void spawnLocked();
     void beginBlocking();
     void endBlocking();
+    std::size_t queuedLocked() const { return tasks_.size() + waitingTasks_.size(); }
 
     std::mutex mutex_;
     std::condition_variable workAvailable_;
     std::condition_variable taskFinished_;
     std::deque<Block> tasks_;
+    std::deque<Block> waitingTasks_;  // those that may wait, run when tasks_ is empty
     const std::size_t target_;
     std::size_t threads_ = 0;
     std::size_t idle_ = 0;

@@ -94,7 +94,10 @@ public:
             }
             // An error page may be gone next time: only a successful answer is kept.
             const bool keep = response && response->statusCode >= 200 && response->statusCode < 300;
-            platform::dispatch::global().async([this, key = std::move(key), decoder, size, data = std::move(data), keep] {
+            // A picture for a row that shows its placeholder meanwhile: a scan the user
+            // starts goes first.
+            const auto decoding = platform::dispatch::global(platform::dispatch::QualityOfService::utility);
+            decoding.async([this, key = std::move(key), decoder, size, data = std::move(data), keep] {
                 Entry image = decode(decoder, data ? std::string_view(*data) : std::string_view(), size);
                 // Handed to the main queue before the load stops counting as under way.
                 std::lock_guard lock(mutex_);
