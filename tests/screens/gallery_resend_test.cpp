@@ -4,10 +4,12 @@
 // error alert, the automatic action, a record deleted while its photo was away, and the
 // photo read off the main thread within its bound.
 #include <fstream>
+#include <map>
 
 #include "model/answer_fixtures.hpp"
 #include "platform/graphics/png_rows.hpp"
 #include "screen_fixture.hpp"
+#include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/ui/application.hpp"
 #include "vistrel/screens/actions/display_actions_view_controller.hpp"
 
@@ -23,6 +25,17 @@ using vistrel::tr;
 // recognised page is "Spring catalogue", identifier 5f1c2a9e-img-0001.
 testsupport::CannedAnswer canned(int status, std::string body) { return {status, std::move(body), {}, 150ms}; }
 testsupport::CannedAnswer recognisedPage() { return canned(200, modeltest::fixtureText("full_answer.json")); }
+
+// A page's delegate that only keeps the photo of the record opened.
+struct Recorder : vistrel::GalleryContentProtocol {
+    std::optional<platform::graphics::Image> picture;
+    void didSelectImagePicture(const platform::graphics::Image& photo, std::shared_ptr<vistrel::VistrelImage>,
+                               LibraryOption) override {
+        picture = photo;
+    }
+    void deleteImage(std::shared_ptr<vistrel::VistrelImage>) override {}
+    void didChangeFavorites() override {}
+};
 
 struct ResendTest : ScreenTest {
     testsupport::CannedAnswer answer = recognisedPage();
@@ -127,26 +140,17 @@ TEST_F(ResendTest, RecordDeletedWhileItsPhotoIsAwayIsNotReadAgain) {
 }
 
 // A tapped record's photo is read off the main thread (a second tap meanwhile is
-// ignored) within a bound no photo of the kit reaches: a PNG of 8192 x 8192 put in its
-// file comes scaled down under it, the kit's own photo of a phone camera's size whole.
+// ignored) within the bound of the camera's stills: a PNG just over it put in its file
+// comes scaled down under it, the kit's own photo of a phone camera's size whole.
 TEST_F(ResendTest, TappedPhotoIsReadOffTheMainThreadWithinItsBound) {
-    struct Recorder : vistrel::GalleryContentProtocol {
-        std::optional<platform::graphics::Image> picture;
-        void didSelectImagePicture(const platform::graphics::Image& photo, std::shared_ptr<vistrel::VistrelImage>,
-                                   LibraryOption) override {
-            picture = photo;
-        }
-        void deleteImage(std::shared_ptr<vistrel::VistrelImage>) override {}
-        void didChangeFavorites() override {}
-    };
     const auto camera = *platform::graphics::Image::make(*platform::graphics::Bitmap::make(4032, 3024));
-    for (const auto& [replaced, width, height] : {std::tuple(true, 4096, 4096), std::tuple(false, 4032, 3024)}) {
-        SCOPED_TRACE(replaced ? "8192 x 8192 PNG" : "the kit's photo");
+    for (const auto& [replaced, width, height] : {std::tuple(true, 0, 0), std::tuple(false, 4032, 3024)}) {
+        SCOPED_TRACE(replaced ? "8192 x 8200 PNG" : "the kit's photo");
         store->deleteAllImages();
         auto record = store->createRandomVistrelImage(camera, at(1));
         if (replaced)
             std::ofstream(store->picturePath(*record->identifier()), std::ios::binary | std::ios::trunc)
-                << imagetest::twoColourPng(8192, 8192, {255, 0, 0, 255}, {0, 0, 255, 255});
+                << imagetest::twoColourPng(8192, 8200, {255, 0, 0, 255}, {0, 0, 255, 255});
         auto gallery = open();
         auto recorder = std::make_shared<Recorder>();
         gallery->contentControllers[0]->contentDelegate = recorder;
@@ -155,11 +159,56 @@ TEST_F(ResendTest, TappedPhotoIsReadOffTheMainThreadWithinItsBound) {
         for (int i = 0; i < 2; ++i) ui::tap(window, where);  // the main queue does not run between them
         EXPECT_EQ(std::pair(recorder->picture.has_value(), log.count("a photo is being read")), std::pair(false, 1ul));
         ASSERT_TRUE(pumpUntil([&] { return recorder->picture.has_value(); }));
-        EXPECT_EQ(std::pair(recorder->picture->pixelWidth(), recorder->picture->pixelHeight()), std::pair(width, height));
-        EXPECT_LE(static_cast<long long>(width) * height, vistrel::PersistanceController::maxPicturePixels);
+        const auto size = std::pair(recorder->picture->pixelWidth(), recorder->picture->pixelHeight());
+        if (width > 0) {
+            EXPECT_EQ(size, std::pair(width, height));
+        }
+        EXPECT_LE(static_cast<long long>(size.first) * size.second, vistrel::PersistanceController::maxPicturePixels);
+        EXPECT_GT(static_cast<long long>(size.first) * size.second, vistrel::PersistanceController::maxPicturePixels / 2);
         navigation->popToRootViewController(false);
         time.advance(1s);
     }
+}
+
+// A host's store that keeps its photos itself: every card and the opened record are read
+// through its getPicture, on the main thread; the cards show them brought down to card
+// size, the opened record whole.
+TEST_F(ResendTest, AHostsStoreIsAskedForEveryPhotoOnTheMainThread) {
+    using platform::graphics::Image;
+    struct HostPhotos : vistrel::PersistanceController {
+        using PersistanceController::PersistanceController;
+        std::map<std::string, Image, std::less<>> photos;
+        std::vector<std::pair<std::string, bool>> asked;  // the key, and whether on the main thread
+        bool savePicture(const Image& picture, std::string_view key) override {
+            photos.insert_or_assign(std::string(key), picture);
+            return true;
+        }
+        std::optional<Image> getPicture(std::string_view key) override {
+            asked.emplace_back(key, platform::dispatch::isMainThread());
+            const auto found = photos.find(key);
+            return found == photos.end() ? std::nullopt : std::optional(found->second);
+        }
+    };
+    auto host = std::make_shared<HostPhotos>(store->layer);
+    store = host;
+    const auto still = *Image::make(*platform::graphics::Bitmap::make(2000, 1500));
+    ASSERT_TRUE(host->createRandomVistrelImage(still, at(1)));
+    ASSERT_TRUE(host->loadOrCreateVistrelImage("doc-1", "page-1", "Page", still, at(2)));
+    auto gallery = open();
+    auto recorder = std::make_shared<Recorder>();
+    gallery->contentControllers[0]->contentDelegate = recorder;
+    for (int item : {0, 1}) {
+        SCOPED_TRACE(item);
+        const auto shown = card(*gallery, LibraryOption::recents, item)->imageView.lock()->image();
+        ASSERT_TRUE(shown);  // at once: nothing was left to a worker
+        EXPECT_LT(shown->pixelWidth(), 2000);
+    }
+    host->asked.clear();
+    tap(card(*gallery, LibraryOption::recents));
+    ASSERT_TRUE(recorder->picture);
+    EXPECT_EQ(std::pair(recorder->picture->pixelWidth(), recorder->picture->pixelHeight()), std::pair(2000, 1500));
+    EXPECT_EQ(host->asked, (std::vector<std::pair<std::string, bool>>{{"page-1", true}}));
+    EXPECT_FALSE(std::filesystem::exists(store->picturePath("page-1")));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "vistrel/store/persistance_controller.hpp"
 
 #include <system_error>
+#include <typeinfo>
 
 #include "vistrel/core/string_extras.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
@@ -173,6 +174,8 @@ bool PersistanceController::saveContext() {
 }
 
 std::filesystem::path PersistanceController::getDocumentsDirectory() { return layer->applicationDocumentsDirectory(); }
+
+bool PersistanceController::isKitsOwnStore() const { return typeid(*this) == typeid(PersistanceController); }
 
 std::filesystem::path PersistanceController::picturePath(std::string_view key) {
     return getDocumentsDirectory() / pictureFileName(key);

@@ -69,25 +69,31 @@ public:
     // (with "can't save picture") when it cannot be encoded or written. The photo of
     // every new record and of every migrated one is written through it.
     virtual bool savePicture(const platform::graphics::Image& picture, std::string_view key);
-    // The most pixels of a photo read whole: more than any photo the kit takes (a phone
-    // camera's 4032 x 3024 still), so a larger file is not one of its photos.
-    static constexpr long long maxPicturePixels = 16LL * 1024 * 1024;
+    // The most pixels of a photo read whole: those of the largest still the camera
+    // accepts, so every photo the kit stored comes back at its own size.
+    static constexpr long long maxPicturePixels = platform::graphics::Image::maxDecodedPixels;
     // The photo of the key's file as a still, read as pictures shown at a known size are
     // (display_decoding.hpp) with every bound at maxPicturePixels: a still picture within
     // it comes at its full size, pixel for pixel; a larger one scaled down under it,
-    // never decoded whole (none for one that must be held whole while it is read, such as
-    // a progressive JPEG over the bound); an animated GIF gives its first frame, at the
-    // size that keeps all its frames together under the bound. None without a file or
-    // for one that is no image. The gallery calls it on a global queue when a record is
-    // opened: it reads the file alone, never the store's context.
+    // never decoded whole (none for one that must be held whole while it is read and is
+    // over the bound); an animated GIF gives its first frame, at the size that keeps all
+    // its frames together under the bound. None without a file or for one that is no
+    // image. The gallery asks it for the photo of every card and opened record: a host's
+    // store (a subclass) on the main thread; the kit's own on a global queue, since it
+    // reads the file alone, never the store's context.
     virtual std::optional<platform::graphics::Image> getPicture(std::string_view key);
-    // The photo of the key as a still at the smallest size that still covers `pixelWidth`
-    // x `pixelHeight` (a card's picture), whatever kind of picture its file holds, read
-    // as pictures shown at a known size are (display_decoding.hpp): never decoded whole,
-    // and none for one over those limits. None as getPicture too. The gallery calls it on
-    // a global queue: it reads the file alone, never the store's context.
-    virtual std::optional<platform::graphics::Image> getPictureCovering(std::string_view key, int pixelWidth,
-                                                                        int pixelHeight);
+    // The kit's own way of reading its photo files for a card, not a step a host's store
+    // takes: the photo of the key as a still at the smallest size that still covers
+    // `pixelWidth` x `pixelHeight`, whatever kind of picture its file holds, read as
+    // pictures shown at a known size are (display_decoding.hpp): never decoded whole, and
+    // none for one over those limits. None as getPicture too. From any thread: it reads
+    // the file alone, never the store's context.
+    std::optional<platform::graphics::Image> getPictureCovering(std::string_view key, int pixelWidth,
+                                                                int pixelHeight);
+    // True for the kit's own store, false for a host's subclass. Only the kit's own reads
+    // its photo files with no host code on the way, and so off the main thread: a host's
+    // overridable calls are made on the main thread.
+    bool isKitsOwnStore() const;
     // Where the photo of the key is kept (from any thread).
     std::filesystem::path picturePath(std::string_view key);
 

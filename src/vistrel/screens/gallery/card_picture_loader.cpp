@@ -21,9 +21,16 @@ CardPictureLoader::Request CardPictureLoader::show(const std::shared_ptr<platfor
             return nullptr;
         }
     }
+    if (!store->isKitsOwnStore()) {
+        // A host's store reads its photos its own way, which expects the main thread.
+        if (auto picture = decode(*store, key, pixelWidth, pixelHeight, stamp)) view->setImage(std::move(picture));
+        return nullptr;
+    }
+    // The kit's own files, decoded at card size off the main thread; a photo the user
+    // opens, or a scan, goes first.
     auto request = std::make_shared<const bool>(true);
     ++loading_;
-    platform::dispatch::global().async([self = shared_from_this(), store = std::move(store), key, pixelWidth,
+    platform::dispatch::global(platform::dispatch::QualityOfService::utility).async([self = shared_from_this(), store = std::move(store), key, pixelWidth,
                                         pixelHeight, stamp, wanted = std::weak_ptr<const void>(request),
                                         shownIn = std::weak_ptr<platform::ui::ImageView>(view),
                                         token = view->renewImageToken()]() mutable {
@@ -49,7 +56,8 @@ std::optional<platform::graphics::Image> CardPictureLoader::decode(
         if (auto kept = cache_->find(key, pixelWidth, pixelHeight, *stamp)) return kept;
     std::optional<platform::graphics::Image> picture;
     try {
-        picture = store.getPictureCovering(key, pixelWidth, pixelHeight);
+        picture = store.isKitsOwnStore() ? store.getPictureCovering(key, pixelWidth, pixelHeight)
+                                         : store.getPicture(key);
         if (picture) picture = platform::graphics::stillForDisplay(*picture, pixelWidth, pixelHeight);
     } catch (...) {  // a host's store: no throw may end the decode without an answer
         platform::log("gallery :: a card's photo could not be decoded");

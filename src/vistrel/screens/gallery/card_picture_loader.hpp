@@ -1,13 +1,15 @@
 #pragma once
-// The photos of a gallery's cards, decoded off the main thread. A card asks for its
-// record's photo at the size it shows it: a picture the cache holds for the file as it
-// is now comes at once; else the card keeps its placeholder while the store decodes the
-// photo on the global queue, and the picture is set on the main queue, only while the
-// card holds the request it was given and its image view has been given nothing else
-// since. So a card reused for another record never shows the photo of the one before,
-// however late that decode ends. A decode whose request was let go before it began is
-// skipped. Every picture is brought down to its card's size (the store may be a host's,
-// which may give any size) and kept in the cache.
+// The photos of a gallery's cards. A card asks for its record's photo at the size it
+// shows it: a picture the cache holds for the file as it is now comes at once. Else,
+// with the kit's own store, the card keeps its placeholder while the store decodes the
+// photo at card size on the global queue (utility: behind a photo the user opens), and
+// the picture is set on the main queue, only while the card holds the request it was
+// given and its image view has been given nothing else since. So a card reused for
+// another record never shows the photo of the one before, however late that decode
+// ends. A decode whose request was let go before it began is skipped. A host's store
+// (a subclass) is asked through its getPicture, on the main thread, at once: its way of
+// keeping photos is its own, and so is its cost. Every picture is brought down to its
+// card's size (a host's store may give any size) and kept in the cache.
 #include <cstddef>
 #include <memory>
 #include <optional>
@@ -29,8 +31,8 @@ public:
         : cache_(std::make_shared<CardPictureCache>(capacity)) {}
 
     // Shows the photo of the key in the view, at the smallest size that covers
-    // `pixelWidth` x `pixelHeight`, as above; `store.getPictureCovering` decodes it.
-    // Main thread, on a loader held by a shared pointer.
+    // `pixelWidth` x `pixelHeight`, as above. Main thread, on a loader held by a shared
+    // pointer.
     Request show(const std::shared_ptr<platform::ui::ImageView>& view, std::shared_ptr<PersistanceController> store,
                  const std::string& key, int pixelWidth, int pixelHeight);
 
@@ -39,7 +41,8 @@ public:
     const CardPictureCache& cache() const { return *cache_; }
 
 private:
-    // On the global queue: the picture at card size, from the cache or the store.
+    // The picture at card size, from the cache or the store (on the global queue for the
+    // kit's own store, on the main thread for a host's).
     std::optional<platform::graphics::Image> decode(PersistanceController& store, const std::string& key,
                                                     int pixelWidth, int pixelHeight,
                                                     const std::optional<CardPictureCache::FileStamp>& stamp);

@@ -113,16 +113,27 @@ void GalleryContentViewController::openRecord(const std::shared_ptr<VistrelImage
         platform::log("gallery :: a photo is being read; the selection is ignored");
         return;
     }
+    if (!persistanceController->isKitsOwnStore()) {
+        // A host's store reads its photos its own way, which expects the main thread.
+        std::optional<platform::graphics::Image> photo;
+        try {
+            photo = persistanceController->getPicture(*identifier);
+        } catch (...) {  // a host's store: no throw may reach the tap
+            platform::log("gallery :: the photo of the record could not be read");
+        }
+        return didReadPhoto(std::move(photo), record);
+    }
     // Looked up here, so that the store's documents folder is first found on the main thread.
     persistanceController->picturePath(*identifier);
     readingPhoto_ = true;
+    // The kit's own file, off the main thread; ahead of the cards' pictures, which wait.
     platform::dispatch::global().async([page = std::weak_ptr<GalleryContentViewController>(self()),
                                         store = persistanceController, key = std::move(*identifier),
                                         opened = std::weak_ptr<VistrelImage>(record)]() mutable {
         std::optional<platform::graphics::Image> photo;
         try {
             photo = store->getPicture(key);
-        } catch (...) {  // a host's store: no throw may end the read without an answer
+        } catch (...) {  // memory refused on the way: the tap must still be answered
             platform::log("gallery :: the photo of the record could not be read");
         }
         // The store is let go on the main queue, whose objects it holds.
@@ -130,12 +141,16 @@ void GalleryContentViewController::openRecord(const std::shared_ptr<VistrelImage
             auto self = page.lock();
             if (!self) return;
             self->readingPhoto_ = false;
-            auto record = opened.lock();
-            if (!photo || !record || record->isDeleted()) return;
-            if (auto gallery = self->contentDelegate.lock())
-                gallery->didSelectImagePicture(*photo, record, self->libraryOption.value_or(LibraryOption::recents));
+            if (auto record = opened.lock()) self->didReadPhoto(photo, record);
         });
     });
+}
+
+void GalleryContentViewController::didReadPhoto(std::optional<platform::graphics::Image> photo,
+                                                const std::shared_ptr<VistrelImage>& record) {
+    if (!photo || !record || record->isDeleted()) return;
+    if (auto gallery = contentDelegate.lock())
+        gallery->didSelectImagePicture(*photo, record, libraryOption.value_or(LibraryOption::recents));
 }
 
 void GalleryContentViewController::confirmDeletion(std::shared_ptr<VistrelImage> record) {
