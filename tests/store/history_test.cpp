@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <future>
 #include <set>
@@ -216,10 +219,12 @@ TEST_F(HistoryTest, ARecordThatCannotBeSavedIsNotReportedAndLeavesNoPhoto) {
     EXPECT_EQ(controller()->retrieveImages()->size(), 1u);
 }
 
-// Photo files half written by a run that was killed go when the store opens; nothing else
-// of the folder does, nor anything below it, nor a photo written minutes ago, which a host
+// Photo files half written or set aside by a run that was killed are cleared when the
+// store opens: one whose photo name is free takes it again (it may be the only copy of
+// a photo), any other goes, a link without its target being touched. Nothing else of the
+// folder goes, nor anything below it, nor a temporary of minutes ago, which a host
 // sharing the folder may still be saving.
-TEST_F(HistoryTest, HalfWrittenPhotosOfAnEarlierRunGoWhenTheStoreOpens) {
+TEST_F(HistoryTest, TemporaryPhotosOfAnEarlierRunAreClearedWhenTheStoreOpens) {
     const auto now = std::filesystem::file_time_type::clock::now();
     auto made = [&](const std::vector<std::string>& names, std::filesystem::file_time_type::duration age) {
         std::vector<std::filesystem::path> paths;
@@ -229,8 +234,15 @@ TEST_F(HistoryTest, HalfWrittenPhotosOfAnEarlierRunGoWhenTheStoreOpens) {
         }
         return paths;
     };
-    const auto stale = made({"Y24EXbQNKlSbXQVrWPhy.jpg.tmp-123", "sha256.ab12.jpg.tmp-18446744073709551615"},
-                            std::chrono::hours(1));
+    const auto stale = made({"Y24EXbQNKlSbXQVrWPhy.jpg.tmp-123"}, std::chrono::hours(1));
+    dir.write("docs/Y24EXbQNKlSbXQVrWPhy.jpg", "the photo");
+    const auto setAside = made({"sha256.ab12.jpg.tmp-18446744073709551615"}, std::chrono::hours(1)).front();
+    const auto hostsFile = dir.write("hosts-own.jpg", "the host's own");
+    const auto link = docs / "link.jpg.tmp-3";
+    std::filesystem::create_symlink(hostsFile, link);
+    const timespec longAgo[2] = {{0, UTIME_OMIT}, {1, 0}};  // the link's own time, not its target's
+    ASSERT_EQ(::utimensat(AT_FDCWD, link.c_str(), longAgo, AT_SYMLINK_NOFOLLOW), 0);
+    dir.write("docs/link.jpg", "the link's photo");
     auto kept = made({"a.jpg", "a.jpg.tmp-", "a.jpg.tmp-12x", ".jpg.tmp-1", "preferences.plist.tmp-5", "a.png.tmp-1",
                       "inner/b.jpg.tmp-1", "c.jpg.tmp-1.keep"},
                      std::chrono::hours(1));
@@ -240,10 +252,14 @@ TEST_F(HistoryTest, HalfWrittenPhotosOfAnEarlierRunGoWhenTheStoreOpens) {
     auto history = controller();
     EXPECT_TRUE(std::filesystem::exists(stale.front()));  // nothing is opened yet
     ASSERT_TRUE(history->retrieveImages());
-    for (const auto& path : stale) EXPECT_FALSE(std::filesystem::exists(path)) << path;
+    for (const auto& path : {stale.front(), setAside, link})
+        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(path))) << path;
     for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
+    EXPECT_EQ(platform::readFile(docs / "sha256.ab12.jpg", 1024), "half a photo");
+    EXPECT_EQ(platform::readFile(docs / "Y24EXbQNKlSbXQVrWPhy.jpg", 1024), "the photo");
+    EXPECT_EQ(platform::readFile(hostsFile, 1024), "the host's own");
     EXPECT_TRUE(std::filesystem::is_directory(docs / "folder.jpg.tmp-9"));
-    EXPECT_TRUE(log.contains("2 half-written photo files"));
+    EXPECT_TRUE(log.contains("3 photo files an earlier run left aside cleared"));
 }
 
 // The kit's data folder reached through a link (a linked home, data moved to another

@@ -1,3 +1,6 @@
+#include <sys/stat.h>
+
+#include <fstream>
 #include <functional>
 
 #include "store_fixture.hpp"
@@ -16,9 +19,15 @@ namespace {
 struct OwnPhotos : vistrel::PersistanceController {
     using PersistanceController::PersistanceController;
     bool inTheKitsFolder = false;
+    bool inPlace = false;  // into the file at the name, as it is, rather than a new one
     std::vector<std::string> asked;
     bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
         asked.emplace_back(key);
+        if (inPlace) {
+            std::ofstream file(picturePath(key), std::ios::binary | std::ios::in | std::ios::out);
+            if (!file) file.open(picturePath(key), std::ios::binary | std::ios::out);
+            return static_cast<bool>(file << *platform::graphics::encodeJpeg(picture, 1.0));
+        }
         return !inTheKitsFolder || PersistanceController::savePicture(picture, key);
     }
 };
@@ -57,6 +66,63 @@ TEST_F(SavePictureOverrideTest, AFailedSaveThroughSavePicturePutsBackThePhotoTha
     EXPECT_EQ(platform::readFile(old, 64u << 20), platform::graphics::encodeJpeg(picture(Color::red()), 1.0));
     for (const auto& entry : std::filesystem::directory_iterator(docs))
         EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
+}
+
+// Whatever had a new photo's name is set aside as it is, never copied or followed: it
+// takes its name again, the same file, when the record is not saved, whether the host's
+// savePicture wrote a new file or into the old one; a link goes when the record is saved
+// and its target is never touched.
+TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheRecordIsSaved) {
+    enum class Before { photo, twoGigabytes, link };
+    const struct {
+        const char* name;
+        Before before;
+        bool inPlace, saved;
+    } rows[] = {
+        {"a photo written over in place, record not saved", Before::photo, true, false},
+        {"2 GB at the name, record not saved", Before::twoGigabytes, false, false},
+        {"2 GB at the name, record saved", Before::twoGigabytes, false, true},
+        {"a link, record not saved", Before::link, false, false},
+        {"a link, record saved", Before::link, true, true},
+    };
+    history->inTheKitsFolder = true;
+    ASSERT_TRUE(history->retrieveImages());  // the store is open
+    const auto hostsFile = dir.write("hosts-own.jpg", "the host's own");
+    const auto newPhoto = platform::graphics::encodeJpeg(picture(Color::blue()), 1.0);
+    int row = 0;
+    for (const auto& [name, before, inPlace, saved] : rows) {
+        SCOPED_TRACE(name);
+        const std::string key = "img-" + std::to_string(++row);
+        const auto path = history->picturePath(key);
+        if (before == Before::link) {
+            std::filesystem::create_symlink(hostsFile, path);
+        } else {
+            dir.write("docs/" + key + ".jpg", *platform::graphics::encodeJpeg(picture(Color::red()), 1.0));
+            if (before == Before::twoGigabytes) std::filesystem::resize_file(path, 2ull << 30);  // sparse
+        }
+        struct stat was {};
+        ASSERT_EQ(::lstat(path.c_str(), &was), 0);
+        history->inPlace = inPlace;
+        std::shared_ptr<vistrel::VistrelImage> record;
+        {
+            // Room for the photo and the record, or for the photo only; never for a copy of 2 GB.
+            testsupport::ScopedFileSizeLimit full(saved ? 64u << 20 : 4096);
+            record = history->loadOrCreateVistrelImage("d", key, "t", picture(Color::blue()), at(row));
+        }
+        EXPECT_EQ(record != nullptr, saved);
+        struct stat now {};
+        ASSERT_EQ(::lstat(path.c_str(), &now), 0);
+        if (saved) {
+            EXPECT_TRUE(S_ISREG(now.st_mode));
+            EXPECT_EQ(platform::readFile(path, 64u << 20), newPhoto);
+        } else {
+            EXPECT_EQ(std::tuple(now.st_ino, now.st_size, now.st_mtim.tv_sec, now.st_mtim.tv_nsec),
+                      std::tuple(was.st_ino, was.st_size, was.st_mtim.tv_sec, was.st_mtim.tv_nsec));
+        }
+        EXPECT_EQ(platform::readFile(hostsFile, 1024), "the host's own");
+        for (const auto& entry : std::filesystem::directory_iterator(docs))
+            EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
+    }
 }
 
 }  // namespace

@@ -112,9 +112,9 @@ std::shared_ptr<platform::store::PersistentStoreCoordinator> CoreDataLayer::pers
         logUnresolvedError(storeError(error->description()));
         return nullptr;
     }
-    if (std::size_t removed = removeStaleTemporaryPhotos(folder))
-        platform::log(platform::concatenate("store :: ", std::to_string(removed),
-                                            " half-written photo files of an earlier run removed"));
+    if (std::size_t cleared = removeStaleTemporaryPhotos(folder))
+        platform::log(platform::concatenate("store :: ", std::to_string(cleared),
+                                            " photo files an earlier run left aside cleared"));
     coordinator_ = std::move(coordinator);
     return coordinator_;
 }

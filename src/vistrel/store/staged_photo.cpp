@@ -1,10 +1,9 @@
 #include "vistrel/store/staged_photo.hpp"
 
+#include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <system_error>
 
 #include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
@@ -14,31 +13,39 @@ namespace vistrel {
 
 namespace {
 
-// The file (or whatever else) that has the name, without following a link.
-std::optional<StagedPhoto::Identity> identityAt(const std::filesystem::path& path, bool* regular = nullptr) {
+// What has the name, without following a link; none when nothing has it.
+std::optional<StagedPhoto::Identity> identityAt(const std::filesystem::path& path) {
     struct stat st {};
     if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
-    if (regular) *regular = S_ISREG(st.st_mode);
     return StagedPhoto::Identity{st.st_dev, st.st_ino};
+}
+
+void logRefusal(const std::filesystem::path& path, std::string_view why) {
+    platform::log(platform::escapeControlCharacters(
+        platform::concatenate("store :: ", path.string(), " ", why, "; no photo is written")));
 }
 
 }  // namespace
 
 std::optional<StagedPhoto> StagedPhoto::write(const std::filesystem::path& path, const std::function<bool()>& write) {
-    bool regular = false;
-    const auto before = identityAt(path, &regular);
-    std::optional<std::filesystem::path> kept;
-    if (before) {
-        kept = platform::temporaryPathFor(path);
-        std::error_code ec;
-        if (!regular || !std::filesystem::copy_file(path, *kept, ec)) {
-            if (regular) std::filesystem::remove(*kept, ec);
-            platform::log(platform::escapeControlCharacters(platform::concatenate(
-                "store :: ", path.string(), " cannot be kept until the new record is saved; no photo is written")));
+    std::optional<SetAside> aside;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            logRefusal(path, "is a folder");
             return std::nullopt;
         }
+        SetAside moved{platform::temporaryPathFor(path), {st.st_atim, st.st_mtim}};
+        if (::rename(path.c_str(), moved.path.c_str()) != 0) {
+            logRefusal(path, "cannot be set aside until the new record is saved");
+            return std::nullopt;
+        }
+        // Just changed, as far as any clean-up can tell, until it takes its name again.
+        const timespec changedNow[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
+        ::utimensat(AT_FDCWD, moved.path.c_str(), changedNow, AT_SYMLINK_NOFOLLOW);
+        aside = std::move(moved);
     }
-    StagedPhoto photo(path, std::move(kept), before);
+    StagedPhoto photo(path, std::move(aside));
     const bool written = write();
     photo.written_ = identityAt(path);
     if (!written) return std::nullopt;  // the photo discards what the write left
@@ -46,31 +53,45 @@ std::optional<StagedPhoto> StagedPhoto::write(const std::filesystem::path& path,
 }
 
 StagedPhoto::StagedPhoto(StagedPhoto&& other) noexcept
-    : path_(std::move(other.path_)),
-      kept_(std::move(other.kept_)),
-      before_(other.before_),
-      written_(other.written_),
-      settled_(other.settled_) {
+    : path_(std::move(other.path_)), aside_(std::move(other.aside_)), written_(other.written_), settled_(other.settled_) {
     other.settled_ = true;
 }
 
 StagedPhoto::~StagedPhoto() { discard(); }
 
+bool StagedPhoto::putBack() {
+    ::utimensat(AT_FDCWD, aside_->path.c_str(), aside_->times.data(), AT_SYMLINK_NOFOLLOW);
+    if (::rename(aside_->path.c_str(), path_.c_str()) == 0) return true;
+    platform::log(platform::escapeControlCharacters(platform::concatenate(
+        "store :: the photo set aside as ", aside_->path.string(), " could not take its name again")));
+    return false;
+}
+
 void StagedPhoto::keep() {
     if (settled_) return;
     settled_ = true;
-    if (kept_) ::unlink(kept_->c_str());
+    if (!aside_) return;
+    if (!written_ && !identityAt(path_)) {
+        putBack();
+        return;
+    }
+    ::unlink(aside_->path.c_str());
 }
 
 void StagedPhoto::discard() {
     if (settled_) return;
     settled_ = true;
-    // Only a file this write put at the name, and only while it is still there: a file
-    // another host wrote since is its own.
-    const bool ours = written_ && written_ != before_ && identityAt(path_) == written_;
-    if (ours && kept_ && ::rename(kept_->c_str(), path_.c_str()) == 0) return;
-    if (ours && !kept_) ::unlink(path_.c_str());
-    if (kept_) ::unlink(kept_->c_str());
+    // Only while the name holds what this write left: a file another host wrote since is
+    // its own, and is newer than what was set aside.
+    if (identityAt(path_) != written_) {
+        if (aside_) ::unlink(aside_->path.c_str());
+        return;
+    }
+    if (aside_) {
+        putBack();
+        return;
+    }
+    if (written_) ::unlink(path_.c_str());
 }
 
 }  // namespace vistrel

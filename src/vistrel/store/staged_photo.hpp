@@ -1,16 +1,20 @@
 #pragma once
 // The photo of a record about to be saved, written so that a save that fails leaves the
 // documents folder as it was. The photo is written under its own name by the caller's
-// write (the controller's savePicture, which a subclass may keep elsewhere), so a saved
-// record never points at a missing photo. A file that already has the name (a record of
-// the same identifier, or a photo kept after its record was deleted) is first copied to
+// write (the controller's savePicture, which a subclass may write its own way or keep
+// elsewhere), so a saved record never points at a missing photo. Whatever already has
+// the name (the photo of a record of the same identifier, a photo kept after its record
+// was deleted, a link) is first set aside by renaming it, never followed or copied, to
 // "<name>.tmp-<number>" (the pattern removeStaleTemporaryPhotos clears after a crash,
-// fresh so that no other host's clean-up takes it meanwhile) and put back in one rename
-// when the record is not saved: it is replaced for good only once the new record is
-// saved. A save that fails removes or replaces only what its own write put at the name,
-// and only while that is still there.
+// putting such a photo back where its name is free), and marked as just changed so that
+// no other host's clean-up takes it meanwhile. The write therefore always makes a new
+// file, even one that writes in place. When the record is not saved, and the name still
+// holds what this write left (or nothing), what was set aside takes its name again, with
+// its times; a file another host wrote since is left alone.
 #include <sys/types.h>
+#include <time.h>
 
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -19,8 +23,8 @@ namespace vistrel {
 
 class StagedPhoto {
 public:
-    // Keeps what has the name, then writes; none (with nothing left of it) when the write
-    // fails or what has the name is not a regular file that can be kept.
+    // Sets aside what has the name, then writes; none (with what was set aside back) when
+    // the write fails or what has the name is a folder, or cannot be set aside.
     static std::optional<StagedPhoto> write(const std::filesystem::path& path, const std::function<bool()>& write);
 
     StagedPhoto(StagedPhoto&& other) noexcept;
@@ -29,10 +33,11 @@ public:
     StagedPhoto& operator=(const StagedPhoto&) = delete;
     ~StagedPhoto();  // discards a photo neither kept nor discarded
 
-    // The record is saved: the photo stays, the copy of the file it replaced goes.
+    // The record is saved: the photo stays and what it replaced goes. When the write put
+    // nothing at the name (its photo is kept elsewhere), what was set aside takes it again.
     void keep();
-    // The record is not saved: what the write put at the name goes, and the file that had
-    // the name before takes it again.
+    // The record is not saved: what the write put at the name goes, and what had the name
+    // before takes it again.
     void discard();
 
     struct Identity {
@@ -42,13 +47,18 @@ public:
     };
 
 private:
-    StagedPhoto(std::filesystem::path path, std::optional<std::filesystem::path> kept, std::optional<Identity> before)
-        : path_(std::move(path)), kept_(std::move(kept)), before_(before) {}
+    struct SetAside {
+        std::filesystem::path path;
+        std::array<timespec, 2> times{};  // its access and modification times
+    };
+    StagedPhoto(std::filesystem::path path, std::optional<SetAside> aside)
+        : path_(std::move(path)), aside_(std::move(aside)) {}
+    // Renames what was set aside back to the name, replacing what is there.
+    bool putBack();
 
     std::filesystem::path path_;
-    std::optional<std::filesystem::path> kept_;  // the copy of the file that had the name
-    std::optional<Identity> before_;             // that file
-    std::optional<Identity> written_;            // what has the name after the write
+    std::optional<SetAside> aside_;
+    std::optional<Identity> written_;  // what has the name after the write; none: nothing
     bool settled_ = false;
 };
 

@@ -20,7 +20,9 @@ bool isTemporaryPhotoName(std::string_view name) {
 }
 
 std::size_t removeStaleTemporaryPhotos(const std::filesystem::path& folder) {
-    return platform::removeStaleTemporaries(folder, isPhotoName);
+    // A photo set aside while its replacement was written, by a run stopped before it
+    // was put back, is the only copy of that photo: it takes its name again.
+    return platform::removeStaleTemporaries(folder, isPhotoName, platform::StaleTemporaries::restoreWhereTargetIsMissing);
 }
 
 }  // namespace vistrel

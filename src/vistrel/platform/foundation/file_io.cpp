@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -136,23 +137,35 @@ std::optional<std::string_view> temporaryTargetOf(std::string_view name) {
 }
 
 std::size_t removeStaleTemporaries(const std::filesystem::path& folder,
-                                   const std::function<bool(std::string_view target)>& isTarget) {
-    // One clock for every caller: the file system's, read now, against the times it wrote.
-    const auto writtenBefore = std::filesystem::file_time_type::clock::now() - staleTemporaryAge;
-    std::size_t removed = 0;
+                                   const std::function<bool(std::string_view target)>& isTarget,
+                                   StaleTemporaries policy) {
+    // One clock for every caller: the file system's (real time), read now, against the
+    // times it wrote.
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const auto staleSeconds = std::chrono::duration_cast<std::chrono::seconds>(staleTemporaryAge).count();
+    std::size_t cleared = 0;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const auto& path = it->path();
         const std::string name = path.filename().native();
         const auto target = temporaryTargetOf(name);
         if (!target || !isTarget(*target)) continue;
-        std::error_code fileError;
-        if (!std::filesystem::is_regular_file(std::filesystem::symlink_status(path, fileError))) continue;
-        const auto written = std::filesystem::last_write_time(path, fileError);
-        if (fileError || written > writtenBefore) continue;
-        if (std::filesystem::remove(path, fileError)) ++removed;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) continue;
+        if (st.st_mtim.tv_sec > now.tv_sec - staleSeconds) continue;
+        const std::filesystem::path targetPath = folder / std::string(*target);
+        struct stat targetStat {};
+        if (policy == StaleTemporaries::restoreWhereTargetIsMissing && ::lstat(targetPath.c_str(), &targetStat) != 0 &&
+            errno == ENOENT) {
+            // A second name, then the temporary's own goes: a file that took the name
+            // meanwhile is never replaced.
+            if (::link(path.c_str(), targetPath.c_str()) == 0 && ::unlink(path.c_str()) == 0) ++cleared;
+            continue;
+        }
+        if (::unlink(path.c_str()) == 0) ++cleared;
     }
-    return removed;
+    return cleared;
 }
 
 }  // namespace platform

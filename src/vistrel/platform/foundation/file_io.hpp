@@ -57,11 +57,18 @@ std::optional<std::string_view> temporaryTargetOf(std::string_view name);
 // temporary for minutes.
 inline constexpr std::chrono::minutes staleTemporaryAge{15};
 
-// Removes the temporaries that processes stopped before their rename left in `folder`:
+// What a clean-up does with a stale temporary: removes it, or, where nothing has the
+// name it was made for (a file set aside by a process stopped before it put it back),
+// renames it back to that name.
+enum class StaleTemporaries { remove, restoreWhereTargetIsMissing };
+
+// Clears the temporaries that processes stopped before their rename left in `folder`:
 // only names of the pattern above whose target `isTarget` accepts, only directly in the
-// folder, only regular files (not links), and only those last written at least
-// staleTemporaryAge before now on the file system's clock. Gives how many went.
+// folder, only regular files and links (a link is never followed: its own entry goes),
+// and only those last changed at least staleTemporaryAge before now on the file
+// system's clock. Gives how many were removed or restored.
 std::size_t removeStaleTemporaries(const std::filesystem::path& folder,
-                                   const std::function<bool(std::string_view target)>& isTarget);
+                                   const std::function<bool(std::string_view target)>& isTarget,
+                                   StaleTemporaries policy = StaleTemporaries::remove);
 
 }  // namespace platform
