@@ -39,9 +39,9 @@ public:
     // the new record's identifier (random, 20 characters), then its record (no document
     // identifier, the unrecognised title) is saved. None, and no record, when savePicture
     // fails or the store cannot be opened. None too when the save fails: the record is
-    // taken back and what savePicture wrote under the name removed. A photo file that had
-    // the name before is kept aside until the record is saved and put back when it is
-    // not, so a save that fails leaves it as it was.
+    // taken back and what savePicture wrote under the name removed. Whatever had the name
+    // before (a photo, a link) is renamed aside until the record is saved and put back
+    // when it is not, so a save that fails leaves it as it was (staged_photo.hpp).
     virtual std::shared_ptr<VistrelImage> createRandomVistrelImage(const platform::graphics::Image& picture, Date date);
     // The newest record of the identifier, unchanged; else a new record whose photo is
     // written first through savePicture under the identifier, as above. None when the
