@@ -35,6 +35,13 @@ struct FileRead {
 // Links are followed.
 FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes);
 
+// The same for a file whose content tells where the part wanted ends (a picture followed
+// by anything): `length` is asked after every read with all the bytes read so far; once
+// it gives a length, reading goes on to that length at most, and the bytes are cut there.
+// What reading costs is then bounded by that part, not by the file's length.
+FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
+                        const std::function<std::optional<std::size_t>(std::string_view bytes)>& length);
+
 // The bytes of readFileWithin, or no value whatever the reason.
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes);
 
