@@ -80,7 +80,9 @@ FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
     // One byte past the bound tells a file that grew while read from one that ends there.
     const std::size_t limit = maxBytes == std::numeric_limits<std::size_t>::max() ? maxBytes : maxBytes + 1;
     std::string bytes;
-    if (!length) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    // Only touched as far as it is read: a file read up to the part wanted leaves the
+    // rest of the room unused, and never resident.
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
     std::optional<std::size_t> wantedLength;
     char buffer[65536];
     while (bytes.size() < limit) {
