@@ -1,11 +1,14 @@
 #pragma once
 // Hostile pictures for the tests and benchmarks, each made from a real one: a progressive
 // JPEG followed by thousands of scans that each cost its decoder a pass over a component,
-// and a GIF whose frame's data starts with a long run of LZW clear codes.
+// and a GIF whose frame's data starts with a long run of LZW clear codes; beside them, a
+// GIF written as encoders that do not compress write it, with as many clear codes as a
+// real picture has.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
+#include <vector>
 
 #include "image_fixtures.hpp"
 #include "progressive_jpeg.hpp"
@@ -46,39 +49,61 @@ inline std::string jpegWithManyScans(int width, int height, int extraScans) {
     return jpeg + "\xFF\xD9";
 }
 
-// A GIF of one width x height frame (four colours, LZW codes of 3 bits) whose data starts
-// with `clearBytes` bytes of clear codes, then holds the frame's pixels as the encoder wrote
-// them: every pixel is there, after a run of codes that each start the table over.
-inline std::string gifWithClearCodes(int width, int height, std::size_t clearBytes) {
-    std::vector<std::uint8_t> indices(std::size_t(width) * std::size_t(height));
-    for (std::size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<std::uint8_t>((i / 3 + i / 7) % 4);
+// A GIF of one width x height frame of four colours (LZW codes from 3 bits) whose data is
+// `data`, in blocks of 255 bytes.
+inline std::string gifWithData(int width, int height, const std::string& data) {
+    const std::vector<std::uint8_t> indices(std::size_t(width) * std::size_t(height), 0);
     const std::string gif =
         encodeGif(width, height, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}},
                   {{0, 0, width, height, indices, 10, DISPOSAL_UNSPECIFIED, NO_TRANSPARENT_COLOR}});
-    // The screen (its palette of 4 colours), the control extension, then the image
-    // descriptor and its code size: the data's blocks follow.
-    const std::size_t descriptor = gif.find(',', 13 + 12 + 8);
-    std::size_t at = descriptor + 10 + 1;
-    std::string data;
-    while (at < gif.size() && gif[at] != '\0') {
-        const std::size_t length = static_cast<std::uint8_t>(gif[at]);
-        data.append(gif, at + 1, length);
-        at += 1 + length;
-    }
-    // Eight clear codes (the value 4 in 3 bits, least significant bit first) fill 3 bytes,
-    // so that the codes after them stay where the encoder put them in their bytes.
-    std::string clears;
-    clears.reserve(clearBytes / 3 * 3 + data.size());
-    for (std::size_t i = 0; i + 3 <= clearBytes; i += 3) clears += "\x24\x49\x92";
-    data = clears + data;
-    std::string out = gif.substr(0, descriptor + 11);
-    out.reserve(out.size() + data.size() + data.size() / 255 + 3);
+    // The screen and its palette, the control extension, then the image descriptor and
+    // its code size: the data's blocks follow.
+    std::string out = gif.substr(0, 13 + 12 + 8 + 10 + 1);
     for (std::size_t from = 0; from < data.size(); from += 255) {
         const std::size_t length = std::min<std::size_t>(255, data.size() - from);
         out += static_cast<char>(length);
         out.append(data, from, length);
     }
     return out + std::string("\0;", 2);
+}
+
+// LZW codes of 3 bits, least significant bit first.
+inline std::string packedCodes(const std::vector<unsigned>& codes) {
+    std::string data;
+    unsigned bits = 0, count = 0;
+    for (unsigned code : codes) {
+        bits |= code << count;
+        for (count += 3; count >= 8; count -= 8, bits >>= 8) data += static_cast<char>(bits & 0xFF);
+    }
+    if (count) data += static_cast<char>(bits);
+    return data;
+}
+
+// The codes of a frame's pixels in the colours 0 to 3, one code each, with a clear code
+// (4) before every two so that the codes stay 3 bits wide, and the end code (5): how
+// encoders that do not compress write a GIF, with the most clear codes a real picture has.
+inline std::string uncompressedCodes(int width, int height) {
+    std::vector<unsigned> codes;
+    for (std::size_t i = 0; i < std::size_t(width) * std::size_t(height); ++i) {
+        if (i % 2 == 0) codes.push_back(4);
+        codes.push_back(unsigned(i % 7 % 4));
+    }
+    codes.push_back(5);
+    return packedCodes(codes);
+}
+
+inline std::string uncompressedGif(int width, int height) {
+    return gifWithData(width, height, uncompressedCodes(width, height));
+}
+
+// The same picture after `clearBytes` bytes of clear codes: every pixel is there, after a
+// run of codes that each start the table over. Eight clear codes fill 3 bytes, so that the
+// codes after them stay where they were in their bytes.
+inline std::string gifWithClearCodes(int width, int height, std::size_t clearBytes) {
+    std::string data;
+    data.reserve(clearBytes + std::size_t(width) * std::size_t(height));
+    for (std::size_t i = 0; i + 3 <= clearBytes; i += 3) data += "\x24\x49\x92";
+    return gifWithData(width, height, data + uncompressedCodes(width, height));
 }
 
 }  // namespace imagetest

@@ -53,9 +53,16 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
          0, 0, 8},
         {"GIF frame after 256 KB of clear codes", imagetest::gifWithClearCodes(64, 64, 256 << 10), 0, 96, 96, {}, 0,
          0, 8},
-        {"photo followed by zeros up to 250 MB, from its file",
+        {"GIF frame with a clear code every two pixels", imagetest::uncompressedGif(256, 256), 0, 96, 96, {}, 96, 96,
+         8},
+        {"JPEG photo followed by zeros up to 250 MB, from its file",
          imagetest::encodeJpeg(imagetest::Picture(1000, 750, {40, 80, 120, 255}), 90), 250'000'000, 345, 376, {},
          501, 376, 16},
+        {"PNG followed by zeros up to 250 MB, from its file",
+         imagetest::twoColourPng(1000, 750, {255, 0, 0, 255}, {0, 0, 255, 128}), 250'000'000, 345, 376, {}, 501,
+         376, 16},
+        {"GIF followed by zeros up to 250 MB, from its file", imagetest::uncompressedGif(200, 150), 250'000'000, 100,
+         100, {}, 133, 100, 16},
         // Read under a bound of 4 M pixels, whole it would take 24 MB beside the 16 MB returned.
         {"PNG of 1.5 times the bound", imagetest::twoColourPng(3000, 2000, {255, 0, 0, 255}, {0, 0, 255, 128}), 0, 0,
          0, fourMegapixels, 2508, 1672, 20},
@@ -70,7 +77,7 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         ASSERT_FALSE(r.bytes.empty());
         std::filesystem::path file;
         if (r.fileLength) {
-            file = dir.write("photo.jpg", r.bytes);
+            file = dir.write("photo", r.bytes);
             std::filesystem::resize_file(file, r.fileLength);
         }
         const auto readBefore = procField("/proc/thread-self/io", "rchar:");
