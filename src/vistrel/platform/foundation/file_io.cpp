@@ -61,7 +61,7 @@ FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes)
 }
 
 FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
-                        const std::function<std::optional<std::size_t>(std::string_view bytes)>& length) {
+                        const std::function<ContentExtent(std::string_view bytes)>& extent) {
     // Looked at before opening: opening a FIFO waits for a writer, and opening a device
     // may act on it.
     struct stat st {};
@@ -80,13 +80,16 @@ FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
     // One byte past the bound tells a file that grew while read from one that ends there.
     const std::size_t limit = maxBytes == std::numeric_limits<std::size_t>::max() ? maxBytes : maxBytes + 1;
     std::string bytes;
-    // Only touched as far as it is read: a file read up to the part wanted leaves the
-    // rest of the room unused, and never resident.
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    const auto fileSize = static_cast<std::size_t>(st.st_size);
+    if (!extent) bytes.reserve(fileSize);
     std::optional<std::size_t> wantedLength;
     char buffer[65536];
     while (bytes.size() < limit) {
-        if (length && !wantedLength && !bytes.empty()) wantedLength = length(bytes);
+        if (extent && !wantedLength && !bytes.empty()) {
+            const ContentExtent told = extent(bytes);
+            wantedLength = told.length;
+            bytes.reserve(std::min({fileSize, told.atMost, wantedLength.value_or(fileSize)}));
+        }
         if (wantedLength && bytes.size() >= *wantedLength) break;
         std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
         if (wantedLength) wanted = std::min(wanted, *wantedLength - bytes.size());

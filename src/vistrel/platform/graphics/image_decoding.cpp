@@ -44,7 +44,10 @@ bool withinDecodingLimits(long long width, long long height, long long frameCoun
 
 std::optional<std::string> readImageFile(const std::filesystem::path& path) {
     PictureExtent extent;
-    return readFileWithin(path, maxImageFileBytes, [&](std::string_view bytes) { return extent.length(bytes); }).bytes;
+    return readFileWithin(path, maxImageFileBytes, [&](std::string_view bytes) {
+               const auto length = extent.length(bytes);
+               return ContentExtent{length, extent.atMost()};
+           }).bytes;
 }
 
 }  // namespace platform::graphics

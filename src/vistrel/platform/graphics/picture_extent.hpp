@@ -26,6 +26,8 @@ public:
     // GIF the bound of its frames' data) beside maxPictureMetadataBytes. Bytes that are
     // no PNG, JPEG or GIF end where they are.
     std::optional<std::size_t> length(std::string_view bytes);
+    // Until then, the most the picture may take as far as its bytes tell.
+    std::size_t atMost() const { return static_cast<std::size_t>(allowed_); }
 
 private:
     std::optional<std::size_t> pngLength(std::string_view bytes);
