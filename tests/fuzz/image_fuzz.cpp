@@ -115,6 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         small.maxTotalPixels = 1 << 16;
         small.maxWholePixels = 1 << 16;
         small.maxWholeFramesPixels = 1 << 16;
+        small.maxWholeCoefficientBytes = 1 << 19;
         small.maxFrames = 4;
         platform::graphics::ImageSourceResult shown =
             platform::graphics::readImageSourceForDisplay(bytes, 48, 48, small);

@@ -58,6 +58,11 @@ std::string_view describe(FileReadError error) {
 }
 
 FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes) {
+    return readFileWithin(path, maxBytes, {});
+}
+
+FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
+                        const std::function<ContentExtent(std::string_view bytes)>& extent) {
     // Looked at before opening: opening a FIFO waits for a writer, and opening a device
     // may act on it.
     struct stat st {};
@@ -76,16 +81,26 @@ FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes)
     // One byte past the bound tells a file that grew while read from one that ends there.
     const std::size_t limit = maxBytes == std::numeric_limits<std::size_t>::max() ? maxBytes : maxBytes + 1;
     std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    const auto fileSize = static_cast<std::size_t>(st.st_size);
+    if (!extent) bytes.reserve(fileSize);
+    std::optional<std::size_t> wantedLength;
     char buffer[65536];
     while (bytes.size() < limit) {
-        const std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
+        if (extent && !wantedLength && !bytes.empty()) {
+            const ContentExtent told = extent(bytes);
+            wantedLength = told.length;
+            bytes.reserve(std::min({fileSize, told.atMost, wantedLength.value_or(fileSize)}));
+        }
+        if (wantedLength && bytes.size() >= *wantedLength) break;
+        std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
+        if (wantedLength) wanted = std::min(wanted, *wantedLength - bytes.size());
         const ssize_t n = ::read(fd.get(), buffer, wanted);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return failed(FileReadError::unreadable);
         if (n == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
+    if (wantedLength && bytes.size() > *wantedLength) bytes.resize(*wantedLength);
     if (bytes.size() > maxBytes) return failed(FileReadError::tooLarge);
     return {std::move(bytes), std::nullopt};
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -34,6 +35,21 @@ struct FileRead {
 // before any byte is read, and reading stops at maxBytes + 1 should it grow meanwhile.
 // Links are followed.
 FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes);
+
+// What the bytes read so far tell of the part of a file wanted: its length once known,
+// and until then the most it may take.
+struct ContentExtent {
+    std::optional<std::size_t> length;
+    std::size_t atMost = std::numeric_limits<std::size_t>::max();
+};
+
+// The same for a file whose content tells where the part wanted ends (a picture followed
+// by anything): `extent` is asked after every read with all the bytes read so far; once
+// it gives a length, reading goes on to that length at most, and the bytes are cut there.
+// Room is taken for the part as it may be, never for more than the file. What reading
+// costs is then bounded by that part, not by the file's length.
+FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
+                        const std::function<ContentExtent(std::string_view bytes)>& extent);
 
 // The bytes of readFileWithin, or no value whatever the reason.
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes);

@@ -94,9 +94,12 @@ ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWid
         return {std::nullopt, overLimit(header->width, header->height, "a decoded picture")};
     // A picture in passes over all its rows is held whole while it is read (a PNG's
     // pixels, a JPEG's coefficients), whatever size it is shown at.
-    if (header->storedInPasses && static_cast<long long>(header->width) * header->height > limits.maxWholePixels)
-        return {std::nullopt,
-                overLimit(header->width, header->height, "a picture stored in passes (interlaced or progressive)")};
+    if (header->storedInPasses && header->format == ImageFormat::png &&
+        static_cast<long long>(header->width) * header->height > limits.maxWholePixels)
+        return {std::nullopt, overLimit(header->width, header->height, "an interlaced picture")};
+    if (header->storedInPasses && header->coefficientBytes > limits.maxWholeCoefficientBytes)
+        return {std::nullopt, overLimit(header->width, header->height,
+                                        "the coefficients of a picture stored in passes (progressive)")};
     const auto size = displayPixelSize(header->width, header->height, coverWidth, coverHeight, limits.maxPixels);
     if (header->format == ImageFormat::png) return readPng(bytes, *header, size);
     return oneFrame(fitted(decodeJpegBitmap(bytes, PixelSize{size.width, size.height}), size));

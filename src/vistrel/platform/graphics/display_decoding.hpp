@@ -6,9 +6,9 @@
 // the result is held under a pixel bound. A JPEG is decoded by the decoder's own
 // scaling; a PNG row by row, averaged as it is read; a GIF's frames are read under
 // limits on its screen and on all frames together, then scaled. A picture stored in
-// passes over the whole picture (an interlaced PNG, a progressive JPEG) is held whole
-// while it is read, so it is read only under a bound on its pixels. Every function here
-// may run on any thread.
+// passes over the whole picture is held whole while it is read, so it is read only under
+// a bound on what that takes: an interlaced PNG's pixels, a progressive JPEG's
+// coefficients. Every function here may run on any thread.
 #include <cstddef>
 #include <filesystem>
 #include <optional>
@@ -22,10 +22,16 @@ namespace platform::graphics {
 struct DisplayDecodingLimits {
     long long maxPixels = 1024LL * 1024;            // one frame of the result
     long long maxTotalPixels = 4LL * 1024 * 1024;   // all frames of the result
-    // A picture that must be read whole before it is scaled (a GIF's screen, a picture
-    // stored in passes): its pixels, and for a GIF all its frames' pixels together.
+    // A picture that must be read whole before it is scaled (a GIF's screen, an
+    // interlaced PNG): its pixels, and for a GIF all its frames' pixels together.
     long long maxWholePixels = 4LL * 1024 * 1024;
     long long maxWholeFramesPixels = 8LL * 1024 * 1024;
+    // A JPEG whose decoder keeps every coefficient until its last scan (a progressive
+    // one): the bytes of those coefficients, about 3 a pixel when its colours are
+    // sampled at half size across and down as cameras and the web write them, 6 when in
+    // full. The default takes a 12-megapixel photo of 4032 x 3024 (36.6 MB) with room
+    // to spare, and at most 16 megapixels sampled so (4096 x 4096 takes 48 MiB).
+    long long maxWholeCoefficientBytes = 48LL * 1024 * 1024;
     std::size_t maxFrames = 2000;
 };
 

@@ -2,13 +2,15 @@
 // the pixels it guards are allocated. Frames are composed on the logical screen the way
 // browsers do it: transparent pixels keep what is under them, and each frame's
 // disposal (leave, clear to transparent, restore the previous picture) applies before
-// the next one.
+// the next one. A frame whose data is far beyond what its pixels need is refused before
+// it is decoded (gif_frame_data.hpp).
 #include <gif_lib.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 
+#include "vistrel/platform/graphics/gif_frame_data.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/graphics/image_decoding.hpp"
 
@@ -173,6 +175,13 @@ ImageSourceResult readGifSource(std::string_view bytes, const ImageSourceLimits&
             // the screen: this frame is lost, but the stream goes on past its data.
             if (!skipImageData(gif.get())) return finish();
         } else {
+            // The frame's data follows its code size, the last byte the decoder read.
+            const long long pixels = static_cast<long long>(desc.Width) * desc.Height;
+            if (reader.offset == 0 ||
+                !gifFrameDataWithinBounds(bytes, reader.offset, static_cast<std::uint8_t>(bytes[reader.offset - 1]),
+                                          pixels))
+                return {std::nullopt, "the data of a frame of " + std::to_string(pixels) +
+                                          " pixels holds more bytes or clear codes than its pixels need"};
             if (!readRows(gif.get(), indices, desc.Width, desc.Height, desc.Interlace)) return finish();
             frame.image = composer.addFrame(desc, *colors, indices, control);
         }

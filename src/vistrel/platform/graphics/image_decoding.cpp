@@ -3,6 +3,7 @@
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/graphics/image_header.hpp"
+#include "vistrel/platform/graphics/picture_extent.hpp"
 
 namespace platform::graphics {
 
@@ -42,7 +43,11 @@ bool withinDecodingLimits(long long width, long long height, long long frameCoun
 }
 
 std::optional<std::string> readImageFile(const std::filesystem::path& path) {
-    return readFile(path, maxImageFileBytes);
+    PictureExtent extent;
+    return readFileWithin(path, maxImageFileBytes, [&](std::string_view bytes) {
+               const auto length = extent.length(bytes);
+               return ContentExtent{length, extent.atMost()};
+           }).bytes;
 }
 
 }  // namespace platform::graphics

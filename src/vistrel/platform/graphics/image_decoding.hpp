@@ -37,11 +37,12 @@ ImageSourceResult readGifSource(std::string_view bytes, const ImageSourceLimits&
 // Whether a picture of this many pixels per frame, with this many frames, may be decoded.
 bool withinDecodingLimits(long long width, long long height, long long frameCount = 1);
 
-// The most bytes of an image file read: larger than any picture taken or kept.
+// The most bytes of an image file: larger than any picture taken or kept.
 inline constexpr std::size_t maxImageFileBytes = 256u * 1024 * 1024;
 
-// The file's bytes; none when it cannot be read, is not a regular file or is larger
-// than maxImageFileBytes.
+// The bytes of the picture the file holds, read up to its end and no further
+// (picture_extent.hpp): what follows it costs nothing. None when the file cannot be
+// read, is not a regular file or is larger than maxImageFileBytes.
 std::optional<std::string> readImageFile(const std::filesystem::path& path);
 
 }  // namespace platform::graphics

@@ -42,8 +42,14 @@ std::optional<ImageHeader> jpegHeader(std::string_view bytes) {
         return std::nullopt;
     const int orientation = exifOrientation(bytes);
     const bool turned = orientation >= 5 && orientation <= 8;
-    return ImageHeader{ImageFormat::jpeg, turned ? height : width, turned ? width : height,
-                       jpegScansWholePicture(bytes).value_or(true)};
+    ImageHeader header{ImageFormat::jpeg, turned ? height : width, turned ? width : height};
+    // Four components sampled in full when the layout cannot be told.
+    const auto layout = jpegLayout(bytes).value_or(JpegLayout{true, static_cast<long long>(width) * height * 8});
+    if (layout.wholePicture) {
+        header.storedInPasses = true;
+        header.coefficientBytes = layout.coefficientBytes;
+    }
+    return header;
 }
 
 // The signature, then the logical screen's width and height, little-endian.

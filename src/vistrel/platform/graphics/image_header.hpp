@@ -18,6 +18,10 @@ struct ImageHeader {
     // one whose colour components come in scans of their own (or whose scans could not
     // be told). Such a picture is read whole before any of its rows is final.
     bool storedInPasses = false;
+    // What the decoder of a JPEG holds while it reads one stored in passes: the bytes of
+    // its coefficients (the most a frame of its size could take when its markers cannot
+    // be followed). 0 for other pictures, which are held as their pixels.
+    long long coefficientBytes = 0;
 };
 
 // The format the bytes' signature names; none for anything but PNG, JPEG and GIF.

@@ -1,7 +1,8 @@
 #include "vistrel/platform/graphics/jpeg_scans.hpp"
 
-#include <cstddef>
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace platform::graphics {
 
@@ -15,36 +16,131 @@ bool isStartOfFrame(unsigned marker) {
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
 }
 bool isProgressive(unsigned marker) { return marker == 0xC2 || marker == 0xC6 || marker == 0xCA || marker == 0xCE; }
+bool isRestart(unsigned marker) { return marker >= 0xD0 && marker <= 0xD7; }
 // Markers without a length: the restarts, the start of the image and TEM.
-bool standsAlone(unsigned marker) { return (marker >= 0xD0 && marker <= 0xD8) || marker == 0x01; }
+bool standsAlone(unsigned marker) { return isRestart(marker) || marker == 0xD8 || marker == 0x01; }
+
+// The first 0xFF at or after `from`, or the end.
+std::size_t nextFF(std::string_view bytes, std::size_t from) {
+    if (from >= bytes.size()) return bytes.size();
+    const void* found = std::memchr(bytes.data() + from, 0xFF, bytes.size() - from);
+    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data()) : bytes.size();
+}
+
+std::optional<JpegFrame> frameOf(unsigned marker, std::string_view body) {
+    if (body.size() < 6) return std::nullopt;
+    JpegFrame frame;
+    frame.progressive = isProgressive(marker);
+    frame.height = static_cast<int>(byteAt(body, 1) << 8 | byteAt(body, 2));
+    frame.width = static_cast<int>(byteAt(body, 3) << 8 | byteAt(body, 4));
+    const std::size_t count = byteAt(body, 5);
+    if (count == 0 || body.size() < 6 + 3 * count) return std::nullopt;
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned sampling = byteAt(body, 6 + 3 * i + 1);
+        const JpegComponent component{static_cast<int>(sampling >> 4), static_cast<int>(sampling & 15)};
+        if (component.horizontal < 1 || component.horizontal > 4 || component.vertical < 1 || component.vertical > 4)
+            return std::nullopt;
+        frame.components.push_back(component);
+    }
+    return frame;
+}
 
 }  // namespace
 
-std::optional<bool> jpegScansWholePicture(std::string_view bytes) {
-    if (bytes.size() < 2 || byteAt(bytes, 0) != 0xFF || byteAt(bytes, 1) != 0xD8) return std::nullopt;
-    std::size_t at = 2;
-    std::optional<unsigned> components;  // of the frame, once its marker is read
-    bool progressive = false;
-    for (;;) {
-        // As the decoder does: bytes before a marker are skipped, and so are fill bytes.
-        while (at < bytes.size() && byteAt(bytes, at) != 0xFF) ++at;
-        while (at < bytes.size() && byteAt(bytes, at) == 0xFF) ++at;
-        if (at >= bytes.size()) return std::nullopt;
-        const unsigned marker = byteAt(bytes, at++);
-        if (marker == 0x00 || standsAlone(marker)) continue;
-        if (marker == 0xD9 || at + 2 > bytes.size()) return std::nullopt;  // the end before any scan
-        const std::size_t length = byteAt(bytes, at) << 8 | byteAt(bytes, at + 1);
-        if (length < 2 || at + length > bytes.size()) return std::nullopt;
-        if (isStartOfFrame(marker) && !components) {
-            if (length < 8) return std::nullopt;
-            progressive = isProgressive(marker);
-            components = byteAt(bytes, at + 7);
-        } else if (marker == 0xDA) {
-            if (!components || length < 3) return std::nullopt;
-            return progressive || byteAt(bytes, at + 2) < *components;
-        }
-        at += length;
+long long JpegFrame::coefficientBytes() const {
+    int maxHorizontal = 1, maxVertical = 1;
+    for (const JpegComponent& c : components) {
+        maxHorizontal = std::max(maxHorizontal, c.horizontal);
+        maxVertical = std::max(maxVertical, c.vertical);
     }
+    // Blocks of 8 x 8 samples across and down each component, rounded up to whole units of
+    // its sampling; 64 coefficients of two bytes each.
+    auto blocks = [](long long side, int sampling, int maxSampling) {
+        const long long samples = (side * sampling + maxSampling - 1) / maxSampling;
+        const long long count = (samples + 7) / 8;
+        return (count + sampling - 1) / sampling * sampling;
+    };
+    long long total = 0;
+    for (const JpegComponent& c : components)
+        total += blocks(width, c.horizontal, maxHorizontal) * blocks(height, c.vertical, maxVertical) * 128;
+    return total;
+}
+
+bool JpegMarkerWalk::segment(unsigned marker, std::string_view body) {
+    if (isStartOfFrame(marker) && !frame_) {
+        frame_ = frameOf(marker, body);
+        return frame_.has_value();
+    }
+    if (marker != 0xDA) return true;
+    // A scan: its count of components, then its data up to the next marker.
+    if (!frame_ || body.empty()) return false;
+    if (++scans_ == 1) firstScanWholePicture_ = frame_->progressive || byteAt(body, 0) < frame_->components.size();
+    return true;
+}
+
+void JpegMarkerWalk::walk(std::string_view bytes, Until until) {
+    if (!started_) {
+        if (bytes.size() < 2) return;
+        if (byteAt(bytes, 0) != 0xFF || byteAt(bytes, 1) != 0xD8) {
+            damaged_ = true;
+            return;
+        }
+        started_ = true;
+        at_ = 2;
+    }
+    while (!ended_ && !damaged_ && !(until == Until::firstScan && scans_ > 0)) {
+        // As the decoder does: bytes before a marker are skipped (a scan's data among them,
+        // where a 0xFF followed by a zero is a data byte and restart markers belong to the
+        // scan), and so are fill bytes.
+        const std::size_t start = nextFF(bytes, at_);
+        std::size_t at = start;
+        while (at < bytes.size() && byteAt(bytes, at) == 0xFF) ++at;
+        if (at >= bytes.size()) {
+            at_ = start;  // the marker, if it is one, is not all there yet
+            return;
+        }
+        const unsigned marker = byteAt(bytes, at++);
+        if (marker == 0x00 || standsAlone(marker)) {
+            at_ = at;
+            continue;
+        }
+        if (marker == 0xD9) {
+            ended_ = true;
+            at_ = at;
+            return;
+        }
+        if (at + 2 > bytes.size()) {
+            at_ = start;
+            return;
+        }
+        const std::size_t length = byteAt(bytes, at) << 8 | byteAt(bytes, at + 1);
+        if (length < 2) {
+            damaged_ = true;
+            return;
+        }
+        if (at + length > bytes.size()) {
+            at_ = start;
+            return;
+        }
+        if (!segment(marker, bytes.substr(at + 2, length - 2))) {
+            damaged_ = true;
+            return;
+        }
+        at_ = at + length;
+    }
+}
+
+std::optional<JpegLayout> jpegLayout(std::string_view bytes) {
+    JpegMarkerWalk walk;
+    walk.walk(bytes, JpegMarkerWalk::Until::firstScan);
+    if (!walk.firstScanWholePicture()) return std::nullopt;
+    return JpegLayout{*walk.firstScanWholePicture(), walk.frame()->coefficientBytes()};
+}
+
+int jpegScanCount(std::string_view bytes) {
+    JpegMarkerWalk walk;
+    walk.walk(bytes);
+    return walk.scans();
 }
 
 }  // namespace platform::graphics

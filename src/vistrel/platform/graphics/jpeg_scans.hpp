@@ -1,17 +1,79 @@
 #pragma once
-// What a JPEG's markers say of its scans, read up to the first scan without decoding
-// (internal to platform/graphics). A JPEG whose first scan holds every colour component
-// of a sequential frame is decoded a band of rows at a time, at any scale; any other (a
-// progressive file, or one whose components come in scans of their own) makes the
-// decoder keep the coefficients of the whole picture until its last scan, however small
-// it decodes: two bytes for every sample of every component.
+// What a JPEG's markers say of its frame and scans, followed as its decoder follows them,
+// without decoding (internal to platform/graphics).
+//
+// A JPEG whose first scan holds every colour component of a sequential frame is decoded
+// a band of rows at a time, at any scale; any other (a progressive file, or one whose
+// components come in scans of their own) makes the decoder keep the coefficients of the
+// whole picture until its last scan, however small it decodes: two bytes for every
+// sample of every component, blocks rounded up to whole units of its sampling. Every
+// scan costs the decoder a pass over the blocks of its components, however few bytes it
+// takes.
+#include <cstddef>
 #include <optional>
 #include <string_view>
+#include <vector>
 
 namespace platform::graphics {
 
-// True when the decoder must hold the whole picture's coefficients; none when the
-// markers cannot be followed from the start of the image to the first scan.
-std::optional<bool> jpegScansWholePicture(std::string_view bytes);
+// The most scans a JPEG may have. A progressive file of three components has about ten
+// with the usual script, and a few dozen when an encoder tunes the script to the
+// picture; the usual script gives the most components a decoder takes (ten) sixty.
+inline constexpr int maxJpegScans = 100;
+
+struct JpegComponent {
+    int horizontal = 1, vertical = 1;  // sampling factors, 1 to 4
+};
+
+struct JpegFrame {
+    int width = 0, height = 0;  // as stored, before any Exif turn
+    bool progressive = false;
+    std::vector<JpegComponent> components;
+
+    // The bytes of the coefficients of every component, as the decoder keeps them.
+    long long coefficientBytes() const;
+};
+
+// The markers of a JPEG, followed from the start of the image as the bytes come: each
+// call goes on from where the last one stopped, over the same bytes and perhaps more.
+class JpegMarkerWalk {
+public:
+    enum class Until { firstScan, end };
+    // Follows the markers until `until` or the end of the bytes.
+    void walk(std::string_view bytes, Until until = Until::end);
+
+    // The end-of-image marker was met: `position()` is just past it.
+    bool ended() const { return ended_; }
+    // Bytes that no decoder reads on from: no start of image, a length that cannot be, a
+    // frame that cannot be.
+    bool damaged() const { return damaged_; }
+    // How far the bytes were followed.
+    std::size_t position() const { return at_; }
+    const std::optional<JpegFrame>& frame() const { return frame_; }
+    int scans() const { return scans_; }
+    // Whether the first scan leaves the decoder holding the whole picture (none before it).
+    std::optional<bool> firstScanWholePicture() const { return firstScanWholePicture_; }
+
+private:
+    bool segment(unsigned marker, std::string_view body);
+
+    std::size_t at_ = 0;
+    bool started_ = false, ended_ = false, damaged_ = false;
+    std::optional<JpegFrame> frame_;
+    int scans_ = 0;
+    std::optional<bool> firstScanWholePicture_;
+};
+
+// Up to the first scan: whether the decoder must hold the whole picture's coefficients,
+// and what they take.
+struct JpegLayout {
+    bool wholePicture = true;
+    long long coefficientBytes = 0;
+};
+// None when the markers cannot be followed from the start of the image to the first scan.
+std::optional<JpegLayout> jpegLayout(std::string_view bytes);
+
+// Every scan up to the end of the image (or of the bytes).
+int jpegScanCount(std::string_view bytes);
 
 }  // namespace platform::graphics

@@ -8,7 +8,7 @@
 #include <new>
 #include <vector>
 
-#include "vistrel/platform/graphics/block_averaging.hpp"
+#include "vistrel/platform/graphics/area_averaging.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/graphics/image_scaling.hpp"
@@ -92,13 +92,11 @@ struct FullRows final : RowSink {
     }
 };
 
-// Rows averaged in blocks as they come.
+// Rows averaged over the areas of the output's pixels as they come.
 struct AveragedRows final : RowSink {
-    BlockAverager<4> averager;
-    AveragedRows(int width, int height, int factor) : averager(width, height, factor) {}
-    void addRow(const std::uint32_t* pixels) override {
-        averager.addRow(reinterpret_cast<const std::uint8_t*>(pixels));
-    }
+    AreaAverager averager;
+    AveragedRows(int width, int height, Bitmap& out) : averager(width, height, out) {}
+    void addRow(const std::uint32_t* pixels) override { averager.addRow(pixels); }
 };
 
 }  // namespace
@@ -120,28 +118,24 @@ std::optional<Bitmap> decodePngFitted(std::string_view bytes, int width, int hei
         !withinDecodingLimits(fullWidth, fullHeight) || png_get_rowbytes(read.png, read.info) != fullWidth * 4)
         return std::nullopt;
     const int w = static_cast<int>(fullWidth), h = static_cast<int>(fullHeight);
-    const int factor = std::min(w / width, h / height);
-    std::optional<Bitmap> picture;
+    // Read at the size asked for where it is smaller, else at the picture's own size.
+    const int readWidth = std::min(w, width), readHeight = std::min(h, height);
+    std::optional<Bitmap> picture = Bitmap::make(readWidth, readHeight);
+    if (!picture) return std::nullopt;
     try {
         std::vector<png_byte> row(static_cast<std::size_t>(w) * 4);
         std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w));
-        if (factor < 2) {
-            picture = Bitmap::make(w, h);
-            if (!picture) return std::nullopt;
+        if (readWidth == w && readHeight == h) {
             FullRows sink(*picture);
             if (!readRows(read.png, fullWidth, fullHeight, row.data(), pixels.data(), &sink)) return std::nullopt;
         } else {
-            AveragedRows sink(w, h, factor);
+            AveragedRows sink(w, h, *picture);
             if (!readRows(read.png, fullWidth, fullHeight, row.data(), pixels.data(), &sink)) return std::nullopt;
-            const Reduced reduced = sink.averager.take();
-            picture = Bitmap::make(reduced.width, reduced.height);
-            if (!picture) return std::nullopt;
-            std::memcpy(picture->data(), reduced.bytes.data(), reduced.bytes.size());
         }
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }
-    if (picture->width() == width && picture->height() == height) return picture;
+    if (readWidth == width && readHeight == height) return picture;
     return scaledBitmap(*picture, width, height);
 }
 

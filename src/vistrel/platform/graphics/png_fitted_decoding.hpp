@@ -1,7 +1,8 @@
 #pragma once
 // A PNG decoded straight to a smaller size (internal to platform/graphics): its rows are
-// read one at a time and averaged in blocks as they come, then filtered to the exact
-// size, so a huge picture never needs its full-size pixels in memory, only a row.
+// read one at a time and averaged over the areas of the output's pixels as they come
+// (area_averaging.hpp), so that whatever the reduction, a picture never needs its
+// full-size pixels in memory: only the output and a row.
 #include <optional>
 #include <string_view>
 

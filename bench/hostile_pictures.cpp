@@ -1,0 +1,105 @@
+// One decode of each hostile picture, as the kit's rows, cards and opened records decode
+// pictures (the display decoders), with the peak resident memory of the decode:
+// - a 2048 x 2048 progressive JPEG followed by 100,000 scans of a few bytes (1.8 MB),
+//   for a row's icon;
+// - a GIF whose 512 x 512 frame starts with 16 MB of LZW clear codes, for a card;
+// - a card's photo file that holds a 12-megapixel JPEG followed by zeros up to 250 MB
+//   (sparse on disk);
+// - a PNG of 8000 x 8000 read under a bound of 16 M pixels, as an opened record's photo
+//   (the picture comes back at 4096 x 4096);
+// - progressive 4:2:0 JPEGs of 2880 x 1800 and 4032 x 3024, as a service sends them for
+//   a row's background or icon. Counter: whether a picture came (shown).
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "peak_memory.hpp"
+#include "platform/graphics/hostile_pictures.hpp"
+#include "platform/graphics/png_rows.hpp"
+#include "vistrel/platform/graphics/display_decoding.hpp"
+#include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
+
+namespace {
+
+using platform::graphics::DisplayDecodingLimits;
+
+constexpr int kIcon = 96;                           // a row's icon, in pixels
+constexpr int kCardWidth = 345, kCardHeight = 376;  // a gallery card's photo, in pixels
+
+void report(benchmark::State& state, bool shown, std::size_t bytes) {
+    state.counters["shown"] = shown ? 1 : 0;
+    state.counters["peak_MiB"] = bench::peakMiB();
+    state.counters["file_MB"] = double(bytes) / 1e6;
+}
+
+// One decode of the bytes at the size asked for, under the limits.
+void decodeOnce(benchmark::State& state, const std::string& bytes, int width, int height,
+                const DisplayDecodingLimits& limits = {}) {
+    bool shown = false;
+    bench::resetPeak();
+    for (auto _ : state) shown = platform::graphics::readStillForDisplay(bytes, width, height, limits).has_value();
+    report(state, shown, bytes.size());
+}
+
+void BM_ManyScansJpegForAnIcon(benchmark::State& state) {
+    static const std::string jpeg = imagetest::jpegWithManyScans(2048, 2048, 100000);
+    decodeOnce(state, jpeg, kIcon, kIcon);
+}
+BENCHMARK(BM_ManyScansJpegForAnIcon)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+void BM_EndlessClearCodesGifForACard(benchmark::State& state) {
+    static const std::string gif = imagetest::gifWithClearCodes(512, 512, 16 << 20);
+    decodeOnce(state, gif, kCardWidth, kCardHeight);
+}
+BENCHMARK(BM_EndlessClearCodesGifForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+void BM_PaddedPhotoFileForACard(benchmark::State& state) {
+    auto bitmap = platform::graphics::Bitmap::make(4032, 3024);
+    for (int y = 0; y < bitmap->height(); ++y)
+        for (int x = 0; x < bitmap->width(); ++x)
+            bitmap->data()[std::size_t(y) * bitmap->width() + x] = platform::graphics::premultipliedPixel(
+                static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x ^ y), 255);
+    const auto jpeg = platform::graphics::encodeJpeg(*platform::graphics::Image::make(std::move(*bitmap)), 1.0);
+    std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-padded-XXXXXX").string();
+    const int fd = mkstemp(pattern.data());
+    const bool written = fd >= 0 && write(fd, jpeg->data(), jpeg->size()) == ssize_t(jpeg->size()) &&
+                         ftruncate(fd, 250LL * 1000 * 1000) == 0;
+    if (fd >= 0) close(fd);
+    if (!written) state.SkipWithError("the padded file could not be written");
+    bool shown = false;
+    bench::resetPeak();
+    for (auto _ : state)
+        shown = platform::graphics::readStillFileForDisplay(pattern, kCardWidth, kCardHeight).has_value();
+    report(state, shown, jpeg->size());
+    std::filesystem::remove(pattern);
+}
+BENCHMARK(BM_PaddedPhotoFileForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_PngOfOneAndAHalfTimesTheBound(benchmark::State& state) {
+    static const std::string png = imagetest::twoColourPng(8000, 8000, {30, 60, 90, 255}, {200, 100, 50, 255});
+    DisplayDecodingLimits limits;
+    limits.maxPixels = limits.maxTotalPixels = limits.maxWholePixels = limits.maxWholeFramesPixels = 16LL << 20;
+    decodeOnce(state, png, 0, 0, limits);
+}
+BENCHMARK(BM_PngOfOneAndAHalfTimesTheBound)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_ProgressiveJpeg2880x1800ForAnIcon(benchmark::State& state) {
+    static const std::string jpeg = imagetest::progressiveJpeg(2880, 1800);
+    decodeOnce(state, jpeg, kIcon, kIcon);
+}
+BENCHMARK(BM_ProgressiveJpeg2880x1800ForAnIcon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
+
+void BM_ProgressiveJpeg4032x3024ForAnIcon(benchmark::State& state) {
+    static const std::string jpeg = imagetest::progressiveJpeg(4032, 3024);
+    decodeOnce(state, jpeg, kIcon, kIcon);
+}
+BENCHMARK(BM_ProgressiveJpeg4032x3024ForAnIcon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();

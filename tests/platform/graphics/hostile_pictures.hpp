@@ -1,0 +1,109 @@
+#pragma once
+// Hostile pictures for the tests and benchmarks, each made from a real one: a progressive
+// JPEG followed by thousands of scans that each cost its decoder a pass over a component,
+// and a GIF whose frame's data starts with a long run of LZW clear codes; beside them, a
+// GIF written as encoders that do not compress write it, with as many clear codes as a
+// real picture has.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "image_fixtures.hpp"
+#include "progressive_jpeg.hpp"
+
+namespace imagetest {
+
+// A progressive JPEG of width x height followed by `extraScans` more scans of band 63 of
+// its first component. Each scan's data is a few runs of blocks without coefficients
+// (the end-of-band runs of the longest kind, from an AC table of one code), so that a
+// scan takes about 20 bytes however large the picture, and the decoder still visits
+// every block of the component.
+inline std::string jpegWithManyScans(int width, int height, int extraScans) {
+    std::string jpeg = progressiveJpeg(width, height);
+    if (jpeg.size() < 2) return jpeg;
+    jpeg.resize(jpeg.size() - 2);  // the end-of-image marker goes after the new scans
+    // AC table 3: one code, "0", for the symbol E0 (a run of 2^14 blocks and 14 more bits).
+    jpeg += std::string("\xFF\xC4\x00\x14\x13\x01", 6) + std::string(15, '\0') + "\xE0";
+    // Runs of 2^14 + (2^14 - 1) blocks each, enough for every block of the first component
+    // (sampled at most twice as finely as the picture is wide and high).
+    const long long blocks = (static_cast<long long>(width) + 7) / 8 * ((static_cast<long long>(height) + 7) / 8);
+    std::string data;
+    unsigned bits = 0, count = 0;
+    auto put = [&](unsigned value, unsigned length) {
+        for (unsigned i = length; i-- > 0;) {
+            bits = bits << 1 | ((value >> i) & 1);
+            if (++count == 8) {
+                data += static_cast<char>(bits);
+                if ((bits & 0xFF) == 0xFF) data += '\0';  // a data byte 0xFF is followed by a zero
+                bits = count = 0;
+            }
+        }
+    };
+    for (long long run = 0; run < blocks; run += 32767) put(0x3FFF, 15);  // "0" then fourteen ones
+    if (count) put(0xFF, 8 - count);                                      // the last byte filled with ones
+    const std::string scan = std::string("\xFF\xDA\x00\x08\x01\x01\x03\x3F\x3F\x00", 10) + data;
+    jpeg.reserve(jpeg.size() + scan.size() * std::size_t(extraScans) + 2);
+    for (int i = 0; i < extraScans; ++i) jpeg += scan;
+    return jpeg + "\xFF\xD9";
+}
+
+// A GIF of one width x height frame of four colours (LZW codes from 3 bits) whose data is
+// `data`, in blocks of 255 bytes.
+inline std::string gifWithData(int width, int height, const std::string& data) {
+    const std::vector<std::uint8_t> indices(std::size_t(width) * std::size_t(height), 0);
+    const std::string gif =
+        encodeGif(width, height, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}},
+                  {{0, 0, width, height, indices, 10, DISPOSAL_UNSPECIFIED, NO_TRANSPARENT_COLOR}});
+    // The screen and its palette, the control extension, then the image descriptor and
+    // its code size: the data's blocks follow.
+    std::string out = gif.substr(0, 13 + 12 + 8 + 10 + 1);
+    for (std::size_t from = 0; from < data.size(); from += 255) {
+        const std::size_t length = std::min<std::size_t>(255, data.size() - from);
+        out += static_cast<char>(length);
+        out.append(data, from, length);
+    }
+    return out + std::string("\0;", 2);
+}
+
+// LZW codes of 3 bits, least significant bit first.
+inline std::string packedCodes(const std::vector<unsigned>& codes) {
+    std::string data;
+    unsigned bits = 0, count = 0;
+    for (unsigned code : codes) {
+        bits |= code << count;
+        for (count += 3; count >= 8; count -= 8, bits >>= 8) data += static_cast<char>(bits & 0xFF);
+    }
+    if (count) data += static_cast<char>(bits);
+    return data;
+}
+
+// The codes of a frame's pixels in the colours 0 to 3, one code each, with a clear code
+// (4) before every two so that the codes stay 3 bits wide, and the end code (5): how
+// encoders that do not compress write a GIF, with the most clear codes a real picture has.
+inline std::string uncompressedCodes(int width, int height) {
+    std::vector<unsigned> codes;
+    for (std::size_t i = 0; i < std::size_t(width) * std::size_t(height); ++i) {
+        if (i % 2 == 0) codes.push_back(4);
+        codes.push_back(unsigned(i % 7 % 4));
+    }
+    codes.push_back(5);
+    return packedCodes(codes);
+}
+
+inline std::string uncompressedGif(int width, int height) {
+    return gifWithData(width, height, uncompressedCodes(width, height));
+}
+
+// The same picture after `clearBytes` bytes of clear codes: every pixel is there, after a
+// run of codes that each start the table over. Eight clear codes fill 3 bytes, so that the
+// codes after them stay where they were in their bytes.
+inline std::string gifWithClearCodes(int width, int height, std::size_t clearBytes) {
+    std::string data;
+    data.reserve(clearBytes + std::size_t(width) * std::size_t(height));
+    for (std::size_t i = 0; i + 3 <= clearBytes; i += 3) data += "\x24\x49\x92";
+    return gifWithData(width, height, data + uncompressedCodes(width, height));
+}
+
+}  // namespace imagetest

@@ -1,0 +1,102 @@
+// Hostile pictures through the display decoders: each is refused, or costs what the
+// picture it holds needs (the bytes read, the memory held), not what its file or data
+// makes of it. And pictures a service really sends show.
+#include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "hostile_pictures.hpp"
+#include "image_fixtures.hpp"
+#include "png_rows.hpp"
+#include "progressive_jpeg.hpp"
+#include "support/temp_dir.hpp"
+#include "vistrel/platform/graphics/display_decoding.hpp"
+
+namespace {
+
+using namespace platform::graphics;
+
+// A field of the kernel's status of this process or thread, in its unit (KiB, bytes).
+std::optional<long long> procField(const char* file, const std::string& field) {
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);)
+        if (line.rfind(field, 0) == 0) return std::stoll(line.substr(field.size()));
+    return std::nullopt;
+}
+
+// The peak resident memory starts again from what is resident now (when the kernel lets
+// the process say so; else it stays higher, and a rise reads smaller).
+void resetPeakResident() {
+    malloc_trim(0);
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
+    constexpr std::size_t kMiB = 1 << 20;
+    DisplayDecodingLimits fourMegapixels;
+    fourMegapixels.maxPixels = fourMegapixels.maxTotalPixels = 4 * kMiB;
+    struct Row {
+        const char* name;
+        std::string bytes;
+        std::size_t fileLength;  // read from a sparse file of this length; 0: from memory
+        int coverWidth, coverHeight;
+        DisplayDecodingLimits limits;
+        int expectWidth, expectHeight;  // 0 x 0: refused
+        std::size_t heldMiB;            // the most the peak resident memory may rise by
+    };
+    const Row rows[] = {
+        {"progressive JPEG followed by 5,000 scans", imagetest::jpegWithManyScans(512, 512, 5000), 0, 96, 96, {},
+         0, 0, 8},
+        {"GIF frame after 256 KB of clear codes", imagetest::gifWithClearCodes(64, 64, 256 << 10), 0, 96, 96, {}, 0,
+         0, 8},
+        {"GIF frame with a clear code every two pixels", imagetest::uncompressedGif(256, 256), 0, 96, 96, {}, 96, 96,
+         8},
+        {"JPEG photo followed by zeros up to 250 MB, from its file",
+         imagetest::encodeJpeg(imagetest::Picture(1000, 750, {40, 80, 120, 255}), 90), 250'000'000, 345, 376, {},
+         501, 376, 16},
+        {"PNG followed by zeros up to 250 MB, from its file",
+         imagetest::twoColourPng(1000, 750, {255, 0, 0, 255}, {0, 0, 255, 128}), 250'000'000, 345, 376, {}, 501,
+         376, 16},
+        {"GIF followed by zeros up to 250 MB, from its file", imagetest::uncompressedGif(200, 150), 250'000'000, 100,
+         100, {}, 133, 100, 16},
+        // Read under a bound of 4 M pixels, whole it would take 24 MB beside the 16 MB returned.
+        {"PNG of 1.5 times the bound", imagetest::twoColourPng(3000, 2000, {255, 0, 0, 255}, {0, 0, 255, 128}), 0, 0,
+         0, fourMegapixels, 2508, 1672, 20},
+        {"progressive JPEG of 2880 x 1800 for a row", imagetest::progressiveJpeg(2880, 1800), 0, 96, 96, {}, 154, 96,
+         24},
+        {"progressive JPEG of 4032 x 3024 for a row", imagetest::progressiveJpeg(4032, 3024), 0, 96, 96, {}, 128, 96,
+         48},
+    };
+    testsupport::TempDir dir;
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        ASSERT_FALSE(r.bytes.empty());
+        std::filesystem::path file;
+        if (r.fileLength) {
+            file = dir.write("photo", r.bytes);
+            std::filesystem::resize_file(file, r.fileLength);
+        }
+        const auto readBefore = procField("/proc/thread-self/io", "rchar:");
+        resetPeakResident();
+        const auto peakBefore = procField("/proc/self/status", "VmHWM:");
+        const auto shown = r.fileLength ? readStillFileForDisplay(file, r.coverWidth, r.coverHeight, r.limits)
+                                        : readStillForDisplay(r.bytes, r.coverWidth, r.coverHeight, r.limits);
+        const auto peakAfter = procField("/proc/self/status", "VmHWM:");
+        const auto readAfter = procField("/proc/thread-self/io", "rchar:");
+        EXPECT_EQ(shown ? std::pair(shown->pixelWidth(), shown->pixelHeight()) : std::pair(0, 0),
+                  std::pair(r.expectWidth, r.expectHeight));
+        if (peakBefore && peakAfter) {
+            EXPECT_LE(*peakAfter - *peakBefore, static_cast<long long>(r.heldMiB * 1024));
+        }
+        // A file is read as far as its picture goes.
+        if (r.fileLength && readBefore && readAfter) {
+            EXPECT_LE(*readAfter - *readBefore, static_cast<long long>(r.bytes.size() + kMiB));
+        }
+    }
+}
+
+}  // namespace
