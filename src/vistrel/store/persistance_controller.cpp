@@ -204,6 +204,8 @@ std::optional<platform::graphics::Image> PersistanceController::getPicture(std::
     platform::graphics::DisplayDecodingLimits limits;
     limits.maxPixels = limits.maxTotalPixels = maxPicturePixels;
     limits.maxWholePixels = limits.maxWholeFramesPixels = maxPicturePixels;
+    // A progressive JPEG's coefficients, at their most (every component at full size).
+    limits.maxWholeCoefficientBytes = maxPicturePixels * 6;
     return readPictureFile(picturePath(key), 0, 0, limits);
 }
 
