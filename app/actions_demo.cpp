@@ -8,6 +8,7 @@
 #include "vistrel/core/icon_image.hpp"
 #include "vistrel/model/image.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/bitmap.hpp"
 #include "vistrel/platform/ui/navigation_controller.hpp"
 #include "vistrel/platform/ui/render.hpp"
@@ -47,7 +48,7 @@ std::shared_ptr<ActionListDemo> showActionList(const std::filesystem::path& answ
     waitForRowImages();
 
     std::cout << "rows: " << demo->screen->imageViewModel->numberOfActions() << ", title: "
-              << demo->screen->imageViewModel->imageName().value_or("(none)") << "\n";
+              << platform::excerptOnOneLine(demo->screen->imageViewModel->imageName().value_or("(none)")) << "\n";
     const auto path = out / picture;
     auto bitmap = ui::render(*demo->window);
     if (bitmap && platform::graphics::writePng(*bitmap, path))

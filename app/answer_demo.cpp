@@ -17,9 +17,10 @@
 
 namespace {
 
-// Texts from the answer are printed escaped, so none can break the demo's lines.
+// Texts from the answer are printed by their start, escaped, so none can break the
+// demo's lines or run for megabytes.
 std::string shown(const std::optional<std::string>& text) {
-    return text ? platform::concatenate('"', platform::escapeControlCharacters(*text), '"') : "(none)";
+    return text ? platform::concatenate('"', platform::excerptOnOneLine(*text), '"') : "(none)";
 }
 
 // "#RRGGBB" for an opaque colour, "#RRGGBBAA" otherwise.

@@ -10,6 +10,7 @@
 #include "loopback_services.hpp"
 #include "vistrel/core/vistrel_pref.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/bitmap.hpp"
 #include "vistrel/platform/net/reachability_flags.hpp"
 #include "vistrel/platform/ui/navigation_controller.hpp"
@@ -127,7 +128,8 @@ std::shared_ptr<CameraRoadDemo> runCameraRoad(const std::filesystem::path& out, 
     }
     RunLoop::runUntil([&] { return list->tableView() && !list->tableView()->isHidden(); }, 5s);
     waitForRowImages();
-    std::cout << "action list pushed: " << list->imageViewModel->imageName().value_or("(no title)") << ", "
+    std::cout << "action list pushed: "
+              << platform::excerptOnOneLine(list->imageViewModel->imageName().value_or("(no title)")) << ", "
               << list->imageViewModel->numberOfActions() << " action(s)\n";
     writeScreen(*demo->window, out / "actions.png");
 

@@ -98,7 +98,7 @@ ResendCount resendWaitingPhotos(const std::shared_ptr<ui::Window>& window,
         auto actions = std::dynamic_pointer_cast<vistrel::DisplayActionsViewController>(navigation->topViewController());
         if (actions && actions->imageViewModel) {
             ++count.recognised;
-            std::cout << "\"" << platform::escapeControlCharacters(actions->imageViewModel->imageName().value_or(""))
+            std::cout << "\"" << platform::excerptOnOneLine(actions->imageViewModel->imageName().value_or(""))
                       << "\", " << actions->imageViewModel->numberOfActions() << " action(s), the action list\n";
             navigation->popViewController(true);
             platform::dispatch::RunLoop::runFor(600ms);

@@ -36,8 +36,8 @@ void printHistory() {
         auto identifier = record->identifier();
         bool photo = identifier && std::filesystem::exists(history->picturePath(*identifier));
         std::cout << dateText(record->date()) << "  " << (record->isFavorite() ? "*" : " ") << "  \""
-                  << platform::escapeControlCharacters(record->title().value_or("")) << "\"  "
-                  << platform::escapeControlCharacters(identifier.value_or("(no identifier)")) << "  "
+                  << platform::excerptOnOneLine(record->title().value_or("")) << "\"  "
+                  << platform::excerptOnOneLine(identifier.value_or("(no identifier)")) << "  "
                   << (photo ? "photo file" : "NO photo file") << "\n";
     }
 }

@@ -1,5 +1,10 @@
+#include <algorithm>
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
+#include "support/set_aside_copies.hpp"
 #include "support/temp_dir.hpp"
 #include "support/uuid_form.hpp"
 #include "vistrel/core/kit_defaults.hpp"
@@ -67,7 +72,8 @@ TEST_F(PreferencesTest, FirstRunThenLaterRuns) {
 // A damaged preferences file (a text holding a NUL, which the property-list library
 // would stop the process on), or one far past what the kit writes, is a first launch: the
 // file is moved aside with its bytes, logged for what it is, and the kit starts with
-// empty preferences, then writes a sound file.
+// empty preferences, then writes a sound file. The copy of each launch stays beside
+// those of earlier ones.
 TEST_F(PreferencesTest, ADamagedOrOversizedFileIsMovedAsideAndTheKitStartsAfresh) {
     using namespace std::string_literals;
     const std::string head = "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict><key>apiKey</key>";
@@ -78,6 +84,7 @@ TEST_F(PreferencesTest, ADamagedOrOversizedFileIsMovedAsideAndTheKitStartsAfresh
         {head + "<string>key</string></dict></plist>" + std::string(1u << 20, ' '), "too large"},
         {head + "<string>key</string>" + keys + "</dict></plist>", "too large"},  // 1,001 keys
     };
+    std::vector<std::string> setAside;
     for (const auto& [bytes, kind] : rows) {
         SCOPED_TRACE(kind);
         const auto file = dir.write("io.vistrel.sdk.plist", bytes);
@@ -85,10 +92,12 @@ TEST_F(PreferencesTest, ADamagedOrOversizedFileIsMovedAsideAndTheKitStartsAfresh
         platform::LogCapture capture;
         Vistrel::setApiKey("key-one");
         EXPECT_TRUE(capture.contains(std::string(kind) + " defaults file " + file.string() + ", moved aside to " +
-                                     file.string() + ".damaged"));
+                                     file.string() + ".damaged-"));
         relaunch();
+        setAside.push_back(bytes);
+        std::sort(setAside.begin(), setAside.end());
         EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::getApplicationInstanceId().has_value(),
-                             platform::readFile(dir / "io.vistrel.sdk.plist.damaged", 64u << 20) == bytes),
-                  std::tuple("key-one", true, true));
+                             testsupport::setAsideCopies(dir.path(), "io.vistrel.sdk.plist")),
+                  std::tuple("key-one", true, setAside));
     }
 }

@@ -24,7 +24,8 @@ void require(bool condition) {
 }
 
 // A value read from any property list, written as XML, reads back; from then on writing
-// and reading change nothing (dates have been cut to the second, identifiers made texts).
+// and reading change nothing (dates have been cut to the second, identifiers made
+// dictionaries of "CF$UID").
 void propertyList(std::string_view bytes) {
     std::optional<platform::Value> read = platform::readPropertyList(bytes);
     if (!read) return;

@@ -9,9 +9,9 @@
 namespace vistrel {
 
 // The kit keeps a handful of short values: its file past a megabyte or a thousand keys is
-// not one it wrote, and is moved aside rather than read (a sound file of hundreds of
-// thousands of keys would cost the main thread seconds at start). The host's own files
-// keep the defaults' wide bounds.
+// not one it wrote, and is moved aside rather than read, under a name of its own (a sound
+// file of hundreds of thousands of keys would cost the main thread seconds at start). The
+// host's own files have no such bounds: they are read at whatever size the host keeps.
 inline constexpr platform::DefaultsBounds kitDefaultsBounds{1u << 20, 1000};
 
 // Opened on first use, and again whenever the data folder names another place.

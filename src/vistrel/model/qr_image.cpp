@@ -82,7 +82,7 @@ Image Image::fromQrcodeFeatures(const std::vector<std::optional<std::string>>& p
     for (const auto& payload : payloads) {
         // A code that could not be read is passed over; the codes after it still count.
         if (!payload) continue;
-        platform::log(platform::concatenate("featureMessage :: ", platform::escapeControlCharacters(*payload)));
+        platform::log(platform::concatenate("featureMessage :: ", platform::excerptOnOneLine(*payload)));
         image.id = *payload;
         image.documentId = *payload;
         image.title = tr("zbar.qrcode_detected");

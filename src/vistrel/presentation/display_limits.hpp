@@ -29,8 +29,12 @@ inline double clampLength(double length) {
     return std::clamp(length, 0.0, maximumLength);
 }
 
-// The text within maximumTextBytes and maximumTextLines: as it is when it fits, else its
-// start up to the bounds, cut where a user-perceived character ends, and textGoesOnMark.
-std::string clampText(std::string_view text);
+// The text within `maxBytes` bytes and `maxLines` lines: as it is when it fits, else its
+// start up to the bounds, cut where a user-perceived character ends, and textGoesOnMark
+// (so at most maxBytes + textGoesOnMark.size() bytes). Only the start is looked at.
+std::string clampText(std::string_view text, std::size_t maxBytes, std::size_t maxLines);
+
+// The text within maximumTextBytes and maximumTextLines, as above.
+inline std::string clampText(std::string_view text) { return clampText(text, maximumTextBytes, maximumTextLines); }
 
 }  // namespace vistrel::display_limits

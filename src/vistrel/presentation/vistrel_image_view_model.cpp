@@ -1,9 +1,12 @@
 #include "vistrel/presentation/vistrel_image_view_model.hpp"
 
 #include <chrono>
+#include <limits>
+#include <string>
 
 #include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/presentation/display_limits.hpp"
 
 namespace vistrel {
 
@@ -19,9 +22,22 @@ std::shared_ptr<VistrelImageViewModel> VistrelImageViewModel::make(const ImageVi
         platform::log(platform::concatenate("history :: the image is not recorded: the answer has no text ", missing));
         return nullptr;
     }
-    platform::log(platform::concatenate("IMAGE ID :: ", platform::escapeControlCharacters(*documentId)));
-    auto record = controller->loadOrCreateVistrelImage(*documentId, *identifier, *title, picture,
-                                                       std::chrono::system_clock::now());
+    // A value past its bound is not one the image can be known by: as if it were missing.
+    const bool identifierTooLong = identifier->size() > maxIdentifierBytes;
+    if (identifierTooLong || documentId->size() > maxDocumentIdBytes) {
+        const std::string why =
+            identifierTooLong
+                ? platform::concatenate("\"Id\" is over ", std::to_string(maxIdentifierBytes))
+                : platform::concatenate("\"DocumentId\", with the texts of its QR codes, is over ",
+                                        std::to_string(maxDocumentIdBytes));
+        platform::log(platform::concatenate("history :: the image is not recorded: its ", why, " bytes"));
+        return nullptr;
+    }
+    platform::log(platform::concatenate("IMAGE ID :: ", platform::excerptOnOneLine(*documentId)));
+    constexpr std::size_t anyNumberOfLines = std::numeric_limits<std::size_t>::max();
+    auto record = controller->loadOrCreateVistrelImage(*documentId, *identifier,
+                                                       display_limits::clampText(*title, maxTitleBytes, anyNumberOfLines),
+                                                       picture, std::chrono::system_clock::now());
     if (!record) {
         platform::log("history :: the image is not recorded: the history store could not keep it");
         return nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 // One history record as the screens see it once an image has been recognised. Making
 // one records the image: its record is found by identifier, or made with its photo file.
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,9 +15,21 @@ namespace vistrel {
 
 class VistrelImageViewModel {
 public:
-    // None, with a log line saying why, when the image lacks a document identifier, an
-    // identifier or a title as text (nothing is recorded then), or when the store cannot
-    // give a record.
+    // What an answer, or the QR codes of a photo, may leave in the history is bounded, so
+    // that a list of records costs little whatever was sent. An identifier holds the text
+    // of any one QR code (at most 7,089 characters); a document identifier is followed by
+    // the texts of the image's QR codes, and holds several; a title is a few lines.
+    static constexpr std::size_t maxIdentifierBytes = 8 * 1024;
+    static constexpr std::size_t maxDocumentIdBytes = 64 * 1024;
+    static constexpr std::size_t maxTitleBytes = 512;
+
+    // Records the image with the photo, and logs "IMAGE ID :: " and the start of its
+    // document identifier (platform::excerptOnOneLine). The title is recorded within
+    // maxTitleBytes: a longer one is cut where a user-perceived character ends and marked
+    // as going on (display_limits::clampText). None, with a log line saying why, when the
+    // image lacks a document identifier, an identifier or a title as text, or has one past
+    // its bound, which it cannot be known by (nothing is recorded then), or when the store
+    // cannot give a record.
     static std::shared_ptr<VistrelImageViewModel> make(
         const ImageViewModel& imageViewModel, const platform::graphics::Image& picture,
         std::shared_ptr<PersistanceController> controller = PersistanceController::shared());

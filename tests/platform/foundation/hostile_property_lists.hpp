@@ -44,10 +44,12 @@ inline std::string xmlPlist(const std::string& body) {
     return std::string(R"(<?xml version="1.0" encoding="UTF-8"?><plist version="1.0">)").append(body).append("</plist>");
 }
 
-// Files that read as no property list, and must never stop or hang the process.
-inline std::vector<std::pair<std::string, std::string>> hostilePropertyLists() {
+using NamedFiles = std::vector<std::pair<std::string, std::string>>;
+
+// Files that cannot be property lists, and must never stop or hang the process.
+inline NamedFiles damagedPropertyLists() {
     using namespace std::string_literals;
-    std::vector<std::pair<std::string, std::string>> files = {
+    return {
         {"XML text with a NUL", xmlPlist("<dict><key>a</key><string>x\0y</string></dict>"s)},
         {"XML key with a NUL", xmlPlist("<dict><key>a\0b</key><string>xy</string></dict>"s)},
         {"XML with a NUL after it", xmlPlist("<dict/>").append("\0"s)},
@@ -57,6 +59,13 @@ inline std::vector<std::pair<std::string, std::string>> hostilePropertyLists() {
         {"binary array holding itself", binaryPlist({std::string("\xA1").append(ref(0))})},
         {"binary reference past the objects", binaryPlist({std::string("\xA1").append(ref(7))})},
     };
+}
+
+// Files made to hurt a reader that are property lists, but deeper or larger once read
+// than a reader takes: they read as no property list, and must never stop or hang the
+// process either.
+inline NamedFiles pastBoundsPropertyLists() {
+    NamedFiles files;
     // Nesting far deeper than any reader's stack allows.
     const int deep = 200000;
     std::string nested;
@@ -70,6 +79,13 @@ inline std::vector<std::pair<std::string, std::string>> hostilePropertyLists() {
     std::vector<std::string> doubling;
     for (int i = 0; i < 48; ++i) doubling.push_back(i + 1 < 48 ? std::string("\xA2").append(ref(i + 1)).append(ref(i + 1)) : "\x51x");
     files.emplace_back("binary shared objects doubling 48 times", binaryPlist(doubling));
+    return files;
+}
+
+// Both of the above.
+inline NamedFiles hostilePropertyLists() {
+    NamedFiles files = damagedPropertyLists();
+    for (auto& file : pastBoundsPropertyLists()) files.push_back(std::move(file));
     return files;
 }
 

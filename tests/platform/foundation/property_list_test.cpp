@@ -59,9 +59,14 @@ TEST(PropertyListTest, WrittenXmlEscapesTextAndRefusesNull) {
 // The property-list library stops the process on a NUL in a text, overflows its stack on
 // deep nesting and parses a shared object again at every reference: such files are
 // refused before it sees them. Sound files with shared objects and UTF-16 texts still read.
+// Those that are property lists are told from damaged ones.
 TEST(PropertyListTest, HostileFilesReadAsNoPropertyList) {
-    for (const auto& [name, bytes] : plisttest::hostilePropertyLists())
-        EXPECT_EQ(platform::readPropertyList(bytes), std::nullopt) << name;
+    for (const auto& [files, refusal] : {std::pair{plisttest::damagedPropertyLists(), platform::PropertyListRefusal::notAPropertyList},
+                                         std::pair{plisttest::pastBoundsPropertyLists(), platform::PropertyListRefusal::pastBounds}})
+        for (const auto& [name, bytes] : files) {
+            const platform::PropertyListRead read = platform::readPropertyListFully(bytes);
+            EXPECT_EQ(std::tuple(read.value, read.refusal), std::tuple(std::nullopt, refusal)) << name;
+        }
 
     using namespace std::string_literals;
     const std::string shared = plisttest::binaryPlist(

@@ -1,6 +1,8 @@
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <atomic>
+#include <bit>
 #include <chrono>
 #include <thread>
 #include <tuple>
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "hostile_property_lists.hpp"
+#include "support/set_aside_copies.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/log.hpp"
@@ -49,13 +52,22 @@ TEST(UserDefaultsTest, TypedValuesSurviveReopening) {
     EXPECT_EQ(UserDefaults(file).string("key"), std::nullopt);
 }
 
-// Data and dates in a defaults file (written by another program, or in binary form)
-// are kept as they were when another key is saved.
+// Data, dates and identifiers in a defaults file (written by another program, or in
+// binary form) are kept as they were when another key is saved.
 TEST(UserDefaultsTest, SavingKeepsDataAndDatesOfTheFile) {
-    for (const char* name : {"sample.xml.plist", "sample.bplist"}) {
+    // {"d": a date 100.5 s after 2001 began, "u": the identifier 42}
+    std::string date = "\x33";
+    plisttest::appendBigEndian(date, std::bit_cast<std::uint64_t>(100.5), 8);
+    const std::string dateAndIdentifier = plisttest::binaryPlist(
+        {std::string("\xD2").append(plisttest::ref(1)).append(plisttest::ref(2)).append(plisttest::ref(3)).append(plisttest::ref(4)),
+         "\x51" "d", "\x51" "u", date, std::string("\x80\x2A")});
+    for (const char* name : {"sample.xml.plist", "sample.bplist", "a binary date of half a second"}) {
         testsupport::TempDir dir;
         auto file = dir / "preferences.plist";
-        std::filesystem::copy_file(std::string(VISTREL_TEST_DATA) + "/plist/" + name, file);
+        if (std::string_view(name).starts_with("sample"))
+            std::filesystem::copy_file(std::string(VISTREL_TEST_DATA) + "/plist/" + name, file);
+        else
+            dir.write("preferences.plist", dateAndIdentifier);
         auto expected = platform::readPropertyList(*platform::readFile(file, 64u << 20));
         expected->mutableDictionary()->set("apiKey", Value("k"));
         EXPECT_TRUE(UserDefaults(file).set("apiKey", Value("k")));
@@ -98,33 +110,95 @@ TEST(UserDefaultsTest, UnreadableFileStartsEmptyAndIsReplacedOnWrite) {
 }
 
 // A damaged file is moved aside with its bytes, never read into the defaults, and never
-// stops the process; the next change writes a new file beside the damaged one.
+// stops the process; the next change writes a new file beside the damaged one. A file
+// only its owner writes goes aside too past its bounds, or past the reader's.
 TEST(UserDefaultsTest, DamagedFilesAreMovedAsideAndTheDefaultsStartEmpty) {
-    std::vector<std::tuple<std::string, std::string, std::string>> files;
-    for (auto& [name, bytes] : plisttest::hostilePropertyLists()) files.emplace_back(name, bytes, "unreadable");
-    files.emplace_back("an array", plisttest::xmlPlist("<array><string>a</string></array>"), "unreadable");
-    files.emplace_back("sound, but past 16 MB",
-                       plisttest::xmlPlist("<dict><key>a</key><string>b</string></dict>") + std::string(16u << 20, ' '),
-                       "too large");
-    for (const auto& [name, bytes, kind] : files) {
+    struct Row {
+        std::string name, bytes, kind;
+        std::optional<platform::DefaultsBounds> ownBounds;
+    };
+    std::vector<Row> rows;
+    for (auto& [name, bytes] : plisttest::damagedPropertyLists()) rows.push_back({name, bytes, "unreadable", {}});
+    rows.push_back({"an array", plisttest::xmlPlist("<array><string>a</string></array>"), "unreadable", {}});
+    rows.push_back({"sound, but past its owner's 1 MB",
+                    plisttest::xmlPlist("<dict><key>a</key><string>b</string></dict>") + std::string(1u << 20, ' '),
+                    "too large", platform::DefaultsBounds{1u << 20, 1000}});
+    for (auto& [name, bytes] : plisttest::pastBoundsPropertyLists())
+        rows.push_back({name + ", its owner's", bytes, "too large", platform::DefaultsBounds{}});
+    for (const auto& [name, bytes, kind, ownBounds] : rows) {
         SCOPED_TRACE(name);
         testsupport::TempDir dir;
         auto file = dir.write("p.plist", bytes);
         platform::LogCapture log;
-        UserDefaults defaults(file);
+        UserDefaults defaults(file, ownBounds);
         EXPECT_TRUE(log.contains(std::string("UserDefaults :: ")
                                      .append(kind)
                                      .append(" defaults file ")
                                      .append(file.string())
                                      .append(", moved aside to ")
                                      .append(file.string())
-                                     .append(".damaged")));
+                                     .append(".damaged-")));
         EXPECT_EQ(std::tuple(defaults.object("a"), defaults.object("k"), std::filesystem::exists(file)),
                   std::tuple(std::nullopt, std::nullopt, false));
         EXPECT_TRUE(defaults.set("apiKey", Value("k")));
         EXPECT_EQ(UserDefaults(file).string("apiKey"), "k");
-        EXPECT_EQ(platform::readFile(dir / "p.plist.damaged", 64u << 20), bytes);
+        EXPECT_EQ(testsupport::setAsideCopies(dir.path(), "p.plist"), std::vector{bytes});
     }
+}
+
+// The standard defaults are the host's: its file is read at whatever size it keeps, and
+// a change is written with all of it. One the reader takes nothing of stays as it is, and
+// no change is written over it. A damaged one is set aside, and that of a later start
+// beside it: no copy replaces another.
+TEST(UserDefaultsTest, TheHostsStandardDefaultsAreReadOrLeftNeverLost) {
+    const std::string text(1u << 20, 'x');
+    std::string large = "<dict><key>a</key><string>b</string>";
+    for (int i = 0; i < 18; ++i) large.append("<key>k").append(std::to_string(i)).append("</key><string>" + text + "</string>");
+    struct Row {
+        std::string name, bytes;
+        bool read;
+    };
+    std::vector<Row> rows = {{"18 MB of texts", plisttest::xmlPlist(large + "</dict>"), true}};
+    for (auto& [name, bytes] : plisttest::pastBoundsPropertyLists()) rows.push_back({name, bytes, false});
+    for (const auto& [name, bytes, read] : rows) {
+        SCOPED_TRACE(name);
+        testsupport::TempDir dir;
+        auto file = dir.write("preferences.plist", bytes);
+        UserDefaults::resetStandard(file);
+        auto defaults = UserDefaults::standard();
+        const std::optional<Value> before = defaults->object("a");
+        EXPECT_EQ(std::tuple(before.has_value(), defaults->set("new", Value("v"))), std::tuple(read, read));
+        UserDefaults::resetStandard(file);
+        EXPECT_EQ(std::tuple(UserDefaults::standard()->object("a") == before, UserDefaults::standard()->string("new"),
+                             testsupport::setAsideCopies(dir.path(), "preferences.plist").size()),
+                  std::tuple(true, read ? std::optional<std::string>("v") : std::nullopt, std::size_t{0}));
+        // Compared, not printed: the values are megabytes long.
+        EXPECT_TRUE(UserDefaults::standard()->string("k17") == (read ? std::optional(text) : std::nullopt));
+        EXPECT_TRUE(read || platform::readFile(file, 64u << 20) == bytes);
+    }
+    testsupport::TempDir dir;
+    const auto file = dir / "preferences.plist";
+    // {"a": [true x 1,100,000]}, each a reference to one shared value: more values than a
+    // fixed bound of a million would take, in a file of 2.2 MB.
+    const std::uint64_t shared = 1'100'000;
+    std::string array = "\xAF\x12";
+    plisttest::appendBigEndian(array, shared, 4);
+    for (std::uint64_t i = 0; i < shared; ++i) array += plisttest::ref(3);
+    dir.write("preferences.plist", plisttest::binaryPlist({plisttest::dictionaryOfNext(), "\x51" "a", array, "\x09"}));
+    UserDefaults::resetStandard(file);
+    const std::optional<Value> many = UserDefaults::standard()->object("a");
+    EXPECT_EQ(many && many->array() ? many->array()->size() : 0u, shared);
+    std::vector<std::string> damaged;
+    for (const auto& [name, bytes] : plisttest::damagedPropertyLists()) {
+        SCOPED_TRACE(name);
+        dir.write("preferences.plist", bytes);
+        UserDefaults::resetStandard(file);
+        EXPECT_TRUE(UserDefaults::standard()->set("apiKey", Value(name)));
+        damaged.push_back(bytes);
+        std::sort(damaged.begin(), damaged.end());
+        EXPECT_EQ(testsupport::setAsideCopies(dir.path(), "preferences.plist"), damaged);
+    }
+    UserDefaults::resetStandard();
 }
 
 TEST(UserDefaultsTest, ReadersOnOtherThreadsWhileTheMainThreadWrites) {

@@ -2,6 +2,8 @@
 
 #include <plist/plist.h>
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -19,11 +21,13 @@ struct PlistDeleter {
 };
 using PlistPtr = std::unique_ptr<void, PlistDeleter>;
 
-// Property lists nest only as deep as their authors write them, and hold as many values
-// as a person would put in them; the bounds keep a hostile file from exhausting the
-// stack, the memory or the time of the reader.
+// Property lists nest only as deep as their authors write them. A binary file's writer
+// shares texts, numbers, dates and data among the references to them, never containers,
+// so each value of its tree costs a reference of at least a byte: no file so written
+// holds more values than it has bytes. A hostile file sharing containers is held to the
+// same, however small it is kept.
 constexpr int kMaxDepth = 256;
-constexpr std::uint64_t kMaxValues = 1 << 20;
+constexpr std::uint64_t kLeastMaxValues = 1 << 20;
 
 // Property lists count time from 1 January 2001 UTC.
 constexpr std::chrono::seconds kReferenceDate{978307200};
@@ -66,14 +70,24 @@ std::optional<Value> fromNode(plist_t node, int depth) {
         return Value(std::move(s));
     }
     case PLIST_ARRAY: {
+        // Walked with the library's iterator: reaching an item by its index walks the
+        // items before it, and a long list read so would take hours.
         Array items;
-        uint32_t n = plist_array_get_size(node);
-        items.reserve(n);
-        for (uint32_t i = 0; i < n; ++i) {
-            auto item = fromNode(plist_array_get_item(node, i), depth + 1);
-            if (!item) return std::nullopt;
+        items.reserve(plist_array_get_size(node));
+        plist_array_iter it = nullptr;
+        plist_array_new_iter(node, &it);
+        for (;;) {
+            plist_t child = nullptr;
+            plist_array_next_item(node, it, &child);
+            if (!child) break;
+            auto item = fromNode(child, depth + 1);
+            if (!item) {
+                std::free(it);
+                return std::nullopt;
+            }
             items.push_back(std::move(*item));
         }
+        std::free(it);
         return Value(std::move(items));
     }
     case PLIST_DICT: {
@@ -138,8 +152,16 @@ plist_t toNode(const Value& value, int depth) {
     }
     case Value::Type::String:
         return plist_new_string(value.string()->c_str());
-    case Value::Type::Opaque:
-        return plist_new_string(value.opaque()->description.c_str());
+    case Value::Type::Opaque: {
+        const Opaque& opaque = *value.opaque();
+        if (opaque.typeName == "uid") {
+            std::uint64_t uid = 0;
+            const char* end = opaque.description.data() + opaque.description.size();
+            if (auto [at, error] = std::from_chars(opaque.description.data(), end, uid); error == std::errc() && at == end)
+                return plist_new_uid(uid);
+        }
+        return plist_new_string(opaque.description.c_str());
+    }
     case Value::Type::Data: {
         const Bytes& bytes = *value.data();
         return plist_new_data(reinterpret_cast<const char*>(bytes.data()), bytes.size());
@@ -184,25 +206,50 @@ plist_t toNode(const Value& value, int depth) {
 
 }  // namespace
 
-std::optional<Value> readPropertyList(std::string_view bytes) {
-    if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
-    if (!screenPropertyListBytes(bytes, kMaxDepth, kMaxValues)) return std::nullopt;
+PropertyListRead readPropertyListFully(std::string_view bytes) {
+    auto refused = [](PropertyListRefusal why) { return PropertyListRead{std::nullopt, why}; };
+    if (bytes.empty()) return refused(PropertyListRefusal::notAPropertyList);
+    if (bytes.size() > maxPropertyListBytes) return refused(PropertyListRefusal::pastBounds);
+    switch (screenPropertyListBytes(bytes, kMaxDepth, std::max<std::uint64_t>(kLeastMaxValues, bytes.size()))) {
+    case Screening::acceptable: break;
+    case Screening::damaged: return refused(PropertyListRefusal::notAPropertyList);
+    case Screening::pastBounds: return refused(PropertyListRefusal::pastBounds);
+    }
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
     PlistPtr owner(root);
-    return fromNode(root, 0);
+    std::optional<Value> value = fromNode(root, 0);
+    if (!value) return refused(PropertyListRefusal::notAPropertyList);
+    return {std::move(value), std::nullopt};
 }
 
-std::optional<std::string> writePropertyListXml(const Value& value) {
+std::optional<Value> readPropertyList(std::string_view bytes) { return readPropertyListFully(bytes).value; }
+
+namespace {
+
+// The value in one of the library's forms: `write` and `release` are its writer and the
+// function freeing what that gives.
+std::optional<std::string> writePropertyList(const Value& value, void (*write)(plist_t, char**, uint32_t*),
+                                             void (*release)(char*)) {
     PlistPtr root(toNode(value, 0));
     if (!root) return std::nullopt;
-    char* xml = nullptr;
+    char* bytes = nullptr;
     uint32_t length = 0;
-    plist_to_xml(static_cast<plist_t>(root.get()), &xml, &length);
-    if (!xml) return std::nullopt;
-    std::string out(xml, length);
-    plist_to_xml_free(xml);
+    write(static_cast<plist_t>(root.get()), &bytes, &length);
+    if (!bytes) return std::nullopt;
+    std::string out(bytes, length);
+    release(bytes);
     return out;
+}
+
+}  // namespace
+
+std::optional<std::string> writePropertyListXml(const Value& value) {
+    return writePropertyList(value, plist_to_xml, plist_to_xml_free);
+}
+
+std::optional<std::string> writePropertyListBinary(const Value& value) {
+    return writePropertyList(value, plist_to_bin, plist_to_bin_free);
 }
 
 }  // namespace platform

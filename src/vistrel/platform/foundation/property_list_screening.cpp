@@ -60,24 +60,30 @@ public:
     explicit BinaryScreen(std::string_view bytes)
         : data_(reinterpret_cast<const unsigned char*>(bytes.data())), size_(bytes.size()) {}
 
-    bool acceptable(int maxDepth, std::uint64_t maxNodes) {
+    Screening screen(int maxDepth, std::uint64_t maxNodes) {
+        if (!holdsTogether()) return Screening::damaged;
+        if (treeWithin(root_, maxDepth, maxNodes)) return Screening::acceptable;
+        return pastBounds_ ? Screening::pastBounds : Screening::damaged;
+    }
+
+private:
+    // The trailer and the offset table fit the file.
+    bool holdsTogether() {
         constexpr std::size_t kHeader = 8, kTrailer = 32;
         if (size_ < kHeader + kTrailer) return false;
         const unsigned char* trailer = data_ + size_ - kTrailer;
         offsetSize_ = trailer[6];
         refSize_ = trailer[7];
         objectCount_ = bigEndian(trailer + 8, 8);
-        const std::uint64_t root = bigEndian(trailer + 16, 8);
+        root_ = bigEndian(trailer + 16, 8);
         tableOffset_ = bigEndian(trailer + 24, 8);
         objectsEnd_ = size_ - kTrailer;
         if (offsetSize_ < 1 || offsetSize_ > 8 || refSize_ < 1 || refSize_ > 8) return false;
-        if (objectCount_ == 0 || root >= objectCount_) return false;
+        if (objectCount_ == 0 || root_ >= objectCount_) return false;
         if (tableOffset_ < kHeader || tableOffset_ > objectsEnd_) return false;
-        if (objectCount_ > (objectsEnd_ - tableOffset_) / offsetSize_) return false;
-        return treeWithin(root, maxDepth, maxNodes);
+        return objectCount_ <= (objectsEnd_ - tableOffset_) / offsetSize_;
     }
 
-private:
     struct Object {
         std::size_t start = 0;        // of the first byte after the marker and length
         std::uint64_t length = 0;     // items, characters or bytes
@@ -129,7 +135,8 @@ private:
     // every string. The library parses a shared object again at every reference to it,
     // so what counts is the tree the references spell out: its height (the recursion the
     // parser will go through) and its number of nodes (the work and memory it will
-    // take). A reference back to a container being walked is a cycle.
+    // take). A reference back to a container being walked is a cycle. A walk stopped by
+    // the height or the number of nodes alone sets pastBounds_.
     bool treeWithin(std::uint64_t root, int maxDepth, std::uint64_t maxNodes) {
         enum : unsigned char { unseen, open, done };
         std::vector<unsigned char> state(objectCount_, unseen);
@@ -149,11 +156,16 @@ private:
             Frame& parent = path.back();
             parent.height = std::max(parent.height, height[child] + 1);
             parent.nodes += std::min(nodes[child], maxNodes);
-            return parent.height <= maxDepth && parent.nodes <= maxNodes;
+            pastBounds_ = parent.height > maxDepth || parent.nodes > maxNodes;
+            return !pastBounds_;
         };
         // Starts on an object: a leaf is checked and finished at once, a container opened.
         auto visit = [&](std::uint64_t index) -> bool {
-            if (state[index] == open || path.size() >= std::size_t(maxDepth) + 1) return false;
+            if (state[index] == open) return false;
+            if (path.size() >= std::size_t(maxDepth) + 1) {
+                pastBounds_ = true;
+                return false;
+            }
             if (state[index] == done) return fold(index);
             const std::optional<std::size_t> offset = offsetOf(index);
             if (!offset) return false;
@@ -196,14 +208,17 @@ private:
     std::size_t offsetSize_ = 0, refSize_ = 0;
     std::uint64_t objectCount_ = 0;
     std::size_t tableOffset_ = 0, objectsEnd_ = 0;
+    std::uint64_t root_ = 0;
+    bool pastBounds_ = false;
 };
 
 }  // namespace
 
-bool screenPropertyListBytes(std::string_view bytes, int maxDepth, std::uint64_t maxNodes) {
-    if (bytes.substr(0, 8) == "bplist00") return BinaryScreen(bytes).acceptable(maxDepth, maxNodes);
+Screening screenPropertyListBytes(std::string_view bytes, int maxDepth, std::uint64_t maxNodes) {
+    if (bytes.substr(0, 8) == "bplist00") return BinaryScreen(bytes).screen(maxDepth, maxNodes);
+    if (bytes.find('\0') != std::string_view::npos) return Screening::damaged;
     // The top element, the value at the deepest level the reader takes, and its key.
-    return bytes.find('\0') == std::string_view::npos && xmlNestsWithin(bytes, maxDepth + 3);
+    return xmlNestsWithin(bytes, maxDepth + 3) ? Screening::acceptable : Screening::pastBounds;
 }
 
 }  // namespace platform

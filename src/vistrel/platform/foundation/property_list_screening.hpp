@@ -9,12 +9,19 @@
 
 namespace platform {
 
-// True when the bytes may go to the library: an XML form without any NUL byte and
-// nested no deeper than a reader stopping at `maxDepth` levels of values could use; a
-// binary form whose trailer, offset table and references hold together, whose tree of
-// values reachable from the top (a shared object counted at every reference) has no
-// cycle, at most `maxDepth` levels below the top and at most `maxNodes` values, and
-// whose strings (ASCII or UTF-16) hold no NUL character.
-bool screenPropertyListBytes(std::string_view bytes, int maxDepth, std::uint64_t maxNodes);
+enum class Screening {
+    acceptable,    // the bytes may go to the library
+    damaged,       // they cannot be a sound property list
+    pastBounds,    // sound as far as the screen looked, but deeper or larger than the reader takes
+};
+
+// Acceptable: an XML form without any NUL byte and nested no deeper than a reader
+// stopping at `maxDepth` levels of values could use; a binary form whose trailer, offset
+// table and references hold together, whose tree of values reachable from the top (a
+// shared object counted at every reference) has no cycle, at most `maxDepth` levels
+// below the top and at most `maxNodes` values, and whose strings (ASCII or UTF-16) hold
+// no NUL character. Past the bounds: deeper than `maxDepth`, or more than `maxNodes`
+// values, and nothing else found wrong on the way. Damaged: anything else.
+Screening screenPropertyListBytes(std::string_view bytes, int maxDepth, std::uint64_t maxNodes);
 
 }  // namespace platform

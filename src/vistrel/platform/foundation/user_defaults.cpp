@@ -9,6 +9,7 @@
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
+#include "vistrel/platform/foundation/set_aside.hpp"
 
 namespace platform {
 
@@ -32,45 +33,62 @@ void UserDefaults::resetStandard(std::optional<std::filesystem::path> file) {
     standardSlot() = file ? std::make_shared<UserDefaults>(*file) : nullptr;
 }
 
-UserDefaults::UserDefaults(std::filesystem::path file, DefaultsBounds bounds) : file_(std::move(file)) {
+UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds)
+    : file_(std::move(file)) {
     // A run stopped between writing the new file and renaming it left its temporary.
     const std::string name = file_.filename().native();
     removeStaleTemporaries(file_.has_parent_path() ? file_.parent_path() : ".",
                            [&](std::string_view target) { return target == name; });
 
-    FileRead read = readFileWithin(file_, bounds.maxFileBytes);
+    const std::size_t maxBytes = std::min(ownBounds ? ownBounds->maxFileBytes : maxPropertyListBytes,
+                                          maxPropertyListBytes);
+    FileRead read = readFileWithin(file_, maxBytes);
     if (read.error == FileReadError::missing) return;  // no file yet
     if (read.error == FileReadError::notRegularFile || read.error == FileReadError::unreadable) {
-        // Not ours to move: the defaults start empty and the next change replaces it.
-        log(concatenate("UserDefaults :: defaults file ", file_.string(), " is ", describe(*read.error)));
+        leaveUnread(describe(*read.error));
         return;
     }
-    std::string_view kind = "too large";
-    std::string why = concatenate("over ", std::to_string(bounds.maxFileBytes), " bytes");
+    std::string why = concatenate("over ", std::to_string(maxBytes), " bytes");
     if (read.bytes) {
-        std::optional<Value> value = readPropertyList(*read.bytes);
-        const Dictionary* values = value ? value->dictionary() : nullptr;
-        if (values && values->size() <= bounds.maxKeys) {
-            values_ = *values;
+        PropertyListRead list = readPropertyListFully(*read.bytes);
+        binary_ = read.bytes->starts_with("bplist");
+        read.bytes.reset();  // the bytes go before the values are kept
+        Dictionary* values = list.value ? list.value->mutableDictionary() : nullptr;
+        if (values && (!ownBounds || values->size() <= ownBounds->maxKeys)) {
+            values_ = std::move(*values);
             return;
         }
-        if (values) {
-            why = concatenate("over ", std::to_string(bounds.maxKeys), " keys");
-        } else {
-            kind = "unreadable";
-            why = "not a property list of a dictionary";
+        if (!values && list.refusal != PropertyListRefusal::pastBounds) {
+            writable_ = moveAside("unreadable", "not a property list of a dictionary");
+            return;
         }
+        why = values ? concatenate("over ", std::to_string(ownBounds->maxKeys), " keys")
+                     : std::string("nested deeper or holding more values than the reader takes");
     }
-    // A damaged (or oversized) file is kept, bytes and mode as they were, for whoever
-    // wants to look at it; the defaults start empty and the next change writes a new file.
-    std::filesystem::path aside = file_;
-    aside += ".damaged";
+    // Too large. The program's own file stays as it chose to keep it; a file that only its
+    // owner writes, past its bounds, is not one it wrote.
+    if (ownBounds) writable_ = moveAside("too large", why);
+    else leaveUnread(concatenate("too large to read (", why, ")"));
+}
+
+void UserDefaults::leaveUnread(std::string_view why) {
+    writable_ = false;
+    log(concatenate("UserDefaults :: defaults file ", file_.string(), " is ", why,
+                    "; left as it is, and not written over"));
+}
+
+bool UserDefaults::moveAside(std::string_view kind, std::string_view why) const {
+    // Kept, bytes and mode as they were, for whoever wants to look at it, under a name of
+    // its own: the copy of an earlier start is never replaced. The defaults start empty
+    // and the next change writes a new file.
     std::error_code error;
-    std::filesystem::rename(file_, aside, error);
+    const std::optional<std::filesystem::path> aside = setAside(file_, "damaged", error);
     log(concatenate("UserDefaults :: ", kind, " defaults file ", file_.string(),
-                    error ? concatenate(" could not be moved aside: ", error.message())
-                          : concatenate(", moved aside to ", aside.string()),
+                    aside ? concatenate(", moved aside to ", aside->string())
+                          : concatenate(" could not be moved aside (", error.message(),
+                                        "); left as it is, and not written over"),
                     " (", why, ")"));
+    return aside.has_value();
 }
 
 std::optional<Value> UserDefaults::object(std::string_view key) const {
@@ -117,9 +135,14 @@ bool UserDefaults::remove(std::string_view key) {
 }
 
 bool UserDefaults::persistLocked() const {
-    auto xml = writePropertyListXml(Value(values_));
+    if (!writable_) {
+        log(concatenate("UserDefaults :: ", file_.string(), " was left unread; the change is kept in memory only"));
+        return false;
+    }
+    // A binary file stays binary: XML keeps dates to the second only.
+    auto bytes = binary_ ? writePropertyListBinary(Value(values_)) : writePropertyListXml(Value(values_));
     // The defaults may hold secrets (an API key): readable by the owner only.
-    if (xml && writeFileAtomically(file_, *xml, 0600)) return true;
+    if (bytes && writeFileAtomically(file_, *bytes, 0600)) return true;
     log(concatenate("UserDefaults :: could not write ", file_.string()));
     return false;
 }

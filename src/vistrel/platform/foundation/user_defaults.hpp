@@ -1,6 +1,7 @@
 #pragma once
 // User defaults: typed values under text keys, kept in a property-list file that is
-// rewritten atomically (mode 0600) on every change. Safe to use from any thread.
+// rewritten atomically (mode 0600) on every change, in the form it was read in (XML for a
+// new file). Safe to use from any thread.
 #include <cstddef>
 #include <filesystem>
 #include <limits>
@@ -10,16 +11,15 @@
 #include <string>
 #include <string_view>
 
+#include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/value.hpp"
 
 namespace platform {
 
-// The bounds of a defaults file that is read: past them it is too large and moved aside.
-// By default wide enough for any file a program keeps (the standard defaults are the
-// program's own), and still a bound, so that a file of gigabytes cannot exhaust memory;
-// an owner that knows how little it keeps may narrow them.
+// The bounds of a defaults file that only its owner writes, which knows how little it
+// keeps: past them the file is not one it wrote, and is moved aside rather than read.
 struct DefaultsBounds {
-    std::size_t maxFileBytes = 16u << 20;
+    std::size_t maxFileBytes = maxPropertyListBytes;
     std::size_t maxKeys = std::numeric_limits<std::size_t>::max();
 };
 
@@ -32,14 +32,20 @@ public:
     // Reopens the process's defaults from a file (or, with none, from the default place).
     static void resetStandard(std::optional<std::filesystem::path> file = std::nullopt);
 
-    // Opens (or prepares to create) the defaults kept in `file`. A file that does not
-    // read as a property list holding a dictionary, or is past the bounds, is moved
-    // aside, bytes and all, to "<file>.damaged" (replacing an older one) with a log line
-    // saying which ("unreadable" or "too large"), and the defaults start empty. What is
-    // there but not a regular file is left alone (logged; the defaults start empty).
-    // Temporaries of the file ("<file>.tmp-<digits>") that a stopped run left behind
-    // are removed (removeStaleTemporaries).
-    explicit UserDefaults(std::filesystem::path file, DefaultsBounds bounds = {});
+    // Opens (or prepares to create) the defaults kept in `file`, reading what is there.
+    // - A file that is not a property list holding a dictionary is damaged: it is moved
+    //   aside, bytes and all, under a name no later one takes (setAside, label
+    //   "damaged"), with a log line, and the defaults start empty.
+    // - Without `ownBounds` the file is the program's, kept as large as it chose: it is
+    //   read whatever its size. One the reader takes nothing of (past the bounds of
+    //   readPropertyListFully), and what is there but cannot be read (not a regular file,
+    //   no permission), are left where they are (logged).
+    // - With `ownBounds`, a file past them or the reader's is moved aside like a damaged
+    //   one ("too large"); what cannot be read is left where it is.
+    // Defaults that left a file where it was start empty and never write over it: their
+    // changes are kept in memory only. Temporaries of the file ("<file>.tmp-<digits>")
+    // that a stopped run left behind are removed (removeStaleTemporaries).
+    explicit UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds = std::nullopt);
 
     std::optional<Value> object(std::string_view key) const;
     // The value only when it is a text.
@@ -48,8 +54,8 @@ public:
     // false for anything else and for a missing key.
     bool boolValue(std::string_view key) const;
 
-    // Stores and persists. False when the file could not be written (the value is kept
-    // in memory all the same).
+    // Stores and persists. False when the file could not be written, or was left
+    // unread where it is (the value is kept in memory all the same).
     bool set(std::string_view key, Value value);
     bool setBool(std::string_view key, bool value);
     bool remove(std::string_view key);
@@ -58,8 +64,16 @@ public:
 
 private:
     bool persistLocked() const;
+    // Moves a damaged (or, for `kind` "too large", oversized) file aside; false when it stays.
+    bool moveAside(std::string_view kind, std::string_view why) const;
+    // Leaves the file where it is, unread, and never to be written over.
+    void leaveUnread(std::string_view why);
 
     std::filesystem::path file_;
+    // False while a file the defaults did not read is at file_.
+    bool writable_ = true;
+    // Whether the file read was in the binary form, which changes are written in too.
+    bool binary_ = false;
     mutable std::shared_mutex mutex_;
     Dictionary values_;
 };
