@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "model/answer_fixtures.hpp"
-#include "platform/graphics/png_rows.hpp"
+#include "png_rows.hpp"
 #include "screen_fixture.hpp"
 #include "vistrel/platform/ui/application.hpp"
 #include "vistrel/screens/actions/display_actions_view_controller.hpp"

@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "platform/graphics/image_fixtures.hpp"
-#include "platform/graphics/png_rows.hpp"
-#include "platform/graphics/progressive_jpeg.hpp"
+#include "png_rows.hpp"
+#include "progressive_jpeg.hpp"
 #include "screen_fixture.hpp"
 #include "vistrel/core/palette.hpp"
 #include "vistrel/platform/ui/alert_controller.hpp"

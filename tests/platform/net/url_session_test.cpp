@@ -3,8 +3,8 @@
 #include <atomic>
 #include <future>
 
+#include "loopback_server.hpp"
 #include "net_test_support.hpp"
-#include "support/loopback_server.hpp"
 #include "vistrel/platform/net/url.hpp"
 #include "vistrel/platform/net/url_error.hpp"
 #include "vistrel/platform/net/url_session.hpp"
