@@ -17,7 +17,7 @@
 #include "demo_measures.hpp"
 #include "hostile_gallery_demo.hpp"
 #include "loopback_services.hpp"
-#include "platform/graphics/png_rows.hpp"  // the tests' PNG writer, row by row
+#include "png_rows.hpp"  // the PNG writer the tests use, row by row
 #include "vistrel/core/configuration_key.hpp"
 #include "vistrel/core/sdk_configuration.hpp"
 #include "vistrel/core/vistrel_error.hpp"

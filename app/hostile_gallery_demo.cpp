@@ -8,9 +8,9 @@
 #include <string>
 
 #include "demo_measures.hpp"
-#include "platform/graphics/png_rows.hpp"          // the tests' PNG writer, row by row
-#include "platform/graphics/progressive_jpeg.hpp"  // and their progressive JPEG writer
-#include "support/photo_history.hpp"
+#include "photo_history.hpp"
+#include "png_rows.hpp"          // the PNG writer the tests use, row by row
+#include "progressive_jpeg.hpp"  // and their progressive JPEG writer
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/graphics/bitmap.hpp"
 #include "vistrel/platform/graphics/image.hpp"

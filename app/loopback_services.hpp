@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "support/loopback_server.hpp"
+#include "loopback_server.hpp"
 
 // The port of a loopback address ("http://127.0.0.1:8930/..."); 0 when it names none.
 int loopbackPort(const std::string& address);

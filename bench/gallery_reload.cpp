@@ -24,9 +24,9 @@
 
 #include "main_thread_turns.hpp"
 #include "peak_memory.hpp"
-#include "platform/graphics/png_rows.hpp"
-#include "platform/graphics/progressive_jpeg.hpp"
-#include "support/photo_history.hpp"
+#include "photo_history.hpp"
+#include "png_rows.hpp"
+#include "progressive_jpeg.hpp"
 #include "vistrel/platform/dispatch/clock.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/log.hpp"
@@ -48,8 +48,8 @@ constexpr int kPhotoHeight = 3024;
 constexpr int kCardPixelWidth = 345;
 constexpr int kCardPixelHeight = 376;
 
-using bench::peakMiB;
-using bench::resetPeak;
+using testsupport::peakMiB;
+using testsupport::resetPeak;
 
 // A photo with detail everywhere (gradients and a fine pattern), as a camera gives.
 std::string twelveMegapixelJpeg() {
@@ -232,7 +232,7 @@ void BM_ThirtyCardsOpenedAndScrolled(benchmark::State& state, PhotoFiles kind) {
     double peak = 0, mainCpuMs = 0, longestMs = 0, longestCpuMs = 0;
     long withPicture = 0, cards = 0;
     for (auto _ : state) {
-        bench::resetPeak();
+        testsupport::resetPeak();
         const double cpuBefore = bench::threadCpuMs();
         bench::Turns turns;
         auto opened = shown.open();
@@ -259,7 +259,7 @@ void BM_ThirtyCardsOpenedAndScrolled(benchmark::State& state, PhotoFiles kind) {
         mainCpuMs = std::max(mainCpuMs, bench::threadCpuMs() - cpuBefore);
         longestMs = std::max(longestMs, turns.longestMs);
         longestCpuMs = std::max(longestCpuMs, turns.longestCpuMs);
-        peak = std::max(peak, bench::peakMiB());
+        peak = std::max(peak, testsupport::peakMiB());
     }
     // The worst of the runs.
     state.counters["main_thread_cpu_ms"] = mainCpuMs;

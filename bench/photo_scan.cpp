@@ -45,8 +45,8 @@ const std::string& photoJpeg() {
     return jpeg;
 }
 
-using bench::peakMiB;
-using bench::resetPeak;
+using testsupport::peakMiB;
+using testsupport::resetPeak;
 
 // As a scan does it: the photo decoded once; the QR search on a global queue while the
 // upload is prepared and encoded on this thread; done when the search has called back.

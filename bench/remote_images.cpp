@@ -26,7 +26,7 @@
 #include "main_thread_turns.hpp"
 #include "peak_memory.hpp"
 #include "platform/graphics/image_fixtures.hpp"
-#include "platform/graphics/png_rows.hpp"
+#include "png_rows.hpp"
 #include "vistrel/core/icon_image.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/log.hpp"
@@ -201,12 +201,12 @@ void runList(benchmark::State& state, const std::shared_ptr<vistrel::ImageViewMo
     double peak = 0, firstLongest = 0, secondLongest = 0, firstLongestCpu = 0, secondLongestCpu = 0;
     for (auto _ : state) {
         vistrel::clearRemoteImageCache();
-        bench::resetPeak();
+        testsupport::resetPeak();
         const long before = server.requests;
         first = screens().show(image);
         second = screens().show(image);
         downloads = server.requests - before;
-        peak = std::max(peak, bench::peakMiB());
+        peak = std::max(peak, testsupport::peakMiB());
         firstLongest = std::max(firstLongest, first.longestTurnMs);
         secondLongest = std::max(secondLongest, second.longestTurnMs);
         firstLongestCpu = std::max(firstLongestCpu, first.longestTurnCpuMs);
@@ -255,9 +255,9 @@ BENCHMARK(BM_NineRowsWithOneHostileGif)->Unit(benchmark::kMillisecond)->UseRealT
 // What one row paid before for one such icon: the whole picture decoded at full size.
 void BM_FullSizeDecodeOfOneIcon(benchmark::State& state) {
     hugePng();
-    bench::resetPeak();
+    testsupport::resetPeak();
     for (auto _ : state) benchmark::DoNotOptimize(platform::graphics::Image::decode(hugePng()));
-    state.counters["peak_MiB"] = bench::peakMiB();
+    state.counters["peak_MiB"] = testsupport::peakMiB();
 }
 BENCHMARK(BM_FullSizeDecodeOfOneIcon)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 

@@ -67,8 +67,8 @@ void openTextPage(benchmark::State& state, Kind kind) {
     std::size_t shown = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        bench::resetPeak();
-        const double before = bench::peakMiB();
+        testsupport::resetPeak();
+        const double before = testsupport::peakMiB();
         state.ResumeTiming();
         auto page = vistrel::ActionTextViewController::instance();
         page->text = text;
@@ -77,7 +77,7 @@ void openTextPage(benchmark::State& state, Kind kind) {
         auto shot = platform::ui::render(*window);
         benchmark::DoNotOptimize(shot);
         state.PauseTiming();
-        peakRise = std::max(peakRise, bench::peakMiB() - before);
+        peakRise = std::max(peakRise, testsupport::peakMiB() - before);
         const auto label = page->actionTextLabel();
         shown = label && label->text() ? label->text()->size() : 0;
         if (!shot || !label || label->frame().height() <= 0) state.SkipWithError("the page showed no text");

@@ -7,7 +7,7 @@
 #include <map>
 
 #include "model/answer_fixtures.hpp"
-#include "platform/graphics/png_rows.hpp"
+#include "png_rows.hpp"
 #include "screen_fixture.hpp"
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/ui/application.hpp"

@@ -4,11 +4,13 @@
 // it is drawn.
 #include <ctime>
 #include <fstream>
+#include <limits>
 #include <thread>
 
+#include "peak_memory.hpp"
 #include "platform/graphics/image_fixtures.hpp"
-#include "platform/graphics/png_rows.hpp"
-#include "platform/graphics/progressive_jpeg.hpp"
+#include "png_rows.hpp"
+#include "progressive_jpeg.hpp"
 #include "screen_fixture.hpp"
 #include "vistrel/core/palette.hpp"
 #include "vistrel/platform/ui/alert_controller.hpp"
@@ -104,22 +106,29 @@ TEST_F(GalleryTest, PagesAreBuiltOnceWhateverTheAppearances) {
 }
 
 // Whatever its photo file holds, a card shows its placeholder, then, once the main queue
-// runs, the photo at card size, never decoded whole: a PNG of 8192 x 8192, a GIF, the
-// kit's own JPEG. A progressive JPEG of 8000 x 8000 would need the coefficients of its
-// whole picture: its card keeps the placeholder. Kept pictures are card-sized too; a card
-// reused for another record never shows the photo of the one before, and a record
-// without photo, title or date shows none of the record before.
+// runs, the photo at card size, never decoded whole: a PNG of 8192 x 8192 (256 MiB whole;
+// read row by row, its decode holds a small part of that), a GIF, the kit's own JPEG. A
+// progressive JPEG of 8000 x 8000 would need the coefficients of its whole picture, and a
+// GIF is read whole: past the bound on pictures held whole, their cards keep the
+// placeholder. Kept pictures are card-sized too; a card reused for another record never
+// shows the photo of the one before, and a record without photo, title or date shows none
+// of the record before.
 TEST_F(GalleryTest, CardsShowTheirPlaceholderThenACardSizedPhotoOfTheirOwnRecord) {
     struct Row {
         const char* key;
         std::string file;   // empty: the kit's own JPEG of a 1600 x 1200 photo
         int width, height;  // 0 x 0: the placeholder stays
+        // For a file read row by row, the most the process's peak memory may rise while
+        // the card's photo is decoded, the sanitizers' own memory included (the PNG's: a
+        // quarter of its whole picture).
+        double maxRiseMiB = std::numeric_limits<double>::infinity();
     };
     namespace graphics = platform::graphics;
-    const std::vector<std::uint8_t> green(1600 * 1200);  // the GIF's one colour
+    const std::vector<std::uint8_t> green(1600 * 1200), wideGreen(8192 * 2048);  // the GIFs' one colour
     const Row rows[] = {
-        {"png", imagetest::twoColourPng(8192, 8192, {255, 0, 0, 255}, {0, 0, 255, 255}), 376, 376},
+        {"png", imagetest::twoColourPng(8192, 8192, {255, 0, 0, 255}, {0, 0, 255, 255}), 376, 376, 64},
         {"gif", imagetest::encodeGif(1600, 1200, {{0, 160, 0, 255}}, {{0, 0, 1600, 1200, green}}), 501, 376},
+        {"wide gif", imagetest::encodeGif(8192, 2048, {{0, 160, 0, 255}}, {{0, 0, 8192, 2048, wideGreen}}), 0, 0},
         {"progressive", imagetest::progressiveJpeg(8000, 8000), 0, 0},
         {"kit", "", 501, 376},
     };
@@ -142,9 +151,12 @@ TEST_F(GalleryTest, CardsShowTheirPlaceholderThenACardSizedPhotoOfTheirOwnRecord
         else
             std::ofstream(store->picturePath(row.key), std::ios::binary | std::ios::trunc) << row.file;
         for (bool kept : {false, true}) {
+            testsupport::resetPeak();
+            const double before = testsupport::peakMiB();
             show(records.back());
             EXPECT_EQ(picture().has_value(), kept && row.width > 0);  // the placeholder until decoded
             ASSERT_TRUE(pumpUntil([&] { return loader->loading() == 0; }));
+            EXPECT_LT(testsupport::peakMiB() - before, row.maxRiseMiB);
             EXPECT_EQ(picture() ? std::pair(picture()->pixelWidth(), picture()->pixelHeight()) : std::pair(0, 0),
                       std::pair(row.width, row.height));
         }
@@ -224,6 +236,55 @@ TEST_F(GalleryTest, CardPhotosAreKeptUntilTheirFileChangesAndNoMoreThanFit) {
     shown("c");
     EXPECT_EQ(loader->cache().count(), 2u);
     EXPECT_FALSE(shown("missing"));
+}
+
+// A host's store may give a card's photo at any size, here whole: the loader brings it
+// to the card's size before it shows or keeps it. The cache itself keeps no picture
+// larger than the size it was asked for (the smallest size covering it), nor an animation.
+TEST_F(GalleryTest, PicturesLargerThanTheirCardAreScaledDownBeforeTheyAreShownOrKept) {
+    namespace graphics = platform::graphics;
+    struct WholePictures : vistrel::PersistanceController {
+        using PersistanceController::PersistanceController;
+        std::optional<graphics::Image> getPictureCovering(std::string_view key, int, int) override {
+            return getPicture(key);
+        }
+    };
+    const auto still = [](int width, int height) {
+        return *graphics::Image::make(*graphics::Bitmap::make(width, height));
+    };
+    const auto host = std::make_shared<WholePictures>(store->layer, nullptr);
+    recognised("big", 1);
+    ASSERT_TRUE(store->savePicture(still(1600, 1200), "big"));
+    auto loader = std::make_shared<vistrel::CardPictureLoader>();
+    auto view = std::make_shared<ui::ImageView>();
+    for (bool kept : {false, true}) {
+        view->setImage(std::nullopt);
+        const auto request = loader->show(view, host, "big", 345, 376);
+        EXPECT_EQ(request == nullptr, kept);  // a kept picture comes at once
+        ASSERT_TRUE(pumpUntil([&] { return loader->loading() == 0; }));
+        ASSERT_TRUE(view->image());
+        EXPECT_EQ(std::pair(view->image()->pixelWidth(), view->image()->pixelHeight()), std::pair(501, 376));
+    }
+
+    struct Kept {
+        const char* key;
+        graphics::Image picture;
+        bool kept;
+    };
+    const Kept rows[] = {
+        {"card-sized", still(10, 10), true},
+        {"as small as covers the card at its aspect", still(20, 10), true},
+        {"larger", still(11, 11), false},
+        {"twice the covering size", still(40, 20), false},
+        {"animated", *graphics::Image::animated({*graphics::Bitmap::make(10, 10), *graphics::Bitmap::make(10, 10)}, 1),
+         false},
+    };
+    vistrel::CardPictureCache cache;
+    const vistrel::CardPictureCache::FileStamp stamp{1, {}};
+    for (const Kept& row : rows) {
+        cache.keep(row.key, 10, 10, stamp, row.picture);
+        EXPECT_EQ(cache.find(row.key, 10, 10, stamp).has_value(), row.kept) << row.key;
+    }
 }
 
 TEST_F(GalleryTest, SavesPostedFromAnotherThreadReloadOnTheMainQueue) {

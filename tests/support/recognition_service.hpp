@@ -6,7 +6,7 @@
 #include <chrono>
 #include <string>
 
-#include "support/loopback_server.hpp"
+#include "loopback_server.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/core/configuration_key.hpp"
 #include "vistrel/core/kit_defaults.hpp"

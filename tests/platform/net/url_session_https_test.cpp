@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "loopback_server.hpp"
 #include "net_test_support.hpp"
-#include "support/loopback_server.hpp"
 #include "support/temp_dir.hpp"
 #include "support/tls/test_certificates.hpp"
 #include "support/tls/tls_loopback_server.hpp"

@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "loopback_server.hpp"
 #include "net_test_support.hpp"
 #include "slow_lookup.hpp"
-#include "support/loopback_server.hpp"
 #include "vistrel/platform/net/url_error.hpp"
 #include "vistrel/platform/net/url_session.hpp"
 

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "loopback_server.hpp"
 #include "net_test_support.hpp"
-#include "support/loopback_server.hpp"
 #include "vistrel/platform/net/url_session.hpp"
 
 using nettest::Outcome;

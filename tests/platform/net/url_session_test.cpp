@@ -3,8 +3,8 @@
 #include <atomic>
 #include <future>
 
+#include "loopback_server.hpp"
 #include "net_test_support.hpp"
-#include "support/loopback_server.hpp"
 #include "vistrel/platform/net/url.hpp"
 #include "vistrel/platform/net/url_error.hpp"
 #include "vistrel/platform/net/url_session.hpp"
@@ -98,20 +98,22 @@ TEST(URLSessionTest, TransportFailuresAreErrorValues) {
     }
 }
 
-// A redirect is followed to an answer that comes slowly but steadily: over 5 s in all,
-// never more than 150 ms of silence. The idle time-out is far above that pause, so that
-// no stall of a loaded machine reaches it either.
+// A redirect is followed to an answer that comes slowly but steadily: 61 bytes, each
+// after 150 ms of silence, over 9 s in all. That is more than twice the idle time-out of
+// 4 s, so a time-out counted from the start would end it, while no stall of a loaded
+// machine comes near 4 s of silence.
 TEST(URLSessionTest, RedirectToHttpIsFollowedAndASlowSteadyTransferIsNotCutOff) {
+    const std::string body = "steady: one byte at a time, slowly, for longer than the idle.";
     LoopbackServer server;
     server.answerWith([&](const testsupport::CapturedRequest& r) -> CannedAnswer {
         if (r.target == "/to-http") return {302, "", {{"Location", "/final"}}};
-        CannedAnswer dribble{200, "steady: one byte at a time, slowly", {}};
+        CannedAnswer dribble{200, body, {}};
         dribble.pauseBetweenBodyBytes = 150ms;
         return dribble;
     });
     URLSession session;
-    Outcome outcome = send(session, URLRequest(server.url("/to-http"), 60s));
-    EXPECT_EQ(outcome.data, "steady: one byte at a time, slowly");
+    Outcome outcome = send(session, URLRequest(server.url("/to-http"), 4s));
+    EXPECT_EQ(outcome.data, body);
     EXPECT_EQ(outcome.response->url, server.url("/final"));
 }
 

@@ -9,9 +9,9 @@
 #include <memory>
 #include <thread>
 
-#include "platform/graphics/png_rows.hpp"
+#include "loopback_server.hpp"
+#include "png_rows.hpp"
 #include "screens/common/gif_files.hpp"
-#include "support/loopback_server.hpp"
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/log.hpp"

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "loopback_server.hpp"
 #include "screens/common/gif_files.hpp"
-#include "support/loopback_server.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
 #include "vistrel/platform/foundation/log.hpp"

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <thread>
 
-#include "support/loopback_server.hpp"
+#include "loopback_server.hpp"
 #include "support/tls/test_certificates.hpp"
 
 namespace httplib {

@@ -1,11 +1,12 @@
 #pragma once
-// The process's peak resident memory for the benchmarks' counters.
+// The process's peak resident memory, for the benchmarks' counters and the tests that
+// check a step never held much.
 #include <malloc.h>
 
 #include <fstream>
 #include <string>
 
-namespace bench {
+namespace testsupport {
 
 // Peak resident memory since the last reset, in MiB (the kernel's high-water mark).
 inline double peakMiB() {
@@ -21,4 +22,4 @@ inline void resetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-}  // namespace bench
+}  // namespace testsupport

@@ -1,7 +1,7 @@
 #pragma once
-// PNG files of any size written row by row with libpng, so that a test or benchmark can
-// make a picture of 8192 x 8192 without holding its pixels: each row comes from a
-// function. Interlaced (Adam7) files too, whose rows libpng needs all at once.
+// PNG files of any size written row by row with libpng, so that a test, a benchmark or
+// the demo can make a picture of 8192 x 8192 without holding its pixels: each row comes
+// from a function. Interlaced (Adam7) files too, whose rows libpng needs all at once.
 #include <png.h>
 #include <zlib.h>
 

@@ -1,7 +1,8 @@
 #pragma once
-// An HTTP server on a loopback address (127.0.0.1 unless told otherwise) for tests of code that talks to a web service. It keeps
-// every request as it came on the wire (method, target, headers in their order, body,
-// raw bytes) and answers with a canned answer: a status, headers and a body, after an
+// An HTTP server on a loopback address (127.0.0.1 unless told otherwise) for tests of
+// code that talks to a web service, and the demo's stand-in services. It keeps every
+// request as it came on the wire (method, target, headers in their order, body, raw
+// bytes) and answers with a canned answer: a status, headers and a body, after an
 // optional delay, or by resetting the connection. Each answer closes its connection.
 //
 // It reads the socket itself rather than through an HTTP library's parsed request,

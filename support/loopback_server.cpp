@@ -1,4 +1,4 @@
-#include "support/loopback_server.hpp"
+#include "loopback_server.hpp"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
