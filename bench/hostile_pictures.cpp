@@ -19,7 +19,7 @@
 
 #include "peak_memory.hpp"
 #include "platform/graphics/hostile_pictures.hpp"
-#include "platform/graphics/png_rows.hpp"
+#include "png_rows.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
@@ -33,7 +33,7 @@ constexpr int kCardWidth = 345, kCardHeight = 376;  // a gallery card's photo, i
 
 void report(benchmark::State& state, bool shown, std::size_t bytes) {
     state.counters["shown"] = shown ? 1 : 0;
-    state.counters["peak_MiB"] = bench::peakMiB();
+    state.counters["peak_MiB"] = testsupport::peakMiB();
     state.counters["file_MB"] = double(bytes) / 1e6;
 }
 
@@ -41,7 +41,7 @@ void report(benchmark::State& state, bool shown, std::size_t bytes) {
 void decodeOnce(benchmark::State& state, const std::string& bytes, int width, int height,
                 const DisplayDecodingLimits& limits = {}) {
     bool shown = false;
-    bench::resetPeak();
+    testsupport::resetPeak();
     for (auto _ : state) shown = platform::graphics::readStillForDisplay(bytes, width, height, limits).has_value();
     report(state, shown, bytes.size());
 }
@@ -72,7 +72,7 @@ void BM_PaddedPhotoFileForACard(benchmark::State& state) {
     if (fd >= 0) close(fd);
     if (!written) state.SkipWithError("the padded file could not be written");
     bool shown = false;
-    bench::resetPeak();
+    testsupport::resetPeak();
     for (auto _ : state)
         shown = platform::graphics::readStillFileForDisplay(pattern, kCardWidth, kCardHeight).has_value();
     report(state, shown, jpeg->size());

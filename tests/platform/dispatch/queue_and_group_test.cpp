@@ -212,28 +212,33 @@ TEST_F(GroupTest, ALeaveWithoutEnterIsIgnoredAndAThrowingBlockStillLeaves) {
 }
 
 // Every worker busy with utility work and more of it queued: a block the user waits for
-// is the next to start, not the last.
+// is the next to start. One utility block is let go; the worker it frees must take the
+// user-initiated block, not the next utility one (which would wait for a permit).
 TEST_F(QueueTest, AUserInitiatedBlockStartsBeforeQueuedUtilityWork) {
     constexpr int kUtility = 16;
     std::mutex mutex;
-    std::condition_variable opened;
-    bool gateOpen = false;
-    std::vector<int> starts;  // -1 for the user-initiated block
+    std::condition_variable changed;
+    int permits = 0;
+    bool userInitiatedRan = false;
     dispatch::Group done;
-    auto record = [&](int who) {
-        std::unique_lock lock(mutex);
-        starts.push_back(who);
-        opened.wait(lock, [&] { return gateOpen; });
-    };
     for (int i = 0; i < kUtility; ++i)
-        done.async(dispatch::global(dispatch::QualityOfService::utility), [&, i] { record(i); });
-    done.async(dispatch::global(), [&] { record(-1); });
-    {
+        done.async(dispatch::global(dispatch::QualityOfService::utility), [&] {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return permits > 0; });
+            --permits;
+        });
+    done.async(dispatch::global(), [&] {
         std::lock_guard lock(mutex);
-        gateOpen = true;
-    }
-    opened.notify_all();
+        userInitiatedRan = true;
+        changed.notify_all();
+    });
+    std::unique_lock lock(mutex);
+    ++permits;
+    changed.notify_all();
+    // A hang here (the bound) means the freed worker took utility work first.
+    EXPECT_TRUE(changed.wait_for(lock, kPatience, [&] { return userInitiatedRan; }));
+    permits += kUtility;
+    changed.notify_all();
+    lock.unlock();
     ASSERT_TRUE(done.wait(kPatience));
-    const auto position = std::find(starts.begin(), starts.end(), -1) - starts.begin();
-    EXPECT_LE(position, 4) << "the pool has at most four workers, each holding one utility block";
 }
