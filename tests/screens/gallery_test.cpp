@@ -13,6 +13,7 @@
 #include "progressive_jpeg.hpp"
 #include "screen_fixture.hpp"
 #include "vistrel/core/palette.hpp"
+#include "vistrel/presentation/vistrel_image_view_model.hpp"
 #include "vistrel/platform/ui/alert_controller.hpp"
 #include "vistrel/platform/ui/notification_center.hpp"
 #include "vistrel/platform/ui/render.hpp"
@@ -168,9 +169,14 @@ TEST_F(GalleryTest, CardsShowTheirPlaceholderThenACardSizedPhotoOfTheirOwnRecord
     show(records.back());
     ASSERT_TRUE(pumpUntil([&] { return loader->loading() == 0; }));
     EXPECT_EQ(picture()->bitmap().data(), kit);
-    show(vistrel::VistrelImage::insertInto(*store->layer->managedObjectContext()));
+    auto bare = vistrel::VistrelImage::insertInto(*store->layer->managedObjectContext());
+    show(bare);
     EXPECT_EQ(std::tuple(picture().has_value(), cell->titleLabel.lock()->text(), cell->dateLabel.lock()->text()),
               std::tuple(false, std::optional<std::string>(), std::optional<std::string>()));
+    // A title stored whole by an earlier version: the card shows its start.
+    bare->setTitle(std::string(15 << 20, 'x'));
+    show(bare);
+    EXPECT_LE(cell->titleLabel.lock()->text().value_or("").size(), vistrel::VistrelImageViewModel::maxTitleBytes + 3);
 }
 
 // The star of a card: one recogniser through reloads and editing; a tap saves the

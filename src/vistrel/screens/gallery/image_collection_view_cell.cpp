@@ -12,6 +12,8 @@
 #include "vistrel/platform/graphics/font_registry.hpp"
 #include "vistrel/platform/ui/screen.hpp"
 #include "vistrel/platform/ui/tap_gesture_recognizer.hpp"
+#include "vistrel/presentation/display_limits.hpp"
+#include "vistrel/presentation/vistrel_image_view_model.hpp"
 
 namespace vistrel {
 
@@ -56,7 +58,10 @@ void ImageCollectionViewCell::configureWithVistrelImage(const std::shared_ptr<Vi
         const int height = static_cast<int>(std::ceil(std::max(1.0, size.height) * scale));
         pictureRequest_ = pictureLoader->show(photo, persistanceController, *identifier, width, height);
     }
-    if (auto title = titleLabel.lock()) title->setText(image->title());
+    // A record stored before titles were bounded may hold any length: the card shows its
+    // start, as a new record keeps it.
+    if (auto title = titleLabel.lock(); title && image->title())
+        title->setText(display_limits::clampText(*image->title(), VistrelImageViewModel::maxTitleBytes, 1));
     if (auto date = dateLabel.lock(); date && image->date()) date->setText(galleryDateText(*image->date()));
     if (auto star = favoriteLabel.lock())
         setIconType(*star, VistrelIconType::StarFull, starSize, image->isFavorite() ? vistrelYellow() : Color::lightGray());
