@@ -18,7 +18,7 @@
 #include <string>
 
 #include "peak_memory.hpp"
-#include "platform/graphics/hostile_pictures.hpp"
+#include "hostile_pictures.hpp"
 #include "png_rows.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/image.hpp"

@@ -1,5 +1,5 @@
 #pragma once
-// Hostile pictures for the tests and benchmarks, each made from a real one: a progressive
+// Hostile pictures for the tests, the benchmarks and the demo, each made from a real one: a progressive
 // JPEG followed by thousands of scans that each cost its decoder a pass over a component,
 // and a GIF whose frame's data starts with a long run of LZW clear codes; beside them, a
 // GIF written as encoders that do not compress write it, with as many clear codes as a
@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
-#include "image_fixtures.hpp"
 #include "progressive_jpeg.hpp"
 
 namespace imagetest {
@@ -52,13 +52,24 @@ inline std::string jpegWithManyScans(int width, int height, int extraScans) {
 // A GIF of one width x height frame of four colours (LZW codes from 3 bits) whose data is
 // `data`, in blocks of 255 bytes.
 inline std::string gifWithData(int width, int height, const std::string& data) {
-    const std::vector<std::uint8_t> indices(std::size_t(width) * std::size_t(height), 0);
-    const std::string gif =
-        encodeGif(width, height, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}},
-                  {{0, 0, width, height, indices, 10, DISPOSAL_UNSPECIFIED, NO_TRANSPARENT_COLOR}});
-    // The screen and its palette, the control extension, then the image descriptor and
-    // its code size: the data's blocks follow.
-    std::string out = gif.substr(0, 13 + 12 + 8 + 10 + 1);
+    std::string out;
+    const auto bytes = [&out](std::initializer_list<int> values) {
+        for (int value : values) out.push_back(static_cast<char>(value));
+    };
+    const auto le16 = [&bytes](int value) { bytes({value & 0xFF, value >> 8 & 0xFF}); };
+    // The screen with a palette of four colours (red, green, blue, white), a control
+    // extension of 0.1 s, then the image descriptor and its code size: the data's blocks
+    // follow.
+    out.append("GIF89a");
+    le16(width);
+    le16(height);
+    bytes({0x81, 0, 0});
+    bytes({0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});
+    bytes({0x21, 0xF9, 0x04, 0, 0x0A, 0, 0, 0});
+    bytes({0x2C, 0, 0, 0, 0});
+    le16(width);
+    le16(height);
+    bytes({0, 0x02});
     for (std::size_t from = 0; from < data.size(); from += 255) {
         const std::size_t length = std::min<std::size_t>(255, data.size() - from);
         out += static_cast<char>(length);
