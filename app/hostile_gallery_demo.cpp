@@ -4,14 +4,18 @@
 #include <chrono>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "demo_measures.hpp"
+#include "hostile_pictures.hpp"
 #include "photo_history.hpp"
 #include "png_rows.hpp"          // the PNG writer the tests use, row by row
 #include "progressive_jpeg.hpp"  // and their progressive JPEG writer
+#include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/graphics/bitmap.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/ui/navigation_controller.hpp"
@@ -53,26 +57,30 @@ struct TapRecorder : vistrel::GalleryContentProtocol {
     void didChangeFavorites() override {}
 };
 
-// The first card tapped, its photo read as the gallery reads it to send it again; one
-// line with what it cost.
+// The first card tapped as soon as the gallery shows, while its cards' pictures are still
+// being decoded, its photo read as the gallery reads it to send it again; one line with
+// what it cost.
 void tapFirstCard(vistrel::GalleryContentViewController& page) {
     auto recorder = std::make_shared<TapRecorder>();
     const auto gallery = page.contentDelegate;
     page.contentDelegate = recorder;
+    const std::size_t waiting = page.pictureLoader ? page.pictureLoader->loading() : 0;
     MainThreadWatch watch;
     const auto start = DemoClock::now();
     page.didSelectItemAt(*page.collectionView(), {0, 0});
     RunLoop::runUntil([&] { return recorder->width > 0; }, 120s);
     const double read = secondsSince(start);
-    std::cout << "   the first card tapped: its photo handed on at " << recorder->width << " x " << recorder->height
-              << " after " << seconds(read) << "; " << watch.stop() << "\n";
+    std::cout << "   the first card tapped with " << waiting << " cards' pictures still to decode: its photo handed on at "
+              << recorder->width << " x " << recorder->height << " after " << seconds(read) << "; " << watch.stop()
+              << "\n";
     page.contentDelegate = gallery;
 }
 
-// A fresh gallery opened over the records and scrolled a screen at a time to its end;
-// one line with what it cost, and the window drawn at the end.
-void showGallery(const testsupport::PhotoHistory& records, const std::string& what, const std::filesystem::path& picture,
-                 bool tapOne) {
+// A fresh gallery over the store opened (its first card tapped at once when asked) and
+// scrolled a screen at a time to its end; one line with what it cost, and the window
+// drawn at the end.
+void showGallery(const std::shared_ptr<vistrel::PersistanceController>& store, const std::string& what,
+                 const std::filesystem::path& picture, bool tapOne) {
     auto window = std::make_shared<ui::Window>();
     auto navigation = std::make_shared<ui::NavigationController>(std::make_shared<ui::ViewController>());
     window->setRootViewController(navigation);
@@ -83,7 +91,7 @@ void showGallery(const testsupport::PhotoHistory& records, const std::string& wh
     MainThreadWatch watch;
     const auto start = DemoClock::now();
     auto gallery = vistrel::GalleryViewController::instance();
-    gallery->persistanceController = records.store;
+    gallery->persistanceController = store;
     gallery->option = vistrel::LibraryOption::recents;
     navigation->pushViewController(gallery, false);
     RunLoop::runFor(300ms);  // the pages and the first fetch
@@ -93,6 +101,8 @@ void showGallery(const testsupport::PhotoHistory& records, const std::string& wh
     }
     auto& page = *gallery->contentControllers.front();
     auto grid = page.collectionView();
+    std::cout << what << "\n";
+    if (tapOne) tapFirstCard(page);
     waitForPictures(page);
     const double end = grid->maximumContentOffset().y, screen = grid->bounds().height();
     for (double y = screen; screen > 0 && y < end + screen; y += screen) {
@@ -109,15 +119,32 @@ void showGallery(const testsupport::PhotoHistory& records, const std::string& wh
             pictures += view && view->image() ? 1 : 0;
         }
     const std::string held = watch.stop();
-    std::cout << what << ": " << page.vistrelImages().size() << " cards opened and scrolled through in "
-              << seconds(shown) << ", " << pictures << " of the last screen's " << cards << " with a picture; " << held
+    std::cout << "   " << page.vistrelImages().size() << " cards opened and scrolled through in " << seconds(shown)
+              << ", " << pictures << " of the last screen's " << cards << " with a picture; " << held
               << "; peak memory " << peakResidentMiB() << " MiB (" << peakBefore << " MiB when it began)\n";
-    if (tapOne) tapFirstCard(page);
     if (auto bitmap = ui::render(*window); bitmap && platform::graphics::writePng(*bitmap, picture))
         std::cout << "   wrote " << picture.filename().string() << "\n";
     navigation->popViewController(false);
     RunLoop::runUntilIdle();
 }
+
+// A host's store that keeps its photos itself, in memory, and counts what the gallery
+// asks of it.
+struct HostStore : vistrel::PersistanceController {
+    using PersistanceController::PersistanceController;
+    std::map<std::string, platform::graphics::Image, std::less<>> photos;
+    int asked = 0, onTheMainThread = 0;
+    bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
+        photos.insert_or_assign(std::string(key), picture);
+        return true;
+    }
+    std::optional<platform::graphics::Image> getPicture(std::string_view key) override {
+        ++asked;
+        onTheMainThread += platform::dispatch::isMainThread() ? 1 : 0;
+        const auto found = photos.find(key);
+        return found == photos.end() ? std::nullopt : std::optional(found->second);
+    }
+};
 
 }  // namespace
 
@@ -129,23 +156,48 @@ void hostilePhotoFiles(const platform::graphics::Image& photo, const std::filesy
         return;
     }
     std::error_code ec;
-    const auto kitBytes = std::filesystem::file_size(records.files.front(), ec);
-    showGallery(records,
+    const std::string kitJpeg = platform::readFile(records.files.front(), 64u << 20).value_or("");
+    const auto kitBytes = kitJpeg.size();
+    showGallery(records.store,
                 "thirty records with the kit's own photos (JPEGs of " + std::to_string(photo.pixelWidth()) + " x " +
                     std::to_string(photo.pixelHeight()) + ", " + std::to_string(kitBytes / 1024) + " KB each)",
                 out / "hostile-gallery-kit.png", true);
-    const std::function<std::string()> kinds[] = {
-        [] { return imagetest::twoColourPng(8192, 8192, {30, 60, 90, 255}, {200, 100, 50, 255}); },
-        [] { return imagetest::progressiveJpeg(8000, 8000); },
+
+    // The same records over a host's store that keeps its photos itself.
+    auto host = std::make_shared<HostStore>(records.store->layer);
+    for (int i = 0; i < kRecords; ++i) host->photos.insert_or_assign("photo" + std::to_string(i), photo);
+    showGallery(host, "the same records in a host's store that keeps its photos itself", out / "hostile-gallery-host.png",
+                true);
+    std::cout << "   its getPicture asked " << host->asked << " times, " << host->onTheMainThread
+              << " of them on the main thread\n";
+
+    struct Kind {
+        const char* what;
+        const char* picture;
+        std::function<std::string()> bytes;
+        std::uintmax_t padding = 0;  // zeros after the picture, sparse on disk
+        bool tap = false;            // a picture the gallery shows: one to tap
     };
-    const char* whats[] = {"PNGs of 8192 x 8192", "progressive JPEGs of 8000 x 8000"};
-    const char* pictures[] = {"hostile-gallery-png.png", "hostile-gallery-progressive.png"};
-    for (std::size_t i = 0; i < std::size(kinds); ++i) {
-        const std::string bytes = kinds[i]();
+    const Kind kinds[] = {
+        {"PNGs of 8192 x 8192", "hostile-gallery-png.png",
+         [] { return imagetest::twoColourPng(8192, 8192, {30, 60, 90, 255}, {200, 100, 50, 255}); }, 0, true},
+        {"progressive JPEGs of 8000 x 8000", "hostile-gallery-progressive.png",
+         [] { return imagetest::progressiveJpeg(8000, 8000); }},
+        {"progressive JPEGs of 2048 x 2048 followed by 100,000 scans", "hostile-gallery-scans.png",
+         [] { return imagetest::jpegWithManyScans(2048, 2048, 100'000); }},
+        {"GIFs of 512 x 512 whose pixels follow 2 MB of clear codes", "hostile-gallery-clear-codes.png",
+         [] { return imagetest::gifWithClearCodes(512, 512, 2u << 20); }},
+        {"the kit's own JPEGs followed by 250 MB of zeros", "hostile-gallery-padded.png",
+         [&] { return kitJpeg; }, 250u << 20, true},
+    };
+    for (const Kind& kind : kinds) {
+        const std::string bytes = kind.bytes();
         records.replaceFiles(bytes);
-        showGallery(records,
-                    std::string("the same records, their photo files replaced by ") + whats[i] + " (" +
-                        std::to_string(bytes.size() / 1024) + " KB each)",
-                    out / pictures[i], i == 0);  // a progressive one is refused: nothing to tap for
+        for (const auto& file : records.files)
+            if (kind.padding) std::filesystem::resize_file(file, bytes.size() + kind.padding, ec);
+        showGallery(records.store,
+                    std::string("the same records, their photo files replaced by ") + kind.what + " (" +
+                        std::to_string((bytes.size() + kind.padding) / 1024) + " KB each)",
+                    out / kind.picture, kind.tap);
     }
 }
