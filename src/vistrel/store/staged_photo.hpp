@@ -12,9 +12,9 @@
 // holds what this write left (or nothing), what was set aside takes its name again, with
 // its times; a file another host wrote since is left alone.
 #include <sys/types.h>
-#include <time.h>
 
 #include <array>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -49,7 +49,7 @@ public:
 private:
     struct SetAside {
         std::filesystem::path path;
-        std::array<timespec, 2> times{};  // its access and modification times
+        std::array<std::timespec, 2> times{};  // its access and modification times
     };
     StagedPhoto(std::filesystem::path path, std::optional<SetAside> aside)
         : path_(std::move(path)), aside_(std::move(aside)) {}
