@@ -2,7 +2,7 @@
 // JPEG (turned upright by its Exif orientation) and GIF (still or animated, with its
 // frame delays), the JPEG decode at a smaller scale, the image source of a GIF's frames,
 // the header read and the decode at display size that remote pictures take, and the grey
-// values of what was decoded. Nothing may crash, and what is decoded must
+// values of what was decoded, and where a file's picture ends as its bytes arrive. Nothing may crash, and what is decoded must
 // hold together (sizes, frames, durations, grey planes).
 #include <algorithm>
 #include <cmath>
@@ -18,6 +18,7 @@
 #include "vistrel/platform/graphics/image_header.hpp"
 #include "vistrel/platform/graphics/image_source.hpp"
 #include "vistrel/platform/graphics/jpeg_scaled_decoding.hpp"
+#include "vistrel/platform/graphics/picture_extent.hpp"
 
 namespace {
 
@@ -86,6 +87,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static const bool quiet = (platform::setLogSink(platform::discardLine), true);
     (void)quiet;
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+    // Where a picture ends, told as a file's bytes arrive in pieces: a length, once given,
+    // may lie past what was read (the reader reads up to it); one within what was read is
+    // what all the bytes at once tell too (bytes that are no picture end anywhere).
+    if (platform::graphics::imageFormatOf(bytes)) {
+        platform::graphics::PictureExtent extent;
+        for (std::size_t read = std::min<std::size_t>(bytes.size(), 7);; read = std::min(bytes.size(), read * 2 + 1)) {
+            if (const auto length = extent.length(bytes.substr(0, read))) {
+                if (*length <= read) require(platform::graphics::PictureExtent().length(bytes).value_or(0) == *length);
+                break;
+            }
+            if (read == bytes.size()) break;
+        }
+    }
 
     if (promisedPixels(bytes) > (1 << 20)) return 0;
 

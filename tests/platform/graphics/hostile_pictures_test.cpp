@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <malloc.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -97,6 +98,22 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
             EXPECT_LE(*readAfter - *readBefore, static_cast<long long>(r.bytes.size() + kMiB));
         }
     }
+}
+
+// A photo whose file breaks after its picture's data (its end marker damaged) is read up
+// to the break, however its bytes arrive: the picture is all there.
+TEST(HostilePicturesTest, AFileThatBreaksAfterItsPictureShowsItsPicture) {
+    const std::string whole = imagetest::encodeJpeg(imagetest::Picture(300, 200, {200, 40, 40, 255}), 90);
+    ASSERT_EQ(whole.substr(whole.size() - 2), "\xFF\xD9");
+    std::string broken = whole;
+    broken.replace(broken.size() - 2, 2, std::string("\xFF\xC4\x00\x00", 4));  // a table of no length
+    testsupport::TempDir dir;
+    const auto fromFile = readStillFileForDisplay(dir.write("photo.jpg", broken), 0, 0);
+    const auto original = readStillForDisplay(whole, 0, 0);
+    ASSERT_TRUE(fromFile);
+    ASSERT_TRUE(original);
+    ASSERT_EQ(std::pair(fromFile->pixelWidth(), fromFile->pixelHeight()), std::pair(300, 200));
+    EXPECT_TRUE(std::equal(fromFile->bitmap().data(), fromFile->bitmap().data() + 300 * 200, original->bitmap().data()));
 }
 
 }  // namespace

@@ -116,6 +116,7 @@ void JpegMarkerWalk::walk(std::string_view bytes, Until until) {
         const std::size_t length = byteAt(bytes, at) << 8 | byteAt(bytes, at + 1);
         if (length < 2) {
             damaged_ = true;
+            at_ = start;  // all before the broken marker (a scan's data among it) is read
             return;
         }
         if (at + length > bytes.size()) {
@@ -124,6 +125,7 @@ void JpegMarkerWalk::walk(std::string_view bytes, Until until) {
         }
         if (!segment(marker, bytes.substr(at + 2, length - 2))) {
             damaged_ = true;
+            at_ = start;
             return;
         }
         at_ = at + length;

@@ -47,7 +47,9 @@ public:
     // Bytes that no decoder reads on from: no start of image, a length that cannot be, a
     // frame that cannot be.
     bool damaged() const { return damaged_; }
-    // How far the bytes were followed.
+    // How far the bytes were followed; when damaged, the start of the broken marker, so
+    // that what comes before it (the data of a scan, say) is all there, however the
+    // bytes arrived.
     std::size_t position() const { return at_; }
     const std::optional<JpegFrame>& frame() const { return frame_; }
     int scans() const { return scans_; }
