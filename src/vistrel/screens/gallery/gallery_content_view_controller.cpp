@@ -24,6 +24,17 @@ bool keeps(std::optional<LibraryOption> tab, const VistrelImage& record) {
     return true;
 }
 
+// The opened record's photo through the store's getPicture. Nothing thrown on the way (a
+// host's store, memory refused) may leave the tap unanswered.
+std::optional<platform::graphics::Image> readPhoto(PersistanceController& store, const std::string& key) {
+    try {
+        return store.getPicture(key);
+    } catch (...) {
+        platform::log("gallery :: the photo of the record could not be read");
+        return std::nullopt;
+    }
+}
+
 }  // namespace
 
 GalleryContentViewController::GalleryContentViewController()
@@ -115,13 +126,7 @@ void GalleryContentViewController::openRecord(const std::shared_ptr<VistrelImage
     }
     if (!persistanceController->isKitsOwnStore()) {
         // A host's store reads its photos its own way, which expects the main thread.
-        std::optional<platform::graphics::Image> photo;
-        try {
-            photo = persistanceController->getPicture(*identifier);
-        } catch (...) {  // a host's store: no throw may reach the tap
-            platform::log("gallery :: the photo of the record could not be read");
-        }
-        return didReadPhoto(std::move(photo), record);
+        return didReadPhoto(readPhoto(*persistanceController, *identifier), record);
     }
     // Looked up here, so that the store's documents folder is first found on the main thread.
     persistanceController->picturePath(*identifier);
@@ -130,12 +135,7 @@ void GalleryContentViewController::openRecord(const std::shared_ptr<VistrelImage
     platform::dispatch::global().async([page = std::weak_ptr<GalleryContentViewController>(self()),
                                         store = persistanceController, key = std::move(*identifier),
                                         opened = std::weak_ptr<VistrelImage>(record)]() mutable {
-        std::optional<platform::graphics::Image> photo;
-        try {
-            photo = store->getPicture(key);
-        } catch (...) {  // memory refused on the way: the tap must still be answered
-            platform::log("gallery :: the photo of the record could not be read");
-        }
+        auto photo = readPhoto(*store, key);
         // The store is let go on the main queue, whose objects it holds.
         platform::dispatch::main().async([page, store = std::move(store), photo = std::move(photo), opened] {
             auto self = page.lock();
