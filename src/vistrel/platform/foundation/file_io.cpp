@@ -167,12 +167,14 @@ std::size_t removeStaleTemporaries(const std::filesystem::path& folder,
         const auto target = temporaryTargetOf(name);
         if (!target || !isTarget(*target)) continue;
         struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode))) continue;
+        // A link of the pattern is taken only where entries were set aside whole, links
+        // among them; elsewhere no temporary is one.
+        const bool restoring = policy == StaleTemporaries::restoreWhereTargetIsMissing;
+        if (::lstat(path.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || (restoring && S_ISLNK(st.st_mode)))) continue;
         if (st.st_mtim.tv_sec > now.tv_sec - staleSeconds) continue;
         const std::filesystem::path targetPath = folder / std::string(*target);
         struct stat targetStat {};
-        if (policy == StaleTemporaries::restoreWhereTargetIsMissing && ::lstat(targetPath.c_str(), &targetStat) != 0 &&
-            errno == ENOENT) {
+        if (restoring && ::lstat(targetPath.c_str(), &targetStat) != 0 && errno == ENOENT) {
             // A second name, then the temporary's own goes: a file that took the name
             // meanwhile is never replaced.
             if (::link(path.c_str(), targetPath.c_str()) == 0 && ::unlink(path.c_str()) == 0) ++cleared;

@@ -73,16 +73,16 @@ std::optional<std::string_view> temporaryTargetOf(std::string_view name);
 // temporary for minutes.
 inline constexpr std::chrono::minutes staleTemporaryAge{15};
 
-// What a clean-up does with a stale temporary: removes it, or, where nothing has the
-// name it was made for (a file set aside by a process stopped before it put it back),
-// renames it back to that name.
+// What a clean-up does with a stale temporary: removes it (regular files only), or, in a
+// folder where entries are set aside whole under such names (links too) until they are
+// put back, renames one whose name nothing has back to it and removes the others (a link
+// is never followed: its own entry goes).
 enum class StaleTemporaries { remove, restoreWhereTargetIsMissing };
 
 // Clears the temporaries that processes stopped before their rename left in `folder`:
 // only names of the pattern above whose target `isTarget` accepts, only directly in the
-// folder, only regular files and links (a link is never followed: its own entry goes),
-// and only those last changed at least staleTemporaryAge before now on the file
-// system's clock. Gives how many were removed or restored.
+// folder, as the policy says, and only those last changed at least staleTemporaryAge
+// before now on the file system's clock. Gives how many were removed or restored.
 std::size_t removeStaleTemporaries(const std::filesystem::path& folder,
                                    const std::function<bool(std::string_view target)>& isTarget,
                                    StaleTemporaries policy = StaleTemporaries::remove);
