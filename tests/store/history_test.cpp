@@ -219,12 +219,54 @@ TEST_F(HistoryTest, ARecordThatCannotBeSavedIsNotReportedAndLeavesNoPhoto) {
     EXPECT_EQ(controller()->retrieveImages()->size(), 1u);
 }
 
-// Photo files half written or set aside by a run that was killed are cleared when the
-// store opens: one whose photo name is free takes it again (it may be the only copy of
-// a photo), any other goes, a link without its target being touched. Nothing else of the
-// folder goes, nor anything below it, nor a temporary of minutes ago, which a host
-// sharing the folder may still be saving.
-TEST_F(HistoryTest, TemporaryPhotosOfAnEarlierRunAreClearedWhenTheStoreOpens) {
+// Photo files a killed run left are cleared when the store opens. One set aside
+// (".aside-") takes its name back, its modification time set from its access time, when
+// the name is free or held by no record's photo; it goes when a record's photo has the
+// name. One being written (".tmp-") goes, half a photo or whole, unless an earlier version
+// set it aside whole there (a link, or a whole JPEG or PNG) and its name is free. A link is
+// never followed. Nothing else of the folder goes, nor anything below it, nor an entry of
+// minutes ago, nor one whose name a live save (of a host sharing the folder) just wrote.
+TEST_F(HistoryTest, PhotoFilesOfAnEarlierRunAreClearedWhenTheStoreOpens) {
+    {
+        auto history = controller();
+        for (const char* identifier : {"recorded", "linked", "not plain"})
+            ASSERT_TRUE(history->loadOrCreateVistrelImage("d", identifier, "t", picture(Color::red()), at(1)));
+    }
+    const auto recordsPhoto = platform::readFile(docs / "recorded.jpg", 64u << 20);
+    const auto jpeg = *platform::graphics::encodeJpeg(picture(Color::blue()), 1.0);
+    const auto hostsFile = dir.write("hosts-own.jpg", "the host's own");
+    auto png = *platform::graphics::Bitmap::make(4, 4);
+    ASSERT_TRUE(platform::graphics::writePng(png, dir / "whole.png"));
+    const auto pngBytes = platform::readFile(dir / "whole.png", 1024);
+    const std::string digestName = vistrel::pictureFileName("not plain");
+
+    enum class Entry { text, jpeg, png, link };
+    enum class Name { free, aRecordsPhoto, stale, fresh };  // what has the name before
+    const timespec modifiedLongAgo{1'600'000'000, 0};  // kept as the access time while aside
+    const struct {
+        std::string entry;
+        Entry kind;
+        Name name;
+        std::optional<std::string> after;  // what the name holds after (through a link)
+        bool gone;
+    } rows[] = {
+        {"free.jpg.aside-1", Entry::text, Name::free, "the entry", true},
+        {"recorded.jpg.aside-2", Entry::text, Name::aRecordsPhoto, recordsPhoto, true},
+        {digestName + ".aside-3", Entry::text, Name::aRecordsPhoto, recordsPhoto, true},
+        {"unsaved.jpg.aside-4", Entry::text, Name::stale, "the entry", true},
+        {"busy.jpg.aside-5", Entry::text, Name::fresh, "written lately", false},
+        {"linkfree.jpg.aside-6", Entry::link, Name::free, "the host's own", true},
+        {"linked.jpg.aside-7", Entry::link, Name::aRecordsPhoto, recordsPhoto, true},
+        {"half.jpg.tmp-8", Entry::text, Name::free, std::nullopt, true},
+        {"whole.jpg.tmp-9", Entry::jpeg, Name::free, jpeg, true},
+        {"png.jpg.tmp-10", Entry::png, Name::free, pngBytes, true},
+        {"takenjpeg.jpg.tmp-11", Entry::jpeg, Name::stale, "written long ago", true},
+        {"link.jpg.tmp-12", Entry::link, Name::free, "the host's own", true},
+        {"takenlink.jpg.tmp-13", Entry::link, Name::stale, "written long ago", true},
+        // Both of one name: the one set aside first, then the write in progress goes.
+        {"both.jpg.aside-14", Entry::text, Name::free, "the entry", true},
+        {"both.jpg.tmp-15", Entry::jpeg, Name::free, "the entry", true},
+    };
     const auto now = std::filesystem::file_time_type::clock::now();
     auto made = [&](const std::vector<std::string>& names, std::filesystem::file_time_type::duration age) {
         std::vector<std::filesystem::path> paths;
@@ -234,32 +276,52 @@ TEST_F(HistoryTest, TemporaryPhotosOfAnEarlierRunAreClearedWhenTheStoreOpens) {
         }
         return paths;
     };
-    const auto stale = made({"Y24EXbQNKlSbXQVrWPhy.jpg.tmp-123"}, std::chrono::hours(1));
-    dir.write("docs/Y24EXbQNKlSbXQVrWPhy.jpg", "the photo");
-    const auto setAside = made({"sha256.ab12.jpg.tmp-18446744073709551615"}, std::chrono::hours(1)).front();
-    const auto hostsFile = dir.write("hosts-own.jpg", "the host's own");
-    const auto link = docs / "link.jpg.tmp-3";
-    std::filesystem::create_symlink(hostsFile, link);
-    const timespec longAgo[2] = {{0, UTIME_OMIT}, {1, 0}};  // the link's own time, not its target's
-    ASSERT_EQ(::utimensat(AT_FDCWD, link.c_str(), longAgo, AT_SYMLINK_NOFOLLOW), 0);
-    dir.write("docs/link.jpg", "the link's photo");
+    for (const auto& row : rows) {
+        const auto path = docs / row.entry;
+        const auto name = path.parent_path() / path.stem();  // ".aside-N" and ".tmp-N" are one "extension"
+        if (row.name == Name::stale || row.name == Name::fresh) {
+            dir.write("docs/" + name.filename().string(), row.name == Name::stale ? "written long ago" : "written lately");
+            if (row.name == Name::stale) std::filesystem::last_write_time(name, now - std::chrono::hours(1));
+        }
+        if (row.kind == Entry::link) std::filesystem::create_symlink(hostsFile, path);
+        else dir.write("docs/" + row.entry, row.kind == Entry::text ? "the entry" : row.kind == Entry::jpeg ? jpeg : *pngBytes);
+        // An hour since it was set aside (its own time, a link's and not its target's).
+        const timespec times[2] = {modifiedLongAgo, {::time(nullptr) - 3600, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+    }
     auto kept = made({"a.jpg", "a.jpg.tmp-", "a.jpg.tmp-12x", ".jpg.tmp-1", "preferences.plist.tmp-5", "a.png.tmp-1",
-                      "inner/b.jpg.tmp-1", "c.jpg.tmp-1.keep"},
+                      "a.png.aside-1", "inner/b.jpg.tmp-1", "inner/b.jpg.aside-1", "c.jpg.tmp-1.keep", "d.jpg.aside-"},
                      std::chrono::hours(1));
     kept.push_back(made({"now.jpg.tmp-7"}, {}).front());
-    kept.push_back(made({"minutes.jpg.tmp-8"}, std::chrono::minutes(5)).front());
-    std::filesystem::create_directory(docs / "folder.jpg.tmp-9");
+    kept.push_back(made({"now.jpg.aside-7"}, {}).front());
+    kept.push_back(made({"minutes.jpg.aside-8"}, std::chrono::minutes(5)).front());
+    for (const char* folder : {"folder.jpg.tmp-9", "folder.jpg.aside-9"}) std::filesystem::create_directory(docs / folder);
+
     auto history = controller();
-    EXPECT_TRUE(std::filesystem::exists(stale.front()));  // nothing is opened yet
+    EXPECT_TRUE(std::filesystem::exists(docs / "free.jpg.aside-1"));  // nothing is opened yet
     ASSERT_TRUE(history->retrieveImages());
-    for (const auto& path : {stale.front(), setAside, link})
-        EXPECT_FALSE(std::filesystem::exists(std::filesystem::symlink_status(path))) << path;
+    std::size_t cleared = 0;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.entry);
+        cleared += row.gone;
+        const auto path = docs / row.entry;
+        EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(path)), !row.gone);
+        const auto name = path.parent_path() / path.stem();
+        EXPECT_EQ(platform::readFile(name, 64u << 20), row.after);
+        struct stat st {};
+        // What takes its name back from aside has its own time again.
+        if (row.gone && row.after == "the entry" && row.entry.find(".aside-") != std::string::npos) {
+            ASSERT_EQ(::lstat(name.c_str(), &st), 0);
+            EXPECT_EQ(st.st_mtim.tv_sec, modifiedLongAgo.tv_sec);
+        }
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(docs / "linkfree.jpg"));
     for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
-    EXPECT_EQ(platform::readFile(docs / "sha256.ab12.jpg", 1024), "half a photo");
-    EXPECT_EQ(platform::readFile(docs / "Y24EXbQNKlSbXQVrWPhy.jpg", 1024), "the photo");
     EXPECT_EQ(platform::readFile(hostsFile, 1024), "the host's own");
-    EXPECT_TRUE(std::filesystem::is_directory(docs / "folder.jpg.tmp-9"));
-    EXPECT_TRUE(log.contains("3 photo files an earlier run left aside cleared"));
+    for (const char* folder : {"folder.jpg.tmp-9", "folder.jpg.aside-9"})
+        EXPECT_TRUE(std::filesystem::is_directory(docs / folder));
+    EXPECT_EQ(history->retrieveImages().value_or(vistrel::VistrelImages{}).size(), 3u);
+    EXPECT_TRUE(log.contains(std::to_string(cleared) + " photo files an earlier run left aside cleared"));
 }
 
 // The kit's data folder reached through a link (a linked home, data moved to another

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 
 #include "store_fixture.hpp"
 #include "support/file_size_limit.hpp"
@@ -20,6 +21,7 @@ struct OwnPhotos : vistrel::PersistanceController {
     using PersistanceController::PersistanceController;
     bool inTheKitsFolder = false;
     bool inPlace = false;  // into the file at the name, as it is, rather than a new one
+    bool throwsAfterWriting = false;  // through the kit's file, then an exception of its own
     std::vector<std::string> asked;
     bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
         asked.emplace_back(key);
@@ -27,6 +29,10 @@ struct OwnPhotos : vistrel::PersistanceController {
             std::ofstream file(picturePath(key), std::ios::binary | std::ios::in | std::ios::out);
             if (!file) file.open(picturePath(key), std::ios::binary | std::ios::out);
             return static_cast<bool>(file << *platform::graphics::encodeJpeg(picture, 1.0));
+        }
+        if (throwsAfterWriting) {
+            PersistanceController::savePicture(picture, key);
+            throw std::runtime_error("the host's own failure");
         }
         return !inTheKitsFolder || PersistanceController::savePicture(picture, key);
     }
@@ -70,27 +76,31 @@ TEST_F(SavePictureOverrideTest, AFailedSaveThroughSavePicturePutsBackThePhotoTha
 
 // Whatever had a new photo's name is set aside as it is, never copied or followed: it
 // takes its name again, the same file, when the record is not saved, whether the host's
-// savePicture wrote a new file or into the old one; a link goes when the record is saved
-// and its target is never touched.
+// savePicture wrote a new file or into the old one or threw after writing (the exception
+// reaching the caller), and when the record is saved but its photo is kept elsewhere; a
+// link goes when the record is saved and its target is never touched.
 TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheRecordIsSaved) {
     enum class Before { photo, twoGigabytes, link };
+    enum class Save { newFile, inPlace, elsewhere, throwsAfterWriting };
     const struct {
         const char* name;
         Before before;
-        bool inPlace, saved;
+        Save save;
+        bool saved;
     } rows[] = {
-        {"a photo written over in place, record not saved", Before::photo, true, false},
-        {"2 GB at the name, record not saved", Before::twoGigabytes, false, false},
-        {"2 GB at the name, record saved", Before::twoGigabytes, false, true},
-        {"a link, record not saved", Before::link, false, false},
-        {"a link, record saved", Before::link, true, true},
+        {"a photo written over in place, record not saved", Before::photo, Save::inPlace, false},
+        {"2 GB at the name, record not saved", Before::twoGigabytes, Save::newFile, false},
+        {"2 GB at the name, record saved", Before::twoGigabytes, Save::newFile, true},
+        {"a link, record not saved", Before::link, Save::newFile, false},
+        {"a link, record saved", Before::link, Save::inPlace, true},
+        {"a photo, the new one kept elsewhere, record saved", Before::photo, Save::elsewhere, true},
+        {"a photo, an exception after the new one is written", Before::photo, Save::throwsAfterWriting, false},
     };
-    history->inTheKitsFolder = true;
     ASSERT_TRUE(history->retrieveImages());  // the store is open
     const auto hostsFile = dir.write("hosts-own.jpg", "the host's own");
     const auto newPhoto = platform::graphics::encodeJpeg(picture(Color::blue()), 1.0);
     int row = 0;
-    for (const auto& [name, before, inPlace, saved] : rows) {
+    for (const auto& [name, before, save, saved] : rows) {
         SCOPED_TRACE(name);
         const std::string key = "img-" + std::to_string(++row);
         const auto path = history->picturePath(key);
@@ -102,17 +112,21 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
         }
         struct stat was {};
         ASSERT_EQ(::lstat(path.c_str(), &was), 0);
-        history->inPlace = inPlace;
+        history->inTheKitsFolder = save != Save::elsewhere;
+        history->inPlace = save == Save::inPlace;
+        history->throwsAfterWriting = save == Save::throwsAfterWriting;
         std::shared_ptr<vistrel::VistrelImage> record;
         {
             // Room for the photo and the record, or for the photo only; never for a copy of 2 GB.
             testsupport::ScopedFileSizeLimit full(saved ? 64u << 20 : 4096);
-            record = history->loadOrCreateVistrelImage("d", key, "t", picture(Color::blue()), at(row));
+            const auto insert = [&] { return history->loadOrCreateVistrelImage("d", key, "t", picture(Color::blue()), at(row)); };
+            if (save == Save::throwsAfterWriting) EXPECT_THROW(insert(), std::runtime_error);
+            else record = insert();
         }
         EXPECT_EQ(record != nullptr, saved);
         struct stat now {};
         ASSERT_EQ(::lstat(path.c_str(), &now), 0);
-        if (saved) {
+        if (saved && save != Save::elsewhere) {
             EXPECT_TRUE(S_ISREG(now.st_mode));
             EXPECT_EQ(platform::readFile(path, 64u << 20), newPhoto);
         } else {

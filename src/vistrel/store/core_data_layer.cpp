@@ -112,9 +112,6 @@ std::shared_ptr<platform::store::PersistentStoreCoordinator> CoreDataLayer::pers
         logUnresolvedError(storeError(error->description()));
         return nullptr;
     }
-    if (std::size_t cleared = removeStaleTemporaryPhotos(folder))
-        platform::log(platform::concatenate("store :: ", std::to_string(cleared),
-                                            " photo files an earlier run left aside cleared"));
     coordinator_ = std::move(coordinator);
     return coordinator_;
 }
@@ -128,6 +125,11 @@ std::shared_ptr<platform::store::ManagedObjectContext> CoreDataLayer::managedObj
     auto coordinator = persistentStoreCoordinator();
     if (!coordinator) return nullptr;
     context_ = platform::store::ManagedObjectContext::make(std::move(coordinator));
+    // Once per opening, with the records at hand: what a photo set aside by a stopped run
+    // becomes depends on whether the record of its replacement was saved.
+    if (std::size_t cleared = clearStalePhotoFiles(applicationDocumentsDirectory(), *context_))
+        platform::log(platform::concatenate("store :: ", std::to_string(cleared),
+                                            " photo files an earlier run left aside cleared"));
     return context_;
 }
 

@@ -36,11 +36,11 @@ public:
     virtual void setManagedObjectModel(std::shared_ptr<const platform::store::ManagedObjectModel> model);
 
     // The coordinator with the store added; none (with a log line) when it cannot be.
-    // Opening the store removes the photo files earlier runs left half written.
     virtual std::shared_ptr<platform::store::PersistentStoreCoordinator> persistentStoreCoordinator();
     virtual void setPersistentStoreCoordinator(std::shared_ptr<platform::store::PersistentStoreCoordinator> coordinator);
 
-    // Reading it opens the store; none when the store cannot be opened.
+    // Reading it opens the store; none when the store cannot be opened. Making it clears
+    // the photo files earlier runs left half written or set aside (clearStalePhotoFiles).
     virtual std::shared_ptr<platform::store::ManagedObjectContext> managedObjectContext();
     virtual void setManagedObjectContext(std::shared_ptr<platform::store::ManagedObjectContext> context);
 

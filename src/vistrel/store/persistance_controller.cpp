@@ -7,6 +7,7 @@
 #include "vistrel/core/vistrel_bundle.hpp"
 #include "vistrel/platform/dispatch/queue.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
@@ -82,7 +83,10 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
     image->setIsFavorite(false);
     image->setTitle(std::move(title));
     image->setDate(date);
-    if (saveContext()) {
+    platform::fileStep("record: saving");
+    const bool saved = saveContext();
+    platform::fileStep("record: saved");
+    if (saved) {
         photo->keep();
         return image;
     }

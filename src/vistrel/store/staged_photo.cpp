@@ -7,7 +7,9 @@
 
 #include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/store/stale_photo_files.hpp"
 
 namespace vistrel {
 
@@ -25,6 +27,11 @@ void logRefusal(const std::filesystem::path& path, std::string_view why) {
         platform::concatenate("store :: ", path.string(), " ", why, "; no photo is written")));
 }
 
+void logNotBack(const std::filesystem::path& aside) {
+    platform::log(platform::escapeControlCharacters(
+        platform::concatenate("store :: the photo set aside as ", aside.string(), " could not take its name again")));
+}
+
 }  // namespace
 
 std::optional<StagedPhoto> StagedPhoto::write(const std::filesystem::path& path, const std::function<bool()>& write) {
@@ -35,18 +42,34 @@ std::optional<StagedPhoto> StagedPhoto::write(const std::filesystem::path& path,
             logRefusal(path, "is a folder");
             return std::nullopt;
         }
-        SetAside moved{platform::temporaryPathFor(path), {st.st_atim, st.st_mtim}};
+        SetAside moved{platform::temporaryPathFor(path, kSetAsidePhotoMark), {st.st_atim, st.st_mtim}};
         if (::rename(path.c_str(), moved.path.c_str()) != 0) {
             logRefusal(path, "cannot be set aside until the new record is saved");
             return std::nullopt;
         }
-        // Just changed, as far as any clean-up can tell, until it takes its name again.
-        const timespec changedNow[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
-        ::utimensat(AT_FDCWD, moved.path.c_str(), changedNow, AT_SYMLINK_NOFOLLOW);
+        platform::fileStep("photo: set aside");
+        // Just changed, as far as any clean-up can tell, until it takes its name again; its
+        // own modification time kept in it, as its access time, for a clean-up after a
+        // stopped run. Without that mark another host's clean-up could take it meanwhile.
+        const timespec marked[2] = {st.st_mtim, {0, UTIME_NOW}};
+        if (::utimensat(AT_FDCWD, moved.path.c_str(), marked, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (::rename(moved.path.c_str(), path.c_str()) != 0) logNotBack(moved.path);
+            logRefusal(path, "cannot be marked as set aside");
+            return std::nullopt;
+        }
+        platform::fileStep("photo: stamped");
         aside = std::move(moved);
     }
     StagedPhoto photo(path, std::move(aside));
-    const bool written = write();
+    bool written = false;
+    try {
+        written = write();
+    } catch (...) {
+        // What has the name is what the write left, whatever it did before it threw: the
+        // unwinding discards it as a failed write's.
+        photo.written_ = identityAt(path);
+        throw;
+    }
     photo.written_ = identityAt(path);
     if (!written) return std::nullopt;  // the photo discards what the write left
     return photo;
@@ -60,11 +83,22 @@ StagedPhoto::StagedPhoto(StagedPhoto&& other) noexcept
 StagedPhoto::~StagedPhoto() { discard(); }
 
 bool StagedPhoto::putBack() {
-    ::utimensat(AT_FDCWD, aside_->path.c_str(), aside_->times.data(), AT_SYMLINK_NOFOLLOW);
-    if (::rename(aside_->path.c_str(), path_.c_str()) == 0) return true;
-    platform::log(platform::escapeControlCharacters(platform::concatenate(
-        "store :: the photo set aside as ", aside_->path.string(), " could not take its name again")));
+    // Its bytes matter more than its times: it takes its name again either way.
+    if (::utimensat(AT_FDCWD, aside_->path.c_str(), aside_->times.data(), AT_SYMLINK_NOFOLLOW) != 0)
+        platform::log(platform::escapeControlCharacters(platform::concatenate(
+            "store :: the times of the photo set aside as ", aside_->path.string(),
+            " could not be set back; it takes its name again with the times it has")));
+    platform::fileStep("photo: putting back");
+    if (::rename(aside_->path.c_str(), path_.c_str()) == 0) {
+        platform::syncFolderOf(path_);
+        return true;
+    }
+    logNotBack(aside_->path);
     return false;
+}
+
+void StagedPhoto::removeAside() {
+    if (::unlink(aside_->path.c_str()) == 0) platform::fileStep("photo: aside removed");
 }
 
 void StagedPhoto::keep() {
@@ -75,7 +109,7 @@ void StagedPhoto::keep() {
         putBack();
         return;
     }
-    ::unlink(aside_->path.c_str());
+    removeAside();
 }
 
 void StagedPhoto::discard() {
@@ -84,7 +118,7 @@ void StagedPhoto::discard() {
     // Only while the name holds what this write left: a file another host wrote since is
     // its own, and is newer than what was set aside.
     if (identityAt(path_) != written_) {
-        if (aside_) ::unlink(aside_->path.c_str());
+        if (aside_) removeAside();
         return;
     }
     if (aside_) {

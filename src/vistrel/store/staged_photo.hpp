@@ -1,16 +1,21 @@
 #pragma once
 // The photo of a record about to be saved, written so that a save that fails leaves the
-// documents folder as it was. The photo is written under its own name by the caller's
-// write (the controller's savePicture, which a subclass may write its own way or keep
-// elsewhere), so a saved record never points at a missing photo. Whatever already has
-// the name (the photo of a record of the same identifier, a photo kept after its record
-// was deleted, a link) is first set aside by renaming it, never followed or copied, to
-// "<name>.tmp-<number>" (the pattern removeStaleTemporaryPhotos clears after a crash,
-// putting such a photo back where its name is free), and marked as just changed so that
-// no other host's clean-up takes it meanwhile. The write therefore always makes a new
-// file, even one that writes in place. When the record is not saved, and the name still
-// holds what this write left (or nothing), what was set aside takes its name again, with
-// its times; a file another host wrote since is left alone.
+// documents folder as it was, and so that a run stopped at any instant (a kill, a power
+// cut) leaves at the name what was there before or the new photo whole. The photo is
+// written under its own name by the caller's write (the controller's savePicture, which a
+// subclass may write its own way or keep elsewhere), so a saved record never points at a
+// missing photo. Whatever already has the name (the photo of a record of the same
+// identifier, a photo kept after its record was deleted, a link) is first set aside by
+// renaming it, never followed or copied, to "<name>.aside-<number>"
+// (kSetAsidePhotoMark), apart from the writes in progress ("<name>.tmp-<number>"). It is
+// then marked as just changed, so that no clean-up of a host sharing the folder takes it
+// meanwhile, with its own modification time kept as its access time, so that the clean-up
+// after a stopped run can give it back (clearStalePhotoFiles); when that mark cannot be
+// set it takes its name again and nothing is written. The write therefore always makes a
+// new file, even one that writes in place. When the record is not saved, or the write
+// fails or throws, and the name still holds what this write left (or nothing), what was
+// set aside takes its name again, with its times; a file another host wrote since is
+// left alone.
 #include <sys/types.h>
 
 #include <array>
@@ -24,7 +29,8 @@ namespace vistrel {
 class StagedPhoto {
 public:
     // Sets aside what has the name, then writes; none (with what was set aside back) when
-    // the write fails or what has the name is a folder, or cannot be set aside.
+    // the write fails or what has the name is a folder, or cannot be set aside. An
+    // exception of the write passes on, with what was set aside back as for a failure.
     static std::optional<StagedPhoto> write(const std::filesystem::path& path, const std::function<bool()>& write);
 
     StagedPhoto(StagedPhoto&& other) noexcept;
@@ -55,6 +61,8 @@ private:
         : path_(std::move(path)), aside_(std::move(aside)) {}
     // Renames what was set aside back to the name, replacing what is there.
     bool putBack();
+    // Removes what was set aside: what it was set aside for has the name now.
+    void removeAside();
 
     std::filesystem::path path_;
     std::optional<SetAside> aside_;

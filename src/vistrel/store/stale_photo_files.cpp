@@ -1,28 +1,163 @@
 #include "vistrel/store/stale_photo_files.hpp"
 
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/store/picture_file_name.hpp"
+#include "vistrel/store/vistrel_image.hpp"
 
 namespace vistrel {
 
 namespace {
 
+using platform::StaleTemporary;
+
+constexpr std::string_view kPhotoExtension = ".jpg";
+
 // "<name>.jpg": a photo's name, not ".jpg" alone.
 bool isPhotoName(std::string_view name) {
-    constexpr std::string_view extension = ".jpg";
-    return name.size() > extension.size() && name.ends_with(extension);
+    return name.size() > kPhotoExtension.size() && name.ends_with(kPhotoExtension);
+}
+
+bool isNameFree(const std::filesystem::path& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
+}
+
+// A set-aside photo's own modification time, kept as its access time while it was aside.
+void setModifiedFromAccessed(const StaleTemporary& aside) {
+    const timespec times[2] = {{0, UTIME_OMIT}, aside.accessed};
+    if (::utimensat(AT_FDCWD, aside.path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0) return;
+    platform::log(platform::escapeControlCharacters(platform::concatenate(
+        "store :: the times of the photo set aside as ", aside.path.string(),
+        " could not be set back; it takes its name again with the times it has")));
+}
+
+// Gives the entry its name at once, never over a file that took the name meanwhile.
+bool takeFreeName(const StaleTemporary& stale, const std::filesystem::path& target) {
+    if (::renameat2(AT_FDCWD, stale.path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+    // A file system without that rename: a second name, then its own goes (a run stopped
+    // in between leaves two names of one file, which the next start resolves).
+    return ::link(stale.path.c_str(), target.c_str()) == 0 && ::unlink(stale.path.c_str()) == 0;
+}
+
+// True when both names are of one file (or link).
+bool sameEntry(const std::filesystem::path& a, const std::filesystem::path& b) {
+    struct stat first {}, second {};
+    return ::lstat(a.c_str(), &first) == 0 && ::lstat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
+// True for a regular file that starts and ends as a whole JPEG (FF D8 ... FF D9) or PNG
+// (its signature ... its IEND chunk) does; only its first 8 and last 12 bytes are read.
+bool endsAsAWholePicture(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    std::array<unsigned char, 8> head{};
+    std::array<unsigned char, 12> tail{};
+    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 4;
+    const auto size = read ? static_cast<std::size_t>(st.st_size) : 0;
+    const std::size_t headBytes = std::min(head.size(), size), tailBytes = std::min(tail.size(), size);
+    read = read && ::pread(fd, head.data(), headBytes, 0) == static_cast<ssize_t>(headBytes) &&
+           ::pread(fd, tail.data(), tailBytes, static_cast<off_t>(size - tailBytes)) == static_cast<ssize_t>(tailBytes);
+    ::close(fd);
+    if (!read) return false;
+    constexpr std::array<unsigned char, 8> pngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    constexpr std::array<unsigned char, 12> pngEnd = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82};
+    const bool jpeg = head[0] == 0xff && head[1] == 0xd8 && tail[tailBytes - 2] == 0xff && tail[tailBytes - 1] == 0xd9;
+    const bool png = size >= head.size() + tail.size() && head == pngSignature && tail == pngEnd;
+    return jpeg || png;
+}
+
+// The photo names among `names` that a record's photo has; none when the records cannot
+// be read. Only the records of those names are fetched when every name is a plain
+// identifier's; a digest name needs them all.
+std::optional<std::set<std::string>> recordedPhotoNames(platform::store::ManagedObjectContext& context,
+                                                        const std::vector<std::string>& names) {
+    platform::store::FetchRequest request = VistrelImage::fetchRequest();
+    platform::store::Predicate byIdentifier{"identifier", {}};
+    bool everyNamePlain = true;
+    for (const auto& name : names) {
+        std::string identifier = name.substr(0, name.size() - kPhotoExtension.size());
+        if (pictureFileName(identifier) == name) byIdentifier.anyOf.emplace_back(std::move(identifier));
+        else everyNamePlain = false;
+    }
+    if (everyNamePlain) request.predicate = std::move(byIdentifier);
+    const auto objects = context.execute(request);
+    if (!objects) return std::nullopt;
+    std::set<std::string> recorded;
+    for (const auto& object : *objects)
+        if (auto image = std::dynamic_pointer_cast<VistrelImage>(object))
+            if (auto identifier = image->identifier()) recorded.insert(pictureFileName(*identifier));
+    return recorded;
 }
 
 }  // namespace
 
 bool isTemporaryPhotoName(std::string_view name) {
-    const auto target = platform::temporaryTargetOf(name);
-    return target && isPhotoName(*target);
+    for (std::string_view mark : {platform::temporaryMark, kSetAsidePhotoMark})
+        if (const auto target = platform::temporaryTargetOf(name, mark); target && isPhotoName(*target)) return true;
+    return false;
 }
 
-std::size_t removeStaleTemporaryPhotos(const std::filesystem::path& folder) {
-    // A photo set aside while its replacement was written, by a run stopped before it
-    // was put back, is the only copy of that photo: it takes its name again.
-    return platform::removeStaleTemporaries(folder, isPhotoName, platform::StaleTemporaries::restoreWhereTargetIsMissing);
+std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::store::ManagedObjectContext& context) {
+    std::size_t cleared = 0;
+    // Photos set aside whole: each is the only copy of a photo until it is known that the
+    // record of its replacement was saved.
+    std::vector<StaleTemporary> nameTaken;
+    for (auto& aside : platform::staleTemporaries(folder, kSetAsidePhotoMark, isPhotoName, true)) {
+        const auto target = folder / aside.target;
+        if (isNameFree(target)) {
+            setModifiedFromAccessed(aside);
+            cleared += takeFreeName(aside, target);
+        } else {
+            nameTaken.push_back(std::move(aside));
+        }
+    }
+    if (!nameTaken.empty()) {
+        std::vector<std::string> names;
+        for (const auto& aside : nameTaken) names.push_back(aside.target);
+        const auto recorded = recordedPhotoNames(context, names);
+        for (const auto& aside : nameTaken) {
+            if (!recorded) break;  // which run saved what cannot be told: left for a later start
+            const auto target = folder / aside.target;
+            if (recorded->contains(aside.target) || sameEntry(aside.path, target)) {
+                cleared += ::unlink(aside.path.c_str()) == 0;
+                continue;
+            }
+            // No record has the new photo: what had the name before takes it again, unless
+            // what has it now was changed lately, by a live save of another host sharing
+            // the folder, whose record may be about to be saved.
+            struct stat now {};
+            if (::lstat(target.c_str(), &now) != 0 || !platform::isPastStaleAge(now.st_mtim)) continue;
+            setModifiedFromAccessed(aside);
+            cleared += ::rename(aside.path.c_str(), target.c_str()) == 0;
+        }
+    }
+    // Photos being written: half of one, or a whole one whose record was never saved.
+    for (const auto& written : platform::staleTemporaries(folder, platform::temporaryMark, isPhotoName, true)) {
+        const auto target = folder / written.target;
+        const bool setAsideByAnEarlierVersion =
+            isNameFree(target) && (written.isLink || endsAsAWholePicture(written.path));
+        if (setAsideByAnEarlierVersion && takeFreeName(written, target)) ++cleared;
+        else cleared += ::unlink(written.path.c_str()) == 0;
+    }
+    return cleared;
 }
 
 }  // namespace vistrel

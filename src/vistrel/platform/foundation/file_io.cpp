@@ -10,13 +10,12 @@
 #include <limits>
 #include <system_error>
 
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/random.hpp"
 
 namespace platform {
 
 namespace {
-
-constexpr std::string_view kTemporaryMark = ".tmp-";
 
 FileRead failed(FileReadError error) { return {std::nullopt, error}; }
 
@@ -109,13 +108,19 @@ std::optional<std::string> readFile(const std::filesystem::path& path, std::size
     return readFileWithin(path, maxBytes).bytes;
 }
 
-std::filesystem::path temporaryPathFor(const std::filesystem::path& path) {
+std::filesystem::path temporaryPathFor(const std::filesystem::path& path, std::string_view mark) {
     std::uint64_t tag = 0;
     randomBytes(&tag, sizeof tag);
     std::filesystem::path temporary = path;
-    temporary += kTemporaryMark;
+    temporary += mark;
     temporary += std::to_string(tag);
     return temporary;
+}
+
+bool syncFolderOf(const std::filesystem::path& path) {
+    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
+    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.get() >= 0 && ::fsync(fd.get()) == 0;
 }
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
@@ -126,63 +131,80 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     const std::filesystem::path temporary = temporaryPathFor(path);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd < 0) return false;
+    fileStep("write: temporary opened");
     bool ok = ::fchmod(fd, mode) == 0;
+    // In pieces, so that a run stopped at any instant of a large write is one a test can
+    // reproduce: the temporary then holds part of the bytes.
+    constexpr std::size_t piece = 256 * 1024;
     std::size_t written = 0;
     while (ok && written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
+        ssize_t n = ::write(fd, bytes.data() + written, std::min(piece, bytes.size() - written));
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else written += static_cast<std::size_t>(n);
+        if (n <= 0) {
+            ok = false;
+        } else {
+            written += static_cast<std::size_t>(n);
+            fileStep("write: piece written");
+        }
     }
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
+    if (ok) fileStep("write: flushed");
     ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temporary.c_str());
-    return ok;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    fileStep("write: renamed");
+    // The new file is whole and in place; flushing its folder only makes the rename
+    // outlive a power cut, so a failure there does not undo the write.
+    syncFolderOf(path);
+    return true;
 }
 
-std::optional<std::string_view> temporaryTargetOf(std::string_view name) {
-    const auto mark = name.rfind(kTemporaryMark);
-    if (mark == std::string_view::npos || mark == 0) return std::nullopt;
-    const std::string_view number = name.substr(mark + kTemporaryMark.size());
+std::optional<std::string_view> temporaryTargetOf(std::string_view name, std::string_view mark) {
+    const auto at = name.rfind(mark);
+    if (mark.empty() || at == std::string_view::npos || at == 0) return std::nullopt;
+    const std::string_view number = name.substr(at + mark.size());
     if (number.empty() || number.size() > 20 ||
         !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return std::nullopt;
-    return name.substr(0, mark);
+    return name.substr(0, at);
 }
 
-std::size_t removeStaleTemporaries(const std::filesystem::path& folder,
-                                   const std::function<bool(std::string_view target)>& isTarget,
-                                   StaleTemporaries policy) {
+bool isPastStaleAge(const std::timespec& time) {
     // One clock for every caller: the file system's (real time), read now, against the
     // times it wrote.
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
     const auto staleSeconds = std::chrono::duration_cast<std::chrono::seconds>(staleTemporaryAge).count();
-    std::size_t cleared = 0;
+    return time.tv_sec <= now.tv_sec - staleSeconds;
+}
+
+std::vector<StaleTemporary> staleTemporaries(const std::filesystem::path& folder, std::string_view mark,
+                                             const std::function<bool(std::string_view target)>& isTarget,
+                                             bool withLinks) {
+    std::vector<StaleTemporary> found;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const auto& path = it->path();
         const std::string name = path.filename().native();
-        const auto target = temporaryTargetOf(name);
+        const auto target = temporaryTargetOf(name, mark);
         if (!target || !isTarget(*target)) continue;
         struct stat st {};
-        // A link of the pattern is taken only where entries were set aside whole, links
-        // among them; elsewhere no temporary is one.
-        const bool restoring = policy == StaleTemporaries::restoreWhereTargetIsMissing;
-        if (::lstat(path.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || (restoring && S_ISLNK(st.st_mode)))) continue;
-        if (st.st_mtim.tv_sec > now.tv_sec - staleSeconds) continue;
-        const std::filesystem::path targetPath = folder / std::string(*target);
-        struct stat targetStat {};
-        if (restoring && ::lstat(targetPath.c_str(), &targetStat) != 0 && errno == ENOENT) {
-            // A second name, then the temporary's own goes: a file that took the name
-            // meanwhile is never replaced.
-            if (::link(path.c_str(), targetPath.c_str()) == 0 && ::unlink(path.c_str()) == 0) ++cleared;
-            continue;
-        }
-        if (::unlink(path.c_str()) == 0) ++cleared;
+        if (::lstat(path.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || (withLinks && S_ISLNK(st.st_mode)))) continue;
+        if (!isPastStaleAge(st.st_mtim)) continue;
+        found.push_back({path, std::string(*target), S_ISLNK(st.st_mode), st.st_atim});
     }
-    return cleared;
+    return found;
+}
+
+std::size_t removeStaleTemporaries(const std::filesystem::path& folder,
+                                   const std::function<bool(std::string_view target)>& isTarget) {
+    std::size_t removed = 0;
+    for (const StaleTemporary& stale : staleTemporaries(folder, temporaryMark, isTarget, false))
+        removed += ::unlink(stale.path.c_str()) == 0;
+    return removed;
 }
 
 }  // namespace platform

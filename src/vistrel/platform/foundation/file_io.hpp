@@ -2,6 +2,7 @@
 // Bounded whole-file reading, atomic writing, and the clean-up of the temporaries that
 // stopped writes leave behind.
 #include <chrono>
+#include <ctime>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <vector>
 
 namespace platform {
 
@@ -54,18 +56,29 @@ FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
 // The bytes of readFileWithin, or no value whatever the reason.
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes);
 
-// A new name for a temporary of `path`, in the same folder: "<path>.tmp-<random decimal number>".
-std::filesystem::path temporaryPathFor(const std::filesystem::path& path);
+// The mark of the temporaries an atomic write makes: "<target>.tmp-<number>".
+inline constexpr std::string_view temporaryMark = ".tmp-";
 
-// Writes the bytes to a temporary file in the same folder (temporaryPathFor), flushes it,
-// gives it the mode and renames it over the target, so a reader sees the old or the new
-// file, never half of one. Creates missing parent folders. False on any failure.
+// A new name for a temporary of `path`, in the same folder: "<path><mark><random decimal
+// number>". Other marks name other kinds of temporaries (a file set aside whole, say), so
+// that a clean-up tells them apart.
+std::filesystem::path temporaryPathFor(const std::filesystem::path& path, std::string_view mark = temporaryMark);
+
+// Writes the bytes to a temporary file in the same folder (temporaryPathFor), in pieces of
+// 256 KiB, flushes it, gives it the mode and renames it over the target, so a reader sees
+// the old or the new file, never half of one; then flushes the folder, so that the rename
+// outlives a power cut. Creates missing parent folders. False on any failure before the
+// rename. Each step is told to the file step observer (file_steps.hpp).
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          mode_t mode = 0644);
 
-// The name of the file whose temporary `name` is: "<target>.tmp-" and one to twenty
+// Flushes the folder that holds `path` to its disk, so that the names just given in it
+// (renames, links) outlive a power cut. False when it cannot be opened or flushed.
+bool syncFolderOf(const std::filesystem::path& path);
+
+// The name of the file whose temporary `name` is: "<target><mark>" and one to twenty
 // decimal digits gives a non-empty target; any other name gives none.
-std::optional<std::string_view> temporaryTargetOf(std::string_view name);
+std::optional<std::string_view> temporaryTargetOf(std::string_view name, std::string_view mark = temporaryMark);
 
 // How old a temporary must be before a clean-up takes it for one that a stopped process
 // left. Several processes may share a folder, and one starting later must not remove a
@@ -73,18 +86,29 @@ std::optional<std::string_view> temporaryTargetOf(std::string_view name);
 // temporary for minutes.
 inline constexpr std::chrono::minutes staleTemporaryAge{15};
 
-// What a clean-up does with a stale temporary: removes it (regular files only), or, in a
-// folder where entries are set aside whole under such names (links too) until they are
-// put back, renames one whose name nothing has back to it and removes the others (a link
-// is never followed: its own entry goes).
-enum class StaleTemporaries { remove, restoreWhereTargetIsMissing };
+// True for a time of the file system (a modification time, say) at least
+// staleTemporaryAge before now on the file system's clock (real time).
+bool isPastStaleAge(const std::timespec& time);
 
-// Clears the temporaries that processes stopped before their rename left in `folder`:
-// only names of the pattern above whose target `isTarget` accepts, only directly in the
-// folder, as the policy says, and only those last changed at least staleTemporaryAge
-// before now on the file system's clock. Gives how many were removed or restored.
+// A temporary that a stopped process left, as staleTemporaries found it.
+struct StaleTemporary {
+    std::filesystem::path path;
+    std::string target;  // the name, in the same folder, of the file it is a temporary of
+    bool isLink = false;
+    std::timespec accessed{};  // its own access time (a link's, not its target's)
+};
+
+// The temporaries of `folder` with the mark whose target `isTarget` accepts: only directly
+// in the folder, only regular files (and links, their own entries, never followed, when
+// `withLinks`), and only those last changed at least staleTemporaryAge before now on the
+// file system's clock. What is done with them is the caller's.
+std::vector<StaleTemporary> staleTemporaries(const std::filesystem::path& folder, std::string_view mark,
+                                             const std::function<bool(std::string_view target)>& isTarget,
+                                             bool withLinks);
+
+// Removes the stale temporaries of atomic writes (regular files named with temporaryMark)
+// whose target `isTarget` accepts, as staleTemporaries finds them. Gives how many went.
 std::size_t removeStaleTemporaries(const std::filesystem::path& folder,
-                                   const std::function<bool(std::string_view target)>& isTarget,
-                                   StaleTemporaries policy = StaleTemporaries::remove);
+                                   const std::function<bool(std::string_view target)>& isTarget);
 
 }  // namespace platform

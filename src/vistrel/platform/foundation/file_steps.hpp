@@ -1,0 +1,19 @@
+#pragma once
+// The steps of the file writes that must survive a run stopped at any instant (a photo
+// written, set aside, put back), told to one observer as they pass, so that a test can
+// stop a run exactly there. With no observer a step costs one relaxed load.
+#include <string_view>
+
+namespace platform {
+
+using FileStepObserver = void (*)(std::string_view step);
+
+// Sets the observer every step is told to (none: nullptr). Meant to be set before the
+// writes it watches start.
+void setFileStepObserver(FileStepObserver observer);
+
+// Tells the observer, if any, that `step` has just been done (or is about to be, as its
+// name says).
+void fileStep(std::string_view step);
+
+}  // namespace platform
