@@ -311,8 +311,7 @@ TEST_F(HistoryTest, PhotoFilesOfAnEarlierRunAreClearedWhenTheStoreOpens) {
         struct stat st {};
         // What takes its name back from aside has its own time again.
         if (row.gone && row.after == "the entry" && row.entry.find(".aside-") != std::string::npos) {
-            ASSERT_EQ(::lstat(name.c_str(), &st), 0);
-            EXPECT_EQ(st.st_mtim.tv_sec, modifiedLongAgo.tv_sec);
+            EXPECT_EQ(::lstat(name.c_str(), &st) == 0 ? st.st_mtim.tv_sec : 0, modifiedLongAgo.tv_sec);
         }
     }
     EXPECT_TRUE(std::filesystem::is_symlink(docs / "linkfree.jpg"));

@@ -45,11 +45,20 @@ TEST(FileIoTest, ReadsRegularFilesWithinTheBoundAndRefusesTheRest) {
     }
 }
 
-TEST(FileIoTest, TemporaryNamesOfAnAtomicWrite) {
-    for (const char* name : {"p.plist.tmp-0", "p.plist.tmp-18446744073709551615"})
-        EXPECT_EQ(platform::temporaryTargetOf(name), "p.plist") << name;
-    EXPECT_EQ(platform::temporaryTargetOf("xp.plist.tmp-1"), "xp.plist");
-    for (const char* name : {"p.plist", "p.plist.tmp-", "p.plist.tmp-1a", "p.plist.tmp--1", "p.plist.tmp-123456789012345678901",
-                             "p.plist.tmp-1/", ".tmp-1"})
-        EXPECT_EQ(platform::temporaryTargetOf(name), std::nullopt) << name;
+// The names of temporaries, by their mark: each mark's own, and what a new name has.
+TEST(FileIoTest, TemporaryNamesByTheirMark) {
+    for (std::string_view mark : {".tmp-", ".aside-"}) {
+        const std::string m(mark);
+        for (const std::string& name : {"p.plist" + m + "0", "p.plist" + m + "18446744073709551615"})
+            EXPECT_EQ(platform::temporaryTargetOf(name, mark), "p.plist") << name;
+        EXPECT_EQ(platform::temporaryTargetOf("xp.plist" + m + "1", mark), "xp.plist");
+        for (const std::string& name : {std::string("p.plist"), "p.plist" + m, "p.plist" + m + "1a", "p.plist" + m + "-1",
+                                        "p.plist" + m + "123456789012345678901", "p.plist" + m + "1/", m + "1"})
+            EXPECT_EQ(platform::temporaryTargetOf(name, mark), std::nullopt) << name;
+        const auto made = platform::temporaryPathFor("/d/p.plist", mark);
+        EXPECT_EQ(made.parent_path(), "/d");
+        EXPECT_EQ(platform::temporaryTargetOf(made.filename().native(), mark), "p.plist") << made;
+    }
+    EXPECT_EQ(platform::temporaryTargetOf("p.plist.aside-1"), std::nullopt);  // the default mark is ".tmp-"
+    EXPECT_EQ(platform::temporaryTargetOf("p.plist.tmp-1", ".aside-"), std::nullopt);
 }
