@@ -56,13 +56,14 @@ TEST(PropertyListTest, WrittenXmlEscapesTextAndRefusesNull) {
     EXPECT_FALSE(platform::writePropertyListXml(Value(platform::Array{Value()})));
 }
 
-// The property-list library stops the process on a NUL in a text, overflows its stack on
-// deep nesting and parses a shared object again at every reference: such files are
-// refused before it sees them. Sound files with shared objects and UTF-16 texts still read.
-// Those that are property lists are told from damaged ones.
+// Files made to exhaust a reader (deep nesting, shared objects expanding, entities) and
+// damaged ones read as no property list, and never stop the process. Those that are
+// property lists are told from damaged ones. Sound files with shared objects and UTF-16
+// texts still read.
 TEST(PropertyListTest, HostileFilesReadAsNoPropertyList) {
     for (const auto& [files, refusal] : {std::pair{plisttest::damagedPropertyLists(), platform::PropertyListRefusal::notAPropertyList},
-                                         std::pair{plisttest::pastBoundsPropertyLists(), platform::PropertyListRefusal::pastBounds}})
+                                         std::pair{plisttest::pastBoundsPropertyLists(), platform::PropertyListRefusal::pastBounds},
+                                         std::pair{plisttest::unrepresentablePropertyLists(), platform::PropertyListRefusal::unrepresentable}})
         for (const auto& [name, bytes] : files) {
             const platform::PropertyListRead read = platform::readPropertyListFully(bytes);
             EXPECT_EQ(std::tuple(read.value, read.refusal), std::tuple(std::nullopt, refusal)) << name;
