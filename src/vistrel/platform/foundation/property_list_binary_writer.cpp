@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
-#include <functional>
-#include <unordered_set>
+#include <cstring>
+#include <utility>
+#include <vector>
 
 #include "vistrel/platform/foundation/property_list_parts.hpp"
 #include "vistrel/platform/foundation/utf_encodings.hpp"
@@ -41,6 +42,51 @@ void appendMarker(std::string& out, unsigned char type, std::uint64_t length) {
     out.push_back(static_cast<char>(type << 4 | 0x0F));
     appendInteger(out, length);
 }
+
+// Short leaves written lately, by their bytes, in a table of a fixed size (each slot
+// keeps the last leaf whose bytes hash to it): a leaf repeated among many references (a
+// key of many dictionaries, a common number) is found and shared, and a look costs the
+// same however large the file grows, the table staying in the processor's cache.
+class SharedLeaves {
+public:
+    static constexpr std::size_t kMostBytes = 16;
+
+    // The index of the leaf of these bytes written before, if the table still has it;
+    // else `index`, now theirs.
+    std::uint64_t indexOf(std::string_view bytes, std::uint64_t index) {
+        Slot candidate{};
+        std::memcpy(candidate.bytes, bytes.data(), bytes.size());
+        candidate.length = static_cast<std::uint8_t>(bytes.size());
+        Slot& slot = slots_[hash(candidate) & (kSlots - 1)];
+        if (slot.index != 0 && slot.length == candidate.length &&
+            std::memcmp(slot.bytes, candidate.bytes, kMostBytes) == 0)
+            return slot.index - 1;
+        candidate.index = index + 1;
+        slot = candidate;
+        return index;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 1 << 15;
+
+    struct Slot {
+        unsigned char bytes[kMostBytes];  // the leaf's, then zeros
+        std::uint64_t index;              // plus one; 0 for an empty slot
+        std::uint8_t length;
+    };
+
+    static std::size_t hash(const Slot& slot) {
+        std::uint64_t first = 0, second = 0;
+        std::memcpy(&first, slot.bytes, 8);
+        std::memcpy(&second, slot.bytes + 8, 8);
+        std::uint64_t h = first * 0x9E3779B97F4A7C15ULL ^ std::rotl(second * 0xC2B2AE3D27D4EB4FULL, 31) ^ slot.length;
+        h ^= h >> 29;
+        h *= 0xBF58476D1CE4E5B9ULL;
+        return std::size_t(h ^ (h >> 32));
+    }
+
+    std::vector<Slot> slots_ = std::vector<Slot>(kSlots);
+};
 
 class BinaryWriter {
 public:
@@ -130,17 +176,17 @@ private:
     std::optional<std::uint64_t> leafOf(Encode encode) {
         const std::size_t start = out_.size();
         if (!encode()) return std::nullopt;
-        const Span span{start, out_.size() - start};
         // Short leaves (keys, numbers, dates, short texts) are shared among their
         // references; a longer one is written at each, so that no file written holds more
         // bytes of texts and data, counted at every reference, than the reader takes for
         // its size.
-        if (span.length <= kMostSharedBytes) {
-            if (auto found = shared_.find(span); found != shared_.end()) {
+        const std::string_view bytes = std::string_view(out_).substr(start);
+        if (bytes.size() <= SharedLeaves::kMostBytes) {
+            const std::uint64_t index = shared_.indexOf(bytes, offsets_.size());
+            if (index != offsets_.size()) {
                 out_.resize(start);
-                return found->index;
+                return index;
             }
-            shared_.insert({span.start, span.length, offsets_.size()});
         }
         offsets_.push_back(start);
         return offsets_.size() - 1;
@@ -221,26 +267,6 @@ private:
         return true;
     }
 
-    static constexpr std::size_t kMostSharedBytes = 16;
-
-    // A leaf written, known by its bytes in out_ (which may move as it grows).
-    struct Span {
-        std::size_t start, length;
-        std::uint64_t index = 0;
-    };
-    struct SpanHash {
-        const std::string* out;
-        std::size_t operator()(const Span& span) const {
-            return std::hash<std::string_view>()(std::string_view(*out).substr(span.start, span.length));
-        }
-    };
-    struct SpanEqual {
-        const std::string* out;
-        bool operator()(const Span& a, const Span& b) const {
-            const std::string_view all(*out);
-            return all.substr(a.start, a.length) == all.substr(b.start, b.length);
-        }
-    };
     struct Container {
         std::uint64_t index;
         unsigned char type;
@@ -258,7 +284,7 @@ private:
     std::vector<std::uint64_t> refs_;     // of every container, one after another
     std::vector<Container> containers_;
     std::vector<Pending> pending_;
-    std::unordered_set<Span, SpanHash, SpanEqual> shared_{16, SpanHash{&out_}, SpanEqual{&out_}};
+    SharedLeaves shared_;
 };
 
 }  // namespace
