@@ -155,7 +155,7 @@ TEST(HostDefaultsTest, EveryValueOfTheHostsFileComesBackAfterTheKitSetsOne) {
 }
 
 // A value the file's form cannot keep exactly is refused before it is stored, and nothing
-// of the file changes; a value set after it is written with the others.
+// of the file changes; a value set and a key removed after it are written with the others.
 TEST(HostDefaultsTest, WhatTheFormCannotKeepIsRefusedAndLaterValuesAreWritten) {
     struct Row {
         std::string name;
@@ -196,6 +196,7 @@ TEST(HostDefaultsTest, WhatTheFormCannotKeepIsRefusedAndLaterValuesAreWritten) {
         const fs::path file = dir.write("preferences.plist", host);
         UserDefaults::resetStandard(file);
         const auto defaults = UserDefaults::standard();
+        EXPECT_TRUE(defaults->set("removed", Value("r")));
         std::vector<const Row*> kept;
         for (const Row& row : rows) {
             if (row.binary != binary) continue;
@@ -207,9 +208,11 @@ TEST(HostDefaultsTest, WhatTheFormCannotKeepIsRefusedAndLaterValuesAreWritten) {
             EXPECT_TRUE(row.kept || platform::readFile(file, 1 << 20) == before) << row.name;
         }
         EXPECT_TRUE(defaults->set("later", Value("written")));
+        EXPECT_TRUE(defaults->remove("removed"));
         UserDefaults::resetStandard(file);
-        EXPECT_EQ(std::tuple(UserDefaults::standard()->string("later"), UserDefaults::standard()->string("host")),
-                  std::tuple("written", "h"));
+        EXPECT_EQ(std::tuple(UserDefaults::standard()->string("later"), UserDefaults::standard()->string("host"),
+                             UserDefaults::standard()->object("removed")),
+                  std::tuple("written", "h", std::nullopt));
         for (const Row* row : kept) EXPECT_EQ(UserDefaults::standard()->object(row->key), row->value) << row->name;
         for (const Row& row : rows)
             EXPECT_TRUE(row.binary != binary || row.kept || !UserDefaults::standard()->object(row.key)) << row.name;

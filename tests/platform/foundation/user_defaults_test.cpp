@@ -275,4 +275,11 @@ TEST(UserDefaultsTest, TemporariesLeftByAnEarlierRunAreRemoved) {
     for (const auto& path : stale) EXPECT_FALSE(std::filesystem::exists(path)) << path;
     for (const auto& path : kept)
         EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(path))) << path;
+
+    // A file reached through a link is written beside the file the link names: the
+    // temporaries of a stopped write are there.
+    const auto besideTarget = aged(dir.write("elsewhere/target.plist.tmp-5", ""));
+    std::filesystem::create_symlink("elsewhere/target.plist", dir / "linked.plist");
+    UserDefaults linked(dir / "linked.plist");
+    EXPECT_FALSE(std::filesystem::exists(besideTarget));
 }

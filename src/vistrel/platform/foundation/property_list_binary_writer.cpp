@@ -57,17 +57,19 @@ public:
         Slot candidate{};
         std::memcpy(candidate.bytes, bytes.data(), bytes.size());
         candidate.length = static_cast<std::uint8_t>(bytes.size());
-        Slot& slot = slots_[hash(candidate) & (kSlots - 1)];
+        Slot& slot = slotOf(candidate);
         if (slot.index != 0 && slot.length == candidate.length &&
             std::memcmp(slot.bytes, candidate.bytes, kMostBytes) == 0)
             return slot.index - 1;
         candidate.index = index + 1;
         slot = candidate;
+        // A small value's table stays small: it grows with the leaves, up to its size.
+        if (++added_ > slots_.size() / 2 && slots_.size() < kMostSlots) grow();
         return index;
     }
 
 private:
-    static constexpr std::size_t kSlots = 1 << 15;
+    static constexpr std::size_t kMostSlots = 1 << 15;
 
     struct Slot {
         unsigned char bytes[kMostBytes];  // the leaf's, then zeros
@@ -85,7 +87,16 @@ private:
         return std::size_t(h ^ (h >> 32));
     }
 
-    std::vector<Slot> slots_ = std::vector<Slot>(kSlots);
+    Slot& slotOf(const Slot& slot) { return slots_[hash(slot) & (slots_.size() - 1)]; }
+
+    void grow() {
+        std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(2 * slots_.size()));
+        for (const Slot& slot : old)
+            if (slot.index != 0) slotOf(slot) = slot;
+    }
+
+    std::vector<Slot> slots_ = std::vector<Slot>(64);
+    std::size_t added_ = 0;
 };
 
 class BinaryWriter {
@@ -143,8 +154,8 @@ private:
             container.length = entries.size();
             container.refCount = 2 * entries.size();
             if (!entries.empty() && depth >= kMaxDepth) return false;
-            for (const auto& [key, item] : entries) {
-                const std::optional<std::uint64_t> keyIndex = leafOf([&] { return text(key); });
+            for (const Dictionary::Entry& entry : entries) {
+                const std::optional<std::uint64_t> keyIndex = leafOf([&] { return text(entry.first); });
                 if (!keyIndex) return false;
                 refs_.push_back(*keyIndex);
             }
