@@ -84,6 +84,22 @@ private:
         element(depth, "real", std::string_view(text, std::size_t(written.ptr - text)));
     }
 
+    // <name/>, or <name> and its items a level deeper, each written by `item`.
+    template <typename Items, typename Item>
+    bool container(int depth, std::string_view name, const Items& items, Item item) {
+        indent(depth);
+        if (items.begin() == items.end()) {
+            out_.append("<").append(name).append("/>\n");
+            return true;
+        }
+        out_.append("<").append(name).append(">\n");
+        for (const auto& each : items)
+            if (!item(each)) return false;
+        indent(depth);
+        out_.append("</").append(name).append(">\n");
+        return true;
+    }
+
     bool value(const Value& v, int depth) {
         if (depth > kMaxDepth) return false;
         switch (v.type()) {
@@ -103,34 +119,12 @@ private:
             indent(depth);
             out_ += "</data>\n";
             return true;
-        case Value::Type::Array: {
-            const Array& items = *v.array();
-            indent(depth);
-            if (items.empty()) {
-                out_ += "<array/>\n";
-                return true;
-            }
-            out_ += "<array>\n";
-            for (const Value& item : items)
-                if (!value(item, depth + 1)) return false;
-            indent(depth);
-            out_ += "</array>\n";
-            return true;
-        }
-        case Value::Type::Dictionary: {
-            const Dictionary& entries = *v.dictionary();
-            indent(depth);
-            if (entries.empty()) {
-                out_ += "<dict/>\n";
-                return true;
-            }
-            out_ += "<dict>\n";
-            for (const auto& [key, item] : entries)
-                if (depth + 1 > kMaxDepth || !escaped(depth + 1, "key", key) || !value(item, depth + 1)) return false;
-            indent(depth);
-            out_ += "</dict>\n";
-            return true;
-        }
+        case Value::Type::Array:
+            return container(depth, "array", *v.array(), [&](const Value& item) { return value(item, depth + 1); });
+        case Value::Type::Dictionary:
+            return container(depth, "dict", *v.dictionary(), [&](const Dictionary::Entry& entry) {
+                return depth + 1 <= kMaxDepth && escaped(depth + 1, "key", entry.first) && value(entry.second, depth + 1);
+            });
         }
         return false;
     }
