@@ -1,5 +1,10 @@
+#include <bit>
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -56,13 +61,14 @@ TEST(PropertyListTest, WrittenXmlEscapesTextAndRefusesNull) {
     EXPECT_FALSE(platform::writePropertyListXml(Value(platform::Array{Value()})));
 }
 
-// The property-list library stops the process on a NUL in a text, overflows its stack on
-// deep nesting and parses a shared object again at every reference: such files are
-// refused before it sees them. Sound files with shared objects and UTF-16 texts still read.
-// Those that are property lists are told from damaged ones.
+// Files made to exhaust a reader (deep nesting, shared objects expanding, entities) and
+// damaged ones read as no property list, and never stop the process. Those that are
+// property lists are told from damaged ones. Sound files with shared objects and UTF-16
+// texts still read.
 TEST(PropertyListTest, HostileFilesReadAsNoPropertyList) {
     for (const auto& [files, refusal] : {std::pair{plisttest::damagedPropertyLists(), platform::PropertyListRefusal::notAPropertyList},
-                                         std::pair{plisttest::pastBoundsPropertyLists(), platform::PropertyListRefusal::pastBounds}})
+                                         std::pair{plisttest::pastBoundsPropertyLists(), platform::PropertyListRefusal::pastBounds},
+                                         std::pair{plisttest::unrepresentablePropertyLists(), platform::PropertyListRefusal::unrepresentable}})
         for (const auto& [name, bytes] : files) {
             const platform::PropertyListRead read = platform::readPropertyListFully(bytes);
             EXPECT_EQ(std::tuple(read.value, read.refusal), std::tuple(std::nullopt, refusal)) << name;
@@ -74,4 +80,158 @@ TEST(PropertyListTest, HostileFilesReadAsNoPropertyList) {
          "\x62\0a\0\xe9"s, "\x51x"});
     EXPECT_EQ(platform::readPropertyList(shared),
               Value(platform::Array{Value("a\xc3\xa9"), Value("a\xc3\xa9"), Value("x")}));
+}
+
+// Every kind of value, at the edges of its encodings, written in each form that takes it
+// reads back as the same value; the form that cannot keep it refuses it.
+TEST(PropertyListTest, ValuesAtTheEdgesOfTheirEncodingsComeBackInEachForm) {
+    using namespace std::chrono;
+    using platform::Date;
+    struct Row {
+        std::string name;
+        Value value;
+        bool xml, binary;  // whether the form keeps it
+    };
+    auto integer = [](std::int64_t i) { return Value(Number::fromInt(i)); };
+    auto real = [](double d) { return Value(Number::fromDouble(d)); };
+    Value deepest = integer(1), tooDeep = Value(platform::Array{});
+    for (int i = 0; i < 256; ++i) deepest = Value(platform::Array{deepest});
+    for (int i = 0; i < 257; ++i) tooDeep = Value(platform::Array{tooDeep});
+    const std::vector<Row> rows = {
+        {"integers at each width", Value(platform::Array{integer(0), integer(255), integer(256), integer(65535), integer(65536),
+                                                          integer(4294967295), integer(4294967296), integer(-1),
+                                                          integer(INT64_MAX), integer(INT64_MIN)}), true, true},
+        {"past the signed integers", Value(Number::fromUInt(std::uint64_t(INT64_MAX) + 1)), true, true},
+        {"reals", Value(platform::Array{real(0.1), real(-0.0), real(1e300), real(5e-324), real(HUGE_VAL), real(-HUGE_VAL),
+                                        real(2.5)}), true, true},
+        {"booleans", Value(platform::Array{Value(Number::fromBool(true)), Value(Number::fromBool(false))}), true, true},
+        {"texts", Value(platform::Array{Value(""), Value("x < y & z > w"), Value("lines\r\n\ttabbed\r"),
+                                        Value("caf\xc3\xa9 \xf0\x9f\x98\x80"), Value(std::string(40, 'a'))}), true, true},
+        {"a text with a NUL", Value(std::string("a\0b", 3)), false, true},
+        {"a text with a control character", Value("bell\x07"), false, true},
+        {"a text with U+FFFE", Value("\xef\xbf\xbe"), false, true},
+        {"a text that is not UTF-8", Value("\xc3"), false, false},
+        {"a lone surrogate in UTF-8", Value("\xed\xa0\x80"), false, false},
+        {"data of each length past a base64 group", Value(platform::Array{Value(platform::Bytes{}), Value(platform::Bytes{1}),
+                                                                          Value(platform::Bytes{1, 2}), Value(platform::Bytes{1, 2, 3}),
+                                                                          Value(platform::Bytes(100, 0xFF))}), true, true},
+        {"dates of either side of 1970 and 2001", Value(platform::Array{Value(Date(sys_days(year(1969) / 7 / 20) + seconds(1))),
+                                                                        Value(Date(sys_days(year(2000) / 12 / 31) + microseconds(999999)))}),
+         true, true},
+        {"the last microsecond of 9999", Value(Date(sys_days(year(10000) / 1 / 1) - microseconds(1))), true, false},
+        {"the first day of the year 1", Value(Date(sys_days(year(1) / 1 / 1))), true, true},
+        {"a date before the year 1", Value(Date(sys_days(year(0) / 12 / 31))), false, true},
+        {"a date read with seconds its microseconds do not say", Value(Date(sys_days(year(2001) / 1 / 1)), -0.0), false, true},
+        {"identifiers", Value(platform::Array{Value(platform::Opaque{"uid", "0"}), Value(platform::Opaque{"uid", "18446744073709551615"})}),
+         false, true},
+        {"empty containers", Value(platform::Array{Value(platform::Array{}), Value(platform::Dictionary())}), true, true},
+        {"256 levels below the top", deepest, true, true},
+        {"257 levels below the top", tooDeep, false, false},
+        {"a null inside", Value(platform::Array{Value()}), false, false},
+    };
+    for (const auto& [name, value, xml, binary] : rows) {
+        for (const auto& [format, kept] : {std::pair{platform::PropertyListFormat::xml, xml},
+                                           std::pair{platform::PropertyListFormat::binary, binary}}) {
+            SCOPED_TRACE(name + (format == platform::PropertyListFormat::xml ? " in XML" : " in binary"));
+            const std::optional<std::string> written = platform::writePropertyList(format, value);
+            ASSERT_EQ(written.has_value(), kept);
+            if (!written) continue;
+            const platform::PropertyListRead read = platform::readPropertyListFully(*written);
+            EXPECT_EQ(read.value, value);
+        }
+    }
+    const Value notANumber = real(std::nan(""));
+    for (const auto format : {platform::PropertyListFormat::xml, platform::PropertyListFormat::binary}) {
+        const auto again = platform::readPropertyList(*platform::writePropertyList(format, notANumber));
+        EXPECT_TRUE(again && std::isnan(again->number()->doubleValue()));
+    }
+}
+
+// What other writers put in files of either form reads as the values it stands for.
+TEST(PropertyListTest, WhatOtherWritersWriteReads) {
+    using namespace std::string_literals;
+    using platform::Array;
+    auto integer = [](std::int64_t i) { return Value(Number::fromInt(i)); };
+    auto real = [](double d) { return Value(Number::fromDouble(d)); };
+    std::string float32 = "\x22";
+    plisttest::appendBigEndian(float32, std::bit_cast<std::uint32_t>(1.5f), 4);
+    std::string wideRefs = "bplist00\xA2"s;  // references and offsets of 8 bytes
+    for (std::uint64_t ref : {1, 2}) plisttest::appendBigEndian(wideRefs, ref, 8);
+    const std::size_t second = wideRefs.size();
+    wideRefs += "\x10\x07\x09";
+    const std::size_t table = wideRefs.size();
+    for (std::uint64_t offset : {std::uint64_t(8), std::uint64_t(second), std::uint64_t(second + 2)}) plisttest::appendBigEndian(wideRefs, offset, 8);
+    wideRefs.append(6, '\0').append("\x08\x08");
+    for (std::uint64_t field : {std::uint64_t(3), std::uint64_t(0), std::uint64_t(table)}) plisttest::appendBigEndian(wideRefs, field, 8);
+    std::string utf16Xml = "\xff\xfe"s;
+    for (char c : std::string(R"(<?xml version="1.0" encoding="UTF-16"?><plist><string>A</string></plist>)")) utf16Xml.append(1, c).append(1, '\0');
+    const std::vector<std::tuple<std::string, std::string, Value>> rows = {
+        {"XML integers in hexadecimal and with signs",
+         plisttest::xmlPlist("<array><integer> 0x1F </integer><integer>+7</integer><integer>-0</integer></array>"),
+         Value(Array{integer(31), integer(7), integer(0)})},
+        {"XML reals as other writers spell them",
+         plisttest::xmlPlist("<array><real>.5</real><real>-inf</real><real>NaN</real><real>1e999</real><real>1E-2</real></array>"),
+         Value(Array{real(0.5), real(-HUGE_VAL), Value(), real(HUGE_VAL), real(0.01)})},
+        {"XML text in character data sections, with comments around",
+         plisttest::xmlPlist("<!-- c --><string><![CDATA[<a> & b]]>&#x1F600;</string><!-- d -->"),
+         Value("<a> & b\xf0\x9f\x98\x80")},
+        {"XML data broken over lines, unpadded", plisttest::xmlPlist("<data>\n  AAEC\n  /w\n</data>"),
+         Value(platform::Bytes{0, 1, 2, 255})},
+        {"XML without a plist element", "<dict><key>k</key><true/></dict>",
+         Value(platform::Dictionary({{"k", Value(Number::fromBool(true))}}))},
+        {"XML in UTF-16 behind a byte-order mark", utf16Xml, Value("A")},
+        {"XML date with a fraction of the second", plisttest::xmlPlist("<date>2024-02-29T12:34:56.5Z</date>"),
+         Value(platform::Date(std::chrono::sys_days(std::chrono::year(2024) / 2 / 29)) + std::chrono::hours(12) +
+               std::chrono::minutes(34) + std::chrono::milliseconds(56500))},
+        {"binary integers of 1, 2, 4, 8 and 16 bytes",
+         plisttest::binaryPlist({std::string("\xA5").append(plisttest::ref(1)).append(plisttest::ref(2)).append(plisttest::ref(3))
+                                     .append(plisttest::ref(4)).append(plisttest::ref(5)),
+                                 "\x10\xff", "\x11\x01\x00"s, "\x12\x00\x01\x00\x00"s, "\x13\xff\xff\xff\xff\xff\xff\xff\xfe",
+                                 std::string("\x14").append(15, '\xff').append("\xfd")}),
+         Value(Array{integer(255), integer(256), integer(65536), integer(-2), integer(-3)})},
+        {"binary real of 4 bytes", plisttest::binaryPlist({float32}), real(1.5)},
+        {"binary texts of 15 characters and more, and a surrogate pair",
+         plisttest::binaryPlist({std::string("\xA2").append(plisttest::ref(1)).append(plisttest::ref(2)),
+                                 "\x5f\x10\x0f" "fifteen letters", "\x62\xd8\x3d\xde\x00"s}),
+         Value(Array{Value("fifteen letters"), Value("\xf0\x9f\x98\x80")})},
+        {"binary references and offsets of 8 bytes", wideRefs, Value(Array{integer(7), Value(Number::fromBool(true))})},
+    };
+    for (const auto& [name, bytes, expected] : rows) {
+        SCOPED_TRACE(name);
+        const std::optional<Value> read = platform::readPropertyList(bytes);
+        ASSERT_TRUE(read.has_value());
+        // A NaN equals nothing: it stands as a null in the expectation.
+        if (const platform::Array* items = read->array(); items && name.find("reals") != std::string::npos) {
+            EXPECT_TRUE(std::isnan(items->at(2).number()->doubleValue()));
+            platform::Array withoutNaN = *items;
+            withoutNaN[2] = Value();
+            EXPECT_EQ(Value(withoutNaN), expected);
+        } else {
+            EXPECT_EQ(read, expected);
+        }
+    }
+}
+
+// A file is known for a property list, or not, from its first bytes.
+TEST(PropertyListTest, TheFirstBytesTellWhatAFileMayBe) {
+    using Start = platform::PropertyListStart;
+    using namespace std::string_literals;
+    const std::string spaces(platform::propertyListStartBytes, ' ');
+    for (const auto& [bytes, start] : std::vector<std::pair<std::string, Start>>{
+             {"bplist00", Start::binary},
+             {"bpl", Start::undecided},
+             {"\xef\xbb\xbf \n<plist>", Start::xml},
+             {"\xfe\xff\0 \0<"s, Start::xml},
+             {"\xff\xfe\t\0<\0"s, Start::xml},
+             {"\0<\0?"s, Start::xml},
+             {"\n { a = b; }", Start::oldStyle},
+             {"( a )", Start::oldStyle},
+             {"   ", Start::undecided},
+             {spaces + "<plist>", Start::none},
+             {std::string(64, '\0'), Start::none},
+             {"\xff\xfe\0\x30"s, Start::none},
+             {"GIF89a", Start::none},
+             {"", Start::none},
+         })
+        EXPECT_EQ(platform::propertyListStart(bytes), start) << testing::PrintToString(bytes.substr(0, 12));
 }

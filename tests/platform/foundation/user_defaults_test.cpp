@@ -125,6 +125,8 @@ TEST(UserDefaultsTest, DamagedFilesAreMovedAsideAndTheDefaultsStartEmpty) {
                     "too large", platform::DefaultsBounds{1u << 20, 1000}});
     for (auto& [name, bytes] : plisttest::pastBoundsPropertyLists())
         rows.push_back({name + ", its owner's", bytes, "too large", platform::DefaultsBounds{}});
+    for (auto& [name, bytes] : plisttest::unrepresentablePropertyLists())
+        rows.push_back({name + ", its owner's", bytes, "unrepresentable", platform::DefaultsBounds{}});
     for (const auto& [name, bytes, kind, ownBounds] : rows) {
         SCOPED_TRACE(name);
         testsupport::TempDir dir;
@@ -147,8 +149,8 @@ TEST(UserDefaultsTest, DamagedFilesAreMovedAsideAndTheDefaultsStartEmpty) {
 }
 
 // The standard defaults are the host's: its file is read at whatever size it keeps, and
-// a change is written with all of it. One the reader takes nothing of stays as it is, and
-// no change is written over it. A damaged one is set aside, and that of a later start
+// a change is written with all of it. One the reader takes nothing of (past its bounds,
+// or holding what it cannot carry exactly) stays as it is, and no change is written over it. A damaged one is set aside, and that of a later start
 // beside it: no copy replaces another.
 TEST(UserDefaultsTest, TheHostsStandardDefaultsAreReadOrLeftNeverLost) {
     const std::string text(1u << 20, 'x');
@@ -160,6 +162,7 @@ TEST(UserDefaultsTest, TheHostsStandardDefaultsAreReadOrLeftNeverLost) {
     };
     std::vector<Row> rows = {{"18 MB of texts", plisttest::xmlPlist(large + "</dict>"), true}};
     for (auto& [name, bytes] : plisttest::pastBoundsPropertyLists()) rows.push_back({name, bytes, false});
+    for (auto& [name, bytes] : plisttest::unrepresentablePropertyLists()) rows.push_back({name, bytes, false});
     for (const auto& [name, bytes, read] : rows) {
         SCOPED_TRACE(name);
         testsupport::TempDir dir;
@@ -272,4 +275,11 @@ TEST(UserDefaultsTest, TemporariesLeftByAnEarlierRunAreRemoved) {
     for (const auto& path : stale) EXPECT_FALSE(std::filesystem::exists(path)) << path;
     for (const auto& path : kept)
         EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(path))) << path;
+
+    // A file reached through a link is written beside the file the link names: the
+    // temporaries of a stopped write are there.
+    const auto besideTarget = aged(dir.write("elsewhere/target.plist.tmp-5", ""));
+    std::filesystem::create_symlink("elsewhere/target.plist", dir / "linked.plist");
+    UserDefaults linked(dir / "linked.plist");
+    EXPECT_FALSE(std::filesystem::exists(besideTarget));
 }

@@ -1,5 +1,7 @@
 #pragma once
-// Property lists (XML or binary) in and out of the object model.
+// Property lists (XML or binary) in and out of the object model, value for value: what a
+// file holds either reads exactly or does not read, and what is written reads back as
+// the value written, or is refused.
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -11,7 +13,7 @@
 
 namespace platform {
 
-// The largest property list read, in bytes: the library takes no more.
+// The largest property list read, in bytes.
 inline constexpr std::size_t maxPropertyListBytes = std::numeric_limits<std::uint32_t>::max();
 
 // Why a property list gave no value.
@@ -19,6 +21,11 @@ enum class PropertyListRefusal {
     notAPropertyList,  // damaged, or never one
     pastBounds,        // sound as far as it was looked at, but larger than maxPropertyListBytes,
                        // nested deeper, or holding more values than the reader takes
+    unrepresentable,   // sound as far as it was looked at, but holding what the object model
+                       // cannot carry exactly: a text that is no valid ASCII, UTF-16 or UTF-8,
+                       // an integer beyond 64 bits, a wide identifier, a set, a null, a key that
+                       // is no text, one key twice in a dictionary, a date the model cannot
+                       // hold, a binary form of another version, or the old text form
 };
 
 struct PropertyListRead {
@@ -26,26 +33,47 @@ struct PropertyListRead {
     std::optional<PropertyListRefusal> refusal;  // set exactly when `value` is not
 };
 
+enum class PropertyListFormat { xml, binary };
+
+// What the first bytes of a file say of it: a property list begins in its first
+// propertyListStartBytes bytes, as "bplist" (binary) or, after an optional byte-order
+// mark and white space, with "<" (XML); "{" or "(" there is the old text form. Given
+// fewer bytes than that and nothing but white space: undecided (the whole of a file:
+// none).
+enum class PropertyListStart { binary, xml, oldStyle, none, undecided };
+inline constexpr std::size_t propertyListStartBytes = 4096;
+PropertyListStart propertyListStart(std::string_view bytes);
+
 // Reads an XML or binary property list. Booleans become numbers flagged as booleans,
-// integers and reals numbers, data bytes, dates dates (to the microsecond), identifiers
-// opaque values. The reader keeps a hostile file from exhausting the stack, the memory
-// or the time: it takes at most 256 levels of nesting, and a binary file's shared
-// objects count at every reference, up to a value for each byte of the file (a file's
-// writer shares texts, numbers and dates, and a reference takes at least a byte).
+// integers numbers of 64 signed bits, or unsigned past the signed ones, reals doubles,
+// data bytes, dates dates (to the microsecond, with the seconds a binary file gave when
+// they say more: see DateValue), identifiers of a binary file opaque values of type
+// "uid" holding their decimal number. A dictionary of XML holding only "CF$UID" stays a
+// dictionary. The reader keeps a hostile file from exhausting the stack, the memory or
+// the time: it takes at most 256 levels of nesting below the top value, no entity
+// declaration of XML, and a binary file's shared objects count at every reference, up to
+// a value for each byte of the file (at least 2^20), and texts and data up to 16 bytes for
+// each (at least 256 MiB): a writer shares short values among their references, and a
+// reference takes at least a byte.
 PropertyListRead readPropertyListFully(std::string_view bytes);
 
 // The value of readPropertyListFully; no value whatever the reason.
 std::optional<Value> readPropertyList(std::string_view bytes);
 
-// Writes an XML property list. Dates are written to the second, as XML property lists
-// keep them; an identifier as XML property lists spell one (a dictionary of "CF$UID"),
-// other opaque values as their description. No value when the value holds something a
-// property list cannot (a null), or a date outside the years 1933...2069 (the
-// property-list library takes dates in 32-bit seconds).
+// Writes the value in the format, or gives no value when the format cannot keep it
+// exactly: a null, an opaque value other than an identifier (type "uid", a decimal
+// number), a text or key that is not valid UTF-8, or nesting deeper than the reader takes.
+// - XML: the texts and keys XML 1.0 can hold (no control character but tab, line feed
+//   and carriage return, no U+FFFE or U+FFFF), dates of the years 1 to 9999 (to the
+//   microsecond, with no seconds read beside them), and no identifier (XML spells one as
+//   a dictionary, which reads back as a dictionary).
+// - Binary: any text, dates whose seconds since 2001 read back as the same date.
+std::optional<std::string> writePropertyList(PropertyListFormat format, const Value& value);
 std::optional<std::string> writePropertyListXml(const Value& value);
-
-// Writes a binary property list: as writePropertyListXml, but dates to the microsecond
-// and identifiers as identifiers, so that what a binary file held reads back the same.
 std::optional<std::string> writePropertyListBinary(const Value& value);
+
+// Whether the top dictionary of a file of the format keeps `value` under `key` exactly:
+// what the file's owner asks before it takes a value it will write.
+bool propertyListHoldsEntry(PropertyListFormat format, std::string_view key, const Value& value);
 
 }  // namespace platform

@@ -2,27 +2,11 @@
 
 #include <cstdint>
 
+#include "vistrel/platform/foundation/utf_encodings.hpp"
+
 namespace platform {
 
 namespace {
-
-void appendUtf8(std::string& out, std::uint32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
 
 // UTF-16 behind a byte-order mark becomes UTF-8; a UTF-8 mark is dropped.
 std::optional<std::string> toUtf8(std::string_view bytes) {
@@ -32,25 +16,7 @@ std::optional<std::string> toUtf8(std::string_view bytes) {
     bool little = bytes.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE;
     bool big = bytes.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF;
     if (!little && !big) return std::string(bytes);
-    if (bytes.size() % 2 != 0) return std::nullopt;
-    std::string out;
-    auto unit = [&](std::size_t i) -> std::uint32_t {
-        return little ? (byte(i) | (byte(i + 1) << 8)) : ((byte(i) << 8) | byte(i + 1));
-    };
-    for (std::size_t i = 2; i < bytes.size(); i += 2) {
-        std::uint32_t u = unit(i);
-        if (u >= 0xD800 && u <= 0xDBFF) {
-            if (i + 3 >= bytes.size()) return std::nullopt;
-            std::uint32_t low = unit(i + 2);
-            if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
-            u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
-            i += 2;
-        } else if (u >= 0xDC00 && u <= 0xDFFF) {
-            return std::nullopt;
-        }
-        appendUtf8(out, u);
-    }
-    return out;
+    return utf8FromUtf16(bytes.substr(2), big);
 }
 
 class Parser {

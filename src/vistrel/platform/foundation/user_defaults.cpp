@@ -1,5 +1,7 @@
 #include "vistrel/platform/foundation/user_defaults.hpp"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cctype>
 #include <mutex>
@@ -7,6 +9,7 @@
 #include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/directories.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/link_target.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/set_aside.hpp"
@@ -33,42 +36,85 @@ void UserDefaults::resetStandard(std::optional<std::filesystem::path> file) {
     standardSlot() = file ? std::make_shared<UserDefaults>(*file) : nullptr;
 }
 
-UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds)
-    : file_(std::move(file)) {
-    // A run stopped between writing the new file and renaming it left its temporary.
-    const std::string name = file_.filename().native();
-    removeStaleTemporaries(file_.has_parent_path() ? file_.parent_path() : ".",
+namespace {
+
+// Clears the temporaries a stopped write of `file` left beside it.
+void removeStaleTemporariesOf(const std::filesystem::path& file) {
+    const std::string name = file.filename().native();
+    removeStaleTemporaries(file.has_parent_path() ? file.parent_path() : ".",
                            [&](std::string_view target) { return target == name; });
+}
+
+// The mode a rewrite of `file` gets: the file's own, or for a new file one its owner
+// alone reads, since defaults may hold secrets (an API key).
+mode_t modeOfRewrite(const std::filesystem::path& file) {
+    struct stat st {};
+    return ::stat(file.c_str(), &st) == 0 ? st.st_mode & 07777 : 0600;
+}
+
+}  // namespace
+
+UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds)
+    : file_(std::move(file)), target_(file_) {
+    // A run stopped between writing the new file and renaming it left its temporary,
+    // beside the file the path names.
+    const std::optional<std::filesystem::path> target = linkTarget(file_);
+    removeStaleTemporariesOf(file_);
+    if (target && *target != file_) removeStaleTemporariesOf(*target);
+    if (!target) {
+        leaveUnread(concatenate("reached through more than ", std::to_string(maxLinksFollowed), " links"));
+        return;
+    }
+    target_ = *target;
 
     const std::size_t maxBytes = std::min(ownBounds ? ownBounds->maxFileBytes : maxPropertyListBytes,
                                           maxPropertyListBytes);
-    FileRead read = readFileWithin(file_, maxBytes);
+    // What does not begin as a property list is damaged whatever follows: its first bytes
+    // are all that is read of it.
+    bool begun = false;
+    FileRead read = readFileWithin(file_, maxBytes, [&](std::string_view bytes) -> ContentExtent {
+        if (begun) return {};
+        const PropertyListStart start = propertyListStart(bytes);
+        if (start == PropertyListStart::undecided) return {};
+        if (start == PropertyListStart::binary || start == PropertyListStart::xml) {
+            begun = true;
+            return {};
+        }
+        return {std::min(bytes.size(), propertyListStartBytes)};
+    });
     if (read.error == FileReadError::missing) return;  // no file yet
     if (read.error == FileReadError::notRegularFile || read.error == FileReadError::unreadable) {
         leaveUnread(describe(*read.error));
         return;
     }
     std::string why = concatenate("over ", std::to_string(maxBytes), " bytes");
+    std::string_view kind = "too large";
     if (read.bytes) {
         PropertyListRead list = readPropertyListFully(*read.bytes);
-        binary_ = read.bytes->starts_with("bplist");
+        if (propertyListStart(*read.bytes) == PropertyListStart::binary) format_ = PropertyListFormat::binary;
         read.bytes.reset();  // the bytes go before the values are kept
-        Dictionary* values = list.value ? list.value->mutableDictionary() : nullptr;
+        const Dictionary* values = list.value ? list.value->dictionary() : nullptr;
         if (values && (!ownBounds || values->size() <= ownBounds->maxKeys)) {
-            values_ = std::move(*values);
+            values_ = std::move(*list.value);
             return;
         }
-        if (!values && list.refusal != PropertyListRefusal::pastBounds) {
+        if (!values && (list.value || list.refusal == PropertyListRefusal::notAPropertyList)) {
             writable_ = moveAside("unreadable", "not a property list of a dictionary");
             return;
         }
-        why = values ? concatenate("over ", std::to_string(ownBounds->maxKeys), " keys")
-                     : std::string("nested deeper or holding more values than the reader takes");
+        if (values) {
+            why = concatenate("over ", std::to_string(ownBounds->maxKeys), " keys");
+        } else if (list.refusal == PropertyListRefusal::unrepresentable) {
+            kind = "unrepresentable";
+            why = "holding what the defaults cannot keep exactly";
+        } else {
+            why = "nested deeper or holding more values than the reader takes";
+        }
     }
-    // Too large. The program's own file stays as it chose to keep it; a file that only its
-    // owner writes, past its bounds, is not one it wrote.
-    if (ownBounds) writable_ = moveAside("too large", why);
-    else leaveUnread(concatenate("too large to read (", why, ")"));
+    // The program's own file stays as it chose to keep it; a file that only its owner
+    // writes, past its bounds or holding what it never writes, is not one it wrote.
+    if (ownBounds) writable_ = moveAside(kind, why);
+    else leaveUnread(concatenate(kind == "too large" ? "too large to read" : "not read", " (", why, ")"));
 }
 
 void UserDefaults::leaveUnread(std::string_view why) {
@@ -77,10 +123,11 @@ void UserDefaults::leaveUnread(std::string_view why) {
                     "; left as it is, and not written over"));
 }
 
-bool UserDefaults::moveAside(std::string_view kind, std::string_view why) const {
+bool UserDefaults::moveAside(std::string_view kind, std::string_view why) {
     // Kept, bytes and mode as they were, for whoever wants to look at it, under a name of
     // its own: the copy of an earlier start is never replaced. The defaults start empty
-    // and the next change writes a new file.
+    // and the next change writes a new file where the path is (a link moved aside with
+    // the file it named left alone).
     std::error_code error;
     const std::optional<std::filesystem::path> aside = setAside(file_, "damaged", error);
     log(concatenate("UserDefaults :: ", kind, " defaults file ", file_.string(),
@@ -88,25 +135,26 @@ bool UserDefaults::moveAside(std::string_view kind, std::string_view why) const 
                           : concatenate(" could not be moved aside (", error.message(),
                                         "); left as it is, and not written over"),
                     " (", why, ")"));
+    if (aside) target_ = file_;
     return aside.has_value();
 }
 
 std::optional<Value> UserDefaults::object(std::string_view key) const {
     std::shared_lock lock(mutex_);
-    if (const Value* v = values_.find(key)) return *v;
+    if (const Value* v = values_.dictionary()->find(key)) return *v;
     return std::nullopt;
 }
 
 std::optional<std::string> UserDefaults::string(std::string_view key) const {
     std::shared_lock lock(mutex_);
-    const Value* v = values_.find(key);
+    const Value* v = values_.dictionary()->find(key);
     if (v && v->string()) return *v->string();
     return std::nullopt;
 }
 
 bool UserDefaults::boolValue(std::string_view key) const {
     std::shared_lock lock(mutex_);
-    const Value* v = values_.find(key);
+    const Value* v = values_.dictionary()->find(key);
     if (!v) return false;
     if (const Number* n = v->number()) return n->asBool();
     if (const std::string* s = v->string()) {
@@ -119,9 +167,18 @@ bool UserDefaults::boolValue(std::string_view key) const {
 }
 
 bool UserDefaults::set(std::string_view key, Value value) {
-    std::unique_lock lock(mutex_);
-    values_.set(std::string(key), std::move(value));
-    return persistLocked();
+    if (!propertyListHoldsEntry(format_, key, value)) {
+        log(concatenate("UserDefaults :: a value the ", format_ == PropertyListFormat::binary ? "binary" : "XML",
+                        " form of ", file_.string(), " cannot keep exactly was refused"));
+        return false;
+    }
+    std::uint64_t change = 0;
+    {
+        std::unique_lock lock(mutex_);
+        values_.mutableDictionary()->set(std::string(key), std::move(value));
+        change = ++changes_;
+    }
+    return persist(change);
 }
 
 bool UserDefaults::setBool(std::string_view key, bool value) {
@@ -129,22 +186,36 @@ bool UserDefaults::setBool(std::string_view key, bool value) {
 }
 
 bool UserDefaults::remove(std::string_view key) {
-    std::unique_lock lock(mutex_);
-    if (!values_.erase(key)) return true;
-    return persistLocked();
+    std::uint64_t change = 0;
+    {
+        std::unique_lock lock(mutex_);
+        if (!values_.dictionary()->contains(key)) return true;
+        values_.mutableDictionary()->erase(key);
+        change = ++changes_;
+    }
+    return persist(change);
 }
 
-bool UserDefaults::persistLocked() const {
+bool UserDefaults::persist(std::uint64_t change) {
     if (!writable_) {
         log(concatenate("UserDefaults :: ", file_.string(), " was left unread; the change is kept in memory only"));
         return false;
     }
-    // A binary file stays binary: XML keeps dates to the second only.
-    auto bytes = binary_ ? writePropertyListBinary(Value(values_)) : writePropertyListXml(Value(values_));
-    // The defaults may hold secrets (an API key): readable by the owner only.
-    if (bytes && writeFileAtomically(file_, *bytes, 0600)) return true;
-    log(concatenate("UserDefaults :: could not write ", file_.string()));
-    return false;
+    std::lock_guard writing(writeMutex_);
+    // A write since this change was stored carried it.
+    if (written_ >= change) return lastWriteSucceeded_;
+    Value latest;
+    {
+        std::shared_lock lock(mutex_);
+        latest = values_;
+        written_ = changes_;
+    }
+    // Encoded and written outside the lock readers wait on: while this goes on, a change
+    // stores into a copy of its own.
+    const std::optional<std::string> bytes = writePropertyList(format_, latest);
+    lastWriteSucceeded_ = bytes && writeFileAtomically(target_, *bytes, modeOfRewrite(target_));
+    if (!lastWriteSucceeded_) log(concatenate("UserDefaults :: could not write ", target_.string()));
+    return lastWriteSucceeded_;
 }
 
 }  // namespace platform

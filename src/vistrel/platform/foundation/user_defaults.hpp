@@ -1,11 +1,14 @@
 #pragma once
 // User defaults: typed values under text keys, kept in a property-list file that is
-// rewritten atomically (mode 0600) on every change, in the form it was read in (XML for a
-// new file). Safe to use from any thread.
+// rewritten atomically on every change, in the form it was read in (XML for a new file).
+// Either every value of the file comes back exactly as it was written, or the file is
+// left where it is. Safe to use from any thread.
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <shared_mutex>
 #include <string>
@@ -35,16 +38,21 @@ public:
     // Opens (or prepares to create) the defaults kept in `file`, reading what is there.
     // - A file that is not a property list holding a dictionary is damaged: it is moved
     //   aside, bytes and all, under a name no later one takes (setAside, label
-    //   "damaged"), with a log line, and the defaults start empty.
+    //   "damaged"), with a log line, and the defaults start empty. A file that does not
+    //   begin as a property list is known damaged from its first bytes, unread further.
     // - Without `ownBounds` the file is the program's, kept as large as it chose: it is
     //   read whatever its size. One the reader takes nothing of (past the bounds of
-    //   readPropertyListFully), and what is there but cannot be read (not a regular file,
-    //   no permission), are left where they are (logged).
-    // - With `ownBounds`, a file past them or the reader's is moved aside like a damaged
-    //   one ("too large"); what cannot be read is left where it is.
+    //   readPropertyListFully, or holding what the object model cannot carry exactly),
+    //   and what is there but cannot be read (not a regular file, no permission), are
+    //   left where they are (logged).
+    // - With `ownBounds`, a file past them or the reader's, or holding what the object
+    //   model cannot carry, is moved aside like a damaged one ("too large",
+    //   "unrepresentable"); what cannot be read is left where it is.
     // Defaults that left a file where it was start empty and never write over it: their
-    // changes are kept in memory only. Temporaries of the file ("<file>.tmp-<digits>")
-    // that a stopped run left behind are removed (removeStaleTemporaries).
+    // changes are kept in memory only. A file reached through symbolic links is read and
+    // written where the last one points (linkTarget), beside it. Temporaries of the file
+    // ("<file>.tmp-<digits>", beside the path and beside the file it names) that a stopped
+    // run left behind are removed (removeStaleTemporaries).
     explicit UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds = std::nullopt);
 
     std::optional<Value> object(std::string_view key) const;
@@ -54,8 +62,11 @@ public:
     // false for anything else and for a missing key.
     bool boolValue(std::string_view key) const;
 
-    // Stores and persists. False when the file could not be written, or was left
-    // unread where it is (the value is kept in memory all the same).
+    // Stores and persists. A key and value the file's form cannot keep exactly
+    // (propertyListHoldsEntry) are refused before anything changes: false. False too when
+    // the file could not be written, or was left unread where it is: the value is kept
+    // in memory all the same. Readers wait only while the value is stored, not while the
+    // file is written; writes follow one another, each of the latest values.
     bool set(std::string_view key, Value value);
     bool setBool(std::string_view key, bool value);
     bool remove(std::string_view key);
@@ -63,19 +74,30 @@ public:
     const std::filesystem::path& filePath() const { return file_; }
 
 private:
-    bool persistLocked() const;
+    // Writes the latest values, unless a write since change number `change` has.
+    bool persist(std::uint64_t change);
     // Moves a damaged (or, for `kind` "too large", oversized) file aside; false when it stays.
-    bool moveAside(std::string_view kind, std::string_view why) const;
+    bool moveAside(std::string_view kind, std::string_view why);
     // Leaves the file where it is, unread, and never to be written over.
     void leaveUnread(std::string_view why);
 
     std::filesystem::path file_;
+    // Where changes are written: the file that file_ names through its links.
+    std::filesystem::path target_;
     // False while a file the defaults did not read is at file_.
     bool writable_ = true;
-    // Whether the file read was in the binary form, which changes are written in too.
-    bool binary_ = false;
+    // The form of the file read, which changes are written in too.
+    PropertyListFormat format_ = PropertyListFormat::xml;
+
+    // Guards values_ and changes_: readers share it, a change holds it while it stores.
     mutable std::shared_mutex mutex_;
-    Dictionary values_;
+    Value values_{Dictionary()};  // a dictionary, copied on write while a write holds it
+    std::uint64_t changes_ = 0;
+
+    // Orders the writes: the last written is the latest state.
+    std::mutex writeMutex_;
+    std::uint64_t written_ = 0;  // the change the last write carried
+    bool lastWriteSucceeded_ = true;
 };
 
 }  // namespace platform

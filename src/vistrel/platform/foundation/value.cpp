@@ -1,6 +1,7 @@
 #include "vistrel/platform/foundation/value.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <cassert>
 
 namespace platform {
@@ -206,6 +207,10 @@ bool operator==(const Value& a, const Value& b) {
             break;
         case Value::Type::Date:
             if (*x->date() != *y->date()) return false;
+            if (x->dateSecondsSince2001().has_value() != y->dateSecondsSince2001().has_value() ||
+                std::bit_cast<std::uint64_t>(x->dateSecondsSince2001().value_or(0)) !=
+                    std::bit_cast<std::uint64_t>(y->dateSecondsSince2001().value_or(0)))
+                return false;
             break;
         case Value::Type::Array: {
             const Array& xa = *x->array();

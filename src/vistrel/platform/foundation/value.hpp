@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -56,6 +57,15 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A moment in time, to the microsecond.
 using Date = std::chrono::sys_time<std::chrono::microseconds>;
+
+// A date as a value holds: its moment, and the seconds since 2001-01-01 UTC it was read
+// as, where a property list counted them as a double that says more than microseconds
+// can (a fraction of a microsecond, or bits past a double's precision far from 2001).
+// Kept so that the file's writer gives those seconds back bit for bit.
+struct DateValue {
+    Date date;
+    std::optional<double> secondsSince2001;
+};
 
 // A value of no kind of its own here (an identifier in a property list, say): only its
 // kind name and a printable description are kept.
@@ -152,7 +162,10 @@ public:
     Value(Dictionary d) : v_(SharedBox<Dictionary>(std::move(d))) {}
     Value(Opaque o) : v_(SharedBox<Opaque>(std::move(o))) {}
     Value(Bytes b) : v_(SharedBox<Bytes>(std::move(b))) {}
-    Value(Date d) : v_(d) {}
+    Value(Date d) : v_(DateValue{d, std::nullopt}) {}
+    // A date and the seconds since 2001 it was read as (see DateValue); only a reader
+    // whose seconds say more than `d` does passes them.
+    Value(Date d, double secondsSince2001) : v_(DateValue{d, secondsSince2001}) {}
     // Deliberately no bool or integer constructors: say Number::fromBool(...) so that a
     // text literal never turns into a boolean by accident.
 
@@ -177,14 +190,23 @@ public:
     const Dictionary* dictionary() const;
     const Opaque* opaque() const;
     const Bytes* data() const;
-    const Date* date() const { return std::get_if<Date>(&v_); }
+    const Date* date() const {
+        const DateValue* held = std::get_if<DateValue>(&v_);
+        return held ? &held->date : nullptr;
+    }
+    // The seconds since 2001 a date was read as, where they say more than date() does.
+    std::optional<double> dateSecondsSince2001() const {
+        const DateValue* held = std::get_if<DateValue>(&v_);
+        return held ? held->secondsSince2001 : std::nullopt;
+    }
 
     // Mutable access; the container is copied first when it is shared.
     std::string* mutableString() { return std::get_if<std::string>(&v_); }
     Array* mutableArray();
     Dictionary* mutableDictionary();
 
-    // Deep equality, iterative: numbers by value, containers by contents.
+    // Deep equality, iterative: numbers by value, containers by contents, dates by their
+    // moment and the seconds they were read as (the same bits, or none on either side).
     friend bool operator==(const Value& a, const Value& b);
 
 private:
@@ -193,7 +215,7 @@ private:
     void releaseContainer() noexcept;
 
     std::variant<std::monostate, Number, std::string, SharedBox<Array>, SharedBox<Dictionary>,
-                 SharedBox<Opaque>, SharedBox<Bytes>, Date>
+                 SharedBox<Opaque>, SharedBox<Bytes>, DateValue>
         v_;
     static_assert(std::is_same_v<std::variant_alternative_t<arrayIndex, decltype(v_)>, SharedBox<Array>>);
     static_assert(std::is_same_v<std::variant_alternative_t<dictionaryIndex, decltype(v_)>,

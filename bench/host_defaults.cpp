@@ -1,0 +1,174 @@
+// The host's standard defaults opened, and one value of the kit's set, at the sizes a
+// host may keep: 100,000 and 400,000 keys of short texts, in the XML and the binary
+// form (the second set should cost about four times the first: both grow linearly with
+// the keys). And a file of 1 GB of zeros (sparse on disk), which is known damaged from
+// its first bytes and moved aside. Counters: the seconds of the open and of the set,
+// the file's size and the peak resident memory of the whole step.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "peak_memory.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/foundation/user_defaults.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::UserDefaults;
+
+std::string key(std::int64_t i) {
+    char text[32];
+    std::snprintf(text, sizeof text, "key%07lld", static_cast<long long>(i));
+    return text;
+}
+
+std::string xmlFile(std::int64_t keys) {
+    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n";
+    for (std::int64_t i = 0; i < keys; ++i)
+        out.append("\t<key>").append(key(i)).append("</key>\n\t<string>value ").append(std::to_string(i)).append("</string>\n");
+    return out.append("</dict>\n</plist>\n");
+}
+
+void appendBigEndian(std::string& out, std::uint64_t value, int width) {
+    for (int shift = 8 * (width - 1); shift >= 0; shift -= 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
+}
+
+// A marker with its length: in the marker below 15, else after it as a 4-byte integer.
+void appendMarker(std::string& out, unsigned char type, std::uint64_t length) {
+    if (length < 15) {
+        out.push_back(static_cast<char>(type << 4 | length));
+        return;
+    }
+    out.push_back(static_cast<char>(type << 4 | 0xF));
+    out.push_back('\x12');
+    appendBigEndian(out, length, 4);
+}
+
+// One dictionary of ASCII texts, references and offsets 4 bytes wide.
+std::string binaryFile(std::int64_t keys) {
+    std::string out = "bplist00";
+    std::vector<std::uint64_t> offsets;
+    const std::uint64_t objects = 1 + 2 * std::uint64_t(keys);
+    offsets.push_back(out.size());
+    appendMarker(out, 0xD, std::uint64_t(keys));
+    for (std::int64_t i = 0; i < keys; ++i) appendBigEndian(out, 1 + std::uint64_t(i), 4);
+    for (std::int64_t i = 0; i < keys; ++i) appendBigEndian(out, 1 + std::uint64_t(keys + i), 4);
+    for (int pass = 0; pass < 2; ++pass)
+        for (std::int64_t i = 0; i < keys; ++i) {
+            const std::string text = pass == 0 ? key(i) : "value " + std::to_string(i);
+            offsets.push_back(out.size());
+            appendMarker(out, 0x5, text.size());
+            out += text;
+        }
+    const std::uint64_t table = out.size();
+    for (std::uint64_t offset : offsets) appendBigEndian(out, offset, 4);
+    out.append(6, '\0');
+    out.push_back(4);
+    out.push_back(4);
+    appendBigEndian(out, objects, 8);
+    appendBigEndian(out, 0, 8);
+    appendBigEndian(out, table, 8);
+    return out;
+}
+
+// A folder of the run's own, removed at exit.
+const fs::path& folder() {
+    static const struct Folder {
+        fs::path path;
+        Folder() {
+            std::string pattern = (fs::temp_directory_path() / "vistrel-host-defaults-XXXXXX").string();
+            if (::mkdtemp(pattern.data())) path = pattern;
+        }
+        ~Folder() {
+            std::error_code ignored;
+            if (!path.empty()) fs::remove_all(path, ignored);
+        }
+    } made;
+    return made.path;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// Arguments: the keys, and 1 for the binary form.
+void BM_OpenHostDefaultsAndSetOne(benchmark::State& state) {
+    static const bool quiet = (platform::setLogSink(platform::discardLine), true);
+    (void)quiet;
+    const bool binary = state.range(1) == 1;
+    const fs::path file = folder() / (binary ? "binary.plist" : "xml.plist");
+    std::uintmax_t bytes = 0;
+    {
+        const std::string contents = binary ? binaryFile(state.range(0)) : xmlFile(state.range(0));
+        std::ofstream(file, std::ios::binary) << contents;
+        bytes = contents.size();
+    }
+    double open = 0, set = 0;
+    bool stored = false;
+    testsupport::resetPeak();
+    for (auto _ : state) {
+        // The defaults of the run before are let go first: what that costs is not the open's.
+        state.PauseTiming();
+        UserDefaults::resetStandard();
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        UserDefaults::resetStandard(file);
+        auto defaults = UserDefaults::standard();
+        benchmark::DoNotOptimize(defaults->string("key0000000"));
+        open += secondsSince(start);
+        const auto setStart = std::chrono::steady_clock::now();
+        stored = defaults->set("apiKey", platform::Value("the kit's"));
+        set += secondsSince(setStart);
+    }
+    UserDefaults::resetStandard();
+    const auto runs = static_cast<double>(state.iterations());
+    state.counters["open_s"] = open / runs;
+    state.counters["set_s"] = set / runs;
+    state.counters["stored"] = stored ? 1 : 0;
+    state.counters["file_MB"] = double(bytes) / 1e6;
+    state.counters["peak_MiB"] = testsupport::peakMiB();
+    fs::remove(file);
+}
+BENCHMARK(BM_OpenHostDefaultsAndSetOne)
+    ->ArgsProduct({{100'000, 400'000}, {0, 1}})
+    ->ArgNames({"keys", "binary"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+
+// A gigabyte of zeros where the host's defaults are: moved aside as damaged.
+void BM_OpenGigabyteOfZeros(benchmark::State& state) {
+    const fs::path file = folder() / "zeros.plist";
+    bool movedAside = true;
+    testsupport::resetPeak();
+    for (auto _ : state) {
+        state.PauseTiming();
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const bool made = fd >= 0 && ::ftruncate(fd, 1LL << 30) == 0;
+        if (fd >= 0) ::close(fd);
+        if (!made) state.SkipWithError("the sparse file could not be made");
+        state.ResumeTiming();
+        UserDefaults::resetStandard(file);
+        benchmark::DoNotOptimize(UserDefaults::standard()->string("a"));
+        movedAside = movedAside && !fs::exists(file);
+    }
+    UserDefaults::resetStandard();
+    state.counters["moved_aside"] = movedAside ? 1 : 0;
+    state.counters["peak_MiB"] = testsupport::peakMiB();
+    for (const auto& entry : fs::directory_iterator(folder()))
+        if (entry.path().filename().native().starts_with("zeros.plist")) fs::remove(entry.path());
+}
+BENCHMARK(BM_OpenGigabyteOfZeros)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+}  // namespace
+
+BENCHMARK_MAIN();
