@@ -1,7 +1,6 @@
 #include "vistrel/store/persistance_controller.hpp"
 
 #include <system_error>
-#include <typeinfo>
 
 #include "vistrel/core/string_extras.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
@@ -175,8 +174,6 @@ bool PersistanceController::saveContext() {
 
 std::filesystem::path PersistanceController::getDocumentsDirectory() { return layer->applicationDocumentsDirectory(); }
 
-bool PersistanceController::isKitsOwnStore() const { return typeid(*this) == typeid(PersistanceController); }
-
 std::filesystem::path PersistanceController::picturePath(std::string_view key) {
     return getDocumentsDirectory() / pictureFileName(key);
 }
@@ -199,6 +196,7 @@ bool PersistanceController::savePicture(const platform::graphics::Image& picture
 }
 
 std::optional<platform::graphics::Image> PersistanceController::getPicture(std::string_view key) {
+    if (PictureReadScope::takeOver(*this)) return std::nullopt;  // the caller reads the file itself
     // Every bound of the display decoders at the photo bound: a picture within it comes
     // whole, whatever its kind, as its file holds it.
     platform::graphics::DisplayDecodingLimits limits;
