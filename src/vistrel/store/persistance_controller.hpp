@@ -3,6 +3,7 @@
 // found by identifier, listed newest first up to the configured number, deleted, and
 // each record's photo kept as a JPEG file in the documents folder. The store is used
 // on the main thread; an operation called on another thread runs there and waits.
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -54,11 +55,17 @@ public:
     // The records of any of the identifiers; none for an empty list or no match.
     virtual std::optional<VistrelImages> loadVistrelImages(const std::vector<std::string>& identifiers);
     // Records newest first, at most "GALLERY_NUMBER_ITEMS" of them (0 or no number: all);
-    // none on a fetch error.
+    // none on a fetch error. Every fetch of the controller reads a record's title and
+    // document identifier by their start, whatever an earlier version stored: at most
+    // listedTitleBytes and listedDocumentIdBytes bytes, cut where a character starts, so
+    // that a list costs little. A value recorded within those bounds comes whole; one cut
+    // is never written back shortened: a save writes only the values changed.
     virtual std::optional<VistrelImages> retrieveImages(std::optional<platform::store::Predicate> predicate = std::nullopt);
     // Every photo waiting to be sent (a record without document identifier), newest
-    // first, whatever the history size; none on a fetch error.
+    // first, whatever the history size, read as above; none on a fetch error.
     virtual std::optional<VistrelImages> retrieveWaitingImages();
+    static constexpr std::size_t listedTitleBytes = 4 * 1024;
+    static constexpr std::size_t listedDocumentIdBytes = 64 * 1024;
     // Deletes the record later, on the main queue, and saves. Its photo file stays.
     virtual void deleteImage(std::shared_ptr<VistrelImage> image);
     // Deletes every record in the store itself. Photo files stay.
