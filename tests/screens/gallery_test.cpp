@@ -2,18 +2,22 @@
 // once, cards (a card-sized photo, nothing of the record before, one star recogniser, the
 // stars of records that are gone), favourites, the store's notifications, deleting, and how
 // it is drawn.
+#include <condition_variable>
 #include <ctime>
 #include <fstream>
 #include <limits>
 #include <map>
+#include <mutex>
 #include <thread>
 
 #include "peak_memory.hpp"
+#include "platform/dispatch/dispatch_test_support.hpp"
 #include "platform/graphics/image_fixtures.hpp"
 #include "png_rows.hpp"
 #include "progressive_jpeg.hpp"
 #include "screen_fixture.hpp"
 #include "vistrel/core/palette.hpp"
+#include "vistrel/platform/dispatch/group.hpp"
 #include "vistrel/presentation/vistrel_image_view_model.hpp"
 #include "vistrel/platform/ui/alert_controller.hpp"
 #include "vistrel/platform/ui/notification_center.hpp"
@@ -243,6 +247,49 @@ TEST_F(GalleryTest, CardPhotosAreKeptUntilTheirFileChangesAndNoMoreThanFit) {
     shown("c");
     EXPECT_EQ(loader->cache().count(), 2u);
     EXPECT_FALSE(shown("missing"));
+}
+
+// A card's photo waits behind what the user waits for: with every worker busy, a block
+// queued after the card's decode still starts first once a worker is free.
+TEST_F(GalleryTest, ACardsPhotoGoesBehindABlockTheUserWaitsFor) {
+    namespace dispatch = platform::dispatch;
+    recognised("a", 1);
+    const int size = dispatch_test::poolSize();
+    std::mutex mutex;
+    std::condition_variable changed;
+    int held = 0, permits = 0;
+    std::optional<std::size_t> keptWhenTheUsersBlockRan;
+    dispatch::Group holders;
+    for (int i = 0; i < size; ++i)
+        holders.async(dispatch::global(), [&] {
+            std::unique_lock lock(mutex);
+            ++held;
+            changed.notify_all();
+            changed.wait(lock, [&] { return permits > 0; });
+            --permits;
+        });
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(changed.wait_for(lock, dispatch_test::kPatience, [&] { return held == size; }));
+    lock.unlock();
+    auto loader = std::make_shared<vistrel::CardPictureLoader>();
+    auto view = std::make_shared<ui::ImageView>();
+    const auto request = loader->show(view, store, "a", 10, 10);
+    holders.async(dispatch::global(), [&] {
+        std::lock_guard guard(mutex);
+        keptWhenTheUsersBlockRan = loader->cache().count();
+        changed.notify_all();
+    });
+    lock.lock();
+    ++permits;
+    changed.notify_all();
+    EXPECT_TRUE(changed.wait_for(lock, dispatch_test::kPatience, [&] { return keptWhenTheUsersBlockRan.has_value(); }));
+    EXPECT_EQ(keptWhenTheUsersBlockRan, std::size_t{0});  // the card's decode had not run
+    permits += size;
+    changed.notify_all();
+    lock.unlock();
+    ASSERT_TRUE(holders.wait(dispatch_test::kPatience));
+    ASSERT_TRUE(pumpUntil([&] { return loader->loading() == 0; }));
+    EXPECT_TRUE(view->image());
 }
 
 // A host's store may give a card's photo at any size (its getPicture gives it whole): the
