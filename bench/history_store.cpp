@@ -1,5 +1,7 @@
 // The history's newest 12 and 100 records and a lookup by identifier among 100,000
-// records, beside the same SQL run straight through SQLite on the same file.
+// records, beside the same SQL run straight through SQLite on the same file. Then a
+// history of 30 records whose titles an earlier version stored whole, 15 MB each: the
+// time and the peak resident memory of listing them.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -8,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "peak_memory.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 
@@ -141,6 +144,59 @@ void DirectLookup(benchmark::State& state) {
     }
 }
 BENCHMARK(DirectLookup)->Unit(benchmark::kMicrosecond);
+
+// Thirty records whose titles, 15 MB each, are put in the file as an earlier version left
+// them.
+struct LongTitles {
+    std::filesystem::path folder;
+    std::shared_ptr<vistrel::PersistanceController> history;
+    LongTitles() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-bench-XXXXXX").string();
+        folder = mkdtemp(pattern.data());
+        auto layer = std::make_shared<vistrel::CoreDataLayer>();
+        layer->setApplicationDocumentsDirectory(folder);
+        platform::Dictionary configuration;
+        configuration.set("GALLERY_NUMBER_ITEMS", "0");
+        history = std::make_shared<vistrel::PersistanceController>(
+            layer, std::make_shared<vistrel::SdkConfiguration>(std::move(configuration)));
+        auto context = history->layer->managedObjectContext();
+        for (int i = 0; i < 30; ++i) {
+            auto image = vistrel::VistrelImage::insertInto(*context);
+            image->setDate(vistrel::Date(std::chrono::seconds(1'600'000'000 + i)));
+            image->setIdentifier(numbered("identifier", i));
+            image->setDocumentId(numbered("document", i));
+            image->setTitle("-");
+        }
+        history->saveContext();
+        sqlite3* db = nullptr;
+        sqlite3_open_v2((folder / "VistrelData.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_exec(db, "UPDATE VistrelImage SET title = replace(hex(zeroblob(7864320)), '0', 't')", nullptr, nullptr,
+                     nullptr);
+        sqlite3_close(db);
+    }
+    ~LongTitles() {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
+};
+
+void RetrieveThirtyFifteenMegabyteTitles(benchmark::State& state) {
+    static LongTitles titles;
+    testsupport::resetPeak();
+    const double before = testsupport::peakMiB();
+    std::size_t titleBytes = 0;
+    for (auto _ : state) {
+        auto images = titles.history->retrieveImages();
+        if (!images || images->size() != 30) state.SkipWithError("wrong count");
+        titleBytes = 0;
+        for (const auto& image : *images) titleBytes += image->title().value_or("").size();
+        benchmark::DoNotOptimize(images);
+    }
+    state.counters["peak_MiB"] = testsupport::peakMiB();
+    state.counters["peak_rise_MiB"] = testsupport::peakMiB() - before;
+    state.counters["title_KiB_listed"] = double(titleBytes) / 1024;
+}
+BENCHMARK(RetrieveThirtyFifteenMegabyteTitles)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 
