@@ -37,6 +37,7 @@
 #include "photo_history.hpp"
 #include "png_rows.hpp"
 #include "progressive_jpeg.hpp"
+#include "scroll_offsets.hpp"
 #include "vistrel/core/sdk_configuration.hpp"
 #include "vistrel/platform/dispatch/clock.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
@@ -368,11 +369,7 @@ void BM_HostStoreOpenedScrolledDownAndBack(benchmark::State& state) {
         auto grid = opened->contentControllers.front()->collectionView();
         waitForPictures(*opened, &turns);
         firstScreenCpuMs = std::max(firstScreenCpuMs, bench::threadCpuMs() - cpuBefore);
-        const double end = grid->maximumContentOffset().y, step = grid->bounds().height();
-        std::vector<double> offsets;
-        for (double y = step; y < end + step; y += step) offsets.push_back(std::min(y, end));
-        for (double y = end - step; y > -step; y -= step) offsets.push_back(std::max(y, 0.0));
-        for (double y : offsets) {
+        for (double y : testsupport::screensDown(*grid, true)) {
             grid->setContentOffset({0, y});
             grid->layoutIfNeeded();
             turns.mark();

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "peak_memory.hpp"
+#include "photo_history.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 
@@ -148,18 +149,9 @@ BENCHMARK(DirectLookup)->Unit(benchmark::kMicrosecond);
 // Thirty records whose titles, 15 MB each, are put in the file as an earlier version left
 // them.
 struct LongTitles {
-    std::filesystem::path folder;
-    std::shared_ptr<vistrel::PersistanceController> history;
+    testsupport::PhotoHistory records{0, *platform::graphics::Image::make(*platform::graphics::Bitmap::make(4, 3))};
     LongTitles() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-bench-XXXXXX").string();
-        folder = mkdtemp(pattern.data());
-        auto layer = std::make_shared<vistrel::CoreDataLayer>();
-        layer->setApplicationDocumentsDirectory(folder);
-        platform::Dictionary configuration;
-        configuration.set("GALLERY_NUMBER_ITEMS", "0");
-        history = std::make_shared<vistrel::PersistanceController>(
-            layer, std::make_shared<vistrel::SdkConfiguration>(std::move(configuration)));
-        auto context = history->layer->managedObjectContext();
+        auto context = records.store->layer->managedObjectContext();
         for (int i = 0; i < 30; ++i) {
             auto image = vistrel::VistrelImage::insertInto(*context);
             image->setDate(vistrel::Date(std::chrono::seconds(1'600'000'000 + i)));
@@ -167,16 +159,12 @@ struct LongTitles {
             image->setDocumentId(numbered("document", i));
             image->setTitle("-");
         }
-        history->saveContext();
+        records.store->saveContext();
         sqlite3* db = nullptr;
-        sqlite3_open_v2((folder / "VistrelData.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_open_v2((records.folder / "VistrelData.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
         sqlite3_exec(db, "UPDATE VistrelImage SET title = replace(hex(zeroblob(7864320)), '0', 't')", nullptr, nullptr,
                      nullptr);
         sqlite3_close(db);
-    }
-    ~LongTitles() {
-        std::error_code ec;
-        std::filesystem::remove_all(folder, ec);
     }
 };
 
@@ -186,7 +174,7 @@ void RetrieveThirtyFifteenMegabyteTitles(benchmark::State& state) {
     const double before = testsupport::peakMiB();
     std::size_t titleBytes = 0;
     for (auto _ : state) {
-        auto images = titles.history->retrieveImages();
+        auto images = titles.records.store->retrieveImages();
         if (!images || images->size() != 30) state.SkipWithError("wrong count");
         titleBytes = 0;
         for (const auto& image : *images) titleBytes += image->title().value_or("").size();

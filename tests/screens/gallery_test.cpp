@@ -16,6 +16,7 @@
 #include "png_rows.hpp"
 #include "progressive_jpeg.hpp"
 #include "screen_fixture.hpp"
+#include "scroll_offsets.hpp"
 #include "vistrel/core/palette.hpp"
 #include "vistrel/platform/dispatch/group.hpp"
 #include "vistrel/presentation/vistrel_image_view_model.hpp"
@@ -385,11 +386,7 @@ TEST_F(GalleryTest, AHostsStoreIsAskedOncePerCardUntilItsRecordsChange) {
     auto grid = page.collectionView();
     const std::size_t firstScreen = grid->visibleCells().size();
     host->asked.clear();
-    const double end = grid->maximumContentOffset().y, step = grid->bounds().height();
-    std::vector<double> offsets;
-    for (double y = step; y < end + step; y += step) offsets.push_back(std::min(y, end));
-    for (double y = end - step; y > -step; y -= step) offsets.push_back(std::max(y, 0.0));
-    for (double y : offsets) {
+    for (double y : testsupport::screensDown(*grid, true)) {
         grid->setContentOffset({0, y});
         grid->layoutIfNeeded();
         settle();
