@@ -141,8 +141,8 @@ TEST_F(ObjectStoreTest, OlderSchemaIsBroughtUpToDateKeepingItsRows) {
 
 // Another program's values, read by their start: whatever the file holds (15 MB of text,
 // a character astride the bound, a megabyte of bytes, a number, nothing), in either text
-// encoding a file may have. An object so read and saved with another value changed leaves
-// them whole in the file.
+// encoding a file may have, and with a key that is not the rows' own number. An object so
+// read and saved with another value changed leaves them whole in the file.
 TEST_F(ObjectStoreTest, LongValuesAreReadByTheirStartAndNeverWrittenBackShortened) {
     using Values = std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>>;  // key, body
     const Values expected = {{"kkkkkkkkkk", std::string(10, '\0')},
@@ -150,15 +150,15 @@ TEST_F(ObjectStoreTest, LongValuesAreReadByTheirStartAndNeverWrittenBackShortene
                              {"0123456789", std::nullopt},
                              {"42", std::nullopt},
                              {std::nullopt, std::nullopt}};
-    for (const char* encoding : {"UTF-8", "UTF-16le"}) {
-        SCOPED_TRACE(encoding);
+    for (const auto& [encoding, key] : {std::pair("UTF-8", "INTEGER"), {"UTF-16le", "INTEGER"}, {"UTF-8", "INT"}}) {
+        SCOPED_TRACE(std::string(encoding) + ", pk " + key);
         std::filesystem::remove(file);
-        runSql(file, (std::string("PRAGMA encoding = '") + encoding + "';" +
-                      "CREATE TABLE Note (pk INTEGER PRIMARY KEY, date INTEGER, key TEXT, done INTEGER NOT NULL "
-                      "DEFAULT 0, body BLOB); PRAGMA user_version = 2;"
-                      "INSERT INTO Note (date, key, body) VALUES "
-                      "(5, replace(hex(zeroblob(7864320)), '0', 'k'), zeroblob(1048576)),"
-                      "(4, 'abcdefgh€z', NULL), (3, '0123456789', NULL), (2, 42, NULL), (1, NULL, NULL);")
+        runSql(file, (std::string("PRAGMA encoding = '") + encoding + "'; CREATE TABLE Note (pk " + key +
+                      " PRIMARY KEY, date INTEGER, key TEXT, done INTEGER NOT NULL DEFAULT 0, body BLOB);"
+                      "PRAGMA user_version = 2; INSERT INTO Note (pk, date, key, body) VALUES "
+                      "(105, 5, replace(hex(zeroblob(7864320)), '0', 'k'), zeroblob(1048576)),"
+                      "(104, 4, 'abcdefgh€z', NULL), (103, 3, '0123456789', NULL), (102, 2, 42, NULL),"
+                      "(101, 1, NULL, NULL);")
                          .c_str());
         auto context = open();
         ASSERT_TRUE(context);

@@ -173,6 +173,8 @@ std::string fetchSql(const EntityDescription& entity, const std::vector<Read>& r
         case Read::startInQuery: sql += cat(", substr(", name, ", 1, ?)"); break;
         }
     }
+    // The row a value is read in place from: its rowid, whatever the file made of pk.
+    if (std::find(reads.begin(), reads.end(), Read::startInPlace) != reads.end()) sql += ", _rowid_";
     sql += cat(" FROM ", quotedName(entity.name));
     if (matched) {
         sql += cat(" WHERE ", quotedName(matched->name));
@@ -504,7 +506,8 @@ std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const Fet
             const auto& attribute = entity->attributes[i];
             const int at = static_cast<int>(i + 1);
             if (reads[i] == Read::startInPlace && sqlite3_column_type(query, at) == SQLITE_BLOB) {
-                auto start = readers[i]->read(row.rowId, maxBytes[i]);
+                const int rowid = static_cast<int>(entity->attributes.size() + 1);
+                auto start = readers[i]->read(sqlite3_column_int64(query, rowid), maxBytes[i]);
                 if (!start) {
                     auto failure = fail("the start of a value cannot be read");
                     sqlite3_reset(query);
