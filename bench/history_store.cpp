@@ -1,5 +1,7 @@
 // The history's newest 12 and 100 records and a lookup by identifier among 100,000
-// records, beside the same SQL run straight through SQLite on the same file.
+// records, beside the same SQL run straight through SQLite on the same file. Then a
+// history of 30 records whose titles an earlier version stored whole, 15 MB each: the
+// time and the peak resident memory of listing them.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -8,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "peak_memory.hpp"
+#include "photo_history.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 
@@ -141,6 +145,46 @@ void DirectLookup(benchmark::State& state) {
     }
 }
 BENCHMARK(DirectLookup)->Unit(benchmark::kMicrosecond);
+
+// Thirty records whose titles, 15 MB each, are put in the file as an earlier version left
+// them.
+struct LongTitles {
+    testsupport::PhotoHistory records{0, *platform::graphics::Image::make(*platform::graphics::Bitmap::make(4, 3))};
+    LongTitles() {
+        auto context = records.store->layer->managedObjectContext();
+        for (int i = 0; i < 30; ++i) {
+            auto image = vistrel::VistrelImage::insertInto(*context);
+            image->setDate(vistrel::Date(std::chrono::seconds(1'600'000'000 + i)));
+            image->setIdentifier(numbered("identifier", i));
+            image->setDocumentId(numbered("document", i));
+            image->setTitle("-");
+        }
+        records.store->saveContext();
+        sqlite3* db = nullptr;
+        sqlite3_open_v2((records.folder / "VistrelData.sqlite").c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_exec(db, "UPDATE VistrelImage SET title = replace(hex(zeroblob(7864320)), '0', 't')", nullptr, nullptr,
+                     nullptr);
+        sqlite3_close(db);
+    }
+};
+
+void RetrieveThirtyFifteenMegabyteTitles(benchmark::State& state) {
+    static LongTitles titles;
+    testsupport::resetPeak();
+    const double before = testsupport::peakMiB();
+    std::size_t titleBytes = 0;
+    for (auto _ : state) {
+        auto images = titles.records.store->retrieveImages();
+        if (!images || images->size() != 30) state.SkipWithError("wrong count");
+        titleBytes = 0;
+        for (const auto& image : *images) titleBytes += image->title().value_or("").size();
+        benchmark::DoNotOptimize(images);
+    }
+    state.counters["peak_MiB"] = testsupport::peakMiB();
+    state.counters["peak_rise_MiB"] = testsupport::peakMiB() - before;
+    state.counters["title_KiB_listed"] = double(titleBytes) / 1024;
+}
+BENCHMARK(RetrieveThirtyFifteenMegabyteTitles)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 }  // namespace
 

@@ -5,6 +5,7 @@
 // photo read off the main thread within its bound.
 #include <fstream>
 #include <map>
+#include <stdexcept>
 
 #include "model/answer_fixtures.hpp"
 #include "png_rows.hpp"
@@ -165,15 +166,35 @@ TEST_F(ResendTest, TappedPhotoIsReadOffTheMainThreadAtItsOwnSize) {
     }
 }
 
-// A host's store that keeps its photos itself: every card and the opened record are read
-// through its getPicture, on the main thread; the cards show them brought down to card
-// size, the opened record whole.
-TEST_F(ResendTest, AHostsStoreIsAskedForEveryPhotoOnTheMainThread) {
+// Every store is asked for the photo of a card and of the opened record through its
+// getPicture, on the main thread, and only what a host's own getPicture answers is taken
+// there: a card brings it to its size off the main thread, the opened record has it at
+// once. Where the kit's own getPicture is reached (the kit's store, a subclass that leaves
+// it alone or calls it), nothing is decoded on the main thread: a card's photo is decoded
+// at card size, the opened one read whole, off it.
+TEST_F(ResendTest, EveryStoreIsAskedOnTheMainThreadAndOnlyAHostsOwnAnswerIsTakenThere) {
     using platform::graphics::Image;
-    struct HostPhotos : vistrel::PersistanceController {
+    using Asked = std::vector<std::pair<std::string, bool>>;  // the key, and whether on the main thread
+    struct Plain : vistrel::PersistanceController {
         using PersistanceController::PersistanceController;
+    };
+    struct SavesItsWay : vistrel::PersistanceController {
+        using PersistanceController::PersistanceController;
+        bool savePicture(const Image& picture, std::string_view key) override {
+            return PersistanceController::savePicture(picture, key);
+        }
+    };
+    struct Forwards : vistrel::PersistanceController {
+        using PersistanceController::PersistanceController;
+        Asked asked;
+        std::optional<Image> getPicture(std::string_view key) override {
+            asked.emplace_back(key, platform::dispatch::isMainThread());
+            return PersistanceController::getPicture(key);
+        }
+    };
+    struct OwnPhotos : Forwards {
+        using Forwards::Forwards;
         std::map<std::string, Image, std::less<>> photos;
-        std::vector<std::pair<std::string, bool>> asked;  // the key, and whether on the main thread
         bool savePicture(const Image& picture, std::string_view key) override {
             photos.insert_or_assign(std::string(key), picture);
             return true;
@@ -184,26 +205,72 @@ TEST_F(ResendTest, AHostsStoreIsAskedForEveryPhotoOnTheMainThread) {
             return found == photos.end() ? std::nullopt : std::optional(found->second);
         }
     };
-    auto host = std::make_shared<HostPhotos>(store->layer);
-    store = host;
+    // One that reaches the kit's getPicture, then fails: nothing is answered.
+    struct Throws : Forwards {
+        using Forwards::Forwards;
+        std::optional<Image> getPicture(std::string_view key) override {
+            Forwards::getPicture(key);
+            throw std::runtime_error("the photo is away");
+        }
+    };
+    enum class Answer { kits, hosts, none };
+    const auto layer = store->layer;
+    const struct {
+        const char* name;
+        std::function<std::shared_ptr<vistrel::PersistanceController>()> make;
+        Answer answer;
+    } rows[] = {
+        {"the kit's store", [&] { return std::make_shared<vistrel::PersistanceController>(layer); }, Answer::kits},
+        {"a subclass overriding nothing", [&] { return std::make_shared<Plain>(layer); }, Answer::kits},
+        {"a subclass overriding savePicture", [&] { return std::make_shared<SavesItsWay>(layer); }, Answer::kits},
+        {"a getPicture calling the kit's", [&] { return std::make_shared<Forwards>(layer); }, Answer::kits},
+        {"a host keeping its photos", [&] { return std::make_shared<OwnPhotos>(layer); }, Answer::hosts},
+        {"a getPicture that throws", [&] { return std::make_shared<Throws>(layer); }, Answer::none},
+    };
     const auto still = *Image::make(*platform::graphics::Bitmap::make(2000, 1500));
-    ASSERT_TRUE(host->createRandomVistrelImage(still, at(1)));
-    ASSERT_TRUE(host->loadOrCreateVistrelImage("doc-1", "page-1", "Page", still, at(2)));
-    auto gallery = open();
-    auto recorder = std::make_shared<Recorder>();
-    gallery->contentControllers[0]->contentDelegate = recorder;
-    for (int item : {0, 1}) {
-        SCOPED_TRACE(item);
-        const auto shown = card(*gallery, LibraryOption::recents, item)->imageView.lock()->image();
-        ASSERT_TRUE(shown);  // at once: nothing was left to a worker
-        EXPECT_LT(shown->pixelWidth(), 2000);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        store->deleteAllImages();
+        std::filesystem::remove(store->picturePath("page-1"));
+        store = row.make();
+        auto* asked = dynamic_cast<Forwards*>(store.get());
+        auto record = store->loadOrCreateVistrelImage("doc-1", "page-1", "Page", still, at(2));
+        ASSERT_TRUE(record);
+
+        auto cell = vistrel::makeImageCollectionViewCell();
+        cell->persistanceController = store;
+        cell->pictureLoader = std::make_shared<vistrel::CardPictureLoader>();
+        cell->setFrame({0, 0, 172.5, 250});
+        cell->configureWithVistrelImage(record, false);
+        const auto photo = cell->imageView.lock();
+        EXPECT_FALSE(photo->image());  // nothing decoded, nothing scaled on the main thread
+        ASSERT_TRUE(pumpUntil([&] { return cell->pictureLoader->loading() == 0; }));
+        EXPECT_EQ(photo->image() ? std::pair(photo->image()->pixelWidth(), photo->image()->pixelHeight()) : std::pair(0, 0),
+                  row.answer == Answer::none ? std::pair(0, 0) : std::pair(501, 376));
+        if (asked) {
+            EXPECT_EQ(asked->asked, (Asked{{"page-1", true}}));
+        }
+
+        auto gallery = open();
+        auto recorder = std::make_shared<Recorder>();
+        gallery->contentControllers[0]->contentDelegate = recorder;
+        if (asked) asked->asked.clear();
+        ui::tap(window, centreInWindow(*card(*gallery, LibraryOption::recents)));
+        EXPECT_EQ(recorder->picture.has_value(), row.answer == Answer::hosts);  // the host's answer at once
+        if (row.answer == Answer::none) {
+            EXPECT_FALSE(pumpUntil([&] { return recorder->picture.has_value(); }, 5));
+            EXPECT_TRUE(log.contains("the photo of the record could not be read"));
+        } else {  // the kit's file read off the main thread
+            ASSERT_TRUE(pumpUntil([&] { return recorder->picture.has_value(); }));
+            EXPECT_EQ(std::pair(recorder->picture->pixelWidth(), recorder->picture->pixelHeight()), std::pair(2000, 1500));
+        }
+        if (asked) {
+            EXPECT_EQ(asked->asked, (Asked{{"page-1", true}}));
+        }
+        EXPECT_EQ(std::filesystem::exists(store->picturePath("page-1")), row.answer != Answer::hosts);
+        navigation->popToRootViewController(false);
+        time.advance(1s);
     }
-    host->asked.clear();
-    tap(card(*gallery, LibraryOption::recents));
-    ASSERT_TRUE(recorder->picture);
-    EXPECT_EQ(std::pair(recorder->picture->pixelWidth(), recorder->picture->pixelHeight()), std::pair(2000, 1500));
-    EXPECT_EQ(host->asked, (std::vector<std::pair<std::string, bool>>{{"page-1", true}}));
-    EXPECT_FALSE(std::filesystem::exists(store->picturePath("page-1")));
 }
 
 }  // namespace

@@ -2,17 +2,23 @@
 // once, cards (a card-sized photo, nothing of the record before, one star recogniser, the
 // stars of records that are gone), favourites, the store's notifications, deleting, and how
 // it is drawn.
+#include <condition_variable>
 #include <ctime>
 #include <fstream>
 #include <limits>
+#include <map>
+#include <mutex>
 #include <thread>
 
 #include "peak_memory.hpp"
+#include "platform/dispatch/dispatch_test_support.hpp"
 #include "platform/graphics/image_fixtures.hpp"
 #include "png_rows.hpp"
 #include "progressive_jpeg.hpp"
 #include "screen_fixture.hpp"
+#include "scroll_offsets.hpp"
 #include "vistrel/core/palette.hpp"
+#include "vistrel/platform/dispatch/group.hpp"
 #include "vistrel/presentation/vistrel_image_view_model.hpp"
 #include "vistrel/platform/ui/alert_controller.hpp"
 #include "vistrel/platform/ui/notification_center.hpp"
@@ -244,29 +250,79 @@ TEST_F(GalleryTest, CardPhotosAreKeptUntilTheirFileChangesAndNoMoreThanFit) {
     EXPECT_FALSE(shown("missing"));
 }
 
+// A card's photo waits behind what the user waits for: with every worker busy, a block
+// queued after the card's decode still starts first once a worker is free.
+TEST_F(GalleryTest, ACardsPhotoGoesBehindABlockTheUserWaitsFor) {
+    namespace dispatch = platform::dispatch;
+    recognised("a", 1);
+    const int size = dispatch_test::poolSize();
+    std::mutex mutex;
+    std::condition_variable changed;
+    int held = 0, permits = 0;
+    std::optional<std::size_t> keptWhenTheUsersBlockRan;
+    dispatch::Group holders;
+    for (int i = 0; i < size; ++i)
+        holders.async(dispatch::global(), [&] {
+            std::unique_lock lock(mutex);
+            ++held;
+            changed.notify_all();
+            changed.wait(lock, [&] { return permits > 0; });
+            --permits;
+        });
+    std::unique_lock lock(mutex);
+    ASSERT_TRUE(changed.wait_for(lock, dispatch_test::kPatience, [&] { return held == size; }));
+    lock.unlock();
+    auto loader = std::make_shared<vistrel::CardPictureLoader>();
+    auto view = std::make_shared<ui::ImageView>();
+    const auto request = loader->show(view, store, "a", 10, 10);
+    holders.async(dispatch::global(), [&] {
+        std::lock_guard guard(mutex);
+        keptWhenTheUsersBlockRan = loader->cache().count();
+        changed.notify_all();
+    });
+    lock.lock();
+    ++permits;
+    changed.notify_all();
+    EXPECT_TRUE(changed.wait_for(lock, dispatch_test::kPatience, [&] { return keptWhenTheUsersBlockRan.has_value(); }));
+    EXPECT_EQ(keptWhenTheUsersBlockRan, std::size_t{0});  // the card's decode had not run
+    permits += size;
+    changed.notify_all();
+    lock.unlock();
+    ASSERT_TRUE(holders.wait(dispatch_test::kPatience));
+    ASSERT_TRUE(pumpUntil([&] { return loader->loading() == 0; }));
+    EXPECT_TRUE(view->image());
+}
+
 // A host's store may give a card's photo at any size (its getPicture gives it whole): the
-// loader brings it to the card's size before it shows or keeps it. The cache itself keeps
-// no picture larger than the size it was asked for (the smallest size covering it), nor
-// an animation.
+// loader brings it to the card's size off the main thread before it shows or keeps it, and
+// shows it again from the cache without asking the store. The cache itself keeps no
+// picture larger than the size it was asked for (the smallest size covering it), nor an
+// animation.
 TEST_F(GalleryTest, PicturesLargerThanTheirCardAreScaledDownBeforeTheyAreShownOrKept) {
     namespace graphics = platform::graphics;
-    struct HostStore : vistrel::PersistanceController {
-        using PersistanceController::PersistanceController;
-    };
     const auto still = [](int width, int height) {
         return *graphics::Image::make(*graphics::Bitmap::make(width, height));
     };
+    struct HostStore : vistrel::PersistanceController {
+        using PersistanceController::PersistanceController;
+        graphics::Image whole = *graphics::Image::make(*graphics::Bitmap::make(1600, 1200));
+        int asked = 0;
+        std::optional<graphics::Image> getPicture(std::string_view) override {
+            ++asked;
+            return whole;
+        }
+    };
     const auto host = std::make_shared<HostStore>(store->layer, nullptr);
-    recognised("big", 1);
-    ASSERT_TRUE(store->savePicture(still(1600, 1200), "big"));
     auto loader = std::make_shared<vistrel::CardPictureLoader>();
     auto view = std::make_shared<ui::ImageView>();
     for (int shown = 0; shown < 2; ++shown) {
         view->setImage(std::nullopt);
-        EXPECT_FALSE(loader->show(view, host, "big", 345, 376));  // a host's store is asked at once
+        const auto request = loader->show(view, host, "big", 345, 376);
+        EXPECT_EQ(std::pair(view->image().has_value(), request != nullptr), std::pair(shown == 1, shown == 0));
+        ASSERT_TRUE(pumpUntil([&] { return loader->loading() == 0; }));
         ASSERT_TRUE(view->image());
         EXPECT_EQ(std::pair(view->image()->pixelWidth(), view->image()->pixelHeight()), std::pair(501, 376));
-        EXPECT_EQ(loader->cache().count(), 1u);
+        EXPECT_EQ(std::pair(loader->cache().count(), host->asked), std::pair(std::size_t{1}, 1));
     }
 
     struct Kept {
@@ -288,6 +344,87 @@ TEST_F(GalleryTest, PicturesLargerThanTheirCardAreScaledDownBeforeTheyAreShownOr
         cache.keep(row.key, 10, 10, stamp, row.picture);
         EXPECT_EQ(cache.find(row.key, 10, 10, stamp).has_value(), row.kept) << row.key;
     }
+}
+
+// A host's store that keeps its photos itself is asked for each card once, however often
+// the card shows while its picture is kept (scrolled down and back); the picture comes
+// card-sized through the main queue. A save drops what it answered: a record that changed
+// asks again, and a record made anew under the identifier of a deleted one shows its own
+// photo, not the one before.
+TEST_F(GalleryTest, AHostsStoreIsAskedOncePerCardUntilItsRecordsChange) {
+    namespace graphics = platform::graphics;
+    struct OwnPhotos : vistrel::PersistanceController {
+        using PersistanceController::PersistanceController;
+        std::map<std::string, graphics::Image, std::less<>> photos;
+        std::map<std::string, int, std::less<>> asked;
+        bool savePicture(const graphics::Image& picture, std::string_view key) override {
+            photos.insert_or_assign(std::string(key), picture);
+            return true;
+        }
+        std::optional<graphics::Image> getPicture(std::string_view key) override {
+            ++asked[std::string(key)];
+            const auto found = photos.find(key);
+            return found == photos.end() ? std::nullopt : std::optional(found->second);
+        }
+    };
+    const auto filled = [](Color color) {
+        auto bitmap = *graphics::Bitmap::make(800, 600);
+        for (int y = 0; y < 600; ++y)
+            for (int x = 0; x < 800; ++x) bitmap.setPixel(x, y, color);
+        return *graphics::Image::make(std::move(bitmap));
+    };
+    auto host = std::make_shared<OwnPhotos>(store->layer);
+    store = host;
+    const auto grey = filled(Color::gray());
+    constexpr int kRecords = 16;  // within the gallery's cache
+    for (int i = 0; i < kRecords; ++i)
+        ASSERT_TRUE(host->loadOrCreateVistrelImage("doc", "r" + std::to_string(i), "t", grey, at(kRecords - i)));
+    auto gallery = open();
+    auto& page = *gallery->contentControllers[0];
+    const auto settle = [&] { ASSERT_TRUE(pumpUntil([&] { return page.pictureLoader->loading() == 0; })); };
+    settle();
+    auto grid = page.collectionView();
+    const std::size_t firstScreen = grid->visibleCells().size();
+    host->asked.clear();
+    for (double y : testsupport::screensDown(*grid, true)) {
+        grid->setContentOffset({0, y});
+        grid->layoutIfNeeded();
+        settle();
+        for (const auto& cell : grid->visibleCells()) {
+            auto photo = std::static_pointer_cast<vistrel::ImageCollectionViewCell>(cell)->imageView.lock();
+            ASSERT_TRUE(photo->image());
+            EXPECT_LE(photo->image()->pixelWidth(), 501);  // brought to card size
+        }
+    }
+    int asks = 0;
+    for (const auto& [key, count] : host->asked) {
+        EXPECT_EQ(count, 1) << key;
+        asks += count;
+    }
+    EXPECT_EQ(asks, kRecords - int(firstScreen));
+
+    const auto cardOf = [&](const std::string& key) -> std::shared_ptr<vistrel::ImageCollectionViewCell> {
+        for (const auto& cell : grid->visibleCells()) {
+            auto card = std::static_pointer_cast<vistrel::ImageCollectionViewCell>(cell);
+            if (card->vistrelImage() && card->vistrelImage()->identifier() == key) return card;
+        }
+        return nullptr;
+    };
+    // r0, on screen again, is deleted and made anew under its identifier with a green
+    // photo; then r1 becomes a favourite: the cards on screen ask once more after a save.
+    host->deleteImage(host->loadVistrelImages({"r0"})->front());
+    time.advance(1s);
+    ASSERT_TRUE(host->loadOrCreateVistrelImage("doc", "r0", "t", filled(Color::green()), at(100)));
+    time.advance(1s);
+    settle();
+    ASSERT_TRUE(cardOf("r0") && cardOf("r0")->imageView.lock()->image());
+    EXPECT_TRUE(cardOf("r0")->imageView.lock()->image()->bitmap().pixel(10, 10).isClose(Color::green(), 0.02));
+    host->asked.clear();
+    tap(cardOf("r1")->favoriteLabel.lock());
+    time.advance(1s);
+    settle();
+    EXPECT_EQ(host->asked.size(), grid->visibleCells().size());  // (r1 also for its card among the favourites)
+    EXPECT_TRUE(host->asked.contains("r1"));
 }
 
 TEST_F(GalleryTest, SavesPostedFromAnotherThreadReloadOnTheMainQueue) {

@@ -189,6 +189,40 @@ TEST_F(HistoryTest, ARecognisedImageIsRecordedOnceWithItsPhotoAndItsMark) {
     EXPECT_EQ(controller()->retrieveImages()->size(), 1u);
 }
 
+// What an earlier version stored unbounded: a title of 15 MB and a document identifier of
+// 100 KB are listed by their start, cut where a character starts (every fetch reads no
+// more), and stay whole in the file when the record is marked a favourite; a record made
+// under an identifier over today's bound is found again when that image is scanned anew.
+TEST_F(HistoryTest, WhatAnEarlierVersionStoredWholeIsListedByItsStartAndFoundAgain) {
+    ASSERT_TRUE(controller()->loadOrCreateVistrelImage("doc-a", "a", "A", picture(Color::red()), at(2)));
+    ASSERT_TRUE(controller()->loadOrCreateVistrelImage("doc-b", "b", "B", picture(Color::blue()), at(1)));
+    const auto file = docs / "VistrelData.sqlite";
+    const std::string longIdentifier(10'000, 'i');  // over maxIdentifierBytes
+    runSql(file, ("UPDATE VistrelImage SET title = replace(hex(zeroblob(2621440)), '0', '€'), "
+                  "documentId = replace(hex(zeroblob(50000)), '0', 'd') WHERE identifier = 'a';"
+                  "UPDATE VistrelImage SET isFavorite = 1, identifier = '" + longIdentifier + "' WHERE identifier = 'b';")
+                     .c_str());
+    auto history = controller();
+    auto listed = history->retrieveImages().value_or(vistrel::VistrelImages{});
+    ASSERT_EQ(listed.size(), 2u);
+    std::string euros;
+    while (euros.size() + 3 <= vistrel::PersistanceController::listedTitleBytes) euros += "€";
+    EXPECT_TRUE(listed[0]->title() == euros) << listed[0]->title().value_or("").size();
+    EXPECT_TRUE(listed[0]->documentId() == std::string(vistrel::PersistanceController::listedDocumentIdBytes, 'd'));
+    EXPECT_TRUE(history->retrieveWaitingImages()->empty());
+    listed[0]->setIsFavorite(true);
+    ASSERT_TRUE(history->saveContext());
+    EXPECT_EQ(sqlInteger(file, "SELECT length(title) + length(documentId) FROM VistrelImage WHERE isFavorite AND "
+                               "identifier = 'a'"),
+              5242880 + 100000);
+
+    const auto rescan = VistrelImageViewModel::make(recognised("doc-b", longIdentifier.c_str(), "B"),
+                                                    picture(Color::green()), history);
+    ASSERT_TRUE(rescan);
+    EXPECT_TRUE(rescan->isFavorite());  // its star shows
+    EXPECT_EQ(controller()->retrieveImages()->size(), 2u);
+}
+
 TEST_F(HistoryTest, AnImageWithoutItsIdentityIsNotRecorded) {
     auto history = controller();
     auto photo = picture(Color::green());

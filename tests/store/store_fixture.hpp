@@ -29,6 +29,20 @@ inline void runSql(const std::filesystem::path& file, const char* sql) {
     sqlite3_close(db);
 }
 
+// The first column of the first row the SQL gives on the store file, as another program
+// reads it; -1 for none.
+inline long long sqlInteger(const std::filesystem::path& file, const char* sql) {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    long long value = -1;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return value;
+}
+
 inline vistrel::Date at(int seconds) { return vistrel::Date(std::chrono::seconds(1'700'000'000 + seconds)); }
 
 struct StoreTest : ::testing::Test {

@@ -22,9 +22,14 @@ std::shared_ptr<VistrelImageViewModel> VistrelImageViewModel::make(const ImageVi
         platform::log(platform::concatenate("history :: the image is not recorded: the answer has no text ", missing));
         return nullptr;
     }
-    // A value past its bound is not one the image can be known by: as if it were missing.
+    // A value past its bound is not one an image is recorded anew by: as if it were
+    // missing. A record an earlier version made under it is still found, as it is.
     const bool identifierTooLong = identifier->size() > maxIdentifierBytes;
     if (identifierTooLong || documentId->size() > maxDocumentIdBytes) {
+        if (auto found = controller->retrieveImages(platform::store::Predicate::equals("identifier", *identifier));
+            found && !found->empty())
+            return std::shared_ptr<VistrelImageViewModel>(
+                new VistrelImageViewModel(std::move(found->front()), std::move(controller)));
         const std::string why =
             identifierTooLong
                 ? platform::concatenate("\"Id\" is over ", std::to_string(maxIdentifierBytes))

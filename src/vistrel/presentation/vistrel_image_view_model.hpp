@@ -22,14 +22,19 @@ public:
     static constexpr std::size_t maxIdentifierBytes = 8 * 1024;
     static constexpr std::size_t maxDocumentIdBytes = 64 * 1024;
     static constexpr std::size_t maxTitleBytes = 512;
+    // What is recorded comes back whole from the store's lists (a title cut is marked by
+    // an ellipsis of three bytes).
+    static_assert(maxTitleBytes + 3 <= PersistanceController::listedTitleBytes &&
+                  maxDocumentIdBytes <= PersistanceController::listedDocumentIdBytes);
 
     // Records the image with the photo, and logs "IMAGE ID :: " and the start of its
     // document identifier (platform::excerptOnOneLine). The title is recorded within
     // maxTitleBytes: a longer one is cut where a user-perceived character ends and marked
     // as going on (display_limits::clampText). None, with a log line saying why, when the
-    // image lacks a document identifier, an identifier or a title as text, or has one past
-    // its bound, which it cannot be known by (nothing is recorded then), or when the store
-    // cannot give a record.
+    // image lacks a document identifier, an identifier or a title as text, or has an
+    // identifier or document identifier past its bound, which no image is recorded anew
+    // by (nothing is recorded then; a record an earlier version made under its identifier
+    // is still found, and given as it is), or when the store cannot give a record.
     static std::shared_ptr<VistrelImageViewModel> make(
         const ImageViewModel& imageViewModel, const platform::graphics::Image& picture,
         std::shared_ptr<PersistanceController> controller = PersistanceController::shared());

@@ -1,7 +1,6 @@
 #include "vistrel/store/persistance_controller.hpp"
 
 #include <system_error>
-#include <typeinfo>
 
 #include "vistrel/core/string_extras.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
@@ -142,6 +141,7 @@ std::optional<VistrelImages> PersistanceController::fetchNewest(std::optional<Pr
         request.fetchLimit = limit;
         request.sort = platform::store::SortDescriptor{"date", false};
         request.predicate = std::move(predicate);
+        request.prefixes = {{"title", listedTitleBytes}, {"documentId", listedDocumentIdBytes}};
         platform::Error error;
         auto objects = context ? context->execute(request, &error) : std::nullopt;
         if (!objects) {
@@ -179,8 +179,6 @@ bool PersistanceController::saveContext() {
 
 std::filesystem::path PersistanceController::getDocumentsDirectory() { return layer->applicationDocumentsDirectory(); }
 
-bool PersistanceController::isKitsOwnStore() const { return typeid(*this) == typeid(PersistanceController); }
-
 std::filesystem::path PersistanceController::picturePath(std::string_view key) {
     return getDocumentsDirectory() / pictureFileName(key);
 }
@@ -203,6 +201,7 @@ bool PersistanceController::savePicture(const platform::graphics::Image& picture
 }
 
 std::optional<platform::graphics::Image> PersistanceController::getPicture(std::string_view key) {
+    if (PictureReadScope::takeOver(*this)) return std::nullopt;  // the caller reads the file itself
     // Every bound of the display decoders at the photo bound: a picture within it comes
     // whole, whatever its kind, as its file holds it.
     platform::graphics::DisplayDecodingLimits limits;

@@ -3,6 +3,7 @@
 // found by identifier, listed newest first up to the configured number, deleted, and
 // each record's photo kept as a JPEG file in the documents folder. The store is used
 // on the main thread; an operation called on another thread runs there and waits.
+#include <cstddef>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -54,11 +55,17 @@ public:
     // The records of any of the identifiers; none for an empty list or no match.
     virtual std::optional<VistrelImages> loadVistrelImages(const std::vector<std::string>& identifiers);
     // Records newest first, at most "GALLERY_NUMBER_ITEMS" of them (0 or no number: all);
-    // none on a fetch error.
+    // none on a fetch error. Every fetch of the controller reads a record's title and
+    // document identifier by their start, whatever an earlier version stored: at most
+    // listedTitleBytes and listedDocumentIdBytes bytes, cut where a character starts, so
+    // that a list costs little. A value recorded within those bounds comes whole; one cut
+    // is never written back shortened: a save writes only the values changed.
     virtual std::optional<VistrelImages> retrieveImages(std::optional<platform::store::Predicate> predicate = std::nullopt);
     // Every photo waiting to be sent (a record without document identifier), newest
-    // first, whatever the history size; none on a fetch error.
+    // first, whatever the history size, read as above; none on a fetch error.
     virtual std::optional<VistrelImages> retrieveWaitingImages();
+    static constexpr std::size_t listedTitleBytes = 4 * 1024;
+    static constexpr std::size_t listedDocumentIdBytes = 64 * 1024;
     // Deletes the record later, on the main queue, and saves. Its photo file stays.
     virtual void deleteImage(std::shared_ptr<VistrelImage> image);
     // Deletes every record in the store itself. Photo files stay.
@@ -78,9 +85,12 @@ public:
     // never decoded whole (none for one that must be held whole while it is read and is
     // over the bound); an animated GIF gives its first frame, at the size that keeps all
     // its frames together under the bound. None without a file or for one that is no
-    // image. The gallery asks it for the photo of every card and opened record: a host's
-    // store (a subclass) on the main thread; the kit's own on a global queue, since it
-    // reads the file alone, never the store's context.
+    // image. Inside a PictureReadScope of this controller on the calling thread it reads
+    // nothing (see there).
+    //
+    // The gallery asks it for the photo of every card and opened record, on the main
+    // thread, inside a PictureReadScope: a host's override answers as it will; where this
+    // one is reached, the gallery reads the file itself off the main thread.
     virtual std::optional<platform::graphics::Image> getPicture(std::string_view key);
     // The kit's own way of reading its photo files for a card, not a step a host's store
     // takes: the photo of the key as a still at the smallest size that still covers
@@ -90,10 +100,38 @@ public:
     // the file alone, never the store's context.
     std::optional<platform::graphics::Image> getPictureCovering(std::string_view key, int pixelWidth,
                                                                 int pixelHeight);
-    // True for the kit's own store, false for a host's subclass. Only the kit's own reads
-    // its photo files with no host code on the way, and so off the main thread: a host's
-    // overridable calls are made on the main thread.
-    bool isKitsOwnStore() const;
+
+    // While one lives on a thread, the kit's own getPicture of its controller, called on
+    // that thread, decodes nothing: it notes in the scope that the photo is left to the
+    // kit and gives none at once. Whoever asks getPicture inside one lets a host's
+    // override answer as it will (any thread it expects, any way it keeps photos), and
+    // reads the file itself, the kit's way, where the kit's own getPicture was reached
+    // and nothing was answered: the gallery then decodes it at the size it shows, off
+    // the main thread. So an override that calls the base inside one gets none from it;
+    // if it gives none in turn, the file is read the kit's way, without what the override
+    // would have made of the base's picture. An override that answers a picture, whatever
+    // the base gave, is what is shown. The scope sees only calls for its own controller
+    // on its own thread; an inner scope of the same controller takes over from an outer.
+    class PictureReadScope {
+    public:
+        explicit PictureReadScope(const PersistanceController& controller);
+        ~PictureReadScope();
+        PictureReadScope(const PictureReadScope&) = delete;
+        PictureReadScope& operator=(const PictureReadScope&) = delete;
+
+        // Whether the kit's own getPicture was reached inside the scope.
+        bool leftToTheKit() const { return leftToTheKit_; }
+
+    private:
+        friend class PersistanceController;
+        // True, noted in the innermost scope of the controller, when there is one.
+        static bool takeOver(const PersistanceController& controller);
+
+        const PersistanceController* controller_;
+        PictureReadScope* outer_;
+        bool leftToTheKit_ = false;
+    };
+
     // Where the photo of the key is kept (from any thread).
     std::filesystem::path picturePath(std::string_view key);
 

@@ -242,3 +242,71 @@ TEST_F(QueueTest, AUserInitiatedBlockStartsBeforeQueuedUtilityWork) {
     lock.unlock();
     ASSERT_TRUE(done.wait(kPatience));
 }
+
+namespace {
+
+// Where a thread that ran a block goes: the count of those that ran one and then left the
+// pool, noted as their thread ends (a thread-local value's destruction).
+struct PoolWatch {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int running = 0, most = 0, left = 0;
+    bool release = false;
+};
+PoolWatch& poolWatch() {
+    static auto* watch = new PoolWatch;  // threads may end after the test
+    return *watch;
+}
+struct LeaveNote {
+    bool armed = false;
+    ~LeaveNote() {
+        if (!armed) return;
+        std::lock_guard lock(poolWatch().mutex);
+        ++poolWatch().left;
+        poolWatch().changed.notify_all();
+    }
+};
+thread_local LeaveNote leaveNote;
+
+// Every worker waits in a group's wait, so spares start and take the queued work. Once the
+// waits end, the workers they held are surplus and leave before taking any of the work
+// still queued: the pool never runs more unblocked blocks than its size.
+TEST_F(QueueTest, SpareWorkersLeaveOnceWaitsEndEvenWithWorkQueued) {
+    const int size = dispatch_test::poolSize();
+    auto& watch = poolWatch();
+    {
+        std::lock_guard lock(watch.mutex);
+        watch.running = watch.most = watch.left = 0;
+        watch.release = false;
+    }
+    dispatch::Group gate, waited, worked;
+    gate.enter();
+    for (int i = 0; i < size; ++i)
+        waited.async(dispatch::global(), [gate] {
+            leaveNote.armed = true;
+            gate.wait(kPatience);
+        });
+    for (int i = 0; i < 3 * size; ++i)
+        worked.async(dispatch::global(), [&watch] {
+            std::unique_lock lock(watch.mutex);
+            watch.most = std::max(watch.most, ++watch.running);
+            watch.changed.notify_all();
+            watch.changed.wait(lock, [&] { return watch.release; });
+            --watch.running;
+        });
+    std::unique_lock lock(watch.mutex);
+    ASSERT_TRUE(watch.changed.wait_for(lock, kPatience, [&] { return watch.running == size; }));
+    lock.unlock();
+    gate.leave();
+    lock.lock();
+    // Either every worker that waited has left, or one took queued work (a hang: neither).
+    EXPECT_TRUE(watch.changed.wait_for(lock, kPatience, [&] { return watch.left == size || watch.most > size; }));
+    EXPECT_EQ(std::pair(watch.most, watch.left), std::pair(size, size));
+    watch.release = true;
+    watch.changed.notify_all();
+    lock.unlock();
+    EXPECT_TRUE(worked.wait(kPatience));
+    EXPECT_TRUE(waited.wait(kPatience));
+}
+
+}  // namespace

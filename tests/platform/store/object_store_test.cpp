@@ -139,6 +139,53 @@ TEST_F(ObjectStoreTest, OlderSchemaIsBroughtUpToDateKeepingItsRows) {
     EXPECT_EQ(open()->execute(newest())->front()->stringValue("body"), "x");
 }
 
+// Another program's values, read by their start: whatever the file holds (15 MB of text,
+// a character astride the bound, a megabyte of bytes, a number, nothing), in either text
+// encoding a file may have, and with a key that is not the rows' own number. An object so
+// read and saved with another value changed leaves them whole in the file.
+TEST_F(ObjectStoreTest, LongValuesAreReadByTheirStartAndNeverWrittenBackShortened) {
+    using Values = std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>>;  // key, body
+    const Values expected = {{"kkkkkkkkkk", std::string(10, '\0')},
+                             {"abcdefgh", std::nullopt},  // the euro sign would end past the bound
+                             {"0123456789", std::nullopt},
+                             {"42", std::nullopt},
+                             {std::nullopt, std::nullopt}};
+    for (const auto& [encoding, key] : {std::pair("UTF-8", "INTEGER"), {"UTF-16le", "INTEGER"}, {"UTF-8", "INT"}}) {
+        SCOPED_TRACE(std::string(encoding) + ", pk " + key);
+        std::filesystem::remove(file);
+        runSql(file, (std::string("PRAGMA encoding = '") + encoding + "'; CREATE TABLE Note (pk " + key +
+                      " PRIMARY KEY, date INTEGER, key TEXT, done INTEGER NOT NULL DEFAULT 0, body BLOB);"
+                      "PRAGMA user_version = 2; INSERT INTO Note (pk, date, key, body) VALUES "
+                      "(105, 5, replace(hex(zeroblob(7864320)), '0', 'k'), zeroblob(1048576)),"
+                      "(104, 4, 'abcdefgh€z', NULL), (103, 3, '0123456789', NULL), (102, 2, 42, NULL),"
+                      "(101, 1, NULL, NULL);")
+                         .c_str());
+        auto context = open();
+        ASSERT_TRUE(context);
+        FetchRequest request = newest();
+        request.prefixes = {{"key", 10}, {"body", 10}};
+        auto found = context->execute(request);
+        ASSERT_TRUE(found);
+        Values values;
+        for (const auto& object : *found) values.emplace_back(object->stringValue("key"), object->stringValue("body"));
+        EXPECT_EQ(values, expected);
+
+        found->front()->setValue("done", true);
+        ASSERT_FALSE(context->save());
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        sqlite3_stmt* kept = nullptr;
+        ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT length(key), length(body), done FROM Note WHERE date = 5", -1, &kept,
+                                     nullptr),
+                  SQLITE_OK);
+        ASSERT_EQ(sqlite3_step(kept), SQLITE_ROW);
+        EXPECT_EQ(std::tuple(sqlite3_column_int(kept, 0), sqlite3_column_int(kept, 1), sqlite3_column_int(kept, 2)),
+                  std::tuple(15 << 20, 1 << 20, 1));
+        sqlite3_finalize(kept);
+        sqlite3_close(db);
+    }
+}
+
 TEST_F(ObjectStoreTest, FilesItCannotUseAreRefusedAndLeftAsTheyWere) {
     struct Case {
         const char* name;

@@ -13,6 +13,7 @@
 #include "png_rows.hpp"
 #include "screens/common/gif_files.hpp"
 #include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/dispatch/queue.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/screens/common/load_gif.hpp"
@@ -224,6 +225,26 @@ TEST_F(RemoteImageTest, ViewsOfOneAddressShareOneDownloadAndLaterLoadsUseTheCach
                   std::tuple(std::size_t{1}, std::size_t{1}, std::size_t(appearance == 0 ? 1 : 0),
                              std::size_t(appearance + 1)));
     }
+}
+
+// A row's picture is decoded behind what the user waits for, at utility quality: the
+// refusal of a GIF over the limits is said from a block of the utility global queue.
+TEST_F(RemoteImageTest, PicturesAreDecodedBehindWhatTheUserWaitsFor) {
+    std::vector<imagetest::GifFrame> dots(4, {0, 0, 1, 1, {1}, 10, DISPOSAL_UNSPECIFIED, NO_TRANSPARENT_COLOR});
+    answers["/dots.gif"] = body(imagetest::encodeGif(4096, 4096, uitest::kPalette, dots));
+    std::atomic<int> said{0}, onUtility{0};
+    const auto previous = platform::setLogSink([&](std::string_view line) {
+        if (line.find("GlintGif") == std::string_view::npos) return;
+        ++said;
+        onUtility += platform::dispatch::global(platform::dispatch::QualityOfService::utility).isCurrent();
+    });
+    Finish finish;
+    vistrel::gifFromServerURL(std::make_shared<ImageView>(), server.url("/dots.gif"), finish.completion(),
+                              vistrel::RemoteImagePixelSize{48, 48});
+    const bool finished = finish.wait();
+    platform::setLogSink(previous);
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(std::pair(said.load(), onUtility.load()), std::pair(1, 1));
 }
 
 TEST_F(RemoteImageTest, TheCacheStaysWithinItsBoundAndDropsTheLeastRecentlyUsed) {

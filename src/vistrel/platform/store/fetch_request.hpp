@@ -1,6 +1,7 @@
 #pragma once
 // What a fetch asks of the store: the records of one entity whose attribute equals one
-// of a few values (or has none), sorted on one attribute, at most a number of them.
+// of a few values (or has none), sorted on one attribute, at most a number of them, and
+// of some text or binary attributes only the start.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -28,11 +29,23 @@ struct SortDescriptor {
     bool ascending = true;
 };
 
+// An attribute read by its start: at most `maxBytes` bytes of a text, cut where a
+// character starts (a character is never cut in two), or of a binary value. The store
+// reads no more of the value than that, however long it is.
+struct ValuePrefix {
+    std::string attribute;
+    std::size_t maxBytes = 0;
+};
+
 struct FetchRequest {
     std::string entityName;
     std::optional<Predicate> predicate;
     std::optional<SortDescriptor> sort;
     std::size_t fetchLimit = 0;  // 0: no limit
+    // Attributes of which the objects fetched hold only the start (an object already in
+    // memory with unsaved changes keeps what it holds). A save writes only the values
+    // changed, so a value read by its start is never written back shortened.
+    std::vector<ValuePrefix> prefixes;
 
     explicit FetchRequest(std::string entity) : entityName(std::move(entity)) {}
 };

@@ -51,24 +51,19 @@ const char* columnType(const AttributeDescription& attribute) {
     return "BLOB";
 }
 
-std::string columnList(const EntityDescription& entity) {
-    std::string text = "pk";
-    for (const auto& attribute : entity.attributes) {
-        text += ", ";
-        text += quotedName(attribute.name);
-    }
-    return text;
-}
-
 }  // namespace
 
 struct PersistentStoreCoordinator::Connection {
     // What decides the text of a fetch: entity, predicate attribute and number of values
-    // (none: the attribute's absence), sort attribute and direction, and whether there is
-    // a limit.
-    using FetchShape = std::tuple<const EntityDescription*, std::size_t, std::size_t, std::size_t, bool, bool>;
+    // (none: the attribute's absence), sort attribute and direction, whether there is a
+    // limit, and which attributes are read by their start.
+    using FetchShape =
+        std::tuple<const EntityDescription*, std::size_t, std::size_t, std::size_t, bool, bool, std::vector<bool>>;
 
     sqlite3* db = nullptr;
+    // Whether the file keeps its texts in UTF-8 (the store makes no other): only then are
+    // a text's bytes, read in place, the text itself.
+    bool utf8 = true;
     std::map<std::string, sqlite3_stmt*, std::less<>> statements;
     std::map<FetchShape, sqlite3_stmt*> fetches;
 
@@ -157,10 +152,30 @@ AttributeValue column(sqlite3_stmt* statement, int position, const AttributeDesc
     return std::monostate{};
 }
 
-std::string fetchSql(const EntityDescription& entity, const std::vector<AttributeValue>* anyOf,
-                     const AttributeDescription* matched, const AttributeDescription* sort, bool ascending,
-                     bool limited) {
-    std::string sql = cat("SELECT ", columnList(entity), " FROM ", quotedName(entity.name));
+// How a fetch reads an attribute's value: whole; by its start, read in place from the
+// file (a text or binary value is given as an empty blob, and read by blob I/O, which
+// reads no more than the start); or by its start cut by the query (a file whose texts are
+// not UTF-8: a text's start in characters, a parameter of the query).
+enum class Read { whole, startInPlace, startInQuery };
+
+std::string fetchSql(const EntityDescription& entity, const std::vector<Read>& reads,
+                     const std::vector<AttributeValue>* anyOf, const AttributeDescription* matched,
+                     const AttributeDescription* sort, bool ascending, bool limited) {
+    std::string sql = "SELECT pk";
+    for (std::size_t i = 0; i < entity.attributes.size(); ++i) {
+        const std::string name = quotedName(entity.attributes[i].name);
+        switch (reads[i]) {
+        case Read::whole: sql += cat(", ", name); break;
+        // typeof() reads the value's kind alone, never its bytes.
+        case Read::startInPlace:
+            sql += cat(", CASE WHEN typeof(", name, ") IN ('text', 'blob') THEN x'' ELSE ", name, " END");
+            break;
+        case Read::startInQuery: sql += cat(", substr(", name, ", 1, ?)"); break;
+        }
+    }
+    // The row a value is read in place from: its rowid, whatever the file made of pk.
+    if (std::find(reads.begin(), reads.end(), Read::startInPlace) != reads.end()) sql += ", _rowid_";
+    sql += cat(" FROM ", quotedName(entity.name));
     if (matched) {
         sql += cat(" WHERE ", quotedName(matched->name));
         if (anyOf->empty()) {
@@ -180,6 +195,56 @@ std::string fetchSql(const EntityDescription& entity, const std::vector<Attribut
     if (limited) sql += " LIMIT ?";
     return sql;
 }
+
+// The start of a value read by its start: at most `maxBytes` bytes, a text cut where a
+// character starts. `bytes` holds the value, or its first maxBytes + 1 bytes.
+std::string startOf(std::string bytes, std::size_t maxBytes, AttributeType type) {
+    if (bytes.size() <= maxBytes) return bytes;
+    std::size_t cut = maxBytes;
+    if (type == AttributeType::string) {
+        const auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(bytes[at]) & 0xC0) == 0x80; };
+        // A character takes at most four bytes; a text that is no UTF-8 is cut at the bound.
+        while (cut > 0 && cut + 3 > maxBytes && continues(cut)) --cut;
+        if (continues(cut)) cut = maxBytes;
+    }
+    bytes.resize(cut);
+    return bytes;
+}
+
+// Reads the start of one attribute's values, row after row of a fetch, in place in the
+// file: only the pages that hold the start are read.
+class StartReader {
+public:
+    StartReader(sqlite3* db, const EntityDescription& entity, const AttributeDescription& attribute)
+        : db_(db), table_(entity.name), column_(attribute.name) {}
+    ~StartReader() { sqlite3_blob_close(blob_); }
+    StartReader(const StartReader&) = delete;
+    StartReader& operator=(const StartReader&) = delete;
+
+    // The value's first maxBytes + 1 bytes at most; none when it cannot be read.
+    std::optional<std::string> read(std::int64_t row, std::size_t maxBytes) {
+        const int opened = blob_ ? sqlite3_blob_reopen(blob_, row)
+                                 : sqlite3_blob_open(db_, "main", table_.c_str(), column_.c_str(), row, 0, &blob_);
+        if (opened != SQLITE_OK) return failed();
+        const auto size = static_cast<std::size_t>(sqlite3_blob_bytes(blob_));
+        std::string bytes(size > maxBytes ? maxBytes + 1 : size, '\0');
+        if (!bytes.empty() && sqlite3_blob_read(blob_, bytes.data(), static_cast<int>(bytes.size()), 0) != SQLITE_OK)
+            return failed();
+        return bytes;
+    }
+
+private:
+    // A handle that failed is spent: the next row opens another.
+    std::nullopt_t failed() {
+        sqlite3_blob_close(blob_);
+        blob_ = nullptr;
+        return std::nullopt;
+    }
+
+    sqlite3* db_;
+    std::string table_, column_;
+    sqlite3_blob* blob_ = nullptr;
+};
 
 }  // namespace
 
@@ -262,6 +327,12 @@ std::optional<Error> PersistentStoreCoordinator::openStore(const std::filesystem
         sqlite3_sleep(kJournalRetry);
     }
     connection->exec("PRAGMA synchronous = NORMAL");
+    if (auto encoding = connection->statement("PRAGMA encoding")) {
+        if (sqlite3_step(encoding) == SQLITE_ROW)
+            if (const auto* name = sqlite3_column_text(encoding, 0))
+                connection->utf8 = std::string_view(reinterpret_cast<const char*>(name)) == "UTF-8";
+        sqlite3_reset(encoding);
+    }
 
     auto plan = planSchema(*connection);
     if (!plan) return connection->error("the store file's schema cannot be read");
@@ -384,14 +455,27 @@ std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const Fet
         if (!index) return fail("the sort is not on an attribute of the entity", SQLITE_MISUSE);
         sortIndex = *index;
     }
-    Connection::FetchShape shape{entity, matchedIndex, matched ? request.predicate->anyOf.size() : 0, sortIndex,
-                                 request.sort && request.sort->ascending, limit > 0};
+    std::vector<Read> reads(entity->attributes.size(), Read::whole);
+    std::vector<std::size_t> maxBytes(entity->attributes.size(), 0);
+    for (const auto& prefix : request.prefixes) {
+        auto index = entity->indexOfAttribute(prefix.attribute);
+        if (!index || entity->attributes[*index].type == AttributeType::date ||
+            entity->attributes[*index].type == AttributeType::boolean)
+            return fail("a start is asked of no text or binary attribute of the entity", SQLITE_MISUSE);
+        reads[*index] = connection_->utf8 ? Read::startInPlace : Read::startInQuery;
+        maxBytes[*index] = prefix.maxBytes;
+    }
+    std::vector<bool> prefixed(reads.size());
+    for (std::size_t i = 0; i < reads.size(); ++i) prefixed[i] = reads[i] != Read::whole;
+    Connection::FetchShape shape{entity,    matchedIndex, matched ? request.predicate->anyOf.size() : 0,
+                                 sortIndex, request.sort && request.sort->ascending, limit > 0,
+                                 std::move(prefixed)};
     sqlite3_stmt*& query = connection_->fetches[shape];
     if (query) {
         sqlite3_reset(query);
         sqlite3_clear_bindings(query);
     } else {
-        query = connection_->statement(fetchSql(*entity, matched ? &request.predicate->anyOf : nullptr, matched,
+        query = connection_->statement(fetchSql(*entity, reads, matched ? &request.predicate->anyOf : nullptr, matched,
                                                 request.sort ? &entity->attributes[sortIndex] : nullptr,
                                                 request.sort && request.sort->ascending, limit > 0));
         if (!query) {
@@ -400,18 +484,43 @@ std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const Fet
         }
     }
     int position = 1;
+    for (std::size_t i = 0; i < reads.size(); ++i)
+        if (reads[i] == Read::startInQuery)  // one character more than the bytes kept: whether the text goes on
+            sqlite3_bind_int64(query, position++,
+                               static_cast<sqlite3_int64>(std::min<std::size_t>(maxBytes[i], 1u << 30) + 1));
     if (matched)
         for (const auto& value : request.predicate->anyOf) bind(query, position++, *matched, value);
     if (limit > 0) sqlite3_bind_int64(query, position, static_cast<sqlite3_int64>(limit));
 
+    std::vector<std::unique_ptr<StartReader>> readers(reads.size());
+    for (std::size_t i = 0; i < reads.size(); ++i)
+        if (reads[i] == Read::startInPlace)
+            readers[i] = std::make_unique<StartReader>(connection_->db, *entity, entity->attributes[i]);
     std::vector<StoreRow> rows;
     int step;
     while ((step = sqlite3_step(query)) == SQLITE_ROW) {
         StoreRow row;
         row.rowId = sqlite3_column_int64(query, 0);
         row.values.reserve(entity->attributes.size());
-        for (std::size_t i = 0; i < entity->attributes.size(); ++i)
-            row.values.push_back(column(query, static_cast<int>(i + 1), entity->attributes[i]));
+        for (std::size_t i = 0; i < entity->attributes.size(); ++i) {
+            const auto& attribute = entity->attributes[i];
+            const int at = static_cast<int>(i + 1);
+            if (reads[i] == Read::startInPlace && sqlite3_column_type(query, at) == SQLITE_BLOB) {
+                const int rowid = static_cast<int>(entity->attributes.size() + 1);
+                auto start = readers[i]->read(sqlite3_column_int64(query, rowid), maxBytes[i]);
+                if (!start) {
+                    auto failure = fail("the start of a value cannot be read");
+                    sqlite3_reset(query);
+                    return failure;
+                }
+                row.values.emplace_back(startOf(std::move(*start), maxBytes[i], attribute.type));
+                continue;
+            }
+            AttributeValue value = column(query, at, attribute);
+            if (auto* text = std::get_if<std::string>(&value); text && reads[i] != Read::whole)
+                *text = startOf(std::move(*text), maxBytes[i], attribute.type);
+            row.values.push_back(std::move(value));
+        }
         rows.push_back(std::move(row));
     }
     if (step != SQLITE_DONE) {
@@ -435,13 +544,16 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
         if (!sqlite3_get_autocommit(db.db)) db.exec("ROLLBACK");
         return std::nullopt;
     };
-    // Values are bound as they are held: the statement is run before they can change.
+    // Values are bound as they are held: the statement is run before they can change. An
+    // update binds only the values changed (`changed`), in order.
     auto bindValues = [&](sqlite3_stmt* statement, const EntityDescription& entity,
-                          const std::vector<AttributeValue>& values) -> bool {
+                          const std::vector<AttributeValue>& values, const std::vector<bool>* changed = nullptr) -> bool {
+        int position = 1;
         for (std::size_t i = 0; i < entity.attributes.size(); ++i) {
+            if (changed && !(i < changed->size() && (*changed)[i])) continue;
             const auto& attribute = entity.attributes[i];
             if (!attribute.optional && std::holds_alternative<std::monostate>(values[i])) return false;
-            bind(statement, static_cast<int>(i + 1), attribute, values[i]);
+            bind(statement, position++, attribute, values[i]);
         }
         return true;
     };
@@ -466,15 +578,20 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
         keys.push_back(sqlite3_last_insert_rowid(db.db));
     }
     for (const auto& update : changes.updates) {
+        // Only the values changed: one read by its start (or another host's change to a
+        // value this one left alone) is never written over.
         std::string sql = cat("UPDATE ", quotedName(update.entity->name), " SET ");
-        for (std::size_t i = 0; i < update.entity->attributes.size(); ++i)
-            sql += cat(i ? ", " : "", quotedName(update.entity->attributes[i].name), " = ?");
+        int changed = 0;
+        for (std::size_t i = 0; i < update.entity->attributes.size() && i < update.changed->size(); ++i)
+            if ((*update.changed)[i])
+                sql += cat(changed++ ? ", " : "", quotedName(update.entity->attributes[i].name), " = ?");
+        if (changed == 0) continue;
         sql += " WHERE pk = ?";
         sqlite3_stmt* statement = db.statement(sql);
         if (!statement) return fail("the update cannot be prepared");
-        if (!bindValues(statement, *update.entity, *update.values))
+        if (!bindValues(statement, *update.entity, *update.values, update.changed))
             return fail("a required attribute has no value", SQLITE_CONSTRAINT_NOTNULL);
-        sqlite3_bind_int64(statement, static_cast<int>(update.entity->attributes.size() + 1), update.rowId);
+        sqlite3_bind_int64(statement, changed + 1, update.rowId);
         if (sqlite3_step(statement) != SQLITE_DONE) return fail("the update failed");
         sqlite3_reset(statement);
     }

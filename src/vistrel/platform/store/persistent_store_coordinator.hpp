@@ -67,11 +67,13 @@ public:
     bool hasStore() const;
     const std::filesystem::path& storePath() const { return path_; }
 
-    // The rows the request asks for, at most `limit` of them (0: all).
+    // The rows the request asks for, at most `limit` of them (0: all); of the attributes
+    // the request reads by their start, the start alone is read from the file.
     std::optional<std::vector<StoreRow>> fetch(const FetchRequest& request, std::size_t limit,
                                                Error* error = nullptr);
-    // Writes the changes in one transaction; on success gives the keys of the inserted
-    // rows in order, on failure nothing is written.
+    // Writes the changes in one transaction (an update, the values marked changed only);
+    // on success gives the keys of the inserted rows in order, on failure nothing is
+    // written.
     std::optional<std::vector<std::int64_t>> save(const StoreChanges& changes, Error* error = nullptr);
     // Deletes every row of the entity in the store itself.
     std::optional<Error> batchDelete(const EntityDescription& entity);

@@ -15,11 +15,12 @@ std::optional<CardPictureCache::FileStamp> CardPictureCache::stampOf(const std::
 }
 
 std::optional<platform::graphics::Image> CardPictureCache::find(const std::string& key, int pixelWidth,
-                                                                int pixelHeight, const FileStamp& stamp) {
+                                                                int pixelHeight,
+                                                                const std::optional<FileStamp>& stamp) {
     std::lock_guard lock(mutex_);
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (it->key != key || it->width != pixelWidth || it->height != pixelHeight) continue;
-        if (it->stamp == stamp) {
+        if (!it->stamp || it->stamp == stamp) {
             entries_.splice(entries_.begin(), entries_, it);
             return entries_.front().picture;
         }
@@ -31,13 +32,34 @@ std::optional<platform::graphics::Image> CardPictureCache::find(const std::strin
 
 void CardPictureCache::keep(const std::string& key, int pixelWidth, int pixelHeight, const FileStamp& stamp,
                             platform::graphics::Image picture) {
-    if (capacity_ == 0 || !platform::graphics::isDisplaySized(picture, pixelWidth, pixelHeight)) return;
+    keepEntry({key, pixelWidth, pixelHeight, stamp, std::move(picture)}, std::nullopt);
+}
+
+void CardPictureCache::keepAnswer(const std::string& key, int pixelWidth, int pixelHeight, std::uint64_t era,
+                                  platform::graphics::Image picture) {
+    keepEntry({key, pixelWidth, pixelHeight, std::nullopt, std::move(picture)}, era);
+}
+
+void CardPictureCache::keepEntry(Entry entry, std::optional<std::uint64_t> era) {
+    if (capacity_ == 0 || !platform::graphics::isDisplaySized(entry.picture, entry.width, entry.height)) return;
     std::lock_guard lock(mutex_);
-    entries_.remove_if([&](const Entry& entry) {
-        return entry.key == key && entry.width == pixelWidth && entry.height == pixelHeight;
+    if (era && *era != era_) return;
+    entries_.remove_if([&](const Entry& kept) {
+        return kept.key == entry.key && kept.width == entry.width && kept.height == entry.height;
     });
-    entries_.push_front({key, pixelWidth, pixelHeight, stamp, std::move(picture)});
+    entries_.push_front(std::move(entry));
     if (entries_.size() > capacity_) entries_.pop_back();
+}
+
+void CardPictureCache::forgetAnswers() {
+    std::lock_guard lock(mutex_);
+    ++era_;
+    entries_.remove_if([](const Entry& entry) { return !entry.stamp; });
+}
+
+std::uint64_t CardPictureCache::era() const {
+    std::lock_guard lock(mutex_);
+    return era_;
 }
 
 std::size_t CardPictureCache::count() const {

@@ -1,21 +1,27 @@
 #pragma once
 // The photos of a gallery's cards. A card asks for its record's photo at the size it
-// shows it: a picture the cache holds for the file as it is now comes at once. Else,
-// with the kit's own store, the card keeps its placeholder while the store decodes the
-// photo at card size on the global queue (utility: behind a photo the user opens), and
-// the picture is set on the main queue, only while the card holds the request it was
-// given and its image view has been given nothing else since. So a card reused for
-// another record never shows the photo of the one before, however late that decode
-// ends. A decode whose request was let go before it began is skipped. A host's store
-// (a subclass) is asked through its getPicture, on the main thread, at once: its way of
-// keeping photos is its own, and so is its cost. Every picture is brought down to its
-// card's size (a host's store may give any size) and kept in the cache.
+// shows it: a picture the cache holds for it comes at once. Else the store is asked
+// through its getPicture, on the main thread (store_picture.hpp), and the card keeps its
+// placeholder while the picture is made card-sized on the global queue at utility
+// quality (behind a photo the user opens, or a scan): where the kit's own getPicture
+// was reached, the kit's file is decoded at card size (getPictureCovering), never whole;
+// a picture a host's store answered, at any size, is brought down to the card's size
+// there, never on the main thread. Either is kept in the cache (a host's answer until the
+// store's did-save or objects-did-change notification next comes) and set on the main
+// queue, only while the card holds the request it was given and its image view has been
+// given nothing else since. So a card reused for another record never shows the photo of
+// the one before, however late its picture ends. A picture whose request was let go
+// before it began is not made; a host's answer is held by the request alone, so a card
+// scrolled away lets it go at once. A store whose getPicture throws, or answers nothing,
+// leaves the placeholder.
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "vistrel/platform/ui/image_view.hpp"
+#include "vistrel/platform/ui/notification_center.hpp"
 #include "vistrel/screens/gallery/card_picture_cache.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 
@@ -27,8 +33,10 @@ public:
     using Request = std::shared_ptr<const void>;
 
     // The cache keeps `capacity` pictures (0: none).
-    explicit CardPictureLoader(std::size_t capacity = 8)
-        : cache_(std::make_shared<CardPictureCache>(capacity)) {}
+    explicit CardPictureLoader(std::size_t capacity = 8);
+    ~CardPictureLoader();
+    CardPictureLoader(const CardPictureLoader&) = delete;
+    CardPictureLoader& operator=(const CardPictureLoader&) = delete;
 
     // Shows the photo of the key in the view, at the smallest size that covers
     // `pixelWidth` x `pixelHeight`, as above. Main thread, on a loader held by a shared
@@ -36,18 +44,21 @@ public:
     Request show(const std::shared_ptr<platform::ui::ImageView>& view, std::shared_ptr<PersistanceController> store,
                  const std::string& key, int pixelWidth, int pixelHeight);
 
-    // Decodes asked for whose end has not yet reached the main queue (main thread).
+    // Pictures asked for whose end has not yet reached the main queue (main thread).
     std::size_t loading() const { return loading_; }
     const CardPictureCache& cache() const { return *cache_; }
 
 private:
-    // The picture at card size, from the cache or the store (on the global queue for the
-    // kit's own store, on the main thread for a host's).
+    // On the global queue: the kit's file at card size, from the cache or decoded.
     std::optional<platform::graphics::Image> decode(PersistanceController& store, const std::string& key,
                                                     int pixelWidth, int pixelHeight,
                                                     const std::optional<CardPictureCache::FileStamp>& stamp);
+    // On the global queue: a host's answer, asked when the cache was at `era`, at card size.
+    std::optional<platform::graphics::Image> fit(const platform::graphics::Image& answer, const std::string& key,
+                                                 int pixelWidth, int pixelHeight, std::uint64_t era);
 
     const std::shared_ptr<CardPictureCache> cache_;
+    std::vector<platform::ui::ObserverToken> observers_;  // the store's notifications
     std::size_t loading_ = 0;  // main thread only
 };
 

@@ -9,6 +9,7 @@
 #include "vistrel/platform/ui/alert_controller.hpp"
 #include "vistrel/screens/gallery/empty_collection_view_cell.hpp"
 #include "vistrel/screens/gallery/gallery_geometry.hpp"
+#include "vistrel/screens/gallery/store_picture.hpp"
 
 namespace vistrel {
 
@@ -24,16 +25,7 @@ bool keeps(std::optional<LibraryOption> tab, const VistrelImage& record) {
     return true;
 }
 
-// The opened record's photo through the store's getPicture. Nothing thrown on the way (a
-// host's store, memory refused) may leave the tap unanswered.
-std::optional<platform::graphics::Image> readPhoto(PersistanceController& store, const std::string& key) {
-    try {
-        return store.getPicture(key);
-    } catch (...) {
-        platform::log("gallery :: the photo of the record could not be read");
-        return std::nullopt;
-    }
-}
+constexpr std::string_view kUnreadable = "gallery :: the photo of the record could not be read";
 
 }  // namespace
 
@@ -124,10 +116,8 @@ void GalleryContentViewController::openRecord(const std::shared_ptr<VistrelImage
         platform::log("gallery :: a photo is being read; the selection is ignored");
         return;
     }
-    if (!persistanceController->isKitsOwnStore()) {
-        // A host's store reads its photos its own way, which expects the main thread.
-        return didReadPhoto(readPhoto(*persistanceController, *identifier), record);
-    }
+    auto asked = askStoreForPicture(*persistanceController, *identifier, kUnreadable);
+    if (!asked.readByTheKit) return didReadPhoto(std::move(asked.picture), record);  // a host's store's answer
     // Looked up here, so that the store's documents folder is first found on the main thread.
     persistanceController->picturePath(*identifier);
     readingPhoto_ = true;
@@ -135,7 +125,7 @@ void GalleryContentViewController::openRecord(const std::shared_ptr<VistrelImage
     platform::dispatch::global().async([page = std::weak_ptr<GalleryContentViewController>(self()),
                                         store = persistanceController, key = std::move(*identifier),
                                         opened = std::weak_ptr<VistrelImage>(record)]() mutable {
-        auto photo = readPhoto(*store, key);
+        auto photo = readKitsPicture(*store, key, kUnreadable);
         // The store is let go on the main queue, whose objects it holds.
         platform::dispatch::main().async([page, store = std::move(store), photo = std::move(photo), opened] {
             auto self = page.lock();

@@ -80,10 +80,12 @@ private:
     void setVistrelImages(VistrelImages images);
     // Asks before deleting the record; "Yes" deletes it only if the page still lists it.
     void confirmDeletion(std::shared_ptr<VistrelImage> record);
-    // Reads the record's photo through the store's getPicture and hands it to the gallery
-    // while the page lives and the record is not deleted: for the kit's own store on the
-    // global queue, ahead of the cards' pictures, and back on the main queue; for a host's
-    // store on the main thread, at once. A tap while a photo is being read is ignored.
+    // Asks the store's getPicture for the record's photo on the main thread
+    // (store_picture.hpp) and hands it to the gallery while the page lives and the record
+    // is not deleted: a host's store's answer at once; where the kit's own getPicture was
+    // reached, the file read whole by it on the global queue, ahead of the cards'
+    // pictures, and handed on from the main queue. A tap while a photo is being read is
+    // ignored.
     void openRecord(const std::shared_ptr<VistrelImage>& record);
     void didReadPhoto(std::optional<platform::graphics::Image> photo, const std::shared_ptr<VistrelImage>& record);
 
