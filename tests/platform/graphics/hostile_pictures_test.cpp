@@ -71,6 +71,8 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
          24},
         {"progressive JPEG of 4032 x 3024 for a row", imagetest::progressiveJpeg(4032, 3024), 0, 96, 96, {}, 128, 96,
          48},
+        {"GIF of two frames at the most clear codes a frame may hold", imagetest::gifAtTheClearCodeBound(512, 512, 2),
+         0, 96, 96, {}, 96, 96, 16},
     };
     testsupport::TempDir dir;
     for (const Row& r : rows) {
