@@ -71,6 +71,9 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
          24},
         {"progressive JPEG of 4032 x 3024 for a row", imagetest::progressiveJpeg(4032, 3024), 0, 96, 96, {}, 128, 96,
          48},
+        // The decoder's own limit on scans (500) stands behind the decode's.
+        {"progressive JPEG of 100 scans", imagetest::jpegWithManyScans(512, 512, 90), 0, 96, 96, {}, 96, 96, 8},
+        {"progressive JPEG of 101 scans", imagetest::jpegWithManyScans(512, 512, 91), 0, 96, 96, {}, 0, 0, 8},
         {"GIF of two frames at the most clear codes a frame may hold", imagetest::gifAtTheClearCodeBound(512, 512, 2),
          0, 96, 96, {}, 96, 96, 16},
     };
