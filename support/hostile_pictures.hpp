@@ -150,4 +150,20 @@ inline std::string jpegWithoutItsEnd(std::string jpeg) {
     return jpeg;
 }
 
+// A JPEG whose frame claims `width` x `height` pixels (its markers followed from the
+// start to the first start of frame); its tables and scans stay as they were.
+inline std::string jpegWithFrameSize(std::string jpeg, int width, int height) {
+    for (std::size_t at = 2; at + 9 <= jpeg.size() && jpeg[at] == '\xFF';) {
+        const auto marker = static_cast<std::uint8_t>(jpeg[at + 1]);
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            jpeg[at + 5] = static_cast<char>(height >> 8), jpeg[at + 6] = static_cast<char>(height);
+            jpeg[at + 7] = static_cast<char>(width >> 8), jpeg[at + 8] = static_cast<char>(width);
+            break;
+        }
+        at += 2 + (static_cast<std::size_t>(static_cast<std::uint8_t>(jpeg[at + 2])) << 8 |
+                   static_cast<std::uint8_t>(jpeg[at + 3]));
+    }
+    return jpeg;
+}
+
 }  // namespace imagetest

@@ -56,9 +56,15 @@ ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWid
 std::optional<Image> readStillForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
                                          const DisplayDecodingLimits& limits = {});
 // The same for a file (a regular one, of at most maxImageFileBytes); none when it cannot
-// be read.
+// be read. The file is read no further than its picture, nor than these limits let the
+// decode use of it: a header over them is the last thing read.
 std::optional<Image> readStillFileForDisplay(const std::filesystem::path& path, int coverWidth, int coverHeight,
                                              const DisplayDecodingLimits& limits = {});
+
+// The limits of Image::decode in the same terms: every bound at Image::maxDecodedPixels,
+// a progressive JPEG's coefficients bounded by its pixels alone, the frames of a GIF as
+// its image source reads them. What a file read for Image::fromFile may use.
+DisplayDecodingLimits wholeDecodingLimits();
 
 // Whether a picture is a still no larger than the display size of its own size: what the
 // functions above give.
