@@ -183,6 +183,7 @@ std::optional<std::size_t> PictureExtent::jpegLength(std::string_view bytes) {
         if (jpeg_.frame())
             bound(maxPictureMetadataBytes + jpeg_.frame()->coefficientBytes() + kJpegSegmentsAfterFirstScan);
         if (!jpeg_.firstScanWholePicture()) return within(bytes.size());
+        if (auto cut = within(jpeg_.position())) return cut;  // a header past the metadata's allowance
         headerRead_ = true;
         const JpegFrame& frame = *jpeg_.frame();
         const long long coefficients = frame.coefficientBytes();
