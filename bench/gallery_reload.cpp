@@ -8,11 +8,13 @@
 // Then the gallery opened afresh and scrolled through to its end, a screen at a time,
 // waiting on each screen until its cards have their pictures, over 30 records whose
 // photo files are all of one kind: the kit's own JPEGs as above, PNGs of 8192 x 8192
-// (a few hundred kilobytes each) or progressive JPEGs of 8000 x 8000. Counters: the main
-// thread's processor time, its longest turn (real and processor time), the peak
-// resident memory, and the cards shown with a picture. The same over a subclass of the
-// kit's store that overrides only savePicture (a host's own saving, the kit's reading),
-// with the main thread's processor time until the first screen has its pictures.
+// (a few hundred kilobytes each), progressive JPEGs of 8000 x 8000, or files of 250 MB
+// (sparse) whose picture never ends: a 64 x 64 PNG whose end chunk claims 2 GB, or the
+// kit's 12-megapixel JPEG without its end marker. Counters: the main thread's processor
+// time, its longest turn (real and processor time), the peak resident memory, and the
+// cards shown with a picture. The same over a subclass of the kit's store that overrides
+// only savePicture (a host's own saving, the kit's reading), with the main thread's
+// processor time until the first screen has its pictures.
 //
 // Last, a host's store that keeps its photos itself, in memory (every one the same
 // 12-megapixel picture), over 300 records: the gallery opened, scrolled down a screen at
@@ -32,6 +34,7 @@
 #include <string_view>
 #include <vector>
 
+#include "hostile_pictures.hpp"
 #include "main_thread_turns.hpp"
 #include "peak_memory.hpp"
 #include "photo_history.hpp"
@@ -122,11 +125,14 @@ struct Gallery {
         std::make_shared<platform::ui::NavigationController>(std::make_shared<platform::ui::ViewController>());
     std::shared_ptr<vistrel::GalleryViewController> gallery;
 
-    // Thirty records whose photo files hold `photo`.
-    explicit Gallery(const std::string& photo, Store kind = Store::kits)
+    // Thirty records whose photo files hold `photo`, followed by zeros up to `fileLength`
+    // when it is longer.
+    explicit Gallery(const std::string& photo, Store kind = Store::kits, std::uintmax_t fileLength = 0)
         : records(kCards, *platform::graphics::Image::make(*platform::graphics::Bitmap::make(4, 3))),
           store(kind == Store::kits ? records.store : std::make_shared<SavesItsWay>(records.store->layer, everyRecord())) {
         records.replaceFiles(photo);
+        if (fileLength > photo.size())
+            for (const auto& file : records.files) std::filesystem::resize_file(file, fileLength);
         window->setRootViewController(navigation);
         window->makeKeyAndVisible();
     }
@@ -245,22 +251,31 @@ void BM_FullDecodeOf30Files(benchmark::State& state) {
 }
 BENCHMARK(BM_FullDecodeOf30Files)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
-enum class PhotoFiles { kitJpegs, hugePngs, progressiveJpegs };
+enum class PhotoFiles { kitJpegs, hugePngs, progressiveJpegs, endlessPngs, endlessJpegs };
 
 std::string photoOf(PhotoFiles kind) {
     switch (kind) {
     case PhotoFiles::kitJpegs: return twelveMegapixelJpeg();
     case PhotoFiles::hugePngs: return imagetest::twoColourPng(8192, 8192, {30, 60, 90, 255}, {200, 100, 50, 255});
     case PhotoFiles::progressiveJpegs: return imagetest::progressiveJpeg(8000, 8000);
+    case PhotoFiles::endlessPngs:
+        return imagetest::pngWhoseEndClaims(imagetest::twoColourPng(64, 64, {30, 60, 90, 255}, {200, 100, 50, 255}),
+                                            0x7FFFFFFF);
+    case PhotoFiles::endlessJpegs: return imagetest::jpegWithoutItsEnd(twelveMegapixelJpeg());
     }
     return {};
+}
+
+// The files of a kind: the picture alone, or padded to 250 MB when it never ends.
+std::uintmax_t fileLengthOf(PhotoFiles kind) {
+    return kind == PhotoFiles::endlessPngs || kind == PhotoFiles::endlessJpegs ? 250'000'000 : 0;
 }
 
 // The gallery opened afresh (no picture decoded yet), then scrolled down a screen at a
 // time to its end; on each screen the main loop runs until no card waits for its picture.
 void BM_ThirtyCardsOpenedAndScrolled(benchmark::State& state, PhotoFiles kind, Store store) {
     const std::string photo = photoOf(kind);
-    Gallery shown(photo, store);
+    Gallery shown(photo, store, fileLengthOf(kind));
     double peak = 0, mainCpuMs = 0, firstScreenCpuMs = 0, longestMs = 0, longestCpuMs = 0;
     long withPicture = 0, cards = 0;
     for (auto _ : state) {
@@ -310,6 +325,10 @@ BENCHMARK_CAPTURE(BM_ThirtyCardsOpenedAndScrolled, pngs_8192x8192, PhotoFiles::h
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK_CAPTURE(BM_ThirtyCardsOpenedAndScrolled, progressive_jpegs_8000x8000, PhotoFiles::progressiveJpegs,
                   Store::kits)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK_CAPTURE(BM_ThirtyCardsOpenedAndScrolled, png_64x64_end_claims_2GB_in_250MB, PhotoFiles::endlessPngs, Store::kits)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK_CAPTURE(BM_ThirtyCardsOpenedAndScrolled, kit_jpeg_without_end_in_250MB, PhotoFiles::endlessJpegs, Store::kits)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK_CAPTURE(BM_ThirtyCardsOpenedAndScrolled, subclass_kit_jpegs_4032x3024, PhotoFiles::kitJpegs, Store::subclass)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);

@@ -8,7 +8,12 @@
 // - a PNG of 8000 x 8000 read under a bound of 16 M pixels, as an opened record's photo
 //   (the picture comes back at 4096 x 4096);
 // - progressive 4:2:0 JPEGs of 2880 x 1800 and 4032 x 3024, as a service sends them for
-//   a row's background or icon. Counter: whether a picture came (shown).
+//   a row's background or icon;
+// - a photo file of a GIF of two 2048 x 2048 frames, each with the most LZW clear codes a
+//   frame may hold (one every two pixels, as encoders that do not compress write), read
+//   through the store's getPicture and at a card's size, beside a GIF of the same frames
+//   as giflib's encoder writes it.
+// Counter: whether a picture came (shown).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <stdlib.h>
@@ -17,8 +22,10 @@
 #include <filesystem>
 #include <string>
 
-#include "peak_memory.hpp"
 #include "hostile_pictures.hpp"
+#include "peak_memory.hpp"
+#include "photo_history.hpp"
+#include "platform/graphics/image_fixtures.hpp"
 #include "png_rows.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/image.hpp"
@@ -99,6 +106,42 @@ void BM_ProgressiveJpeg4032x3024ForAnIcon(benchmark::State& state) {
     decodeOnce(state, jpeg, kIcon, kIcon);
 }
 BENCHMARK(BM_ProgressiveJpeg4032x3024ForAnIcon)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
+
+// Two frames of 2048 x 2048 in four colours, the same picture in each.
+enum class TwoFrameGif { plain, atTheClearCodeBound };
+
+std::string twoFrameGif(TwoFrameGif kind) {
+    constexpr int kSide = 2048;
+    if (kind == TwoFrameGif::atTheClearCodeBound) return imagetest::gifAtTheClearCodeBound(kSide, kSide, 2);
+    imagetest::GifFrame frame{0, 0, kSide, kSide, {}, 10};
+    frame.indices.resize(std::size_t(kSide) * kSide);
+    for (std::size_t i = 0; i < frame.indices.size(); ++i) frame.indices[i] = static_cast<std::uint8_t>(i % 7 % 4);
+    return imagetest::encodeGif(kSide, kSide, {{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 255}, {255, 255, 255, 255}},
+                                {frame, frame});
+}
+
+// The photo file of a record holds the GIF; it is read as an opened record's photo
+// (getPicture, at its own size) or as a card's (at the card's size).
+void BM_TwoFrameGif2048(benchmark::State& state, TwoFrameGif kind, bool card) {
+    const std::string gif = twoFrameGif(kind);
+    testsupport::PhotoHistory history(1, *platform::graphics::Image::make(*platform::graphics::Bitmap::make(4, 3)));
+    history.replaceFiles(gif);
+    bool shown = false;
+    testsupport::resetPeak();
+    for (auto _ : state)
+        shown = (card ? history.store->getPictureCovering("photo0", kCardWidth, kCardHeight)
+                      : history.store->getPicture("photo0"))
+                    .has_value();
+    report(state, shown, gif.size());
+}
+BENCHMARK_CAPTURE(BM_TwoFrameGif2048, plain_through_getPicture, TwoFrameGif::plain, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
+BENCHMARK_CAPTURE(BM_TwoFrameGif2048, clear_code_bound_through_getPicture, TwoFrameGif::atTheClearCodeBound, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
+BENCHMARK_CAPTURE(BM_TwoFrameGif2048, plain_for_a_card, TwoFrameGif::plain, true)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
+BENCHMARK_CAPTURE(BM_TwoFrameGif2048, clear_code_bound_for_a_card, TwoFrameGif::atTheClearCodeBound, true)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(1);
 
 }  // namespace
 

@@ -3,7 +3,7 @@
 // JPEG followed by thousands of scans that each cost its decoder a pass over a component,
 // and a GIF whose frame's data starts with a long run of LZW clear codes; beside them, a
 // GIF written as encoders that do not compress write it, with as many clear codes as a
-// real picture has.
+// real picture has, and one of several such frames at the most clear codes a frame may hold.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -49,33 +49,41 @@ inline std::string jpegWithManyScans(int width, int height, int extraScans) {
     return jpeg + "\xFF\xD9";
 }
 
-// A GIF of one width x height frame of four colours (LZW codes from 3 bits) whose data is
-// `data`, in blocks of 255 bytes.
-inline std::string gifWithData(int width, int height, const std::string& data) {
+// A GIF of width x height frames of four colours (LZW codes from 3 bits), frame i's data
+// `frames[i]`, in blocks of 255 bytes.
+inline std::string gifWithFrames(int width, int height, const std::vector<std::string>& frames) {
     std::string out;
     const auto bytes = [&out](std::initializer_list<int> values) {
         for (int value : values) out.push_back(static_cast<char>(value));
     };
     const auto le16 = [&bytes](int value) { bytes({value & 0xFF, value >> 8 & 0xFF}); };
-    // The screen with a palette of four colours (red, green, blue, white), a control
-    // extension of 0.1 s, then the image descriptor and its code size: the data's blocks
-    // follow.
+    // The screen with a palette of four colours (red, green, blue, white), then for each
+    // frame a control extension of 0.1 s, the image descriptor and its code size: the
+    // data's blocks follow.
     out.append("GIF89a");
     le16(width);
     le16(height);
     bytes({0x81, 0, 0});
     bytes({0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF});
-    bytes({0x21, 0xF9, 0x04, 0, 0x0A, 0, 0, 0});
-    bytes({0x2C, 0, 0, 0, 0});
-    le16(width);
-    le16(height);
-    bytes({0, 0x02});
-    for (std::size_t from = 0; from < data.size(); from += 255) {
-        const std::size_t length = std::min<std::size_t>(255, data.size() - from);
-        out += static_cast<char>(length);
-        out.append(data, from, length);
+    for (const std::string& data : frames) {
+        bytes({0x21, 0xF9, 0x04, 0, 0x0A, 0, 0, 0});
+        bytes({0x2C, 0, 0, 0, 0});
+        le16(width);
+        le16(height);
+        bytes({0, 0x02});
+        for (std::size_t from = 0; from < data.size(); from += 255) {
+            const std::size_t length = std::min<std::size_t>(255, data.size() - from);
+            out += static_cast<char>(length);
+            out.append(data, from, length);
+        }
+        out += '\0';
     }
-    return out + std::string("\0;", 2);
+    return out + ";";
+}
+
+// The same with one frame.
+inline std::string gifWithData(int width, int height, const std::string& data) {
+    return gifWithFrames(width, height, {data});
 }
 
 // LZW codes of 3 bits, least significant bit first.
@@ -107,14 +115,55 @@ inline std::string uncompressedGif(int width, int height) {
     return gifWithData(width, height, uncompressedCodes(width, height));
 }
 
-// The same picture after `clearBytes` bytes of clear codes: every pixel is there, after a
-// run of codes that each start the table over. Eight clear codes fill 3 bytes, so that the
-// codes after them stay where they were in their bytes.
-inline std::string gifWithClearCodes(int width, int height, std::size_t clearBytes) {
+// The codes of that picture after `clearBytes` bytes of clear codes: every pixel is
+// there, after a run of codes that each start the table over. Eight clear codes fill 3
+// bytes, so that the codes after them stay where they were in their bytes.
+inline std::string clearCodesThenPixels(int width, int height, std::size_t clearBytes) {
     std::string data;
     data.reserve(clearBytes + std::size_t(width) * std::size_t(height));
     for (std::size_t i = 0; i + 3 <= clearBytes; i += 3) data += "\x24\x49\x92";
-    return gifWithData(width, height, data + uncompressedCodes(width, height));
+    return data + uncompressedCodes(width, height);
+}
+
+inline std::string gifWithClearCodes(int width, int height, std::size_t clearBytes) {
+    return gifWithData(width, height, clearCodesThenPixels(width, height, clearBytes));
+}
+
+// `frames` frames of that picture, each with the most clear codes a frame's data may
+// hold: one before every two pixels and 256 more (96 bytes of them) before those.
+inline std::string gifAtTheClearCodeBound(int width, int height, int frames) {
+    return gifWithFrames(width, height,
+                         std::vector<std::string>(std::size_t(frames), clearCodesThenPixels(width, height, 96)));
+}
+
+// A PNG whose end chunk claims `length` bytes of data (2 GB at most: 0x7FFFFFFF), as
+// though the picture went on past its end.
+inline std::string pngWhoseEndClaims(std::string png, std::uint32_t length) {
+    if (png.size() < 12 || png.compare(png.size() - 8, 4, "IEND") != 0) return png;
+    for (int i = 0; i < 4; ++i) png[png.size() - 12 + std::size_t(i)] = static_cast<char>(length >> (24 - 8 * i));
+    return png;
+}
+
+// A JPEG without its end-of-image marker: its scan's data seems to go on.
+inline std::string jpegWithoutItsEnd(std::string jpeg) {
+    if (jpeg.size() >= 2 && jpeg.compare(jpeg.size() - 2, 2, "\xFF\xD9") == 0) jpeg.resize(jpeg.size() - 2);
+    return jpeg;
+}
+
+// A JPEG whose frame claims `width` x `height` pixels (its markers followed from the
+// start to the first start of frame); its tables and scans stay as they were.
+inline std::string jpegWithFrameSize(std::string jpeg, int width, int height) {
+    for (std::size_t at = 2; at + 9 <= jpeg.size() && jpeg[at] == '\xFF';) {
+        const auto marker = static_cast<std::uint8_t>(jpeg[at + 1]);
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+            jpeg[at + 5] = static_cast<char>(height >> 8), jpeg[at + 6] = static_cast<char>(height);
+            jpeg[at + 7] = static_cast<char>(width >> 8), jpeg[at + 8] = static_cast<char>(width);
+            break;
+        }
+        at += 2 + (static_cast<std::size_t>(static_cast<std::uint8_t>(jpeg[at + 2])) << 8 |
+                   static_cast<std::uint8_t>(jpeg[at + 3]));
+    }
+    return jpeg;
 }
 
 }  // namespace imagetest

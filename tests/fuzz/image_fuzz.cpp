@@ -2,8 +2,9 @@
 // JPEG (turned upright by its Exif orientation) and GIF (still or animated, with its
 // frame delays), the JPEG decode at a smaller scale, the image source of a GIF's frames,
 // the header read and the decode at display size that remote pictures take, and the grey
-// values of what was decoded, and where a file's picture ends as its bytes arrive. Nothing may crash, and what is decoded must
-// hold together (sizes, frames, durations, grey planes).
+// values of what was decoded, and where a file's picture ends as its bytes arrive (under
+// the limits of a decode at display size and of a whole one). Nothing may crash, and what
+// is decoded must hold together (sizes, frames, durations, grey planes).
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -88,17 +89,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)quiet;
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
+    // Limits small enough to stay quick, for the decodes at display size below; the
+    // whole decode's are Image's.
+    platform::graphics::DisplayDecodingLimits small;
+    small.maxPixels = 1 << 12;
+    small.maxTotalPixels = 1 << 16;
+    small.maxWholePixels = 1 << 16;
+    small.maxWholeFramesPixels = 1 << 16;
+    small.maxWholeCoefficientBytes = 1 << 19;
+    small.maxFrames = 4;
+
     // Where a picture ends, told as a file's bytes arrive in pieces: a length, once given,
     // may lie past what was read (the reader reads up to it); one within what was read is
-    // what all the bytes at once tell too (bytes that are no picture end anywhere).
+    // what all the bytes at once tell too (bytes that are no picture end anywhere). The
+    // most the picture may take never grows as more is read.
     if (platform::graphics::imageFormatOf(bytes)) {
-        platform::graphics::PictureExtent extent;
-        for (std::size_t read = std::min<std::size_t>(bytes.size(), 7);; read = std::min(bytes.size(), read * 2 + 1)) {
-            if (const auto length = extent.length(bytes.substr(0, read))) {
-                if (*length <= read) require(platform::graphics::PictureExtent().length(bytes).value_or(0) == *length);
-                break;
+        for (const auto& limits : {small, platform::graphics::wholeDecodingLimits()}) {
+            platform::graphics::PictureExtent extent(limits);
+            std::size_t atMost = extent.atMost();
+            for (std::size_t read = std::min<std::size_t>(bytes.size(), 7);; read = std::min(bytes.size(), read * 2 + 1)) {
+                const auto length = extent.length(bytes.substr(0, read));
+                if (length) {
+                    if (*length <= read)
+                        require(platform::graphics::PictureExtent(limits).length(bytes).value_or(0) == *length);
+                    break;
+                }
+                require(extent.atMost() <= atMost);
+                atMost = extent.atMost();
+                if (read == bytes.size()) break;
             }
-            if (read == bytes.size()) break;
         }
     }
 
@@ -125,13 +144,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Smaller pictures only: the reduction is the same at any size, and large ones would
     // spend the run's time on reading rows.
     if (promisedPixels(bytes) <= (1 << 16)) {
-        platform::graphics::DisplayDecodingLimits small;
-        small.maxPixels = 1 << 12;
-        small.maxTotalPixels = 1 << 16;
-        small.maxWholePixels = 1 << 16;
-        small.maxWholeFramesPixels = 1 << 16;
-        small.maxWholeCoefficientBytes = 1 << 19;
-        small.maxFrames = 4;
         platform::graphics::ImageSourceResult shown =
             platform::graphics::readImageSourceForDisplay(bytes, 48, 48, small);
         require(!shown.source || shown.failure.empty());

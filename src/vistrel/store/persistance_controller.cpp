@@ -208,7 +208,7 @@ std::optional<platform::graphics::Image> PersistanceController::getPicture(std::
     limits.maxPixels = limits.maxTotalPixels = maxPicturePixels;
     limits.maxWholePixels = limits.maxWholeFramesPixels = maxPicturePixels;
     // A progressive JPEG's coefficients, at their most (every component at full size).
-    limits.maxWholeCoefficientBytes = maxPicturePixels * 6;
+    limits.maxWholeCoefficientBytes = platform::graphics::maxJpegCoefficientBytes(maxPicturePixels);
     return readPictureFile(picturePath(key), 0, 0, limits);
 }
 

@@ -45,6 +45,39 @@ TEST(FileIoTest, ReadsRegularFilesWithinTheBoundAndRefusesTheRest) {
     }
 }
 
+// A file read as far as the part its content tells: up to the length once it is told,
+// never past the most the part may take until then, into room taken once for it.
+TEST(FileIoTest, ReadsNoFurtherThanThePartItsContentTells) {
+    testsupport::TempDir dir;
+    const auto file = dir.write("part", std::string(1 << 20, 'x'));
+    struct Row {
+        const char* name;
+        std::function<platform::ContentExtent(std::string_view bytes)> extent;
+        std::size_t expected;
+    };
+    const std::vector<Row> rows = {
+        {"a length", [](std::string_view) { return platform::ContentExtent{1000, 300000}; }, 1000},
+        {"a length past the first read", [](std::string_view) { return platform::ContentExtent{200000, 500000}; },
+         200000},
+        {"never a length, at most 300,000 bytes",
+         [](std::string_view) { return platform::ContentExtent{std::nullopt, 300000}; }, 300000},
+        {"never a length, at most less as more is read",
+         [](std::string_view bytes) {
+             return platform::ContentExtent{std::nullopt, bytes.size() < 200000 ? 500000u : 250000u};
+         },
+         250000},
+        {"nothing told", [](std::string_view) { return platform::ContentExtent{}; }, 1 << 20},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const auto read = platform::readFileWithin(file, 2 << 20, row.extent);
+        ASSERT_TRUE(read.bytes);
+        EXPECT_EQ(read.bytes->size(), row.expected);
+        // The room is that of the most the part could take when first told, or the file.
+        EXPECT_LE(read.bytes->capacity(), std::size_t(1 << 20));
+    }
+}
+
 // The names of temporaries, by their mark: each mark's own, and what a new name has.
 TEST(FileIoTest, TemporaryNamesByTheirMark) {
     for (std::string_view mark : {".tmp-", ".aside-"}) {

@@ -1,6 +1,7 @@
 // Hostile pictures through the display decoders: each is refused, or costs what the
 // picture it holds needs (the bytes read, the memory held), not what its file or data
-// makes of it. And pictures a service really sends show.
+// makes of it: a file is read no further than its decode can use. And pictures a
+// service really sends show.
 #include <gtest/gtest.h>
 #include <malloc.h>
 
@@ -16,6 +17,7 @@
 #include "progressive_jpeg.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
 
 namespace {
 
@@ -36,6 +38,16 @@ void resetPeakResident() {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
 
+// The kit's own JPEG (colours sampled at half size across and down) of a photo of one
+// colour.
+std::string kitJpeg(int width, int height) {
+    auto bitmap = Bitmap::make(width, height);
+    if (!bitmap) return {};
+    std::fill(bitmap->data(), bitmap->data() + std::size_t(width) * std::size_t(height),
+              premultipliedPixel(40, 80, 120, 255));
+    return encodeJpeg(*Image::make(std::move(*bitmap)), 0.9).value_or("");
+}
+
 TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
     constexpr std::size_t kMiB = 1 << 20;
     DisplayDecodingLimits fourMegapixels;
@@ -48,7 +60,11 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         DisplayDecodingLimits limits;
         int expectWidth, expectHeight;  // 0 x 0: refused
         std::size_t heldMiB;            // the most the peak resident memory may rise by
+        std::size_t readMiB = 0;        // the most read from the file; 0: the picture and 1 MiB
     };
+    // A 12-megapixel photo's coefficients: 4032 x 3024 samples of brightness and two
+    // colours at half size across and down, two bytes each, 34.9 MiB.
+    const std::string twelveMegapixels = imagetest::jpegWithoutItsEnd(kitJpeg(4032, 3024));
     const Row rows[] = {
         {"progressive JPEG followed by 5,000 scans", imagetest::jpegWithManyScans(512, 512, 5000), 0, 96, 96, {},
          0, 0, 8},
@@ -71,6 +87,27 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
          24},
         {"progressive JPEG of 4032 x 3024 for a row", imagetest::progressiveJpeg(4032, 3024), 0, 96, 96, {}, 128, 96,
          48},
+        // The decoder's own limit on scans (500) stands behind the decode's.
+        {"progressive JPEG of 100 scans", imagetest::jpegWithManyScans(512, 512, 90), 0, 96, 96, {}, 96, 96, 8},
+        {"progressive JPEG of 101 scans", imagetest::jpegWithManyScans(512, 512, 91), 0, 96, 96, {}, 0, 0, 8},
+        {"GIF of two frames at the most clear codes a frame may hold", imagetest::gifAtTheClearCodeBound(512, 512, 2),
+         0, 96, 96, {}, 96, 96, 16},
+        // Pictures that never end, and headers the decode refuses, in files of 250 MB:
+        // read as far as the decode can use them.
+        {"64 x 64 PNG whose end chunk claims 2 GB, followed by zeros up to 250 MB",
+         imagetest::pngWhoseEndClaims(imagetest::twoColourPng(64, 64, {255, 0, 0, 255}, {0, 0, 255, 128}), 0x7FFFFFFF),
+         250'000'000, 96, 96, {}, 64, 64, 8},
+        {"12-megapixel JPEG without its end marker, followed by zeros up to 250 MB", twelveMegapixels, 250'000'000,
+         345, 376, {}, 501, 376, 48, 37},
+        {"JPEG header of a progressive 8000 x 8000 picture, no end marker, zeros up to 250 MB",
+         imagetest::jpegWithoutItsEnd(imagetest::jpegWithFrameSize(imagetest::progressiveJpeg(64, 64), 8000, 8000)),
+         250'000'000, 96, 96, {}, 0, 0, 8},
+        {"JPEG header of 20000 x 20000, no end marker, zeros up to 250 MB",
+         imagetest::jpegWithoutItsEnd(imagetest::jpegWithFrameSize(
+             imagetest::encodeJpeg(imagetest::Picture(64, 64, {9, 9, 9, 255})), 20000, 20000)),
+         250'000'000, 96, 96, {}, 0, 0, 8},
+        {"GIF screen of 65535 x 65535 and a frame of that size with 16 MB of data",
+         imagetest::gifWithData(65535, 65535, std::string(16 << 20, 'U')), 16 << 20, 96, 96, {}, 0, 0, 8, 1},
     };
     testsupport::TempDir dir;
     for (const Row& r : rows) {
@@ -93,9 +130,10 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         if (peakBefore && peakAfter) {
             EXPECT_LE(*peakAfter - *peakBefore, static_cast<long long>(r.heldMiB * 1024));
         }
-        // A file is read as far as its picture goes.
+        // A file is read as far as its picture goes, and its decode can use.
         if (r.fileLength && readBefore && readAfter) {
-            EXPECT_LE(*readAfter - *readBefore, static_cast<long long>(r.bytes.size() + kMiB));
+            EXPECT_LE(*readAfter - *readBefore,
+                      static_cast<long long>(r.readMiB ? r.readMiB * kMiB : r.bytes.size() + kMiB));
         }
     }
 }

@@ -83,16 +83,22 @@ FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
     const auto fileSize = static_cast<std::size_t>(st.st_size);
     if (!extent) bytes.reserve(fileSize);
     std::optional<std::size_t> wantedLength;
+    std::size_t atMost = std::numeric_limits<std::size_t>::max();
     char buffer[65536];
     while (bytes.size() < limit) {
         if (extent && !wantedLength && !bytes.empty()) {
             const ContentExtent told = extent(bytes);
+            // Nothing past the most the part may take is read, so that its room, taken
+            // once, is never outgrown.
             wantedLength = told.length;
+            if (!wantedLength && bytes.size() >= told.atMost) wantedLength = told.atMost;
+            atMost = told.atMost;
             bytes.reserve(std::min({fileSize, told.atMost, wantedLength.value_or(fileSize)}));
         }
         if (wantedLength && bytes.size() >= *wantedLength) break;
         std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
         if (wantedLength) wanted = std::min(wanted, *wantedLength - bytes.size());
+        else if (atMost > bytes.size()) wanted = std::min(wanted, atMost - bytes.size());
         const ssize_t n = ::read(fd.get(), buffer, wanted);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return failed(FileReadError::unreadable);

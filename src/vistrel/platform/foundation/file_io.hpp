@@ -48,8 +48,10 @@ struct ContentExtent {
 // The same for a file whose content tells where the part wanted ends (a picture followed
 // by anything): `extent` is asked after every read with all the bytes read so far; once
 // it gives a length, reading goes on to that length at most, and the bytes are cut there.
-// Room is taken for the part as it may be, never for more than the file. What reading
-// costs is then bounded by that part, not by the file's length.
+// Until then nothing past the most it says the part may take is read (the part ends
+// there when the bytes reach it). Room is taken for the part as it may be, never for
+// more than the file: once, when an extent that only ever tells less says so. What
+// reading costs is then bounded by that part, not by the file's length.
 FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
                         const std::function<ContentExtent(std::string_view bytes)>& extent);
 

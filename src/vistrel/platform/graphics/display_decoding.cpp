@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "vistrel/platform/graphics/image_decoding.hpp"
@@ -116,9 +117,18 @@ std::optional<Image> readStillForDisplay(std::string_view bytes, int coverWidth,
 
 std::optional<Image> readStillFileForDisplay(const std::filesystem::path& path, int coverWidth, int coverHeight,
                                              const DisplayDecodingLimits& limits) {
-    const auto bytes = readImageFile(path);
+    const auto bytes = readImageFile(path, limits);
     if (!bytes) return std::nullopt;
     return readStillForDisplay(*bytes, coverWidth, coverHeight, limits);
+}
+
+DisplayDecodingLimits wholeDecodingLimits() {
+    DisplayDecodingLimits limits;
+    limits.maxPixels = limits.maxTotalPixels = Image::maxDecodedPixels;
+    limits.maxWholePixels = limits.maxWholeFramesPixels = Image::maxDecodedPixels;
+    limits.maxWholeCoefficientBytes = std::numeric_limits<long long>::max();
+    limits.maxFrames = ImageSourceLimits{}.maxFrames;
+    return limits;
 }
 
 bool isDisplaySized(const Image& image, int coverWidth, int coverHeight, const DisplayDecodingLimits& limits) {

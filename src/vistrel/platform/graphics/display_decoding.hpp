@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/graphics/image_header.hpp"
 #include "vistrel/platform/graphics/image_source.hpp"
 
 namespace platform::graphics {
@@ -28,9 +29,10 @@ struct DisplayDecodingLimits {
     long long maxWholeFramesPixels = 8LL * 1024 * 1024;
     // A JPEG whose decoder keeps every coefficient until its last scan (a progressive
     // one): the bytes of those coefficients, about 3 a pixel when its colours are
-    // sampled at half size across and down as cameras and the web write them, 6 when in
-    // full. The default takes a 12-megapixel photo of 4032 x 3024 (36.6 MB) with room
-    // to spare, and at most 16 megapixels sampled so (4096 x 4096 takes 48 MiB).
+    // sampled at half size across and down as cameras and the web write them, at most
+    // maxJpegCoefficientBytes (image_header.hpp). The default takes a 12-megapixel
+    // photo of 4032 x 3024 (36.6 MB) with room to spare, and at most 16 megapixels
+    // sampled so (4096 x 4096 takes 48 MiB).
     long long maxWholeCoefficientBytes = 48LL * 1024 * 1024;
     std::size_t maxFrames = 2000;
 };
@@ -54,9 +56,15 @@ ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWid
 std::optional<Image> readStillForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
                                          const DisplayDecodingLimits& limits = {});
 // The same for a file (a regular one, of at most maxImageFileBytes); none when it cannot
-// be read.
+// be read. The file is read no further than its picture, nor than these limits let the
+// decode use of it: a header over them is the last thing read.
 std::optional<Image> readStillFileForDisplay(const std::filesystem::path& path, int coverWidth, int coverHeight,
                                              const DisplayDecodingLimits& limits = {});
+
+// The limits of Image::decode in the same terms: every bound at Image::maxDecodedPixels,
+// a progressive JPEG's coefficients bounded by its pixels alone, the frames of a GIF as
+// its image source reads them. What a file read for Image::fromFile may use.
+DisplayDecodingLimits wholeDecodingLimits();
 
 // Whether a picture is a still no larger than the display size of its own size: what the
 // functions above give.

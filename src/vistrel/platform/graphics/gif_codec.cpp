@@ -3,14 +3,17 @@
 // browsers do it: transparent pixels keep what is under them, and each frame's
 // disposal (leave, clear to transparent, restore the previous picture) applies before
 // the next one. A frame whose data is far beyond what its pixels need is refused before
-// it is decoded (gif_frame_data.hpp).
+// it is decoded (gif_frame_data.hpp); its LZW codes are decoded by the kit's own decoder
+// (gif_lzw_decoder.hpp), whose clear codes cost no more than other codes.
 #include <gif_lib.h>
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "vistrel/platform/graphics/gif_frame_data.hpp"
+#include "vistrel/platform/graphics/gif_lzw_decoder.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/graphics/image_decoding.hpp"
 
@@ -41,19 +44,31 @@ struct GifCloser {
 // Browsers show a delay under 2 hundredths of a second as a tenth of a second.
 double frameSeconds(int delayHundredths) { return (delayHundredths < 2 ? 10 : delayHundredths) / 100.0; }
 
-// Reads the rows of the current image (interlaced ones in their four passes).
-bool readRows(GifFileType* gif, std::vector<GifByteType>& indices, int width, int height, bool interlaced) {
-    indices.assign(std::size_t(width) * std::size_t(height), 0);
-    auto readRow = [&](int y) { return DGifGetLine(gif, &indices[std::size_t(y) * width], width) == GIF_OK; };
-    if (!interlaced) {
-        for (int y = 0; y < height; ++y)
-            if (!readRow(y)) return false;
-        return true;
+// Reads the colour indices of the current image from its data's blocks (its LZW codes
+// decoded here, gif_lzw_decoder.hpp), then the blocks up to their end. The rows of an
+// interlaced image come in four passes, which `stream` holds until they are put in place.
+bool readIndices(GifFileType* gif, std::vector<GifByteType>& indices, std::vector<GifByteType>& stream, int width,
+                 int height, bool interlaced) {
+    const std::size_t rowLength = std::size_t(width);
+    indices.resize(rowLength * std::size_t(height));
+    std::vector<GifByteType>& decoded = interlaced ? stream : indices;
+    decoded.resize(indices.size());
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetCode(gif, &codeSize, &block) != GIF_OK) return false;
+    GifLzwDecoder decoder(codeSize, decoded);
+    while (block) {
+        if (!decoder.decode({reinterpret_cast<const char*>(block + 1), block[0]})) return false;
+        if (DGifGetCodeNext(gif, &block) != GIF_OK) return false;
     }
-    const int starts[] = {0, 4, 2, 1}, steps[] = {8, 8, 4, 2};
-    for (int pass = 0; pass < 4; ++pass)
-        for (int y = starts[pass]; y < height; y += steps[pass])
-            if (!readRow(y)) return false;
+    if (!decoder.filled()) return false;
+    if (interlaced) {
+        const int starts[] = {0, 4, 2, 1}, steps[] = {8, 8, 4, 2};
+        const GifByteType* row = stream.data();
+        for (int pass = 0; pass < 4; ++pass)
+            for (int y = starts[pass]; y < height; y += steps[pass], row += rowLength)
+                std::copy(row, row + rowLength, indices.begin() + std::ptrdiff_t(std::size_t(y) * rowLength));
+    }
     return true;
 }
 
@@ -136,7 +151,7 @@ ImageSourceResult readGifSource(std::string_view bytes, const ImageSourceLimits&
     ImageSource source;
     GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
     bool hasControl = false;
-    std::vector<GifByteType> indices;
+    std::vector<GifByteType> indices, stream;
     // A stream cut short or damaged keeps the frames read before the damage.
     auto finish = [&]() -> ImageSourceResult { return {std::move(source), {}}; };
     for (;;) {
@@ -182,7 +197,7 @@ ImageSourceResult readGifSource(std::string_view bytes, const ImageSourceLimits&
                                           pixels))
                 return {std::nullopt, "the data of a frame of " + std::to_string(pixels) +
                                           " pixels holds more bytes or clear codes than its pixels need"};
-            if (!readRows(gif.get(), indices, desc.Width, desc.Height, desc.Interlace)) return finish();
+            if (!readIndices(gif.get(), indices, stream, desc.Width, desc.Height, desc.Interlace)) return finish();
             frame.image = composer.addFrame(desc, *colors, indices, control);
         }
         control = GraphicsControlBlock{DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};

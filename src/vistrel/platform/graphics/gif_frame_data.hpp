@@ -1,10 +1,10 @@
 #pragma once
 // What the compressed data of a GIF frame may hold (internal to platform/graphics). Every
-// LZW code gives at least one pixel but the clear code, which starts the code table over
-// and costs the decoder a pass over the whole table. Encoders clear when the table is
-// full, every few thousand codes; those that store pixels uncompressed clear every few
-// codes, at most once for every two pixels. Data far beyond that gives no picture, only
-// work: a frame of endless clear codes would hold a thread for as long as it runs.
+// LZW code gives at least one pixel but the clear code, which starts the code table over.
+// Encoders clear when the table is full, every few thousand codes; those that store
+// pixels uncompressed clear every few codes, at most once for every two pixels. Data far
+// beyond that gives no picture, only work: a frame of endless clear codes would hold a
+// thread for as long as it runs.
 #include <cstddef>
 #include <string_view>
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <mutex>
 
+#include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/grey_plane.hpp"
 #include "vistrel/platform/graphics/image_decoding.hpp"
 
@@ -99,7 +100,7 @@ std::optional<Image> Image::decode(std::string_view bytes, double scale) {
 }
 
 std::optional<Image> Image::fromFile(const std::filesystem::path& path, double scale) {
-    auto bytes = readImageFile(path);
+    auto bytes = readImageFile(path, wholeDecodingLimits());
     if (!bytes) return std::nullopt;
     return decode(*bytes, scale);
 }

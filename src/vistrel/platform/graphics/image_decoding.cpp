@@ -42,8 +42,8 @@ bool withinDecodingLimits(long long width, long long height, long long frameCoun
     return width * height <= Image::maxDecodedPixels / frameCount;
 }
 
-std::optional<std::string> readImageFile(const std::filesystem::path& path) {
-    PictureExtent extent;
+std::optional<std::string> readImageFile(const std::filesystem::path& path, const DisplayDecodingLimits& limits) {
+    PictureExtent extent(limits);
     return readFileWithin(path, maxImageFileBytes, [&](std::string_view bytes) {
                const auto length = extent.length(bytes);
                return ContentExtent{length, extent.atMost()};

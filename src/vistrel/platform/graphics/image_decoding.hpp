@@ -14,6 +14,8 @@
 
 namespace platform::graphics {
 
+struct DisplayDecodingLimits;
+
 struct DecodedFrames {
     std::vector<Bitmap> frames;
     double duration = 0;  // seconds, 0 for a still picture
@@ -40,9 +42,10 @@ bool withinDecodingLimits(long long width, long long height, long long frameCoun
 // The most bytes of an image file: larger than any picture taken or kept.
 inline constexpr std::size_t maxImageFileBytes = 256u * 1024 * 1024;
 
-// The bytes of the picture the file holds, read up to its end and no further
-// (picture_extent.hpp): what follows it costs nothing. None when the file cannot be
+// The bytes of the picture the file holds, read up to its end and no further, nor past
+// what a decode under `limits` can use of it (picture_extent.hpp): what follows costs
+// nothing, and the bytes are read into room taken once. None when the file cannot be
 // read, is not a regular file or is larger than maxImageFileBytes.
-std::optional<std::string> readImageFile(const std::filesystem::path& path);
+std::optional<std::string> readImageFile(const std::filesystem::path& path, const DisplayDecodingLimits& limits);
 
 }  // namespace platform::graphics

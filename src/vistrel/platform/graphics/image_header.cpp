@@ -43,8 +43,8 @@ std::optional<ImageHeader> jpegHeader(std::string_view bytes) {
     const int orientation = exifOrientation(bytes);
     const bool turned = orientation >= 5 && orientation <= 8;
     ImageHeader header{ImageFormat::jpeg, turned ? height : width, turned ? width : height};
-    // Four components sampled in full when the layout cannot be told.
-    const auto layout = jpegLayout(bytes).value_or(JpegLayout{true, static_cast<long long>(width) * height * 8});
+    const auto layout =
+        jpegLayout(bytes).value_or(JpegLayout{true, maxJpegCoefficientBytes(static_cast<long long>(width) * height)});
     if (layout.wholePicture) {
         header.storedInPasses = true;
         header.coefficientBytes = layout.coefficientBytes;

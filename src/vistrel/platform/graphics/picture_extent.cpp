@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 #include "vistrel/platform/graphics/gif_frame_data.hpp"
+#include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/graphics/image_header.hpp"
 
 namespace platform::graphics {
@@ -25,15 +27,52 @@ int pngChannels(unsigned colourType) {
     return colourType < 7 ? channels[colourType] : 0;
 }
 
+// The rows a PNG's pixels are stored in before deflate, a filter byte and the packed
+// pixels each: those of its seven passes when it is interlaced.
+long long pngRawBytes(long long width, long long height, long long bitsPerPixel, bool interlaced) {
+    const auto rows = [&](long long w, long long h) { return w > 0 && h > 0 ? h * (1 + (w * bitsPerPixel + 7) / 8) : 0; };
+    if (!interlaced) return rows(width, height);
+    struct Pass {
+        int left, top, across, down;
+    };
+    constexpr Pass passes[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                               {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    long long total = 0;
+    for (const Pass& p : passes)
+        total += rows((width - p.left + p.across - 1) / p.across, (height - p.top + p.down - 1) / p.down);
+    return total;
+}
+
+// Deflate stores a byte in nine bits at most (a literal of the fixed codes, as encoders
+// that do not compress write them; stored blocks take less), beside its header, block
+// headers and checksum.
+long long deflatedAtMost(long long raw) { return raw + raw / 8 + 1024; }
+
 // The size of a GIF's colour table from its flags: none, or 3 bytes for each of 2^(n+1)
 // colours.
 std::size_t gifColourTable(unsigned flags) { return flags & 0x80 ? std::size_t(3) << ((flags & 7) + 1) : 0; }
 
+// What a JPEG may hold beside the data of its scans once its first scan starts: the
+// tables of the scans that follow (a few hundred bytes each, and at most maxJpegScans
+// scans are decoded), their headers, and what comes after the last.
+constexpr long long kJpegSegmentsAfterFirstScan = 1LL << 20;
+
+// A GIF frame's descriptor, colour table and code size, at their largest.
+constexpr long long kMaxGifFrameHeader = 10 + 3 * 256 + 1;
+
 }  // namespace
 
+PictureExtent::PictureExtent(const DisplayDecodingLimits& limits)
+    : limits_(limits), atMost_(std::numeric_limits<long long>::max()) {}
+
 std::optional<std::size_t> PictureExtent::within(std::size_t at) const {
-    if (static_cast<long long>(at) > allowed_) return static_cast<std::size_t>(allowed_);
+    if (static_cast<long long>(at) >= allowed_) return static_cast<std::size_t>(allowed_);
     return std::nullopt;
+}
+
+void PictureExtent::bound(long long bytes) {
+    atMost_ = std::min(atMost_, bytes);
+    allowed_ = std::min(allowed_, atMost_);
 }
 
 std::optional<std::size_t> PictureExtent::length(std::string_view bytes) {
@@ -66,9 +105,17 @@ std::optional<std::size_t> PictureExtent::pngLength(std::string_view bytes) {
             if (at_ + 8 + 13 > bytes.size()) return std::nullopt;
             const long long width = bigEndian32(bytes, 16), height = bigEndian32(bytes, 20);
             const long long bits = pngChannels(byteAt(bytes, 25)) * static_cast<long long>(byteAt(bytes, 24));
-            if (width <= 0x7fffffff && height <= 0x7fffffff && bits <= 64)  // else the decoder refuses it
-                allowed_ += 2 * height * (1 + (width * bits + 7) / 8);
+            const bool interlaced = byteAt(bytes, 28) != 0;
+            // A header its decode refuses: nothing after it is read.
+            if (!withinDecodingLimits(width, height) || bits < 1 || bits > 64 ||
+                (interlaced && width * height > limits_.maxWholePixels))
+                return next;
+            allowed_ = maxPictureMetadataBytes + deflatedAtMost(pngRawBytes(width, height, bits, interlaced));
+            bound(allowed_);
         }
+        // A chunk that would go past what the decoder can use ends the picture where it
+        // starts (an end chunk that claims gigabytes, say).
+        if (static_cast<long long>(next) > allowed_) return at_;
         if (type == "IEND") return next;
         at_ = next;
     }
@@ -80,7 +127,16 @@ std::optional<std::size_t> PictureExtent::pngLength(std::string_view bytes) {
 std::optional<std::size_t> PictureExtent::gifLength(std::string_view bytes) {
     if (at_ == 0) {
         if (bytes.size() < 13) return std::nullopt;
-        at_ = 13 + gifColourTable(byteAt(bytes, 10));
+        const std::size_t screenEnd = 13 + gifColourTable(byteAt(bytes, 10));
+        screenPixels_ = static_cast<long long>(byteAt(bytes, 6) | byteAt(bytes, 7) << 8) *
+                        (byteAt(bytes, 8) | byteAt(bytes, 9) << 8);
+        // A screen its decode refuses: nothing after it is read.
+        if (screenPixels_ < 1 || screenPixels_ > limits_.maxWholePixels) return screenEnd;
+        // The frames the decode takes on such a screen, each at most as large.
+        const long long frames = std::min(static_cast<long long>(limits_.maxFrames),
+                                          std::max(1LL, limits_.maxWholeFramesPixels / screenPixels_));
+        bound(maxPictureMetadataBytes + frames * (kMaxGifFrameHeader + maxGifFrameDataBytes(screenPixels_)));
+        at_ = screenEnd;
     }
     while (at_ < bytes.size()) {
         if (auto cut = within(at_)) return cut;
@@ -95,10 +151,18 @@ std::optional<std::size_t> PictureExtent::gifLength(std::string_view bytes) {
             inBlocks_ = true;
         } else if (record == ',') {
             if (at_ + 10 > bytes.size()) return std::nullopt;
+            const std::size_t header = 10 + gifColourTable(byteAt(bytes, at_ + 9)) + 1;  // and the code size
+            // A frame its decode refuses the picture at (one too many, or past the pixels of
+            // all frames): nothing after its header is read.
+            ++frames_;
+            if (frames_ > static_cast<long long>(limits_.maxFrames) ||
+                screenPixels_ * 4 > limits_.maxWholeFramesPixels * 4 / frames_)
+                return at_ + header;
+            // A frame larger than the screen is not drawn: its data counts as the screen's.
             const long long pixels = static_cast<long long>(byteAt(bytes, at_ + 5) | byteAt(bytes, at_ + 6) << 8) *
                                      (byteAt(bytes, at_ + 7) | byteAt(bytes, at_ + 8) << 8);
-            const std::size_t header = 10 + gifColourTable(byteAt(bytes, at_ + 9)) + 1;  // and the code size
-            allowed_ += static_cast<long long>(header) + maxGifFrameDataBytes(pixels);
+            allowed_ = std::min(atMost_, allowed_ + static_cast<long long>(header) +
+                                             maxGifFrameDataBytes(std::min(pixels, screenPixels_)));
             at_ += header;
             inBlocks_ = true;
         } else {
@@ -108,10 +172,34 @@ std::optional<std::size_t> PictureExtent::gifLength(std::string_view bytes) {
     return within(at_);
 }
 
+// Up to the first scan, the header: what the frame's coefficients take and whether the
+// decoder holds all of them. Then the scans, up to the end of the image.
 std::optional<std::size_t> PictureExtent::jpegLength(std::string_view bytes) {
+    const auto cutAt = [&](std::size_t position) { return std::min(position, static_cast<std::size_t>(allowed_)); };
+    if (!headerRead_) {
+        jpeg_.walk(bytes, JpegMarkerWalk::Until::firstScan);
+        if (jpeg_.ended() || jpeg_.damaged()) return cutAt(jpeg_.position());
+        // Its frame bounds the room before its first scan says how the decoder reads it.
+        if (jpeg_.frame())
+            bound(maxPictureMetadataBytes + jpeg_.frame()->coefficientBytes() + kJpegSegmentsAfterFirstScan);
+        if (!jpeg_.firstScanWholePicture()) return within(bytes.size());
+        if (auto cut = within(jpeg_.position())) return cut;  // a header past the metadata's allowance
+        headerRead_ = true;
+        const JpegFrame& frame = *jpeg_.frame();
+        const long long coefficients = frame.coefficientBytes();
+        // A header its decode refuses: nothing after it is read.
+        if (!withinDecodingLimits(frame.width, frame.height) ||
+            (*jpeg_.firstScanWholePicture() && coefficients > limits_.maxWholeCoefficientBytes))
+            return cutAt(jpeg_.position());
+        // The header as it is, then the data of the scans, which takes at most as many bytes
+        // as the decoder's coefficients: best quality, every component in full and noise in
+        // every block take 1.4 to 1.6 bytes a sample (measured with libturbojpeg), the
+        // coefficients two.
+        allowed_ = static_cast<long long>(jpeg_.position()) + coefficients + kJpegSegmentsAfterFirstScan;
+        bound(allowed_);
+    }
     jpeg_.walk(bytes);
-    if (jpeg_.ended() || jpeg_.damaged()) return jpeg_.position();
-    if (jpeg_.frame()) allowed_ = maxPictureMetadataBytes + 2 * jpeg_.frame()->coefficientBytes();
+    if (jpeg_.ended() || jpeg_.damaged()) return cutAt(jpeg_.position());
     return within(bytes.size());
 }
 

@@ -1,12 +1,14 @@
 #pragma once
 // Where a picture's bytes end, told as they are read (internal to platform/graphics), so
-// that reading a file stops with the picture it holds: what the read costs is bounded by
-// that picture, not by the file's length (a photo followed by hundreds of megabytes of
-// zeros, say).
+// that reading a file stops with the picture it holds, and never goes past what the
+// decode it is read for can use: what the read costs is bounded by that picture and that
+// decode, not by the file's length (a photo followed by hundreds of megabytes of zeros,
+// say, or a picture whose end never comes).
 #include <cstddef>
 #include <optional>
 #include <string_view>
 
+#include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_scans.hpp"
 
 namespace platform::graphics {
@@ -17,28 +19,46 @@ inline constexpr long long maxPictureMetadataBytes = 16LL * 1024 * 1024;
 
 class PictureExtent {
 public:
+    // For a decode under these limits (as readImageSourceForDisplay applies them; Image
+    // decodes under wholeDecodingLimits()).
+    explicit PictureExtent(const DisplayDecodingLimits& limits);
+
     // All bytes read so far: those of the last call, and more. The picture's length once
     // it is known, which may lie beyond the bytes read so far: up to the end of its last
-    // part (a JPEG's end-of-image marker, a PNG's end chunk, a GIF's trailer), or up to
-    // where its structure breaks (its decoder reads nothing past it). A picture that
-    // neither ends nor breaks takes at most what its pixels could need (a JPEG four bytes
-    // a sample, twice the most a camera's best quality takes; a PNG twice its raw rows; a
-    // GIF the bound of its frames' data) beside maxPictureMetadataBytes. Bytes that are
-    // no PNG, JPEG or GIF end where they are.
+    // part (a JPEG's end-of-image marker, a PNG's end chunk, a GIF's trailer), up to where
+    // its structure breaks (its decoder reads nothing past it), or up to the end of its
+    // header when that header is over the limits (its decode refuses the picture there).
+    // A picture that neither ends nor breaks takes at most the compressed data its pixels
+    // can have beside its metadata: a PNG its raw rows as deflate stores them at worst,
+    // a GIF the bound of its frames' data, each beside maxPictureMetadataBytes (a PNG
+    // chunk that would go past that ends the picture where it starts); a JPEG its header
+    // (up to its first scan, within maxPictureMetadataBytes), then as many bytes of scans
+    // as its decoder's coefficients take (two a sample) and a megabyte of the segments
+    // between and after them. Bytes that are no PNG, JPEG or GIF end where they are.
     std::optional<std::size_t> length(std::string_view bytes);
-    // Until then, the most the picture may take as far as its bytes tell.
-    std::size_t atMost() const { return static_cast<std::size_t>(allowed_); }
+    // Until then, the most the picture may take as far as the limits and its bytes tell:
+    // never more than an earlier answer, so that room for it is taken once.
+    std::size_t atMost() const { return static_cast<std::size_t>(atMost_); }
 
 private:
     std::optional<std::size_t> pngLength(std::string_view bytes);
     std::optional<std::size_t> gifLength(std::string_view bytes);
     std::optional<std::size_t> jpegLength(std::string_view bytes);
     std::optional<std::size_t> within(std::size_t at) const;
+    // The picture takes at most `bytes` in all (as its header tells it).
+    void bound(long long bytes);
 
+    DisplayDecodingLimits limits_;
     enum class Kind { unknown, png, gif, jpeg } kind_ = Kind::unknown;
     std::size_t at_ = 0;             // the next part to look at
     bool inBlocks_ = false;          // a GIF's data blocks, until their terminator
+    long long screenPixels_ = 0;     // a GIF's
+    long long frames_ = 0;           // a GIF's, so far
+    bool headerRead_ = false;        // a JPEG's, up to its first scan
+    // Where the picture is cut as far as its bytes tell: its metadata, then the data of
+    // its pixels (a GIF's frames, one after the other) as their headers come.
     long long allowed_ = maxPictureMetadataBytes;
+    long long atMost_;
     JpegMarkerWalk jpeg_;
 };
 
