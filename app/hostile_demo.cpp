@@ -15,9 +15,11 @@
 
 #include "actions_demo.hpp"
 #include "demo_measures.hpp"
+#include "host_defaults_demo.hpp"
 #include "hostile_gallery_demo.hpp"
 #include "loopback_services.hpp"
 #include "png_rows.hpp"  // the PNG writer the tests use, row by row
+#include "stopped_save_demo.hpp"
 #include "vistrel/core/configuration_key.hpp"
 #include "vistrel/core/sdk_configuration.hpp"
 #include "vistrel/core/vistrel_error.hpp"
@@ -277,5 +279,7 @@ int runHostileDemo(const std::filesystem::path& photoFile, const std::filesystem
     longTextPages(out);
     hugeIcons(out, *service);
     hostilePhotoFiles(*photo, out);
+    stoppedSaves(out);
+    hostDefaults(out);
     return 0;
 }

@@ -146,6 +146,17 @@ struct HostStore : vistrel::PersistanceController {
     }
 };
 
+// A host's subclass of the store that saves its photos its own way (here the kit's, counted)
+// and leaves reading them to the kit: its cards cost what the kit's own store's cost.
+struct SavesItsWay : vistrel::PersistanceController {
+    using PersistanceController::PersistanceController;
+    int saved = 0;
+    bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
+        ++saved;
+        return PersistanceController::savePicture(picture, key);
+    }
+};
+
 }  // namespace
 
 void hostilePhotoFiles(const platform::graphics::Image& photo, const std::filesystem::path& out) {
@@ -170,6 +181,9 @@ void hostilePhotoFiles(const platform::graphics::Image& photo, const std::filesy
                 true);
     std::cout << "   its getPicture asked " << host->asked << " times, " << host->onTheMainThread
               << " of them on the main thread\n";
+    showGallery(std::make_shared<SavesItsWay>(records.store->layer),
+                "the same records in a host's subclass of the store that only saves photos its own way",
+                out / "hostile-gallery-subclass.png", true);
 
     struct Kind {
         const char* what;
@@ -189,6 +203,16 @@ void hostilePhotoFiles(const platform::graphics::Image& photo, const std::filesy
          [] { return imagetest::gifWithClearCodes(512, 512, 2u << 20); }},
         {"the kit's own JPEGs followed by 250 MB of zeros", "hostile-gallery-padded.png",
          [&] { return kitJpeg; }, 250u << 20, true},
+        {"64 x 64 PNGs whose end chunk claims 2 GB, followed by 250 MB of zeros", "hostile-gallery-png-end.png",
+         [] {
+             return imagetest::pngWhoseEndClaims(imagetest::twoColourPng(64, 64, {30, 60, 90, 255}, {200, 100, 50, 255}),
+                                                 0x7FFFFFFF);
+         },
+         250u << 20},
+        {"the kit's own JPEGs without their end marker, followed by 250 MB of zeros", "hostile-gallery-jpeg-end.png",
+         [&] { return imagetest::jpegWithoutItsEnd(kitJpeg); }, 250u << 20},
+        {"GIFs of 2048 x 2048 in two frames, each with the most clear codes a frame may hold",
+         "hostile-gallery-clear-code-bound.png", [] { return imagetest::gifAtTheClearCodeBound(2048, 2048, 2); }, 0, true},
     };
     for (const Kind& kind : kinds) {
         const std::string bytes = kind.bytes();

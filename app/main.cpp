@@ -26,6 +26,7 @@
 #include "photo_demo.hpp"
 #include "screens_demo.hpp"
 #include "spinner_demo.hpp"
+#include "stopped_save_demo.hpp"
 #include "vistrel/core/configuration_key.hpp"
 #include "vistrel/core/data_directory.hpp"
 #include "vistrel/core/fonts.hpp"
@@ -120,6 +121,8 @@ std::optional<std::filesystem::path> demoDataFolder(const std::filesystem::path&
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The run the demo stops at a step of a save, started by the demo itself.
+    if (auto status = runStoppedSaveChild(argc, argv)) return *status;
     auto options = parse(argc, argv);
     if (!options) {
         std::cerr << "usage: vistrel-demo [--out DIR] [ANSWER.json]\n"

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <set>
 
+#include "noisy_picture.hpp"
 #include "store_fixture.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
@@ -30,17 +31,6 @@ constexpr const char* kStepVariable = "VISTREL_STOPPED_SAVE_STEP";
 constexpr const char* kRecordFailsVariable = "VISTREL_STOPPED_SAVE_RECORD_FAILS";
 constexpr const char* kStepsFileVariable = "VISTREL_STOPPED_SAVE_STEPS_FILE";
 constexpr timespec kOldPhotoTime{1'600'000'000, 0};
-
-// A photo of some hundred kilobytes, so that its write takes several pieces.
-platform::graphics::Image noisyPicture(std::uint32_t seed) {
-    auto bitmap = *platform::graphics::Bitmap::make(600, 400);
-    for (int y = 0; y < 400; ++y)
-        for (int x = 0; x < 600; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            bitmap.setPixel(x, y, {(seed >> 24) / 255.0, ((seed >> 16) & 0xff) / 255.0, ((seed >> 8) & 0xff) / 255.0, 1});
-        }
-    return *platform::graphics::Image::make(std::move(bitmap));
-}
 
 // A store whose records cannot be saved (a full disk, a damaged store).
 struct RecordsFail : vistrel::PersistanceController {
@@ -72,7 +62,7 @@ TEST_F(StoppedSaveTest, DISABLED_SaveStoppedAtAStep) {
     ASSERT_TRUE(history->retrieveImages());  // the store is open
     gStopAt = std::atoi(step);
     platform::setFileStepObserver(stopAtStep);
-    const auto saved = history->loadOrCreateVistrelImage("doc", "img-1", "Poster", noisyPicture(2), at(2));
+    const auto saved = history->loadOrCreateVistrelImage("doc", "img-1", "Poster", testsupport::noisyPicture(2), at(2));
     platform::setFileStepObserver(nullptr);
     EXPECT_EQ(saved != nullptr, !recordFails);
     std::ofstream steps(stepsFile);
@@ -124,8 +114,8 @@ void ageByAnHour(const std::filesystem::path& folder) {
 // one whole, the new one exactly when a record of it is saved; an earlier record's photo
 // as it was; and nothing left beside them.
 TEST_F(StoppedSaveTest, APhotoSurvivesASaveStoppedAtAnyStep) {
-    const auto oldPhoto = *platform::graphics::encodeJpeg(noisyPicture(1), 1.0);
-    const auto newPhoto = *platform::graphics::encodeJpeg(noisyPicture(2), 1.0);
+    const auto oldPhoto = *platform::graphics::encodeJpeg(testsupport::noisyPicture(1), 1.0);
+    const auto newPhoto = *platform::graphics::encodeJpeg(testsupport::noisyPicture(2), 1.0);
     ASSERT_GT(newPhoto.size(), 256u * 1024);  // several pieces
     int run = 0;
     for (const bool recordFails : {false, true}) {
