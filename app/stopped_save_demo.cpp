@@ -1,13 +1,9 @@
 #include "stopped_save_demo.hpp"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -18,14 +14,13 @@
 #include <vector>
 
 #include "noisy_picture.hpp"
+#include "stopped_runs.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
-
-extern char** environ;
 
 namespace {
 
@@ -61,41 +56,14 @@ void tellAndStop(std::string_view step) {
 
 // Runs this program as the stopped save; gives its wait status, what it printed in `told`.
 int runChild(const fs::path& folder, int step, bool recordFails, const fs::path& told) {
-    std::vector<std::string> arguments = {"/proc/self/exe", std::string(kChildFlag), folder.string(),
-                                          std::to_string(step)};
+    std::vector<std::string> arguments = {std::string(kChildFlag), folder.string(), std::to_string(step)};
     if (recordFails) arguments.emplace_back(kRecordFailsFlag);
-    std::vector<char*> argv;
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, told.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t child = 0;
-    const int spawned = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
-}
-
-// A new launch an hour later: every entry the stopped run changed is an hour older (the
-// access time, which a set-aside photo keeps its own time in, left alone).
-void ageByAnHour(const fs::path& folder) {
-    const time_t anHourAgo = ::time(nullptr) - 3600;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(folder, ec)) {
-        struct stat st {};
-        if (::lstat(entry.path().c_str(), &st) != 0 || st.st_mtim.tv_sec <= anHourAgo) continue;
-        const timespec times[2] = {{0, UTIME_OMIT}, {anHourAgo, 0}};
-        ::utimensat(AT_FDCWD, entry.path().c_str(), times, AT_SYMLINK_NOFOLLOW);
-    }
+    return testsupport::runThisProgram(std::move(arguments), {}, told, false);
 }
 
 // What the next start finds at the photo's name and in the store.
 std::string nextStart(const fs::path& folder, const std::string& oldPhoto, const std::string& newPhoto) {
-    ageByAnHour(folder);
+    testsupport::ageByAnHour(folder);
     auto store = storeIn(folder, false);
     const bool recorded = store->loadVistrelImages({kKey}).has_value();
     const fs::path name = store->picturePath(kKey);

@@ -1,12 +1,8 @@
 // A save stopped dead (SIGKILL) at each of its steps in turn, in a child process that
 // runs the kit as a host would, and the store opened again by a new launch long enough
 // after for the clean-up to take what the stopped run left.
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -15,12 +11,11 @@
 
 #include "noisy_picture.hpp"
 #include "store_fixture.hpp"
+#include "stopped_runs.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
-
-extern char** environ;
 
 using namespace storetest;
 
@@ -76,37 +71,9 @@ int runChild(const std::filesystem::path& folder, int step, bool recordFails, co
                                           std::string(kStepVariable) + "=" + std::to_string(step),
                                           std::string(kStepsFileVariable) + "=" + stepsFile.string()};
     if (recordFails) variables.push_back(std::string(kRecordFailsVariable) + "=1");
-    std::vector<char*> environment;
-    for (char** variable = environ; *variable; ++variable) environment.push_back(*variable);
-    for (auto& variable : variables) environment.push_back(variable.data());
-    environment.push_back(nullptr);
-    std::string program = "/proc/self/exe", all = "--gtest_also_run_disabled_tests",
-                filter = "--gtest_filter=StoppedSaveTest.DISABLED_SaveStoppedAtAStep";
-    char* arguments[] = {program.data(), all.data(), filter.data(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    pid_t child = 0;
-    const int spawned = ::posix_spawn(&child, program.c_str(), &actions, nullptr, arguments, environment.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
-}
-
-// What a new launch an hour later finds: every entry changed by the stopped run is an
-// hour older (its access time, which keeps a set-aside photo's own time, untouched).
-void ageByAnHour(const std::filesystem::path& folder) {
-    const time_t anHourAgo = ::time(nullptr) - 3600;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        struct stat st {};
-        if (::lstat(entry.path().c_str(), &st) != 0 || st.st_mtim.tv_sec <= anHourAgo) continue;
-        const timespec times[2] = {{0, UTIME_OMIT}, {anHourAgo, 0}};
-        ::utimensat(AT_FDCWD, entry.path().c_str(), times, AT_SYMLINK_NOFOLLOW);
-    }
+    return testsupport::runThisProgram(
+        {"--gtest_also_run_disabled_tests", "--gtest_filter=StoppedSaveTest.DISABLED_SaveStoppedAtAStep"},
+        std::move(variables), output, true);
 }
 
 // Whatever step a save is stopped at, in both cases (its record saved, or not), the next
@@ -137,7 +104,7 @@ TEST_F(StoppedSaveTest, APhotoSurvivesASaveStoppedAtAnyStep) {
             ASSERT_TRUE(stopped || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
                 << "status " << status << ":\n" << platform::readFile(output, 1u << 20).value_or("");
 
-            ageByAnHour(docs);
+            testsupport::ageByAnHour(docs);
             auto history = controller();
             const auto records = history->loadVistrelImages({"img-1"});
             if (recordFails || !stopped) {

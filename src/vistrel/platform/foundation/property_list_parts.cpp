@@ -57,6 +57,12 @@ int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
 
 }  // namespace
 
+std::string_view trimmedXmlSpace(std::string_view text) {
+    while (!text.empty() && isXmlSpace(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isXmlSpace(text.back())) text.remove_suffix(1);
+    return text;
+}
+
 std::optional<Dictionary> dictionaryOfUniqueKeys(std::vector<Dictionary::Entry> entries) {
     auto before = [](const Dictionary::Entry& a, const Dictionary::Entry& b) { return a.first < b.first; };
     auto notBefore = [&](const Dictionary::Entry& a, const Dictionary::Entry& b) { return !before(a, b); };
@@ -115,8 +121,7 @@ std::optional<std::string> isoDateText(const Value& value) {
 DateTextRead dateOfIsoText(std::string_view text) {
     const DateTextRead noDate{std::nullopt, PropertyListRefusal::notAPropertyList};
     const DateTextRead inexact{std::nullopt, PropertyListRefusal::unrepresentable};
-    while (!text.empty() && isXmlSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isXmlSpace(text.back())) text.remove_suffix(1);
+    text = trimmedXmlSpace(text);
     if (text.size() < 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
         text[16] != ':' || text.back() != 'Z')
         return noDate;

@@ -24,6 +24,9 @@ PropertyListRead readXml(std::string_view bytes);
 std::optional<std::string> writeBinary(const Value& value);
 std::optional<std::string> writeXml(const Value& value);
 
+// The text without the white space XML allows around it (space, tab, line feed, return).
+std::string_view trimmedXmlSpace(std::string_view text);
+
 // The dictionary of the entries, in any order; no value when a key comes twice.
 std::optional<Dictionary> dictionaryOfUniqueKeys(std::vector<Dictionary::Entry> entries);
 

@@ -21,14 +21,6 @@ namespace {
 
 using Refusal = PropertyListRefusal;
 
-bool isXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isXmlSpace(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isXmlSpace(text.back())) text.remove_suffix(1);
-    return text;
-}
-
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return (x >= 'A' && x <= 'Z' ? char(x - 'A' + 'a') : x) == y;
@@ -44,7 +36,7 @@ struct Leaf {
 // Decimal, or hexadecimal after "0x", with an optional sign: 64 bits signed, or unsigned
 // past the signed ones.
 Leaf integer(std::string_view text) {
-    text = trimmed(text);
+    text = trimmedXmlSpace(text);
     const bool negative = !text.empty() && text.front() == '-';
     if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
     unsigned base = 10;
@@ -71,7 +63,7 @@ Leaf integer(std::string_view text) {
 // A decimal number (one too large for a double is the infinity it rounds to), or "nan"
 // and the infinities as the form spells them.
 Leaf real(std::string_view text) {
-    text = trimmed(text);
+    text = trimmedXmlSpace(text);
     if (equalsIgnoringCase(text, "nan")) return {Value(Number::fromDouble(std::numeric_limits<double>::quiet_NaN()))};
     const bool negative = !text.empty() && text.front() == '-';
     std::string_view unsigned_ = text;
@@ -238,7 +230,7 @@ private:
         }
         case Kind::yes:
         case Kind::no:
-            if (!trimmed(text_).empty()) return {};
+            if (!trimmedXmlSpace(text_).empty()) return {};
             return {Value(Number::fromBool(kind == Kind::yes))};
         default: return {};
         }
@@ -251,7 +243,7 @@ private:
             return;
         }
         // Between elements only white space.
-        if (!std::all_of(piece.begin(), piece.end(), isXmlSpace)) refuse(Refusal::notAPropertyList);
+        if (!trimmedXmlSpace(piece).empty()) refuse(Refusal::notAPropertyList);
     }
 
     static void started(void* reader, const XML_Char* name, const XML_Char**) { static_cast<XmlReader*>(reader)->start(name); }
