@@ -6,6 +6,8 @@
 #include <memory>
 #include <mutex>
 
+#include "vistrel/platform/foundation/utf_encodings.hpp"
+
 namespace platform {
 
 namespace {
@@ -103,8 +105,7 @@ Excerpt excerpt(std::string_view text, std::size_t maxBytes, std::size_t maxLine
         std::size_t end = rest.find('\n');
         std::string_view line = rest.substr(0, end);
         if (line.size() > maxBytes - bytes) {
-            std::size_t cut = maxBytes - bytes;
-            while (cut > 0 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+            const std::size_t cut = utf8CharacterStart(line, maxBytes - bytes);  // not inside a character
             excerpt.lines.push_back(line.substr(0, cut));
             rest.remove_prefix(cut);
             break;

@@ -45,6 +45,14 @@ std::optional<char32_t> nextUtf8(std::string_view text, std::size_t& at) {
     return c;
 }
 
+std::size_t utf8CharacterStart(std::string_view text, std::size_t at, std::size_t floor) {
+    const auto continues = [&](std::size_t i) { return (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80; };
+    if (at >= text.size()) return at;
+    std::size_t start = at;
+    while (start > floor && at - start < 3 && continues(start)) --start;
+    return continues(start) ? at : start;
+}
+
 std::optional<std::string> utf8FromUtf16(std::string_view bytes, bool bigEndian) {
     if (bytes.size() % 2 != 0) return std::nullopt;
     auto unit = [&](std::size_t i) -> char32_t {

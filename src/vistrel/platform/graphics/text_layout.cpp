@@ -8,6 +8,7 @@
 #include "vistrel/platform/graphics/open_embeddings.hpp"
 #include "vistrel/platform/graphics/text_engine.hpp"
 #include "vistrel/platform/graphics/text_source.hpp"
+#include "vistrel/platform/foundation/utf_encodings.hpp"
 
 namespace platform::graphics {
 
@@ -64,8 +65,7 @@ std::size_t pieceEnd(const std::string& text, std::size_t begin, std::size_t win
     const std::size_t limit = begin + window;
     for (std::size_t at = limit; at > begin; --at)
         if (startsParagraph(text, at)) return at;
-    std::size_t at = limit;
-    while (at > begin + 1 && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) --at;
+    std::size_t at = platform::utf8CharacterStart(text, limit, begin + 1);
     // Never between a carriage return and its line feed.
     if (at > begin + 1 && text[at - 1] == '\r' && text[at] == '\n') --at;
     return at;

@@ -8,6 +8,7 @@
 #include "vistrel/platform/graphics/font_registry.hpp"
 #include "vistrel/platform/graphics/text.hpp"
 #include "vistrel/platform/graphics/text_engine.hpp"
+#include "vistrel/platform/foundation/utf_encodings.hpp"
 
 namespace platform::graphics {
 
@@ -32,9 +33,7 @@ std::string validUtf8(const std::string& text) {
 
 // Moves a byte offset back to the start of its character.
 std::size_t characterStart(const std::string& text, std::size_t index) {
-    index = std::min(index, text.size());
-    while (index > 0 && index < text.size() && (static_cast<unsigned char>(text[index]) & 0xC0) == 0x80) --index;
-    return index;
+    return platform::utf8CharacterStart(text, std::min(index, text.size()));
 }
 
 guint16 channel(double component) {

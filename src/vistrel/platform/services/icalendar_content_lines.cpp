@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "vistrel/platform/foundation/utf_encodings.hpp"
+
 namespace platform::services {
 
 namespace {
@@ -157,9 +159,7 @@ std::string foldedLine(std::string_view line) {
     std::string out;
     std::size_t width = limit;  // the first line has no leading blank
     while (line.size() > width) {
-        std::size_t cut = width;
-        // Back off to the start of a UTF-8 character.
-        while (cut > 1 && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80) --cut;
+        const std::size_t cut = platform::utf8CharacterStart(line, width, 1);
         out.append(line.substr(0, cut));
         out.append("\r\n ");
         line = line.substr(cut);

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/foundation/utf_encodings.hpp"
 
 namespace platform::store {
 
@@ -200,14 +201,8 @@ std::string fetchSql(const EntityDescription& entity, const std::vector<Read>& r
 // character starts. `bytes` holds the value, or its first maxBytes + 1 bytes.
 std::string startOf(std::string bytes, std::size_t maxBytes, AttributeType type) {
     if (bytes.size() <= maxBytes) return bytes;
-    std::size_t cut = maxBytes;
-    if (type == AttributeType::string) {
-        const auto continues = [&](std::size_t at) { return (static_cast<unsigned char>(bytes[at]) & 0xC0) == 0x80; };
-        // A character takes at most four bytes; a text that is no UTF-8 is cut at the bound.
-        while (cut > 0 && cut + 3 > maxBytes && continues(cut)) --cut;
-        if (continues(cut)) cut = maxBytes;
-    }
-    bytes.resize(cut);
+    // A text that is no UTF-8 is cut at the bound.
+    bytes.resize(type == AttributeType::string ? platform::utf8CharacterStart(bytes, maxBytes) : maxBytes);
     return bytes;
 }
 
