@@ -2,7 +2,8 @@
 // The scan history: records of recognised images and of photos kept while offline,
 // found by identifier, listed newest first up to the configured number, deleted, and
 // each record's photo kept as a JPEG file in the documents folder. The store is used
-// on the main thread; an operation called on another thread runs there and waits.
+// on the main thread; an operation called on another thread runs there and waits, and
+// what it throws (a host's savePicture, say) is thrown to that caller.
 #include <cstddef>
 #include <filesystem>
 #include <memory>
