@@ -124,9 +124,10 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
         {
             // Room for the photo and the record, or for the photo only; never for a copy of 2 GB.
             testsupport::ScopedFileSizeLimit full(saved ? 64u << 20 : 4096);
+            const bool onAnotherThread = offTheMainThread;  // copied: not every compiler lets a lambda capture a binding
             const auto insert = [&] {
                 const auto call = [&] { return history->loadOrCreateVistrelImage("d", key, "t", picture(Color::blue()), at(row)); };
-                if (!offTheMainThread) return call();
+                if (!onAnotherThread) return call();
                 auto called = std::async(std::launch::async, call);
                 RunLoop::runUntil([&] { return called.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
                                   std::chrono::minutes(2));
