@@ -138,7 +138,8 @@ std::shared_ptr<VistrelImage> PersistanceController::loadOrCreateVistrelImage(co
         if (!coordinator) return nullptr;
         WriteLock lock(*coordinator);
         if (lock.error) {
-            platform::log("store :: another host's write was not done in time; nothing is recorded");
+            platform::log("store :: the store's write lock was not taken (another host's write not done in time?); "
+                          "nothing is recorded");
             platform::log(platform::escapeControlCharacters(lock.error->description()));
             return nullptr;
         }

@@ -613,7 +613,7 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
 std::optional<Error> PersistentStoreCoordinator::beginWriting() {
     if (!connection_) return Connection{}.error("the store is not open", SQLITE_CANTOPEN);
     Connection& db = *connection_;
-    if (!sqlite3_get_autocommit(db.db)) return db.error("a write is already begun", SQLITE_MISUSE);
+    if (!sqlite3_get_autocommit(db.db)) return std::nullopt;  // begun already, its lock held
     // Tried once without waiting, so that a wait is told before it starts.
     sqlite3_busy_timeout(db.db, 0);
     int begun = sqlite3_exec(db.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);

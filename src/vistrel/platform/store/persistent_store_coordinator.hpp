@@ -78,8 +78,8 @@ public:
     // Takes the file's write lock now, waiting for another host's write as a save does
     // (telling the file step "store: waiting for another host's write" first when it must
     // wait), and holds it until the next save writes and commits under it, or endWriting:
-    // what is read meanwhile stays true until then, for every host. A run stopped while
-    // it is held lets it go and writes nothing.
+    // what is read meanwhile stays true until then, for every host (taken already, it is
+    // kept). A run stopped while it is held lets it go and writes nothing.
     std::optional<Error> beginWriting();
     // Lets go of a write lock begun and not saved under; nothing is written.
     void endWriting();
