@@ -16,7 +16,6 @@
 #include "noisy_picture.hpp"
 #include "stopped_runs.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
-#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/store/persistance_controller.hpp"
@@ -28,8 +27,10 @@ namespace fs = std::filesystem;
 
 constexpr std::string_view kChildFlag = "--stopped-save";
 constexpr std::string_view kRecordFailsFlag = "--record-fails";
+constexpr std::string_view kTwoHostsFlag = "--two-hosts";
 constexpr const char* kKey = "page";
 constexpr timespec kOldPhotoTime{1'600'000'000, 0};  // 2020-09-13
+constexpr std::string_view kSetAsideMark = ".aside-";
 
 // A store whose records cannot be saved (a full disk, a damaged store).
 struct RecordsFail : vistrel::PersistanceController {
@@ -44,16 +45,6 @@ std::shared_ptr<vistrel::PersistanceController> storeIn(const fs::path& folder, 
     return std::make_shared<vistrel::PersistanceController>(layer);
 }
 
-int gStopAt = 0, gPassed = 0;
-
-// Tells the parent each step as it passes (unbuffered: the run may end at the next line).
-void tellAndStop(std::string_view step) {
-    std::string line(step);
-    line += '\n';
-    [[maybe_unused]] const ssize_t told = ::write(STDOUT_FILENO, line.data(), line.size());
-    if (++gPassed == gStopAt) ::raise(SIGKILL);
-}
-
 // Runs this program as the stopped save; gives its wait status, what it printed in `told`.
 int runChild(const fs::path& folder, int step, bool recordFails, const fs::path& told) {
     std::vector<std::string> arguments = {std::string(kChildFlag), folder.string(), std::to_string(step)};
@@ -61,8 +52,16 @@ int runChild(const fs::path& folder, int step, bool recordFails, const fs::path&
     return testsupport::runThisProgram(std::move(arguments), {}, told, false);
 }
 
-// What the next start finds at the photo's name and in the store.
+// What the next start finds at the photo's name and in the store, after a backup has
+// read what the stopped run set aside (its access time is now).
 std::string nextStart(const fs::path& folder, const std::string& oldPhoto, const std::string& newPhoto) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        if (entry.path().filename().string().find(kSetAsideMark) == std::string::npos) continue;
+        [[maybe_unused]] const auto read = platform::readFile(entry.path(), 64u << 20);
+        const timespec readNow[2] = {{0, UTIME_NOW}, {0, UTIME_OMIT}};
+        ::utimensat(AT_FDCWD, entry.path().c_str(), readNow, 0);
+    }
     testsupport::ageByAnHour(folder);
     auto store = storeIn(folder, false);
     const bool recorded = store->loadVistrelImages({kKey}).has_value();
@@ -76,7 +75,6 @@ std::string nextStart(const fs::path& folder, const std::string& oldPhoto, const
                                              : "NO PHOTO";
     found += recorded ? ", and its record" : ", no record";
     int left = 0;
-    std::error_code ec;
     for (const auto& entry : fs::directory_iterator(folder, ec))
         left += vistrel::isTemporaryPhotoName(entry.path().filename().string()) ? 1 : 0;
     if (left) found += ", " + std::to_string(left) + " files left beside it";
@@ -97,24 +95,101 @@ std::string stepNames(const std::vector<std::string>& steps) {
     return names;
 }
 
+// One of two hosts recording the key at once ("--two-hosts FOLDER first|second SIGNAL
+// WAIT", pipe ends by number): the first holds at its record's save, signalling and then
+// waiting; the second signals at its first step. Prints the title it is given.
+int runTwoHostsChild(char** argv) {
+    platform::setLogSink([](std::string_view) {});
+    auto store = storeIn(argv[2], false);
+    if (!store->retrieveImages()) return 1;
+    const bool first = std::string_view(argv[3]) == "first";
+    testsupport::StepActions actions;
+    actions.meetAt = first ? "record: saving" : "";
+    actions.signalFd = std::atoi(argv[4]);
+    actions.waitFd = std::atoi(argv[5]);
+    testsupport::actAtSteps(actions);
+    const auto saved = store->loadOrCreateVistrelImage("doc", kKey, first ? "the first host's" : "the second host's",
+                                                       testsupport::noisyPicture(first ? 1 : 2),
+                                                       vistrel::Date(std::chrono::seconds(::time(nullptr))));
+    testsupport::stopActingAtSteps();
+    if (!saved) return 1;
+    std::cout << saved->title().value_or("") << std::flush;
+    return 0;
+}
+
+// Two hosts on one data folder record one identifier at the same instant.
+void twoHostsAtOnce(const fs::path& root, const std::string& firstPhoto) {
+    const fs::path folder = root / "two-hosts";
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (!storeIn(folder, false)->retrieveImages()) return;
+    testsupport::ProcessSignal firstHolds, secondCame;
+    const auto start = [&](const char* host, int signalFd, int waitFd) {
+        return testsupport::startThisProgram({std::string(kTwoHostsFlag), folder.string(), host,
+                                              std::to_string(signalFd), std::to_string(waitFd)},
+                                             {}, root / host, false);
+    };
+    const pid_t first = start("first", firstHolds.writeEnd, secondCame.readEnd);
+    testsupport::ProcessSignal::waitFor(firstHolds.readEnd);
+    const pid_t second = start("second", secondCame.writeEnd, -1);
+    testsupport::waitForChild(first);
+    testsupport::waitForChild(second);
+    auto store = storeIn(folder, false);
+    const auto records = store->loadVistrelImages({kKey});
+    const bool firstsPhoto = platform::readFile(store->picturePath(kKey), 64u << 20) == firstPhoto;
+    std::cout << "two hosts record one scan at once, the first held at its record's save until the second has "
+                 "come as far as it can: "
+              << (records ? records->size() : 0) << " record; the first host is given "
+              << platform::readFile(root / "first", 1024).value_or("nothing") << " record, the second "
+              << platform::readFile(root / "second", 1024).value_or("nothing") << "; the photo at its name is "
+              << (firstsPhoto ? "the first host's, whole" : "NOT THE FIRST HOST'S") << "\n";
+}
+
+// Links left at a photo's temporary names, an earlier version's or a stopped run's,
+// pointing at a host's file outside the data folder.
+void linksLeftAside(const fs::path& root) {
+    const fs::path folder = root / "links", hostsFile = root / "hosts-own.jpg";
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    std::ofstream(hostsFile) << "the host's own";
+    for (const char* name : {"page.jpg.tmp-1", "page.jpg.aside-2", "page.jpg.aside-3-1600000000.000000000"})
+        fs::create_symlink(hostsFile, folder / name, ec);
+    testsupport::ageByAnHour(folder);
+    const bool opened = storeIn(folder, false)->retrieveImages().has_value();
+    int links = 0;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) links += entry.is_symlink(ec) ? 1 : 0;
+    std::cout << "three links left at the photo's temporary names, to a host's file outside the data folder: the "
+                 "next start "
+              << (opened ? "opens" : "CANNOT OPEN") << " with " << links << " links left, "
+              << (fs::exists(fs::symlink_status(folder / (std::string(kKey) + ".jpg"))) ? "SOMETHING"
+                                                                                        : "nothing")
+              << " at the photo's name, and the host's file "
+              << (platform::readFile(hostsFile, 1024) == "the host's own" ? "as it was" : "CHANGED") << "\n";
+}
+
 }  // namespace
 
 std::optional<int> runStoppedSaveChild(int argc, char** argv) {
+    if (argc >= 6 && argv[1] == kTwoHostsFlag) return runTwoHostsChild(argv);
     if (argc < 4 || argv[1] != kChildFlag) return std::nullopt;
     platform::setLogSink([](std::string_view) {});  // the parent reads the steps alone
     const bool recordFails = argc > 4 && argv[4] == kRecordFailsFlag;
     auto store = storeIn(argv[2], recordFails);
     if (!store->retrieveImages()) return 1;  // the store opens before the save
-    gStopAt = std::atoi(argv[3]);
-    platform::setFileStepObserver(tellAndStop);
+    // Each step told to the parent as it passes, the run stopped dead at the one asked.
+    testsupport::StepActions actions;
+    actions.tellFd = STDOUT_FILENO;
+    actions.stopAt = std::atoi(argv[3]);
+    testsupport::actAtSteps(actions);
     const auto saved = store->loadOrCreateVistrelImage("doc", kKey, "A printed page", testsupport::noisyPicture(2),
                                                        vistrel::Date(std::chrono::seconds(::time(nullptr))));
-    platform::setFileStepObserver(nullptr);
+    testsupport::stopActingAtSteps();
     return saved || recordFails ? 0 : 1;
 }
 
 void stoppedSaves(const fs::path& out) {
-    std::cout << "\n== a scan's photo saved over the photo a deleted record left, the run stopped dead at each step\n";
+    std::cout << "\n== a scan's photo saved over the photo a deleted record left, the run stopped dead at each step "
+                 "(a backup reads what it set aside before the next start)\n";
     const fs::path root = fs::absolute(out / "stopped-saves");
     std::error_code ec;
     fs::remove_all(root, ec);
@@ -163,5 +238,7 @@ void stoppedSaves(const fs::path& out) {
             sameSteps.push_back(steps.empty() ? "?" : steps.back());
         }
     }
+    twoHostsAtOnce(root, oldPhoto);
+    linksLeftAside(root);
     fs::remove_all(root, ec);
 }

@@ -1,14 +1,17 @@
 #pragma once
 // A scan's photo saved over the photo a deleted record left, the run stopped dead
-// (SIGKILL) at each step of the save in turn, and what the next start finds.
+// (SIGKILL) at each step of the save in turn, and what the next start finds; two hosts
+// recording one scan at once; links left at a photo's temporary names.
 #include <filesystem>
 #include <optional>
 
-// The demo's own argument for the stopped run it starts: "--stopped-save FOLDER STEP"
-// (with "--record-fails" after, for a store whose records cannot be saved). Gives the
-// exit status when those are the arguments, none otherwise.
+// The demo's own arguments for the runs it starts: "--stopped-save FOLDER STEP" (with
+// "--record-fails" after, for a store whose records cannot be saved), and "--two-hosts
+// FOLDER first|second SIGNAL WAIT" for a host recording at the same time as another.
+// Gives the exit status when those are the arguments, none otherwise.
 std::optional<int> runStoppedSaveChild(int argc, char** argv);
 
 // Stops a save at every step, in a store whose records are saved and in one whose records
-// cannot be; one line for each run of steps with the same outcome.
+// cannot be; one line for each run of steps with the same outcome. Then one line for two
+// hosts recording one scan at once, and one for links left at a photo's temporary names.
 void stoppedSaves(const std::filesystem::path& out);

@@ -1,28 +1,34 @@
 #pragma once
 // Runs stopped dead, for the tests and the demo: this very program run again as a child
-// (which stops itself where it is told), and a folder made to look as the next launch,
-// an hour later, finds what the stopped run left.
+// (which stops itself, or meets another child, at the file step it is told), and a folder
+// made to look as the next launch, an hour later, finds what the stopped run left.
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "vistrel/platform/foundation/file_steps.hpp"
 
 extern char** environ;
 
 namespace testsupport {
 
-// Runs this program with the arguments (after its own name) and the environment variables
-// ("NAME=value") added to this process's, its standard output (and its errors, with
-// `errorsToo`) into `output`. Gives its wait status, or -1 when it could not start.
-inline int runThisProgram(std::vector<std::string> arguments, std::vector<std::string> variables,
-                          const std::filesystem::path& output, bool errorsToo) {
+// Starts this program with the arguments (after its own name) and the environment
+// variables ("NAME=value") added to this process's, its standard output (and its errors,
+// with `errorsToo`) into `output`. Gives the child, or -1 when it could not start.
+inline pid_t startThisProgram(std::vector<std::string> arguments, std::vector<std::string> variables,
+                              const std::filesystem::path& output, bool errorsToo) {
     arguments.insert(arguments.begin(), "/proc/self/exe");
     std::vector<char*> argv, environment;
     for (auto& argument : arguments) argv.push_back(argument.data());
@@ -37,16 +43,102 @@ inline int runThisProgram(std::vector<std::string> arguments, std::vector<std::s
     pid_t child = 0;
     const int spawned = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return -1;
-    int status = 0;
+    return spawned == 0 ? child : -1;
+}
+
+// The wait status of a child started above, once it has ended; -1 for no child.
+inline int waitForChild(pid_t child) {
+    int status = -1;
+    if (child <= 0) return status;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     return status;
 }
 
+// Runs this program as above and gives its wait status, or -1 when it could not start.
+inline int runThisProgram(std::vector<std::string> arguments, std::vector<std::string> variables,
+                          const std::filesystem::path& output, bool errorsToo) {
+    return waitForChild(startThisProgram(std::move(arguments), std::move(variables), output, errorsToo));
+}
+
+// A signal one process gives others: a pipe made before the children start, both ends
+// inherited by them (named by their numbers). What a signal is waited for is a bound
+// that catches a hang, never a pace: a run goes on past it and then fails its checks.
+struct ProcessSignal {
+    static constexpr std::chrono::minutes waitBound{2};
+    int readEnd = -1, writeEnd = -1;
+
+    ProcessSignal() {
+        int ends[2];
+        if (::pipe(ends) == 0) readEnd = ends[0], writeEnd = ends[1];
+    }
+    ~ProcessSignal() {
+        for (int end : {readEnd, writeEnd})
+            if (end >= 0) ::close(end);
+    }
+    ProcessSignal(const ProcessSignal&) = delete;
+    ProcessSignal& operator=(const ProcessSignal&) = delete;
+
+    static void give(int writeEnd) {
+        const char byte = 1;
+        while (::write(writeEnd, &byte, 1) < 0 && errno == EINTR) {
+        }
+    }
+    // True once a signal came (and is taken), false when the bound passed first.
+    static bool waitFor(int readEnd) {
+        pollfd ready{readEnd, POLLIN, 0};
+        int polled;
+        while ((polled = ::poll(&ready, 1, static_cast<int>(std::chrono::milliseconds(waitBound).count()))) < 0 &&
+               errno == EINTR) {
+        }
+        char byte = 0;
+        return polled == 1 && ::read(readEnd, &byte, 1) == 1;
+    }
+};
+
+// What this process does at the file steps it passes (platform::fileStep), set once before
+// the writes it watches start.
+struct StepActions {
+    int tellFd = -1;  // every step told there as it passes, a line each (unbuffered: the run may end at the next)
+    int stopAt = 0;   // the step (counted from 1) this process stops dead at (SIGKILL); 0: none
+    // At the first step of this name (empty: the first step whatever it is), once: a
+    // signal given, then one waited for (ProcessSignal ends; -1: none).
+    std::string meetAt;
+    int signalFd = -1, waitFd = -1;
+};
+
+namespace detail {
+inline StepActions gStepActions;
+inline int gStepsPassed = 0;
+inline bool gMet = false;
+
+inline void actAtStep(std::string_view step) {
+    const StepActions& actions = gStepActions;
+    if (actions.tellFd >= 0) {
+        std::string line(step);
+        line += '\n';
+        [[maybe_unused]] const ssize_t told = ::write(actions.tellFd, line.data(), line.size());
+    }
+    if (++gStepsPassed == actions.stopAt) ::raise(SIGKILL);
+    if (!gMet && (actions.signalFd >= 0 || actions.waitFd >= 0) && (actions.meetAt.empty() || step == actions.meetAt)) {
+        gMet = true;
+        if (actions.signalFd >= 0) ProcessSignal::give(actions.signalFd);
+        if (actions.waitFd >= 0) ProcessSignal::waitFor(actions.waitFd);
+    }
+}
+}  // namespace detail
+
+// From now on this process acts at each file step as `actions` say (none: nothing).
+inline void actAtSteps(StepActions actions) {
+    detail::gStepActions = std::move(actions);
+    detail::gStepsPassed = 0;
+    detail::gMet = false;
+    platform::setFileStepObserver(&detail::actAtStep);
+}
+inline void stopActingAtSteps() { platform::setFileStepObserver(nullptr); }
+
 // What a new launch an hour later finds: every entry of the folder changed since is an
-// hour older (its modification time; the access time, in which a photo set aside keeps
-// its own time, is left alone).
+// hour older (its modification time; its access time is left alone).
 inline void ageByAnHour(const std::filesystem::path& folder) {
     const time_t anHourAgo = ::time(nullptr) - 3600;
     std::error_code ec;

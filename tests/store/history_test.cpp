@@ -254,11 +254,12 @@ TEST_F(HistoryTest, ARecordThatCannotBeSavedIsNotReportedAndLeavesNoPhoto) {
 }
 
 // Photo files a killed run left are cleared when the store opens. One set aside
-// (".aside-") takes its name back, its modification time set from its access time, when
-// the name is free or held by no record's photo; it goes when a record's photo has the
-// name. One being written (".tmp-") goes, half a photo or whole, unless an earlier version
-// set it aside whole there (a link, or a whole JPEG or PNG) and its name is free. A link is
-// never followed. Nothing else of the folder goes, nor anything below it, nor an entry of
+// (".aside-", here as an earlier version named it) takes its name back, its modification
+// time set from its access time, when the name is free or held by no record's photo; it
+// goes when a record's photo has the name. One being written (".tmp-") goes, half a photo
+// or whole, unless an earlier version set it aside whole there (a whole JPEG or PNG) and
+// its name is free. A link under either mark goes and never takes a photo's name; no link
+// is followed. Nothing else of the folder goes, nor anything below it, nor an entry of
 // minutes ago, nor one whose name a live save (of a host sharing the folder) just wrote.
 TEST_F(HistoryTest, PhotoFilesOfAnEarlierRunAreClearedWhenTheStoreOpens) {
     {
@@ -289,17 +290,18 @@ TEST_F(HistoryTest, PhotoFilesOfAnEarlierRunAreClearedWhenTheStoreOpens) {
         {digestName + ".aside-3", Entry::text, Name::aRecordsPhoto, recordsPhoto, true},
         {"unsaved.jpg.aside-4", Entry::text, Name::stale, "the entry", true},
         {"busy.jpg.aside-5", Entry::text, Name::fresh, "written lately", false},
-        {"linkfree.jpg.aside-6", Entry::link, Name::free, "the host's own", true},
+        {"linkfree.jpg.aside-6", Entry::link, Name::free, std::nullopt, true},
         {"linked.jpg.aside-7", Entry::link, Name::aRecordsPhoto, recordsPhoto, true},
         {"half.jpg.tmp-8", Entry::text, Name::free, std::nullopt, true},
         {"whole.jpg.tmp-9", Entry::jpeg, Name::free, jpeg, true},
         {"png.jpg.tmp-10", Entry::png, Name::free, pngBytes, true},
         {"takenjpeg.jpg.tmp-11", Entry::jpeg, Name::stale, "written long ago", true},
-        {"link.jpg.tmp-12", Entry::link, Name::free, "the host's own", true},
+        {"link.jpg.tmp-12", Entry::link, Name::free, std::nullopt, true},
         {"takenlink.jpg.tmp-13", Entry::link, Name::stale, "written long ago", true},
         // Both of one name: the one set aside first, then the write in progress goes.
         {"both.jpg.aside-14", Entry::text, Name::free, "the entry", true},
         {"both.jpg.tmp-15", Entry::jpeg, Name::free, "the entry", true},
+        {"linkstale.jpg.aside-16", Entry::link, Name::stale, "written long ago", true},
     };
     const auto now = std::filesystem::file_time_type::clock::now();
     auto made = [&](const std::vector<std::string>& names, std::filesystem::file_time_type::duration age) {
@@ -342,13 +344,13 @@ TEST_F(HistoryTest, PhotoFilesOfAnEarlierRunAreClearedWhenTheStoreOpens) {
         EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(path)), !row.gone);
         const auto name = path.parent_path() / path.stem();
         EXPECT_EQ(platform::readFile(name, 64u << 20), row.after);
+        EXPECT_FALSE(std::filesystem::is_symlink(name));
         struct stat st {};
         // What takes its name back from aside has its own time again.
         if (row.gone && row.after == "the entry" && row.entry.find(".aside-") != std::string::npos) {
             EXPECT_EQ(::lstat(name.c_str(), &st) == 0 ? st.st_mtim.tv_sec : 0, modifiedLongAgo.tv_sec);
         }
     }
-    EXPECT_TRUE(std::filesystem::is_symlink(docs / "linkfree.jpg"));
     for (const auto& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
     EXPECT_EQ(platform::readFile(hostsFile, 1024), "the host's own");
     for (const char* folder : {"folder.jpg.tmp-9", "folder.jpg.aside-9"})

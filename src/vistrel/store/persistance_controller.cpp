@@ -39,6 +39,21 @@ std::optional<platform::graphics::Image> readPictureFile(const std::filesystem::
     return platform::graphics::readStillFileForDisplay(path, pixelWidth, pixelHeight, limits);
 }
 
+// The store's write lock, from a lookup to the save it leads to; let go, with nothing
+// written, when no save ends it.
+struct WriteLock {
+    explicit WriteLock(platform::store::PersistentStoreCoordinator& coordinator)
+        : coordinator(coordinator), error(coordinator.beginWriting()) {}
+    ~WriteLock() {
+        if (!error) coordinator.endWriting();
+    }
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+    platform::store::PersistentStoreCoordinator& coordinator;
+    const std::optional<platform::Error> error;
+};
+
 }  // namespace
 
 const std::shared_ptr<PersistanceController>& PersistanceController::shared() {
@@ -110,8 +125,25 @@ std::shared_ptr<VistrelImage> PersistanceController::loadOrCreateVistrelImage(co
                                                                               const platform::graphics::Image& picture,
                                                                               Date date) {
     return onMainThread([&]() -> std::shared_ptr<VistrelImage> {
-        if (auto found = retrieveImages(Predicate::equals("identifier", identifier)); found && !found->empty())
-            return found->front();
+        const auto newest = [&]() -> std::shared_ptr<VistrelImage> {
+            auto found = retrieveImages(Predicate::equals("identifier", identifier));
+            return found && !found->empty() ? found->front() : nullptr;
+        };
+        if (auto found = newest()) return found;
+        // Another host sharing the store may be recording the identifier this instant: the
+        // lookup is made again under the store's write lock, held until the record is saved
+        // with its photo written, so that of two hosts one records it and the other finds it.
+        auto context = layer->managedObjectContext();
+        auto coordinator = context ? context->persistentStoreCoordinator() : nullptr;
+        if (!coordinator) return nullptr;
+        WriteLock lock(*coordinator);
+        if (lock.error) {
+            platform::log("store :: the store's write lock was not taken (another host's write not done in time?); "
+                          "nothing is recorded");
+            platform::log(platform::escapeControlCharacters(lock.error->description()));
+            return nullptr;
+        }
+        if (auto found = newest()) return found;
         return insertWithPicture(documentId, identifier, title, picture, date);
     });
 }

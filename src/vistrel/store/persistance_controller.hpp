@@ -2,7 +2,8 @@
 // The scan history: records of recognised images and of photos kept while offline,
 // found by identifier, listed newest first up to the configured number, deleted, and
 // each record's photo kept as a JPEG file in the documents folder. The store is used
-// on the main thread; an operation called on another thread runs there and waits.
+// on the main thread; an operation called on another thread runs there and waits, and
+// what it throws (a host's savePicture, say) is thrown to that caller.
 #include <cstddef>
 #include <filesystem>
 #include <memory>
@@ -47,7 +48,11 @@ public:
     // The newest record of the identifier, unchanged; else a new record whose photo is
     // written first through savePicture under the identifier, as above. None when the
     // store cannot be opened, the photo written or the new record saved (nothing is left
-    // of it then, as above).
+    // of it then, as above). Hosts sharing the store record an identifier once: when
+    // none is found, the store's write lock is taken, the lookup made again, and the lock
+    // held until the new record is saved; a host that meanwhile asks for the identifier
+    // waits (on the main thread, as long as a save waits for another host) and finds that
+    // record. None too when that wait runs out.
     virtual std::shared_ptr<VistrelImage> loadOrCreateVistrelImage(const std::string& documentId,
                                                                    const std::string& identifier,
                                                                    const std::string& title,

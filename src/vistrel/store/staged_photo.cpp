@@ -9,18 +9,11 @@
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
-#include "vistrel/store/stale_photo_files.hpp"
+#include "vistrel/store/set_aside_photo.hpp"
 
 namespace vistrel {
 
 namespace {
-
-// What has the name, without following a link; none when nothing has it.
-std::optional<StagedPhoto::Identity> identityAt(const std::filesystem::path& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
-    return StagedPhoto::Identity{st.st_dev, st.st_ino};
-}
 
 void logRefusal(const std::filesystem::path& path, std::string_view why) {
     platform::log(platform::escapeControlCharacters(
@@ -42,16 +35,16 @@ std::optional<StagedPhoto> StagedPhoto::write(const std::filesystem::path& path,
             logRefusal(path, "is a folder");
             return std::nullopt;
         }
-        SetAside moved{platform::temporaryPathFor(path, kSetAsidePhotoMark), {st.st_atim, st.st_mtim}};
+        SetAside moved{setAsidePathFor(path, st.st_mtim), st.st_mtim, S_ISLNK(st.st_mode)};
         if (::rename(path.c_str(), moved.path.c_str()) != 0) {
             logRefusal(path, "cannot be set aside until the new record is saved");
             return std::nullopt;
         }
         platform::fileStep("photo: set aside");
-        // Just changed, as far as any clean-up can tell, until it takes its name again; its
-        // own modification time kept in it, as its access time, for a clean-up after a
-        // stopped run. Without that mark another host's clean-up could take it meanwhile.
-        const timespec marked[2] = {st.st_mtim, {0, UTIME_NOW}};
+        // Just changed, as far as any clean-up can tell, until it takes its name again (its
+        // own time is in its name). Without that mark another host's clean-up could take it
+        // meanwhile.
+        const timespec marked[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
         if (::utimensat(AT_FDCWD, moved.path.c_str(), marked, AT_SYMLINK_NOFOLLOW) != 0) {
             if (::rename(moved.path.c_str(), path.c_str()) != 0) logNotBack(moved.path);
             logRefusal(path, "cannot be marked as set aside");
@@ -67,10 +60,10 @@ std::optional<StagedPhoto> StagedPhoto::write(const std::filesystem::path& path,
     } catch (...) {
         // What has the name is what the write left, whatever it did before it threw: the
         // unwinding discards it as a failed write's.
-        photo.written_ = identityAt(path);
+        photo.written_ = platform::identityAt(path);
         throw;
     }
-    photo.written_ = identityAt(path);
+    photo.written_ = platform::identityAt(path);
     if (!written) return std::nullopt;  // the photo discards what the write left
     return photo;
 }
@@ -82,19 +75,20 @@ StagedPhoto::StagedPhoto(StagedPhoto&& other) noexcept
 
 StagedPhoto::~StagedPhoto() { discard(); }
 
-bool StagedPhoto::putBack() {
-    // Its bytes matter more than its times: it takes its name again either way.
-    if (::utimensat(AT_FDCWD, aside_->path.c_str(), aside_->times.data(), AT_SYMLINK_NOFOLLOW) != 0)
-        platform::log(platform::escapeControlCharacters(platform::concatenate(
-            "store :: the times of the photo set aside as ", aside_->path.string(),
-            " could not be set back; it takes its name again with the times it has")));
+void StagedPhoto::putBack() {
+    if (aside_->isLink) {
+        // Only a regular file ever takes a photo's name: the name is left free.
+        if (written_) ::unlink(path_.c_str());
+        removeAside();
+        return;
+    }
+    restoreSetAsideTime(aside_->path, aside_->modified);
     platform::fileStep("photo: putting back");
     if (::rename(aside_->path.c_str(), path_.c_str()) == 0) {
         platform::syncFolderOf(path_);
-        return true;
+        return;
     }
     logNotBack(aside_->path);
-    return false;
 }
 
 void StagedPhoto::removeAside() {
@@ -105,7 +99,7 @@ void StagedPhoto::keep() {
     if (settled_) return;
     settled_ = true;
     if (!aside_) return;
-    if (!written_ && !identityAt(path_)) {
+    if (!written_ && !platform::identityAt(path_)) {
         putBack();
         return;
     }
@@ -117,7 +111,7 @@ void StagedPhoto::discard() {
     settled_ = true;
     // Only while the name holds what this write left: a file another host wrote since is
     // its own, and is newer than what was set aside.
-    if (identityAt(path_) != written_) {
+    if (platform::identityAt(path_) != written_) {
         if (aside_) removeAside();
         return;
     }

@@ -6,23 +6,22 @@
 // subclass may write its own way or keep elsewhere), so a saved record never points at a
 // missing photo. Whatever already has the name (the photo of a record of the same
 // identifier, a photo kept after its record was deleted, a link) is first set aside by
-// renaming it, never followed or copied, to "<name>.aside-<number>"
-// (kSetAsidePhotoMark), apart from the writes in progress ("<name>.tmp-<number>"). It is
-// then marked as just changed, so that no clean-up of a host sharing the folder takes it
-// meanwhile, with its own modification time kept as its access time, so that the clean-up
-// after a stopped run can give it back (clearStalePhotoFiles); when that mark cannot be
-// set it takes its name again and nothing is written. The write therefore always makes a
-// new file, even one that writes in place. When the record is not saved, or the write
-// fails or throws, and the name still holds what this write left (or nothing), what was
-// set aside takes its name again, with its times; a file another host wrote since is
-// left alone.
-#include <sys/types.h>
-
-#include <array>
+// renaming it, never followed or copied, to a name of its own that keeps its modification
+// time (set_aside_photo.hpp), apart from the writes in progress ("<name>.tmp-<number>").
+// It is then marked as just changed, so that no clean-up of a host sharing the folder
+// takes it meanwhile; when that mark cannot be set it takes its name again and nothing is
+// written. The write therefore always makes a new file, even one that writes in place.
+// When the record is not saved, or the write fails or throws, and the name still holds
+// what this write left (or nothing), what was set aside takes its name again, with its
+// own time; a file another host wrote since is left alone. A link set aside never takes a
+// photo's name again: only the link goes, never what it points to, so that no photo is
+// ever read through one.
 #include <ctime>
 #include <filesystem>
 #include <functional>
 #include <optional>
+
+#include "vistrel/platform/foundation/file_identity.hpp"
 
 namespace vistrel {
 
@@ -46,27 +45,22 @@ public:
     // before takes it again.
     void discard();
 
-    struct Identity {
-        dev_t device = 0;
-        ino_t inode = 0;
-        bool operator==(const Identity&) const = default;
-    };
-
 private:
     struct SetAside {
         std::filesystem::path path;
-        std::array<std::timespec, 2> times{};  // its access and modification times
+        std::timespec modified{};  // its own modification time
+        bool isLink = false;
     };
     StagedPhoto(std::filesystem::path path, std::optional<SetAside> aside)
         : path_(std::move(path)), aside_(std::move(aside)) {}
-    // Renames what was set aside back to the name, replacing what is there.
-    bool putBack();
+    // What was set aside takes the name again, replacing what is there; a link only goes.
+    void putBack();
     // Removes what was set aside: what it was set aside for has the name now.
     void removeAside();
 
     std::filesystem::path path_;
     std::optional<SetAside> aside_;
-    std::optional<Identity> written_;  // what has the name after the write; none: nothing
+    std::optional<platform::FileIdentity> written_;  // what has the name after the write; none: nothing
     bool settled_ = false;
 };
 

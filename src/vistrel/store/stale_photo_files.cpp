@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/file_identity.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
-#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/store/picture_file_name.hpp"
+#include "vistrel/store/set_aside_photo.hpp"
 #include "vistrel/store/vistrel_image.hpp"
 
 namespace vistrel {
@@ -37,13 +37,18 @@ bool isNameFree(const std::filesystem::path& path) {
     return ::lstat(path.c_str(), &st) != 0 && errno == ENOENT;
 }
 
-// A set-aside photo's own modification time, kept as its access time while it was aside.
-void setModifiedFromAccessed(const StaleTemporary& aside) {
-    const timespec times[2] = {{0, UTIME_OMIT}, aside.accessed};
-    if (::utimensat(AT_FDCWD, aside.path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0) return;
-    platform::log(platform::escapeControlCharacters(platform::concatenate(
-        "store :: the times of the photo set aside as ", aside.path.string(),
-        " could not be set back; it takes its name again with the times it has")));
+// A set-aside photo's own modification time, kept in its name (or, by an earlier version,
+// as its access time) while it was aside.
+void restoreOwnTime(const StaleTemporary& aside) {
+    const auto name = readSetAsideName(aside.path.filename().native());
+    restoreSetAsideTime(aside.path, name && name->modified ? *name->modified : aside.accessed);
+}
+
+// The photo a set-aside name is of; none for any other name.
+std::optional<std::string_view> setAsidePhotoOf(std::string_view name) {
+    const auto read = readSetAsideName(name);
+    if (read && isPhotoName(read->target)) return read->target;
+    return std::nullopt;
 }
 
 // Gives the entry its name at once, never over a file that took the name meanwhile.
@@ -53,13 +58,6 @@ bool takeFreeName(const StaleTemporary& stale, const std::filesystem::path& targ
     // A file system without that rename: a second name, then its own goes (a run stopped
     // in between leaves two names of one file, which the next start resolves).
     return ::link(stale.path.c_str(), target.c_str()) == 0 && ::unlink(stale.path.c_str()) == 0;
-}
-
-// True when both names are of one file (or link).
-bool sameEntry(const std::filesystem::path& a, const std::filesystem::path& b) {
-    struct stat first {}, second {};
-    return ::lstat(a.c_str(), &first) == 0 && ::lstat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
 }
 
 // True for a regular file that starts and ends as a whole JPEG (FF D8 ... FF D9) or PNG
@@ -110,9 +108,8 @@ std::optional<std::set<std::string>> recordedPhotoNames(platform::store::Managed
 }  // namespace
 
 bool isTemporaryPhotoName(std::string_view name) {
-    for (std::string_view mark : {platform::temporaryMark, kSetAsidePhotoMark})
-        if (const auto target = platform::temporaryTargetOf(name, mark); target && isPhotoName(*target)) return true;
-    return false;
+    const auto written = platform::temporaryTargetOf(name, platform::temporaryMark);
+    return (written && isPhotoName(*written)) || setAsidePhotoOf(name);
 }
 
 std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::store::ManagedObjectContext& context) {
@@ -120,10 +117,12 @@ std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::
     // Photos set aside whole: each is the only copy of a photo until it is known that the
     // record of its replacement was saved.
     std::vector<StaleTemporary> nameTaken;
-    for (auto& aside : platform::staleTemporaries(folder, kSetAsidePhotoMark, isPhotoName, true)) {
+    for (auto& aside : platform::staleTemporaries(folder, setAsidePhotoOf, true)) {
         const auto target = folder / aside.target;
-        if (isNameFree(target)) {
-            setModifiedFromAccessed(aside);
+        if (aside.isLink) {
+            cleared += ::unlink(aside.path.c_str()) == 0;  // never a photo's name
+        } else if (isNameFree(target)) {
+            restoreOwnTime(aside);
             cleared += takeFreeName(aside, target);
         } else {
             nameTaken.push_back(std::move(aside));
@@ -136,7 +135,7 @@ std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::
         for (const auto& aside : nameTaken) {
             if (!recorded) break;  // which run saved what cannot be told: left for a later start
             const auto target = folder / aside.target;
-            if (recorded->contains(aside.target) || sameEntry(aside.path, target)) {
+            if (recorded->contains(aside.target) || platform::isSameEntry(aside.path, target)) {
                 cleared += ::unlink(aside.path.c_str()) == 0;
                 continue;
             }
@@ -145,15 +144,16 @@ std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::
             // the folder, whose record may be about to be saved.
             struct stat now {};
             if (::lstat(target.c_str(), &now) != 0 || !platform::isPastStaleAge(now.st_mtim)) continue;
-            setModifiedFromAccessed(aside);
+            restoreOwnTime(aside);
             cleared += ::rename(aside.path.c_str(), target.c_str()) == 0;
         }
     }
-    // Photos being written: half of one, or a whole one whose record was never saved.
+    // Photos being written: half of one, or a whole one whose record was never saved. A
+    // link there goes too: whoever left it, it never takes a photo's name.
     for (const auto& written : platform::staleTemporaries(folder, platform::temporaryMark, isPhotoName, true)) {
         const auto target = folder / written.target;
         const bool setAsideByAnEarlierVersion =
-            isNameFree(target) && (written.isLink || endsAsAWholePicture(written.path));
+            !written.isLink && isNameFree(target) && endsAsAWholePicture(written.path);
         if (setAsideByAnEarlierVersion && takeFreeName(written, target)) ++cleared;
         else cleared += ::unlink(written.path.c_str()) == 0;
     }

@@ -2,11 +2,13 @@
 // Photo files that stopped runs left beside the photos. Two kinds, told apart by their
 // marks: a photo being written is "<name>.jpg.tmp-<number>" until it is renamed to its
 // name, and the photo a new one replaces is set aside whole (a link too, never followed)
-// as "<name>.jpg.aside-<number>" until the new record is saved, with its own modification
-// time kept as its access time meanwhile (staged_photo.hpp). A run killed in between
-// leaves them behind for good. Only those patterns are touched, only directly in the
-// folder, only regular files and links, and only those too old for any live save, of
-// this host or another sharing the folder, to own (platform::staleTemporaryAge).
+// under a name that keeps its own modification time (set_aside_photo.hpp) until the new
+// record is saved (staged_photo.hpp). A run killed in between leaves them behind for
+// good. Only those patterns are touched, only directly in the folder, only regular files
+// and links, and only those too old for any live save, of this host or another sharing
+// the folder, to own (platform::staleTemporaryAge). Only a regular file ever takes a
+// photo's name: a link left under either mark goes (the link alone, never what it points
+// to).
 #include <cstddef>
 #include <filesystem>
 #include <string_view>
@@ -15,9 +17,6 @@
 
 namespace vistrel {
 
-// The mark of a photo set aside until the record of its replacement is saved.
-inline constexpr std::string_view kSetAsidePhotoMark = ".aside-";
-
 // True for a name of either pattern.
 bool isTemporaryPhotoName(std::string_view name);
 
@@ -25,12 +24,12 @@ bool isTemporaryPhotoName(std::string_view name);
 // - one set aside takes its name back when nothing has it, or when what has it is no
 //   record's photo (the new photo of a record never saved, or half of one a host's
 //   savePicture wrote in place) and is stale too; it goes when a record's photo has the
-//   name (that record was saved with the new photo). Its modification time is set back
-//   from its access time first. The records are read only when such a name is taken.
+//   name (that record was saved with the new photo). Its own modification time is set
+//   back first, from its name (or, set aside by an earlier version, its access time).
+//   The records are read only when such a name is taken.
 // - one being written is half a photo, or a whole one whose record was never saved: it
 //   goes. One an earlier version set aside under that pattern takes its name back only
-//   when nothing has the name and it is a link or a file that ends as a whole JPEG or
-//   PNG does.
+//   when nothing has the name and it is a file that ends as a whole JPEG or PNG does.
 // Gives how many were cleared.
 std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::store::ManagedObjectContext& context);
 

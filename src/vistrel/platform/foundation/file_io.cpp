@@ -190,13 +190,26 @@ bool isPastStaleAge(const std::timespec& time) {
 std::vector<StaleTemporary> staleTemporaries(const std::filesystem::path& folder, std::string_view mark,
                                              const std::function<bool(std::string_view target)>& isTarget,
                                              bool withLinks) {
+    return staleTemporaries(
+        folder,
+        [&](std::string_view name) -> std::optional<std::string_view> {
+            const auto target = temporaryTargetOf(name, mark);
+            if (target && isTarget(*target)) return target;
+            return std::nullopt;
+        },
+        withLinks);
+}
+
+std::vector<StaleTemporary> staleTemporaries(
+    const std::filesystem::path& folder,
+    const std::function<std::optional<std::string_view>(std::string_view name)>& targetOf, bool withLinks) {
     std::vector<StaleTemporary> found;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         const auto& path = it->path();
         const std::string name = path.filename().native();
-        const auto target = temporaryTargetOf(name, mark);
-        if (!target || !isTarget(*target)) continue;
+        const auto target = targetOf(name);
+        if (!target) continue;
         struct stat st {};
         if (::lstat(path.c_str(), &st) != 0 || !(S_ISREG(st.st_mode) || (withLinks && S_ISLNK(st.st_mode)))) continue;
         if (!isPastStaleAge(st.st_mtim)) continue;

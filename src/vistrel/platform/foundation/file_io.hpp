@@ -108,6 +108,12 @@ std::vector<StaleTemporary> staleTemporaries(const std::filesystem::path& folder
                                              const std::function<bool(std::string_view target)>& isTarget,
                                              bool withLinks);
 
+// The same for temporaries named otherwise: `targetOf` gives the target a name is a
+// temporary of, or none for a name that is not one.
+std::vector<StaleTemporary> staleTemporaries(
+    const std::filesystem::path& folder,
+    const std::function<std::optional<std::string_view>(std::string_view name)>& targetOf, bool withLinks);
+
 // Removes the stale temporaries of atomic writes (regular files named with temporaryMark)
 // whose target `isTarget` accepts, as staleTemporaries finds them. Gives how many went.
 std::size_t removeStaleTemporaries(const std::filesystem::path& folder,

@@ -8,6 +8,7 @@
 #include <tuple>
 #include <system_error>
 
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/utf_encodings.hpp"
 
@@ -18,8 +19,10 @@ namespace {
 using Micro = std::chrono::microseconds;
 
 // How long a lock another host holds on the file is waited for, in milliseconds, and
-// how often the journal's switch is tried again meanwhile.
-constexpr int kBusyTimeout = 5000;
+// how often the journal's switch is tried again meanwhile. A host may hold the lock while
+// it writes a photo (beginWriting): the largest a camera takes, encoded at the best
+// quality, is written in a few seconds on a slow disk.
+constexpr int kBusyTimeout = 15000;
 constexpr int kJournalRetry = 5;
 
 // Text made of the parts in order.
@@ -552,7 +555,8 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
         }
         return true;
     };
-    if (!db.exec("BEGIN IMMEDIATE")) return fail("the save cannot begin");
+    // A write begun by beginWriting is still open (its lock held): the save is part of it.
+    if (sqlite3_get_autocommit(db.db) && !db.exec("BEGIN IMMEDIATE")) return fail("the save cannot begin");
     for (const auto& insert : changes.inserts) {
         std::string sql = cat("INSERT INTO ", quotedName(insert.entity->name), " (");
         std::string marks;
@@ -599,6 +603,26 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
     }
     if (!db.exec("COMMIT")) return fail("the save cannot be committed");
     return keys;
+}
+
+std::optional<Error> PersistentStoreCoordinator::beginWriting() {
+    if (!connection_) return Connection{}.error("the store is not open", SQLITE_CANTOPEN);
+    Connection& db = *connection_;
+    if (!sqlite3_get_autocommit(db.db)) return std::nullopt;  // begun already, its lock held
+    // Tried once without waiting, so that a wait is told before it starts.
+    sqlite3_busy_timeout(db.db, 0);
+    int begun = sqlite3_exec(db.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    sqlite3_busy_timeout(db.db, kBusyTimeout);
+    if ((begun & 0xff) == SQLITE_BUSY) {
+        fileStep("store: waiting for another host's write");
+        begun = sqlite3_exec(db.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    }
+    if (begun != SQLITE_OK) return db.error("the write cannot begin");
+    return std::nullopt;
+}
+
+void PersistentStoreCoordinator::endWriting() {
+    if (connection_ && !sqlite3_get_autocommit(connection_->db)) connection_->exec("ROLLBACK");
 }
 
 std::optional<Error> PersistentStoreCoordinator::batchDelete(const EntityDescription& entity) {

@@ -73,8 +73,16 @@ public:
                                                Error* error = nullptr);
     // Writes the changes in one transaction (an update, the values marked changed only);
     // on success gives the keys of the inserted rows in order, on failure nothing is
-    // written.
+    // written. After beginWriting, that transaction is the one begun there.
     std::optional<std::vector<std::int64_t>> save(const StoreChanges& changes, Error* error = nullptr);
+    // Takes the file's write lock now, waiting for another host's write as a save does
+    // (telling the file step "store: waiting for another host's write" first when it must
+    // wait), and holds it until the next save writes and commits under it, or endWriting:
+    // what is read meanwhile stays true until then, for every host (taken already, it is
+    // kept). A run stopped while it is held lets it go and writes nothing.
+    std::optional<Error> beginWriting();
+    // Lets go of a write lock begun and not saved under; nothing is written.
+    void endWriting();
     // Deletes every row of the entity in the store itself.
     std::optional<Error> batchDelete(const EntityDescription& entity);
 
