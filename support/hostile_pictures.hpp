@@ -13,11 +13,19 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "progressive_jpeg.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
 
 namespace imagetest {
+
+// A JPEG without its end-of-image marker: its scan's data seems to go on.
+inline std::string jpegWithoutItsEnd(std::string jpeg) {
+    if (std::string_view(jpeg).ends_with(platform::graphics::jpegEnd)) jpeg.resize(jpeg.size() - platform::graphics::jpegEnd.size());
+    return jpeg;
+}
 
 // A progressive JPEG of width x height followed by `extraScans` more scans of band 63 of
 // its first component. Each scan's data is a few runs of blocks without coefficients
@@ -27,7 +35,7 @@ namespace imagetest {
 inline std::string jpegWithManyScans(int width, int height, int extraScans) {
     std::string jpeg = progressiveJpeg(width, height);
     if (jpeg.size() < 2) return jpeg;
-    jpeg.resize(jpeg.size() - 2);  // the end-of-image marker goes after the new scans
+    jpeg = jpegWithoutItsEnd(std::move(jpeg));  // the end-of-image marker goes after the new scans
     // AC table 3: one code, "0", for the symbol E0 (a run of 2^14 blocks and 14 more bits).
     jpeg += std::string("\xFF\xC4\x00\x14\x13\x01", 6) + std::string(15, '\0') + "\xE0";
     // Runs of 2^14 + (2^14 - 1) blocks each, enough for every block of the first component
@@ -50,7 +58,7 @@ inline std::string jpegWithManyScans(int width, int height, int extraScans) {
     const std::string scan = std::string("\xFF\xDA\x00\x08\x01\x01\x03\x3F\x3F\x00", 10) + data;
     jpeg.reserve(jpeg.size() + scan.size() * std::size_t(extraScans) + 2);
     for (int i = 0; i < extraScans; ++i) jpeg += scan;
-    return jpeg + "\xFF\xD9";
+    return jpeg.append(platform::graphics::jpegEnd);
 }
 
 // A GIF of width x height frames of four colours (LZW codes from 3 bits), frame i's data
@@ -143,7 +151,7 @@ inline std::string gifAtTheClearCodeBound(int width, int height, int frames) {
 // A PNG whose end chunk claims `length` bytes of data (2 GB at most: 0x7FFFFFFF), as
 // though the picture went on past its end.
 inline std::string pngWhoseEndClaims(std::string png, std::uint32_t length) {
-    if (png.size() < 12 || png.compare(png.size() - 8, 4, "IEND") != 0) return png;
+    if (!std::string_view(png).ends_with(platform::graphics::pngEndChunk)) return png;
     for (int i = 0; i < 4; ++i) png[png.size() - 12 + std::size_t(i)] = static_cast<char>(length >> (24 - 8 * i));
     return png;
 }
@@ -181,11 +189,6 @@ inline std::string pngWhosePixelDataNeverEnds(const std::string& png, std::size_
     return out;
 }
 
-// A JPEG without its end-of-image marker: its scan's data seems to go on.
-inline std::string jpegWithoutItsEnd(std::string jpeg) {
-    if (jpeg.size() >= 2 && jpeg.compare(jpeg.size() - 2, 2, "\xFF\xD9") == 0) jpeg.resize(jpeg.size() - 2);
-    return jpeg;
-}
 
 // The JPEG with segments of metadata (APP15, of no meaning) after its start, as many as
 // make its first scan's header end at `firstScanEnd` bytes from the start of the file.

@@ -86,9 +86,10 @@ ImageSourceResult readInterlacedPng(std::string_view bytes, const ImageHeader& h
     return oneFrame(fitted(std::move(decoded->frames.front()), size));
 }
 
-// A JPEG is decoded from its input as the decoder asks for it, once its header passes
-// the limits.
-ImageSourceResult readJpeg(PictureInput& input, int coverWidth, int coverHeight, const DisplayDecodingLimits& limits) {
+// A JPEG is decoded from its input (bytes in memory, or a file's input) as the decoder
+// asks for it, once its header passes the limits.
+template <class Input>
+ImageSourceResult readJpegForDisplay(Input&& input, int coverWidth, int coverHeight, const DisplayDecodingLimits& limits) {
     std::string failure;
     DisplayPixelSize size;
     auto bitmap = readJpeg(input, [&](const ImageHeader& header) -> std::optional<PixelSize> {
@@ -138,13 +139,12 @@ DisplayPixelSize displayPixelSize(int width, int height, int coverWidth, int cov
 
 ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
                                             const DisplayDecodingLimits& limits) {
-    const auto format = imageFormatOf(bytes);
-    PictureBytesInput input(bytes);
-    if (format == ImageFormat::jpeg) return readJpeg(input, coverWidth, coverHeight, limits);
+    if (imageFormatOf(bytes) == ImageFormat::jpeg) return readJpegForDisplay(bytes, coverWidth, coverHeight, limits);
     const auto header = readImageHeader(bytes);
     if (!header) return {};
     if (header->format == ImageFormat::gif) return readGif(bytes, *header, coverWidth, coverHeight, limits);
     if (header->storedInPasses) return readInterlacedPng(bytes, *header, coverWidth, coverHeight, limits);
+    PictureBytesInput input(bytes);
     return readPng(input, *header, coverWidth, coverHeight, limits);
 }
 
@@ -160,7 +160,7 @@ std::optional<Image> readStillFileForDisplay(const std::filesystem::path& path, 
     // A JPEG, and a PNG whose rows come one after the other, are decoded as the file is
     // read: they hold their rows, not the file. The others are held whole to be read.
     const auto format = imageFormatOf(input->head());
-    if (format == ImageFormat::jpeg) return firstFrame(readJpeg(*input, coverWidth, coverHeight, limits));
+    if (format == ImageFormat::jpeg) return firstFrame(readJpegForDisplay(*input, coverWidth, coverHeight, limits));
     const auto header = readImageHeader(input->head());
     if (header && header->format == ImageFormat::png && !header->storedInPasses)
         return firstFrame(readPng(*input, *header, coverWidth, coverHeight, limits));

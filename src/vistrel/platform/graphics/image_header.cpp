@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "vistrel/platform/graphics/jpeg_reading.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
 #include "vistrel/platform/graphics/picture_input.hpp"
 
 namespace platform::graphics {
@@ -42,7 +43,7 @@ std::optional<ImageHeader> gifHeader(std::string_view bytes) {
 }  // namespace
 
 std::optional<ImageFormat> imageFormatOf(std::string_view bytes) {
-    if (startsWith(bytes, "\x89PNG\r\n\x1a\n")) return ImageFormat::png;
+    if (bytes.starts_with(pngSignature)) return ImageFormat::png;
     if (startsWith(bytes, "\xFF\xD8\xFF")) return ImageFormat::jpeg;
     if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) return ImageFormat::gif;
     return std::nullopt;

@@ -2,13 +2,11 @@
 // (jpeg_reading.hpp).
 #include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_reading.hpp"
-#include "vistrel/platform/graphics/picture_input.hpp"
 
 namespace platform::graphics {
 
 std::optional<Bitmap> decodeJpegBitmap(std::string_view bytes, std::optional<PixelSize> covering) {
-    PictureBytesInput input(bytes);
-    return readJpeg(input, [&](const ImageHeader& header) { return covering.value_or(PixelSize{header.width, header.height}); });
+    return readJpeg(bytes, [&](const ImageHeader& header) { return covering.value_or(PixelSize{header.width, header.height}); });
 }
 
 std::optional<DecodedFrames> decodeJpeg(std::string_view bytes) {

@@ -224,4 +224,10 @@ std::optional<Bitmap> readJpeg(PictureInput& input, const JpegSizeFor& sizeFor) 
     return orientedBitmap(std::move(*bitmap), read.orientation);
 }
 
+std::optional<Bitmap> readJpeg(std::string_view bytes, const JpegSizeFor& sizeFor) {
+    if (jpegScanCount(bytes) > maxJpegScans) return std::nullopt;
+    PictureBytesInput input(bytes);
+    return readJpeg(input, sizeFor);
+}
+
 }  // namespace platform::graphics

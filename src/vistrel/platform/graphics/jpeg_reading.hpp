@@ -30,5 +30,7 @@ using JpegSizeFor = std::function<std::optional<PixelSize>(const ImageHeader& he
 // full size when even that is smaller). None for bytes that are no JPEG, a picture over
 // the decoding limits or one the caller refuses.
 std::optional<Bitmap> readJpeg(PictureInput& input, const JpegSizeFor& sizeFor);
+// The same from bytes in memory, whose scans are counted before anything is decoded.
+std::optional<Bitmap> readJpeg(std::string_view bytes, const JpegSizeFor& sizeFor);
 
 }  // namespace platform::graphics

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "vistrel/platform/graphics/byte_window.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
 
 namespace platform::graphics {
 
@@ -104,7 +105,7 @@ void JpegMarkerWalk::walk(std::string_view bytes, Until until, std::size_t from)
             at_ = at;
             continue;
         }
-        if (marker == 0xD9) {
+        if (marker == jpegEndMarker) {
             ended_ = true;
             at_ = at;
             return;
@@ -130,6 +131,12 @@ void JpegMarkerWalk::walk(std::string_view bytes, Until until, std::size_t from)
         }
         at_ = at + length;
     }
+}
+
+int jpegScanCount(std::string_view bytes) {
+    JpegMarkerWalk walk;
+    walk.walk(bytes);
+    return walk.scans();
 }
 
 }  // namespace platform::graphics

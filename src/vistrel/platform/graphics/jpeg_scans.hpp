@@ -71,4 +71,7 @@ private:
     std::optional<bool> firstScanWholePicture_;
 };
 
+// Every scan up to the end of the image (or of the bytes).
+int jpegScanCount(std::string_view bytes);
+
 }  // namespace platform::graphics

@@ -10,6 +10,7 @@
 #include "vistrel/platform/graphics/gif_frame_data.hpp"
 #include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/graphics/image_header.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
 
 namespace platform::graphics {
 
@@ -148,7 +149,7 @@ std::optional<std::size_t> PictureExtent::pngLength(const ByteWindow& bytes) {
         }
         // A chunk past its allowance has ended the picture where it starts (an end chunk
         // that claims gigabytes, say).
-        if (type == "IEND") return next;
+        if (type == pngEndChunkType) return next;
         at_ = next;
     }
     return std::nullopt;
