@@ -80,6 +80,7 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
     // colours at half size across and down, two bytes each, 34.9 MiB.
     const std::string twelveMegapixels = imagetest::jpegWithoutItsEnd(kitJpeg(4032, 3024));
     const std::string noisyPhoto = noisyPng(1600, 1200);
+    const std::string smallPhoto = imagetest::encodeJpeg(imagetest::Picture(64, 48, {90, 60, 30, 255}));
     const Row rows[] = {
         {"progressive JPEG followed by 5,000 scans", imagetest::jpegWithManyScans(512, 512, 5000), 0, 96, 96, {},
          0, 0, 8},
@@ -133,6 +134,11 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
          imagetest::pngWhosePixelDataNeverEnds(imagetest::twoColourPng(1024, 512, {9, 9, 9, 255}, {9, 9, 9, 255}),
                                               64 << 10, 6 << 20),
          250'000'000, 96, 96, {}, 0, 0, 8, 3},
+        // A header as long as the metadata's allowance shows; one past it is cut there.
+        {"JPEG photo whose header ends 1,000 bytes within the metadata's allowance, from its file",
+         imagetest::jpegWithMetadataUpTo(smallPhoto, (16 << 20) - 1000), 1, 0, 0, {}, 64, 48, 8, 17},
+        {"JPEG photo whose header ends 1,000 bytes past the metadata's allowance, from its file",
+         imagetest::jpegWithMetadataUpTo(smallPhoto, (16 << 20) + 1000), 1, 0, 0, {}, 0, 0, 8, 17},
         {"GIF screen of 65535 x 65535 and a frame of that size with 16 MB of data",
          imagetest::gifWithData(65535, 65535, std::string(16 << 20, 'U')), 16 << 20, 96, 96, {}, 0, 0, 8, 1},
     };

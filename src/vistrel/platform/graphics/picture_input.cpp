@@ -36,7 +36,8 @@ std::size_t PictureFileInput::givenUpTo() const {
 }
 
 std::string_view PictureFileInput::head() const {
-    return std::string_view(window_).substr(0, givenUpTo() - windowFrom_);
+    if (windowFrom_ > 0) return {};
+    return std::string_view(window_).substr(0, length_ ? std::min(*length_, readTo_) : readTo_);
 }
 
 bool PictureFileInput::readPiece() {
@@ -84,7 +85,7 @@ std::string_view PictureFileInput::next() {
             return piece;
         }
         // A part left out where giving has come to: passed over, never read.
-        if (auto part = extent_.leftOutAfter(given_); part && part->first <= given_ && !length_.has_value()) {
+        if (auto part = extent_.leftOutAfter(given_); part && part->first <= given_ && (!length_ || part->first < *length_)) {
             if (readTo_ < part->second) {
                 if (!file_.readFrom(part->second)) {
                     failed_ = true;

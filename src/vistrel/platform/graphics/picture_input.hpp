@@ -39,8 +39,8 @@ public:
     // cannot be read, is not a regular file or is larger than maxImageFileBytes.
     static std::optional<PictureFileInput> open(const std::filesystem::path& path, const DisplayDecodingLimits& limits);
 
-    // The first bytes of the picture (its header, when it is short), before next() gives
-    // any.
+    // The first bytes of the file as read so far (a piece, or the picture when it is
+    // shorter), to tell its kind and header by, before next() gives any.
     std::string_view head() const;
     std::string_view next() override;
     // The bytes next() has not given yet, all of them in one string, its room taken once;
