@@ -213,6 +213,20 @@ void hostilePhotoFiles(const platform::graphics::Image& photo, const std::filesy
          [&] { return imagetest::jpegWithoutItsEnd(kitJpeg); }, 250u << 20},
         {"GIFs of 2048 x 2048 in two frames, each with the most clear codes a frame may hold",
          "hostile-gallery-clear-code-bound.png", [] { return imagetest::gifAtTheClearCodeBound(2048, 2048, 2); }, 0, true},
+        {"PNGs of 1600 x 1200 behind a text chunk of 20 MiB", "hostile-gallery-png-text.png",
+         [] {
+             return imagetest::pngWithTextBeforeItsPixels(
+                 imagetest::twoColourPng(1600, 1200, {30, 60, 90, 255}, {200, 100, 50, 255}), 20u << 20);
+         },
+         0, true},
+        {"CMYK JPEGs of 1600 x 1200 as Photoshop writes them", "hostile-gallery-cmyk.png",
+         [] {
+             return imagetest::cmykJpeg(1600, 1200, imagetest::CmykForm::adobeInverted, [](int x, int y) {
+                 return imagetest::Inks{static_cast<std::uint8_t>(x * 255 / 1600), static_cast<std::uint8_t>(y * 255 / 1200),
+                                        40, 0};
+             });
+         },
+         0, true},
     };
     for (const Kind& kind : kinds) {
         const std::string bytes = kind.bytes();

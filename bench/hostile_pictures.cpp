@@ -4,7 +4,7 @@
 //   for a row's icon;
 // - a GIF whose 512 x 512 frame starts with 16 MB of LZW clear codes, for a card;
 // - a card's photo file that holds a 12-megapixel JPEG followed by zeros up to 250 MB
-//   (sparse on disk);
+//   (sparse on disk), with its end marker and without;
 // - a PNG of 8000 x 8000 read under a bound of 16 M pixels, as an opened record's photo
 //   (the picture comes back at 4096 x 4096);
 // - progressive 4:2:0 JPEGs of 2880 x 1800 and 4032 x 3024, as a service sends them for
@@ -65,13 +65,16 @@ void BM_EndlessClearCodesGifForACard(benchmark::State& state) {
 }
 BENCHMARK(BM_EndlessClearCodesGifForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-void BM_PaddedPhotoFileForACard(benchmark::State& state) {
+// A card's read of a photo file holding a 12-megapixel JPEG, with its end marker or
+// without, followed by zeros up to 250 MB (sparse on disk).
+void photoFileForACard(benchmark::State& state, bool withItsEnd) {
     auto bitmap = platform::graphics::Bitmap::make(4032, 3024);
     for (int y = 0; y < bitmap->height(); ++y)
         for (int x = 0; x < bitmap->width(); ++x)
             bitmap->data()[std::size_t(y) * bitmap->width() + x] = platform::graphics::premultipliedPixel(
                 static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x ^ y), 255);
-    const auto jpeg = platform::graphics::encodeJpeg(*platform::graphics::Image::make(std::move(*bitmap)), 1.0);
+    auto jpeg = platform::graphics::encodeJpeg(*platform::graphics::Image::make(std::move(*bitmap)), 1.0);
+    if (!withItsEnd) jpeg = imagetest::jpegWithoutItsEnd(std::move(*jpeg));
     std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-padded-XXXXXX").string();
     const int fd = mkstemp(pattern.data());
     const bool written = fd >= 0 && write(fd, jpeg->data(), jpeg->size()) == ssize_t(jpeg->size()) &&
@@ -85,7 +88,12 @@ void BM_PaddedPhotoFileForACard(benchmark::State& state) {
     report(state, shown, jpeg->size());
     std::filesystem::remove(pattern);
 }
+
+void BM_PaddedPhotoFileForACard(benchmark::State& state) { photoFileForACard(state, true); }
 BENCHMARK(BM_PaddedPhotoFileForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_PhotoFileWithoutItsEndForACard(benchmark::State& state) { photoFileForACard(state, false); }
+BENCHMARK(BM_PhotoFileWithoutItsEndForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 void BM_PngOfOneAndAHalfTimesTheBound(benchmark::State& state) {
     static const std::string png = imagetest::twoColourPng(8000, 8000, {30, 60, 90, 255}, {200, 100, 50, 255});

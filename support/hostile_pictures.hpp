@@ -3,17 +3,29 @@
 // JPEG followed by thousands of scans that each cost its decoder a pass over a component,
 // and a GIF whose frame's data starts with a long run of LZW clear codes; beside them, a
 // GIF written as encoders that do not compress write it, with as many clear codes as a
-// real picture has, and one of several such frames at the most clear codes a frame may hold.
+// real picture has, and one of several such frames at the most clear codes a frame may hold;
+// PNGs with a long chunk of metadata before their pixels, or whose pixels' data never ends.
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "progressive_jpeg.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
 
 namespace imagetest {
+
+// A JPEG without its end-of-image marker: its scan's data seems to go on.
+inline std::string jpegWithoutItsEnd(std::string jpeg) {
+    if (std::string_view(jpeg).ends_with(platform::graphics::jpegEnd)) jpeg.resize(jpeg.size() - platform::graphics::jpegEnd.size());
+    return jpeg;
+}
 
 // A progressive JPEG of width x height followed by `extraScans` more scans of band 63 of
 // its first component. Each scan's data is a few runs of blocks without coefficients
@@ -23,7 +35,7 @@ namespace imagetest {
 inline std::string jpegWithManyScans(int width, int height, int extraScans) {
     std::string jpeg = progressiveJpeg(width, height);
     if (jpeg.size() < 2) return jpeg;
-    jpeg.resize(jpeg.size() - 2);  // the end-of-image marker goes after the new scans
+    jpeg = jpegWithoutItsEnd(std::move(jpeg));  // the end-of-image marker goes after the new scans
     // AC table 3: one code, "0", for the symbol E0 (a run of 2^14 blocks and 14 more bits).
     jpeg += std::string("\xFF\xC4\x00\x14\x13\x01", 6) + std::string(15, '\0') + "\xE0";
     // Runs of 2^14 + (2^14 - 1) blocks each, enough for every block of the first component
@@ -46,7 +58,7 @@ inline std::string jpegWithManyScans(int width, int height, int extraScans) {
     const std::string scan = std::string("\xFF\xDA\x00\x08\x01\x01\x03\x3F\x3F\x00", 10) + data;
     jpeg.reserve(jpeg.size() + scan.size() * std::size_t(extraScans) + 2);
     for (int i = 0; i < extraScans; ++i) jpeg += scan;
-    return jpeg + "\xFF\xD9";
+    return jpeg.append(platform::graphics::jpegEnd);
 }
 
 // A GIF of width x height frames of four colours (LZW codes from 3 bits), frame i's data
@@ -139,15 +151,67 @@ inline std::string gifAtTheClearCodeBound(int width, int height, int frames) {
 // A PNG whose end chunk claims `length` bytes of data (2 GB at most: 0x7FFFFFFF), as
 // though the picture went on past its end.
 inline std::string pngWhoseEndClaims(std::string png, std::uint32_t length) {
-    if (png.size() < 12 || png.compare(png.size() - 8, 4, "IEND") != 0) return png;
+    if (!std::string_view(png).ends_with(platform::graphics::pngEndChunk)) return png;
     for (int i = 0; i < 4; ++i) png[png.size() - 12 + std::size_t(i)] = static_cast<char>(length >> (24 - 8 * i));
     return png;
 }
 
-// A JPEG without its end-of-image marker: its scan's data seems to go on.
-inline std::string jpegWithoutItsEnd(std::string jpeg) {
-    if (jpeg.size() >= 2 && jpeg.compare(jpeg.size() - 2, 2, "\xFF\xD9") == 0) jpeg.resize(jpeg.size() - 2);
-    return jpeg;
+// A PNG chunk of that type and data, with its checksum.
+inline std::string pngChunk(std::string_view type, std::string_view data) {
+    std::string chunk;
+    const auto put32 = [&chunk](std::uint32_t value) {
+        for (int shift = 24; shift >= 0; shift -= 8) chunk += static_cast<char>(value >> shift);
+    };
+    put32(static_cast<std::uint32_t>(data.size()));
+    chunk.append(type).append(data);
+    uLong crc = crc32(0, reinterpret_cast<const Bytef*>(type.data()), static_cast<uInt>(type.size()));
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size()));
+    put32(static_cast<std::uint32_t>(crc));
+    return chunk;
+}
+
+// The PNG with a text chunk of `length` bytes of data right after its header, before its
+// pixels, as an editor keeps a long note or history in it.
+inline std::string pngWithTextBeforeItsPixels(const std::string& png, std::size_t length) {
+    constexpr std::size_t kHeaderEnd = 8 + 25;  // the signature and the header chunk
+    if (png.size() < kHeaderEnd || length < 8) return png;
+    const std::string text = std::string("Comment", 7) + '\0' + std::string(length - 8, 'n');
+    return png.substr(0, kHeaderEnd) + pngChunk("tEXt", text) + png.substr(kHeaderEnd);
+}
+
+// The PNG's header, then its pixels' data in chunks of `chunkBytes` up to `totalBytes`: a
+// deflate stream of empty blocks that never ends, nor gives a byte.
+inline std::string pngWhosePixelDataNeverEnds(const std::string& png, std::size_t chunkBytes, std::size_t totalBytes) {
+    std::string data("\x78\x01", 2);  // a zlib header
+    while (data.size() < totalBytes) data.append("\x00\x00\x00\xFF\xFF", 5);  // a stored block of no bytes, not the last
+    std::string out = png.substr(0, 8 + 25);
+    for (std::size_t at = 0; at < data.size(); at += chunkBytes) out += pngChunk("IDAT", data.substr(at, chunkBytes));
+    return out;
+}
+
+
+// The JPEG with segments of metadata (APP15, of no meaning) after its start, as many as
+// make its first scan's header end at `firstScanEnd` bytes from the start of the file.
+inline std::string jpegWithMetadataUpTo(const std::string& jpeg, std::size_t firstScanEnd) {
+    const std::size_t scan = jpeg.find("\xFF\xDA");
+    if (scan == std::string::npos || scan + 4 > jpeg.size()) return jpeg;
+    const std::size_t scanEnd = scan + 2 + (std::size_t(std::uint8_t(jpeg[scan + 2])) << 8 | std::uint8_t(jpeg[scan + 3]));
+    if (firstScanEnd < scanEnd + 4) return jpeg;
+    std::size_t fill = firstScanEnd - scanEnd;
+    std::string segments;
+    segments.reserve(fill);
+    while (fill > 0) {
+        // Segments of at most 65,537 bytes; none left under 4 (a marker and a length).
+        std::size_t segment = std::min<std::size_t>(fill, 65537);
+        if (fill - segment > 0 && fill - segment < 4) segment -= 4;
+        const std::size_t length = segment - 2;
+        segments += std::string("\xFF\xEF", 2);
+        segments += static_cast<char>(length >> 8);
+        segments += static_cast<char>(length & 0xFF);
+        segments.append(length - 2, 'm');
+        fill -= segment;
+    }
+    return jpeg.substr(0, 2) + segments + jpeg.substr(2);
 }
 
 // A JPEG whose frame claims `width` x `height` pixels (its markers followed from the

@@ -3,7 +3,8 @@
 // frame delays), the JPEG decode at a smaller scale, the image source of a GIF's frames,
 // the header read and the decode at display size that remote pictures take, and the grey
 // values of what was decoded, and where a file's picture ends as its bytes arrive (under
-// the limits of a decode at display size and of a whole one). Nothing may crash, and what
+// the limits of a decode at display size and of a whole one), to a reader that keeps
+// all of them or only those still looked at. Nothing may crash, and what
 // is decoded must hold together (sizes, frames, durations, grey planes).
 #include <algorithm>
 #include <cmath>
@@ -106,9 +107,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (platform::graphics::imageFormatOf(bytes)) {
         for (const auto& limits : {small, platform::graphics::wholeDecodingLimits()}) {
             platform::graphics::PictureExtent extent(limits);
+            // A reader that keeps only the bytes the extent still looks at hears the same.
+            platform::graphics::PictureExtent windowed(limits);
             std::size_t atMost = extent.atMost();
             for (std::size_t read = std::min<std::size_t>(bytes.size(), 7);; read = std::min(bytes.size(), read * 2 + 1)) {
                 const auto length = extent.length(bytes.substr(0, read));
+                const std::size_t from = std::min(windowed.resumeAt(), read);
+                require(windowed.length(bytes.substr(from, read - from), from) == length);
+                require(windowed.atMost() == extent.atMost() && windowed.leftOutAfter(0) == extent.leftOutAfter(0));
                 if (length) {
                     if (*length <= read)
                         require(platform::graphics::PictureExtent(limits).length(bytes).value_or(0) == *length);

@@ -15,6 +15,7 @@
 
 #include "vistrel/platform/foundation/file_identity.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
 #include "vistrel/store/picture_file_name.hpp"
 #include "vistrel/store/set_aside_photo.hpp"
 #include "vistrel/store/vistrel_image.hpp"
@@ -60,26 +61,22 @@ bool takeFreeName(const StaleTemporary& stale, const std::filesystem::path& targ
     return ::link(stale.path.c_str(), target.c_str()) == 0 && ::unlink(stale.path.c_str()) == 0;
 }
 
-// True for a regular file that starts and ends as a whole JPEG (FF D8 ... FF D9) or PNG
-// (its signature ... its IEND chunk) does; only its first 8 and last 12 bytes are read.
+// True for a regular file that starts and ends as a whole JPEG or PNG does; only its
+// first and last few bytes are read.
 bool endsAsAWholePicture(const std::filesystem::path& path) {
+    namespace graphics = platform::graphics;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};
-    std::array<unsigned char, 8> head{};
-    std::array<unsigned char, 12> tail{};
-    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 4;
+    std::array<char, graphics::wholePictureHeadBytes> head{};
+    std::array<char, graphics::wholePictureTailBytes> tail{};
+    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     const auto size = read ? static_cast<std::size_t>(st.st_size) : 0;
     const std::size_t headBytes = std::min(head.size(), size), tailBytes = std::min(tail.size(), size);
     read = read && ::pread(fd, head.data(), headBytes, 0) == static_cast<ssize_t>(headBytes) &&
            ::pread(fd, tail.data(), tailBytes, static_cast<off_t>(size - tailBytes)) == static_cast<ssize_t>(tailBytes);
     ::close(fd);
-    if (!read) return false;
-    constexpr std::array<unsigned char, 8> pngSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    constexpr std::array<unsigned char, 12> pngEnd = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xae, 0x42, 0x60, 0x82};
-    const bool jpeg = head[0] == 0xff && head[1] == 0xd8 && tail[tailBytes - 2] == 0xff && tail[tailBytes - 1] == 0xd9;
-    const bool png = size >= head.size() + tail.size() && head == pngSignature && tail == pngEnd;
-    return jpeg || png;
+    return read && graphics::startsAndEndsWhole({head.data(), headBytes}, {tail.data(), tailBytes}, size);
 }
 
 // The photo names among `names` that a record's photo has; none when the records cannot

@@ -116,6 +116,9 @@ TEST(GifDecodingTest, FramesShowTheIndicesGiflibReads) {
         {"codes that add the entry they name, and a clear code",
          gifOfCodes(15, 1, 2, {4, 1, 6, 7, 2, 8, 4, 3, 3, 6, 5})},
         {"pixels beyond the frame's: passed over", gifOfCodes(3, 1, 2, {4, 1, 6, 7, 2, 5})},
+        // 0 | 1 | 0 1 (the entry the code before added) of which only its first fits.
+        {"a code whose string runs past the frame's last pixel: its first indices",
+         gifOfCodes(3, 1, 2, {4, 0, 1, 6, 5})},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -123,6 +126,11 @@ TEST(GifDecodingTest, FramesShowTheIndicesGiflibReads) {
         ASSERT_TRUE(expected);
         EXPECT_EQ(shownPixels(row.gif), expected);
     }
+    const auto firstIndices = shownPixels(gifOfCodes(3, 1, 2, {4, 0, 1, 6, 5}));
+    ASSERT_TRUE(firstIndices);
+    const auto red = [](std::uint32_t pixel) { return pixel >> 16 & 0xFF; };  // the index, in this palette
+    EXPECT_EQ(std::vector<std::uint32_t>({red((*firstIndices)[0]), red((*firstIndices)[1]), red((*firstIndices)[2])}),
+              std::vector<std::uint32_t>({0, 1, 0}));
     // Codes the table does not hold yet, or the end before the last pixel.
     EXPECT_FALSE(Image::decode(gifOfCodes(4, 1, 2, {4, 1, 7, 1, 5})));
     EXPECT_FALSE(Image::decode(gifOfCodes(4, 1, 2, {4, 6, 1, 1, 5})));

@@ -4,8 +4,10 @@
 // service really sends show.
 #include <gtest/gtest.h>
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -18,6 +20,13 @@
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/platform/graphics/picture_extent.hpp"
+
+#if defined(__has_feature)
+#define VISTREL_HAS_SANITIZER (__has_feature(address_sanitizer) || __has_feature(thread_sanitizer))
+#else
+#define VISTREL_HAS_SANITIZER 0
+#endif
 
 namespace {
 
@@ -48,6 +57,17 @@ std::string kitJpeg(int width, int height) {
     return encodeJpeg(*Image::make(std::move(*bitmap)), 0.9).value_or("");
 }
 
+// A photo's worth of noise as a PNG: its pixels' data takes about as much as its rows.
+std::string noisyPng(int width, int height) {
+    std::uint32_t seed = 7;
+    return imagetest::encodePngRows(width, height, [&](int, std::uint8_t* rgba) {
+        for (int x = 0; x < width * 4; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            rgba[x] = x % 4 == 3 ? 255 : static_cast<std::uint8_t>(seed >> 24);
+        }
+    });
+}
+
 TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
     constexpr std::size_t kMiB = 1 << 20;
     DisplayDecodingLimits fourMegapixels;
@@ -55,7 +75,7 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
     struct Row {
         const char* name;
         std::string bytes;
-        std::size_t fileLength;  // read from a sparse file of this length; 0: from memory
+        std::size_t fileLength;  // read from a file of at least this length (sparse past the bytes); 0: from memory
         int coverWidth, coverHeight;
         DisplayDecodingLimits limits;
         int expectWidth, expectHeight;  // 0 x 0: refused
@@ -65,6 +85,8 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
     // A 12-megapixel photo's coefficients: 4032 x 3024 samples of brightness and two
     // colours at half size across and down, two bytes each, 34.9 MiB.
     const std::string twelveMegapixels = imagetest::jpegWithoutItsEnd(kitJpeg(4032, 3024));
+    const std::string noisyPhoto = noisyPng(1600, 1200);
+    const std::string smallPhoto = imagetest::encodeJpeg(imagetest::Picture(64, 48, {90, 60, 30, 255}));
     const Row rows[] = {
         {"progressive JPEG followed by 5,000 scans", imagetest::jpegWithManyScans(512, 512, 5000), 0, 96, 96, {},
          0, 0, 8},
@@ -98,7 +120,7 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
          imagetest::pngWhoseEndClaims(imagetest::twoColourPng(64, 64, {255, 0, 0, 255}, {0, 0, 255, 128}), 0x7FFFFFFF),
          250'000'000, 96, 96, {}, 64, 64, 8},
         {"12-megapixel JPEG without its end marker, followed by zeros up to 250 MB", twelveMegapixels, 250'000'000,
-         345, 376, {}, 501, 376, 48, 37},
+         345, 376, {}, 501, 376, 8},
         {"JPEG header of a progressive 8000 x 8000 picture, no end marker, zeros up to 250 MB",
          imagetest::jpegWithoutItsEnd(imagetest::jpegWithFrameSize(imagetest::progressiveJpeg(64, 64), 8000, 8000)),
          250'000'000, 96, 96, {}, 0, 0, 8},
@@ -106,6 +128,23 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
          imagetest::jpegWithoutItsEnd(imagetest::jpegWithFrameSize(
              imagetest::encodeJpeg(imagetest::Picture(64, 64, {9, 9, 9, 255})), 20000, 20000)),
          250'000'000, 96, 96, {}, 0, 0, 8},
+        // Metadata and the pixels' data each within their own allowance; a text chunk
+        // longer than the decoder keeps is passed over unread.
+        {"PNG photo of 1600 x 1200 behind a 10 MiB text chunk, from its file",
+         imagetest::pngWithTextBeforeItsPixels(noisyPhoto, 10 << 20), 1, 345, 376, {}, 501, 376, 8, 8},
+        {"PNG photo of 1600 x 1200 behind a 20 MiB text chunk, from its file",
+         imagetest::pngWithTextBeforeItsPixels(noisyPhoto, 20 << 20), 1, 345, 376, {}, 501, 376, 8, 8},
+        // Rows of 4,097 bytes: 2.1 MB, at most 2.4 MB as deflate stores them; data that
+        // never ends is read no further.
+        {"PNG of 1024 x 512 whose pixels' data never ends, from its file",
+         imagetest::pngWhosePixelDataNeverEnds(imagetest::twoColourPng(1024, 512, {9, 9, 9, 255}, {9, 9, 9, 255}),
+                                              64 << 10, 6 << 20),
+         250'000'000, 96, 96, {}, 0, 0, 8, 3},
+        // A header as long as the metadata's allowance shows; one past it is cut there.
+        {"JPEG photo whose header ends 1,000 bytes within the metadata's allowance, from its file",
+         imagetest::jpegWithMetadataUpTo(smallPhoto, (16 << 20) - 1000), 1, 0, 0, {}, 64, 48, 8, 17},
+        {"JPEG photo whose header ends 1,000 bytes past the metadata's allowance, from its file",
+         imagetest::jpegWithMetadataUpTo(smallPhoto, (16 << 20) + 1000), 1, 0, 0, {}, 0, 0, 8, 17},
         {"GIF screen of 65535 x 65535 and a frame of that size with 16 MB of data",
          imagetest::gifWithData(65535, 65535, std::string(16 << 20, 'U')), 16 << 20, 96, 96, {}, 0, 0, 8, 1},
     };
@@ -116,7 +155,7 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         std::filesystem::path file;
         if (r.fileLength) {
             file = dir.write("photo", r.bytes);
-            std::filesystem::resize_file(file, r.fileLength);
+            if (r.fileLength > r.bytes.size()) std::filesystem::resize_file(file, r.fileLength);
         }
         const auto readBefore = procField("/proc/thread-self/io", "rchar:");
         resetPeakResident();
@@ -152,6 +191,59 @@ TEST(HostilePicturesTest, AFileThatBreaksAfterItsPictureShowsItsPicture) {
     ASSERT_TRUE(original);
     ASSERT_EQ(std::pair(fromFile->pixelWidth(), fromFile->pixelHeight()), std::pair(300, 200));
     EXPECT_TRUE(std::equal(fromFile->bitmap().data(), fromFile->bitmap().data() + 300 * 200, original->bitmap().data()));
+}
+
+}  // namespace
+
+namespace {
+
+// Where a JPEG ends whose first scan's header ends past the metadata's allowance: at the
+// allowance, however its bytes arrive, in pieces of any size or all at once.
+TEST(HostilePicturesTest, AJpegHeaderPastTheMetadataAllowanceIsCutThereHoweverItsBytesArrive) {
+    const std::string photo = imagetest::encodeJpeg(imagetest::Picture(64, 48, {90, 60, 30, 255}));
+    constexpr std::size_t kAllowance = maxPictureMetadataBytes;
+    for (const std::size_t past : {std::size_t(1), std::size_t(700), std::size_t(40000)}) {
+        const std::string jpeg = imagetest::jpegWithMetadataUpTo(photo, kAllowance + past);
+        for (const std::size_t piece : {jpeg.size(), std::size_t(1) << 20, std::size_t(65536), std::size_t(65543),
+                                        std::size_t(4093)}) {
+            SCOPED_TRACE(std::to_string(past) + " past, in pieces of " + std::to_string(piece));
+            PictureExtent extent(DisplayDecodingLimits{});
+            std::optional<std::size_t> length;
+            for (std::size_t read = std::min(piece, jpeg.size()); !length; read = std::min(read + piece, jpeg.size())) {
+                length = extent.length(std::string_view(jpeg).substr(0, read));
+                if (read == jpeg.size()) break;
+            }
+            EXPECT_EQ(length, std::optional(kAllowance));
+        }
+    }
+    // Its header within the allowance, the photo is whole.
+    const std::string within = imagetest::jpegWithMetadataUpTo(photo, kAllowance - 1000);
+    EXPECT_EQ(PictureExtent(DisplayDecodingLimits{}).length(within), std::optional(within.size()));
+}
+
+// A card's read of a 12-megapixel photo without its end marker, in a file of 250 MB, holds
+// the decoder's rows, not the file: it shows within 24 MiB more address space than the
+// process has (a read that held the file's picture first would take 37 MB).
+TEST(HostilePicturesTest, ACardReadOfAPhotoWithoutItsEndHoldsItsRowsNotItsFile) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__) || VISTREL_HAS_SANITIZER
+    GTEST_SKIP() << "the sanitizers' own address space";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    testsupport::TempDir dir;
+    const auto file = dir.write("photo.jpg", imagetest::jpegWithoutItsEnd(imagetest::baselineJpeg(4032, 3024)));
+    std::filesystem::resize_file(file, 250'000'000);
+    EXPECT_EXIT(
+        {
+            const auto addressSpace = procField("/proc/self/status", "VmSize:");
+            rlimit limit{};
+            ::getrlimit(RLIMIT_AS, &limit);
+            limit.rlim_cur = static_cast<rlim_t>(addressSpace.value_or(0) + 24 * 1024) * 1024;
+            ::setrlimit(RLIMIT_AS, &limit);
+            const auto shown = readStillFileForDisplay(file, 345, 376);
+            std::_Exit(shown && shown->pixelWidth() == 501 && shown->pixelHeight() == 376 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+#endif
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <limits>
 #include <system_error>
+#include <utility>
 
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/random.hpp"
@@ -39,6 +40,7 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
 
 private:
     int fd_;
@@ -60,27 +62,65 @@ FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes)
     return readFileWithin(path, maxBytes, {});
 }
 
-FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
-                        const std::function<ContentExtent(std::string_view bytes)>& extent) {
+FileInPieces FileInPieces::open(const std::filesystem::path& path, std::size_t maxBytes) {
+    const auto refused = [](FileReadError error) { return FileInPieces(-1, 0, error); };
     // Looked at before opening: opening a FIFO waits for a writer, and opening a device
     // may act on it.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return failed(errorOfLookup(errno));
-    if (auto refused = refusal(st, maxBytes)) return failed(*refused);
+    if (::stat(path.c_str(), &st) != 0) return refused(errorOfLookup(errno));
+    if (auto refusedHere = refusal(st, maxBytes)) return refused(*refusedHere);
 
     // The path may name something else by now: the open does not wait, and what was
     // opened is looked at again.
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0) return failed(errorOfLookup(errno));
-    if (::fstat(fd.get(), &st) != 0) return failed(FileReadError::unreadable);
-    if (auto refused = refusal(st, maxBytes)) return failed(*refused);
+    if (fd.get() < 0) return refused(errorOfLookup(errno));
+    if (::fstat(fd.get(), &st) != 0) return refused(FileReadError::unreadable);
+    if (auto refusedHere = refusal(st, maxBytes)) return refused(*refusedHere);
     const int flags = ::fcntl(fd.get(), F_GETFL);
-    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return failed(FileReadError::unreadable);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return refused(FileReadError::unreadable);
+    return FileInPieces(fd.release(), static_cast<std::size_t>(st.st_size), std::nullopt);
+}
+
+FileInPieces::FileInPieces(FileInPieces&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), size_(other.size_), error_(other.error_) {}
+
+FileInPieces& FileInPieces::operator=(FileInPieces&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+        error_ = other.error_;
+    }
+    return *this;
+}
+
+FileInPieces::~FileInPieces() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<std::size_t> FileInPieces::read(char* into, std::size_t count) {
+    if (fd_ < 0) return std::nullopt;
+    for (;;) {
+        const ssize_t n = ::read(fd_, into, count);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno != EINTR) return std::nullopt;
+    }
+}
+
+bool FileInPieces::readFrom(std::size_t offset) {
+    return fd_ >= 0 && offset <= static_cast<std::size_t>(std::numeric_limits<off_t>::max()) &&
+           ::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) == static_cast<off_t>(offset);
+}
+
+FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
+                        const std::function<ContentExtent(std::string_view bytes)>& extent) {
+    FileInPieces file = FileInPieces::open(path, maxBytes);
+    if (file.error()) return failed(*file.error());
 
     // One byte past the bound tells a file that grew while read from one that ends there.
     const std::size_t limit = maxBytes == std::numeric_limits<std::size_t>::max() ? maxBytes : maxBytes + 1;
     std::string bytes;
-    const auto fileSize = static_cast<std::size_t>(st.st_size);
+    const auto fileSize = file.size();
     if (!extent) bytes.reserve(fileSize);
     std::optional<std::size_t> wantedLength;
     std::size_t atMost = std::numeric_limits<std::size_t>::max();
@@ -99,11 +139,10 @@ FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
         std::size_t wanted = std::min(sizeof buffer, limit - bytes.size());
         if (wantedLength) wanted = std::min(wanted, *wantedLength - bytes.size());
         else if (atMost > bytes.size()) wanted = std::min(wanted, atMost - bytes.size());
-        const ssize_t n = ::read(fd.get(), buffer, wanted);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return failed(FileReadError::unreadable);
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
+        const auto n = file.read(buffer, wanted);
+        if (!n) return failed(FileReadError::unreadable);
+        if (*n == 0) break;
+        bytes.append(buffer, *n);
     }
     if (wantedLength && bytes.size() > *wantedLength) bytes.resize(*wantedLength);
     if (bytes.size() > maxBytes) return failed(FileReadError::tooLarge);

@@ -55,6 +55,36 @@ struct ContentExtent {
 FileRead readFileWithin(const std::filesystem::path& path, std::size_t maxBytes,
                         const std::function<ContentExtent(std::string_view bytes)>& extent);
 
+// A file opened as readFileWithin opens it (a regular file of at most `maxBytes`, looked
+// at before opening and opened without blocking), for a reader that takes it in pieces,
+// from its start or from where it sets the reading on. It is closed with the object.
+class FileInPieces {
+public:
+    static FileInPieces open(const std::filesystem::path& path, std::size_t maxBytes);
+    FileInPieces(FileInPieces&& other) noexcept;
+    FileInPieces& operator=(FileInPieces&& other) noexcept;
+    FileInPieces(const FileInPieces&) = delete;
+    FileInPieces& operator=(const FileInPieces&) = delete;
+    ~FileInPieces();
+
+    // Set when the file was not opened.
+    std::optional<FileReadError> error() const { return error_; }
+    // Its length when it was opened.
+    std::size_t size() const { return size_; }
+    // Reads at most `count` bytes into `into` from where reading is: how many (0 at the
+    // end of the file), or none when the system fails the read.
+    std::optional<std::size_t> read(char* into, std::size_t count);
+    // Reading goes on at `offset` from the start. False when it cannot.
+    bool readFrom(std::size_t offset);
+
+private:
+    FileInPieces(int fd, std::size_t size, std::optional<FileReadError> error)
+        : fd_(fd), size_(size), error_(error) {}
+    int fd_ = -1;
+    std::size_t size_ = 0;
+    std::optional<FileReadError> error_;
+};
+
 // The bytes of readFileWithin, or no value whatever the reason.
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes);
 

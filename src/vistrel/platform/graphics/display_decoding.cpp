@@ -8,6 +8,8 @@
 #include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/graphics/image_header.hpp"
 #include "vistrel/platform/graphics/image_scaling.hpp"
+#include "vistrel/platform/graphics/jpeg_reading.hpp"
+#include "vistrel/platform/graphics/picture_input.hpp"
 #include "vistrel/platform/graphics/png_fitted_decoding.hpp"
 
 namespace platform::graphics {
@@ -53,11 +55,60 @@ ImageSourceResult readGif(std::string_view bytes, const ImageHeader& header, int
     return read;
 }
 
-ImageSourceResult readPng(std::string_view bytes, const ImageHeader& header, DisplayPixelSize size) {
-    if (!header.storedInPasses) return oneFrame(decodePngFitted(bytes, size.width, size.height));
+// Why a PNG or JPEG of this header is not decoded under the limits; none when it is.
+std::optional<std::string> refusal(const ImageHeader& header, const DisplayDecodingLimits& limits) {
+    if (!withinDecodingLimits(header.width, header.height))
+        return overLimit(header.width, header.height, "a decoded picture");
+    // A picture in passes over all its rows is held whole while it is read (a PNG's
+    // pixels, a JPEG's coefficients), whatever size it is shown at.
+    if (header.storedInPasses && header.format == ImageFormat::png &&
+        static_cast<long long>(header.width) * header.height > limits.maxWholePixels)
+        return overLimit(header.width, header.height, "an interlaced picture");
+    if (header.storedInPasses && header.coefficientBytes > limits.maxWholeCoefficientBytes)
+        return overLimit(header.width, header.height, "the coefficients of a picture stored in passes (progressive)");
+    return std::nullopt;
+}
+
+// A PNG whose rows come one after the other is decoded from its input as they come.
+ImageSourceResult readPng(PictureInput& input, const ImageHeader& header, int coverWidth, int coverHeight,
+                          const DisplayDecodingLimits& limits) {
+    if (auto refused = refusal(header, limits)) return {std::nullopt, std::move(*refused)};
+    const auto size = displayPixelSize(header.width, header.height, coverWidth, coverHeight, limits.maxPixels);
+    return oneFrame(decodePngFitted(input, size.width, size.height));
+}
+
+ImageSourceResult readInterlacedPng(std::string_view bytes, const ImageHeader& header, int coverWidth,
+                                    int coverHeight, const DisplayDecodingLimits& limits) {
+    if (auto refused = refusal(header, limits)) return {std::nullopt, std::move(*refused)};
+    const auto size = displayPixelSize(header.width, header.height, coverWidth, coverHeight, limits.maxPixels);
     auto decoded = decodePng(bytes);
     if (!decoded || decoded->frames.empty()) return {};
     return oneFrame(fitted(std::move(decoded->frames.front()), size));
+}
+
+// A JPEG is decoded from its input (bytes in memory, or a file's input) as the decoder
+// asks for it, once its header passes the limits.
+template <class Input>
+ImageSourceResult readJpegForDisplay(Input&& input, int coverWidth, int coverHeight, const DisplayDecodingLimits& limits) {
+    std::string failure;
+    DisplayPixelSize size;
+    auto bitmap = readJpeg(input, [&](const ImageHeader& header) -> std::optional<PixelSize> {
+        if (auto refused = refusal(header, limits)) {
+            failure = std::move(*refused);
+            return std::nullopt;
+        }
+        size = displayPixelSize(header.width, header.height, coverWidth, coverHeight, limits.maxPixels);
+        return PixelSize{size.width, size.height};
+    });
+    if (!failure.empty()) return {std::nullopt, std::move(failure)};
+    return oneFrame(fitted(std::move(bitmap), size));
+}
+
+std::optional<Image> firstFrame(ImageSourceResult read) {
+    if (!read.source) return std::nullopt;
+    for (ImageSourceFrame& frame : read.source->frames)
+        if (frame.image) return Image::make(std::move(*frame.image));
+    return std::nullopt;
 }
 
 }  // namespace
@@ -88,36 +139,32 @@ DisplayPixelSize displayPixelSize(int width, int height, int coverWidth, int cov
 
 ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
                                             const DisplayDecodingLimits& limits) {
+    if (imageFormatOf(bytes) == ImageFormat::jpeg) return readJpegForDisplay(bytes, coverWidth, coverHeight, limits);
     const auto header = readImageHeader(bytes);
     if (!header) return {};
     if (header->format == ImageFormat::gif) return readGif(bytes, *header, coverWidth, coverHeight, limits);
-    if (!withinDecodingLimits(header->width, header->height))
-        return {std::nullopt, overLimit(header->width, header->height, "a decoded picture")};
-    // A picture in passes over all its rows is held whole while it is read (a PNG's
-    // pixels, a JPEG's coefficients), whatever size it is shown at.
-    if (header->storedInPasses && header->format == ImageFormat::png &&
-        static_cast<long long>(header->width) * header->height > limits.maxWholePixels)
-        return {std::nullopt, overLimit(header->width, header->height, "an interlaced picture")};
-    if (header->storedInPasses && header->coefficientBytes > limits.maxWholeCoefficientBytes)
-        return {std::nullopt, overLimit(header->width, header->height,
-                                        "the coefficients of a picture stored in passes (progressive)")};
-    const auto size = displayPixelSize(header->width, header->height, coverWidth, coverHeight, limits.maxPixels);
-    if (header->format == ImageFormat::png) return readPng(bytes, *header, size);
-    return oneFrame(fitted(decodeJpegBitmap(bytes, PixelSize{size.width, size.height}), size));
+    if (header->storedInPasses) return readInterlacedPng(bytes, *header, coverWidth, coverHeight, limits);
+    PictureBytesInput input(bytes);
+    return readPng(input, *header, coverWidth, coverHeight, limits);
 }
 
 std::optional<Image> readStillForDisplay(std::string_view bytes, int coverWidth, int coverHeight,
                                          const DisplayDecodingLimits& limits) {
-    ImageSourceResult read = readImageSourceForDisplay(bytes, coverWidth, coverHeight, limits);
-    if (!read.source) return std::nullopt;
-    for (ImageSourceFrame& frame : read.source->frames)
-        if (frame.image) return Image::make(std::move(*frame.image));
-    return std::nullopt;
+    return firstFrame(readImageSourceForDisplay(bytes, coverWidth, coverHeight, limits));
 }
 
 std::optional<Image> readStillFileForDisplay(const std::filesystem::path& path, int coverWidth, int coverHeight,
                                              const DisplayDecodingLimits& limits) {
-    const auto bytes = readImageFile(path, limits);
+    auto input = PictureFileInput::open(path, limits);
+    if (!input) return std::nullopt;
+    // A JPEG, and a PNG whose rows come one after the other, are decoded as the file is
+    // read: they hold their rows, not the file. The others are held whole to be read.
+    const auto format = imageFormatOf(input->head());
+    if (format == ImageFormat::jpeg) return firstFrame(readJpegForDisplay(*input, coverWidth, coverHeight, limits));
+    const auto header = readImageHeader(input->head());
+    if (header && header->format == ImageFormat::png && !header->storedInPasses)
+        return firstFrame(readPng(*input, *header, coverWidth, coverHeight, limits));
+    const auto bytes = input->rest();
     if (!bytes) return std::nullopt;
     return readStillForDisplay(*bytes, coverWidth, coverHeight, limits);
 }

@@ -56,26 +56,9 @@ int orientationInTiff(std::string_view tiff) {
 
 }  // namespace
 
-int exifOrientation(std::string_view jpeg) {
-    // Walk the marker segments before the image data; the Exif block is an APP1 segment.
-    std::size_t at = 2;
-    while (at + 4 <= jpeg.size()) {
-        if (static_cast<unsigned char>(jpeg[at]) != 0xFF) return 1;
-        auto marker = static_cast<unsigned char>(jpeg[at + 1]);
-        if (marker == 0xFF) {  // fill byte
-            ++at;
-            continue;
-        }
-        if (marker == 0xDA || marker == 0xD9) return 1;  // image data or end: no Exif before it
-        std::size_t length = (std::size_t(static_cast<unsigned char>(jpeg[at + 2])) << 8) |
-                             static_cast<unsigned char>(jpeg[at + 3]);
-        if (length < 2 || jpeg.size() - at - 2 < length) return 1;
-        std::string_view payload = jpeg.substr(at + 4, length - 2);
-        if (marker == 0xE1 && payload.substr(0, 6) == std::string_view("Exif\0\0", 6))
-            return orientationInTiff(payload.substr(6));
-        at += 2 + length;
-    }
-    return 1;
+std::optional<int> exifSegmentOrientation(std::string_view segment) {
+    if (segment.substr(0, 6) != std::string_view("Exif\0\0", 6)) return std::nullopt;
+    return orientationInTiff(segment.substr(6));
 }
 
 std::optional<Bitmap> orientedBitmap(Bitmap stored, int orientation) {

@@ -8,9 +8,9 @@
 
 namespace platform::graphics {
 
-// The Exif orientation tag of JPEG bytes, 1...8; 1 (stored upright) when there is no
-// Exif block, no tag, or the block is damaged.
-int exifOrientation(std::string_view jpeg);
+// The Exif orientation tag of a JPEG's APP1 segment (its data), 1...8: none when the
+// segment is no Exif block; 1 (stored upright) when the block has no tag or is damaged.
+std::optional<int> exifSegmentOrientation(std::string_view segment);
 
 // The stored pixels turned the way the orientation says, so that they show upright:
 // 2 mirrored, 3 turned half a turn, 4 flipped, 5 transposed, 6 turned a quarter turn

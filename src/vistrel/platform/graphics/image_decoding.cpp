@@ -1,9 +1,8 @@
 #include "vistrel/platform/graphics/image_decoding.hpp"
 
-#include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/graphics/image_header.hpp"
-#include "vistrel/platform/graphics/picture_extent.hpp"
+#include "vistrel/platform/graphics/picture_input.hpp"
 
 namespace platform::graphics {
 
@@ -43,11 +42,9 @@ bool withinDecodingLimits(long long width, long long height, long long frameCoun
 }
 
 std::optional<std::string> readImageFile(const std::filesystem::path& path, const DisplayDecodingLimits& limits) {
-    PictureExtent extent(limits);
-    return readFileWithin(path, maxImageFileBytes, [&](std::string_view bytes) {
-               const auto length = extent.length(bytes);
-               return ContentExtent{length, extent.atMost()};
-           }).bytes;
+    auto input = PictureFileInput::open(path, limits);
+    if (!input) return std::nullopt;
+    return input->rest();
 }
 
 }  // namespace platform::graphics

@@ -43,8 +43,9 @@ bool withinDecodingLimits(long long width, long long height, long long frameCoun
 inline constexpr std::size_t maxImageFileBytes = 256u * 1024 * 1024;
 
 // The bytes of the picture the file holds, read up to its end and no further, nor past
-// what a decode under `limits` can use of it (picture_extent.hpp): what follows costs
-// nothing, and the bytes are read into room taken once. None when the file cannot be
+// what a decode under `limits` can use of it, and without what its decoder would pass
+// over unread (picture_extent.hpp): what follows costs nothing, and the bytes are read
+// into room taken once. None when the file cannot be
 // read, is not a regular file or is larger than maxImageFileBytes.
 std::optional<std::string> readImageFile(const std::filesystem::path& path, const DisplayDecodingLimits& limits);
 

@@ -1,12 +1,10 @@
 #include "vistrel/platform/graphics/image_header.hpp"
 
-#include <turbojpeg.h>
-
 #include <cstdint>
-#include <memory>
 
-#include "vistrel/platform/graphics/exif_orientation.hpp"
-#include "vistrel/platform/graphics/jpeg_scans.hpp"
+#include "vistrel/platform/graphics/jpeg_reading.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
+#include "vistrel/platform/graphics/picture_input.hpp"
 
 namespace platform::graphics {
 
@@ -29,27 +27,9 @@ std::optional<ImageHeader> pngHeader(std::string_view bytes) {
     return ImageHeader{ImageFormat::png, static_cast<int>(width), static_cast<int>(height), byteAt(bytes, 28) != 0};
 }
 
-struct HandleCloser {
-    void operator()(void* handle) const { tjDestroy(handle); }
-};
-
 std::optional<ImageHeader> jpegHeader(std::string_view bytes) {
-    std::unique_ptr<void, HandleCloser> handle(tjInitDecompress());
-    if (!handle) return std::nullopt;
-    int width = 0, height = 0, subsampling = 0, colorspace = 0;
-    if (tjDecompressHeader3(handle.get(), reinterpret_cast<const unsigned char*>(bytes.data()),
-                            static_cast<unsigned long>(bytes.size()), &width, &height, &subsampling, &colorspace) != 0)
-        return std::nullopt;
-    const int orientation = exifOrientation(bytes);
-    const bool turned = orientation >= 5 && orientation <= 8;
-    ImageHeader header{ImageFormat::jpeg, turned ? height : width, turned ? width : height};
-    const auto layout =
-        jpegLayout(bytes).value_or(JpegLayout{true, maxJpegCoefficientBytes(static_cast<long long>(width) * height)});
-    if (layout.wholePicture) {
-        header.storedInPasses = true;
-        header.coefficientBytes = layout.coefficientBytes;
-    }
-    return header;
+    PictureBytesInput input(bytes);
+    return readJpegHeader(input);
 }
 
 // The signature, then the logical screen's width and height, little-endian.
@@ -63,7 +43,7 @@ std::optional<ImageHeader> gifHeader(std::string_view bytes) {
 }  // namespace
 
 std::optional<ImageFormat> imageFormatOf(std::string_view bytes) {
-    if (startsWith(bytes, "\x89PNG\r\n\x1a\n")) return ImageFormat::png;
+    if (bytes.starts_with(pngSignature)) return ImageFormat::png;
     if (startsWith(bytes, "\xFF\xD8\xFF")) return ImageFormat::jpeg;
     if (startsWith(bytes, "GIF87a") || startsWith(bytes, "GIF89a")) return ImageFormat::gif;
     return std::nullopt;

@@ -19,16 +19,14 @@ struct ImageHeader {
     // be told). Such a picture is read whole before any of its rows is final.
     bool storedInPasses = false;
     // What the decoder of a JPEG holds while it reads one stored in passes: the bytes of
-    // its coefficients (the most a frame of its size could take when its markers cannot
-    // be followed). 0 for other pictures, which are held as their pixels.
+    // its coefficients. 0 for other pictures, which are held as their pixels.
     long long coefficientBytes = 0;
 };
 
 // The most bytes of coefficients the decoder of a JPEG of `pixels` pixels holds while it
 // reads one stored in passes: two for every sample of four components sampled in full (a
 // CMYK picture; the decoder takes no JPEG of more components), so eight a pixel, blocks
-// rounded up to whole ones aside. Where the layout of a picture is not known, it is taken
-// to be this; a picture that must come whole is allowed this much.
+// rounded up to whole ones aside. A picture that must come whole is allowed this much.
 constexpr long long maxJpegCoefficientBytes(long long pixels) { return pixels * 8; }
 
 // The format the bytes' signature names; none for anything but PNG, JPEG and GIF.

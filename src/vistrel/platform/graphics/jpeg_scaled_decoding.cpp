@@ -18,7 +18,7 @@ bool turnsQuarter(int orientation) { return orientation >= 5 && orientation <= 8
 ScaledJpegSize jpegScaleCovering(int storedWidth, int storedHeight, int orientation, int width, int height) {
     const int wantWidth = std::max(1, turnsQuarter(orientation) ? height : width);
     const int wantHeight = std::max(1, turnsQuarter(orientation) ? width : height);
-    ScaledJpegSize best{storedWidth, storedHeight};
+    ScaledJpegSize best{storedWidth, storedHeight, 1, 1};
     int count = 0;
     const tjscalingfactor* factors = tjGetScalingFactors(&count);
     for (int i = 0; factors && i < count; ++i) {
@@ -27,7 +27,7 @@ ScaledJpegSize jpegScaleCovering(int storedWidth, int storedHeight, int orientat
         const int w = TJSCALED(storedWidth, factor);
         const int h = TJSCALED(storedHeight, factor);
         if (w >= wantWidth && h >= wantHeight && static_cast<long long>(w) * h < static_cast<long long>(best.width) * best.height)
-            best = {w, h};
+            best = {w, h, factor.num, factor.denom};
     }
     return best;
 }

@@ -21,6 +21,7 @@ std::optional<Image> decodeJpegCovering(std::string_view bytes, int width, int h
 struct ScaledJpegSize {
     int width = 0;   // stored (not turned) scaled width
     int height = 0;  // stored (not turned) scaled height
+    int num = 1, denom = 1;  // the scale
 };
 ScaledJpegSize jpegScaleCovering(int storedWidth, int storedHeight, int orientation, int width, int height);
 

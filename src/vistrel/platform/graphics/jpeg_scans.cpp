@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "vistrel/platform/graphics/byte_window.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
+
 namespace platform::graphics {
 
 namespace {
@@ -19,13 +22,6 @@ bool isProgressive(unsigned marker) { return marker == 0xC2 || marker == 0xC6 ||
 bool isRestart(unsigned marker) { return marker >= 0xD0 && marker <= 0xD7; }
 // Markers without a length: the restarts, the start of the image and TEM.
 bool standsAlone(unsigned marker) { return isRestart(marker) || marker == 0xD8 || marker == 0x01; }
-
-// The first 0xFF at or after `from`, or the end.
-std::size_t nextFF(std::string_view bytes, std::size_t from) {
-    if (from >= bytes.size()) return bytes.size();
-    const void* found = std::memchr(bytes.data() + from, 0xFF, bytes.size() - from);
-    return found ? static_cast<std::size_t>(static_cast<const char*>(found) - bytes.data()) : bytes.size();
-}
 
 std::optional<JpegFrame> frameOf(unsigned marker, std::string_view body) {
     if (body.size() < 6) return std::nullopt;
@@ -46,6 +42,10 @@ std::optional<JpegFrame> frameOf(unsigned marker, std::string_view body) {
 }
 
 }  // namespace
+
+bool JpegFrame::heldWhole(std::size_t firstScanComponents) const {
+    return progressive || firstScanComponents < components.size();
+}
 
 long long JpegFrame::coefficientBytes() const {
     int maxHorizontal = 1, maxVertical = 1;
@@ -74,14 +74,15 @@ bool JpegMarkerWalk::segment(unsigned marker, std::string_view body) {
     if (marker != 0xDA) return true;
     // A scan: its count of components, then its data up to the next marker.
     if (!frame_ || body.empty()) return false;
-    if (++scans_ == 1) firstScanWholePicture_ = frame_->progressive || byteAt(body, 0) < frame_->components.size();
+    if (++scans_ == 1) firstScanWholePicture_ = frame_->heldWhole(byteAt(body, 0));
     return true;
 }
 
-void JpegMarkerWalk::walk(std::string_view bytes, Until until) {
+void JpegMarkerWalk::walk(std::string_view bytes, Until until, std::size_t from) {
+    const ByteWindow window{bytes, from};
     if (!started_) {
-        if (bytes.size() < 2) return;
-        if (byteAt(bytes, 0) != 0xFF || byteAt(bytes, 1) != 0xD8) {
+        if (window.end() < 2) return;
+        if (window.at(0) != 0xFF || window.at(1) != 0xD8) {
             damaged_ = true;
             return;
         }
@@ -92,51 +93,44 @@ void JpegMarkerWalk::walk(std::string_view bytes, Until until) {
         // As the decoder does: bytes before a marker are skipped (a scan's data among them,
         // where a 0xFF followed by a zero is a data byte and restart markers belong to the
         // scan), and so are fill bytes.
-        const std::size_t start = nextFF(bytes, at_);
+        const std::size_t start = window.nextFF(std::max(at_, from));
         std::size_t at = start;
-        while (at < bytes.size() && byteAt(bytes, at) == 0xFF) ++at;
-        if (at >= bytes.size()) {
+        while (at < window.end() && window.at(at) == 0xFF) ++at;
+        if (at >= window.end()) {
             at_ = start;  // the marker, if it is one, is not all there yet
             return;
         }
-        const unsigned marker = byteAt(bytes, at++);
+        const unsigned marker = window.at(at++);
         if (marker == 0x00 || standsAlone(marker)) {
             at_ = at;
             continue;
         }
-        if (marker == 0xD9) {
+        if (marker == jpegEndMarker) {
             ended_ = true;
             at_ = at;
             return;
         }
-        if (at + 2 > bytes.size()) {
+        if (at + 2 > window.end()) {
             at_ = start;
             return;
         }
-        const std::size_t length = byteAt(bytes, at) << 8 | byteAt(bytes, at + 1);
+        const std::size_t length = window.at(at) << 8 | window.at(at + 1);
         if (length < 2) {
             damaged_ = true;
             at_ = start;  // all before the broken marker (a scan's data among it) is read
             return;
         }
-        if (at + length > bytes.size()) {
+        if (at + length > window.end()) {
             at_ = start;
             return;
         }
-        if (!segment(marker, bytes.substr(at + 2, length - 2))) {
+        if (!segment(marker, window.part(at + 2, length - 2))) {
             damaged_ = true;
             at_ = start;
             return;
         }
         at_ = at + length;
     }
-}
-
-std::optional<JpegLayout> jpegLayout(std::string_view bytes) {
-    JpegMarkerWalk walk;
-    walk.walk(bytes, JpegMarkerWalk::Until::firstScan);
-    if (!walk.firstScanWholePicture()) return std::nullopt;
-    return JpegLayout{*walk.firstScanWholePicture(), walk.frame()->coefficientBytes()};
 }
 
 int jpegScanCount(std::string_view bytes) {

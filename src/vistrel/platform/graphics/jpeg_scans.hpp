@@ -32,6 +32,10 @@ struct JpegFrame {
 
     // The bytes of the coefficients of every component, as the decoder keeps them.
     long long coefficientBytes() const;
+    // Whether the decoder holds the whole picture's coefficients until the last scan, when
+    // the first scan holds this many of the components: a progressive frame, or one whose
+    // components come in scans of their own.
+    bool heldWhole(std::size_t firstScanComponents) const;
 };
 
 // The markers of a JPEG, followed from the start of the image as the bytes come: each
@@ -39,8 +43,9 @@ struct JpegFrame {
 class JpegMarkerWalk {
 public:
     enum class Until { firstScan, end };
-    // Follows the markers until `until` or the end of the bytes.
-    void walk(std::string_view bytes, Until until = Until::end);
+    // Follows the markers until `until` or the end of the bytes: those of the file from
+    // offset `from` on, which is at most position() (all of them by default).
+    void walk(std::string_view bytes, Until until = Until::end, std::size_t from = 0);
 
     // The end-of-image marker was met: `position()` is just past it.
     bool ended() const { return ended_; }
@@ -65,15 +70,6 @@ private:
     int scans_ = 0;
     std::optional<bool> firstScanWholePicture_;
 };
-
-// Up to the first scan: whether the decoder must hold the whole picture's coefficients,
-// and what they take.
-struct JpegLayout {
-    bool wholePicture = true;
-    long long coefficientBytes = 0;
-};
-// None when the markers cannot be followed from the start of the image to the first scan.
-std::optional<JpegLayout> jpegLayout(std::string_view bytes);
 
 // Every scan up to the end of the image (or of the bytes).
 int jpegScanCount(std::string_view bytes);

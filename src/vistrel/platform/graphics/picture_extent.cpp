@@ -1,22 +1,20 @@
 #include "vistrel/platform/graphics/picture_extent.hpp"
 
+#include <png.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 
+#include "vistrel/platform/graphics/byte_window.hpp"
 #include "vistrel/platform/graphics/gif_frame_data.hpp"
 #include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/graphics/image_header.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
 
 namespace platform::graphics {
 
 namespace {
-
-unsigned byteAt(std::string_view bytes, std::size_t at) { return static_cast<std::uint8_t>(bytes[at]); }
-
-std::uint32_t bigEndian32(std::string_view bytes, std::size_t at) {
-    return byteAt(bytes, at) << 24 | byteAt(bytes, at + 1) << 16 | byteAt(bytes, at + 2) << 8 | byteAt(bytes, at + 3);
-}
 
 bool isLetter(unsigned c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
@@ -57,6 +55,15 @@ std::size_t gifColourTable(unsigned flags) { return flags & 0x80 ? std::size_t(3
 // scans are decoded), their headers, and what comes after the last.
 constexpr long long kJpegSegmentsAfterFirstScan = 1LL << 20;
 
+// The longest chunk libpng keeps (its limit on what it reads of a chunk other than the
+// pixels' data): it passes over a longer ancillary chunk unread, so the picture decodes
+// the same with it left out.
+constexpr long long kPngLongestChunkKept = PNG_USER_CHUNK_MALLOC_MAX;
+
+// A PNG chunk whose type starts with a small letter may be passed over by a decoder that
+// does not know it; one with a capital is needed.
+bool isAncillary(std::string_view type) { return type[0] >= 'a' && type[0] <= 'z'; }
+
 // A GIF frame's descriptor, colour table and code size, at their largest.
 constexpr long long kMaxGifFrameHeader = 10 + 3 * 256 + 1;
 
@@ -75,61 +82,86 @@ void PictureExtent::bound(long long bytes) {
     allowed_ = std::min(allowed_, atMost_);
 }
 
-std::optional<std::size_t> PictureExtent::length(std::string_view bytes) {
+std::size_t PictureExtent::resumeAt() const {
+    if (kind_ == Kind::jpeg) return jpeg_.position();
+    return at_;
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> PictureExtent::leftOutAfter(std::size_t offset) const {
+    for (const auto& part : leftOut_)
+        if (part.second > offset) return part;
+    return std::nullopt;
+}
+
+std::optional<std::size_t> PictureExtent::length(std::string_view bytes, std::size_t from) {
+    const ByteWindow window{bytes, from};
     if (kind_ == Kind::unknown) {
-        if (bytes.size() < 8) return std::nullopt;
+        if (window.end() < 8) return std::nullopt;
         const auto format = imageFormatOf(bytes);
-        if (!format) return bytes.size();
+        if (!format) return window.end();
         kind_ = *format == ImageFormat::png ? Kind::png : *format == ImageFormat::gif ? Kind::gif : Kind::jpeg;
         if (kind_ == Kind::png) at_ = 8;
     }
     switch (kind_) {
-    case Kind::png: return pngLength(bytes);
-    case Kind::gif: return gifLength(bytes);
-    case Kind::jpeg: return jpegLength(bytes);
+    case Kind::png: return pngLength(window);
+    case Kind::gif: return gifLength(window);
+    case Kind::jpeg: return jpegLength(window);
     case Kind::unknown: break;
     }
-    return bytes.size();
+    return window.end();
 }
 
 // Chunks of a length, a type of four letters, the data and a checksum; the header first.
-std::optional<std::size_t> PictureExtent::pngLength(std::string_view bytes) {
-    while (at_ + 8 <= bytes.size()) {
-        if (auto cut = within(at_)) return cut;
-        const std::uint32_t length = bigEndian32(bytes, at_);
-        const std::string_view type = bytes.substr(at_ + 4, 4);
+// The pixels' data (IDAT chunks) and the metadata (every other chunk) each keep to their
+// own allowance, so that neither takes the other's: a long text or profile beside a photo
+// leaves the photo's data all its room.
+std::optional<std::size_t> PictureExtent::pngLength(const ByteWindow& bytes) {
+    while (at_ + 8 <= bytes.end()) {
+        const std::uint32_t length = bytes.bigEndian32(at_);
+        const std::string_view type = bytes.part(at_ + 4, 4);
         if (length > 0x7fffffffu || !std::all_of(type.begin(), type.end(), [](char c) { return isLetter(std::uint8_t(c)); }))
             return at_;
-        const std::size_t next = at_ + 12 + length;
+        const long long chunk = 12LL + length;
+        const std::size_t next = at_ + static_cast<std::size_t>(chunk);
         if (at_ == 8 && type == "IHDR" && length >= 13) {
-            if (at_ + 8 + 13 > bytes.size()) return std::nullopt;
-            const long long width = bigEndian32(bytes, 16), height = bigEndian32(bytes, 20);
-            const long long bits = pngChannels(byteAt(bytes, 25)) * static_cast<long long>(byteAt(bytes, 24));
-            const bool interlaced = byteAt(bytes, 28) != 0;
+            if (at_ + 8 + 13 > bytes.end()) return std::nullopt;
+            const long long width = bytes.bigEndian32(16), height = bytes.bigEndian32(20);
+            const long long bits = pngChannels(bytes.at(25)) * static_cast<long long>(bytes.at(24));
+            const bool interlaced = bytes.at(28) != 0;
             // A header its decode refuses: nothing after it is read.
             if (!withinDecodingLimits(width, height) || bits < 1 || bits > 64 ||
                 (interlaced && width * height > limits_.maxWholePixels))
                 return next;
-            allowed_ = maxPictureMetadataBytes + deflatedAtMost(pngRawBytes(width, height, bits, interlaced));
-            bound(allowed_);
+            pixelDataAllowed_ = deflatedAtMost(pngRawBytes(width, height, bits, interlaced));
+            bound(8 + maxPictureMetadataBytes + pixelDataAllowed_);
         }
-        // A chunk that would go past what the decoder can use ends the picture where it
-        // starts (an end chunk that claims gigabytes, say).
-        if (static_cast<long long>(next) > allowed_) return at_;
-        if (type == "IEND") return next;
+        if (type == "IDAT") {
+            // The pixels' data: at most their raw rows as deflate stores them at worst.
+            if (pixelData_ + chunk > pixelDataAllowed_) return at_;
+            pixelData_ += chunk;
+        } else if (isAncillary(type) && length > kPngLongestChunkKept) {
+            // Metadata the decoder would pass over: left out, never read.
+            leftOut_.emplace_back(at_, next);
+        } else {
+            // Other metadata, within its allowance.
+            if (metadata_ + chunk > maxPictureMetadataBytes) return at_;
+            metadata_ += chunk;
+        }
+        // A chunk past its allowance has ended the picture where it starts (an end chunk
+        // that claims gigabytes, say).
+        if (type == pngEndChunkType) return next;
         at_ = next;
     }
-    return within(at_);
+    return std::nullopt;
 }
 
 // The screen and its colour table, then records: extensions and images, each followed by
 // data blocks, and the trailer.
-std::optional<std::size_t> PictureExtent::gifLength(std::string_view bytes) {
+std::optional<std::size_t> PictureExtent::gifLength(const ByteWindow& bytes) {
     if (at_ == 0) {
-        if (bytes.size() < 13) return std::nullopt;
-        const std::size_t screenEnd = 13 + gifColourTable(byteAt(bytes, 10));
-        screenPixels_ = static_cast<long long>(byteAt(bytes, 6) | byteAt(bytes, 7) << 8) *
-                        (byteAt(bytes, 8) | byteAt(bytes, 9) << 8);
+        if (bytes.end() < 13) return std::nullopt;
+        const std::size_t screenEnd = 13 + gifColourTable(bytes.at(10));
+        screenPixels_ = static_cast<long long>(bytes.at(6) | bytes.at(7) << 8) * (bytes.at(8) | bytes.at(9) << 8);
         // A screen its decode refuses: nothing after it is read.
         if (screenPixels_ < 1 || screenPixels_ > limits_.maxWholePixels) return screenEnd;
         // The frames the decode takes on such a screen, each at most as large.
@@ -138,9 +170,9 @@ std::optional<std::size_t> PictureExtent::gifLength(std::string_view bytes) {
         bound(maxPictureMetadataBytes + frames * (kMaxGifFrameHeader + maxGifFrameDataBytes(screenPixels_)));
         at_ = screenEnd;
     }
-    while (at_ < bytes.size()) {
+    while (at_ < bytes.end()) {
         if (auto cut = within(at_)) return cut;
-        const unsigned record = byteAt(bytes, at_);
+        const unsigned record = bytes.at(at_);
         if (inBlocks_) {
             inBlocks_ = record != 0;
             at_ += 1 + record;
@@ -150,8 +182,8 @@ std::optional<std::size_t> PictureExtent::gifLength(std::string_view bytes) {
             at_ += 2;
             inBlocks_ = true;
         } else if (record == ',') {
-            if (at_ + 10 > bytes.size()) return std::nullopt;
-            const std::size_t header = 10 + gifColourTable(byteAt(bytes, at_ + 9)) + 1;  // and the code size
+            if (at_ + 10 > bytes.end()) return std::nullopt;
+            const std::size_t header = 10 + gifColourTable(bytes.at(at_ + 9)) + 1;  // and the code size
             // A frame its decode refuses the picture at (one too many, or past the pixels of
             // all frames): nothing after its header is read.
             ++frames_;
@@ -159,8 +191,8 @@ std::optional<std::size_t> PictureExtent::gifLength(std::string_view bytes) {
                 screenPixels_ * 4 > limits_.maxWholeFramesPixels * 4 / frames_)
                 return at_ + header;
             // A frame larger than the screen is not drawn: its data counts as the screen's.
-            const long long pixels = static_cast<long long>(byteAt(bytes, at_ + 5) | byteAt(bytes, at_ + 6) << 8) *
-                                     (byteAt(bytes, at_ + 7) | byteAt(bytes, at_ + 8) << 8);
+            const long long pixels = static_cast<long long>(bytes.at(at_ + 5) | bytes.at(at_ + 6) << 8) *
+                                     (bytes.at(at_ + 7) | bytes.at(at_ + 8) << 8);
             allowed_ = std::min(atMost_, allowed_ + static_cast<long long>(header) +
                                              maxGifFrameDataBytes(std::min(pixels, screenPixels_)));
             at_ += header;
@@ -174,15 +206,15 @@ std::optional<std::size_t> PictureExtent::gifLength(std::string_view bytes) {
 
 // Up to the first scan, the header: what the frame's coefficients take and whether the
 // decoder holds all of them. Then the scans, up to the end of the image.
-std::optional<std::size_t> PictureExtent::jpegLength(std::string_view bytes) {
+std::optional<std::size_t> PictureExtent::jpegLength(const ByteWindow& bytes) {
     const auto cutAt = [&](std::size_t position) { return std::min(position, static_cast<std::size_t>(allowed_)); };
     if (!headerRead_) {
-        jpeg_.walk(bytes, JpegMarkerWalk::Until::firstScan);
+        jpeg_.walk(bytes.bytes, JpegMarkerWalk::Until::firstScan, bytes.from);
         if (jpeg_.ended() || jpeg_.damaged()) return cutAt(jpeg_.position());
         // Its frame bounds the room before its first scan says how the decoder reads it.
         if (jpeg_.frame())
             bound(maxPictureMetadataBytes + jpeg_.frame()->coefficientBytes() + kJpegSegmentsAfterFirstScan);
-        if (!jpeg_.firstScanWholePicture()) return within(bytes.size());
+        if (!jpeg_.firstScanWholePicture()) return within(bytes.end());
         if (auto cut = within(jpeg_.position())) return cut;  // a header past the metadata's allowance
         headerRead_ = true;
         const JpegFrame& frame = *jpeg_.frame();
@@ -198,9 +230,9 @@ std::optional<std::size_t> PictureExtent::jpegLength(std::string_view bytes) {
         allowed_ = static_cast<long long>(jpeg_.position()) + coefficients + kJpegSegmentsAfterFirstScan;
         bound(allowed_);
     }
-    jpeg_.walk(bytes);
+    jpeg_.walk(bytes.bytes, JpegMarkerWalk::Until::end, bytes.from);
     if (jpeg_.ended() || jpeg_.damaged()) return cutAt(jpeg_.position());
-    return within(bytes.size());
+    return within(bytes.end());
 }
 
 }  // namespace platform::graphics

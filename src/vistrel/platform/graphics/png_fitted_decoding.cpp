@@ -4,6 +4,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -17,16 +18,31 @@ namespace platform::graphics {
 
 namespace {
 
+// The input's pieces, copied out as libpng asks for them.
 struct Input {
-    std::string_view bytes;
-    std::size_t offset = 0;
+    PictureInput& input;
+    std::string_view piece;
 };
 
+// Copies what it can; false at the end of the input. Never lets an exception out.
+bool copyInput(Input& from, png_bytep out, png_size_t count) {
+    try {
+        while (count > 0) {
+            if (from.piece.empty() && (from.piece = from.input.next()).empty()) return false;
+            const std::size_t n = std::min(count, from.piece.size());
+            std::memcpy(out, from.piece.data(), n);
+            from.piece.remove_prefix(n);
+            out += n;
+            count -= n;
+        }
+        return true;
+    } catch (...) {
+        return false;  // no room to read on
+    }
+}
+
 void readInput(png_structp png, png_bytep out, png_size_t count) {
-    auto* input = static_cast<Input*>(png_get_io_ptr(png));
-    if (count > input->bytes.size() - input->offset) png_error(png, "the data is cut short");
-    std::memcpy(out, input->bytes.data() + input->offset, count);
-    input->offset += count;
+    if (!copyInput(*static_cast<Input*>(png_get_io_ptr(png)), out, count)) png_error(png, "the data is cut short");
 }
 
 // Damage is reported by failing; nothing is printed.
@@ -101,14 +117,14 @@ struct AveragedRows final : RowSink {
 
 }  // namespace
 
-std::optional<Bitmap> decodePngFitted(std::string_view bytes, int width, int height) {
+std::optional<Bitmap> decodePngFitted(PictureInput& bytes, int width, int height) {
     if (width < 1 || height < 1) return std::nullopt;
     ReadStructs read;
     read.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpOnError, ignoreWarning);
     if (!read.png) return std::nullopt;
     read.info = png_create_info_struct(read.png);
     if (!read.info) return std::nullopt;
-    Input input{bytes};
+    Input input{bytes, {}};
     png_set_read_fn(read.png, &input, readInput);
     png_set_user_limits(read.png, Image::maxDecodedDimension, Image::maxDecodedDimension);
     if (!readHeader(read.png, read.info)) return std::nullopt;
