@@ -203,7 +203,8 @@ void RetrieveThirtyFifteenMegabyteTitles(benchmark::State& state) {
 BENCHMARK(RetrieveThirtyFifteenMegabyteTitles)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // Old photo blobs the migration could not move (no picture): the list (0), and the list
-// again after a mark is saved, as the gallery reloads on the save (1).
+// again after a mark is saved, as the gallery reloads on the save (1). SQLite rewrites the
+// whole record of a saved mark, its blob too, so the save alone holds twice the blob.
 void RetrieveThirtyFifteenMegabyteOldBlobs(benchmark::State& state) {
     static FifteenMegabytes blobs("UPDATE VistrelImage SET picture = zeroblob(15728640)");
     const auto& history = blobs.records.store;
