@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <functional>
 #include <future>
 #include <set>
 
@@ -221,6 +222,65 @@ TEST_F(HistoryTest, WhatAnEarlierVersionStoredWholeIsListedByItsStartAndFoundAga
     ASSERT_TRUE(rescan);
     EXPECT_TRUE(rescan->isFavorite());  // its star shows
     EXPECT_EQ(controller()->retrieveImages()->size(), 2u);
+}
+
+// What an earlier version stored whole and no list shows (a title of 16 MiB, a photo blob
+// of 16 MiB the migration could not move) is read neither by the clean-up at open, which
+// here must read the records for a photo set aside under a digest name (a QR code's
+// address), nor by a list, the list again after a save, or a lookup: SQLite's heap never
+// rises by a value's size. A blob asked of its record is read then, whole; the save of a
+// mark leaves every value whole in the file.
+TEST_F(HistoryTest, WhatAnEarlierVersionStoredWholeIsReadOnlyWhenAskedFor) {
+    const std::string address = "https://example.com/page?id=1";
+    std::string waiting;
+    {
+        auto history = controller();
+        ASSERT_TRUE(history->loadOrCreateVistrelImage("doc", address, "t", picture(Color::red()), at(1)));
+        auto photo = history->createRandomVistrelImage(picture(Color::blue()), at(2));
+        ASSERT_TRUE(photo);
+        waiting = photo->identifier().value_or("");
+    }
+    const auto file = docs / "VistrelData.sqlite";
+    runSql(file, "UPDATE VistrelImage SET title = replace(hex(zeroblob(8388608)), '0', 't') WHERE documentId NOTNULL;"
+                 "UPDATE VistrelImage SET picture = zeroblob(16777216) WHERE documentId ISNULL;");
+    const auto photo = docs / vistrel::pictureFileName(address);
+    const auto recordsPhoto = platform::readFile(photo, 64u << 20);
+    const auto aside = dir.write("docs/" + photo.filename().string() + ".aside-1", "an older photo");
+    const timespec longAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, aside.c_str(), longAgo, 0), 0);
+
+    auto history = controller();
+    vistrel::VistrelImages listed;
+    const struct {
+        const char* name;
+        std::function<void()> unmeasured, measured;
+    } steps[] = {
+        {"the clean-up at open", {}, [&] { EXPECT_TRUE(history->layer->managedObjectContext()); }},
+        {"a list", {}, [&] { listed = history->retrieveImages().value_or(vistrel::VistrelImages{}); }},
+        {"the waiting list", {}, [&] { EXPECT_EQ(history->retrieveWaitingImages()->size(), 1u); }},
+        {"a lookup", {}, [&] { EXPECT_TRUE(history->loadVistrelImages({waiting})); }},
+        {"the list again after a save",
+         [&] {
+             ASSERT_FALSE(listed.empty());
+             listed.back()->setIsFavorite(true);
+             EXPECT_TRUE(history->saveContext());
+         },
+         [&] { EXPECT_EQ(history->retrieveImages().value_or(vistrel::VistrelImages{}).size(), 2u); }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.name);
+        if (step.unmeasured) step.unmeasured();
+        SqliteHeapRise rise;
+        step.measured();
+        EXPECT_LT(rise.mebibytes(), 8);
+    }
+    EXPECT_FALSE(std::filesystem::exists(aside));
+    EXPECT_EQ(platform::readFile(photo, 64u << 20), recordsPhoto);
+    ASSERT_EQ(listed.size(), 2u);
+    SqliteHeapRise rise;
+    EXPECT_EQ(listed.front()->picture().value_or("").size(), 16u << 20);
+    EXPECT_GE(rise.mebibytes(), 16);  // what a value read whole costs there
+    EXPECT_EQ(sqlInteger(file, "SELECT max(length(title)) + max(length(picture)) FROM VistrelImage"), 32ll << 20);
 }
 
 TEST_F(HistoryTest, AnImageWithoutItsIdentityIsNotRecorded) {

@@ -83,6 +83,54 @@ TEST_F(MigrationTest, PhotoThatCannotBeWrittenKeepsItsBlobAndTheMigrationIsNotDo
     EXPECT_FALSE(blobs["fine"]);
 }
 
+// A host's store that notes, at each photo it is asked to write, how many records hold
+// an old photo in memory.
+struct CountingBlobsHeld : vistrel::PersistanceController {
+    using PersistanceController::PersistanceController;
+    std::vector<std::size_t> held;
+    bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
+        std::size_t count = 0;
+        for (const auto& image : retrieveImages().value_or(vistrel::VistrelImages{}))
+            count += !image->isUnread("picture") && std::holds_alternative<std::string>(image->value("picture"));
+        held.push_back(count);
+        return PersistanceController::savePicture(picture, key);
+    }
+};
+
+// The migration reads one record's photo at a time, and lets go of a blob that stays. A
+// record whose photo cannot be read when its turn comes keeps it, and the migration is
+// not done: it is tried again.
+TEST_F(MigrationTest, ReadsOneRecordsPhotoAtATime) {
+    storeOld({{"a", jpeg}, {"x", std::string("not a picture")}, {"b", jpeg}, {"y", std::string("no picture either")},
+              {"c", jpeg}});
+    const auto controller = [&] {
+        auto made = this->controller();
+        return std::make_shared<CountingBlobsHeld>(made->layer);
+    };
+    auto history = controller();
+    auto recorder = std::make_shared<Recorder>();
+    history->migrateWithDelegate(recorder);
+    RunLoop::runUntilIdle();
+    EXPECT_EQ(recorder->finished, 1);
+    EXPECT_EQ(history->held, (std::vector<std::size_t>{1, 1, 1}));
+    EXPECT_EQ(blobsByIdentifier(), (std::map<std::string, bool>{{"a", false}, {"b", false}, {"c", false},
+                                                                {"x", true}, {"y", true}}));
+
+    storeOld({{"d", jpeg}});
+    history = controller();
+    auto context = history->layer->managedObjectContext();
+    platform::store::FetchRequest request = vistrel::VistrelImage::fetchRequest();
+    request.predicate = platform::store::Predicate::equals("identifier", std::string("d"));
+    request.propertiesToFetch = std::vector<std::string>{"identifier"};
+    auto fetched = context->execute(request);
+    runSql(docs / "VistrelData.sqlite", "ALTER TABLE VistrelImage RENAME TO Away;");
+    history->processAsynchronousFetchResult(fetched, recorder);
+    runSql(docs / "VistrelData.sqlite", "ALTER TABLE Away RENAME TO VistrelImage;");
+    EXPECT_EQ(recorder->failed, 1);
+    EXPECT_TRUE(history->held.empty());
+    EXPECT_TRUE(blobsByIdentifier()["d"]);
+}
+
 TEST_F(MigrationTest, ScreenRecordsTheMigrationOnlyWhenItIsDone) {
     testsupport::TempDir preferences;
     testsupport::ScopedEnv home("VISTREL_HOME", preferences.path().c_str());

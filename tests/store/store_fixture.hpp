@@ -43,6 +43,18 @@ inline long long sqlInteger(const std::filesystem::path& file, const char* sql) 
     return value;
 }
 
+// How far the heap of the process's SQLite rose at its highest while the object lived:
+// what every connection to a store (the kit's, another program's) allocated to read and
+// write, counted by SQLite itself. A value read whole is allocated whole there.
+class SqliteHeapRise {
+public:
+    SqliteHeapRise() : before_(sqlite3_memory_used()) { sqlite3_memory_highwater(1); }
+    long long mebibytes() const { return (sqlite3_memory_highwater(0) - before_) >> 20; }
+
+private:
+    long long before_;
+};
+
 inline vistrel::Date at(int seconds) { return vistrel::Date(std::chrono::seconds(1'700'000'000 + seconds)); }
 
 struct StoreTest : ::testing::Test {

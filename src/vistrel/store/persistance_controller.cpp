@@ -173,6 +173,7 @@ std::optional<VistrelImages> PersistanceController::fetchNewest(std::optional<Pr
         request.fetchLimit = limit;
         request.sort = platform::store::SortDescriptor{"date", false};
         request.predicate = std::move(predicate);
+        request.propertiesToFetch = VistrelImage::listedAttributes();
         request.prefixes = {{"title", listedTitleBytes}, {"documentId", listedDocumentIdBytes}};
         platform::Error error;
         auto objects = context ? context->execute(request, &error) : std::nullopt;

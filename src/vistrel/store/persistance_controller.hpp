@@ -64,7 +64,9 @@ public:
     // document identifier by their start, whatever an earlier version stored: at most
     // listedTitleBytes and listedDocumentIdBytes bytes, cut where a character starts, so
     // that a list costs little. A value recorded within those bounds comes whole; one cut
-    // is never written back shortened: a save writes only the values changed.
+    // is never written back shortened: a save writes only the values changed. The photo
+    // an earlier version kept inside a record is not read with a list: it is read when
+    // it is asked of its record.
     virtual std::optional<VistrelImages> retrieveImages(std::optional<platform::store::Predicate> predicate = std::nullopt);
     // Every photo waiting to be sent (a record without document identifier), newest
     // first, whatever the history size, read as above; none on a fetch error.

@@ -2,6 +2,7 @@
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/dispatch/queue.hpp"
 #include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 
 namespace vistrel {
@@ -27,9 +28,12 @@ void PersistanceController::migrateWithDelegate(std::shared_ptr<MigrationProtoco
         return;
     }
     migrating_ = true;
-    // Every record, not only the newest ones a list shows: each may hold a photo.
+    // Every record that holds a photo, not only the newest ones a list shows; of each, the
+    // identifier alone: its photo is read when its turn comes, one record at a time.
     platform::store::FetchRequest request = VistrelImage::fetchRequest();
     request.sort = platform::store::SortDescriptor{"date", false};
+    request.predicate = platform::store::Predicate::isPresent("picture");
+    request.propertiesToFetch = std::vector<std::string>{"identifier"};
     context->executeAsync(std::move(request), [self, delegate](auto result, auto) {
         self->processAsynchronousFetchResult(std::move(result), delegate);
     });
@@ -49,17 +53,24 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         auto image = std::dynamic_pointer_cast<VistrelImage>(object);
         if (!image) continue;
         auto identifier = image->identifier();
-        auto picture = image->picture();
-        if (!identifier || !picture) continue;
-        auto decoded = platform::graphics::Image::decode(*picture);
-        // A blob that is no image can never be moved; it stays in its record.
-        if (!decoded) continue;
-        // The blob is the only copy until its file is written.
-        if (!savePicture(*decoded, *identifier)) {
-            left = true;
+        if (!identifier) continue;
+        // Read now, and held only while this record is handled.
+        const auto* picture = std::get_if<std::string>(&image->value("picture"));
+        if (image->isUnread("picture")) {
+            left = true;  // the record could not be read: its photo waits for a later run
             continue;
         }
-        image->setPicture(std::nullopt);
+        if (!picture) continue;
+        auto decoded = platform::graphics::Image::decode(*picture);
+        // The blob is the only copy until its file is written.
+        if (decoded && savePicture(*decoded, *identifier)) {
+            image->setPicture(std::nullopt);
+            continue;
+        }
+        // A blob that is no image can never be moved and stays in its record; one whose
+        // file could not be written stays for a later run. Neither is held meanwhile.
+        if (decoded) left = true;
+        context->refreshValue(image, "picture");
     }
     if (context->hasChanges()) {
         if (auto error = context->save()) {

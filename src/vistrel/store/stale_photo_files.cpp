@@ -81,10 +81,11 @@ bool endsAsAWholePicture(const std::filesystem::path& path) {
 
 // The photo names among `names` that a record's photo has; none when the records cannot
 // be read. Only the records of those names are fetched when every name is a plain
-// identifier's; a digest name needs them all.
+// identifier's; a digest name needs them all. Of each, the identifier alone is read.
 std::optional<std::set<std::string>> recordedPhotoNames(platform::store::ManagedObjectContext& context,
                                                         const std::vector<std::string>& names) {
     platform::store::FetchRequest request = VistrelImage::fetchRequest();
+    request.propertiesToFetch = std::vector<std::string>{"identifier"};
     platform::store::Predicate byIdentifier{"identifier", {}};
     bool everyNamePlain = true;
     for (const auto& name : names) {

@@ -29,6 +29,10 @@ std::shared_ptr<VistrelImage> VistrelImage::insertInto(platform::store::ManagedO
 
 platform::store::FetchRequest VistrelImage::fetchRequest() { return platform::store::FetchRequest(std::string(entityName)); }
 
+std::vector<std::string> VistrelImage::listedAttributes() {
+    return {"date", "documentId", "identifier", "isFavorite", "title"};
+}
+
 void VistrelImage::setDate(std::optional<Date> date) {
     setValue("date", date ? platform::store::AttributeValue(*date) : platform::store::AttributeValue());
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vistrel/platform/store/fetch_request.hpp"
 #include "vistrel/platform/store/managed_object.hpp"
@@ -25,6 +26,9 @@ public:
     static std::shared_ptr<VistrelImage> insertInto(platform::store::ManagedObjectContext& context);
     // A request for every record of the entity.
     static platform::store::FetchRequest fetchRequest();
+    // The attributes a list reads: all but the photo an earlier version kept inside the
+    // record, which only the migration reads (and a caller asking for it, then).
+    static std::vector<std::string> listedAttributes();
 
     std::optional<Date> date() const { return dateValue("date"); }
     void setDate(std::optional<Date> date);
@@ -41,7 +45,7 @@ public:
     void setIsFavorite(bool isFavorite) { setValue("isFavorite", isFavorite); }
 
     // JPEG bytes as older versions kept the photo inside the record; moved to a file by
-    // the migration.
+    // the migration. Read from the store when asked of a listed record.
     std::optional<std::string> picture() const { return stringValue("picture"); }
     void setPicture(std::optional<std::string> picture);
 

@@ -186,6 +186,62 @@ TEST_F(ObjectStoreTest, LongValuesAreReadByTheirStartAndNeverWrittenBackShortene
     }
 }
 
+// A fetch of chosen attributes leaves the others in the file: each is read when first
+// asked of its object (which may outlive its context), then held until the context lets
+// go of it; a fetch again refreshes only what it reads. Fetches with pending changes match
+// and sort by values read as needed; a save writes back none it did not change; and a
+// record gone from the file gives none, and stays unread.
+TEST_F(ObjectStoreTest, ChosenAttributesAreReadAndTheOthersWhenAsked) {
+    auto context = open();
+    ASSERT_TRUE(context);
+    for (auto [key, body] : {std::pair("a", "body a"), {"b", ""}, {"c", nullptr}}) {
+        auto object = add(*context, key, key[0]);
+        if (body) object->setValue("body", std::string(body));
+    }
+    ASSERT_FALSE(context->save());
+    context = open();
+    FetchRequest chosen = newest();
+    chosen.propertiesToFetch = std::vector<std::string>{"key"};
+    chosen.predicate = Predicate::isPresent("body");
+    auto found = context->execute(chosen).value_or(FetchResult{});
+    ASSERT_EQ(keys(found), (std::vector<std::string>{"b", "a"}));
+    const auto a = found.back();
+    EXPECT_TRUE(a->isUnread("body") && a->isUnread("date") && !a->isUnread("key"));
+    runSql(file, "UPDATE Note SET key = 'A', body = 'new body' WHERE key = 'a'");
+    EXPECT_EQ(a->stringValue("body"), "new body");
+    EXPECT_FALSE(a->isUnread("body"));
+    runSql(file, "UPDATE Note SET key = 'a', body = 'newer body' WHERE key = 'A'");
+    EXPECT_EQ(keys(*context->execute(chosen)), (std::vector<std::string>{"b", "a"}));
+    EXPECT_EQ(a->stringValue("body"), "new body");  // held, as that fetch did not read it
+    context->refreshValue(a, "body");
+    EXPECT_TRUE(a->isUnread("body"));
+    a->setValue("done", true);
+    ASSERT_FALSE(context->save());  // `done` alone: the body left unread stays as it is
+    EXPECT_EQ(a->stringValue("body"), "newer body");
+
+    // Pending: a new record, and `a` changed again, its date never read.
+    add(*context, "new", 'a' - 1)->setValue("body", std::string("x"));
+    a->setValue("done", false);
+    EXPECT_EQ(keys(*context->execute(chosen)), (std::vector<std::string>{"b", "a", "new"}));
+    ASSERT_FALSE(context->save());
+    runSql(file, "UPDATE Note SET body = 'another program''s' WHERE key = 'a'");
+    context->refreshValue(a, "body");
+    context.reset();
+    EXPECT_EQ(a->stringValue("body"), "another program's");
+    EXPECT_FALSE(a->boolValue("done"));
+
+    context = open();
+    found = context->execute(chosen).value_or(FetchResult{});
+    ASSERT_EQ(found.size(), 3u);
+    runSql(file, "DELETE FROM Note");
+    platform::LogCapture log;
+    EXPECT_FALSE(found.front()->stringValue("body"));
+    EXPECT_TRUE(found.front()->isUnread("body"));
+    EXPECT_TRUE(log.contains("the record is no longer in the store"));
+    chosen.propertiesToFetch->push_back("nothing");
+    EXPECT_FALSE(context->execute(chosen));
+}
+
 TEST_F(ObjectStoreTest, FilesItCannotUseAreRefusedAndLeftAsTheyWere) {
     struct Case {
         const char* name;

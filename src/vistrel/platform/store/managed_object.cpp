@@ -1,12 +1,16 @@
 #include "vistrel/platform/store/managed_object.hpp"
 
 #include <algorithm>
+#include <cassert>
 #include <map>
 #include <mutex>
 
+#include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/store/managed_object_context.hpp"
 #include "vistrel/platform/store/object_class_registry.hpp"
+#include "vistrel/platform/store/persistent_store_coordinator.hpp"
 
 namespace platform::store {
 
@@ -51,7 +55,25 @@ bool ManagedObject::hasChanges() const {
 
 const AttributeValue& ManagedObject::value(std::string_view attribute) const {
     auto index = entity_->indexOfAttribute(attribute);
-    return index ? values_[*index] : kNone;
+    if (!index) return kNone;
+    if (*index < unread_.size() && unread_[*index]) {
+        assert(dispatch::isMainThread() && "the store's objects are used on the main thread only");
+        Error error;
+        auto read = store_ ? store_->fetchValue(*entity_, rowId_, *index, &error) : std::nullopt;
+        if (!read) {
+            log(escapeControlCharacters(
+                concatenate("store :: a value left in the store cannot be read: ", error.description())));
+            return kNone;
+        }
+        values_[*index] = std::move(*read);
+        unread_[*index] = false;
+    }
+    return values_[*index];
+}
+
+bool ManagedObject::isUnread(std::string_view attribute) const {
+    auto index = entity_->indexOfAttribute(attribute);
+    return index && *index < unread_.size() && unread_[*index];
 }
 
 void ManagedObject::setValue(std::string_view attribute, AttributeValue value) {
@@ -63,6 +85,7 @@ void ManagedObject::setValue(std::string_view attribute, AttributeValue value) {
         return;
     }
     values_[*index] = std::move(value);
+    if (*index < unread_.size()) unread_[*index] = false;  // what is set is held
     changed_.resize(values_.size());
     changed_[*index] = true;
     if (auto context = context_.lock()) context->objectDidChange(*this);

@@ -1,7 +1,9 @@
 #pragma once
 // One record of an object store, owned by the context that made or fetched it. Its
 // attributes are read and written on the object; a change is written by the next
-// save of its context. Subclasses registered by class name give typed accessors.
+// save of its context. A value its fetch left in the file is read from there when it is
+// first asked for, and then held (a fault, fired). Subclasses registered by class name
+// give typed accessors.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,6 +17,7 @@
 namespace platform::store {
 
 class ManagedObjectContext;
+class PersistentStoreCoordinator;
 
 class ManagedObject : public std::enable_shared_from_this<ManagedObject> {
 public:
@@ -30,8 +33,15 @@ public:
     bool isDeleted() const { return deleted_; }
     bool hasChanges() const;
 
-    // None for an attribute the entity does not have.
+    // None for an attribute the entity does not have. A value left unread by the fetch
+    // that gave the object is read from the store first, on the context's thread (the
+    // object keeps its store open for that, as it keeps its model); none, with a log
+    // line, when that read fails (the record is gone from the store, say). The value is
+    // then held until the context lets go of it (ManagedObjectContext::refreshValue).
     const AttributeValue& value(std::string_view attribute) const;
+    // Whether the attribute's value is still only in the store: its fetch left it unread,
+    // and it was not asked for since (or the read failed). False for an unknown attribute.
+    bool isUnread(std::string_view attribute) const;
     // Ignored (with a log line) for an unknown attribute or a value of the wrong kind.
     void setValue(std::string_view attribute, AttributeValue value);
 
@@ -42,13 +52,17 @@ public:
 private:
     friend class ManagedObjectContext;
 
-    // The model is kept alive by its objects, which may outlive their context.
+    // The model and the store are kept alive by their objects, which may outlive their
+    // context and still read what their fetch left unread.
     std::shared_ptr<const ManagedObjectModel> model_;
+    std::shared_ptr<PersistentStoreCoordinator> store_;
     const EntityDescription* entity_ = nullptr;
     std::weak_ptr<ManagedObjectContext> context_;
     std::int64_t rowId_ = 0;
     bool deleted_ = false;
-    std::vector<AttributeValue> values_;
+    // Filled as unread values are read.
+    mutable std::vector<AttributeValue> values_;
+    mutable std::vector<bool> unread_;  // empty: every value read
     std::vector<bool> changed_;  // empty: nothing changed
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <limits>
 #include <unordered_set>
 
 #include "vistrel/platform/dispatch/main_thread.hpp"
@@ -27,8 +28,9 @@ Error contextError(std::string_view reason) {
 bool matches(const ManagedObject& object, const std::optional<Predicate>& predicate) {
     if (!predicate) return true;
     const AttributeValue& value = object.value(predicate->attribute);
-    if (predicate->absent) return std::holds_alternative<std::monostate>(value);
+    if (predicate->test == Predicate::Test::absent) return std::holds_alternative<std::monostate>(value);
     if (std::holds_alternative<std::monostate>(value)) return false;
+    if (predicate->test == Predicate::Test::present) return true;
     return std::find(predicate->anyOf.begin(), predicate->anyOf.end(), value) != predicate->anyOf.end();
 }
 
@@ -53,6 +55,7 @@ std::shared_ptr<ManagedObject> ManagedObjectContext::makeObject(const EntityDesc
     auto object = factory();
     if (!object) object = std::make_shared<ManagedObject>();
     if (coordinator_) object->model_ = coordinator_->sharedModel();
+    object->store_ = coordinator_;
     object->entity_ = &entity;
     object->context_ = weak_from_this();
     object->values_.resize(entity.attributes.size());
@@ -122,13 +125,21 @@ std::shared_ptr<ManagedObject> ManagedObjectContext::objectForRow(const EntityDe
                                                                  StoreRow row) {
     auto& slot = rows[row.rowId];
     if (auto known = slot.lock()) {
-        // A row already in memory stays one object; unsaved changes win over the file.
-        if (!known->hasChanges()) known->values_ = std::move(row.values);
+        // A row already in memory stays one object; unsaved changes win over the file. What
+        // this fetch did not read stays as the object holds it.
+        if (!known->hasChanges()) {
+            for (std::size_t i = 0; i < row.values.size(); ++i) {
+                if (i < row.unread.size() && row.unread[i]) continue;
+                known->values_[i] = std::move(row.values[i]);
+                if (i < known->unread_.size()) known->unread_[i] = false;
+            }
+        }
         return known;
     }
     auto object = makeObject(entity, factory);
     object->rowId_ = row.rowId;
     object->values_ = std::move(row.values);
+    object->unread_ = std::move(row.unread);
     slot = object;
     if (rows.size() > 4096 && rows.size() % 1024 == 0)
         std::erase_if(rows, [](const auto& entry) { return entry.second.expired(); });
@@ -160,7 +171,11 @@ std::optional<FetchResult> ManagedObjectContext::execute(const FetchRequest& req
     for (auto& row : *rows) result.push_back(objectForRow(*entity, factory, registered, std::move(row)));
     if (deleted + updated + inserted == 0) return result;
 
-    std::erase_if(result, [&](const auto& object) { return object->deleted_ || !matches(*object, request.predicate); });
+    // A row the store gave matched as it is in the file, which is what an object without
+    // changes holds: only a changed one is matched again (its values read as needed).
+    std::erase_if(result, [&](const auto& object) {
+        return object->deleted_ || (object->hasChanges() && !matches(*object, request.predicate));
+    });
     std::unordered_set<const ManagedObject*> present;
     for (const auto& object : result) present.insert(object.get());
     for (const auto* list : {&inserted_, &updated_})
@@ -168,18 +183,25 @@ std::optional<FetchResult> ManagedObjectContext::execute(const FetchRequest& req
             if (object->entity_ == entity && !present.contains(object.get()) && matches(*object, request.predicate))
                 result.push_back(object);
     if (request.sort) {
-        auto index = *entity->indexOfAttribute(request.sort->attribute);
         bool ascending = request.sort->ascending;
-        // New objects have no row yet and count as the newest of equal keys.
-        auto key = [](const ManagedObject& object) {
-            return object.rowId_ ? object.rowId_ : std::numeric_limits<std::int64_t>::max();
+        // New objects have no row yet and count as the newest of equal keys. Each object's
+        // sort value is asked once (a fetch that did not read it reads it then).
+        struct Keyed {
+            const AttributeValue* value;
+            std::int64_t row;
+            std::shared_ptr<ManagedObject> object;
         };
-        std::stable_sort(result.begin(), result.end(), [&](const auto& a, const auto& b) {
-            const auto& left = a->values_[index];
-            const auto& right = b->values_[index];
-            if (left != right) return ascending ? left < right : right < left;
-            return ascending ? key(*a) < key(*b) : key(*b) < key(*a);
+        std::vector<Keyed> keyed;
+        keyed.reserve(result.size());
+        for (auto& object : result)
+            keyed.push_back({&object->value(request.sort->attribute),
+                             object->rowId_ ? object->rowId_ : std::numeric_limits<std::int64_t>::max(),
+                             std::move(object)});
+        std::stable_sort(keyed.begin(), keyed.end(), [&](const Keyed& a, const Keyed& b) {
+            if (*a.value != *b.value) return ascending ? *a.value < *b.value : *b.value < *a.value;
+            return ascending ? a.row < b.row : b.row < a.row;
         });
+        for (std::size_t i = 0; i < keyed.size(); ++i) result[i] = std::move(keyed[i].object);
     }
     if (request.fetchLimit && result.size() > request.fetchLimit) result.resize(request.fetchLimit);
     return result;
@@ -204,5 +226,15 @@ void ManagedObjectContext::executeAsync(FetchRequest request, FetchCompletion co
 }
 
 void ManagedObjectContext::perform(std::function<void()> block) { dispatch::main().async(std::move(block)); }
+
+void ManagedObjectContext::refreshValue(const std::shared_ptr<ManagedObject>& object, std::string_view attribute) {
+    assertMainThread();
+    if (!object || object->rowId_ == 0 || object->deleted_ || object->context_.lock().get() != this) return;
+    const auto index = object->entity_->indexOfAttribute(attribute);
+    if (!index || (*index < object->changed_.size() && object->changed_[*index])) return;
+    object->values_[*index] = std::monostate{};
+    object->unread_.resize(object->values_.size());
+    object->unread_[*index] = true;
+}
 
 }  // namespace platform::store

@@ -3,7 +3,10 @@
 // deletes and saves objects. It keeps one object per stored row (fetching a row twice
 // gives the same object), the pending inserts and deletes, and the changed objects
 // until a save writes them all in one transaction. A failed save keeps every change
-// pending. Fetches see pending changes: new objects that match, not deleted ones.
+// pending. Fetches see pending changes: new objects that match, not deleted ones. A
+// fetch of chosen attributes leaves the others in the file until they are asked for;
+// fetching a row again refreshes the values that fetch reads of an object without
+// changes, and leaves the others as the object holds them (read or not).
 // Used on the main thread only (checked in debug builds).
 #include <functional>
 #include <memory>
@@ -46,6 +49,11 @@ public:
 
     // Runs the block later on the context's queue (the main queue).
     void perform(std::function<void()> block);
+
+    // Lets go of the value of the attribute the object holds, unless it is changed: it is
+    // read from the store again when it is next asked for. A new or deleted object, or an
+    // unknown attribute, is left as it is.
+    void refreshValue(const std::shared_ptr<ManagedObject>& object, std::string_view attribute);
 
     // Called by an object whose attribute changed.
     void objectDidChange(ManagedObject& object);

@@ -55,14 +55,20 @@ const char* columnType(const AttributeDescription& attribute) {
     return "BLOB";
 }
 
+// How a fetch reads an attribute's value: whole; by its start, read in place from the
+// file (a text or binary value is given as an empty blob, and read by blob I/O, which
+// reads no more than the start); by its start cut by the query (a file whose texts are
+// not UTF-8: a text's start in characters, a parameter of the query); or not at all.
+enum class Read { whole, startInPlace, startInQuery, none };
+
 }  // namespace
 
 struct PersistentStoreCoordinator::Connection {
-    // What decides the text of a fetch: entity, predicate attribute and number of values
-    // (none: the attribute's absence), sort attribute and direction, whether there is a
-    // limit, and which attributes are read by their start.
-    using FetchShape =
-        std::tuple<const EntityDescription*, std::size_t, std::size_t, std::size_t, bool, bool, std::vector<bool>>;
+    // What decides the text of a fetch: entity, predicate attribute, test and number of
+    // values, sort attribute and direction, whether there is a limit, and how each
+    // attribute is read.
+    using FetchShape = std::tuple<const EntityDescription*, std::size_t, Predicate::Test, std::size_t, std::size_t,
+                                  bool, bool, std::vector<Read>>;
 
     sqlite3* db = nullptr;
     // Whether the file keeps its texts in UTF-8 (the store makes no other): only then are
@@ -156,15 +162,9 @@ AttributeValue column(sqlite3_stmt* statement, int position, const AttributeDesc
     return std::monostate{};
 }
 
-// How a fetch reads an attribute's value: whole; by its start, read in place from the
-// file (a text or binary value is given as an empty blob, and read by blob I/O, which
-// reads no more than the start); or by its start cut by the query (a file whose texts are
-// not UTF-8: a text's start in characters, a parameter of the query).
-enum class Read { whole, startInPlace, startInQuery };
-
-std::string fetchSql(const EntityDescription& entity, const std::vector<Read>& reads,
-                     const std::vector<AttributeValue>* anyOf, const AttributeDescription* matched,
-                     const AttributeDescription* sort, bool ascending, bool limited) {
+std::string fetchSql(const EntityDescription& entity, const std::vector<Read>& reads, const Predicate* predicate,
+                     const AttributeDescription* matched, const AttributeDescription* sort, bool ascending,
+                     bool limited) {
     std::string sql = "SELECT pk";
     for (std::size_t i = 0; i < entity.attributes.size(); ++i) {
         const std::string name = quotedName(entity.attributes[i].name);
@@ -175,6 +175,7 @@ std::string fetchSql(const EntityDescription& entity, const std::vector<Read>& r
             sql += cat(", CASE WHEN typeof(", name, ") IN ('text', 'blob') THEN x'' ELSE ", name, " END");
             break;
         case Read::startInQuery: sql += cat(", substr(", name, ", 1, ?)"); break;
+        case Read::none: sql += ", NULL"; break;
         }
     }
     // The row a value is read in place from: its rowid, whatever the file made of pk.
@@ -182,13 +183,16 @@ std::string fetchSql(const EntityDescription& entity, const std::vector<Read>& r
     sql += cat(" FROM ", quotedName(entity.name));
     if (matched) {
         sql += cat(" WHERE ", quotedName(matched->name));
-        if (anyOf->empty()) {
-            sql += " IS NULL";  // only an absence predicate has no values
-        } else if (anyOf->size() == 1) {
+        // IS NULL and IS NOT NULL read a value's kind, never its bytes.
+        if (predicate->test == Predicate::Test::absent) {
+            sql += " IS NULL";
+        } else if (predicate->test == Predicate::Test::present) {
+            sql += " IS NOT NULL";
+        } else if (predicate->anyOf.size() == 1) {
             sql += " = ?";
         } else {
             sql += " IN (?";
-            for (std::size_t i = 1; i < anyOf->size(); ++i) sql += ", ?";
+            for (std::size_t i = 1; i < predicate->anyOf.size(); ++i) sql += ", ?";
             sql += ')';
         }
     }
@@ -443,7 +447,8 @@ std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const Fet
     if (request.predicate) {
         auto index = entity->indexOfAttribute(request.predicate->attribute);
         const auto values = request.predicate->anyOf.size();
-        const bool answerable = request.predicate->absent ? values == 0 : values > 0 && values <= 10000;
+        const bool answerable =
+            request.predicate->test == Predicate::Test::anyOf ? values > 0 && values <= 10000 : values == 0;
         if (!index || !answerable) return fail("the predicate is not one the entity can answer", SQLITE_MISUSE);
         matchedIndex = *index;
         matched = &entity->attributes[*index];
@@ -453,8 +458,15 @@ std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const Fet
         if (!index) return fail("the sort is not on an attribute of the entity", SQLITE_MISUSE);
         sortIndex = *index;
     }
-    std::vector<Read> reads(entity->attributes.size(), Read::whole);
+    std::vector<Read> reads(entity->attributes.size(), request.propertiesToFetch ? Read::none : Read::whole);
     std::vector<std::size_t> maxBytes(entity->attributes.size(), 0);
+    if (request.propertiesToFetch) {
+        for (const auto& name : *request.propertiesToFetch) {
+            auto index = entity->indexOfAttribute(name);
+            if (!index) return fail("an attribute to fetch is not one of the entity", SQLITE_MISUSE);
+            reads[*index] = Read::whole;
+        }
+    }
     for (const auto& prefix : request.prefixes) {
         auto index = entity->indexOfAttribute(prefix.attribute);
         if (!index || entity->attributes[*index].type == AttributeType::date ||
@@ -463,17 +475,21 @@ std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const Fet
         reads[*index] = connection_->utf8 ? Read::startInPlace : Read::startInQuery;
         maxBytes[*index] = prefix.maxBytes;
     }
-    std::vector<bool> prefixed(reads.size());
-    for (std::size_t i = 0; i < reads.size(); ++i) prefixed[i] = reads[i] != Read::whole;
-    Connection::FetchShape shape{entity,    matchedIndex, matched ? request.predicate->anyOf.size() : 0,
-                                 sortIndex, request.sort && request.sort->ascending, limit > 0,
-                                 std::move(prefixed)};
+    const bool unread = std::find(reads.begin(), reads.end(), Read::none) != reads.end();
+    Connection::FetchShape shape{entity,
+                                 matchedIndex,
+                                 matched ? request.predicate->test : Predicate::Test::anyOf,
+                                 matched ? request.predicate->anyOf.size() : 0,
+                                 sortIndex,
+                                 request.sort && request.sort->ascending,
+                                 limit > 0,
+                                 reads};
     sqlite3_stmt*& query = connection_->fetches[shape];
     if (query) {
         sqlite3_reset(query);
         sqlite3_clear_bindings(query);
     } else {
-        query = connection_->statement(fetchSql(*entity, reads, matched ? &request.predicate->anyOf : nullptr, matched,
+        query = connection_->statement(fetchSql(*entity, reads, matched ? &*request.predicate : nullptr, matched,
                                                 request.sort ? &entity->attributes[sortIndex] : nullptr,
                                                 request.sort && request.sort->ascending, limit > 0));
         if (!query) {
@@ -500,9 +516,15 @@ std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const Fet
         StoreRow row;
         row.rowId = sqlite3_column_int64(query, 0);
         row.values.reserve(entity->attributes.size());
+        if (unread) row.unread.resize(entity->attributes.size());
         for (std::size_t i = 0; i < entity->attributes.size(); ++i) {
             const auto& attribute = entity->attributes[i];
             const int at = static_cast<int>(i + 1);
+            if (reads[i] == Read::none) {
+                row.values.emplace_back();
+                row.unread[i] = true;
+                continue;
+            }
             if (reads[i] == Read::startInPlace && sqlite3_column_type(query, at) == SQLITE_BLOB) {
                 const int rowid = static_cast<int>(entity->attributes.size() + 1);
                 auto start = readers[i]->read(sqlite3_column_int64(query, rowid), maxBytes[i]);
@@ -528,6 +550,30 @@ std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const Fet
     }
     sqlite3_reset(query);
     return rows;
+}
+
+std::optional<AttributeValue> PersistentStoreCoordinator::fetchValue(const EntityDescription& entity,
+                                                                    std::int64_t rowId, std::size_t attribute,
+                                                                    Error* error) {
+    auto fail = [&](std::string_view reason, int code = 0) -> std::optional<AttributeValue> {
+        if (error) *error = connection_ ? connection_->error(reason, code) : Connection{}.error(reason, SQLITE_CANTOPEN);
+        return std::nullopt;
+    };
+    if (!connection_) return fail("the store is not open", SQLITE_CANTOPEN);
+    if (model_->entity(entity.name) != &entity || attribute >= entity.attributes.size())
+        return fail("the value asked is not one of the model's", SQLITE_MISUSE);
+    const auto& description = entity.attributes[attribute];
+    sqlite3_stmt* query = connection_->statement(
+        cat("SELECT ", quotedName(description.name), " FROM ", quotedName(entity.name), " WHERE pk = ?"));
+    if (!query) return fail("the value cannot be fetched");
+    sqlite3_bind_int64(query, 1, rowId);
+    const int step = sqlite3_step(query);
+    std::optional<AttributeValue> value;
+    if (step == SQLITE_ROW) value = column(query, 0, description);
+    else if (step == SQLITE_DONE) fail("the record is no longer in the store", SQLITE_NOTFOUND);
+    else fail("the value cannot be fetched");
+    sqlite3_reset(query);  // lets go of the value's bytes
+    return value;
 }
 
 std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const StoreChanges& changes, Error* error) {

@@ -24,10 +24,12 @@ namespace platform::store {
 
 inline constexpr std::string_view StoreErrorDomain = "ObjectStoreErrorDomain";
 
-// A row as the store holds it: its key and the values in the entity's attribute order.
+// A row as the store holds it: its key and the values in the entity's attribute order,
+// none for each value a fetch left unread.
 struct StoreRow {
     std::int64_t rowId = 0;
     std::vector<AttributeValue> values;
+    std::vector<bool> unread;  // empty: every value read
 };
 
 // The changes one save writes, all in one transaction.
@@ -68,9 +70,14 @@ public:
     const std::filesystem::path& storePath() const { return path_; }
 
     // The rows the request asks for, at most `limit` of them (0: all); of the attributes
-    // the request reads by their start, the start alone is read from the file.
+    // the request reads by their start, the start alone is read from the file, and of
+    // those it does not fetch, nothing.
     std::optional<std::vector<StoreRow>> fetch(const FetchRequest& request, std::size_t limit,
                                                Error* error = nullptr);
+    // The whole value of one attribute (its position in the entity) of one row; none, with
+    // the error, when the row is no longer in the store or cannot be read.
+    std::optional<AttributeValue> fetchValue(const EntityDescription& entity, std::int64_t rowId,
+                                             std::size_t attribute, Error* error = nullptr);
     // Writes the changes in one transaction (an update, the values marked changed only);
     // on success gives the keys of the inserted rows in order, on failure nothing is
     // written. After beginWriting, that transaction is the one begun there.
