@@ -21,7 +21,7 @@ std::optional<platform::graphics::Image> guarded(Read read, std::string_view fai
 }  // namespace
 
 StorePicture askStoreForPicture(PersistanceController& store, std::string_view key, std::string_view failure) {
-    PersistanceController::PictureReadScope scope(store);
+    PersistanceController::PictureReadScope scope(store, key);
     StorePicture answer;
     bool threw = false;
     answer.picture = guarded([&] { return store.getPicture(key); }, failure, &threw);

@@ -1,8 +1,9 @@
 #pragma once
 // A record's photo as the gallery asks its store for it. Every store is asked through its
-// getPicture on the main thread, inside a PictureReadScope (persistance_controller.hpp):
-// a host's override answers as it will, and where the kit's own getPicture is reached,
-// nothing is decoded there; the caller reads the file the kit's way off the main thread.
+// getPicture on the main thread, inside a PictureReadScope for the record's key
+// (persistance_controller.hpp): a host's override answers as it will, and where the kit's
+// own getPicture is reached for that key, nothing is decoded there; the caller reads the
+// file the kit's way off the main thread.
 #include <optional>
 #include <string_view>
 
@@ -13,7 +14,7 @@ namespace vistrel {
 
 struct StorePicture {
     std::optional<platform::graphics::Image> picture;  // what the store's getPicture gave
-    bool readByTheKit = false;  // nothing given, and the kit's own getPicture was reached
+    bool readByTheKit = false;  // nothing given, and the kit's own getPicture was reached for the key
 };
 
 // The store's answer, asked on the calling thread (the main thread). Nothing thrown on the
