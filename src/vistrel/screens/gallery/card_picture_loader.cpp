@@ -1,7 +1,8 @@
 #include "vistrel/screens/gallery/card_picture_loader.hpp"
 
+#include <exception>
+
 #include "vistrel/platform/dispatch/queue.hpp"
-#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/screens/gallery/store_picture.hpp"
 #include "vistrel/store/store_notifications.hpp"
@@ -10,7 +11,7 @@ namespace vistrel {
 
 namespace {
 
-constexpr std::string_view kUnreadable = "gallery :: a card's photo could not be decoded";
+constexpr std::string_view kNoPhoto = "a card shows no photo";
 
 }  // namespace
 
@@ -42,7 +43,7 @@ CardPictureLoader::Request CardPictureLoader::show(const std::shared_ptr<platfor
         return nullptr;
     }
     const auto era = cache_->era();
-    auto asked = askStoreForPicture(*store, key, kUnreadable);
+    auto asked = askStoreForPicture(*store, key, kNoPhoto);
     if (!asked.picture && !asked.readByTheKit) return nullptr;  // the placeholder stays
     // The request holds a host's answer: a card that lets it go lets the picture go.
     Request request = asked.picture ? Request(std::make_shared<const platform::graphics::Image>(std::move(*asked.picture)))
@@ -78,8 +79,11 @@ std::optional<platform::graphics::Image> CardPictureLoader::decode(
     std::optional<platform::graphics::Image> picture;
     try {
         picture = store.getPictureCovering(key, pixelWidth, pixelHeight);
-    } catch (...) {  // memory refused: no throw may end the decode without an answer
-        platform::log(kUnreadable);
+    } catch (const std::exception& e) {  // memory refused: no throw may end the decode without an answer
+        logGalleryFailure(kNoPhoto, "decoding its file threw", e.what());
+        return std::nullopt;
+    } catch (...) {
+        logGalleryFailure(kNoPhoto, "decoding its file threw", nullptr);
         return std::nullopt;
     }
     if (picture && stamp) cache_->keep(key, pixelWidth, pixelHeight, *stamp, *picture);
@@ -92,8 +96,11 @@ std::optional<platform::graphics::Image> CardPictureLoader::fit(const platform::
     std::optional<platform::graphics::Image> picture;
     try {
         picture = platform::graphics::stillForDisplay(answer, pixelWidth, pixelHeight);
+    } catch (const std::exception& e) {
+        logGalleryFailure(kNoPhoto, "bringing the store's picture to card size threw", e.what());
+        return std::nullopt;
     } catch (...) {
-        platform::log(kUnreadable);
+        logGalleryFailure(kNoPhoto, "bringing the store's picture to card size threw", nullptr);
         return std::nullopt;
     }
     if (picture) cache_->keepAnswer(key, pixelWidth, pixelHeight, era, *picture);

@@ -18,13 +18,19 @@ struct StorePicture {
 };
 
 // The store's answer, asked on the calling thread (the main thread). Nothing thrown on the
-// way (a host's store, memory refused) leaves the call: the line `failure` is logged and
-// nothing is answered.
-StorePicture askStoreForPicture(PersistanceController& store, std::string_view key, std::string_view failure);
+// way (a host's store, memory refused) leaves the call: a line is logged, `context` then
+// what happened (that the store's getPicture threw, with the exception's own words where
+// it has them), and nothing is answered.
+StorePicture askStoreForPicture(PersistanceController& store, std::string_view key, std::string_view context);
 
 // The photo file read whole by the kit's own getPicture, whatever overrides it (from any
-// thread: it reads the file alone); thrown errors as above.
+// thread: it reads the file alone); a throw is logged as above.
 std::optional<platform::graphics::Image> readKitsPicture(PersistanceController& store, std::string_view key,
-                                                         std::string_view failure);
+                                                         std::string_view context);
+
+// Logs "gallery :: <context>: <what happened>", then the exception's own words, when
+// there are some, as text from outside: escaped, and only their start when long. Never
+// throws.
+void logGalleryFailure(std::string_view context, std::string_view happened, const char* what) noexcept;
 
 }  // namespace vistrel
