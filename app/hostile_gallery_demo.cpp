@@ -165,7 +165,8 @@ struct ReadsAfresh : vistrel::PersistanceController {
     int asked = 0;
     std::size_t mostHeld = 0;
     std::size_t held() const {
-        return std::size_t(std::count_if(answers.begin(), answers.end(), [](const auto& a) { return !a.expired(); }));
+        return std::size_t(
+            std::count_if(answers.begin(), answers.end(), [](const auto& answer) { return !answer.expired(); }));
     }
     std::optional<platform::graphics::Image> getPicture(std::string_view) override {
         ++asked;
@@ -211,9 +212,10 @@ std::string cardsOfColour(vistrel::GalleryContentViewController& page, platform:
             ++cards;
             auto view = card->imageView.lock();
             const auto shown = view ? view->image() : std::nullopt;
-            matching += shown && shown->bitmap().pixel(shown->pixelWidth() / 2, shown->pixelHeight() / 2).isClose(colour, 0.05)
-                            ? 1
-                            : 0;
+            const auto middle = [](const platform::graphics::Image& picture) {
+                return picture.bitmap().pixel(picture.pixelWidth() / 2, picture.pixelHeight() / 2);
+            };
+            matching += shown && middle(*shown).isClose(colour, 0.05) ? 1 : 0;
         }
     return std::to_string(matching) + " of the last screen's " + std::to_string(cards) + " cards show " + what;
 }

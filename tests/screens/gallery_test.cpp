@@ -450,7 +450,8 @@ TEST_F(GalleryTest, WhatAHostsStoreAnswersIsShownSentAndLetGo) {
         std::vector<std::weak_ptr<const graphics::Image::GreyValues>> answers;  // live while a copy lives
         std::size_t mostAliveWhenAsked = 0;
         std::size_t alive() const {
-            return std::size_t(std::count_if(answers.begin(), answers.end(), [](const auto& a) { return !a.expired(); }));
+            return std::size_t(
+                std::count_if(answers.begin(), answers.end(), [](const auto& answer) { return !answer.expired(); }));
         }
         std::optional<graphics::Image> getPicture(std::string_view key) override {
             mostAliveWhenAsked = std::max(mostAliveWhenAsked, alive());
@@ -508,7 +509,8 @@ TEST_F(GalleryTest, WhatAHostsStoreAnswersIsShownSentAndLetGo) {
             const auto cards = page.collectionView()->visibleCells();
             ASSERT_EQ(cards.size(), 6u);
             for (const auto& cell : cards) {
-                const auto shown = std::static_pointer_cast<vistrel::ImageCollectionViewCell>(cell)->imageView.lock()->image();
+                const auto card = std::static_pointer_cast<vistrel::ImageCollectionViewCell>(cell);
+                const auto shown = card->imageView.lock()->image();
                 ASSERT_EQ(shown.has_value(), row.shown.has_value());
                 if (shown) {
                     EXPECT_TRUE(middle(*shown).isClose(*row.shown, 0.03));

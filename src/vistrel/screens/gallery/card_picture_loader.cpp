@@ -1,6 +1,5 @@
 #include "vistrel/screens/gallery/card_picture_loader.hpp"
 
-#include <exception>
 #include <utility>
 
 #include "vistrel/platform/dispatch/queue.hpp"
@@ -16,19 +15,6 @@ constexpr std::string_view kNoPhoto = "a card shows no photo";
 
 platform::dispatch::Queue utility() {
     return platform::dispatch::global(platform::dispatch::QualityOfService::utility);
-}
-
-// What `make` gives; none, with what happened logged, when it throws (memory refused).
-template <class Make>
-std::optional<platform::graphics::Image> guarded(Make make, std::string_view happened) {
-    try {
-        return make();
-    } catch (const std::exception& e) {
-        logGalleryFailure(kNoPhoto, happened, e.what());
-    } catch (...) {
-        logGalleryFailure(kNoPhoto, happened, nullptr);
-    }
-    return std::nullopt;
 }
 
 }  // namespace
@@ -81,9 +67,15 @@ CardPictureLoader::Request CardPictureLoader::show(const std::shared_ptr<platfor
 
 bool CardPictureLoader::ask(Card card, const std::optional<CardPictureCache::FileStamp>& stamp) {
     const auto era = cache_->era();
-    asking_ = true;
-    auto asked = askStoreForPicture(*card.store, card.key, kNoPhoto);  // throws nothing
-    asking_ = false;
+    struct Asking {  // cards shown meanwhile wait for their turn
+        bool& flag;
+        explicit Asking(bool& flag) : flag(flag) { flag = true; }
+        ~Asking() { flag = false; }
+    };
+    auto asked = [&] {
+        Asking asking(asking_);
+        return askStoreForPicture(*card.store, card.key, kNoPhoto);
+    }();
     if (asked.readByTheKit) {
         decodeFile(std::move(card), stamp);
     } else if (asked.picture) {
@@ -168,8 +160,8 @@ std::optional<platform::graphics::Image> CardPictureLoader::decode(
     // Another card's decode of the same photo may have kept it since it was asked for.
     if (stamp)
         if (auto kept = cache_->find(key, pixelWidth, pixelHeight, stamp)) return kept;
-    auto picture = guarded([&] { return store.getPictureCovering(key, pixelWidth, pixelHeight); },
-                           "decoding its file threw");
+    auto picture = guardedPicture([&] { return store.getPictureCovering(key, pixelWidth, pixelHeight); }, kNoPhoto,
+                                  "decoding its file threw");
     if (picture && stamp) cache_->keep(key, pixelWidth, pixelHeight, *stamp, *picture);
     return picture;
 }
@@ -177,8 +169,9 @@ std::optional<platform::graphics::Image> CardPictureLoader::decode(
 std::optional<platform::graphics::Image> CardPictureLoader::fit(const platform::graphics::Image& answer,
                                                                 const std::string& key, int pixelWidth,
                                                                 int pixelHeight, std::uint64_t era) {
-    auto picture = guarded([&] { return platform::graphics::stillForDisplay(answer, pixelWidth, pixelHeight); },
-                           "bringing the store's picture to card size threw");
+    auto picture =
+        guardedPicture([&] { return platform::graphics::stillForDisplay(answer, pixelWidth, pixelHeight); },
+                       kNoPhoto, "bringing the store's picture to card size threw");
     if (picture) cache_->keepAnswer(key, pixelWidth, pixelHeight, era, *picture);
     return picture;
 }

@@ -4,6 +4,7 @@
 // (persistance_controller.hpp): a host's override answers as it will, and where the kit's
 // own getPicture is reached for that key, nothing is decoded there; the caller reads the
 // file the kit's way off the main thread.
+#include <exception>
 #include <optional>
 #include <string_view>
 
@@ -32,5 +33,20 @@ std::optional<platform::graphics::Image> readKitsPicture(PersistanceController& 
 // there are some, as text from outside: escaped, and only their start when long. Never
 // throws.
 void logGalleryFailure(std::string_view context, std::string_view happened, const char* what) noexcept;
+
+// The picture `make` gives; none, logged as above, when it throws (and `threw` set).
+template <class Make>
+std::optional<platform::graphics::Image> guardedPicture(Make make, std::string_view context, std::string_view happened,
+                                                        bool* threw = nullptr) {
+    try {
+        return make();
+    } catch (const std::exception& e) {
+        logGalleryFailure(context, happened, e.what());
+    } catch (...) {
+        logGalleryFailure(context, happened, nullptr);
+    }
+    if (threw) *threw = true;
+    return std::nullopt;
+}
 
 }  // namespace vistrel
