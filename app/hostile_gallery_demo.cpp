@@ -6,7 +6,9 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "demo_measures.hpp"
 #include "hostile_pictures.hpp"
@@ -16,6 +18,7 @@
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/bitmap.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/ui/navigation_controller.hpp"
@@ -76,16 +79,20 @@ void tapFirstCard(vistrel::GalleryContentViewController& page) {
     page.contentDelegate = gallery;
 }
 
+// What the demo says of the page once it is scrolled to its end (a line, or nothing).
+using LastScreen = std::function<std::string(vistrel::GalleryContentViewController& page)>;
+
 // A fresh gallery over the store opened (its first card tapped at once when asked) and
-// scrolled a screen at a time to its end; one line with what it cost, and the window
-// drawn at the end.
+// scrolled a screen at a time to its end; one line with what it cost, then what
+// `lastScreen` says of it, and the window drawn at the end.
 void showGallery(const std::shared_ptr<vistrel::PersistanceController>& store, const std::string& what,
-                 const std::filesystem::path& picture, bool tapOne) {
+                 const std::filesystem::path& picture, bool tapOne, const LastScreen& lastScreen = {}) {
     auto window = std::make_shared<ui::Window>();
     auto navigation = std::make_shared<ui::NavigationController>(std::make_shared<ui::ViewController>());
     window->setRootViewController(navigation);
     window->makeKeyAndVisible();
     RunLoop::runUntilIdle();
+    std::cout << what << "\n" << std::flush;  // before the kit's lines of this gallery
     resetPeakResident();
     const auto peakBefore = peakResidentMiB();
     MainThreadWatch watch;
@@ -96,12 +103,11 @@ void showGallery(const std::shared_ptr<vistrel::PersistanceController>& store, c
     navigation->pushViewController(gallery, false);
     RunLoop::runFor(300ms);  // the pages and the first fetch
     if (gallery->contentControllers.empty()) {
-        std::cout << what << ": the gallery has no pages\n";
+        std::cout << "   the gallery has no pages\n";
         return;
     }
     auto& page = *gallery->contentControllers.front();
     auto grid = page.collectionView();
-    std::cout << what << "\n";
     if (tapOne) tapFirstCard(page);
     waitForPictures(page);
     const double end = grid->maximumContentOffset().y, screen = grid->bounds().height();
@@ -122,6 +128,8 @@ void showGallery(const std::shared_ptr<vistrel::PersistanceController>& store, c
     std::cout << "   " << page.vistrelImages().size() << " cards opened and scrolled through in " << seconds(shown)
               << ", " << pictures << " of the last screen's " << cards << " with a picture; " << held
               << "; peak memory " << peakResidentMiB() << " MiB (" << peakBefore << " MiB when it began)\n";
+    if (lastScreen)
+        if (const std::string line = lastScreen(page); !line.empty()) std::cout << "   " << line << "\n";
     if (auto bitmap = ui::render(*window); bitmap && platform::graphics::writePng(*bitmap, picture))
         std::cout << "   wrote " << picture.filename().string() << "\n";
     navigation->popViewController(false);
@@ -145,6 +153,72 @@ struct HostStore : vistrel::PersistanceController {
         return found == photos.end() ? std::nullopt : std::optional(found->second);
     }
 };
+
+// A host's store that reads every photo afresh at every call, as from files of its own:
+// each answer a full-size picture that only the gallery holds. It notes how many of its
+// earlier answers are still held whenever it is asked.
+struct ReadsAfresh : vistrel::PersistanceController {
+    ReadsAfresh(std::shared_ptr<vistrel::CoreDataLayer> layer, const platform::graphics::Image& photo)
+        : PersistanceController(std::move(layer)), photo(photo.bitmap()) {}
+    const platform::graphics::Bitmap photo;
+    std::vector<std::weak_ptr<const platform::graphics::Image::GreyValues>> answers;  // live while a copy lives
+    int asked = 0;
+    std::size_t mostHeld = 0;
+    std::size_t held() const {
+        return std::size_t(
+            std::count_if(answers.begin(), answers.end(), [](const auto& answer) { return !answer.expired(); }));
+    }
+    std::optional<platform::graphics::Image> getPicture(std::string_view) override {
+        ++asked;
+        mostHeld = std::max(mostHeld, held());
+        auto answer = platform::graphics::Image::make(platform::graphics::Bitmap(photo));
+        if (answer) answers.push_back(answer->greyValues());
+        return answer;
+    }
+};
+
+// A host's store that answers, for each record, the photo it keeps under another key
+// (its own later version), read through the kit's getPicture.
+struct AnswersAnotherKey : vistrel::PersistanceController {
+    using PersistanceController::PersistanceController;
+    std::optional<platform::graphics::Image> getPicture(std::string_view key) override {
+        return PersistanceController::getPicture(std::string(key).append("-v2"));
+    }
+};
+
+// A host's store that keeps its photos itself and throws for one record.
+struct ThrowsForOne : HostStore {
+    using HostStore::HostStore;
+    std::optional<platform::graphics::Image> getPicture(std::string_view key) override {
+        if (key == "photo29") throw std::runtime_error("the host's photo server\ndid not answer");
+        return HostStore::getPicture(key);
+    }
+};
+
+// A picture of one colour.
+platform::graphics::Image plainPicture(int width, int height, platform::graphics::Color colour) {
+    auto bitmap = *platform::graphics::Bitmap::make(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) bitmap.setPixel(x, y, colour);
+    return *platform::graphics::Image::make(std::move(bitmap));
+}
+
+// How many of the page's cards on screen show a picture of that colour in their middle.
+std::string cardsOfColour(vistrel::GalleryContentViewController& page, platform::graphics::Color colour,
+                          const std::string& what) {
+    int cards = 0, matching = 0;
+    for (const auto& cell : page.collectionView()->visibleCells())
+        if (auto card = std::dynamic_pointer_cast<vistrel::ImageCollectionViewCell>(cell)) {
+            ++cards;
+            auto view = card->imageView.lock();
+            const auto shown = view ? view->image() : std::nullopt;
+            const auto middle = [](const platform::graphics::Image& picture) {
+                return picture.bitmap().pixel(picture.pixelWidth() / 2, picture.pixelHeight() / 2);
+            };
+            matching += shown && middle(*shown).isClose(colour, 0.05) ? 1 : 0;
+        }
+    return std::to_string(matching) + " of the last screen's " + std::to_string(cards) + " cards show " + what;
+}
 
 // A host's subclass of the store that saves its photos its own way (here the kit's, counted)
 // and leaves reading them to the kit: its cards cost what the kit's own store's cost.
@@ -181,6 +255,46 @@ void hostilePhotoFiles(const platform::graphics::Image& photo, const std::filesy
                 true);
     std::cout << "   its getPicture asked " << host->asked << " times, " << host->onTheMainThread
               << " of them on the main thread\n";
+    // A host reading its photos afresh: each full-size answer is let go once its card's
+    // picture is made.
+    auto afresh = std::make_shared<ReadsAfresh>(records.store->layer, photo);
+    showGallery(afresh,
+                "the same records in a host's store that reads every photo afresh, as from files of its own (each "
+                "answer a full-size picture only the gallery holds)",
+                out / "hostile-gallery-host-afresh.png", true);
+    std::cout << "   its getPicture asked " << afresh->asked << " times; at most " << afresh->mostHeld
+              << " of its earlier answers still held when it was asked, " << afresh->held()
+              << " once the gallery closed\n";
+    // A host answering its own later version of each photo, kept under another key.
+    const auto green = plainPicture(1200, 900, platform::graphics::Color::rgba(0.1, 0.7, 0.3, 1));
+    {
+        platform::LogCapture quiet;  // the store prints each file it writes
+        for (int i = 0; i < kRecords; ++i) records.store->savePicture(green, "photo" + std::to_string(i) + "-v2");
+    }
+    showGallery(std::make_shared<AnswersAnotherKey>(records.store->layer),
+                "the same records in a host's store that answers the photo it keeps under \"<key>-v2\" (green, 1200 x "
+                "900), read through the kit's getPicture",
+                out / "hostile-gallery-host-other-key.png", true, [&](vistrel::GalleryContentViewController& page) {
+                    return cardsOfColour(page, green.bitmap().pixel(0, 0), "the green \"-v2\" photo");
+                });
+    // A host whose getPicture throws for the newest record: its card keeps its placeholder,
+    // a tap on it sends nothing, and the kit's log says what the store did.
+    auto throwing = std::make_shared<ThrowsForOne>(records.store->layer);
+    for (int i = 0; i < kRecords; ++i) throwing->photos.insert_or_assign("photo" + std::to_string(i), photo);
+    showGallery(throwing, "the same records in a host's store whose getPicture throws for the newest record",
+                out / "hostile-gallery-host-throws.png", false, [](vistrel::GalleryContentViewController& page) {
+                    page.collectionView()->setContentOffset({0, 0});
+                    page.collectionView()->layoutIfNeeded();
+                    waitForPictures(page);
+                    auto recorder = std::make_shared<TapRecorder>();
+                    const auto gallery = page.contentDelegate;
+                    page.contentDelegate = recorder;
+                    page.didSelectItemAt(*page.collectionView(), {0, 0});
+                    RunLoop::runUntilIdle();
+                    page.contentDelegate = gallery;
+                    return std::string("back at the top, the newest card tapped: ") +
+                           (recorder->width > 0 ? "a photo handed on" : "nothing handed on");
+                });
     showGallery(std::make_shared<SavesItsWay>(records.store->layer),
                 "the same records in a host's subclass of the store that only saves photos its own way",
                 out / "hostile-gallery-subclass.png", true);

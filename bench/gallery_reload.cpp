@@ -16,11 +16,13 @@
 // only savePicture (a host's own saving, the kit's reading), with the main thread's
 // processor time until the first screen has its pictures.
 //
-// Last, a host's store that keeps its photos itself, in memory (every one the same
-// 12-megapixel picture), over 300 records: the gallery opened, scrolled down a screen at
-// a time to its end and back up, waiting on each screen for its pictures. Counters: the
-// main thread's processor time (all, and the first screen's), its longest turn, the calls
-// of the store's getPicture, and the peak resident memory.
+// Last, a host's store that keeps its photos itself: in memory (every one the same
+// 12-megapixel picture), or read afresh at every call as from files of its own, over 300
+// records of 12 megapixels (the gallery opened, scrolled down a screen at a time to its
+// end and back up) and over 30 of 64 megapixels (opened and scrolled down), waiting on
+// each screen for its pictures, then closed. Counters: the main thread's processor time
+// (all, and the first screen's), its longest turn, the calls of the store's getPicture,
+// the peak resident memory, and what is still held once the gallery has closed.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <turbojpeg.h>
@@ -335,9 +337,16 @@ BENCHMARK_CAPTURE(BM_ThirtyCardsOpenedAndScrolled, subclass_kit_jpegs_4032x3024,
 BENCHMARK_CAPTURE(BM_ThirtyCardsOpenedAndScrolled, subclass_pngs_8192x8192, PhotoFiles::hugePngs, Store::subclass)
     ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
-// A host's store keeping its photos in memory, one 12-megapixel picture for every record.
-struct PhotosInMemory : vistrel::PersistanceController {
-    using PersistanceController::PersistanceController;
+// A host's store keeping its photos itself. In memory: every record's photo a copy of
+// one picture, sharing its pixels, so an answer costs nothing the store does not hold
+// already. Or read afresh at every call, as a host that keeps its photos in files of its
+// own does: every answer a full-size picture of its own, which only the gallery holds.
+enum class HostPhotos { inMemory, readAfresh };
+
+struct HostStore : vistrel::PersistanceController {
+    HostStore(std::shared_ptr<vistrel::CoreDataLayer> layer, HostPhotos kind)
+        : PersistanceController(std::move(layer), everyRecord()), kind(kind) {}
+    const HostPhotos kind;
     std::map<std::string, platform::graphics::Image, std::less<>> photos;
     long asked = 0;
     bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
@@ -347,18 +356,38 @@ struct PhotosInMemory : vistrel::PersistanceController {
     std::optional<platform::graphics::Image> getPicture(std::string_view key) override {
         ++asked;
         const auto found = photos.find(key);
-        return found == photos.end() ? std::nullopt : std::optional(found->second);
+        if (found == photos.end()) return std::nullopt;
+        if (kind == HostPhotos::inMemory) return found->second;
+        return platform::graphics::Image::make(platform::graphics::Bitmap(found->second.bitmap()));
     }
 };
 
-void BM_HostStoreOpenedScrolledDownAndBack(benchmark::State& state) {
-    constexpr int kHostRecords = 300;
+// A photo with detail everywhere at any size, as twelveMegapixelJpeg draws it.
+platform::graphics::Image detailedPicture(int width, int height) {
+    auto bitmap = platform::graphics::Bitmap::make(width, height);
+    std::uint32_t* pixels = bitmap->data();
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)] = platform::graphics::premultipliedPixel(
+                static_cast<std::uint8_t>(x * 255 / width), static_cast<std::uint8_t>(y * 255 / height),
+                static_cast<std::uint8_t>(((x / 7) ^ (y / 5)) * 13), 255);
+    return *platform::graphics::Image::make(std::move(*bitmap));
+}
+
+// The gallery over a host's store of `records` records whose photos are `width` x
+// `height`, opened, scrolled down a screen at a time to its end (and back up when asked),
+// waiting on each screen for its pictures, then closed. Counters: the main thread's
+// processor time (all, and the first screen's), its longest turn, the calls of the
+// store's getPicture, the peak resident memory, and what the process holds once the
+// gallery has closed, beside what the store's photos alone take.
+void BM_HostStoreOpenedAndScrolled(benchmark::State& state, HostPhotos kind, int records, int width, int height,
+                                   bool andBack) {
     testsupport::PhotoHistory folder(0, *platform::graphics::Image::make(*platform::graphics::Bitmap::make(4, 3)));
-    auto host = std::make_shared<PhotosInMemory>(folder.store->layer, everyRecord());
-    const auto photo = *platform::graphics::Image::decode(twelveMegapixelJpeg());
+    auto host = std::make_shared<HostStore>(folder.store->layer, kind);
+    const auto photo = detailedPicture(width, height);
     {
         platform::LogCapture quiet;
-        for (int i = 0; i < kHostRecords; ++i)
+        for (int i = 0; i < records; ++i)
             host->loadOrCreateVistrelImage("doc" + std::to_string(i), "photo" + std::to_string(i), "Page", photo,
                                            vistrel::Date(std::chrono::seconds(1'700'000'000 + i)));
     }
@@ -372,35 +401,44 @@ void BM_HostStoreOpenedScrolledDownAndBack(benchmark::State& state) {
         clock->advance(std::chrono::seconds(1));
         platform::dispatch::RunLoop::runUntilIdle();
     };
-    double peak = 0, mainCpuMs = 0, firstScreenCpuMs = 0, longestMs = 0, longestCpuMs = 0;
+    const double photosMiB = double(width) * height * 4 / (1 << 20);
+    double peak = 0, heldAfter = 0, mainCpuMs = 0, firstScreenCpuMs = 0, longestMs = 0, longestCpuMs = 0;
     long asked = 0;
     for (auto _ : state) {
         testsupport::resetPeak();
+        const double base = testsupport::peakMiB();
         host->asked = 0;
         const double cpuBefore = bench::threadCpuMs();
         bench::Turns turns;
-        auto opened = vistrel::GalleryViewController::instance();
-        opened->persistanceController = host;
-        opened->option = vistrel::LibraryOption::recents;
-        navigation->pushViewController(opened, false);
-        settle();
-        turns.mark();
-        auto grid = opened->contentControllers.front()->collectionView();
-        waitForPictures(*opened, &turns);
-        firstScreenCpuMs = std::max(firstScreenCpuMs, bench::threadCpuMs() - cpuBefore);
-        for (double y : testsupport::screensDown(*grid, true)) {
-            grid->setContentOffset({0, y});
-            grid->layoutIfNeeded();
+        std::weak_ptr<vistrel::GalleryViewController> closed;
+        {
+            auto opened = vistrel::GalleryViewController::instance();
+            closed = opened;
+            opened->persistanceController = host;
+            opened->option = vistrel::LibraryOption::recents;
+            navigation->pushViewController(opened, false);
+            settle();
             turns.mark();
+            auto grid = opened->contentControllers.front()->collectionView();
             waitForPictures(*opened, &turns);
+            firstScreenCpuMs = std::max(firstScreenCpuMs, bench::threadCpuMs() - cpuBefore);
+            for (double y : testsupport::screensDown(*grid, andBack)) {
+                grid->setContentOffset({0, y});
+                grid->layoutIfNeeded();
+                turns.mark();
+                waitForPictures(*opened, &turns);
+            }
+            navigation->popViewController(false);
+            settle();
+            turns.mark();
         }
-        navigation->popViewController(false);
-        settle();
-        turns.mark();
+        platform::dispatch::RunLoop::runUntil([&] { return closed.expired(); }, std::chrono::minutes(2));
         mainCpuMs = std::max(mainCpuMs, bench::threadCpuMs() - cpuBefore);
         longestMs = std::max(longestMs, turns.longestMs);
         longestCpuMs = std::max(longestCpuMs, turns.longestCpuMs);
         peak = std::max(peak, testsupport::peakMiB());
+        testsupport::resetPeak();
+        heldAfter = std::max(heldAfter, testsupport::peakMiB() - base);
         asked = std::max(asked, host->asked);
     }
     state.counters["main_thread_cpu_ms"] = mainCpuMs;
@@ -409,8 +447,18 @@ void BM_HostStoreOpenedScrolledDownAndBack(benchmark::State& state) {
     state.counters["longest_turn_cpu_ms"] = longestCpuMs;
     state.counters["getPicture_calls"] = double(asked);
     state.counters["peak_MiB"] = peak;
+    state.counters["held_after_close_MiB"] = heldAfter;
+    state.counters["photo_MiB"] = photosMiB;
 }
-BENCHMARK(BM_HostStoreOpenedScrolledDownAndBack)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK_CAPTURE(BM_HostStoreOpenedAndScrolled, in_memory_300_records_12MP_down_and_back, HostPhotos::inMemory, 300,
+                  kPhotoWidth, kPhotoHeight, true)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK_CAPTURE(BM_HostStoreOpenedAndScrolled, read_afresh_300_records_12MP_down_and_back, HostPhotos::readAfresh,
+                  300, kPhotoWidth, kPhotoHeight, true)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK_CAPTURE(BM_HostStoreOpenedAndScrolled, read_afresh_30_records_64MP, HostPhotos::readAfresh, kCards, 8192,
+                  8192, false)
+    ->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 

@@ -1,13 +1,15 @@
 // The gallery: the history split into three tabs (the waiting list whole), swipes that settle on a tab, pages built
 // once, cards (a card-sized photo, nothing of the record before, one star recogniser, the
 // stars of records that are gone), favourites, the store's notifications, deleting, and how
-// it is drawn.
+// it is drawn; and what hosts' stores answer: shown, sent and let go.
+#include <algorithm>
 #include <condition_variable>
 #include <ctime>
 #include <fstream>
 #include <limits>
 #include <map>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 
 #include "peak_memory.hpp"
@@ -425,6 +427,116 @@ TEST_F(GalleryTest, AHostsStoreIsAskedOncePerCardUntilItsRecordsChange) {
     settle();
     EXPECT_EQ(host->asked.size(), grid->visibleCells().size());  // (r1 also for its card among the favourites)
     EXPECT_TRUE(host->asked.contains("r1"));
+}
+
+// Hosts' stores, each answering the six cards and the tapped record its own way. One
+// answers a fresh full-size picture at every call, as a host reading its own files does:
+// once a card's picture is made, the answer is let go, so at most two answers are alive at
+// once (one being brought to card size, one just returned: when the store is asked, at
+// most one other), none once the cards show, none once the gallery has closed. One answers
+// the photo the kit keeps under another key: that photo is what the cards show and what a
+// tap sends. One throws: the cards keep their placeholder, nothing is sent, and the log
+// says what the store did.
+TEST_F(GalleryTest, WhatAHostsStoreAnswersIsShownSentAndLetGo) {
+    namespace graphics = platform::graphics;
+    struct HostAnswers : vistrel::PersistanceController {
+        enum class Kind { freshWhole, otherKey, throws };
+        HostAnswers(std::shared_ptr<vistrel::CoreDataLayer> layer, Kind kind)
+            : PersistanceController(std::move(layer)), kind(kind) {
+            std::fill_n(whole.data(), 1600 * 1200, graphics::premultipliedPixel(255, 0, 0, 255));
+        }
+        const Kind kind;
+        graphics::Bitmap whole = *graphics::Bitmap::make(1600, 1200);  // red, copied at every answer
+        std::vector<std::weak_ptr<const graphics::Image::GreyValues>> answers;  // live while a copy lives
+        std::size_t mostAliveWhenAsked = 0;
+        std::size_t alive() const {
+            return std::size_t(
+                std::count_if(answers.begin(), answers.end(), [](const auto& answer) { return !answer.expired(); }));
+        }
+        std::optional<graphics::Image> getPicture(std::string_view key) override {
+            mostAliveWhenAsked = std::max(mostAliveWhenAsked, alive());
+            switch (kind) {
+            case Kind::freshWhole: {
+                auto answer = graphics::Image::make(graphics::Bitmap(whole));
+                answers.push_back(answer->greyValues());
+                return answer;
+            }
+            case Kind::otherKey: return PersistanceController::getPicture(std::string(key).append("-v2"));
+            case Kind::throws: throw std::runtime_error("the photo\nis away");
+            }
+            return std::nullopt;
+        }
+    };
+    // The colour at the middle of a picture, and of the photo a recognition request carries.
+    const auto middle = [](const graphics::Image& picture) {
+        return picture.bitmap().pixel(picture.pixelWidth() / 2, picture.pixelHeight() / 2);
+    };
+    const auto sent = [&](const testsupport::CapturedRequest& request) -> std::optional<Color> {
+        const std::string_view body = request.body, mark = "Content-Type: image/jpeg\r\n\r\n";
+        const auto start = body.find(mark), end = body.rfind("\r\n--");
+        if (start == body.npos || end == body.npos || end < start) return std::nullopt;
+        auto photo = graphics::Image::decode(body.substr(start + mark.size(), end - start - mark.size()));
+        return photo ? std::optional(middle(*photo)) : std::nullopt;
+    };
+    const struct {
+        const char* name;
+        HostAnswers::Kind kind;
+        std::optional<Color> shown;  // on every card and in the tapped record's request; none: nothing
+        const char* logged;
+    } rows[] = {
+        {"a fresh full-size answer at every call", HostAnswers::Kind::freshWhole, Color::red(), nullptr},
+        {"another key's photo", HostAnswers::Kind::otherKey, Color::green(), nullptr},
+        {"a getPicture that throws", HostAnswers::Kind::throws, std::nullopt,
+         "the store's getPicture threw: the photo\\nis away"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        store->deleteAllImages();
+        auto host = std::make_shared<HostAnswers>(store->layer, row.kind);
+        store = host;
+        for (int i = 0; i < 6; ++i) {
+            const std::string key = "r" + std::to_string(i);
+            recognised(key, i);  // its own photo, blue, under its key
+            ASSERT_TRUE(host->savePicture(photo(Color::green()), key + "-v2"));
+        }
+        log.clear();
+        std::weak_ptr<GalleryViewController> closed;
+        {
+            auto gallery = open();
+            closed = gallery;
+            auto& page = *gallery->contentControllers[0];
+            ASSERT_TRUE(pumpUntil([&] { return page.pictureLoader->loading() == 0; }));
+            const auto cards = page.collectionView()->visibleCells();
+            ASSERT_EQ(cards.size(), 6u);
+            for (const auto& cell : cards) {
+                const auto card = std::static_pointer_cast<vistrel::ImageCollectionViewCell>(cell);
+                const auto shown = card->imageView.lock()->image();
+                ASSERT_EQ(shown.has_value(), row.shown.has_value());
+                if (shown) {
+                    EXPECT_TRUE(middle(*shown).isClose(*row.shown, 0.03));
+                }
+            }
+            EXPECT_LE(host->mostAliveWhenAsked, 1u);
+            EXPECT_EQ(host->alive(), 0u);
+            const auto before = service.server.requests().size();
+            tap(card(*gallery, LibraryOption::recents));
+            ASSERT_TRUE(pumpUntil([&] { return !gallery->isResending(); }));
+            const auto requests = service.server.requests();
+            ASSERT_EQ(requests.size() - before, row.shown ? 1u : 0u);
+            if (row.shown) {
+                EXPECT_TRUE(sent(requests.back()).value_or(Color::black()).isClose(*row.shown, 0.05));
+            }
+            time.advance(3s);
+            navigation->popToRootViewController(false);
+            time.advance(1s);
+        }
+        ASSERT_TRUE(pumpUntil([&] { return closed.expired(); }));
+        EXPECT_EQ(host->alive(), 0u);
+        if (row.logged) {
+            EXPECT_TRUE(log.contains(row.logged));
+        }
+        EXPECT_FALSE(log.contains("could not be decoded"));
+    }
 }
 
 TEST_F(GalleryTest, SavesPostedFromAnotherThreadReloadOnTheMainQueue) {

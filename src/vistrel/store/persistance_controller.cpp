@@ -234,7 +234,7 @@ bool PersistanceController::savePicture(const platform::graphics::Image& picture
 }
 
 std::optional<platform::graphics::Image> PersistanceController::getPicture(std::string_view key) {
-    if (PictureReadScope::takeOver(*this)) return std::nullopt;  // the caller reads the file itself
+    if (PictureReadScope::takeOver(*this, key)) return std::nullopt;  // the caller reads the file itself
     // Every bound of the display decoders at the photo bound: a picture within it comes
     // whole, whatever its kind, as its file holds it.
     platform::graphics::DisplayDecodingLimits limits;

@@ -92,12 +92,15 @@ public:
     // never decoded whole (none for one that must be held whole while it is read and is
     // over the bound); an animated GIF gives its first frame, at the size that keeps all
     // its frames together under the bound. None without a file or for one that is no
-    // image. Inside a PictureReadScope of this controller on the calling thread it reads
-    // nothing (see there).
+    // image. Asked for the key of a PictureReadScope of this controller open on the
+    // calling thread, it reads nothing (see there); asked for any other key, it reads as
+    // it always does.
     //
     // The gallery asks it for the photo of every card and opened record, on the main
-    // thread, inside a PictureReadScope: a host's override answers as it will; where this
-    // one is reached, the gallery reads the file itself off the main thread.
+    // thread, inside a PictureReadScope for the record's key: a host's override answers as
+    // it will (another key's photo read through this one among others); where this one is
+    // reached for the record's own key, the gallery reads the file itself off the main
+    // thread.
     virtual std::optional<platform::graphics::Image> getPicture(std::string_view key);
     // The kit's own way of reading its photo files for a card, not a step a host's store
     // takes: the photo of the key as a still at the smallest size that still covers
@@ -109,32 +112,37 @@ public:
                                                                 int pixelHeight);
 
     // While one lives on a thread, the kit's own getPicture of its controller, called on
-    // that thread, decodes nothing: it notes in the scope that the photo is left to the
-    // kit and gives none at once. Whoever asks getPicture inside one lets a host's
-    // override answer as it will (any thread it expects, any way it keeps photos), and
-    // reads the file itself, the kit's way, where the kit's own getPicture was reached
-    // and nothing was answered: the gallery then decodes it at the size it shows, off
-    // the main thread. So an override that calls the base inside one gets none from it;
-    // if it gives none in turn, the file is read the kit's way, without what the override
-    // would have made of the base's picture. An override that answers a picture, whatever
-    // the base gave, is what is shown. The scope sees only calls for its own controller
-    // on its own thread; an inner scope of the same controller takes over from an outer.
+    // that thread for the scope's key, decodes nothing: it notes in the scope that the
+    // photo is left to the kit and gives none at once. Whoever asks getPicture inside one
+    // lets a host's override answer as it will (any thread it expects, any way it keeps
+    // photos), and reads the file itself, the kit's way, where the kit's own getPicture
+    // was reached for the key and nothing was answered: the gallery then decodes it at the
+    // size it shows, off the main thread. So an override that calls the base for the key
+    // inside one gets none from it; if it gives none in turn, the file is read the kit's
+    // way, without what the override would have made of the base's picture. An override
+    // that answers a picture, whatever the base gave, is what is shown. A call of the
+    // base for any other key (a host's other version of the photo, say) is not the
+    // scope's: it reads and decodes as it does outside one, and what the override makes
+    // of it is its answer. The scope sees only calls for its own controller and key on
+    // its own thread; an inner scope of the same controller and key takes over from an
+    // outer.
     class PictureReadScope {
     public:
-        explicit PictureReadScope(const PersistanceController& controller);
+        PictureReadScope(const PersistanceController& controller, std::string_view key);
         ~PictureReadScope();
         PictureReadScope(const PictureReadScope&) = delete;
         PictureReadScope& operator=(const PictureReadScope&) = delete;
 
-        // Whether the kit's own getPicture was reached inside the scope.
+        // Whether the kit's own getPicture was reached for the key inside the scope.
         bool leftToTheKit() const { return leftToTheKit_; }
 
     private:
         friend class PersistanceController;
-        // True, noted in the innermost scope of the controller, when there is one.
-        static bool takeOver(const PersistanceController& controller);
+        // True, noted in the innermost scope of the controller and key, when there is one.
+        static bool takeOver(const PersistanceController& controller, std::string_view key);
 
         const PersistanceController* controller_;
+        const std::string key_;
         PictureReadScope* outer_;
         bool leftToTheKit_ = false;
     };

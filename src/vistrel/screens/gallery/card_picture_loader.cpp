@@ -1,7 +1,8 @@
 #include "vistrel/screens/gallery/card_picture_loader.hpp"
 
+#include <utility>
+
 #include "vistrel/platform/dispatch/queue.hpp"
-#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/screens/gallery/store_picture.hpp"
 #include "vistrel/store/store_notifications.hpp"
@@ -10,9 +11,18 @@ namespace vistrel {
 
 namespace {
 
-constexpr std::string_view kUnreadable = "gallery :: a card's photo could not be decoded";
+constexpr std::string_view kNoPhoto = "a card shows no photo";
+
+platform::dispatch::Queue utility() {
+    return platform::dispatch::global(platform::dispatch::QualityOfService::utility);
+}
 
 }  // namespace
+
+bool CardPictureLoader::Card::stillWanted() const {
+    auto view = shownIn.lock();
+    return !wanted.expired() && view && view->imageToken() == token;
+}
 
 CardPictureLoader::CardPictureLoader(std::size_t capacity) : cache_(std::make_shared<CardPictureCache>(capacity)) {
     if (capacity == 0) return;  // nothing kept, nothing to forget
@@ -41,32 +51,107 @@ CardPictureLoader::Request CardPictureLoader::show(const std::shared_ptr<platfor
         view->setImage(std::move(kept));
         return nullptr;
     }
-    const auto era = cache_->era();
-    auto asked = askStoreForPicture(*store, key, kUnreadable);
-    if (!asked.picture && !asked.readByTheKit) return nullptr;  // the placeholder stays
-    // The request holds a host's answer: a card that lets it go lets the picture go.
-    Request request = asked.picture ? Request(std::make_shared<const platform::graphics::Image>(std::move(*asked.picture)))
-                                    : Request(std::make_shared<const bool>(true));
+    Request request = std::make_shared<const bool>(true);
+    Card card{request, view, view->renewImageToken(), std::move(store), key, pixelWidth, pixelHeight};
     ++loading_;
-    platform::dispatch::global(platform::dispatch::QualityOfService::utility).async(
-        [self = shared_from_this(), store = std::move(store), key, pixelWidth, pixelHeight, stamp, era,
-         answered = !asked.readByTheKit, wanted = std::weak_ptr<const void>(request),
-         shownIn = std::weak_ptr<platform::ui::ImageView>(view), token = view->renewImageToken()]() mutable {
-            std::optional<platform::graphics::Image> picture;
-            if (auto held = wanted.lock())
-                picture = answered ? self->fit(*std::static_pointer_cast<const platform::graphics::Image>(held), key,
-                                               pixelWidth, pixelHeight, era)
-                                   : self->decode(*store, key, pixelWidth, pixelHeight, stamp);
-            // The loader and the store are let go on the main queue, whose objects they hold.
-            platform::dispatch::main().async([self = std::move(self), store = std::move(store),
-                                              picture = std::move(picture), wanted, shownIn, token]() mutable {
-                --self->loading_;
-                auto view = shownIn.lock();
-                if (!picture || wanted.expired() || !view || view->imageToken() != token) return;
-                view->setImage(std::move(picture));
+    if (asking_ || answered_ || !waiting_.empty()) {
+        waiting_.push_back(std::move(card));  // asked in its turn
+        return request;
+    }
+    const bool coming = ask(std::move(card), stamp);
+    askWaitingCards();  // cards shown while the store was asked (its getPicture may lay views out)
+    if (coming) return request;
+    --loading_;
+    return nullptr;  // the placeholder stays
+}
+
+bool CardPictureLoader::ask(Card card, const std::optional<CardPictureCache::FileStamp>& stamp) {
+    const auto era = cache_->era();
+    struct Asking {  // cards shown meanwhile wait for their turn
+        bool& flag;
+        explicit Asking(bool& flag) : flag(flag) { flag = true; }
+        ~Asking() { flag = false; }
+    };
+    auto asked = [&] {
+        Asking asking(asking_);
+        return askStoreForPicture(*card.store, card.key, kNoPhoto);
+    }();
+    if (asked.readByTheKit) {
+        decodeFile(std::move(card), stamp);
+    } else if (asked.picture) {
+        card.store.reset();  // not needed to bring the answer down
+        answered_ = Answer{std::move(card), era, std::move(*asked.picture)};
+        fitNextAnswer();
+    }
+    return asked.readByTheKit || asked.picture;
+}
+
+void CardPictureLoader::askWaitingCards() {
+    while (!asking_ && !answered_ && !waiting_.empty()) {
+        Card card = std::move(waiting_.front());
+        waiting_.pop_front();
+        if (!card.stillWanted()) {
+            --loading_;
+            continue;
+        }
+        // Another card may have had the same photo made meanwhile.
+        const auto stamp = CardPictureCache::stampOf(card.store->picturePath(card.key));
+        if (auto kept = cache_->find(card.key, card.pixelWidth, card.pixelHeight, stamp)) {
+            finish(std::move(card), std::move(kept));
+            continue;
+        }
+        if (!ask(std::move(card), stamp)) --loading_;
+    }
+}
+
+void CardPictureLoader::fitNextAnswer() {
+    if (fitting_ || !answered_) return;
+    Answer answer = std::move(*answered_);
+    answered_.reset();
+    if (!answer.card.stillWanted()) {  // let go here, the card shows something else
+        --loading_;
+        return;
+    }
+    fitting_ = true;
+    utility().async([self = shared_from_this(), answer = std::move(answer)]() mutable {
+        std::optional<platform::graphics::Image> picture;
+        Card card;
+        {
+            // The host's picture lives only until its card's is made.
+            Answer whole = std::move(answer);
+            if (!whole.card.wanted.expired())
+                picture = self->fit(whole.picture, whole.card.key, whole.card.pixelWidth, whole.card.pixelHeight,
+                                    whole.era);
+            card = std::move(whole.card);
+        }
+        // The loader is let go on the main queue, whose objects it holds.
+        platform::dispatch::main().async(
+            [self = std::move(self), card = std::move(card), picture = std::move(picture)]() mutable {
+                self->fitting_ = false;
+                self->finish(std::move(card), std::move(picture));
+                self->fitNextAnswer();
+                self->askWaitingCards();
             });
-        });
-    return request;
+    });
+}
+
+void CardPictureLoader::decodeFile(Card card, const std::optional<CardPictureCache::FileStamp>& stamp) {
+    utility().async([self = shared_from_this(), card = std::move(card), stamp]() mutable {
+        std::optional<platform::graphics::Image> picture;
+        if (!card.wanted.expired())
+            picture = self->decode(*card.store, card.key, card.pixelWidth, card.pixelHeight, stamp);
+        // The loader and the store are let go on the main queue, whose objects they hold.
+        platform::dispatch::main().async(
+            [self = std::move(self), card = std::move(card), picture = std::move(picture)]() mutable {
+                self->finish(std::move(card), std::move(picture));
+            });
+    });
+}
+
+void CardPictureLoader::finish(Card card, std::optional<platform::graphics::Image> picture) {
+    --loading_;
+    if (!picture || !card.stillWanted()) return;
+    if (auto view = card.shownIn.lock()) view->setImage(std::move(picture));
 }
 
 std::optional<platform::graphics::Image> CardPictureLoader::decode(
@@ -75,13 +160,8 @@ std::optional<platform::graphics::Image> CardPictureLoader::decode(
     // Another card's decode of the same photo may have kept it since it was asked for.
     if (stamp)
         if (auto kept = cache_->find(key, pixelWidth, pixelHeight, stamp)) return kept;
-    std::optional<platform::graphics::Image> picture;
-    try {
-        picture = store.getPictureCovering(key, pixelWidth, pixelHeight);
-    } catch (...) {  // memory refused: no throw may end the decode without an answer
-        platform::log(kUnreadable);
-        return std::nullopt;
-    }
+    auto picture = guardedPicture([&] { return store.getPictureCovering(key, pixelWidth, pixelHeight); }, kNoPhoto,
+                                  "decoding its file threw");
     if (picture && stamp) cache_->keep(key, pixelWidth, pixelHeight, *stamp, *picture);
     return picture;
 }
@@ -89,13 +169,9 @@ std::optional<platform::graphics::Image> CardPictureLoader::decode(
 std::optional<platform::graphics::Image> CardPictureLoader::fit(const platform::graphics::Image& answer,
                                                                 const std::string& key, int pixelWidth,
                                                                 int pixelHeight, std::uint64_t era) {
-    std::optional<platform::graphics::Image> picture;
-    try {
-        picture = platform::graphics::stillForDisplay(answer, pixelWidth, pixelHeight);
-    } catch (...) {
-        platform::log(kUnreadable);
-        return std::nullopt;
-    }
+    auto picture =
+        guardedPicture([&] { return platform::graphics::stillForDisplay(answer, pixelWidth, pixelHeight); },
+                       kNoPhoto, "bringing the store's picture to card size threw");
     if (picture) cache_->keepAnswer(key, pixelWidth, pixelHeight, era, *picture);
     return picture;
 }

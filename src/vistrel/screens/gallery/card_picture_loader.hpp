@@ -11,10 +11,20 @@
 // queue, only while the card holds the request it was given and its image view has been
 // given nothing else since. So a card reused for another record never shows the photo of
 // the one before, however late its picture ends. A picture whose request was let go
-// before it began is not made; a host's answer is held by the request alone, so a card
-// scrolled away lets it go at once. A store whose getPicture throws, or answers nothing,
+// before it began is not made. A store whose getPicture throws, or answers nothing,
 // leaves the placeholder.
+//
+// A host's store may answer every card with a full-size picture of its own (read from its
+// files, say): the loader holds at most two of them at once, one being brought down to
+// card size and one just returned, and lets each go as soon as its card's picture is
+// made, or as soon as its card no longer waits for it. The request a card holds is a mark
+// of its wish, never the answer. So while one answer is waiting for its turn, the next
+// cards wait to ask the store (on the main thread, in the order they were shown, those
+// no longer shown passed over). The kit's own store, or a host's that leaves its photos
+// to the kit, answers no picture itself: its cards are asked at once, as they show.
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +59,34 @@ public:
     const CardPictureCache& cache() const { return *cache_; }
 
 private:
+    // A card waiting for its picture: whose photo, at what size, shown where.
+    struct Card {
+        std::weak_ptr<const void> wanted;  // the card's request
+        std::weak_ptr<platform::ui::ImageView> shownIn;
+        std::uint64_t token = 0;  // the view's image token when the card asked
+        std::shared_ptr<PersistanceController> store;  // let go on the main thread
+        std::string key;
+        int pixelWidth = 0, pixelHeight = 0;
+        bool stillWanted() const;
+    };
+    // A host's answer for a card, asked when the cache was at `era`.
+    struct Answer {
+        Card card;
+        std::uint64_t era = 0;
+        platform::graphics::Image picture;
+    };
+
+    // Main thread. Asks the card's store; false when nothing is to come.
+    bool ask(Card card, const std::optional<CardPictureCache::FileStamp>& stamp);
+    // Asks the cards that wait, in turn, while no answer waits for its turn.
+    void askWaitingCards();
+    // Sends the answer that waits to be brought to card size, unless one is under way.
+    void fitNextAnswer();
+    // The picture of the card, made or not: shown if the card still wants it.
+    void finish(Card card, std::optional<platform::graphics::Image> picture);
+    // The kit's file of the card decoded at its size on the global queue.
+    void decodeFile(Card card, const std::optional<CardPictureCache::FileStamp>& stamp);
+
     // On the global queue: the kit's file at card size, from the cache or decoded.
     std::optional<platform::graphics::Image> decode(PersistanceController& store, const std::string& key,
                                                     int pixelWidth, int pixelHeight,
@@ -59,7 +97,12 @@ private:
 
     const std::shared_ptr<CardPictureCache> cache_;
     std::vector<platform::ui::ObserverToken> observers_;  // the store's notifications
-    std::size_t loading_ = 0;  // main thread only
+    // Main thread only:
+    std::size_t loading_ = 0;
+    std::deque<Card> waiting_;        // cards not yet asked, in the order shown
+    std::optional<Answer> answered_;  // a host's answer waiting for its turn
+    bool fitting_ = false;            // an answer is being brought to card size
+    bool asking_ = false;             // a store's getPicture is running
 };
 
 }  // namespace vistrel

@@ -25,7 +25,7 @@ bool keeps(std::optional<LibraryOption> tab, const VistrelImage& record) {
     return true;
 }
 
-constexpr std::string_view kUnreadable = "gallery :: the photo of the record could not be read";
+constexpr std::string_view kUnreadable = "the photo of the record could not be read";
 
 }  // namespace
 

@@ -1,38 +1,40 @@
 #include "vistrel/screens/gallery/store_picture.hpp"
 
+#include <string>
+
 #include "vistrel/platform/foundation/log.hpp"
 
 namespace vistrel {
 
-namespace {
-
-// None, with the line logged, when the read throws (and `threw` set).
-template <class Read>
-std::optional<platform::graphics::Image> guarded(Read read, std::string_view failure, bool* threw = nullptr) {
-    try {
-        return read();
-    } catch (...) {
-        platform::log(failure);
-        if (threw) *threw = true;
-        return std::nullopt;
-    }
+void logGalleryFailure(std::string_view context, std::string_view happened, const char* what) noexcept try {
+    std::string line = "gallery :: ";
+    line.append(context).append(": ").append(happened);
+    if (what && *what) line.append(": ").append(platform::excerptOnOneLine(what, 512, 4));
+    platform::log(line);
+} catch (...) {
+    // Out of memory while saying it: nothing more can be said.
 }
 
-}  // namespace
-
-StorePicture askStoreForPicture(PersistanceController& store, std::string_view key, std::string_view failure) {
-    PersistanceController::PictureReadScope scope(store);
+StorePicture askStoreForPicture(PersistanceController& store, std::string_view key, std::string_view context) {
     StorePicture answer;
-    bool threw = false;
-    answer.picture = guarded([&] { return store.getPicture(key); }, failure, &threw);
+    bool threw = false, leftToTheKit = false;
+    answer.picture = guardedPicture(
+        [&] {
+            PersistanceController::PictureReadScope scope(store, key);
+            auto picture = store.getPicture(key);
+            leftToTheKit = scope.leftToTheKit();
+            return picture;
+        },
+        context, "the store's getPicture threw", &threw);
     // An override that failed after reaching the base answered nothing: no photo.
-    answer.readByTheKit = !answer.picture && !threw && scope.leftToTheKit();
+    answer.readByTheKit = !answer.picture && !threw && leftToTheKit;
     return answer;
 }
 
 std::optional<platform::graphics::Image> readKitsPicture(PersistanceController& store, std::string_view key,
-                                                         std::string_view failure) {
-    return guarded([&] { return store.PersistanceController::getPicture(key); }, failure);
+                                                         std::string_view context) {
+    return guardedPicture([&] { return store.PersistanceController::getPicture(key); }, context,
+                          "reading its file threw");
 }
 
 }  // namespace vistrel
