@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "hostile_property_lists.hpp"
+#include "peak_memory.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 
@@ -234,4 +235,67 @@ TEST(PropertyListTest, TheFirstBytesTellWhatAFileMayBe) {
              {"", Start::none},
          })
         EXPECT_EQ(platform::propertyListStart(bytes), start) << testing::PrintToString(bytes.substr(0, 12));
+}
+
+// A value the binary form shares among references is read once and shared in memory, and
+// written once: a file's values cost a few times the file, counted before they are made,
+// and a file refused for it costs no more than reading it. Equal long values are written
+// once too, and what a walk through the shared values meets stays bounded.
+TEST(PropertyListTest, SharedValuesAreHeldAndWrittenOnce) {
+    using namespace std::string_literals;
+    using plisttest::ref;
+    // A list of `count` references to object `index`.
+    auto repeated = [](std::uint64_t count, std::uint64_t index) {
+        std::string list = "\xAF\x12"s;
+        plisttest::appendBigEndian(list, count, 4);
+        for (std::uint64_t i = 0; i < count; ++i) list += ref(index);
+        return list;
+    };
+    auto text = [](std::size_t length) {
+        std::string object = "\x5F\x12"s;
+        plisttest::appendBigEndian(object, length, 4);
+        return object.append(length, 't');
+    };
+    // 60,000 dictionaries, each holding one 64 KiB key: 4 GB once each has its copy.
+    std::vector<std::string> keyed{repeated(60'000, 1), text(64 << 10), "\x09"};
+    for (int i = 0; i < 60'000; ++i) keyed.push_back("\xD1"s + ref(1) + ref(2));
+    for (std::size_t i = 0; i < 60'000; ++i) keyed[0].replace(6 + 2 * i, 2, ref(3 + i));
+    struct Row {
+        std::string name, bytes;
+        bool read;
+        double maxRiseMiB;  // of the process's peak memory while read and written back
+    };
+    const std::vector<Row> rows = {
+        {"a 257-byte text referenced a million times", plisttest::binaryPlist({repeated(1'000'000, 1), text(257)}), true, 200},
+        {"a list of eight million references", plisttest::binaryPlist({repeated(8'000'000, 1), "\x09"}), false, 100},
+        {"one long key in 60,000 dictionaries", plisttest::binaryPlist(keyed), false, 100},
+        {"a text of a MiB referenced 300 times, 300 MiB to walk through",
+         plisttest::binaryPlist({repeated(300, 1), text(1 << 20)}), false, 100},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testsupport::resetPeak();
+        const double before = testsupport::peakMiB();
+        const platform::PropertyListRead read = platform::readPropertyListFully(row.bytes);
+        ASSERT_EQ(std::tuple(read.value.has_value(), read.refusal),
+                  std::tuple(row.read, row.read ? std::nullopt : std::optional(platform::PropertyListRefusal::pastBounds)));
+        if (read.value) {
+            const std::optional<std::string> written = platform::writePropertyListBinary(*read.value);
+            ASSERT_TRUE(written);
+            EXPECT_LE(written->size(), row.bytes.size());
+            EXPECT_TRUE(platform::readPropertyList(*written) == read.value);
+        }
+        EXPECT_LT(testsupport::peakMiB() - before, row.maxRiseMiB);
+    }
+
+    // Equal long texts made apart are written once.
+    const Value equal(platform::Array(1000, Value(std::string(1000, 'e'))));
+    platform::Array apart;
+    for (int i = 0; i < 1000; ++i) apart.push_back(Value(std::string(1000, 'e')));
+    for (const Value& value : {equal, Value(apart)}) {
+        const std::optional<std::string> written = platform::writePropertyListBinary(value);
+        ASSERT_TRUE(written);
+        EXPECT_LT(written->size(), 5000u);
+        EXPECT_EQ(platform::readPropertyList(*written), value);
+    }
 }
