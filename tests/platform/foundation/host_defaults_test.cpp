@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <bit>
+#include <cmath>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -60,6 +61,9 @@ const std::string kHostXml = plisttest::xmlPlist(
     "<key>int64min</key><integer>-9223372036854775808</integer>"
     "<key>lines</key><string>a&#13;&#10;b\tc</string>"
     "<key>cl\xc3\xa9</key><real>0.1</real>"
+    "<key>noSeconds</key><date>2024-01-02T03:04Z</date>"
+    "<key>day</key><date>2024-01-02Z</date>"
+    "<key>negativeNaN</key><real>-nan</real>"
     "</dict>");
 
 const Entries kHostXmlValues = {
@@ -70,6 +74,8 @@ const Entries kHostXmlValues = {
     {"int64min", Value(Number::fromInt(INT64_MIN))},
     {"lines", Value("a\r\nb\tc")},
     {"cl\xc3\xa9", Value(Number::fromDouble(0.1))},
+    {"noSeconds", Value(at(year(2024) / 1 / 2, hours(3) + minutes(4)))},
+    {"day", Value(at(year(2024) / 1 / 2))},
 };
 
 // Dates two thousand years before and after 2001, and one past 2069 (the 32-bit seconds'
@@ -88,6 +94,7 @@ const std::string kHostBinary = [] {
         {"\x63\0c\0l\0\xe9"s, ascii("v")},
         {ascii("uint64max"), uint64max},
         {ascii("int64min"), "\x13\x80"s + std::string(7, '\0')},
+        {ascii("length16"), "\x5f\x14"s + std::string(15, '\0') + "\x0f" "fifteen letters"},
     });
 }();
 
@@ -100,6 +107,7 @@ const Entries kHostBinaryValues = {
     {"cl\xc3\xa9", Value("v")},
     {"uint64max", Value(Number::fromUInt(UINT64_MAX))},
     {"int64min", Value(Number::fromInt(INT64_MIN))},
+    {"length16", Value("fifteen letters")},
 };
 
 // The host's file (mode 0640) where its defaults are, or a chain of two links to it
@@ -118,8 +126,8 @@ fs::path placeHostFile(const testsupport::TempDir& dir, const std::string& bytes
 
 // The kit sets one key of its own in the host's file, and every value the host wrote
 // comes back exactly after a reopen, in the form the file was in: dates far from 2001 and
-// finer than a microsecond, texts with NULs and line breaks, keys beyond ASCII, the
-// widest integers. The file keeps its mode; through links, the file they name changes and
+// finer than a microsecond or without their seconds, texts with NULs and line breaks,
+// keys beyond ASCII, the widest integers, a negative NaN, a length of 16 bytes. The file keeps its mode; through links, the file they name changes and
 // the links stay links.
 TEST(HostDefaultsTest, EveryValueOfTheHostsFileComesBackAfterTheKitSetsOne) {
     struct Row {
@@ -140,6 +148,9 @@ TEST(HostDefaultsTest, EveryValueOfTheHostsFileComesBackAfterTheKitSetsOne) {
         UserDefaults::resetStandard(standard);
         for (const auto& [key, value] : values) EXPECT_EQ(UserDefaults::standard()->object(key), value) << key;
         EXPECT_EQ(UserDefaults::standard()->string("apiKey"), "the kit's");
+        if (const std::optional<Value> nan = UserDefaults::standard()->object("negativeNaN"); !bytes.starts_with("bplist")) {
+            EXPECT_TRUE(nan && std::isnan(nan->number()->doubleValue()) && std::signbit(nan->number()->doubleValue()));
+        }
 
         const std::string written = platform::readFile(file, 1 << 20).value_or("");
         EXPECT_EQ(written.substr(0, 6), bytes.substr(0, 6));

@@ -141,11 +141,12 @@ TEST(PropertyListTest, ValuesAtTheEdgesOfTheirEncodingsComeBackInEachForm) {
             EXPECT_EQ(read.value, value);
         }
     }
-    const Value notANumber = real(std::nan(""));
-    for (const auto format : {platform::PropertyListFormat::xml, platform::PropertyListFormat::binary}) {
-        const auto again = platform::readPropertyList(*platform::writePropertyList(format, notANumber));
-        EXPECT_TRUE(again && std::isnan(again->number()->doubleValue()));
-    }
+    for (const double notANumber : {std::nan(""), -std::nan("")})
+        for (const auto format : {platform::PropertyListFormat::xml, platform::PropertyListFormat::binary}) {
+            const auto again = platform::readPropertyList(*platform::writePropertyList(format, real(notANumber)));
+            EXPECT_TRUE(again && std::isnan(again->number()->doubleValue()) &&
+                        std::signbit(again->number()->doubleValue()) == std::signbit(notANumber));
+        }
 }
 
 // What other writers put in files of either form reads as the values it stands for.
@@ -190,7 +191,16 @@ TEST(PropertyListTest, WhatOtherWritersWriteReads) {
                                  "\x10\xff", "\x11\x01\x00"s, "\x12\x00\x01\x00\x00"s, "\x13\xff\xff\xff\xff\xff\xff\xff\xfe",
                                  std::string("\x14").append(15, '\xff').append("\xfd")}),
          Value(Array{integer(255), integer(256), integer(65536), integer(-2), integer(-3)})},
+        {"XML dates without their seconds or time",
+         plisttest::xmlPlist("<array><date>2024-01-02T03:04Z</date><date>2024-01-02T03Z</date><date>2024-01-02Z</date>"
+                             "<date>2024Z</date></array>"),
+         Value(Array{Value(platform::Date(std::chrono::sys_days(std::chrono::year(2024) / 1 / 2)) + std::chrono::minutes(184)),
+                     Value(platform::Date(std::chrono::sys_days(std::chrono::year(2024) / 1 / 2)) + std::chrono::hours(3)),
+                     Value(platform::Date(std::chrono::sys_days(std::chrono::year(2024) / 1 / 2))),
+                     Value(platform::Date(std::chrono::sys_days(std::chrono::year(2024) / 1 / 1)))})},
         {"binary real of 4 bytes", plisttest::binaryPlist({float32}), real(1.5)},
+        {"binary text whose length is an integer of 16 bytes",
+         plisttest::binaryPlist({"\x5f\x14"s + std::string(15, '\0') + "\x0f" "fifteen letters"}), Value("fifteen letters")},
         {"binary texts of 15 characters and more, and a surrogate pair",
          plisttest::binaryPlist({std::string("\xA2").append(plisttest::ref(1)).append(plisttest::ref(2)),
                                  "\x5f\x10\x0f" "fifteen letters", "\x62\xd8\x3d\xde\x00"s}),

@@ -82,12 +82,16 @@ private:
         const bool counted = object.type == 0x4 || object.type == 0x5 || object.type == 0x6 ||
                              object.type == 0xA || object.type == 0xB || object.type == 0xC || object.type == 0xD;
         if (counted && object.length == 0x0F) {
+            // The length follows as an integer object of 1 to 16 bytes; one of 16 bytes
+            // whose high half is not zero could not fit any file.
             if (object.start >= objectsEnd_) return std::nullopt;
             const unsigned char intMarker = data_[object.start];
-            if ((intMarker >> 4) != 0x1 || (intMarker & 0x0F) > 3) return std::nullopt;
+            if ((intMarker >> 4) != 0x1 || (intMarker & 0x0F) > 4) return std::nullopt;
             const std::size_t width = std::size_t(1) << (intMarker & 0x0F);
             if (objectsEnd_ - object.start - 1 < width) return std::nullopt;
-            object.length = bigEndian(data_ + object.start + 1, width);
+            const unsigned char* length = data_ + object.start + 1;
+            if (width == 16 && bigEndian(length, 8) != 0) return std::nullopt;
+            object.length = width == 16 ? bigEndian(length + 8, 8) : bigEndian(length, width);
             object.start += 1 + width;
         }
         return object;

@@ -184,17 +184,27 @@ DateTextRead dateOfIsoText(std::string_view text) {
     const DateTextRead noDate{std::nullopt, PropertyListRefusal::notAPropertyList};
     const DateTextRead inexact{std::nullopt, PropertyListRefusal::unrepresentable};
     text = trimmedXmlSpace(text);
-    if (text.size() < 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
-        text[16] != ':' || text.back() != 'Z')
-        return noDate;
-    const int y = digitsAt(text, 0, 4), mo = digitsAt(text, 5, 2), d = digitsAt(text, 8, 2);
-    const int h = digitsAt(text, 11, 2), mi = digitsAt(text, 14, 2), s = digitsAt(text, 17, 2);
-    if (y < 0 || mo < 0 || d < 0 || h < 0 || mi < 0 || s < 0) return noDate;
+    // Its fields from the year on, each after its separator; those left out at the end
+    // are the first of their range ("2024-01-02T03:04Z" is at 03:04:00).
+    const bool utc = text.ends_with('Z');
+    if (utc) text.remove_suffix(1);
+    int fields[6] = {-1, 1, 1, 0, 0, 0};
+    static constexpr char kBefore[6] = {'\0', '-', '-', 'T', ':', ':'};
+    std::size_t at = 0;
+    for (int i = 0; i < 6 && (i == 0 || (at < text.size() && text[at] == kBefore[i])); ++i) {
+        at += i == 0 ? 0 : 1;
+        const std::size_t width = i == 0 ? 4 : 2;
+        fields[i] = digitsAt(text, at, width);
+        if (fields[i] < 0) return noDate;
+        at += width;
+    }
+    const auto [y, mo, d, h, mi, s] = fields;
     std::int64_t micros = 0;
-    const std::string_view fraction = text.substr(19, text.size() - 20);
+    bool lost = false;
+    const std::string_view fraction = text.substr(at);
     if (!fraction.empty()) {
-        if (fraction.size() < 2 || fraction[0] != '.') return noDate;
-        bool lost = false;
+        // Digits of a second, after the seconds only.
+        if (at != 19 || fraction.size() < 2 || fraction[0] != '.') return noDate;
         for (std::size_t i = 1; i < fraction.size(); ++i) {
             const char c = fraction[i];
             if (c < '0' || c > '9') return noDate;
@@ -202,11 +212,12 @@ DateTextRead dateOfIsoText(std::string_view text) {
             else lost = lost || c != '0';
         }
         for (std::size_t i = fraction.size(); i <= 6; ++i) micros *= 10;
-        if (lost) return inexact;
     }
     const year_month_day ymd{year(y), month(unsigned(mo)), day(unsigned(d))};
     if (!ymd.ok() || h > 23 || mi > 59 || s > 60) return noDate;
-    if (y == 0 || s == 60) return inexact;
+    // A date whose zone the text does not give may be anyone's local time: taken for UTC
+    // and written back with its Z, it would say another moment to whoever wrote it.
+    if (lost || !utc || y == 0 || s == 60) return inexact;
     return {sys_days(ymd) + hours(h) + minutes(mi) + seconds(s) + microseconds(micros), std::nullopt};
 }
 

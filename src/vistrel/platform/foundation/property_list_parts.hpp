@@ -96,9 +96,10 @@ std::optional<double> secondsOfDate(const Value& date);
 // none outside the years 1 to 9999, and for a date with seconds read beside it.
 std::optional<std::string> isoDateText(const Value& date);
 // The date of such a text (white space around it and any number of fractional digits
-// taken); a refusal for a text of no date (notAPropertyList) or one a Date cannot hold
-// exactly (unrepresentable: digits that are not zero past the microseconds, a leap
-// second, the year 0).
+// taken, and fields left out at the end: "2024-01-02T03:04Z", "2024-01-02Z"); a refusal
+// for a text of no date (notAPropertyList) or one a Date cannot hold exactly
+// (unrepresentable: digits that are not zero past the microseconds, a leap second, the
+// year 0, no Z to say it is in UTC).
 struct DateTextRead {
     std::optional<Date> date;
     std::optional<PropertyListRefusal> refusal;
