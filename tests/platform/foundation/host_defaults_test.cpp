@@ -352,8 +352,12 @@ TEST(HostDefaultsTest, AFileTheHostRewritesWhileItIsReadIsReadAgainOrLeftAsItIs)
         UserDefaults::standard()->set("apiKey", Value("the kit's"));
         const std::optional<Value> seen = platform::readPropertyList(platform::readFile(file, 1 << 20).value_or(""));
         EXPECT_TRUE(!seen || !seen->dictionary() || seen->dictionary()->contains("host")) << open;
-        ASSERT_EQ(testsupport::setAsideCopies(dir.path(), "preferences.plist").size(), 0u) << open;
+        if (!testsupport::setAsideCopies(dir.path(), "preferences.plist").empty()) {
+            ADD_FAILURE() << "moved aside at open " << open;
+            break;
+        }
     }
+    opens.store(kOpens);  // the host's last rewrites, should the opens have stopped early
     writer.join();
     UserDefaults::resetStandard();
 }
