@@ -29,12 +29,23 @@ void released(void* block) noexcept {
 
 }  // namespace
 
+// Every form but the aligned ones, which keep the library's own pair.
 void* operator new(std::size_t size) { return held(size); }
 void* operator new[](std::size_t size) { return held(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try {
+        return held(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept { return operator new(size, nothrow); }
 void operator delete(void* block) noexcept { released(block); }
 void operator delete[](void* block) noexcept { released(block); }
 void operator delete(void* block, std::size_t) noexcept { released(block); }
 void operator delete[](void* block, std::size_t) noexcept { released(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { released(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { released(block); }
 
 namespace testsupport {
 
