@@ -2,10 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -89,6 +92,69 @@ void leftAsItIs(const fs::path& folder, const std::string& what, const std::stri
               << (platform::readFile(file, 1u << 20) == bytes ? "byte for byte as it was" : "CHANGED") << "\n";
 }
 
+// A host's binary file whose long value is shared among a million references, as writers
+// share repeated values: opened, a value of the kit's set, and the file written back.
+void sharedValues(const fs::path& folder) {
+    const fs::path file = folder / "shared.plist";
+    const Value text = Value::sharedText(std::string(257, 'v'));
+    platform::Dictionary host;
+    host.set("recent", Value(platform::Array(1'000'000, text)));
+    std::ofstream(file, std::ios::binary) << *platform::writePropertyListBinary(Value(host));
+    const auto before = fs::file_size(file);
+    resetPeakResident();
+    const auto residentBefore = peakResidentMiB();
+    const auto start = DemoClock::now();
+    UserDefaults::resetStandard(file);
+    const bool set = UserDefaults::standard()->set("lastScan", Value("now"));
+    const double took = secondsSince(start);
+    UserDefaults::resetStandard(file);  // a new launch
+    const std::optional<Value> recent = UserDefaults::standard()->object("recent");
+    std::cout << "   a binary file of " << before / 1000 << " KB holding a 257-byte text referenced a million times: "
+              << "opened and a value set in " << ::seconds(took) << " (set gives " << std::boolalpha << set
+              << "), the demo's peak memory " << peakResidentMiB() << " MiB (" << residentBefore
+              << " MiB resident before); written back as "
+              << fs::file_size(file) / 1000 << " KB, and a new launch reads its million references "
+              << (recent && recent->array() && recent->array()->size() == 1'000'000 ? "all" : "NOT all") << "\n";
+    UserDefaults::resetStandard();
+}
+
+// A host that rewrites its file in place (truncated, then written) once as the kit opens
+// the defaults each time: what each open found, and what the file holds.
+void rewrittenWhileRead(const fs::path& folder) {
+    const fs::path file = folder / "rewritten.plist";
+    const auto hostFile = [](int round) {
+        platform::Dictionary host;
+        host.set("round", Value(Number::fromInt(round)));
+        return *platform::writePropertyListXml(Value(host));
+    };
+    std::ofstream(file, std::ios::binary) << hostFile(0);
+    constexpr int kOpens = 50;
+    std::atomic<int> opens{0};
+    std::thread host([&] {
+        for (int round = 0; round < kOpens; ++round) {
+            while (opens.load() <= round) std::this_thread::yield();
+            std::ofstream(file, std::ios::binary) << hostFile(round + 1);  // truncated, then written
+        }
+    });
+    int written = 0, kitsAlone = 0;
+    for (int open = 0; open < kOpens; ++open) {
+        opens.store(open + 1);
+        UserDefaults::resetStandard(file);
+        written += UserDefaults::standard()->set("lastScan", Value("now")) ? 1 : 0;
+        const std::optional<Value> seen = platform::readPropertyList(platform::readFile(file, 1u << 20).value_or(""));
+        kitsAlone += seen && seen->dictionary() && !seen->dictionary()->contains("round") ? 1 : 0;
+    }
+    host.join();
+    int aside = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+        aside += entry.path().filename().native().starts_with("rewritten.plist.damaged") ? 1 : 0;
+    std::cout << "   a host rewriting its file in place as the kit opens it, " << kOpens << " times: " << written
+              << " opens read it whole and wrote the kit's value beside the host's, " << kOpens - written
+              << " found it changing or empty and left it as it was (the kit's value kept for the run); moved aside "
+              << aside << " times, seen holding the kit's value without the host's " << kitsAlone << " times\n";
+    UserDefaults::resetStandard();
+}
+
 }  // namespace
 
 void hostDefaults(const fs::path& out) {
@@ -121,8 +187,14 @@ void hostDefaults(const fs::path& out) {
     fs::resize_file(zeros, 1ull << 30, ec);  // sparse
     const auto start = DemoClock::now();
     UserDefaults::resetStandard(zeros);
-    std::cout << "   a file of 1 GB of zeros: found damaged from its first bytes in " << ::seconds(secondsSince(start))
-              << " and moved aside (" << (fs::exists(zeros) ? "STILL THERE" : "set aside under a name of its own") << ")\n";
+    const bool zerosSet = UserDefaults::standard()->set("lastScan", Value("now"));
+    std::cout << "   a file of 1 GB of zeros: found no property list from its first bytes in "
+              << ::seconds(secondsSince(start)) << "; set gives " << std::boolalpha << zerosSet << " (kept in memory), "
+              << "and the file is " << (fs::exists(zeros) && fs::file_size(zeros) == (1ull << 30) ? "left as it was" : "GONE")
+              << "\n";
     UserDefaults::resetStandard();
+
+    sharedValues(folder);
+    rewrittenWhileRead(folder);
     fs::remove_all(folder, ec);
 }

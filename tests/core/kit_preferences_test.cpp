@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/foundation/hostile_property_lists.hpp"
 #include "support/set_aside_copies.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/core/kit_defaults.hpp"
@@ -125,5 +126,31 @@ TEST(KitPreferencesTest, AnEarlierFileThatIsRefusedIsNotTakenOver) {
                              std::filesystem::status(earlier).type()),
                   std::tuple(false, std::size_t{0}, status.type()));
     }
+    vistrel::reopenKitDefaults();
+}
+
+// The kit's own file holding a value shared among a million references (a list of 40,000
+// references to one list of 25 references to one 257-byte text, 80 KB): the first change
+// writes it at about its size, and the next start reads it, the kit's values with it.
+TEST(KitPreferencesTest, ItsOwnFileOfSharedValuesKeepsItsSizeAndItsValues) {
+    using plisttest::ref;
+    testsupport::TempDir kit;
+    testsupport::ScopedEnv home("VISTREL_HOME", kit.path().c_str());
+    std::string top = "\xD4", history = "\xAF\x11\x9C\x40", inner = "\xAF\x10\x19";
+    for (int i = 1; i <= 8; ++i) top += ref(i);
+    for (int i = 0; i < 40'000; ++i) history += ref(9);
+    for (int i = 0; i < 25; ++i) inner += ref(10);
+    const auto file = kit.write("io.vistrel.sdk.plist",
+                                plisttest::binaryPlist({top, "\x56" "apiKey", "\x5F\x10\x15" "applicationInstanceId",
+                                                        "\x5F\x10\x10" "useBlackAndWhite", "\x57" "history",
+                                                        "\x58" "some-key", "\x5D" "some-instance", "\x09", history, inner,
+                                                        std::string("\x5F\x11\x01\x01").append(257, 't')}));
+    vistrel::reopenKitDefaults();
+    VistrelPref::setUseBlackAndWhite(false);
+    EXPECT_LT(std::filesystem::file_size(file), 100'000u);
+    vistrel::reopenKitDefaults();
+    EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::getApplicationInstanceId(), VistrelPref::useBlackAndWhite(),
+                         testsupport::setAsideCopies(kit.path(), "io.vistrel.sdk.plist").size()),
+              std::tuple("some-key", "some-instance", false, std::size_t{0}));
     vistrel::reopenKitDefaults();
 }

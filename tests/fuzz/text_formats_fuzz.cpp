@@ -2,6 +2,8 @@
 // the kit: property lists (XML or binary), strings tables, contact cards and calendar
 // events. The first byte picks the format, the rest is the text. Nothing may crash,
 // and what a reader gives, once written, reads back as itself.
+#include <bit>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -23,9 +25,43 @@ void require(bool condition) {
     if (!condition) std::abort();
 }
 
+// Whether `b` is `a` exactly: numbers of the same kind and bits (a NaN written as XML
+// keeps only its sign, all the form says of it), and everything else as Value's equality
+// has it (dates to the seconds they were read as, texts and data byte for byte).
+bool same(const platform::Value& a, const platform::Value& b, bool xml) {
+    using platform::Number;
+    if (a.type() != b.type()) return false;
+    if (const platform::Array* items = a.array()) {
+        const platform::Array& others = *b.array();
+        if (items->size() != others.size()) return false;
+        for (std::size_t i = 0; i < items->size(); ++i)
+            if (!same((*items)[i], others[i], xml)) return false;
+        return true;
+    }
+    if (const platform::Dictionary* entries = a.dictionary()) {
+        const platform::Dictionary& others = *b.dictionary();
+        if (entries->size() != others.size()) return false;
+        for (auto x = entries->begin(), y = others.begin(); x != entries->end(); ++x, ++y)
+            if (x->first != y->first || !same(x->second, y->second, xml)) return false;
+        return true;
+    }
+    const Number* x = a.number();
+    if (!x) return a == b;
+    const Number& y = *b.number();
+    if (x->kind() != y.kind() || x->isBool() != y.isBool()) return false;
+    switch (x->kind()) {
+    case Number::Kind::Int: return x->intValue() == y.intValue();
+    case Number::Kind::UInt: return x->uintValue() == y.uintValue();
+    case Number::Kind::Double: break;
+    }
+    const double p = x->doubleValue(), q = y.doubleValue();
+    if (xml && std::isnan(p)) return std::isnan(q) && std::signbit(p) == std::signbit(q);
+    return std::bit_cast<std::uint64_t>(p) == std::bit_cast<std::uint64_t>(q);
+}
+
 // A value read from any property list, written in either form, reads back as the same
-// value; a form that refuses it holds something it could not keep exactly. Written again,
-// it gives the same bytes.
+// value exactly; a form that refuses it holds something it could not keep exactly.
+// Written again, it gives the same bytes.
 void propertyList(std::string_view bytes) {
     std::optional<platform::Value> read = platform::readPropertyList(bytes);
     if (!read) return;
@@ -33,8 +69,7 @@ void propertyList(std::string_view bytes) {
         std::optional<std::string> written = platform::writePropertyList(format, *read);
         if (!written) continue;  // a date XML cannot hold, an identifier in XML, a NUL in XML
         std::optional<platform::Value> again = platform::readPropertyList(*written);
-        require(again.has_value());
-        // Compared as written bytes: a real that is not a number equals nothing, not even itself.
+        require(again.has_value() && same(*read, *again, format == platform::PropertyListFormat::xml));
         require(platform::writePropertyList(format, *again) == written);
         require(format == platform::PropertyListFormat::xml || platform::writePropertyListXml(*again) ==
                                                                     platform::writePropertyListXml(*read));

@@ -1,13 +1,19 @@
 // The host's standard defaults: its file either comes back value for value after the kit
 // sets a key of its own, or is left byte for byte; and what the kit sets is kept exactly
 // or refused without changing anything.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <bit>
+#include <cmath>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -17,6 +23,9 @@
 #include "support/set_aside_copies.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
 
 using platform::Number;
@@ -60,6 +69,9 @@ const std::string kHostXml = plisttest::xmlPlist(
     "<key>int64min</key><integer>-9223372036854775808</integer>"
     "<key>lines</key><string>a&#13;&#10;b\tc</string>"
     "<key>cl\xc3\xa9</key><real>0.1</real>"
+    "<key>noSeconds</key><date>2024-01-02T03:04Z</date>"
+    "<key>day</key><date>2024-01-02Z</date>"
+    "<key>negativeNaN</key><real>-nan</real>"
     "</dict>");
 
 const Entries kHostXmlValues = {
@@ -70,6 +82,8 @@ const Entries kHostXmlValues = {
     {"int64min", Value(Number::fromInt(INT64_MIN))},
     {"lines", Value("a\r\nb\tc")},
     {"cl\xc3\xa9", Value(Number::fromDouble(0.1))},
+    {"noSeconds", Value(at(year(2024) / 1 / 2, hours(3) + minutes(4)))},
+    {"day", Value(at(year(2024) / 1 / 2))},
 };
 
 // Dates two thousand years before and after 2001, and one past 2069 (the 32-bit seconds'
@@ -88,6 +102,7 @@ const std::string kHostBinary = [] {
         {"\x63\0c\0l\0\xe9"s, ascii("v")},
         {ascii("uint64max"), uint64max},
         {ascii("int64min"), "\x13\x80"s + std::string(7, '\0')},
+        {ascii("length16"), "\x5f\x14"s + std::string(15, '\0') + "\x0f" "fifteen letters"},
     });
 }();
 
@@ -100,6 +115,7 @@ const Entries kHostBinaryValues = {
     {"cl\xc3\xa9", Value("v")},
     {"uint64max", Value(Number::fromUInt(UINT64_MAX))},
     {"int64min", Value(Number::fromInt(INT64_MIN))},
+    {"length16", Value("fifteen letters")},
 };
 
 // The host's file (mode 0640) where its defaults are, or a chain of two links to it
@@ -118,8 +134,8 @@ fs::path placeHostFile(const testsupport::TempDir& dir, const std::string& bytes
 
 // The kit sets one key of its own in the host's file, and every value the host wrote
 // comes back exactly after a reopen, in the form the file was in: dates far from 2001 and
-// finer than a microsecond, texts with NULs and line breaks, keys beyond ASCII, the
-// widest integers. The file keeps its mode; through links, the file they name changes and
+// finer than a microsecond or without their seconds, texts with NULs and line breaks,
+// keys beyond ASCII, the widest integers, a negative NaN, a length of 16 bytes. The file keeps its mode; through links, the file they name changes and
 // the links stay links.
 TEST(HostDefaultsTest, EveryValueOfTheHostsFileComesBackAfterTheKitSetsOne) {
     struct Row {
@@ -140,6 +156,9 @@ TEST(HostDefaultsTest, EveryValueOfTheHostsFileComesBackAfterTheKitSetsOne) {
         UserDefaults::resetStandard(standard);
         for (const auto& [key, value] : values) EXPECT_EQ(UserDefaults::standard()->object(key), value) << key;
         EXPECT_EQ(UserDefaults::standard()->string("apiKey"), "the kit's");
+        if (const std::optional<Value> nan = UserDefaults::standard()->object("negativeNaN"); !bytes.starts_with("bplist")) {
+            EXPECT_TRUE(nan && std::isnan(nan->number()->doubleValue()) && std::signbit(nan->number()->doubleValue()));
+        }
 
         const std::string written = platform::readFile(file, 1 << 20).value_or("");
         EXPECT_EQ(written.substr(0, 6), bytes.substr(0, 6));
@@ -221,18 +240,124 @@ TEST(HostDefaultsTest, WhatTheFormCannotKeepIsRefusedAndLaterValuesAreWritten) {
 }
 
 // A gigabyte of zeros where the host's file is (sparse) is known damaged from its first
-// bytes and moved aside whole; the kit's key then goes into a new file.
-TEST(HostDefaultsTest, AGigabyteOfZerosIsMovedAside) {
+// bytes, and left where it is: the kit's key lives for the run only.
+TEST(HostDefaultsTest, AGigabyteOfZerosIsLeftAsItIs) {
     testsupport::TempDir dir;
     const fs::path file = dir / "preferences.plist";
     fs::resize_file(dir.write("preferences.plist", ""), std::uintmax_t(1) << 30);
     UserDefaults::resetStandard(file);
-    EXPECT_TRUE(UserDefaults::standard()->set("apiKey", Value("k")));
-    std::vector<std::uintmax_t> aside;
-    for (const auto& entry : fs::directory_iterator(dir.path()))
-        if (entry.path().filename().string().starts_with("preferences.plist.damaged-")) aside.push_back(entry.file_size());
-    EXPECT_EQ(aside, std::vector<std::uintmax_t>{std::uintmax_t(1) << 30});
-    UserDefaults::resetStandard(file);
+    EXPECT_FALSE(UserDefaults::standard()->set("apiKey", Value("k")));
     EXPECT_EQ(UserDefaults::standard()->string("apiKey"), "k");
+    EXPECT_EQ(std::tuple(fs::file_size(file), testsupport::setAsideCopies(dir.path(), "preferences.plist").size()),
+              std::tuple(std::uintmax_t(1) << 30, std::size_t{0}));
+    UserDefaults::resetStandard(file);
+    EXPECT_EQ(UserDefaults::standard()->string("apiKey"), std::nullopt);
+    UserDefaults::resetStandard();
+}
+
+namespace {
+
+// The host's own writes of its file: in place, truncated and then written, as a host
+// that does not write atomically does.
+void rewriteInPlace(const fs::path& file, std::string_view bytes) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return;
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) break;
+        done += std::size_t(n);
+    }
+    ::close(fd);
+}
+
+std::string hostFile(std::string_view value) {
+    return plisttest::xmlPlist("<dict><key>host</key><string>" + std::string(value) + "</string></dict>");
+}
+
+// What the host does to its file each time the kit begins to read it: "" leaves it,
+// "truncate" empties it, anything else is written in place.
+struct HostAtEachRead {
+    fs::path file;
+    std::vector<std::string> steps;
+    std::size_t reads = 0;
+    static HostAtEachRead* current;
+    static void observe(std::string_view step) {
+        if (step != "defaults: reading" || !current) return;
+        const std::size_t at = current->reads++;
+        const std::string& what = at < current->steps.size() ? current->steps[at] : current->steps.back();
+        if (what == "truncate") fs::resize_file(current->file, 0);
+        else if (!what.empty()) rewriteInPlace(current->file, what);
+    }
+};
+HostAtEachRead* HostAtEachRead::current = nullptr;
+
+}  // namespace
+
+// The host rewrites its file in place while the kit opens the defaults: a read that saw
+// the file change is made again; one still changing, or still no property list, leaves
+// the file where it is and unwritten, the kit's value kept for the run only. The file is
+// never moved aside, and never replaced by one of the kit's key alone.
+TEST(HostDefaultsTest, AFileTheHostRewritesWhileItIsReadIsReadAgainOrLeftAsItIs) {
+    struct Row {
+        std::string name;
+        std::vector<std::string> steps;
+        std::optional<std::string> read;  // the host's value the kit reads, if any
+        std::string left;                 // else what is logged of the file
+    };
+    const std::vector<Row> rows = {
+        {"emptied as the kit reads it, written again before its next read", {"truncate", hostFile("second"), ""}, "second", ""},
+        {"emptied as the kit reads it, and still empty", {"truncate", ""}, std::nullopt, "not a property list of a dictionary"},
+        {"written again at every read", {hostFile("second"), hostFile("third one")}, std::nullopt, "changing while read (4 reads)"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testsupport::TempDir dir;
+        const fs::path file = dir.write("preferences.plist", hostFile("first"));
+        HostAtEachRead host{file, row.steps};
+        HostAtEachRead::current = &host;
+        platform::setFileStepObserver(&HostAtEachRead::observe);
+        platform::LogCapture log;
+        UserDefaults::resetStandard(file);
+        platform::setFileStepObserver(nullptr);
+        const auto defaults = UserDefaults::standard();
+        EXPECT_EQ(defaults->string("host"), row.read);
+        const std::string before = platform::readFile(file, 1 << 20).value_or("");
+        EXPECT_EQ(defaults->set("apiKey", Value("the kit's")), row.read.has_value());
+        EXPECT_EQ(defaults->string("apiKey"), "the kit's");
+        EXPECT_TRUE(row.read || (platform::readFile(file, 1 << 20) == before &&
+                                 log.contains(row.left + "; left as it is, and not written over")));
+        EXPECT_EQ(testsupport::setAsideCopies(dir.path(), "preferences.plist").size(), 0u);
+        UserDefaults::resetStandard(file);
+        EXPECT_EQ(UserDefaults::standard()->string("apiKey"), row.read ? std::optional<std::string>("the kit's") : std::nullopt);
+    }
+    HostAtEachRead::current = nullptr;
+
+    // A host thread rewriting its file in place as the kit opens the defaults and sets
+    // its key, once for each open: whatever the interleaving, the file is never moved
+    // aside, and never holds the kit's key without the host's.
+    testsupport::TempDir dir;
+    const fs::path file = dir.write("preferences.plist", hostFile("h"));
+    constexpr int kOpens = 200;
+    std::atomic<int> opens{0};
+    std::thread writer([&] {
+        for (int rewritten = 0; rewritten < kOpens; ++rewritten) {
+            while (opens.load() <= rewritten) std::this_thread::yield();
+            rewriteInPlace(file, hostFile(std::string(std::size_t(rewritten % 7 + 1), 'h')));
+        }
+    });
+    platform::LogCapture quiet;
+    for (int open = 0; open < kOpens; ++open) {
+        opens.store(open + 1);
+        UserDefaults::resetStandard(file);
+        UserDefaults::standard()->set("apiKey", Value("the kit's"));
+        const std::optional<Value> seen = platform::readPropertyList(platform::readFile(file, 1 << 20).value_or(""));
+        EXPECT_TRUE(!seen || !seen->dictionary() || seen->dictionary()->contains("host")) << open;
+        if (!testsupport::setAsideCopies(dir.path(), "preferences.plist").empty()) {
+            ADD_FAILURE() << "moved aside at open " << open;
+            break;
+        }
+    }
+    opens.store(kOpens);  // the host's last rewrites, should the opens have stopped early
+    writer.join();
     UserDefaults::resetStandard();
 }

@@ -80,6 +80,7 @@ inline NamedFiles unrepresentablePropertyLists() {
         {"XML with one key twice", xmlPlist("<dict><key>a</key><true/><key>a</key><false/></dict>")},
         {"XML integer past 64 bits", xmlPlist("<dict><key>a</key><integer>18446744073709551616</integer></dict>")},
         {"XML date past the microsecond", xmlPlist("<dict><key>a</key><date>2024-02-29T12:34:56.0000001Z</date></dict>")},
+        {"XML date without its zone", xmlPlist("<dict><key>a</key><date>2024-02-29T12:34:56</date></dict>")},
         {"the old text form", "{ a = b; }"},
         {"binary of another version", std::string("bplist01").append(binaryPlist({dictionaryOfNext(), "\x51k", "\x09"}).substr(8))},
         {"binary null", binaryPlist({dictionaryOfNext(), "\x51k", "\x00"s})},

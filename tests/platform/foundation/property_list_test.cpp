@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "allocated_bytes.hpp"
 #include "hostile_property_lists.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
@@ -140,11 +141,12 @@ TEST(PropertyListTest, ValuesAtTheEdgesOfTheirEncodingsComeBackInEachForm) {
             EXPECT_EQ(read.value, value);
         }
     }
-    const Value notANumber = real(std::nan(""));
-    for (const auto format : {platform::PropertyListFormat::xml, platform::PropertyListFormat::binary}) {
-        const auto again = platform::readPropertyList(*platform::writePropertyList(format, notANumber));
-        EXPECT_TRUE(again && std::isnan(again->number()->doubleValue()));
-    }
+    for (const double notANumber : {std::nan(""), -std::nan("")})
+        for (const auto format : {platform::PropertyListFormat::xml, platform::PropertyListFormat::binary}) {
+            const auto again = platform::readPropertyList(*platform::writePropertyList(format, real(notANumber)));
+            EXPECT_TRUE(again && std::isnan(again->number()->doubleValue()) &&
+                        std::signbit(again->number()->doubleValue()) == std::signbit(notANumber));
+        }
 }
 
 // What other writers put in files of either form reads as the values it stands for.
@@ -189,7 +191,16 @@ TEST(PropertyListTest, WhatOtherWritersWriteReads) {
                                  "\x10\xff", "\x11\x01\x00"s, "\x12\x00\x01\x00\x00"s, "\x13\xff\xff\xff\xff\xff\xff\xff\xfe",
                                  std::string("\x14").append(15, '\xff').append("\xfd")}),
          Value(Array{integer(255), integer(256), integer(65536), integer(-2), integer(-3)})},
+        {"XML dates without their seconds or time",
+         plisttest::xmlPlist("<array><date>2024-01-02T03:04Z</date><date>2024-01-02T03Z</date><date>2024-01-02Z</date>"
+                             "<date>2024Z</date></array>"),
+         Value(Array{Value(platform::Date(std::chrono::sys_days(std::chrono::year(2024) / 1 / 2)) + std::chrono::minutes(184)),
+                     Value(platform::Date(std::chrono::sys_days(std::chrono::year(2024) / 1 / 2)) + std::chrono::hours(3)),
+                     Value(platform::Date(std::chrono::sys_days(std::chrono::year(2024) / 1 / 2))),
+                     Value(platform::Date(std::chrono::sys_days(std::chrono::year(2024) / 1 / 1)))})},
         {"binary real of 4 bytes", plisttest::binaryPlist({float32}), real(1.5)},
+        {"binary text whose length is an integer of 16 bytes",
+         plisttest::binaryPlist({"\x5f\x14"s + std::string(15, '\0') + "\x0f" "fifteen letters"}), Value("fifteen letters")},
         {"binary texts of 15 characters and more, and a surrogate pair",
          plisttest::binaryPlist({std::string("\xA2").append(plisttest::ref(1)).append(plisttest::ref(2)),
                                  "\x5f\x10\x0f" "fifteen letters", "\x62\xd8\x3d\xde\x00"s}),
@@ -234,4 +245,71 @@ TEST(PropertyListTest, TheFirstBytesTellWhatAFileMayBe) {
              {"", Start::none},
          })
         EXPECT_EQ(platform::propertyListStart(bytes), start) << testing::PrintToString(bytes.substr(0, 12));
+}
+
+// A value the binary form shares among references is read once and shared in memory, and
+// written once: a file's values cost a few times the file, counted before they are made,
+// and a file refused for it costs no more than reading it. Equal long values are written
+// once too, and what a walk through the shared values meets stays bounded.
+TEST(PropertyListTest, SharedValuesAreHeldAndWrittenOnce) {
+    using namespace std::string_literals;
+    using plisttest::ref;
+    // A list of `count` references to object `index`.
+    auto repeated = [](std::uint64_t count, std::uint64_t index) {
+        std::string list = "\xAF\x12"s;
+        plisttest::appendBigEndian(list, count, 4);
+        const std::string one = ref(index);
+        list.reserve(list.size() + 2 * count);
+        for (std::uint64_t i = 0; i < count; ++i) list.append(one);
+        return list;
+    };
+    auto text = [](std::size_t length) {
+        std::string object = "\x5F\x12"s;
+        plisttest::appendBigEndian(object, length, 4);
+        return object.append(length, 't');
+    };
+    // 60,000 dictionaries, each holding one 64 KiB key: 4 GB once each has its copy.
+    std::vector<std::string> keyed{repeated(60'000, 1), text(64 << 10), "\x09"};
+    for (int i = 0; i < 60'000; ++i) keyed.push_back("\xD1"s + ref(1) + ref(2));
+    for (std::size_t i = 0; i < 60'000; ++i) keyed[0].replace(6 + 2 * i, 2, ref(3 + i));
+    struct Row {
+        std::string name, bytes;
+        bool read;
+    };
+    const std::vector<Row> rows = {
+        {"a 257-byte text referenced a million times", plisttest::binaryPlist({repeated(1'000'000, 1), text(257)}), true},
+        {"a list of eight million references", plisttest::binaryPlist({repeated(8'000'000, 1), "\x09"}), false},
+        {"one long key in 60,000 dictionaries", plisttest::binaryPlist(keyed), false},
+        {"a text of a MiB referenced 300 times, 300 MiB to walk through",
+         plisttest::binaryPlist({repeated(300, 1), text(1 << 20)}), false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testsupport::restartPeakAllocatedBytes();
+        const std::size_t before = testsupport::peakAllocatedBytes();
+        std::optional<std::string> written;
+        const platform::PropertyListRead read = platform::readPropertyListFully(row.bytes);
+        if (read.value) written = platform::writePropertyListBinary(*read.value);
+        // The values and the file written back (a million values: 40 MB), or what was
+        // made until the file was refused: at most 64 MiB.
+        EXPECT_LT(testsupport::peakAllocatedBytes() - before, std::size_t(100) << 20);
+        ASSERT_EQ(std::tuple(read.value.has_value(), read.refusal),
+                  std::tuple(row.read, row.read ? std::nullopt : std::optional(platform::PropertyListRefusal::pastBounds)));
+        ASSERT_EQ(written.has_value(), row.read);
+        if (written) {
+            EXPECT_LE(written->size(), row.bytes.size());
+            EXPECT_TRUE(platform::readPropertyList(*written) == read.value);
+        }
+    }
+
+    // Equal long texts made apart are written once.
+    const Value equal(platform::Array(1000, Value(std::string(1000, 'e'))));
+    platform::Array apart;
+    for (int i = 0; i < 1000; ++i) apart.push_back(Value(std::string(1000, 'e')));
+    for (const Value& value : {equal, Value(apart)}) {
+        const std::optional<std::string> written = platform::writePropertyListBinary(value);
+        ASSERT_TRUE(written);
+        EXPECT_LT(written->size(), 5000u);
+        EXPECT_EQ(platform::readPropertyList(*written), value);
+    }
 }

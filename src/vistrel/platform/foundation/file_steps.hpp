@@ -1,7 +1,8 @@
 #pragma once
 // The steps of the file writes that must survive a run stopped at any instant (a photo
-// written, set aside, put back), told to one observer as they pass, so that a test can
-// stop a run exactly there. With no observer a step costs one relaxed load.
+// written, set aside, put back), and of the reads that must survive a file changing under
+// them (a defaults file read), told to one observer as they pass, so that a test can stop
+// a run, or change the file, exactly there. With no observer a step costs one relaxed load.
 #include <string_view>
 
 namespace platform {

@@ -49,12 +49,14 @@ PropertyListStart propertyListStart(std::string_view bytes);
 // data bytes, dates dates (to the microsecond, with the seconds a binary file gave when
 // they say more: see DateValue), identifiers of a binary file opaque values of type
 // "uid" holding their decimal number. A dictionary of XML holding only "CF$UID" stays a
-// dictionary. The reader keeps a hostile file from exhausting the stack, the memory or
-// the time: it takes at most 256 levels of nesting below the top value, no entity
-// declaration of XML, and a binary file's shared objects count at every reference, up to
-// a value for each byte of the file (at least 2^20), and texts and data up to 16 bytes for
-// each (at least 256 MiB): a writer shares short values among their references, and a
-// reference takes at least a byte.
+// dictionary. An object a binary file references many times is read once, and its value
+// (a container, a text, data) shared among the references. The reader keeps a hostile
+// file from exhausting the stack, the memory or the time: it takes at most 256 levels of
+// nesting below the top value, no entity declaration of XML; what a binary file's values
+// take in memory is counted before each part is made, up to 4 bytes for each of the
+// file's (at least 64 MiB); and what they hold once expanded, counted at every reference
+// for whoever walks them, is at most a value for each byte of the file (at least 2^20),
+// and texts and data of 16 bytes for each (at least 256 MiB).
 PropertyListRead readPropertyListFully(std::string_view bytes);
 
 // The value of readPropertyListFully; no value whatever the reason.
@@ -67,7 +69,10 @@ std::optional<Value> readPropertyList(std::string_view bytes);
 //   and carriage return, no U+FFFE or U+FFFF), dates of the years 1 to 9999 (to the
 //   microsecond, with no seconds read beside them), and no identifier (XML spells one as
 //   a dictionary, which reads back as a dictionary).
-// - Binary: any text, dates whose seconds since 2001 read back as the same date.
+// - Binary: any text, dates whose seconds since 2001 read back as the same date. A
+//   value shared among references (a container, a long text, data) and equal long
+//   leaves are written once; a value whose file would hold more than the reader takes
+//   for its size is refused.
 std::optional<std::string> writePropertyList(PropertyListFormat format, const Value& value);
 std::optional<std::string> writePropertyListXml(const Value& value);
 std::optional<std::string> writePropertyListBinary(const Value& value);

@@ -36,8 +36,9 @@ public:
     explicit BinaryReader(std::string_view bytes)
         : data_(reinterpret_cast<const unsigned char*>(bytes.data())),
           size_(bytes.size()),
-          maxNodes_(std::max<std::uint64_t>(std::uint64_t(1) << 20, size_)),
-          maxLeafBytes_(std::max<std::uint64_t>(std::uint64_t(256) << 20, 16 * std::uint64_t(size_))) {}
+          budget_(bytes.size()),
+          maxNodes_(maxExpandedValues(size_)),
+          maxLeafBytes_(maxExpandedLeafBytes(size_)) {}
 
     PropertyListRead read() {
         if (!holdsTogether()) return refused(Refusal::notAPropertyList);
@@ -81,12 +82,16 @@ private:
         const bool counted = object.type == 0x4 || object.type == 0x5 || object.type == 0x6 ||
                              object.type == 0xA || object.type == 0xB || object.type == 0xC || object.type == 0xD;
         if (counted && object.length == 0x0F) {
+            // The length follows as an integer object of 1 to 16 bytes; one of 16 bytes
+            // whose high half is not zero could not fit any file.
             if (object.start >= objectsEnd_) return std::nullopt;
             const unsigned char intMarker = data_[object.start];
-            if ((intMarker >> 4) != 0x1 || (intMarker & 0x0F) > 3) return std::nullopt;
+            if ((intMarker >> 4) != 0x1 || (intMarker & 0x0F) > 4) return std::nullopt;
             const std::size_t width = std::size_t(1) << (intMarker & 0x0F);
             if (objectsEnd_ - object.start - 1 < width) return std::nullopt;
-            object.length = bigEndian(data_ + object.start + 1, width);
+            const unsigned char* length = data_ + object.start + 1;
+            if (width == 16 && bigEndian(length, 8) != 0) return std::nullopt;
+            object.length = width == 16 ? bigEndian(length + 8, 8) : bigEndian(length, width);
             object.start += 1 + width;
         }
         return object;
@@ -99,9 +104,44 @@ private:
 
     static bool isContainer(const Object& object) { return object.type == 0xA || object.type == 0xD; }
 
-    // A value that holds no other: its bytes are read again at every reference to it, as
-    // cheaply as once.
-    Read leaf(const Object& object) const {
+    // The leaf at `index`. One that holds a text, data or an identifier beside its value
+    // is read once, counted against the budget before it is: every other reference to it
+    // takes the same value, sharing its storage.
+    Read leafAt(std::uint64_t index, const Object& object) {
+        if (const auto known = leaves_.find(index); known != leaves_.end())
+            return {known->second.value, Refusal::notAPropertyList, known->second.bytes};
+        const std::uint64_t unit = object.type == 0x6 ? 2 : 1;
+        const bool counted = object.type == 0x4 || object.type == 0x5 || object.type == 0x6;
+        if (counted && !fits(object.start, object.length, unit)) return failed(Refusal::notAPropertyList);
+        const std::uint64_t beside = ValueBudget::binaryLeaf(object.type, object.length);
+        if (beside == 0) return leaf(object);
+        if (!budget_.take(beside + ValueBudget::kKeptBytes)) return failed(Refusal::pastBounds);
+        Read read = leaf(object);
+        if (read.value) leaves_.emplace(index, Known{*read.value, read.bytes});
+        return read;
+    }
+
+    // The text of a dictionary's key, counted against the budget at every reference: each
+    // dictionary holds a copy of its own.
+    Read keyAt(const Object& object) {
+        if (object.type != 0x5 && object.type != 0x6) {
+            // A key that is no text: a container, or another leaf.
+            if (isContainer(object)) return failed(Refusal::unrepresentable);
+            Read other = leaf(object);
+            return failed(other.value ? Refusal::unrepresentable : other.refusal);
+        }
+        const std::uint64_t unit = object.type == 0x6 ? 2 : 1;
+        if (!fits(object.start, object.length, unit)) return failed(Refusal::notAPropertyList);
+        if (!budget_.take(ValueBudget::key(unit == 2 ? 3 * object.length : object.length)))
+            return failed(Refusal::pastBounds);
+        return leaf(object, false);
+    }
+
+    // A value that holds no other, made from its bytes; a long text `shared` (sharedText).
+    Read leaf(const Object& object, bool shared = true) const {
+        const auto textValue = [&](std::string utf8) {
+            return shared ? Value::sharedText(std::move(utf8)) : Value(std::move(utf8));
+        };
         const unsigned char* at = data_ + object.start;
         switch (object.type) {
         case 0x0:
@@ -127,18 +167,18 @@ private:
             return {Value(Bytes(at, at + object.length)), Refusal::notAPropertyList, object.length};
         case 0x5: {
             if (!fits(object.start, object.length, 1)) return failed(Refusal::notAPropertyList);
-            const std::string_view text(reinterpret_cast<const char*>(at), object.length);
-            if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+            const std::string_view ascii(reinterpret_cast<const char*>(at), object.length);
+            if (std::any_of(ascii.begin(), ascii.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
                 return failed(Refusal::unrepresentable);
-            return {Value(text), Refusal::notAPropertyList, object.length};
+            return {textValue(std::string(ascii)), Refusal::notAPropertyList, object.length};
         }
         case 0x6: {
             if (!fits(object.start, object.length, 2)) return failed(Refusal::notAPropertyList);
-            std::optional<std::string> text =
+            std::optional<std::string> utf8 =
                 utf8FromUtf16(std::string_view(reinterpret_cast<const char*>(at), object.length * 2), true);
-            if (!text) return failed(Refusal::unrepresentable);
-            const std::uint64_t length = text->size();
-            return {Value(std::move(*text)), Refusal::notAPropertyList, length};
+            if (!utf8) return failed(Refusal::unrepresentable);
+            const std::uint64_t length = utf8->size();
+            return {textValue(std::move(*utf8)), Refusal::notAPropertyList, length};
         }
         case 0x8: {
             const std::size_t width = std::size_t(object.low) + 1;
@@ -198,13 +238,16 @@ private:
         return totals.height <= kMaxDepth && totals.nodes <= maxNodes_ && totals.bytes <= maxLeafBytes_;
     }
 
-    // Opens the container at `index` on the path: its dictionary keys are read at once.
+    // Opens the container at `index` on the path, counted against the budget before its
+    // room is taken: its dictionary keys are read at once.
     Read open(std::uint64_t index, const Object& object) {
         if (object.length > objectsEnd_) return failed(Refusal::notAPropertyList);
         const bool dictionary = object.type == 0xD;
         if (!fits(object.start, dictionary ? object.length * 2 : object.length, refSize_))
             return failed(Refusal::notAPropertyList);
         if (path_.size() > std::size_t(kMaxDepth)) return failed(Refusal::pastBounds);
+        const std::uint64_t room = dictionary ? ValueBudget::dictionary(object.length) : ValueBudget::array(object.length);
+        if (!budget_.take(room + ValueBudget::kKeptBytes)) return failed(Refusal::pastBounds);
         Frame frame{index, dictionary, object.start, object.length, {}, {}, {}};
         if (dictionary) {
             frame.entries.reserve(object.length);
@@ -212,13 +255,7 @@ private:
                 const std::uint64_t key = refAt(frame.refs);
                 const std::optional<Object> keyObject = key < objectCount_ ? objectAt(key) : std::nullopt;
                 if (!keyObject) return failed(Refusal::notAPropertyList);
-                if (keyObject->type != 0x5 && keyObject->type != 0x6) {
-                    // A key that is no text: a container, or another leaf.
-                    if (isContainer(*keyObject)) return failed(Refusal::unrepresentable);
-                    Read other = leaf(*keyObject);
-                    return failed(other.value ? Refusal::unrepresentable : other.refusal);
-                }
-                Read text = leaf(*keyObject);
+                Read text = keyAt(*keyObject);
                 if (!text.value) return text;
                 if (!add(frame.totals, {0, 1, text.bytes})) return failed(Refusal::pastBounds);
                 frame.entries.emplace_back(std::move(*text.value->mutableString()), Value());
@@ -246,7 +283,7 @@ private:
         state_.assign(objectCount_, kUnseen);
         const std::optional<Object> top = objectAt(root_);
         if (!top) return failed(Refusal::notAPropertyList);
-        if (!isContainer(*top)) return leaf(*top);
+        if (!isContainer(*top)) return leafAt(root_, *top);
         if (Read opened = open(root_, *top); !opened.value) return opened;
         for (;;) {
             Frame& frame = path_.back();
@@ -274,7 +311,7 @@ private:
             const std::optional<Object> object = child < objectCount_ ? objectAt(child) : std::nullopt;
             if (!object) return failed(Refusal::notAPropertyList);
             if (!isContainer(*object)) {
-                Read value = leaf(*object);
+                Read value = leafAt(child, *object);
                 if (!value.value) return value;
                 if (!add(frame.totals, {0, 1, value.bytes})) return failed(Refusal::pastBounds);
                 give(std::move(*value.value));
@@ -296,13 +333,16 @@ private:
         Value value;
         Totals totals;
     };
+    struct Known {
+        Value value;
+        std::uint64_t bytes;
+    };
 
     const unsigned char* data_;
     std::size_t size_;
-    // A writer shares short values among their references and never a container, and a
-    // reference takes at least a byte: a file holds no more values than bytes, nor more
-    // bytes of texts and data, counted at every reference, than 16 for each of its own.
-    // A hostile file sharing containers or long texts is held to the same.
+    // What the values take in memory, each object counted once, before it is made.
+    ValueBudget budget_;
+    // What they hold once expanded, counted at every reference, for whoever walks them.
     std::uint64_t maxNodes_;
     std::uint64_t maxLeafBytes_;
     std::size_t offsetSize_ = 0, refSize_ = 0;
@@ -312,6 +352,7 @@ private:
     std::vector<unsigned char> state_;
     std::vector<Frame> path_;
     std::unordered_map<std::uint64_t, Done> done_;
+    std::unordered_map<std::uint64_t, Known> leaves_;
 };
 
 }  // namespace

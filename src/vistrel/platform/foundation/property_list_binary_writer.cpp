@@ -1,9 +1,14 @@
 // Writes the binary form ("bplist00", see the reader for its layout) in one walk of the
-// value and one pass over what it gathered: time and memory grow linearly with the value.
+// value and one pass over what it gathered: time and memory grow linearly with the value,
+// a value it shares (a container, a text, data) counted once. A value shared among many
+// references is written once and referenced from each, as are equal leaves.
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -99,26 +104,56 @@ private:
     std::size_t added_ = 0;
 };
 
+// What a value holds once expanded, as the reader counts it: its height, its values and
+// the bytes of its texts and data, every reference to a shared value counted.
+struct Expanded {
+    int height = 0;
+    std::uint64_t values = 1;
+    std::uint64_t bytes = 0;
+};
+
+std::uint64_t saturatedSum(std::uint64_t a, std::uint64_t b) {
+    std::uint64_t sum = 0;
+    return __builtin_add_overflow(a, b, &sum) ? UINT64_MAX : sum;
+}
+
+// A container's identity: the storage its copies share.
+const void* identity(const Value& container) {
+    return container.array() ? static_cast<const void*>(container.array()) : static_cast<const void*>(container.dictionary());
+}
+
 class BinaryWriter {
 public:
+    // With `shareEqualLeaves`, long leaves of equal bytes are written once; else only a
+    // leaf whose storage the value shares is.
+    explicit BinaryWriter(bool shareEqualLeaves) : shareEqualLeaves_(shareEqualLeaves) {}
+
+    // The file, or none: for a value the form cannot keep, or (pastBounds()) one whose
+    // file the reader would refuse for what it holds against its size.
     std::optional<std::string> write(const Value& top) {
         out_ = "bplist00";
+        Expanded expanded;
         if (!isContainer(top)) {
             if (!leaf(top)) return std::nullopt;
         } else {
+            const std::optional<Expanded> measured = expand(top, 0);
+            if (!measured) return std::nullopt;  // deeper than the reader takes
+            expanded = *measured;
+            containers_.emplace(identity(top), 0);
             offsets_.push_back(0);
-            pending_.push_back({&top, 0, 0});
+            pending_.push_back({&top, 0});
         }
         // Every container's references are gathered, its children given their indices
-        // (short leaves shared, containers numbered as met) before any is written.
+        // (leaves shared, containers numbered as met and shared as the value shares them)
+        // before any is written.
         while (!pending_.empty()) {
-            const auto [value, index, depth] = pending_.back();
+            const auto [value, index] = pending_.back();
             pending_.pop_back();
-            if (!gather(*value, index, depth)) return std::nullopt;
+            if (!gather(*value, index)) return std::nullopt;
         }
         const std::uint64_t objects = offsets_.size();
         const int refWidth = widthOf(objects - 1);
-        for (const Container& container : containers_) {
+        for (const Container& container : written_.containers) {
             offsets_[container.index] = out_.size();
             appendMarker(out_, container.type, container.length);
             for (std::size_t i = 0; i < container.refCount; ++i)
@@ -133,44 +168,93 @@ public:
         appendBigEndian(out_, objects, 8);
         appendBigEndian(out_, 0, 8);
         appendBigEndian(out_, table, 8);
+        // Shared values make a small file of what a large one holds: the reader takes a
+        // file's values only within bounds of its size.
+        if (isContainer(top) && (memory_ > ValueBudget::forFile(out_.size()) ||
+                                 expanded.values > maxExpandedValues(out_.size()) ||
+                                 expanded.bytes > maxExpandedLeafBytes(out_.size()))) {
+            pastBounds_ = true;
+            return std::nullopt;
+        }
         return std::move(out_);
     }
+
+    bool pastBounds() const { return pastBounds_; }
 
 private:
     static bool isContainer(const Value& value) { return value.array() || value.dictionary(); }
 
+    // What the container at `depth` holds once expanded, each shared container measured
+    // once; none when a value lies deeper than the reader takes.
+    std::optional<Expanded> expand(const Value& container, int depth) {
+        if (const auto known = expanded_.find(identity(container)); known != expanded_.end()) return known->second;
+        if (depth > kMaxDepth) return std::nullopt;
+        Expanded totals;
+        auto add = [&](const Expanded& child) {
+            totals.height = std::max(totals.height, child.height + 1);
+            totals.values = saturatedSum(totals.values, child.values);
+            totals.bytes = saturatedSum(totals.bytes, child.bytes);
+        };
+        auto item = [&](const Value& value) -> bool {
+            if (!isContainer(value)) {
+                add({0, 1, value.string() ? value.string()->size() : value.data() ? value.data()->size() : 0});
+                return true;
+            }
+            const std::optional<Expanded> child = expand(value, depth + 1);
+            if (child) add(*child);
+            return child.has_value();
+        };
+        if (const Array* items = container.array()) {
+            for (const Value& value : *items)
+                if (!item(value)) return std::nullopt;
+        } else {
+            for (const auto& [key, value] : *container.dictionary()) {
+                add({0, 1, key.size()});
+                if (!item(value)) return std::nullopt;
+            }
+        }
+        if (totals.height > kMaxDepth) return std::nullopt;
+        expanded_.emplace(identity(container), totals);
+        return totals;
+    }
+
     // Gives the children of a container their indices and keeps its references.
-    bool gather(const Value& value, std::uint64_t index, int depth) {
+    bool gather(const Value& value, std::uint64_t index) {
         Container container{index, 0, 0, refs_.size(), 0};
         if (const Array* items = value.array()) {
             container.type = 0xA;
             container.length = container.refCount = items->size();
-            if (!items->empty() && depth >= kMaxDepth) return false;  // its items would be too deep
+            memory_ += ValueBudget::array(items->size()) + ValueBudget::kKeptBytes;
             for (const Value& item : *items)
-                if (!child(item, depth)) return false;
+                if (!child(item)) return false;
         } else {
             const Dictionary& entries = *value.dictionary();
             container.type = 0xD;
             container.length = entries.size();
             container.refCount = 2 * entries.size();
-            if (!entries.empty() && depth >= kMaxDepth) return false;
+            memory_ += ValueBudget::dictionary(entries.size()) + ValueBudget::kKeptBytes;
             for (const Dictionary::Entry& entry : entries) {
-                const std::optional<std::uint64_t> keyIndex = leafOf([&] { return text(entry.first); });
+                const std::optional<std::uint64_t> keyIndex = leafOf(nullptr, [&] { return text(entry.first); });
                 if (!keyIndex) return false;
+                // Each dictionary read holds a copy of its keys.
+                memory_ += ValueBudget::key(written_.type == 0x6 ? 3 * written_.length : written_.length);
                 refs_.push_back(*keyIndex);
             }
             for (const auto& [key, item] : entries)
-                if (!child(item, depth)) return false;
+                if (!child(item)) return false;
         }
-        containers_.push_back(container);
+        written_.containers.push_back(container);
         return true;
     }
 
-    bool child(const Value& item, int depth) {
+    bool child(const Value& item) {
         if (isContainer(item)) {
-            refs_.push_back(offsets_.size());
-            pending_.push_back({&item, offsets_.size(), depth + 1});
-            offsets_.push_back(0);
+            const auto [known, added] = containers_.emplace(identity(item), offsets_.size());
+            refs_.push_back(known->second);
+            if (added) {
+                pending_.push_back({&item, offsets_.size()});
+                offsets_.push_back(0);
+            }
             return true;
         }
         const std::optional<std::uint64_t> index = leaf(item);
@@ -179,28 +263,50 @@ private:
     }
 
     std::optional<std::uint64_t> leaf(const Value& value) {
-        return leafOf([&] { return encode(value); });
+        // The storage a long text or data shares among the value's references to it.
+        const void* shared = value.data() ? static_cast<const void*>(value.data())
+                             : value.string() && value.string()->size() > Value::inlineTextBytes
+                                 ? static_cast<const void*>(value.string())
+                                 : nullptr;
+        return leafOf(shared, [&] { return encode(value); });
     }
 
     // Writes a leaf object with `encode`, or finds the same one written before: its index.
+    // A leaf whose storage is `shared` (none: nullptr) is found by it without encoding it
+    // again, so that a value referenced a million times costs its bytes once.
     template <typename Encode>
-    std::optional<std::uint64_t> leafOf(Encode encode) {
+    std::optional<std::uint64_t> leafOf(const void* shared, Encode encode) {
+        if (shared)
+            if (const auto known = leaves_.find(shared); known != leaves_.end()) return known->second;
         const std::size_t start = out_.size();
+        written_.type = 0;
+        written_.length = 0;
         if (!encode()) return std::nullopt;
-        // Short leaves (keys, numbers, dates, short texts) are shared among their
-        // references; a longer one is written at each, so that no file written holds more
-        // bytes of texts and data, counted at every reference, than the reader takes for
-        // its size.
+        // Short leaves (keys, numbers, dates, short texts) are found among those written
+        // lately; longer ones among all written, by their bytes.
         const std::string_view bytes = std::string_view(out_).substr(start);
-        if (bytes.size() <= SharedLeaves::kMostBytes) {
-            const std::uint64_t index = shared_.indexOf(bytes, offsets_.size());
-            if (index != offsets_.size()) {
-                out_.resize(start);
-                return index;
-            }
+        std::uint64_t index = offsets_.size();
+        if (bytes.size() <= SharedLeaves::kMostBytes) index = short_.indexOf(bytes, index);
+        else if (shareEqualLeaves_) index = longLeafOf(bytes, start, index);
+        if (index != offsets_.size()) {
+            out_.resize(start);
+        } else {
+            offsets_.push_back(start);
+            const std::uint64_t beside = ValueBudget::binaryLeaf(written_.type, written_.length);
+            if (beside != 0) memory_ += beside + ValueBudget::kKeptBytes;
         }
-        offsets_.push_back(start);
-        return offsets_.size() - 1;
+        if (shared) leaves_.emplace(shared, index);
+        return index;
+    }
+
+    // The index of the long leaf of these bytes (at `start` of the file) written before;
+    // else `index`, now theirs.
+    std::uint64_t longLeafOf(std::string_view bytes, std::size_t start, std::uint64_t index) {
+        const std::size_t hash = std::hash<std::string_view>()(bytes);
+        for (auto [at, end] = longLeaves_.equal_range(hash); at != end; ++at)
+            if (std::string_view(out_).substr(at->second.start, at->second.length) == bytes) return at->second.index;
+        longLeaves_.emplace(hash, LongLeaf{start, bytes.size(), index});
+        return index;
     }
 
     bool encode(const Value& value) {
@@ -234,6 +340,8 @@ private:
             const Bytes& bytes = *value.data();
             appendMarker(out_, 0x4, bytes.size());
             out_.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            written_.type = 0x4;
+            written_.length = bytes.size();
             return true;
         }
         case Value::Type::Date: {
@@ -249,6 +357,7 @@ private:
             const int width = widthOf(*uid);
             out_.push_back(static_cast<char>(0x80 | (width - 1)));
             appendBigEndian(out_, *uid, width);
+            written_.type = 0x8;
             return true;
         }
         case Value::Type::Array:
@@ -263,6 +372,8 @@ private:
         if (ascii) {
             appendMarker(out_, 0x5, utf8.size());
             out_ += utf8;
+            written_.type = 0x5;
+            written_.length = utf8.size();
             return true;
         }
         std::string units;
@@ -275,6 +386,8 @@ private:
         }
         appendMarker(out_, 0x6, count);
         out_ += units;
+        written_.type = 0x6;
+        written_.length = count;
         return true;
     }
 
@@ -287,19 +400,42 @@ private:
     struct Pending {
         const Value* value;
         std::uint64_t index;
-        int depth;
+    };
+    struct LongLeaf {
+        std::size_t start, length;
+        std::uint64_t index;
     };
 
+    const bool shareEqualLeaves_;
     std::string out_;
     std::vector<std::uint64_t> offsets_;  // of every object, by index
     std::vector<std::uint64_t> refs_;     // of every container, one after another
-    std::vector<Container> containers_;
     std::vector<Pending> pending_;
-    SharedLeaves shared_;
+    // The containers gathered, and the type and length of the leaf written last.
+    struct {
+        std::vector<Container> containers;
+        unsigned char type = 0;
+        std::uint64_t length = 0;
+    } written_;
+    SharedLeaves short_;
+    std::unordered_multimap<std::size_t, LongLeaf> longLeaves_;
+    std::unordered_map<const void*, std::uint64_t> leaves_;      // by the storage they share
+    std::unordered_map<const void*, std::uint64_t> containers_;  // likewise
+    std::unordered_map<const void*, Expanded> expanded_;
+    // What the reader will take to hold the values, as it counts it.
+    std::uint64_t memory_ = 0;
+    bool pastBounds_ = false;
 };
 
 }  // namespace
 
-std::optional<std::string> writeBinary(const Value& value) { return BinaryWriter().write(value); }
+std::optional<std::string> writeBinary(const Value& value) {
+    BinaryWriter sharingEqualLeaves(true);
+    if (std::optional<std::string> file = sharingEqualLeaves.write(value)) return file;
+    if (!sharingEqualLeaves.pastBounds()) return std::nullopt;
+    // Equal values written once made the file too small for all they are in the value:
+    // written again, each shared only where the value shares it.
+    return BinaryWriter(false).write(value);
+}
 
 }  // namespace platform::plist

@@ -1,6 +1,7 @@
 #include "vistrel/platform/foundation/property_list_parts.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <charconv>
 #include <chrono>
@@ -56,6 +57,67 @@ int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
 }
 
 }  // namespace
+
+namespace {
+
+// What the allocator keeps beside each block it gives, at most.
+constexpr std::uint64_t kAllocation = 16;
+
+// A block of `bytes`, and the count of `size` units each, saturated far below overflow.
+std::uint64_t block(std::uint64_t bytes) { return bytes + kAllocation; }
+std::uint64_t times(std::uint64_t count, std::uint64_t size) {
+    constexpr std::uint64_t kMost = std::uint64_t(1) << 62;
+    return count > kMost / size ? kMost : count * size;
+}
+
+// The box a shared part of a value lives in: the part and its count of owners.
+template <typename T>
+constexpr std::uint64_t box() {
+    return block(sizeof(T) + sizeof(std::atomic<std::size_t>));
+}
+
+}  // namespace
+
+std::uint64_t ValueBudget::forFile(std::size_t fileBytes) { return std::max(kLeastBytes, times(fileBytes, kPerFileByte)); }
+
+bool ValueBudget::take(std::uint64_t bytes) {
+    if (bytes > left_) return false;
+    left_ -= bytes;
+    return true;
+}
+
+std::uint64_t ValueBudget::text(std::uint64_t length) {
+    return length <= Value::inlineTextBytes ? 0 : box<std::string>() + block(length + 1);
+}
+
+std::uint64_t ValueBudget::key(std::uint64_t length) { return length <= Value::inlineTextBytes ? 0 : block(length + 1); }
+
+std::uint64_t ValueBudget::data(std::uint64_t length) { return box<Bytes>() + (length == 0 ? 0 : block(length)); }
+
+// Its type name is short; its decimal number may not be.
+std::uint64_t ValueBudget::identifier() { return box<Opaque>() + block(24); }
+
+std::uint64_t ValueBudget::array(std::uint64_t count) { return box<Array>() + block(times(count, sizeof(Value))); }
+
+std::uint64_t ValueBudget::dictionary(std::uint64_t count) {
+    return box<Dictionary>() + block(times(count, sizeof(Dictionary::Entry)));
+}
+
+std::uint64_t ValueBudget::binaryLeaf(unsigned char type, std::uint64_t length) {
+    switch (type) {
+    case 0x4: return data(length);
+    case 0x5: return text(length);
+    case 0x6: return text(times(length, 3));
+    case 0x8: return identifier();
+    default: return 0;
+    }
+}
+
+std::uint64_t maxExpandedValues(std::size_t fileBytes) { return std::max<std::uint64_t>(std::uint64_t(1) << 20, fileBytes); }
+
+std::uint64_t maxExpandedLeafBytes(std::size_t fileBytes) {
+    return std::max<std::uint64_t>(std::uint64_t(256) << 20, times(fileBytes, 16));
+}
 
 std::string_view trimmedXmlSpace(std::string_view text) {
     while (!text.empty() && isXmlSpace(text.front())) text.remove_prefix(1);
@@ -122,17 +184,27 @@ DateTextRead dateOfIsoText(std::string_view text) {
     const DateTextRead noDate{std::nullopt, PropertyListRefusal::notAPropertyList};
     const DateTextRead inexact{std::nullopt, PropertyListRefusal::unrepresentable};
     text = trimmedXmlSpace(text);
-    if (text.size() < 20 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
-        text[16] != ':' || text.back() != 'Z')
-        return noDate;
-    const int y = digitsAt(text, 0, 4), mo = digitsAt(text, 5, 2), d = digitsAt(text, 8, 2);
-    const int h = digitsAt(text, 11, 2), mi = digitsAt(text, 14, 2), s = digitsAt(text, 17, 2);
-    if (y < 0 || mo < 0 || d < 0 || h < 0 || mi < 0 || s < 0) return noDate;
+    // Its fields from the year on, each after its separator; those left out at the end
+    // are the first of their range ("2024-01-02T03:04Z" is at 03:04:00).
+    const bool utc = text.ends_with('Z');
+    if (utc) text.remove_suffix(1);
+    int fields[6] = {-1, 1, 1, 0, 0, 0};
+    static constexpr char kBefore[6] = {'\0', '-', '-', 'T', ':', ':'};
+    std::size_t at = 0;
+    for (int i = 0; i < 6 && (i == 0 || (at < text.size() && text[at] == kBefore[i])); ++i) {
+        at += i == 0 ? 0 : 1;
+        const std::size_t width = i == 0 ? 4 : 2;
+        fields[i] = digitsAt(text, at, width);
+        if (fields[i] < 0) return noDate;
+        at += width;
+    }
+    const auto [y, mo, d, h, mi, s] = fields;
     std::int64_t micros = 0;
-    const std::string_view fraction = text.substr(19, text.size() - 20);
+    bool lost = false;
+    const std::string_view fraction = text.substr(at);
     if (!fraction.empty()) {
-        if (fraction.size() < 2 || fraction[0] != '.') return noDate;
-        bool lost = false;
+        // Digits of a second, after the seconds only.
+        if (at != 19 || fraction.size() < 2 || fraction[0] != '.') return noDate;
         for (std::size_t i = 1; i < fraction.size(); ++i) {
             const char c = fraction[i];
             if (c < '0' || c > '9') return noDate;
@@ -140,11 +212,12 @@ DateTextRead dateOfIsoText(std::string_view text) {
             else lost = lost || c != '0';
         }
         for (std::size_t i = fraction.size(); i <= 6; ++i) micros *= 10;
-        if (lost) return inexact;
     }
     const year_month_day ymd{year(y), month(unsigned(mo)), day(unsigned(d))};
     if (!ymd.ok() || h > 23 || mi > 59 || s > 60) return noDate;
-    if (y == 0 || s == 60) return inexact;
+    // A date whose zone the text does not give may be anyone's local time: taken for UTC
+    // and written back with its Z, it would say another moment to whoever wrote it.
+    if (lost || !utc || y == 0 || s == 60) return inexact;
     return {sys_days(ymd) + hours(h) + minutes(mi) + seconds(s) + microseconds(micros), std::nullopt};
 }
 

@@ -19,10 +19,55 @@ inline constexpr int kMaxDepth = 256;
 
 inline PropertyListRead refused(PropertyListRefusal why) { return {std::nullopt, why}; }
 
+// What the values read from a file may take in memory: a few times the file, and never
+// less than a small floor. Each part of a value is counted before it is made, so that a
+// file refused for its size costs no more than the part read before the count ran out.
+class ValueBudget {
+public:
+    static constexpr std::uint64_t kLeastBytes = std::uint64_t(64) << 20;
+    static constexpr std::uint64_t kPerFileByte = 4;
+    // What a reader takes to keep a value it read for the other references to it.
+    static constexpr std::uint64_t kKeptBytes = 128;
+
+    // The bytes the values of a file of `fileBytes` may take.
+    static std::uint64_t forFile(std::size_t fileBytes);
+
+    explicit ValueBudget(std::size_t fileBytes) : left_(forFile(fileBytes)) {}
+    // Takes `bytes` from what is left: false, taking nothing, when fewer are left.
+    bool take(std::uint64_t bytes);
+
+    // What the parts of values take, the allocator's own bytes included: a text of
+    // `length` bytes as a value holds it (nothing past the value for a short one), a
+    // dictionary's key of that length, data, an identifier, and a container of `count`
+    // values or entries.
+    static std::uint64_t text(std::uint64_t length);
+    static std::uint64_t key(std::uint64_t length);
+    static std::uint64_t data(std::uint64_t length);
+    static std::uint64_t identifier();
+    static std::uint64_t array(std::uint64_t count);
+    static std::uint64_t dictionary(std::uint64_t count);
+    // What a leaf object of the binary form holds beside its value, by the type in its
+    // marker's high bits and its length: its text (a UTF-16 one as at most three bytes of
+    // UTF-8 a unit), data or identifier; none for a number, a date or a short text, which
+    // the value holds in itself.
+    static std::uint64_t binaryLeaf(unsigned char type, std::uint64_t length);
+
+private:
+    std::uint64_t left_;
+};
+
 PropertyListRead readBinary(std::string_view bytes);
 PropertyListRead readXml(std::string_view bytes);
 std::optional<std::string> writeBinary(const Value& value);
 std::optional<std::string> writeXml(const Value& value);
+
+// What the values of a binary file of `fileBytes` may hold once expanded, every reference
+// to a shared value counted (a walk through them meets that many): values, and bytes of
+// texts and data. A reference takes at least a byte, so a file's values are at most its
+// bytes, but a small file may share a value among many references: at least 2^20 values
+// and 256 MiB. Shared values are held once in memory; these bounds are for whoever walks.
+std::uint64_t maxExpandedValues(std::size_t fileBytes);
+std::uint64_t maxExpandedLeafBytes(std::size_t fileBytes);
 
 // The text without the white space XML allows around it (space, tab, line feed, return).
 std::string_view trimmedXmlSpace(std::string_view text);
@@ -51,9 +96,10 @@ std::optional<double> secondsOfDate(const Value& date);
 // none outside the years 1 to 9999, and for a date with seconds read beside it.
 std::optional<std::string> isoDateText(const Value& date);
 // The date of such a text (white space around it and any number of fractional digits
-// taken); a refusal for a text of no date (notAPropertyList) or one a Date cannot hold
-// exactly (unrepresentable: digits that are not zero past the microseconds, a leap
-// second, the year 0).
+// taken, and fields left out at the end: "2024-01-02T03:04Z", "2024-01-02Z"); a refusal
+// for a text of no date (notAPropertyList) or one a Date cannot hold exactly
+// (unrepresentable: digits that are not zero past the microseconds, a leap second, the
+// year 0, no Z to say it is in UTC).
 struct DateTextRead {
     std::optional<Date> date;
     std::optional<PropertyListRefusal> refusal;

@@ -61,13 +61,15 @@ Leaf integer(std::string_view text) {
 }
 
 // A decimal number (one too large for a double is the infinity it rounds to), or "nan"
-// and the infinities as the form spells them.
+// and the infinities as the form spells them, with or without a sign ("-nan" is what C's
+// printf writes of a negative one).
 Leaf real(std::string_view text) {
     text = trimmedXmlSpace(text);
-    if (equalsIgnoringCase(text, "nan")) return {Value(Number::fromDouble(std::numeric_limits<double>::quiet_NaN()))};
     const bool negative = !text.empty() && text.front() == '-';
     std::string_view unsigned_ = text;
     if (!unsigned_.empty() && (unsigned_.front() == '-' || unsigned_.front() == '+')) unsigned_.remove_prefix(1);
+    if (equalsIgnoringCase(unsigned_, "nan"))
+        return {Value(Number::fromDouble(std::copysign(std::numeric_limits<double>::quiet_NaN(), negative ? -1.0 : 1.0)))};
     const double infinity = negative ? -HUGE_VAL : HUGE_VAL;
     if (equalsIgnoringCase(unsigned_, "inf") || equalsIgnoringCase(unsigned_, "infinity"))
         return {Value(Number::fromDouble(infinity))};

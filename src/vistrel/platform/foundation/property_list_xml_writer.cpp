@@ -76,7 +76,7 @@ private:
         case Number::Kind::Double: break;
         }
         const double d = n.doubleValue();
-        if (std::isnan(d)) return element(depth, "real", "nan");
+        if (std::isnan(d)) return element(depth, "real", std::signbit(d) ? "-nan" : "nan");
         if (std::isinf(d)) return element(depth, "real", d > 0 ? "+infinity" : "-infinity");
         // The shortest text that reads back as the same double, whatever the locale.
         char text[32];

@@ -9,6 +9,7 @@
 #include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/directories.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/link_target.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
@@ -52,6 +53,30 @@ mode_t modeOfRewrite(const std::filesystem::path& file) {
     return ::stat(file.c_str(), &st) == 0 ? st.st_mode & 07777 : 0600;
 }
 
+// What a look at a file tells of its bytes: which file it is, its size, and when it last
+// changed. A read between two equal looks read one state of the file, not a file being
+// rewritten in place or replaced meanwhile.
+struct FileState {
+    dev_t device;
+    ino_t inode;
+    off_t size;
+    timespec modified, changed;
+    friend bool operator==(const FileState& a, const FileState& b) {
+        const auto same = [](const timespec& x, const timespec& y) { return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec; };
+        return a.device == b.device && a.inode == b.inode && a.size == b.size && same(a.modified, b.modified) &&
+               same(a.changed, b.changed);
+    }
+};
+
+std::optional<FileState> stateOf(const std::filesystem::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) return std::nullopt;
+    return FileState{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+}
+
+// Reads of a file that keep changing under them before it is left as it is.
+constexpr int kReadsOfAChangingFile = 4;
+
 }  // namespace
 
 UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds)
@@ -72,7 +97,7 @@ UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBou
     // What does not begin as a property list is damaged whatever follows: its first bytes
     // are all that is read of it.
     bool begun = false;
-    FileRead read = readFileWithin(file_, maxBytes, [&](std::string_view bytes) -> ContentExtent {
+    const auto extent = [&](std::string_view bytes) -> ContentExtent {
         if (begun) return {};
         const PropertyListStart start = propertyListStart(bytes);
         if (start == PropertyListStart::undecided) return {};
@@ -81,7 +106,23 @@ UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBou
             return {};
         }
         return {std::min(bytes.size(), propertyListStartBytes)};
-    });
+    };
+    // Another process may rewrite the file in place (truncated, then written) while it is
+    // read: a read that saw it change is made again, and what only a changing file was
+    // found to be is never acted on.
+    FileRead read;
+    bool steady = false;
+    for (int reads = 0; reads < kReadsOfAChangingFile && !steady; ++reads) {
+        begun = false;
+        const std::optional<FileState> before = stateOf(file_);
+        fileStep("defaults: reading");
+        read = readFileWithin(file_, maxBytes, extent);
+        steady = before == stateOf(file_);
+    }
+    if (!steady) {
+        leaveUnread(concatenate("changing while read (", std::to_string(kReadsOfAChangingFile), " reads)"));
+        return;
+    }
     if (read.error == FileReadError::missing) return;  // no file yet
     if (read.error == FileReadError::notRegularFile || read.error == FileReadError::unreadable) {
         leaveUnread(describe(*read.error));
@@ -99,7 +140,10 @@ UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBou
             return;
         }
         if (!values && (list.value || list.refusal == PropertyListRefusal::notAPropertyList)) {
-            writable_ = moveAside("unreadable", "not a property list of a dictionary");
+            // Another program's file is its own to mend: one it is writing may look damaged
+            // at any instant.
+            if (ownBounds) writable_ = moveAside("unreadable", "not a property list of a dictionary");
+            else leaveUnread("not a property list of a dictionary");
             return;
         }
         if (values) {

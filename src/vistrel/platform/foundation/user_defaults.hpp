@@ -20,7 +20,8 @@
 namespace platform {
 
 // The bounds of a defaults file that only its owner writes, which knows how little it
-// keeps: past them the file is not one it wrote, and is moved aside rather than read.
+// keeps: past them, or damaged, the file is not one it wrote, and is moved aside rather
+// than read.
 struct DefaultsBounds {
     std::size_t maxFileBytes = maxPropertyListBytes;
     std::size_t maxKeys = std::numeric_limits<std::size_t>::max();
@@ -36,18 +37,24 @@ public:
     static void resetStandard(std::optional<std::filesystem::path> file = std::nullopt);
 
     // Opens (or prepares to create) the defaults kept in `file`, reading what is there.
-    // - A file that is not a property list holding a dictionary is damaged: it is moved
-    //   aside, bytes and all, under a name no later one takes (setAside, label
-    //   "damaged"), with a log line, and the defaults start empty. A file that does not
-    //   begin as a property list is known damaged from its first bytes, unread further.
-    // - Without `ownBounds` the file is the program's, kept as large as it chose: it is
-    //   read whatever its size. One the reader takes nothing of (past the bounds of
-    //   readPropertyListFully, or holding what the object model cannot carry exactly),
-    //   and what is there but cannot be read (not a regular file, no permission), are
-    //   left where they are (logged).
-    // - With `ownBounds`, a file past them or the reader's, or holding what the object
-    //   model cannot carry, is moved aside like a damaged one ("too large",
-    //   "unrepresentable"); what cannot be read is left where it is.
+    // - A read that saw the file change (its size, times or identity before and after)
+    //   is made again, a few times; a file still changing is left where it is (logged).
+    //   The step "defaults: reading" is told to the file step observer before each read.
+    // - A file that is not a property list holding a dictionary is damaged. A file that
+    //   does not begin as a property list is known damaged from its first bytes, unread
+    //   further.
+    // - Without `ownBounds` the file is the program's, kept as large as it chose, and
+    //   perhaps being written by it at this instant: it is read whatever its size. One
+    //   the reader takes nothing of (damaged, past the bounds of readPropertyListFully,
+    //   or holding what the object model cannot carry exactly), and what is there but
+    //   cannot be read (not a regular file, no permission), are left where they are
+    //   (logged).
+    // - With `ownBounds` the file is one that only its owner writes: damaged, past those
+    //   bounds or the reader's, or holding what the object model cannot carry, it is not
+    //   one it wrote, and is moved aside, bytes and all, under a name no later one takes
+    //   (setAside, label "damaged"), with a log line ("unreadable", "too large",
+    //   "unrepresentable"), and the defaults start empty; what cannot be read is left
+    //   where it is.
     // Defaults that left a file where it was start empty and never write over it: their
     // changes are kept in memory only. A file reached through symbolic links is read and
     // written where the last one points (linkTarget), beside it. Temporaries of the file

@@ -128,6 +128,18 @@ T* boxedForWriting(Variant& v) {
 }
 }  // namespace
 
+Value Value::sharedText(std::string text) {
+    Value value;
+    if (text.size() > inlineTextBytes) value.v_.emplace<SharedBox<std::string>>(std::move(text));
+    else value.v_.emplace<std::string>(std::move(text));
+    return value;
+}
+
+std::string* Value::mutableString() {
+    if (std::string* inline_ = std::get_if<std::string>(&v_)) return inline_;
+    return boxedForWriting<std::string>(v_);
+}
+
 const Array* Value::array() const { return boxed<Array>(v_); }
 const Dictionary* Value::dictionary() const { return boxed<Dictionary>(v_); }
 const Opaque* Value::opaque() const { return boxed<Opaque>(v_); }
@@ -197,13 +209,13 @@ bool operator==(const Value& a, const Value& b) {
             if (!(*x->number() == *y->number())) return false;
             break;
         case Value::Type::String:
-            if (*x->string() != *y->string()) return false;
+            if (x->string() != y->string() && *x->string() != *y->string()) return false;
             break;
         case Value::Type::Opaque:
             if (!(*x->opaque() == *y->opaque())) return false;
             break;
         case Value::Type::Data:
-            if (*x->data() != *y->data()) return false;
+            if (x->data() != y->data() && *x->data() != *y->data()) return false;
             break;
         case Value::Type::Date:
             if (*x->date() != *y->date()) return false;

@@ -1,7 +1,7 @@
 #pragma once
 // The platform's object model: what property lists and JSON documents read into.
-// Containers are immutable once shared and copied on write, so copying a Value is
-// cheap whatever its size.
+// Containers and data are immutable once shared and copied on write, so copying a Value
+// holding them is cheap whatever their size; so are texts made shared (sharedText).
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -158,6 +158,12 @@ public:
     Value(std::string s) : v_(std::move(s)) {}
     Value(std::string_view s) : v_(std::in_place_type<std::string>, s) {}
     Value(const char* s) : v_(std::string(s)) {}
+
+    // Texts up to this many bytes fit in a value without storage of their own (at least).
+    static constexpr std::size_t inlineTextBytes = 15;
+    // A text whose storage copies share, copied on write, as a container's: for a reader
+    // that hands one text to many references. A text that fits in the value is kept there.
+    static Value sharedText(std::string text);
     Value(Array a) : v_(SharedBox<Array>(std::move(a))) {}
     Value(Dictionary d) : v_(SharedBox<Dictionary>(std::move(d))) {}
     Value(Opaque o) : v_(SharedBox<Opaque>(std::move(o))) {}
@@ -179,13 +185,17 @@ public:
         if (v_.index() == arrayIndex || v_.index() == dictionaryIndex) releaseContainer();
     }
 
-    Type type() const { return static_cast<Type>(v_.index()); }
+    Type type() const { return v_.index() == sharedTextIndex ? Type::String : static_cast<Type>(v_.index()); }
     bool isNull() const { return type() == Type::Null; }
     // Of a kind JSON has: null, number, text, array or dictionary.
     bool isJsonKind() const { return type() <= Type::Dictionary; }
 
     const Number* number() const { return std::get_if<Number>(&v_); }
-    const std::string* string() const { return std::get_if<std::string>(&v_); }
+    const std::string* string() const {
+        if (const std::string* held = std::get_if<std::string>(&v_)) return held;
+        const SharedBox<std::string>* shared = std::get_if<SharedBox<std::string>>(&v_);
+        return shared ? shared->get() : nullptr;
+    }
     const Array* array() const;
     const Dictionary* dictionary() const;
     const Opaque* opaque() const;
@@ -200,8 +210,8 @@ public:
         return held ? held->secondsSince2001 : std::nullopt;
     }
 
-    // Mutable access; the container is copied first when it is shared.
-    std::string* mutableString() { return std::get_if<std::string>(&v_); }
+    // Mutable access; the container or text is copied first when it is shared.
+    std::string* mutableString();
     Array* mutableArray();
     Dictionary* mutableDictionary();
 
@@ -212,14 +222,18 @@ public:
 private:
     static constexpr std::size_t arrayIndex = 3;       // positions in v_ below
     static constexpr std::size_t dictionaryIndex = 4;
+    static constexpr std::size_t sharedTextIndex = 8;  // a text, past the positions of Type
     void releaseContainer() noexcept;
 
+    // The alternatives up to DateValue stand in the order of Type.
     std::variant<std::monostate, Number, std::string, SharedBox<Array>, SharedBox<Dictionary>,
-                 SharedBox<Opaque>, SharedBox<Bytes>, DateValue>
+                 SharedBox<Opaque>, SharedBox<Bytes>, DateValue, SharedBox<std::string>>
         v_;
     static_assert(std::is_same_v<std::variant_alternative_t<arrayIndex, decltype(v_)>, SharedBox<Array>>);
     static_assert(std::is_same_v<std::variant_alternative_t<dictionaryIndex, decltype(v_)>,
                                  SharedBox<Dictionary>>);
+    static_assert(std::is_same_v<std::variant_alternative_t<sharedTextIndex, decltype(v_)>,
+                                 SharedBox<std::string>>);
 };
 
 inline std::size_t Dictionary::size() const { return entries_.size(); }
