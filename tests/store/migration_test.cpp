@@ -1,5 +1,6 @@
 #include "store_fixture.hpp"
 #include "vistrel/core/vistrel_pref.hpp"
+#include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/platform/ui/window.hpp"
 #include "vistrel/screens/migration/migration_view_controller.hpp"
@@ -129,6 +130,29 @@ TEST_F(MigrationTest, ReadsOneRecordsPhotoAtATime) {
     EXPECT_EQ(recorder->failed, 1);
     EXPECT_TRUE(history->held.empty());
     EXPECT_TRUE(blobsByIdentifier()["d"]);
+}
+
+// A photo longer than any picture file the kit reads (a store another program wrote) is
+// never read, not even for its turn: it stays in its record, as a blob that is no image
+// does, and the others move.
+TEST_F(MigrationTest, APhotoLongerThanAnyPictureIsNeverRead) {
+    storeOld({{"a", jpeg}, {"long", std::string("x")}});
+    const auto file = docs / "VistrelData.sqlite";
+    runSql(file, ("PRAGMA journal_mode = DELETE; PRAGMA synchronous = OFF; UPDATE VistrelImage SET picture = zeroblob(" +
+                  std::to_string(platform::graphics::maxImageFileBytes + 1) + ") WHERE identifier = 'long';")
+                     .c_str());
+    auto recorder = std::make_shared<Recorder>();
+    auto history = controller();
+    SqliteHeapRise rise;
+    history->migrateWithDelegate(recorder);
+    RunLoop::runUntilIdle();
+    EXPECT_LT(rise.mebibytes(), 8);
+    EXPECT_EQ(std::pair(recorder->finished, recorder->failed), std::pair(1, 0));
+    EXPECT_TRUE(history->getPicture("a"));
+    EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE picture NOTNULL"), 1);
+    EXPECT_EQ(sqlInteger(file, "SELECT length(picture) FROM VistrelImage WHERE identifier = 'long'"),
+              static_cast<long long>(platform::graphics::maxImageFileBytes + 1));
+    EXPECT_TRUE(log.contains("too long to be a picture"));
 }
 
 TEST_F(MigrationTest, ScreenRecordsTheMigrationOnlyWhenItIsDone) {

@@ -1,8 +1,10 @@
 // Moves photos that older versions kept inside the records into their files.
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 
 namespace vistrel {
@@ -54,6 +56,16 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         if (!image) continue;
         auto identifier = image->identifier();
         if (!identifier) continue;
+        // Never read whole when it is longer than any picture file the kit reads: no photo,
+        // and it stays in its record as a blob that is no image does.
+        if (image->isUnread("picture")) {
+            const auto bytes = image->valueBytes("picture");
+            if (bytes && *bytes > platform::graphics::maxImageFileBytes) {
+                platform::log(platform::concatenate("migration :: a record's photo of ", std::to_string(*bytes),
+                                                    " bytes is too long to be a picture; it stays in its record"));
+                continue;
+            }
+        }
         // Read now, and held only while this record is handled.
         const auto* picture = std::get_if<std::string>(&image->value("picture"));
         if (image->isUnread("picture")) {
