@@ -85,22 +85,27 @@ TEST_F(MigrationTest, PhotoThatCannotBeWrittenKeepsItsBlobAndTheMigrationIsNotDo
 }
 
 // A host's store that notes, at each photo it is asked to write, how many records hold
-// an old photo in memory.
+// an old photo in memory, and how many still hold one in the file (what a run stopped
+// there would leave).
 struct CountingBlobsHeld : vistrel::PersistanceController {
     using PersistanceController::PersistanceController;
     std::vector<std::size_t> held;
+    std::vector<long long> inTheFile;
     bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
         std::size_t count = 0;
         for (const auto& image : retrieveImages().value_or(vistrel::VistrelImages{}))
             count += !image->isUnread("picture") && std::holds_alternative<std::string>(image->value("picture"));
         held.push_back(count);
+        inTheFile.push_back(sqlInteger(picturePath("x").parent_path() / "VistrelData.sqlite",
+                                       "SELECT count(*) FROM VistrelImage WHERE picture NOTNULL"));
         return PersistanceController::savePicture(picture, key);
     }
 };
 
-// The migration reads one record's photo at a time, and lets go of a blob that stays. A
-// record whose photo cannot be read when its turn comes keeps it, and the migration is
-// not done: it is tried again.
+// The migration reads one record's photo at a time, and lets go of a blob that stays; each
+// photo moved is saved so before the next is read, so that a run stopped between two
+// records keeps what it moved. A record whose photo cannot be read when its turn comes
+// keeps it, and the migration is not done: it is tried again.
 TEST_F(MigrationTest, ReadsOneRecordsPhotoAtATime) {
     storeOld({{"a", jpeg}, {"x", std::string("not a picture")}, {"b", jpeg}, {"y", std::string("no picture either")},
               {"c", jpeg}});
@@ -114,6 +119,7 @@ TEST_F(MigrationTest, ReadsOneRecordsPhotoAtATime) {
     RunLoop::runUntilIdle();
     EXPECT_EQ(recorder->finished, 1);
     EXPECT_EQ(history->held, (std::vector<std::size_t>{1, 1, 1}));
+    EXPECT_EQ(history->inTheFile, (std::vector<long long>{5, 4, 3}));  // c, b, a in turn
     EXPECT_EQ(blobsByIdentifier(), (std::map<std::string, bool>{{"a", false}, {"b", false}, {"c", false},
                                                                 {"x", true}, {"y", true}}));
 

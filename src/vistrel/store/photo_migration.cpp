@@ -77,6 +77,9 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         // The blob is the only copy until its file is written.
         if (decoded && savePicture(*decoded, *identifier)) {
             image->setPicture(std::nullopt);
+            // Saved before the next record is read, so that a run stopped later keeps what
+            // it moved; a save that fails here is tried again with the next, and at the end.
+            context->save();
             continue;
         }
         // A blob that is no image can never be moved and stays in its record; one whose
