@@ -1,3 +1,5 @@
+#include <stdexcept>
+
 #include "store_fixture.hpp"
 #include "vistrel/core/vistrel_pref.hpp"
 #include "vistrel/platform/graphics/image_decoding.hpp"
@@ -71,17 +73,36 @@ TEST_F(MigrationTest, MovesEveryPhotoBeyondTheHistorySizeAndKeepsWhatItCannotRea
     EXPECT_FALSE(std::filesystem::exists(docs / "none.jpg"));
 }
 
+// A host's store whose savePicture throws for one key.
+struct ThrowsFor : vistrel::PersistanceController {
+    using PersistanceController::PersistanceController;
+    std::string key;
+    bool savePicture(const platform::graphics::Image& picture, std::string_view asked) override {
+        if (asked == key) throw std::runtime_error("the host's own failure");
+        return PersistanceController::savePicture(picture, asked);
+    }
+};
+
+// A photo whose file cannot be written, or whose host's savePicture throws, keeps its blob;
+// the others move, and the screen is told that the migration is not done.
 TEST_F(MigrationTest, PhotoThatCannotBeWrittenKeepsItsBlobAndTheMigrationIsNotDone) {
-    storeOld({{"blocked", jpeg}, {"fine", jpeg}});
-    std::filesystem::create_directories(docs / "blocked.jpg");  // nothing can be renamed over it
-    auto recorder = std::make_shared<Recorder>();
-    controller()->migrateWithDelegate(recorder);
-    RunLoop::runUntilIdle();
-    EXPECT_EQ(recorder->failed, 1);
-    EXPECT_EQ(recorder->finished, 0);
-    auto blobs = blobsByIdentifier();
-    EXPECT_TRUE(blobs["blocked"]);
-    EXPECT_FALSE(blobs["fine"]);
+    for (const bool throws : {false, true}) {
+        SCOPED_TRACE(throws ? "savePicture throws" : "the file cannot be written");
+        std::filesystem::remove_all(docs);
+        storeOld({{"blocked", jpeg}, {"fine", jpeg}});
+        auto history = std::make_shared<ThrowsFor>(controller()->layer);
+        if (throws) history->key = "blocked";
+        else std::filesystem::create_directories(docs / "blocked.jpg");  // nothing can be renamed over it
+        auto recorder = std::make_shared<Recorder>();
+        history->migrateWithDelegate(recorder);
+        RunLoop::runUntilIdle();
+        EXPECT_EQ(recorder->failed, 1);
+        EXPECT_EQ(recorder->finished, 0);
+        auto blobs = blobsByIdentifier();
+        EXPECT_TRUE(blobs["blocked"]);
+        EXPECT_FALSE(blobs["fine"]);
+    }
+    EXPECT_TRUE(log.contains("the host's own failure"));
 }
 
 // A host's store that notes, at each photo it is asked to write, how many records hold

@@ -1,4 +1,6 @@
 // Moves photos that older versions kept inside the records into their files.
+#include <exception>
+
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/dispatch/queue.hpp"
 #include "vistrel/platform/foundation/concatenate.hpp"
@@ -73,9 +75,25 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
             continue;
         }
         if (!picture) continue;
-        auto decoded = platform::graphics::Image::decode(*picture);
+        std::optional<platform::graphics::Image> decoded;
+        bool written = false;
+        try {
+            decoded = platform::graphics::Image::decode(*picture);
+            written = decoded && savePicture(*decoded, *identifier);
+        } catch (const std::exception& e) {
+            // A host's savePicture that throws: this photo waits for a later run, and the
+            // screen is still told how the run ended.
+            platform::log(platform::concatenate("migration :: writing a record's photo threw: ",
+                                                platform::excerptOnOneLine(e.what(), 512, 4)));
+            decoded.reset();
+            left = true;
+        } catch (...) {
+            platform::log("migration :: writing a record's photo threw");
+            decoded.reset();
+            left = true;
+        }
         // The blob is the only copy until its file is written.
-        if (decoded && savePicture(*decoded, *identifier)) {
+        if (written) {
             image->setPicture(std::nullopt);
             // Saved before the next record is read, so that a run stopped later keeps what
             // it moved; a save that fails here is tried again with the next, and at the end.
