@@ -187,13 +187,13 @@ TEST_F(GalleryTest, CardsShowTheirPlaceholderThenACardSizedPhotoOfTheirOwnRecord
     EXPECT_LE(cell->titleLabel.lock()->text().value_or("").size(), vistrel::VistrelImageViewModel::maxTitleBytes + 3);
 }
 
-// The photo an earlier version kept inside a record (here 15 MB that are no picture, which
+// The photo an earlier version kept inside a record (here a megabyte that is no picture, which
 // the migration leaves there) is no card's business: showing the cards, as a launch after
 // that version does, leaves it in the file, unread.
 TEST_F(GalleryTest, CardsLeaveInTheStoreThePhotoAnEarlierVersionKeptInsideTheRecord) {
     for (int i = 0; i < 4; ++i) {
         auto record = recognised("r" + std::to_string(i), i);
-        record->setPicture(std::string(15u << 20, char('a' + i)));
+        record->setPicture(std::string(1u << 20, char('a' + i)));
     }
     ASSERT_TRUE(store->saveContext());
     store = makeStore();  // a new launch
