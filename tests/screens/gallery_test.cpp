@@ -187,6 +187,23 @@ TEST_F(GalleryTest, CardsShowTheirPlaceholderThenACardSizedPhotoOfTheirOwnRecord
     EXPECT_LE(cell->titleLabel.lock()->text().value_or("").size(), vistrel::VistrelImageViewModel::maxTitleBytes + 3);
 }
 
+// The photo an earlier version kept inside a record (here a megabyte that is no picture, which
+// the migration leaves there) is no card's business: showing the cards, as a launch after
+// that version does, leaves it in the file, unread.
+TEST_F(GalleryTest, CardsLeaveInTheStoreThePhotoAnEarlierVersionKeptInsideTheRecord) {
+    for (int i = 0; i < 4; ++i) {
+        auto record = recognised("r" + std::to_string(i), i);
+        record->setPicture(std::string(1u << 20, char('a' + i)));
+    }
+    ASSERT_TRUE(store->saveContext());
+    store = makeStore();  // a new launch
+    auto gallery = open();
+    auto& page = *gallery->contentControllers[0];
+    ASSERT_TRUE(pumpUntil([&] { return page.pictureLoader->loading() == 0; }));
+    ASSERT_EQ(page.collectionView()->visibleCells().size(), 4u);
+    for (const auto& record : page.vistrelImages()) EXPECT_TRUE(record->isUnread("picture")) << *record->identifier();
+}
+
 // The star of a card: one recogniser through reloads and editing; a tap saves the
 // record's new state and moves it in or out of the favourites tab, opening nothing.
 TEST_F(GalleryTest, EachCardKeepsOneStarRecogniserWhoseTapsAreSaved) {

@@ -1,5 +1,8 @@
+#include <stdexcept>
+
 #include "store_fixture.hpp"
 #include "vistrel/core/vistrel_pref.hpp"
+#include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/platform/ui/window.hpp"
 #include "vistrel/screens/migration/migration_view_controller.hpp"
@@ -70,36 +73,60 @@ TEST_F(MigrationTest, MovesEveryPhotoBeyondTheHistorySizeAndKeepsWhatItCannotRea
     EXPECT_FALSE(std::filesystem::exists(docs / "none.jpg"));
 }
 
+// A host's store whose savePicture throws for one key.
+struct ThrowsFor : vistrel::PersistanceController {
+    using PersistanceController::PersistanceController;
+    std::string key;
+    bool savePicture(const platform::graphics::Image& picture, std::string_view asked) override {
+        if (asked == key) throw std::runtime_error("the host's own failure");
+        return PersistanceController::savePicture(picture, asked);
+    }
+};
+
+// A photo whose file cannot be written, or whose host's savePicture throws, keeps its blob;
+// the others move, and the screen is told that the migration is not done.
 TEST_F(MigrationTest, PhotoThatCannotBeWrittenKeepsItsBlobAndTheMigrationIsNotDone) {
-    storeOld({{"blocked", jpeg}, {"fine", jpeg}});
-    std::filesystem::create_directories(docs / "blocked.jpg");  // nothing can be renamed over it
-    auto recorder = std::make_shared<Recorder>();
-    controller()->migrateWithDelegate(recorder);
-    RunLoop::runUntilIdle();
-    EXPECT_EQ(recorder->failed, 1);
-    EXPECT_EQ(recorder->finished, 0);
-    auto blobs = blobsByIdentifier();
-    EXPECT_TRUE(blobs["blocked"]);
-    EXPECT_FALSE(blobs["fine"]);
+    for (const bool throws : {false, true}) {
+        SCOPED_TRACE(throws ? "savePicture throws" : "the file cannot be written");
+        std::filesystem::remove_all(docs);
+        storeOld({{"blocked", jpeg}, {"fine", jpeg}});
+        auto history = std::make_shared<ThrowsFor>(controller()->layer);
+        if (throws) history->key = "blocked";
+        else std::filesystem::create_directories(docs / "blocked.jpg");  // nothing can be renamed over it
+        auto recorder = std::make_shared<Recorder>();
+        history->migrateWithDelegate(recorder);
+        RunLoop::runUntilIdle();
+        EXPECT_EQ(recorder->failed, 1);
+        EXPECT_EQ(recorder->finished, 0);
+        auto blobs = blobsByIdentifier();
+        EXPECT_TRUE(blobs["blocked"]);
+        EXPECT_FALSE(blobs["fine"]);
+    }
+    EXPECT_TRUE(log.contains("the host's own failure"));
 }
 
 // A host's store that notes, at each photo it is asked to write, how many records hold
-// an old photo in memory.
+// an old photo in memory, and how many still hold one in the file (what a run stopped
+// there would leave).
 struct CountingBlobsHeld : vistrel::PersistanceController {
     using PersistanceController::PersistanceController;
     std::vector<std::size_t> held;
+    std::vector<long long> inTheFile;
     bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
         std::size_t count = 0;
         for (const auto& image : retrieveImages().value_or(vistrel::VistrelImages{}))
             count += !image->isUnread("picture") && std::holds_alternative<std::string>(image->value("picture"));
         held.push_back(count);
+        inTheFile.push_back(sqlInteger(picturePath("x").parent_path() / "VistrelData.sqlite",
+                                       "SELECT count(*) FROM VistrelImage WHERE picture NOTNULL"));
         return PersistanceController::savePicture(picture, key);
     }
 };
 
-// The migration reads one record's photo at a time, and lets go of a blob that stays. A
-// record whose photo cannot be read when its turn comes keeps it, and the migration is
-// not done: it is tried again.
+// The migration reads one record's photo at a time, and lets go of a blob that stays; each
+// photo moved is saved so before the next is read, so that a run stopped between two
+// records keeps what it moved. A record whose photo cannot be read when its turn comes
+// keeps it, and the migration is not done: it is tried again.
 TEST_F(MigrationTest, ReadsOneRecordsPhotoAtATime) {
     storeOld({{"a", jpeg}, {"x", std::string("not a picture")}, {"b", jpeg}, {"y", std::string("no picture either")},
               {"c", jpeg}});
@@ -113,6 +140,7 @@ TEST_F(MigrationTest, ReadsOneRecordsPhotoAtATime) {
     RunLoop::runUntilIdle();
     EXPECT_EQ(recorder->finished, 1);
     EXPECT_EQ(history->held, (std::vector<std::size_t>{1, 1, 1}));
+    EXPECT_EQ(history->inTheFile, (std::vector<long long>{5, 4, 3}));  // c, b, a in turn
     EXPECT_EQ(blobsByIdentifier(), (std::map<std::string, bool>{{"a", false}, {"b", false}, {"c", false},
                                                                 {"x", true}, {"y", true}}));
 
@@ -129,6 +157,29 @@ TEST_F(MigrationTest, ReadsOneRecordsPhotoAtATime) {
     EXPECT_EQ(recorder->failed, 1);
     EXPECT_TRUE(history->held.empty());
     EXPECT_TRUE(blobsByIdentifier()["d"]);
+}
+
+// A photo longer than any picture file the kit reads (a store another program wrote) is
+// never read, not even for its turn: it stays in its record, as a blob that is no image
+// does, and the others move.
+TEST_F(MigrationTest, APhotoLongerThanAnyPictureIsNeverRead) {
+    storeOld({{"a", jpeg}, {"long", std::string("x")}});
+    const auto file = docs / "VistrelData.sqlite";
+    runSql(file, ("PRAGMA journal_mode = DELETE; PRAGMA synchronous = OFF; UPDATE VistrelImage SET picture = zeroblob(" +
+                  std::to_string(platform::graphics::maxImageFileBytes + 1) + ") WHERE identifier = 'long';")
+                     .c_str());
+    auto recorder = std::make_shared<Recorder>();
+    auto history = controller();
+    SqliteHeapRise rise;
+    history->migrateWithDelegate(recorder);
+    RunLoop::runUntilIdle();
+    EXPECT_LT(rise.mebibytes(), 8);
+    EXPECT_EQ(std::pair(recorder->finished, recorder->failed), std::pair(1, 0));
+    EXPECT_TRUE(history->getPicture("a"));
+    EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE picture NOTNULL"), 1);
+    EXPECT_EQ(sqlInteger(file, "SELECT length(picture) FROM VistrelImage WHERE identifier = 'long'"),
+              static_cast<long long>(platform::graphics::maxImageFileBytes + 1));
+    EXPECT_TRUE(log.contains("too long to be a picture"));
 }
 
 TEST_F(MigrationTest, ScreenRecordsTheMigrationOnlyWhenItIsDone) {

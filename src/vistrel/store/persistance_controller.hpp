@@ -152,7 +152,9 @@ public:
 
     // Moves every photo still held inside a record into its file. The records are
     // fetched asynchronously and processed on the main queue; a run asked for while
-    // another runs is ignored.
+    // another runs is ignored. Each photo moved is saved before the next is read, so a run
+    // stopped between two records keeps what it moved. A photo longer than any picture
+    // file the kit reads is never read: it stays in its record, as one that is no image does.
     void migrateWithDelegate(std::shared_ptr<MigrationProtocol> delegate);
     void processAsynchronousFetchResult(std::optional<platform::store::FetchResult> result,
                                         std::shared_ptr<MigrationProtocol> delegate);

@@ -1,8 +1,12 @@
 // Moves photos that older versions kept inside the records into their files.
+#include <exception>
+
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/image.hpp"
+#include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 
 namespace vistrel {
@@ -54,6 +58,16 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         if (!image) continue;
         auto identifier = image->identifier();
         if (!identifier) continue;
+        // Never read whole when it is longer than any picture file the kit reads: no photo,
+        // and it stays in its record as a blob that is no image does.
+        if (image->isUnread("picture")) {
+            const auto bytes = image->valueBytes("picture");
+            if (bytes && *bytes > platform::graphics::maxImageFileBytes) {
+                platform::log(platform::concatenate("migration :: a record's photo of ", std::to_string(*bytes),
+                                                    " bytes is too long to be a picture; it stays in its record"));
+                continue;
+            }
+        }
         // Read now, and held only while this record is handled.
         const auto* picture = std::get_if<std::string>(&image->value("picture"));
         if (image->isUnread("picture")) {
@@ -61,10 +75,29 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
             continue;
         }
         if (!picture) continue;
-        auto decoded = platform::graphics::Image::decode(*picture);
+        std::optional<platform::graphics::Image> decoded;
+        bool written = false;
+        try {
+            decoded = platform::graphics::Image::decode(*picture);
+            written = decoded && savePicture(*decoded, *identifier);
+        } catch (const std::exception& e) {
+            // A host's savePicture that throws: this photo waits for a later run, and the
+            // screen is still told how the run ended.
+            platform::log(platform::concatenate("migration :: writing a record's photo threw: ",
+                                                platform::excerptOnOneLine(e.what(), 512, 4)));
+            decoded.reset();
+            left = true;
+        } catch (...) {
+            platform::log("migration :: writing a record's photo threw");
+            decoded.reset();
+            left = true;
+        }
         // The blob is the only copy until its file is written.
-        if (decoded && savePicture(*decoded, *identifier)) {
+        if (written) {
             image->setPicture(std::nullopt);
+            // Saved before the next record is read, so that a run stopped later keeps what
+            // it moved; a save that fails here is tried again with the next, and at the end.
+            context->save();
             continue;
         }
         // A blob that is no image can never be moved and stays in its record; one whose

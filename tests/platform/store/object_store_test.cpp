@@ -207,6 +207,10 @@ TEST_F(ObjectStoreTest, ChosenAttributesAreReadAndTheOthersWhenAsked) {
     ASSERT_EQ(keys(found), (std::vector<std::string>{"b", "a"}));
     const auto a = found.back();
     EXPECT_TRUE(a->isUnread("body") && a->isUnread("date") && !a->isUnread("key"));
+    // The length of a value left in the file is told without reading it.
+    EXPECT_EQ(std::tuple(a->valueBytes("body"), a->valueBytes("date"), a->valueBytes("key")),
+              std::tuple(std::optional<std::size_t>(6), std::optional<std::size_t>(0), std::optional<std::size_t>(1)));
+    EXPECT_TRUE(a->isUnread("body") && a->isUnread("date"));
     runSql(file, "UPDATE Note SET key = 'A', body = 'new body' WHERE key = 'a'");
     EXPECT_EQ(a->stringValue("body"), "new body");
     EXPECT_FALSE(a->isUnread("body"));
@@ -236,6 +240,7 @@ TEST_F(ObjectStoreTest, ChosenAttributesAreReadAndTheOthersWhenAsked) {
     runSql(file, "DELETE FROM Note");
     platform::LogCapture log;
     EXPECT_FALSE(found.front()->stringValue("body"));
+    EXPECT_FALSE(found.front()->valueBytes("body"));
     EXPECT_TRUE(found.front()->isUnread("body"));
     EXPECT_TRUE(log.contains("the record is no longer in the store"));
     chosen.propertiesToFetch->push_back("nothing");

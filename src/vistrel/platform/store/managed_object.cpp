@@ -71,6 +71,22 @@ const AttributeValue& ManagedObject::value(std::string_view attribute) const {
     return values_[*index];
 }
 
+std::optional<std::size_t> ManagedObject::valueBytes(std::string_view attribute) const {
+    auto index = entity_->indexOfAttribute(attribute);
+    if (!index) return std::nullopt;
+    if (!(*index < unread_.size() && unread_[*index])) {
+        const auto* text = std::get_if<std::string>(&values_[*index]);
+        return text ? text->size() : 0;
+    }
+    assert(dispatch::isMainThread() && "the store's objects are used on the main thread only");
+    Error error;
+    auto bytes = store_ ? store_->valueBytes(*entity_, rowId_, *index, &error) : std::nullopt;
+    if (!bytes)
+        log(escapeControlCharacters(
+            concatenate("store :: the length of a value left in the store cannot be read: ", error.description())));
+    return bytes;
+}
+
 bool ManagedObject::isUnread(std::string_view attribute) const {
     auto index = entity_->indexOfAttribute(attribute);
     return index && *index < unread_.size() && unread_[*index];

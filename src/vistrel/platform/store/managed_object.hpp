@@ -4,6 +4,7 @@
 // save of its context. A value its fetch left in the file is read from there when it is
 // first asked for, and then held (a fault, fired). Subclasses registered by class name
 // give typed accessors.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -42,6 +43,12 @@ public:
     // Whether the attribute's value is still only in the store: its fetch left it unread,
     // and it was not asked for since (or the read failed). False for an unknown attribute.
     bool isUnread(std::string_view attribute) const;
+    // How many bytes the attribute's text or binary value takes (0 for no value, or one of
+    // another kind): of a value held, its own; of one still only in the store, found there
+    // without reading it, so that a caller can refuse a value too long to read. None, with a
+    // log line, when the store cannot tell (the record is gone from it, say), and for an
+    // unknown attribute.
+    std::optional<std::size_t> valueBytes(std::string_view attribute) const;
     // Ignored (with a log line) for an unknown attribute or a value of the wrong kind.
     void setValue(std::string_view attribute, AttributeValue value);
 

@@ -576,6 +576,39 @@ std::optional<AttributeValue> PersistentStoreCoordinator::fetchValue(const Entit
     return value;
 }
 
+std::optional<std::size_t> PersistentStoreCoordinator::valueBytes(const EntityDescription& entity, std::int64_t rowId,
+                                                                  std::size_t attribute, Error* error) {
+    auto fail = [&](std::string_view reason, int code = 0) -> std::optional<std::size_t> {
+        if (error) *error = connection_ ? connection_->error(reason, code) : Connection{}.error(reason, SQLITE_CANTOPEN);
+        return std::nullopt;
+    };
+    if (!connection_) return fail("the store is not open", SQLITE_CANTOPEN);
+    if (model_->entity(entity.name) != &entity || attribute >= entity.attributes.size())
+        return fail("the value asked is not one of the model's", SQLITE_MISUSE);
+    const auto& description = entity.attributes[attribute];
+    const std::string name = quotedName(description.name);
+    // typeof() reads the value's kind alone; blob I/O then tells its length without its bytes.
+    sqlite3_stmt* query = connection_->statement(
+        cat("SELECT _rowid_, typeof(", name, ") IN ('text', 'blob') FROM ", quotedName(entity.name), " WHERE pk = ?"));
+    if (!query) return fail("the value's length cannot be fetched");
+    sqlite3_bind_int64(query, 1, rowId);
+    const int step = sqlite3_step(query);
+    const std::int64_t row = step == SQLITE_ROW ? sqlite3_column_int64(query, 0) : 0;
+    const bool bytes = step == SQLITE_ROW && sqlite3_column_int(query, 1) != 0;
+    sqlite3_reset(query);
+    if (step == SQLITE_DONE) return fail("the record is no longer in the store", SQLITE_NOTFOUND);
+    if (step != SQLITE_ROW) return fail("the value's length cannot be fetched");
+    if (!bytes) return 0;
+    sqlite3_blob* blob = nullptr;
+    const int opened =
+        sqlite3_blob_open(connection_->db, "main", entity.name.c_str(), description.name.c_str(), row, 0, &blob);
+    std::optional<std::size_t> length;
+    if (opened == SQLITE_OK) length = static_cast<std::size_t>(sqlite3_blob_bytes(blob));
+    else fail("the value's length cannot be fetched", opened);
+    sqlite3_blob_close(blob);
+    return length;
+}
+
 std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const StoreChanges& changes, Error* error) {
     if (!connection_) {
         if (error) *error = Connection{}.error("the store is not open", SQLITE_CANTOPEN);

@@ -78,6 +78,11 @@ public:
     // the error, when the row is no longer in the store or cannot be read.
     std::optional<AttributeValue> fetchValue(const EntityDescription& entity, std::int64_t rowId,
                                              std::size_t attribute, Error* error = nullptr);
+    // How many bytes the text or binary value of one attribute (its position in the entity)
+    // of one row takes in the file, found without reading them (0 for no value, or one of
+    // another kind); none, with the error, as fetchValue.
+    std::optional<std::size_t> valueBytes(const EntityDescription& entity, std::int64_t rowId, std::size_t attribute,
+                                          Error* error = nullptr);
     // Writes the changes in one transaction (an update, the values marked changed only);
     // on success gives the keys of the inserted rows in order, on failure nothing is
     // written. After beginWriting, that transaction is the one begun there.

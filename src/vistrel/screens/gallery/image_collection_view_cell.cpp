@@ -8,7 +8,6 @@
 #include "vistrel/core/icon_type.hpp"
 #include "vistrel/core/icon_view.hpp"
 #include "vistrel/core/palette.hpp"
-#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/font_registry.hpp"
 #include "vistrel/platform/ui/screen.hpp"
 #include "vistrel/platform/ui/tap_gesture_recognizer.hpp"
@@ -47,7 +46,8 @@ void ImageCollectionViewCell::configureWithVistrelImage(const std::shared_ptr<Vi
     vistrelImage_ = image;
     clearContents();
     if (!image) return;
-    if (auto legacy = image->picture()) platform::log(std::to_string(legacy->size()));
+    // The photo an earlier version kept inside the record is left in the store, unread:
+    // the card shows the record's file.
     layoutIfNeeded();
     auto photo = imageView.lock();
     if (auto identifier = image->identifier(); identifier && photo && persistanceController && pictureLoader) {
