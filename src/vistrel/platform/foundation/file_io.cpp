@@ -168,7 +168,8 @@ bool syncFolderOf(const std::filesystem::path& path) {
     return fd.get() >= 0 && ::fsync(fd.get()) == 0;
 }
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode,
+                         FileIdentity* written) {
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
     if (ec) return false;
@@ -181,18 +182,23 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     // In pieces, so that a run stopped at any instant of a large write is one a test can
     // reproduce: the temporary then holds part of the bytes.
     constexpr std::size_t piece = 256 * 1024;
-    std::size_t written = 0;
-    while (ok && written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, std::min(piece, bytes.size() - written));
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, std::min(piece, bytes.size() - done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             ok = false;
         } else {
-            written += static_cast<std::size_t>(n);
+            done += static_cast<std::size_t>(n);
             fileStep("write: piece written");
         }
     }
     ok = ok && ::fsync(fd) == 0;
+    struct stat st {};
+    if (ok && written) {
+        ok = ::fstat(fd, &st) == 0;
+        *written = FileIdentity{st.st_dev, st.st_ino};
+    }
     ok = (::close(fd) == 0) && ok;
     if (ok) fileStep("write: flushed");
     ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
