@@ -107,6 +107,10 @@ std::filesystem::path temporaryPathFor(const std::filesystem::path& path, std::s
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          mode_t mode = 0644, FileIdentity* written = nullptr);
 
+// The same, but the file is put in place only where nothing has the name: false, and
+// what has it left as it is, when something does (another process that wrote it first).
+bool writeNewFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode = 0644);
+
 // Flushes the folder that holds `path` to its disk, so that the names just given in it
 // (renames, links) outlive a power cut. False when it cannot be opened or flushed.
 bool syncFolderOf(const std::filesystem::path& path);
