@@ -12,7 +12,9 @@
 // - a photo file of a GIF of two 2048 x 2048 frames, each with the most LZW clear codes a
 //   frame may hold (one every two pixels, as encoders that do not compress write), read
 //   through the store's getPicture and at a card's size, beside a GIF of the same frames
-//   as giflib's encoder writes it.
+//   as giflib's encoder writes it;
+// - a 64 x 64 PNG behind 999 compressed text chunks of 8 KB, each inflating to 7.9 MB
+//   (7.6 MB), for a row's icon.
 // Counter: whether a picture came (shown).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -52,6 +54,13 @@ void decodeOnce(benchmark::State& state, const std::string& bytes, int width, in
     for (auto _ : state) shown = platform::graphics::readStillForDisplay(bytes, width, height, limits).has_value();
     report(state, shown, bytes.size());
 }
+
+void BM_CompressedTextsPngForAnIcon(benchmark::State& state) {
+    static const std::string png = imagetest::pngWithCompressedTexts(
+        imagetest::twoColourPng(64, 64, {255, 0, 0, 255}, {0, 0, 255, 128}), 999, 7'900'000);
+    decodeOnce(state, png, kIcon, kIcon);
+}
+BENCHMARK(BM_CompressedTextsPngForAnIcon)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_ManyScansJpegForAnIcon(benchmark::State& state) {
     static const std::string jpeg = imagetest::jpegWithManyScans(2048, 2048, 100000);

@@ -179,6 +179,23 @@ inline std::string pngWithTextBeforeItsPixels(const std::string& png, std::size_
     return png.substr(0, kHeaderEnd) + pngChunk("tEXt", text) + png.substr(kHeaderEnd);
 }
 
+// The PNG with `count` compressed text chunks after its header, each a few kilobytes that
+// inflate to `inflated` bytes.
+inline std::string pngWithCompressedTexts(const std::string& png, int count, std::size_t inflated) {
+    constexpr std::size_t kHeaderEnd = 8 + 25;  // the signature and the header chunk
+    const std::string raw(inflated, 'n');
+    uLongf length = compressBound(static_cast<uLong>(raw.size()));
+    std::string deflated(length, '\0');
+    if (png.size() < kHeaderEnd || compress2(reinterpret_cast<Bytef*>(deflated.data()), &length,
+                                             reinterpret_cast<const Bytef*>(raw.data()), static_cast<uLong>(raw.size()), 9) != Z_OK)
+        return png;
+    deflated.resize(length);
+    std::string texts;
+    // A keyword, its end and the compression method, then the text.
+    for (int i = 0; i < count; ++i) texts += pngChunk("zTXt", "Comment" + std::to_string(i) + std::string(2, '\0') + deflated);
+    return png.substr(0, kHeaderEnd) + texts + png.substr(kHeaderEnd);
+}
+
 // The PNG's header, then its pixels' data in chunks of `chunkBytes` up to `totalBytes`: a
 // deflate stream of empty blocks that never ends, nor gives a byte.
 inline std::string pngWhosePixelDataNeverEnds(const std::string& png, std::size_t chunkBytes, std::size_t totalBytes) {

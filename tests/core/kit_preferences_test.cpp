@@ -10,8 +10,10 @@
 #include "support/set_aside_copies.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/core/kit_defaults.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
 #include "vistrel/core/vistrel_pref.hpp"
 #include "vistrel/platform/foundation/directories.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
 
@@ -152,5 +154,37 @@ TEST(KitPreferencesTest, ItsOwnFileOfSharedValuesKeepsItsSizeAndItsValues) {
     EXPECT_EQ(std::tuple(VistrelPref::getApiKey(), VistrelPref::getApplicationInstanceId(), VistrelPref::useBlackAndWhite(),
                          testsupport::setAsideCopies(kit.path(), "io.vistrel.sdk.plist").size()),
               std::tuple("some-key", "some-instance", false, std::size_t{0}));
+    vistrel::reopenKitDefaults();
+}
+
+namespace {
+
+// Another process of the host, started at the same moment, that has taken the earlier
+// file over and set its key just before this one's copy of the earlier file is put in
+// place.
+std::filesystem::path gKitFile;
+void anotherProcessWritesFirst(std::string_view step) {
+    static bool writing = false;
+    if (step != "write: flushed" || writing || std::filesystem::exists(gKitFile)) return;
+    writing = true;
+    UserDefaults(gKitFile).set("apiKey", Value("the other's"));
+    writing = false;
+}
+
+}  // namespace
+
+// Two processes of a host start at once and both find no file of the kit's: the one that
+// copies the earlier file second never replaces what the first wrote meanwhile.
+TEST(KitPreferencesTest, TakingAnEarlierFileOverNeverReplacesTheKitsFile) {
+    testsupport::TempDir kit;
+    testsupport::ScopedEnv home("VISTREL_HOME", kit.path().c_str());
+    UserDefaults(kit / "preferences.plist").set("apiKey", Value("stored-key"));
+    gKitFile = kit / (std::string(vistrel::kBundleIdentifier) + ".plist");
+    vistrel::reopenKitDefaults();
+    platform::setFileStepObserver(&anotherProcessWritesFirst);
+    const std::optional<std::string> key = VistrelPref::getApiKey();
+    platform::setFileStepObserver(nullptr);
+    EXPECT_EQ(std::tuple(key, UserDefaults(gKitFile).string("apiKey")),
+              std::tuple("the other's", "the other's"));
     vistrel::reopenKitDefaults();
 }

@@ -36,8 +36,10 @@ void adoptEarlierFile(const std::filesystem::path& folder, const std::filesystem
                                             platform::describe(*read.error), ", not taken over"));
         return;
     }
-    // Private from the first byte: the file holds the API key.
-    if (!platform::writeFileAtomically(file, *read.bytes, 0600))
+    // Private from the first byte: the file holds the API key. Another process of the host
+    // may have taken the earlier file over and written since the look above: what it
+    // wrote stays.
+    if (!platform::writeNewFileAtomically(file, *read.bytes, 0600) && !fs::exists(file, ec))
         platform::log(platform::concatenate("preferences :: could not copy ", earlier.string()));
 }
 }  // namespace

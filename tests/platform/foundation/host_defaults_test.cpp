@@ -361,3 +361,60 @@ TEST(HostDefaultsTest, AFileTheHostRewritesWhileItIsReadIsReadAgainOrLeftAsItIs)
     writer.join();
     UserDefaults::resetStandard();
 }
+
+namespace {
+
+// A file of the host's values, in XML.
+std::string hostValues(const std::vector<std::pair<std::string, std::string>>& entries) {
+    std::string body = "<dict>";
+    for (const auto& [key, value] : entries) body += "<key>" + key + "</key><string>" + value + "</string>";
+    return plisttest::xmlPlist(body + "</dict>");
+}
+
+}  // namespace
+
+// Another writer of the file (the host itself, in place or by a rename, or a second
+// instance of the defaults, as a second process has) writes it after these defaults read
+// or wrote it: their next change is made onto what the file holds then, so that nothing
+// the other wrote is lost, and what was removed there stays removed.
+TEST(HostDefaultsTest, AChangeIsMadeOntoWhatAnotherWriterLeftInTheFile) {
+    struct Row {
+        std::string name;
+        bool fileAtOpen;
+        std::function<void(const fs::path& file)> other;
+        std::vector<std::pair<std::string, std::optional<std::string>>> expected;
+    };
+    // The host's next file: what it read then (the defaults' first key among it), a value
+    // changed, one added and one removed.
+    const std::string later = hostValues({{"first", "1"}, {"host", "later"}, {"added", "a"}});
+    const std::vector<Row> rows = {
+        {"the host rewrites its file in place", true, [&](const fs::path& file) { rewriteInPlace(file, later); },
+         {{"host", "later"}, {"added", "a"}, {"removed", std::nullopt}, {"first", "1"}, {"second", "2"}}},
+        {"the host replaces its file", true,
+         [&](const fs::path& file) { platform::writeFileAtomically(file, later, 0600); },
+         {{"host", "later"}, {"added", "a"}, {"removed", std::nullopt}, {"first", "1"}, {"second", "2"}}},
+        {"the host makes its file after the defaults found none", false,
+         [&](const fs::path& file) { platform::writeFileAtomically(file, later, 0600); },
+         {{"host", "later"}, {"added", "a"}, {"first", "1"}, {"second", "2"}}},
+        {"a second instance sets a key and removes one", true,
+         [](const fs::path& file) {
+             UserDefaults other(file);
+             other.set("other", Value("o"));
+             other.remove("removed");
+         },
+         {{"host", "h"}, {"other", "o"}, {"removed", std::nullopt}, {"first", "1"}, {"second", "2"}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testsupport::TempDir dir;
+        const fs::path file = dir / "preferences.plist";
+        if (row.fileAtOpen) dir.write("preferences.plist", hostValues({{"host", "h"}, {"removed", "r"}}));
+        UserDefaults defaults(file);
+        EXPECT_TRUE(defaults.set("first", Value("1")));
+        row.other(file);
+        EXPECT_TRUE(defaults.set("second", Value("2")));
+        const UserDefaults reopened(file);
+        for (const auto& [key, value] : row.expected) EXPECT_EQ(reopened.string(key), value) << key;
+        for (const auto& [key, value] : row.expected) EXPECT_EQ(defaults.string(key), value) << key;
+    }
+}

@@ -87,6 +87,9 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
     const std::string twelveMegapixels = imagetest::jpegWithoutItsEnd(kitJpeg(4032, 3024));
     const std::string noisyPhoto = noisyPng(1600, 1200);
     const std::string smallPhoto = imagetest::encodeJpeg(imagetest::Picture(64, 48, {90, 60, 30, 255}));
+    const std::string compressedTexts =
+        imagetest::pngWithCompressedTexts(imagetest::twoColourPng(64, 64, {255, 0, 0, 255}, {0, 0, 255, 128}), 100,
+                                          7'900'000);
     const Row rows[] = {
         {"progressive JPEG followed by 5,000 scans", imagetest::jpegWithManyScans(512, 512, 5000), 0, 96, 96, {},
          0, 0, 8},
@@ -134,6 +137,11 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
          imagetest::pngWithTextBeforeItsPixels(noisyPhoto, 10 << 20), 1, 345, 376, {}, 501, 376, 8, 8},
         {"PNG photo of 1600 x 1200 behind a 20 MiB text chunk, from its file",
          imagetest::pngWithTextBeforeItsPixels(noisyPhoto, 20 << 20), 1, 345, 376, {}, 501, 376, 8, 8},
+        // Texts kept by no decode: 100 chunks of 8 KB, each inflating to as much as the decoder
+        // takes of a chunk.
+        {"PNG of 64 x 64 behind compressed texts of 800 MB", compressedTexts, 0, 96, 96, {}, 64, 64, 8},
+        {"PNG of 64 x 64 behind compressed texts of 800 MB, from its file", compressedTexts, 1, 96, 96, {}, 64, 64,
+         8},
         // Rows of 4,097 bytes: 2.1 MB, at most 2.4 MB as deflate stores them; data that
         // never ends is read no further.
         {"PNG of 1024 x 512 whose pixels' data never ends, from its file",

@@ -1,6 +1,7 @@
 #include "vistrel/platform/foundation/file_io.hpp"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -168,7 +169,21 @@ bool syncFolderOf(const std::filesystem::path& path) {
     return fd.get() >= 0 && ::fsync(fd.get()) == 0;
 }
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
+namespace {
+
+// Puts the temporary at the path's name: over what has it, or, unless `replace`, only
+// where nothing has it (by a rename that does not replace, else by a second link).
+bool putInPlace(const std::filesystem::path& temporary, const std::filesystem::path& path, bool replace) {
+    if (replace) return ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return true;
+    // A file system that cannot rename so: a link fails where the name is taken too.
+    if ((errno != EINVAL && errno != ENOSYS) || ::link(temporary.c_str(), path.c_str()) != 0) return false;
+    ::unlink(temporary.c_str());
+    return true;
+}
+
+bool writeAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode, FileIdentity* written,
+                     bool replace) {
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
     if (ec) return false;
@@ -181,21 +196,26 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     // In pieces, so that a run stopped at any instant of a large write is one a test can
     // reproduce: the temporary then holds part of the bytes.
     constexpr std::size_t piece = 256 * 1024;
-    std::size_t written = 0;
-    while (ok && written < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + written, std::min(piece, bytes.size() - written));
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, std::min(piece, bytes.size() - done));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             ok = false;
         } else {
-            written += static_cast<std::size_t>(n);
+            done += static_cast<std::size_t>(n);
             fileStep("write: piece written");
         }
     }
     ok = ok && ::fsync(fd) == 0;
+    struct stat st {};
+    if (ok && written) {
+        ok = ::fstat(fd, &st) == 0;
+        *written = FileIdentity{st.st_dev, st.st_ino};
+    }
     ok = (::close(fd) == 0) && ok;
     if (ok) fileStep("write: flushed");
-    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+    ok = ok && putInPlace(temporary, path, replace);
     if (!ok) {
         ::unlink(temporary.c_str());
         return false;
@@ -205,6 +225,17 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     // outlive a power cut, so a failure there does not undo the write.
     syncFolderOf(path);
     return true;
+}
+
+}  // namespace
+
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode,
+                         FileIdentity* written) {
+    return writeAtomically(path, bytes, mode, written, true);
+}
+
+bool writeNewFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
+    return writeAtomically(path, bytes, mode, nullptr, false);
 }
 
 std::optional<std::string_view> temporaryTargetOf(std::string_view name, std::string_view mark) {

@@ -13,6 +13,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "vistrel/platform/foundation/file_identity.hpp"
+
 namespace platform {
 
 // Why a file was not read.
@@ -100,9 +102,14 @@ std::filesystem::path temporaryPathFor(const std::filesystem::path& path, std::s
 // 256 KiB, flushes it, gives it the mode and renames it over the target, so a reader sees
 // the old or the new file, never half of one; then flushes the folder, so that the rename
 // outlives a power cut. Creates missing parent folders. False on any failure before the
-// rename. Each step is told to the file step observer (file_steps.hpp).
+// rename. Each step is told to the file step observer (file_steps.hpp). `written`, when
+// given, is told which file was put in place: one that has the name still is that file.
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         mode_t mode = 0644);
+                         mode_t mode = 0644, FileIdentity* written = nullptr);
+
+// The same, but the file is put in place only where nothing has the name: false, and
+// what has it left as it is, when something does (another process that wrote it first).
+bool writeNewFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode = 0644);
 
 // Flushes the folder that holds `path` to its disk, so that the names just given in it
 // (renames, links) outlive a power cut. False when it cannot be opened or flushed.

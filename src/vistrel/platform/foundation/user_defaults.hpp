@@ -5,14 +5,18 @@
 // left where it is. Safe to use from any thread.
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
+#include <functional>
 #include <limits>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <shared_mutex>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/value.hpp"
@@ -74,15 +78,34 @@ public:
     // the file could not be written, or was left unread where it is: the value is kept
     // in memory all the same. Readers wait only while the value is stored, not while the
     // file is written; writes follow one another, each of the latest values.
+    // Another writer of the file (its program, or defaults of the same file in another
+    // process) may have written it since these defaults last read or wrote it (its size,
+    // times or identity say so): it is then read again, as when opened, and the changes
+    // these defaults have not written yet are made onto what it holds, so that none of the
+    // other writer's values is lost. One that no longer reads is not written over: false,
+    // and those changes wait for the next.
     bool set(std::string_view key, Value value);
     bool setBool(std::string_view key, bool value);
     bool remove(std::string_view key);
 
     const std::filesystem::path& filePath() const { return file_; }
 
+    // What a look at a file tells of its bytes: which file it is, its size, and when it
+    // last changed.
+    struct FileState {
+        dev_t device;
+        ino_t inode;
+        off_t size;
+        timespec modified, changed;
+        friend bool operator==(const FileState& a, const FileState& b);
+    };
+
 private:
     // Writes the latest values, unless a write since change number `change` has.
     bool persist(std::uint64_t change);
+    // Makes the changes not written yet onto the file's values if another writer wrote it
+    // since it was last read or written here. False when it no longer reads.
+    bool takeOtherWrites();
     // Moves a damaged (or, for `kind` "too large", oversized) file aside; false when it stays.
     bool moveAside(std::string_view kind, std::string_view why);
     // Leaves the file where it is, unread, and never to be written over.
@@ -91,20 +114,33 @@ private:
     std::filesystem::path file_;
     // Where changes are written: the file that file_ names through its links.
     std::filesystem::path target_;
+    std::optional<DefaultsBounds> ownBounds_;
     // False while a file the defaults did not read is at file_.
     bool writable_ = true;
-    // The form of the file read, which changes are written in too.
-    PropertyListFormat format_ = PropertyListFormat::xml;
 
-    // Guards values_ and changes_: readers share it, a change holds it while it stores.
+    // Guards values_, changes_, unwritten_ and format_: readers share it, a change holds
+    // it while it stores.
     mutable std::shared_mutex mutex_;
     Value values_{Dictionary()};  // a dictionary, copied on write while a write holds it
     std::uint64_t changes_ = 0;
+    // The changes not written yet, by key: the value set (none for a key removed) and the
+    // number of the change.
+    struct Unwritten {
+        std::optional<Value> value;
+        std::uint64_t change;
+    };
+    std::map<std::string, Unwritten, std::less<>> unwritten_;
+    // The form of the file read, which changes are written in too.
+    PropertyListFormat format_ = PropertyListFormat::xml;
 
     // Orders the writes: the last written is the latest state.
     std::mutex writeMutex_;
     std::uint64_t written_ = 0;  // the change the last write carried
     bool lastWriteSucceeded_ = true;
+    // The file as it was last read or written here (none: there was no file); unknown
+    // (knownState_ false) when another writer may have put its own in place meanwhile.
+    bool knownState_ = true;
+    std::optional<FileState> known_;
 };
 
 }  // namespace platform

@@ -127,6 +127,11 @@ std::optional<Bitmap> decodePngFitted(PictureInput& bytes, int width, int height
     Input input{bytes, {}};
     png_set_read_fn(read.png, &input, readInput);
     png_set_user_limits(read.png, Image::maxDecodedDimension, Image::maxDecodedDimension);
+    // Texts are never shown, and a compressed one inflates to as much as libpng takes of a
+    // chunk (8 MB) from a few kilobytes, each kept until the decode ends: they are passed
+    // over, their bytes only checked.
+    static constexpr png_byte kTexts[] = {'t', 'E', 'X', 't', '\0', 'z', 'T', 'X', 't', '\0', 'i', 'T', 'X', 't', '\0'};
+    png_set_keep_unknown_chunks(read.png, PNG_HANDLE_CHUNK_NEVER, kTexts, sizeof kTexts / 5);
     if (!readHeader(read.png, read.info)) return std::nullopt;
     const png_uint_32 fullWidth = png_get_image_width(read.png, read.info);
     const png_uint_32 fullHeight = png_get_image_height(read.png, read.info);
