@@ -552,6 +552,18 @@ std::optional<std::vector<StoreRow>> PersistentStoreCoordinator::fetch(const Fet
     return rows;
 }
 
+const AttributeDescription* PersistentStoreCoordinator::askedAttribute(const EntityDescription& entity,
+                                                                      std::size_t attribute, Error* error) const {
+    const auto fail = [&](std::string_view reason, int code) -> const AttributeDescription* {
+        if (error) *error = connection_ ? connection_->error(reason, code) : Connection{}.error(reason, code);
+        return nullptr;
+    };
+    if (!connection_) return fail("the store is not open", SQLITE_CANTOPEN);
+    if (model_->entity(entity.name) != &entity || attribute >= entity.attributes.size())
+        return fail("the value asked is not one of the model's", SQLITE_MISUSE);
+    return &entity.attributes[attribute];
+}
+
 std::optional<AttributeValue> PersistentStoreCoordinator::fetchValue(const EntityDescription& entity,
                                                                     std::int64_t rowId, std::size_t attribute,
                                                                     Error* error) {
@@ -559,10 +571,9 @@ std::optional<AttributeValue> PersistentStoreCoordinator::fetchValue(const Entit
         if (error) *error = connection_ ? connection_->error(reason, code) : Connection{}.error(reason, SQLITE_CANTOPEN);
         return std::nullopt;
     };
-    if (!connection_) return fail("the store is not open", SQLITE_CANTOPEN);
-    if (model_->entity(entity.name) != &entity || attribute >= entity.attributes.size())
-        return fail("the value asked is not one of the model's", SQLITE_MISUSE);
-    const auto& description = entity.attributes[attribute];
+    const AttributeDescription* asked = askedAttribute(entity, attribute, error);
+    if (!asked) return std::nullopt;
+    const auto& description = *asked;
     sqlite3_stmt* query = connection_->statement(
         cat("SELECT ", quotedName(description.name), " FROM ", quotedName(entity.name), " WHERE pk = ?"));
     if (!query) return fail("the value cannot be fetched");
@@ -582,10 +593,9 @@ std::optional<std::size_t> PersistentStoreCoordinator::valueBytes(const EntityDe
         if (error) *error = connection_ ? connection_->error(reason, code) : Connection{}.error(reason, SQLITE_CANTOPEN);
         return std::nullopt;
     };
-    if (!connection_) return fail("the store is not open", SQLITE_CANTOPEN);
-    if (model_->entity(entity.name) != &entity || attribute >= entity.attributes.size())
-        return fail("the value asked is not one of the model's", SQLITE_MISUSE);
-    const auto& description = entity.attributes[attribute];
+    const AttributeDescription* asked = askedAttribute(entity, attribute, error);
+    if (!asked) return std::nullopt;
+    const auto& description = *asked;
     const std::string name = quotedName(description.name);
     // typeof() reads the value's kind alone; blob I/O then tells its length without its bytes.
     sqlite3_stmt* query = connection_->statement(

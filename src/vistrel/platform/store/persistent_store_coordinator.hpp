@@ -104,6 +104,10 @@ private:
     std::optional<Error> openStore(const std::filesystem::path& file);
     // What the file needs to match the model; none when its schema cannot be read.
     std::optional<SchemaPlan> planSchema(Connection& connection) const;
+    // The attribute a read of one value asks for, when the store is open and it is one of
+    // the model's; else none, with the error.
+    const AttributeDescription* askedAttribute(const EntityDescription& entity, std::size_t attribute,
+                                               Error* error) const;
     std::shared_ptr<const ManagedObjectModel> model_;
     std::unique_ptr<Connection> connection_;
     std::filesystem::path path_;
