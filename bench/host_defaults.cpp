@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "binary_plist_bytes.hpp"
 #include "peak_memory.hpp"
 #include "vistrel/core/kit_defaults.hpp"
 #include "vistrel/platform/foundation/log.hpp"
@@ -46,10 +47,6 @@ std::string xmlFile(std::int64_t keys) {
     return out.append("</dict>\n</plist>\n");
 }
 
-void appendBigEndian(std::string& out, std::uint64_t value, int width) {
-    for (int shift = 8 * (width - 1); shift >= 0; shift -= 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
-}
-
 // A marker with its length: in the marker below 15, else after it as a 4-byte integer.
 void appendMarker(std::string& out, unsigned char type, std::uint64_t length) {
     if (length < 15) {
@@ -58,7 +55,7 @@ void appendMarker(std::string& out, unsigned char type, std::uint64_t length) {
     }
     out.push_back(static_cast<char>(type << 4 | 0xF));
     out.push_back('\x12');
-    appendBigEndian(out, length, 4);
+    plisttest::appendBigEndian(out, length, 4);
 }
 
 // One dictionary of ASCII texts, references and offsets 4 bytes wide.
@@ -68,8 +65,8 @@ std::string binaryFile(std::int64_t keys) {
     const std::uint64_t objects = 1 + 2 * std::uint64_t(keys);
     offsets.push_back(out.size());
     appendMarker(out, 0xD, std::uint64_t(keys));
-    for (std::int64_t i = 0; i < keys; ++i) appendBigEndian(out, 1 + std::uint64_t(i), 4);
-    for (std::int64_t i = 0; i < keys; ++i) appendBigEndian(out, 1 + std::uint64_t(keys + i), 4);
+    for (std::int64_t i = 0; i < keys; ++i) plisttest::appendBigEndian(out, 1 + std::uint64_t(i), 4);
+    for (std::int64_t i = 0; i < keys; ++i) plisttest::appendBigEndian(out, 1 + std::uint64_t(keys + i), 4);
     for (int pass = 0; pass < 2; ++pass)
         for (std::int64_t i = 0; i < keys; ++i) {
             const std::string text = pass == 0 ? key(i) : "value " + std::to_string(i);
@@ -78,13 +75,13 @@ std::string binaryFile(std::int64_t keys) {
             out += text;
         }
     const std::uint64_t table = out.size();
-    for (std::uint64_t offset : offsets) appendBigEndian(out, offset, 4);
+    for (std::uint64_t offset : offsets) plisttest::appendBigEndian(out, offset, 4);
     out.append(6, '\0');
     out.push_back(4);
     out.push_back(4);
-    appendBigEndian(out, objects, 8);
-    appendBigEndian(out, 0, 8);
-    appendBigEndian(out, table, 8);
+    plisttest::appendBigEndian(out, objects, 8);
+    plisttest::appendBigEndian(out, 0, 8);
+    plisttest::appendBigEndian(out, table, 8);
     return out;
 }
 
@@ -153,26 +150,6 @@ BENCHMARK(BM_OpenHostDefaultsAndSetOne)
     ->UseRealTime()
     ->Iterations(3);
 
-// A binary file of the objects (each its marker and contents, references `refWidth`
-// bytes wide), the first at the top; offsets 4 bytes wide.
-std::string binaryOfObjects(const std::vector<std::string>& objects, int refWidth) {
-    std::string out = "bplist00";
-    std::vector<std::uint64_t> offsets;
-    for (const std::string& object : objects) {
-        offsets.push_back(out.size());
-        out += object;
-    }
-    const std::uint64_t table = out.size();
-    for (std::uint64_t offset : offsets) appendBigEndian(out, offset, 4);
-    out.append(6, '\0');
-    out.push_back(4);
-    out.push_back(static_cast<char>(refWidth));
-    appendBigEndian(out, objects.size(), 8);
-    appendBigEndian(out, 0, 8);
-    appendBigEndian(out, table, 8);
-    return out;
-}
-
 std::string object(unsigned char type, std::uint64_t length, std::string_view contents = {}) {
     std::string out;
     appendMarker(out, type, length);
@@ -182,7 +159,7 @@ std::string object(unsigned char type, std::uint64_t length, std::string_view co
 // A container of `count` references to the same object.
 std::string repeated(unsigned char type, std::uint64_t count, std::uint64_t index, int refWidth) {
     std::string out = object(type, count);
-    for (std::uint64_t i = 0; i < count; ++i) appendBigEndian(out, index, refWidth);
+    for (std::uint64_t i = 0; i < count; ++i) plisttest::appendBigEndian(out, index, refWidth);
     return out;
 }
 
@@ -192,7 +169,7 @@ std::string sharedFile(SharedShape shape) {
     const std::string text(257, 't');
     switch (shape) {
     case textAMillionTimes:  // {"values": [text x 1,000,000]}
-        return binaryOfObjects({object(0xD, 1, std::string("\0\0\0\1\0\0\0\2", 8)), object(0x5, 6, "values"),
+        return plisttest::binaryPlist({object(0xD, 1, std::string("\0\0\0\1\0\0\0\2", 8)), object(0x5, 6, "values"),
                                 repeated(0xA, 1'000'000, 3, 4), object(0x5, text.size(), text)},
                                4);
     case dataSixteenTimes: {  // {"k00": data, ... "k15": data}, 32 MiB of data
@@ -206,12 +183,12 @@ std::string sharedFile(SharedShape shape) {
             objects.push_back(object(0x5, 3, key));
         }
         objects.push_back(object(0x4, 32u << 20, std::string(32u << 20, 'd')));
-        return binaryOfObjects(objects, 1);
+        return plisttest::binaryPlist(objects, 1);
     }
     case kitsOwnFile: {  // the kit's three values and {"history": [[text x 25] x 40,000]}
         std::string top = object(0xD, 4);
-        for (std::uint64_t i : {1, 2, 3, 4, 5, 6, 7, 8}) appendBigEndian(top, i, 2);
-        return binaryOfObjects({top, object(0x5, 6, "apiKey"), object(0x5, 21, "applicationInstanceId"),
+        for (std::uint64_t i : {1, 2, 3, 4, 5, 6, 7, 8}) plisttest::appendBigEndian(top, i, 2);
+        return plisttest::binaryPlist({top, object(0x5, 6, "apiKey"), object(0x5, 21, "applicationInstanceId"),
                                 object(0x5, 16, "useBlackAndWhite"), object(0x5, 7, "history"),
                                 object(0x5, 8, "some-key"), object(0x5, 13, "some-instance"), "\x09",
                                 repeated(0xA, 40'000, 9, 2), repeated(0xA, 25, 10, 2), object(0x5, text.size(), text)},

@@ -5,35 +5,14 @@
 #include <utility>
 #include <vector>
 
-namespace plisttest {
+#include "binary_plist_bytes.hpp"
 
-inline void appendBigEndian(std::string& out, std::uint64_t value, int width) {
-    for (int shift = 8 * (width - 1); shift >= 0; shift -= 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
-}
+namespace plisttest {
 
 // A reference to object `index` as the files below write them (two bytes).
 inline std::string ref(std::uint64_t index) {
     std::string out;
     appendBigEndian(out, index, 2);
-    return out;
-}
-
-// A binary property list of the objects (each its marker and contents), the first at the top.
-inline std::string binaryPlist(const std::vector<std::string>& objects) {
-    std::string out = "bplist00";
-    std::vector<std::size_t> offsets;
-    for (const std::string& object : objects) {
-        offsets.push_back(out.size());
-        out += object;
-    }
-    const std::size_t table = out.size();
-    for (std::size_t offset : offsets) appendBigEndian(out, offset, 4);
-    out.append(6, '\0');
-    out.push_back(4);  // offset width
-    out.push_back(2);  // reference width
-    appendBigEndian(out, objects.size(), 8);
-    appendBigEndian(out, 0, 8);
-    appendBigEndian(out, table, 8);
     return out;
 }
 
