@@ -8,6 +8,7 @@
 #include "vistrel/core/icon_type.hpp"
 #include "vistrel/core/icon_view.hpp"
 #include "vistrel/core/palette.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/font_registry.hpp"
 #include "vistrel/platform/ui/screen.hpp"
 #include "vistrel/platform/ui/tap_gesture_recognizer.hpp"
@@ -46,8 +47,9 @@ void ImageCollectionViewCell::configureWithVistrelImage(const std::shared_ptr<Vi
     vistrelImage_ = image;
     clearContents();
     if (!image) return;
-    // The photo an earlier version kept inside the record is left in the store, unread:
-    // the card shows the record's file.
+    // The photo an earlier version kept inside the record is left in the store, unread
+    // (the card shows the record's file): only its length is told, found without reading it.
+    if (const auto legacy = image->valueBytes("picture"); legacy && *legacy > 0) platform::log(std::to_string(*legacy));
     layoutIfNeeded();
     auto photo = imageView.lock();
     if (auto identifier = image->identifier(); identifier && photo && persistanceController && pictureLoader) {
