@@ -173,7 +173,7 @@ namespace {
 
 // Puts the temporary at the path's name: over what has it, or, unless `replace`, only
 // where nothing has it (by a rename that does not replace, else by a second link).
-bool putInPlace(const std::filesystem::path& temporary, const std::filesystem::path& path, bool replace) {
+bool renameInPlace(const std::filesystem::path& temporary, const std::filesystem::path& path, bool replace) {
     if (replace) return ::rename(temporary.c_str(), path.c_str()) == 0;
     if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return true;
     // A file system that cannot rename so: a link fails where the name is taken too.
@@ -182,15 +182,15 @@ bool putInPlace(const std::filesystem::path& temporary, const std::filesystem::p
     return true;
 }
 
-bool writeAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode, FileIdentity* written,
-                     bool replace) {
+std::optional<std::filesystem::path> writeTemporary(const std::filesystem::path& path, std::string_view bytes,
+                                                    mode_t mode, std::string_view mark, FileIdentity* written) {
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
-    if (ec) return false;
+    if (ec) return std::nullopt;
 
-    const std::filesystem::path temporary = temporaryPathFor(path);
+    std::filesystem::path temporary = temporaryPathFor(path, mark);
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd < 0) return false;
+    if (fd < 0) return std::nullopt;
     fileStep("write: temporary opened");
     bool ok = ::fchmod(fd, mode) == 0;
     // In pieces, so that a run stopped at any instant of a large write is one a test can
@@ -214,20 +214,40 @@ bool writeAtomically(const std::filesystem::path& path, std::string_view bytes, 
         *written = FileIdentity{st.st_dev, st.st_ino};
     }
     ok = (::close(fd) == 0) && ok;
-    if (ok) fileStep("write: flushed");
-    ok = ok && putInPlace(temporary, path, replace);
     if (!ok) {
         ::unlink(temporary.c_str());
+        return std::nullopt;
+    }
+    fileStep("write: flushed");
+    return temporary;
+}
+
+bool writeAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode, FileIdentity* written,
+                     bool replace) {
+    const auto temporary = writeTemporary(path, bytes, mode, temporaryMark, written);
+    if (!temporary) return false;
+    if (!putTemporaryInPlace(*temporary, path, replace)) {
+        ::unlink(temporary->c_str());
         return false;
     }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> writeTemporaryFile(const std::filesystem::path& path, std::string_view bytes,
+                                                        mode_t mode, std::string_view mark) {
+    return writeTemporary(path, bytes, mode, mark, nullptr);
+}
+
+bool putTemporaryInPlace(const std::filesystem::path& temporary, const std::filesystem::path& path, bool replace) {
+    if (!renameInPlace(temporary, path, replace)) return false;
     fileStep("write: renamed");
     // The new file is whole and in place; flushing its folder only makes the rename
     // outlive a power cut, so a failure there does not undo the write.
     syncFolderOf(path);
     return true;
 }
-
-}  // namespace
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode,
                          FileIdentity* written) {

@@ -111,6 +111,18 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
 // what has it left as it is, when something does (another process that wrote it first).
 bool writeNewFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode = 0644);
 
+// The first half of an atomic write, for a caller that puts the file in place later (once
+// it holds a lock, say): the bytes written to a new temporary beside `path`
+// (temporaryPathFor with the mark), in pieces, flushed, with the mode. Its path, or none,
+// with nothing left, on any failure. Missing parent folders are made.
+std::optional<std::filesystem::path> writeTemporaryFile(const std::filesystem::path& path, std::string_view bytes,
+                                                        mode_t mode = 0644, std::string_view mark = temporaryMark);
+
+// The second half: the temporary renamed to the path's name, over what has it or, unless
+// `replace`, only where nothing has it; then the folder flushed. False, with the temporary
+// left as it is, when the rename fails.
+bool putTemporaryInPlace(const std::filesystem::path& temporary, const std::filesystem::path& path, bool replace);
+
 // Flushes the folder that holds `path` to its disk, so that the names just given in it
 // (renames, links) outlive a power cut. False when it cannot be opened or flushed.
 bool syncFolderOf(const std::filesystem::path& path);
