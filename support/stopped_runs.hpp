@@ -25,7 +25,7 @@ extern char** environ;
 namespace testsupport {
 
 // Starts this program with the arguments (after its own name) and the environment
-// variables ("NAME=value") added to this process's, its standard output (and its errors,
+// variables ("NAME=value") added to this process's (in place of its own of those names), its standard output (and its errors,
 // with `errorsToo`) into `output`. Gives the child, or -1 when it could not start.
 inline pid_t startThisProgram(std::vector<std::string> arguments, std::vector<std::string> variables,
                               const std::filesystem::path& output, bool errorsToo) {
@@ -33,7 +33,15 @@ inline pid_t startThisProgram(std::vector<std::string> arguments, std::vector<st
     std::vector<char*> argv, environment;
     for (auto& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    for (char** variable = environ; *variable; ++variable) environment.push_back(*variable);
+    // A variable given takes the place of this process's own of that name.
+    const auto given = [&](std::string_view variable) {
+        const auto name = variable.substr(0, variable.find('=') + 1);
+        for (const auto& mine : variables)
+            if (std::string_view(mine).starts_with(name)) return true;
+        return false;
+    };
+    for (char** variable = environ; *variable; ++variable)
+        if (!given(*variable)) environment.push_back(*variable);
     for (auto& variable : variables) environment.push_back(variable.data());
     environment.push_back(nullptr);
     posix_spawn_file_actions_t actions;

@@ -64,10 +64,10 @@ TEST_F(StoppedSaveTest, DISABLED_SaveStoppedAtAStep) {
 
 // Runs the child with its parameters; gives its wait status.
 int runChild(const std::filesystem::path& folder, int step, bool recordFails, const std::filesystem::path& stepsFile,
-             const std::filesystem::path& output) {
+             const std::filesystem::path& output, const std::string& temporaryFolder) {
     std::vector<std::string> variables = {std::string(kFolderVariable) + "=" + folder.string(),
                                           std::string(kStepVariable) + "=" + std::to_string(step),
-                                          std::string(kStepsFileVariable) + "=" + stepsFile.string()};
+                                          std::string(kStepsFileVariable) + "=" + stepsFile.string(), temporaryFolder};
     if (recordFails) variables.push_back(std::string(kRecordFailsVariable) + "=1");
     return testsupport::runThisProgram(
         {"--gtest_also_run_disabled_tests", "--gtest_filter=StoppedSaveTest.DISABLED_SaveStoppedAtAStep"},
@@ -97,7 +97,7 @@ TEST_F(StoppedSaveTest, APhotoSurvivesASaveStoppedAtAnyStep) {
 
             const auto stepsFile = dir / "steps", output = dir / "child-output";
             std::filesystem::remove(stepsFile);
-            const int status = runChild(docs, step, recordFails, stepsFile, output);
+            const int status = runChild(docs, step, recordFails, stepsFile, output, childrensTemporaryFolder());
             const bool stopped = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
             ASSERT_TRUE(stopped || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
                 << "status " << status << ":\n" << platform::readFile(output, 1u << 20).value_or("");
@@ -185,7 +185,8 @@ TEST_F(StoppedSaveTest, TwoHostsRecordingOneIdentifierAtOnceMakeOneRecord) {
         std::vector<std::string> variables = {
             std::string(kFolderVariable) + "=" + docs.string(),
             std::string(kStepsFileVariable) + "=" + (dir / (name + "-title")).string(),
-            std::string(kHostVariable) + "=" + name + " " + std::to_string(signalFd) + " " + std::to_string(waitFd)};
+            std::string(kHostVariable) + "=" + name + " " + std::to_string(signalFd) + " " + std::to_string(waitFd),
+            childrensTemporaryFolder()};
         return testsupport::startThisProgram(
             {"--gtest_also_run_disabled_tests", "--gtest_filter=StoppedSaveTest.DISABLED_RecordAsOneOfTwoHosts"},
             std::move(variables), dir / (name + "-output"), true);
