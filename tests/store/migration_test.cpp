@@ -1,11 +1,15 @@
+#include <functional>
 #include <stdexcept>
+#include <utility>
 
 #include "store_fixture.hpp"
 #include "vistrel/core/vistrel_pref.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/platform/ui/window.hpp"
 #include "vistrel/screens/migration/migration_view_controller.hpp"
+#include "vistrel/store/stale_photo_files.hpp"
 
 using platform::dispatch::RunLoop;
 using platform::graphics::Color;
@@ -23,19 +27,6 @@ struct Recorder : vistrel::MigrationProtocol {
 struct MigrationTest : StoreTest {
     std::string jpeg = *platform::graphics::encodeJpeg(picture(Color::blue()), 0.9);
 
-    // Records as an older version kept them: the photo inside.
-    void storeOld(std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>> records) {
-        auto history = controller();
-        auto context = history->layer->managedObjectContext();
-        int second = 0;
-        for (auto& [identifier, blob] : records) {
-            auto image = vistrel::VistrelImage::insertInto(*context);
-            image->setIdentifier(identifier);
-            image->setPicture(blob);
-            image->setDate(at(second++));
-        }
-        ASSERT_TRUE(history->saveContext());
-    }
     std::map<std::string, bool> blobsByIdentifier() {
         std::map<std::string, bool> result;
         auto images = controller()->retrieveImages();
@@ -180,6 +171,59 @@ TEST_F(MigrationTest, APhotoLongerThanAnyPictureIsNeverRead) {
     EXPECT_EQ(sqlInteger(file, "SELECT length(picture) FROM VistrelImage WHERE identifier = 'long'"),
               static_cast<long long>(platform::graphics::maxImageFileBytes + 1));
     EXPECT_TRUE(log.contains("too long to be a picture"));
+}
+
+// A host's store at whose first photo another host sharing the folder acts, as `meanwhile`
+// says, before the kit's own savePicture writes.
+struct AnotherHostMeanwhile : vistrel::PersistanceController {
+    using PersistanceController::PersistanceController;
+    std::function<void()> meanwhile;
+    bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
+        if (auto act = std::exchange(meanwhile, nullptr)) act();
+        return PersistanceController::savePicture(picture, key);
+    }
+};
+
+// The migration writes a record's photo only while the record still holds it, as the store
+// is when the photo takes its name: a record another host deleted and recorded anew since
+// the migration read it, or whose photo that host moved itself, keeps the other host's
+// photo and record as they are, and the run is done.
+TEST_F(MigrationTest, WritesAPhotoOnlyForARecordThatStillHoldsIt) {
+    const auto red = *platform::graphics::encodeJpeg(picture(Color::red()), 1.0);
+    const struct {
+        const char* name;
+        std::function<void(vistrel::PersistanceController& other)> act;
+    } rows[] = {
+        {"deleted, then recorded again",
+         [&](vistrel::PersistanceController& other) {
+             auto context = other.layer->managedObjectContext();
+             context->deleteObject(other.loadVistrelImages({"r"}).value().front());
+             ASSERT_TRUE(other.saveContext());
+             ASSERT_TRUE(other.loadOrCreateVistrelImage("doc", "r", "again", picture(Color::red()), at(9)));
+         }},
+        {"moved by the other host",
+         [&](vistrel::PersistanceController& other) {
+             ASSERT_TRUE(other.savePicture(picture(Color::red()), "r"));
+             runSql(docs / "VistrelData.sqlite", "UPDATE VistrelImage SET picture = NULL WHERE identifier = 'r'");
+         }},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove_all(docs);
+        storeOld({{"r", jpeg}});
+        auto history = std::make_shared<AnotherHostMeanwhile>(controller()->layer);
+        auto other = controller();
+        history->meanwhile = [&] { row.act(*other); };
+        auto recorder = std::make_shared<Recorder>();
+        history->migrateWithDelegate(recorder);
+        RunLoop::runUntilIdle();
+        EXPECT_EQ(std::pair(recorder->finished, recorder->failed), std::pair(1, 0));
+        EXPECT_EQ(platform::readFile(docs / "r.jpg", 64u << 20), red);
+        EXPECT_EQ(sqlInteger(docs / "VistrelData.sqlite", "SELECT count(*) FROM VistrelImage WHERE identifier = 'r'"), 1);
+        EXPECT_EQ(sqlInteger(docs / "VistrelData.sqlite", "SELECT count(*) FROM VistrelImage WHERE picture NOTNULL"), 0);
+        for (const auto& entry : std::filesystem::directory_iterator(docs))
+            EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
+    }
 }
 
 TEST_F(MigrationTest, ScreenRecordsTheMigrationOnlyWhenItIsDone) {

@@ -70,6 +70,28 @@ struct StoreTest : ::testing::Test {
         vistrel::overrideBundleLocations(std::nullopt);
     }
 
+    // Records as an older version kept them: the photo inside.
+    void storeOld(std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>> records) {
+        auto history = controller();
+        auto context = history->layer->managedObjectContext();
+        int second = 0;
+        for (auto& [identifier, blob] : records) {
+            auto image = vistrel::VistrelImage::insertInto(*context);
+            image->setIdentifier(identifier);
+            image->setPicture(blob);
+            image->setDate(at(second++));
+        }
+        ASSERT_TRUE(history->saveContext());
+    }
+
+    // The variable that gives a child process of the test its temporary folder, inside the
+    // test's own: a child stopped dead never removes what it made, the test does.
+    std::string childrensTemporaryFolder() const {
+        const auto folder = dir / "children";
+        std::filesystem::create_directories(folder);
+        return "TMPDIR=" + folder.string();
+    }
+
     // A controller as a new launch makes it: nothing opened until first used.
     std::shared_ptr<vistrel::PersistanceController> controller(std::string limit = "") {
         auto layer = std::make_shared<vistrel::CoreDataLayer>();

@@ -1,6 +1,9 @@
 #include "vistrel/store/persistance_controller.hpp"
 
+#include <unistd.h>
+
 #include <system_error>
+#include <utility>
 
 #include "vistrel/core/string_extras.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
@@ -10,6 +13,7 @@
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/platform/store/write_lock.hpp"
 #include "vistrel/store/on_main_thread.hpp"
 #include "vistrel/store/picture_file_name.hpp"
 #include "vistrel/store/staged_photo.hpp"
@@ -39,21 +43,6 @@ std::optional<platform::graphics::Image> readPictureFile(const std::filesystem::
     return platform::graphics::readStillFileForDisplay(path, pixelWidth, pixelHeight, limits);
 }
 
-// The store's write lock, from a lookup to the save it leads to; let go, with nothing
-// written, when no save ends it.
-struct WriteLock {
-    explicit WriteLock(platform::store::PersistentStoreCoordinator& coordinator)
-        : coordinator(coordinator), error(coordinator.beginWriting()) {}
-    ~WriteLock() {
-        if (!error) coordinator.endWriting();
-    }
-    WriteLock(const WriteLock&) = delete;
-    WriteLock& operator=(const WriteLock&) = delete;
-
-    platform::store::PersistentStoreCoordinator& coordinator;
-    const std::optional<platform::Error> error;
-};
-
 }  // namespace
 
 const std::shared_ptr<PersistanceController>& PersistanceController::shared() {
@@ -78,18 +67,36 @@ std::int64_t PersistanceController::historyLimit() const {
     return limit > 0 ? limit : 0;  // 0, a negative number or no number: no limit
 }
 
-std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::optional<std::string> documentId,
-                                                                       std::string identifier, std::string title,
-                                                                       const platform::graphics::Image& picture,
-                                                                       Date date) {
+std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(
+    std::optional<std::string> documentId, std::string identifier, std::string title,
+    const platform::graphics::Image& picture, Date date,
+    const std::function<std::shared_ptr<VistrelImage>()>& recordedMeanwhile) {
     auto context = layer->managedObjectContext();
-    if (!context || !context->entityForName(entityName)) return nullptr;
+    auto coordinator = context ? context->persistentStoreCoordinator() : nullptr;
+    if (!coordinator || !context->entityForName(entityName)) return nullptr;
     // The photo first, through the overridable savePicture: a record never points at a
     // photo that was not written. A file that already has the name (the photo of a record
     // the lookup could not find) is kept until this record is saved, so a save that fails
-    // leaves it as it was and takes nothing but its own.
+    // leaves it as it was and takes nothing but its own. All of it before the store's
+    // write lock is taken: the kit's own savePicture writes the photo beside its name, and
+    // it takes the name under the lock, just before the record is saved.
+    PictureWriteScope staging(*this, identifier);
     auto photo = StagedPhoto::write(picturePath(identifier), [&] { return savePicture(picture, identifier); });
     if (!photo) return nullptr;
+    if (auto staged = staging.takeStaged()) photo->adoptStaged(std::move(*staged));
+    // Another host sharing the store may be recording the identifier this instant: the
+    // lookup is made again under the lock, held until the record is saved with its photo
+    // in place, so that of two hosts one records it and the other finds it.
+    platform::store::WriteLock lock(*coordinator);
+    if (lock.error) {
+        platform::log("store :: the store's write lock was not taken (another host's write not done in time?); "
+                      "nothing is recorded");
+        platform::log(platform::escapeControlCharacters(lock.error->description()));
+        return nullptr;
+    }
+    if (recordedMeanwhile)
+        if (auto found = recordedMeanwhile()) return found;
+    if (!photo->putInPlace()) return nullptr;
     auto image = VistrelImage::insertInto(*context);
     if (!image) return nullptr;  // the photo is discarded as it goes
     image->setDocumentId(std::move(documentId));
@@ -115,7 +122,7 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
 std::shared_ptr<VistrelImage> PersistanceController::createRandomVistrelImage(const platform::graphics::Image& picture,
                                                                               Date date) {
     return onMainThread([&] {
-        return insertWithPicture(std::nullopt, random(), tr("gallery.image.unrecognized"), picture, date);
+        return insertWithPicture(std::nullopt, random(), tr("gallery.image.unrecognized"), picture, date, nullptr);
     });
 }
 
@@ -130,21 +137,7 @@ std::shared_ptr<VistrelImage> PersistanceController::loadOrCreateVistrelImage(co
             return found && !found->empty() ? found->front() : nullptr;
         };
         if (auto found = newest()) return found;
-        // Another host sharing the store may be recording the identifier this instant: the
-        // lookup is made again under the store's write lock, held until the record is saved
-        // with its photo written, so that of two hosts one records it and the other finds it.
-        auto context = layer->managedObjectContext();
-        auto coordinator = context ? context->persistentStoreCoordinator() : nullptr;
-        if (!coordinator) return nullptr;
-        WriteLock lock(*coordinator);
-        if (lock.error) {
-            platform::log("store :: the store's write lock was not taken (another host's write not done in time?); "
-                          "nothing is recorded");
-            platform::log(platform::escapeControlCharacters(lock.error->description()));
-            return nullptr;
-        }
-        if (auto found = newest()) return found;
-        return insertWithPicture(documentId, identifier, title, picture, date);
+        return insertWithPicture(documentId, identifier, title, picture, date, newest);
     });
 }
 
@@ -226,6 +219,15 @@ bool PersistanceController::savePicture(const platform::graphics::Image& picture
     std::string line = "file://";
     line += path.string();
     platform::log(platform::escapeControlCharacters(line));
+    if (auto* staging = PictureWriteScope::find(this, key)) {
+        // Beside the name: the record's save puts it there, under the store's write lock.
+        auto staged = platform::writeTemporaryFile(path, *jpeg, 0644, kStagedPhotoMark);
+        if (staging->staged_) ::unlink(staging->staged_->c_str());  // a second write for the key replaces the first
+        staging->staged_ = std::move(staged);
+        if (staging->staged_) return true;
+        platform::log("can't save picture");
+        return false;
+    }
     if (!platform::writeFileAtomically(path, *jpeg)) {
         platform::log("can't save picture");
         return false;
@@ -234,7 +236,10 @@ bool PersistanceController::savePicture(const platform::graphics::Image& picture
 }
 
 std::optional<platform::graphics::Image> PersistanceController::getPicture(std::string_view key) {
-    if (PictureReadScope::takeOver(*this, key)) return std::nullopt;  // the caller reads the file itself
+    if (auto* reading = PictureReadScope::find(this, key)) {
+        reading->leftToTheKit_ = true;
+        return std::nullopt;  // the caller reads the file itself
+    }
     // Every bound of the display decoders at the photo bound: a picture within it comes
     // whole, whatever its kind, as its file holds it.
     platform::graphics::DisplayDecodingLimits limits;
@@ -248,6 +253,14 @@ std::optional<platform::graphics::Image> PersistanceController::getPicture(std::
 std::optional<platform::graphics::Image> PersistanceController::getPictureCovering(std::string_view key,
                                                                                   int pixelWidth, int pixelHeight) {
     return readPictureFile(picturePath(key), pixelWidth, pixelHeight, {});
+}
+
+PersistanceController::PictureWriteScope::~PictureWriteScope() {
+    if (staged_) ::unlink(staged_->c_str());
+}
+
+std::optional<std::filesystem::path> PersistanceController::PictureWriteScope::takeStaged() {
+    return std::exchange(staged_, std::nullopt);
 }
 
 }  // namespace vistrel

@@ -6,6 +6,7 @@
 // what it throws (a host's savePicture, say) is thrown to that caller.
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "vistrel/platform/store/fetch_request.hpp"
 #include "vistrel/platform/store/managed_object_context.hpp"
 #include "vistrel/store/core_data_layer.hpp"
+#include "vistrel/store/key_scope.hpp"
 #include "vistrel/store/migration_protocol.hpp"
 #include "vistrel/store/vistrel_image.hpp"
 
@@ -126,24 +128,16 @@ public:
     // of it is its answer. The scope sees only calls for its own controller and key on
     // its own thread; an inner scope of the same controller and key takes over from an
     // outer.
-    class PictureReadScope {
+    class PictureReadScope : public KeyScope<PictureReadScope> {
     public:
-        PictureReadScope(const PersistanceController& controller, std::string_view key);
-        ~PictureReadScope();
-        PictureReadScope(const PictureReadScope&) = delete;
-        PictureReadScope& operator=(const PictureReadScope&) = delete;
+        PictureReadScope(const PersistanceController& controller, std::string_view key)
+            : KeyScope(&controller, key) {}
 
         // Whether the kit's own getPicture was reached for the key inside the scope.
         bool leftToTheKit() const { return leftToTheKit_; }
 
     private:
         friend class PersistanceController;
-        // True, noted in the innermost scope of the controller and key, when there is one.
-        static bool takeOver(const PersistanceController& controller, std::string_view key);
-
-        const PersistanceController* controller_;
-        const std::string key_;
-        PictureReadScope* outer_;
         bool leftToTheKit_ = false;
     };
 
@@ -167,9 +161,31 @@ private:
     std::int64_t historyLimit() const;
     // Records newest first, at most `limit` of them (0: all).
     std::optional<VistrelImages> fetchNewest(std::optional<platform::store::Predicate> predicate, std::size_t limit);
-    std::shared_ptr<VistrelImage> insertWithPicture(std::optional<std::string> documentId, std::string identifier,
-                                                    std::string title, const platform::graphics::Image& picture,
-                                                    Date date);
+    // A new record with its photo, written first; none when either fails. Once the store's
+    // write lock is held, `recordedMeanwhile` (when given) is asked for a record saved since
+    // the caller looked, which is then given instead.
+    std::shared_ptr<VistrelImage> insertWithPicture(
+        std::optional<std::string> documentId, std::string identifier, std::string title,
+        const platform::graphics::Image& picture, Date date,
+        const std::function<std::shared_ptr<VistrelImage>()>& recordedMeanwhile);
+
+    // While one lives on a thread, the kit's own savePicture of its controller, called on
+    // that thread for the scope's key, writes the photo beside its name (a staged photo,
+    // staged_photo.hpp) instead of at it, and leaves it to the scope: the caller puts it in
+    // place once it holds the store's write lock, so that no host waits on that lock while
+    // a photo is encoded or written, or while a host's savePicture runs.
+    class PictureWriteScope : public KeyScope<PictureWriteScope> {
+    public:
+        PictureWriteScope(const PersistanceController& controller, std::string_view key)
+            : KeyScope(&controller, key) {}
+        ~PictureWriteScope();  // a staged photo never taken goes
+        // The photo staged for the key, now the caller's; none when none was.
+        std::optional<std::filesystem::path> takeStaged();
+
+    private:
+        friend class PersistanceController;
+        std::optional<std::filesystem::path> staged_;
+    };
 
     std::shared_ptr<const SdkConfiguration> configuration_;
     bool migrating_ = false;

@@ -1,4 +1,5 @@
 // Moves photos that older versions kept inside the records into their files.
+#include <algorithm>
 #include <exception>
 
 #include "vistrel/platform/dispatch/main_thread.hpp"
@@ -7,9 +8,27 @@
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/graphics/image_decoding.hpp"
+#include "vistrel/platform/store/write_lock.hpp"
 #include "vistrel/store/persistance_controller.hpp"
+#include "vistrel/store/staged_photo.hpp"
 
 namespace vistrel {
+
+namespace {
+
+// Whether the record's row, in the store as it is now, still holds a photo: read by its
+// length, not its bytes. False for a record gone from the store.
+bool stillHoldsItsPhoto(platform::store::PersistentStoreCoordinator& store, const VistrelImage& image) {
+    const auto& attributes = image.entity().attributes;
+    const auto picture = std::find_if(attributes.begin(), attributes.end(),
+                                      [](const auto& attribute) { return attribute.name == "picture"; });
+    if (picture == attributes.end() || image.storeIdentifier() == 0) return false;
+    const auto bytes = store.valueBytes(image.entity(), image.storeIdentifier(),
+                                        static_cast<std::size_t>(picture - attributes.begin()));
+    return bytes && *bytes > 0;
+}
+
+}  // namespace
 
 void PersistanceController::migrateWithDelegate(std::shared_ptr<MigrationProtocol> delegate) {
     auto self = owner();
@@ -52,7 +71,7 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         if (delegate) delegate->didFailMigration();
         return;
     }
-    bool left = false;
+    bool left = false, lockedOut = false;
     for (const auto& object : *result) {
         auto image = std::dynamic_pointer_cast<VistrelImage>(object);
         if (!image) continue;
@@ -75,37 +94,63 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
             continue;
         }
         if (!picture) continue;
-        std::optional<platform::graphics::Image> decoded;
-        bool written = false;
-        try {
-            decoded = platform::graphics::Image::decode(*picture);
-            written = decoded && savePicture(*decoded, *identifier);
-        } catch (const std::exception& e) {
-            // A host's savePicture that throws: this photo waits for a later run, and the
-            // screen is still told how the run ended.
-            platform::log(platform::concatenate("migration :: writing a record's photo threw: ",
-                                                platform::excerptOnOneLine(e.what(), 512, 4)));
-            decoded.reset();
+        // Written as a new record's photo is: through savePicture, whatever had the name
+        // set aside, all before the store's write lock is taken.
+        PictureWriteScope staging(*this, *identifier);
+        bool decoded = false;
+        auto photo = [&]() -> std::optional<StagedPhoto> {
+            try {
+                const auto still = platform::graphics::Image::decode(*picture);
+                decoded = still.has_value();
+                if (!still) return std::nullopt;
+                return StagedPhoto::write(picturePath(*identifier), [&] { return savePicture(*still, *identifier); });
+            } catch (const std::exception& e) {
+                // A host's savePicture that throws: this photo waits for a later run, and
+                // the screen is still told how the run ended.
+                platform::log(platform::concatenate("migration :: writing a record's photo threw: ",
+                                                    platform::excerptOnOneLine(e.what(), 512, 4)));
+            } catch (...) {
+                platform::log("migration :: writing a record's photo threw");
+            }
             left = true;
-        } catch (...) {
-            platform::log("migration :: writing a record's photo threw");
-            decoded.reset();
-            left = true;
-        }
-        // The blob is the only copy until its file is written.
-        if (written) {
-            image->setPicture(std::nullopt);
-            // Saved before the next record is read, so that a run stopped later keeps what
-            // it moved; a save that fails here is tried again with the next, and at the end.
-            context->save();
+            return std::nullopt;
+        }();
+        // The blob is not held meanwhile: it stays the only copy in the store until the
+        // record is saved without it.
+        context->refreshValue(image, "picture");
+        // A blob that is no image can never be moved and stays in its record; one whose
+        // file could not be written stays for a later run.
+        if (!photo) {
+            if (decoded) left = true;
             continue;
         }
-        // A blob that is no image can never be moved and stays in its record; one whose
-        // file could not be written stays for a later run. Neither is held meanwhile.
-        if (decoded) left = true;
-        context->refreshValue(image, "picture");
+        if (auto staged = staging.takeStaged()) photo->adoptStaged(std::move(*staged));
+        platform::store::WriteLock lock(*context->persistentStoreCoordinator());
+        if (lock.error) {
+            // Another host holds the store: the rest waits for a later run.
+            platform::log("migration :: the store's write lock was not taken (another host's write not done in "
+                          "time?); the photos left move at a later run");
+            platform::log(platform::escapeControlCharacters(lock.error->description()));
+            left = lockedOut = true;
+            break;
+        }
+        // The record may have gone, or had its photo moved by another host, since it was
+        // read: a photo is written only for a record that still holds one.
+        if (!stillHoldsItsPhoto(*context->persistentStoreCoordinator(), *image)) continue;
+        if (!photo->putInPlace()) {
+            left = true;
+            continue;
+        }
+        image->setPicture(std::nullopt);
+        // Saved before the next record is read, so that a run stopped later keeps what it
+        // moved. The photo in place is the record's whether or not this save takes: one
+        // that fails is tried again with the next, and at the end, and until then the
+        // record still holds its blob.
+        context->save();
+        photo->keep();
     }
-    if (context->hasChanges()) {
+    // What is left to save is tried again at the end, unless another host holds the store.
+    if (!lockedOut && context->hasChanges()) {
         if (auto error = context->save()) {
             platform::log("can't save context");
             logUnresolvedError(*error);

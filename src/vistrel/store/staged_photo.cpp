@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
@@ -68,8 +70,31 @@ std::optional<StagedPhoto> StagedPhoto::write(const std::filesystem::path& path,
     return photo;
 }
 
+void StagedPhoto::adoptStaged(std::filesystem::path staged) {
+    if (staged_) ::unlink(staged_->c_str());
+    staged_ = std::move(staged);
+    written_.reset();
+}
+
+bool StagedPhoto::putInPlace() {
+    if (!staged_) return true;
+    const auto staged = std::exchange(staged_, std::nullopt);
+    // Never over a file that took the name meanwhile: it is not one this save set aside.
+    if (!platform::putTemporaryInPlace(*staged, path_, false)) {
+        ::unlink(staged->c_str());
+        logRefusal(path_, "was taken while its new photo was written");
+        return false;
+    }
+    written_ = platform::identityAt(path_);
+    return true;
+}
+
 StagedPhoto::StagedPhoto(StagedPhoto&& other) noexcept
-    : path_(std::move(other.path_)), aside_(std::move(other.aside_)), written_(other.written_), settled_(other.settled_) {
+    : path_(std::move(other.path_)),
+      aside_(std::move(other.aside_)),
+      written_(other.written_),
+      staged_(std::exchange(other.staged_, std::nullopt)),
+      settled_(other.settled_) {
     other.settled_ = true;
 }
 
@@ -98,6 +123,7 @@ void StagedPhoto::removeAside() {
 void StagedPhoto::keep() {
     if (settled_) return;
     settled_ = true;
+    if (staged_) ::unlink(staged_->c_str());  // never put in place: nothing of it is kept
     if (!aside_) return;
     if (!written_ && !platform::identityAt(path_)) {
         putBack();
@@ -109,6 +135,7 @@ void StagedPhoto::keep() {
 void StagedPhoto::discard() {
     if (settled_) return;
     settled_ = true;
+    if (staged_) ::unlink(staged_->c_str());
     // Only while the name holds what this write left: a file another host wrote since is
     // its own, and is newer than what was set aside.
     if (platform::identityAt(path_) != written_) {

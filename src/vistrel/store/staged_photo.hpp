@@ -16,14 +16,23 @@
 // own time; a file another host wrote since is left alone. A link set aside never takes a
 // photo's name again: only the link goes, never what it points to, so that no photo is
 // ever read through one.
+//
+// The kit's own write does not put the photo at the name: it writes it beside it, whole
+// and flushed, under a staged name ("<name>.staged-<number>"), and the caller puts it in
+// place (putInPlace) once it holds the store's write lock and knows the record is to be
+// saved. So the name only ever changes under that lock, and no host waits on the lock
+// while a photo is encoded or written. A staged photo a stopped run left is no record's.
 #include <ctime>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string_view>
 
 #include "vistrel/platform/foundation/file_identity.hpp"
 
 namespace vistrel {
+
+inline constexpr std::string_view kStagedPhotoMark = ".staged-";
 
 class StagedPhoto {
 public:
@@ -38,6 +47,14 @@ public:
     StagedPhoto& operator=(const StagedPhoto&) = delete;
     ~StagedPhoto();  // discards a photo neither kept nor discarded
 
+    // The write staged its photo beside the name (`staged`) and put nothing at the name
+    // itself: whatever has the name now is another host's. The staged photo is this one's
+    // to put in place, or to remove when it is discarded.
+    void adoptStaged(std::filesystem::path staged);
+    // The staged photo, if any, takes the name, where nothing took it since what had it
+    // was set aside. False, with the staged photo removed and a line logged, when it
+    // cannot; the photo is then discarded as for a failed write.
+    bool putInPlace();
     // The record is saved: the photo stays and what it replaced goes. When the write put
     // nothing at the name (its photo is kept elsewhere), what was set aside takes it again.
     void keep();
@@ -61,6 +78,7 @@ private:
     std::filesystem::path path_;
     std::optional<SetAside> aside_;
     std::optional<platform::FileIdentity> written_;  // what has the name after the write; none: nothing
+    std::optional<std::filesystem::path> staged_;    // written beside the name, not yet in place
     bool settled_ = false;
 };
 

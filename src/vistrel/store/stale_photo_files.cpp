@@ -18,6 +18,7 @@
 #include "vistrel/platform/graphics/picture_ends.hpp"
 #include "vistrel/store/picture_file_name.hpp"
 #include "vistrel/store/set_aside_photo.hpp"
+#include "vistrel/store/staged_photo.hpp"
 #include "vistrel/store/vistrel_image.hpp"
 
 namespace vistrel {
@@ -106,8 +107,9 @@ std::optional<std::set<std::string>> recordedPhotoNames(platform::store::Managed
 }  // namespace
 
 bool isTemporaryPhotoName(std::string_view name) {
-    const auto written = platform::temporaryTargetOf(name, platform::temporaryMark);
-    return (written && isPhotoName(*written)) || setAsidePhotoOf(name);
+    for (const auto mark : {platform::temporaryMark, kStagedPhotoMark})
+        if (const auto written = platform::temporaryTargetOf(name, mark); written && isPhotoName(*written)) return true;
+    return setAsidePhotoOf(name).has_value();
 }
 
 std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::store::ManagedObjectContext& context) {
@@ -155,6 +157,9 @@ std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::
         if (setAsideByAnEarlierVersion && takeFreeName(written, target)) ++cleared;
         else cleared += ::unlink(written.path.c_str()) == 0;
     }
+    // Photos staged beside their names: the record each was written for was never saved.
+    for (const auto& staged : platform::staleTemporaries(folder, kStagedPhotoMark, isPhotoName, true))
+        cleared += ::unlink(staged.path.c_str()) == 0;
     return cleared;
 }
 

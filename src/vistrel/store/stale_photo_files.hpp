@@ -1,9 +1,10 @@
 #pragma once
-// Photo files that stopped runs left beside the photos. Two kinds, told apart by their
+// Photo files that stopped runs left beside the photos. Three kinds, told apart by their
 // marks: a photo being written is "<name>.jpg.tmp-<number>" until it is renamed to its
-// name, and the photo a new one replaces is set aside whole (a link too, never followed)
-// under a name that keeps its own modification time (set_aside_photo.hpp) until the new
-// record is saved (staged_photo.hpp). A run killed in between leaves them behind for
+// name, or "<name>.jpg.staged-<number>" until its record's save puts it there, and the
+// photo a new one replaces is set aside whole (a link too, never followed) under a name
+// that keeps its own modification time (set_aside_photo.hpp) until the new record is
+// saved (staged_photo.hpp). A run killed in between leaves them behind for
 // good. Only those patterns are touched, only directly in the folder, only regular files
 // and links, and only those too old for any live save, of this host or another sharing
 // the folder, to own (platform::staleTemporaryAge). Only a regular file ever takes a
@@ -17,7 +18,7 @@
 
 namespace vistrel {
 
-// True for a name of either pattern.
+// True for a name of any of those patterns.
 bool isTemporaryPhotoName(std::string_view name);
 
 // Clears the stale photo files of the folder, those set aside first:
@@ -30,6 +31,7 @@ bool isTemporaryPhotoName(std::string_view name);
 // - one being written is half a photo, or a whole one whose record was never saved: it
 //   goes. One an earlier version set aside under that pattern takes its name back only
 //   when nothing has the name and it is a file that ends as a whole JPEG or PNG does.
+// - one staged is a photo whose record was never saved: it goes.
 // Gives how many were cleared.
 std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::store::ManagedObjectContext& context);
 

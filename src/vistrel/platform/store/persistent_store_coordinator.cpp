@@ -19,10 +19,11 @@ namespace {
 using Micro = std::chrono::microseconds;
 
 // How long a lock another host holds on the file is waited for, in milliseconds, and
-// how often the journal's switch is tried again meanwhile. A host may hold the lock while
-// it writes a photo (beginWriting): the largest a camera takes, encoded at the best
-// quality, is written in a few seconds on a slow disk.
-constexpr int kBusyTimeout = 15000;
+// how often the journal's switch is tried again meanwhile. The store is used on a main
+// thread: no write holds the lock for long (a photo is written before it is taken), so a
+// lock held past this is a host stopped mid-save, and the save fails rather than freeze
+// the caller's screens.
+constexpr int kBusyTimeout = 2000;
 constexpr int kJournalRetry = 5;
 
 // Text made of the parts in order.
