@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
@@ -15,6 +17,8 @@
 
 #include "noisy_picture.hpp"
 #include "stopped_runs.hpp"
+#include "store_holder.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
@@ -28,6 +32,7 @@ namespace fs = std::filesystem;
 constexpr std::string_view kChildFlag = "--stopped-save";
 constexpr std::string_view kRecordFailsFlag = "--record-fails";
 constexpr std::string_view kTwoHostsFlag = "--two-hosts";
+constexpr std::string_view kHoldStoreFlag = "--hold-store";
 constexpr const char* kKey = "page";
 constexpr timespec kOldPhotoTime{1'600'000'000, 0};  // 2020-09-13
 constexpr std::string_view kSetAsideMark = ".aside-";
@@ -145,6 +150,83 @@ void twoHostsAtOnce(const fs::path& root, const std::string& firstPhoto) {
               << (firstsPhoto ? "the first host's, whole" : "NOT THE FIRST HOST'S") << "\n";
 }
 
+// A host stopped at its record's save, the store's write lock held ("--hold-store FOLDER
+// SIGNAL WAIT"), as an app suspended there would be, until it is killed.
+int runHoldStoreChild(char** argv) {
+    platform::setLogSink([](std::string_view) {});
+    testsupport::recordAndHoldTheStore(*storeIn(argv[2], false), std::atoi(argv[3]), std::atoi(argv[4]));
+    return 0;
+}
+
+struct Migration : vistrel::MigrationProtocol {
+    bool ended = false, done = false;
+    void didFinishMigration() override { ended = done = true; }
+    void didFailMigration() override { ended = true; }
+};
+
+// While another host is stopped holding the store's write lock: a favourite's save, a
+// scan's record and a migration of four photos, each timed on this (main) thread; then
+// again once that host is gone.
+void aHostStoppedHoldingTheStore(const fs::path& root) {
+    const fs::path folder = root / "held";
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    auto store = storeIn(folder, false);
+    const auto photo = testsupport::noisyPicture(3);
+    const auto jpeg = platform::graphics::encodeJpeg(photo, 0.9);
+    auto context = store->layer->managedObjectContext();
+    if (!context || !store->loadOrCreateVistrelImage("doc", "kept", "t", photo, vistrel::Date(std::chrono::seconds(1))))
+        return;
+    for (int i = 0; i < 4; ++i) {  // as an earlier version kept photos: inside their records
+        auto image = vistrel::VistrelImage::insertInto(*context);
+        image->setIdentifier("old" + std::to_string(i));
+        image->setPicture(jpeg);
+        image->setDate(vistrel::Date(std::chrono::seconds(2 + i)));
+    }
+    store->saveContext();
+    testsupport::ProcessSignal holds, never;
+    const pid_t holder = testsupport::startThisProgram(
+        {std::string(kHoldStoreFlag), folder.string(), std::to_string(holds.writeEnd), std::to_string(never.readEnd)},
+        {}, root / "holder", false);
+    if (!testsupport::ProcessSignal::waitFor(holds.readEnd)) return;
+    const auto timed = [](auto&& work) {
+        const auto start = std::chrono::steady_clock::now();
+        const bool done = work();
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, "%.1f s",
+                      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        return std::string(done ? "DONE (through a held lock?) in " : "gives up after ") + seconds;
+    };
+    const auto migrate = [&] {
+        auto migration = std::make_shared<Migration>();
+        store->migrateWithDelegate(migration);
+        platform::dispatch::RunLoop::runUntil([&] { return migration->ended; }, std::chrono::minutes(2));
+        return migration->done;
+    };
+    const auto kept = store->loadVistrelImages({"kept"});
+    if (kept) kept->front()->setIsFavorite(true);
+    std::cout << "another host stopped at its record's save, the store's write lock held (an app suspended there): "
+                 "a favourite's save "
+              << timed([&] { return store->saveContext(); }) << ", a scan's record "
+              << timed([&] {
+                     return store->loadOrCreateVistrelImage("doc", "scan", "t", photo,
+                                                            vistrel::Date(std::chrono::seconds(9))) != nullptr;
+                 })
+              << ", the migration of four photos " << timed(migrate);
+    ::kill(holder, SIGKILL);
+    testsupport::waitForChild(holder);
+    const bool saved = store->saveContext();
+    const bool recorded =
+        store->loadOrCreateVistrelImage("doc", "scan", "t", photo, vistrel::Date(std::chrono::seconds(9))) != nullptr;
+    const bool migrated = migrate();
+    int left = 0;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        left += vistrel::isTemporaryPhotoName(entry.path().filename().string()) ? 1 : 0;
+    std::cout << "; once it is gone: the save " << (saved ? "done" : "FAILED") << ", the scan "
+              << (recorded ? "recorded" : "NOT RECORDED") << ", the photos " << (migrated ? "moved" : "NOT MOVED")
+              << ", " << left << " files left beside them\n";
+}
+
 // Links left at a photo's temporary names, an earlier version's or a stopped run's,
 // pointing at a host's file outside the data folder.
 void linksLeftAside(const fs::path& root) {
@@ -171,6 +253,7 @@ void linksLeftAside(const fs::path& root) {
 
 std::optional<int> runStoppedSaveChild(int argc, char** argv) {
     if (argc >= 6 && argv[1] == kTwoHostsFlag) return runTwoHostsChild(argv);
+    if (argc >= 5 && argv[1] == kHoldStoreFlag) return runHoldStoreChild(argv);
     if (argc < 4 || argv[1] != kChildFlag) return std::nullopt;
     platform::setLogSink([](std::string_view) {});  // the parent reads the steps alone
     const bool recordFails = argc > 4 && argv[4] == kRecordFailsFlag;
@@ -239,6 +322,7 @@ void stoppedSaves(const fs::path& out) {
         }
     }
     twoHostsAtOnce(root, oldPhoto);
+    aHostStoppedHoldingTheStore(root);
     linksLeftAside(root);
     fs::remove_all(root, ec);
 }

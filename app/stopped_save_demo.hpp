@@ -1,13 +1,15 @@
 #pragma once
 // A scan's photo saved over the photo a deleted record left, the run stopped dead
 // (SIGKILL) at each step of the save in turn, and what the next start finds; two hosts
-// recording one scan at once; links left at a photo's temporary names.
+// recording one scan at once; a host stopped holding the store's write lock; links left at
+// a photo's temporary names.
 #include <filesystem>
 #include <optional>
 
 // The demo's own arguments for the runs it starts: "--stopped-save FOLDER STEP" (with
 // "--record-fails" after, for a store whose records cannot be saved), and "--two-hosts
-// FOLDER first|second SIGNAL WAIT" for a host recording at the same time as another.
+// FOLDER first|second SIGNAL WAIT" for a host recording at the same time as another, and
+// "--hold-store FOLDER SIGNAL WAIT" for a host stopped holding the store's write lock.
 // Gives the exit status when those are the arguments, none otherwise.
 std::optional<int> runStoppedSaveChild(int argc, char** argv);
 

@@ -17,6 +17,7 @@
 #include "noisy_picture.hpp"
 #include "photo_history.hpp"
 #include "stopped_runs.hpp"
+#include "store_holder.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
@@ -65,13 +66,7 @@ int runAsAnotherHost(const char* role) {
         return 0;
     }
     if (std::sscanf(role, "%*s %*s %d %d", &signalFd, &waitFd) != 2) return 2;
-    testsupport::StepActions actions;
-    actions.meetAt = "record: saving";
-    actions.signalFd = signalFd;
-    actions.waitFd = waitFd;
-    testsupport::actAtSteps(actions);
-    history->loadOrCreateVistrelImage("doc", "held", "t", testsupport::noisyPicture(1),
-                                      vistrel::Date(std::chrono::seconds(1'700'000'000)));
+    testsupport::recordAndHoldTheStore(*history, signalFd, waitFd);
     return 0;
 }
 

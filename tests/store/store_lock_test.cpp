@@ -12,6 +12,7 @@
 
 #include "noisy_picture.hpp"
 #include "stopped_runs.hpp"
+#include "store_holder.hpp"
 #include "store_fixture.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
@@ -128,13 +129,7 @@ TEST_F(StoreLockTest, DISABLED_HoldTheStoreAtARecordsSave) {
     docs = folder;
     int signalFd = -1, waitFd = -1;
     ASSERT_EQ(std::sscanf(pipes, "%d %d", &signalFd, &waitFd), 2);
-    testsupport::StepActions actions;
-    actions.meetAt = "record: saving";
-    actions.signalFd = signalFd;
-    actions.waitFd = waitFd;
-    testsupport::actAtSteps(actions);
-    controller()->loadOrCreateVistrelImage("doc", "held", "t", picture(Color::green()), at(9));
-    testsupport::stopActingAtSteps();
+    testsupport::recordAndHoldTheStore(*controller(), signalFd, waitFd);
 }
 
 // While another host is stopped holding the store's write lock, a favourite's save, a
