@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 #include "vistrel/platform/foundation/concatenate.hpp"
@@ -39,6 +40,9 @@ std::optional<StagedPhoto> StagedPhoto::write(const std::filesystem::path& path,
         }
         SetAside moved{setAsidePathFor(path, st.st_mtim), st.st_mtim, S_ISLNK(st.st_mode)};
         if (::rename(path.c_str(), moved.path.c_str()) != 0) {
+            // Gone since it was looked at (another host sharing the folder set it aside
+            // first): nothing has the name.
+            if (errno == ENOENT) return writeOver(path, std::nullopt, write);
             logRefusal(path, "cannot be set aside until the new record is saved");
             return std::nullopt;
         }
@@ -55,6 +59,11 @@ std::optional<StagedPhoto> StagedPhoto::write(const std::filesystem::path& path,
         platform::fileStep("photo: stamped");
         aside = std::move(moved);
     }
+    return writeOver(path, std::move(aside), write);
+}
+
+std::optional<StagedPhoto> StagedPhoto::writeOver(const std::filesystem::path& path, std::optional<SetAside> aside,
+                                                  const std::function<bool()>& write) {
     StagedPhoto photo(path, std::move(aside));
     bool written = false;
     try {

@@ -70,6 +70,9 @@ private:
     };
     StagedPhoto(std::filesystem::path path, std::optional<SetAside> aside)
         : path_(std::move(path)), aside_(std::move(aside)) {}
+    // The write, once what had the name is set aside (none: nothing had it).
+    static std::optional<StagedPhoto> writeOver(const std::filesystem::path& path, std::optional<SetAside> aside,
+                                                const std::function<bool()>& write);
     // What was set aside takes the name again, replacing what is there; a link only goes.
     void putBack();
     // Removes what was set aside: what it was set aside for has the name now.
