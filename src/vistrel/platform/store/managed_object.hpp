@@ -28,7 +28,8 @@ public:
     ManagedObject& operator=(const ManagedObject&) = delete;
 
     const EntityDescription& entity() const { return *entity_; }
-    // The row's key in the store; 0 until the object's first successful save.
+    // The row's key in the store; 0 until the object's first successful save. A key is
+    // never given to another row, not even once this one is deleted.
     std::int64_t storeIdentifier() const { return rowId_; }
     bool isInserted() const { return rowId_ == 0 && !deleted_; }
     bool isDeleted() const { return deleted_; }

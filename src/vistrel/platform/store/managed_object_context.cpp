@@ -105,8 +105,22 @@ std::optional<Error> ManagedObjectContext::save() {
         changes.updates.push_back({object->entity_, object->rowId_, &object->values_, &object->changed_});
     for (const auto& object : deleted_) changes.deletes.push_back({object->entity_, object->rowId_});
     Error error;
-    auto keys = coordinator_->save(changes, &error);
-    if (!keys) return error;  // every change stays pending
+    std::vector<std::size_t> gone;
+    auto keys = coordinator_->save(changes, &error, &gone);
+    if (!keys) {
+        // Every change stays pending but one to a row no longer in the store, which no save
+        // can ever write: it is let go, so that it fails this save alone, not every next
+        // one, and its values read as the store has them (none).
+        std::vector<std::shared_ptr<ManagedObject>> lost;
+        for (std::size_t update : gone) lost.push_back(updated_[update]);
+        for (const auto& object : lost) {
+            for (std::size_t i = 0; i < object->changed_.size(); ++i)
+                if (object->changed_[i]) leaveInStore(*object, i);
+            object->changed_.clear();
+            forget(updated_, object.get());
+        }
+        return error;
+    }
     for (std::size_t i = 0; i < inserted_.size(); ++i) {
         inserted_[i]->rowId_ = (*keys)[i];
         registered_[inserted_[i]->entity_][(*keys)[i]] = inserted_[i];
@@ -232,9 +246,13 @@ void ManagedObjectContext::refreshValue(const std::shared_ptr<ManagedObject>& ob
     if (!object || object->rowId_ == 0 || object->deleted_ || object->context_.lock().get() != this) return;
     const auto index = object->entity_->indexOfAttribute(attribute);
     if (!index || (*index < object->changed_.size() && object->changed_[*index])) return;
-    object->values_[*index] = std::monostate{};
-    object->unread_.resize(object->values_.size());
-    object->unread_[*index] = true;
+    leaveInStore(*object, *index);
+}
+
+void ManagedObjectContext::leaveInStore(ManagedObject& object, std::size_t attribute) {
+    object.values_[attribute] = std::monostate{};
+    object.unread_.resize(object.values_.size());
+    object.unread_[attribute] = true;
 }
 
 }  // namespace platform::store

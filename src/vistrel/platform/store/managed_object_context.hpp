@@ -3,7 +3,10 @@
 // deletes and saves objects. It keeps one object per stored row (fetching a row twice
 // gives the same object), the pending inserts and deletes, and the changed objects
 // until a save writes them all in one transaction. A failed save keeps every change
-// pending. Fetches see pending changes: new objects that match, not deleted ones. A
+// pending, but a change to a row another host deleted: that save fails, and the change is
+// let go (its values read as the store has them: none). A delete of such a row is done.
+// Row keys are never given twice, so an object never reads or writes another's row.
+// Fetches see pending changes: new objects that match, not deleted ones. A
 // fetch of chosen attributes leaves the others in the file until they are asked for;
 // fetching a row again refreshes the values that fetch reads of an object without
 // changes, and leaves the others as the object holds them (read or not).
@@ -66,6 +69,9 @@ private:
     std::shared_ptr<ManagedObject> objectForRow(const EntityDescription& entity, const ObjectFactory& factory,
                                                 Registered& rows, StoreRow row);
     std::shared_ptr<ManagedObject> makeObject(const EntityDescription& entity, const ObjectFactory& factory);
+    // Lets go of the value the object holds at the attribute's position: it is read from
+    // the store when it is next asked for.
+    static void leaveInStore(ManagedObject& object, std::size_t attribute);
 
     std::shared_ptr<PersistentStoreCoordinator> coordinator_;
     std::unordered_map<const EntityDescription*, Registered> registered_;

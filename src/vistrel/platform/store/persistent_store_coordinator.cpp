@@ -34,17 +34,26 @@ std::string cat(const Parts&... parts) {
     return text;
 }
 
+// The text between the marks, each mark in it doubled.
+std::string enclosed(std::string_view text, char mark) {
+    std::string result(1, mark);
+    for (char c : text) {
+        if (c == mark) result += mark;
+        result += c;
+    }
+    result += mark;
+    return result;
+}
+
 // Identifiers come from the model, whose names are checked to be plain, or from the
 // store file's own schema, which is not to be trusted: they are always quoted.
-std::string quotedName(std::string_view name) {
-    std::string text = "\"";
-    for (char c : name) {
-        if (c == '"') text += '"';  // names read from the file may hold quotes
-        text += c;
-    }
-    text += '"';
-    return text;
-}
+std::string quotedName(std::string_view name) { return enclosed(name, '"'); }
+
+// The table of the largest row number each entity ever gave, beside the entities' own:
+// SQLite gives a table without AUTOINCREMENT the number after its largest row, the number
+// of a deleted newest row again, and it cannot add AUTOINCREMENT to a table an earlier
+// version made. Its name, with spaces, is none a model's entity can have.
+constexpr std::string_view kRowNumbers = "row numbers given";
 
 const char* columnType(const AttributeDescription& attribute) {
     switch (attribute.type) {
@@ -120,6 +129,53 @@ struct PersistentStoreCoordinator::Connection {
         if (step != SQLITE_DONE) result.reset();
         sqlite3_reset(query);
         return result;
+    }
+
+    // Whether the entity's table has the row; none on an error.
+    std::optional<bool> hasRow(const EntityDescription& entity, std::int64_t rowId) {
+        sqlite3_stmt* query = statement(cat("SELECT count(*) FROM ", quotedName(entity.name), " WHERE pk = ?"));
+        if (!query) return std::nullopt;
+        sqlite3_bind_int64(query, 1, rowId);
+        std::optional<bool> found;
+        if (sqlite3_step(query) == SQLITE_ROW) found = sqlite3_column_int64(query, 0) != 0;
+        sqlite3_reset(query);
+        return found;
+    }
+
+    // The number of the entity's next row: past the largest it ever gave, and past every
+    // row its table holds (one an earlier version or another program wrote). Read and kept
+    // (keepRowNumber) in the save's transaction, under the write lock, so that no two
+    // hosts give one number. None when the file's numbers are no numbers, or spent.
+    std::optional<std::int64_t> nextRowNumber(const EntityDescription& entity) {
+        sqlite3_stmt* query = statement(cat("SELECT max(coalesce((SELECT max(largest) FROM ", quotedName(kRowNumbers),
+                                            " WHERE entity = ?1), 0), coalesce((SELECT max(pk) FROM ",
+                                            quotedName(entity.name), "), 0))"));
+        if (!query) return std::nullopt;
+        sqlite3_bind_text(query, 1, entity.name.data(), static_cast<int>(entity.name.size()), SQLITE_STATIC);
+        std::optional<std::int64_t> next;
+        if (sqlite3_step(query) == SQLITE_ROW && sqlite3_column_type(query, 0) == SQLITE_INTEGER) {
+            const std::int64_t largest = sqlite3_column_int64(query, 0);
+            if (largest < std::numeric_limits<std::int64_t>::max()) next = largest + 1;
+        }
+        sqlite3_reset(query);
+        return next;
+    }
+
+    // Records the number as the largest the entity gave; false on an error.
+    bool keepRowNumber(const EntityDescription& entity, std::int64_t number) {
+        const std::string table = quotedName(kRowNumbers);
+        for (const std::string& sql : {cat("UPDATE ", table, " SET largest = ?2 WHERE entity = ?1"),
+                                       cat("INSERT INTO ", table, " (entity, largest) VALUES (?1, ?2)")}) {
+            sqlite3_stmt* write = statement(sql);
+            if (!write) return false;
+            sqlite3_bind_text(write, 1, entity.name.data(), static_cast<int>(entity.name.size()), SQLITE_STATIC);
+            sqlite3_bind_int64(write, 2, number);
+            const int step = sqlite3_step(write);
+            sqlite3_reset(write);
+            if (step != SQLITE_DONE) return false;
+            if (sqlite3_changes(db) > 0) return true;  // updated: no row to insert
+        }
+        return false;
     }
 };
 
@@ -399,33 +455,66 @@ std::optional<PersistentStoreCoordinator::SchemaPlan> PersistentStoreCoordinator
     sqlite3_reset(planted);
     if (step != SQLITE_DONE) return std::nullopt;
 
-    for (const auto& entity : model_->entities()) {
-        auto table = connection.integer("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?1",
-                                        entity.name);
-        if (!table) return std::nullopt;
+    // The columns of the table, made with its first column when there is no table.
+    const auto columns = [&](std::string_view table,
+                             std::string_view first) -> std::optional<std::vector<std::string>> {
+        auto tables =
+            connection.integer("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?1", table);
+        if (!tables) return std::nullopt;
         std::vector<std::string> present;
-        if (*table) {
-            sqlite3_stmt* info = connection.statement("SELECT name FROM pragma_table_info(?1)");
-            if (!info) return std::nullopt;
-            sqlite3_bind_text(info, 1, entity.name.c_str(), -1, SQLITE_TRANSIENT);
-            while ((step = sqlite3_step(info)) == SQLITE_ROW)
-                if (const auto* name = sqlite3_column_text(info, 0))
-                    present.emplace_back(reinterpret_cast<const char*>(name));
-            sqlite3_reset(info);
-            if (step != SQLITE_DONE) return std::nullopt;
-        } else {
-            plan.changes.push_back(cat("CREATE TABLE ", quotedName(entity.name), " (pk INTEGER PRIMARY KEY)"));
-            present.emplace_back("pk");
+        if (*tables == 0) {
+            plan.changes.push_back(cat("CREATE TABLE ", quotedName(table), " (", first, ")"));
+            present.emplace_back(first.substr(0, first.find(' ')));
+            return present;
         }
+        sqlite3_stmt* info = connection.statement("SELECT name FROM pragma_table_info(?1)");
+        if (!info) return std::nullopt;
+        sqlite3_bind_text(info, 1, table.data(), static_cast<int>(table.size()), SQLITE_TRANSIENT);
+        while ((step = sqlite3_step(info)) == SQLITE_ROW)
+            if (const auto* name = sqlite3_column_text(info, 0))
+                present.emplace_back(reinterpret_cast<const char*>(name));
+        sqlite3_reset(info);
+        if (step != SQLITE_DONE) return std::nullopt;
+        return present;
+    };
+    const auto addMissing = [&](std::string_view table, const std::vector<std::string>& present,
+                                std::string_view column, std::string_view type) {
+        if (std::find(present.begin(), present.end(), column) == present.end())
+            plan.changes.push_back(
+                cat("ALTER TABLE ", quotedName(table), " ADD COLUMN ", quotedName(column), " ", type));
+    };
+
+    const std::size_t planned = plan.changes.size();
+    auto numbers = columns(kRowNumbers, "entity TEXT PRIMARY KEY");
+    if (!numbers) return std::nullopt;
+    // Read only from a table that has both columns before the plan runs.
+    const bool numbersKept = plan.changes.size() == planned &&
+                             std::find(numbers->begin(), numbers->end(), "largest") != numbers->end() &&
+                             std::find(numbers->begin(), numbers->end(), "entity") != numbers->end();
+    addMissing(kRowNumbers, *numbers, "entity", "TEXT");
+    addMissing(kRowNumbers, *numbers, "largest", "INTEGER");
+    std::vector<std::string> seeds;
+    for (const auto& entity : model_->entities()) {
+        auto present = columns(entity.name, "pk INTEGER PRIMARY KEY");
+        if (!present) return std::nullopt;
         for (const auto& attribute : entity.attributes) {
-            if (std::find(present.begin(), present.end(), attribute.name) == present.end())
-                plan.changes.push_back(cat("ALTER TABLE ", quotedName(entity.name), " ADD COLUMN ",
-                                           quotedName(attribute.name), " ", columnType(attribute)));
+            addMissing(entity.name, *present, attribute.name, columnType(attribute));
             if (attribute.indexed)
                 plan.changes.push_back(cat("CREATE INDEX IF NOT EXISTS ", quotedName(cat(entity.name, "_", attribute.name)),
                                            " ON ", quotedName(entity.name), " (", quotedName(attribute.name), ")"));
         }
+        // The largest number a store that did not keep them gave is its largest row's: the
+        // numbers of rows deleted before are lost, but none given from now on comes back.
+        auto kept = numbersKept ? connection.integer(cat("SELECT count(*) FROM ", quotedName(kRowNumbers),
+                                                         " WHERE entity = ?1"),
+                                                     entity.name)
+                                : std::optional<std::int64_t>(0);
+        if (!kept) return std::nullopt;
+        if (*kept == 0)
+            seeds.push_back(cat("INSERT INTO ", quotedName(kRowNumbers), " (entity, largest) SELECT ",
+                                enclosed(entity.name, '\''), ", coalesce(max(pk), 0) FROM ", quotedName(entity.name)));
     }
+    plan.changes.insert(plan.changes.end(), seeds.begin(), seeds.end());
     plan.upToDate = plan.version == model_->version() &&
                     std::all_of(plan.changes.begin(), plan.changes.end(),
                                 [](const std::string& sql) { return sql.starts_with("CREATE INDEX IF NOT EXISTS"); });
@@ -620,7 +709,9 @@ std::optional<std::size_t> PersistentStoreCoordinator::valueBytes(const EntityDe
     return length;
 }
 
-std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const StoreChanges& changes, Error* error) {
+std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const StoreChanges& changes, Error* error,
+                                                                         std::vector<std::size_t>* gone) {
+    if (gone) gone->clear();
     if (!connection_) {
         if (error) *error = Connection{}.error("the store is not open", SQLITE_CANTOPEN);
         return std::nullopt;
@@ -634,9 +725,8 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
     };
     // Values are bound as they are held: the statement is run before they can change. An
     // update binds only the values changed (`changed`), in order.
-    auto bindValues = [&](sqlite3_stmt* statement, const EntityDescription& entity,
+    auto bindValues = [&](sqlite3_stmt* statement, int position, const EntityDescription& entity,
                           const std::vector<AttributeValue>& values, const std::vector<bool>* changed = nullptr) -> bool {
-        int position = 1;
         for (std::size_t i = 0; i < entity.attributes.size(); ++i) {
             if (changed && !(i < changed->size() && (*changed)[i])) continue;
             const auto& attribute = entity.attributes[i];
@@ -647,26 +737,44 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
     };
     // A write begun by beginWriting is still open (its lock held): the save is part of it.
     if (sqlite3_get_autocommit(db.db) && !db.exec("BEGIN IMMEDIATE")) return fail("the save cannot begin");
+    // Numbers never given before: a record another host still holds by a number whose row
+    // was deleted never acts on a new one. The largest each entity gave is read once and
+    // kept once per save; the write lock keeps every other host out meanwhile.
+    std::map<const EntityDescription*, std::int64_t> largest;
     for (const auto& insert : changes.inserts) {
-        std::string sql = cat("INSERT INTO ", quotedName(insert.entity->name), " (");
-        std::string marks;
-        for (std::size_t i = 0; i < insert.entity->attributes.size(); ++i) {
-            sql += cat(i ? ", " : "", quotedName(insert.entity->attributes[i].name));
-            marks += i ? ", ?" : "?";
+        auto [given, first] = largest.try_emplace(insert.entity, 0);
+        if (first) {
+            const auto next = db.nextRowNumber(*insert.entity);
+            if (!next) return fail("the store has no row number to give", SQLITE_FULL);
+            given->second = *next - 1;
+        } else if (given->second == std::numeric_limits<std::int64_t>::max()) {
+            return fail("the store has no row number to give", SQLITE_FULL);
+        }
+        const std::int64_t number = ++given->second;
+        std::string sql = cat("INSERT INTO ", quotedName(insert.entity->name), " (pk");
+        std::string marks = "?";
+        for (const auto& attribute : insert.entity->attributes) {
+            sql += cat(", ", quotedName(attribute.name));
+            marks += ", ?";
         }
         sql += cat(") VALUES (", marks, ")");
         sqlite3_stmt* statement = db.statement(sql);
         if (!statement) return fail("the insert cannot be prepared");
-        if (!bindValues(statement, *insert.entity, *insert.values))
+        sqlite3_bind_int64(statement, 1, number);
+        if (!bindValues(statement, 2, *insert.entity, *insert.values))
             return fail("a required attribute has no value", SQLITE_CONSTRAINT_NOTNULL);
         if (sqlite3_step(statement) != SQLITE_DONE) return fail("the insert failed");
         sqlite3_reset(statement);
         // A table whose constraints ignore conflicts drops a row without an error: a
         // save that did not write its row is no save.
         if (sqlite3_changes(db.db) != 1) return fail("the insert wrote no row", SQLITE_CONSTRAINT);
-        keys.push_back(sqlite3_last_insert_rowid(db.db));
+        keys.push_back(number);
     }
-    for (const auto& update : changes.updates) {
+    for (const auto& [entity, number] : largest)
+        if (!db.keepRowNumber(*entity, number)) return fail("the row numbers given cannot be kept");
+    bool lost = false;
+    for (std::size_t u = 0; u < changes.updates.size(); ++u) {
+        const auto& update = changes.updates[u];
         // Only the values changed: one read by its start (or another host's change to a
         // value this one left alone) is never written over.
         std::string sql = cat("UPDATE ", quotedName(update.entity->name), " SET ");
@@ -678,12 +786,22 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
         sql += " WHERE pk = ?";
         sqlite3_stmt* statement = db.statement(sql);
         if (!statement) return fail("the update cannot be prepared");
-        if (!bindValues(statement, *update.entity, *update.values, update.changed))
+        if (!bindValues(statement, 1, *update.entity, *update.values, update.changed))
             return fail("a required attribute has no value", SQLITE_CONSTRAINT_NOTNULL);
         sqlite3_bind_int64(statement, changed + 1, update.rowId);
         if (sqlite3_step(statement) != SQLITE_DONE) return fail("the update failed");
         sqlite3_reset(statement);
+        if (sqlite3_changes(db.db) > 0) continue;
+        // No row written: the row is gone (another host deleted it; its number is never
+        // given again, so no other row can be written in its place), or the table's
+        // constraints ignored the change. Either way the save fails; every row gone is told.
+        const auto present = db.hasRow(*update.entity, update.rowId);
+        if (!present) return fail("the update failed");
+        if (*present) return fail("the update wrote no row", SQLITE_CONSTRAINT);
+        if (gone) gone->push_back(u);
+        lost = true;
     }
+    if (lost) return fail("the record is no longer in the store", SQLITE_NOTFOUND);
     for (const auto& removal : changes.deletes) {
         sqlite3_stmt* statement = db.statement(cat("DELETE FROM ", quotedName(removal.entity->name), " WHERE pk = ?"));
         if (!statement) return fail("the delete cannot be prepared");

@@ -8,7 +8,9 @@
 // was written by a newer model version, or is (or has journals that are) a symbolic
 // link is refused and left exactly as it was; the folder holding it may be reached
 // through links. Nothing here ever deletes or recreates a file. Several hosts may open
-// and write one file at once. Every statement is parameterised.
+// and write one file at once, and a row's key is never given twice, so that a record one
+// host holds never reads or writes a row another host made. Every statement is
+// parameterised.
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -85,8 +87,15 @@ public:
                                           Error* error = nullptr);
     // Writes the changes in one transaction (an update, the values marked changed only);
     // on success gives the keys of the inserted rows in order, on failure nothing is
-    // written. After beginWriting, that transaction is the one begun there.
-    std::optional<std::vector<std::int64_t>> save(const StoreChanges& changes, Error* error = nullptr);
+    // written. After beginWriting, that transaction is the one begun there. A row's key is
+    // never given twice, not even once its row is deleted (the largest each entity gave is
+    // kept in the file; of a file an earlier version made, numbers from its first opening
+    // on). An update of a row no longer in the store fails the save ("the record is no
+    // longer in the store"); `gone` then lists every such update by its position in
+    // `changes.updates`. A delete of a row no longer in the store is done: nothing is
+    // left to delete.
+    std::optional<std::vector<std::int64_t>> save(const StoreChanges& changes, Error* error = nullptr,
+                                                  std::vector<std::size_t>* gone = nullptr);
     // Takes the file's write lock now, waiting for another host's write as a save does
     // (telling the file step "store: waiting for another host's write" first when it must
     // wait), and holds it until the next save writes and commits under it, or endWriting:
