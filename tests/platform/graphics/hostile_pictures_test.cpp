@@ -12,6 +12,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "hostile_pictures.hpp"
 #include "image_fixtures.hpp"
@@ -245,10 +246,19 @@ TEST(HostilePicturesTest, ACardReadOfAPhotoWithoutItsEndHoldsItsRowsNotItsFile) 
             const auto addressSpace = procField("/proc/self/status", "VmSize:");
             rlimit limit{};
             ::getrlimit(RLIMIT_AS, &limit);
+            const rlimit before = limit;
             limit.rlim_cur = static_cast<rlim_t>(addressSpace.value_or(0) + 24 * 1024) * 1024;
             ::setrlimit(RLIMIT_AS, &limit);
-            const auto shown = readStillFileForDisplay(file, 345, 376);
-            std::_Exit(shown && shown->pixelWidth() == 501 && shown->pixelHeight() == 376 ? 0 : 1);
+            const bool shown = [&] {
+                const auto still = readStillFileForDisplay(file, 345, 376);
+                return still && still->pixelWidth() == 501 && still->pixelHeight() == 376;
+            }();
+            // This child ran the test from its start, with a folder of its own that its end
+            // would not remove.
+            ::setrlimit(RLIMIT_AS, &before);
+            std::error_code ignored;
+            std::filesystem::remove_all(dir.path(), ignored);
+            std::_Exit(shown ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
 #endif
