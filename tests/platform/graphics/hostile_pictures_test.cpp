@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "hostile_pictures.hpp"
 #include "image_fixtures.hpp"
@@ -67,6 +68,28 @@ std::string noisyPng(int width, int height) {
             rgba[x] = x % 4 == 3 ? 255 : static_cast<std::uint8_t>(seed >> 24);
         }
     });
+}
+
+// A PNG of 1000 x 750 whose pixels' data is as long as its header lets it be (its rows as
+// deflate stores them at worst), in chunks of 95 bytes: 35,600 of them.
+std::string pngFillingItsDataAllowanceInSmallChunks() {
+    constexpr int kWidth = 1000, kHeight = 750;
+    const auto row = [](int y, std::uint8_t* rgba) {
+        for (int x = 0; x < kWidth; ++x) {
+            const std::uint8_t pixel[] = {std::uint8_t(x), std::uint8_t(y), std::uint8_t(x ^ y), 255};
+            std::copy(pixel, pixel + 4, rgba + 4 * x);
+        }
+    };
+    std::string raw;
+    std::vector<std::uint8_t> line(kWidth * 4);
+    for (int y = 0; y < kHeight; ++y) {
+        row(y, line.data());
+        raw += '\0';  // no filter
+        raw.append(line.begin(), line.end());
+    }
+    const std::size_t allowance = raw.size() + raw.size() / 8 + 1024;
+    return imagetest::pngWithPixelData(imagetest::encodePngRows(kWidth, kHeight, row),
+                                       imagetest::storedZlib(raw, allowance), 95);
 }
 
 TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
@@ -143,6 +166,9 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         {"PNG of 64 x 64 behind compressed texts of 800 MB", compressedTexts, 0, 96, 96, {}, 64, 64, 8},
         {"PNG of 64 x 64 behind compressed texts of 800 MB, from its file", compressedTexts, 1, 96, 96, {}, 64, 64,
          8},
+        // The allowance of the pixels' data counts their data, not the framing of its chunks.
+        {"PNG whose pixels' data fills its allowance in chunks of 95 bytes, from its file",
+         pngFillingItsDataAllowanceInSmallChunks(), 1, 0, 0, {}, 1000, 750, 8},
         // Rows of 4,097 bytes: 2.1 MB, at most 2.4 MB as deflate stores them; data that
         // never ends is read no further.
         {"PNG of 1024 x 512 whose pixels' data never ends, from its file",
@@ -182,6 +208,16 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         if (r.fileLength && readBefore && readAfter) {
             EXPECT_LE(*readAfter - *readBefore,
                       static_cast<long long>(r.readMiB ? r.readMiB * kMiB : r.bytes.size() + kMiB));
+        }
+        // And what a file shows is what its bytes show from memory.
+        if (r.fileLength && shown) {
+            const auto fromMemory = readStillForDisplay(r.bytes, r.coverWidth, r.coverHeight, r.limits);
+            ASSERT_TRUE(fromMemory);
+            ASSERT_EQ(std::pair(fromMemory->pixelWidth(), fromMemory->pixelHeight()),
+                      std::pair(r.expectWidth, r.expectHeight));
+            EXPECT_TRUE(std::equal(shown->bitmap().data(),
+                                   shown->bitmap().data() + std::size_t(r.expectWidth) * std::size_t(r.expectHeight),
+                                   fromMemory->bitmap().data()));
         }
     }
 }
