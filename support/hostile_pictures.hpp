@@ -257,6 +257,20 @@ inline std::string pngWithPixelData(const std::string& png, std::string_view dat
     return out.append(platform::graphics::pngEndChunk);
 }
 
+// APP1 segments that hold no Exif block (XMP, say), `count` of `length` bytes each (65,537
+// at most, with the marker).
+inline std::string jpegApp1Segments(int count, std::size_t length) {
+    std::string segment("\xFF\xE1", 2);
+    segment += static_cast<char>((length - 2) >> 8);
+    segment += static_cast<char>((length - 2) & 0xFF);
+    segment += std::string("http://ns.adobe.com/xap/1.0/\0", 29);
+    segment.resize(length, 'x');
+    std::string segments;
+    segments.reserve(segment.size() * std::size_t(count));
+    for (int i = 0; i < count; ++i) segments += segment;
+    return segments;
+}
+
 // The JPEG with segments of metadata (APP15, of no meaning) after its start, as many as
 // make its first scan's header end at `firstScanEnd` bytes from the start of the file.
 inline std::string jpegWithMetadataUpTo(const std::string& jpeg, std::size_t firstScanEnd) {

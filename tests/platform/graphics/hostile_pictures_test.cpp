@@ -19,6 +19,7 @@
 #include "image_fixtures.hpp"
 #include "png_rows.hpp"
 #include "progressive_jpeg.hpp"
+#include "support/qr/qr_pictures.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
@@ -68,6 +69,21 @@ std::string noisyPng(int width, int height) {
             rgba[x] = x % 4 == 3 ? 255 : static_cast<std::uint8_t>(seed >> 24);
         }
     });
+}
+
+// A photo of 64 x 48 turned a quarter by its Exif block, behind `count` APP1 segments of
+// 64 KiB that are no Exif block and before as many more, then a second Exif block that
+// would leave it as stored.
+std::string photoAmongApp1Segments(int count) {
+    const auto exifSegment = [](const std::string& jpeg) {
+        return jpeg.substr(2, 2 + (std::size_t(std::uint8_t(jpeg[4])) << 8 | std::uint8_t(jpeg[5])));
+    };
+    const std::vector<std::uint8_t> grey(64 * 48 * 3, 128);
+    const std::string turned = qrtest::encodeRgbJpeg(grey, 64, 48, 90, 6);
+    const std::string first = exifSegment(turned);
+    const std::string others = imagetest::jpegApp1Segments(count, 65537);
+    return turned.substr(0, 2) + others + first + others + exifSegment(qrtest::encodeRgbJpeg(grey, 64, 48, 90, 1)) +
+           turned.substr(2 + first.size());
 }
 
 // A PNG of 1000 x 750 whose pixels' data is as long as its header lets it be (its rows as
@@ -139,6 +155,11 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         // The decoder's own limit on scans (500) stands behind the decode's.
         {"progressive JPEG of 100 scans", imagetest::jpegWithManyScans(512, 512, 90), 0, 96, 96, {}, 96, 96, 8},
         {"progressive JPEG of 101 scans", imagetest::jpegWithManyScans(512, 512, 91), 0, 96, 96, {}, 0, 0, 8},
+        // Of the APP1 segments only the first Exif block is kept.
+        {"JPEG turned by its first Exif block among 32 MB of other APP1 segments", photoAmongApp1Segments(250), 0, 0,
+         0, {}, 48, 64, 8},
+        {"JPEG turned by its first Exif block among 13 MB of other APP1 segments, from its file",
+         photoAmongApp1Segments(100), 1, 0, 0, {}, 48, 64, 8},
         {"GIF of two frames at the most clear codes a frame may hold", imagetest::gifAtTheClearCodeBound(512, 512, 2),
          0, 96, 96, {}, 96, 96, 16},
         // Pictures that never end, and headers the decode refuses, in files of 250 MB:

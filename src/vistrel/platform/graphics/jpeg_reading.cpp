@@ -3,9 +3,11 @@
 // a Decompressor its caller holds. Callbacks never let an exception reach libjpeg's frames.
 #include "vistrel/platform/graphics/jpeg_reading.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include <jpeglib.h>
@@ -86,6 +88,10 @@ struct Decompressor {
     Source source{};
     jpeg_progress_mgr progress{};
     bool made = false;
+    // The first Exif block of the APP1 segments, in the decoder's memory; no other APP1
+    // is kept.
+    const JOCTET* exif = nullptr;
+    std::size_t exifLength = 0;
 
     Decompressor() = default;
     Decompressor(const Decompressor&) = delete;
@@ -96,6 +102,49 @@ struct Decompressor {
     }
 };
 
+// The next byte of the input, as the decoder's marker reader takes it (the source gives an
+// end-of-image marker past the input's end, so it never runs dry).
+unsigned nextByte(j_decompress_ptr info) {
+    if (info->src->bytes_in_buffer == 0) (*info->src->fill_input_buffer)(info);
+    --info->src->bytes_in_buffer;
+    return *info->src->next_input_byte++;
+}
+
+// An APP1 segment: the first Exif block is kept for its orientation; every other segment
+// (another Exif block, XMP, anything) is passed over unsaved, so that what a picture's
+// metadata takes of memory is one segment, whatever its header holds.
+boolean readApp1(j_decompress_ptr info) {
+    auto& d = *static_cast<Decompressor*>(info->client_data);
+    const unsigned high = nextByte(info);
+    const std::size_t length = high << 8 | nextByte(info);
+    if (length < 2) jumpOnError(reinterpret_cast<j_common_ptr>(info));  // a length that cannot be
+    std::size_t left = length - 2;
+    constexpr std::size_t kMark = 6;
+    constexpr JOCTET kExif[kMark] = {'E', 'x', 'i', 'f', 0, 0};
+    JOCTET mark[kMark];
+    const std::size_t marked = std::min(left, kMark);
+    for (std::size_t i = 0; i < marked; ++i) mark[i] = static_cast<JOCTET>(nextByte(info));
+    left -= marked;
+    if (d.exif || marked < kMark || std::memcmp(mark, kExif, kMark) != 0) {
+        if (left > 0) (*info->src->skip_input_data)(info, static_cast<long>(left));
+        return TRUE;
+    }
+    auto* kept = static_cast<JOCTET*>((*info->mem->alloc_large)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE,
+                                                               kMark + left));
+    std::memcpy(kept, mark, kMark);
+    for (std::size_t at = kMark; at < kMark + left;) {
+        if (info->src->bytes_in_buffer == 0) (*info->src->fill_input_buffer)(info);
+        const std::size_t n = std::min(kMark + left - at, info->src->bytes_in_buffer);
+        std::memcpy(kept + at, info->src->next_input_byte, n);
+        info->src->next_input_byte += n;
+        info->src->bytes_in_buffer -= n;
+        at += n;
+    }
+    d.exif = kept;
+    d.exifLength = kMark + left;
+    return TRUE;
+}
+
 bool readHeader(Decompressor& d, PictureInput& input) {
     d.info.err = jpeg_std_error(&d.errors.manager);
     d.errors.manager.error_exit = jumpOnError;
@@ -104,6 +153,7 @@ bool readHeader(Decompressor& d, PictureInput& input) {
     if (setjmp(d.errors.jump)) return false;
     jpeg_create_decompress(&d.info);
     d.made = true;
+    d.info.client_data = &d;
     d.source.input = &input;
     d.source.manager.init_source = initSource;
     d.source.manager.fill_input_buffer = fillInput;
@@ -113,7 +163,7 @@ bool readHeader(Decompressor& d, PictureInput& input) {
     d.info.src = &d.source.manager;
     d.progress.progress_monitor = countScans;
     d.info.progress = &d.progress;
-    jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);  // Exif
+    jpeg_set_marker_processor(&d.info, JPEG_APP0 + 1, readApp1);
     return jpeg_read_header(&d.info, TRUE) == JPEG_HEADER_OK;
 }
 
@@ -167,22 +217,16 @@ struct HeaderRead {
     int orientation = 1;
 };
 
-HeaderRead headerOf(const jpeg_decompress_struct& info) {
+HeaderRead headerOf(const Decompressor& d) {
+    const jpeg_decompress_struct& info = d.info;
     JpegFrame frame;
     frame.width = static_cast<int>(info.image_width);
     frame.height = static_cast<int>(info.image_height);
     frame.progressive = info.progressive_mode;
     for (int i = 0; i < info.num_components; ++i)
         frame.components.push_back({info.comp_info[i].h_samp_factor, info.comp_info[i].v_samp_factor});
-    int orientation = 1;
-    for (auto* marker = info.marker_list; marker; marker = marker->next) {
-        if (marker->marker != JPEG_APP0 + 1) continue;
-        const std::string_view data(reinterpret_cast<const char*>(marker->data), marker->data_length);
-        if (auto told = exifSegmentOrientation(data)) {
-            orientation = *told;
-            break;
-        }
-    }
+    const int orientation =
+        d.exif ? exifSegmentOrientation({reinterpret_cast<const char*>(d.exif), d.exifLength}).value_or(1) : 1;
     const bool turned = orientation >= 5 && orientation <= 8;
     ImageHeader header{ImageFormat::jpeg, turned ? frame.height : frame.width, turned ? frame.width : frame.height};
     if (frame.heldWhole(static_cast<std::size_t>(std::max(info.comps_in_scan, 0)))) {
@@ -197,7 +241,7 @@ HeaderRead headerOf(const jpeg_decompress_struct& info) {
 std::optional<ImageHeader> readJpegHeader(PictureInput& input) {
     Decompressor d;
     if (!readHeader(d, input)) return std::nullopt;
-    return headerOf(d.info).header;
+    return headerOf(d).header;
 }
 
 std::optional<Bitmap> readJpeg(PictureInput& input, const JpegSizeFor& sizeFor) {
@@ -205,7 +249,7 @@ std::optional<Bitmap> readJpeg(PictureInput& input, const JpegSizeFor& sizeFor) 
     if (!readHeader(d, input)) return std::nullopt;
     const int width = static_cast<int>(d.info.image_width), height = static_cast<int>(d.info.image_height);
     if (!withinDecodingLimits(width, height)) return std::nullopt;
-    const HeaderRead read = headerOf(d.info);
+    const HeaderRead read = headerOf(d);
     const auto covering = sizeFor(read.header);
     if (!covering) return std::nullopt;
     const auto scale = jpegScaleCovering(width, height, read.orientation, covering->width, covering->height);
