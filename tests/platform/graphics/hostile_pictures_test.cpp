@@ -155,6 +155,12 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         // The decoder's own limit on scans (500) stands behind the decode's.
         {"progressive JPEG of 100 scans", imagetest::jpegWithManyScans(512, 512, 90), 0, 96, 96, {}, 96, 96, 8},
         {"progressive JPEG of 101 scans", imagetest::jpegWithManyScans(512, 512, 91), 0, 96, 96, {}, 0, 0, 8},
+        // From a file too, its scans counted before any is decoded: refused before its decoder
+        // holds the coefficients of the whole picture (15 MB).
+        {"progressive JPEG of 100 scans, from its file", imagetest::jpegWithManyScans(512, 512, 90), 1, 96, 96, {},
+         96, 96, 8},
+        {"progressive JPEG of 2880 x 1800 and 101 scans, from its file", imagetest::jpegWithManyScans(2880, 1800, 91),
+         1, 96, 96, {}, 0, 0, 8},
         // Of the APP1 segments only the first Exif block is kept.
         {"JPEG turned by its first Exif block among 32 MB of other APP1 segments", photoAmongApp1Segments(250), 0, 0,
          0, {}, 48, 64, 8},

@@ -8,6 +8,8 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
@@ -215,6 +217,7 @@ bool readRows(Decompressor& d, Bitmap& bitmap, JOCTET* cmykRow) {
 struct HeaderRead {
     ImageHeader header;
     int orientation = 1;
+    JpegFrame frame;
 };
 
 HeaderRead headerOf(const Decompressor& d) {
@@ -233,7 +236,49 @@ HeaderRead headerOf(const Decompressor& d) {
         header.storedInPasses = true;
         header.coefficientBytes = frame.coefficientBytes();
     }
-    return {header, orientation};
+    return {header, orientation, std::move(frame)};
+}
+
+// Whether the scans after the first, up to the end of the image, are at most maxJpegScans:
+// a picture held whole has them all decoded before its first row, each a pass over its
+// blocks, so they are counted first, the bytes followed as they come and none held but
+// a marker not all there yet. The decoder then goes on from where it stands.
+bool scansWithinLimit(Decompressor& d, PictureInput& input, const JpegFrame& frame) {
+    if (d.source.ended) return true;  // nothing follows
+    jpeg_source_mgr& source = d.source.manager;
+    const std::size_t decoderAt = input.position() - source.bytes_in_buffer;
+    JpegMarkerWalk walk = JpegMarkerWalk::inFirstScan(frame);
+    std::string held;  // the bytes from `heldFrom` on the walk looks at again
+    std::size_t heldFrom = 0, end = 0;
+    bool within = true;
+    try {
+        std::string_view piece(reinterpret_cast<const char*>(source.next_input_byte), source.bytes_in_buffer);
+        for (;;) {
+            if (!piece.empty()) {
+                std::string_view bytes = piece;
+                std::size_t from = end;
+                if (!held.empty()) {
+                    held.append(piece);
+                    bytes = held;
+                    from = heldFrom;
+                }
+                end += piece.size();
+                walk.walk(bytes, JpegMarkerWalk::Until::end, from);
+                if (walk.scans() > maxJpegScans) {
+                    within = false;
+                    break;
+                }
+                if (walk.ended() || walk.damaged()) break;
+                held = std::string(bytes.substr(walk.position() - from));
+                heldFrom = walk.position();
+            }
+            if ((piece = input.next()).empty()) break;
+        }
+    } catch (const std::bad_alloc&) {
+        within = false;
+    }
+    source.bytes_in_buffer = 0;  // its piece is gone: the next fill reads again
+    return within && input.goBackTo(decoderAt);
 }
 
 }  // namespace
@@ -252,6 +297,7 @@ std::optional<Bitmap> readJpeg(PictureInput& input, const JpegSizeFor& sizeFor) 
     const HeaderRead read = headerOf(d);
     const auto covering = sizeFor(read.header);
     if (!covering) return std::nullopt;
+    if (read.header.storedInPasses && !scansWithinLimit(d, input, read.frame)) return std::nullopt;
     const auto scale = jpegScaleCovering(width, height, read.orientation, covering->width, covering->height);
     if (!scaleTo(d, scale)) return std::nullopt;
     auto bitmap = Bitmap::make(scale.width, scale.height);
@@ -269,7 +315,6 @@ std::optional<Bitmap> readJpeg(PictureInput& input, const JpegSizeFor& sizeFor) 
 }
 
 std::optional<Bitmap> readJpeg(std::string_view bytes, const JpegSizeFor& sizeFor) {
-    if (jpegScanCount(bytes) > maxJpegScans) return std::nullopt;
     PictureBytesInput input(bytes);
     return readJpeg(input, sizeFor);
 }
