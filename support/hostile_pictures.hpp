@@ -4,7 +4,8 @@
 // and a GIF whose frame's data starts with a long run of LZW clear codes; beside them, a
 // GIF written as encoders that do not compress write it, with as many clear codes as a
 // real picture has, and one of several such frames at the most clear codes a frame may hold;
-// PNGs with a long chunk of metadata before their pixels, or whose pixels' data never ends.
+// PNGs with a long chunk of metadata before their pixels, or whose pixels' data never ends,
+// or is as long as deflate may make it, in small chunks; JPEGs behind many APP1 segments.
 #include <zlib.h>
 
 #include <algorithm>
