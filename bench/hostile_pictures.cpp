@@ -5,6 +5,9 @@
 // - a GIF whose 512 x 512 frame starts with 16 MB of LZW clear codes, for a card;
 // - a card's photo file that holds a 12-megapixel JPEG followed by zeros up to 250 MB
 //   (sparse on disk), with its end marker and without;
+// - a card's photo file that holds a progressive 4032 x 3024 JPEG followed by 100,000
+//   scans of a few bytes, and one of such a JPEG alone;
+// - a JPEG behind 200 MiB of APP1 segments that hold no Exif block, for a card;
 // - a PNG of 8000 x 8000 read under a bound of 16 M pixels, as an opened record's photo
 //   (the picture comes back at 4096 x 4096);
 // - progressive 4:2:0 JPEGs of 2880 x 1800 and 4032 x 3024, as a service sends them for
@@ -21,6 +24,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -74,6 +78,29 @@ void BM_EndlessClearCodesGifForACard(benchmark::State& state) {
 }
 BENCHMARK(BM_EndlessClearCodesGifForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
+// A temporary file of the bytes, followed by zeros up to `length` (sparse on disk); empty
+// when it could not be written.
+std::string temporaryFile(const std::string& bytes, std::size_t length) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-padded-XXXXXX").string();
+    const int fd = mkstemp(pattern.data());
+    const bool written = fd >= 0 && write(fd, bytes.data(), bytes.size()) == ssize_t(bytes.size()) &&
+                         ftruncate(fd, off_t(std::max(length, bytes.size()))) == 0;
+    if (fd >= 0) close(fd);
+    if (written) return pattern;
+    if (fd >= 0) std::filesystem::remove(pattern);
+    return {};
+}
+
+// A card's read of a photo file, `bytes` long on the page.
+void photoFileForACard(benchmark::State& state, const std::string& path, std::size_t bytes) {
+    if (path.empty()) state.SkipWithError("the photo file could not be written");
+    bool shown = false;
+    testsupport::resetPeak();
+    for (auto _ : state) shown = platform::graphics::readStillFileForDisplay(path, kCardWidth, kCardHeight).has_value();
+    report(state, shown, bytes);
+    if (!path.empty()) std::filesystem::remove(path);
+}
+
 // A card's read of a photo file holding a 12-megapixel JPEG, with its end marker or
 // without, followed by zeros up to 250 MB (sparse on disk).
 void photoFileForACard(benchmark::State& state, bool withItsEnd) {
@@ -84,18 +111,7 @@ void photoFileForACard(benchmark::State& state, bool withItsEnd) {
                 static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), static_cast<std::uint8_t>(x ^ y), 255);
     auto jpeg = platform::graphics::encodeJpeg(*platform::graphics::Image::make(std::move(*bitmap)), 1.0);
     if (!withItsEnd) jpeg = imagetest::jpegWithoutItsEnd(std::move(*jpeg));
-    std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-padded-XXXXXX").string();
-    const int fd = mkstemp(pattern.data());
-    const bool written = fd >= 0 && write(fd, jpeg->data(), jpeg->size()) == ssize_t(jpeg->size()) &&
-                         ftruncate(fd, 250LL * 1000 * 1000) == 0;
-    if (fd >= 0) close(fd);
-    if (!written) state.SkipWithError("the padded file could not be written");
-    bool shown = false;
-    testsupport::resetPeak();
-    for (auto _ : state)
-        shown = platform::graphics::readStillFileForDisplay(pattern, kCardWidth, kCardHeight).has_value();
-    report(state, shown, jpeg->size());
-    std::filesystem::remove(pattern);
+    photoFileForACard(state, temporaryFile(*jpeg, 250'000'000), jpeg->size());
 }
 
 void BM_PaddedPhotoFileForACard(benchmark::State& state) { photoFileForACard(state, true); }
@@ -103,6 +119,30 @@ BENCHMARK(BM_PaddedPhotoFileForACard)->Unit(benchmark::kMillisecond)->UseRealTim
 
 void BM_PhotoFileWithoutItsEndForACard(benchmark::State& state) { photoFileForACard(state, false); }
 BENCHMARK(BM_PhotoFileWithoutItsEndForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// Refused: its scans are counted before any is decoded.
+void BM_ManyScansJpegFileForACard(benchmark::State& state) {
+    const std::string jpeg = imagetest::jpegWithManyScans(4032, 3024, 100000);
+    photoFileForACard(state, temporaryFile(jpeg, 0), jpeg.size());
+}
+BENCHMARK(BM_ManyScansJpegFileForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// Its scans counted before it is decoded: the file read twice (the second time from the
+// system's cache).
+void BM_ProgressivePhotoFileForACard(benchmark::State& state) {
+    const std::string jpeg = imagetest::progressiveJpeg(4032, 3024);
+    photoFileForACard(state, temporaryFile(jpeg, 0), jpeg.size());
+}
+BENCHMARK(BM_ProgressivePhotoFileForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// Shown upright, only its first Exif block kept: what the decode holds beside its bytes is
+// its rows.
+void BM_App1SegmentsJpegForACard(benchmark::State& state) {
+    static const std::string photo = imagetest::encodeJpeg(imagetest::Picture(1000, 750, {40, 80, 120, 255}), 90);
+    static const std::string jpeg = photo.substr(0, 2) + imagetest::jpegApp1Segments(3200, 65537) + photo.substr(2);
+    decodeOnce(state, jpeg, kCardWidth, kCardHeight);
+}
+BENCHMARK(BM_App1SegmentsJpegForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_PngOfOneAndAHalfTimesTheBound(benchmark::State& state) {
     static const std::string png = imagetest::twoColourPng(8000, 8000, {30, 60, 90, 255}, {200, 100, 50, 255});

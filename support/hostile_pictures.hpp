@@ -4,7 +4,8 @@
 // and a GIF whose frame's data starts with a long run of LZW clear codes; beside them, a
 // GIF written as encoders that do not compress write it, with as many clear codes as a
 // real picture has, and one of several such frames at the most clear codes a frame may hold;
-// PNGs with a long chunk of metadata before their pixels, or whose pixels' data never ends.
+// PNGs with a long chunk of metadata before their pixels, or whose pixels' data never ends,
+// or is as long as deflate may make it, in small chunks; JPEGs behind many APP1 segments.
 #include <zlib.h>
 
 #include <algorithm>
@@ -206,6 +207,70 @@ inline std::string pngWhosePixelDataNeverEnds(const std::string& png, std::size_
     return out;
 }
 
+// A zlib stream of `raw` in stored blocks (deflate's bytes kept as they are) of exactly
+// `length` bytes: blocks of no data fill it up, a few of them of the fixed codes, whose
+// bits shift the stored blocks after them to the next byte. Empty when it cannot be so
+// long: shorter than `raw` stored, or 3 bytes longer.
+inline std::string storedZlib(std::string_view raw, std::size_t length) {
+    constexpr std::size_t kBlock = 65535;
+    const std::size_t blocks = (raw.size() + kBlock - 1) / kBlock;
+    const std::size_t least = 2 + raw.size() + 5 * blocks + 5 + 4;  // with the last block empty
+    if (length < least || length - least == 3) return {};
+    std::size_t extra = length - least;
+    std::string out("\x78\x01", 2);
+    const auto stored = [&out](std::string_view data) {
+        out += '\0';
+        for (const std::size_t value : {data.size(), data.size() ^ 0xFFFF}) {
+            out += static_cast<char>(value & 0xFF);
+            out += static_cast<char>(value >> 8 & 0xFF);
+        }
+        out.append(data);
+    };
+    for (std::size_t at = 0; at < raw.size(); at += kBlock) stored(raw.substr(at, kBlock));
+    // Blocks of the fixed codes with no data take ten bits each (a header, then the end of
+    // the block), and the stored block after them starts at the next byte: one or two of
+    // them before a stored block lengthen it by as many bytes, three before the last by
+    // four.
+    const auto fixedThenStored = [&out](int fixed, bool last) {
+        std::uint64_t bits = last ? 1 : 0;  // the stored block's header after them
+        for (int i = 0; i < fixed; ++i) bits = bits << 10 | 0x2;
+        for (int bit = 0; bit < 10 * fixed + 3; bit += 8) out += static_cast<char>(bits >> bit & 0xFF);
+        out.append("\x00\x00\xFF\xFF", 4);
+    };
+    const int lastFixed = extra % 5 == 4 ? 3 : extra % 5 == 3 ? 2 : static_cast<int>(extra % 5);
+    extra -= lastFixed == 3 ? 4 : static_cast<std::size_t>(lastFixed);
+    if (extra % 5) {  // three: one of them before a block of its own
+        fixedThenStored(1, false);
+        extra -= 6;
+    }
+    for (; extra > 0; extra -= 5) fixedThenStored(0, false);
+    fixedThenStored(lastFixed, true);
+    const uLong adler = adler32(adler32(0, nullptr, 0), reinterpret_cast<const Bytef*>(raw.data()),
+                                static_cast<uInt>(raw.size()));
+    for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>(adler >> shift & 0xFF);
+    return out;
+}
+
+// The PNG with its pixels' data replaced by `data`, in IDAT chunks of `chunkBytes`.
+inline std::string pngWithPixelData(const std::string& png, std::string_view data, std::size_t chunkBytes) {
+    std::string out = png.substr(0, 8 + 25);  // the signature and the header chunk
+    for (std::size_t at = 0; at < data.size(); at += chunkBytes) out += pngChunk("IDAT", data.substr(at, chunkBytes));
+    return out.append(platform::graphics::pngEndChunk);
+}
+
+// APP1 segments that hold no Exif block (XMP, say), `count` of `length` bytes each (65,537
+// at most, with the marker).
+inline std::string jpegApp1Segments(int count, std::size_t length) {
+    std::string segment("\xFF\xE1", 2);
+    segment += static_cast<char>((length - 2) >> 8);
+    segment += static_cast<char>((length - 2) & 0xFF);
+    segment += std::string("http://ns.adobe.com/xap/1.0/\0", 29);
+    segment.resize(length, 'x');
+    std::string segments;
+    segments.reserve(segment.size() * std::size_t(count));
+    for (int i = 0; i < count; ++i) segments += segment;
+    return segments;
+}
 
 // The JPEG with segments of metadata (APP15, of no meaning) after its start, as many as
 // make its first scan's header end at `firstScanEnd` bytes from the start of the file.

@@ -12,11 +12,14 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "hostile_pictures.hpp"
 #include "image_fixtures.hpp"
 #include "png_rows.hpp"
 #include "progressive_jpeg.hpp"
+#include "support/qr/qr_pictures.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/graphics/display_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
@@ -68,6 +71,43 @@ std::string noisyPng(int width, int height) {
     });
 }
 
+// A photo of 64 x 48 turned a quarter by its Exif block, behind `count` APP1 segments of
+// 64 KiB that are no Exif block and before as many more, then a second Exif block that
+// would leave it as stored.
+std::string photoAmongApp1Segments(int count) {
+    const auto exifSegment = [](const std::string& jpeg) {
+        return jpeg.substr(2, 2 + (std::size_t(std::uint8_t(jpeg[4])) << 8 | std::uint8_t(jpeg[5])));
+    };
+    const std::vector<std::uint8_t> grey(64 * 48 * 3, 128);
+    const std::string turned = qrtest::encodeRgbJpeg(grey, 64, 48, 90, 6);
+    const std::string first = exifSegment(turned);
+    const std::string others = imagetest::jpegApp1Segments(count, 65537);
+    return turned.substr(0, 2) + others + first + others + exifSegment(qrtest::encodeRgbJpeg(grey, 64, 48, 90, 1)) +
+           turned.substr(2 + first.size());
+}
+
+// A PNG of 1000 x 750 whose pixels' data is as long as its header lets it be (its rows as
+// deflate stores them at worst), in chunks of 95 bytes: 35,600 of them.
+std::string pngFillingItsDataAllowanceInSmallChunks() {
+    constexpr int kWidth = 1000, kHeight = 750;
+    const auto row = [](int y, std::uint8_t* rgba) {
+        for (int x = 0; x < kWidth; ++x) {
+            const std::uint8_t pixel[] = {std::uint8_t(x), std::uint8_t(y), std::uint8_t(x ^ y), 255};
+            std::copy(pixel, pixel + 4, rgba + 4 * x);
+        }
+    };
+    std::string raw;
+    std::vector<std::uint8_t> line(kWidth * 4);
+    for (int y = 0; y < kHeight; ++y) {
+        row(y, line.data());
+        raw += '\0';  // no filter
+        raw.append(line.begin(), line.end());
+    }
+    const std::size_t allowance = raw.size() + raw.size() / 8 + 1024;
+    return imagetest::pngWithPixelData(imagetest::encodePngRows(kWidth, kHeight, row),
+                                       imagetest::storedZlib(raw, allowance), 95);
+}
+
 TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
     constexpr std::size_t kMiB = 1 << 20;
     DisplayDecodingLimits fourMegapixels;
@@ -115,6 +155,17 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         // The decoder's own limit on scans (500) stands behind the decode's.
         {"progressive JPEG of 100 scans", imagetest::jpegWithManyScans(512, 512, 90), 0, 96, 96, {}, 96, 96, 8},
         {"progressive JPEG of 101 scans", imagetest::jpegWithManyScans(512, 512, 91), 0, 96, 96, {}, 0, 0, 8},
+        // From a file too, its scans counted before any is decoded: refused before its decoder
+        // holds the coefficients of the whole picture (15 MB).
+        {"progressive JPEG of 100 scans, from its file", imagetest::jpegWithManyScans(512, 512, 90), 1, 96, 96, {},
+         96, 96, 8},
+        {"progressive JPEG of 2880 x 1800 and 101 scans, from its file", imagetest::jpegWithManyScans(2880, 1800, 91),
+         1, 96, 96, {}, 0, 0, 8},
+        // Of the APP1 segments only the first Exif block is kept.
+        {"JPEG turned by its first Exif block among 32 MB of other APP1 segments", photoAmongApp1Segments(250), 0, 0,
+         0, {}, 48, 64, 8},
+        {"JPEG turned by its first Exif block among 13 MB of other APP1 segments, from its file",
+         photoAmongApp1Segments(100), 1, 0, 0, {}, 48, 64, 8},
         {"GIF of two frames at the most clear codes a frame may hold", imagetest::gifAtTheClearCodeBound(512, 512, 2),
          0, 96, 96, {}, 96, 96, 16},
         // Pictures that never end, and headers the decode refuses, in files of 250 MB:
@@ -142,6 +193,9 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         {"PNG of 64 x 64 behind compressed texts of 800 MB", compressedTexts, 0, 96, 96, {}, 64, 64, 8},
         {"PNG of 64 x 64 behind compressed texts of 800 MB, from its file", compressedTexts, 1, 96, 96, {}, 64, 64,
          8},
+        // The allowance of the pixels' data counts their data, not the framing of its chunks.
+        {"PNG whose pixels' data fills its allowance in chunks of 95 bytes, from its file",
+         pngFillingItsDataAllowanceInSmallChunks(), 1, 0, 0, {}, 1000, 750, 8},
         // Rows of 4,097 bytes: 2.1 MB, at most 2.4 MB as deflate stores them; data that
         // never ends is read no further.
         {"PNG of 1024 x 512 whose pixels' data never ends, from its file",
@@ -181,6 +235,16 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         if (r.fileLength && readBefore && readAfter) {
             EXPECT_LE(*readAfter - *readBefore,
                       static_cast<long long>(r.readMiB ? r.readMiB * kMiB : r.bytes.size() + kMiB));
+        }
+        // And what a file shows is what its bytes show from memory.
+        if (r.fileLength && shown) {
+            const auto fromMemory = readStillForDisplay(r.bytes, r.coverWidth, r.coverHeight, r.limits);
+            ASSERT_TRUE(fromMemory);
+            ASSERT_EQ(std::pair(fromMemory->pixelWidth(), fromMemory->pixelHeight()),
+                      std::pair(r.expectWidth, r.expectHeight));
+            EXPECT_TRUE(std::equal(shown->bitmap().data(),
+                                   shown->bitmap().data() + std::size_t(r.expectWidth) * std::size_t(r.expectHeight),
+                                   fromMemory->bitmap().data()));
         }
     }
 }
@@ -245,10 +309,19 @@ TEST(HostilePicturesTest, ACardReadOfAPhotoWithoutItsEndHoldsItsRowsNotItsFile) 
             const auto addressSpace = procField("/proc/self/status", "VmSize:");
             rlimit limit{};
             ::getrlimit(RLIMIT_AS, &limit);
+            const rlimit before = limit;
             limit.rlim_cur = static_cast<rlim_t>(addressSpace.value_or(0) + 24 * 1024) * 1024;
             ::setrlimit(RLIMIT_AS, &limit);
-            const auto shown = readStillFileForDisplay(file, 345, 376);
-            std::_Exit(shown && shown->pixelWidth() == 501 && shown->pixelHeight() == 376 ? 0 : 1);
+            const bool shown = [&] {
+                const auto still = readStillFileForDisplay(file, 345, 376);
+                return still && still->pixelWidth() == 501 && still->pixelHeight() == 376;
+            }();
+            // This child ran the test from its start, with a folder of its own that its end
+            // would not remove.
+            ::setrlimit(RLIMIT_AS, &before);
+            std::error_code ignored;
+            std::filesystem::remove_all(dir.path(), ignored);
+            std::_Exit(shown ? 0 : 1);
         },
         testing::ExitedWithCode(0), "");
 #endif

@@ -3,9 +3,13 @@
 // a Decompressor its caller holds. Callbacks never let an exception reach libjpeg's frames.
 #include "vistrel/platform/graphics/jpeg_reading.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
 #include <vector>
 
 #include <jpeglib.h>
@@ -86,6 +90,10 @@ struct Decompressor {
     Source source{};
     jpeg_progress_mgr progress{};
     bool made = false;
+    // The first Exif block of the APP1 segments, in the decoder's memory; no other APP1
+    // is kept.
+    const JOCTET* exif = nullptr;
+    std::size_t exifLength = 0;
 
     Decompressor() = default;
     Decompressor(const Decompressor&) = delete;
@@ -96,6 +104,49 @@ struct Decompressor {
     }
 };
 
+// The next byte of the input, as the decoder's marker reader takes it (the source gives an
+// end-of-image marker past the input's end, so it never runs dry).
+unsigned nextByte(j_decompress_ptr info) {
+    if (info->src->bytes_in_buffer == 0) (*info->src->fill_input_buffer)(info);
+    --info->src->bytes_in_buffer;
+    return *info->src->next_input_byte++;
+}
+
+// An APP1 segment: the first Exif block is kept for its orientation; every other segment
+// (another Exif block, XMP, anything) is passed over unsaved, so that what a picture's
+// metadata takes of memory is one segment, whatever its header holds.
+boolean readApp1(j_decompress_ptr info) {
+    auto& d = *static_cast<Decompressor*>(info->client_data);
+    const unsigned high = nextByte(info);
+    const std::size_t length = high << 8 | nextByte(info);
+    if (length < 2) jumpOnError(reinterpret_cast<j_common_ptr>(info));  // a length that cannot be
+    std::size_t left = length - 2;
+    constexpr std::size_t kMark = 6;
+    constexpr JOCTET kExif[kMark] = {'E', 'x', 'i', 'f', 0, 0};
+    JOCTET mark[kMark];
+    const std::size_t marked = std::min(left, kMark);
+    for (std::size_t i = 0; i < marked; ++i) mark[i] = static_cast<JOCTET>(nextByte(info));
+    left -= marked;
+    if (d.exif || marked < kMark || std::memcmp(mark, kExif, kMark) != 0) {
+        if (left > 0) (*info->src->skip_input_data)(info, static_cast<long>(left));
+        return TRUE;
+    }
+    auto* kept = static_cast<JOCTET*>((*info->mem->alloc_large)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE,
+                                                               kMark + left));
+    std::memcpy(kept, mark, kMark);
+    for (std::size_t at = kMark; at < kMark + left;) {
+        if (info->src->bytes_in_buffer == 0) (*info->src->fill_input_buffer)(info);
+        const std::size_t n = std::min(kMark + left - at, info->src->bytes_in_buffer);
+        std::memcpy(kept + at, info->src->next_input_byte, n);
+        info->src->next_input_byte += n;
+        info->src->bytes_in_buffer -= n;
+        at += n;
+    }
+    d.exif = kept;
+    d.exifLength = kMark + left;
+    return TRUE;
+}
+
 bool readHeader(Decompressor& d, PictureInput& input) {
     d.info.err = jpeg_std_error(&d.errors.manager);
     d.errors.manager.error_exit = jumpOnError;
@@ -104,6 +155,7 @@ bool readHeader(Decompressor& d, PictureInput& input) {
     if (setjmp(d.errors.jump)) return false;
     jpeg_create_decompress(&d.info);
     d.made = true;
+    d.info.client_data = &d;
     d.source.input = &input;
     d.source.manager.init_source = initSource;
     d.source.manager.fill_input_buffer = fillInput;
@@ -113,7 +165,7 @@ bool readHeader(Decompressor& d, PictureInput& input) {
     d.info.src = &d.source.manager;
     d.progress.progress_monitor = countScans;
     d.info.progress = &d.progress;
-    jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);  // Exif
+    jpeg_set_marker_processor(&d.info, JPEG_APP0 + 1, readApp1);
     return jpeg_read_header(&d.info, TRUE) == JPEG_HEADER_OK;
 }
 
@@ -165,31 +217,68 @@ bool readRows(Decompressor& d, Bitmap& bitmap, JOCTET* cmykRow) {
 struct HeaderRead {
     ImageHeader header;
     int orientation = 1;
+    JpegFrame frame;
 };
 
-HeaderRead headerOf(const jpeg_decompress_struct& info) {
+HeaderRead headerOf(const Decompressor& d) {
+    const jpeg_decompress_struct& info = d.info;
     JpegFrame frame;
     frame.width = static_cast<int>(info.image_width);
     frame.height = static_cast<int>(info.image_height);
     frame.progressive = info.progressive_mode;
     for (int i = 0; i < info.num_components; ++i)
         frame.components.push_back({info.comp_info[i].h_samp_factor, info.comp_info[i].v_samp_factor});
-    int orientation = 1;
-    for (auto* marker = info.marker_list; marker; marker = marker->next) {
-        if (marker->marker != JPEG_APP0 + 1) continue;
-        const std::string_view data(reinterpret_cast<const char*>(marker->data), marker->data_length);
-        if (auto told = exifSegmentOrientation(data)) {
-            orientation = *told;
-            break;
-        }
-    }
+    const int orientation =
+        d.exif ? exifSegmentOrientation({reinterpret_cast<const char*>(d.exif), d.exifLength}).value_or(1) : 1;
     const bool turned = orientation >= 5 && orientation <= 8;
     ImageHeader header{ImageFormat::jpeg, turned ? frame.height : frame.width, turned ? frame.width : frame.height};
     if (frame.heldWhole(static_cast<std::size_t>(std::max(info.comps_in_scan, 0)))) {
         header.storedInPasses = true;
         header.coefficientBytes = frame.coefficientBytes();
     }
-    return {header, orientation};
+    return {header, orientation, std::move(frame)};
+}
+
+// Whether the scans after the first, up to the end of the image, are at most maxJpegScans:
+// a picture held whole has them all decoded before its first row, each a pass over its
+// blocks, so they are counted first, the bytes followed as they come and none held but
+// a marker not all there yet. The decoder then goes on from where it stands.
+bool scansWithinLimit(Decompressor& d, PictureInput& input, const JpegFrame& frame) {
+    if (d.source.ended) return true;  // nothing follows
+    jpeg_source_mgr& source = d.source.manager;
+    const std::size_t decoderAt = input.position() - source.bytes_in_buffer;
+    JpegMarkerWalk walk = JpegMarkerWalk::inFirstScan(frame);
+    std::string held;  // the bytes from `heldFrom` on the walk looks at again
+    std::size_t heldFrom = 0, end = 0;
+    bool within = true;
+    try {
+        std::string_view piece(reinterpret_cast<const char*>(source.next_input_byte), source.bytes_in_buffer);
+        for (;;) {
+            if (!piece.empty()) {
+                std::string_view bytes = piece;
+                std::size_t from = end;
+                if (!held.empty()) {
+                    held.append(piece);
+                    bytes = held;
+                    from = heldFrom;
+                }
+                end += piece.size();
+                walk.walk(bytes, JpegMarkerWalk::Until::end, from);
+                if (walk.scans() > maxJpegScans) {
+                    within = false;
+                    break;
+                }
+                if (walk.ended() || walk.damaged()) break;
+                held = std::string(bytes.substr(walk.position() - from));
+                heldFrom = walk.position();
+            }
+            if ((piece = input.next()).empty()) break;
+        }
+    } catch (const std::bad_alloc&) {
+        within = false;
+    }
+    source.bytes_in_buffer = 0;  // its piece is gone: the next fill reads again
+    return within && input.goBackTo(decoderAt);
 }
 
 }  // namespace
@@ -197,7 +286,7 @@ HeaderRead headerOf(const jpeg_decompress_struct& info) {
 std::optional<ImageHeader> readJpegHeader(PictureInput& input) {
     Decompressor d;
     if (!readHeader(d, input)) return std::nullopt;
-    return headerOf(d.info).header;
+    return headerOf(d).header;
 }
 
 std::optional<Bitmap> readJpeg(PictureInput& input, const JpegSizeFor& sizeFor) {
@@ -205,9 +294,10 @@ std::optional<Bitmap> readJpeg(PictureInput& input, const JpegSizeFor& sizeFor) 
     if (!readHeader(d, input)) return std::nullopt;
     const int width = static_cast<int>(d.info.image_width), height = static_cast<int>(d.info.image_height);
     if (!withinDecodingLimits(width, height)) return std::nullopt;
-    const HeaderRead read = headerOf(d.info);
+    const HeaderRead read = headerOf(d);
     const auto covering = sizeFor(read.header);
     if (!covering) return std::nullopt;
+    if (read.header.storedInPasses && !scansWithinLimit(d, input, read.frame)) return std::nullopt;
     const auto scale = jpegScaleCovering(width, height, read.orientation, covering->width, covering->height);
     if (!scaleTo(d, scale)) return std::nullopt;
     auto bitmap = Bitmap::make(scale.width, scale.height);
@@ -225,7 +315,6 @@ std::optional<Bitmap> readJpeg(PictureInput& input, const JpegSizeFor& sizeFor) 
 }
 
 std::optional<Bitmap> readJpeg(std::string_view bytes, const JpegSizeFor& sizeFor) {
-    if (jpegScanCount(bytes) > maxJpegScans) return std::nullopt;
     PictureBytesInput input(bytes);
     return readJpeg(input, sizeFor);
 }

@@ -7,7 +7,9 @@
 // their colours, taken as inverted where an Adobe marker says so, as Photoshop writes
 // them. A picture with damage the decoder can step over (a truncated scan, say) is kept
 // as the decoder leaves it, as a photo viewer would; one of more scans than any encoder
-// writes (maxJpegScans) is refused, since each scan costs a pass over the picture.
+// writes (maxJpegScans) is refused, since each scan costs a pass over the picture: a
+// picture whose decoder goes through every scan before its first row has its scans
+// counted before any is decoded, from a file as from memory.
 #include <functional>
 #include <optional>
 
@@ -30,7 +32,7 @@ using JpegSizeFor = std::function<std::optional<PixelSize>(const ImageHeader& he
 // full size when even that is smaller). None for bytes that are no JPEG, a picture over
 // the decoding limits or one the caller refuses.
 std::optional<Bitmap> readJpeg(PictureInput& input, const JpegSizeFor& sizeFor);
-// The same from bytes in memory, whose scans are counted before anything is decoded.
+// The same from bytes in memory.
 std::optional<Bitmap> readJpeg(std::string_view bytes, const JpegSizeFor& sizeFor);
 
 }  // namespace platform::graphics

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "vistrel/platform/graphics/byte_window.hpp"
 #include "vistrel/platform/graphics/picture_ends.hpp"
@@ -97,7 +98,9 @@ void JpegMarkerWalk::walk(std::string_view bytes, Until until, std::size_t from)
         std::size_t at = start;
         while (at < window.end() && window.at(at) == 0xFF) ++at;
         if (at >= window.end()) {
-            at_ = start;  // the marker, if it is one, is not all there yet
+            // The marker, if it is one, is not all there yet: it goes on from its last
+            // 0xFF, so that a run of fill bytes is never held.
+            at_ = at > start ? at - 1 : start;
             return;
         }
         const unsigned marker = window.at(at++);
@@ -133,10 +136,12 @@ void JpegMarkerWalk::walk(std::string_view bytes, Until until, std::size_t from)
     }
 }
 
-int jpegScanCount(std::string_view bytes) {
+JpegMarkerWalk JpegMarkerWalk::inFirstScan(JpegFrame frame) {
     JpegMarkerWalk walk;
-    walk.walk(bytes);
-    return walk.scans();
+    walk.started_ = true;
+    walk.frame_ = std::move(frame);
+    walk.scans_ = 1;
+    return walk;
 }
 
 }  // namespace platform::graphics

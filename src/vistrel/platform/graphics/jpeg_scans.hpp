@@ -43,6 +43,11 @@ struct JpegFrame {
 class JpegMarkerWalk {
 public:
     enum class Until { firstScan, end };
+    JpegMarkerWalk() = default;
+    // A walk that goes on from inside the data of the first scan of `frame`, from offset
+    // 0 of the bytes it is given: where a decoder that has read the header stands.
+    static JpegMarkerWalk inFirstScan(JpegFrame frame);
+
     // Follows the markers until `until` or the end of the bytes: those of the file from
     // offset `from` on, which is at most position() (all of them by default).
     void walk(std::string_view bytes, Until until = Until::end, std::size_t from = 0);
@@ -70,8 +75,5 @@ private:
     int scans_ = 0;
     std::optional<bool> firstScanWholePicture_;
 };
-
-// Every scan up to the end of the image (or of the bytes).
-int jpegScanCount(std::string_view bytes);
 
 }  // namespace platform::graphics

@@ -136,9 +136,12 @@ std::optional<std::size_t> PictureExtent::pngLength(const ByteWindow& bytes) {
             bound(8 + maxPictureMetadataBytes + pixelDataAllowed_);
         }
         if (type == "IDAT") {
-            // The pixels' data: at most their raw rows as deflate stores them at worst.
-            if (pixelData_ + chunk > pixelDataAllowed_) return at_;
-            pixelData_ += chunk;
+            // The pixels' data: at most their raw rows as deflate stores them at worst. Its
+            // chunks' framing counts as metadata, so that data cut into many small chunks
+            // keeps all its room, and chunks of no data do not go on without end.
+            if (pixelData_ + length > pixelDataAllowed_ || metadata_ + 12 > maxPictureMetadataBytes) return at_;
+            pixelData_ += length;
+            metadata_ += 12;
         } else if (isAncillary(type) && length > kPngLongestChunkKept) {
             // Metadata the decoder would pass over: left out, never read.
             leftOut_.emplace_back(at_, next);

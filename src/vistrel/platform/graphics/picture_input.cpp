@@ -15,7 +15,13 @@ constexpr std::size_t kPiece = 64 * 1024;
 
 }  // namespace
 
-std::string_view PictureBytesInput::next() { return std::exchange(bytes_, {}); }
+std::string_view PictureBytesInput::next() { return bytes_.substr(std::exchange(given_, bytes_.size())); }
+
+bool PictureBytesInput::goBackTo(std::size_t offset) {
+    if (offset > given_) return false;
+    given_ = offset;
+    return true;
+}
 
 std::optional<PictureFileInput> PictureFileInput::open(const std::filesystem::path& path,
                                                        const DisplayDecodingLimits& limits) {
@@ -70,7 +76,9 @@ bool PictureFileInput::readPiece() {
         return false;
     }
     readTo_ += *n;
-    if (!length_) {
+    // Bytes read again were looked at the first time.
+    if (!length_ && readTo_ > extentSeen_) {
+        extentSeen_ = readTo_;
         if (auto length = extent_.length(window_, windowFrom_)) length_ = std::max(*length, given_);
     }
     return true;
@@ -104,6 +112,27 @@ std::string_view PictureFileInput::next() {
             return {};
         }
     }
+}
+
+bool PictureFileInput::goBackTo(std::size_t offset) {
+    if (failed_ || offset > given_) return false;
+    if (fileEnded_ && !length_) length_ = readTo_;
+    if (offset < windowFrom_) {
+        // No longer held: read again from there, past the same parts left out.
+        if (!file_.readFrom(offset)) {
+            failed_ = true;
+            return false;
+        }
+        window_.clear();
+        windowFrom_ = readTo_ = offset;
+        fileEnded_ = false;
+        leftOut_ = 0;
+        for (auto part = extent_.leftOutAfter(0); part && part->second <= offset;
+             part = extent_.leftOutAfter(part->second))
+            leftOut_ += part->second - part->first;
+    }
+    given_ = offset;
+    return true;
 }
 
 std::optional<std::string> PictureFileInput::rest() {

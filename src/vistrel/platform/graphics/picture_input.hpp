@@ -22,15 +22,24 @@ public:
     // The bytes that follow those given so far; empty at the end of the picture. They stay
     // as they are until the next call.
     virtual std::string_view next() = 0;
+    // The offset just past the bytes given so far (those left out counted).
+    virtual std::size_t position() const = 0;
+    // next() gives again the bytes from `offset` on, an offset up to position(), so that
+    // a decoder may look ahead and go on from where it was. False when they cannot be
+    // read again.
+    virtual bool goBackTo(std::size_t offset) = 0;
 };
 
 class PictureBytesInput final : public PictureInput {
 public:
     explicit PictureBytesInput(std::string_view bytes) : bytes_(bytes) {}
     std::string_view next() override;
+    std::size_t position() const override { return given_; }
+    bool goBackTo(std::size_t offset) override;
 
 private:
     std::string_view bytes_;
+    std::size_t given_ = 0;
 };
 
 class PictureFileInput final : public PictureInput {
@@ -43,6 +52,10 @@ public:
     // shorter), to tell its kind and header by, before next() gives any.
     std::string_view head() const;
     std::string_view next() override;
+    std::size_t position() const override { return given_; }
+    // Bytes still held are given again as they are; others are read again, up to the
+    // picture's end as far as it was known.
+    bool goBackTo(std::size_t offset) override;
     // The bytes next() has not given yet, all of them in one string, its room taken once;
     // none when the file cannot be read on.
     std::optional<std::string> rest();
@@ -62,6 +75,7 @@ private:
     std::string window_;                  // the file's bytes from windowFrom_ up to readTo_
     std::size_t windowFrom_ = 0;
     std::size_t readTo_ = 0;              // where reading goes on
+    std::size_t extentSeen_ = 0;          // how far the extent has looked, read again or not
     std::size_t given_ = 0;               // every byte before it given or left out
     std::size_t leftOut_ = 0;             // bytes passed over before readTo_
     std::optional<std::size_t> length_;   // the picture's, once known
