@@ -56,23 +56,7 @@ mode_t modeOfRewrite(const std::filesystem::path& file) {
 
 }  // namespace
 
-bool operator==(const UserDefaults::FileState& a, const UserDefaults::FileState& b) {
-    const auto same = [](const timespec& x, const timespec& y) { return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec; };
-    return a.device == b.device && a.inode == b.inode && a.size == b.size && same(a.modified, b.modified) &&
-           same(a.changed, b.changed);
-}
-
 namespace {
-
-using FileState = UserDefaults::FileState;
-
-// A read between two equal looks read one state of the file, not a file being rewritten
-// in place or replaced meanwhile.
-std::optional<FileState> stateOf(const std::filesystem::path& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0) return std::nullopt;
-    return FileState{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-}
 
 // Reads of a file that keep changing under them before it is left as it is.
 constexpr int kReadsOfAChangingFile = 4;
@@ -108,15 +92,19 @@ DefaultsRead readDefaultsFile(const std::filesystem::path& file, const std::opti
     };
     // Another process may rewrite the file in place (truncated, then written) while it is
     // read: a read that saw it change is made again, and what only a changing file was
-    // found to be is never acted on.
+    // found to be is never acted on. A read between two equal looks read one state of the
+    // file, provided the first look was settled: a write's times are stamped as it begins,
+    // and a file rewritten at its length within one step of the clock that stamps them
+    // looks the same before and after.
     FileRead read;
     bool steady = false;
     for (int reads = 0; reads < kReadsOfAChangingFile && !steady; ++reads) {
         begun = false;
-        found.state = stateOf(file);
+        const SettledLook look = settledStateAt(file);
+        found.state = look.state;
         fileStep("defaults: reading");
         read = readFileWithin(file, maxBytes, extent);
-        steady = found.state == stateOf(file);
+        steady = look.settled && found.state == stateAt(file);
     }
     const auto leftUnread = [&](std::string why) {
         found.found = DefaultsRead::Found::leftUnread;
@@ -281,7 +269,7 @@ bool UserDefaults::remove(std::string_view key) {
 // A write of the other writer's between this look and the rename that follows it is
 // still replaced: a rename cannot be made to wait for its target to be the file looked at.
 bool UserDefaults::takeOtherWrites() {
-    if (knownState_ && stateOf(target_) == known_) return true;
+    if (knownState_ && stateAt(target_) == known_) return true;
     DefaultsRead read = readDefaultsFile(target_, ownBounds_);
     if (read.found == DefaultsRead::Found::leftUnread || read.found == DefaultsRead::Found::damaged) {
         log(concatenate("UserDefaults :: defaults file ", target_.string(), " changed since it was read, and is now ",
@@ -333,7 +321,7 @@ bool UserDefaults::persist(std::uint64_t change) {
         return false;
     }
     // The file put in place, unless another writer has put its own there already.
-    const std::optional<FileState> state = stateOf(target_);
+    const std::optional<FileState> state = stateAt(target_);
     knownState_ = state && FileIdentity{state->device, state->inode} == written;
     known_ = state;
     std::unique_lock lock(mutex_);

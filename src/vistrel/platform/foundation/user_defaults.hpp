@@ -18,6 +18,7 @@
 #include <string_view>
 #include <sys/types.h>
 
+#include "vistrel/platform/foundation/file_state.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/value.hpp"
 
@@ -64,6 +65,10 @@ public:
     // written where the last one points (linkTarget), beside it. Temporaries of the file
     // ("<file>.tmp-<digits>", beside the path and beside the file it names) that a stopped
     // run left behind are removed (removeStaleTemporaries).
+    // - A read is made only once the file's last change is a step of the clock that
+    //   stamps file times old (settledStateAt): a write under way, even one that keeps the
+    //   file's length and times, is never read half done. A file changed since waits a
+    //   few milliseconds.
     explicit UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds = std::nullopt);
 
     std::optional<Value> object(std::string_view key) const;
@@ -89,16 +94,6 @@ public:
     bool remove(std::string_view key);
 
     const std::filesystem::path& filePath() const { return file_; }
-
-    // What a look at a file tells of its bytes: which file it is, its size, and when it
-    // last changed.
-    struct FileState {
-        dev_t device;
-        ino_t inode;
-        off_t size;
-        timespec modified, changed;
-        friend bool operator==(const FileState& a, const FileState& b);
-    };
 
 private:
     // Writes the latest values, unless a write since change number `change` has.
