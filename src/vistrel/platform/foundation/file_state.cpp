@@ -17,15 +17,22 @@ FileState stateFrom(const struct stat& st) { return FileState{st.st_dev, st.st_i
 
 }  // namespace
 
-bool operator==(const FileState& a, const FileState& b) {
-    return a.device == b.device && a.inode == b.inode && a.size == b.size && sameTime(a.modified, b.modified) &&
-           sameTime(a.changed, b.changed);
-}
+bool operator==(const FileState& a, const FileState& b) { return sameContents(a, b) && sameTime(a.changed, b.changed); }
 
 std::optional<FileState> stateAt(const std::filesystem::path& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return std::nullopt;
     return stateFrom(st);
+}
+
+std::optional<FileState> entryStateAt(const std::filesystem::path& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
+    return stateFrom(st);
+}
+
+bool sameContents(const FileState& a, const FileState& b) {
+    return a.device == b.device && a.inode == b.inode && a.size == b.size && sameTime(a.modified, b.modified);
 }
 
 namespace {

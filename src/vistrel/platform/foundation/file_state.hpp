@@ -23,6 +23,13 @@ struct FileState {
 // The state of the file a path names, links followed; none when nothing has the name or
 // it cannot be looked at.
 std::optional<FileState> stateAt(const std::filesystem::path& path);
+// The same of what has the name itself: a link is not followed.
+std::optional<FileState> entryStateAt(const std::filesystem::path& path);
+
+// Whether two looks saw one file with the same contents, whatever else of it changed
+// since (its place or its mode): the same file, of the same size, last written at the
+// same time.
+bool sameContents(const FileState& a, const FileState& b);
 
 // The step of the clock that stamps the times of files: the kernel's coarse real-time
 // clock, whose resolution is its tick (4 ms at 250 ticks a second). Kept within 1 to 20 ms.
