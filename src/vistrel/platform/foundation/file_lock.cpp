@@ -21,9 +21,11 @@ std::optional<FileLock> FileLock::take(const std::filesystem::path& path, std::c
     };
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
-    // Opened for reading, which is all a lock needs: a file another user made readable
-    // serves too. Not followed through a link, and not waited on should it be a FIFO.
-    FileLock lock(::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644));
+    // Not followed through a link, and not waited on should it be a FIFO. Reading is all a
+    // lock needs: a file another user made, readable only, serves too, without marks.
+    constexpr int flags = O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
+    FileLock lock(::open(path.c_str(), O_RDWR | flags, 0644));
+    if (lock.fd_ < 0 && errno == EACCES) lock.fd_ = ::open(path.c_str(), O_RDONLY | flags, 0644);
     struct stat st {};
     if (lock.fd_ < 0 || ::fstat(lock.fd_, &st) != 0 || !S_ISREG(st.st_mode)) return failed(Failure::unavailable);
     // A holder keeps the lock for a short step: it is asked for again at growing intervals,
@@ -39,6 +41,17 @@ std::optional<FileLock> FileLock::take(const std::filesystem::path& path, std::c
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(interval, deadline - now));
         interval = std::min(interval * 2, std::chrono::microseconds(2000));
     }
+}
+
+bool FileLock::leave(const Mark& mark) {
+    return ::pwrite(fd_, &mark, sizeof mark, 0) == static_cast<ssize_t>(sizeof mark);
+}
+
+std::optional<FileLock::Mark> FileLock::mark() const {
+    Mark mark;
+    if (::pread(fd_, &mark, sizeof mark, 0) != static_cast<ssize_t>(sizeof mark) || mark.holder == 0)
+        return std::nullopt;
+    return mark;
 }
 
 FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}

@@ -6,7 +6,9 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <functional>
 #include <mutex>
+#include <thread>
 
 #include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/directories.hpp"
@@ -17,6 +19,7 @@
 #include "vistrel/platform/foundation/link_target.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
+#include "vistrel/platform/foundation/random.hpp"
 #include "vistrel/platform/foundation/set_aside.hpp"
 
 namespace platform {
@@ -173,6 +176,7 @@ UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBou
       target_(file_),
       ownBounds_(ownBounds),
       writersLock_([writersLock] { return writersLock; }) {
+    randomBytes(&writer_, sizeof writer_);
     // A run stopped between writing the new file and renaming it left its temporary,
     // beside the file the path names.
     const std::optional<std::filesystem::path> target = linkTarget(file_);
@@ -318,10 +322,14 @@ namespace {
 // stopped dead (or a disk stalled for as long) keeps it this long.
 constexpr std::chrono::milliseconds kTurnWait{500};
 
+// How long a writer gives way to another that found the file changed at its turn, time
+// enough for the other to make its write again; a mark older than that (or dated ahead of
+// the clock) is of a writer gone, stopped, or of another time.
+constexpr std::chrono::nanoseconds kGiveWay = std::chrono::milliseconds(100);
+
 // How many times a write is made again onto what other writers put in place meanwhile
-// before it fails, its changes kept for the next. Writers that keep writing back to back
-// win their turns unevenly: three processes setting 100 keys each at once needed up to 56
-// attempts for a set.
+// before it fails, its changes kept for the next. Three processes setting 100 keys each
+// at once, back to back, make a set at most a dozen times (56 when no writer gives way).
 constexpr int kWriteAttempts = 100;
 
 }  // namespace
@@ -375,44 +383,74 @@ bool UserDefaults::persist(std::uint64_t change) {
     return false;
 }
 
+namespace {
+
+// Nanoseconds of real time, as marks of a lock file carry them.
+std::int64_t realTimeNow() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
 UserDefaults::Placed UserDefaults::putInPlaceInTurn(PreparedFile& prepared) {
-    std::optional<FileLock> turn;
-    if (const std::optional<std::filesystem::path> lockFile = writersLock_()) {
-        FileLock::Failure failure = FileLock::Failure::unavailable;
-        turn = FileLock::take(*lockFile, kTurnWait, &failure);
-        if (!turn && failure == FileLock::Failure::timedOut) {
-            log(concatenate("UserDefaults :: could not write ", target_.string(), ": its turn at writing was not had (",
-                            lockFile->string(), " held past ", std::to_string(kTurnWait.count()),
-                            " ms); the changes are kept for the next write"));
+    // Writers back to back win their turns unevenly: one whose look held puts its next file
+    // in place before one that had to read the file again has written its own. A writer
+    // that found the file changed at its turn leaves its mark; one whose look holds gives
+    // way to a mark about the same file younger than kGiveWay, once, waiting that long at
+    // most for the other's file.
+    const std::uint64_t subject = std::hash<std::string>{}(target_.native());
+    for (bool gaveWay = false;; gaveWay = true) {
+        std::optional<FileLock> turn;
+        if (const std::optional<std::filesystem::path> lockFile = writersLock_()) {
+            FileLock::Failure failure = FileLock::Failure::unavailable;
+            turn = FileLock::take(*lockFile, kTurnWait, &failure);
+            if (!turn && failure == FileLock::Failure::timedOut) {
+                log(concatenate("UserDefaults :: could not write ", target_.string(), ": its turn at writing was not had (",
+                                lockFile->string(), " held past ", std::to_string(kTurnWait.count()),
+                                " ms); the changes are kept for the next write"));
+                return Placed::failed;
+            }
+            // A lock file that cannot be had at all (its folder not writable, or something
+            // else at its name) is had by no writer: the look and the exchange below still
+            // keep their writes apart, but for the instant between two exchanges.
+            if (!turn)
+                log(concatenate("UserDefaults :: ", lockFile->string(), " could not be opened; ", target_.string(),
+                                " is written without taking turns"));
+        }
+        // The other writers' turns put their files in place before this look or after the
+        // rename; one that takes no turn may still rename its own in as this one waits for
+        // the folder, and has it put back.
+        if (!knownState_ || stateAt(target_) != known_) {
+            knownState_ = false;
+            if (turn) turn->leave({writer_, subject, realTimeNow()});
+            return Placed::fileChanged;
+        }
+        const std::optional<FileLock::Mark> mark = turn ? turn->mark() : std::nullopt;
+        const std::int64_t age = mark ? realTimeNow() - mark->at : -1;
+        const bool marked = mark && mark->subject == subject && age >= 0 && age < kGiveWay.count();
+        if (marked && mark->holder != writer_ && !gaveWay) {
+            turn.reset();
+            const auto deadline = std::chrono::steady_clock::now() + kGiveWay;
+            while (stateAt(target_) == known_ && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        switch (prepared.putInPlaceOf(known_)) {
+        case PreparedFile::Swap::inPlace: break;
+        case PreparedFile::Swap::anotherFile: knownState_ = false; return Placed::fileChanged;
+        case PreparedFile::Swap::failed:
+            log(concatenate("UserDefaults :: could not write ", target_.string()));
             return Placed::failed;
         }
-        // A lock file that cannot be had at all (its folder not writable, or something else
-        // at its name) is had by no writer: the look and the exchange below still keep
-        // their writes apart, but for the instant between two exchanges.
-        if (!turn)
-            log(concatenate("UserDefaults :: ", lockFile->string(), " could not be opened; ", target_.string(),
-                            " is written without taking turns"));
+        if (marked && mark->holder == writer_) turn->leave({});
+        // The file put in place, unless a writer that takes no turn has put its own there
+        // already.
+        const std::optional<FileState> state = stateAt(target_);
+        knownState_ = state && FileIdentity{state->device, state->inode} == prepared.identity();
+        known_ = state;
+        return Placed::inPlace;
     }
-    // The other writers' turns put their files in place before this look or after the
-    // rename; one that takes no turn may still rename its own in as this one waits for the
-    // folder, and has it put back.
-    if (!knownState_ || stateAt(target_) != known_) {
-        knownState_ = false;
-        return Placed::fileChanged;
-    }
-    switch (prepared.putInPlaceOf(known_)) {
-    case PreparedFile::Swap::inPlace: break;
-    case PreparedFile::Swap::anotherFile: knownState_ = false; return Placed::fileChanged;
-    case PreparedFile::Swap::failed:
-        log(concatenate("UserDefaults :: could not write ", target_.string()));
-        return Placed::failed;
-    }
-    // The file put in place, unless a writer that takes no turn has put its own there
-    // already.
-    const std::optional<FileState> state = stateAt(target_);
-    knownState_ = state && FileIdentity{state->device, state->inode} == prepared.identity();
-    known_ = state;
-    return Placed::inPlace;
 }
 
 }  // namespace platform

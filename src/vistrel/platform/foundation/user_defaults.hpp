@@ -106,10 +106,12 @@ public:
     // the turn is let go and the write made again onto that one, up to 100 times. A writer
     // that takes no turn (the program writing its own file) and renames its file in while
     // the rename waits for the folder gets it back at once (PreparedFile::putInPlaceOf),
-    // and the write is made again onto it. A turn not had within half a second (its holder
-    // stopped dead) fails the write, logged, as a failed write does: the changes wait for
-    // the next. A lock file that cannot be opened at all is logged, and the file written
-    // without turns.
+    // and the write is made again onto it. Writers back to back take turns evenly: one that
+    // found the file changed at its turn leaves a mark in the lock file, to which one whose
+    // look holds gives way, once, for 100 ms at most. A turn not had within half a second
+    // (its holder stopped dead) fails the write, logged, as a failed write does: the
+    // changes wait for the next. A lock file that cannot be opened at all is logged, and
+    // the file written without turns.
     bool set(std::string_view key, Value value);
     bool setBool(std::string_view key, bool value);
     bool remove(std::string_view key);
@@ -140,6 +142,8 @@ private:
     std::optional<DefaultsBounds> ownBounds_;
     // The lock file of the writers' turns, asked at each write; none: no turns.
     std::function<std::optional<std::filesystem::path>()> writersLock_;
+    // Who these defaults are among the writers that leave marks in the lock file.
+    std::uint64_t writer_ = 0;
     // False while a file the defaults did not read is at file_.
     bool writable_ = true;
 
