@@ -7,13 +7,20 @@
 // of 25 references to a 257-byte text. And a file of 1 GB of zeros (sparse on disk),
 // which is known no property list from its first bytes. Counters: the seconds of the open and of
 // the set, the file's size and the size written back, and the peak resident memory of
-// the whole step.
+// the whole step. Then the host writing its file while the kit sets values (how many of
+// the host's writes are lost), how far file times lag the clock, and what opening a file
+// just written costs.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -21,12 +28,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "binary_plist_bytes.hpp"
 #include "peak_memory.hpp"
 #include "vistrel/core/kit_defaults.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
 
 namespace {
@@ -85,13 +95,15 @@ std::string binaryFile(std::int64_t keys) {
     return out;
 }
 
-// A folder of the run's own, removed at exit.
+// A folder of the run's own, removed at exit; the kit's data folder too, so that what
+// the kit keeps there (the lock its writers take turns by) goes with it.
 const fs::path& folder() {
     static const struct Folder {
         fs::path path;
         Folder() {
             std::string pattern = (fs::temp_directory_path() / "vistrel-host-defaults-XXXXXX").string();
             if (::mkdtemp(pattern.data())) path = pattern;
+            if (!path.empty()) ::setenv("VISTREL_HOME", (path / "kit").c_str(), 1);
         }
         ~Folder() {
             std::error_code ignored;
@@ -277,6 +289,174 @@ void BM_OpenGigabyteOfZeros(benchmark::State& state) {
         if (entry.path().filename().native().starts_with("zeros.plist")) fs::remove(entry.path());
 }
 BENCHMARK(BM_OpenGigabyteOfZeros)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+
+// What a host's write is: its keys, and values of one length whatever the round, so that a
+// rewrite in place keeps the file's length.
+constexpr int kHostKeys = 100;
+std::string hostRound(int round) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%07d", round);
+    return std::string(text) + std::string(93, 'v');
+}
+
+// The host's file as it reads it (its values and whatever else is there), or none while it
+// does not read.
+std::optional<platform::Value> readAsTheHost(const fs::path& file) {
+    std::optional<platform::Value> values = platform::readPropertyList(platform::readFile(file, 1u << 20).value_or(""));
+    if (!values || !values->dictionary()) return std::nullopt;
+    return values;
+}
+
+void writeInPlace(const fs::path& file, const std::string& bytes) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return;
+    struct stat st {};
+    const bool sameLength = ::fstat(fd, &st) == 0 && std::uintmax_t(st.st_size) == bytes.size();
+    if (::pwrite(fd, bytes.data(), bytes.size(), 0) == ssize_t(bytes.size()) && !sameLength)
+        [[maybe_unused]] const int cut = ::ftruncate(fd, off_t(bytes.size()));
+    ::close(fd);
+}
+
+// The host writes its file every 2 ms, 600 times, without any lock, reading it first and
+// writing it whole; meanwhile the kit sets values in it one after another, pausing the
+// second argument's milliseconds between two. First argument 0: the host renames a new
+// file into place, each write adding a key of its own: a write lost is its key missing at
+// the end. 1: the host rewrites the file in place at the same length, each write setting
+// its 100 values to the round's number: a write lost is one whose values the host does
+// not all find at its next read (the kit wrote back a file read while the host was
+// writing, or one read before). Counters: the host's writes and those lost, the kit's
+// sets and those that failed (the file changing whenever read: the values kept for a
+// later set), and the mean time of a set.
+void BM_HostWritesWhileTheKitSets(benchmark::State& state) {
+    static const bool quiet = (platform::setLogSink(platform::discardLine), true);
+    (void)quiet;
+    const bool inPlace = state.range(0) == 1;
+    const fs::path file = folder() / (inPlace ? "in-place.plist" : "renamed.plist");
+    constexpr int kHostWrites = 600;
+    const auto pause = std::chrono::milliseconds(state.range(1));
+    int hostLost = 0, kitSets = 0, kitFailed = 0;
+    double setSeconds = 0;
+    for (auto _ : state) {
+        platform::Dictionary host;
+        for (int key = 0; key < kHostKeys; ++key) host.set(std::string("h").append(std::to_string(key)), platform::Value(hostRound(0)));
+        std::ofstream(file, std::ios::binary | std::ios::trunc)
+            << *platform::writePropertyList(platform::PropertyListFormat::xml, platform::Value(host));
+        UserDefaults::resetStandard(file);
+        const auto kit = UserDefaults::standard();
+        std::atomic<bool> hostDone{false};
+        std::thread hostThread([&] {
+            for (int write = 1; write <= kHostWrites; ++write) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                std::optional<platform::Value> values = readAsTheHost(file);
+                if (!values) continue;
+                platform::Dictionary* dictionary = values->mutableDictionary();
+                if (inPlace) {
+                    for (int key = 0; key < kHostKeys; ++key) {
+                        const platform::Value* value = dictionary->find(std::string("h").append(std::to_string(key)));
+                        if (!value || *value != platform::Value(hostRound(write - 1))) {
+                            ++hostLost;
+                            break;
+                        }
+                    }
+                    for (int key = 0; key < kHostKeys; ++key)
+                        dictionary->set(std::string("h").append(std::to_string(key)), platform::Value(hostRound(write)));
+                    writeInPlace(file, *platform::writePropertyList(platform::PropertyListFormat::xml, *values));
+                } else {
+                    dictionary->set(std::string("host-").append(std::to_string(write)), platform::Value("h"));
+                    platform::writeFileAtomically(file, *platform::writePropertyList(platform::PropertyListFormat::xml, *values), 0600);
+                }
+            }
+            hostDone = true;
+        });
+        while (!hostDone) {
+            const auto start = std::chrono::steady_clock::now();
+            kitFailed += kit->set(std::string("kit-").append(std::to_string(kitSets % 50)),
+                                  platform::Value(std::to_string(kitSets)))
+                             ? 0
+                             : 1;
+            setSeconds += secondsSince(start);
+            ++kitSets;
+            std::this_thread::sleep_for(pause);
+        }
+        hostThread.join();
+        if (!inPlace) {
+            const std::optional<platform::Value> last = readAsTheHost(file);
+            for (int write = 1; write <= kHostWrites; ++write)
+                hostLost += last && last->dictionary()->find(std::string("host-").append(std::to_string(write))) ? 0 : 1;
+        }
+        UserDefaults::resetStandard();
+    }
+    const auto runs = static_cast<double>(state.iterations());
+    state.counters["host_writes"] = kHostWrites;
+    state.counters["host_writes_lost"] = hostLost / runs;
+    state.counters["kit_sets"] = kitSets / runs;
+    state.counters["kit_sets_failed"] = kitFailed / runs;
+    state.counters["set_ms"] = kitSets ? 1000 * setSeconds / kitSets : 0;
+    for (const auto& entry : fs::directory_iterator(folder()))
+        if (entry.path().filename().native().starts_with(file.filename().native())) fs::remove(entry.path());
+}
+BENCHMARK(BM_HostWritesWhileTheKitSets)
+    ->ArgsProduct({{0, 1}, {0, 20}})
+    ->ArgNames({"in_place", "kit_pause_ms"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+
+double nanosecondsOf(const timespec& time) { return double(time.tv_sec) * 1e9 + double(time.tv_nsec); }
+
+// How far the times the kernel stamps a write with lag the real-time clock: each write is
+// to a file never looked at before (a file system may stamp a file looked at since its
+// last change finer), its time compared with the clock read just after. Counters: the
+// step of the coarse clock the kernel stamps with (clock_getres), the mean and largest
+// lag, in milliseconds.
+void BM_FileTimesLagTheClock(benchmark::State& state) {
+    const fs::path file = folder() / "stamped";
+    double lagSum = 0, lagMax = 0, writes = 0;
+    for (auto _ : state) {
+        fs::remove(file);
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const bool written = fd >= 0 && ::write(fd, "x", 1) == 1;
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        struct stat st {};
+        if (!written || ::fstat(fd, &st) != 0) state.SkipWithError("not written");
+        if (fd >= 0) ::close(fd);
+        const double lag = (nanosecondsOf(now) - nanosecondsOf(st.st_mtim)) / 1e6;
+        lagSum += lag;
+        lagMax = std::max(lagMax, lag);
+        ++writes;
+    }
+    timespec step{};
+    ::clock_getres(CLOCK_REALTIME_COARSE, &step);
+    state.counters["step_ms"] = nanosecondsOf(step) / 1e6;
+    state.counters["lag_mean_ms"] = writes ? lagSum / writes : 0;
+    state.counters["lag_max_ms"] = lagMax;
+    fs::remove(file);
+}
+BENCHMARK(BM_FileTimesLagTheClock)->Iterations(2000);
+
+// What opening the defaults costs when the file was just written: in place (a write may be
+// under way until its change is a step of the stamping clock old, which the read waits
+// for), or renamed in whole (read at once). Argument 1: in place.
+void BM_OpenAFileJustWritten(benchmark::State& state) {
+    static const bool quiet = (platform::setLogSink(platform::discardLine), true);
+    (void)quiet;
+    const bool inPlace = state.range(0) == 1;
+    const fs::path file = folder() / "just-written.plist";
+    const std::string bytes = xmlFile(100);
+    platform::writeFileAtomically(file, bytes, 0600);
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (inPlace) writeInPlace(file, bytes);
+        else platform::writeFileAtomically(file, bytes, 0600);
+        state.ResumeTiming();
+        UserDefaults defaults(file);
+        benchmark::DoNotOptimize(defaults.string("key0000000"));
+    }
+    for (const auto& entry : fs::directory_iterator(folder()))
+        if (entry.path().filename().native().starts_with("just-written.plist")) fs::remove(entry.path());
+}
+BENCHMARK(BM_OpenAFileJustWritten)->DenseRange(0, 1)->ArgName("in_place")->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

@@ -109,10 +109,12 @@ struct ProcessSignal {
 struct StepActions {
     int tellFd = -1;  // every step told there as it passes, a line each (unbuffered: the run may end at the next)
     int stopAt = 0;   // the step (counted from 1) this process stops dead at (SIGKILL); 0: none
-    // At the first step of this name (empty: the first step whatever it is), once: a
-    // signal given, then one waited for (ProcessSignal ends; -1: none).
+    // At the first step of this name (empty: the first step whatever it is), once, or at
+    // every one with `meetEachTime`: a signal given, then one waited for (ProcessSignal
+    // ends; -1: none).
     std::string meetAt;
     int signalFd = -1, waitFd = -1;
+    bool meetEachTime = false;
 };
 
 namespace detail {
@@ -128,7 +130,7 @@ inline void actAtStep(std::string_view step) {
         [[maybe_unused]] const ssize_t told = ::write(actions.tellFd, line.data(), line.size());
     }
     if (++gStepsPassed == actions.stopAt) ::raise(SIGKILL);
-    if (!gMet && (actions.signalFd >= 0 || actions.waitFd >= 0) && (actions.meetAt.empty() || step == actions.meetAt)) {
+    if ((!gMet || actions.meetEachTime) && (actions.signalFd >= 0 || actions.waitFd >= 0) && (actions.meetAt.empty() || step == actions.meetAt)) {
         gMet = true;
         if (actions.signalFd >= 0) ProcessSignal::give(actions.signalFd);
         if (actions.waitFd >= 0) ProcessSignal::waitFor(actions.waitFd);

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -17,6 +18,18 @@ namespace vistrel {
 namespace {
 std::mutex gMutex;
 std::shared_ptr<platform::UserDefaults> gDefaults;
+
+// The lock the kit's processes take turns at writing by, in its data folder: the kit's own
+// file and the host's standard defaults it adds keys to are put in place one process at a
+// time.
+std::filesystem::path writersLockIn(const std::filesystem::path& folder) {
+    return folder / (std::string(kBundleIdentifier) + ".defaults.lock");
+}
+
+std::optional<std::filesystem::path> standardWritersLock() { return writersLockIn(dataDirectory()); }
+
+[[maybe_unused]] const bool registeredAtLoad =
+    (platform::UserDefaults::setStandardWritersLock(&standardWritersLock), true);
 
 // Earlier versions kept the kit's preferences in "preferences.plist", the name the
 // standard defaults give the host's own file: a host whose folder is the kit's shared
@@ -50,7 +63,7 @@ std::shared_ptr<platform::UserDefaults> kitDefaults() {
     std::lock_guard lock(gMutex);
     if (!gDefaults || gDefaults->filePath() != file) {
         adoptEarlierFile(folder, file);
-        gDefaults = std::make_shared<platform::UserDefaults>(file, kitDefaultsBounds);
+        gDefaults = std::make_shared<platform::UserDefaults>(file, kitDefaultsBounds, writersLockIn(folder));
     }
     return gDefaults;
 }

@@ -1,9 +1,6 @@
 #include "vistrel/store/persistance_controller.hpp"
 
-#include <unistd.h>
-
 #include <system_error>
-#include <utility>
 
 #include "vistrel/core/string_extras.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
@@ -221,9 +218,7 @@ bool PersistanceController::savePicture(const platform::graphics::Image& picture
     platform::log(platform::escapeControlCharacters(line));
     if (auto* staging = PictureWriteScope::find(this, key)) {
         // Beside the name: the record's save puts it there, under the store's write lock.
-        auto staged = platform::writeTemporaryFile(path, *jpeg, 0644, kStagedPhotoMark);
-        if (staging->staged_) ::unlink(staging->staged_->c_str());  // a second write for the key replaces the first
-        staging->staged_ = std::move(staged);
+        staging->staged_ = platform::PreparedFile::write(path, *jpeg, 0644, kStagedPhotoMark);  // replacing any before
         if (staging->staged_) return true;
         platform::log("can't save picture");
         return false;
@@ -253,14 +248,6 @@ std::optional<platform::graphics::Image> PersistanceController::getPicture(std::
 std::optional<platform::graphics::Image> PersistanceController::getPictureCovering(std::string_view key,
                                                                                   int pixelWidth, int pixelHeight) {
     return readPictureFile(picturePath(key), pixelWidth, pixelHeight, {});
-}
-
-PersistanceController::PictureWriteScope::~PictureWriteScope() {
-    if (staged_) ::unlink(staged_->c_str());
-}
-
-std::optional<std::filesystem::path> PersistanceController::PictureWriteScope::takeStaged() {
-    return std::exchange(staged_, std::nullopt);
 }
 
 }  // namespace vistrel

@@ -11,9 +11,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "vistrel/core/sdk_configuration.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/store/fetch_request.hpp"
 #include "vistrel/platform/store/managed_object_context.hpp"
@@ -178,13 +180,12 @@ private:
     public:
         PictureWriteScope(const PersistanceController& controller, std::string_view key)
             : KeyScope(&controller, key) {}
-        ~PictureWriteScope();  // a staged photo never taken goes
         // The photo staged for the key, now the caller's; none when none was.
-        std::optional<std::filesystem::path> takeStaged();
+        std::optional<platform::PreparedFile> takeStaged() { return std::exchange(staged_, std::nullopt); }
 
     private:
         friend class PersistanceController;
-        std::optional<std::filesystem::path> staged_;
+        std::optional<platform::PreparedFile> staged_;  // removed with the scope unless taken
     };
 
     std::shared_ptr<const SdkConfiguration> configuration_;

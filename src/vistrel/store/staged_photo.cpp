@@ -79,21 +79,21 @@ std::optional<StagedPhoto> StagedPhoto::writeOver(const std::filesystem::path& p
     return photo;
 }
 
-void StagedPhoto::adoptStaged(std::filesystem::path staged) {
-    if (staged_) ::unlink(staged_->c_str());
+void StagedPhoto::adoptStaged(platform::PreparedFile staged) {
     staged_ = std::move(staged);
     written_.reset();
 }
 
 bool StagedPhoto::putInPlace() {
     if (!staged_) return true;
-    const auto staged = std::exchange(staged_, std::nullopt);
     // Never over a file that took the name meanwhile: it is not one this save set aside.
-    if (!platform::putTemporaryInPlace(*staged, path_, false)) {
-        ::unlink(staged->c_str());
+    const bool put = staged_->putInPlace(false);
+    staged_.reset();  // removed unless put in place
+    if (!put) {
         logRefusal(path_, "was taken while its new photo was written");
         return false;
     }
+    platform::syncFolderOf(path_);
     written_ = platform::identityAt(path_);
     return true;
 }
@@ -132,7 +132,7 @@ void StagedPhoto::removeAside() {
 void StagedPhoto::keep() {
     if (settled_) return;
     settled_ = true;
-    if (staged_) ::unlink(staged_->c_str());  // never put in place: nothing of it is kept
+    staged_.reset();  // never put in place: nothing of it is kept
     if (!aside_) return;
     if (!written_ && !platform::identityAt(path_)) {
         putBack();
@@ -144,7 +144,7 @@ void StagedPhoto::keep() {
 void StagedPhoto::discard() {
     if (settled_) return;
     settled_ = true;
-    if (staged_) ::unlink(staged_->c_str());
+    staged_.reset();
     // Only while the name holds what this write left: a file another host wrote since is
     // its own, and is newer than what was set aside.
     if (platform::identityAt(path_) != written_) {

@@ -29,6 +29,7 @@
 #include <string_view>
 
 #include "vistrel/platform/foundation/file_identity.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
 
 namespace vistrel {
 
@@ -50,7 +51,7 @@ public:
     // The write staged its photo beside the name (`staged`) and put nothing at the name
     // itself: whatever has the name now is another host's. The staged photo is this one's
     // to put in place, or to remove when it is discarded.
-    void adoptStaged(std::filesystem::path staged);
+    void adoptStaged(platform::PreparedFile staged);
     // The staged photo, if any, takes the name, where nothing took it since what had it
     // was set aside. False, with the staged photo removed and a line logged, when it
     // cannot; the photo is then discarded as for a failed write.
@@ -81,7 +82,7 @@ private:
     std::filesystem::path path_;
     std::optional<SetAside> aside_;
     std::optional<platform::FileIdentity> written_;  // what has the name after the write; none: nothing
-    std::optional<std::filesystem::path> staged_;    // written beside the name, not yet in place
+    std::optional<platform::PreparedFile> staged_;  // written beside the name, not yet in place
     bool settled_ = false;
 };
 

@@ -2,24 +2,32 @@
 // sets a key of its own, or is left byte for byte; and what the kit sets is kept exactly
 // or refused without changing anything.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <bit>
 #include <cmath>
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "hostile_property_lists.hpp"
+#include "stopped_runs.hpp"
 #include "support/set_aside_copies.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
@@ -416,5 +424,208 @@ TEST(HostDefaultsTest, AChangeIsMadeOntoWhatAnotherWriterLeftInTheFile) {
         const UserDefaults reopened(file);
         for (const auto& [key, value] : row.expected) EXPECT_EQ(reopened.string(key), value) << key;
         for (const auto& [key, value] : row.expected) EXPECT_EQ(defaults.string(key), value) << key;
+    }
+}
+
+namespace {
+
+// The host as a process of its own, writing its file at every other signal from its
+// parent (at the others only answering): kHostWriterVariable says "<file> <how> <signal>
+// <answer> <count file>", how it writes ("renames" or "in-place"), the pipe ends by
+// number, and where it keeps the number of writes it made.
+constexpr const char* kHostWriterVariable = "VISTREL_HOST_WRITER";
+
+// A key of the host's per write, so that a write replaced shows as its key missing.
+std::string hostKey(int write) { return "host-" + std::to_string(write); }
+
+}  // namespace
+
+// The child: the host reads its file, adds a key and writes it back, by a rename or in
+// place, without any lock, every other time its parent signals.
+TEST(HostDefaultsTest, DISABLED_HostWritingItsFile) {
+    const char* writer = std::getenv(kHostWriterVariable);
+    if (!writer) GTEST_SKIP() << "run by AHostWritingItsFileWhileTheKitWritesLosesNone";
+    char file[4096], how[16], countFile[4096];
+    int signal = -1, answer = -1;
+    ASSERT_EQ(std::sscanf(writer, "%4095s %15s %d %d %4095s", file, how, &signal, &answer, countFile), 5);
+    int writes = 0;
+    for (int meeting = 0; testsupport::ProcessSignal::waitFor(signal); ++meeting) {
+        if (meeting % 2 == 0) {
+            std::optional<Value> values = platform::readPropertyList(platform::readFile(file, 1 << 20).value_or(""));
+            ASSERT_TRUE(values && values->dictionary());
+            values->mutableDictionary()->set(hostKey(writes), Value("h"));
+            const std::string bytes = *platform::writePropertyList(platform::PropertyListFormat::xml, *values);
+            if (std::string_view(how) == "renames") ASSERT_TRUE(platform::writeFileAtomically(file, bytes, 0600));
+            else rewriteInPlace(file, bytes);
+            std::ofstream(countFile, std::ios::trunc) << ++writes;
+        }
+        testsupport::ProcessSignal::give(answer);
+    }
+}
+
+// The host, a process of its own that takes no lock, writes its file while the kit writes
+// it: every other time the kit has its new file written whole and flushed, or every other
+// time it is about to rename it into place (after its last look at the file, so that the
+// host's file comes in as the rename would replace the file looked at). Whether the host
+// renames its file or rewrites it in place, each of its writes is kept (counted, key by
+// key), and each of the kit's.
+TEST(HostDefaultsTest, AHostWritingItsFileWhileTheKitWritesLosesNone) {
+    for (const char* how : {"renames", "in-place"}) {
+        for (const char* step : {"write: flushed", "write: renaming"}) {
+            SCOPED_TRACE(std::string(how) + " at " + step);
+            testsupport::TempDir dir;
+            const fs::path file = dir.write("preferences.plist", hostValues({{"host", "h"}}));
+            testsupport::ProcessSignal toHost, fromHost;
+            const std::string writer = file.string() + " " + how + " " + std::to_string(toHost.readEnd) + " " +
+                                       std::to_string(fromHost.writeEnd) + " " + (dir / "host-writes").string();
+            const pid_t host = testsupport::startThisProgram(
+                {"--gtest_also_run_disabled_tests", "--gtest_filter=HostDefaultsTest.DISABLED_HostWritingItsFile"},
+                {std::string(kHostWriterVariable) + "=" + writer}, dir / "host-output", true);
+            ASSERT_GT(host, 0);
+            UserDefaults defaults(file);
+            testsupport::StepActions actions;
+            actions.meetAt = step;
+            actions.signalFd = toHost.writeEnd;
+            actions.waitFd = fromHost.readEnd;
+            actions.meetEachTime = true;
+            testsupport::actAtSteps(actions);
+            constexpr int kSets = 20;
+            for (int i = 0; i < kSets; ++i) EXPECT_TRUE(defaults.set("kit-" + std::to_string(i), Value("k"))) << i;
+            testsupport::stopActingAtSteps();
+            ::kill(host, SIGKILL);  // waiting for a signal that never comes
+            testsupport::waitForChild(host);
+
+            const int writes = std::stoi(platform::readFile(dir / "host-writes", 64).value_or("0"));
+            const UserDefaults reopened(file);
+            int hostKept = 0, kitKept = 0;
+            for (int i = 0; i < writes; ++i) hostKept += reopened.string(hostKey(i)) == "h" ? 1 : 0;
+            for (int i = 0; i < kSets; ++i) kitKept += reopened.string("kit-" + std::to_string(i)) == "k" ? 1 : 0;
+            EXPECT_GE(writes, kSets / 2) << platform::readFile(dir / "host-output", 1 << 20).value_or("");
+            EXPECT_EQ(std::tuple(hostKept, kitKept, reopened.string("host")), std::tuple(writes, kSets, "h"))
+                << "of the host's " << writes << " writes and the kit's " << kSets;
+        }
+    }
+}
+
+namespace {
+
+// The host's file before and after a rewrite in place at the same length, and where the
+// second half of the new bytes begins.
+const std::string kBeforeRewrite = hostValues({{"a", "old a"}, {"pad", std::string(200, '.')}, {"b", "old b"}});
+const std::string kAfterRewrite = hostValues({{"a", "new a"}, {"pad", std::string(200, '.')}, {"b", "new b"}});
+const std::size_t kSecondHalf = kAfterRewrite.find("new b");
+
+std::int64_t nanoseconds(const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
+
+// The host's rewrite under way as the kit opens its defaults: the first half of the new
+// bytes written before, the second half at one of the kit's reads.
+struct HostRewriting {
+    fs::path file;
+    int reads = 0;
+    bool endsLater = false;
+    static HostRewriting* current;
+
+    void write(std::size_t from, std::size_t to) const {
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        if (::pwrite(fd, kAfterRewrite.data() + from, to - from, off_t(from)) != ssize_t(to - from)) ADD_FAILURE();
+        ::close(fd);
+    }
+    // Whether the file's last change is still within the step of the clock that stamps
+    // file times (the kernel's coarse clock): a write begun then may be under way.
+    bool changedWithinTheClocksStep() const {
+        struct stat st {};
+        timespec now{}, clockStep{};
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+        ::stat(file.c_str(), &st);
+        ::clock_getres(CLOCK_REALTIME_COARSE, &clockStep);
+        return nanoseconds(st.st_ctim) >= nanoseconds(now) - nanoseconds(clockStep);
+    }
+    // At the kit's first read: while the host's change is within that step, its write may
+    // still be under way, and the host ends it at the kit's next read; later, it had ended.
+    static void observe(std::string_view step) {
+        if (step != "defaults: reading" || !current) return;
+        HostRewriting& host = *current;
+        if (++host.reads == 1) {
+            host.endsLater = host.changedWithinTheClocksStep();
+            if (!host.endsLater) host.write(kSecondHalf, kAfterRewrite.size());
+        } else if (host.reads == 2 && host.endsLater) {
+            host.write(kSecondHalf, kAfterRewrite.size());
+        }
+    }
+};
+HostRewriting* HostRewriting::current = nullptr;
+
+}  // namespace
+
+// The host rewrites its file in place at the same length, and the kit opens its defaults
+// while the host's write is under way: the first half of the new bytes is in the file,
+// the second not yet. A write's times are stamped as it begins, so the file looks the
+// same before and after a read that saw half of it. The kit reads the file only once its
+// last change is older than the step of the clock that stamps file times: it never takes
+// half the old values and half the new, nor writes them back. A round where the host
+// was slower than that step between its first half and the kit's open (a loaded
+// machine) does not count.
+TEST(HostDefaultsTest, ARewriteInPlaceAtTheSameLengthIsNeverReadHalfAndHalf) {
+    ASSERT_EQ(kBeforeRewrite.size(), kAfterRewrite.size());
+    int underWay = 0;
+    for (int round = 0; round < 10; ++round) {
+        SCOPED_TRACE(round);
+        testsupport::TempDir dir;
+        const fs::path file = dir.write("preferences.plist", kBeforeRewrite);
+        HostRewriting host{file};
+        HostRewriting::current = &host;
+        platform::setFileStepObserver(&HostRewriting::observe);
+        host.write(0, kSecondHalf);
+        underWay += host.changedWithinTheClocksStep() ? 1 : 0;
+        UserDefaults::resetStandard(file);
+        platform::setFileStepObserver(nullptr);
+        HostRewriting::current = nullptr;
+        const auto defaults = UserDefaults::standard();
+        EXPECT_EQ(std::tuple(defaults->string("a"), defaults->string("b")), std::tuple("new a", "new b"));
+        EXPECT_TRUE(defaults->set("kit", Value("k")));
+        UserDefaults::resetStandard(file);
+        EXPECT_EQ(std::tuple(UserDefaults::standard()->string("a"), UserDefaults::standard()->string("b"),
+                             UserDefaults::standard()->string("kit")),
+                  std::tuple("new a", "new b", "k"));
+    }
+    EXPECT_GT(underWay, 0) << "the kit never opened its defaults while the host's write was under way";
+    UserDefaults::resetStandard();
+}
+
+namespace {
+
+// Another writer of the file, in this process, that sets a key once, as soon as a change
+// of other defaults has its new file written whole, before it is put in place.
+struct WriterMeanwhile {
+    static inline fs::path file;
+    static inline bool written = false;
+    static void observe(std::string_view step) {
+        if (step != "write: flushed" || std::exchange(written, true)) return;
+        UserDefaults(file).set("other", Value("o"));
+    }
+};
+
+}  // namespace
+
+// Another writer writes the file while a change of the defaults is being written (its
+// new file written whole, not yet in place): the change is made again onto what the other
+// left, a key set as a key removed, and the other's values stay.
+TEST(HostDefaultsTest, AChangeIsMadeAgainOntoAFileAnotherWriterWroteMeanwhile) {
+    for (const bool removal : {false, true}) {
+        SCOPED_TRACE(removal ? "a key removed" : "a key set");
+        testsupport::TempDir dir;
+        WriterMeanwhile::file = dir.write("preferences.plist", hostValues({{"host", "h"}, {"removed", "r"}}));
+        UserDefaults defaults(WriterMeanwhile::file);
+        WriterMeanwhile::written = false;
+        platform::setFileStepObserver(&WriterMeanwhile::observe);
+        EXPECT_TRUE(removal ? defaults.remove("removed") : defaults.set("set", Value("s")));
+        platform::setFileStepObserver(nullptr);
+        const UserDefaults reopened(WriterMeanwhile::file);
+        const std::optional<std::string> kept = removal ? std::nullopt : std::optional<std::string>("r");
+        const std::optional<std::string> set = removal ? std::nullopt : std::optional<std::string>("s");
+        for (const UserDefaults* seen : std::vector<const UserDefaults*>{&defaults, &reopened})
+            EXPECT_EQ(std::tuple(seen->string("host"), seen->string("other"), seen->string("removed"), seen->string("set")),
+                      std::tuple("h", "o", kept, set));
     }
 }

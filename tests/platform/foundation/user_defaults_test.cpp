@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <string_view>
 #include <atomic>
 #include <bit>
 #include <chrono>
@@ -14,6 +15,7 @@
 #include "support/set_aside_copies.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
@@ -285,4 +287,37 @@ TEST(UserDefaultsTest, TemporariesLeftByAnEarlierRunAreRemoved) {
     std::filesystem::create_symlink("elsewhere/target.plist", dir / "linked.plist");
     UserDefaults linked(dir / "linked.plist");
     EXPECT_FALSE(std::filesystem::exists(besideTarget));
+}
+
+// The defaults know the file they put in place for their own: the changes after it are
+// written without reading it again, whatever kind of file it is reached as.
+TEST(UserDefaultsTest, ItsOwnWriteIsNotReadAgainAsAnotherWritersFile) {
+    static int reads = 0;
+    const auto countReads = [](std::string_view step) { reads += step == "defaults: reading" ? 1 : 0; };
+    for (const bool linked : {false, true}) {
+        SCOPED_TRACE(linked ? "through a link" : "the file itself");
+        testsupport::TempDir dir;
+        const auto file = dir / "p.plist";
+        if (linked) std::filesystem::create_symlink("elsewhere.plist", file);
+        UserDefaults defaults(file, std::nullopt, dir / "writers.lock");
+        EXPECT_TRUE(defaults.set("first", Value("1")));
+        reads = 0;
+        platform::setFileStepObserver(countReads);
+        for (int i = 0; i < 5; ++i) EXPECT_TRUE(defaults.set("next", Value(Number::fromInt(i))));
+        platform::setFileStepObserver(nullptr);
+        EXPECT_EQ(reads, 0);
+        EXPECT_EQ(UserDefaults(file).object("next"), Value(Number::fromInt(4)));
+    }
+}
+
+// A lock file that cannot be had at all (a folder at its name) is had by no writer: the
+// change is written without taking turns, logged.
+TEST(UserDefaultsTest, ALockFileThatCannotBeOpenedLeavesTheWritesToBeMade) {
+    testsupport::TempDir dir;
+    std::filesystem::create_directory(dir / "writers.lock");
+    platform::LogCapture log;
+    EXPECT_TRUE(UserDefaults(dir / "p.plist", std::nullopt, dir / "writers.lock").set("a", Value("b")));
+    EXPECT_TRUE(log.contains("writers.lock could not be opened; " + (dir / "p.plist").string() +
+                             " is written without taking turns"));
+    EXPECT_EQ(UserDefaults(dir / "p.plist").string("a"), "b");
 }

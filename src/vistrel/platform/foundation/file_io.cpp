@@ -173,7 +173,7 @@ namespace {
 
 // Puts the temporary at the path's name: over what has it, or, unless `replace`, only
 // where nothing has it (by a rename that does not replace, else by a second link).
-bool renameInPlace(const std::filesystem::path& temporary, const std::filesystem::path& path, bool replace) {
+bool renameIntoPlace(const std::filesystem::path& temporary, const std::filesystem::path& path, bool replace) {
     if (replace) return ::rename(temporary.c_str(), path.c_str()) == 0;
     if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return true;
     // A file system that cannot rename so: a link fails where the name is taken too.
@@ -182,8 +182,10 @@ bool renameInPlace(const std::filesystem::path& temporary, const std::filesystem
     return true;
 }
 
-std::optional<std::filesystem::path> writeTemporary(const std::filesystem::path& path, std::string_view bytes,
-                                                    mode_t mode, std::string_view mark, FileIdentity* written) {
+}  // namespace
+
+std::optional<PreparedFile> PreparedFile::write(const std::filesystem::path& path, std::string_view bytes, mode_t mode,
+                                                std::string_view mark) {
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
     if (ec) return std::nullopt;
@@ -209,53 +211,87 @@ std::optional<std::filesystem::path> writeTemporary(const std::filesystem::path&
     }
     ok = ok && ::fsync(fd) == 0;
     struct stat st {};
-    if (ok && written) {
-        ok = ::fstat(fd, &st) == 0;
-        *written = FileIdentity{st.st_dev, st.st_ino};
-    }
+    ok = ok && ::fstat(fd, &st) == 0;
     ok = (::close(fd) == 0) && ok;
     if (!ok) {
         ::unlink(temporary.c_str());
         return std::nullopt;
     }
     fileStep("write: flushed");
-    return temporary;
+    return PreparedFile(path, std::move(temporary), FileIdentity{st.st_dev, st.st_ino});
 }
 
-bool writeAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode, FileIdentity* written,
-                     bool replace) {
-    const auto temporary = writeTemporary(path, bytes, mode, temporaryMark, written);
-    if (!temporary) return false;
-    if (!putTemporaryInPlace(*temporary, path, replace)) {
-        ::unlink(temporary->c_str());
-        return false;
+PreparedFile::PreparedFile(PreparedFile&& other) noexcept
+    : path_(std::move(other.path_)), temporary_(std::exchange(other.temporary_, {})), identity_(other.identity_) {}
+
+PreparedFile& PreparedFile::operator=(PreparedFile&& other) noexcept {
+    if (this != &other) {
+        if (!temporary_.empty()) ::unlink(temporary_.c_str());
+        path_ = std::move(other.path_);
+        temporary_ = std::exchange(other.temporary_, {});
+        identity_ = other.identity_;
     }
+    return *this;
+}
+
+PreparedFile::~PreparedFile() {
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+bool PreparedFile::putInPlace(bool replace) {
+    if (temporary_.empty() || !renameIntoPlace(temporary_, path_, replace)) return false;
+    temporary_.clear();
+    fileStep("write: renamed");
     return true;
 }
 
-}  // namespace
-
-std::optional<std::filesystem::path> writeTemporaryFile(const std::filesystem::path& path, std::string_view bytes,
-                                                        mode_t mode, std::string_view mark) {
-    return writeTemporary(path, bytes, mode, mark, nullptr);
+PreparedFile::Swap PreparedFile::putInPlaceOf(const std::optional<FileState>& expected) {
+    if (temporary_.empty()) return Swap::failed;
+    fileStep("write: renaming");
+    if (!expected) {
+        if (putInPlace(false)) return Swap::inPlace;
+        return errno == EEXIST ? Swap::anotherFile : Swap::failed;
+    }
+    if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) != 0) {
+        if (errno == ENOENT) return Swap::anotherFile;  // nothing has the name any more
+        if (errno != EINVAL && errno != ENOSYS) return Swap::failed;
+        return putInPlace() ? Swap::inPlace : Swap::failed;
+    }
+    // The names exchanged: what had the name has the temporary's now.
+    const std::optional<FileState> displaced = entryStateAt(temporary_);
+    if (displaced && sameContents(*displaced, *expected)) {
+        fileStep("write: renamed");
+        return Swap::inPlace;
+    }
+    // Another's file came in meanwhile: it has its name back, and this file the temporary's,
+    // removed with the object. Should yet another have come in between the two exchanges,
+    // what has the temporary's name is not this file, and is left there for the clean-up of
+    // stale temporaries rather than removed.
+    if (::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path_.c_str(), RENAME_EXCHANGE) != 0 ||
+        identityAt(temporary_) != identity_)
+        temporary_.clear();
+    return Swap::anotherFile;
 }
 
-bool putTemporaryInPlace(const std::filesystem::path& temporary, const std::filesystem::path& path, bool replace) {
-    if (!renameInPlace(temporary, path, replace)) return false;
-    fileStep("write: renamed");
+namespace {
+
+bool writeAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode, bool replace) {
+    std::optional<PreparedFile> file = PreparedFile::write(path, bytes, mode);
+    if (!file || !file->putInPlace(replace)) return false;
     // The new file is whole and in place; flushing its folder only makes the rename
     // outlive a power cut, so a failure there does not undo the write.
     syncFolderOf(path);
     return true;
 }
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode,
-                         FileIdentity* written) {
-    return writeAtomically(path, bytes, mode, written, true);
+}  // namespace
+
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
+    return writeAtomically(path, bytes, mode, true);
 }
 
 bool writeNewFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode) {
-    return writeAtomically(path, bytes, mode, nullptr, false);
+    return writeAtomically(path, bytes, mode, false);
 }
 
 std::optional<std::string_view> temporaryTargetOf(std::string_view name, std::string_view mark) {

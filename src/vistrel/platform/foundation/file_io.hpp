@@ -11,9 +11,11 @@
 #include <string>
 #include <string_view>
 #include <sys/types.h>
+#include <utility>
 #include <vector>
 
 #include "vistrel/platform/foundation/file_identity.hpp"
+#include "vistrel/platform/foundation/file_state.hpp"
 
 namespace platform {
 
@@ -102,26 +104,60 @@ std::filesystem::path temporaryPathFor(const std::filesystem::path& path, std::s
 // 256 KiB, flushes it, gives it the mode and renames it over the target, so a reader sees
 // the old or the new file, never half of one; then flushes the folder, so that the rename
 // outlives a power cut. Creates missing parent folders. False on any failure before the
-// rename. Each step is told to the file step observer (file_steps.hpp). `written`, when
-// given, is told which file was put in place: one that has the name still is that file.
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         mode_t mode = 0644, FileIdentity* written = nullptr);
+// rename. Each step is told to the file step observer (file_steps.hpp).
+bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode = 0644);
 
 // The same, but the file is put in place only where nothing has the name: false, and
 // what has it left as it is, when something does (another process that wrote it first).
 bool writeNewFileAtomically(const std::filesystem::path& path, std::string_view bytes, mode_t mode = 0644);
 
-// The first half of an atomic write, for a caller that puts the file in place later (once
-// it holds a lock, say): the bytes written to a new temporary beside `path`
-// (temporaryPathFor with the mark), in pieces, flushed, with the mode. Its path, or none,
-// with nothing left, on any failure. Missing parent folders are made.
-std::optional<std::filesystem::path> writeTemporaryFile(const std::filesystem::path& path, std::string_view bytes,
-                                                        mode_t mode = 0644, std::string_view mark = temporaryMark);
+// The two halves of such a write, for a writer that looks at the target once more just
+// before the rename: the new file written whole beside it and flushed, then put in place.
+// The temporary goes with the object unless it was put in place.
+class PreparedFile {
+public:
+    // Writes and flushes the temporary (the steps up to "write: flushed"), named with the
+    // mark (temporaryPathFor), creating missing parent folders; none on any failure,
+    // nothing left behind.
+    static std::optional<PreparedFile> write(const std::filesystem::path& path, std::string_view bytes, mode_t mode,
+                                             std::string_view mark = temporaryMark);
+    PreparedFile(PreparedFile&& other) noexcept;
+    PreparedFile& operator=(PreparedFile&& other) noexcept;
+    PreparedFile(const PreparedFile&) = delete;
+    PreparedFile& operator=(const PreparedFile&) = delete;
+    ~PreparedFile();
 
-// The second half: the temporary renamed to the path's name, over what has it or, unless
-// `replace`, only where nothing has it; then the folder flushed. False, with the temporary
-// left as it is, when the rename fails.
-bool putTemporaryInPlace(const std::filesystem::path& temporary, const std::filesystem::path& path, bool replace);
+    // The file written: one that has the target's name is this one.
+    const FileIdentity& identity() const { return identity_; }
+    // Renames it over the target, or without `replace` only where nothing has the name,
+    // and tells "write: renamed". The folder is not flushed here (syncFolderOf): a caller
+    // that holds a lock across the rename flushes it after. False when the rename failed.
+    bool putInPlace(bool replace = true);
+
+    // How putInPlaceOf went.
+    enum class Swap {
+        inPlace,      // in place of the file expected
+        anotherFile,  // another file had the name (or none had it): nothing changed there
+        failed,       // the system failed the rename
+    };
+    // Puts it in place only of the file `expected` tells (none: only where nothing has the
+    // name), as the rename itself finds it: the file the rename displaces is looked at, and
+    // any other (one a writer renamed in while this rename waited for the folder) is put
+    // back at once. The file displaced goes with the object, so that freeing it (a
+    // journal's time) comes after whatever lock the caller holds across this. Tells
+    // "write: renaming" before the rename, and "write: renamed" once in place. A file
+    // system that cannot exchange two names has the file renamed over whatever is there
+    // then.
+    Swap putInPlaceOf(const std::optional<FileState>& expected);
+
+private:
+    PreparedFile(std::filesystem::path path, std::filesystem::path temporary, FileIdentity identity)
+        : path_(std::move(path)), temporary_(std::move(temporary)), identity_(identity) {}
+    // temporary_ is the name to remove with the object: the file's own until it is put in
+    // place, then the one putInPlaceOf left the displaced file at, or none.
+    std::filesystem::path path_, temporary_;
+    FileIdentity identity_;
+};
 
 // Flushes the folder that holds `path` to its disk, so that the names just given in it
 // (renames, links) outlive a power cut. False when it cannot be opened or flushed.

@@ -3,17 +3,23 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <chrono>
+#include <functional>
 #include <mutex>
+#include <thread>
 
 #include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/directories.hpp"
 #include "vistrel/platform/foundation/file_identity.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/file_lock.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/link_target.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
+#include "vistrel/platform/foundation/random.hpp"
 #include "vistrel/platform/foundation/set_aside.hpp"
 
 namespace platform {
@@ -24,19 +30,33 @@ std::shared_ptr<UserDefaults>& standardSlot() {
     static auto* slot = new std::shared_ptr<UserDefaults>;
     return *slot;
 }
+// Set at load by whoever shares the standard defaults with other processes: constant
+// initialised, so that it may be set before anything else of this file runs.
+std::atomic<UserDefaults::LockPlace> gStandardLockPlace{nullptr};
 }  // namespace
+
+std::shared_ptr<UserDefaults> UserDefaults::openStandard(const std::filesystem::path& file) {
+    auto defaults = std::make_shared<UserDefaults>(file);
+    defaults->writersLock_ = []() -> std::optional<std::filesystem::path> {
+        const LockPlace place = gStandardLockPlace.load();
+        return place ? place() : std::nullopt;
+    };
+    return defaults;
+}
 
 std::shared_ptr<UserDefaults> UserDefaults::standard() {
     std::lock_guard lock(gStandardMutex);
     auto& slot = standardSlot();
-    if (!slot) slot = std::make_shared<UserDefaults>(applicationDataDirectory() / "preferences.plist");
+    if (!slot) slot = openStandard(applicationDataDirectory() / "preferences.plist");
     return slot;
 }
 
 void UserDefaults::resetStandard(std::optional<std::filesystem::path> file) {
     std::lock_guard lock(gStandardMutex);
-    standardSlot() = file ? std::make_shared<UserDefaults>(*file) : nullptr;
+    standardSlot() = file ? openStandard(*file) : nullptr;
 }
+
+void UserDefaults::setStandardWritersLock(LockPlace place) { gStandardLockPlace.store(place); }
 
 namespace {
 
@@ -56,23 +76,7 @@ mode_t modeOfRewrite(const std::filesystem::path& file) {
 
 }  // namespace
 
-bool operator==(const UserDefaults::FileState& a, const UserDefaults::FileState& b) {
-    const auto same = [](const timespec& x, const timespec& y) { return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec; };
-    return a.device == b.device && a.inode == b.inode && a.size == b.size && same(a.modified, b.modified) &&
-           same(a.changed, b.changed);
-}
-
 namespace {
-
-using FileState = UserDefaults::FileState;
-
-// A read between two equal looks read one state of the file, not a file being rewritten
-// in place or replaced meanwhile.
-std::optional<FileState> stateOf(const std::filesystem::path& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0) return std::nullopt;
-    return FileState{st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
-}
 
 // Reads of a file that keep changing under them before it is left as it is.
 constexpr int kReadsOfAChangingFile = 4;
@@ -108,15 +112,19 @@ DefaultsRead readDefaultsFile(const std::filesystem::path& file, const std::opti
     };
     // Another process may rewrite the file in place (truncated, then written) while it is
     // read: a read that saw it change is made again, and what only a changing file was
-    // found to be is never acted on.
+    // found to be is never acted on. A read between two equal looks read one state of the
+    // file, provided the first look was settled: a write's times are stamped as it begins,
+    // and a file rewritten at its length within one step of the clock that stamps them
+    // looks the same before and after.
     FileRead read;
     bool steady = false;
     for (int reads = 0; reads < kReadsOfAChangingFile && !steady; ++reads) {
         begun = false;
-        found.state = stateOf(file);
+        const SettledLook look = settledStateAt(file);
+        found.state = look.state;
         fileStep("defaults: reading");
         read = readFileWithin(file, maxBytes, extent);
-        steady = found.state == stateOf(file);
+        steady = look.settled && found.state == stateAt(file);
     }
     const auto leftUnread = [&](std::string why) {
         found.found = DefaultsRead::Found::leftUnread;
@@ -162,8 +170,13 @@ DefaultsRead readDefaultsFile(const std::filesystem::path& file, const std::opti
 
 }  // namespace
 
-UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds)
-    : file_(std::move(file)), target_(file_), ownBounds_(ownBounds) {
+UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds,
+                           std::optional<std::filesystem::path> writersLock)
+    : file_(std::move(file)),
+      target_(file_),
+      ownBounds_(ownBounds),
+      writersLock_([writersLock] { return writersLock; }) {
+    randomBytes(&writer_, sizeof writer_);
     // A run stopped between writing the new file and renaming it left its temporary,
     // beside the file the path names.
     const std::optional<std::filesystem::path> target = linkTarget(file_);
@@ -278,10 +291,8 @@ bool UserDefaults::remove(std::string_view key) {
     return persist(change);
 }
 
-// A write of the other writer's between this look and the rename that follows it is
-// still replaced: a rename cannot be made to wait for its target to be the file looked at.
 bool UserDefaults::takeOtherWrites() {
-    if (knownState_ && stateOf(target_) == known_) return true;
+    if (knownState_ && stateAt(target_) == known_) return true;
     DefaultsRead read = readDefaultsFile(target_, ownBounds_);
     if (read.found == DefaultsRead::Found::leftUnread || read.found == DefaultsRead::Found::damaged) {
         log(concatenate("UserDefaults :: defaults file ", target_.string(), " changed since it was read, and is now ",
@@ -305,6 +316,24 @@ bool UserDefaults::takeOtherWrites() {
     return true;
 }
 
+namespace {
+
+// How long a write waits for its turn: a turn spans a look and a rename, so only a holder
+// stopped dead (or a disk stalled for as long) keeps it this long.
+constexpr std::chrono::milliseconds kTurnWait{500};
+
+// How long a writer gives way to another that found the file changed at its turn, time
+// enough for the other to make its write again; a mark older than that (or dated ahead of
+// the clock) is of a writer gone, stopped, or of another time.
+constexpr std::chrono::nanoseconds kGiveWay = std::chrono::milliseconds(100);
+
+// How many times a write is made again onto what other writers put in place meanwhile
+// before it fails, its changes kept for the next. Three processes setting 100 keys each
+// at once, back to back, make a set at most a dozen times (56 when no writer gives way).
+constexpr int kWriteAttempts = 100;
+
+}  // namespace
+
 bool UserDefaults::persist(std::uint64_t change) {
     if (!writable_) {
         log(concatenate("UserDefaults :: ", file_.string(), " was left unread; the change is kept in memory only"));
@@ -313,32 +342,115 @@ bool UserDefaults::persist(std::uint64_t change) {
     std::lock_guard writing(writeMutex_);
     // A write since this change was stored carried it.
     if (written_ >= change) return lastWriteSucceeded_;
-    if (!takeOtherWrites()) return false;
-    Value latest;
-    PropertyListFormat format;
-    std::uint64_t carried = 0;
-    {
-        std::shared_lock lock(mutex_);
-        latest = values_;
-        format = format_;
-        written_ = carried = changes_;
+    for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
+        if (!takeOtherWrites()) {
+            // A write made again carried this change's number already.
+            if (attempt > 0) lastWriteSucceeded_ = false;
+            return false;
+        }
+        Value latest;
+        PropertyListFormat format;
+        std::uint64_t carried = 0;
+        {
+            std::shared_lock lock(mutex_);
+            latest = values_;
+            format = format_;
+            written_ = carried = changes_;
+        }
+        // Encoded and written outside the lock readers wait on: while this goes on, a
+        // change stores into a copy of its own. Outside the writers' turn too.
+        const std::optional<std::string> bytes = writePropertyList(format, latest);
+        std::optional<PreparedFile> prepared =
+            bytes ? PreparedFile::write(target_, *bytes, modeOfRewrite(target_)) : std::nullopt;
+        if (!prepared) log(concatenate("UserDefaults :: could not write ", target_.string()));
+        const Placed placed = prepared ? putInPlaceInTurn(*prepared) : Placed::failed;
+        // What is left of the write (the file displaced, or this one's temporary) goes once
+        // the turn is over.
+        prepared.reset();
+        if (placed == Placed::fileChanged) continue;
+        lastWriteSucceeded_ = placed == Placed::inPlace;
+        if (!lastWriteSucceeded_) return false;
+        // The new file is whole and in place; flushing its folder only makes the rename
+        // outlive a power cut.
+        syncFolderOf(target_);
+        std::unique_lock lock(mutex_);
+        std::erase_if(unwritten_, [&](const auto& entry) { return entry.second.change <= carried; });
+        return true;
     }
-    // Encoded and written outside the lock readers wait on: while this goes on, a change
-    // stores into a copy of its own.
-    const std::optional<std::string> bytes = writePropertyList(format, latest);
-    FileIdentity written;
-    lastWriteSucceeded_ = bytes && writeFileAtomically(target_, *bytes, modeOfRewrite(target_), &written);
-    if (!lastWriteSucceeded_) {
-        log(concatenate("UserDefaults :: could not write ", target_.string()));
-        return false;
+    log(concatenate("UserDefaults :: could not write ", target_.string(), ": another writer put its own in place "
+                    "during each of ", std::to_string(kWriteAttempts), " writes; the changes are kept for the next"));
+    lastWriteSucceeded_ = false;
+    return false;
+}
+
+namespace {
+
+// Nanoseconds of real time, as marks of a lock file carry them.
+std::int64_t realTimeNow() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+UserDefaults::Placed UserDefaults::putInPlaceInTurn(PreparedFile& prepared) {
+    // Writers back to back win their turns unevenly: one whose look held puts its next file
+    // in place before one that had to read the file again has written its own. A writer
+    // that found the file changed at its turn leaves its mark; one whose look holds gives
+    // way to a mark about the same file younger than kGiveWay, once, waiting that long at
+    // most for the other's file.
+    const std::uint64_t subject = std::hash<std::string>{}(target_.native());
+    for (bool gaveWay = false;; gaveWay = true) {
+        std::optional<FileLock> turn;
+        if (const std::optional<std::filesystem::path> lockFile = writersLock_()) {
+            FileLock::Failure failure = FileLock::Failure::unavailable;
+            turn = FileLock::take(*lockFile, kTurnWait, &failure);
+            if (!turn && failure == FileLock::Failure::timedOut) {
+                log(concatenate("UserDefaults :: could not write ", target_.string(), ": its turn at writing was not had (",
+                                lockFile->string(), " held past ", std::to_string(kTurnWait.count()),
+                                " ms); the changes are kept for the next write"));
+                return Placed::failed;
+            }
+            // A lock file that cannot be had at all (its folder not writable, or something
+            // else at its name) is had by no writer: the look and the exchange below still
+            // keep their writes apart, but for the instant between two exchanges.
+            if (!turn)
+                log(concatenate("UserDefaults :: ", lockFile->string(), " could not be opened; ", target_.string(),
+                                " is written without taking turns"));
+        }
+        // The other writers' turns put their files in place before this look or after the
+        // rename; one that takes no turn may still rename its own in as this one waits for
+        // the folder, and has it put back.
+        if (!knownState_ || stateAt(target_) != known_) {
+            knownState_ = false;
+            if (turn) turn->leave({writer_, subject, realTimeNow()});
+            return Placed::fileChanged;
+        }
+        const std::optional<FileLock::Mark> mark = turn ? turn->mark() : std::nullopt;
+        const std::int64_t age = mark ? realTimeNow() - mark->at : -1;
+        const bool marked = mark && mark->subject == subject && age >= 0 && age < kGiveWay.count();
+        if (marked && mark->holder != writer_ && !gaveWay) {
+            turn.reset();
+            const auto deadline = std::chrono::steady_clock::now() + kGiveWay;
+            while (stateAt(target_) == known_ && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            continue;
+        }
+        switch (prepared.putInPlaceOf(known_)) {
+        case PreparedFile::Swap::inPlace: break;
+        case PreparedFile::Swap::anotherFile: knownState_ = false; return Placed::fileChanged;
+        case PreparedFile::Swap::failed:
+            log(concatenate("UserDefaults :: could not write ", target_.string()));
+            return Placed::failed;
+        }
+        if (marked && mark->holder == writer_) turn->leave({});
+        // The file put in place, unless a writer that takes no turn has put its own there
+        // already.
+        const std::optional<FileState> state = stateAt(target_);
+        knownState_ = state && FileIdentity{state->device, state->inode} == prepared.identity();
+        known_ = state;
+        return Placed::inPlace;
     }
-    // The file put in place, unless another writer has put its own there already.
-    const std::optional<FileState> state = stateOf(target_);
-    knownState_ = state && FileIdentity{state->device, state->inode} == written;
-    known_ = state;
-    std::unique_lock lock(mutex_);
-    std::erase_if(unwritten_, [&](const auto& entry) { return entry.second.change <= carried; });
-    return true;
 }
 
 }  // namespace platform

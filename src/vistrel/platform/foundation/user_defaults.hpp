@@ -18,10 +18,13 @@
 #include <string_view>
 #include <sys/types.h>
 
+#include "vistrel/platform/foundation/file_state.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/value.hpp"
 
 namespace platform {
+
+class PreparedFile;
 
 // The bounds of a defaults file that only its owner writes, which knows how little it
 // keeps: past them, or damaged, the file is not one it wrote, and is moved aside rather
@@ -35,10 +38,16 @@ class UserDefaults {
 public:
 
     // The process's defaults, in "preferences.plist" of the application data folder,
-    // opened on first use.
+    // opened on first use. Their writers take turns by the lock that the place set with
+    // setStandardWritersLock names at each write, if any.
     static std::shared_ptr<UserDefaults> standard();
     // Reopens the process's defaults from a file (or, with none, from the default place).
     static void resetStandard(std::optional<std::filesystem::path> file = std::nullopt);
+
+    // Where the lock file (see `writersLock` below) of the writers of the standard defaults
+    // is, asked at each of their writes; none, or no place set: they write without one.
+    using LockPlace = std::optional<std::filesystem::path> (*)();
+    static void setStandardWritersLock(LockPlace place);
 
     // Opens (or prepares to create) the defaults kept in `file`, reading what is there.
     // - A read that saw the file change (its size, times or identity before and after)
@@ -64,7 +73,14 @@ public:
     // written where the last one points (linkTarget), beside it. Temporaries of the file
     // ("<file>.tmp-<digits>", beside the path and beside the file it names) that a stopped
     // run left behind are removed (removeStaleTemporaries).
-    explicit UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds = std::nullopt);
+    // - A read is made only once the file's last change is a step of the clock that
+    //   stamps file times old (settledStateAt): a write under way, even one that keeps the
+    //   file's length and times, is never read half done. A file changed since waits a
+    //   few milliseconds.
+    // `writersLock`, when given, is a file whose lock (FileLock) writers of the file take in
+    // turn, each from its last look at the file to its rename (see `set`).
+    explicit UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds = std::nullopt,
+                          std::optional<std::filesystem::path> writersLock = std::nullopt);
 
     std::optional<Value> object(std::string_view key) const;
     // The value only when it is a text.
@@ -84,25 +100,34 @@ public:
     // these defaults have not written yet are made onto what it holds, so that none of the
     // other writer's values is lost. One that no longer reads is not written over: false,
     // and those changes wait for the next.
+    // The new file is encoded and written whole beside the file, then, in the writers' turn
+    // (the lock, when there is one, held only for this), put in place if the file is still
+    // the one the changes were made onto; if another writer put its own there meanwhile,
+    // the turn is let go and the write made again onto that one, up to 100 times. A writer
+    // that takes no turn (the program writing its own file) and renames its file in while
+    // the rename waits for the folder gets it back at once (PreparedFile::putInPlaceOf),
+    // and the write is made again onto it. Writers back to back take turns evenly: one that
+    // found the file changed at its turn leaves a mark in the lock file, to which one whose
+    // look holds gives way, once, for 100 ms at most. A turn not had within half a second
+    // (its holder stopped dead) fails the write, logged, as a failed write does: the
+    // changes wait for the next. A lock file that cannot be opened at all is logged, and
+    // the file written without turns.
     bool set(std::string_view key, Value value);
     bool setBool(std::string_view key, bool value);
     bool remove(std::string_view key);
 
     const std::filesystem::path& filePath() const { return file_; }
 
-    // What a look at a file tells of its bytes: which file it is, its size, and when it
-    // last changed.
-    struct FileState {
-        dev_t device;
-        ino_t inode;
-        off_t size;
-        timespec modified, changed;
-        friend bool operator==(const FileState& a, const FileState& b);
-    };
-
 private:
+    // The standard defaults of `file`, their writers taking turns as setStandardWritersLock says.
+    static std::shared_ptr<UserDefaults> openStandard(const std::filesystem::path& file);
     // Writes the latest values, unless a write since change number `change` has.
     bool persist(std::uint64_t change);
+    // How a write's new file fared at its turn.
+    enum class Placed { inPlace, fileChanged, failed };
+    // In the writers' turn, puts the new file in place if the file is still as last read or
+    // written here.
+    Placed putInPlaceInTurn(PreparedFile& prepared);
     // Makes the changes not written yet onto the file's values if another writer wrote it
     // since it was last read or written here. False when it no longer reads.
     bool takeOtherWrites();
@@ -115,6 +140,10 @@ private:
     // Where changes are written: the file that file_ names through its links.
     std::filesystem::path target_;
     std::optional<DefaultsBounds> ownBounds_;
+    // The lock file of the writers' turns, asked at each write; none: no turns.
+    std::function<std::optional<std::filesystem::path>()> writersLock_;
+    // Who these defaults are among the writers that leave marks in the lock file.
+    std::uint64_t writer_ = 0;
     // False while a file the defaults did not read is at file_.
     bool writable_ = true;
 
