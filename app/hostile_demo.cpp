@@ -18,6 +18,7 @@
 #include "host_defaults_demo.hpp"
 #include "hostile_gallery_demo.hpp"
 #include "loopback_services.hpp"
+#include "shared_defaults_demo.hpp"
 #include "png_rows.hpp"  // the PNG writer the tests use, row by row
 #include "stopped_save_demo.hpp"
 #include "vistrel/core/configuration_key.hpp"
@@ -281,5 +282,6 @@ int runHostileDemo(const std::filesystem::path& photoFile, const std::filesystem
     hostilePhotoFiles(*photo, out);
     stoppedSaves(out);
     hostDefaults(out);
+    sharedDefaults(out);
     return 0;
 }

@@ -23,6 +23,7 @@
 #include "history_demo.hpp"
 #include "hostile_demo.hpp"
 #include "list_demo.hpp"
+#include "shared_defaults_demo.hpp"
 #include "photo_demo.hpp"
 #include "screens_demo.hpp"
 #include "spinner_demo.hpp"
@@ -123,6 +124,8 @@ std::optional<std::filesystem::path> demoDataFolder(const std::filesystem::path&
 int main(int argc, char** argv) {
     // The run the demo stops at a step of a save, started by the demo itself.
     if (auto status = runStoppedSaveChild(argc, argv)) return *status;
+    // A kit process setting preferences beside others, started by the demo itself.
+    if (auto status = runSharedDefaultsChild(argc, argv)) return *status;
     auto options = parse(argc, argv);
     if (!options) {
         std::cerr << "usage: vistrel-demo [--out DIR] [ANSWER.json]\n"

@@ -1,0 +1,119 @@
+#include "shared_defaults_demo.hpp"
+
+#include <stdlib.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "stopped_runs.hpp"
+#include "vistrel/core/kit_defaults.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/foundation/property_list.hpp"
+#include "vistrel/platform/foundation/user_defaults.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Value;
+
+constexpr std::string_view kChildFlag = "--set-preferences";
+constexpr int kKeys = 100;
+
+std::string keyOf(const std::string& name, int i) { return name + "-" + std::to_string(i); }
+
+// Three kit processes on one data folder, told to go at the same instant, set 100
+// preferences each.
+void threeKitProcesses(const fs::path& root) {
+    const fs::path data = root / "kit-processes";
+    testsupport::ProcessSignal ready, go;
+    const std::vector<std::string> names = {"first", "second", "third"};
+    std::vector<pid_t> children;
+    for (const auto& name : names)
+        children.push_back(testsupport::startThisProgram(
+            {std::string(kChildFlag), data.string(), name, std::to_string(ready.writeEnd), std::to_string(go.readEnd)},
+            {}, root / (name + ".out"), true));
+    for (std::size_t i = 0; i < names.size(); ++i) testsupport::ProcessSignal::waitFor(ready.readEnd);
+    for (std::size_t i = 0; i < names.size(); ++i) testsupport::ProcessSignal::give(go.writeEnd);
+    int failed = 0;
+    for (pid_t child : children) {
+        const int status = testsupport::waitForChild(child);
+        failed += WIFEXITED(status) ? WEXITSTATUS(status) : kKeys;
+    }
+    const platform::UserDefaults written(data / (std::string(vistrel::kBundleIdentifier) + ".plist"));
+    int kept = 0;
+    for (const auto& name : names)
+        for (int i = 0; i < kKeys; ++i) kept += written.string(keyOf(name, i)) == "set by " + name ? 1 : 0;
+    std::cout << "   three kit processes of one host setting " << kKeys << " preferences each at the same instant: "
+              << kept << " of " << names.size() * kKeys << " kept, " << failed << " sets refused\n";
+}
+
+// A host that rewrites its own file every 2 ms without any lock, as a host's defaults of
+// another process do (read, a key of its own added, a new file renamed over), 300 times,
+// while the kit sets values in it: how many of the host's writes the kit's writes replaced
+// (a write lost is its key missing at the end).
+void aHostRenamingItsFile(const fs::path& root) {
+    const fs::path file = root / "renamed.plist";
+    constexpr int kHostWrites = 300;
+    platform::writeFileAtomically(file, *platform::writePropertyListXml(Value(platform::Dictionary{})));
+    platform::UserDefaults::resetStandard(file);
+    std::atomic<bool> done{false};
+    std::thread host([&] {
+        for (int write = 1; write <= kHostWrites; ++write) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            auto values = platform::readPropertyList(platform::readFile(file, 1u << 20).value_or(""));
+            if (!values || !values->mutableDictionary()) continue;
+            values->mutableDictionary()->set("host-" + std::to_string(write), Value("h"));
+            platform::writeFileAtomically(file, *platform::writePropertyListXml(*values), 0600);
+        }
+        done.store(true);
+    });
+    int sets = 0, setTrue = 0;
+    while (!done.load()) {
+        setTrue += platform::UserDefaults::standard()->set("kit-" + std::to_string(sets++ % 50), Value("kit")) ? 1 : 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    host.join();
+    const auto last = platform::readPropertyList(platform::readFile(file, 1u << 20).value_or(""));
+    int lost = 0;
+    for (int write = 1; write <= kHostWrites; ++write)
+        lost += last && last->dictionary() && last->dictionary()->find("host-" + std::to_string(write)) ? 0 : 1;
+    std::cout << "   a host rewriting its own file every 2 ms without the kit's lock (" << kHostWrites
+              << " writes, read then renamed over) while the kit sets a value every 20 ms (" << sets << " sets, "
+              << setTrue << " written at once): " << lost
+              << " of the host's writes replaced by the kit's\n";
+    platform::UserDefaults::resetStandard();
+}
+
+}  // namespace
+
+std::optional<int> runSharedDefaultsChild(int argc, char** argv) {
+    if (argc < 6 || argv[1] != kChildFlag) return std::nullopt;
+    platform::setLogSink([](std::string_view) {});
+    ::setenv("VISTREL_HOME", argv[2], 1);
+    const std::string name = argv[3];
+    const auto defaults = vistrel::kitDefaults();
+    testsupport::ProcessSignal::give(std::atoi(argv[4]));
+    if (!testsupport::ProcessSignal::waitFor(std::atoi(argv[5]))) return kKeys;
+    int failed = 0;
+    for (int i = 0; i < kKeys; ++i) failed += defaults->set(keyOf(name, i), Value("set by " + name)) ? 0 : 1;
+    return failed;
+}
+
+void sharedDefaults(const fs::path& out) {
+    const fs::path root = fs::absolute(out / "shared-preferences");
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    fs::create_directories(root, ec);
+    platform::LogCapture quiet;  // the defaults' own lines
+    threeKitProcesses(root);
+    aHostRenamingItsFile(root);
+    fs::remove_all(root, ec);
+}
