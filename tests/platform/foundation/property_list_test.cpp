@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -10,8 +11,11 @@
 
 #include "allocated_bytes.hpp"
 #include "hostile_property_lists.hpp"
+#include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
+#include "vistrel/platform/foundation/user_defaults.hpp"
 
 using platform::Number;
 using platform::Value;
@@ -312,4 +316,123 @@ TEST(PropertyListTest, SharedValuesAreHeldAndWrittenOnce) {
         EXPECT_LT(written->size(), 5000u);
         EXPECT_EQ(platform::readPropertyList(*written), value);
     }
+}
+
+namespace {
+
+platform::Array distinctTexts(std::uint64_t count, int length) {
+    platform::Array texts;
+    texts.reserve(count);
+    for (std::uint64_t i = 0; i < count; ++i) texts.push_back(Value(plisttest::distinctText(i, length, 't')));
+    return texts;
+}
+
+// Fourteen references to one list of twenty texts of a MiB, equal: 280 MiB for whoever
+// walks them, more than the reader takes for a file that holds the text once. Texts
+// `shared` are one whose storage the value shares; else each has its own.
+Value walkedPastOneText(bool shared) {
+    const std::string text(1 << 20, 's');
+    const Value one = Value::sharedText(text);
+    platform::Array twenty;
+    for (int i = 0; i < 20; ++i) twenty.push_back(shared ? one : Value(text));
+    return Value(platform::Array(14, Value(std::move(twenty))));
+}
+
+}  // namespace
+
+// Files and values of hundreds of thousands of distinct values, as hosts keep them, read,
+// are written back and read again: each value costs what it allocates (a text no box, no
+// entry in a table of values kept for other references), within what the reader takes
+// for the file's size.
+TEST(PropertyListTest, FilesOfManyDistinctValuesReadAndAreWrittenBack) {
+    struct Row {
+        std::string name;
+        std::function<std::string()> file;  // or
+        std::function<Value()> value;
+        std::size_t bytesAValue;  // what the read allocates for each value, at most
+    };
+    const std::vector<Row> rows = {
+        {"400,000 distinct texts of 16 characters", [] { return plisttest::arrayOfDistinctTexts(400'000, 16); }, {}, 80},
+        {"400,000 keys of 30-character texts", [] { return plisttest::dictionaryOfDistinctKeys(400'000, 10, 30); }, {}, 140},
+        {"1,000,000 texts of 64 characters", [] { return plisttest::arrayOfDistinctTexts(1'000'000, 64); }, {}, 140},
+        {"1,500,000 keys of 40-character texts", [] { return plisttest::dictionaryOfDistinctKeys(1'500'000, 10, 40); }, {}, 140},
+        {"300,000 keys of 30 characters, all of one true", [] { return plisttest::dictionaryOfDistinctKeys(300'000, 30, 0); }, {},
+         140},
+        {"an array of 300,000 distinct texts", {}, [] { return Value(distinctTexts(300'000, 20)); }, 0},
+        {"an array of 2,000,000 zeros", {}, [] { return Value(platform::Array(2'000'000, Value(Number::fromInt(0)))); }, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::optional<Value> value;
+        if (row.file) {
+            const std::string file = row.file();
+            testsupport::restartPeakAllocatedBytes();
+            const std::size_t before = testsupport::peakAllocatedBytes();
+            const platform::PropertyListRead read = platform::readPropertyListFully(file);
+            EXPECT_EQ(read.refusal, std::nullopt);
+            if (!read.value) continue;
+            const std::size_t values = read.value->array() ? read.value->array()->size() : read.value->dictionary()->size();
+            EXPECT_LE(testsupport::peakAllocatedBytes() - before, values * row.bytesAValue);
+            value = std::move(read.value);
+        } else {
+            value = row.value();
+        }
+        const platform::PropertyListWrite written = platform::writePropertyListFully(platform::PropertyListFormat::binary, *value);
+        EXPECT_EQ(written.refusal, std::nullopt);
+        EXPECT_TRUE(written.bytes && platform::readPropertyList(*written.bytes) == value);
+    }
+}
+
+// The writer shares what its reader takes shared: a text and data of equal bytes stay a
+// text and data. A value whose file, each equal leaf written once, would hold more once
+// read than the reader takes for its size is written with only what the value shares
+// written once; one whose value shares too much still is refused for its size.
+TEST(PropertyListTest, TheWriterSharesOnlyWhatItsReaderTakes) {
+    const std::string bytes = "twenty bytes of text";
+    const Value text(bytes), data(platform::Bytes(bytes.begin(), bytes.end())), shortText("abc"),
+        shortData(platform::Bytes{'a', 'b', 'c'});
+    const Value alike(platform::Array{text, data, shortText, shortData, text, data, shortText, shortData});
+    const std::optional<std::string> written = platform::writePropertyListBinary(alike);
+    ASSERT_TRUE(written);
+    const std::optional<Value> read = platform::readPropertyList(*written);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read, alike);
+    for (std::size_t i = 0; i < 8; ++i)
+        EXPECT_EQ(read->array()->at(i).type(), i % 2 == 0 ? Value::Type::String : Value::Type::Data) << i;
+    EXPECT_LT(written->size(), 2 * bytes.size() + 80) << "each leaf written once";
+
+    const Value apart = walkedPastOneText(false);
+    const platform::PropertyListWrite whole = platform::writePropertyListFully(platform::PropertyListFormat::binary, apart);
+    ASSERT_EQ(whole.refusal, std::nullopt);
+    EXPECT_GT(whole.bytes->size(), std::size_t(20) << 20) << "each text written where the value has it";
+    EXPECT_LT(whole.bytes->size(), std::size_t(21) << 20) << "the list the value shares written once";
+    EXPECT_TRUE(platform::readPropertyList(*whole.bytes) == apart);
+
+    const platform::PropertyListWrite shared =
+        platform::writePropertyListFully(platform::PropertyListFormat::binary, walkedPastOneText(true));
+    EXPECT_EQ(std::tuple(shared.bytes.has_value(), shared.refusal),
+              std::tuple(false, std::optional(platform::PropertyListRefusal::pastBounds)));
+}
+
+// A host's binary defaults of 300,000 long keys are read, and the kit's changes written
+// with them, large lists too; a value too large once read for the file that would hold
+// it is refused, and logged as such.
+TEST(PropertyListTest, DefaultsOfManyLongKeysTakeWhatTheirReaderTakes) {
+    testsupport::TempDir dir;
+    const auto file = dir.write("preferences.plist", plisttest::dictionaryOfDistinctKeys(300'000, 30, 0));
+    const Value texts(distinctTexts(300'000, 20)), zeros(platform::Array(2'000'000, Value(Number::fromInt(0))));
+    {
+        platform::LogCapture log;
+        platform::UserDefaults defaults(file);
+        EXPECT_TRUE(defaults.set("apiKey", Value("the kit's")));
+        EXPECT_TRUE(defaults.set("texts", texts));
+        EXPECT_TRUE(defaults.set("zeros", zeros));
+        EXPECT_FALSE(defaults.set("walked", walkedPastOneText(true)));
+        EXPECT_EQ(std::tuple(log.count("too large"), log.count("cannot keep exactly")), std::tuple(1u, 0u));
+    }
+    platform::UserDefaults next(file);
+    EXPECT_EQ(std::tuple(next.object("apiKey"), next.object(plisttest::distinctText(299'999, 30, 'k')), next.object("walked")),
+              std::tuple(std::optional(Value("the kit's")), std::optional(Value(Number::fromBool(true))), std::nullopt));
+    EXPECT_TRUE(next.object("texts") == texts);
+    EXPECT_TRUE(next.object("zeros") == zeros);
 }

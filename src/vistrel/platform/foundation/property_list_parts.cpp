@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 namespace platform::plist {
 
@@ -64,7 +65,7 @@ namespace {
 constexpr std::uint64_t kAllocation = 16;
 
 // A block of `bytes`, and the count of `size` units each, saturated far below overflow.
-std::uint64_t block(std::uint64_t bytes) { return bytes + kAllocation; }
+constexpr std::uint64_t block(std::uint64_t bytes) { return bytes + kAllocation; }
 std::uint64_t times(std::uint64_t count, std::uint64_t size) {
     constexpr std::uint64_t kMost = std::uint64_t(1) << 62;
     return count > kMost / size ? kMost : count * size;
@@ -78,7 +79,7 @@ constexpr std::uint64_t box() {
 
 }  // namespace
 
-std::uint64_t ValueBudget::forFile(std::size_t fileBytes) { return std::max(kLeastBytes, times(fileBytes, kPerFileByte)); }
+std::uint64_t ValueBudget::forFile(std::size_t fileBytes) { return kLeastBytes + times(fileBytes, kPerFileByte); }
 
 bool ValueBudget::take(std::uint64_t bytes) {
     if (bytes > left_) return false;
@@ -86,37 +87,54 @@ bool ValueBudget::take(std::uint64_t bytes) {
     return true;
 }
 
-std::uint64_t ValueBudget::text(std::uint64_t length) {
-    return length <= Value::inlineTextBytes ? 0 : box<std::string>() + block(length + 1);
-}
+namespace {
 
-std::uint64_t ValueBudget::key(std::uint64_t length) { return length <= Value::inlineTextBytes ? 0 : block(length + 1); }
+// A text of `length` bytes of UTF-8: nothing past the value for a short one.
+std::uint64_t textBytes(std::uint64_t length) { return length <= Value::inlineTextBytes ? 0 : block(length + 1); }
 
-std::uint64_t ValueBudget::data(std::uint64_t length) { return box<Bytes>() + (length == 0 ? 0 : block(length)); }
+// What the reader's table of the values it keeps for other references takes for one: a
+// node of the value, its object and what it holds once expanded, and its bucket.
+constexpr std::uint64_t kKeptEntry = block(2 * sizeof(void*) + sizeof(Value) + 4 * sizeof(std::uint64_t)) + sizeof(void*);
 
-// Its type name is short; its decimal number may not be.
-std::uint64_t ValueBudget::identifier() { return box<Opaque>() + block(24); }
+}  // namespace
 
-std::uint64_t ValueBudget::array(std::uint64_t count) { return box<Array>() + block(times(count, sizeof(Value))); }
-
-std::uint64_t ValueBudget::dictionary(std::uint64_t count) {
-    return box<Dictionary>() + block(times(count, sizeof(Dictionary::Entry)));
-}
-
-std::uint64_t ValueBudget::binaryLeaf(unsigned char type, std::uint64_t length) {
+std::uint64_t ValueBudget::part(unsigned char type, std::uint64_t length, bool kept) {
+    const std::uint64_t asKept = kept ? kKeptEntry : 0;
     switch (type) {
-    case 0x4: return data(length);
-    case 0x5: return text(length);
-    case 0x6: return text(times(length, 3));
-    case 0x8: return identifier();
+    case 0x4: return box<Bytes>() + (length == 0 ? 0 : block(length)) + asKept;
+    case 0x5:
+    case 0x6: {
+        const std::uint64_t bytes = textBytes(type == 0x6 ? times(length, 3) : length);
+        return bytes == 0 ? 0 : bytes + (kept ? box<std::string>() + kKeptEntry : 0);
+    }
+    case 0x8: return box<Opaque>() + block(24) + asKept;  // its type name is short; its number may not be
+    case 0xA: return box<Array>() + block(times(length, sizeof(Value))) + asKept;
+    case 0xD: return box<Dictionary>() + block(times(length, sizeof(Dictionary::Entry))) + asKept;
     default: return 0;
     }
+}
+
+std::uint64_t ValueBudget::key(unsigned char type, std::uint64_t length) {
+    return textBytes(type == 0x6 ? times(length, 3) : length);
 }
 
 std::uint64_t maxExpandedValues(std::size_t fileBytes) { return std::max<std::uint64_t>(std::uint64_t(1) << 20, fileBytes); }
 
 std::uint64_t maxExpandedLeafBytes(std::size_t fileBytes) {
     return std::max<std::uint64_t>(std::uint64_t(256) << 20, times(fileBytes, 16));
+}
+
+bool isAscii(std::string_view text) {
+    // Eight bytes at a time, then the few left.
+    std::uint64_t high = 0;
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, text.data() + at, 8);
+        high |= eight;
+    }
+    for (; at < text.size(); ++at) high |= static_cast<unsigned char>(text[at]);
+    return (high & 0x8080808080808080ULL) == 0;
 }
 
 std::string_view trimmedXmlSpace(std::string_view text) {

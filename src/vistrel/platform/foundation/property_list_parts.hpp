@@ -19,15 +19,16 @@ inline constexpr int kMaxDepth = 256;
 
 inline PropertyListRead refused(PropertyListRefusal why) { return {std::nullopt, why}; }
 
-// What the values read from a file may take in memory: a few times the file, and never
-// less than a small floor. Each part of a value is counted before it is made, so that a
-// file refused for its size costs no more than the part read before the count ran out.
+// What the values read from a binary file may take in memory: at least 64 MiB, and 12
+// bytes for each of the file's (a reference of a byte or two becomes a value of 40 in its
+// container). Each part of a value is counted, as what it allocates, before it is made,
+// so that a file refused for its size costs no more than the part read before the count
+// ran out. The reader counts a file so whether it makes its values or only measures them
+// (checkBinary), so that the writer gives no file its reader refuses.
 class ValueBudget {
 public:
     static constexpr std::uint64_t kLeastBytes = std::uint64_t(64) << 20;
-    static constexpr std::uint64_t kPerFileByte = 4;
-    // What a reader takes to keep a value it read for the other references to it.
-    static constexpr std::uint64_t kKeptBytes = 128;
+    static constexpr std::uint64_t kPerFileByte = 12;
 
     // The bytes the values of a file of `fileBytes` may take.
     static std::uint64_t forFile(std::size_t fileBytes);
@@ -36,21 +37,17 @@ public:
     // Takes `bytes` from what is left: false, taking nothing, when fewer are left.
     bool take(std::uint64_t bytes);
 
-    // What the parts of values take, the allocator's own bytes included: a text of
-    // `length` bytes as a value holds it (nothing past the value for a short one), a
-    // dictionary's key of that length, data, an identifier, and a container of `count`
-    // values or entries.
-    static std::uint64_t text(std::uint64_t length);
-    static std::uint64_t key(std::uint64_t length);
-    static std::uint64_t data(std::uint64_t length);
-    static std::uint64_t identifier();
-    static std::uint64_t array(std::uint64_t count);
-    static std::uint64_t dictionary(std::uint64_t count);
-    // What a leaf object of the binary form holds beside its value, by the type in its
-    // marker's high bits and its length: its text (a UTF-16 one as at most three bytes of
-    // UTF-8 a unit), data or identifier; none for a number, a date or a short text, which
-    // the value holds in itself.
-    static std::uint64_t binaryLeaf(unsigned char type, std::uint64_t length);
+    // What a part of a value allocates, the allocator's own bytes included, by the type of
+    // its object (the marker's high four bits) and its length (items, characters or
+    // bytes; a UTF-16 text as at most three bytes of UTF-8 a unit):
+    // - a leaf: its text (nothing for a short one, which the value holds in itself), data
+    //   or identifier; nothing for a number, a date or a boolean;
+    // - a container: its box and its room for `length` values or entries;
+    // - a dictionary's key: its text, copied into each dictionary that names it.
+    // A part `kept` for other references to share adds its box (a text's) and the reader's
+    // entry for it; none is kept that allocates nothing.
+    static std::uint64_t part(unsigned char type, std::uint64_t length, bool kept);
+    static std::uint64_t key(unsigned char type, std::uint64_t length);
 
 private:
     std::uint64_t left_;
@@ -58,16 +55,26 @@ private:
 
 PropertyListRead readBinary(std::string_view bytes);
 PropertyListRead readXml(std::string_view bytes);
-std::optional<std::string> writeBinary(const Value& value);
+PropertyListWrite writeBinary(const Value& value);
 std::optional<std::string> writeXml(const Value& value);
+
+// Whether the binary reader takes a file the writer made, counted as the reader counts
+// what it reads but without making the values: taken, nested deeper than it takes, or
+// larger once read (in memory, or expanded) than it takes for the file's size.
+enum class BinaryCheck { taken, tooDeep, tooLarge, refused };
+BinaryCheck checkBinary(std::string_view bytes);
 
 // What the values of a binary file of `fileBytes` may hold once expanded, every reference
 // to a shared value counted (a walk through them meets that many): values, and bytes of
-// texts and data. A reference takes at least a byte, so a file's values are at most its
+// texts and data (as the file holds them). A reference takes at least a byte, so a file's values are at most its
 // bytes, but a small file may share a value among many references: at least 2^20 values
 // and 256 MiB. Shared values are held once in memory; these bounds are for whoever walks.
 std::uint64_t maxExpandedValues(std::size_t fileBytes);
 std::uint64_t maxExpandedLeafBytes(std::size_t fileBytes);
+
+// Whether every byte of the text is below 0x80: the binary form's texts of one byte a
+// character, which a file's long texts mostly are.
+bool isAscii(std::string_view text);
 
 // The text without the white space XML allows around it (space, tab, line feed, return).
 std::string_view trimmedXmlSpace(std::string_view text);
