@@ -2,7 +2,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <functional>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -343,45 +343,49 @@ Value walkedPastOneText(bool shared) {
 // Files and values of hundreds of thousands of distinct values, as hosts keep them, read,
 // are written back and read again: each value costs what it allocates (a text no box, no
 // entry in a table of values kept for other references), within what the reader takes
-// for the file's size.
-TEST(PropertyListTest, FilesOfManyDistinctValuesReadAndAreWrittenBack) {
-    struct Row {
-        std::string name;
-        std::function<std::string()> file;  // or
-        std::function<Value()> value;
-        std::size_t bytesAValue;  // what the read allocates for each value, at most
-    };
-    const std::vector<Row> rows = {
-        {"400,000 distinct texts of 16 characters", [] { return plisttest::arrayOfDistinctTexts(400'000, 16); }, {}, 80},
-        {"400,000 keys of 30-character texts", [] { return plisttest::dictionaryOfDistinctKeys(400'000, 10, 30); }, {}, 140},
-        {"1,000,000 texts of 64 characters", [] { return plisttest::arrayOfDistinctTexts(1'000'000, 64); }, {}, 140},
-        {"1,500,000 keys of 40-character texts", [] { return plisttest::dictionaryOfDistinctKeys(1'500'000, 10, 40); }, {}, 140},
-        {"300,000 keys of 30 characters, all of one true", [] { return plisttest::dictionaryOfDistinctKeys(300'000, 30, 0); }, {},
-         140},
-        {"an array of 300,000 distinct texts", {}, [] { return Value(distinctTexts(300'000, 20)); }, 0},
-        {"an array of 2,000,000 zeros", {}, [] { return Value(platform::Array(2'000'000, Value(Number::fromInt(0)))); }, 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        std::optional<Value> value;
-        if (row.file) {
-            const std::string file = row.file();
-            testsupport::restartPeakAllocatedBytes();
-            const std::size_t before = testsupport::peakAllocatedBytes();
-            const platform::PropertyListRead read = platform::readPropertyListFully(file);
-            EXPECT_EQ(read.refusal, std::nullopt);
-            if (!read.value) continue;
-            const std::size_t values = read.value->array() ? read.value->array()->size() : read.value->dictionary()->size();
-            EXPECT_LE(testsupport::peakAllocatedBytes() - before, values * row.bytesAValue);
-            value = std::move(read.value);
-        } else {
-            value = row.value();
-        }
-        const platform::PropertyListWrite written = platform::writePropertyListFully(platform::PropertyListFormat::binary, *value);
-        EXPECT_EQ(written.refusal, std::nullopt);
-        EXPECT_TRUE(written.bytes && platform::readPropertyList(*written.bytes) == value);
+// for the file's size. A row of the table each, so that the large ones run side by side.
+struct ManyValues {
+    const char* name;
+    std::string (*file)();  // or
+    Value (*value)();
+    std::size_t bytesAValue;  // what the read allocates for each value, at most
+};
+
+void PrintTo(const ManyValues& row, std::ostream* out) { *out << row.name; }
+
+class ManyDistinctValuesTest : public testing::TestWithParam<ManyValues> {};
+
+TEST_P(ManyDistinctValuesTest, ReadAndAreWrittenBack) {
+    const ManyValues& row = GetParam();
+    std::optional<Value> value;
+    if (row.file) {
+        const std::string file = row.file();
+        testsupport::restartPeakAllocatedBytes();
+        const std::size_t before = testsupport::peakAllocatedBytes();
+        platform::PropertyListRead read = platform::readPropertyListFully(file);
+        ASSERT_EQ(read.refusal, std::nullopt);
+        const std::size_t values = read.value->array() ? read.value->array()->size() : read.value->dictionary()->size();
+        EXPECT_LE(testsupport::peakAllocatedBytes() - before, values * row.bytesAValue);
+        value = std::move(read.value);
+    } else {
+        value = row.value();
     }
+    const platform::PropertyListWrite written = platform::writePropertyListFully(platform::PropertyListFormat::binary, *value);
+    ASSERT_EQ(written.refusal, std::nullopt);
+    EXPECT_TRUE(platform::readPropertyList(*written.bytes) == value);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    PropertyListTest, ManyDistinctValuesTest,
+    testing::Values(
+        ManyValues{"texts16", [] { return plisttest::arrayOfDistinctTexts(400'000, 16); }, nullptr, 80},
+        ManyValues{"keysOfTexts30", [] { return plisttest::dictionaryOfDistinctKeys(400'000, 10, 30); }, nullptr, 140},
+        ManyValues{"texts64", [] { return plisttest::arrayOfDistinctTexts(1'000'000, 64); }, nullptr, 140},
+        ManyValues{"keysOfTexts40", [] { return plisttest::dictionaryOfDistinctKeys(1'500'000, 10, 40); }, nullptr, 140},
+        ManyValues{"longKeysOfOneTrue", [] { return plisttest::dictionaryOfDistinctKeys(300'000, 30, 0); }, nullptr, 140},
+        ManyValues{"arrayOfTexts", nullptr, [] { return Value(distinctTexts(300'000, 20)); }, 0},
+        ManyValues{"arrayOfZeros", nullptr, [] { return Value(platform::Array(2'000'000, Value(Number::fromInt(0)))); }, 0}),
+    [](const testing::TestParamInfo<ManyValues>& info) { return std::string(info.param.name); });
 
 // The writer shares what its reader takes shared: a text and data of equal bytes stay a
 // text and data. A value whose file, each equal leaf written once, would hold more once
@@ -391,6 +395,7 @@ TEST(PropertyListTest, TheWriterSharesOnlyWhatItsReaderTakes) {
     const std::string bytes = "twenty bytes of text";
     const Value text(bytes), data(platform::Bytes(bytes.begin(), bytes.end())), shortText("abc"),
         shortData(platform::Bytes{'a', 'b', 'c'});
+    EXPECT_EQ(readSample("text_and_data_of_equal_bytes.bplist"), Value(platform::Array{text, data, shortText, shortData}));
     const Value alike(platform::Array{text, data, shortText, shortData, text, data, shortText, shortData});
     const std::optional<std::string> written = platform::writePropertyListBinary(alike);
     ASSERT_TRUE(written);
@@ -414,25 +419,29 @@ TEST(PropertyListTest, TheWriterSharesOnlyWhatItsReaderTakes) {
               std::tuple(false, std::optional(platform::PropertyListRefusal::pastBounds)));
 }
 
-// A host's binary defaults of 300,000 long keys are read, and the kit's changes written
-// with them, large lists too; a value too large once read for the file that would hold
-// it is refused, and logged as such.
-TEST(PropertyListTest, DefaultsOfManyLongKeysTakeWhatTheirReaderTakes) {
+// A host's binary defaults of 300,000 long keys are read, and the kit's change written
+// with them; large lists are set into a binary file and read at the next start, and a
+// value too large once read for the file that would hold it is refused, and logged as such.
+TEST(PropertyListTest, BinaryDefaultsTakeWhatTheirReaderTakes) {
     testsupport::TempDir dir;
-    const auto file = dir.write("preferences.plist", plisttest::dictionaryOfDistinctKeys(300'000, 30, 0));
+    const auto keys = dir.write("keys.plist", plisttest::dictionaryOfDistinctKeys(300'000, 30, 0));
+    EXPECT_TRUE(platform::UserDefaults(keys).set("apiKey", Value("the kit's")));
+    platform::UserDefaults keysNext(keys);
+    EXPECT_EQ(std::tuple(keysNext.object("apiKey"), keysNext.object(plisttest::distinctText(299'999, 30, 'k'))),
+              std::tuple(std::optional(Value("the kit's")), std::optional(Value(Number::fromBool(true)))));
+
+    const auto lists = dir.write("lists.plist", *platform::writePropertyListBinary(Value(platform::Dictionary())));
     const Value texts(distinctTexts(300'000, 20)), zeros(platform::Array(2'000'000, Value(Number::fromInt(0))));
     {
         platform::LogCapture log;
-        platform::UserDefaults defaults(file);
-        EXPECT_TRUE(defaults.set("apiKey", Value("the kit's")));
+        platform::UserDefaults defaults(lists);
         EXPECT_TRUE(defaults.set("texts", texts));
         EXPECT_TRUE(defaults.set("zeros", zeros));
         EXPECT_FALSE(defaults.set("walked", walkedPastOneText(true)));
         EXPECT_EQ(std::tuple(log.count("too large"), log.count("cannot keep exactly")), std::tuple(1u, 0u));
     }
-    platform::UserDefaults next(file);
-    EXPECT_EQ(std::tuple(next.object("apiKey"), next.object(plisttest::distinctText(299'999, 30, 'k')), next.object("walked")),
-              std::tuple(std::optional(Value("the kit's")), std::optional(Value(Number::fromBool(true))), std::nullopt));
+    platform::UserDefaults next(lists);
+    EXPECT_EQ(next.object("walked"), std::nullopt);
     EXPECT_TRUE(next.object("texts") == texts);
     EXPECT_TRUE(next.object("zeros") == zeros);
 }

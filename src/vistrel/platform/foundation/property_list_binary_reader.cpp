@@ -191,19 +191,14 @@ private:
     // other references that allocates (a long text, data, an identifier) is made once and
     // kept: every other reference takes the same value, sharing its storage.
     Read leafAt(std::uint64_t index, const Object& object) {
-        if (state_[index] == kDone) {
-            if (!making_) return {Value(), Refusal::notAPropertyList, leafBytes(object)};
-            const auto known = kept_.find(index);
-            if (known == kept_.end()) return failed(Refusal::notAPropertyList);
-            return {known->second.value, Refusal::notAPropertyList, leafBytes(object)};
-        }
         if (!leafFits(object)) return failed(Refusal::notAPropertyList);
         const bool kept = named(index) && ValueBudget::part(object.type, object.length, false) != 0;
         if (!budget_.take(ValueBudget::part(object.type, object.length, kept))) return failed(Refusal::pastBounds);
-        if (kept) state_[index] = kDone;
-        if (!making_) return {Value(), Refusal::notAPropertyList, leafBytes(object)};
-        Read read = leaf(object, kept);
-        if (kept && read.value) kept_.emplace(index, Done{*read.value, {}});
+        Read read = making_ ? leaf(object, kept) : Read{Value(), Refusal::notAPropertyList, leafBytes(object)};
+        if (kept && read.value) {
+            state_[index] = kDone;
+            kept_.emplace(index, Done{*read.value, {0, 1, read.bytes}});
+        }
         return read;
     }
 
@@ -398,21 +393,23 @@ private:
             if (frame.remaining > kAhead) __builtin_prefetch(ahead(refAt(frame.refs + kAhead * refSize_)));
             frame.refs += refSize_;
             --frame.remaining;
-            const std::optional<Object> object = child < objectCount_ ? objectAt(child) : std::nullopt;
+            if (child >= objectCount_) return failed(Refusal::notAPropertyList);
+            if (state_[child] == kOpen) return failed(Refusal::notAPropertyList);
+            if (state_[child] == kDone) {
+                // A value read before and kept: a container, or a leaf that allocates.
+                const auto done = kept_.find(child);
+                if (done == kept_.end()) return failed(Refusal::notAPropertyList);
+                if (!add(frame.totals, done->second.totals)) return failed(Refusal::pastBounds);
+                give(done->second.value);
+                continue;
+            }
+            const std::optional<Object> object = objectAt(child);
             if (!object) return failed(Refusal::notAPropertyList);
             if (!isContainer(*object)) {
                 Read value = leafAt(child, *object);
                 if (!value.value) return value;
                 if (!add(frame.totals, {0, 1, value.bytes})) return failed(Refusal::pastBounds);
                 give(std::move(*value.value));
-                continue;
-            }
-            if (state_[child] == kOpen) return failed(Refusal::notAPropertyList);
-            if (state_[child] == kDone) {
-                const auto done = kept_.find(child);
-                if (done == kept_.end()) return failed(Refusal::notAPropertyList);
-                if (!add(frame.totals, done->second.totals)) return failed(Refusal::pastBounds);
-                give(done->second.value);
                 continue;
             }
             if (Read opened = open(child, *object); !opened.value) return opened;
