@@ -166,7 +166,7 @@ private:
         references_[root_] = 1;
         std::uint64_t counted = 0;
         for (std::uint64_t index = 0; index < objectCount_; ++index) {
-            __builtin_prefetch(ahead(index + kAhead));
+            if (index + kAhead < objectCount_) __builtin_prefetch(ahead(index + kAhead));
             const std::uint64_t offset = offsetOf(index);
             if (offset >= tableOffset_ || (data_[offset] >> 4 != 0xA && data_[offset] >> 4 != 0xD)) continue;
             const std::optional<Object> object = objectAt(index);
@@ -190,14 +190,21 @@ private:
     // The leaf at `index`, counted against the budget before it is made. One named by
     // other references that allocates (a long text, data, an identifier) is made once and
     // kept: every other reference takes the same value, sharing its storage.
+    // One that allocates nothing (a number, a short text) is remembered for the references
+    // to it that come next, as a list of zeros has them.
     Read leafAt(std::uint64_t index, const Object& object) {
         if (!leafFits(object)) return failed(Refusal::notAPropertyList);
-        const bool kept = named(index) && ValueBudget::part(object.type, object.length, false) != 0;
-        if (!budget_.take(ValueBudget::part(object.type, object.length, kept))) return failed(Refusal::pastBounds);
+        const std::uint64_t allocated = ValueBudget::part(object.type, object.length, false);
+        const bool kept = named(index) && allocated != 0;
+        if (!budget_.take(kept ? ValueBudget::part(object.type, object.length, true) : allocated))
+            return failed(Refusal::pastBounds);
         Read read = making_ ? leaf(object, kept) : Read{Value(), Refusal::notAPropertyList, leafBytes(object)};
         if (kept && read.value) {
             state_[index] = kDone;
             kept_.emplace(index, Done{*read.value, {0, 1, read.bytes}});
+        } else if (allocated == 0 && read.value && named(index)) {
+            lastLeaf_ = index;
+            last_ = read;
         }
         return read;
     }
@@ -403,6 +410,11 @@ private:
                 give(done->second.value);
                 continue;
             }
+            if (child == lastLeaf_) {
+                if (!add(frame.totals, {0, 1, last_.bytes})) return failed(Refusal::pastBounds);
+                give(*last_.value);
+                continue;
+            }
             const std::optional<Object> object = objectAt(child);
             if (!object) return failed(Refusal::notAPropertyList);
             if (!isContainer(*object)) {
@@ -434,6 +446,8 @@ private:
     std::uint64_t maxNodes_;
     std::uint64_t maxLeafBytes_;
     bool tooDeep_ = false;
+    std::uint64_t lastLeaf_ = UINT64_MAX;  // the leaf remembered, and what it read as
+    Read last_;
     std::size_t offsetSize_ = 0, refSize_ = 0;
     std::uint64_t objectCount_ = 0;
     std::size_t tableOffset_ = 0, objectsEnd_ = 0;

@@ -72,12 +72,17 @@ public:
         Slot candidate{};
         std::memcpy(candidate.bytes, bytes.data(), bytes.size());
         candidate.length = static_cast<std::uint8_t>(bytes.size());
+        // The leaf met last first: a run of one value (a list of zeros) is found at once.
+        if (last_.index != 0 && last_.length == candidate.length && std::memcmp(last_.bytes, candidate.bytes, kMostBytes) == 0)
+            return last_.index - 1;
         Slot& slot = slotOf(candidate);
         if (slot.index != 0 && slot.length == candidate.length &&
-            std::memcmp(slot.bytes, candidate.bytes, kMostBytes) == 0)
+            std::memcmp(slot.bytes, candidate.bytes, kMostBytes) == 0) {
+            last_ = slot;
             return slot.index - 1;
+        }
         candidate.index = index + 1;
-        slot = candidate;
+        slot = last_ = candidate;
         // A small value's table stays small: it grows with the leaves, up to its size.
         if (++added_ > slots_.size() / 2 && slots_.size() < kMostSlots) grow();
         return index;
@@ -111,6 +116,7 @@ private:
     }
 
     std::vector<Slot> slots_ = std::vector<Slot>(64);
+    Slot last_{};
     std::size_t added_ = 0;
 };
 

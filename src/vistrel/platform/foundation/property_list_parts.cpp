@@ -1,7 +1,6 @@
 #include "vistrel/platform/foundation/property_list_parts.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <charconv>
 #include <chrono>
@@ -59,26 +58,6 @@ int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
 
 }  // namespace
 
-namespace {
-
-// What the allocator keeps beside each block it gives, at most.
-constexpr std::uint64_t kAllocation = 16;
-
-// A block of `bytes`, and the count of `size` units each, saturated far below overflow.
-constexpr std::uint64_t block(std::uint64_t bytes) { return bytes + kAllocation; }
-std::uint64_t times(std::uint64_t count, std::uint64_t size) {
-    constexpr std::uint64_t kMost = std::uint64_t(1) << 62;
-    return count > kMost / size ? kMost : count * size;
-}
-
-// The box a shared part of a value lives in: the part and its count of owners.
-template <typename T>
-constexpr std::uint64_t box() {
-    return block(sizeof(T) + sizeof(std::atomic<std::size_t>));
-}
-
-}  // namespace
-
 std::uint64_t ValueBudget::forFile(std::size_t fileBytes) { return kLeastBytes + times(fileBytes, kPerFileByte); }
 
 bool ValueBudget::take(std::uint64_t bytes) {
@@ -87,41 +66,10 @@ bool ValueBudget::take(std::uint64_t bytes) {
     return true;
 }
 
-namespace {
-
-// A text of `length` bytes of UTF-8: nothing past the value for a short one.
-std::uint64_t textBytes(std::uint64_t length) { return length <= Value::inlineTextBytes ? 0 : block(length + 1); }
-
-// What the reader's table of the values it keeps for other references takes for one: a
-// node of the value, its object and what it holds once expanded, and its bucket.
-constexpr std::uint64_t kKeptEntry = block(2 * sizeof(void*) + sizeof(Value) + 4 * sizeof(std::uint64_t)) + sizeof(void*);
-
-}  // namespace
-
-std::uint64_t ValueBudget::part(unsigned char type, std::uint64_t length, bool kept) {
-    const std::uint64_t asKept = kept ? kKeptEntry : 0;
-    switch (type) {
-    case 0x4: return box<Bytes>() + (length == 0 ? 0 : block(length)) + asKept;
-    case 0x5:
-    case 0x6: {
-        const std::uint64_t bytes = textBytes(type == 0x6 ? times(length, 3) : length);
-        return bytes == 0 ? 0 : bytes + (kept ? box<std::string>() + kKeptEntry : 0);
-    }
-    case 0x8: return box<Opaque>() + block(24) + asKept;  // its type name is short; its number may not be
-    case 0xA: return box<Array>() + block(times(length, sizeof(Value))) + asKept;
-    case 0xD: return box<Dictionary>() + block(times(length, sizeof(Dictionary::Entry))) + asKept;
-    default: return 0;
-    }
-}
-
-std::uint64_t ValueBudget::key(unsigned char type, std::uint64_t length) {
-    return textBytes(type == 0x6 ? times(length, 3) : length);
-}
-
 std::uint64_t maxExpandedValues(std::size_t fileBytes) { return std::max<std::uint64_t>(std::uint64_t(1) << 20, fileBytes); }
 
 std::uint64_t maxExpandedLeafBytes(std::size_t fileBytes) {
-    return std::max<std::uint64_t>(std::uint64_t(256) << 20, times(fileBytes, 16));
+    return std::max<std::uint64_t>(std::uint64_t(256) << 20, ValueBudget::times(fileBytes, 16));
 }
 
 bool isAscii(std::string_view text) {

@@ -1,6 +1,7 @@
 #pragma once
 // What the property-list readers and writers of both forms share (internal to
 // platform/foundation): the bounds, dictionaries of unique keys, identifiers and dates.
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -46,10 +47,47 @@ public:
     // - a dictionary's key: its text, copied into each dictionary that names it.
     // A part `kept` for other references to share adds its box (a text's) and the reader's
     // entry for it; none is kept that allocates nothing.
-    static std::uint64_t part(unsigned char type, std::uint64_t length, bool kept);
-    static std::uint64_t key(unsigned char type, std::uint64_t length);
+    // (Defined here: the reader asks for every object it meets.)
+    static std::uint64_t part(unsigned char type, std::uint64_t length, bool kept) {
+        const std::uint64_t asKept = kept ? keptEntry() : 0;
+        switch (type) {
+        case 0x4: return box<Bytes>() + (length == 0 ? 0 : block(length)) + asKept;
+        case 0x5:
+        case 0x6: {
+            const std::uint64_t bytes = key(type, length);
+            return bytes == 0 ? 0 : bytes + (kept ? box<std::string>() + keptEntry() : 0);
+        }
+        case 0x8: return box<Opaque>() + block(24) + asKept;  // its type name is short; its number may not be
+        case 0xA: return box<Array>() + block(times(length, sizeof(Value))) + asKept;
+        case 0xD: return box<Dictionary>() + block(times(length, sizeof(Dictionary::Entry))) + asKept;
+        default: return 0;
+        }
+    }
+    static std::uint64_t key(unsigned char type, std::uint64_t length) {
+        const std::uint64_t utf8 = type == 0x6 ? times(length, 3) : length;
+        return utf8 <= Value::inlineTextBytes ? 0 : block(utf8 + 1);
+    }
+
+    // `count` units of `size` bytes, saturated far below overflow.
+    static constexpr std::uint64_t times(std::uint64_t count, std::uint64_t size) {
+        constexpr std::uint64_t kMost = std::uint64_t(1) << 62;
+        return count > kMost / size ? kMost : count * size;
+    }
 
 private:
+    // A block of `bytes` with what the allocator keeps beside it, at most.
+    static constexpr std::uint64_t block(std::uint64_t bytes) { return bytes + 16; }
+    // The box a shared part of a value lives in: the part and its count of owners.
+    template <typename T>
+    static constexpr std::uint64_t box() {
+        return block(sizeof(T) + sizeof(std::atomic<std::size_t>));
+    }
+    // What the reader's table of the values it keeps for other references takes for one:
+    // a node of the value, its object and what it holds once expanded, and its bucket.
+    static constexpr std::uint64_t keptEntry() {
+        return block(2 * sizeof(void*) + sizeof(Value) + 4 * sizeof(std::uint64_t)) + sizeof(void*);
+    }
+
     std::uint64_t left_;
 };
 
