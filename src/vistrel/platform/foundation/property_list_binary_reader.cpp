@@ -198,11 +198,27 @@ private:
         const bool kept = named(index) && allocated != 0;
         if (!budget_.take(kept ? ValueBudget::part(object.type, object.length, true) : allocated))
             return failed(Refusal::pastBounds);
-        Read read = making_ ? leaf(object, kept) : Read{Value(), Refusal::notAPropertyList, leafBytes(object)};
-        if (kept && read.value) {
-            state_[index] = kDone;
-            kept_.emplace(index, Done{*read.value, {0, 1, read.bytes}});
-        } else if (allocated == 0 && read.value && named(index)) {
+        if (!making_) {
+            if (kept) {
+                state_[index] = kDone;
+                kept_.emplace(index, Done{Value(), {0, 1, leafBytes(object)}});
+            } else if (named(index)) {
+                lastLeaf_ = index;
+                last_ = {Value(), Refusal::notAPropertyList, leafBytes(object)};
+            }
+            return {Value(), Refusal::notAPropertyList, leafBytes(object)};
+        }
+        if (kept) {
+            Read read = leaf(object, true);
+            if (read.value) {
+                state_[index] = kDone;
+                kept_.emplace(index, Done{*read.value, {0, 1, read.bytes}});
+            }
+            return read;
+        }
+        if (allocated != 0 || !named(index)) return leaf(object, false);
+        Read read = leaf(object, false);
+        if (read.value) {
             lastLeaf_ = index;
             last_ = read;
         }
@@ -256,7 +272,7 @@ private:
             if (!fits(object.start, object.length, 1)) return failed(Refusal::notAPropertyList);
             const std::string_view ascii(reinterpret_cast<const char*>(at), object.length);
             if (!isAscii(ascii)) return failed(Refusal::unrepresentable);
-            return {textValue(std::string(ascii)), Refusal::notAPropertyList, leafBytes(object)};
+            return {shared ? Value::sharedText(std::string(ascii)) : Value(ascii), Refusal::notAPropertyList, leafBytes(object)};
         }
         case 0x6: {
             if (!fits(object.start, object.length, 2)) return failed(Refusal::notAPropertyList);

@@ -6,7 +6,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 
 namespace platform::plist {
 
@@ -70,19 +69,6 @@ std::uint64_t maxExpandedValues(std::size_t fileBytes) { return std::max<std::ui
 
 std::uint64_t maxExpandedLeafBytes(std::size_t fileBytes) {
     return std::max<std::uint64_t>(std::uint64_t(256) << 20, ValueBudget::times(fileBytes, 16));
-}
-
-bool isAscii(std::string_view text) {
-    // Eight bytes at a time, then the few left.
-    std::uint64_t high = 0;
-    std::size_t at = 0;
-    for (; at + 8 <= text.size(); at += 8) {
-        std::uint64_t eight;
-        std::memcpy(&eight, text.data() + at, 8);
-        high |= eight;
-    }
-    for (; at < text.size(); ++at) high |= static_cast<unsigned char>(text[at]);
-    return (high & 0x8080808080808080ULL) == 0;
 }
 
 std::string_view trimmedXmlSpace(std::string_view text) {

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -112,7 +113,18 @@ std::uint64_t maxExpandedLeafBytes(std::size_t fileBytes);
 
 // Whether every byte of the text is below 0x80: the binary form's texts of one byte a
 // character, which a file's long texts mostly are.
-bool isAscii(std::string_view text);
+inline bool isAscii(std::string_view text) {
+    // Eight bytes at a time, then the few left.
+    std::uint64_t high = 0;
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t eight;
+        std::memcpy(&eight, text.data() + at, 8);
+        high |= eight;
+    }
+    for (; at < text.size(); ++at) high |= static_cast<unsigned char>(text[at]);
+    return (high & 0x8080808080808080ULL) == 0;
+}
 
 // The text without the white space XML allows around it (space, tab, line feed, return).
 std::string_view trimmedXmlSpace(std::string_view text);
