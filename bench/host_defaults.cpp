@@ -57,42 +57,14 @@ std::string xmlFile(std::int64_t keys) {
     return out.append("</dict>\n</plist>\n");
 }
 
-// A marker with its length: in the marker below 15, else after it as a 4-byte integer.
-void appendMarker(std::string& out, unsigned char type, std::uint64_t length) {
-    if (length < 15) {
-        out.push_back(static_cast<char>(type << 4 | length));
-        return;
-    }
-    out.push_back(static_cast<char>(type << 4 | 0xF));
-    out.push_back('\x12');
-    plisttest::appendBigEndian(out, length, 4);
-}
-
-// One dictionary of ASCII texts, references and offsets 4 bytes wide.
+// One dictionary of ASCII texts, references 4 bytes wide.
 std::string binaryFile(std::int64_t keys) {
-    std::string out = "bplist00";
-    std::vector<std::uint64_t> offsets;
-    const std::uint64_t objects = 1 + 2 * std::uint64_t(keys);
-    offsets.push_back(out.size());
-    appendMarker(out, 0xD, std::uint64_t(keys));
-    for (std::int64_t i = 0; i < keys; ++i) plisttest::appendBigEndian(out, 1 + std::uint64_t(i), 4);
-    for (std::int64_t i = 0; i < keys; ++i) plisttest::appendBigEndian(out, 1 + std::uint64_t(keys + i), 4);
-    for (int pass = 0; pass < 2; ++pass)
-        for (std::int64_t i = 0; i < keys; ++i) {
-            const std::string text = pass == 0 ? key(i) : "value " + std::to_string(i);
-            offsets.push_back(out.size());
-            appendMarker(out, 0x5, text.size());
-            out += text;
-        }
-    const std::uint64_t table = out.size();
-    for (std::uint64_t offset : offsets) plisttest::appendBigEndian(out, offset, 4);
-    out.append(6, '\0');
-    out.push_back(4);
-    out.push_back(4);
-    plisttest::appendBigEndian(out, objects, 8);
-    plisttest::appendBigEndian(out, 0, 8);
-    plisttest::appendBigEndian(out, table, 8);
-    return out;
+    plisttest::BinaryPlistBuilder file(4);
+    plisttest::appendMarker(file.next(), 0xD, std::uint64_t(keys));
+    for (std::int64_t i = 0; i < 2 * keys; ++i) file.ref(1 + std::uint64_t(i));
+    for (std::int64_t i = 0; i < keys; ++i) file.text(key(i));
+    for (std::int64_t i = 0; i < keys; ++i) file.text("value " + std::to_string(i));
+    return std::move(file).file();
 }
 
 // A folder of the run's own, removed at exit; the kit's data folder too, so that what
@@ -164,7 +136,7 @@ BENCHMARK(BM_OpenHostDefaultsAndSetOne)
 
 std::string object(unsigned char type, std::uint64_t length, std::string_view contents = {}) {
     std::string out;
-    appendMarker(out, type, length);
+    plisttest::appendMarker(out, type, length);
     return out.append(contents);
 }
 

@@ -2,6 +2,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -10,8 +11,11 @@
 
 #include "allocated_bytes.hpp"
 #include "hostile_property_lists.hpp"
+#include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
+#include "vistrel/platform/foundation/user_defaults.hpp"
 
 using platform::Number;
 using platform::Value;
@@ -312,4 +316,132 @@ TEST(PropertyListTest, SharedValuesAreHeldAndWrittenOnce) {
         EXPECT_LT(written->size(), 5000u);
         EXPECT_EQ(platform::readPropertyList(*written), value);
     }
+}
+
+namespace {
+
+platform::Array distinctTexts(std::uint64_t count, int length) {
+    platform::Array texts;
+    texts.reserve(count);
+    for (std::uint64_t i = 0; i < count; ++i) texts.push_back(Value(plisttest::distinctText(i, length, 't')));
+    return texts;
+}
+
+// Fourteen references to one list of twenty texts of a MiB, equal: 280 MiB for whoever
+// walks them, more than the reader takes for a file that holds the text once. Texts
+// `shared` are one whose storage the value shares; else each has its own.
+Value walkedPastOneText(bool shared) {
+    const std::string text(1 << 20, 's');
+    const Value one = Value::sharedText(text);
+    platform::Array twenty;
+    for (int i = 0; i < 20; ++i) twenty.push_back(shared ? one : Value(text));
+    return Value(platform::Array(14, Value(std::move(twenty))));
+}
+
+}  // namespace
+
+// Files and values of hundreds of thousands of distinct values, as hosts keep them, read,
+// are written back and read again: each value costs what it allocates (a text no box, no
+// entry in a table of values kept for other references), within what the reader takes
+// for the file's size. A row of the table each, so that the large ones run side by side.
+struct ManyValues {
+    const char* name;
+    std::string (*file)();  // or
+    Value (*value)();
+    std::size_t bytesAValue;  // what the read allocates for each value, at most
+};
+
+void PrintTo(const ManyValues& row, std::ostream* out) { *out << row.name; }
+
+class ManyDistinctValuesTest : public testing::TestWithParam<ManyValues> {};
+
+TEST_P(ManyDistinctValuesTest, ReadAndAreWrittenBack) {
+    const ManyValues& row = GetParam();
+    std::optional<Value> value;
+    if (row.file) {
+        const std::string file = row.file();
+        testsupport::restartPeakAllocatedBytes();
+        const std::size_t before = testsupport::peakAllocatedBytes();
+        platform::PropertyListRead read = platform::readPropertyListFully(file);
+        ASSERT_EQ(read.refusal, std::nullopt);
+        const std::size_t values = read.value->array() ? read.value->array()->size() : read.value->dictionary()->size();
+        EXPECT_LE(testsupport::peakAllocatedBytes() - before, values * row.bytesAValue);
+        value = std::move(read.value);
+    } else {
+        value = row.value();
+    }
+    const platform::PropertyListWrite written = platform::writePropertyListFully(platform::PropertyListFormat::binary, *value);
+    ASSERT_EQ(written.refusal, std::nullopt);
+    EXPECT_TRUE(platform::readPropertyList(*written.bytes) == value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PropertyListTest, ManyDistinctValuesTest,
+    testing::Values(
+        ManyValues{"texts16", [] { return plisttest::arrayOfDistinctTexts(400'000, 16); }, nullptr, 80},
+        ManyValues{"keysOfTexts30", [] { return plisttest::dictionaryOfDistinctKeys(400'000, 10, 30); }, nullptr, 140},
+        ManyValues{"texts64", [] { return plisttest::arrayOfDistinctTexts(1'000'000, 64); }, nullptr, 140},
+        ManyValues{"keysOfTexts40", [] { return plisttest::dictionaryOfDistinctKeys(1'500'000, 10, 40); }, nullptr, 140},
+        ManyValues{"longKeysOfOneTrue", [] { return plisttest::dictionaryOfDistinctKeys(300'000, 30, 0); }, nullptr, 140},
+        ManyValues{"arrayOfTexts", nullptr, [] { return Value(distinctTexts(300'000, 20)); }, 0},
+        ManyValues{"arrayOfZeros", nullptr, [] { return Value(platform::Array(2'000'000, Value(Number::fromInt(0)))); }, 0}),
+    [](const testing::TestParamInfo<ManyValues>& info) { return std::string(info.param.name); });
+
+// The writer shares what its reader takes shared: a text and data of equal bytes stay a
+// text and data. A value whose file, each equal leaf written once, would hold more once
+// read than the reader takes for its size is written with only what the value shares
+// written once; one whose value shares too much still is refused for its size.
+TEST(PropertyListTest, TheWriterSharesOnlyWhatItsReaderTakes) {
+    const std::string bytes = "twenty bytes of text";
+    const Value text(bytes), data(platform::Bytes(bytes.begin(), bytes.end())), shortText("abc"),
+        shortData(platform::Bytes{'a', 'b', 'c'});
+    EXPECT_EQ(readSample("text_and_data_of_equal_bytes.bplist"), Value(platform::Array{text, data, shortText, shortData}));
+    const Value alike(platform::Array{text, data, shortText, shortData, text, data, shortText, shortData});
+    const std::optional<std::string> written = platform::writePropertyListBinary(alike);
+    ASSERT_TRUE(written);
+    const std::optional<Value> read = platform::readPropertyList(*written);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read, alike);
+    for (std::size_t i = 0; i < 8; ++i)
+        EXPECT_EQ(read->array()->at(i).type(), i % 2 == 0 ? Value::Type::String : Value::Type::Data) << i;
+    EXPECT_LT(written->size(), 2 * bytes.size() + 80) << "each leaf written once";
+
+    const Value apart = walkedPastOneText(false);
+    const platform::PropertyListWrite whole = platform::writePropertyListFully(platform::PropertyListFormat::binary, apart);
+    ASSERT_EQ(whole.refusal, std::nullopt);
+    EXPECT_GT(whole.bytes->size(), std::size_t(20) << 20) << "each text written where the value has it";
+    EXPECT_LT(whole.bytes->size(), std::size_t(21) << 20) << "the list the value shares written once";
+    EXPECT_TRUE(platform::readPropertyList(*whole.bytes) == apart);
+
+    const platform::PropertyListWrite shared =
+        platform::writePropertyListFully(platform::PropertyListFormat::binary, walkedPastOneText(true));
+    EXPECT_EQ(std::tuple(shared.bytes.has_value(), shared.refusal),
+              std::tuple(false, std::optional(platform::PropertyListRefusal::pastBounds)));
+}
+
+// A host's binary defaults of 300,000 long keys are read, and the kit's change written
+// with them; large lists are set into a binary file and read at the next start, and a
+// value too large once read for the file that would hold it is refused, and logged as such.
+TEST(PropertyListTest, BinaryDefaultsTakeWhatTheirReaderTakes) {
+    testsupport::TempDir dir;
+    const auto keys = dir.write("keys.plist", plisttest::dictionaryOfDistinctKeys(300'000, 30, 0));
+    EXPECT_TRUE(platform::UserDefaults(keys).set("apiKey", Value("the kit's")));
+    platform::UserDefaults keysNext(keys);
+    EXPECT_EQ(std::tuple(keysNext.object("apiKey"), keysNext.object(plisttest::distinctText(299'999, 30, 'k'))),
+              std::tuple(std::optional(Value("the kit's")), std::optional(Value(Number::fromBool(true)))));
+
+    const auto lists = dir.write("lists.plist", *platform::writePropertyListBinary(Value(platform::Dictionary())));
+    const Value texts(distinctTexts(300'000, 20)), zeros(platform::Array(2'000'000, Value(Number::fromInt(0))));
+    {
+        platform::LogCapture log;
+        platform::UserDefaults defaults(lists);
+        EXPECT_TRUE(defaults.set("texts", texts));
+        EXPECT_TRUE(defaults.set("zeros", zeros));
+        EXPECT_FALSE(defaults.set("walked", walkedPastOneText(true)));
+        EXPECT_EQ(std::tuple(log.count("too large"), log.count("cannot keep exactly")), std::tuple(1u, 0u));
+    }
+    platform::UserDefaults next(lists);
+    EXPECT_EQ(next.object("walked"), std::nullopt);
+    EXPECT_TRUE(next.object("texts") == texts);
+    EXPECT_TRUE(next.object("zeros") == zeros);
 }

@@ -45,19 +45,31 @@ PropertyListRead readPropertyListFully(std::string_view bytes) {
 
 std::optional<Value> readPropertyList(std::string_view bytes) { return readPropertyListFully(bytes).value; }
 
+PropertyListWrite writePropertyListFully(PropertyListFormat format, const Value& value) {
+    if (format == PropertyListFormat::binary) return plist::writeBinary(value);
+    std::optional<std::string> xml = plist::writeXml(value);
+    if (!xml) return {std::nullopt, PropertyListRefusal::unrepresentable};
+    return {std::move(xml), std::nullopt};
+}
+
 std::optional<std::string> writePropertyList(PropertyListFormat format, const Value& value) {
-    return format == PropertyListFormat::binary ? plist::writeBinary(value) : plist::writeXml(value);
+    return writePropertyListFully(format, value).bytes;
 }
 
 std::optional<std::string> writePropertyListXml(const Value& value) { return plist::writeXml(value); }
 
-std::optional<std::string> writePropertyListBinary(const Value& value) { return plist::writeBinary(value); }
+std::optional<std::string> writePropertyListBinary(const Value& value) { return plist::writeBinary(value).bytes; }
 
-bool propertyListHoldsEntry(PropertyListFormat format, std::string_view key, const Value& value) {
+std::optional<PropertyListRefusal> propertyListEntryRefusal(PropertyListFormat format, std::string_view key,
+                                                            const Value& value) {
     // The writer refuses exactly what it cannot write so that it reads back the same.
     Dictionary entry;
     entry.set(std::string(key), value);
-    return writePropertyList(format, Value(std::move(entry))).has_value();
+    return writePropertyListFully(format, Value(std::move(entry))).refusal;
+}
+
+bool propertyListHoldsEntry(PropertyListFormat format, std::string_view key, const Value& value) {
+    return !propertyListEntryRefusal(format, key, value);
 }
 
 }  // namespace platform

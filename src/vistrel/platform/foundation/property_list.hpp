@@ -49,14 +49,15 @@ PropertyListStart propertyListStart(std::string_view bytes);
 // data bytes, dates dates (to the microsecond, with the seconds a binary file gave when
 // they say more: see DateValue), identifiers of a binary file opaque values of type
 // "uid" holding their decimal number. A dictionary of XML holding only "CF$UID" stays a
-// dictionary. An object a binary file references many times is read once, and its value
-// (a container, a text, data) shared among the references. The reader keeps a hostile
-// file from exhausting the stack, the memory or the time: it takes at most 256 levels of
-// nesting below the top value, no entity declaration of XML; what a binary file's values
-// take in memory is counted before each part is made, up to 4 bytes for each of the
-// file's (at least 64 MiB); and what they hold once expanded, counted at every reference
-// for whoever walks them, is at most a value for each byte of the file (at least 2^20),
-// and texts and data of 16 bytes for each (at least 256 MiB).
+// dictionary. An object a binary file references more than once is read once, and its
+// value (a container, a text, data) shared among the references; one it references once
+// is read as any other value. The reader keeps a hostile file from exhausting the stack,
+// the memory or the time: it takes at most 256 levels of nesting below the top value, no
+// entity declaration of XML; what a binary file's values allocate is counted before each
+// part is made, up to 64 MiB and 12 bytes for each of the file's; and what they hold once
+// expanded, counted at every reference for whoever walks them, is at most a value for
+// each byte of the file (at least 2^20), and texts and data of 16 bytes for each (at least
+// 256 MiB).
 PropertyListRead readPropertyListFully(std::string_view bytes);
 
 // The value of readPropertyListFully; no value whatever the reason.
@@ -71,14 +72,28 @@ std::optional<Value> readPropertyList(std::string_view bytes);
 //   a dictionary, which reads back as a dictionary).
 // - Binary: any text, dates whose seconds since 2001 read back as the same date. A
 //   value shared among references (a container, a long text, data) and equal long
-//   leaves are written once; a value whose file would hold more than the reader takes
-//   for its size is refused.
+//   leaves are written once. The file is measured as its reader counts it: one that would
+//   hold more, once read, than the reader takes for its size is written again with only
+//   what the value itself shares written once, and refused (pastBounds) when that file
+//   would still hold more.
 std::optional<std::string> writePropertyList(PropertyListFormat format, const Value& value);
 std::optional<std::string> writePropertyListXml(const Value& value);
 std::optional<std::string> writePropertyListBinary(const Value& value);
 
-// Whether the top dictionary of a file of the format keeps `value` under `key` exactly:
-// what the file's owner asks before it takes a value it will write.
+// The file, or why there is none: unrepresentable for what the format cannot keep
+// exactly, pastBounds for a value too large once read for the file that holds it.
+struct PropertyListWrite {
+    std::optional<std::string> bytes;
+    std::optional<PropertyListRefusal> refusal;  // set exactly when `bytes` is not
+};
+PropertyListWrite writePropertyListFully(PropertyListFormat format, const Value& value);
+
+// Why the top dictionary of a file of the format cannot keep `value` under `key` (as
+// writePropertyListFully tells it), none when it keeps it exactly: what the file's owner
+// asks before it takes a value it will write.
+std::optional<PropertyListRefusal> propertyListEntryRefusal(PropertyListFormat format, std::string_view key,
+                                                            const Value& value);
+// Whether it keeps it.
 bool propertyListHoldsEntry(PropertyListFormat format, std::string_view key, const Value& value);
 
 }  // namespace platform

@@ -1,14 +1,14 @@
 // Writes the binary form ("bplist00", see the reader for its layout) in one walk of the
 // value and one pass over what it gathered: time and memory grow linearly with the value,
 // a value it shares (a container, a text, data) counted once. A value shared among many
-// references is written once and referenced from each, as are equal leaves.
+// references is written once and referenced from each, as are equal leaves. The file is
+// then measured as its reader counts it, so that none is given that the reader refuses.
 #include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <functional>
+#include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -27,8 +27,15 @@ int widthOf(std::uint64_t value) {
     return 8;
 }
 
+// Puts the number's low `width` bytes at `at`, the most significant first.
+void putBigEndian(char* at, std::uint64_t value, int width) {
+    for (int i = width - 1; i >= 0; --i, value >>= 8) at[i] = static_cast<char>(value & 0xFF);
+}
+
 void appendBigEndian(std::string& out, std::uint64_t value, int width) {
-    for (int shift = 8 * (width - 1); shift >= 0; shift -= 8) out.push_back(static_cast<char>((value >> shift) & 0xFF));
+    const std::size_t at = out.size();
+    out.resize(at + std::size_t(width));
+    putBigEndian(out.data() + at, value, width);
 }
 
 // An integer object of the fewest bytes: 1, 2 and 4 unsigned, else 8 signed.
@@ -37,6 +44,9 @@ void appendInteger(std::string& out, std::uint64_t value) {
     out.push_back(static_cast<char>(0x10 | std::countr_zero(unsigned(width))));
     appendBigEndian(out, value, width);
 }
+
+// The bytes of a marker with its length.
+std::uint64_t markerBytes(std::uint64_t length) { return length < 15 ? 1 : 2 + std::uint64_t(widthOf(length)); }
 
 // A marker with its length, in its low four bits below 15 or after it as an integer.
 void appendMarker(std::string& out, unsigned char type, std::uint64_t length) {
@@ -62,12 +72,17 @@ public:
         Slot candidate{};
         std::memcpy(candidate.bytes, bytes.data(), bytes.size());
         candidate.length = static_cast<std::uint8_t>(bytes.size());
+        // The leaf met last first: a run of one value (a list of zeros) is found at once.
+        if (last_.index != 0 && last_.length == candidate.length && std::memcmp(last_.bytes, candidate.bytes, kMostBytes) == 0)
+            return last_.index - 1;
         Slot& slot = slotOf(candidate);
         if (slot.index != 0 && slot.length == candidate.length &&
-            std::memcmp(slot.bytes, candidate.bytes, kMostBytes) == 0)
+            std::memcmp(slot.bytes, candidate.bytes, kMostBytes) == 0) {
+            last_ = slot;
             return slot.index - 1;
+        }
         candidate.index = index + 1;
-        slot = candidate;
+        slot = last_ = candidate;
         // A small value's table stays small: it grows with the leaves, up to its size.
         if (++added_ > slots_.size() / 2 && slots_.size() < kMostSlots) grow();
         return index;
@@ -101,26 +116,84 @@ private:
     }
 
     std::vector<Slot> slots_ = std::vector<Slot>(64);
+    Slot last_{};
     std::size_t added_ = 0;
 };
 
-// What a value holds once expanded, as the reader counts it: its height, its values and
-// the bytes of its texts and data, every reference to a shared value counted.
-struct Expanded {
-    int height = 0;
-    std::uint64_t values = 1;
-    std::uint64_t bytes = 0;
+// Indices of objects by a key of 64 bits (where the value keeps a part, or a hash of an
+// object's bytes), in a table of open addressing: nothing allocated for each object.
+class IndexTable {
+public:
+    // The first index kept under `key` that `same` takes, if any.
+    template <typename Same>
+    std::optional<std::uint64_t> find(std::uint64_t key, Same same) const {
+        if (slots_.empty()) return std::nullopt;
+        for (std::size_t at = slotOf(key);; at = (at + 1) & (slots_.size() - 1)) {
+            const Slot& slot = slots_[at];
+            if (slot.index == 0) return std::nullopt;
+            if (slot.key == key && same(slot.index - 1)) return slot.index - 1;
+        }
+    }
+
+    void add(std::uint64_t key, std::uint64_t index) {
+        if (2 * (count_ + 1) > slots_.size()) grow();
+        place({key, index + 1});
+        ++count_;
+    }
+
+private:
+    struct Slot {
+        std::uint64_t key;
+        std::uint64_t index;  // plus one; 0 for an empty slot
+    };
+
+    std::size_t slotOf(std::uint64_t key) const {
+        return std::size_t((key * 0x9E3779B97F4A7C15ULL) >> 32) & (slots_.size() - 1);
+    }
+    void place(const Slot& slot) {
+        std::size_t at = slotOf(slot.key);
+        while (slots_[at].index != 0) at = (at + 1) & (slots_.size() - 1);
+        slots_[at] = slot;
+    }
+    void grow() {
+        std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(std::max<std::size_t>(64, 2 * slots_.size())));
+        for (const Slot& slot : old)
+            if (slot.index != 0) place(slot);
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
 };
 
-std::uint64_t saturatedSum(std::uint64_t a, std::uint64_t b) {
-    std::uint64_t sum = 0;
-    return __builtin_add_overflow(a, b, &sum) ? UINT64_MAX : sum;
-}
+// The indices of objects met lately, by a key of 64 bits, in a table of a fixed size
+// (each slot keeps the last key that falls in it): what is met again soon, or often, is
+// found, and a look costs the same however large the file grows, the table staying in
+// the processor's cache.
+class RecentIndices {
+public:
+    explicit RecentIndices(std::size_t slots) : slots_(slots) {}
 
-// A container's identity: the storage its copies share.
-const void* identity(const Value& container) {
-    return container.array() ? static_cast<const void*>(container.array()) : static_cast<const void*>(container.dictionary());
-}
+    template <typename Same>
+    std::optional<std::uint64_t> find(std::uint64_t key, Same same) const {
+        const Slot& slot = slots_[slotOf(key)];
+        if (slot.index != 0 && slot.key == key && same(slot.index - 1)) return slot.index - 1;
+        return std::nullopt;
+    }
+    void add(std::uint64_t key, std::uint64_t index) { slots_[slotOf(key)] = {key, index + 1}; }
+
+private:
+    struct Slot {
+        std::uint64_t key = 0;
+        std::uint64_t index = 0;  // plus one; 0 for an empty slot
+    };
+    std::size_t slotOf(std::uint64_t key) const {
+        return std::size_t((key * 0x9E3779B97F4A7C15ULL) >> 40) & (slots_.size() - 1);
+    }
+
+    std::vector<Slot> slots_;  // a power of two of them
+};
+
+std::uint64_t keyOf(const void* storage) { return std::uint64_t(reinterpret_cast<std::uintptr_t>(storage)); }
 
 class BinaryWriter {
 public:
@@ -128,18 +201,13 @@ public:
     // leaf whose storage the value shares is.
     explicit BinaryWriter(bool shareEqualLeaves) : shareEqualLeaves_(shareEqualLeaves) {}
 
-    // The file, or none: for a value the form cannot keep, or (pastBounds()) one whose
-    // file the reader would refuse for what it holds against its size.
+    // The file, or none for a value the form cannot keep.
     std::optional<std::string> write(const Value& top) {
         out_ = "bplist00";
-        Expanded expanded;
         if (!isContainer(top)) {
             if (!leaf(top)) return std::nullopt;
         } else {
-            const std::optional<Expanded> measured = expand(top, 0);
-            if (!measured) return std::nullopt;  // deeper than the reader takes
-            expanded = *measured;
-            containers_.emplace(identity(top), 0);
+            containers_.add(keyOf(identity(top)), 0);
             offsets_.push_back(0);
             pending_.push_back({&top, 0});
         }
@@ -153,70 +221,55 @@ public:
         }
         const std::uint64_t objects = offsets_.size();
         const int refWidth = widthOf(objects - 1);
-        for (const Container& container : written_.containers) {
+        // The containers (each its marker and references), the table of offsets and the
+        // trailer: the file's size is known, and room made once for what it still lacks.
+        std::uint64_t table = out_.size();
+        for (const Container& container : gathered_)
+            table += markerBytes(container.length) + container.refCount * std::uint64_t(refWidth);
+        const int offsetWidth = widthOf(table);
+        const std::uint64_t size = table + objects * std::uint64_t(offsetWidth) + 32;
+        if (out_.capacity() < size) {
+            std::string file;
+            file.reserve(size);
+            out_ = std::move(file.append(out_));
+        }
+        for (const Container& container : gathered_) {
             offsets_[container.index] = out_.size();
             appendMarker(out_, container.type, container.length);
+            const std::size_t at = out_.size();
+            out_.resize(at + container.refCount * std::size_t(refWidth));
             for (std::size_t i = 0; i < container.refCount; ++i)
-                appendBigEndian(out_, refs_[container.firstRef + i], refWidth);
+                putBigEndian(out_.data() + at + i * std::size_t(refWidth), refs_[container.firstRef + i], refWidth);
         }
-        const std::uint64_t table = out_.size();
-        const int offsetWidth = widthOf(table);
-        for (std::uint64_t offset : offsets_) appendBigEndian(out_, offset, offsetWidth);
+        out_.resize(table + objects * std::size_t(offsetWidth));
+        for (std::uint64_t i = 0; i < objects; ++i)
+            putBigEndian(out_.data() + table + i * std::size_t(offsetWidth), offsets_[i], offsetWidth);
         out_.append(6, '\0');
         out_.push_back(static_cast<char>(offsetWidth));
         out_.push_back(static_cast<char>(refWidth));
         appendBigEndian(out_, objects, 8);
         appendBigEndian(out_, 0, 8);
         appendBigEndian(out_, table, 8);
-        // Shared values make a small file of what a large one holds: the reader takes a
-        // file's values only within bounds of its size.
-        if (isContainer(top) && (memory_ > ValueBudget::forFile(out_.size()) ||
-                                 expanded.values > maxExpandedValues(out_.size()) ||
-                                 expanded.bytes > maxExpandedLeafBytes(out_.size()))) {
-            pastBounds_ = true;
-            return std::nullopt;
-        }
         return std::move(out_);
     }
-
-    bool pastBounds() const { return pastBounds_; }
 
 private:
     static bool isContainer(const Value& value) { return value.array() || value.dictionary(); }
 
-    // What the container at `depth` holds once expanded, each shared container measured
-    // once; none when a value lies deeper than the reader takes.
-    std::optional<Expanded> expand(const Value& container, int depth) {
-        if (const auto known = expanded_.find(identity(container)); known != expanded_.end()) return known->second;
-        if (depth > kMaxDepth) return std::nullopt;
-        Expanded totals;
-        auto add = [&](const Expanded& child) {
-            totals.height = std::max(totals.height, child.height + 1);
-            totals.values = saturatedSum(totals.values, child.values);
-            totals.bytes = saturatedSum(totals.bytes, child.bytes);
-        };
-        auto item = [&](const Value& value) -> bool {
-            if (!isContainer(value)) {
-                add({0, 1, value.string() ? value.string()->size() : value.data() ? value.data()->size() : 0});
-                return true;
-            }
-            const std::optional<Expanded> child = expand(value, depth + 1);
-            if (child) add(*child);
-            return child.has_value();
-        };
-        if (const Array* items = container.array()) {
-            for (const Value& value : *items)
-                if (!item(value)) return std::nullopt;
-        } else {
-            for (const auto& [key, value] : *container.dictionary()) {
-                add({0, 1, key.size()});
-                if (!item(value)) return std::nullopt;
-            }
-        }
-        if (totals.height > kMaxDepth) return std::nullopt;
-        expanded_.emplace(identity(container), totals);
-        return totals;
+    // A container's identity: the storage its copies share.
+    static const void* identity(const Value& container) {
+        return container.array() ? static_cast<const void*>(container.array())
+                                 : static_cast<const void*>(container.dictionary());
     }
+
+    // The bytes of a value's text, else the value: what the walk asks to be brought near
+    // the processor (__builtin_prefetch) a few values before it writes them, the texts of
+    // a large value lying anywhere in memory.
+    static const void* textOf(const Value& value) {
+        const std::string* text = value.string();
+        return text ? static_cast<const void*>(text->data()) : static_cast<const void*>(&value);
+    }
+    static constexpr std::size_t kAhead = 8;
 
     // Gives the children of a container their indices and keeps its references.
     bool gather(const Value& value, std::uint64_t index) {
@@ -224,37 +277,41 @@ private:
         if (const Array* items = value.array()) {
             container.type = 0xA;
             container.length = container.refCount = items->size();
-            memory_ += ValueBudget::array(items->size()) + ValueBudget::kKeptBytes;
-            for (const Value& item : *items)
-                if (!child(item)) return false;
+            for (std::size_t i = 0; i < items->size(); ++i) {
+                if (i + kAhead < items->size()) __builtin_prefetch(textOf((*items)[i + kAhead]));
+                if (!child((*items)[i])) return false;
+            }
         } else {
-            const Dictionary& entries = *value.dictionary();
+            const std::vector<Dictionary::Entry>& entries = value.dictionary()->entries();
             container.type = 0xD;
             container.length = entries.size();
             container.refCount = 2 * entries.size();
-            memory_ += ValueBudget::dictionary(entries.size()) + ValueBudget::kKeptBytes;
-            for (const Dictionary::Entry& entry : entries) {
-                const std::optional<std::uint64_t> keyIndex = leafOf(nullptr, [&] { return text(entry.first); });
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                if (i + kAhead < entries.size()) __builtin_prefetch(entries[i + kAhead].first.data());
+                const std::optional<std::uint64_t> keyIndex = leafOf(nullptr, [&] { return text(entries[i].first); });
                 if (!keyIndex) return false;
-                // Each dictionary read holds a copy of its keys.
-                memory_ += ValueBudget::key(written_.type == 0x6 ? 3 * written_.length : written_.length);
                 refs_.push_back(*keyIndex);
             }
-            for (const auto& [key, item] : entries)
-                if (!child(item)) return false;
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                if (i + kAhead < entries.size()) __builtin_prefetch(textOf(entries[i + kAhead].second));
+                if (!child(entries[i].second)) return false;
+            }
         }
-        written_.containers.push_back(container);
+        gathered_.push_back(container);
         return true;
     }
 
     bool child(const Value& item) {
         if (isContainer(item)) {
-            const auto [known, added] = containers_.emplace(identity(item), offsets_.size());
-            refs_.push_back(known->second);
-            if (added) {
-                pending_.push_back({&item, offsets_.size()});
-                offsets_.push_back(0);
+            const std::uint64_t key = keyOf(identity(item));
+            if (const std::optional<std::uint64_t> known = containers_.find(key, [](std::uint64_t) { return true; })) {
+                refs_.push_back(*known);
+                return true;
             }
+            containers_.add(key, offsets_.size());
+            refs_.push_back(offsets_.size());
+            pending_.push_back({&item, offsets_.size()});
+            offsets_.push_back(0);
             return true;
         }
         const std::optional<std::uint64_t> index = leaf(item);
@@ -263,49 +320,75 @@ private:
     }
 
     std::optional<std::uint64_t> leaf(const Value& value) {
-        // The storage a long text or data shares among the value's references to it.
-        const void* shared = value.data() ? static_cast<const void*>(value.data())
-                             : value.string() && value.string()->size() > Value::inlineTextBytes
-                                 ? static_cast<const void*>(value.string())
-                                 : nullptr;
-        return leafOf(shared, [&] { return encode(value); });
+        // The storage of a long text or data, which copies of the value may share.
+        const void* storage = value.data() ? static_cast<const void*>(value.data())
+                              : value.string() && value.string()->size() > Value::inlineTextBytes
+                                  ? static_cast<const void*>(value.string())
+                                  : nullptr;
+        return leafOf(storage, [&] { return encode(value); });
     }
 
     // Writes a leaf object with `encode`, or finds the same one written before: its index.
-    // A leaf whose storage is `shared` (none: nullptr) is found by it without encoding it
-    // again, so that a value referenced a million times costs its bytes once.
+    // A leaf whose `storage` was met before is found by it without encoding it again, so
+    // that a value referenced a million times costs its bytes once.
     template <typename Encode>
-    std::optional<std::uint64_t> leafOf(const void* shared, Encode encode) {
-        if (shared)
-            if (const auto known = leaves_.find(shared); known != leaves_.end()) return known->second;
+    std::optional<std::uint64_t> leafOf(const void* storage, Encode encode) {
+        if (storage)
+            if (const std::optional<std::uint64_t> known = byStorage(storage)) return known;
         const std::size_t start = out_.size();
-        written_.type = 0;
-        written_.length = 0;
         if (!encode()) return std::nullopt;
         // Short leaves (keys, numbers, dates, short texts) are found among those written
         // lately; longer ones among all written, by their bytes.
         const std::string_view bytes = std::string_view(out_).substr(start);
         std::uint64_t index = offsets_.size();
         if (bytes.size() <= SharedLeaves::kMostBytes) index = short_.indexOf(bytes, index);
-        else if (shareEqualLeaves_) index = longLeafOf(bytes, start, index);
-        if (index != offsets_.size()) {
-            out_.resize(start);
-        } else {
-            offsets_.push_back(start);
-            const std::uint64_t beside = ValueBudget::binaryLeaf(written_.type, written_.length);
-            if (beside != 0) memory_ += beside + ValueBudget::kKeptBytes;
-        }
-        if (shared) leaves_.emplace(shared, index);
+        else if (shareEqualLeaves_) index = longLeafOf(bytes, index);
+        if (index != offsets_.size()) out_.resize(start);
+        else offsets_.push_back(start);
+        if (storage) keepStorage(storage, index);
         return index;
     }
 
-    // The index of the long leaf of these bytes (at `start` of the file) written before;
-    // else `index`, now theirs.
-    std::uint64_t longLeafOf(std::string_view bytes, std::size_t start, std::uint64_t index) {
-        const std::size_t hash = std::hash<std::string_view>()(bytes);
-        for (auto [at, end] = longLeaves_.equal_range(hash); at != end; ++at)
-            if (std::string_view(out_).substr(at->second.start, at->second.length) == bytes) return at->second.index;
-        longLeaves_.emplace(hash, LongLeaf{start, bytes.size(), index});
+    // The leaf whose storage is `storage`, if it was met. Sharing equal leaves, those met
+    // lately are enough (one met earlier is found by its bytes, or written again); else
+    // every one is kept, the only way a leaf is shared.
+    std::optional<std::uint64_t> byStorage(const void* storage) const {
+        const auto any = [](std::uint64_t) { return true; };
+        return shareEqualLeaves_ ? recentStorages_.find(keyOf(storage), any) : storages_.find(keyOf(storage), any);
+    }
+    void keepStorage(const void* storage, std::uint64_t index) {
+        if (shareEqualLeaves_) recentStorages_.add(keyOf(storage), index);
+        else storages_.add(keyOf(storage), index);
+    }
+
+    // A hash of a leaf's bytes, eight at a time.
+    static std::uint64_t hashOf(std::string_view bytes) {
+        std::uint64_t hash = bytes.size() * 0x9E3779B97F4A7C15ULL;
+        const auto mix = [&](std::uint64_t eight) {
+            hash = (hash ^ eight) * 0xBF58476D1CE4E5B9ULL;
+            hash ^= hash >> 31;
+        };
+        std::size_t at = 0;
+        for (std::uint64_t eight; at + 8 <= bytes.size(); at += 8) {
+            std::memcpy(&eight, bytes.data() + at, 8);
+            mix(eight);
+        }
+        std::uint64_t rest = 0;
+        std::memcpy(&rest, bytes.data() + at, bytes.size() - at);
+        mix(rest);
+        return hash;
+    }
+
+    // The index of the long leaf of these bytes written lately; else `index`, now theirs.
+    // The marker and length lead the bytes, so a leaf whose first bytes are these is one
+    // of them.
+    std::uint64_t longLeafOf(std::string_view bytes, std::uint64_t index) {
+        const std::uint64_t hash = hashOf(bytes);
+        const std::string_view out(out_);
+        if (const std::optional<std::uint64_t> known =
+                longLeaves_.find(hash, [&](std::uint64_t at) { return out.substr(offsets_[at], bytes.size()) == bytes; }))
+            return *known;
+        longLeaves_.add(hash, index);
         return index;
     }
 
@@ -340,8 +423,6 @@ private:
             const Bytes& bytes = *value.data();
             appendMarker(out_, 0x4, bytes.size());
             out_.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-            written_.type = 0x4;
-            written_.length = bytes.size();
             return true;
         }
         case Value::Type::Date: {
@@ -357,7 +438,6 @@ private:
             const int width = widthOf(*uid);
             out_.push_back(static_cast<char>(0x80 | (width - 1)));
             appendBigEndian(out_, *uid, width);
-            written_.type = 0x8;
             return true;
         }
         case Value::Type::Array:
@@ -368,12 +448,9 @@ private:
 
     // ASCII as it is; anything else as UTF-16 (big-endian), valid UTF-8 only.
     bool text(std::string_view utf8) {
-        const bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        if (ascii) {
+        if (isAscii(utf8)) {
             appendMarker(out_, 0x5, utf8.size());
             out_ += utf8;
-            written_.type = 0x5;
-            written_.length = utf8.size();
             return true;
         }
         std::string units;
@@ -386,8 +463,6 @@ private:
         }
         appendMarker(out_, 0x6, count);
         out_ += units;
-        written_.type = 0x6;
-        written_.length = count;
         return true;
     }
 
@@ -401,41 +476,37 @@ private:
         const Value* value;
         std::uint64_t index;
     };
-    struct LongLeaf {
-        std::size_t start, length;
-        std::uint64_t index;
-    };
 
     const bool shareEqualLeaves_;
     std::string out_;
     std::vector<std::uint64_t> offsets_;  // of every object, by index
     std::vector<std::uint64_t> refs_;     // of every container, one after another
     std::vector<Pending> pending_;
-    // The containers gathered, and the type and length of the leaf written last.
-    struct {
-        std::vector<Container> containers;
-        unsigned char type = 0;
-        std::uint64_t length = 0;
-    } written_;
+    std::vector<Container> gathered_;
     SharedLeaves short_;
-    std::unordered_multimap<std::size_t, LongLeaf> longLeaves_;
-    std::unordered_map<const void*, std::uint64_t> leaves_;      // by the storage they share
-    std::unordered_map<const void*, std::uint64_t> containers_;  // likewise
-    std::unordered_map<const void*, Expanded> expanded_;
-    // What the reader will take to hold the values, as it counts it.
-    std::uint64_t memory_ = 0;
-    bool pastBounds_ = false;
+    IndexTable containers_;  // by their storage
+    // Sharing equal leaves: long ones by the hash of their bytes, and by their storage.
+    RecentIndices longLeaves_{1 << 12}, recentStorages_{1 << 10};
+    IndexTable storages_;  // else leaves by their storage
 };
 
 }  // namespace
 
-std::optional<std::string> writeBinary(const Value& value) {
-    BinaryWriter sharingEqualLeaves(true);
-    if (std::optional<std::string> file = sharingEqualLeaves.write(value)) return file;
-    if (!sharingEqualLeaves.pastBounds()) return std::nullopt;
-    // Equal values written once made the file too small for all they are in the value:
-    // written again, each shared only where the value shares it.
-    return BinaryWriter(false).write(value);
+PropertyListWrite writeBinary(const Value& value) {
+    // Equal leaves written once may make the file too small for all its values hold once
+    // expanded: then each is written where the value has it, shared only where the value
+    // shares it. Each file is measured as its reader will take it.
+    for (const bool shareEqualLeaves : {true, false}) {
+        std::optional<std::string> file = BinaryWriter(shareEqualLeaves).write(value);
+        if (!file) return {std::nullopt, PropertyListRefusal::unrepresentable};
+        switch (checkBinary(*file)) {
+        case BinaryCheck::taken: return {std::move(file), std::nullopt};
+        case BinaryCheck::tooLarge: continue;
+        case BinaryCheck::tooDeep:
+        case BinaryCheck::refused: return {std::nullopt, PropertyListRefusal::unrepresentable};
+        }
+    }
+    return {std::nullopt, PropertyListRefusal::pastBounds};
 }
 
 }  // namespace platform::plist

@@ -1,7 +1,6 @@
 #include "vistrel/platform/foundation/property_list_parts.hpp"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <charconv>
 #include <chrono>
@@ -58,27 +57,7 @@ int digitsAt(std::string_view text, std::size_t at, std::size_t count) {
 
 }  // namespace
 
-namespace {
-
-// What the allocator keeps beside each block it gives, at most.
-constexpr std::uint64_t kAllocation = 16;
-
-// A block of `bytes`, and the count of `size` units each, saturated far below overflow.
-std::uint64_t block(std::uint64_t bytes) { return bytes + kAllocation; }
-std::uint64_t times(std::uint64_t count, std::uint64_t size) {
-    constexpr std::uint64_t kMost = std::uint64_t(1) << 62;
-    return count > kMost / size ? kMost : count * size;
-}
-
-// The box a shared part of a value lives in: the part and its count of owners.
-template <typename T>
-constexpr std::uint64_t box() {
-    return block(sizeof(T) + sizeof(std::atomic<std::size_t>));
-}
-
-}  // namespace
-
-std::uint64_t ValueBudget::forFile(std::size_t fileBytes) { return std::max(kLeastBytes, times(fileBytes, kPerFileByte)); }
+std::uint64_t ValueBudget::forFile(std::size_t fileBytes) { return kLeastBytes + times(fileBytes, kPerFileByte); }
 
 bool ValueBudget::take(std::uint64_t bytes) {
     if (bytes > left_) return false;
@@ -86,37 +65,10 @@ bool ValueBudget::take(std::uint64_t bytes) {
     return true;
 }
 
-std::uint64_t ValueBudget::text(std::uint64_t length) {
-    return length <= Value::inlineTextBytes ? 0 : box<std::string>() + block(length + 1);
-}
-
-std::uint64_t ValueBudget::key(std::uint64_t length) { return length <= Value::inlineTextBytes ? 0 : block(length + 1); }
-
-std::uint64_t ValueBudget::data(std::uint64_t length) { return box<Bytes>() + (length == 0 ? 0 : block(length)); }
-
-// Its type name is short; its decimal number may not be.
-std::uint64_t ValueBudget::identifier() { return box<Opaque>() + block(24); }
-
-std::uint64_t ValueBudget::array(std::uint64_t count) { return box<Array>() + block(times(count, sizeof(Value))); }
-
-std::uint64_t ValueBudget::dictionary(std::uint64_t count) {
-    return box<Dictionary>() + block(times(count, sizeof(Dictionary::Entry)));
-}
-
-std::uint64_t ValueBudget::binaryLeaf(unsigned char type, std::uint64_t length) {
-    switch (type) {
-    case 0x4: return data(length);
-    case 0x5: return text(length);
-    case 0x6: return text(times(length, 3));
-    case 0x8: return identifier();
-    default: return 0;
-    }
-}
-
 std::uint64_t maxExpandedValues(std::size_t fileBytes) { return std::max<std::uint64_t>(std::uint64_t(1) << 20, fileBytes); }
 
 std::uint64_t maxExpandedLeafBytes(std::size_t fileBytes) {
-    return std::max<std::uint64_t>(std::uint64_t(256) << 20, times(fileBytes, 16));
+    return std::max<std::uint64_t>(std::uint64_t(256) << 20, ValueBudget::times(fileBytes, 16));
 }
 
 std::string_view trimmedXmlSpace(std::string_view text) {

@@ -260,9 +260,9 @@ bool UserDefaults::set(std::string_view key, Value value) {
         std::shared_lock lock(mutex_);
         format = format_;
     }
-    if (!propertyListHoldsEntry(format, key, value)) {
+    if (const std::optional<PropertyListRefusal> why = propertyListEntryRefusal(format, key, value)) {
         log(concatenate("UserDefaults :: a value the ", format == PropertyListFormat::binary ? "binary" : "XML",
-                        " form of ", file_.string(), " cannot keep exactly was refused"));
+                        " form of ", file_.string(), why == PropertyListRefusal::pastBounds ? " would hold too large to read back was refused" : " cannot keep exactly was refused"));
         return false;
     }
     std::uint64_t change = 0;
