@@ -95,12 +95,16 @@ void JpegMarkerWalk::walk(std::string_view bytes, Until until, std::size_t from)
         // where a 0xFF followed by a zero is a data byte and restart markers belong to the
         // scan), and so are fill bytes.
         const std::size_t start = window.nextFF(std::max(at_, from));
+        // A marker broken after fill bytes breaks the picture where they began.
+        const std::size_t broken = fillFrom_ && start == at_ ? *fillFrom_ : start;
+        fillFrom_.reset();
         std::size_t at = start;
         while (at < window.end() && window.at(at) == 0xFF) ++at;
         if (at >= window.end()) {
             // The marker, if it is one, is not all there yet: it goes on from its last
             // 0xFF, so that a run of fill bytes is never held.
             at_ = at > start ? at - 1 : start;
+            fillFrom_ = broken;
             return;
         }
         const unsigned marker = window.at(at++);
@@ -115,21 +119,23 @@ void JpegMarkerWalk::walk(std::string_view bytes, Until until, std::size_t from)
         }
         if (at + 2 > window.end()) {
             at_ = start;
+            fillFrom_ = broken;
             return;
         }
         const std::size_t length = window.at(at) << 8 | window.at(at + 1);
         if (length < 2) {
             damaged_ = true;
-            at_ = start;  // all before the broken marker (a scan's data among it) is read
+            at_ = broken;  // all before the broken marker (a scan's data among it) is read
             return;
         }
         if (at + length > window.end()) {
             at_ = start;
+            fillFrom_ = broken;
             return;
         }
         if (!segment(marker, window.part(at + 2, length - 2))) {
             damaged_ = true;
-            at_ = start;
+            at_ = broken;
             return;
         }
         at_ = at + length;

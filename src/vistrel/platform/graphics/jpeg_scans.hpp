@@ -70,6 +70,9 @@ private:
     bool segment(unsigned marker, std::string_view body);
 
     std::size_t at_ = 0;
+    // Where the run of fill bytes that at_ stands at the last of began: a broken marker
+    // after it is told from there, as it is when the whole run arrives at once.
+    std::optional<std::size_t> fillFrom_;
     bool started_ = false, ended_ = false, damaged_ = false;
     std::optional<JpegFrame> frame_;
     int scans_ = 0;
