@@ -1,10 +1,14 @@
 // Writes the binary form ("bplist00", see the reader for its layout) in one walk of the
 // value and one pass over what it gathered: time and memory grow linearly with the value,
 // a value it shares (a container, a text, data) counted once. A value shared among many
-// references is written once and referenced from each, as are equal leaves. The file is
-// then measured as its reader counts it, so that none is given that the reader refuses.
+// references is written once and referenced from each, as are equal leaves. What its
+// reader will count of the file is reckoned on the way, by the reader's own rules, at
+// most; a file the reckoning cannot vouch for (one sharing a container, or a leaf met by
+// its storage, or nested near the reader's depth) is measured as its reader counts it,
+// so that none is given that the reader refuses.
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -56,6 +60,23 @@ void appendMarker(std::string& out, unsigned char type, std::uint64_t length) {
     }
     out.push_back(static_cast<char>(type << 4 | 0x0F));
     appendInteger(out, length);
+}
+
+// The type (the marker's high four bits) and length of an object written by appendMarker
+// or encode: the length its marker tells (items, characters or bytes), else none.
+struct Marker {
+    unsigned char type;
+    std::uint64_t length;
+};
+Marker markerOf(std::string_view object) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(object[at]); };
+    const Marker marker{static_cast<unsigned char>(byte(0) >> 4), std::uint64_t(byte(0) & 0x0F)};
+    const bool counted = marker.type == 0x4 || marker.type == 0x5 || marker.type == 0x6 || marker.type == 0xA || marker.type == 0xD;
+    if (!counted || marker.length < 15) return marker;
+    const std::size_t width = std::size_t(1) << (byte(1) & 0x0F);
+    std::uint64_t length = 0;
+    for (std::size_t i = 0; i < width; ++i) length = length << 8 | byte(2 + i);
+    return {marker.type, length};
 }
 
 // Short leaves written lately, by their bytes, in a table of a fixed size (each slot
@@ -209,15 +230,15 @@ public:
         } else {
             containers_.add(keyOf(identity(top)), 0);
             offsets_.push_back(0);
-            pending_.push_back({&top, 0});
+            pending_.push_back({&top, 0, 0});
         }
         // Every container's references are gathered, its children given their indices
         // (leaves shared, containers numbered as met and shared as the value shares them)
         // before any is written.
         while (!pending_.empty()) {
-            const auto [value, index] = pending_.back();
+            const auto [value, index, depth] = pending_.back();
             pending_.pop_back();
-            if (!gather(*value, index)) return std::nullopt;
+            if (!gather(*value, index, depth)) return std::nullopt;
         }
         const std::uint64_t objects = offsets_.size();
         const int refWidth = widthOf(objects - 1);
@@ -253,6 +274,15 @@ public:
         return std::move(out_);
     }
 
+    // Whether the reader takes the file written, as the reckoning vouches: each object at
+    // most what the reader may count for it, each key at each reference, and every leaf's
+    // bytes at each reference; the values once expanded are as many as the references,
+    // none shared by a second. False when it cannot tell.
+    bool vouchedFor(std::size_t fileBytes) const {
+        return reckoning_.sure && reckoning_.parts <= ValueBudget::forFile(fileBytes) &&
+               refs_.size() + 1 <= maxExpandedValues(fileBytes) && reckoning_.leafBytes <= maxExpandedLeafBytes(fileBytes);
+    }
+
 private:
     static bool isContainer(const Value& value) { return value.array() || value.dictionary(); }
 
@@ -272,14 +302,16 @@ private:
     static constexpr std::size_t kAhead = 8;
 
     // Gives the children of a container their indices and keeps its references.
-    bool gather(const Value& value, std::uint64_t index) {
+    bool gather(const Value& value, std::uint64_t index, int depth) {
         Container container{index, 0, 0, refs_.size(), 0};
+        // The reader's walk refuses a file nested past its depth; near it, it decides.
+        if (depth + 2 > kMaxDepth) reckoning_.sure = false;
         if (const Array* items = value.array()) {
             container.type = 0xA;
             container.length = container.refCount = items->size();
             for (std::size_t i = 0; i < items->size(); ++i) {
                 if (i + kAhead < items->size()) __builtin_prefetch(textOf((*items)[i + kAhead]));
-                if (!child((*items)[i])) return false;
+                if (!child((*items)[i], depth)) return false;
             }
         } else {
             const std::vector<Dictionary::Entry>& entries = value.dictionary()->entries();
@@ -290,27 +322,32 @@ private:
                 if (i + kAhead < entries.size()) __builtin_prefetch(entries[i + kAhead].first.data());
                 const std::optional<std::uint64_t> keyIndex = leafOf(nullptr, [&] { return text(entries[i].first); });
                 if (!keyIndex) return false;
+                // Each dictionary copies its keys.
+                reckoning_.parts += ValueBudget::key(met_.type, met_.length);
                 refs_.push_back(*keyIndex);
             }
             for (std::size_t i = 0; i < entries.size(); ++i) {
                 if (i + kAhead < entries.size()) __builtin_prefetch(textOf(entries[i + kAhead].second));
-                if (!child(entries[i].second)) return false;
+                if (!child(entries[i].second, depth)) return false;
             }
         }
+        reckoning_.parts += ValueBudget::part(container.type, container.length, true);
         gathered_.push_back(container);
         return true;
     }
 
-    bool child(const Value& item) {
+    bool child(const Value& item, int depth) {
         if (isContainer(item)) {
             const std::uint64_t key = keyOf(identity(item));
             if (const std::optional<std::uint64_t> known = containers_.find(key, [](std::uint64_t) { return true; })) {
+                // What it holds counts again at this reference: the reader's walk measures.
+                reckoning_.sure = false;
                 refs_.push_back(*known);
                 return true;
             }
             containers_.add(key, offsets_.size());
             refs_.push_back(offsets_.size());
-            pending_.push_back({&item, offsets_.size()});
+            pending_.push_back({&item, offsets_.size(), depth + 1});
             offsets_.push_back(0);
             return true;
         }
@@ -320,12 +357,9 @@ private:
     }
 
     std::optional<std::uint64_t> leaf(const Value& value) {
-        // The storage of a long text or data, which copies of the value may share.
-        const void* storage = value.data() ? static_cast<const void*>(value.data())
-                              : value.string() && value.string()->size() > Value::inlineTextBytes
-                                  ? static_cast<const void*>(value.string())
-                                  : nullptr;
-        return leafOf(storage, [&] { return encode(value); });
+        // A text or data that copies share is found by its storage when met again; one
+        // held once needs no look.
+        return leafOf(value.sharedLeafStorage(), [&] { return encode(value); });
     }
 
     // Writes a leaf object with `encode`, or finds the same one written before: its index.
@@ -334,17 +368,27 @@ private:
     template <typename Encode>
     std::optional<std::uint64_t> leafOf(const void* storage, Encode encode) {
         if (storage)
-            if (const std::optional<std::uint64_t> known = byStorage(storage)) return known;
+            if (const std::optional<std::uint64_t> known = byStorage(storage)) {
+                // Its bytes are not looked at again: the reader's walk counts them.
+                reckoning_.sure = false;
+                return known;
+            }
         const std::size_t start = out_.size();
         if (!encode()) return std::nullopt;
         // Short leaves (keys, numbers, dates, short texts) are found among those written
         // lately; longer ones among all written, by their bytes.
         const std::string_view bytes = std::string_view(out_).substr(start);
+        met_ = markerOf(bytes);
+        reckoning_.leafBytes += leafBytesOf(met_);
         std::uint64_t index = offsets_.size();
         if (bytes.size() <= SharedLeaves::kMostBytes) index = short_.indexOf(bytes, index);
         else if (shareEqualLeaves_) index = longLeafOf(bytes, index);
-        if (index != offsets_.size()) out_.resize(start);
-        else offsets_.push_back(start);
+        if (index != offsets_.size()) {
+            out_.resize(start);
+        } else {
+            offsets_.push_back(start);
+            reckoning_.parts += ValueBudget::part(met_.type, met_.length, true);
+        }
         if (storage) keepStorage(storage, index);
         return index;
     }
@@ -361,22 +405,20 @@ private:
         else storages_.add(keyOf(storage), index);
     }
 
-    // A hash of a leaf's bytes, eight at a time.
+    // A hash of a long leaf's bytes (more than eight): each eight, and the last eight, taken
+    // with their place and multiplied on their own, so that the processor works on them
+    // side by side, then summed and mixed.
     static std::uint64_t hashOf(std::string_view bytes) {
-        std::uint64_t hash = bytes.size() * 0x9E3779B97F4A7C15ULL;
-        const auto mix = [&](std::uint64_t eight) {
-            hash = (hash ^ eight) * 0xBF58476D1CE4E5B9ULL;
-            hash ^= hash >> 31;
-        };
-        std::size_t at = 0;
-        for (std::uint64_t eight; at + 8 <= bytes.size(); at += 8) {
+        const auto eightAt = [&](std::size_t at) {
+            std::uint64_t eight;
             std::memcpy(&eight, bytes.data() + at, 8);
-            mix(eight);
-        }
-        std::uint64_t rest = 0;
-        std::memcpy(&rest, bytes.data() + at, bytes.size() - at);
-        mix(rest);
-        return hash;
+            return (eight ^ (at * 0x9E3779B97F4A7C15ULL)) * 0xBF58476D1CE4E5B9ULL;
+        };
+        std::uint64_t hash = bytes.size() * 0x94D049BB133111EBULL + eightAt(bytes.size() - 8);
+        for (std::size_t at = 0; at + 8 < bytes.size(); at += 8) hash += eightAt(at);
+        hash ^= hash >> 32;
+        hash *= 0xD6E8FEB86659FD93ULL;
+        return hash ^ (hash >> 29);
     }
 
     // The index of the long leaf of these bytes written lately; else `index`, now theirs.
@@ -475,7 +517,19 @@ private:
     struct Pending {
         const Value* value;
         std::uint64_t index;
+        int depth;  // of the container: the top's is 0
     };
+    // See vouchedFor.
+    struct Reckoning {
+        std::uint64_t parts = 0;
+        std::uint64_t leafBytes = 0;
+        bool sure = true;
+    };
+
+    // The bytes of a leaf's text or data as the file holds them.
+    static std::uint64_t leafBytesOf(const Marker& marker) {
+        return marker.type == 0x4 || marker.type == 0x5 ? marker.length : marker.type == 0x6 ? 2 * marker.length : 0;
+    }
 
     const bool shareEqualLeaves_;
     std::string out_;
@@ -483,6 +537,8 @@ private:
     std::vector<std::uint64_t> refs_;     // of every container, one after another
     std::vector<Pending> pending_;
     std::vector<Container> gathered_;
+    Reckoning reckoning_;
+    Marker met_{};  // of the leaf leafOf looked at last
     SharedLeaves short_;
     IndexTable containers_;  // by their storage
     // Sharing equal leaves: long ones by the hash of their bytes, and by their storage.
@@ -497,8 +553,13 @@ PropertyListWrite writeBinary(const Value& value) {
     // expanded: then each is written where the value has it, shared only where the value
     // shares it. Each file is measured as its reader will take it.
     for (const bool shareEqualLeaves : {true, false}) {
-        std::optional<std::string> file = BinaryWriter(shareEqualLeaves).write(value);
+        BinaryWriter writer(shareEqualLeaves);
+        std::optional<std::string> file = writer.write(value);
         if (!file) return {std::nullopt, PropertyListRefusal::unrepresentable};
+        if (writer.vouchedFor(file->size())) {
+            assert(checkBinary(*file) == BinaryCheck::taken);
+            return {std::move(file), std::nullopt};
+        }
         switch (checkBinary(*file)) {
         case BinaryCheck::taken: return {std::move(file), std::nullopt};
         case BinaryCheck::tooLarge: continue;

@@ -144,6 +144,11 @@ const Array* Value::array() const { return boxed<Array>(v_); }
 const Dictionary* Value::dictionary() const { return boxed<Dictionary>(v_); }
 const Opaque* Value::opaque() const { return boxed<Opaque>(v_); }
 const Bytes* Value::data() const { return boxed<Bytes>(v_); }
+const void* Value::sharedLeafStorage() const {
+    if (const auto* text = std::get_if<SharedBox<std::string>>(&v_)) return text->unique() ? nullptr : text->get();
+    if (const auto* bytes = std::get_if<SharedBox<Bytes>>(&v_)) return bytes->unique() ? nullptr : bytes->get();
+    return nullptr;
+}
 Array* Value::mutableArray() { return boxedForWriting<Array>(v_); }
 Dictionary* Value::mutableDictionary() { return boxedForWriting<Dictionary>(v_); }
 

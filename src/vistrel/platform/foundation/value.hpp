@@ -200,6 +200,10 @@ public:
     const Dictionary* dictionary() const;
     const Opaque* opaque() const;
     const Bytes* data() const;
+    // The storage of a text or data while copies of this value share it; none for one this
+    // value alone holds, and for any other type. A writer that meets it again knows the
+    // value without looking at its bytes.
+    const void* sharedLeafStorage() const;
     const Date* date() const {
         const DateValue* held = std::get_if<DateValue>(&v_);
         return held ? &held->date : nullptr;
