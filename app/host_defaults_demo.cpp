@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <utility>
@@ -93,6 +94,23 @@ void leftAsItIs(const fs::path& folder, const std::string& what, const std::stri
               << (platform::readFile(file, 1u << 20) == bytes ? "byte for byte as it was" : "CHANGED") << "\n";
 }
 
+// Opens a host's file as a launch would and sets a value of the kit's into it, then opens
+// it again as the next launch: what the set gave, in how long, and the memory it took, as
+// a line's middle.
+std::string openedAndSetOne(const fs::path& file) {
+    resetPeakResident();
+    const auto residentBefore = peakResidentMiB();
+    const auto start = DemoClock::now();
+    UserDefaults::resetStandard(file);
+    const bool set = UserDefaults::standard()->set("lastScan", Value("now"));
+    const double took = secondsSince(start);
+    UserDefaults::resetStandard(file);  // a new launch
+    std::ostringstream told;
+    told << "opened and a value set in " << ::seconds(took) << " (set gives " << std::boolalpha << set
+         << "), the demo's peak memory " << peakResidentMiB() << " MiB (" << residentBefore << " MiB resident before)";
+    return told.str();
+}
+
 // A host's binary file whose long value is shared among a million references, as writers
 // share repeated values: opened, a value of the kit's set, and the file written back.
 void sharedValues(const fs::path& folder) {
@@ -102,19 +120,10 @@ void sharedValues(const fs::path& folder) {
     host.set("recent", Value(platform::Array(1'000'000, text)));
     std::ofstream(file, std::ios::binary) << *platform::writePropertyListBinary(Value(host));
     const auto before = fs::file_size(file);
-    resetPeakResident();
-    const auto residentBefore = peakResidentMiB();
-    const auto start = DemoClock::now();
-    UserDefaults::resetStandard(file);
-    const bool set = UserDefaults::standard()->set("lastScan", Value("now"));
-    const double took = secondsSince(start);
-    UserDefaults::resetStandard(file);  // a new launch
+    const std::string opened = openedAndSetOne(file);
     const std::optional<Value> recent = UserDefaults::standard()->object("recent");
     std::cout << "   a binary file of " << before / 1000 << " KB holding a 257-byte text referenced a million times: "
-              << "opened and a value set in " << ::seconds(took) << " (set gives " << std::boolalpha << set
-              << "), the demo's peak memory " << peakResidentMiB() << " MiB (" << residentBefore
-              << " MiB resident before); written back as "
-              << fs::file_size(file) / 1000 << " KB, and a new launch reads its million references "
+              << opened << "; written back as " << fs::file_size(file) / 1000 << " KB, and a new launch reads its million references "
               << (recent && recent->array() && recent->array()->size() == 1'000'000 ? "all" : "NOT all") << "\n";
     UserDefaults::resetStandard();
 }
@@ -127,21 +136,14 @@ void manyDistinctValues(const fs::path& folder) {
     constexpr std::uint64_t kKeys = 400'000;
     std::ofstream(file, std::ios::binary) << plisttest::dictionaryOfDistinctKeys(kKeys, 30, 30);
     const auto before = fs::file_size(file);
-    resetPeakResident();
-    const auto residentBefore = peakResidentMiB();
-    const auto start = DemoClock::now();
-    UserDefaults::resetStandard(file);
-    const bool set = UserDefaults::standard()->set("lastScan", Value("now"));
-    const double took = secondsSince(start);
-    UserDefaults::resetStandard(file);  // a new launch
+    const std::string opened = openedAndSetOne(file);
     const auto defaults = UserDefaults::standard();
     std::uint64_t read = 0;
     for (std::uint64_t i = 0; i < kKeys; ++i)
         read += defaults->string(plisttest::distinctText(i, 30, 'k')) == plisttest::distinctText(i, 30, 'v') ? 1 : 0;
     std::cout << "   a binary file of " << before / 1000 << " KB holding " << kKeys
-              << " keys of 30-character texts, each its own: opened and a value set in " << ::seconds(took)
-              << " (set gives " << std::boolalpha << set << "), the demo's peak memory " << peakResidentMiB() << " MiB ("
-              << residentBefore << " MiB resident before); a new launch reads " << read << " of them back\n";
+              << " keys of 30-character texts, each its own: " << opened << "; a new launch reads " << read
+              << " of them back\n";
     UserDefaults::resetStandard();
 }
 
