@@ -107,7 +107,8 @@ std::string openedAndSetOne(const fs::path& file) {
     UserDefaults::resetStandard(file);  // a new launch
     std::ostringstream told;
     told << "opened and a value set in " << ::seconds(took) << " (set gives " << std::boolalpha << set
-         << "), the demo's peak memory " << peakResidentMiB() << " MiB (" << residentBefore << " MiB resident before)";
+         << "), the demo's peak memory " << peakResidentMiB() << " MiB (" << residentBefore
+         << " MiB resident before)";
     return told.str();
 }
 

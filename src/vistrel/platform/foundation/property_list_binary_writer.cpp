@@ -62,16 +62,16 @@ void appendMarker(std::string& out, unsigned char type, std::uint64_t length) {
     appendInteger(out, length);
 }
 
-// The type (the marker's high four bits) and length of an object written by appendMarker
-// or encode: the length its marker tells (items, characters or bytes), else none.
+// The type (the marker's high four bits) and length of a leaf written by encode: for data
+// and texts the length its marker tells (bytes or characters), for another its low four bits.
 struct Marker {
     unsigned char type;
     std::uint64_t length;
 };
-Marker markerOf(std::string_view object) {
-    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(object[at]); };
+Marker markerOf(std::string_view leaf) {
+    const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(leaf[at]); };
     const Marker marker{static_cast<unsigned char>(byte(0) >> 4), std::uint64_t(byte(0) & 0x0F)};
-    const bool counted = marker.type == 0x4 || marker.type == 0x5 || marker.type == 0x6 || marker.type == 0xA || marker.type == 0xD;
+    const bool counted = marker.type == 0x4 || marker.type == 0x5 || marker.type == 0x6;
     if (!counted || marker.length < 15) return marker;
     const std::size_t width = std::size_t(1) << (byte(1) & 0x0F);
     std::uint64_t length = 0;

@@ -261,8 +261,10 @@ bool UserDefaults::set(std::string_view key, Value value) {
         format = format_;
     }
     if (const std::optional<PropertyListRefusal> why = propertyListEntryRefusal(format, key, value)) {
+        const char* reason = why == PropertyListRefusal::pastBounds ? " would hold too large to read back was refused"
+                                                                     : " cannot keep exactly was refused";
         log(concatenate("UserDefaults :: a value the ", format == PropertyListFormat::binary ? "binary" : "XML",
-                        " form of ", file_.string(), why == PropertyListRefusal::pastBounds ? " would hold too large to read back was refused" : " cannot keep exactly was refused"));
+                        " form of ", file_.string(), reason));
         return false;
     }
     std::uint64_t change = 0;
