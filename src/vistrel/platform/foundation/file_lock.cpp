@@ -11,6 +11,8 @@
 #include <thread>
 #include <utility>
 
+#include "vistrel/platform/foundation/file_steps.hpp"
+
 namespace platform {
 
 std::optional<FileLock> FileLock::take(const std::filesystem::path& path, std::chrono::milliseconds bound,
@@ -32,10 +34,11 @@ std::optional<FileLock> FileLock::take(const std::filesystem::path& path, std::c
     // a few milliseconds at most, until the bound.
     const auto deadline = std::chrono::steady_clock::now() + bound;
     std::chrono::microseconds interval{50};
-    for (;;) {
+    for (bool told = false;;) {
         if (::flock(lock.fd_, LOCK_EX | LOCK_NB) == 0) return lock;
         if (errno == EINTR) continue;
         if (errno != EWOULDBLOCK) return failed(Failure::unavailable);
+        if (!std::exchange(told, true)) fileStep("lock: waiting for another holder");
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) return failed(Failure::timedOut);
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(interval, deadline - now));

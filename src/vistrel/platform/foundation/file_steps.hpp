@@ -2,7 +2,9 @@
 // The steps of the file writes that must survive a run stopped at any instant (a photo
 // written, set aside, put back), and of the reads that must survive a file changing under
 // them (a defaults file read), told to one observer as they pass, so that a test can stop
-// a run, or change the file, exactly there. With no observer a step costs one relaxed load.
+// a run, or change the file, exactly there. A wait for another process (for the store's
+// lock, or a file's) is told before it starts, so that a test stepping two processes
+// knows which must go on first. With no observer a step costs one relaxed load.
 #include <string_view>
 
 namespace platform {

@@ -118,6 +118,20 @@ struct PersistentStoreCoordinator::Connection {
 
     bool exec(const std::string& sql) { return sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK; }
 
+    // Takes the file's write lock, waiting for another host's write as a save does. Tried
+    // once without waiting first, so that a wait is told ("store: waiting for another
+    // host's write") before it starts. Gives SQLite's result.
+    int beginImmediate() {
+        sqlite3_busy_timeout(db, 0);
+        int begun = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        sqlite3_busy_timeout(db, kBusyTimeout);
+        if ((begun & 0xff) == SQLITE_BUSY) {
+            fileStep("store: waiting for another host's write");
+            begun = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        }
+        return begun;
+    }
+
     // Runs a statement that gives at most one integer; none on an error.
     std::optional<std::int64_t> integer(const std::string& sql, std::string_view text = {}) {
         sqlite3_stmt* query = statement(sql);
@@ -403,7 +417,8 @@ std::optional<Error> PersistentStoreCoordinator::openStore(const std::filesystem
             connection->exec("ROLLBACK");
             return error;
         };
-        if (!connection->exec("BEGIN IMMEDIATE")) return connection->error("the store file cannot be brought up to date");
+        if (connection->beginImmediate() != SQLITE_OK)
+            return connection->error("the store file cannot be brought up to date");
         plan = planSchema(*connection);
         if (!plan) return failure();
         if (plan->version > model_->version()) {
@@ -736,7 +751,7 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
         return true;
     };
     // A write begun by beginWriting is still open (its lock held): the save is part of it.
-    if (sqlite3_get_autocommit(db.db) && !db.exec("BEGIN IMMEDIATE")) return fail("the save cannot begin");
+    if (sqlite3_get_autocommit(db.db) && db.beginImmediate() != SQLITE_OK) return fail("the save cannot begin");
     // Numbers never given before: a record another host still holds by a number whose row
     // was deleted never acts on a new one. The largest each entity gave is read once and
     // kept once per save; the write lock keeps every other host out meanwhile.
@@ -817,15 +832,7 @@ std::optional<Error> PersistentStoreCoordinator::beginWriting() {
     if (!connection_) return Connection{}.error("the store is not open", SQLITE_CANTOPEN);
     Connection& db = *connection_;
     if (!sqlite3_get_autocommit(db.db)) return std::nullopt;  // begun already, its lock held
-    // Tried once without waiting, so that a wait is told before it starts.
-    sqlite3_busy_timeout(db.db, 0);
-    int begun = sqlite3_exec(db.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    sqlite3_busy_timeout(db.db, kBusyTimeout);
-    if ((begun & 0xff) == SQLITE_BUSY) {
-        fileStep("store: waiting for another host's write");
-        begun = sqlite3_exec(db.db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    }
-    if (begun != SQLITE_OK) return db.error("the write cannot begin");
+    if (db.beginImmediate() != SQLITE_OK) return db.error("the write cannot begin");
     return std::nullopt;
 }
 
