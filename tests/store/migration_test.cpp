@@ -5,6 +5,7 @@
 #include "store_fixture.hpp"
 #include "vistrel/core/vistrel_pref.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/platform/ui/window.hpp"
@@ -113,7 +114,7 @@ struct CountingBlobsHeld : vistrel::PersistanceController {
         return PersistanceController::savePicture(picture, key);
     }
 };
-
+// The migration reads one record's photo at a time, and lets go of it once decoded; each
 // The migration reads one record's photo at a time, and lets go of a blob that stays; each
 // photo moved is saved so before the next is read, so that a run stopped between two
 // records keeps what it moved. A record whose photo cannot be read when its turn comes
@@ -130,7 +131,7 @@ TEST_F(MigrationTest, ReadsOneRecordsPhotoAtATime) {
     history->migrateWithDelegate(recorder);
     RunLoop::runUntilIdle();
     EXPECT_EQ(recorder->finished, 1);
-    EXPECT_EQ(history->held, (std::vector<std::size_t>{1, 1, 1}));
+    EXPECT_EQ(history->held, (std::vector<std::size_t>{0, 0, 0}));  // let go once decoded
     EXPECT_EQ(history->inTheFile, (std::vector<long long>{5, 4, 3}));  // c, b, a in turn
     EXPECT_EQ(blobsByIdentifier(), (std::map<std::string, bool>{{"a", false}, {"b", false}, {"c", false},
                                                                 {"x", true}, {"y", true}}));
@@ -173,17 +174,6 @@ TEST_F(MigrationTest, APhotoLongerThanAnyPictureIsNeverRead) {
     EXPECT_TRUE(log.contains("too long to be a picture"));
 }
 
-// A host's store at whose first photo another host sharing the folder acts, as `meanwhile`
-// says, before the kit's own savePicture writes.
-struct AnotherHostMeanwhile : vistrel::PersistanceController {
-    using PersistanceController::PersistanceController;
-    std::function<void()> meanwhile;
-    bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
-        if (auto act = std::exchange(meanwhile, nullptr)) act();
-        return PersistanceController::savePicture(picture, key);
-    }
-};
-
 // The migration writes a record's photo only while the record still holds it, as the store
 // is when the photo takes its name: a record another host deleted and recorded anew since
 // the migration read it, or whose photo that host moved itself, keeps the other host's
@@ -211,12 +201,20 @@ TEST_F(MigrationTest, WritesAPhotoOnlyForARecordThatStillHoldsIt) {
         SCOPED_TRACE(row.name);
         std::filesystem::remove_all(docs);
         storeOld({{"r", jpeg}});
-        auto history = std::make_shared<AnotherHostMeanwhile>(controller()->layer);
+        auto history = controller();
         auto other = controller();
-        history->meanwhile = [&] { row.act(*other); };
+        // Once the photo is written beside its name, before the store's write lock is taken.
+        static std::function<void()> meanwhile;
+        meanwhile = [&] { row.act(*other); };
+        platform::setFileStepObserver([](std::string_view step) {
+            if (step == "write: flushed")
+                if (auto act = std::exchange(meanwhile, nullptr)) act();
+        });
         auto recorder = std::make_shared<Recorder>();
         history->migrateWithDelegate(recorder);
         RunLoop::runUntilIdle();
+        platform::setFileStepObserver(nullptr);
+        EXPECT_FALSE(meanwhile);
         EXPECT_EQ(std::pair(recorder->finished, recorder->failed), std::pair(1, 0));
         EXPECT_EQ(platform::readFile(docs / "r.jpg", 64u << 20), red);
         EXPECT_EQ(sqlInteger(docs / "VistrelData.sqlite", "SELECT count(*) FROM VistrelImage WHERE identifier = 'r'"), 1);

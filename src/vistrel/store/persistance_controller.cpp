@@ -13,7 +13,7 @@
 #include "vistrel/platform/store/write_lock.hpp"
 #include "vistrel/store/on_main_thread.hpp"
 #include "vistrel/store/picture_file_name.hpp"
-#include "vistrel/store/staged_photo.hpp"
+#include "vistrel/store/photo_name.hpp"
 
 namespace vistrel {
 
@@ -64,26 +64,38 @@ std::int64_t PersistanceController::historyLimit() const {
     return limit > 0 ? limit : 0;  // 0, a negative number or no number: no limit
 }
 
-std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(
-    std::optional<std::string> documentId, std::string identifier, std::string title,
-    const platform::graphics::Image& picture, Date date,
-    const std::function<std::shared_ptr<VistrelImage>()>& recordedMeanwhile) {
+std::optional<platform::PreparedFile> PersistanceController::stagePhoto(const platform::graphics::Image& picture,
+                                                                        std::string_view key) {
+    auto jpeg = platform::graphics::encodeJpeg(picture, 1.0);
+    if (!jpeg) return std::nullopt;
+    return platform::PreparedFile::write(picturePath(key), *jpeg, 0644, kStagedPhotoMark);
+}
+
+bool PersistanceController::writeRecordsPhoto(PhotoName& name, const platform::graphics::Image& picture,
+                                              std::string_view key, std::optional<platform::PreparedFile> staged) {
+    PictureWriteScope writing(*this, key, name, picture, std::move(staged));
+    const bool written = savePicture(picture, key);
+    // Staged ahead next time only while savePicture takes what was staged: a host's own that
+    // keeps its photos its own way never has a photo encoded for nothing twice.
+    stagesAhead_ = writing.reachedTheKit();
+    name.written();
+    return written;
+}
+
+std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::optional<std::string> documentId,
+                                                                      std::string identifier, std::string title,
+                                                                      const platform::graphics::Image& picture,
+                                                                      Date date, const Lookup& recorded) {
     auto context = layer->managedObjectContext();
     auto coordinator = context ? context->persistentStoreCoordinator() : nullptr;
     if (!coordinator || !context->entityForName(entityName)) return nullptr;
-    // The photo first, through the overridable savePicture: a record never points at a
-    // photo that was not written. A file that already has the name (the photo of a record
-    // the lookup could not find) is kept until this record is saved, so a save that fails
-    // leaves it as it was and takes nothing but its own. All of it before the store's
-    // write lock is taken: the kit's own savePicture writes the photo beside its name, and
-    // it takes the name under the lock, just before the record is saved.
-    PictureWriteScope staging(*this, identifier);
-    auto photo = StagedPhoto::write(picturePath(identifier), [&] { return savePicture(picture, identifier); });
-    if (!photo) return nullptr;
-    if (auto staged = staging.takeStaged()) photo->adoptStaged(std::move(*staged));
-    // Another host sharing the store may be recording the identifier this instant: the
-    // lookup is made again under the lock, held until the record is saved with its photo
-    // in place, so that of two hosts one records it and the other finds it.
+    // The kit's own encode and write, beside the photo's name, before the store's write lock
+    // is taken: no host waits on the lock meanwhile.
+    std::optional<platform::PreparedFile> staged;
+    if (stagesAhead_) staged = stagePhoto(picture, identifier);
+    // Under the lock: the lookup made again, what the photo's name holds decided by it, and
+    // the record's save. Another host sharing the store may be recording the identifier
+    // this instant: of the two, one records it and the other finds that record.
     platform::store::WriteLock lock(*coordinator);
     if (lock.error) {
         platform::log("store :: the store's write lock was not taken (another host's write not done in time?); "
@@ -91,11 +103,22 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(
         platform::log(platform::escapeControlCharacters(lock.error->description()));
         return nullptr;
     }
-    if (recordedMeanwhile)
-        if (auto found = recordedMeanwhile()) return found;
-    if (!photo->putInPlace()) return nullptr;
+    if (recorded) {
+        const auto found = recorded();
+        if (!found) {
+            // Which record holds the name cannot be told: it is left as it is.
+            platform::log("store :: the records could not be looked up; nothing is recorded");
+            return nullptr;
+        }
+        if (*found) return *found;  // the staged photo goes with its object
+    }
+    // No record has the identifier: whatever has the name is no record's photo.
+    auto name = PhotoName::clear(lock, picturePath(identifier));
+    if (!name) return nullptr;
+    // A photo never written is never recorded; the record never points at a missing photo.
+    if (!writeRecordsPhoto(*name, picture, identifier, std::move(staged))) return nullptr;
     auto image = VistrelImage::insertInto(*context);
-    if (!image) return nullptr;  // the photo is discarded as it goes
+    if (!image) return nullptr;  // the photo is given up as it goes
     image->setDocumentId(std::move(documentId));
     image->setIdentifier(std::move(identifier));
     image->setIsFavorite(false);
@@ -105,14 +128,14 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(
     const bool saved = saveContext();
     platform::fileStep("record: saved");
     if (saved) {
-        photo->keep();
+        name->keep();
         return image;
     }
     // Not kept (a full disk, a damaged store): the record would be gone at the next
     // launch, so it goes now with the photo written for it, and nothing says it was kept.
     platform::log("store :: the record could not be saved; it and its photo are dropped");
     context->deleteObject(image);
-    photo->discard();
+    name->giveUp();
     return nullptr;
 }
 
@@ -129,11 +152,13 @@ std::shared_ptr<VistrelImage> PersistanceController::loadOrCreateVistrelImage(co
                                                                               const platform::graphics::Image& picture,
                                                                               Date date) {
     return onMainThread([&]() -> std::shared_ptr<VistrelImage> {
-        const auto newest = [&]() -> std::shared_ptr<VistrelImage> {
+        const Lookup newest = [&]() -> std::optional<std::shared_ptr<VistrelImage>> {
             auto found = retrieveImages(Predicate::equals("identifier", identifier));
-            return found && !found->empty() ? found->front() : nullptr;
+            if (!found) return std::nullopt;
+            return found->empty() ? nullptr : found->front();
         };
-        if (auto found = newest()) return found;
+        // A lookup that fails here goes on to record; the one made under the lock decides.
+        if (auto found = newest(); found && *found) return *found;
         return insertWithPicture(documentId, identifier, title, picture, date, newest);
     });
 }
@@ -207,8 +232,15 @@ std::filesystem::path PersistanceController::picturePath(std::string_view key) {
 }
 
 bool PersistanceController::savePicture(const platform::graphics::Image& picture, std::string_view key) {
-    auto jpeg = platform::graphics::encodeJpeg(picture, 1.0);
-    if (!jpeg) {
+    // The photo of a record being saved: the one staged before the store's write lock was
+    // taken, when it is this picture, else one encoded now, takes its name through the
+    // record's PhotoName.
+    auto* writing = PictureWriteScope::find(this, key);
+    if (writing) writing->reached_ = true;
+    std::optional<platform::PreparedFile> staged = writing ? writing->takeStagedOf(picture) : std::nullopt;
+    std::optional<std::string> jpeg;
+    if (!staged) jpeg = platform::graphics::encodeJpeg(picture, 1.0);
+    if (!staged && !jpeg) {
         platform::log("can't save picture");
         return false;
     }
@@ -216,10 +248,9 @@ bool PersistanceController::savePicture(const platform::graphics::Image& picture
     std::string line = "file://";
     line += path.string();
     platform::log(platform::escapeControlCharacters(line));
-    if (auto* staging = PictureWriteScope::find(this, key)) {
-        // Beside the name: the record's save puts it there, under the store's write lock.
-        staging->staged_ = platform::PreparedFile::write(path, *jpeg, 0644, kStagedPhotoMark);  // replacing any before
-        if (staging->staged_) return true;
+    if (writing) {
+        if (!staged) staged = platform::PreparedFile::write(path, *jpeg, 0644, kStagedPhotoMark);
+        if (staged && writing->name_.put(std::move(*staged))) return true;
         platform::log("can't save picture");
         return false;
     }

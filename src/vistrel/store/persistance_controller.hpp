@@ -26,6 +26,8 @@
 
 namespace vistrel {
 
+class PhotoName;
+
 using VistrelImages = std::vector<std::shared_ptr<VistrelImage>>;
 
 class PersistanceController : public std::enable_shared_from_this<PersistanceController> {
@@ -41,22 +43,31 @@ public:
     const std::shared_ptr<CoreDataLayer> layer;
     static constexpr std::string_view entityName = VistrelImage::entityName;
 
-    // A photo taken while offline: its photo is written first, through savePicture under
-    // the new record's identifier (random, 20 characters), then its record (no document
-    // identifier, the unrecognised title) is saved. None, and no record, when savePicture
-    // fails or the store cannot be opened. None too when the save fails: the record is
-    // taken back and what savePicture wrote under the name removed. Whatever had the name
-    // before (a photo, a link) is renamed aside until the record is saved and put back
-    // when it is not, so a save that fails leaves it as it was (staged_photo.hpp).
+    // A photo taken while offline: a new record (a random identifier of 20 characters, no
+    // document identifier, the unrecognised title) saved with its photo, written through
+    // savePicture under the identifier before the record is saved, so that a record never
+    // points at a missing photo. None, and no record, when savePicture fails or the store
+    // cannot be opened. None too when the save fails: the record is taken back and what
+    // savePicture wrote at the name removed. Whatever had the name before (a photo no
+    // record holds, a link) is renamed aside until the record is saved, and put back when
+    // it is not (photo_name.hpp).
+    //
+    // Hosts share the store: the kit encodes and writes the photo beside its name first,
+    // then takes the store's write lock for what a photo's name holds and the record's
+    // save. savePicture is called under that lock, so that what it writes at the name is
+    // decided with the record: a host's own savePicture holds other hosts' saves while it
+    // runs.
     virtual std::shared_ptr<VistrelImage> createRandomVistrelImage(const platform::graphics::Image& picture, Date date);
     // The newest record of the identifier, unchanged; else a new record whose photo is
-    // written first through savePicture under the identifier, as above. None when the
-    // store cannot be opened, the photo written or the new record saved (nothing is left
-    // of it then, as above). Hosts sharing the store record an identifier once: when
-    // none is found, the store's write lock is taken, the lookup made again, and the lock
-    // held until the new record is saved; a host that meanwhile asks for the identifier
-    // waits (on the main thread, as long as a save waits for another host) and finds that
-    // record. None too when that wait runs out.
+    // written through savePicture under the identifier, as above. None when the store
+    // cannot be opened, the photo written or the new record saved (nothing is left of it
+    // then, as above). Hosts sharing the store record an identifier once: when none is
+    // found, the store's write lock is taken and the lookup made again, and only when it
+    // finds none either is the photo's name changed, the lock held until the new record is
+    // saved; a host that meanwhile asks for the identifier waits (on the main thread, as
+    // long as a save waits for another host) and finds that record, its photo untouched.
+    // None too when that wait runs out, or when the lookup under the lock fails (which
+    // record holds the name cannot then be told, and it is left as it is).
     virtual std::shared_ptr<VistrelImage> loadOrCreateVistrelImage(const std::string& documentId,
                                                                    const std::string& identifier,
                                                                    const std::string& title,
@@ -85,7 +96,9 @@ public:
     virtual bool saveContext();
     // Writes the photo as a JPEG of the best quality under the key's file name; false
     // (with "can't save picture") when it cannot be encoded or written. The photo of
-    // every new record and of every migrated one is written through it.
+    // every new record and of every migrated one is written through it, under the store's
+    // write lock (see createRandomVistrelImage); there the kit's own puts in place the
+    // photo it wrote beside the name before the lock, when it is asked for that picture.
     virtual bool savePicture(const platform::graphics::Image& picture, std::string_view key);
     // The most pixels of a photo read whole: those of the largest still the camera
     // accepts, so every photo the kit stored comes back at its own size.
@@ -163,33 +176,54 @@ private:
     std::int64_t historyLimit() const;
     // Records newest first, at most `limit` of them (0: all).
     std::optional<VistrelImages> fetchNewest(std::optional<platform::store::Predicate> predicate, std::size_t limit);
-    // A new record with its photo, written first; none when either fails. Once the store's
-    // write lock is held, `recordedMeanwhile` (when given) is asked for a record saved since
-    // the caller looked, which is then given instead.
-    std::shared_ptr<VistrelImage> insertWithPicture(
-        std::optional<std::string> documentId, std::string identifier, std::string title,
-        const platform::graphics::Image& picture, Date date,
-        const std::function<std::shared_ptr<VistrelImage>()>& recordedMeanwhile);
+    // A lookup of the records of one identifier: the newest, or null for none; none when
+    // the records cannot be read.
+    using Lookup = std::function<std::optional<std::shared_ptr<VistrelImage>>()>;
+    // A new record with its photo; none when either is not kept. The photo is staged beside
+    // its name before the store's write lock is taken; under the lock `recorded` (when
+    // given) is asked for a record saved meanwhile, which is then given instead, and the
+    // photo's name changes only once it found none.
+    std::shared_ptr<VistrelImage> insertWithPicture(std::optional<std::string> documentId, std::string identifier,
+                                                    std::string title, const platform::graphics::Image& picture,
+                                                    Date date, const Lookup& recorded);
+    // The kit's own write of the photo of the key beside its name, for savePicture to put
+    // in place under the lock; none when it cannot be encoded or written.
+    std::optional<platform::PreparedFile> stagePhoto(const platform::graphics::Image& picture, std::string_view key);
+    // Under the store's write lock, with `name` cleared: the photo written through the
+    // overridable savePicture for the key (the kit's own puts `staged` at the name when it
+    // is asked for this very picture). False when savePicture failed.
+    bool writeRecordsPhoto(PhotoName& name, const platform::graphics::Image& picture, std::string_view key,
+                           std::optional<platform::PreparedFile> staged);
 
     // While one lives on a thread, the kit's own savePicture of its controller, called on
-    // that thread for the scope's key, writes the photo beside its name (a staged photo,
-    // staged_photo.hpp) instead of at it, and leaves it to the scope: the caller puts it in
-    // place once it holds the store's write lock, so that no host waits on that lock while
-    // a photo is encoded or written, or while a host's savePicture runs.
+    // that thread for the scope's key, puts the photo at its name through the scope's
+    // PhotoName (the store's write lock held): the photo staged before the lock when it
+    // is asked for the scope's picture, else one encoded then.
     class PictureWriteScope : public KeyScope<PictureWriteScope> {
     public:
-        PictureWriteScope(const PersistanceController& controller, std::string_view key)
-            : KeyScope(&controller, key) {}
-        // The photo staged for the key, now the caller's; none when none was.
-        std::optional<platform::PreparedFile> takeStaged() { return std::exchange(staged_, std::nullopt); }
+        PictureWriteScope(const PersistanceController& controller, std::string_view key, PhotoName& name,
+                          const platform::graphics::Image& picture, std::optional<platform::PreparedFile> staged)
+            : KeyScope(&controller, key), name_(name), picture_(&picture), staged_(std::move(staged)) {}
+        // Whether the kit's own savePicture was reached for the key.
+        bool reachedTheKit() const { return reached_; }
 
     private:
         friend class PersistanceController;
+        // The photo staged for `picture`, when it is the scope's (the same pixels, shared).
+        std::optional<platform::PreparedFile> takeStagedOf(const platform::graphics::Image& picture) {
+            if (&picture.bitmap() != &picture_->bitmap()) return std::nullopt;
+            return std::exchange(staged_, std::nullopt);
+        }
+        PhotoName& name_;
+        const platform::graphics::Image* picture_;
         std::optional<platform::PreparedFile> staged_;  // removed with the scope unless taken
+        bool reached_ = false;
     };
 
     std::shared_ptr<const SdkConfiguration> configuration_;
     bool migrating_ = false;
+    // Whether a photo is staged before the lock: while savePicture takes what is staged.
+    bool stagesAhead_ = true;
 };
 
 }  // namespace vistrel

@@ -10,7 +10,7 @@
 #include "vistrel/platform/graphics/image_decoding.hpp"
 #include "vistrel/platform/store/write_lock.hpp"
 #include "vistrel/store/persistance_controller.hpp"
-#include "vistrel/store/staged_photo.hpp"
+#include "vistrel/store/photo_name.hpp"
 
 namespace vistrel {
 
@@ -26,6 +26,12 @@ bool stillHoldsItsPhoto(platform::store::PersistentStoreCoordinator& store, cons
     const auto bytes = store.valueBytes(image.entity(), image.storeIdentifier(),
                                         static_cast<std::size_t>(picture - attributes.begin()));
     return bytes && *bytes > 0;
+}
+
+// Whether the record's row is gone from the store (another host deleted it); false when
+// that cannot be told.
+bool isGone(platform::store::PersistentStoreCoordinator& store, const VistrelImage& image) {
+    return image.storeIdentifier() != 0 && store.holdsRow(image.entity(), image.storeIdentifier()) == false;
 }
 
 }  // namespace
@@ -71,10 +77,13 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         if (delegate) delegate->didFailMigration();
         return;
     }
+    auto& store = *context->persistentStoreCoordinator();
     bool left = false, lockedOut = false;
     for (const auto& object : *result) {
         auto image = std::dynamic_pointer_cast<VistrelImage>(object);
         if (!image) continue;
+        // A record another host deleted since the fetch has nothing left to move.
+        if (isGone(store, *image)) continue;
         auto identifier = image->identifier();
         if (!identifier) continue;
         // Never read whole when it is longer than any picture file the kit reads: no photo,
@@ -90,42 +99,21 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         // Read now, and held only while this record is handled.
         const auto* picture = std::get_if<std::string>(&image->value("picture"));
         if (image->isUnread("picture")) {
-            left = true;  // the record could not be read: its photo waits for a later run
+            // Deleted meanwhile, or not read: then its photo waits for a later run.
+            if (!isGone(store, *image)) left = true;
             continue;
         }
         if (!picture) continue;
-        // Written as a new record's photo is: through savePicture, whatever had the name
-        // set aside, all before the store's write lock is taken.
-        PictureWriteScope staging(*this, *identifier);
-        bool decoded = false;
-        auto photo = [&]() -> std::optional<StagedPhoto> {
-            try {
-                const auto still = platform::graphics::Image::decode(*picture);
-                decoded = still.has_value();
-                if (!still) return std::nullopt;
-                return StagedPhoto::write(picturePath(*identifier), [&] { return savePicture(*still, *identifier); });
-            } catch (const std::exception& e) {
-                // A host's savePicture that throws: this photo waits for a later run, and
-                // the screen is still told how the run ended.
-                platform::log(platform::concatenate("migration :: writing a record's photo threw: ",
-                                                    platform::excerptOnOneLine(e.what(), 512, 4)));
-            } catch (...) {
-                platform::log("migration :: writing a record's photo threw");
-            }
-            left = true;
-            return std::nullopt;
-        }();
+        // The kit's own decode, encode and write of the photo beside its name, before the
+        // store's write lock is taken.
+        const auto still = platform::graphics::Image::decode(*picture);
         // The blob is not held meanwhile: it stays the only copy in the store until the
         // record is saved without it.
         context->refreshValue(image, "picture");
-        // A blob that is no image can never be moved and stays in its record; one whose
-        // file could not be written stays for a later run.
-        if (!photo) {
-            if (decoded) left = true;
-            continue;
-        }
-        if (auto staged = staging.takeStaged()) photo->adoptStaged(std::move(*staged));
-        platform::store::WriteLock lock(*context->persistentStoreCoordinator());
+        if (!still) continue;  // no image: it can never be moved, and stays in its record
+        std::optional<platform::PreparedFile> staged;
+        if (stagesAhead_) staged = stagePhoto(*still, *identifier);
+        platform::store::WriteLock lock(store);
         if (lock.error) {
             // Another host holds the store: the rest waits for a later run.
             platform::log("migration :: the store's write lock was not taken (another host's write not done in "
@@ -135,10 +123,27 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
             break;
         }
         // The record may have gone, or had its photo moved by another host, since it was
-        // read: a photo is written only for a record that still holds one.
-        if (!stillHoldsItsPhoto(*context->persistentStoreCoordinator(), *image)) continue;
-        if (!photo->putInPlace()) {
+        // read: a photo is written only for a record that still holds one. Whatever has the
+        // name then is no photo of a record's: the record's own is still inside it.
+        if (!stillHoldsItsPhoto(store, *image)) continue;
+        auto name = PhotoName::clear(lock, picturePath(*identifier));
+        if (!name) {
             left = true;
+            continue;
+        }
+        bool written = false;
+        try {
+            written = writeRecordsPhoto(*name, *still, *identifier, std::move(staged));
+        } catch (const std::exception& e) {
+            // A host's savePicture that throws: this photo waits for a later run, and the
+            // screen is still told how the run ended.
+            platform::log(platform::concatenate("migration :: writing a record's photo threw: ",
+                                                platform::excerptOnOneLine(e.what(), 512, 4)));
+        } catch (...) {
+            platform::log("migration :: writing a record's photo threw");
+        }
+        if (!written) {
+            left = true;  // the photo written, if any, is given up with the name
             continue;
         }
         image->setPicture(std::nullopt);
@@ -147,7 +152,7 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         // that fails is tried again with the next, and at the end, and until then the
         // record still holds its blob.
         context->save();
-        photo->keep();
+        name->keep();
     }
     // What is left to save is tried again at the end, unless another host holds the store.
     if (!lockedOut && context->hasChanges()) {

@@ -15,10 +15,12 @@
 
 #include "vistrel/platform/foundation/file_identity.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/picture_ends.hpp"
+#include "vistrel/platform/store/write_lock.hpp"
 #include "vistrel/store/picture_file_name.hpp"
 #include "vistrel/store/set_aside_photo.hpp"
-#include "vistrel/store/staged_photo.hpp"
+#include "vistrel/store/photo_name.hpp"
 #include "vistrel/store/vistrel_image.hpp"
 
 namespace vistrel {
@@ -41,9 +43,9 @@ bool isNameFree(const std::filesystem::path& path) {
 
 // A set-aside photo's own modification time, kept in its name (or, by an earlier version,
 // as its access time) while it was aside.
-void restoreOwnTime(const StaleTemporary& aside) {
+std::timespec ownTimeOf(const StaleTemporary& aside) {
     const auto name = readSetAsideName(aside.path.filename().native());
-    restoreSetAsideTime(aside.path, name && name->modified ? *name->modified : aside.accessed);
+    return name && name->modified ? *name->modified : aside.accessed;
 }
 
 // The photo a set-aside name is of; none for any other name.
@@ -51,15 +53,6 @@ std::optional<std::string_view> setAsidePhotoOf(std::string_view name) {
     const auto read = readSetAsideName(name);
     if (read && isPhotoName(read->target)) return read->target;
     return std::nullopt;
-}
-
-// Gives the entry its name at once, never over a file that took the name meanwhile.
-bool takeFreeName(const StaleTemporary& stale, const std::filesystem::path& target) {
-    if (::renameat2(AT_FDCWD, stale.path.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return true;
-    if (errno != EINVAL && errno != ENOSYS) return false;
-    // A file system without that rename: a second name, then its own goes (a run stopped
-    // in between leaves two names of one file, which the next start resolves).
-    return ::link(stale.path.c_str(), target.c_str()) == 0 && ::unlink(stale.path.c_str()) == 0;
 }
 
 // True for a regular file that starts and ends as a whole JPEG or PNG does; only its
@@ -112,54 +105,85 @@ bool isTemporaryPhotoName(std::string_view name) {
     return setAsidePhotoOf(name).has_value();
 }
 
-std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::store::ManagedObjectContext& context) {
+namespace {
+
+// What had photos' names before a stopped run took them: photos set aside whole, and photos
+// an earlier version set aside under a writing temporary's name, each the only copy of a
+// photo until it is known whether the record of its replacement was saved. Each takes its
+// name back, or goes, under the store's write lock, decided by the records as they are
+// under it. None of it when the lock is not had: all waits for a later opening.
+std::size_t resolveUnderTheLock(const std::filesystem::path& folder, platform::store::ManagedObjectContext& context,
+                                const std::vector<StaleTemporary>& asides,
+                                const std::vector<StaleTemporary>& writtenWhole) {
+    const auto& coordinator = context.persistentStoreCoordinator();
+    if (!coordinator) return 0;
+    platform::store::WriteLock lock(*coordinator);
+    if (lock.error) {
+        platform::log("store :: the store's write lock was not taken (another host's write not done in time?); "
+                      "photos an earlier run left aside wait for a later opening");
+        return 0;
+    }
     std::size_t cleared = 0;
-    // Photos set aside whole: each is the only copy of a photo until it is known that the
-    // record of its replacement was saved.
-    std::vector<StaleTemporary> nameTaken;
-    for (auto& aside : platform::staleTemporaries(folder, setAsidePhotoOf, true)) {
+    std::vector<const StaleTemporary*> nameTaken;
+    for (const auto& aside : asides) {
+        struct stat st {};
+        if (::lstat(aside.path.c_str(), &st) != 0) continue;  // another host's clean-up took it
         const auto target = folder / aside.target;
-        if (aside.isLink) {
-            cleared += ::unlink(aside.path.c_str()) == 0;  // never a photo's name
-        } else if (isNameFree(target)) {
-            restoreOwnTime(aside);
-            cleared += takeFreeName(aside, target);
-        } else {
-            nameTaken.push_back(std::move(aside));
-        }
+        if (aside.isLink) cleared += ::unlink(aside.path.c_str()) == 0;  // never a photo's name
+        else if (isNameFree(target)) cleared += PhotoName::takeBack(lock, aside.path, target, ownTimeOf(aside), false);
+        else nameTaken.push_back(&aside);
     }
     if (!nameTaken.empty()) {
         std::vector<std::string> names;
-        for (const auto& aside : nameTaken) names.push_back(aside.target);
+        for (const auto* aside : nameTaken) names.push_back(aside->target);
+        // Which run saved what cannot be told without the records: left for a later start.
         const auto recorded = recordedPhotoNames(context, names);
-        for (const auto& aside : nameTaken) {
-            if (!recorded) break;  // which run saved what cannot be told: left for a later start
-            const auto target = folder / aside.target;
-            if (recorded->contains(aside.target) || platform::isSameEntry(aside.path, target)) {
-                cleared += ::unlink(aside.path.c_str()) == 0;
+        for (const auto* aside : recorded ? nameTaken : std::vector<const StaleTemporary*>{}) {
+            const auto target = folder / aside->target;
+            if (recorded->contains(aside->target) || platform::isSameEntry(aside->path, target)) {
+                cleared += ::unlink(aside->path.c_str()) == 0;
                 continue;
             }
             // No record has the new photo: what had the name before takes it again, unless
-            // what has it now was changed lately, by a live save of another host sharing
-            // the folder, whose record may be about to be saved.
+            // what has it now was changed lately, by a save of an earlier version sharing the
+            // folder (which takes no lock for it), whose record may be about to be saved.
             struct stat now {};
             if (::lstat(target.c_str(), &now) != 0 || !platform::isPastStaleAge(now.st_mtim)) continue;
-            restoreOwnTime(aside);
-            cleared += ::rename(aside.path.c_str(), target.c_str()) == 0;
+            cleared += PhotoName::takeBack(lock, aside->path, target, ownTimeOf(*aside), true);
         }
     }
-    // Photos being written: half of one, or a whole one whose record was never saved. A
-    // link there goes too: whoever left it, it never takes a photo's name.
-    for (const auto& written : platform::staleTemporaries(folder, platform::temporaryMark, isPhotoName, true)) {
-        const auto target = folder / written.target;
-        const bool setAsideByAnEarlierVersion =
-            !written.isLink && isNameFree(target) && endsAsAWholePicture(written.path);
-        if (setAsideByAnEarlierVersion && takeFreeName(written, target)) ++cleared;
-        else cleared += ::unlink(written.path.c_str()) == 0;
+    for (const auto& written : writtenWhole) {
+        struct stat st {};
+        if (::lstat(written.path.c_str(), &st) != 0) continue;
+        // A name taken meanwhile (by what was set aside from it, say) leaves it a write
+        // whose record was never saved.
+        if (isNameFree(folder / written.target))
+            cleared += PhotoName::takeBack(lock, written.path, folder / written.target, st.st_mtim, false);
+        else
+            cleared += ::unlink(written.path.c_str()) == 0;
+    }
+    return cleared;
+}
+
+}  // namespace
+
+std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::store::ManagedObjectContext& context) {
+    std::size_t cleared = 0;
+    const auto asides = platform::staleTemporaries(folder, setAsidePhotoOf, true);
+    // Photos being written: half of one, or a whole one whose record was never saved, go. A
+    // link there goes too: whoever left it, it never takes a photo's name. A whole one an
+    // earlier version set aside there takes its name back while it is free.
+    std::vector<StaleTemporary> writtenWhole;
+    for (auto& written : platform::staleTemporaries(folder, platform::temporaryMark, isPhotoName, true)) {
+        if (!written.isLink && isNameFree(folder / written.target) && endsAsAWholePicture(written.path))
+            writtenWhole.push_back(std::move(written));
+        else
+            cleared += ::unlink(written.path.c_str()) == 0;
     }
     // Photos staged beside their names: the record each was written for was never saved.
     for (const auto& staged : platform::staleTemporaries(folder, kStagedPhotoMark, isPhotoName, true))
         cleared += ::unlink(staged.path.c_str()) == 0;
+    if (!asides.empty() || !writtenWhole.empty()) cleared += resolveUnderTheLock(folder, context, asides, writtenWhole);
     return cleared;
 }
 

@@ -4,7 +4,7 @@
 // name, or "<name>.jpg.staged-<number>" until its record's save puts it there, and the
 // photo a new one replaces is set aside whole (a link too, never followed) under a name
 // that keeps its own modification time (set_aside_photo.hpp) until the new record is
-// saved (staged_photo.hpp). A run killed in between leaves them behind for
+// saved (photo_name.hpp). A run killed in between leaves them behind for
 // good. Only those patterns are touched, only directly in the folder, only regular files
 // and links, and only those too old for any live save, of this host or another sharing
 // the folder, to own (platform::staleTemporaryAge). Only a regular file ever takes a
@@ -21,7 +21,10 @@ namespace vistrel {
 // True for a name of any of those patterns.
 bool isTemporaryPhotoName(std::string_view name);
 
-// Clears the stale photo files of the folder, those set aside first:
+// Clears the stale photo files of the folder. What gives a photo's name back or decides by
+// the records is done under the store's write lock, the records looked up under it (and
+// left for a later opening when the lock is not had within a save's wait); the rest is
+// removed at once:
 // - one set aside takes its name back when nothing has it, or when what has it is no
 //   record's photo (the new photo of a record never saved, or half of one a host's
 //   savePicture wrote in place) and is stale too; it goes when a record's photo has the

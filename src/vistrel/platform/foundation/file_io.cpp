@@ -175,14 +175,19 @@ namespace {
 // where nothing has it (by a rename that does not replace, else by a second link).
 bool renameIntoPlace(const std::filesystem::path& temporary, const std::filesystem::path& path, bool replace) {
     if (replace) return ::rename(temporary.c_str(), path.c_str()) == 0;
-    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) return true;
-    // A file system that cannot rename so: a link fails where the name is taken too.
-    if ((errno != EINVAL && errno != ENOSYS) || ::link(temporary.c_str(), path.c_str()) != 0) return false;
-    ::unlink(temporary.c_str());
-    return true;
+    return renameToAFreeName(temporary, path);
 }
 
 }  // namespace
+
+bool renameToAFreeName(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    // A file system that cannot rename so: a link fails where the name is taken too. A run
+    // stopped between the link and the unlink leaves two names of one file.
+    if ((errno != EINVAL && errno != ENOSYS) || ::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
+}
 
 std::optional<PreparedFile> PreparedFile::write(const std::filesystem::path& path, std::string_view bytes, mode_t mode,
                                                 std::string_view mark) {

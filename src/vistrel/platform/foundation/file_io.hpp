@@ -159,6 +159,10 @@ private:
     FileIdentity identity_;
 };
 
+// Renames `from` to `to` only where nothing has that name; false, errno EEXIST, where
+// something has it. The folder is not flushed.
+bool renameToAFreeName(const std::filesystem::path& from, const std::filesystem::path& to);
+
 // Flushes the folder that holds `path` to its disk, so that the names just given in it
 // (renames, links) outlive a power cut. False when it cannot be opened or flushed.
 bool syncFolderOf(const std::filesystem::path& path);

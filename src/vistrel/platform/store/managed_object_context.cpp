@@ -7,6 +7,8 @@
 
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/store/object_class_registry.hpp"
 
 namespace platform::store {
@@ -108,9 +110,11 @@ std::optional<Error> ManagedObjectContext::save() {
     std::vector<std::size_t> gone;
     auto keys = coordinator_->save(changes, &error, &gone);
     if (!keys) {
-        // Every change stays pending but one to a row no longer in the store, which no save
-        // can ever write: it is let go, so that it fails this save alone, not every next
-        // one, and its values read as the store has them (none).
+        if (gone.empty()) return error;  // every change stays pending
+        // A change to a row no longer in the store (another host deleted it) can never be
+        // written: it is let go alone, its values read as the store has them (none), and
+        // the rest is saved without it, so that a new record is never lost for it. A save
+        // of nothing but such changes fails: none of them is kept.
         std::vector<std::shared_ptr<ManagedObject>> lost;
         for (std::size_t update : gone) lost.push_back(updated_[update]);
         for (const auto& object : lost) {
@@ -119,7 +123,11 @@ std::optional<Error> ManagedObjectContext::save() {
             object->changed_.clear();
             forget(updated_, object.get());
         }
-        return error;
+        log(concatenate("store :: ", std::to_string(lost.size()), lost.size() == 1 ? " change" : " changes",
+                        " to a record another host deleted dropped; ",
+                        hasChanges() ? "the rest is saved without it" : "nothing else was to be saved"));
+        // Each round lets go of one change at least.
+        return hasChanges() ? save() : error;
     }
     for (std::size_t i = 0; i < inserted_.size(); ++i) {
         inserted_[i]->rowId_ = (*keys)[i];

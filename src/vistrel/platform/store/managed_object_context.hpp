@@ -3,8 +3,9 @@
 // deletes and saves objects. It keeps one object per stored row (fetching a row twice
 // gives the same object), the pending inserts and deletes, and the changed objects
 // until a save writes them all in one transaction. A failed save keeps every change
-// pending, but a change to a row another host deleted: that save fails, and the change is
-// let go (its values read as the store has them: none). A delete of such a row is done.
+// pending. A change to a row another host deleted is let go alone (its values read as the
+// store has them: none), logged, and the rest saved without it; a save of such changes
+// only fails. A delete of such a row is done.
 // Row keys are never given twice, so an object never reads or writes another's row.
 // Fetches see pending changes: new objects that match, not deleted ones. A
 // fetch of chosen attributes leaves the others in the file until they are asked for;

@@ -97,7 +97,10 @@ struct PersistentStoreCoordinator::Connection {
         result.domain = StoreErrorDomain;
         result.code = code ? code : sqlite3_extended_errcode(db);
         result.userInfo["reason"] = std::string(reason);
-        result.userInfo["message"] = db ? sqlite3_errmsg(db) : sqlite3_errstr(static_cast<int>(result.code));
+        // SQLite's own words only where it failed: a reason of the store's ("the record is
+        // no longer in the store") is no error of SQLite's, whose message would say so.
+        if (!db) result.userInfo["message"] = sqlite3_errstr(static_cast<int>(result.code));
+        else if (sqlite3_errcode(db) != SQLITE_OK) result.userInfo["message"] = sqlite3_errmsg(db);
         return result;
     }
 
@@ -733,9 +736,15 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
     }
     Connection& db = *connection_;
     std::vector<std::int64_t> keys;
+    // Inside a write begun by beginWriting, a save that fails takes back what it wrote and
+    // nothing more: the lock stays held, so that what the caller decided under it (the
+    // photo it put in place for the record, say) is undone before another host looks.
+    const bool begun = !sqlite3_get_autocommit(db.db);
     auto fail = [&](std::string_view reason, int code = 0) -> std::optional<std::vector<std::int64_t>> {
         if (error) *error = db.error(reason, code);
-        if (!sqlite3_get_autocommit(db.db)) db.exec("ROLLBACK");
+        if (sqlite3_get_autocommit(db.db)) return std::nullopt;  // SQLite took it back whole
+        if (begun && db.exec("ROLLBACK TO save") && db.exec("RELEASE save")) return std::nullopt;
+        db.exec("ROLLBACK");
         return std::nullopt;
     };
     // Values are bound as they are held: the statement is run before they can change. An
@@ -751,7 +760,7 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
         return true;
     };
     // A write begun by beginWriting is still open (its lock held): the save is part of it.
-    if (sqlite3_get_autocommit(db.db) && db.beginImmediate() != SQLITE_OK) return fail("the save cannot begin");
+    if (begun ? !db.exec("SAVEPOINT save") : db.beginImmediate() != SQLITE_OK) return fail("the save cannot begin");
     // Numbers never given before: a record another host still holds by a number whose row
     // was deleted never acts on a new one. The largest each entity gave is read once and
     // kept once per save; the write lock keeps every other host out meanwhile.
@@ -824,7 +833,7 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
         if (sqlite3_step(statement) != SQLITE_DONE) return fail("the delete failed");
         sqlite3_reset(statement);
     }
-    if (!db.exec("COMMIT")) return fail("the save cannot be committed");
+    if ((begun && !db.exec("RELEASE save")) || !db.exec("COMMIT")) return fail("the save cannot be committed");
     return keys;
 }
 
@@ -834,6 +843,22 @@ std::optional<Error> PersistentStoreCoordinator::beginWriting() {
     if (!sqlite3_get_autocommit(db.db)) return std::nullopt;  // begun already, its lock held
     if (db.beginImmediate() != SQLITE_OK) return db.error("the write cannot begin");
     return std::nullopt;
+}
+
+bool PersistentStoreCoordinator::isWriting() const {
+    return connection_ && !sqlite3_get_autocommit(connection_->db);
+}
+
+std::optional<bool> PersistentStoreCoordinator::holdsRow(const EntityDescription& entity, std::int64_t rowId,
+                                                         Error* error) {
+    const auto fail = [&](std::string_view reason, int code = 0) -> std::optional<bool> {
+        if (error) *error = connection_ ? connection_->error(reason, code) : Connection{}.error(reason, code);
+        return std::nullopt;
+    };
+    if (!connection_) return fail("the store is not open", SQLITE_CANTOPEN);
+    if (model_->entity(entity.name) != &entity) return fail("the record is not one of the model's", SQLITE_MISUSE);
+    const auto held = connection_->hasRow(entity, rowId);
+    return held ? held : fail("the record cannot be looked for");
 }
 
 void PersistentStoreCoordinator::endWriting() {

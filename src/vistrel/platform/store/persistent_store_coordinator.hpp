@@ -102,8 +102,14 @@ public:
     // what is read meanwhile stays true until then, for every host (taken already, it is
     // kept). A run stopped while it is held lets it go and writes nothing.
     std::optional<Error> beginWriting();
-    // Lets go of a write lock begun and not saved under; nothing is written.
+    // Lets go of a write lock begun and not saved under; nothing is written. A save made
+    // under it that fails takes back its own writes only, and leaves the lock held.
     void endWriting();
+    // Whether this store holds the file's write lock now (begun, and not yet let go by a
+    // save that committed, by endWriting, or by the file's own failure).
+    bool isWriting() const;
+    // Whether the row is in the store now; none, with the error, when that cannot be read.
+    std::optional<bool> holdsRow(const EntityDescription& entity, std::int64_t rowId, Error* error = nullptr);
     // Deletes every row of the entity in the store itself.
     std::optional<Error> batchDelete(const EntityDescription& entity);
 

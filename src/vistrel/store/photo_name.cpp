@@ -1,0 +1,163 @@
+#include "vistrel/store/photo_name.hpp"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cassert>
+#include <cerrno>
+#include <utility>
+
+#include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/store/set_aside_photo.hpp"
+
+namespace vistrel {
+
+namespace {
+
+void logRefusal(const std::filesystem::path& path, std::string_view why) {
+    platform::log(platform::escapeControlCharacters(
+        platform::concatenate("store :: ", path.string(), " ", why, "; no photo is written")));
+}
+
+void logNotBack(const std::filesystem::path& aside) {
+    platform::log(platform::escapeControlCharacters(
+        platform::concatenate("store :: the photo set aside as ", aside.string(), " could not take its name again")));
+}
+
+}  // namespace
+
+std::optional<PhotoName> PhotoName::clear(platform::store::WriteLock& lock, std::filesystem::path path) {
+    assert(lock.held() && "a photo's name changes under the store's write lock only");
+    PhotoName name(lock, std::move(path));
+    if (name.setAside()) return name;
+    name.settled_ = true;  // nothing was changed
+    return std::nullopt;
+}
+
+PhotoName::PhotoName(PhotoName&& other) noexcept
+    : lock_(other.lock_),
+      path_(std::move(other.path_)),
+      asides_(std::move(other.asides_)),
+      written_(other.written_),
+      settled_(std::exchange(other.settled_, true)) {}
+
+PhotoName::~PhotoName() { giveUp(); }
+
+bool PhotoName::setAside() {
+    struct stat st {};
+    if (::lstat(path_.c_str(), &st) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return true;  // nothing has the name
+        logRefusal(path_, "cannot be looked at");
+        return false;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        logRefusal(path_, "is a folder");
+        return false;
+    }
+    SetAside moved{setAsidePathFor(path_, st.st_mtim), st.st_mtim, S_ISLNK(st.st_mode)};
+    if (::rename(path_.c_str(), moved.path.c_str()) != 0) {
+        if (errno == ENOENT) return true;  // gone since the look: nothing has the name
+        logRefusal(path_, "cannot be set aside until the new record is saved");
+        return false;
+    }
+    platform::fileStep("photo: set aside");
+    // Just changed, as far as any clean-up can tell, until it takes its name again or goes
+    // (its own time is in its name): a clean-up of an earlier version, which takes no
+    // lock, leaves it alone meanwhile.
+    const timespec marked[2] = {{0, UTIME_OMIT}, {0, UTIME_NOW}};
+    if (::utimensat(AT_FDCWD, moved.path.c_str(), marked, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (::rename(moved.path.c_str(), path_.c_str()) != 0) logNotBack(moved.path);
+        logRefusal(path_, "cannot be marked as set aside");
+        return false;
+    }
+    platform::fileStep("photo: stamped");
+    asides_.push_back(std::move(moved));
+    return true;
+}
+
+bool PhotoName::put(platform::PreparedFile staged) {
+    assert(lock_->held() && "a photo's name changes under the store's write lock only");
+    // A program that takes no lock may write at the name between two renames of this one:
+    // what it wrote is set aside in turn, a few times at most.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (staged.putInPlace(false)) {
+            platform::syncFolderOf(path_);
+            written_ = staged.identity();
+            return true;
+        }
+        if (errno != EEXIST || !setAside()) break;
+    }
+    logRefusal(path_, "cannot take its new photo");
+    return false;  // the staged photo goes with its object
+}
+
+void PhotoName::written() {
+    assert(lock_->held() && "a photo's name changes under the store's write lock only");
+    if (written_) return;  // the staged photo this put there
+    written_ = platform::identityAt(path_);
+    if (written_ || asides_.empty()) return;
+    // Nothing at the name: the photo is kept elsewhere, and what had the name has it again.
+    putBackNewest();
+}
+
+void PhotoName::keep() {
+    if (std::exchange(settled_, true)) return;
+    dropAsides();
+}
+
+void PhotoName::giveUp() {
+    if (std::exchange(settled_, true)) return;
+    if (!lock_->takeAgain()) {
+        platform::log(platform::escapeControlCharacters(platform::concatenate(
+            "store :: the store's write lock could not be taken again; ", path_.string(),
+            " and what was set aside from it are left for the clean-up of a later opening")));
+        return;
+    }
+    // Only what the photo's writer left goes: a file a program that takes no lock wrote
+    // there since is newer than anything set aside, and stays.
+    auto now = platform::identityAt(path_);
+    if (written_ && now == written_ && ::unlink(path_.c_str()) == 0) {
+        platform::fileStep("photo: new one removed");
+        now.reset();
+    }
+    if (now) dropAsides();
+    else putBackNewest();
+}
+
+void PhotoName::putBackNewest() {
+    // Only a regular file ever takes a photo's name: a link only goes.
+    if (!asides_.empty() && !asides_.back().isLink) {
+        if (!takeBack(*lock_, asides_.back().path, path_, asides_.back().modified, false)) {
+            // Left where it is, every one, for the clean-up of a later opening.
+            logNotBack(asides_.back().path);
+            asides_.clear();
+            return;
+        }
+        asides_.pop_back();
+    }
+    dropAsides();
+}
+
+void PhotoName::dropAsides() {
+    for (const auto& aside : asides_)
+        if (::unlink(aside.path.c_str()) == 0) platform::fileStep("photo: aside removed");
+    asides_.clear();
+}
+
+bool PhotoName::takeBack(const platform::store::WriteLock& lock, const std::filesystem::path& aside,
+                         const std::filesystem::path& target, const std::timespec& modified, bool replace) {
+    assert(lock.held() && "a photo's name changes under the store's write lock only");
+    (void)lock;
+    restoreSetAsideTime(aside, modified);
+    platform::fileStep("photo: putting back");
+    const bool taken =
+        replace ? ::rename(aside.c_str(), target.c_str()) == 0 : platform::renameToAFreeName(aside, target);
+    if (taken) platform::syncFolderOf(target);
+    return taken;
+}
+
+}  // namespace vistrel
