@@ -224,6 +224,39 @@ TEST_F(MigrationTest, WritesAPhotoOnlyForARecordThatStillHoldsIt) {
     }
 }
 
+// Records another host deletes while the migration runs (one behind the record being
+// moved, the one being moved) have nothing left to move: the run is done, not failed, and
+// the photos of the others are moved.
+TEST_F(MigrationTest, RecordsDeletedWhileItRunsHaveNothingLeftToMove) {
+    storeOld({{"a", jpeg}, {"b", jpeg}, {"c", jpeg}});  // moved c, b, a in turn
+    auto history = controller();
+    auto other = controller();
+    static std::function<void()> meanwhile;
+    meanwhile = [&] {
+        auto context = other->layer->managedObjectContext();
+        const auto images = other->loadVistrelImages({"a", "c"}).value_or(vistrel::VistrelImages{});
+        ASSERT_EQ(images.size(), 2u);
+        for (const auto& image : images) context->deleteObject(image);
+        ASSERT_TRUE(other->saveContext());
+    };
+    // As the first photo (c's) is written beside its name, before the store's write lock.
+    platform::setFileStepObserver([](std::string_view step) {
+        if (step == "write: flushed")
+            if (auto act = std::exchange(meanwhile, nullptr)) act();
+    });
+    auto recorder = std::make_shared<Recorder>();
+    history->migrateWithDelegate(recorder);
+    RunLoop::runUntilIdle();
+    platform::setFileStepObserver(nullptr);
+    EXPECT_EQ(std::pair(recorder->finished, recorder->failed), std::pair(1, 0));
+    EXPECT_EQ(blobsByIdentifier(), (std::map<std::string, bool>{{"b", false}}));
+    EXPECT_TRUE(history->getPicture("b"));
+    EXPECT_FALSE(std::filesystem::exists(docs / "a.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(docs / "c.jpg"));
+    for (const auto& entry : std::filesystem::directory_iterator(docs))
+        EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
+}
+
 TEST_F(MigrationTest, ScreenRecordsTheMigrationOnlyWhenItIsDone) {
     testsupport::TempDir preferences;
     testsupport::ScopedEnv home("VISTREL_HOME", preferences.path().c_str());
