@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <fstream>
 #include <functional>
 #include <future>
 #include <set>
@@ -11,6 +12,7 @@
 #include "vistrel/model/image.hpp"
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/graphics/color.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/presentation/vistrel_image_view_model.hpp"
@@ -134,6 +136,44 @@ TEST_F(HistoryTest, ANewRecordReplacesThePhotoADeletedOneLeft) {
     EXPECT_TRUE(now && *now != *old && now == platform::graphics::encodeJpeg(picture(Color::blue()), 1.0));
     for (const auto& entry : std::filesystem::directory_iterator(docs))
         EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
+}
+
+// What a program that takes no lock does at a new photo's name while the kit clears it
+// (removes what had it, or writes a file there once it was set aside) costs no scan: the
+// record is saved with its photo, and nothing is left beside it.
+TEST_F(HistoryTest, ANameAProgramChangesAsItIsClearedStillTakesTheNewPhoto) {
+    const struct {
+        const char* name;
+        const char* step;
+        bool writes;
+    } rows[] = {
+        {"removed as it is set aside", "photo: setting aside", false},
+        {"written again once set aside", "photo: stamped", true},
+    };
+    const auto jpeg = platform::graphics::encodeJpeg(picture(Color::blue()), 1.0);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        docs = dir / row.step;
+        auto history = controller();
+        ASSERT_TRUE(history->retrieveImages());
+        static std::filesystem::path name;
+        static const char* step;
+        static bool writes;
+        name = history->picturePath("page"), step = row.step, writes = row.writes;
+        std::ofstream(name, std::ios::binary) << "what a deleted record left";
+        platform::setFileStepObserver([](std::string_view passed) {
+            if (passed != step) return;
+            platform::setFileStepObserver(nullptr);
+            if (writes) std::ofstream(name, std::ios::binary) << "another program's";
+            else std::filesystem::remove(name);
+        });
+        const auto recorded = history->loadOrCreateVistrelImage("doc", "page", "t", picture(Color::blue()), at(1));
+        platform::setFileStepObserver(nullptr);
+        EXPECT_TRUE(recorded);
+        EXPECT_EQ(platform::readFile(name, 64u << 20), jpeg);
+        for (const auto& entry : std::filesystem::directory_iterator(docs))
+            EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
+    }
 }
 
 TEST_F(HistoryTest, CallersOnOtherThreadsAreServedOnTheMainThread) {

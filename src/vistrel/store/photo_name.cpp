@@ -59,6 +59,7 @@ bool PhotoName::setAside() {
         return false;
     }
     SetAside moved{setAsidePathFor(path_, st.st_mtim), st.st_mtim, S_ISLNK(st.st_mode)};
+    platform::fileStep("photo: setting aside");
     if (::rename(path_.c_str(), moved.path.c_str()) != 0) {
         if (errno == ENOENT) return true;  // gone since the look: nothing has the name
         logRefusal(path_, "cannot be set aside until the new record is saved");
