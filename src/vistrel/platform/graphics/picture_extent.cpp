@@ -49,9 +49,10 @@ long long deflatedAtMost(long long raw) { return raw + raw / 8 + 1024; }
 // The framing of a PNG chunk: its length, its type and its checksum.
 constexpr long long kPngChunkFraming = 12;
 
-// The framing of a PNG's chunks of its pixels' data, as far as its decoder reads it
-// alike from memory: a chunk for each byte of their data at most, and beside them as
-// much as the metadata's allowance of chunks of no data.
+// The framing a PNG's chunks of its pixels' data may take: a chunk for each byte their
+// data may take (a writer that hands on each byte deflate gives as it comes), and beside
+// them the metadata's allowance of chunks of no data, which the decoder passes over as
+// it does from memory.
 long long pngPixelFramingAtMost(long long pixelDataAllowed) {
     return kPngChunkFraming * pixelDataAllowed + maxPictureMetadataBytes;
 }
