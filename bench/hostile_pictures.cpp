@@ -8,6 +8,8 @@
 // - a card's photo file that holds a progressive 4032 x 3024 JPEG followed by 100,000
 //   scans of a few bytes, and one of such a JPEG alone;
 // - a JPEG behind 200 MiB of APP1 segments that hold no Exif block, for a card;
+// - a card's photo file that holds a 4000 x 2000 PNG whose pixels' data (1.6 MB) comes in
+//   1.6 million chunks of one byte (21.4 MB);
 // - a PNG of 8000 x 8000 read under a bound of 16 M pixels, as an opened record's photo
 //   (the picture comes back at 4096 x 4096);
 // - progressive 4:2:0 JPEGs of 2880 x 1800 and 4032 x 3024, as a service sends them for
@@ -134,6 +136,13 @@ void BM_ProgressivePhotoFileForACard(benchmark::State& state) {
     photoFileForACard(state, temporaryFile(jpeg, 0), jpeg.size());
 }
 BENCHMARK(BM_ProgressivePhotoFileForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// Read as it comes, its chunks' framing (19.8 MB) within an allowance of its own.
+void BM_OneByteChunksPngFileForACard(benchmark::State& state) {
+    const std::string png = imagetest::gradientsInOneByteChunks(4000, 2000);
+    photoFileForACard(state, temporaryFile(png, 0), png.size());
+}
+BENCHMARK(BM_OneByteChunksPngFileForACard)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // Shown upright, only its first Exif block kept: what the decode holds beside its bytes is
 // its rows.

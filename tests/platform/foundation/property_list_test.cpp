@@ -338,6 +338,12 @@ Value walkedPastOneText(bool shared) {
     return Value(platform::Array(14, Value(std::move(twenty))));
 }
 
+// `count` equal texts of `length` bytes, each of its own storage (copies, none shared):
+// written once by their bytes, and read as one text shared among the references.
+Value equalTextsOfTheirOwn(std::uint64_t count, std::size_t length) {
+    return Value(platform::Array(count, Value(std::string(length, 'e'))));
+}
+
 }  // namespace
 
 // Files and values of hundreds of thousands of distinct values, as hosts keep them, read,
@@ -384,7 +390,13 @@ INSTANTIATE_TEST_SUITE_P(
         ManyValues{"keysOfTexts40", [] { return plisttest::dictionaryOfDistinctKeys(1'500'000, 10, 40); }, nullptr, 140},
         ManyValues{"longKeysOfOneTrue", [] { return plisttest::dictionaryOfDistinctKeys(300'000, 30, 0); }, nullptr, 140},
         ManyValues{"arrayOfTexts", nullptr, [] { return Value(distinctTexts(300'000, 20)); }, 0},
-        ManyValues{"arrayOfZeros", nullptr, [] { return Value(platform::Array(2'000'000, Value(Number::fromInt(0)))); }, 0}),
+        ManyValues{"arrayOfZeros", nullptr, [] { return Value(platform::Array(2'000'000, Value(Number::fromInt(0)))); }, 0},
+        // Equal texts written once, each reference counted as its reader walks them: up to
+        // the 256 MiB of texts it takes for a file that small, and one past it, written again
+        // with each where the value has it.
+        ManyValues{"equalTexts", nullptr, [] { return equalTextsOfTheirOwn(300'000, 100); }, 0},
+        ManyValues{"equalTextsUpToTheLeafBound", nullptr, [] { return equalTextsOfTheirOwn(256, 1 << 20); }, 0},
+        ManyValues{"equalTextsPastTheLeafBound", nullptr, [] { return equalTextsOfTheirOwn(257, 1 << 20); }, 0}),
     [](const testing::TestParamInfo<ManyValues>& info) { return std::string(info.param.name); });
 
 // The writer shares what its reader takes shared: a text and data of equal bytes stay a

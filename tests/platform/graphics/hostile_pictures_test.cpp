@@ -87,8 +87,9 @@ std::string photoAmongApp1Segments(int count) {
 }
 
 // A PNG of 1000 x 750 whose pixels' data is as long as its header lets it be (its rows as
-// deflate stores them at worst), in chunks of 95 bytes: 35,600 of them.
-std::string pngFillingItsDataAllowanceInSmallChunks() {
+// deflate stores them at worst, 3.4 MB), in chunks of `chunkBytes`: 35,600 of them of 95
+// bytes, 3.4 million of one byte.
+std::string pngFillingItsDataAllowanceInChunksOf(std::size_t chunkBytes) {
     constexpr int kWidth = 1000, kHeight = 750;
     const auto row = [](int y, std::uint8_t* rgba) {
         for (int x = 0; x < kWidth; ++x) {
@@ -105,7 +106,27 @@ std::string pngFillingItsDataAllowanceInSmallChunks() {
     }
     const std::size_t allowance = raw.size() + raw.size() / 8 + 1024;
     return imagetest::pngWithPixelData(imagetest::encodePngRows(kWidth, kHeight, row),
-                                       imagetest::storedZlib(raw, allowance), 95);
+                                       imagetest::storedZlib(raw, allowance), chunkBytes);
+}
+
+// The PNG with texts its decoder keeps (8 MB each at most) that bring its metadata (its
+// header and end chunks beside them) to 100 bytes within the metadata's allowance.
+std::string withTextsNearTheMetadataAllowance(std::string png) {
+    constexpr std::size_t kKept = 8'000'000, kFraming = 12, kHeaderAndEnd = 25 + 12;
+    const std::size_t last = maxPictureMetadataBytes - 100 - kHeaderAndEnd - 3 * kFraming - 2 * kKept;
+    for (const std::size_t text : {kKept, kKept, last}) png = imagetest::pngWithTextBeforeItsPixels(png, text);
+    return png;
+}
+
+// A PNG of 64 x 64 behind chunks of its pixels' data that hold none, as many as take their
+// framing's allowance (a chunk for each byte its data may take, and the metadata's
+// allowance beside) with its own in chunks of one byte, or past it with no end.
+std::string pngBehindEmptyPixelChunks(bool ending) {
+    const std::string png = imagetest::twoColourPng(64, 64, {255, 0, 0, 255}, {0, 0, 255, 128});
+    constexpr std::size_t kRaw = 64 * (1 + 64 * 4), kFraming = 12;
+    constexpr std::size_t kChunks = (kRaw + kRaw / 8 + 1024) + maxPictureMetadataBytes / kFraming;
+    if (!ending) return imagetest::pngBehindEmptyPixelChunks(png, 2 * kChunks, 1).substr(0, 8 + 25 + 2 * kChunks * kFraming);
+    return imagetest::pngBehindEmptyPixelChunks(png, kChunks - imagetest::pngPixelData(png).size(), 1);
 }
 
 TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
@@ -127,6 +148,7 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
     const std::string twelveMegapixels = imagetest::jpegWithoutItsEnd(kitJpeg(4032, 3024));
     const std::string noisyPhoto = noisyPng(1600, 1200);
     const std::string smallPhoto = imagetest::encodeJpeg(imagetest::Picture(64, 48, {90, 60, 30, 255}));
+    const std::string oneByteChunks = imagetest::gradientsInOneByteChunks(4000, 2000);
     const std::string compressedTexts =
         imagetest::pngWithCompressedTexts(imagetest::twoColourPng(64, 64, {255, 0, 0, 255}, {0, 0, 255, 128}), 100,
                                           7'900'000);
@@ -193,9 +215,21 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         {"PNG of 64 x 64 behind compressed texts of 800 MB", compressedTexts, 0, 96, 96, {}, 64, 64, 8},
         {"PNG of 64 x 64 behind compressed texts of 800 MB, from its file", compressedTexts, 1, 96, 96, {}, 64, 64,
          8},
-        // The allowance of the pixels' data counts their data, not the framing of its chunks.
+        // The allowance of the pixels' data counts their data, not the framing of its chunks;
+        // that framing keeps to an allowance of its own, whatever the metadata beside it.
         {"PNG whose pixels' data fills its allowance in chunks of 95 bytes, from its file",
-         pngFillingItsDataAllowanceInSmallChunks(), 1, 0, 0, {}, 1000, 750, 8},
+         pngFillingItsDataAllowanceInChunksOf(95), 1, 0, 0, {}, 1000, 750, 8},
+        {"PNG whose pixels' data fills its allowance in chunks of one byte, from its file",
+         pngFillingItsDataAllowanceInChunksOf(1), 1, 0, 0, {}, 1000, 750, 8},
+        {"PNG of 4000 x 2000 whose pixels' data comes in 1.6 million chunks of one byte, from its file",
+         oneByteChunks, 1, 345, 376, {}, 752, 376, 8},
+        {"PNG of 4000 x 2000 in 1.6 million chunks of one byte behind texts near the metadata's allowance, from its file",
+         withTextsNearTheMetadataAllowance(oneByteChunks), 1, 345, 376, {}, 752, 376, 8},
+        {"PNG of 64 x 64 whose pixels' chunks, most of them empty, take their framing's allowance, from its file",
+         pngBehindEmptyPixelChunks(true), 1, 0, 0, {}, 64, 64, 8},
+        // Chunks of no data that never end are read as far as that allowance.
+        {"PNG of 64 x 64 whose pixels' chunks hold no data and never end, from its file",
+         pngBehindEmptyPixelChunks(false), 1, 0, 0, {}, 0, 0, 8, 18},
         // Rows of 4,097 bytes: 2.1 MB, at most 2.4 MB as deflate stores them; data that
         // never ends is read no further.
         {"PNG of 1024 x 512 whose pixels' data never ends, from its file",

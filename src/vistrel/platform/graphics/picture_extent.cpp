@@ -46,6 +46,17 @@ long long pngRawBytes(long long width, long long height, long long bitsPerPixel,
 // headers and checksum.
 long long deflatedAtMost(long long raw) { return raw + raw / 8 + 1024; }
 
+// The framing of a PNG chunk: its length, its type and its checksum.
+constexpr long long kPngChunkFraming = 12;
+
+// The framing a PNG's chunks of its pixels' data may take: a chunk for each byte their
+// data may take (a writer that hands on each byte deflate gives as it comes), and beside
+// them the metadata's allowance of chunks of no data, which the decoder passes over as
+// it does from memory.
+long long pngPixelFramingAtMost(long long pixelDataAllowed) {
+    return kPngChunkFraming * pixelDataAllowed + maxPictureMetadataBytes;
+}
+
 // The size of a GIF's colour table from its flags: none, or 3 bytes for each of 2^(n+1)
 // colours.
 std::size_t gifColourTable(unsigned flags) { return flags & 0x80 ? std::size_t(3) << ((flags & 7) + 1) : 0; }
@@ -121,7 +132,7 @@ std::optional<std::size_t> PictureExtent::pngLength(const ByteWindow& bytes) {
         const std::string_view type = bytes.part(at_ + 4, 4);
         if (length > 0x7fffffffu || !std::all_of(type.begin(), type.end(), [](char c) { return isLetter(std::uint8_t(c)); }))
             return at_;
-        const long long chunk = 12LL + length;
+        const long long chunk = kPngChunkFraming + length;
         const std::size_t next = at_ + static_cast<std::size_t>(chunk);
         if (at_ == 8 && type == "IHDR" && length >= 13) {
             if (at_ + 8 + 13 > bytes.end()) return std::nullopt;
@@ -133,15 +144,18 @@ std::optional<std::size_t> PictureExtent::pngLength(const ByteWindow& bytes) {
                 (interlaced && width * height > limits_.maxWholePixels))
                 return next;
             pixelDataAllowed_ = deflatedAtMost(pngRawBytes(width, height, bits, interlaced));
-            bound(8 + maxPictureMetadataBytes + pixelDataAllowed_);
+            pixelFramingAllowed_ = pngPixelFramingAtMost(pixelDataAllowed_);
+            bound(8 + maxPictureMetadataBytes + pixelDataAllowed_ + pixelFramingAllowed_);
         }
         if (type == "IDAT") {
             // The pixels' data: at most their raw rows as deflate stores them at worst. Its
-            // chunks' framing counts as metadata, so that data cut into many small chunks
-            // keeps all its room, and chunks of no data do not go on without end.
-            if (pixelData_ + length > pixelDataAllowed_ || metadata_ + 12 > maxPictureMetadataBytes) return at_;
+            // chunks' framing keeps to an allowance of its own, so that data cut into the
+            // smallest chunks keeps all its room beside any metadata, and chunks of no data
+            // do not go on without end.
+            if (pixelData_ + length > pixelDataAllowed_ || pixelFraming_ + kPngChunkFraming > pixelFramingAllowed_)
+                return at_;
             pixelData_ += length;
-            metadata_ += 12;
+            pixelFraming_ += kPngChunkFraming;
         } else if (isAncillary(type) && length > kPngLongestChunkKept) {
             // Metadata the decoder would pass over: left out, never read.
             leftOut_.emplace_back(at_, next);

@@ -35,10 +35,11 @@ public:
     // header when that header is over the limits (its decode refuses the picture there).
     // A picture that neither ends nor breaks takes at most the compressed data its pixels
     // can have beside its metadata: a PNG the data of its pixels' chunks up to its raw
-    // rows as deflate stores them at worst, and beside them its other chunks and the
-    // framing of those of its pixels up to maxPictureMetadataBytes, but for chunks its
-    // decoder passes over unread, which are left out (a chunk past its allowance ends the
-    // picture where it starts); a GIF the
+    // rows as deflate stores them at worst, the framing of those chunks up to one chunk
+    // for each byte of that data and maxPictureMetadataBytes beside, and beside them its
+    // other chunks up to maxPictureMetadataBytes, but for chunks its decoder passes over
+    // unread, which are left out (a chunk past its allowance ends the picture where it
+    // starts); a GIF the
     // bound of its frames' data beside maxPictureMetadataBytes; a JPEG its header (up to
     // its first scan, within maxPictureMetadataBytes), then as many bytes of scans as its
     // decoder's coefficients take (two a sample) and a megabyte of the segments between
@@ -70,9 +71,11 @@ private:
     long long screenPixels_ = 0;     // a GIF's
     long long frames_ = 0;           // a GIF's, so far
     bool headerRead_ = false;        // a JPEG's, up to its first scan
-    long long metadata_ = 0;         // a PNG's chunks beside its pixels' data, and their framing, so far
+    long long metadata_ = 0;         // a PNG's chunks beside its pixels' data, so far
     long long pixelData_ = 0;        // the data of a PNG's chunks of its pixels' data, so far
+    long long pixelFraming_ = 0;     // and the framing of those chunks
     long long pixelDataAllowed_ = 0;  // by a PNG's header
+    long long pixelFramingAllowed_ = 0;
     std::vector<std::pair<std::size_t, std::size_t>> leftOut_;  // a PNG's chunks passed over
     // Where the picture is cut as far as its bytes tell: its metadata, then the data of
     // its pixels (a GIF's frames, one after the other) as their headers come.
