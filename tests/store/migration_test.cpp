@@ -35,6 +35,24 @@ struct MigrationTest : StoreTest {
             result[image->identifier().value_or("-")] = image->picture().has_value();
         return result;
     }
+
+    // Runs the migration of `history` to its end, another host sharing the store acting as
+    // `meanwhile` says once the first photo is written beside its name, before the store's
+    // write lock is taken.
+    static std::shared_ptr<Recorder> migrate(vistrel::PersistanceController& history, std::function<void()> act) {
+        static std::function<void()> meanwhile;
+        meanwhile = std::move(act);
+        platform::setFileStepObserver([](std::string_view step) {
+            if (step == "write: flushed")
+                if (auto acting = std::exchange(meanwhile, nullptr)) acting();
+        });
+        auto recorder = std::make_shared<Recorder>();
+        history.migrateWithDelegate(recorder);
+        RunLoop::runUntilIdle();
+        platform::setFileStepObserver(nullptr);
+        EXPECT_FALSE(meanwhile) << "the other host never acted";
+        return recorder;
+    }
 };
 
 TEST_F(MigrationTest, MovesEveryPhotoBeyondTheHistorySizeAndKeepsWhatItCannotRead) {
@@ -203,18 +221,7 @@ TEST_F(MigrationTest, WritesAPhotoOnlyForARecordThatStillHoldsIt) {
         storeOld({{"r", jpeg}});
         auto history = controller();
         auto other = controller();
-        // Once the photo is written beside its name, before the store's write lock is taken.
-        static std::function<void()> meanwhile;
-        meanwhile = [&] { row.act(*other); };
-        platform::setFileStepObserver([](std::string_view step) {
-            if (step == "write: flushed")
-                if (auto act = std::exchange(meanwhile, nullptr)) act();
-        });
-        auto recorder = std::make_shared<Recorder>();
-        history->migrateWithDelegate(recorder);
-        RunLoop::runUntilIdle();
-        platform::setFileStepObserver(nullptr);
-        EXPECT_FALSE(meanwhile);
+        const auto recorder = migrate(*history, [&] { row.act(*other); });
         EXPECT_EQ(std::pair(recorder->finished, recorder->failed), std::pair(1, 0));
         EXPECT_EQ(platform::readFile(docs / "r.jpg", 64u << 20), red);
         EXPECT_EQ(sqlInteger(docs / "VistrelData.sqlite", "SELECT count(*) FROM VistrelImage WHERE identifier = 'r'"), 1);
@@ -231,23 +238,13 @@ TEST_F(MigrationTest, RecordsDeletedWhileItRunsHaveNothingLeftToMove) {
     storeOld({{"a", jpeg}, {"b", jpeg}, {"c", jpeg}});  // moved c, b, a in turn
     auto history = controller();
     auto other = controller();
-    static std::function<void()> meanwhile;
-    meanwhile = [&] {
+    const auto recorder = migrate(*history, [&] {  // as c's photo is written
         auto context = other->layer->managedObjectContext();
         const auto images = other->loadVistrelImages({"a", "c"}).value_or(vistrel::VistrelImages{});
         ASSERT_EQ(images.size(), 2u);
         for (const auto& image : images) context->deleteObject(image);
         ASSERT_TRUE(other->saveContext());
-    };
-    // As the first photo (c's) is written beside its name, before the store's write lock.
-    platform::setFileStepObserver([](std::string_view step) {
-        if (step == "write: flushed")
-            if (auto act = std::exchange(meanwhile, nullptr)) act();
     });
-    auto recorder = std::make_shared<Recorder>();
-    history->migrateWithDelegate(recorder);
-    RunLoop::runUntilIdle();
-    platform::setFileStepObserver(nullptr);
     EXPECT_EQ(std::pair(recorder->finished, recorder->failed), std::pair(1, 0));
     EXPECT_EQ(blobsByIdentifier(), (std::map<std::string, bool>{{"b", false}}));
     EXPECT_TRUE(history->getPicture("b"));
