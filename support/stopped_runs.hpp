@@ -26,10 +26,12 @@ namespace testsupport {
 
 // Starts this program with the arguments (after its own name) and the environment
 // variables ("NAME=value") added to this process's (in place of its own of those names), its standard output (and its errors,
-// with `errorsToo`) into `output`. Gives the child, or -1 when it could not start.
+// with `errorsToo`) into `output`. Gives the child, or -1 when it could not start. Its
+// name (its first argument, which names the program it runs as) is `programName`.
 inline pid_t startThisProgram(std::vector<std::string> arguments, std::vector<std::string> variables,
-                              const std::filesystem::path& output, bool errorsToo) {
-    arguments.insert(arguments.begin(), "/proc/self/exe");
+                              const std::filesystem::path& output, bool errorsToo,
+                              std::string programName = "/proc/self/exe") {
+    arguments.insert(arguments.begin(), std::move(programName));
     std::vector<char*> argv, environment;
     for (auto& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);
@@ -49,7 +51,7 @@ inline pid_t startThisProgram(std::vector<std::string> arguments, std::vector<st
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (errorsToo) posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     pid_t child = 0;
-    const int spawned = ::posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), environment.data());
+    const int spawned = ::posix_spawn(&child, "/proc/self/exe", &actions, nullptr, argv.data(), environment.data());
     posix_spawn_file_actions_destroy(&actions);
     return spawned == 0 ? child : -1;
 }

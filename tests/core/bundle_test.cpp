@@ -10,6 +10,7 @@
 #include "support/temp_dir.hpp"
 #include "vistrel/core/data_directory.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/platform/foundation/directories.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/locale.hpp"
 #include "vistrel/platform/foundation/log.hpp"
@@ -69,15 +70,21 @@ TEST(VistrelBundleTest, FoundByIdentifierWithTheEnvironmentFirst) {
     EXPECT_EQ(bundle->bundlePath(), std::filesystem::canonical(dir / "My.bundle"));
 }
 
-TEST(DataDirectoryTest, WithoutItsOwnVariableFollowsTheDesktopRules) {
+// The app's own folder under the kit's shared one, made, unless VISTREL_HOME names one.
+TEST(DataDirectoryTest, WithoutItsOwnVariableIsTheAppsFolderUnderTheKitsByTheDesktopRules) {
+    testsupport::TempDir dir;
+    const std::string program(platform::programName());
     testsupport::ScopedEnv home("VISTREL_HOME", nullptr);
     {
-        testsupport::ScopedEnv xdg("XDG_DATA_HOME", "/tmp/xdg");
-        EXPECT_EQ(vistrel::dataDirectory(), "/tmp/xdg/vistrel");
+        testsupport::ScopedEnv xdg("XDG_DATA_HOME", (dir / "xdg").c_str());
+        EXPECT_EQ(vistrel::dataDirectory(), dir / "xdg/vistrel/apps" / program);
     }
-    testsupport::ScopedEnv xdg("XDG_DATA_HOME", nullptr);
-    testsupport::ScopedEnv user("HOME", "/home/someone");
-    EXPECT_EQ(vistrel::dataDirectory(), "/home/someone/.local/share/vistrel");
+    testsupport::ScopedEnv xdg("XDG_DATA_HOME", "relative/ignored");
+    testsupport::ScopedEnv user("HOME", (dir / "home").c_str());
+    EXPECT_EQ(vistrel::dataDirectory(), dir / "home/.local/share/vistrel/apps" / program);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "home/.local/share/vistrel/apps" / program));
+    testsupport::ScopedEnv own("VISTREL_HOME", (dir / "own").c_str());
+    EXPECT_EQ(vistrel::dataDirectory(), dir / "own");
 }
 
 // A copy of the kit's bundle whose Info.plist or strings table is a FIFO that no writer

@@ -1,16 +1,41 @@
 #include "vistrel/core/data_directory.hpp"
 
 #include <cstdlib>
+#include <map>
+#include <mutex>
+#include <system_error>
+
+#include "vistrel/core/app_data_folder.hpp"
+#include "vistrel/platform/foundation/directories.hpp"
+#include "vistrel/platform/foundation/folder_name.hpp"
 
 namespace vistrel {
 
-std::filesystem::path dataDirectory() {
-    if (const char* home = std::getenv("VISTREL_HOME"); home && *home) return home;
+namespace {
+
+std::mutex gMutex;
+// The app's folder of each shared folder this process resolved.
+std::map<std::filesystem::path, std::filesystem::path> gResolved;
+
+std::filesystem::path sharedDataDirectory() {
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
         return std::filesystem::path(xdg) / "vistrel";
     if (const char* home = std::getenv("HOME"); home && *home)
         return std::filesystem::path(home) / ".local/share/vistrel";
-    return std::filesystem::temp_directory_path() / "vistrel";
+    std::error_code ec;
+    const std::filesystem::path temporary = std::filesystem::temp_directory_path(ec);
+    return (ec ? std::filesystem::path("/tmp") : temporary) / "vistrel";
+}
+
+}  // namespace
+
+std::filesystem::path dataDirectory() {
+    if (const char* home = std::getenv("VISTREL_HOME"); home && *home) return home;
+    const std::filesystem::path shared = sharedDataDirectory();
+    std::lock_guard lock(gMutex);
+    if (const auto found = gResolved.find(shared); found != gResolved.end()) return found->second;
+    return gResolved.emplace(shared, appDataFolder(shared, platform::folderNameFor(platform::programName())))
+        .first->second;
 }
 
 }  // namespace vistrel

@@ -52,7 +52,9 @@ std::filesystem::path CoreDataLayer::applicationDocumentsDirectory() {
     if (!documentsResolved_) {
         // Resolved once, on first use (the store opens there): a link on the way that is
         // later pointed elsewhere must not send the photos away from their store.
-        const std::filesystem::path folder = documentsDirectory_.value_or(dataDirectory());
+        // The kit's data folder only when none was given: finding it takes over what an
+        // earlier version left in the shared folder.
+        const std::filesystem::path folder = documentsDirectory_ ? *documentsDirectory_ : dataDirectory();
         std::error_code ec;
         std::filesystem::path resolved = std::filesystem::weakly_canonical(folder, ec);
         documentsDirectory_ = ec ? folder : std::move(resolved);

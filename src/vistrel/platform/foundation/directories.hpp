@@ -2,6 +2,7 @@
 // Where the application keeps its data.
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace platform {
 
@@ -9,5 +10,9 @@ namespace platform {
 // else ~/.local/share/<program name>.
 std::filesystem::path applicationDataDirectory();
 void setApplicationDataDirectory(std::optional<std::filesystem::path> folder);
+
+// The name the program was started by: the last part of its first argument, which may be
+// empty, "." or ".." (platform::folderNameFor makes it a folder name).
+std::string_view programName();
 
 }  // namespace platform

@@ -1,0 +1,144 @@
+#include "vistrel/core/app_data_folder.hpp"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "vistrel/core/earlier_shared_data.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/directories.hpp"
+#include "vistrel/platform/foundation/file_lock.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
+#include "vistrel/platform/foundation/log.hpp"
+
+namespace vistrel {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kAppsFolder = "apps";
+constexpr std::string_view kTakingOverMark = ".taking-over-";
+constexpr std::string_view kLockName = ".takeover.lock";
+// A holder only renames entries within one file system, and its death lets the lock go: a
+// wait this long is for a holder stopped, not one at work. Past it the app's folder is
+// used as it is, and nothing of the shared folder is taken.
+constexpr std::chrono::seconds kLockBound{30};
+
+void logLine(std::string_view line) { platform::log(platform::escapeControlCharacters(line)); }
+
+bool hasEntry(const fs::path& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+// Renames, never over what has the new name (a file, or a folder even empty). Gives 0 or
+// the error.
+int renameWithoutReplacing(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // A file system without that rename: under the lock nothing else names entries in
+    // the folders of the apps, nor takes what earlier versions left.
+    if (hasEntry(to)) return EEXIST;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+}
+
+// The names of the folders being made that runs stopped on the way left in `apps`.
+std::vector<std::string> foldersBeingMade(const fs::path& apps) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(apps, ec), end; !ec && it != end; it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.starts_with(kTakingOverMark) && name.size() > kTakingOverMark.size() &&
+            it->symlink_status(ec).type() == fs::file_type::directory)
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.push_back(it->path().filename().string());
+    return names;
+}
+
+// Moves what earlier versions left in `shared` into `making`, then renames `making` into
+// place as `folder`. An entry that cannot be moved is left where it is (said in a line):
+// the rest are no less the app's. A folder being made that cannot be put in place (its
+// app's folder was made meanwhile by a start that gave up waiting for the lock) stays,
+// said in a line, until it can.
+void takeOver(const fs::path& shared, const fs::path& making, const fs::path& folder, bool withOldPreferences) {
+    for (const std::string& name : earlierDataIn(shared, withOldPreferences)) {
+        if (const int error = renameWithoutReplacing(shared / name, making / name)) {
+            // Gone meanwhile (a journal its store removed, say): nothing to take.
+            if (error != ENOENT)
+                logLine(platform::concatenate("data folder :: ", (shared / name).string(), " not taken over into ",
+                                              making.string(), ": ", std::strerror(error)));
+            continue;
+        }
+        platform::fileStep("takeover: moved");
+    }
+    const std::string taken = describeEarlierData(namesIn(making));
+    if (const int error = renameWithoutReplacing(making, folder)) {
+        logLine(platform::concatenate("data folder :: ", making.string(), " not put in place as ", folder.string(), ": ",
+                                      std::strerror(error)));
+        return;
+    }
+    platform::fileStep("takeover: in place");
+    logLine(platform::concatenate("data folder :: what an earlier version left in ", shared.string(), " (", taken,
+                                  ") taken over into ", folder.string()));
+}
+
+// Whether the host's own data folder is the shared one (a host named like the kit): its
+// standard defaults' "preferences.plist" there is the host's.
+bool isTheHostsOwnFolder(const fs::path& shared) {
+    std::error_code ec;
+    return fs::equivalent(platform::applicationDataDirectory(), shared, ec);
+}
+
+}  // namespace
+
+std::filesystem::path appDataFolder(const std::filesystem::path& shared, std::string_view program) {
+    const fs::path apps = shared / kAppsFolder;
+    const fs::path folder = apps / program;
+    if (hasEntry(folder) && foldersBeingMade(apps).empty()) return folder;
+
+    platform::fileStep("takeover: taking the lock");
+    platform::FileLock::Failure failure{};
+    const auto lock = platform::FileLock::take(apps / kLockName, kLockBound, &failure);
+    if (!lock) {
+        logLine(platform::concatenate("data folder :: the lock ", (apps / kLockName).string(),
+                                      failure == platform::FileLock::Failure::timedOut ? " was held too long"
+                                                                                         : " cannot be taken",
+                                      ": nothing that an earlier version left in ", shared.string(), " is taken"));
+        return folder;
+    }
+    platform::fileStep("takeover: lock taken");
+    const bool withOldPreferences = !isTheHostsOwnFolder(shared);
+    for (const std::string& making : foldersBeingMade(apps))
+        takeOver(shared, apps / making, apps / making.substr(kTakingOverMark.size()), withOldPreferences);
+    if (hasEntry(folder)) return folder;
+
+    if (!earlierDataIn(shared, withOldPreferences).empty()) {
+        const fs::path making = apps / platform::concatenate(kTakingOverMark, program);
+        if (::mkdir(making.c_str(), 0777) == 0) {
+            platform::fileStep("takeover: folder made");
+            takeOver(shared, making, folder, withOldPreferences);
+            return folder;
+        }
+        logLine(platform::concatenate("data folder :: ", making.string(), " cannot be made: ", std::strerror(errno)));
+    }
+    if (::mkdir(folder.c_str(), 0777) == 0) platform::fileStep("takeover: own folder made");
+    return folder;
+}
+
+}  // namespace vistrel

@@ -1,0 +1,599 @@
+// Each app's own data folder under the kit's shared one, and what earlier versions left in
+// the shared folder taken over once. The apps are this very test program started again
+// under other names (a program's name is the first argument it is started with), with
+// XDG_DATA_HOME in the test's own folder and no VISTREL_HOME.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "noisy_picture.hpp"
+#include "stopped_runs.hpp"
+#include "support/temp_dir.hpp"
+#include "vistrel/core/data_directory.hpp"
+#include "vistrel/core/kit_defaults.hpp"
+#include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/core/vistrel_pref.hpp"
+#include "vistrel/platform/dispatch/run_loop.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/user_defaults.hpp"
+#include "vistrel/store/persistance_controller.hpp"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vistrel::VistrelPref;
+
+// What a child does, as these variables say.
+constexpr const char* kResultVariable = "VISTREL_APP_RESULT";  // where it writes its folder, key and history
+constexpr const char* kKeyVariable = "VISTREL_APP_KEY";        // the API key it sets (else another preference)
+constexpr const char* kRecordVariable = "VISTREL_APP_RECORD";  // the identifier of a scan it records
+constexpr const char* kStartVariable = "VISTREL_APP_START";    // "<ready> <go>": signals, then waits, to start
+// "<tell> <go> <stop at>": it only finds its folder, telling each step on a pipe end (-1:
+// none) and waiting at each for a word on another (-1: none), or stopped dead at a step
+// (0: none).
+constexpr const char* kStepsVariable = "VISTREL_APP_STEPS";
+
+constexpr std::string_view kTakenOver = "taken over into ";
+
+}  // namespace
+
+// The child: a host of the kit named as it was started. It sets its key (or, without one,
+// another preference), records a scan, and writes its data folder, its key and the
+// identifiers of its history, a line each.
+TEST(AppDataFolderChild, DISABLED_RunAsAnApp) {
+    const char* result = std::getenv(kResultVariable);
+    if (!result) GTEST_SKIP() << "run by the tests of the apps' data folders";
+    if (const char* start = std::getenv(kStartVariable)) {
+        int ready = -1, go = -1;
+        ASSERT_EQ(std::sscanf(start, "%d %d", &ready, &go), 2);
+        testsupport::ProcessSignal::give(ready);
+        ASSERT_TRUE(testsupport::ProcessSignal::waitFor(go));
+    }
+    if (const char* key = std::getenv(kKeyVariable))
+        VistrelPref::setApiKey(key);
+    else
+        VistrelPref::setUseBlackAndWhite(true);
+    auto history = std::make_shared<vistrel::PersistanceController>();
+    if (const char* record = std::getenv(kRecordVariable)) {
+        ASSERT_TRUE(history->loadOrCreateVistrelImage(std::string("doc-") + record, record, "a page",
+                                                      testsupport::noisyPicture(1, 32, 16),
+                                                      vistrel::Date(std::chrono::seconds(1'700'000'000))));
+    }
+    std::string identifiers;
+    for (const auto& image : history->retrieveImages().value_or(vistrel::VistrelImages{}))
+        identifiers += image->identifier().value_or("?") + " ";
+    std::ofstream(result) << vistrel::dataDirectory().string() << '\n'
+                          << VistrelPref::getApiKey().value_or("") << '\n'
+                          << identifiers << '\n';
+    platform::dispatch::RunLoop::runUntilIdle();
+}
+
+// The child: finds its data folder, acting at each step as kStepsVariable says, and tells
+// "ended" once it has it.
+TEST(AppDataFolderChild, DISABLED_FindTheFolderStepByStep) {
+    const char* steps = std::getenv(kStepsVariable);
+    if (!steps) GTEST_SKIP() << "run by the tests of the takeover's steps";
+    testsupport::StepActions actions;
+    ASSERT_EQ(std::sscanf(steps, "%d %d %d", &actions.tellFd, &actions.waitFd, &actions.stopAt), 3);
+    actions.meetEachTime = true;
+    testsupport::actAtSteps(actions);
+    vistrel::dataDirectory();
+    testsupport::stopActingAtSteps();
+    if (actions.tellFd >= 0) {
+        ASSERT_EQ(::write(actions.tellFd, "ended\n", 6), 6);
+    }
+}
+
+namespace {
+
+// The kit's shared folder in the test's own, and apps started over it.
+struct SharedFolder {
+    testsupport::TempDir dir;
+    fs::path xdg = dir / "xdg";
+    fs::path shared = xdg / "vistrel";
+    fs::path apps = shared / "apps";
+    int started = 0;
+
+    // Starts the child test as the app `app` with the variables: its output into a file
+    // whose path it gives.
+    std::pair<pid_t, fs::path> start(const std::string& app, const char* test, std::vector<std::string> variables) {
+        const fs::path output = dir / ("output-" + std::to_string(++started));
+        fs::create_directories(dir / "children");
+        variables.insert(variables.end(),
+                         {"XDG_DATA_HOME=" + xdg.string(), "VISTREL_HOME=", "HOME=" + (dir / "home").string(),
+                          "TMPDIR=" + (dir / "children").string(),
+                          std::string("VISTREL_BUNDLE_PATH=") + VISTREL_BUILD_BUNDLE});
+        const pid_t child = testsupport::startThisProgram(
+            {"--gtest_also_run_disabled_tests", std::string("--gtest_filter=AppDataFolderChild.") + test},
+            std::move(variables), output, true, app);
+        return {child, output};
+    }
+};
+
+std::string readAll(const fs::path& file) { return platform::readFile(file, 64u << 20).value_or(""); }
+
+// What an app saw, and what it logged.
+struct AppSaw {
+    std::string folder, key, history, log;
+};
+
+// Waits for a child started by runAsAnApp to end, which must end well.
+AppSaw finishApp(pid_t child, const fs::path& output, const fs::path& result) {
+    const int status = testsupport::waitForChild(child);
+    AppSaw saw;
+    saw.log = readAll(output);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status << ":\n" << saw.log;
+    std::ifstream lines(result);
+    std::getline(lines, saw.folder);
+    std::getline(lines, saw.key);
+    std::getline(lines, saw.history);
+    return saw;
+}
+
+struct StartedApp {
+    pid_t pid;
+    fs::path output, result;
+};
+
+StartedApp startApp(SharedFolder& folder, const std::string& app, std::vector<std::string> variables) {
+    const fs::path result = folder.dir / ("result-" + std::to_string(folder.started + 1));
+    variables.push_back(std::string(kResultVariable) + "=" + result.string());
+    auto [pid, output] = folder.start(app, "DISABLED_RunAsAnApp", std::move(variables));
+    return {pid, output, result};
+}
+
+AppSaw runApp(SharedFolder& folder, const std::string& app, std::vector<std::string> variables = {}) {
+    const StartedApp started = startApp(folder, app, std::move(variables));
+    return finishApp(started.pid, started.output, started.result);
+}
+
+std::size_t countOf(std::string_view text, std::string_view what) {
+    std::size_t count = 0;
+    for (auto at = text.find(what); at != std::string_view::npos; at = text.find(what, at + 1)) ++count;
+    return count;
+}
+
+// The names directly in a folder.
+std::set<std::string> namesIn(const fs::path& folder) {
+    std::set<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.insert(it->path().filename().string());
+    return names;
+}
+
+// The files under the entries of `root` named, by their paths under it, with their bytes.
+std::map<std::string, std::string> filesUnder(const fs::path& root, const std::set<std::string>& names) {
+    std::map<std::string, std::string> files;
+    for (const std::string& name : names) {
+        if (fs::is_regular_file(fs::symlink_status(root / name))) files[name] = readAll(root / name);
+        std::error_code ec;
+        if (fs::is_directory(fs::symlink_status(root / name)))
+            for (fs::recursive_directory_iterator it(root / name, ec), end; !ec && it != end; it.increment(ec))
+                if (it->is_regular_file()) files[fs::relative(it->path(), root).string()] = readAll(it->path());
+    }
+    return files;
+}
+
+// What an earlier version left, written as it left it, and what a user put beside it.
+const std::map<std::string, std::string> kEarlierFiles = {
+    {"io.vistrel.sdk.plist", "the kit's preferences"},
+    {"preferences.plist", "the kit's preferences of an even earlier version"},
+    {"VistrelData.sqlite", "the store"},
+    {"VistrelData.sqlite-wal", "its journal"},
+    {"page.jpg", "a record's photo"},
+    {"page.jpg.staged-6", "a photo staged for a record"},
+    {"Events/event.ics", "an event"},
+    {"Contacts/contact.vcf", "a contact"},
+};
+const std::set<std::string> kEarlierNames = {"io.vistrel.sdk.plist", "preferences.plist", "VistrelData.sqlite",
+                                             "VistrelData.sqlite-wal", "page.jpg", "page.jpg.staged-6",
+                                             "Events", "Contacts"};
+const std::map<std::string, std::string> kUsersFiles = {
+    {"notes.txt", "a user's notes"},
+    {"page.png", "a user's picture"},
+    {"page.jpeg", "another"},
+    {"VistrelData.sqlite.copy", "a user's copy of the store"},
+    {"sha256.abc.jpg", "no digest"},
+    {"io.vistrel.sdk.defaults.lock", ""},
+    {"Pictures/page.jpg", "a user's folder"},
+};
+
+void layOutEarlierFolder(const fs::path& shared) {
+    for (const auto& files : {kEarlierFiles, kUsersFiles})
+        for (const auto& [path, bytes] : files) {
+            fs::create_directories((shared / path).parent_path());
+            std::ofstream(shared / path, std::ios::binary) << bytes;
+        }
+    fs::create_symlink("page.jpg", shared / "link.jpg");
+}
+
+// Where each entry an earlier version left is: directly in the shared folder (""), or in
+// a folder of "apps" (an app's, or one being made for an app). Each must be in exactly one
+// place, and all that left the shared folder in one and the same app's folder (or the one
+// being made for it): `holder` is that app once known, and may not change.
+void expectEachInOnePlace(const fs::path& shared, std::string& holder) {
+    std::set<std::string> places = {""};
+    for (const std::string& name : namesIn(shared / "apps"))
+        if (fs::is_directory(fs::symlink_status(shared / "apps" / name))) places.insert(name);
+    for (const std::string& name : kEarlierNames) {
+        std::vector<std::string> found;
+        for (const std::string& place : places)
+            if (fs::exists(fs::symlink_status(place.empty() ? shared / name : shared / "apps" / place / name)))
+                found.push_back(place);
+        ASSERT_EQ(found.size(), 1u) << name << " is in " << found.size() << " places";
+        if (found.front().empty()) continue;
+        std::string app = found.front();
+        if (app.starts_with(".taking-over-")) app.erase(0, std::string_view(".taking-over-").size());
+        if (holder.empty()) holder = app;
+        EXPECT_EQ(app, holder) << name << " is with another app";
+    }
+}
+
+// Everything an earlier version left is whole in the folder of `app`, nothing of it in the
+// shared folder, no folder is being made, and what the user put there is as it was.
+void expectTakenOverWhole(const fs::path& shared, const std::string& app) {
+    EXPECT_EQ(filesUnder(shared / "apps" / app, kEarlierNames), kEarlierFiles) << app;
+    std::set<std::string> left = namesIn(shared);
+    EXPECT_EQ(left.erase("apps"), 1u);
+    EXPECT_EQ(left, (std::set<std::string>{"link.jpg", "notes.txt", "page.png", "page.jpeg",
+                                           "VistrelData.sqlite.copy", "sha256.abc.jpg",
+                                           "io.vistrel.sdk.defaults.lock", "Pictures"}));
+    EXPECT_EQ(filesUnder(shared, left), kUsersFiles);
+    EXPECT_TRUE(fs::is_symlink(shared / "link.jpg"));
+    for (const std::string& name : namesIn(shared / "apps")) EXPECT_FALSE(name.starts_with(".taking-over-")) << name;
+}
+
+struct AppDataFolderTest : ::testing::Test {
+    void SetUp() override { vistrel::overrideBundleLocations(std::vector<fs::path>{VISTREL_BUILD_BUNDLE}); }
+    void TearDown() override {
+        platform::dispatch::RunLoop::runUntilIdle();
+        vistrel::overrideBundleLocations(std::nullopt);
+        vistrel::reopenKitDefaults();
+    }
+};
+
+}  // namespace
+
+// Apps of many names, one after the other: each sets its key and records a scan, then each
+// sets another preference. Each keeps its own key and history, in a folder of its own in
+// the kit's "apps", whatever its name: one of an entry an earlier version left, one that is
+// no folder's name ("", ".", ".."), one holding what a folder name escapes, or longer
+// than a name can be.
+TEST_F(AppDataFolderTest, EachProgramNameKeepsItsOwnKeyAndHistory) {
+    SharedFolder folder;
+    const std::vector<std::string> names = {"alpha", "beta",  "Events", "VistrelData.sqlite", "page.jpg",
+                                            "..",    ".",     "",       "%2E.",               ".hidden",
+                                            std::string(300, 'n'),      std::string(300, 'n') + "o"};
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const AppSaw saw = runApp(folder, names[i],
+                                  {std::string(kKeyVariable) + "=key-" + std::to_string(i),
+                                   std::string(kRecordVariable) + "=scan-" + std::to_string(i)});
+        EXPECT_EQ(saw.key, "key-" + std::to_string(i)) << i;
+    }
+    std::set<std::string> folders;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        SCOPED_TRACE(::testing::Message() << "program " << i << " \"" << names[i] << "\"");
+        const AppSaw saw = runApp(folder, names[i]);
+        EXPECT_EQ(std::pair(saw.key, saw.history), std::pair("key-" + std::to_string(i), "scan-" + std::to_string(i) + " "));
+        const fs::path own = saw.folder;
+        EXPECT_EQ(own.parent_path(), folder.apps);
+        EXPECT_TRUE(fs::is_directory(own));
+        const std::string name = own.filename().string();
+        EXPECT_TRUE(!name.empty() && !name.starts_with('.') && name.size() <= 255) << name;
+        folders.insert(name);
+    }
+    EXPECT_EQ(folders.size(), names.size());
+    EXPECT_EQ(namesIn(folder.shared), std::set<std::string>{"apps"});
+}
+
+// A shared folder as an earlier version left it, made by the kit itself (its key, a store
+// with a record and its photo, Events and Contacts), a user's files beside it; two apps start
+// at the same moment. Exactly one takes it all, and says so; the other starts empty;
+// nothing is deleted, and what the user put there stays.
+TEST_F(AppDataFolderTest, AnEarlierSharedFolderIsTakenOverByOneOfTwoAppsStartingAtOnce) {
+    SharedFolder folder;
+    {
+        testsupport::ScopedEnv home("VISTREL_HOME", folder.shared.c_str());
+        vistrel::reopenKitDefaults();
+        VistrelPref::setApiKey("earlier-key");
+        auto history = std::make_shared<vistrel::PersistanceController>();
+        ASSERT_TRUE(history->loadOrCreateVistrelImage("doc", "earlier-scan", "a page", testsupport::noisyPicture(2, 32, 16),
+                                                      vistrel::Date(std::chrono::seconds(1'700'000'000))));
+        platform::dispatch::RunLoop::runUntilIdle();
+        vistrel::reopenKitDefaults();
+    }
+    const fs::path user = folder.dir.write("xdg/vistrel/notes.txt", "a user's notes");
+    folder.dir.write("xdg/vistrel/Events/event.ics", "an event");
+    folder.dir.write("xdg/vistrel/Contacts/contact.vcf", "a contact");
+    std::set<std::string> earlier = namesIn(folder.shared);
+    earlier.erase("notes.txt");
+    earlier.erase("io.vistrel.sdk.defaults.lock");  // the writers' lock: no data
+    for (const char* name : {"io.vistrel.sdk.plist", "VistrelData.sqlite", "earlier-scan.jpg", "Events", "Contacts"})
+        EXPECT_TRUE(earlier.contains(name)) << name;
+    auto unchanged = filesUnder(folder.shared, earlier);
+    std::erase_if(unchanged, [](const auto& file) { return file.first.starts_with("VistrelData.sqlite") ||
+                                                           file.first.starts_with("io.vistrel.sdk.plist"); });
+
+    testsupport::ProcessSignal ready, go;
+    const std::string start = std::string(kStartVariable) + "=" + std::to_string(ready.writeEnd) + " " +
+                              std::to_string(go.readEnd);
+    const StartedApp alpha = startApp(folder, "alpha", {start}), beta = startApp(folder, "beta", {start});
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(testsupport::ProcessSignal::waitFor(ready.readEnd));
+    for (int i = 0; i < 2; ++i) testsupport::ProcessSignal::give(go.writeEnd);
+    const std::map<std::string, AppSaw> saw = {{"alpha", finishApp(alpha.pid, alpha.output, alpha.result)},
+                                               {"beta", finishApp(beta.pid, beta.output, beta.result)}};
+
+    std::vector<std::string> takers;
+    for (const auto& [app, seen] : saw) {
+        const bool took = seen.key == "earlier-key";
+        if (took) takers.push_back(app);
+        EXPECT_EQ(seen.history, took ? "earlier-scan " : "") << app;
+        EXPECT_EQ(seen.folder, (folder.apps / app).string());
+        EXPECT_EQ(countOf(seen.log, kTakenOver), took ? 1u : 0u) << app << ":\n" << seen.log;
+    }
+    ASSERT_EQ(takers.size(), 1u);
+    const std::string& taker = takers.front();
+    const fs::path taken = folder.apps / taker;
+    EXPECT_NE(saw.at(taker).log.find("data folder :: what an earlier version left in " + folder.shared.string() +
+                                     " (preferences, the store, 1 photo file, Events, Contacts) taken over into " +
+                                     taken.string()),
+              std::string::npos)
+        << saw.at(taker).log;
+    for (const std::string& name : earlier) {
+        EXPECT_TRUE(fs::exists(fs::symlink_status(taken / name))) << name;
+        EXPECT_FALSE(fs::exists(fs::symlink_status(folder.shared / name))) << name;
+    }
+    for (const auto& [path, bytes] : unchanged) EXPECT_EQ(readAll(taken / path), bytes) << path;
+    EXPECT_EQ(readAll(user), "a user's notes");
+}
+
+// A host named like the kit has its own data folder in the kit's shared one: its standard
+// defaults ("preferences.plist", the name of the kit's preferences of long ago) stay
+// there, while the kit's own preferences go into its app's folder.
+TEST_F(AppDataFolderTest, AHostNamedLikeTheKitKeepsItsStandardDefaults) {
+    SharedFolder folder;
+    fs::create_directories(folder.shared);
+    platform::UserDefaults(folder.shared / "io.vistrel.sdk.plist").set("apiKey", platform::Value("earlier-key"));
+    platform::UserDefaults(folder.shared / "preferences.plist").set("hostsOwn", platform::Value("the host's"));
+    const std::string hosts = readAll(folder.shared / "preferences.plist");
+
+    const AppSaw saw = runApp(folder, "vistrel");
+    EXPECT_EQ(std::tuple(saw.folder, saw.key, readAll(folder.shared / "preferences.plist")),
+              std::tuple((folder.apps / "vistrel").string(), "earlier-key", hosts));
+    EXPECT_FALSE(fs::exists(folder.apps / "vistrel" / "preferences.plist"));
+}
+
+namespace {
+
+// An app started to find its folder step by step: it tells each step on its own pipe and
+// waits at each for a word to go on. At "lock: waiting for another holder" it is told to
+// go on at once: it can do nothing until the holder lets the lock go, and touches no file
+// until it tells its next step.
+struct SteppedApp {
+    std::string app;
+    pid_t pid = -1;
+    fs::path output;
+    testsupport::ProcessSignal told, go;
+    enum class State { running, atStep, waitingForTheLock, ended } state = State::running;
+    std::string step, unread;
+
+    void goOn() {
+        state = State::running;
+        testsupport::ProcessSignal::give(go.writeEnd);
+    }
+};
+
+// Reads what the running apps told, waiting for a line at most the signals' bound; false
+// when none came.
+bool readTold(std::vector<SteppedApp*>& apps) {
+    std::vector<pollfd> polled;
+    for (SteppedApp* app : apps)
+        if (app->state == SteppedApp::State::running || app->state == SteppedApp::State::waitingForTheLock)
+            polled.push_back({app->told.readEnd, POLLIN, 0});
+    if (polled.empty()) return false;
+    const int bound = static_cast<int>(std::chrono::milliseconds(testsupport::ProcessSignal::waitBound).count());
+    if (::poll(polled.data(), polled.size(), bound) <= 0) return false;
+    for (SteppedApp* app : apps) {
+        const auto ready = std::find_if(polled.begin(), polled.end(), [&](const pollfd& p) {
+            return p.fd == app->told.readEnd && (p.revents & POLLIN);
+        });
+        if (ready == polled.end()) continue;
+        char bytes[256];
+        const ssize_t count = ::read(app->told.readEnd, bytes, sizeof bytes);
+        if (count > 0) app->unread.append(bytes, static_cast<std::size_t>(count));
+        for (std::size_t end; (end = app->unread.find('\n')) != std::string::npos; app->unread.erase(0, end + 1)) {
+            const std::string line = app->unread.substr(0, end);
+            if (line == "ended") {
+                app->state = SteppedApp::State::ended;
+            } else if (line == "lock: waiting for another holder") {
+                app->goOn();
+                app->state = SteppedApp::State::waitingForTheLock;
+            } else {
+                app->state = SteppedApp::State::atStep;
+                app->step = line;
+            }
+        }
+    }
+    return true;
+}
+
+// Stops the apps still running when a test fails early.
+struct StopAtEnd {
+    std::vector<SteppedApp*> apps;
+    ~StopAtEnd() {
+        for (SteppedApp* app : apps)
+            if (app->pid > 0) {
+                ::kill(app->pid, SIGKILL);
+                testsupport::waitForChild(app->pid);
+            }
+    }
+};
+
+struct Choice {
+    std::size_t taken, of;
+};
+
+// Two apps over an earlier shared folder, started at once, each held at every step of
+// finding its folder; at each point where both wait, the one `order` says goes on (the
+// first when it says no more). Every entry the earlier version left is checked to be in
+// one place at every step. Gives the choices made.
+std::vector<Choice> runInOrder(const std::pair<std::string, std::string>& names, const std::vector<std::size_t>& order) {
+    SharedFolder folder;
+    layOutEarlierFolder(folder.shared);
+    SteppedApp first, second;
+    first.app = names.first;
+    second.app = names.second;
+    std::vector<SteppedApp*> apps = {&first, &second};
+    StopAtEnd stop{apps};
+    for (SteppedApp* app : apps) {
+        const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(app->told.writeEnd) + " " +
+                                  std::to_string(app->go.readEnd) + " 0";
+        std::tie(app->pid, app->output) = folder.start(app->app, "DISABLED_FindTheFolderStepByStep", {steps});
+        EXPECT_GT(app->pid, 0);
+    }
+    std::vector<Choice> choices;
+    std::string holder, taker;
+    for (;;) {
+        const bool told = std::all_of(apps.begin(), apps.end(), [](SteppedApp* app) {
+            return app->state != SteppedApp::State::running;
+        });
+        if (!told) {
+            EXPECT_TRUE(readTold(apps)) << "an app never told its next step";
+            if (::testing::Test::HasFailure()) return {};
+            continue;
+        }
+        expectEachInOnePlace(folder.shared, holder);
+        std::vector<SteppedApp*> ready;
+        for (SteppedApp* app : apps)
+            if (app->state == SteppedApp::State::atStep) ready.push_back(app);
+        if (ready.empty()) {
+            if (std::all_of(apps.begin(), apps.end(), [](SteppedApp* app) { return app->state == SteppedApp::State::ended; }))
+                break;
+            EXPECT_TRUE(readTold(apps)) << "an app waits for the lock for ever";
+            if (::testing::Test::HasFailure()) return {};
+            continue;
+        }
+        std::size_t chosen = 0;
+        if (ready.size() > 1) {
+            chosen = choices.size() < order.size() ? order[choices.size()] : 0;
+            choices.push_back({chosen, ready.size()});
+        }
+        SteppedApp& next = *ready[chosen];
+        if (next.step == "takeover: folder made" && taker.empty()) taker = next.app;
+        next.goOn();
+    }
+    std::string logs;
+    for (SteppedApp* app : apps) {
+        const int status = testsupport::waitForChild(std::exchange(app->pid, -1));
+        const std::string log = readAll(app->output);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << app->app << ", status " << status << ":\n" << log;
+        logs += log;
+    }
+    EXPECT_FALSE(taker.empty()) << "no app began taking the earlier folder";
+    EXPECT_EQ(holder, taker);
+    expectTakenOverWhole(folder.shared, taker);
+    for (SteppedApp* app : apps) {
+        if (app->app != taker) {
+            EXPECT_EQ(namesIn(folder.apps / app->app), std::set<std::string>{}) << app->app;
+        }
+    }
+    EXPECT_EQ(countOf(logs, kTakenOver), 1u) << logs;
+    EXPECT_EQ(countOf(logs, std::string(kTakenOver) + (folder.apps / taker).string()), 1u) << logs;
+    return choices;
+}
+
+}  // namespace
+
+// Two apps (and two processes of one app) start at once over an earlier shared folder,
+// each held at every step of the takeover, in every order of their steps: at every step
+// each entry the earlier version left is in exactly one place (the shared folder, the
+// folder being made for the app that began taking it, or that app's folder), and at the
+// end all of it is whole in that app's folder, the other's folder empty, one line logged.
+TEST_F(AppDataFolderTest, TwoAppsStartingAtOnceTakeTheEarlierFolderOverOnceInEveryOrder) {
+    for (const auto& names : {std::pair<std::string, std::string>{"alpha", "beta"}, {"alpha", "alpha"}}) {
+        std::size_t runs = 0;
+        for (std::vector<std::size_t> order;;) {
+            SCOPED_TRACE(::testing::Message() << names.first << " and " << names.second << ", order " << runs);
+            std::vector<Choice> choices = runInOrder(names, order);
+            if (HasFailure()) return;
+            ASSERT_LT(++runs, 200u) << "more orders than meant";
+            // The next order: the last choice that has another way left takes it.
+            while (!choices.empty() && choices.back().taken + 1 >= choices.back().of) choices.pop_back();
+            if (choices.empty()) break;
+            order.clear();
+            for (const Choice& choice : choices) order.push_back(choice.taken);
+            ++order.back();
+        }
+        // Which goes first, and where of the first's steps the second comes to the lock.
+        EXPECT_GE(runs, 2u * kEarlierNames.size());
+    }
+}
+
+// One app stopped dead at each step of its takeover in turn; the next start (of that app,
+// or of another) finishes it for the app that began it, or, when it had not begun (it held
+// the lock only), takes it over itself.
+TEST_F(AppDataFolderTest, ATakeoverStoppedDeadAtAnyStepIsFinishedByTheNextStart) {
+    for (const std::string next : {"alpha", "beta"}) {
+        for (int step = 1;; ++step) {
+            SCOPED_TRACE(::testing::Message() << "stopped at step " << step << ", then " << next);
+            ASSERT_LT(step, 50) << "the takeover never ends";
+            SharedFolder folder;
+            layOutEarlierFolder(folder.shared);
+            testsupport::ProcessSignal told;
+            const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(told.writeEnd) + " -1 " +
+                                      std::to_string(step);
+            const auto [stopped, stoppedOutput] = folder.start("alpha", "DISABLED_FindTheFolderStepByStep", {steps});
+            const int status = testsupport::waitForChild(stopped);
+            const bool killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+            ASSERT_TRUE(killed || (WIFEXITED(status) && WEXITSTATUS(status) == 0))
+                << "status " << status << ":\n" << readAll(stoppedOutput);
+            std::string holder;
+            expectEachInOnePlace(folder.shared, holder);
+            if (!killed) {
+                // Every step was one a run was stopped at.
+                ::close(told.writeEnd);
+                told.writeEnd = -1;
+                std::string lines;
+                char bytes[4096];
+                for (ssize_t count; (count = ::read(told.readEnd, bytes, sizeof bytes)) > 0;)
+                    lines.append(bytes, static_cast<std::size_t>(count));
+                std::string wanted = "takeover: taking the lock\ntakeover: lock taken\ntakeover: folder made\n";
+                for (std::size_t i = 0; i < kEarlierNames.size(); ++i) wanted += "takeover: moved\n";
+                wanted += "takeover: in place\nended\n";
+                EXPECT_EQ(lines, wanted);
+                EXPECT_EQ(step, 1 + static_cast<int>(kEarlierNames.size()) + 4);
+                expectTakenOverWhole(folder.shared, "alpha");
+                break;
+            }
+            const bool begun = fs::exists(folder.apps / ".taking-over-alpha") || fs::exists(folder.apps / "alpha");
+            const bool toFinish = begun ? !fs::exists(folder.apps / "alpha") : true;
+            const auto [again, againOutput] = folder.start(next, "DISABLED_FindTheFolderStepByStep", {std::string(kStepsVariable) + "=-1 -1 0"});
+            const int againStatus = testsupport::waitForChild(again);
+            const std::string log = readAll(againOutput);
+            ASSERT_TRUE(WIFEXITED(againStatus) && WEXITSTATUS(againStatus) == 0) << againStatus << ":\n" << log;
+            const std::string taker = begun ? "alpha" : next;
+            expectTakenOverWhole(folder.shared, taker);
+            EXPECT_TRUE(fs::is_directory(folder.apps / next));
+            EXPECT_EQ(countOf(log, std::string(kTakenOver) + (folder.apps / taker).string()), toFinish ? 1u : 0u) << log;
+        }
+    }
+}
