@@ -28,9 +28,10 @@ constexpr std::string_view kAppsFolder = "apps";
 constexpr std::string_view kTakingOverMark = ".taking-over-";
 constexpr std::string_view kLockName = ".takeover.lock";
 // A holder only renames entries within one file system, and its death lets the lock go: a
-// wait this long is for a holder stopped, not one at work. Past it the app's folder is
-// used as it is, and nothing of the shared folder is taken.
-constexpr std::chrono::seconds kLockBound{30};
+// wait this long is for a holder stopped, not one at work, and it is made on the host's
+// main thread at its first start, so it is no longer than a save's wait for the store.
+// Past it the app's folder is used as it is, and nothing of the shared folder is taken.
+constexpr std::chrono::seconds kLockBound{2};
 
 void logLine(std::string_view line) { platform::log(platform::escapeControlCharacters(line)); }
 
