@@ -18,13 +18,6 @@ using namespace storetest;
 
 namespace {
 
-struct Recorder : vistrel::MigrationProtocol {
-    int finished = 0;
-    int failed = 0;
-    void didFinishMigration() override { ++finished; }
-    void didFailMigration() override { ++failed; }
-};
-
 struct MigrationTest : StoreTest {
     std::string jpeg = *platform::graphics::encodeJpeg(picture(Color::blue()), 0.9);
 

@@ -55,6 +55,27 @@ private:
     long long before_;
 };
 
+// Whether another host could take the store's write lock this instant, without waiting.
+inline bool anotherHostCanWrite(const std::filesystem::path& store) {
+    sqlite3* db = nullptr;
+    bool taken = false;
+    if (sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 0);
+        taken = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (taken) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    sqlite3_close(db);
+    return taken;
+}
+
+// How the migration runs it was given ended.
+struct Recorder : vistrel::MigrationProtocol {
+    int finished = 0;
+    int failed = 0;
+    void didFinishMigration() override { ++finished; }
+    void didFailMigration() override { ++failed; }
+};
+
 inline vistrel::Date at(int seconds) { return vistrel::Date(std::chrono::seconds(1'700'000'000 + seconds)); }
 
 struct StoreTest : ::testing::Test {

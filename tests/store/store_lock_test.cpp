@@ -29,26 +29,6 @@ namespace {
 constexpr const char* kFolderVariable = "VISTREL_STORE_LOCK_FOLDER";
 constexpr const char* kPipesVariable = "VISTREL_STORE_LOCK_PIPES";
 
-struct Recorder : vistrel::MigrationProtocol {
-    int finished = 0;
-    int failed = 0;
-    void didFinishMigration() override { ++finished; }
-    void didFailMigration() override { ++failed; }
-};
-
-// Whether another host could take the store's write lock this instant, without waiting.
-bool anotherHostCanWrite(const std::filesystem::path& store) {
-    sqlite3* db = nullptr;
-    bool taken = false;
-    if (sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 0);
-        taken = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-        if (taken) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    sqlite3_close(db);
-    return taken;
-}
-
 // A host's store whose savePicture runs `around` before and after the kit's own, and
 // counts the photos it was asked for.
 struct HostsStore : vistrel::PersistanceController {

@@ -32,16 +32,21 @@ std::optional<FileLock> FileLock::take(const std::filesystem::path& path, std::c
     if (lock.fd_ < 0 || ::fstat(lock.fd_, &st) != 0 || !S_ISREG(st.st_mode)) return failed(Failure::unavailable);
     // A holder keeps the lock for a short step: it is asked for again at growing intervals,
     // a few milliseconds at most, until the bound.
-    const auto deadline = std::chrono::steady_clock::now() + bound;
+    std::optional<std::chrono::steady_clock::time_point> deadline;
     std::chrono::microseconds interval{50};
-    for (bool told = false;;) {
+    for (;;) {
         if (::flock(lock.fd_, LOCK_EX | LOCK_NB) == 0) return lock;
         if (errno == EINTR) continue;
         if (errno != EWOULDBLOCK) return failed(Failure::unavailable);
-        if (!std::exchange(told, true)) fileStep("lock: waiting for another holder");
+        // The wait starts once it is told: a process stopped at the step (a test stepping
+        // two of them) has not spent any of its bound.
+        if (!deadline) {
+            fileStep("lock: waiting for another holder");
+            deadline = std::chrono::steady_clock::now() + bound;
+        }
         const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) return failed(Failure::timedOut);
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(interval, deadline - now));
+        if (now >= *deadline) return failed(Failure::timedOut);
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(interval, *deadline - now));
         interval = std::min(interval * 2, std::chrono::microseconds(2000));
     }
 }

@@ -18,8 +18,9 @@ public:
     };
 
     // Takes the lock of the file at `path`, made with its folder when missing (never
-    // reached through a link), waiting at most `bound` for another holder. None, and
-    // `failure` told why, when it was not had.
+    // reached through a link), waiting at most `bound` for another holder, counted from the
+    // step that tells the wait ("lock: waiting for another holder", file_steps.hpp). None,
+    // and `failure` told why, when it was not had.
     static std::optional<FileLock> take(const std::filesystem::path& path, std::chrono::milliseconds bound,
                                         Failure* failure = nullptr);
 

@@ -1,0 +1,268 @@
+#pragma once
+// Processes run against each other one step at a time: each is this very program started
+// again (support/stopped_runs.hpp), told its runs over a pipe by its parent, and stopped
+// at every file step it passes (platform::fileStep), where it tells the parent the step
+// and waits until the parent lets it go on. The parent lets one go on at a time, in the
+// order StepOrders chooses among those that can go on, and looks at what they share at
+// every step, all of them stopped.
+//
+// The lines a child tells: "ready" (its run is set up, nothing of it done), "step\t<where>
+// \t<step>" (stopped just after the step, or just before a wait it names; <where> is what
+// the child last set, such as the part of its run it is doing) and "done\t<what it tells>".
+// The parent's lines: a run, as the child reads it; "go" (on to the next step); and the end
+// of its pipe when there is nothing more.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "step_orders.hpp"
+#include "stopped_runs.hpp"
+#include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
+
+namespace testsupport {
+
+// The steps told before a wait for another process: the actor that tells one can go on only
+// once the other has let go of that lock (the store's write lock, a file lock's turn).
+inline constexpr std::string_view kStoreWaitStep = "store: waiting for another host's write";
+inline constexpr std::string_view kFileLockWaitStep = "lock: waiting for another holder";
+
+// Lines read from a pipe, each waited for within ProcessSignal::waitBound, which only catches
+// a hang.
+class LineReader {
+public:
+    explicit LineReader(int fd) : fd_(fd) {}
+    // The next line, without its end; none at the end of the pipe or past the bound.
+    std::optional<std::string> next() {
+        for (;;) {
+            if (const auto end = buffer_.find('\n'); end != std::string::npos) {
+                std::string line = buffer_.substr(0, end);
+                buffer_.erase(0, end + 1);
+                return line;
+            }
+            pollfd ready{fd_, POLLIN, 0};
+            const int bound = static_cast<int>(std::chrono::milliseconds(ProcessSignal::waitBound).count());
+            int polled;
+            while ((polled = ::poll(&ready, 1, bound)) < 0 && errno == EINTR) {
+            }
+            if (polled != 1) return std::nullopt;
+            char bytes[4096];
+            ssize_t got;
+            while ((got = ::read(fd_, bytes, sizeof bytes)) < 0 && errno == EINTR) {
+            }
+            if (got <= 0) return std::nullopt;
+            buffer_.append(bytes, static_cast<std::size_t>(got));
+        }
+    }
+
+private:
+    int fd_;
+    std::string buffer_;
+};
+
+// Writes the line and its end; false when the other end is gone.
+inline bool writeLine(int fd, std::string_view line) {
+    std::string bytes(line);
+    bytes += '\n';
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// The child's end, the two pipe ends named by the variable the parent set ("<read> <write>").
+class ParentLink {
+public:
+    // None when the variable is not set (the program was not started as a stepped process).
+    static std::optional<ParentLink> fromEnvironment(const char* variable) {
+        const char* ends = std::getenv(variable);
+        int commands = -1, reports = -1;
+        if (!ends || std::sscanf(ends, "%d %d", &commands, &reports) != 2) return std::nullopt;
+        return ParentLink(commands, reports);
+    }
+    // The parent's next line; none once it has no more.
+    std::optional<std::string> receive() { return commands_.next(); }
+    void tell(std::string_view line) {
+        // A parent gone has nothing more for this process to do.
+        if (!writeLine(reports_, line)) std::_Exit(2);
+    }
+    // Waits for the parent's "go".
+    void waitToGoOn() {
+        const std::optional<std::string> line = receive();
+        if (!line || *line != "go") std::_Exit(2);
+    }
+
+private:
+    ParentLink(int commands, int reports) : commands_(commands), reports_(reports) {}
+    LineReader commands_;
+    int reports_;
+};
+
+namespace detail {
+inline ParentLink* gSteppedBy = nullptr;
+inline std::string gStepWhere;
+inline void tellStepAndWait(std::string_view step) {
+    std::string line = "step\t";
+    line += gStepWhere;
+    line += '\t';
+    line += step;
+    gSteppedBy->tell(line);
+    gSteppedBy->waitToGoOn();
+}
+}  // namespace detail
+
+// From now on, until stopSteppingAtFileSteps, this process stops at every file step and
+// tells it to its parent, with `where` as setStepWhere last set it.
+inline void stepAtEachFileStep(ParentLink& parent) {
+    detail::gSteppedBy = &parent;
+    platform::setFileStepObserver(&detail::tellStepAndWait);
+}
+inline void setStepWhere(std::string where) { detail::gStepWhere = std::move(where); }
+inline void stopSteppingAtFileSteps() { platform::setFileStepObserver(nullptr); }
+
+// The parent's end of one stepped child, started with the arguments and variables given
+// (see startThisProgram), its output into `output`, and the pipe ends named in `variable`.
+// The child ends once this is destroyed (the end of its pipe).
+class SteppedProcess {
+public:
+    SteppedProcess(std::vector<std::string> arguments, std::vector<std::string> variables,
+                   std::filesystem::path output, const char* variable)
+        : output_(std::move(output)) {
+        int commands[2], reports[2];
+        if (::pipe2(commands, O_CLOEXEC) != 0) return;
+        if (::pipe2(reports, O_CLOEXEC) != 0) {
+            ::close(commands[0]), ::close(commands[1]);
+            return;
+        }
+        // Only the child's own ends are inherited: a child that holds another's ends would
+        // keep that one's pipe open past its end.
+        ::fcntl(commands[0], F_SETFD, 0);
+        ::fcntl(reports[1], F_SETFD, 0);
+        variables.push_back(std::string(variable) + "=" + std::to_string(commands[0]) + " " +
+                            std::to_string(reports[1]));
+        child_ = startThisProgram(std::move(arguments), std::move(variables), output_, true);
+        ::close(commands[0]);
+        ::close(reports[1]);
+        commands_ = commands[1];
+        reports_ = reports[0];
+        reader_.emplace(reports_);
+    }
+    ~SteppedProcess() {
+        if (commands_ >= 0) ::close(commands_);
+        waitForChild(child_);
+        if (reports_ >= 0) ::close(reports_);
+    }
+    SteppedProcess(const SteppedProcess&) = delete;
+    SteppedProcess& operator=(const SteppedProcess&) = delete;
+
+    bool started() const { return child_ > 0; }
+    bool send(std::string_view line) { return commands_ >= 0 && writeLine(commands_, line); }
+    // The child's next line; none when it has ended or hangs (it is then stopped, so that the
+    // end of the test does not wait for it).
+    std::optional<std::string> receive() {
+        auto line = reader_ ? reader_->next() : std::nullopt;
+        if (!line && child_ > 0) ::kill(child_, SIGKILL);
+        return line;
+    }
+    // What the child wrote (its log), for a failure's message.
+    std::string output() const { return platform::readFile(output_, 1u << 20).value_or(""); }
+
+private:
+    std::filesystem::path output_;
+    pid_t child_ = -1;
+    int commands_ = -1, reports_ = -1;
+    std::optional<LineReader> reader_;
+};
+
+// Where an actor of a run stands: stopped at a step (`where` it was, the step's name), or
+// done, with what it told at the end.
+struct ActorAt {
+    std::string where, step;
+    bool done = false;
+    std::string told;
+};
+
+// What one order of a run went through: the steps each actor came to, a line each
+// ("<actor letter> <where>: <step>"), where each actor ended, and what went wrong with the
+// run itself (an actor gone or hanging, or none able to go on), if anything.
+struct OrderRun {
+    std::vector<std::string> steps;
+    std::vector<ActorAt> at;
+    std::optional<std::string> broken;
+};
+
+// Runs one order of actors that have each been told their run and said "ready": the one
+// StepOrders chooses among those that `canGoOn` goes on to its next step, until every one is
+// done. `atEachPoint` looks at what they share at the start and after every step, every
+// actor stopped.
+inline OrderRun runOneOrder(const std::vector<SteppedProcess*>& actors, StepOrders& orders,
+                            const std::function<bool(const ActorAt&)>& canGoOn,
+                            const std::function<void(const std::vector<ActorAt>&)>& atEachPoint) {
+    OrderRun run;
+    std::vector<ActorAt>& at = run.at;
+    at.resize(actors.size());
+    for (;;) {
+        atEachPoint(at);
+        std::vector<int> ready;
+        bool allDone = true;
+        for (std::size_t i = 0; i < at.size(); ++i) {
+            allDone = allDone && at[i].done;
+            if (!at[i].done && canGoOn(at[i])) ready.push_back(static_cast<int>(i));
+        }
+        if (allDone) return run;
+        if (ready.empty()) {
+            run.broken = "no actor can go on: each waits for a lock that none lets go";
+            return run;
+        }
+        const int chosen = orders.choose(ready);
+        const auto line = actors[chosen]->send("go") ? actors[chosen]->receive() : std::nullopt;
+        const std::string name(1, static_cast<char>('a' + chosen));
+        if (!line) {
+            run.broken = name + " ended or hangs:\n" + actors[chosen]->output();
+            return run;
+        }
+        ActorAt& actor = at[chosen];
+        if (line->starts_with("done\t")) {
+            actor = {actor.where, "", true, line->substr(5)};
+            run.steps.push_back(name + " done: " + actor.told);
+            continue;
+        }
+        const auto tab = line->find('\t', 5);
+        if (!line->starts_with("step\t") || tab == std::string::npos) {
+            run.broken = name + " told what no actor tells: " + *line;
+            return run;
+        }
+        actor.where = line->substr(5, tab - 5);
+        actor.step = line->substr(tab + 1);
+        run.steps.push_back(name + " " + actor.where + ": " + actor.step);
+    }
+}
+
+// Whether another process could take the lock of the file this instant (flock), without
+// waiting; true when there is no lock file.
+inline bool fileLockIsFree(const std::filesystem::path& lockFile) {
+    const int fd = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) return errno == ENOENT;
+    const bool free = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    ::close(fd);  // lets it go
+    return free;
+}
+
+}  // namespace testsupport
