@@ -20,8 +20,9 @@ using platform::Value;
 using platform::WritersTurns;
 
 // Writers of one file find one lock, by whatever path they name the file (its folder
-// reached through a link); writers of two files never share one. A lock's name keeps to
-// what a file system takes, however long the file's.
+// reached through a link), and in whatever build (its name is the same hash of the path in
+// all); writers of two files never share one. A lock's name keeps to what a file system
+// takes, however long the file's.
 TEST(WritersTurnsTest, WritersOfOneFileShareALockAndWritersOfTwoFilesNever) {
     testsupport::TempDir dir;
     fs::create_directories(dir / "real");
@@ -34,6 +35,8 @@ TEST(WritersTurnsTest, WritersOfOneFileShareALockAndWritersOfTwoFilesNever) {
     EXPECT_NE(lockOf(dir / "other/p.plist"), lock);
     EXPECT_TRUE(lock.filename().native().starts_with("p.plist."));
     EXPECT_LE(lockOf(dir / std::string(255, 'n')).filename().native().size(), 255u);
+    EXPECT_EQ(WritersTurns::lockOf("/locks", "/nonexistent-folder/preferences.plist"),
+              "/locks/preferences.plist.d63bb677cf6707a440c0d290d99ebe9f.lock");
 }
 
 // Behind a writer holding the file's turn for good, each set fails, its change kept. Sets

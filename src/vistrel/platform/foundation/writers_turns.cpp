@@ -27,7 +27,7 @@ std::filesystem::path WritersTurns::lockOf(const std::filesystem::path& folder, 
     if (ec || resolved.empty()) resolved = std::filesystem::absolute(file, ec).lexically_normal();
     // Short enough for any file system's names, however long the file's own.
     const std::string name = file.filename().native().substr(0, 64);
-    return folder / concatenate(name, ".", sha256Hex(resolved.native()).substr(0, 32), ".lock");
+    return folder / concatenate(name, ".", fnv1a128Hex(resolved.native()), ".lock");
 }
 
 std::filesystem::path WritersTurns::priorityOf(const std::filesystem::path& lock) {

@@ -24,9 +24,11 @@ namespace platform {
 class WritersTurns {
 public:
     // The lock file in `folder` of the writers of `file`: the file's name (its first 64
-    // bytes), then 32 hexadecimal digits of the SHA-256 digest of the path it resolves to
-    // (the links of its folders followed), then ".lock". Writers of one file reach the same
-    // lock by whatever path; writers of two files never share one.
+    // bytes), then the 128-bit FNV-1a hash of the path it resolves to (the links of its
+    // folders followed) in 32 hexadecimal digits, then ".lock". Writers of one file reach
+    // the same lock by whatever path, in every process and build, and as a process ends;
+    // writers of two files never share one (and if two paths ever hashed alike, their
+    // writers would only wait for each other).
     static std::filesystem::path lockOf(const std::filesystem::path& folder, const std::filesystem::path& file);
     // The lock by which its writers ask for the next turn: "<lock>.priority".
     static std::filesystem::path priorityOf(const std::filesystem::path& lock);
