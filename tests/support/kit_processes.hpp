@@ -118,6 +118,13 @@ struct KitProcesses {
     std::string output(const std::string& name) const {
         return platform::readFile(dir / (name + "-output"), 1u << 20).value_or("");
     }
+    // How many times a child's output says `fragment` (its log lines among it).
+    std::size_t said(const std::string& name, std::string_view fragment) const {
+        const std::string text = output(name);
+        std::size_t times = 0;
+        for (std::size_t at = 0; (at = text.find(fragment, at)) != std::string::npos; at += fragment.size()) ++times;
+        return times;
+    }
     // Waits for a child to end normally, `failed` of its sets having returned false.
     void expectEnded(const std::string& name, int failed = 0) {
         const int status = waitForChild(std::exchange(running[name], -1));
