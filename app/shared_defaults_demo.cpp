@@ -85,7 +85,7 @@ void aHostRenamingItsFile(const fs::path& root) {
     int lost = 0;
     for (int write = 1; write <= kHostWrites; ++write)
         lost += last && last->dictionary() && last->dictionary()->find("host-" + std::to_string(write)) ? 0 : 1;
-    std::cout << "   a host rewriting its own file every 2 ms without the kit's lock (" << kHostWrites
+    std::cout << "   a host rewriting its own file every 2 ms without taking turns by its lock (" << kHostWrites
               << " writes, read then renamed over) while the kit sets a value every 20 ms (" << sets << " sets, "
               << setTrue << " written at once): " << lost
               << " of the host's writes replaced by the kit's\n";

@@ -68,7 +68,7 @@ std::string binaryFile(std::int64_t keys) {
 }
 
 // A folder of the run's own, removed at exit; the kit's data folder too, so that what
-// the kit keeps there (the lock its writers take turns by) goes with it.
+// the kit keeps there (the locks its writers take turns by, one for each file) goes with it.
 const fs::path& folder() {
     static const struct Folder {
         fs::path path;

@@ -16,6 +16,8 @@
 #include "platform/foundation/hostile_property_lists.hpp"
 #include "support/set_aside_copies.hpp"
 #include "stopped_runs.hpp"
+#include "support/kit_processes.hpp"
+#include "support/step_count.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/core/kit_defaults.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
@@ -24,9 +26,11 @@
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
+#include "vistrel/platform/foundation/writers_turns.hpp"
 
 using platform::UserDefaults;
 using platform::Value;
+using testsupport::KitProcesses;
 using vistrel::VistrelPref;
 
 // A host that chose its own data folder keeps it, and its preferences: the kit writes
@@ -197,92 +201,11 @@ TEST(KitPreferencesTest, TakingAnEarlierFileOverNeverReplacesTheKitsFile) {
     vistrel::reopenKitDefaults();
 }
 
-namespace {
-
-// A kit process of a host sharing the data folder: the parent's data folder is its
-// VISTREL_HOME, and kChildVariable says the rest: "<name> <keys> <ready> <go> <signal>
-// <wait> <meet at>", pipe ends by number (-1: none), then the step to meet the parent at
-// ("-": none).
-constexpr const char* kChildVariable = "VISTREL_PREFERENCES_PROCESS";
-constexpr const char* kResultVariable = "VISTREL_PREFERENCES_RESULT";
-
-// The keys a process sets: its name alone, or "<name>-<number>" for each of many.
-std::vector<std::string> keysOf(const std::string& name, int keys) {
-    if (keys == 1) return {name};
-    std::vector<std::string> named;
-    for (int i = 0; i < keys; ++i) named.push_back(name + "-" + std::to_string(i));
-    return named;
-}
-
-}  // namespace
-
-// The child: opens the kit's preferences, tells it is ready, waits for the word to go and
-// sets its keys, meeting its parent at the step named; writes how many sets failed.
-TEST(KitPreferencesTest, DISABLED_SetAsOneOfSeveralProcesses) {
-    const char* child = std::getenv(kChildVariable);
-    const char* result = std::getenv(kResultVariable);
-    if (!child || !result) GTEST_SKIP() << "run by the tests of processes sharing the preferences";
-    char name[64], meetAt[64];
-    int keys = 0, ready = -1, go = -1, signalFd = -1, waitFd = -1;
-    ASSERT_EQ(std::sscanf(child, "%63s %d %d %d %d %d %63[^\n]", name, &keys, &ready, &go, &signalFd, &waitFd, meetAt), 7);
-    const auto defaults = vistrel::kitDefaults();
-    testsupport::ProcessSignal::give(ready);
-    ASSERT_TRUE(testsupport::ProcessSignal::waitFor(go));
-    if (std::string_view(meetAt) != "-") {
-        testsupport::StepActions actions;
-        actions.meetAt = meetAt;
-        actions.signalFd = signalFd;
-        actions.waitFd = waitFd;
-        testsupport::actAtSteps(actions);
-    }
-    int failed = 0;
-    for (const std::string& key : keysOf(name, keys)) failed += defaults->set(key, Value("set by " + key)) ? 0 : 1;
-    testsupport::stopActingAtSteps();
-    std::ofstream(result) << failed;
-}
+// The child of the tests of kit processes (KitProcesses).
+TEST(KitPreferencesTest, DISABLED_SetAsOneOfSeveralProcesses) { testsupport::setKeysAsAKitProcess(); }
 
 namespace {
-
-// Kit processes of one host in the folder of a test, its "data" their data folder. Those
-// still running when the test ends (it failed early) are stopped before the folder goes.
-struct KitProcesses {
-    explicit KitProcesses(const testsupport::TempDir& folder) : dir(folder) {}
-    KitProcesses(const KitProcesses&) = delete;
-    KitProcesses& operator=(const KitProcesses&) = delete;
-    ~KitProcesses() {
-        for (auto& [name, pid] : running) stop(name);
-    }
-    const testsupport::TempDir& dir;
-    std::filesystem::path data = dir / "data";
-    testsupport::ProcessSignal ready, go;
-    std::map<std::string, pid_t> running;
-
-    pid_t start(const std::string& name, int keys, std::string meetAt = "-", int signalFd = -1, int waitFd = -1) {
-        const std::string child = name + " " + std::to_string(keys) + " " + std::to_string(ready.writeEnd) + " " +
-                                  std::to_string(go.readEnd) + " " + std::to_string(signalFd) + " " +
-                                  std::to_string(waitFd) + " " + meetAt;
-        return running[name] = testsupport::startThisProgram(
-                   {"--gtest_also_run_disabled_tests", "--gtest_filter=KitPreferencesTest.DISABLED_SetAsOneOfSeveralProcesses"},
-                   {"VISTREL_HOME=" + data.string(), std::string(kChildVariable) + "=" + child,
-                    std::string(kResultVariable) + "=" + (dir / (name + "-result")).string()},
-                   dir / (name + "-output"), true);
-    }
-    // Waits for a child to end, which must have set every key it was given.
-    void expectEnded(const std::string& name) {
-        const int status = testsupport::waitForChild(std::exchange(running[name], -1));
-        const std::string output = platform::readFile(dir / (name + "-output"), 1u << 20).value_or("");
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << ", status " << status << ":\n" << output;
-        EXPECT_EQ(platform::readFile(dir / (name + "-result"), 64), "0") << name << ", sets that returned false:\n"
-                                                                          << output;
-    }
-    // Stops a child dead (SIGKILL): its wait status.
-    int stop(const std::string& name) {
-        const pid_t pid = std::exchange(running[name], -1);
-        if (pid > 0) ::kill(pid, SIGKILL);
-        return testsupport::waitForChild(pid);
-    }
-};
-
+constexpr const char* kChild = "KitPreferencesTest.DISABLED_SetAsOneOfSeveralProcesses";
 }  // namespace
 
 // Two kit processes set a preference each at the same moment: the first has written its
@@ -290,15 +213,11 @@ struct KitProcesses {
 // there. Both preferences are kept.
 TEST(KitPreferencesTest, TwoProcessesSettingAPreferenceEachAtOnceKeepBoth) {
     testsupport::TempDir dir;
-    KitProcesses processes(dir);
+    KitProcesses processes(dir, kChild);
     testsupport::ProcessSignal held, goOn;
-    processes.start("apiKey", 1, "write: flushed", held.writeEnd, goOn.readEnd);
-    ASSERT_TRUE(testsupport::ProcessSignal::waitFor(processes.ready.readEnd));
-    testsupport::ProcessSignal::give(processes.go.writeEnd);
+    processes.startNow("apiKey", 1, {"write: flushed", held.writeEnd, goOn.readEnd});
     EXPECT_TRUE(testsupport::ProcessSignal::waitFor(held.readEnd)) << "the first never wrote its file";
-    processes.start("applicationInstanceId", 1);
-    ASSERT_TRUE(testsupport::ProcessSignal::waitFor(processes.ready.readEnd));
-    testsupport::ProcessSignal::give(processes.go.writeEnd);
+    processes.startNow("applicationInstanceId", 1);
     processes.expectEnded("applicationInstanceId");
     testsupport::ProcessSignal::give(goOn.writeEnd);
     processes.expectEnded("apiKey");
@@ -310,50 +229,99 @@ TEST(KitPreferencesTest, TwoProcessesSettingAPreferenceEachAtOnceKeepBoth) {
     vistrel::reopenKitDefaults();
 }
 
-// Three kit processes set 100 keys each, all at once: every key is in the file after.
-TEST(KitPreferencesTest, ThreeProcessesSettingKeysAtOnceKeepEveryKey) {
-    testsupport::TempDir dir;
-    KitProcesses processes(dir);
+namespace {
+
+// Three kit processes, told to go at the same instant, set `keys` keys each.
+void threeProcessesSetKeys(KitProcesses& processes, int keys) {
     const std::vector<std::string> names = {"first", "second", "third"};
-    constexpr int kKeys = 100;
-    for (const std::string& name : names) processes.start(name, kKeys);
+    for (const std::string& name : names) processes.start(name, keys);
     for (std::size_t i = 0; i < names.size(); ++i)
         ASSERT_TRUE(testsupport::ProcessSignal::waitFor(processes.ready.readEnd));
     for (std::size_t i = 0; i < names.size(); ++i) testsupport::ProcessSignal::give(processes.go.writeEnd);
-    for (const std::string& name : names) processes.expectEnded(name);
-
-    const UserDefaults written(processes.data / (std::string(vistrel::kBundleIdentifier) + ".plist"));
-    std::size_t kept = 0;
-    for (const std::string& name : names)
-        for (const std::string& key : keysOf(name, kKeys)) kept += written.string(key) == "set by " + key ? 1 : 0;
-    EXPECT_EQ(kept, names.size() * kKeys);
 }
 
-// A kit process stopped dead (SIGSTOP) in its turn at writing, its file just put in place:
-// another waits a bounded time for the turn, then fails its write as a failed write does,
-// for the kit's file and for the host's standard defaults alike, logged, keeping the
-// change for the next write. Once the stopped process dies, its turn is over and the lock
-// file it leaves holds no one.
+}  // namespace
+
+// Three kit processes set 100 keys each, all at once: every key is in the file after, and
+// the lock files they took turns by hold no byte.
+TEST(KitPreferencesTest, ThreeProcessesSettingKeysAtOnceKeepEveryKey) {
+    testsupport::TempDir dir;
+    KitProcesses processes(dir, kChild);
+    constexpr int kKeys = 100;
+    threeProcessesSetKeys(processes, kKeys);
+    const std::vector<std::string> names = {"first", "second", "third"};
+    for (const std::string& name : names) processes.expectEnded(name);
+
+    const UserDefaults written(processes.kitFile());
+    std::size_t kept = 0;
+    for (const std::string& name : names)
+        for (const std::string& key : testsupport::keysOf(name, kKeys)) kept += written.string(key) == "set by " + key ? 1 : 0;
+    EXPECT_EQ(kept, names.size() * kKeys);
+    // Every lock file there, and its size: the lock of the kit's file, and the one writers
+    // ask for the next turn by, once one did.
+    const std::string lock = platform::WritersTurns::lockOf(processes.data, processes.kitFile()).filename().string();
+    const std::string priority = platform::WritersTurns::priorityOf(lock).string();
+    std::map<std::string, std::uintmax_t> locks{{priority, 0}};
+    for (const auto& entry : std::filesystem::directory_iterator(processes.data))
+        if (entry.path().filename().native().find(".lock") != std::string::npos)
+            locks[entry.path().filename().string()] = entry.file_size();
+    EXPECT_EQ(locks, (std::map<std::string, std::uintmax_t>{{lock, 0}, {priority, 0}}));
+}
+
+// A hard link at the name of the lock of the kit's file, to a file of the host's: the kit's
+// processes never use it, and the host's file keeps its bytes and its lock. Each process
+// writes without turns, and says so once.
+TEST(KitPreferencesTest, AHardLinkAtTheLocksNameIsNotUsed) {
+    testsupport::TempDir dir;
+    KitProcesses processes(dir, kChild);
+    std::filesystem::create_directories(processes.data);
+    const std::string hostBytes = plisttest::xmlPlist("<dict><key>host</key><string>the host's own</string></dict>");
+    const auto hostFile = dir.write("host/preferences.plist", hostBytes);
+    const auto lock = platform::WritersTurns::lockOf(processes.data, processes.kitFile());
+    std::filesystem::create_hard_link(hostFile, lock);
+    threeProcessesSetKeys(processes, 30);
+    for (const std::string name : {"first", "second", "third"}) {
+        const int status = testsupport::waitForChild(std::exchange(processes.running[name], -1));
+        const std::string output = processes.output(name);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << ", status " << status << ":\n" << output;
+        EXPECT_EQ(std::tuple(processes.said(name, "is written without taking turns"),
+                             processes.said(name, lock.string() + " is no regular file of one link owned by this user")),
+                  std::tuple(1u, 1u))
+            << name << ":\n" << output;
+    }
+    EXPECT_EQ(platform::readFile(hostFile, 1u << 20), hostBytes);
+}
+
+// A kit process stopped dead (SIGSTOP) in its turn at writing the kit's file, that file
+// just put in place: another waits a bounded time for the turn, then fails its write as a
+// failed write does, logged, keeping the change for the next write. Writers of other files
+// (the host's standard defaults, another file in the kit's folder) never wait for it: they
+// write at once. Once the stopped process dies, its turn is over and the lock file it
+// leaves holds no one.
 TEST(KitPreferencesTest, AProcessStoppedInItsTurnHoldsNoOneForever) {
     testsupport::TempDir dir;
-    KitProcesses processes(dir);
-    testsupport::ProcessSignal held, never;
-    const pid_t holder = processes.start("holder", 1, "write: renamed", held.writeEnd, never.readEnd);
-    ASSERT_GT(holder, 0);
-    ASSERT_TRUE(testsupport::ProcessSignal::waitFor(processes.ready.readEnd));
-    testsupport::ProcessSignal::give(processes.go.writeEnd);
-    ASSERT_TRUE(testsupport::ProcessSignal::waitFor(held.readEnd)) << "the holder never wrote";
-    ASSERT_EQ(::kill(holder, SIGSTOP), 0);
+    KitProcesses processes(dir, kChild);
+    processes.startStoppedHolder("holder");
 
     testsupport::ScopedEnv home("VISTREL_HOME", processes.data.c_str());
     const auto hostFile = dir / "preferences.plist";
     vistrel::reopenKitDefaults();
     UserDefaults::resetStandard(hostFile);
+    UserDefaults another(processes.data / "another.plist", vistrel::kitDefaultsBounds, processes.data);
     platform::LogCapture log;
-    EXPECT_EQ(std::tuple(vistrel::kitDefaults()->set("apiKey", Value("mine")),
-                         UserDefaults::standard()->set("host", Value("the host's"))),
-              std::tuple(false, false));
-    EXPECT_EQ(log.count("its turn at writing was not had"), 2u);
+    int waitsForOthers = 0;
+    {
+        const testsupport::StepCount waits("lock: waiting for another holder");
+        EXPECT_EQ(std::tuple(UserDefaults::standard()->set("host", Value("the host's")),
+                             another.set("another", Value("at once"))),
+                  std::tuple(true, true));
+        waitsForOthers = waits.count();
+    }
+    EXPECT_EQ(std::tuple(waitsForOthers, UserDefaults(hostFile).string("host"),
+                         UserDefaults(processes.data / "another.plist").string("another")),
+              std::tuple(0, "the host's", "at once"));
+    EXPECT_FALSE(vistrel::kitDefaults()->set("apiKey", Value("mine")));
+    EXPECT_EQ(log.count("its turn at writing was not had"), 1u);
     EXPECT_EQ(VistrelPref::getApiKey(), "mine");
 
     const int status = processes.stop("holder");
@@ -368,4 +336,29 @@ TEST(KitPreferencesTest, AProcessStoppedInItsTurnHoldsNoOneForever) {
               std::tuple("set by holder", "mine", "later", "the host's", "the host's too"));
     vistrel::reopenKitDefaults();
     UserDefaults::resetStandard();
+}
+
+// A kit process sets a key behind another stopped dead in its turn: the set fails, and the
+// change is kept. The process then ends normally (its test returns, and so does main):
+// once the holder is gone, the change is written as it ends; with the holder still there,
+// it ends all the same, after one more bounded wait, the change unwritten.
+TEST(KitPreferencesTest, ChangesKeptBehindAStoppedHolderAreWrittenAtANormalExit) {
+    for (const bool holderGone : {true, false}) {
+        SCOPED_TRACE(holderGone ? "the holder gone before the exit" : "the holder still stopped at the exit");
+        testsupport::TempDir dir;
+        KitProcesses processes(dir, kChild);
+        processes.startStoppedHolder("holder");
+        testsupport::ProcessSignal done, end;
+        processes.startNow("setter", 1, {}, done.writeEnd, end.readEnd);
+        ASSERT_TRUE(testsupport::ProcessSignal::waitFor(done.readEnd)) << processes.output("setter");
+        EXPECT_EQ(UserDefaults(processes.kitFile()).string("setter"), std::nullopt);
+        if (holderGone) processes.stop("holder");
+        testsupport::ProcessSignal::give(end.writeEnd);
+        processes.expectEnded("setter", 1);
+        EXPECT_EQ(std::tuple(UserDefaults(processes.kitFile()).string("setter"),
+                             processes.said("setter", "its turn at writing was not had")),
+                  std::tuple(holderGone ? std::optional<std::string>("set by setter") : std::nullopt,
+                             holderGone ? 1u : 2u))
+            << processes.output("setter");
+    }
 }

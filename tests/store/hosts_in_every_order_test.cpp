@@ -33,6 +33,7 @@
 #include "vistrel/core/vistrel_pref.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
+#include "vistrel/platform/foundation/writers_turns.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/store/picture_file_name.hpp"
 #include "vistrel/store/set_aside_photo.hpp"
@@ -80,10 +81,6 @@ struct Pair {
     const char* name;
     Folder folder;
     Host hosts[2];
-    // The part of kOrdersPerPair the pair runs: the preferences' writers wait for each other
-    // in real time (a writer gives way to another for 100 ms), so that an order of theirs
-    // costs ten of the store's.
-    std::size_t share = 1;
 };
 
 void PrintTo(const Pair& pair, std::ostream* out) { *out << pair.name; }
@@ -111,8 +108,7 @@ const Pair kPairs[] = {
     {"TwoPreferencesWriters",
      Folder::preferencesOnly,
      {{false, {"pref apiKey", "pref useBlackAndWhite"}},
-      {false, {"pref applicationInstanceId", "pref hasBeenMigrated"}}},
-     10},
+      {false, {"pref applicationInstanceId", "pref hasBeenMigrated"}}}},
 };
 
 // A script's operation: its verb and what it acts on.
@@ -150,7 +146,7 @@ std::filesystem::path preferencesFile(const std::filesystem::path& folder) {
     return folder / (std::string(vistrel::kBundleIdentifier) + ".plist");
 }
 std::filesystem::path preferencesLock(const std::filesystem::path& folder) {
-    return folder / (std::string(vistrel::kBundleIdentifier) + ".defaults.lock");
+    return platform::WritersTurns::lockOf(folder, std::filesystem::weakly_canonical(preferencesFile(folder)));
 }
 
 // A host that keeps its photos its own way, at their names in the kit's folder: its
@@ -544,7 +540,7 @@ TEST_P(TwoHostsStepByStep, EveryStepOfEveryOrderKeepsWhatEachHostSaved) {
         hosts.push_back(started.back().get());
     }
 
-    testsupport::StepOrders orders(kOrdersPerPair / pair.share, 20240601);
+    testsupport::StepOrders orders(kOrdersPerPair, 20240601);
     std::size_t failing = 0;
     std::string firstFailure;
     std::set<std::string> kinds;  // of what was found, whatever the step

@@ -19,17 +19,13 @@ namespace {
 std::mutex gMutex;
 std::shared_ptr<platform::UserDefaults> gDefaults;
 
-// The lock the kit's processes take turns at writing by, in its data folder: the kit's own
-// file and the host's standard defaults it adds keys to are put in place one process at a
-// time.
-std::filesystem::path writersLockIn(const std::filesystem::path& folder) {
-    return folder / (std::string(kBundleIdentifier) + ".defaults.lock");
-}
+// The lock files of the defaults the kit writes, its own and the host's standard defaults
+// it adds keys to, are in its data folder, one for each file (WritersTurns::lockOf): the
+// folder is the kit's, found alike by every process of the host, while the host's own
+// folder is left to the host.
+std::optional<std::filesystem::path> lockFolder() { return dataDirectory(); }
 
-std::optional<std::filesystem::path> standardWritersLock() { return writersLockIn(dataDirectory()); }
-
-[[maybe_unused]] const bool registeredAtLoad =
-    (platform::UserDefaults::setStandardWritersLock(&standardWritersLock), true);
+[[maybe_unused]] const bool registeredAtLoad = (platform::UserDefaults::setStandardLockFolder(&lockFolder), true);
 
 // Earlier versions kept the kit's preferences in "preferences.plist", the name the
 // standard defaults give the host's own file: a host whose folder is the kit's shared
@@ -63,7 +59,7 @@ std::shared_ptr<platform::UserDefaults> kitDefaults() {
     std::lock_guard lock(gMutex);
     if (!gDefaults || gDefaults->filePath() != file) {
         adoptEarlierFile(folder, file);
-        gDefaults = std::make_shared<platform::UserDefaults>(file, kitDefaultsBounds, writersLockIn(folder));
+        gDefaults = std::make_shared<platform::UserDefaults>(file, kitDefaultsBounds, folder);
     }
     return gDefaults;
 }

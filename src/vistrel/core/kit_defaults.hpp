@@ -2,9 +2,10 @@
 // The kit's own user defaults: "<bundle identifier>.plist" ("io.vistrel.sdk.plist") in
 // the kit's data folder, apart from the host's (the process-wide standard defaults, whose
 // file is "preferences.plist", are the host's alone, even when the two folders are one).
-// The kit's processes take turns at putting either file in place, by the lock of
-// "<bundle identifier>.defaults.lock" in the kit's data folder, set for the standard
-// defaults as the kit is loaded.
+// The kit's processes take turns at putting either file in place, by a lock of that
+// file's own in the kit's data folder (WritersTurns::lockOf), set for the standard
+// defaults as the kit is loaded: a writer of one file never waits for a writer of the
+// other.
 #include <memory>
 
 #include "vistrel/platform/foundation/user_defaults.hpp"

@@ -1,5 +1,8 @@
 #pragma once
-// The kit's four preferences, kept in the kit's own defaults (see kit_defaults.hpp).
+// The kit's four preferences, kept in the kit's own defaults (see kit_defaults.hpp). A
+// setter waits for another process's turn at writing half a second at most: a value it
+// could not write is kept (read back at once), and written by the next set, or failing
+// that as the process ends normally.
 #include <optional>
 #include <string>
 

@@ -7,6 +7,7 @@
 #include "vistrel/core/vistrel_pref.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/random.hpp"
+#include "vistrel/platform/foundation/wait_bound.hpp"
 #include "vistrel/platform/ui/navigation_controller.hpp"
 #include "vistrel/platform/ui/storyboard.hpp"
 #include "vistrel/screens/camera/camera_view_controller.hpp"
@@ -16,6 +17,10 @@
 namespace vistrel {
 
 void Vistrel::setApiKey(const std::string& apiKey) {
+    // Its sets wait for turns at writing as long as one does, in all: behind a process
+    // stopped in its turn the host's main thread is held once, and what is not written now
+    // is written by the next set, or as the process ends.
+    const platform::WaitBound oneWait(platform::callWaitBound);
     VistrelPref::setApiKey(apiKey);
 
     // Any stored text, even an empty one, means the first run has been done.

@@ -13,7 +13,10 @@ class Vistrel {
 public:
     // Stores the API key (unchecked, as given); on the first run also turns the
     // black-and-white upload on and makes the application instance identifier; then
-    // registers the kit's fonts. Call once at start, before showing any screen.
+    // registers the kit's fonts. Call once at start, before showing any screen. Behind
+    // another process stopped in its turn at writing the preferences it waits half a second
+    // at most in all: what it could not write is kept (read back at once), and written by
+    // the next preference set, or failing that as the process ends normally.
     static void setApiKey(const std::string& apiKey);
 
     // The kit's whole interface: the initial navigation controller of storyboard "Main"

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <bit>
 #include <chrono>
+#include <functional>
 #include <thread>
 #include <tuple>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
+#include "vistrel/platform/foundation/writers_turns.hpp"
 
 using platform::Number;
 using platform::UserDefaults;
@@ -299,7 +301,7 @@ TEST(UserDefaultsTest, ItsOwnWriteIsNotReadAgainAsAnotherWritersFile) {
         testsupport::TempDir dir;
         const auto file = dir / "p.plist";
         if (linked) std::filesystem::create_symlink("elsewhere.plist", file);
-        UserDefaults defaults(file, std::nullopt, dir / "writers.lock");
+        UserDefaults defaults(file, std::nullopt, dir / "locks");
         EXPECT_TRUE(defaults.set("first", Value("1")));
         reads = 0;
         platform::setFileStepObserver(countReads);
@@ -310,14 +312,42 @@ TEST(UserDefaultsTest, ItsOwnWriteIsNotReadAgainAsAnotherWritersFile) {
     }
 }
 
-// A lock file that cannot be had at all (a folder at its name) is had by no writer: the
-// change is written without taking turns, logged.
+// A lock file that cannot be had at all (a folder at its name), or that is no regular file
+// of one link owned by this user (a link at its name to a file of the host's, a FIFO), is
+// had by no writer and never written into: the changes are written without taking turns,
+// logged once, and whatever the name leads to keeps its bytes.
 TEST(UserDefaultsTest, ALockFileThatCannotBeOpenedLeavesTheWritesToBeMade) {
-    testsupport::TempDir dir;
-    std::filesystem::create_directory(dir / "writers.lock");
-    platform::LogCapture log;
-    EXPECT_TRUE(UserDefaults(dir / "p.plist", std::nullopt, dir / "writers.lock").set("a", Value("b")));
-    EXPECT_TRUE(log.contains("writers.lock could not be opened; " + (dir / "p.plist").string() +
-                             " is written without taking turns"));
-    EXPECT_EQ(UserDefaults(dir / "p.plist").string("a"), "b");
+    namespace fs = std::filesystem;
+    struct Row {
+        const char* name;
+        std::function<void(const fs::path& lock, const fs::path& hosts)> make;
+        const char* logged;
+    };
+    const std::vector<Row> rows = {
+        {"a folder", [](const fs::path& lock, const fs::path&) { fs::create_directory(lock); }, " could not be opened; "},
+        {"a hard link to a file of the host's", [](const fs::path& lock, const fs::path& hosts) { fs::create_hard_link(hosts, lock); },
+         " is no regular file of one link owned by this user, and is not used; "},
+        {"a symbolic link to a file of the host's",
+         [](const fs::path& lock, const fs::path& hosts) { fs::create_symlink(hosts, lock); },
+         " is no regular file of one link owned by this user, and is not used; "},
+        {"a FIFO", [](const fs::path& lock, const fs::path&) { ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0); },
+         " is no regular file of one link owned by this user, and is not used; "},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        testsupport::TempDir dir;
+        const std::string hostBytes = plisttest::xmlPlist("<dict><key>host</key><string>the host's own</string></dict>");
+        const fs::path hosts = dir.write("host/preferences.plist", hostBytes);
+        const fs::path file = dir / "p.plist";
+        const fs::path lock = platform::WritersTurns::lockOf(dir / "locks", file);
+        fs::create_directories(lock.parent_path());
+        row.make(lock, hosts);
+        platform::LogCapture log;
+        UserDefaults defaults(file, std::nullopt, dir / "locks");
+        for (const char* key : {"a", "b", "c"}) EXPECT_TRUE(defaults.set(key, Value(key)));
+        EXPECT_EQ(log.lines(), std::vector<std::string>{"UserDefaults :: " + lock.string() + row.logged + file.string() +
+                                                        " is written without taking turns"});
+        EXPECT_EQ(std::tuple(UserDefaults(file).string("c"), platform::readFile(hosts, 1u << 20)),
+                  std::tuple("c", hostBytes));
+    }
 }

@@ -15,29 +15,52 @@
 
 namespace platform {
 
+namespace {
+
+// Opens the lock file for reading only (a lock needs no more, and nothing is written into
+// it), not through a link, and not waited on should it be a FIFO; made when missing with
+// `create`, readable by its owner alone, so that no other user can hold its lock. -1, and
+// `failure` told why, when what has the name is no lock file of this user's.
+int openLockFile(const std::filesystem::path& path, bool create, FileLock::Failure& failure) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0), 0600);
+    if (fd < 0) {
+        failure = errno == ELOOP ? FileLock::Failure::notALockFile : FileLock::Failure::unavailable;
+        return -1;
+    }
+    // A hard link at its name to a file of someone's, a device, a file another user made:
+    // not a lock of this user's writers, whatever the lock would keep apart.
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1 || st.st_uid != ::geteuid()) {
+        failure = FileLock::Failure::notALockFile;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+}  // namespace
+
 std::optional<FileLock> FileLock::take(const std::filesystem::path& path, std::chrono::milliseconds bound,
-                                       Failure* failure) {
-    const auto failed = [&](Failure why) -> std::optional<FileLock> {
-        if (failure) *failure = why;
+                                       Failure* failure, Hold hold) {
+    Failure why = Failure::unavailable;
+    const auto failed = [&](Failure reason) -> std::optional<FileLock> {
+        if (failure) *failure = reason;
         return std::nullopt;
     };
     std::error_code ec;
     if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ec);
-    // Not followed through a link, and not waited on should it be a FIFO. Reading is all a
-    // lock needs: a file another user made, readable only, serves too, without marks.
-    constexpr int flags = O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK;
-    FileLock lock(::open(path.c_str(), O_RDWR | flags, 0644));
-    if (lock.fd_ < 0 && errno == EACCES) lock.fd_ = ::open(path.c_str(), O_RDONLY | flags, 0644);
-    struct stat st {};
-    if (lock.fd_ < 0 || ::fstat(lock.fd_, &st) != 0 || !S_ISREG(st.st_mode)) return failed(Failure::unavailable);
+    FileLock lock(openLockFile(path, true, why));
+    if (lock.fd_ < 0) return failed(why);
     // A holder keeps the lock for a short step: it is asked for again at growing intervals,
     // a few milliseconds at most, until the bound.
+    const int operation = hold == Hold::alone ? LOCK_EX : LOCK_SH;
     std::optional<std::chrono::steady_clock::time_point> deadline;
     std::chrono::microseconds interval{50};
     for (;;) {
-        if (::flock(lock.fd_, LOCK_EX | LOCK_NB) == 0) return lock;
+        if (::flock(lock.fd_, operation | LOCK_NB) == 0) return lock;
         if (errno == EINTR) continue;
         if (errno != EWOULDBLOCK) return failed(Failure::unavailable);
+        if (bound <= std::chrono::milliseconds::zero()) return failed(Failure::timedOut);  // no time to wait
         // The wait starts once it is told: a process stopped at the step (a test stepping
         // two of them) has not spent any of its bound.
         if (!deadline) {
@@ -51,15 +74,15 @@ std::optional<FileLock> FileLock::take(const std::filesystem::path& path, std::c
     }
 }
 
-bool FileLock::leave(const Mark& mark) {
-    return ::pwrite(fd_, &mark, sizeof mark, 0) == static_cast<ssize_t>(sizeof mark);
-}
-
-std::optional<FileLock::Mark> FileLock::mark() const {
-    Mark mark;
-    if (::pread(fd_, &mark, sizeof mark, 0) != static_cast<ssize_t>(sizeof mark) || mark.holder == 0)
-        return std::nullopt;
-    return mark;
+bool FileLock::isHeld(const std::filesystem::path& path) {
+    Failure ignored = Failure::unavailable;
+    const FileLock lock(openLockFile(path, false, ignored));
+    if (lock.fd_ < 0) return false;
+    int taken;
+    while ((taken = ::flock(lock.fd_, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    // Had: let go as the file closes.
+    return taken != 0 && errno == EWOULDBLOCK;
 }
 
 FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}

@@ -1,10 +1,11 @@
 #pragma once
 // A lock that processes sharing a folder take in turn, on a file there (flock): one open
-// of the file holds it at a time, and its holder lets it go by closing the file or by
-// dying, so that a lock file left behind holds no one. Its holders may leave a mark in the
-// file for one another.
+// of the file holds it at a time (or several share it), and its holder lets it go by
+// closing the file or by dying, so that a lock file left behind holds no one. Nothing is
+// ever written into a lock file: it is opened for reading only, and only a regular file of
+// one link owned by this user is taken for one, so that a link at its name to a file of
+// someone's never has its lock taken, nor its bytes touched.
 #include <chrono>
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 
@@ -13,28 +14,27 @@ namespace platform {
 class FileLock {
 public:
     enum class Failure {
-        unavailable,  // the lock file could not be made or opened, or is not a regular file
-        timedOut,     // another holder kept it past the wait
+        unavailable,   // the lock file could not be made or opened
+        notALockFile,  // what has its name is no regular file of one link owned by this user
+        timedOut,      // another holder kept it past the wait
     };
+    // How the lock is held: by its holder alone, or shared with others that share it (none
+    // of whom can then have it alone).
+    enum class Hold { alone, shared };
 
     // Takes the lock of the file at `path`, made with its folder when missing (never
     // reached through a link), waiting at most `bound` for another holder, counted from the
-    // step that tells the wait ("lock: waiting for another holder", file_steps.hpp). None,
-    // and `failure` told why, when it was not had.
+    // step that tells the wait ("lock: waiting for another holder", file_steps.hpp), told
+    // before a wait; with no time left to wait (a bound of zero) the lock is had only if
+    // free, and nothing is told. None, and `failure` told why, when it was not had.
     static std::optional<FileLock> take(const std::filesystem::path& path, std::chrono::milliseconds bound,
-                                        Failure* failure = nullptr);
+                                        Failure* failure = nullptr, Hold hold = Hold::alone);
 
-    // A few bytes a holder leaves for the next: who left them, about what, and when
-    // (nanoseconds of real time). A mark of no one is none.
-    struct Mark {
-        std::uint64_t holder = 0, subject = 0;
-        std::int64_t at = 0;
-    };
-    // Leaves the mark in place of the last. False when the file cannot take it (one another
-    // user made, opened for reading only).
-    bool leave(const Mark& mark);
-    // The mark last left; none when none was, or the last was of no one.
-    std::optional<Mark> mark() const;
+    // Whether anyone holds the lock of the file at `path` now (this process too, by another
+    // open of the file), found without waiting: it is taken alone and let go at once. False
+    // when nothing, or no lock file (see Failure::notALockFile), has the name: it is not
+    // made.
+    static bool isHeld(const std::filesystem::path& path);
 
     FileLock(FileLock&& other) noexcept;
     FileLock& operator=(FileLock&& other) noexcept;

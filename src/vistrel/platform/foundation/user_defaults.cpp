@@ -5,22 +5,21 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
-#include <chrono>
-#include <functional>
 #include <mutex>
-#include <thread>
+#include <system_error>
+#include <utility>
 
 #include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/directories.hpp"
+#include "vistrel/platform/foundation/exit_writes.hpp"
 #include "vistrel/platform/foundation/file_identity.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
-#include "vistrel/platform/foundation/file_lock.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/link_target.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
-#include "vistrel/platform/foundation/random.hpp"
 #include "vistrel/platform/foundation/set_aside.hpp"
+#include "vistrel/platform/foundation/wait_bound.hpp"
 
 namespace platform {
 
@@ -32,15 +31,15 @@ std::shared_ptr<UserDefaults>& standardSlot() {
 }
 // Set at load by whoever shares the standard defaults with other processes: constant
 // initialised, so that it may be set before anything else of this file runs.
-std::atomic<UserDefaults::LockPlace> gStandardLockPlace{nullptr};
+std::atomic<UserDefaults::LockFolder> gStandardLockFolder{nullptr};
 }  // namespace
 
 std::shared_ptr<UserDefaults> UserDefaults::openStandard(const std::filesystem::path& file) {
     auto defaults = std::make_shared<UserDefaults>(file);
-    defaults->writersLock_ = []() -> std::optional<std::filesystem::path> {
-        const LockPlace place = gStandardLockPlace.load();
+    defaults->turns_ = WritersTurns([]() -> std::optional<std::filesystem::path> {
+        const LockFolder place = gStandardLockFolder.load();
         return place ? place() : std::nullopt;
-    };
+    });
     return defaults;
 }
 
@@ -56,7 +55,7 @@ void UserDefaults::resetStandard(std::optional<std::filesystem::path> file) {
     standardSlot() = file ? openStandard(*file) : nullptr;
 }
 
-void UserDefaults::setStandardWritersLock(LockPlace place) { gStandardLockPlace.store(place); }
+void UserDefaults::setStandardLockFolder(LockFolder place) { gStandardLockFolder.store(place); }
 
 namespace {
 
@@ -171,12 +170,8 @@ DefaultsRead readDefaultsFile(const std::filesystem::path& file, const std::opti
 }  // namespace
 
 UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds,
-                           std::optional<std::filesystem::path> writersLock)
-    : file_(std::move(file)),
-      target_(file_),
-      ownBounds_(ownBounds),
-      writersLock_([writersLock] { return writersLock; }) {
-    randomBytes(&writer_, sizeof writer_);
+                           std::optional<std::filesystem::path> lockFolder)
+    : file_(std::move(file)), target_(file_), ownBounds_(ownBounds), turns_([lockFolder] { return lockFolder; }) {
     // A run stopped between writing the new file and renaming it left its temporary,
     // beside the file the path names.
     const std::optional<std::filesystem::path> target = linkTarget(file_);
@@ -203,6 +198,10 @@ UserDefaults::UserDefaults(std::filesystem::path file, std::optional<DefaultsBou
         known_.reset();  // moved aside, or never written
         return;
     }
+}
+
+UserDefaults::~UserDefaults() {
+    if (leftToExit_) withdrawExitWrite(this);
 }
 
 void UserDefaults::leaveUnread(std::string_view why) {
@@ -320,15 +319,6 @@ bool UserDefaults::takeOtherWrites() {
 
 namespace {
 
-// How long a write waits for its turn: a turn spans a look and a rename, so only a holder
-// stopped dead (or a disk stalled for as long) keeps it this long.
-constexpr std::chrono::milliseconds kTurnWait{500};
-
-// How long a writer gives way to another that found the file changed at its turn, time
-// enough for the other to make its write again; a mark older than that (or dated ahead of
-// the clock) is of a writer gone, stopped, or of another time.
-constexpr std::chrono::nanoseconds kGiveWay = std::chrono::milliseconds(100);
-
 // How many times a write is made again onto what other writers put in place meanwhile
 // before it fails, its changes kept for the next. Three processes setting 100 keys each
 // at once, back to back, make a set at most a dozen times (56 when no writer gives way).
@@ -344,9 +334,36 @@ bool UserDefaults::persist(std::uint64_t change) {
     std::lock_guard writing(writeMutex_);
     // A write since this change was stored carried it.
     if (written_ >= change) return lastWriteSucceeded_;
+    return writeLatest();
+}
+
+void UserDefaults::writeKept() {
+    std::unique_lock writing(writeMutex_, std::try_to_lock);
+    if (!writing) return;
+    {
+        std::shared_lock lock(mutex_);
+        if (unwritten_.empty()) return;
+    }
+    // Written where the file is, never into a folder made again for it.
+    std::error_code ec;
+    if (!std::filesystem::is_directory(target_.has_parent_path() ? target_.parent_path() : ".", ec)) return;
+    writeLatest();
+}
+
+bool UserDefaults::writeLatest() {
+    const bool written = makeWrites();
+    // What could not be written now is written at the next write, or failing that as the
+    // process ends.
+    if (!written && !std::exchange(leftToExit_, true)) writeAtExit(this, [this] { writeKept(); });
+    return written;
+}
+
+bool UserDefaults::makeWrites() {
+    const WaitBound call(callWaitBound);
+    WritersTurns::Write turns = turns_.begin(target_);
     for (int attempt = 0; attempt < kWriteAttempts; ++attempt) {
         if (!takeOtherWrites()) {
-            // A write made again carried this change's number already.
+            // A write made again carried the latest change's number already.
             if (attempt > 0) lastWriteSucceeded_ = false;
             return false;
         }
@@ -365,7 +382,7 @@ bool UserDefaults::persist(std::uint64_t change) {
         std::optional<PreparedFile> prepared =
             bytes ? PreparedFile::write(target_, *bytes, modeOfRewrite(target_)) : std::nullopt;
         if (!prepared) log(concatenate("UserDefaults :: could not write ", target_.string()));
-        const Placed placed = prepared ? putInPlaceInTurn(*prepared) : Placed::failed;
+        const Placed placed = prepared ? putInPlaceInTurn(*prepared, turns) : Placed::failed;
         // What is left of the write (the file displaced, or this one's temporary) goes once
         // the turn is over.
         prepared.reset();
@@ -385,57 +402,19 @@ bool UserDefaults::persist(std::uint64_t change) {
     return false;
 }
 
-namespace {
-
-// Nanoseconds of real time, as marks of a lock file carry them.
-std::int64_t realTimeNow() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
-}  // namespace
-
-UserDefaults::Placed UserDefaults::putInPlaceInTurn(PreparedFile& prepared) {
-    // Writers back to back win their turns unevenly: one whose look held puts its next file
-    // in place before one that had to read the file again has written its own. A writer
-    // that found the file changed at its turn leaves its mark; one whose look holds gives
-    // way to a mark about the same file younger than kGiveWay, once, waiting that long at
-    // most for the other's file.
-    const std::uint64_t subject = std::hash<std::string>{}(target_.native());
+UserDefaults::Placed UserDefaults::putInPlaceInTurn(PreparedFile& prepared, WritersTurns::Write& turns) {
     for (bool gaveWay = false;; gaveWay = true) {
-        std::optional<FileLock> turn;
-        if (const std::optional<std::filesystem::path> lockFile = writersLock_()) {
-            FileLock::Failure failure = FileLock::Failure::unavailable;
-            turn = FileLock::take(*lockFile, kTurnWait, &failure);
-            if (!turn && failure == FileLock::Failure::timedOut) {
-                log(concatenate("UserDefaults :: could not write ", target_.string(), ": its turn at writing was not had (",
-                                lockFile->string(), " held past ", std::to_string(kTurnWait.count()),
-                                " ms); the changes are kept for the next write"));
-                return Placed::failed;
-            }
-            // A lock file that cannot be had at all (its folder not writable, or something
-            // else at its name) is had by no writer: the look and the exchange below still
-            // keep their writes apart, but for the instant between two exchanges.
-            if (!turn)
-                log(concatenate("UserDefaults :: ", lockFile->string(), " could not be opened; ", target_.string(),
-                                " is written without taking turns"));
-        }
+        if (turns.take() == WritersTurns::Write::Turn::notHad) return Placed::failed;
         // The other writers' turns put their files in place before this look or after the
         // rename; one that takes no turn may still rename its own in as this one waits for
         // the folder, and has it put back.
         if (!knownState_ || stateAt(target_) != known_) {
             knownState_ = false;
-            if (turn) turn->leave({writer_, subject, realTimeNow()});
+            turns.askForTheNext();
             return Placed::fileChanged;
         }
-        const std::optional<FileLock::Mark> mark = turn ? turn->mark() : std::nullopt;
-        const std::int64_t age = mark ? realTimeNow() - mark->at : -1;
-        const bool marked = mark && mark->subject == subject && age >= 0 && age < kGiveWay.count();
-        if (marked && mark->holder != writer_ && !gaveWay) {
-            turn.reset();
-            const auto deadline = std::chrono::steady_clock::now() + kGiveWay;
-            while (stateAt(target_) == known_ && std::chrono::steady_clock::now() < deadline)
-                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!gaveWay && turns.anotherAsks()) {
+            turns.giveWay([&] { return stateAt(target_) != known_; });
             continue;
         }
         switch (prepared.putInPlaceOf(known_)) {
@@ -445,7 +424,7 @@ UserDefaults::Placed UserDefaults::putInPlaceInTurn(PreparedFile& prepared) {
             log(concatenate("UserDefaults :: could not write ", target_.string()));
             return Placed::failed;
         }
-        if (marked && mark->holder == writer_) turn->leave({});
+        turns.placed();
         // The file put in place, unless a writer that takes no turn has put its own there
         // already.
         const std::optional<FileState> state = stateAt(target_);

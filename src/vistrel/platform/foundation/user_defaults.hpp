@@ -21,6 +21,7 @@
 #include "vistrel/platform/foundation/file_state.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/value.hpp"
+#include "vistrel/platform/foundation/writers_turns.hpp"
 
 namespace platform {
 
@@ -38,16 +39,17 @@ class UserDefaults {
 public:
 
     // The process's defaults, in "preferences.plist" of the application data folder,
-    // opened on first use. Their writers take turns by the lock that the place set with
-    // setStandardWritersLock names at each write, if any.
+    // opened on first use. Their writers take turns by the lock of their file in the folder
+    // that the place set with setStandardLockFolder names at each write, if any.
     static std::shared_ptr<UserDefaults> standard();
     // Reopens the process's defaults from a file (or, with none, from the default place).
     static void resetStandard(std::optional<std::filesystem::path> file = std::nullopt);
 
-    // Where the lock file (see `writersLock` below) of the writers of the standard defaults
-    // is, asked at each of their writes; none, or no place set: they write without one.
-    using LockPlace = std::optional<std::filesystem::path> (*)();
-    static void setStandardWritersLock(LockPlace place);
+    // The folder of the lock files (see `lockFolder` below) of the writers of the standard
+    // defaults, asked at each of their writes; none, or no place set: they write without
+    // taking turns.
+    using LockFolder = std::optional<std::filesystem::path> (*)();
+    static void setStandardLockFolder(LockFolder place);
 
     // Opens (or prepares to create) the defaults kept in `file`, reading what is there.
     // - A read that saw the file change (its size, times or identity before and after)
@@ -77,10 +79,17 @@ public:
     //   stamps file times old (settledStateAt): a write under way, even one that keeps the
     //   file's length and times, is never read half done. A file changed since waits a
     //   few milliseconds.
-    // `writersLock`, when given, is a file whose lock (FileLock) writers of the file take in
-    // turn, each from its last look at the file to its rename (see `set`).
+    // `lockFolder`, when given, is the folder of the lock file (WritersTurns::lockOf the
+    // file written) whose lock writers of the file take in turn, each from its last look at
+    // the file to its rename (see `set`): writers of the file in every process that share
+    // the folder take turns, and writers of other files never wait for them.
     explicit UserDefaults(std::filesystem::path file, std::optional<DefaultsBounds> ownBounds = std::nullopt,
-                          std::optional<std::filesystem::path> writersLock = std::nullopt);
+                          std::optional<std::filesystem::path> lockFolder = std::nullopt);
+    // Changes kept unwritten are written at a normal exit of the process only while their
+    // defaults live.
+    ~UserDefaults();
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
 
     std::optional<Value> object(std::string_view key) const;
     // The value only when it is a text.
@@ -106,12 +115,14 @@ public:
     // the turn is let go and the write made again onto that one, up to 100 times. A writer
     // that takes no turn (the program writing its own file) and renames its file in while
     // the rename waits for the folder gets it back at once (PreparedFile::putInPlaceOf),
-    // and the write is made again onto it. Writers back to back take turns evenly: one that
-    // found the file changed at its turn leaves a mark in the lock file, to which one whose
-    // look holds gives way, once, for 100 ms at most. A turn not had within half a second
-    // (its holder stopped dead) fails the write, logged, as a failed write does: the
-    // changes wait for the next. A lock file that cannot be opened at all is logged, and
-    // the file written without turns.
+    // and the write is made again onto it. Writers back to back take turns evenly (see
+    // WritersTurns). A call waits for turns callWaitBound at most in all, less when the
+    // thread's WaitBound leaves less (a call of several sets waits as long as one): a turn
+    // not had by then (its holder stopped dead) fails the write, logged, as a failed write
+    // does, and the changes are kept: the next write carries them, and failing that a
+    // normal exit of the process writes them (writeAtExit), within callWaitBound. A lock
+    // file that cannot be had at all, or is no lock file of this user's, is logged once,
+    // and the file written without turns.
     bool set(std::string_view key, Value value);
     bool setBool(std::string_view key, bool value);
     bool remove(std::string_view key);
@@ -123,11 +134,19 @@ private:
     static std::shared_ptr<UserDefaults> openStandard(const std::filesystem::path& file);
     // Writes the latest values, unless a write since change number `change` has.
     bool persist(std::uint64_t change);
+    // Writes the latest values, writeMutex_ held: the changes not written yet are left to a
+    // normal exit when they cannot be.
+    bool writeLatest();
+    // The attempts of a write, onto what other writers put in place meanwhile.
+    bool makeWrites();
+    // At exit: writes the changes kept, if any, unless a write on another thread is under
+    // way (it carries them), or the file's folder is gone.
+    void writeKept();
     // How a write's new file fared at its turn.
     enum class Placed { inPlace, fileChanged, failed };
     // In the writers' turn, puts the new file in place if the file is still as last read or
     // written here.
-    Placed putInPlaceInTurn(PreparedFile& prepared);
+    Placed putInPlaceInTurn(PreparedFile& prepared, WritersTurns::Write& turns);
     // Makes the changes not written yet onto the file's values if another writer wrote it
     // since it was last read or written here. False when it no longer reads.
     bool takeOtherWrites();
@@ -140,10 +159,8 @@ private:
     // Where changes are written: the file that file_ names through its links.
     std::filesystem::path target_;
     std::optional<DefaultsBounds> ownBounds_;
-    // The lock file of the writers' turns, asked at each write; none: no turns.
-    std::function<std::optional<std::filesystem::path>()> writersLock_;
-    // Who these defaults are among the writers that leave marks in the lock file.
-    std::uint64_t writer_ = 0;
+    // The turns of the file's writers.
+    WritersTurns turns_;
     // False while a file the defaults did not read is at file_.
     bool writable_ = true;
 
@@ -166,6 +183,8 @@ private:
     std::mutex writeMutex_;
     std::uint64_t written_ = 0;  // the change the last write carried
     bool lastWriteSucceeded_ = true;
+    // Whether the changes kept are left to the process's exit.
+    bool leftToExit_ = false;
     // The file as it was last read or written here (none: there was no file); unknown
     // (knownState_ false) when another writer may have put its own in place meanwhile.
     bool knownState_ = true;
