@@ -6,7 +6,8 @@
 // real picture has, and one of several such frames at the most clear codes a frame may hold;
 // PNGs with a long chunk of metadata before their pixels, or whose pixels' data never ends,
 // or is as long as deflate may make it, in small chunks, or comes in chunks of one byte, or
-// behind chunks of no data; JPEGs behind many APP1 segments.
+// behind chunks of no data, or one of whose chunks has a wrong checksum; JPEGs behind many
+// APP1 segments.
 #include <zlib.h>
 
 #include <algorithm>
@@ -266,12 +267,40 @@ inline std::string pngPixelData(std::string_view png) {
     return data;
 }
 
-// The PNG with its pixels' data replaced by `data`, in IDAT chunks of `chunkBytes`.
-inline std::string pngWithPixelData(const std::string& png, std::string_view data, std::size_t chunkBytes) {
+// The PNG with its pixels' data replaced by `data`, in IDAT chunks of the sizes of
+// `chunkBytes` in turn, over and over (a size of 0: a chunk of no data).
+inline std::string pngWithPixelData(const std::string& png, std::string_view data,
+                                    const std::vector<std::size_t>& chunkBytes) {
+    std::size_t cycle = 0;
+    for (const std::size_t bytes : chunkBytes) cycle += bytes;
     std::string out = png.substr(0, 8 + 25);  // the signature and the header chunk
-    out.reserve(out.size() + data.size() + (data.size() / chunkBytes + 1) * 12 + platform::graphics::pngEndChunk.size());
-    for (std::size_t at = 0; at < data.size(); at += chunkBytes) out += pngChunk("IDAT", data.substr(at, chunkBytes));
+    if (cycle == 0) return out;
+    out.reserve(out.size() + data.size() + (data.size() * chunkBytes.size() / cycle + 1) * 12 +
+                platform::graphics::pngEndChunk.size());
+    for (std::size_t at = 0, turn = 0; at < data.size(); turn = (turn + 1) % chunkBytes.size()) {
+        out += pngChunk("IDAT", data.substr(at, chunkBytes[turn]));
+        at += chunkBytes[turn];
+    }
     return out.append(platform::graphics::pngEndChunk);
+}
+
+// The same in chunks of one size.
+inline std::string pngWithPixelData(const std::string& png, std::string_view data, std::size_t chunkBytes) {
+    return pngWithPixelData(png, data, std::vector<std::size_t>{chunkBytes});
+}
+
+// The PNG with the checksum of its IDAT chunk number `index` (from 0) made wrong.
+inline std::string pngWithPixelChunkDamaged(std::string png, std::size_t index) {
+    for (std::size_t at = 8; at + 12 <= png.size();) {
+        std::size_t length = 0;
+        for (std::size_t i = 0; i < 4; ++i) length = length << 8 | static_cast<std::uint8_t>(png[at + i]);
+        if (png.compare(at + 4, 4, "IDAT") == 0 && index-- == 0) {
+            png[at + 8 + length] = static_cast<char>(png[at + 8 + length] ^ 1);
+            break;
+        }
+        at += 12 + length;
+    }
+    return png;
 }
 
 // The PNG with `count` IDAT chunks of no data after its header, before its pixels' data in
@@ -287,14 +316,18 @@ inline std::string pngBehindEmptyPixelChunks(const std::string& png, std::size_t
 
 // A photo's worth of gradients, whose pixels' data comes in chunks of one byte each, as a
 // writer that hands on each byte deflate gives as it comes writes it: 4000 x 2000 take 1.6
-// million chunks, 19.8 MB of their framing.
-inline std::string gradientsInOneByteChunks(int width, int height) {
-    const std::string png = encodePngRows(width, height, [width](int y, std::uint8_t* rgba) {
-        for (int x = 0; x < width; ++x) {
-            const std::uint8_t pixel[] = {std::uint8_t(x * 7 / 100), std::uint8_t(y / 8), std::uint8_t((x + y) / 8), 255};
-            std::copy(pixel, pixel + 4, rgba + 4 * x);
-        }
-    });
+// million chunks, 19.8 MB of their framing (interlaced, 3.3 million, 39.0 MB).
+inline std::string gradientsInOneByteChunks(int width, int height, bool interlaced = false) {
+    const std::string png = encodePngRows(
+        width, height,
+        [width](int y, std::uint8_t* rgba) {
+            for (int x = 0; x < width; ++x) {
+                const std::uint8_t pixel[] = {std::uint8_t(x * 7 / 100), std::uint8_t(y / 8), std::uint8_t((x + y) / 8),
+                                              255};
+                std::copy(pixel, pixel + 4, rgba + 4 * x);
+            }
+        },
+        interlaced);
     return pngWithPixelData(png, pngPixelData(png), 1);
 }
 

@@ -1,7 +1,7 @@
-// Hostile pictures through the display decoders: each is refused, or costs what the
-// picture it holds needs (the bytes read, the memory held), not what its file or data
-// makes of it: a file is read no further than its decode can use. And pictures a
-// service really sends show.
+// Hostile pictures through the display decoders and Image's whole reads: each is refused,
+// or costs what the picture it holds needs (the bytes read, the memory held), not what its
+// file or data makes of it: a file is read no further than its decode can use. And
+// pictures a service really sends show.
 #include <gtest/gtest.h>
 #include <malloc.h>
 #include <sys/resource.h>
@@ -61,14 +61,17 @@ std::string kitJpeg(int width, int height) {
 }
 
 // A photo's worth of noise as a PNG: its pixels' data takes about as much as its rows.
-std::string noisyPng(int width, int height) {
+std::string noisyPng(int width, int height, bool interlaced = false) {
     std::uint32_t seed = 7;
-    return imagetest::encodePngRows(width, height, [&](int, std::uint8_t* rgba) {
-        for (int x = 0; x < width * 4; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            rgba[x] = x % 4 == 3 ? 255 : static_cast<std::uint8_t>(seed >> 24);
-        }
-    });
+    return imagetest::encodePngRows(
+        width, height,
+        [&](int, std::uint8_t* rgba) {
+            for (int x = 0; x < width * 4; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                rgba[x] = x % 4 == 3 ? 255 : static_cast<std::uint8_t>(seed >> 24);
+            }
+        },
+        interlaced);
 }
 
 // A photo of 64 x 48 turned a quarter by its Exif block, behind `count` APP1 segments of
@@ -121,8 +124,8 @@ std::string withTextsNearTheMetadataAllowance(std::string png) {
 // A PNG of 64 x 64 behind chunks of its pixels' data that hold none, as many as take their
 // framing's allowance (a chunk for each byte its data may take, and the metadata's
 // allowance beside) with its own in chunks of one byte, or past it with no end.
-std::string pngBehindEmptyPixelChunks(bool ending) {
-    const std::string png = imagetest::twoColourPng(64, 64, {255, 0, 0, 255}, {0, 0, 255, 128});
+std::string pngBehindEmptyPixelChunks(bool ending, bool interlaced = false) {
+    const std::string png = imagetest::twoColourPng(64, 64, {255, 0, 0, 255}, {0, 0, 255, 128}, interlaced);
     constexpr std::size_t kRaw = 64 * (1 + 64 * 4), kFraming = 12;
     constexpr std::size_t kChunks = (kRaw + kRaw / 8 + 1024) + maxPictureMetadataBytes / kFraming;
     if (!ending) return imagetest::pngBehindEmptyPixelChunks(png, 2 * kChunks, 1).substr(0, 8 + 25 + 2 * kChunks * kFraming);
@@ -142,6 +145,9 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         int expectWidth, expectHeight;  // 0 x 0: refused
         std::size_t heldMiB;            // the most the peak resident memory may rise by
         std::size_t readMiB = 0;        // the most read from the file; 0: the picture and 1 MiB
+        // Read whole by Image::fromFile (Image::decode from memory), at its own size; else at
+        // display size under the row's limits.
+        bool whole = false;
     };
     // A 12-megapixel photo's coefficients: 4032 x 3024 samples of brightness and two
     // colours at half size across and down, two bytes each, 34.9 MiB.
@@ -149,6 +155,9 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
     const std::string noisyPhoto = noisyPng(1600, 1200);
     const std::string smallPhoto = imagetest::encodeJpeg(imagetest::Picture(64, 48, {90, 60, 30, 255}));
     const std::string oneByteChunks = imagetest::gradientsInOneByteChunks(4000, 2000);
+    const std::string interlacedOneByteChunks = imagetest::gradientsInOneByteChunks(4000, 2000, true);
+    const std::string endlessEmptyPixelChunks = pngBehindEmptyPixelChunks(false);
+    const std::string endlessEmptyInterlacedPixelChunks = pngBehindEmptyPixelChunks(false, true);
     const std::string compressedTexts =
         imagetest::pngWithCompressedTexts(imagetest::twoColourPng(64, 64, {255, 0, 0, 255}, {0, 0, 255, 128}), 100,
                                           7'900'000);
@@ -228,8 +237,23 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         {"PNG of 64 x 64 whose pixels' chunks, most of them empty, take their framing's allowance, from its file",
          pngBehindEmptyPixelChunks(true), 1, 0, 0, {}, 64, 64, 8},
         // Chunks of no data that never end are read as far as that allowance.
-        {"PNG of 64 x 64 whose pixels' chunks hold no data and never end, from its file",
-         pngBehindEmptyPixelChunks(false), 1, 0, 0, {}, 0, 0, 8, 18},
+        {"PNG of 64 x 64 whose pixels' chunks hold no data and never end, from its file", endlessEmptyPixelChunks, 1,
+         0, 0, {}, 0, 0, 8, 18},
+        // A PNG read whole, or interlaced (its pixels held until its last pass), is decoded as
+        // its file is read too, holding its pixels, not the file, however its chunks are cut:
+        // chunks of no data up to their framing's allowance take no room, nor the 39 MB of
+        // framing of 3.3 million chunks of one byte; and the file is read no further than its
+        // decoder reads (it stops at a chunk whose checksum is wrong).
+        {"PNG of 64 x 64 whose pixels' chunks hold no data and never end, read whole from its file",
+         endlessEmptyPixelChunks, 1, 0, 0, {}, 0, 0, 8, 18, true},
+        {"interlaced PNG of 64 x 64 whose pixels' chunks hold no data and never end, from its file",
+         endlessEmptyInterlacedPixelChunks, 1, 0, 0, {}, 0, 0, 8, 18},
+        {"interlaced PNG of 64 x 64 whose pixels' chunks hold no data, the tenth with a wrong checksum, from its file",
+         imagetest::pngWithPixelChunkDamaged(endlessEmptyInterlacedPixelChunks, 9), 1, 0, 0, {}, 0, 0, 8, 1},
+        {"interlaced PNG of 4000 x 2000 whose pixels' data comes in 3.3 million chunks of one byte, from its file",
+         interlacedOneByteChunks, 1, 345, 376, wholeDecodingLimits(), 752, 376, 40},
+        {"PNG of 4000 x 2000 whose pixels' data comes in 1.6 million chunks of one byte, read whole from its file",
+         oneByteChunks, 1, 0, 0, {}, 4000, 2000, 40, 0, true},
         // Rows of 4,097 bytes: 2.1 MB, at most 2.4 MB as deflate stores them; data that
         // never ends is read no further.
         {"PNG of 1024 x 512 whose pixels' data never ends, from its file",
@@ -256,8 +280,13 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         const auto readBefore = procField("/proc/thread-self/io", "rchar:");
         resetPeakResident();
         const auto peakBefore = procField("/proc/self/status", "VmHWM:");
-        const auto shown = r.fileLength ? readStillFileForDisplay(file, r.coverWidth, r.coverHeight, r.limits)
-                                        : readStillForDisplay(r.bytes, r.coverWidth, r.coverHeight, r.limits);
+        const auto fromMemory = [&r] {
+            return r.whole ? Image::decode(r.bytes)
+                           : readStillForDisplay(r.bytes, r.coverWidth, r.coverHeight, r.limits);
+        };
+        const auto shown = !r.fileLength ? fromMemory()
+                           : r.whole     ? Image::fromFile(file)
+                                         : readStillFileForDisplay(file, r.coverWidth, r.coverHeight, r.limits);
         const auto peakAfter = procField("/proc/self/status", "VmHWM:");
         const auto readAfter = procField("/proc/thread-self/io", "rchar:");
         EXPECT_EQ(shown ? std::pair(shown->pixelWidth(), shown->pixelHeight()) : std::pair(0, 0),
@@ -272,14 +301,78 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         }
         // And what a file shows is what its bytes show from memory.
         if (r.fileLength && shown) {
-            const auto fromMemory = readStillForDisplay(r.bytes, r.coverWidth, r.coverHeight, r.limits);
-            ASSERT_TRUE(fromMemory);
-            ASSERT_EQ(std::pair(fromMemory->pixelWidth(), fromMemory->pixelHeight()),
-                      std::pair(r.expectWidth, r.expectHeight));
+            const auto memory = fromMemory();
+            ASSERT_TRUE(memory);
+            ASSERT_EQ(std::pair(memory->pixelWidth(), memory->pixelHeight()), std::pair(r.expectWidth, r.expectHeight));
             EXPECT_TRUE(std::equal(shown->bitmap().data(),
                                    shown->bitmap().data() + std::size_t(r.expectWidth) * std::size_t(r.expectHeight),
-                                   fromMemory->bitmap().data()));
+                                   memory->bitmap().data()));
         }
+    }
+}
+
+// A PNG decoded as its file is read (whole, or interlaced at display size) shows what its
+// bytes show from memory, pixel for pixel, or is refused as they are, however its pixels'
+// data is cut into chunks, whatever their checksums, wherever the file ends: its decoder
+// reads the same bytes in the same pieces from both. It reads no further than its rows
+// need and a piece past them, so that the last chunks of one byte (the checksum of the
+// data) go unread, where the same data in fewer chunks would be read and judged.
+TEST(HostilePicturesTest, APngDecodedAsItsFileIsReadShowsWhatItsBytesShow) {
+    const std::string photo = noisyPng(300, 200, true);  // 240 KB of data
+    const std::string data = imagetest::pngPixelData(photo);
+    const std::string oneByteChunks = imagetest::pngWithPixelData(photo, data, 1);
+    const std::size_t dataEnd = oneByteChunks.size() - platform::graphics::pngEndChunk.size();
+    const std::size_t middle = 8 + 25 + 13 * (data.size() / 2);  // between two chunks
+    const std::string text = imagetest::pngChunk("tEXt", std::string("Comment\0a note", 14));
+    const auto cutInTheLastChecksum = [](const std::string& png) {
+        return png.substr(0, png.size() - platform::graphics::pngEndChunk.size() - 2);
+    };
+    const struct {
+        const char* name;
+        std::string bytes;
+        bool shown;
+    } rows[] = {
+        {"in chunks of one byte", oneByteChunks, true},
+        {"not interlaced, in chunks of one byte", imagetest::gradientsInOneByteChunks(300, 200), true},
+        {"in chunks of 1, 70,000, none, 3, 65,535 and 65,536 bytes in turn",
+         imagetest::pngWithPixelData(photo, data, {1, 70000, 0, 3, 65535, 65536}), true},
+        {"behind 100,000 chunks of no data", imagetest::pngBehindEmptyPixelChunks(photo, 100000, 1), true},
+        {"in chunks of one byte, one in the middle with a wrong checksum",
+         imagetest::pngWithPixelChunkDamaged(oneByteChunks, data.size() / 2), false},
+        {"in chunks of 70,000 bytes, the second with a wrong checksum",
+         imagetest::pngWithPixelChunkDamaged(imagetest::pngWithPixelData(photo, data, 70000), 1), false},
+        {"in chunks of one byte, then one of no data with a wrong checksum, which its decoder does not reach",
+         imagetest::pngWithPixelChunkDamaged(oneByteChunks.substr(0, dataEnd) + imagetest::pngChunk("IDAT", {}) +
+                                                 std::string(platform::graphics::pngEndChunk),
+                                             data.size()),
+         true},
+        {"in chunks of one byte, then bytes past the end of its data",
+         imagetest::pngWithPixelData(photo, data + "past", 1), true},
+        {"in chunks of one byte, cut in the middle of its data", oneByteChunks.substr(0, dataEnd / 2 + 5), false},
+        {"in chunks of one byte, cut in the last one's checksum", cutInTheLastChecksum(oneByteChunks), true},
+        {"in chunks of one byte, cut before the last four", oneByteChunks.substr(0, dataEnd - 4 * 13), true},
+        {"in chunks of one byte, cut before the last five", oneByteChunks.substr(0, dataEnd - 5 * 13), false},
+        {"in chunks of 8,192 bytes, cut in the last one's checksum",
+         cutInTheLastChecksum(imagetest::pngWithPixelData(photo, data, 8192)), false},
+        {"in chunks of one byte, cut after the last one", oneByteChunks.substr(0, dataEnd), true},
+        {"in two runs of chunks of one byte with a text between",
+         oneByteChunks.substr(0, middle) + text + oneByteChunks.substr(middle), false},
+    };
+    testsupport::TempDir dir;
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        const auto file = dir.write("photo.png", r.bytes);
+        const auto same = [&](const std::optional<Image>& fromFile, const std::optional<Image>& fromMemory) {
+            ASSERT_EQ(fromFile.has_value(), r.shown);
+            ASSERT_EQ(fromMemory.has_value(), r.shown);
+            if (!r.shown) return;
+            ASSERT_EQ(std::pair(fromFile->pixelWidth(), fromFile->pixelHeight()), std::pair(300, 200));
+            ASSERT_EQ(std::pair(fromMemory->pixelWidth(), fromMemory->pixelHeight()), std::pair(300, 200));
+            EXPECT_TRUE(std::equal(fromFile->bitmap().data(), fromFile->bitmap().data() + 300 * 200,
+                                   fromMemory->bitmap().data()));
+        };
+        same(Image::fromFile(file), Image::decode(r.bytes));
+        same(readStillFileForDisplay(file, 0, 0), readStillForDisplay(r.bytes, 0, 0));
     }
 }
 

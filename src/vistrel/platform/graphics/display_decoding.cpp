@@ -69,19 +69,15 @@ std::optional<std::string> refusal(const ImageHeader& header, const DisplayDecod
     return std::nullopt;
 }
 
-// A PNG whose rows come one after the other is decoded from its input as they come.
+// A PNG is decoded from its input (bytes in memory, or a file's input) as its decoder asks
+// for it: one whose rows come one after the other a row at a time, at the size shown; an
+// interlaced one whole, its pixels held until its last pass, then brought to that size.
 ImageSourceResult readPng(PictureInput& input, const ImageHeader& header, int coverWidth, int coverHeight,
                           const DisplayDecodingLimits& limits) {
     if (auto refused = refusal(header, limits)) return {std::nullopt, std::move(*refused)};
     const auto size = displayPixelSize(header.width, header.height, coverWidth, coverHeight, limits.maxPixels);
-    return oneFrame(decodePngFitted(input, size.width, size.height));
-}
-
-ImageSourceResult readInterlacedPng(std::string_view bytes, const ImageHeader& header, int coverWidth,
-                                    int coverHeight, const DisplayDecodingLimits& limits) {
-    if (auto refused = refusal(header, limits)) return {std::nullopt, std::move(*refused)};
-    const auto size = displayPixelSize(header.width, header.height, coverWidth, coverHeight, limits.maxPixels);
-    auto decoded = decodePng(bytes);
+    if (!header.storedInPasses) return oneFrame(decodePngFitted(input, size.width, size.height));
+    auto decoded = decodePng(input);
     if (!decoded || decoded->frames.empty()) return {};
     return oneFrame(fitted(std::move(decoded->frames.front()), size));
 }
@@ -143,7 +139,6 @@ ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWid
     const auto header = readImageHeader(bytes);
     if (!header) return {};
     if (header->format == ImageFormat::gif) return readGif(bytes, *header, coverWidth, coverHeight, limits);
-    if (header->storedInPasses) return readInterlacedPng(bytes, *header, coverWidth, coverHeight, limits);
     PictureBytesInput input(bytes);
     return readPng(input, *header, coverWidth, coverHeight, limits);
 }
@@ -157,12 +152,13 @@ std::optional<Image> readStillFileForDisplay(const std::filesystem::path& path, 
                                              const DisplayDecodingLimits& limits) {
     auto input = PictureFileInput::open(path, limits);
     if (!input) return std::nullopt;
-    // A JPEG, and a PNG whose rows come one after the other, are decoded as the file is
-    // read: they hold their rows, not the file. The others are held whole to be read.
+    // A JPEG and a PNG are decoded as the file is read: they hold their rows (an interlaced
+    // PNG its pixels), not the file. A GIF, or what is none of them, is held whole to be
+    // read.
     const auto format = imageFormatOf(input->head());
     if (format == ImageFormat::jpeg) return firstFrame(readJpegForDisplay(*input, coverWidth, coverHeight, limits));
     const auto header = readImageHeader(input->head());
-    if (header && header->format == ImageFormat::png && !header->storedInPasses)
+    if (header && header->format == ImageFormat::png)
         return firstFrame(readPng(*input, *header, coverWidth, coverHeight, limits));
     const auto bytes = input->rest();
     if (!bytes) return std::nullopt;

@@ -100,9 +100,10 @@ std::optional<Image> Image::decode(std::string_view bytes, double scale) {
 }
 
 std::optional<Image> Image::fromFile(const std::filesystem::path& path, double scale) {
-    auto bytes = readImageFile(path, wholeDecodingLimits());
-    if (!bytes) return std::nullopt;
-    return decode(*bytes, scale);
+    if (!goodScale(scale)) return std::nullopt;
+    auto decoded = decodeImageFile(path, wholeDecodingLimits());
+    if (!decoded) return std::nullopt;
+    return animated(std::move(decoded->frames), decoded->duration, scale);
 }
 
 Size Image::size() const { return {pixelWidth() / scale_, pixelHeight() / scale_}; }

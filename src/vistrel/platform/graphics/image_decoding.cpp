@@ -41,10 +41,13 @@ bool withinDecodingLimits(long long width, long long height, long long frameCoun
     return width * height <= Image::maxDecodedPixels / frameCount;
 }
 
-std::optional<std::string> readImageFile(const std::filesystem::path& path, const DisplayDecodingLimits& limits) {
+std::optional<DecodedFrames> decodeImageFile(const std::filesystem::path& path, const DisplayDecodingLimits& limits) {
     auto input = PictureFileInput::open(path, limits);
     if (!input) return std::nullopt;
-    return input->rest();
+    if (imageFormatOf(input->head()) == ImageFormat::png) return decodePng(*input);
+    const auto bytes = input->rest();
+    if (!bytes) return std::nullopt;
+    return decodeImageData(*bytes);
 }
 
 }  // namespace platform::graphics

@@ -15,6 +15,7 @@
 namespace platform::graphics {
 
 struct DisplayDecodingLimits;
+class PictureInput;
 
 struct DecodedFrames {
     std::vector<Bitmap> frames;
@@ -24,6 +25,8 @@ struct DecodedFrames {
 // Picks the codec by the leading bytes.
 std::optional<DecodedFrames> decodeImageData(std::string_view bytes);
 std::optional<DecodedFrames> decodePng(std::string_view bytes);
+// The same from an input (picture_input.hpp), read as the decoder asks for its bytes.
+std::optional<DecodedFrames> decodePng(PictureInput& input);
 std::optional<DecodedFrames> decodeJpeg(std::string_view bytes);
 std::optional<DecodedFrames> decodeGif(std::string_view bytes);
 
@@ -42,11 +45,12 @@ bool withinDecodingLimits(long long width, long long height, long long frameCoun
 // The most bytes of an image file: larger than any picture taken or kept.
 inline constexpr std::size_t maxImageFileBytes = 256u * 1024 * 1024;
 
-// The bytes of the picture the file holds, read up to its end and no further, nor past
-// what a decode under `limits` can use of it, and without what its decoder would pass
-// over unread (picture_extent.hpp): what follows costs nothing, and the bytes are read
-// into room taken once. None when the file cannot be
-// read, is not a regular file or is larger than maxImageFileBytes.
-std::optional<std::string> readImageFile(const std::filesystem::path& path, const DisplayDecodingLimits& limits);
+// The picture the file holds, as decodeImageData decodes its bytes, read up to its end
+// and no further, nor past what a decode under `limits` can use of it, and without what
+// its decoder would pass over unread (picture_extent.hpp): what follows costs nothing. A
+// PNG is decoded as the file is read, holding a piece of it at a time; another picture's
+// bytes are read whole, into room taken once. None when the file cannot be read, is not a
+// regular file or is larger than maxImageFileBytes, or holds no picture that decodes.
+std::optional<DecodedFrames> decodeImageFile(const std::filesystem::path& path, const DisplayDecodingLimits& limits);
 
 }  // namespace platform::graphics

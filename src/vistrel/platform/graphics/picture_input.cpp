@@ -1,6 +1,7 @@
 #include "vistrel/platform/graphics/picture_input.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "vistrel/platform/graphics/image_decoding.hpp"
@@ -14,6 +15,22 @@ namespace {
 constexpr std::size_t kPiece = 64 * 1024;
 
 }  // namespace
+
+std::optional<std::size_t> PictureInputReader::read(char* out, std::size_t count) noexcept {
+    try {
+        std::size_t copied = 0;
+        while (copied < count) {
+            if (piece_.empty() && (piece_ = input_.next()).empty()) break;
+            const std::size_t n = std::min(count - copied, piece_.size());
+            std::memcpy(out + copied, piece_.data(), n);
+            piece_.remove_prefix(n);
+            copied += n;
+        }
+        return copied;
+    } catch (...) {
+        return std::nullopt;  // no room to read on
+    }
+}
 
 std::string_view PictureBytesInput::next() { return bytes_.substr(std::exchange(given_, bytes_.size())); }
 

@@ -30,6 +30,20 @@ public:
     virtual bool goBackTo(std::size_t offset) = 0;
 };
 
+// An input read as one stream of bytes, whatever pieces it gives them in, for a decoder
+// that asks for a count of bytes at a time.
+class PictureInputReader {
+public:
+    explicit PictureInputReader(PictureInput& input) : input_(input) {}
+    // Copies up to `count` bytes into `out`: how many, fewer only at the end of the input;
+    // none when there is no room to read on. Never throws (a decoder's C code calls it).
+    std::optional<std::size_t> read(char* out, std::size_t count) noexcept;
+
+private:
+    PictureInput& input_;
+    std::string_view piece_;  // what is left of the last piece given
+};
+
 class PictureBytesInput final : public PictureInput {
 public:
     explicit PictureBytesInput(std::string_view bytes) : bytes_(bytes) {}

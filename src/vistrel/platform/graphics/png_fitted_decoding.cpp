@@ -18,31 +18,10 @@ namespace platform::graphics {
 
 namespace {
 
-// The input's pieces, copied out as libpng asks for them.
-struct Input {
-    PictureInput& input;
-    std::string_view piece;
-};
-
-// Copies what it can; false at the end of the input. Never lets an exception out.
-bool copyInput(Input& from, png_bytep out, png_size_t count) {
-    try {
-        while (count > 0) {
-            if (from.piece.empty() && (from.piece = from.input.next()).empty()) return false;
-            const std::size_t n = std::min(count, from.piece.size());
-            std::memcpy(out, from.piece.data(), n);
-            from.piece.remove_prefix(n);
-            out += n;
-            count -= n;
-        }
-        return true;
-    } catch (...) {
-        return false;  // no room to read on
-    }
-}
-
+// The input's bytes, copied out as libpng asks for them.
 void readInput(png_structp png, png_bytep out, png_size_t count) {
-    if (!copyInput(*static_cast<Input*>(png_get_io_ptr(png)), out, count)) png_error(png, "the data is cut short");
+    if (static_cast<PictureInputReader*>(png_get_io_ptr(png))->read(reinterpret_cast<char*>(out), count) != count)
+        png_error(png, "the data is cut short");
 }
 
 // Damage is reported by failing; nothing is printed.
@@ -124,7 +103,7 @@ std::optional<Bitmap> decodePngFitted(PictureInput& bytes, int width, int height
     if (!read.png) return std::nullopt;
     read.info = png_create_info_struct(read.png);
     if (!read.info) return std::nullopt;
-    Input input{bytes, {}};
+    PictureInputReader input(bytes);
     png_set_read_fn(read.png, &input, readInput);
     png_set_user_limits(read.png, Image::maxDecodedDimension, Image::maxDecodedDimension);
     // Texts are never shown, and a compressed one inflates to as much as libpng takes of a
