@@ -18,6 +18,7 @@
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
+#include "work_folder.hpp"
 
 namespace {
 
@@ -108,12 +109,9 @@ std::optional<int> runSharedDefaultsChild(int argc, char** argv) {
 }
 
 void sharedDefaults(const fs::path& out) {
-    const fs::path root = fs::absolute(out / "shared-preferences");
-    std::error_code ec;
-    fs::remove_all(root, ec);
-    fs::create_directories(root, ec);
+    const WorkFolder work(out, "shared-preferences");
+    const fs::path& root = work.path();
     platform::LogCapture quiet;  // the defaults' own lines
     threeKitProcesses(root);
     aHostRenamingItsFile(root);
-    fs::remove_all(root, ec);
 }

@@ -24,6 +24,7 @@
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
+#include "work_folder.hpp"
 
 namespace {
 
@@ -273,9 +274,9 @@ std::optional<int> runStoppedSaveChild(int argc, char** argv) {
 void stoppedSaves(const fs::path& out) {
     std::cout << "\n== a scan's photo saved over the photo a deleted record left, the run stopped dead at each step "
                  "(a backup reads what it set aside before the next start)\n";
-    const fs::path root = fs::absolute(out / "stopped-saves");
+    const WorkFolder work(out, "stopped-saves");
+    const fs::path& root = work.path();
     std::error_code ec;
-    fs::remove_all(root, ec);
     const std::string oldPhoto = *platform::graphics::encodeJpeg(testsupport::noisyPicture(1), 1.0);
     const std::string newPhoto = *platform::graphics::encodeJpeg(testsupport::noisyPicture(2), 1.0);
     platform::LogCapture quiet;  // the next starts' clean-up lines
@@ -324,5 +325,4 @@ void stoppedSaves(const fs::path& out) {
     twoHostsAtOnce(root, oldPhoto);
     aHostStoppedHoldingTheStore(root);
     linksLeftAside(root);
-    fs::remove_all(root, ec);
 }
