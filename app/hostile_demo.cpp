@@ -21,6 +21,7 @@
 #include "shared_defaults_demo.hpp"
 #include "png_rows.hpp"  // the PNG writer the tests use, row by row
 #include "stopped_save_demo.hpp"
+#include "stopped_writer_demo.hpp"
 #include "vistrel/core/configuration_key.hpp"
 #include "vistrel/core/sdk_configuration.hpp"
 #include "vistrel/core/vistrel_error.hpp"
@@ -283,5 +284,6 @@ int runHostileDemo(const std::filesystem::path& photoFile, const std::filesystem
     stoppedSaves(out);
     hostDefaults(out);
     sharedDefaults(out);
+    stoppedWriter(out);
     return 0;
 }
