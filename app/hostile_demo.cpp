@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "actions_demo.hpp"
+#include "app_folders_demo.hpp"
 #include "demo_measures.hpp"
 #include "host_defaults_demo.hpp"
 #include "hostile_gallery_demo.hpp"
@@ -285,5 +286,6 @@ int runHostileDemo(const std::filesystem::path& photoFile, const std::filesystem
     hostDefaults(out);
     sharedDefaults(out);
     stoppedWriter(out);
+    appFolders(out);
     return 0;
 }

@@ -17,6 +17,7 @@
 
 #include "about_demo.hpp"
 #include "action_road_demo.hpp"
+#include "app_folders_demo.hpp"
 #include "answer_demo.hpp"
 #include "demo_log.hpp"
 #include "fab_demo.hpp"
@@ -128,6 +129,8 @@ int main(int argc, char** argv) {
     // A kit process setting preferences beside others, started by the demo itself.
     if (auto status = runSharedDefaultsChild(argc, argv)) return *status;
     if (auto status = runStoppedWriterChild(argc, argv)) return *status;
+    // An app of its own name over the kit's shared folder, started by the demo itself.
+    if (auto status = runAppFolderChild(argc, argv)) return *status;
     auto options = parse(argc, argv);
     if (!options) {
         std::cerr << "usage: vistrel-demo [--out DIR] [ANSWER.json]\n"
