@@ -186,7 +186,9 @@ void twoHostsAtOnce(const fs::path& root, const std::string& firstPhoto, bool ow
               << " record, the second " << told("second").first;
     if (ownPhotos) {
         const std::string asked = told("second").second;
-        std::cout << (asked == "0" ? ", its savePicture not asked" : ", ITS savePicture ASKED " + asked + " TIMES");
+        std::cout << (asked == "0"   ? ", its savePicture not asked"
+                      : asked == "1" ? ", ITS savePicture ASKED ONCE"
+                                     : ", ITS savePicture ASKED " + asked + " TIMES");
     }
     std::cout << "; the photo at its name is "
               << (atName == firstPhoto ? "the first host's, whole"
