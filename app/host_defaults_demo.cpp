@@ -15,6 +15,7 @@
 
 #include "binary_plist_bytes.hpp"
 #include "demo_measures.hpp"
+#include "work_folder.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
@@ -189,10 +190,9 @@ void rewrittenWhileRead(const fs::path& folder) {
 
 void hostDefaults(const fs::path& out) {
     std::cout << "\n== the host's own preferences file: every value back exactly, or the file left as it is\n";
-    const fs::path folder = fs::absolute(out / "host-preferences");
+    const WorkFolder work(out, "host-preferences");
+    const fs::path& folder = work.path();
     std::error_code ec;
-    fs::remove_all(folder, ec);
-    fs::create_directories(folder, ec);
     platform::LogCapture quiet;  // the defaults' own lines
     keptValueForValue(folder, platform::PropertyListFormat::xml);
     keptValueForValue(folder, platform::PropertyListFormat::binary);
@@ -227,5 +227,4 @@ void hostDefaults(const fs::path& out) {
     sharedValues(folder);
     manyDistinctValues(folder);
     rewrittenWhileRead(folder);
-    fs::remove_all(folder, ec);
 }

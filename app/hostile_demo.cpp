@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "actions_demo.hpp"
+#include "app_folders_demo.hpp"
 #include "demo_measures.hpp"
 #include "host_defaults_demo.hpp"
 #include "hostile_gallery_demo.hpp"
@@ -21,6 +22,7 @@
 #include "shared_defaults_demo.hpp"
 #include "png_rows.hpp"  // the PNG writer the tests use, row by row
 #include "stopped_save_demo.hpp"
+#include "stopped_writer_demo.hpp"
 #include "vistrel/core/configuration_key.hpp"
 #include "vistrel/core/sdk_configuration.hpp"
 #include "vistrel/core/vistrel_error.hpp"
@@ -283,5 +285,7 @@ int runHostileDemo(const std::filesystem::path& photoFile, const std::filesystem
     stoppedSaves(out);
     hostDefaults(out);
     sharedDefaults(out);
+    stoppedWriter(out);
+    appFolders(out);
     return 0;
 }

@@ -7,7 +7,10 @@
 // cost layout most, with the main thread's time and the peak memory while each opened;
 // icons of 8192 x 8192 pixels), drawn as hostile-text.png, hostile-accents.png,
 // hostile-bidi.png, hostile-emoji.png, hostile-page-*.png and hostile-icons.png; then the
-// gallery over hostile photo files (hostile_gallery_demo.hpp).
+// gallery over hostile photo files (hostile_gallery_demo.hpp), saves stopped dead and hosts
+// sharing the store (stopped_save_demo.hpp), the host's preferences file and processes
+// sharing preferences (host_defaults_demo.hpp, shared_defaults_demo.hpp,
+// stopped_writer_demo.hpp), and the apps' own data folders (app_folders_demo.hpp).
 #include <filesystem>
 
 // 0 when every step ran; 1, after a line, when the photo cannot be read or a loopback

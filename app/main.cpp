@@ -17,6 +17,7 @@
 
 #include "about_demo.hpp"
 #include "action_road_demo.hpp"
+#include "app_folders_demo.hpp"
 #include "answer_demo.hpp"
 #include "demo_log.hpp"
 #include "fab_demo.hpp"
@@ -28,6 +29,7 @@
 #include "screens_demo.hpp"
 #include "spinner_demo.hpp"
 #include "stopped_save_demo.hpp"
+#include "stopped_writer_demo.hpp"
 #include "vistrel/core/configuration_key.hpp"
 #include "vistrel/core/data_directory.hpp"
 #include "vistrel/core/fonts.hpp"
@@ -126,6 +128,9 @@ int main(int argc, char** argv) {
     if (auto status = runStoppedSaveChild(argc, argv)) return *status;
     // A kit process setting preferences beside others, started by the demo itself.
     if (auto status = runSharedDefaultsChild(argc, argv)) return *status;
+    if (auto status = runStoppedWriterChild(argc, argv)) return *status;
+    // An app of its own name over the kit's shared folder, started by the demo itself.
+    if (auto status = runAppFolderChild(argc, argv)) return *status;
     auto options = parse(argc, argv);
     if (!options) {
         std::cerr << "usage: vistrel-demo [--out DIR] [ANSWER.json]\n"

@@ -18,6 +18,8 @@
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
+#include "vistrel/platform/foundation/writers_turns.hpp"
+#include "work_folder.hpp"
 
 namespace {
 
@@ -29,30 +31,62 @@ constexpr int kKeys = 100;
 
 std::string keyOf(const std::string& name, int i) { return name + "-" + std::to_string(i); }
 
-// Three kit processes on one data folder, told to go at the same instant, set 100
-// preferences each.
-void threeKitProcesses(const fs::path& root) {
-    const fs::path data = root / "kit-processes";
+// How many of the preferences three kit processes set were kept, how many sets were
+// refused, and how many of the processes logged that they wrote without taking turns.
+struct Kept {
+    int kept = 0, refused = 0, withoutTurns = 0;
+};
+
+// Three kit processes on the data folder `data`, told to go at the same instant, set 100
+// preferences each; what they print (their log) goes beside that folder.
+Kept threeKitProcesses(const fs::path& data) {
     testsupport::ProcessSignal ready, go;
     const std::vector<std::string> names = {"first", "second", "third"};
     std::vector<pid_t> children;
     for (const auto& name : names)
         children.push_back(testsupport::startThisProgram(
             {std::string(kChildFlag), data.string(), name, std::to_string(ready.writeEnd), std::to_string(go.readEnd)},
-            {}, root / (name + ".out"), true));
+            {}, data.string() + "-" + name + ".out", true));
     for (std::size_t i = 0; i < names.size(); ++i) testsupport::ProcessSignal::waitFor(ready.readEnd);
     for (std::size_t i = 0; i < names.size(); ++i) testsupport::ProcessSignal::give(go.writeEnd);
-    int failed = 0;
-    for (pid_t child : children) {
-        const int status = testsupport::waitForChild(child);
-        failed += WIFEXITED(status) ? WEXITSTATUS(status) : kKeys;
+    Kept counted;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const int status = testsupport::waitForChild(children[i]);
+        counted.refused += WIFEXITED(status) ? WEXITSTATUS(status) : kKeys;
+        const auto log = platform::readFile(data.string() + "-" + names[i] + ".out", 1u << 20).value_or("");
+        counted.withoutTurns += log.find("is written without taking turns") != std::string::npos ? 1 : 0;
     }
     const platform::UserDefaults written(data / (std::string(vistrel::kBundleIdentifier) + ".plist"));
-    int kept = 0;
     for (const auto& name : names)
-        for (int i = 0; i < kKeys; ++i) kept += written.string(keyOf(name, i)) == "set by " + name ? 1 : 0;
-    std::cout << "   three kit processes of one host setting " << kKeys << " preferences each at the same instant: "
-              << kept << " of " << names.size() * kKeys << " kept, " << failed << " sets refused\n";
+        for (int i = 0; i < kKeys; ++i) counted.kept += written.string(keyOf(name, i)) == "set by " + name ? 1 : 0;
+    return counted;
+}
+
+// A hard link at the name of the lock of the kit's file, to a preferences file of the
+// host's, while three kit processes set preferences at once: the kit's processes write
+// without taking turns rather than use it, and the host's file keeps its bytes.
+void aHardLinkAtTheLocksName(const fs::path& root) {
+    const fs::path data = root / "linked-lock", hostFile = root / "hosts-preferences.plist";
+    std::error_code ec;
+    fs::create_directories(data, ec);
+    platform::Dictionary host;
+    host.set("host", Value("the host's own"));
+    const std::string hostBytes = *platform::writePropertyListXml(Value(host));
+    platform::writeFileAtomically(hostFile, hostBytes);
+    const fs::path lock =
+        platform::WritersTurns::lockOf(data, data / (std::string(vistrel::kBundleIdentifier) + ".plist"));
+    fs::create_hard_link(hostFile, lock, ec);
+    const Kept counted = threeKitProcesses(data);
+    const int lost = 3 * kKeys - counted.kept;
+    std::cout << "   a hard link at the name of the kit's file's lock, to a preferences file of the host's, while "
+                 "three kit processes set "
+              << kKeys << " preferences each at once: " << counted.withoutTurns
+              << " of 3 say they write without taking turns, "
+              << (lost == 0 ? "every preference kept" : std::to_string(lost) + " OF " + std::to_string(3 * kKeys) +
+                                                            " PREFERENCES LOST to a write without turns")
+              << ", " << counted.refused << " sets refused; the host's file "
+              << (platform::readFile(hostFile, 1u << 20) == hostBytes ? "byte for byte as it was" : "CHANGED")
+              << "\n";
 }
 
 // A host that rewrites its own file every 2 ms without any lock, as a host's defaults of
@@ -96,7 +130,7 @@ void aHostRenamingItsFile(const fs::path& root) {
 
 std::optional<int> runSharedDefaultsChild(int argc, char** argv) {
     if (argc < 6 || argv[1] != kChildFlag) return std::nullopt;
-    platform::setLogSink([](std::string_view) {});
+    platform::setLogSink([](std::string_view line) { std::cout << line << '\n'; });  // to its output, for the demo
     ::setenv("VISTREL_HOME", argv[2], 1);
     const std::string name = argv[3];
     const auto defaults = vistrel::kitDefaults();
@@ -108,12 +142,12 @@ std::optional<int> runSharedDefaultsChild(int argc, char** argv) {
 }
 
 void sharedDefaults(const fs::path& out) {
-    const fs::path root = fs::absolute(out / "shared-preferences");
-    std::error_code ec;
-    fs::remove_all(root, ec);
-    fs::create_directories(root, ec);
+    const WorkFolder work(out, "shared-preferences");
+    const fs::path& root = work.path();
     platform::LogCapture quiet;  // the defaults' own lines
-    threeKitProcesses(root);
+    const Kept counted = threeKitProcesses(root / "kit-processes");
+    std::cout << "   three kit processes of one host setting " << kKeys << " preferences each at the same instant: "
+              << counted.kept << " of " << 3 * kKeys << " kept, " << counted.refused << " sets refused\n";
     aHostRenamingItsFile(root);
-    fs::remove_all(root, ec);
+    aHardLinkAtTheLocksName(root);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // Preferences files written by more than one process: kit processes of one host setting
-// preferences at the same instant, and a host renaming its own file over and over while
-// the kit sets values in it.
+// preferences at the same instant, a host renaming its own file over and over while the
+// kit sets values in it, and kit processes setting preferences while a hard link to a
+// host's file stands at the name of their lock.
 #include <filesystem>
 #include <optional>
 
@@ -11,5 +12,5 @@
 std::optional<int> runSharedDefaultsChild(int argc, char** argv);
 
 // One line for three kit processes setting 100 preferences each at once, one for a host
-// renaming its file while the kit sets values.
+// renaming its file while the kit sets values, one for the hard link at the lock's name.
 void sharedDefaults(const std::filesystem::path& out);

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "noisy_picture.hpp"
@@ -24,6 +25,7 @@
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
+#include "work_folder.hpp"
 
 namespace {
 
@@ -33,6 +35,7 @@ constexpr std::string_view kChildFlag = "--stopped-save";
 constexpr std::string_view kRecordFailsFlag = "--record-fails";
 constexpr std::string_view kTwoHostsFlag = "--two-hosts";
 constexpr std::string_view kHoldStoreFlag = "--hold-store";
+constexpr std::string_view kOwnPhotosFlag = "--own-photos";
 constexpr const char* kKey = "page";
 constexpr timespec kOldPhotoTime{1'600'000'000, 0};  // 2020-09-13
 constexpr std::string_view kSetAsideMark = ".aside-";
@@ -43,11 +46,28 @@ struct RecordsFail : vistrel::PersistanceController {
     bool saveContext() override { return false; }
 };
 
-std::shared_ptr<vistrel::PersistanceController> storeIn(const fs::path& folder, bool recordFails) {
+// A host's store that writes each photo at its name itself, in its own way, and counts
+// the photos it was asked for.
+struct OwnPhotos : vistrel::PersistanceController {
+    using PersistanceController::PersistanceController;
+    int asked = 0;
+    bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
+        ++asked;
+        const auto jpeg = platform::graphics::encodeJpeg(picture, 1.0);
+        std::ofstream file(picturePath(key), std::ios::binary | std::ios::trunc);
+        return jpeg && file << *jpeg;
+    }
+};
+
+std::shared_ptr<vistrel::CoreDataLayer> layerIn(const fs::path& folder) {
     auto layer = std::make_shared<vistrel::CoreDataLayer>();
     layer->setApplicationDocumentsDirectory(folder);
-    if (recordFails) return std::make_shared<RecordsFail>(layer);
-    return std::make_shared<vistrel::PersistanceController>(layer);
+    return layer;
+}
+
+std::shared_ptr<vistrel::PersistanceController> storeIn(const fs::path& folder, bool recordFails) {
+    if (recordFails) return std::make_shared<RecordsFail>(layerIn(folder));
+    return std::make_shared<vistrel::PersistanceController>(layerIn(folder));
 }
 
 // Runs this program as the stopped save; gives its wait status, what it printed in `told`.
@@ -101,15 +121,19 @@ std::string stepNames(const std::vector<std::string>& steps) {
 }
 
 // One of two hosts recording the key at once ("--two-hosts FOLDER first|second SIGNAL
-// WAIT", pipe ends by number): the first holds at its record's save, signalling and then
-// waiting; the second signals at its first step. Prints the title it is given.
-int runTwoHostsChild(char** argv) {
+// WAIT", pipe ends by number; "--own-photos" after, for hosts whose own savePicture
+// writes the photo at its name): the first holds at its record's save, signalling and
+// then waiting; the second signals as it starts to wait for the store's lock, which the
+// first holds. Prints the title it is given, then how many times its savePicture was asked.
+int runTwoHostsChild(int argc, char** argv) {
     platform::setLogSink([](std::string_view) {});
-    auto store = storeIn(argv[2], false);
+    const bool ownPhotos = argc > 6 && argv[6] == kOwnPhotosFlag;
+    const auto own = ownPhotos ? std::make_shared<OwnPhotos>(layerIn(argv[2])) : nullptr;
+    const auto store = own ? own : storeIn(argv[2], false);
     if (!store->retrieveImages()) return 1;
     const bool first = std::string_view(argv[3]) == "first";
     testsupport::StepActions actions;
-    actions.meetAt = first ? "record: saving" : "";
+    actions.meetAt = first ? "record: saving" : "store: waiting for another host's write";
     actions.signalFd = std::atoi(argv[4]);
     actions.waitFd = std::atoi(argv[5]);
     testsupport::actAtSteps(actions);
@@ -118,36 +142,59 @@ int runTwoHostsChild(char** argv) {
                                                        vistrel::Date(std::chrono::seconds(::time(nullptr))));
     testsupport::stopActingAtSteps();
     if (!saved) return 1;
-    std::cout << saved->title().value_or("") << std::flush;
+    std::cout << saved->title().value_or("") << "\n" << (own ? own->asked : 0) << std::flush;
     return 0;
 }
 
-// Two hosts on one data folder record one identifier at the same instant.
-void twoHostsAtOnce(const fs::path& root, const std::string& firstPhoto) {
-    const fs::path folder = root / "two-hosts";
+// Two hosts on one data folder record one identifier at the same instant; with
+// `ownPhotos`, hosts whose own savePicture writes the photo at its name.
+void twoHostsAtOnce(const fs::path& root, const std::string& firstPhoto, bool ownPhotos) {
+    const std::string run = ownPhotos ? "two-hosts-own-photos" : "two-hosts";
+    const fs::path folder = root / run;
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (!storeIn(folder, false)->retrieveImages()) return;
     testsupport::ProcessSignal firstHolds, secondCame;
-    const auto start = [&](const char* host, int signalFd, int waitFd) {
-        return testsupport::startThisProgram({std::string(kTwoHostsFlag), folder.string(), host,
-                                              std::to_string(signalFd), std::to_string(waitFd)},
-                                             {}, root / host, false);
+    const auto start = [&](const std::string& host, int signalFd, int waitFd) {
+        std::vector<std::string> arguments = {std::string(kTwoHostsFlag), folder.string(), host,
+                                              std::to_string(signalFd), std::to_string(waitFd)};
+        if (ownPhotos) arguments.emplace_back(kOwnPhotosFlag);
+        return testsupport::startThisProgram(std::move(arguments), {}, root / (run + "-" + host), false);
     };
     const pid_t first = start("first", firstHolds.writeEnd, secondCame.readEnd);
     testsupport::ProcessSignal::waitFor(firstHolds.readEnd);
     const pid_t second = start("second", secondCame.writeEnd, -1);
     testsupport::waitForChild(first);
     testsupport::waitForChild(second);
+    // What a host was given, and how many times its savePicture was asked.
+    const auto told = [&](const std::string& host) {
+        std::ifstream lines(root / (run + "-" + host));
+        std::string title, asked;
+        std::getline(lines, title);
+        std::getline(lines, asked);
+        return std::pair(title.empty() ? "nothing" : title, asked);
+    };
     auto store = storeIn(folder, false);
     const auto records = store->loadVistrelImages({kKey});
-    const bool firstsPhoto = platform::readFile(store->picturePath(kKey), 64u << 20) == firstPhoto;
-    std::cout << "two hosts record one scan at once, the first held at its record's save until the second has "
-                 "come as far as it can: "
-              << (records ? records->size() : 0) << " record; the first host is given "
-              << platform::readFile(root / "first", 1024).value_or("nothing") << " record, the second "
-              << platform::readFile(root / "second", 1024).value_or("nothing") << "; the photo at its name is "
-              << (firstsPhoto ? "the first host's, whole" : "NOT THE FIRST HOST'S") << "\n";
+    const auto atName = platform::readFile(store->picturePath(kKey), 64u << 20);
+    std::cout << (ownPhotos ? "two hosts whose own savePicture writes the photo at its name itself record one scan "
+                              "at once, the first held at its record's save until the second waits for the store's "
+                              "lock: "
+                            : "two hosts record one scan at once, the first held at its record's save until the "
+                              "second has come as far as it can: ")
+              << (records ? records->size() : 0) << " record; the first host is given " << told("first").first
+              << " record, the second " << told("second").first;
+    if (ownPhotos) {
+        const std::string asked = told("second").second;
+        std::cout << (asked == "0"   ? ", its savePicture not asked"
+                      : asked == "1" ? ", ITS savePicture ASKED ONCE"
+                                     : ", ITS savePicture ASKED " + asked + " TIMES");
+    }
+    std::cout << "; the photo at its name is "
+              << (atName == firstPhoto ? "the first host's, whole"
+                  : atName             ? "NOT THE FIRST HOST'S"
+                                       : "NO PHOTO AT ALL")
+              << "\n";
 }
 
 // A host stopped at its record's save, the store's write lock held ("--hold-store FOLDER
@@ -252,7 +299,7 @@ void linksLeftAside(const fs::path& root) {
 }  // namespace
 
 std::optional<int> runStoppedSaveChild(int argc, char** argv) {
-    if (argc >= 6 && argv[1] == kTwoHostsFlag) return runTwoHostsChild(argv);
+    if (argc >= 6 && argv[1] == kTwoHostsFlag) return runTwoHostsChild(argc, argv);
     if (argc >= 5 && argv[1] == kHoldStoreFlag) return runHoldStoreChild(argv);
     if (argc < 4 || argv[1] != kChildFlag) return std::nullopt;
     platform::setLogSink([](std::string_view) {});  // the parent reads the steps alone
@@ -273,9 +320,9 @@ std::optional<int> runStoppedSaveChild(int argc, char** argv) {
 void stoppedSaves(const fs::path& out) {
     std::cout << "\n== a scan's photo saved over the photo a deleted record left, the run stopped dead at each step "
                  "(a backup reads what it set aside before the next start)\n";
-    const fs::path root = fs::absolute(out / "stopped-saves");
+    const WorkFolder work(out, "stopped-saves");
+    const fs::path& root = work.path();
     std::error_code ec;
-    fs::remove_all(root, ec);
     const std::string oldPhoto = *platform::graphics::encodeJpeg(testsupport::noisyPicture(1), 1.0);
     const std::string newPhoto = *platform::graphics::encodeJpeg(testsupport::noisyPicture(2), 1.0);
     platform::LogCapture quiet;  // the next starts' clean-up lines
@@ -321,8 +368,8 @@ void stoppedSaves(const fs::path& out) {
             sameSteps.push_back(steps.empty() ? "?" : steps.back());
         }
     }
-    twoHostsAtOnce(root, oldPhoto);
+    twoHostsAtOnce(root, oldPhoto, false);
+    twoHostsAtOnce(root, oldPhoto, true);
     aHostStoppedHoldingTheStore(root);
     linksLeftAside(root);
-    fs::remove_all(root, ec);
 }
