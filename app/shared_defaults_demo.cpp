@@ -32,9 +32,10 @@ constexpr int kKeys = 100;
 std::string keyOf(const std::string& name, int i) { return name + "-" + std::to_string(i); }
 
 // How many of the preferences three kit processes set were kept, how many sets were
-// refused, and how many of the processes logged that they wrote without taking turns.
+// refused, and how many of the processes logged that they took turns by another lock than
+// the one named by the file.
 struct Kept {
-    int kept = 0, refused = 0, withoutTurns = 0;
+    int kept = 0, refused = 0, byAnotherLock = 0;
 };
 
 // Three kit processes on the data folder `data`, told to go at the same instant, set 100
@@ -54,7 +55,7 @@ Kept threeKitProcesses(const fs::path& data) {
         const int status = testsupport::waitForChild(children[i]);
         counted.refused += WIFEXITED(status) ? WEXITSTATUS(status) : kKeys;
         const auto log = platform::readFile(data.string() + "-" + names[i] + ".out", 1u << 20).value_or("");
-        counted.withoutTurns += log.find("is written without taking turns") != std::string::npos ? 1 : 0;
+        counted.byAnotherLock += log.find(" instead") != std::string::npos ? 1 : 0;
     }
     const platform::UserDefaults written(data / (std::string(vistrel::kBundleIdentifier) + ".plist"));
     for (const auto& name : names)
@@ -63,8 +64,8 @@ Kept threeKitProcesses(const fs::path& data) {
 }
 
 // A hard link at the name of the lock of the kit's file, to a preferences file of the
-// host's, while three kit processes set preferences at once: the kit's processes write
-// without taking turns rather than use it, and the host's file keeps its bytes.
+// host's, while three kit processes set preferences at once: the kit's processes never use
+// it, taking turns by the next name beside it instead, and the host's file keeps its bytes.
 void aHardLinkAtTheLocksName(const fs::path& root) {
     const fs::path data = root / "linked-lock", hostFile = root / "hosts-preferences.plist";
     std::error_code ec;
@@ -80,10 +81,10 @@ void aHardLinkAtTheLocksName(const fs::path& root) {
     const int lost = 3 * kKeys - counted.kept;
     std::cout << "   a hard link at the name of the kit's file's lock, to a preferences file of the host's, while "
                  "three kit processes set "
-              << kKeys << " preferences each at once: " << counted.withoutTurns
-              << " of 3 say they write without taking turns, "
-              << (lost == 0 ? "every preference kept" : std::to_string(lost) + " OF " + std::to_string(3 * kKeys) +
-                                                            " PREFERENCES LOST to a write without turns")
+              << kKeys << " preferences each at once: " << counted.byAnotherLock
+              << " of 3 say they take turns by the next lock's name instead, "
+              << (lost == 0 ? "every preference kept"
+                            : std::to_string(lost) + " OF " + std::to_string(3 * kKeys) + " PREFERENCES LOST")
               << ", " << counted.refused << " sets refused; the host's file "
               << (platform::readFile(hostFile, 1u << 20) == hostBytes ? "byte for byte as it was" : "CHANGED")
               << "\n";

@@ -269,8 +269,8 @@ TEST(KitPreferencesTest, ThreeProcessesSettingKeysAtOnceKeepEveryKey) {
 }
 
 // A hard link at the name of the lock of the kit's file, to a file of the host's: the kit's
-// processes never use it, and the host's file keeps its bytes and its lock. Each process
-// writes without turns, and says so once.
+// processes never use it, and the host's file keeps its bytes. They take turns by the next
+// name beside it instead, each saying so once, and keep every key.
 TEST(KitPreferencesTest, AHardLinkAtTheLocksNameIsNotUsed) {
     testsupport::TempDir dir;
     KitProcesses processes(dir, kChild);
@@ -284,12 +284,17 @@ TEST(KitPreferencesTest, AHardLinkAtTheLocksNameIsNotUsed) {
         const int status = testsupport::waitForChild(std::exchange(processes.running[name], -1));
         const std::string output = processes.output(name);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << name << ", status " << status << ":\n" << output;
-        EXPECT_EQ(std::tuple(processes.said(name, "is written without taking turns"),
+        EXPECT_EQ(std::tuple(processes.said(name, "writers take turns by " + lock.string() + ".1 instead"),
                              processes.said(name, lock.string() + " is no regular file of one link owned by this user")),
                   std::tuple(1u, 1u))
             << name << ":\n" << output;
     }
     EXPECT_EQ(platform::readFile(hostFile, 1u << 20), hostBytes);
+    const UserDefaults written(processes.kitFile());
+    std::size_t kept = 0;
+    for (const std::string name : {"first", "second", "third"})
+        for (const std::string& key : testsupport::keysOf(name, 30)) kept += written.string(key) == "set by " + key ? 1 : 0;
+    EXPECT_EQ(kept, 90u);
 }
 
 // A kit process stopped dead (SIGSTOP) in its turn at writing the kit's file, that file

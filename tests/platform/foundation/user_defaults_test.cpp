@@ -314,8 +314,9 @@ TEST(UserDefaultsTest, ItsOwnWriteIsNotReadAgainAsAnotherWritersFile) {
 
 // A lock file that cannot be had at all (a folder at its name), or that is no regular file
 // of one link owned by this user (a link at its name to a file of the host's, a FIFO), is
-// had by no writer and never written into: the changes are written without taking turns,
-// logged once, and whatever the name leads to keeps its bytes.
+// had by no writer and never written into: the writers take turns by the next name beside
+// it, logged once, and whatever the name leads to keeps its bytes. With no lock file to be
+// had at any of those names, the changes are written without taking turns, logged once.
 TEST(UserDefaultsTest, ALockFileThatCannotBeOpenedLeavesTheWritesToBeMade) {
     namespace fs = std::filesystem;
     struct Row {
@@ -323,8 +324,14 @@ TEST(UserDefaultsTest, ALockFileThatCannotBeOpenedLeavesTheWritesToBeMade) {
         std::function<void(const fs::path& lock, const fs::path& hosts)> make;
         const char* logged;
     };
+    const auto folders = [](const fs::path& lock, const fs::path&) {
+        fs::create_directory(lock);
+        for (int i = 1; i <= platform::WritersTurns::kAlternateLocks; ++i)
+            fs::create_directory(platform::WritersTurns::alternateOf(lock, i));
+    };
     const std::vector<Row> rows = {
         {"a folder", [](const fs::path& lock, const fs::path&) { fs::create_directory(lock); }, " could not be opened; "},
+        {"a folder at its name and at each beside it", folders, " could not be opened; "},
         {"a hard link to a file of the host's", [](const fs::path& lock, const fs::path& hosts) { fs::create_hard_link(hosts, lock); },
          " is no regular file of one link owned by this user, and is not used; "},
         {"a symbolic link to a file of the host's",
@@ -345,8 +352,11 @@ TEST(UserDefaultsTest, ALockFileThatCannotBeOpenedLeavesTheWritesToBeMade) {
         platform::LogCapture log;
         UserDefaults defaults(file, std::nullopt, dir / "locks");
         for (const char* key : {"a", "b", "c"}) EXPECT_TRUE(defaults.set(key, Value(key)));
-        EXPECT_EQ(log.lines(), std::vector<std::string>{"UserDefaults :: " + lock.string() + row.logged + file.string() +
-                                                        " is written without taking turns"});
+        const bool noLock = std::string_view(row.name).ends_with("beside it");
+        EXPECT_EQ(log.lines(), std::vector<std::string>{
+                                   "UserDefaults :: " + lock.string() + row.logged + file.string() +
+                                   (noLock ? " is written without taking turns"
+                                           : "'s writers take turns by " + lock.string() + ".1 instead")});
         EXPECT_EQ(std::tuple(UserDefaults(file).string("c"), platform::readFile(hosts, 1u << 20)),
                   std::tuple("c", hostBytes));
     }

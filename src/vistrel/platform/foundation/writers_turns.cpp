@@ -30,6 +30,10 @@ std::filesystem::path WritersTurns::lockOf(const std::filesystem::path& folder, 
     return folder / concatenate(name, ".", fnv1a128Hex(resolved.native()), ".lock");
 }
 
+std::filesystem::path WritersTurns::alternateOf(const std::filesystem::path& lock, int number) {
+    return std::filesystem::path(lock).concat(concatenate(".", std::to_string(number)));
+}
+
 std::filesystem::path WritersTurns::priorityOf(const std::filesystem::path& lock) {
     return std::filesystem::path(lock).concat(".priority");
 }
@@ -47,9 +51,32 @@ WritersTurns::Write::Turn WritersTurns::Write::take() {
     turn_.reset();
     if (!lock_) return Turn::withoutTurns;
     const std::chrono::milliseconds bound = WaitBound::left(callWaitBound);
-    FileLock::Failure failure = FileLock::Failure::unavailable;
-    turn_ = FileLock::take(*lock_, bound, &failure);
-    if (turn_ || failure == FileLock::Failure::timedOut) turns_.loggedUnusable_.clear();
+    // What cannot serve as the lock at its name (a link to another's file, a FIFO, a
+    // folder) is passed over for the next name of a sequence every writer of the file walks
+    // alike: they still take turns, by the first lock file of it.
+    const std::filesystem::path named = base_ ? *base_ : *lock_;
+    FileLock::Failure failure = FileLock::Failure::unavailable, namedFailure = failure;
+    for (int alternate = 0;; ++alternate) {
+        turn_ = FileLock::take(*lock_, bound, &failure);
+        if (alternate == 0 && !base_) namedFailure = failure;
+        if (turn_ || failure == FileLock::Failure::timedOut || alternate == kAlternateLocks) break;
+        base_ = named;
+        lock_ = alternateOf(named, alternate + 1);
+        priority_ = priorityOf(*lock_);
+    }
+    if (!base_) {
+        if (turn_ || failure == FileLock::Failure::timedOut) turns_.loggedUnusable_.clear();
+    } else if (turns_.loggedUnusable_ != named) {
+        turns_.loggedUnusable_ = named;
+        log(concatenate("UserDefaults :: ", named.string(),
+                        namedFailure == FileLock::Failure::notALockFile
+                            ? " is no regular file of one link owned by this user, and is not used; "
+                            : " could not be opened; ",
+                        file_.string(),
+                        turn_ || failure == FileLock::Failure::timedOut
+                            ? concatenate("'s writers take turns by ", lock_->string(), " instead")
+                            : std::string(" is written without taking turns")));
+    }
     if (turn_) return Turn::had;
     if (failure == FileLock::Failure::timedOut) {
         log(concatenate("UserDefaults :: could not write ", file_.string(), ": its turn at writing was not had (",
@@ -59,14 +86,6 @@ WritersTurns::Write::Turn WritersTurns::Write::take() {
     }
     // Had by no writer: the look and the exchange of names still keep their writes apart,
     // but for the instant between two exchanges.
-    if (turns_.loggedUnusable_ != *lock_) {
-        turns_.loggedUnusable_ = *lock_;
-        log(concatenate("UserDefaults :: ", lock_->string(),
-                        failure == FileLock::Failure::notALockFile
-                            ? " is no regular file of one link owned by this user, and is not used; "
-                            : " could not be opened; ",
-                        file_.string(), " is written without taking turns"));
-    }
     return Turn::withoutTurns;
 }
 

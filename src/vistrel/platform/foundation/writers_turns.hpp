@@ -3,8 +3,9 @@
 // or in several. A writer's turn is the lock (FileLock) of a lock file of that file's own,
 // named by it (lockOf), in a folder all its writers share: a writer stopped in its turn
 // keeps waiting the writers of that file only. Nothing is written into a lock file, and
-// one that is no lock file of this user's (a link at its name, say) is not used: its file
-// is written without turns, logged once.
+// one that is no lock file of this user's (a link at its name, say) is not used: its
+// writers take turns by the next of a few names beside it instead, and past those the file
+// is written without turns; either is logged once.
 //
 // Writers back to back win their turns unevenly: one whose look at the file held puts its
 // next file in place before one that had to read the file again has written its own. A
@@ -32,6 +33,11 @@ public:
     static std::filesystem::path lockOf(const std::filesystem::path& folder, const std::filesystem::path& file);
     // The lock by which its writers ask for the next turn: "<lock>.priority".
     static std::filesystem::path priorityOf(const std::filesystem::path& lock);
+    // The lock its writers take turns by instead when what has the lock's name is no lock
+    // file: "<lock>.<number>", the first of 1 to kAlternateLocks that is one. Past them, the
+    // file is written without turns.
+    static std::filesystem::path alternateOf(const std::filesystem::path& lock, int number);
+    static constexpr int kAlternateLocks = 3;
 
     // Writers whose lock files are in the folder that `folder` gives at each write; none:
     // they take no turns.
@@ -81,6 +87,7 @@ private:
     WritersTurns& turns_;
     std::filesystem::path file_;
     std::optional<std::filesystem::path> lock_, priority_;
+    std::optional<std::filesystem::path> base_;  // the lock's own name, once passed over for another
     std::optional<FileLock> turn_, asking_;
 };
 
