@@ -383,8 +383,12 @@ bool UserDefaults::makeWrites() {
             bytes ? PreparedFile::write(target_, *bytes, modeOfRewrite(target_)) : std::nullopt;
         if (!prepared) log(concatenate("UserDefaults :: could not write ", target_.string()));
         const Placed placed = prepared ? putInPlaceInTurn(*prepared, turns) : Placed::failed;
-        // What is left of the write (the file displaced, or this one's temporary) goes once
-        // the turn is over.
+        // The turn spans the look and the exchange only: the other writers never wait while
+        // this one reads the file again, encodes, writes or flushes (a disk under load may
+        // take seconds over a flush). An ask for the next turn stays until its file is in
+        // place. What is left of the write (the file displaced, or this one's temporary)
+        // goes once the turn is over.
+        turns.letGo();
         prepared.reset();
         if (placed == Placed::fileChanged) continue;
         lastWriteSucceeded_ = placed == Placed::inPlace;

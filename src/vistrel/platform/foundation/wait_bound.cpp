@@ -5,21 +5,26 @@
 namespace platform {
 
 namespace {
-// When the calling thread's waits must be over: never, while no bound is in force.
-thread_local std::chrono::steady_clock::time_point tDeadline = std::chrono::steady_clock::time_point::max();
+// The innermost bound in force on the calling thread; none: waits are bound by their own.
+thread_local WaitBound* tInnermost = nullptr;
 }  // namespace
 
-WaitBound::WaitBound(std::chrono::milliseconds bound) : outer_(tDeadline) {
-    tDeadline = std::min(outer_, std::chrono::steady_clock::now() + bound);
+WaitBound::WaitBound(std::chrono::milliseconds bound)
+    : left_(tInnermost ? std::min<std::chrono::steady_clock::duration>(bound, tInnermost->left_) : bound),
+      outer_(tInnermost) {
+    tInnermost = this;
 }
 
-WaitBound::~WaitBound() { tDeadline = outer_; }
+WaitBound::~WaitBound() { tInnermost = outer_; }
 
 std::chrono::milliseconds WaitBound::left(std::chrono::milliseconds most) {
-    if (tDeadline == std::chrono::steady_clock::time_point::max()) return most;
-    const auto now = std::chrono::steady_clock::now();
-    if (now >= tDeadline) return std::chrono::milliseconds::zero();
-    return std::min(most, std::chrono::duration_cast<std::chrono::milliseconds>(tDeadline - now));
+    if (!tInnermost) return most;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(tInnermost->left_);
+    return std::clamp(left, std::chrono::milliseconds::zero(), most);
+}
+
+void WaitBound::spend(std::chrono::steady_clock::duration waited) {
+    for (WaitBound* bound = tInnermost; bound; bound = bound->outer_) bound->left_ -= waited;
 }
 
 }  // namespace platform

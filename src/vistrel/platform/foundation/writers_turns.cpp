@@ -57,7 +57,9 @@ WritersTurns::Write::Turn WritersTurns::Write::take() {
     const std::filesystem::path named = base_ ? *base_ : *lock_;
     FileLock::Failure failure = FileLock::Failure::unavailable, namedFailure = failure;
     for (int alternate = 0;; ++alternate) {
+        const auto asked = std::chrono::steady_clock::now();
         turn_ = FileLock::take(*lock_, bound, &failure);
+        WaitBound::spend(std::chrono::steady_clock::now() - asked);
         if (alternate == 0 && !base_) namedFailure = failure;
         if (turn_ || failure == FileLock::Failure::timedOut || alternate == kAlternateLocks) break;
         base_ = named;
@@ -109,15 +111,14 @@ void WritersTurns::Write::giveWay(const std::function<bool()>& otherWrote) {
     const std::chrono::milliseconds wait = WaitBound::left(kGiveWay);
     if (wait <= std::chrono::milliseconds::zero()) return;
     fileStep("defaults: giving way to another writer");
-    const auto deadline = std::chrono::steady_clock::now() + wait;
-    while (!otherWrote()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            // The other never wrote: stopped, or gone without letting its ask go yet.
-            turns_.gaveWayInVain_ = wait == kGiveWay;
-            return;
-        }
+    const auto started = std::chrono::steady_clock::now();
+    const auto deadline = started + wait;
+    bool wrote = false;
+    while (!(wrote = otherWrote()) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    WaitBound::spend(std::chrono::steady_clock::now() - started);
+    // The other never wrote: stopped, or gone without letting its ask go yet.
+    if (!wrote) turns_.gaveWayInVain_ = wait == kGiveWay;
 }
 
 }  // namespace platform
