@@ -465,8 +465,22 @@ struct TwoHostsStepByStep : StoreTest, ::testing::WithParamInterface<Pair> {
                 return true;
             },
             [&](const std::vector<testsupport::ActorAt>& at) {
-                note(ofPreferences ? preferenceFaults(folder, at) : photoFaults(*committed, folder, at),
-                     "after step " + std::to_string(step++));
+                const std::string when = "after step " + std::to_string(step++);
+                note(ofPreferences ? preferenceFaults(folder, at) : photoFaults(*committed, folder, at), when);
+                // A lock covers a decision and the change it decides, never a host's own slow
+                // work: with each host done or stopped at a step of its own read or write of a
+                // file (a host's savePicture aside, which runs under the store's lock), no
+                // lock is held.
+                const auto atItsOwnWork = [](const testsupport::ActorAt& actor) {
+                    return actor.done || actor.step == "defaults: reading" || actor.step == "write: temporary opened" ||
+                           actor.step == "write: piece written" || actor.step == "write: flushed";
+                };
+                if (!std::all_of(at.begin(), at.end(), atItsOwnWork)) return;
+                if (ofPreferences && !testsupport::fileLockIsFree(preferencesLock(folder)))
+                    note({"a writer holds its turn over its own read or write"}, when);
+                if (!ofPreferences && !pair.hosts[0].writesItsOwnPhotos && !pair.hosts[1].writesItsOwnPhotos &&
+                    !anotherHostCanWrite(storeFile))
+                    note({"a host holds the store's lock over its own read or write"}, when);
             });
         steps = order.steps;
         ASSERT_FALSE(order.broken) << *order.broken << "\nafter:\n" << joined(order.steps, "\n");
