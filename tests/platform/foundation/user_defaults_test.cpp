@@ -326,8 +326,8 @@ TEST(UserDefaultsTest, ALockFileThatCannotBeOpenedLeavesTheWritesToBeMade) {
     };
     const auto folders = [](const fs::path& lock, const fs::path&) {
         fs::create_directory(lock);
-        for (int i = 1; i <= platform::WritersTurns::kAlternateLocks; ++i)
-            fs::create_directory(platform::WritersTurns::alternateOf(lock, i));
+        for (int i = 1; i <= platform::FileLock::alternates; ++i)
+            fs::create_directory(platform::FileLock::alternateOf(lock, i));
     };
     const std::vector<Row> rows = {
         {"a folder", [](const fs::path& lock, const fs::path&) { fs::create_directory(lock); }, " could not be opened; "},

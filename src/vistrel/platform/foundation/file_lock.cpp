@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -83,6 +84,29 @@ bool FileLock::isHeld(const std::filesystem::path& path) {
     }
     // Had: let go as the file closes.
     return taken != 0 && errno == EWOULDBLOCK;
+}
+
+std::filesystem::path FileLock::alternateOf(const std::filesystem::path& named, int number) {
+    std::filesystem::path alternate = named;
+    alternate += ".";
+    alternate += std::to_string(number);
+    return alternate;
+}
+
+std::optional<FileLock> FileLock::takeServing(const std::filesystem::path& named, std::chrono::milliseconds bound,
+                                              std::filesystem::path& taken, Failure* failure, Failure* namedFailure,
+                                              Hold hold) {
+    Failure why = Failure::unavailable;
+    std::optional<FileLock> lock;
+    for (int alternate = 0; alternate <= alternates; ++alternate) {
+        taken = alternate == 0 ? named : alternateOf(named, alternate);
+        lock = take(taken, bound, &why, hold);
+        if (alternate == 0 && namedFailure) *namedFailure = why;
+        // A holder kept it past the wait: the lock serves, and is held.
+        if (lock || why == Failure::timedOut) break;
+    }
+    if (!lock && failure) *failure = why;
+    return lock;
 }
 
 FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}

@@ -30,6 +30,18 @@ public:
     static std::optional<FileLock> take(const std::filesystem::path& path, std::chrono::milliseconds bound,
                                         Failure* failure = nullptr, Hold hold = Hold::alone);
 
+    // What cannot serve as a lock file at a lock's name (a link to someone's file, a FIFO,
+    // a folder) is passed over for the next of a few names beside it, "<named>.1" to
+    // "<named>.<alternates>", which every holder walks alike, so that they still take turns.
+    static constexpr int alternates = 3;
+    static std::filesystem::path alternateOf(const std::filesystem::path& named, int number);
+    // Takes the lock that serves for `named` as `take` does: its own, or that of the first
+    // alternate that can serve, none past them. `taken` is told which was taken (the last
+    // tried when none was), and `namedFailure` why `named` itself did not serve.
+    static std::optional<FileLock> takeServing(const std::filesystem::path& named, std::chrono::milliseconds bound,
+                                               std::filesystem::path& taken, Failure* failure = nullptr,
+                                               Failure* namedFailure = nullptr, Hold hold = Hold::alone);
+
     // Whether anyone holds the lock of the file at `path` now (this process too, by another
     // open of the file), found without waiting: it is taken alone and let go at once. False
     // when nothing, or no lock file (see Failure::notALockFile), has the name: it is not

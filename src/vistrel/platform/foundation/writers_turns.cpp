@@ -30,10 +30,6 @@ std::filesystem::path WritersTurns::lockOf(const std::filesystem::path& folder, 
     return folder / concatenate(name, ".", fnv1a128Hex(resolved.native()), ".lock");
 }
 
-std::filesystem::path WritersTurns::alternateOf(const std::filesystem::path& lock, int number) {
-    return std::filesystem::path(lock).concat(concatenate(".", std::to_string(number)));
-}
-
 std::filesystem::path WritersTurns::priorityOf(const std::filesystem::path& lock) {
     return std::filesystem::path(lock).concat(".priority");
 }
@@ -52,20 +48,18 @@ WritersTurns::Write::Turn WritersTurns::Write::take() {
     if (!lock_) return Turn::withoutTurns;
     const std::chrono::milliseconds bound = WaitBound::left(callWaitBound);
     // What cannot serve as the lock at its name (a link to another's file, a FIFO, a
-    // folder) is passed over for the next name of a sequence every writer of the file walks
-    // alike: they still take turns, by the first lock file of it.
+    // folder) is passed over for the next name beside it that every writer walks alike:
+    // they still take turns.
     const std::filesystem::path named = base_ ? *base_ : *lock_;
     FileLock::Failure failure = FileLock::Failure::unavailable, namedFailure = failure;
-    for (int alternate = 0;; ++alternate) {
-        const auto asked = std::chrono::steady_clock::now();
-        turn_ = FileLock::take(*lock_, bound, &failure);
-        WaitBound::spend(std::chrono::steady_clock::now() - asked);
-        if (alternate == 0 && !base_) namedFailure = failure;
-        if (turn_ || failure == FileLock::Failure::timedOut || alternate == kAlternateLocks) break;
-        base_ = named;
-        lock_ = alternateOf(named, alternate + 1);
-        priority_ = priorityOf(*lock_);
-    }
+    std::filesystem::path taken;
+    const auto asked = std::chrono::steady_clock::now();
+    turn_ = FileLock::takeServing(named, bound, taken, &failure, &namedFailure);
+    WaitBound::spend(std::chrono::steady_clock::now() - asked);
+    if (taken != named) base_ = named;
+    else base_.reset();
+    lock_ = taken;
+    priority_ = priorityOf(taken);
     if (!base_) {
         if (turn_ || failure == FileLock::Failure::timedOut) turns_.loggedUnusable_.clear();
     } else if (turns_.loggedUnusable_ != named) {

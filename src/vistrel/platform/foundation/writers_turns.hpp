@@ -33,11 +33,9 @@ public:
     static std::filesystem::path lockOf(const std::filesystem::path& folder, const std::filesystem::path& file);
     // The lock by which its writers ask for the next turn: "<lock>.priority".
     static std::filesystem::path priorityOf(const std::filesystem::path& lock);
-    // The lock its writers take turns by instead when what has the lock's name is no lock
-    // file: "<lock>.<number>", the first of 1 to kAlternateLocks that is one. Past them, the
-    // file is written without turns.
-    static std::filesystem::path alternateOf(const std::filesystem::path& lock, int number);
-    static constexpr int kAlternateLocks = 3;
+    // When what has the lock's name is no lock file, its writers take turns by the first
+    // alternate that is one (FileLock::takeServing); past them, the file is written
+    // without turns.
 
     // Writers whose lock files are in the folder that `folder` gives at each write; none:
     // they take no turns.
