@@ -685,3 +685,40 @@ TEST_F(AppDataFolderTest, ALockNameThatIsNoLockFileStillLetsTheEarlierFolderBeTa
             << again.log;
     }
 }
+
+// An app whose data folder is set (VISTREL_HOME) to the kit's shared folder itself, where
+// it has always kept its preferences, store and photos, beside another app that has no
+// folder set. The other app's first start takes none of the first app's data, live in its
+// own folder: the first finds its key and history at its next start.
+TEST_F(AppDataFolderTest, AnAppWhoseFolderIsTheSharedOneKeepsItsDataWhenAnotherAppStarts) {
+    SharedFolder folder;
+    const std::string pinned = "VISTREL_HOME=" + folder.shared.string();
+    const AppSaw first = runApp(folder, "pinned", {pinned, std::string(kKeyVariable) + "=pinned-key",
+                                                   std::string(kRecordVariable) + "=pinned-scan"});
+    ASSERT_EQ(std::pair(first.folder, first.key), std::pair(folder.shared.string(), std::string("pinned-key")));
+
+    const AppSaw other = runApp(folder, "beta", {std::string(kKeyVariable) + "=beta-key"});
+    EXPECT_EQ(std::pair(other.key, other.history), std::pair(std::string("beta-key"), std::string())) << other.log;
+
+    const AppSaw again = runApp(folder, "pinned", {pinned});
+    EXPECT_EQ(std::pair(again.key, again.history), std::pair(std::string("pinned-key"), std::string("pinned-scan ")))
+        << again.log;
+}
+
+// A host named like the kit keeps its own files in its own data folder, which is the
+// kit's shared one: a picture of its own named as a photo of the kit's could be, beside the
+// history an earlier version of the kit left there. What the kit takes over is its own
+// (the store, and the photos of its records); the host's picture stays where the host
+// put it, byte for byte.
+TEST_F(AppDataFolderTest, AHostNamedLikeTheKitKeepsItsOwnPictures) {
+    SharedFolder folder;
+    layOutEarlierHistory(folder);
+    if (HasFatalFailure()) return;
+    const fs::path hosts = folder.dir.write("xdg/vistrel/cover.jpg", "the host's own cover picture");
+
+    const AppSaw saw = runApp(folder, "vistrel");
+    EXPECT_EQ(std::pair(saw.key, saw.history), std::pair(std::string("earlier-key"), std::string("earlier-scan ")))
+        << saw.log;
+    EXPECT_EQ(readAll(hosts), "the host's own cover picture");
+    EXPECT_FALSE(fs::exists(folder.apps / "vistrel" / "cover.jpg"));
+}
