@@ -597,3 +597,128 @@ TEST_F(AppDataFolderTest, ATakeoverStoppedDeadAtAnyStepIsFinishedByTheNextStart)
         }
     }
 }
+
+namespace {
+
+// Lays out, directly in the shared folder, what an earlier version left: its key and a
+// store with one record of "earlier-scan" and its photo, written by the kit itself.
+void layOutEarlierHistory(SharedFolder& folder) {
+    testsupport::ScopedEnv home("VISTREL_HOME", folder.shared.c_str());
+    vistrel::reopenKitDefaults();
+    VistrelPref::setApiKey("earlier-key");
+    auto history = std::make_shared<vistrel::PersistanceController>();
+    ASSERT_TRUE(history->loadOrCreateVistrelImage("doc", "earlier-scan", "a page", testsupport::noisyPicture(2, 32, 16),
+                                                  vistrel::Date(std::chrono::seconds(1'700'000'000))));
+    platform::dispatch::RunLoop::runUntilIdle();
+    history.reset();
+    vistrel::reopenKitDefaults();
+}
+
+}  // namespace
+
+// A process of an app held in the middle of its takeover (a debugger, a suspended terminal)
+// while a second process of that app starts, gives up waiting for the lock and sets a
+// preference in the app's folder. Once the first goes on and ends, the app's next start
+// still finds the history the earlier version left: it is never left for good in a folder
+// being made that can no longer be put in place.
+TEST_F(AppDataFolderTest, ATakeoverHeldPastASecondStartsWaitStillReachesItsApp) {
+    SharedFolder folder;
+    layOutEarlierHistory(folder);
+    if (HasFatalFailure()) return;
+
+    SteppedApp first;
+    first.app = "alpha";
+    std::vector<SteppedApp*> apps = {&first};
+    StopAtEnd stop{apps};
+    const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(first.told.writeEnd) + " " +
+                              std::to_string(first.go.readEnd) + " 0";
+    std::tie(first.pid, first.output) = folder.start("alpha", "DISABLED_FindTheFolderStepByStep", {steps});
+    // Held once it has moved the first entry into the folder it makes, the lock its own.
+    while (first.step != "takeover: moved") {
+        ASSERT_TRUE(readTold(apps)) << "the first never told its next step:\n" << readAll(first.output);
+        ASSERT_NE(first.state, SteppedApp::State::ended) << readAll(first.output);
+        if (first.state == SteppedApp::State::atStep && first.step != "takeover: moved") first.goOn();
+    }
+
+    // The second gives up waiting for the lock (the first holds it for as long as it is
+    // held) and sets a preference: the app's folder is made.
+    const AppSaw second = runApp(folder, "alpha", {std::string(kKeyVariable) + "=second-key"});
+    EXPECT_EQ(second.folder, (folder.apps / "alpha").string());
+    EXPECT_NE(second.log.find("was held too long"), std::string::npos) << second.log;
+
+    // The first goes on to its end.
+    for (int i = 0; i < 100; ++i) testsupport::ProcessSignal::give(first.go.writeEnd);
+    const int status = testsupport::waitForChild(std::exchange(first.pid, -1));
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << ":\n" << readAll(first.output);
+
+    const AppSaw next = runApp(folder, "alpha");
+    EXPECT_EQ(next.history, "earlier-scan ") << next.log;
+    EXPECT_TRUE(fs::exists(folder.apps / "alpha" / "earlier-scan.jpg"));
+    for (const std::string& name : namesIn(folder.apps)) EXPECT_FALSE(name.starts_with(".taking-over-")) << name;
+}
+
+// What has the name of the takeover's lock may be no lock file of the kit's: a hard link or
+// a symbolic link to a file of the host's, a FIFO. Its file is never touched, and the first
+// app to start still takes over what the earlier version left, once: a later start that
+// finds the lock usable again finds the app's folder already made.
+TEST_F(AppDataFolderTest, ALockNameThatIsNoLockFileStillLetsTheEarlierFolderBeTakenOver) {
+    for (const std::string kind : {"hard link", "symbolic link", "FIFO"}) {
+        SCOPED_TRACE(kind);
+        SharedFolder folder;
+        layOutEarlierHistory(folder);
+        if (HasFatalFailure()) return;
+        const fs::path hosts = folder.dir.write("host/settings.conf", "the host's own settings\n");
+        fs::create_directories(folder.apps);
+        const fs::path lock = folder.apps / ".takeover.lock";
+        if (kind == "hard link") fs::create_hard_link(hosts, lock);
+        else if (kind == "symbolic link") fs::create_symlink(hosts, lock);
+        else ASSERT_EQ(::mkfifo(lock.c_str(), 0600), 0);
+
+        const AppSaw first = runApp(folder, "alpha");
+        EXPECT_EQ(std::pair(first.key, first.history), std::pair(std::string("earlier-key"), std::string("earlier-scan ")))
+            << first.log;
+        EXPECT_EQ(readAll(hosts), "the host's own settings\n");
+        // The link goes (the host's file stays), as it would in the user's hands.
+        fs::remove(lock);
+        const AppSaw again = runApp(folder, "alpha");
+        EXPECT_EQ(std::pair(again.key, again.history), std::pair(std::string("earlier-key"), std::string("earlier-scan ")))
+            << again.log;
+    }
+}
+
+// An app whose data folder is set (VISTREL_HOME) to the kit's shared folder itself, where
+// it has always kept its preferences, store and photos, beside another app that has no
+// folder set. The other app's first start takes none of the first app's data, live in its
+// own folder: the first finds its key and history at its next start.
+TEST_F(AppDataFolderTest, AnAppWhoseFolderIsTheSharedOneKeepsItsDataWhenAnotherAppStarts) {
+    SharedFolder folder;
+    const std::string pinned = "VISTREL_HOME=" + folder.shared.string();
+    const AppSaw first = runApp(folder, "pinned", {pinned, std::string(kKeyVariable) + "=pinned-key",
+                                                   std::string(kRecordVariable) + "=pinned-scan"});
+    ASSERT_EQ(std::pair(first.folder, first.key), std::pair(folder.shared.string(), std::string("pinned-key")));
+
+    const AppSaw other = runApp(folder, "beta", {std::string(kKeyVariable) + "=beta-key"});
+    EXPECT_EQ(std::pair(other.key, other.history), std::pair(std::string("beta-key"), std::string())) << other.log;
+
+    const AppSaw again = runApp(folder, "pinned", {pinned});
+    EXPECT_EQ(std::pair(again.key, again.history), std::pair(std::string("pinned-key"), std::string("pinned-scan ")))
+        << again.log;
+}
+
+// A host named like the kit keeps its own files in its own data folder, which is the
+// kit's shared one: a picture of its own named as a photo of the kit's could be, beside the
+// history an earlier version of the kit left there. What the kit takes over is its own
+// (the store, and the photos of its records); the host's picture stays where the host
+// put it, byte for byte.
+TEST_F(AppDataFolderTest, AHostNamedLikeTheKitKeepsItsOwnPictures) {
+    SharedFolder folder;
+    layOutEarlierHistory(folder);
+    if (HasFatalFailure()) return;
+    const fs::path hosts = folder.dir.write("xdg/vistrel/cover.jpg", "the host's own cover picture");
+
+    const AppSaw saw = runApp(folder, "vistrel");
+    EXPECT_EQ(std::pair(saw.key, saw.history), std::pair(std::string("earlier-key"), std::string("earlier-scan ")))
+        << saw.log;
+    EXPECT_EQ(readAll(hosts), "the host's own cover picture");
+    EXPECT_FALSE(fs::exists(folder.apps / "vistrel" / "cover.jpg"));
+}
