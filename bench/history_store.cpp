@@ -19,7 +19,7 @@
 #include "photo_history.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/store/persistance_controller.hpp"
-#include "vistrel/store/picture_file_name.hpp"
+#include "vistrel/core/picture_file_name.hpp"
 
 namespace {
 

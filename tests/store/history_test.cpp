@@ -16,7 +16,7 @@
 #include "vistrel/platform/graphics/color.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/presentation/vistrel_image_view_model.hpp"
-#include "vistrel/store/picture_file_name.hpp"
+#include "vistrel/core/picture_file_name.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
 
 using platform::dispatch::RunLoop;

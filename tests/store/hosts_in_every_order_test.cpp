@@ -35,7 +35,7 @@
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/writers_turns.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
-#include "vistrel/store/picture_file_name.hpp"
+#include "vistrel/core/picture_file_name.hpp"
 #include "vistrel/store/set_aside_photo.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
 

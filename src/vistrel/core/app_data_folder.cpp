@@ -27,10 +27,15 @@ namespace fs = std::filesystem;
 constexpr std::string_view kAppsFolder = "apps";
 constexpr std::string_view kTakingOverMark = ".taking-over-";
 constexpr std::string_view kLockName = ".takeover.lock";
+// Left in "apps" once an app keeps its data in the shared folder itself (VISTREL_HOME set
+// to it, or a host named like the kit): what lies there is that app's, live, and no other
+// app takes it over. Made empty; nothing is ever written into it.
+constexpr std::string_view kInUseMark = ".shared-folder-in-use";
 // A holder only renames entries within one file system, and its death lets the lock go: a
 // wait this long is for a holder stopped, not one at work, and it is made on the host's
 // main thread at its first start, so it is no longer than a save's wait for the store.
-// Past it the app's folder is used as it is, and nothing of the shared folder is taken.
+// Past it the app's folder is used as it is, and nothing of the shared folder is taken,
+// but the app's own takeover under way, which its start finishes itself.
 constexpr std::chrono::seconds kLockBound{2};
 
 void logLine(std::string_view line) { platform::log(platform::escapeControlCharacters(line)); }
@@ -74,11 +79,14 @@ std::vector<std::string> namesIn(const fs::path& folder) {
 
 // Moves what earlier versions left in `shared` into `making`, then renames `making` into
 // place as `folder`. An entry that cannot be moved is left where it is (said in a line):
-// the rest are no less the app's. A folder being made that cannot be put in place (its
-// app's folder was made meanwhile by a start that gave up waiting for the lock) stays,
-// said in a line, until it can.
-void takeOver(const fs::path& shared, const fs::path& making, const fs::path& folder, bool withOldPreferences) {
-    for (const std::string& name : earlierDataIn(shared, withOldPreferences)) {
+// the rest are no less the app's. Two processes of one app may do this at once (one that
+// gave up waiting for the lock finishes its app's takeover itself): each entry goes by one
+// rename, into one and the same folder, and the folder into place once. When the app's
+// folder was made meanwhile (by a start that gave up waiting for the lock before its
+// app's takeover began), the entries go into it where their names are free; one whose
+// name is taken there stays in `making`, said in a line.
+void takeOver(const fs::path& shared, const fs::path& making, const fs::path& folder, bool hostsOwnFolder) {
+    for (const std::string& name : earlierDataIn(shared, hostsOwnFolder)) {
         if (const int error = renameWithoutReplacing(shared / name, making / name)) {
             // Gone meanwhile (a journal its store removed, say): nothing to take.
             if (error != ENOENT)
@@ -90,9 +98,17 @@ void takeOver(const fs::path& shared, const fs::path& making, const fs::path& fo
     }
     const std::string taken = describeEarlierData(namesIn(making));
     if (const int error = renameWithoutReplacing(making, folder)) {
-        logLine(platform::concatenate("data folder :: ", making.string(), " not put in place as ", folder.string(), ": ",
-                                      std::strerror(error)));
-        return;
+        if (error == ENOENT) return;  // another process of the app put it in place
+        if (error != EEXIST && error != ENOTEMPTY) {
+            logLine(platform::concatenate("data folder :: ", making.string(), " not put in place as ", folder.string(),
+                                          ": ", std::strerror(error)));
+            return;
+        }
+        for (const std::string& name : namesIn(making))
+            if (const int clash = renameWithoutReplacing(making / name, folder / name); clash && clash != ENOENT)
+                logLine(platform::concatenate("data folder :: ", (making / name).string(), " not moved into ",
+                                              folder.string(), ": ", std::strerror(clash)));
+        ::rmdir(making.c_str());  // only once it is empty
     }
     platform::fileStep("takeover: in place");
     logLine(platform::concatenate("data folder :: what an earlier version left in ", shared.string(), " (", taken,
@@ -108,6 +124,15 @@ bool isTheHostsOwnFolder(const fs::path& shared) {
 
 }  // namespace
 
+void markTheSharedFolderInUse(const std::filesystem::path& shared) {
+    const fs::path apps = shared / kAppsFolder;
+    if (hasEntry(apps / kInUseMark)) return;
+    std::error_code ec;
+    fs::create_directories(apps, ec);
+    const int fd = ::open((apps / kInUseMark).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd >= 0) ::close(fd);
+}
+
 std::filesystem::path appDataFolder(const std::filesystem::path& shared, std::string_view program) {
     const fs::path apps = shared / kAppsFolder;
     const fs::path folder = apps / program;
@@ -115,25 +140,34 @@ std::filesystem::path appDataFolder(const std::filesystem::path& shared, std::st
 
     platform::fileStep("takeover: taking the lock");
     platform::FileLock::Failure failure{};
-    const auto lock = platform::FileLock::take(apps / kLockName, kLockBound, &failure);
+    fs::path lockFile;
+    const auto lock = platform::FileLock::takeServing(apps / kLockName, kLockBound, lockFile, &failure);
+    const bool hostsOwnFolder = isTheHostsOwnFolder(shared);
     if (!lock) {
-        logLine(platform::concatenate("data folder :: the lock ", (apps / kLockName).string(),
+        logLine(platform::concatenate("data folder :: the lock ", lockFile.string(),
                                       failure == platform::FileLock::Failure::timedOut ? " was held too long"
                                                                                          : " cannot be taken",
-                                      ": nothing that an earlier version left in ", shared.string(), " is taken"));
+                                      ": nothing that an earlier version left in ", shared.string(),
+                                      " is taken but for this app's own takeover under way"));
+        // This app's own takeover (of another of its processes, stopped or slow) goes into
+        // this app's folder whoever finishes it: this start does, rather than make the
+        // folder beside it.
+        const fs::path making = apps / platform::concatenate(kTakingOverMark, program);
+        if (hasEntry(making)) takeOver(shared, making, folder, hostsOwnFolder);
         return folder;
     }
     platform::fileStep("takeover: lock taken");
-    const bool withOldPreferences = !isTheHostsOwnFolder(shared);
     for (const std::string& making : foldersBeingMade(apps))
-        takeOver(shared, apps / making, apps / making.substr(kTakingOverMark.size()), withOldPreferences);
+        takeOver(shared, apps / making, apps / making.substr(kTakingOverMark.size()), hostsOwnFolder);
     if (hasEntry(folder)) return folder;
-
-    if (!earlierDataIn(shared, withOldPreferences).empty()) {
+    if (hasEntry(apps / kInUseMark)) {
+        logLine(platform::concatenate("data folder :: ", shared.string(),
+                                      " is an app's own data folder: nothing of it is taken over"));
+    } else if (!earlierDataIn(shared, hostsOwnFolder).empty()) {
         const fs::path making = apps / platform::concatenate(kTakingOverMark, program);
         if (::mkdir(making.c_str(), 0777) == 0) {
             platform::fileStep("takeover: folder made");
-            takeOver(shared, making, folder, withOldPreferences);
+            takeOver(shared, making, folder, hostsOwnFolder);
             return folder;
         }
         logLine(platform::concatenate("data folder :: ", making.string(), " cannot be made: ", std::strerror(errno)));

@@ -8,7 +8,10 @@
 //   <shared>/apps/.taking-over-<program>   that app's folder while it is made of what
 //                                          earlier versions left
 //   <shared>/apps/.takeover.lock           the lock each start's decision and moves are
-//                                          made under (flock; nothing is written in it)
+//                                          made under (flock; nothing is written in it;
+//                                          ".1" to ".3" beside it when it is no lock file)
+//   <shared>/apps/.shared-folder-in-use    an app keeps its data in <shared> itself: none
+//                                          of it is taken over
 //
 // No app's name can be taken for what earlier versions left, which lies directly in
 // <shared>, beside "apps". The first app that starts without a folder of its own takes all
@@ -34,5 +37,10 @@ namespace vistrel {
 // lock taken", "takeover: folder made", "takeover: moved" for each entry, "takeover: in
 // place", or "takeover: own folder made" when there was nothing to take).
 std::filesystem::path appDataFolder(const std::filesystem::path& shared, std::string_view program);
+
+// An app keeps its data in the shared folder itself (VISTREL_HOME names it): what lies
+// there is that app's, live, and is marked so ("apps/.shared-folder-in-use", empty), so that
+// no app's first start takes it over.
+void markTheSharedFolderInUse(const std::filesystem::path& shared);
 
 }  // namespace vistrel

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <map>
 #include <mutex>
+#include <set>
 #include <system_error>
 
 #include "vistrel/core/app_data_folder.hpp"
@@ -16,6 +17,8 @@ namespace {
 std::mutex gMutex;
 // The app's folder of each shared folder this process resolved.
 std::map<std::filesystem::path, std::filesystem::path> gResolved;
+// The folders VISTREL_HOME named in this process, each looked at once.
+std::set<std::filesystem::path> gHomesLooked;
 
 std::filesystem::path sharedDataDirectory() {
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg == '/')
@@ -30,8 +33,20 @@ std::filesystem::path sharedDataDirectory() {
 }  // namespace
 
 std::filesystem::path dataDirectory() {
-    if (const char* home = std::getenv("VISTREL_HOME"); home && *home) return home;
     const std::filesystem::path shared = sharedDataDirectory();
+    if (const char* home = std::getenv("VISTREL_HOME"); home && *home) {
+        // An app that keeps its data in the shared folder itself marks it, once, so that no
+        // other app's first start takes its live data for what an earlier version left.
+        std::lock_guard lock(gMutex);
+        if (gHomesLooked.emplace(home).second) {
+            // Compared as paths, links followed as far as they go: the folder may not be
+            // made yet.
+            std::error_code ec, ec2;
+            const auto folder = std::filesystem::weakly_canonical(home, ec);
+            if (!ec && folder == std::filesystem::weakly_canonical(shared, ec2) && !ec2) markTheSharedFolderInUse(shared);
+        }
+        return home;
+    }
     std::lock_guard lock(gMutex);
     if (const auto found = gResolved.find(shared); found != gResolved.end()) return found->second;
     return gResolved.emplace(shared, appDataFolder(shared, platform::folderNameFor(platform::programName())))

@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <set>
 #include <system_error>
 
+#include "vistrel/core/picture_file_name.hpp"
 #include "vistrel/core/plain_name.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/store/column_texts.hpp"
 
 namespace vistrel {
 
@@ -72,6 +75,24 @@ bool isPhotoEntry(std::string_view name) {
 
 std::string kitPreferences() { return std::string(kBundleIdentifier) + ".plist"; }
 
+// The photo a photo entry is, or is a temporary of: the name up to its ".jpg".
+std::string photoNameOf(std::string_view entry) {
+    return std::string(entry.substr(0, entry.find(kPhotoExtension) + kPhotoExtension.size()));
+}
+
+// The photo names of the records of the store in `folder`, as its records name them; an
+// empty set when it cannot be read. An identifier past any the kit records is passed over.
+std::set<std::string> recordedPhotoNames(const std::filesystem::path& folder) {
+    constexpr std::size_t kLongestIdentifier = 64 * 1024;
+    std::set<std::string> names;
+    if (!platform::store::forEachColumnText(folder / kStore, "VistrelImage", "identifier", kLongestIdentifier,
+                                            [&](std::string_view identifier) {
+                                                names.insert(pictureFileName(identifier));
+                                            }))
+        names.clear();
+    return names;
+}
+
 }  // namespace
 
 std::optional<EarlierData> earlierDataNamed(std::string_view name) {
@@ -88,13 +109,16 @@ std::optional<EarlierData> earlierDataNamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, bool withOldPreferences) {
+std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, bool hostsOwnFolder) {
     std::vector<std::string> names;
+    std::optional<std::set<std::string>> recorded;
+    if (hostsOwnFolder) recorded = recordedPhotoNames(folder);
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
         const auto kind = earlierDataNamed(name);
-        if (!kind || (!withOldPreferences && isPreferencesEntry(name, kOldPreferences))) continue;
+        if (!kind || (hostsOwnFolder && isPreferencesEntry(name, kOldPreferences))) continue;
+        if (recorded && *kind == EarlierData::photo && !recorded->contains(photoNameOf(name))) continue;
         struct stat st {};
         if (::lstat(it->path().c_str(), &st) != 0) continue;
         const bool folderKind = *kind == EarlierData::events || *kind == EarlierData::contacts;

@@ -21,10 +21,12 @@ std::optional<EarlierData> earlierDataNamed(std::string_view name);
 
 // The names of the entries directly in `folder` that an earlier version left, of the
 // type the kit made them (regular files; "Events" and "Contacts" folders), the store's
-// first (its journals never far from it). "preferences.plist" and what goes with it only
-// when `withOldPreferences` (not when the folder is the host's own, whose standard
-// defaults have that name).
-std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, bool withOldPreferences);
+// first (its journals never far from it). When the folder is the host's own
+// (`hostsOwnFolder`: a host named like the kit), whose files may have any name, only what
+// is the kit's beyond doubt: not "preferences.plist" and what goes with it (the host's
+// standard defaults have that name), and of the photos and their temporaries only those
+// of a record of the store there (none when it cannot be read).
+std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, bool hostsOwnFolder);
 
 // What the names are, for a log line: "preferences, the store, 3 photo files, Events".
 std::string describeEarlierData(const std::vector<std::string>& names);

@@ -12,7 +12,7 @@
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/platform/store/write_lock.hpp"
 #include "vistrel/store/on_main_thread.hpp"
-#include "vistrel/store/picture_file_name.hpp"
+#include "vistrel/core/picture_file_name.hpp"
 #include "vistrel/store/photo_name.hpp"
 
 namespace vistrel {

@@ -18,7 +18,7 @@
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/picture_ends.hpp"
 #include "vistrel/platform/store/write_lock.hpp"
-#include "vistrel/store/picture_file_name.hpp"
+#include "vistrel/core/picture_file_name.hpp"
 #include "vistrel/store/set_aside_photo.hpp"
 #include "vistrel/store/photo_name.hpp"
 #include "vistrel/store/vistrel_image.hpp"

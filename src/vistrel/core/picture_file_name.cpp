@@ -1,4 +1,4 @@
-#include "vistrel/store/picture_file_name.hpp"
+#include "vistrel/core/picture_file_name.hpp"
 
 #include "vistrel/core/plain_name.hpp"
 #include "vistrel/platform/foundation/digest.hpp"
