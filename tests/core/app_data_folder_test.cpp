@@ -616,6 +616,38 @@ void layOutEarlierHistory(SharedFolder& folder) {
 
 }  // namespace
 
+// Starts an app that tells its steps and holds it once it has moved the first entry into
+// the folder it makes, the takeover's lock its own.
+void holdInItsTakeover(SharedFolder& folder, SteppedApp& app, std::vector<SteppedApp*>& apps) {
+    const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(app.told.writeEnd) + " " +
+                              std::to_string(app.go.readEnd) + " 0";
+    std::tie(app.pid, app.output) = folder.start(app.app, "DISABLED_FindTheFolderStepByStep", {steps});
+    while (app.step != "takeover: moved") {
+        ASSERT_TRUE(readTold(apps)) << "it never told its next step:\n" << readAll(app.output);
+        ASSERT_NE(app.state, SteppedApp::State::ended) << readAll(app.output);
+        if (app.state == SteppedApp::State::atStep && app.step != "takeover: moved") app.goOn();
+    }
+}
+
+// An app whose folder is made starts while another app is held in the middle of its
+// takeover: it never waits for that takeover's lock, and finds its own key.
+TEST_F(AppDataFolderTest, AnAppWithItsFolderNeverWaitsForAnotherAppsTakeover) {
+    SharedFolder folder;
+    ASSERT_EQ(runApp(folder, "alpha", {std::string(kKeyVariable) + "=alpha-key"}).key, "alpha-key");
+    layOutEarlierHistory(folder);
+    if (HasFatalFailure()) return;
+    SteppedApp beta;
+    beta.app = "beta";
+    std::vector<SteppedApp*> apps = {&beta};
+    StopAtEnd stop{apps};
+    holdInItsTakeover(folder, beta, apps);
+    if (HasFatalFailure()) return;
+
+    const AppSaw alpha = runApp(folder, "alpha");
+    EXPECT_EQ(alpha.key, "alpha-key");
+    EXPECT_EQ(alpha.log.find("was held too long"), std::string::npos) << alpha.log;
+}
+
 // A process of an app held in the middle of its takeover (a debugger, a suspended terminal)
 // while a second process of that app starts, gives up waiting for the lock and sets a
 // preference in the app's folder. Once the first goes on and ends, the app's next start
@@ -630,15 +662,8 @@ TEST_F(AppDataFolderTest, ATakeoverHeldPastASecondStartsWaitStillReachesItsApp) 
     first.app = "alpha";
     std::vector<SteppedApp*> apps = {&first};
     StopAtEnd stop{apps};
-    const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(first.told.writeEnd) + " " +
-                              std::to_string(first.go.readEnd) + " 0";
-    std::tie(first.pid, first.output) = folder.start("alpha", "DISABLED_FindTheFolderStepByStep", {steps});
-    // Held once it has moved the first entry into the folder it makes, the lock its own.
-    while (first.step != "takeover: moved") {
-        ASSERT_TRUE(readTold(apps)) << "the first never told its next step:\n" << readAll(first.output);
-        ASSERT_NE(first.state, SteppedApp::State::ended) << readAll(first.output);
-        if (first.state == SteppedApp::State::atStep && first.step != "takeover: moved") first.goOn();
-    }
+    holdInItsTakeover(folder, first, apps);
+    if (HasFatalFailure()) return;
 
     // The second gives up waiting for the lock (the first holds it for as long as it is
     // held) and sets a preference: the app's folder is made.

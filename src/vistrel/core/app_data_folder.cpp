@@ -136,13 +136,18 @@ void markTheSharedFolderInUse(const std::filesystem::path& shared) {
 std::filesystem::path appDataFolder(const std::filesystem::path& shared, std::string_view program) {
     const fs::path apps = shared / kAppsFolder;
     const fs::path folder = apps / program;
-    if (hasEntry(folder) && foldersBeingMade(apps).empty()) return folder;
+    const bool settled = hasEntry(folder);
+    if (settled && foldersBeingMade(apps).empty()) return folder;
 
     platform::fileStep("takeover: taking the lock");
     platform::FileLock::Failure failure{};
     fs::path lockFile;
-    const auto lock = platform::FileLock::takeServing(apps / kLockName, kLockBound, lockFile, &failure);
+    // An app whose folder is made only finishes another's takeover a stopped run left when
+    // the lock is free: it never waits for a takeover under way.
+    const auto lock = platform::FileLock::takeServing(apps / kLockName, settled ? std::chrono::seconds(0) : kLockBound,
+                                                      lockFile, &failure);
     const bool hostsOwnFolder = isTheHostsOwnFolder(shared);
+    if (!lock && settled) return folder;
     if (!lock) {
         logLine(platform::concatenate("data folder :: the lock ", lockFile.string(),
                                       failure == platform::FileLock::Failure::timedOut ? " was held too long"
