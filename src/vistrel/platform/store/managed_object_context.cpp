@@ -101,6 +101,10 @@ std::optional<Error> ManagedObjectContext::save() {
     assertMainThread();
     if (!hasChanges()) return std::nullopt;
     if (!coordinator_) return contextError("the context has no store");
+    // Inside a write its holder has not saved yet (a host's code it called saves, say): the
+    // changes stay pending, for the holder's own save to write in one transaction with its
+    // own. Written now, they would commit the holder's write half done and let its lock go.
+    if (coordinator_->savesJoinTheWrite()) return std::nullopt;
     StoreChanges changes;
     for (const auto& object : inserted_) changes.inserts.push_back({object->entity_, &object->values_});
     for (const auto& object : updated_)
@@ -123,11 +127,17 @@ std::optional<Error> ManagedObjectContext::save() {
             object->changed_.clear();
             forget(updated_, object.get());
         }
-        log(concatenate("store :: ", std::to_string(lost.size()), lost.size() == 1 ? " change" : " changes",
-                        " to a record another host deleted dropped; ",
-                        hasChanges() ? "the rest is saved without it" : "nothing else was to be saved"));
-        // Each round lets go of one change at least.
-        return hasChanges() ? save() : error;
+        const std::string dropped = concatenate("store :: ", std::to_string(lost.size()),
+                                                lost.size() == 1 ? " change" : " changes",
+                                                " to a record another host deleted dropped; ");
+        if (!hasChanges()) {
+            log(concatenate(dropped, "nothing else was to be saved"));
+            return error;
+        }
+        // Each round lets go of one change at least; what it says is said once it is known.
+        auto again = save();
+        log(concatenate(dropped, again ? "the rest could not be saved either" : "the rest is saved without it"));
+        return again;
     }
     for (std::size_t i = 0; i < inserted_.size(); ++i) {
         inserted_[i]->rowId_ = (*keys)[i];

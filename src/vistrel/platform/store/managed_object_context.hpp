@@ -42,7 +42,9 @@ public:
     void deleteObject(const std::shared_ptr<ManagedObject>& object);
 
     bool hasChanges() const;
-    // Writes every pending change in one transaction; the error, when it fails.
+    // Writes every pending change in one transaction; the error, when it fails. Inside a
+    // write lock's holding (write_lock.hpp) it joins that write: nothing is written, the
+    // changes stay pending for the holder's own save, and no error is given.
     std::optional<Error> save();
 
     std::optional<FetchResult> execute(const FetchRequest& request, Error* error = nullptr);

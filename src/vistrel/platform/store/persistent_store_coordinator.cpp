@@ -124,11 +124,11 @@ struct PersistentStoreCoordinator::Connection {
     // Takes the file's write lock, waiting for another host's write as a save does. Tried
     // once without waiting first, so that a wait is told ("store: waiting for another
     // host's write") before it starts. Gives SQLite's result.
-    int beginImmediate() {
+    int beginImmediate(bool wait = true) {
         sqlite3_busy_timeout(db, 0);
         int begun = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
         sqlite3_busy_timeout(db, kBusyTimeout);
-        if ((begun & 0xff) == SQLITE_BUSY) {
+        if (wait && (begun & 0xff) == SQLITE_BUSY) {
             fileStep("store: waiting for another host's write");
             begun = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
         }
@@ -837,11 +837,11 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
     return keys;
 }
 
-std::optional<Error> PersistentStoreCoordinator::beginWriting() {
+std::optional<Error> PersistentStoreCoordinator::beginWriting(WaitForOthers wait) {
     if (!connection_) return Connection{}.error("the store is not open", SQLITE_CANTOPEN);
     Connection& db = *connection_;
     if (!sqlite3_get_autocommit(db.db)) return std::nullopt;  // begun already, its lock held
-    if (db.beginImmediate() != SQLITE_OK) return db.error("the write cannot begin");
+    if (db.beginImmediate(wait == WaitForOthers::asASaveDoes) != SQLITE_OK) return db.error("the write cannot begin");
     return std::nullopt;
 }
 

@@ -96,18 +96,28 @@ public:
     // left to delete.
     std::optional<std::vector<std::int64_t>> save(const StoreChanges& changes, Error* error = nullptr,
                                                   std::vector<std::size_t>* gone = nullptr);
+    enum class WaitForOthers { asASaveDoes, never };
     // Takes the file's write lock now, waiting for another host's write as a save does
     // (telling the file step "store: waiting for another host's write" first when it must
-    // wait), and holds it until the next save writes and commits under it, or endWriting:
-    // what is read meanwhile stays true until then, for every host (taken already, it is
-    // kept). A run stopped while it is held lets it go and writes nothing.
-    std::optional<Error> beginWriting();
+    // wait), or, with `never`, only when no other host holds it this instant; and holds it
+    // until the next save writes and commits under it, or endWriting: what is read
+    // meanwhile stays true until then, for every host (taken already, it is kept). A run
+    // stopped while it is held lets it go and writes nothing.
+    std::optional<Error> beginWriting(WaitForOthers wait = WaitForOthers::asASaveDoes);
     // Lets go of a write lock begun and not saved under; nothing is written. A save made
     // under it that fails takes back its own writes only, and leaves the lock held.
     void endWriting();
     // Whether this store holds the file's write lock now (begun, and not yet let go by a
     // save that committed, by endWriting, or by the file's own failure).
     bool isWriting() const;
+    // While the write lock is held and a joining is open (WriteLock opens one for what it
+    // calls under it), a save of this store's context joins that write: it writes nothing
+    // itself and keeps its changes pending, for the lock holder's own save to write with
+    // its own, in one transaction, or not at all.
+    bool savesJoinTheWrite() const { return joinings_ > 0 && isWriting(); }
+    void openJoining() { ++joinings_; }
+    void closeJoining() { --joinings_; }
+
     // Whether the row is in the store now; none, with the error, when that cannot be read.
     std::optional<bool> holdsRow(const EntityDescription& entity, std::int64_t rowId, Error* error = nullptr);
     // Deletes every row of the entity in the store itself.
@@ -126,6 +136,7 @@ private:
     std::shared_ptr<const ManagedObjectModel> model_;
     std::unique_ptr<Connection> connection_;
     std::filesystem::path path_;
+    int joinings_ = 0;
 };
 
 }  // namespace platform::store

@@ -1,8 +1,15 @@
 #pragma once
 // The store's write lock, from a lookup to the save it leads to: taken as the object is
-// made (waiting for another host's write as a save does), and let go with it, nothing
-// written, when no save ended it first. A save under it that fails leaves it held, so
-// that what was decided under it can be undone before another host looks.
+// made (waiting for another host's write as a save does, or not at all), and let go with
+// it, nothing written, when no save ended it first. A save under it that fails leaves it
+// held, so that what was decided under it can be undone before another host looks.
+//
+// What the holder calls meanwhile (a host's code among it) may save the store: such a save
+// joins the write, neither committing it nor letting the lock go; its changes stay
+// pending and are written by the holder's own save (made inside `Committing`), with the
+// holder's, in one transaction, or not at all. A lock made while this store already holds
+// the write (by code the holder called) takes nothing and lets nothing go: its saves join
+// the outer write too.
 #include <optional>
 
 #include "vistrel/platform/foundation/error.hpp"
@@ -11,10 +18,18 @@
 namespace platform::store {
 
 struct WriteLock {
-    explicit WriteLock(PersistentStoreCoordinator& coordinator)
-        : coordinator(coordinator), error(coordinator.beginWriting()) {}
+    using WaitForOthers = PersistentStoreCoordinator::WaitForOthers;
+
+    explicit WriteLock(PersistentStoreCoordinator& coordinator, WaitForOthers wait = WaitForOthers::asASaveDoes)
+        : coordinator(coordinator),
+          withinAnother_(coordinator.isWriting()),
+          error(withinAnother_ ? std::nullopt : coordinator.beginWriting(wait)) {
+        if (!error) coordinator.openJoining();
+    }
     ~WriteLock() {
-        if (!error) coordinator.endWriting();
+        if (error) return;
+        coordinator.closeJoining();
+        if (!withinAnother_) coordinator.endWriting();
     }
     WriteLock(const WriteLock&) = delete;
     WriteLock& operator=(const WriteLock&) = delete;
@@ -23,9 +38,33 @@ struct WriteLock {
     // (or by the file's own failure, which SQLite answers by taking the write back).
     bool held() const { return !error && coordinator.isWriting(); }
     // Takes it again once a save let it go (waiting as when it was made); true when held.
-    bool takeAgain() { return held() || (!error && !coordinator.beginWriting()); }
+    // One made within another's write never takes it anew: that write is the other's.
+    bool takeAgain() { return held() || (!error && !withinAnother_ && !coordinator.beginWriting()); }
+
+    // While one lives, a save of the store is the holder's own: it writes what is pending
+    // (what joined saves left among it) and commits. Within another's write it still joins.
+    class Committing {
+    public:
+        explicit Committing(WriteLock& lock) : lock_(lock), closed_(!lock.error && !lock.withinAnother_) {
+            if (closed_) lock_.coordinator.closeJoining();
+        }
+        ~Committing() {
+            if (closed_) lock_.coordinator.openJoining();
+        }
+        Committing(const Committing&) = delete;
+        Committing& operator=(const Committing&) = delete;
+
+    private:
+        WriteLock& lock_;
+        const bool closed_;
+    };
 
     PersistentStoreCoordinator& coordinator;
+
+private:
+    const bool withinAnother_;  // made while this store held the write already
+
+public:
     const std::optional<Error> error;  // set when the lock was not taken
 };
 
