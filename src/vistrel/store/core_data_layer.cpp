@@ -143,11 +143,15 @@ std::optional<platform::Error> CoreDataLayer::saveContext() {
     auto context = managedObjectContext();
     if (!context) return storeError("the store is not open");
     if (!context->hasChanges()) return std::nullopt;
+    const auto& coordinator = context->persistentStoreCoordinator();
+    const bool joins = coordinator && coordinator->savesJoinTheWrite();
     auto error = context->save();
     if (error) {
         logUnresolvedError(*error);
         return error;
     }
+    // Nothing is written yet: the save of the write it joined tells it.
+    if (joins) return std::nullopt;
     auto& centre = platform::ui::NotificationCenter::defaultCenter();
     centre.post(std::string(managedObjectContextDidSaveNotification), context);
     centre.post(std::string(managedObjectContextObjectsDidChangeNotification), context);

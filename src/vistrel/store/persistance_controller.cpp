@@ -5,6 +5,7 @@
 #include "vistrel/core/string_extras.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
 #include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
@@ -74,12 +75,30 @@ std::optional<platform::PreparedFile> PersistanceController::stagePhoto(const pl
 bool PersistanceController::writeRecordsPhoto(PhotoName& name, const platform::graphics::Image& picture,
                                               std::string_view key, std::optional<platform::PreparedFile> staged) {
     PictureWriteScope writing(*this, key, name, picture, std::move(staged));
-    const bool written = savePicture(picture, key);
+    bool written = false;
+    try {
+        written = savePicture(picture, key);
+    } catch (...) {
+        // What a host's savePicture wrote before it threw is its own write: it goes with the
+        // record given up.
+        name.written();
+        throw;
+    }
     // Staged ahead next time only while savePicture takes what was staged: a host's own that
     // keeps its photos its own way never has a photo encoded for nothing twice.
     stagesAhead_ = writing.reachedTheKit();
     name.written();
     return written;
+}
+
+bool PersistanceController::stillHeldAfterThePhoto(const platform::store::WriteLock& lock, std::string_view key) {
+    if (lock.held()) return true;
+    // The lookup that decided the photo's name is no longer true for the other hosts: the
+    // record is given up, and what the name holds is undone under the lock taken again.
+    platform::log(platform::escapeControlCharacters(platform::concatenate(
+        "store :: the store's write lock was let go while the photo of ", key,
+        " was written; its record is not saved")));
+    return false;
 }
 
 std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::optional<std::string> documentId,
@@ -117,6 +136,7 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
     if (!name) return nullptr;
     // A photo never written is never recorded; the record never points at a missing photo.
     if (!writeRecordsPhoto(*name, picture, identifier, std::move(staged))) return nullptr;
+    if (!stillHeldAfterThePhoto(lock, identifier)) return nullptr;
     auto image = VistrelImage::insertInto(*context);
     if (!image) return nullptr;  // the photo is given up as it goes
     image->setDocumentId(std::move(documentId));
@@ -125,7 +145,13 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
     image->setTitle(std::move(title));
     image->setDate(date);
     platform::fileStep("record: saving");
-    const bool saved = saveContext();
+    bool saved;
+    {
+        // The lock holder's own save: it writes what the host's code saved meanwhile with
+        // the record, in one transaction.
+        platform::store::WriteLock::Committing committing(lock);
+        saved = saveContext();
+    }
     platform::fileStep("record: saved");
     if (saved) {
         name->keep();

@@ -19,6 +19,7 @@
 #include "vistrel/platform/graphics/image.hpp"
 #include "vistrel/platform/store/fetch_request.hpp"
 #include "vistrel/platform/store/managed_object_context.hpp"
+#include "vistrel/platform/store/write_lock.hpp"
 #include "vistrel/store/core_data_layer.hpp"
 #include "vistrel/store/key_scope.hpp"
 #include "vistrel/store/migration_protocol.hpp"
@@ -194,6 +195,10 @@ private:
     // is asked for this very picture). False when savePicture failed.
     bool writeRecordsPhoto(PhotoName& name, const platform::graphics::Image& picture, std::string_view key,
                            std::optional<platform::PreparedFile> staged);
+    // Whether the store's write lock is still held once the photo of the key was written
+    // (savePicture is a host's code, which may have called anything); false, with a line
+    // logged, when it was let go: the record is then given up.
+    static bool stillHeldAfterThePhoto(const platform::store::WriteLock& lock, std::string_view key);
 
     // While one lives on a thread, the kit's own savePicture of its controller, called on
     // that thread for the scope's key, puts the photo at its name through the scope's

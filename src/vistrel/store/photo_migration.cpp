@@ -142,16 +142,19 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         } catch (...) {
             platform::log("migration :: writing a record's photo threw");
         }
-        if (!written) {
+        if (!written || !stillHeldAfterThePhoto(lock, *identifier)) {
             left = true;  // the photo written, if any, is given up with the name
             continue;
         }
         image->setPicture(std::nullopt);
         // Saved before the next record is read, so that a run stopped later keeps what it
-        // moved. The photo in place is the record's whether or not this save takes: one
-        // that fails is tried again with the next, and at the end, and until then the
-        // record still holds its blob.
-        context->save();
+        // moved, with what a host's savePicture saved meanwhile. The photo in place is the
+        // record's whether or not this save takes: one that fails is tried again with the
+        // next, and at the end, and until then the record still holds its blob.
+        {
+            platform::store::WriteLock::Committing committing(lock);
+            context->save();
+        }
         name->keep();
     }
     // What is left to save is tried again at the end, unless another host holds the store.

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cassert>
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -23,6 +23,22 @@ void logRefusal(const std::filesystem::path& path, std::string_view why) {
         platform::concatenate("store :: ", path.string(), " ", why, "; no photo is written")));
 }
 
+// What a step that relies on the store's write lock says when it finds the lock gone (a
+// failure of the file let it go, say): it changes nothing at the name.
+void logLockGone(const std::filesystem::path& path, std::string_view step) {
+    platform::log(platform::escapeControlCharacters(platform::concatenate(
+        "store :: the store's write lock is no longer held ", step, "; ", path.string(), " is left as it is")));
+}
+
+// The names whose photo a save of this process is deciding now, each by a PhotoName: code a
+// save calls under the lock (a host's savePicture) that records the same identifier again
+// would otherwise set aside the very photo the outer save just wrote. Used on the store's
+// thread only.
+std::vector<std::filesystem::path>& namesBeingDecided() {
+    static std::vector<std::filesystem::path> names;
+    return names;
+}
+
 void logNotBack(const std::filesystem::path& aside) {
     platform::log(platform::escapeControlCharacters(
         platform::concatenate("store :: the photo set aside as ", aside.string(), " could not take its name again")));
@@ -31,11 +47,23 @@ void logNotBack(const std::filesystem::path& aside) {
 }  // namespace
 
 std::optional<PhotoName> PhotoName::clear(platform::store::WriteLock& lock, std::filesystem::path path) {
-    assert(lock.held() && "a photo's name changes under the store's write lock only");
+    if (!lock.held()) {
+        logLockGone(path, "as its name is to be cleared");
+        return std::nullopt;
+    }
+    auto& decided = namesBeingDecided();
+    if (std::find(decided.begin(), decided.end(), path) != decided.end()) {
+        logRefusal(path, "is being written for a record whose save is under way");
+        return std::nullopt;
+    }
     PhotoName name(lock, std::move(path));
-    if (name.setAside()) return name;
-    name.settled_ = true;  // nothing was changed
-    return std::nullopt;
+    if (!name.setAside()) {
+        name.settled_ = true;  // nothing was changed
+        return std::nullopt;
+    }
+    decided.push_back(name.path_);
+    name.deciding_ = true;
+    return name;
 }
 
 PhotoName::PhotoName(PhotoName&& other) noexcept
@@ -43,9 +71,16 @@ PhotoName::PhotoName(PhotoName&& other) noexcept
       path_(std::move(other.path_)),
       asides_(std::move(other.asides_)),
       written_(other.written_),
-      settled_(std::exchange(other.settled_, true)) {}
+      settled_(std::exchange(other.settled_, true)),
+      deciding_(std::exchange(other.deciding_, false)) {}
 
-PhotoName::~PhotoName() { giveUp(); }
+PhotoName::~PhotoName() {
+    giveUp();
+    if (!deciding_) return;
+    auto& decided = namesBeingDecided();
+    if (const auto found = std::find(decided.begin(), decided.end(), path_); found != decided.end())
+        decided.erase(found);
+}
 
 bool PhotoName::setAside() {
     struct stat st {};
@@ -81,7 +116,10 @@ bool PhotoName::setAside() {
 }
 
 bool PhotoName::put(platform::PreparedFile staged) {
-    assert(lock_->held() && "a photo's name changes under the store's write lock only");
+    if (!lock_->held()) {
+        logLockGone(path_, "as a new photo is to take its name");
+        return false;  // the staged photo goes with its object
+    }
     // A program that takes no lock may write at the name between two renames of this one:
     // what it wrote is set aside in turn, a few times at most.
     for (int attempt = 0; attempt < 3; ++attempt) {
@@ -97,12 +135,10 @@ bool PhotoName::put(platform::PreparedFile staged) {
 }
 
 void PhotoName::written() {
-    assert(lock_->held() && "a photo's name changes under the store's write lock only");
-    if (written_) return;  // the staged photo this put there
-    written_ = platform::identityAt(path_);
-    if (written_ || asides_.empty()) return;
-    // Nothing at the name: the photo is kept elsewhere, and what had the name has it again.
-    putBackNewest();
+    // What the writer left is looked at only: nothing at the name changes here. Left
+    // nothing (it keeps its photos elsewhere), the name stays free: what had it is no
+    // record's photo, and goes once the record is saved.
+    if (!written_) written_ = platform::identityAt(path_);
 }
 
 void PhotoName::keep() {
@@ -151,8 +187,10 @@ void PhotoName::dropAsides() {
 
 bool PhotoName::takeBack(const platform::store::WriteLock& lock, const std::filesystem::path& aside,
                          const std::filesystem::path& target, const std::timespec& modified, bool replace) {
-    assert(lock.held() && "a photo's name changes under the store's write lock only");
-    (void)lock;
+    if (!lock.held()) {
+        logLockGone(target, "as a photo set aside is to take its name again");
+        return false;
+    }
     restoreSetAsideTime(aside, modified);
     platform::fileStep("photo: putting back");
     const bool taken =

@@ -38,7 +38,9 @@ inline constexpr std::string_view kStagedPhotoMark = ".staged-";
 class PhotoName {
 public:
     // Clears the name at `path` for the photo of a new record, under `lock`, held: what has
-    // it is set aside. None, with a line logged, when what has it is a folder, or cannot be
+    // it is set aside. None, with a line logged and nothing changed, when the lock is no
+    // longer held, when a save of this process is deciding that name already (code it
+    // called records the identifier again), or when what has it is a folder, or cannot be
     // set aside.
     static std::optional<PhotoName> clear(platform::store::WriteLock& lock, std::filesystem::path path);
 
@@ -51,12 +53,14 @@ public:
     // The staged photo takes the cleared name and is flushed into its folder. Should a file
     // have taken the name since it was cleared (one written by a program that takes no
     // lock), it is no record's either, and is set aside in turn. False, with a line
-    // logged, when the photo cannot take the name: it is then removed.
+    // logged, when the photo cannot take the name (or the lock is no longer held): it is
+    // then removed.
     bool put(platform::PreparedFile staged);
-    // The photo's writer (the controller's savePicture, a host's own among them) is done.
-    // What it left at the name, when this did not put it there, is its own write, looked
-    // at under the lock; when it left nothing there (it keeps its photos elsewhere), what
-    // was set aside takes the name again at once, as the record is saved without it.
+    // The photo's writer (the controller's savePicture, a host's own among them) is done,
+    // or has thrown. What it left at the name, when this did not put it there, is its own
+    // write, looked at (nothing changes at the name here): it goes should the record not be
+    // saved. When it left nothing there (it keeps its photos elsewhere), the name stays
+    // free: what was set aside is no record's photo, and goes as the record is saved.
     void written();
     // The record is saved: what was set aside is dropped (the lock may be let go by then:
     // no other host has any business with a set-aside name).
@@ -69,7 +73,8 @@ public:
 
     // For the clean-up of an opening, under `lock`, held: the file set aside at `aside` takes
     // the name `target` again with its own modification time, only where nothing has it, or
-    // over what has it with `replace`. True once it has.
+    // over what has it with `replace`. True once it has; false, nothing changed, when the
+    // lock is no longer held.
     static bool takeBack(const platform::store::WriteLock& lock, const std::filesystem::path& aside,
                          const std::filesystem::path& target, const std::timespec& modified, bool replace);
 
@@ -93,6 +98,7 @@ private:
     std::vector<SetAside> asides_;  // oldest first
     std::optional<platform::FileIdentity> written_;  // what the photo's writer left at the name
     bool settled_ = false;
+    bool deciding_ = false;  // the name is among those a save of this process is deciding
 };
 
 }  // namespace vistrel
