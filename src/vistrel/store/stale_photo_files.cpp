@@ -117,9 +117,11 @@ std::size_t resolveUnderTheLock(const std::filesystem::path& folder, platform::s
                                 const std::vector<StaleTemporary>& writtenWhole) {
     const auto& coordinator = context.persistentStoreCoordinator();
     if (!coordinator) return 0;
-    platform::store::WriteLock lock(*coordinator);
+    // Nothing here is urgent: taken only when no other host holds it this instant, so that
+    // an opening never waits on the main thread for another host's write to tidy.
+    platform::store::WriteLock lock(*coordinator, platform::store::WriteLock::WaitForOthers::never);
     if (lock.error) {
-        platform::log("store :: the store's write lock was not taken (another host's write not done in time?); "
+        platform::log("store :: the store's write lock is held by another host; "
                       "photos an earlier run left aside wait for a later opening");
         return 0;
     }

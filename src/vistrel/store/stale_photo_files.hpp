@@ -23,8 +23,8 @@ bool isTemporaryPhotoName(std::string_view name);
 
 // Clears the stale photo files of the folder. What gives a photo's name back or decides by
 // the records is done under the store's write lock, the records looked up under it (and
-// left for a later opening when the lock is not had within a save's wait); the rest is
-// removed at once:
+// left for a later opening when another host holds the lock: the opening never waits for
+// it); the rest is removed at once:
 // - one set aside takes its name back when nothing has it, or when what has it is no
 //   record's photo (the new photo of a record never saved, or half of one a host's
 //   savePicture wrote in place) and is stale too; it goes when a record's photo has the
