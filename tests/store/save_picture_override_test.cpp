@@ -8,6 +8,7 @@
 #include "store_fixture.hpp"
 #include "support/file_size_limit.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/graphics/color.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
@@ -24,6 +25,7 @@ struct OwnPhotos : vistrel::PersistanceController {
     bool inTheKitsFolder = false;
     bool inPlace = false;  // into the file at the name, as it is, rather than a new one
     bool throwsAfterWriting = false;  // through the kit's file, then an exception of its own
+    bool halfWrittenThenThrows = false;  // half a photo at the name, its own way, then an exception
     std::vector<std::string> asked;
     bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
         asked.emplace_back(key);
@@ -31,6 +33,10 @@ struct OwnPhotos : vistrel::PersistanceController {
             std::ofstream file(picturePath(key), std::ios::binary | std::ios::in | std::ios::out);
             if (!file) file.open(picturePath(key), std::ios::binary | std::ios::out);
             return static_cast<bool>(file << *platform::graphics::encodeJpeg(picture, 1.0));
+        }
+        if (halfWrittenThenThrows) {
+            std::ofstream(picturePath(key), std::ios::binary) << platform::graphics::encodeJpeg(picture, 1.0)->substr(0, 100);
+            throw std::runtime_error("the host's own failure");
         }
         if (throwsAfterWriting) {
             PersistanceController::savePicture(picture, key);
@@ -79,12 +85,14 @@ TEST_F(SavePictureOverrideTest, AFailedSaveThroughSavePicturePutsBackThePhotoTha
 // Whatever had a new photo's name is set aside as it is, never copied or followed: it
 // takes its name again, the same file, when the record is not saved, whether the host's
 // savePicture wrote a new file or into the old one or threw after writing (the exception
-// reaching the caller, on the main thread or off it), and when the record is saved but
-// its photo is kept elsewhere. A link never takes a photo's name again: it goes, saved
-// or not, and its target is never touched.
+// reaching the caller, on the main thread or off it). It is no record's photo: when the
+// record is saved with its photo kept elsewhere, it goes, and the name stays free. A
+// link never takes a photo's name again: it goes, saved or not, and its target is never
+// touched. What a program that takes no lock writes at the name as the record's save
+// fails is its own, and stays.
 TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheRecordIsSaved) {
     enum class Before { photo, twoGigabytes, link };
-    enum class Save { newFile, inPlace, elsewhere, throwsAfterWriting };
+    enum class Save { newFile, inPlace, elsewhere, throwsAfterWriting, halfWrittenThenThrows, programWritesAtSave };
     const struct {
         const char* name;
         Before before;
@@ -100,6 +108,10 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
         {"a photo, the new one kept elsewhere, record saved", Before::photo, Save::elsewhere, true},
         {"a photo, an exception after the new one is written", Before::photo, Save::throwsAfterWriting, false},
         {"the same, called off the main thread", Before::photo, Save::throwsAfterWriting, false, true},
+        {"a photo, an exception after half a photo is written its own way", Before::photo,
+         Save::halfWrittenThenThrows, false},
+        {"a photo, a program writes at the name as the record's save fails", Before::photo,
+         Save::programWritesAtSave, false},
     };
     ASSERT_TRUE(history->retrieveImages());  // the store is open
     const auto hostsFile = dir.write("hosts-own.jpg", "the host's own");
@@ -120,6 +132,15 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
         history->inTheKitsFolder = save != Save::elsewhere;
         history->inPlace = save == Save::inPlace;
         history->throwsAfterWriting = save == Save::throwsAfterWriting;
+        history->halfWrittenThenThrows = save == Save::halfWrittenThenThrows;
+        static std::filesystem::path programWritesAt;
+        programWritesAt = save == Save::programWritesAtSave ? path : std::filesystem::path();
+        platform::setFileStepObserver([](std::string_view step) {
+            if (step == "record: saving" && !programWritesAt.empty()) {
+                std::ofstream(programWritesAt.string() + ".program", std::ios::binary) << "a program's own";
+                std::filesystem::rename(programWritesAt.string() + ".program", programWritesAt);
+            }
+        });
         std::shared_ptr<vistrel::VistrelImage> record;
         {
             // Room for the photo and the record, or for the photo only; never for a copy of 2 GB.
@@ -133,15 +154,20 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
                                   std::chrono::minutes(2));
                 return called.get();
             };
-            if (save == Save::throwsAfterWriting) EXPECT_THROW(insert(), std::runtime_error);
-            else record = insert();
+            if (save == Save::throwsAfterWriting || save == Save::halfWrittenThenThrows)
+                EXPECT_THROW(insert(), std::runtime_error);
+            else
+                record = insert();
         }
+        platform::setFileStepObserver(nullptr);
         EXPECT_EQ(record != nullptr, saved);
         struct stat now {};
         const bool present = ::lstat(path.c_str(), &now) == 0;
-        if (before == Before::link && !saved) {
+        if (save == Save::programWritesAtSave) {
+            EXPECT_EQ(platform::readFile(path, 1024), "a program's own");
+        } else if ((before == Before::link && !saved) || save == Save::elsewhere) {
             EXPECT_FALSE(present);
-        } else if (saved && save != Save::elsewhere) {
+        } else if (saved) {
             EXPECT_TRUE(present && S_ISREG(now.st_mode));
             EXPECT_EQ(platform::readFile(path, 64u << 20), newPhoto);
         } else {

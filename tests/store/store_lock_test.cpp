@@ -1,8 +1,8 @@
 // The store's write lock, which every host sharing the data folder takes to save: held
-// for the lookup made again, the photo's rename into place and the record's save, never
-// while a photo is encoded or written or a host's savePicture runs; and a host stopped
-// while it holds it (an app suspended mid-save) costs the others a failed save, never
-// their screens.
+// for the lookup made again, the photo's rename into place, a host's savePicture and the
+// record's save, never while the kit encodes or writes a photo; what a host's savePicture
+// saves meanwhile joins the record's write; and a host stopped while it holds it (an app
+// suspended mid-save) costs the others a failed save, never their screens.
 #include <signal.h>
 
 #include <chrono>
@@ -15,9 +15,11 @@
 #include "stopped_runs.hpp"
 #include "store_holder.hpp"
 #include "store_fixture.hpp"
+#include "support/file_size_limit.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/store/set_aside_photo.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
 
 using platform::dispatch::RunLoop;
@@ -58,6 +60,7 @@ TEST_F(StoreLockTest, NoHostWaitsForTheStoreWhileAPhotoIsEncodedOrWritten) {
     const struct {
         const char* name;
         std::function<bool(HostsStore&)> write;
+        bool saved = true;
     } rows[] = {
         {"a photo taken offline", [&](HostsStore& store) { return store.createRandomVistrelImage(noisy, at(1)) != nullptr; }},
         {"a scan recorded",
@@ -69,6 +72,16 @@ TEST_F(StoreLockTest, NoHostWaitsForTheStoreWhileAPhotoIsEncodedOrWritten) {
              RunLoop::runUntilIdle();
              return recorder->finished == 1;
          }},
+        // Another program's index refuses the record (it has the date of another): the lock
+        // is still held once the save failed, as what the photo's name holds is undone, so
+        // no other host ever sees the photo of a record not saved.
+        {"a scan whose record is not saved",
+         [&](HostsStore& store) {
+             runSql(store.layer->applicationDocumentsDirectory() / "VistrelData.sqlite",
+                    "CREATE UNIQUE INDEX one_a_date ON VistrelImage(date)");
+             return store.loadOrCreateVistrelImage("doc", "page", "t", noisy, at(0)) != nullptr;
+         },
+         false},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -88,12 +101,12 @@ TEST_F(StoreLockTest, NoHostWaitsForTheStoreWhileAPhotoIsEncodedOrWritten) {
         store->around = [&] { probe("savePicture"); };
         static std::function<void(std::string_view)> atStep;
         atStep = [&](std::string_view step) {
-            if (step.starts_with("write: ") || step.starts_with("photo: ") || step == "record: saving") probe(step);
+            if (step.starts_with("write: ") || step.starts_with("photo: ") || step.starts_with("record: ")) probe(step);
         };
         platform::setFileStepObserver([](std::string_view step) { atStep(step); });
         const bool written = row.write(*store);
         platform::setFileStepObserver(nullptr);
-        EXPECT_TRUE(written);
+        EXPECT_EQ(written, row.saved);
         EXPECT_GE(probes, 7);
         // What the name holds changes under the lock, with the record's save; the photo's
         // encode and write ("write: temporary opened", "write: piece written", "write:
@@ -102,10 +115,80 @@ TEST_F(StoreLockTest, NoHostWaitsForTheStoreWhileAPhotoIsEncodedOrWritten) {
         if (std::string_view(row.name) == "a photo migrated") underTheLock.erase("record: saving");
         if (std::string_view(row.name) != "a photo taken offline")
             underTheLock.insert({"photo: setting aside", "photo: set aside", "photo: stamped"});
+        if (!row.saved) underTheLock.insert({"record: saved", "photo: new one removed", "photo: putting back"});
         EXPECT_EQ(locked, underTheLock);
         EXPECT_EQ(store->asked.size(), 1u);
         for (const auto& entry : std::filesystem::directory_iterator(docs))
             EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
+    }
+}
+
+// What a host's savePicture saves of its own (a favourite's mark) joins the record's
+// write: nothing is committed and the lock is not let go until the record's save, which
+// writes both, or neither. A host's savePicture that records the same identifier again is
+// refused, and the record it was called for keeps its photo.
+TEST_F(StoreLockTest, WhatAHostSavesInsideSavePictureIsWrittenWithTheRecordOrNotAtAll) {
+    enum class Inside { marksAFavourite, recordsTheSameAgain };
+    const struct {
+        const char* name;
+        Inside inside;
+        bool migrates = false, diskFull = false;
+    } rows[] = {
+        {"a scan recorded", Inside::marksAFavourite},
+        {"a scan whose record is not saved", Inside::marksAFavourite, false, true},
+        {"a photo migrated", Inside::marksAFavourite, true},
+        {"a scan recorded again inside", Inside::recordsTheSameAgain},
+    };
+    const std::string jpeg = *platform::graphics::encodeJpeg(picture(Color::green()), 1.0);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::filesystem::remove_all(docs);
+        if (row.migrates) storeOld({{"page", jpeg}});
+        const auto file = docs / "VistrelData.sqlite";
+        auto store = std::make_shared<HostsStore>(controller()->layer);
+        auto kept = store->loadOrCreateVistrelImage("doc", "kept", "t", picture(Color::red()), at(1));
+        ASSERT_TRUE(kept);
+        bool heldInside = false;
+        long long favouriteInside = -1;
+        std::shared_ptr<vistrel::VistrelImage> again;
+        int calls = 0;
+        store->around = [&] {
+            if (++calls != 2) return;  // once the kit's savePicture wrote
+            if (row.inside == Inside::recordsTheSameAgain) {
+                again = store->loadOrCreateVistrelImage("doc", "page", "inner", picture(Color::blue()), at(2));
+            } else {
+                kept->setIsFavorite(true);
+                EXPECT_TRUE(store->saveContext());
+            }
+            heldInside = !anotherHostCanWrite(file);
+            favouriteInside = sqlInteger(file, "SELECT isFavorite FROM VistrelImage WHERE identifier = 'kept'");
+        };
+        bool recorded;
+        if (row.migrates) {
+            auto recorder = std::make_shared<Recorder>();
+            store->migrateWithDelegate(recorder);
+            RunLoop::runUntilIdle();
+            recorded = recorder->finished == 1;
+        } else {
+            std::optional<testsupport::ScopedFileSizeLimit> full;
+            if (row.diskFull) full.emplace(4096);
+            recorded = store->loadOrCreateVistrelImage("doc", "page", "t", picture(Color::green()), at(3)) != nullptr;
+        }
+        EXPECT_EQ(recorded, !row.diskFull);
+        EXPECT_TRUE(heldInside);
+        EXPECT_EQ(favouriteInside, 0);
+        const bool marks = row.inside == Inside::marksAFavourite;
+        EXPECT_EQ(sqlInteger(file, "SELECT isFavorite FROM VistrelImage WHERE identifier = 'kept'"),
+                  marks && recorded ? 1 : 0);
+        // What was not written stays pending, as after any failed save.
+        EXPECT_EQ(store->layer->managedObjectContext()->hasChanges(), row.diskFull);
+        EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE identifier = 'page'"), recorded ? 1 : 0);
+        EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE title = 'inner'"), 0);
+        EXPECT_FALSE(again);
+        const auto photo = row.migrates ? platform::graphics::encodeJpeg(*platform::graphics::Image::decode(jpeg), 1.0)
+                                        : std::optional(jpeg);
+        if (recorded) EXPECT_EQ(platform::readFile(store->picturePath("page"), 1u << 20), photo);
+        else EXPECT_FALSE(std::filesystem::exists(store->picturePath("page")));
     }
 }
 
@@ -167,10 +250,20 @@ TEST_F(StoreLockTest, AHostStoppedWhileItHoldsTheStoreCostsTheOthersAFailedSave)
     platform::setFileStepObserver(nullptr);
     EXPECT_EQ(std::pair(recorder->finished, recorder->failed), std::pair(0, 1));
     EXPECT_EQ(waits, 3);  // the migration stopped at its first
+    // An opening never waits for it to tidy what a stopped run left aside: that waits for a
+    // later opening.
+    const auto aside = vistrel::setAsidePathFor(docs / "gone.jpg", timespec{1'600'000'000, 0});
+    dir.write("docs/" + aside.filename().string(), jpeg);
+    testsupport::ageByAnHour(docs);
+    ASSERT_TRUE(controller()->retrieveImages());
+    EXPECT_EQ(waits, 3);
+    EXPECT_TRUE(std::filesystem::exists(aside));
+    EXPECT_FALSE(std::filesystem::exists(docs / "gone.jpg"));
     EXPECT_TRUE(store->asked.empty());
     EXPECT_EQ(sqlInteger(docs / "VistrelData.sqlite", "SELECT count(*) FROM VistrelImage WHERE picture NOTNULL"), 4);
     for (const auto& entry : std::filesystem::directory_iterator(docs))
-        EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
+        EXPECT_EQ(vistrel::isTemporaryPhotoName(entry.path().filename().string()), entry.path() == aside)
+            << entry.path();
 
     ::kill(holder, SIGKILL);
     testsupport::waitForChild(holder);
@@ -183,6 +276,7 @@ TEST_F(StoreLockTest, AHostStoppedWhileItHoldsTheStoreCostsTheOthersAFailedSave)
     kept = controller()->loadVistrelImages({"kept"});
     ASSERT_TRUE(kept);
     EXPECT_TRUE(kept->front()->isFavorite());
+    EXPECT_EQ(platform::readFile(docs / "gone.jpg", 1u << 20), jpeg);  // taken back by that later opening
 }
 
 }  // namespace
