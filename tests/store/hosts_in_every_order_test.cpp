@@ -15,6 +15,7 @@
 // Nothing here knows the steps the store takes, only the two that tell a wait for the
 // other host's lock: a host stopped there goes on only once that lock is free.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -67,13 +68,20 @@ enum class Folder {
     store,                 // the store, no record
     deletedRecordsPhoto,   // and at "page.jpg" the photo of a record deleted since
     recordOfPage,          // and a record of "page" with its photo
+    recordOfOther,         // and a record of "other" with its photo
     stoppedAnHourAgo,      // and what a run stopped an hour ago left of a photo of "page"
     earlierVersion,        // and records "m1" to "m3" holding their photos inside
     preferencesOnly,       // nothing: the hosts write the kit's preferences
 };
 
+// How a host's savePicture keeps a photo: the kit's own; its own, written at the photo's
+// name itself; the kit's, then a save of its own (every record's favourite mark turned);
+// its own, in a file of its own elsewhere.
+enum class Keeps { kit, atTheName, savingTheStore, elsewhere };
+constexpr const char* kKeepsNames[] = {"kit", "at-the-name", "saving-the-store", "elsewhere"};
+
 struct Host {
-    bool writesItsOwnPhotos;  // a host's savePicture that writes at the photo's name itself
+    Keeps keeps;
     std::vector<std::string> script;  // "record <id>", "delete <id>", "open", "migrate", "pref <name>"
 };
 
@@ -85,30 +93,40 @@ struct Pair {
 
 void PrintTo(const Pair& pair, std::ostream* out) { *out << pair.name; }
 
+constexpr Keeps kKit = Keeps::kit, kAtName = Keeps::atTheName;
+
 const Pair kPairs[] = {
-    {"RecordAndRecord", Folder::store, {{false, {"record page"}}, {false, {"record page"}}}},
+    {"RecordAndRecord", Folder::store, {{kKit, {"record page"}}, {kKit, {"record page"}}}},
     {"RecordAndRecordOverADeletedRecordsPhoto",
      Folder::deletedRecordsPhoto,
-     {{false, {"record page"}}, {false, {"record page"}}}},
-    {"HostsWritingPhotosRecordAndRecord", Folder::store, {{true, {"record page"}}, {true, {"record page"}}}},
+     {{kKit, {"record page"}}, {kKit, {"record page"}}}},
+    {"HostsWritingPhotosRecordAndRecord", Folder::store, {{kAtName, {"record page"}}, {kAtName, {"record page"}}}},
     {"HostsWritingPhotosRecordAndRecordOverADeletedRecordsPhoto",
      Folder::deletedRecordsPhoto,
-     {{true, {"record page"}}, {true, {"record page"}}}},
-    {"RecordAndDelete", Folder::store, {{false, {"record page"}}, {false, {"delete page"}}}},
+     {{kAtName, {"record page"}}, {kAtName, {"record page"}}}},
+    {"HostsSavingInSavePictureRecordAndRecord",
+     Folder::recordOfOther,
+     {{Keeps::savingTheStore, {"record page"}}, {Keeps::savingTheStore, {"record page"}}}},
+    {"HostsKeepingPhotosElsewhereRecordAndRecordOverADeletedRecordsPhoto",
+     Folder::deletedRecordsPhoto,
+     {{Keeps::elsewhere, {"record page"}}, {Keeps::elsewhere, {"record page"}}}},
+    {"RecordAndDelete", Folder::store, {{kKit, {"record page"}}, {kKit, {"delete page"}}}},
     {"DeleteThenRecordAndRecord",
      Folder::recordOfPage,
-     {{false, {"delete page", "record page"}}, {false, {"record page"}}}},
-    {"RecordThenDeleteAndRecord", Folder::store, {{false, {"record page", "delete page"}}, {false, {"record page"}}}},
-    {"RecordAndCleanUpAtOpen", Folder::stoppedAnHourAgo, {{false, {"record page"}}, {false, {"open"}}}},
-    {"RecordAgainAndMigrate", Folder::earlierVersion, {{false, {"delete m2", "record m2"}}, {false, {"migrate"}}}},
+     {{kKit, {"delete page", "record page"}}, {kKit, {"record page"}}}},
+    {"RecordThenDeleteAndRecord", Folder::store, {{kKit, {"record page", "delete page"}}, {kKit, {"record page"}}}},
+    {"RecordAndCleanUpAtOpen", Folder::stoppedAnHourAgo, {{kKit, {"record page"}}, {kKit, {"open"}}}},
+    {"RecordAgainAndMigrate", Folder::earlierVersion, {{kKit, {"delete m2", "record m2"}}, {kKit, {"migrate"}}}},
     {"HostsWritingPhotosRecordAgainAndMigrate",
      Folder::earlierVersion,
-     {{true, {"delete m2", "record m2"}}, {true, {"migrate"}}}},
-    {"DeleteAndMigrate", Folder::earlierVersion, {{false, {"delete m2", "delete m3"}}, {false, {"migrate"}}}},
+     {{kAtName, {"delete m2", "record m2"}}, {kAtName, {"migrate"}}}},
+    {"HostsSavingInSavePictureRecordAgainAndMigrate",
+     Folder::earlierVersion,
+     {{Keeps::savingTheStore, {"delete m2", "record m2"}}, {Keeps::savingTheStore, {"migrate"}}}},
+    {"DeleteAndMigrate", Folder::earlierVersion, {{kKit, {"delete m2", "delete m3"}}, {kKit, {"migrate"}}}},
     {"TwoPreferencesWriters",
      Folder::preferencesOnly,
-     {{false, {"pref apiKey", "pref useBlackAndWhite"}},
-      {false, {"pref applicationInstanceId", "pref hasBeenMigrated"}}}},
+     {{kKit, {"pref apiKey", "pref useBlackAndWhite"}}, {kKit, {"pref applicationInstanceId", "pref hasBeenMigrated"}}}},
 };
 
 // A script's operation: its verb and what it acts on.
@@ -149,12 +167,24 @@ std::filesystem::path preferencesLock(const std::filesystem::path& folder) {
     return platform::WritersTurns::lockOf(folder, std::filesystem::weakly_canonical(preferencesFile(folder)));
 }
 
-// A host that keeps its photos its own way, at their names in the kit's folder: its
-// savePicture writes the photo there itself (atomically), not through the kit.
-struct HostWritesItsPhotos : vistrel::PersistanceController {
-    using PersistanceController::PersistanceController;
+// Where a host that keeps its photos elsewhere keeps the photo of a key.
+std::filesystem::path elsewhereOf(const std::filesystem::path& folder, std::string_view key) {
+    return folder / ("host-own-" + std::string(key));
+}
+
+// A host's savePicture of its own (see Keeps).
+struct HostsOwnStore : vistrel::PersistanceController {
+    HostsOwnStore(std::shared_ptr<vistrel::CoreDataLayer> layer, Keeps keeps)
+        : PersistanceController(std::move(layer)), keeps(keeps) {}
+    const Keeps keeps;
     bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
-        return platform::writeFileAtomically(picturePath(key), jpegOf(picture));
+        if (keeps == Keeps::atTheName) return platform::writeFileAtomically(picturePath(key), jpegOf(picture));
+        if (keeps == Keeps::elsewhere)
+            return platform::writeFileAtomically(elsewhereOf(layer->applicationDocumentsDirectory(), key), jpegOf(picture));
+        const bool written = PersistanceController::savePicture(picture, key);
+        for (const auto& image : retrieveImages().value_or(vistrel::VistrelImages{}))
+            image->setIsFavorite(!image->isFavorite());
+        return saveContext() && written;
     }
 };
 
@@ -195,7 +225,8 @@ TEST_F(SteppedHostTest, DISABLED_HostRunsItsScripts) {
         vistrel::reopenKitDefaults();
         std::shared_ptr<vistrel::PersistanceController> store = controller();
         store->layer->setManagedObjectModel(model);
-        if (fields[3] == "own") store = std::make_shared<HostWritesItsPhotos>(store->layer);
+        for (int keeps = 1; keeps < 4; ++keeps)
+            if (fields[3] == kKeepsNames[keeps]) store = std::make_shared<HostsOwnStore>(store->layer, Keeps(keeps));
         const auto has = [&](std::string_view verb) {
             return std::any_of(script.begin(), script.end(), [&](const auto& op) { return parse(op).first == verb; });
         };
@@ -337,8 +368,10 @@ struct TwoHostsStepByStep : StoreTest, ::testing::WithParamInterface<Pair> {
         ASSERT_TRUE(store->retrieveImages());
         switch (kind) {
         case Folder::deletedRecordsPhoto: wrote(name, jpegOf(picture({0, 1, 0, 1})), "a deleted record's photo"); break;
-        case Folder::recordOfPage: {
-            const auto image = store->loadOrCreateVistrelImage("doc", "page", "earlier", picture({0, 0, 1, 1}), at(0));
+        case Folder::recordOfPage:
+        case Folder::recordOfOther: {
+            const char* identifier = kind == Folder::recordOfPage ? "page" : "other";
+            const auto image = store->loadOrCreateVistrelImage("doc", identifier, "earlier", picture({0, 0, 1, 1}), at(0));
             ASSERT_TRUE(image);
             photos.add("earlier", jpegOf(picture({0, 0, 1, 1})));
             break;
@@ -396,6 +429,14 @@ struct TwoHostsStepByStep : StoreTest, ::testing::WithParamInterface<Pair> {
                 continue;
             }
             const auto file = platform::readFile(folder / vistrel::pictureFileName(record.identifier), 64u << 20);
+            // A host that keeps its photos elsewhere leaves the kit's name free: what had it
+            // was no record's photo.
+            const auto maker = record.title.empty() ? 2u : static_cast<std::size_t>(record.title[0] - 'a');
+            if (maker < 2 && GetParam().hosts[maker].keeps == Keeps::elsewhere) {
+                if (file) faults.push_back(record.title + " (" + record.identifier + "), kept elsewhere, has at its name " +
+                                           photos.describe(file));
+                continue;
+            }
             if (file == own->second || (record.holdsItsPhoto && !file)) continue;
             faults.push_back(record.title + " (" + record.identifier + ") shows " + photos.describe(file));
         }
@@ -441,10 +482,13 @@ struct TwoHostsStepByStep : StoreTest, ::testing::WithParamInterface<Pair> {
         for (int host = 0; host < 2; ++host) {
             const Host& script = pair.hosts[host];
             ASSERT_TRUE(hosts[host]->send("run\t" + folder.string() + "\t" + std::to_string(host) + "\t" +
-                                          (script.writesItsOwnPhotos ? "own" : "kit") + "\t" +
+                                          kKeepsNames[static_cast<int>(script.keeps)] + "\t" +
                                           joined(script.script, "\t")));
         }
-        for (auto* host : hosts) ASSERT_EQ(host->receive().value_or("(nothing)"), "ready") << host->output();
+        for (std::size_t host = 0; host < hosts.size(); ++host)
+            ASSERT_EQ(hosts[host]->receive().value_or("(nothing: ended, or hung past the step bound)"), "ready")
+                << "host " << static_cast<char>('a' + host) << " setting up its run in " << folder << "; its output:\n"
+                << hosts[host]->output();
         // What a stopped run left is an hour old now, but was not when the hosts opened.
         if (pair.folder == Folder::stoppedAnHourAgo) testsupport::ageByAnHour(folder);
 
@@ -478,7 +522,10 @@ struct TwoHostsStepByStep : StoreTest, ::testing::WithParamInterface<Pair> {
                 if (!std::all_of(at.begin(), at.end(), atItsOwnWork)) return;
                 if (ofPreferences && !testsupport::fileLockIsFree(preferencesLock(folder)))
                     note({"a writer holds its turn over its own read or write"}, when);
-                if (!ofPreferences && !pair.hosts[0].writesItsOwnPhotos && !pair.hosts[1].writesItsOwnPhotos &&
+                const auto writesUnderTheLock = [&](const Host& host) {
+                    return host.keeps == Keeps::atTheName || host.keeps == Keeps::elsewhere;
+                };
+                if (!ofPreferences && !writesUnderTheLock(pair.hosts[0]) && !writesUnderTheLock(pair.hosts[1]) &&
                     !anotherHostCanWrite(storeFile))
                     note({"a host holds the store's lock over its own read or write"}, when);
             });
@@ -578,6 +625,37 @@ TEST_P(TwoHostsStepByStep, EveryStepOfEveryOrderKeepsWhatEachHostSaved) {
     EXPECT_EQ(orders.diverged(), 0u);
     EXPECT_EQ(failing, 0u) << summary.str() << "\nthe first failing " << firstFailure
                            << "\nall that was found, each once:\n  " << joined({kinds.begin(), kinds.end()}, "\n  ");
+}
+
+// A host stopped (an app suspended) or dead in the middle of a step ends its order at once,
+// or once the step's bound passed, saying which host, where it was going on from and in
+// which order; the test then ends as any failed one does, and its folder goes with it.
+TEST_F(SteppedHostTest, AHostStoppedOrDeadMidStepEndsTheOrderSayingWhere) {
+    for (const int signal : {SIGSTOP, SIGKILL}) {
+        SCOPED_TRACE(signal == SIGSTOP ? "stopped" : "dead");
+        std::filesystem::remove_all(docs);
+        ASSERT_TRUE(controller()->retrieveImages());  // the store is made
+        testsupport::SteppedProcess host(
+            {"--gtest_also_run_disabled_tests", "--gtest_filter=SteppedHostTest.DISABLED_HostRunsItsScripts"},
+            {childrensTemporaryFolder()}, dir / "host-output", kPipesVariable, std::chrono::seconds(1));
+        ASSERT_TRUE(host.started());
+        ASSERT_TRUE(host.send("run\t" + docs.string() + "\t0\tkit\trecord page"));
+        ASSERT_EQ(host.receive().value_or("(nothing)"), "ready") << host.output();
+        testsupport::StepOrders orders(1, 1);
+        int points = 0;
+        const auto order = testsupport::runOneOrder(
+            {&host}, orders, [](const testsupport::ActorAt&) { return true; },
+            [&](const std::vector<testsupport::ActorAt>&) {
+                if (++points == 3) ::kill(host.pid(), signal);  // once it has taken two steps
+            });
+        ASSERT_TRUE(order.broken);
+        ASSERT_EQ(order.steps.size(), 2u);
+        EXPECT_TRUE(order.broken->starts_with("a ended, or hung past 1000 ms, going on from 0: " +
+                                              order.steps[1].substr(order.steps[1].find(": ") + 2) +
+                                              " in the order aaa"))
+            << *order.broken;
+        ::kill(host.pid(), SIGKILL);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Pairs, TwoHostsStepByStep, ::testing::ValuesIn(kPairs),

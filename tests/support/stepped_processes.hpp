@@ -41,11 +41,15 @@ namespace testsupport {
 inline constexpr std::string_view kStoreWaitStep = "store: waiting for another host's write";
 inline constexpr std::string_view kFileLockWaitStep = "lock: waiting for another holder";
 
-// Lines read from a pipe, each waited for within ProcessSignal::waitBound, which only catches
-// a hang.
+// How long the parent waits for a stepped child's next line: a step takes milliseconds
+// (a second or so under the sanitizers), so this only catches a child stopped or hanging,
+// and leaves the test time to say where, well within its limit.
+inline constexpr std::chrono::seconds kStepBound{30};
+
+// Lines read from a pipe, each waited for within the bound, which only catches a hang.
 class LineReader {
 public:
-    explicit LineReader(int fd) : fd_(fd) {}
+    explicit LineReader(int fd, std::chrono::milliseconds bound = ProcessSignal::waitBound) : fd_(fd), bound_(bound) {}
     // The next line, without its end; none at the end of the pipe or past the bound.
     std::optional<std::string> next() {
         for (;;) {
@@ -55,7 +59,7 @@ public:
                 return line;
             }
             pollfd ready{fd_, POLLIN, 0};
-            const int bound = static_cast<int>(std::chrono::milliseconds(ProcessSignal::waitBound).count());
+            const int bound = static_cast<int>(bound_.count());
             int polled;
             while ((polled = ::poll(&ready, 1, bound)) < 0 && errno == EINTR) {
             }
@@ -71,6 +75,7 @@ public:
 
 private:
     int fd_;
+    std::chrono::milliseconds bound_;
     std::string buffer_;
 };
 
@@ -143,8 +148,9 @@ inline void stopSteppingAtFileSteps() { platform::setFileStepObserver(nullptr); 
 class SteppedProcess {
 public:
     SteppedProcess(std::vector<std::string> arguments, std::vector<std::string> variables,
-                   std::filesystem::path output, const char* variable)
-        : output_(std::move(output)) {
+                   std::filesystem::path output, const char* variable,
+                   std::chrono::milliseconds stepBound = kStepBound)
+        : output_(std::move(output)), stepBound_(stepBound) {
         int commands[2], reports[2];
         if (::pipe2(commands, O_CLOEXEC) != 0) return;
         if (::pipe2(reports, O_CLOEXEC) != 0) {
@@ -162,7 +168,7 @@ public:
         ::close(reports[1]);
         commands_ = commands[1];
         reports_ = reports[0];
-        reader_.emplace(reports_);
+        reader_.emplace(reports_, stepBound_);
     }
     ~SteppedProcess() {
         if (commands_ >= 0) ::close(commands_);
@@ -173,9 +179,11 @@ public:
     SteppedProcess& operator=(const SteppedProcess&) = delete;
 
     bool started() const { return child_ > 0; }
+    pid_t pid() const { return child_; }
+    std::chrono::milliseconds stepBound() const { return stepBound_; }
     bool send(std::string_view line) { return commands_ >= 0 && writeLine(commands_, line); }
-    // The child's next line; none when it has ended or hangs (it is then stopped, so that the
-    // end of the test does not wait for it).
+    // The child's next line; none when it has ended or hangs past its step bound (it is then
+    // stopped, so that the end of the test does not wait for it).
     std::optional<std::string> receive() {
         auto line = reader_ ? reader_->next() : std::nullopt;
         if (!line && child_ > 0) ::kill(child_, SIGKILL);
@@ -186,6 +194,7 @@ public:
 
 private:
     std::filesystem::path output_;
+    std::chrono::milliseconds stepBound_;
     pid_t child_ = -1;
     int commands_ = -1, reports_ = -1;
     std::optional<LineReader> reader_;
@@ -235,7 +244,10 @@ inline OrderRun runOneOrder(const std::vector<SteppedProcess*>& actors, StepOrde
         const auto line = actors[chosen]->send("go") ? actors[chosen]->receive() : std::nullopt;
         const std::string name(1, static_cast<char>('a' + chosen));
         if (!line) {
-            run.broken = name + " ended or hangs:\n" + actors[chosen]->output();
+            run.broken = name + " ended, or hung past " + std::to_string(actors[chosen]->stepBound().count()) +
+                         " ms, going on from " +
+                         (at[chosen].step.empty() ? std::string("its start") : at[chosen].where + ": " + at[chosen].step) +
+                         " in the order " + orders.order() + "; its output:\n" + actors[chosen]->output();
             return run;
         }
         ActorAt& actor = at[chosen];
