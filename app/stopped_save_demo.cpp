@@ -36,6 +36,7 @@ constexpr std::string_view kRecordFailsFlag = "--record-fails";
 constexpr std::string_view kTwoHostsFlag = "--two-hosts";
 constexpr std::string_view kHoldStoreFlag = "--hold-store";
 constexpr std::string_view kOwnPhotosFlag = "--own-photos";
+constexpr std::string_view kSavesTheStoreFlag = "--saves-the-store";
 constexpr const char* kKey = "page";
 constexpr timespec kOldPhotoTime{1'600'000'000, 0};  // 2020-09-13
 constexpr std::string_view kSetAsideMark = ".aside-";
@@ -46,13 +47,20 @@ struct RecordsFail : vistrel::PersistanceController {
     bool saveContext() override { return false; }
 };
 
-// A host's store that writes each photo at its name itself, in its own way, and counts
-// the photos it was asked for.
+// A host's store that writes each photo at its name itself, in its own way (or, with
+// `savesTheStore`, through the kit's, then marks every record a favourite and saves), and
+// counts the photos it was asked for.
 struct OwnPhotos : vistrel::PersistanceController {
     using PersistanceController::PersistanceController;
     int asked = 0;
+    bool savesTheStore = false;
     bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
         ++asked;
+        if (savesTheStore) {
+            const bool written = PersistanceController::savePicture(picture, key);
+            for (const auto& image : retrieveImages().value_or(vistrel::VistrelImages{})) image->setIsFavorite(true);
+            return saveContext() && written;
+        }
         const auto jpeg = platform::graphics::encodeJpeg(picture, 1.0);
         std::ofstream file(picturePath(key), std::ios::binary | std::ios::trunc);
         return jpeg && file << *jpeg;
@@ -122,13 +130,15 @@ std::string stepNames(const std::vector<std::string>& steps) {
 
 // One of two hosts recording the key at once ("--two-hosts FOLDER first|second SIGNAL
 // WAIT", pipe ends by number; "--own-photos" after, for hosts whose own savePicture
-// writes the photo at its name): the first holds at its record's save, signalling and
-// then waiting; the second signals as it starts to wait for the store's lock, which the
-// first holds. Prints the title it is given, then how many times its savePicture was asked.
+// writes the photo at its name, or "--saves-the-store", for hosts whose savePicture saves
+// a change of their own): the first holds at its record's save, signalling and then
+// waiting; the second signals as it starts to wait for the store's lock, which the first
+// holds. Prints the title it is given, then how many times its savePicture was asked.
 int runTwoHostsChild(int argc, char** argv) {
     platform::setLogSink([](std::string_view) {});
-    const bool ownPhotos = argc > 6 && argv[6] == kOwnPhotosFlag;
+    const bool ownPhotos = argc > 6 && (argv[6] == kOwnPhotosFlag || argv[6] == kSavesTheStoreFlag);
     const auto own = ownPhotos ? std::make_shared<OwnPhotos>(layerIn(argv[2])) : nullptr;
+    if (own) own->savesTheStore = argv[6] == kSavesTheStoreFlag;
     const auto store = own ? own : storeIn(argv[2], false);
     if (!store->retrieveImages()) return 1;
     const bool first = std::string_view(argv[3]) == "first";
@@ -146,19 +156,32 @@ int runTwoHostsChild(int argc, char** argv) {
     return 0;
 }
 
-// Two hosts on one data folder record one identifier at the same instant; with
-// `ownPhotos`, hosts whose own savePicture writes the photo at its name.
-void twoHostsAtOnce(const fs::path& root, const std::string& firstPhoto, bool ownPhotos) {
-    const std::string run = ownPhotos ? "two-hosts-own-photos" : "two-hosts";
+// Two hosts on one data folder record one identifier at the same instant: through the
+// kit's savePicture, through their own that writes the photo at its name, or through one
+// that saves a change of its own (a favourite's mark on an earlier record) as it runs.
+enum class HostsSave { kit, ownPhotos, theStoreToo };
+void twoHostsAtOnce(const fs::path& root, const std::string& firstPhoto, HostsSave hostsSave) {
+    const bool ownPhotos = hostsSave != HostsSave::kit;
+    const std::string run = hostsSave == HostsSave::kit         ? "two-hosts"
+                            : hostsSave == HostsSave::ownPhotos ? "two-hosts-own-photos"
+                                                                : "two-hosts-saving-the-store";
     const fs::path folder = root / run;
     std::error_code ec;
     fs::create_directories(folder, ec);
-    if (!storeIn(folder, false)->retrieveImages()) return;
+    auto earlier = storeIn(folder, false);
+    if (hostsSave == HostsSave::theStoreToo) {
+        if (!earlier->loadOrCreateVistrelImage("doc", "earlier", "t", testsupport::noisyPicture(3),
+                                               vistrel::Date(std::chrono::seconds(1))))
+            return;
+    } else if (!earlier->retrieveImages()) {
+        return;
+    }
+    earlier.reset();
     testsupport::ProcessSignal firstHolds, secondCame;
     const auto start = [&](const std::string& host, int signalFd, int waitFd) {
         std::vector<std::string> arguments = {std::string(kTwoHostsFlag), folder.string(), host,
                                               std::to_string(signalFd), std::to_string(waitFd)};
-        if (ownPhotos) arguments.emplace_back(kOwnPhotosFlag);
+        if (ownPhotos) arguments.emplace_back(hostsSave == HostsSave::ownPhotos ? kOwnPhotosFlag : kSavesTheStoreFlag);
         return testsupport::startThisProgram(std::move(arguments), {}, root / (run + "-" + host), false);
     };
     const pid_t first = start("first", firstHolds.writeEnd, secondCame.readEnd);
@@ -177,11 +200,16 @@ void twoHostsAtOnce(const fs::path& root, const std::string& firstPhoto, bool ow
     auto store = storeIn(folder, false);
     const auto records = store->loadVistrelImages({kKey});
     const auto atName = platform::readFile(store->picturePath(kKey), 64u << 20);
-    std::cout << (ownPhotos ? "two hosts whose own savePicture writes the photo at its name itself record one scan "
-                              "at once, the first held at its record's save until the second waits for the store's "
-                              "lock: "
-                            : "two hosts record one scan at once, the first held at its record's save until the "
-                              "second has come as far as it can: ")
+    std::cout << (hostsSave == HostsSave::ownPhotos
+                      ? "two hosts whose own savePicture writes the photo at its name itself record one scan "
+                        "at once, the first held at its record's save until the second waits for the store's "
+                        "lock: "
+                  : hostsSave == HostsSave::theStoreToo
+                      ? "two hosts whose savePicture marks an earlier record a favourite and saves record one scan "
+                        "at once, the first held at its record's save (its own save made) until the second waits "
+                        "for the store's lock: "
+                      : "two hosts record one scan at once, the first held at its record's save until the "
+                        "second has come as far as it can: ")
               << (records ? records->size() : 0) << " record; the first host is given " << told("first").first
               << " record, the second " << told("second").first;
     if (ownPhotos) {
@@ -193,8 +221,13 @@ void twoHostsAtOnce(const fs::path& root, const std::string& firstPhoto, bool ow
     std::cout << "; the photo at its name is "
               << (atName == firstPhoto ? "the first host's, whole"
                   : atName             ? "NOT THE FIRST HOST'S"
-                                       : "NO PHOTO AT ALL")
-              << "\n";
+                                       : "NO PHOTO AT ALL");
+    if (hostsSave == HostsSave::theStoreToo) {
+        const auto marked = store->loadVistrelImages({"earlier"});
+        std::cout << "; the favourite's mark the first saved inside is "
+                  << (marked && marked->front()->isFavorite() ? "saved with its record" : "NOT SAVED");
+    }
+    std::cout << "\n";
 }
 
 // A host stopped at its record's save, the store's write lock held ("--hold-store FOLDER
@@ -368,8 +401,9 @@ void stoppedSaves(const fs::path& out) {
             sameSteps.push_back(steps.empty() ? "?" : steps.back());
         }
     }
-    twoHostsAtOnce(root, oldPhoto, false);
-    twoHostsAtOnce(root, oldPhoto, true);
+    twoHostsAtOnce(root, oldPhoto, HostsSave::kit);
+    twoHostsAtOnce(root, oldPhoto, HostsSave::ownPhotos);
+    twoHostsAtOnce(root, oldPhoto, HostsSave::theStoreToo);
     aHostStoppedHoldingTheStore(root);
     linksLeftAside(root);
 }
