@@ -1,13 +1,19 @@
 #include "support/temp_dir.hpp"
 
+#include <linux/magic.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
 namespace testsupport {
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vistrel-test-XXXXXX").string();
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
+TempDir::TempDir(const std::filesystem::path& parent) {
+    std::string pattern = (parent / "vistrel-test-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     // Resolved, so that a path a test builds equals the one the kit resolves.
     path_ = std::filesystem::canonical(pattern);
@@ -24,6 +30,13 @@ std::filesystem::path TempDir::write(std::string_view relative, std::string_view
     std::ofstream out(file, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return file;
+}
+
+std::filesystem::path memoryBackedTemporaryFolder() {
+    struct statfs fs {};
+    const char* shared = "/dev/shm";
+    if (::statfs(shared, &fs) == 0 && fs.f_type == TMPFS_MAGIC && ::access(shared, W_OK | X_OK) == 0) return shared;
+    return std::filesystem::temp_directory_path();
 }
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {

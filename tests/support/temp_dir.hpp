@@ -9,6 +9,8 @@ namespace testsupport {
 class TempDir {
 public:
     TempDir();
+    // A fresh folder in `parent` instead.
+    explicit TempDir(const std::filesystem::path& parent);
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -21,6 +23,11 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// A folder held in memory (a tmpfs) where the machine has one for everyone to write in, else
+// the system's temporary folder: for tests that write and flush thousands of small files
+// and look only at what processes see of them, never at what a power cut would leave.
+std::filesystem::path memoryBackedTemporaryFolder();
 
 // Sets an environment variable for the life of the object, then restores it.
 class ScopedEnv {
