@@ -126,18 +126,20 @@ TEST_F(StoreLockTest, NoHostWaitsForTheStoreWhileAPhotoIsEncodedOrWritten) {
 // What a host's savePicture saves of its own (a favourite's mark) joins the record's
 // write: nothing is committed and the lock is not let go until the record's save, which
 // writes both, or neither. A host's savePicture that records the same identifier again is
-// refused, and the record it was called for keeps its photo.
+// refused, and the record it was called for keeps its photo. One that ends the store's
+// write itself has its record given up, said in the log, nothing of it left.
 TEST_F(StoreLockTest, WhatAHostSavesInsideSavePictureIsWrittenWithTheRecordOrNotAtAll) {
-    enum class Inside { marksAFavourite, recordsTheSameAgain };
+    enum class Inside { marksAFavourite, recordsTheSameAgain, endsTheWrite };
     const struct {
         const char* name;
         Inside inside;
-        bool migrates = false, diskFull = false;
+        bool migrates = false, notRecorded = false;  // a full disk, unless savePicture ends the write
     } rows[] = {
         {"a scan recorded", Inside::marksAFavourite},
         {"a scan whose record is not saved", Inside::marksAFavourite, false, true},
         {"a photo migrated", Inside::marksAFavourite, true},
         {"a scan recorded again inside", Inside::recordsTheSameAgain},
+        {"a scan whose savePicture ends the store's write", Inside::endsTheWrite, false, true},
     };
     const std::string jpeg = *platform::graphics::encodeJpeg(picture(Color::green()), 1.0);
     for (const auto& row : rows) {
@@ -156,6 +158,9 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideSavePictureIsWrittenWithTheRecordOrNot
             if (++calls != 2) return;  // once the kit's savePicture wrote
             if (row.inside == Inside::recordsTheSameAgain) {
                 again = store->loadOrCreateVistrelImage("doc", "page", "inner", picture(Color::blue()), at(2));
+            } else if (row.inside == Inside::endsTheWrite) {
+                store->layer->managedObjectContext()->persistentStoreCoordinator()->endWriting();
+                return;
             } else {
                 kept->setIsFavorite(true);
                 EXPECT_TRUE(store->saveContext());
@@ -171,17 +176,19 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideSavePictureIsWrittenWithTheRecordOrNot
             recorded = recorder->finished == 1;
         } else {
             std::optional<testsupport::ScopedFileSizeLimit> full;
-            if (row.diskFull) full.emplace(4096);
+            if (row.notRecorded && row.inside != Inside::endsTheWrite) full.emplace(4096);
             recorded = store->loadOrCreateVistrelImage("doc", "page", "t", picture(Color::green()), at(3)) != nullptr;
         }
-        EXPECT_EQ(recorded, !row.diskFull);
-        EXPECT_TRUE(heldInside);
-        EXPECT_EQ(favouriteInside, 0);
+        EXPECT_EQ(recorded, !row.notRecorded);
+        EXPECT_EQ(heldInside, row.inside != Inside::endsTheWrite);
+        EXPECT_EQ(favouriteInside, row.inside != Inside::endsTheWrite ? 0 : -1);
+        EXPECT_EQ(log.contains("the store's write lock was let go while the photo of page was written"),
+                  row.inside == Inside::endsTheWrite);
         const bool marks = row.inside == Inside::marksAFavourite;
         EXPECT_EQ(sqlInteger(file, "SELECT isFavorite FROM VistrelImage WHERE identifier = 'kept'"),
                   marks && recorded ? 1 : 0);
         // What was not written stays pending, as after any failed save.
-        EXPECT_EQ(store->layer->managedObjectContext()->hasChanges(), row.diskFull);
+        EXPECT_EQ(store->layer->managedObjectContext()->hasChanges(), row.notRecorded && row.inside == Inside::marksAFavourite);
         EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE identifier = 'page'"), recorded ? 1 : 0);
         EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE title = 'inner'"), 0);
         EXPECT_FALSE(again);
