@@ -827,3 +827,40 @@ TEST_F(AppDataFolderTest, AHostNamedLikeTheKitKeepsItsOwnFilesWhenAnotherAppStar
         }
     }
 }
+
+// What another program writes, between the takeover's look and its moves, into an entry
+// that only its contents tell to be the kit's (its own preferences put in place of the
+// kit's, a file of its own into "Events") is put back where it was, as it was; the rest
+// is taken over.
+TEST_F(AppDataFolderTest, WhatAnotherProgramWritesAsItIsTakenOverIsPutBack) {
+    SharedFolder folder;
+    layOutEarlierFolder(folder.shared);
+    SteppedApp app;
+    app.app = "alpha";
+    std::vector<SteppedApp*> apps = {&app};
+    StopAtEnd stop{apps};
+    const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(app.told.writeEnd) + " " +
+                              std::to_string(app.go.readEnd) + " 0";
+    std::tie(app.pid, app.output) = folder.start(app.app, "DISABLED_FindTheFolderStepByStep", {steps});
+    for (bool written = false; app.state != SteppedApp::State::ended;) {
+        ASSERT_TRUE(readTold(apps)) << "it never told its next step:\n" << readAll(app.output);
+        if (app.state != SteppedApp::State::atStep) continue;
+        if (app.step == "takeover: folder made" && !written) {
+            written = true;
+            fs::rename(folder.dir.write("hosts.plist", propertyListOf({{"apiKey", "the host's"}, {"theme", "dark"}})),
+                       folder.shared / "preferences.plist");
+            folder.dir.write("xdg/vistrel/Events/notes.txt", "the host's notes");
+        }
+        app.goOn();
+    }
+    const int status = testsupport::waitForChild(std::exchange(app.pid, -1));
+    const std::string log = readAll(app.output);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << ":\n" << log;
+    EXPECT_EQ(readAll(folder.shared / "preferences.plist"), propertyListOf({{"apiKey", "the host's"}, {"theme", "dark"}}));
+    EXPECT_EQ(filesUnder(folder.shared, {"Events"}),
+              (std::map<std::string, std::string>{{"Events/event.ics", "an event"}, {"Events/notes.txt", "the host's notes"}}));
+    EXPECT_EQ(namesIn(folder.apps / "alpha"), (std::set<std::string>{"io.vistrel.sdk.plist", "VistrelData.sqlite",
+                                                                     "VistrelData.sqlite-wal", "page.jpg",
+                                                                     "page.jpg.staged-6", "Contacts"}));
+    EXPECT_EQ(countOf(log, "put back"), 2u) << log;
+}
