@@ -18,6 +18,7 @@
 #include "vistrel/entry/vistrel.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/user_defaults.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 #include "work_folder.hpp"
 
@@ -157,6 +158,32 @@ void anEarlierSharedFolder(const fs::path& root) {
               << (photoWhole ? ", the photo byte for byte" : ", THE PHOTO NOT AS IT WAS") << "\n";
 }
 
+// A host named like the kit, whose own data folder is the kit's shared one, keeps its
+// standard defaults, a picture and an "Events" folder there; another app starts for the
+// first time, then the host. Neither takes a file of the host's.
+void aHostNamedLikeTheKit(const fs::path& root) {
+    const Place place{root / "host-xdg", {}};
+    const fs::path shared = place.xdg / "vistrel";
+    std::error_code ec;
+    fs::create_directories(shared / "Events", ec);
+    platform::UserDefaults(shared / "preferences.plist").set("theme", platform::Value("dark"));
+    std::ofstream(shared / "cover.jpg") << "the host's cover picture";
+    std::ofstream(shared / "Events" / "holidays.txt") << "the host's holidays";
+    const std::vector<std::string> files = {"preferences.plist", "cover.jpg", "Events/holidays.txt"};
+    std::vector<std::optional<std::string>> before;
+    for (const std::string& file : files) before.push_back(platform::readFile(shared / file, 1u << 20));
+    const App other = runApp(root, place, "alpha", std::string(kNone), std::string(kNone));
+    const App host = runApp(root, place, "vistrel", std::string(kNone), std::string(kNone));
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < files.size(); ++i) kept += before[i] && platform::readFile(shared / files[i], 1u << 20) == before[i];
+    std::cout << "a host named vistrel keeps preferences.plist, cover.jpg and Events/ in its own data folder, the kit's "
+                 "shared one; alpha starts, then the host: "
+              << (kept == files.size() ? "the host keeps its " : "THE HOST KEEPS ONLY ") << kept << " of "
+              << files.size() << " files"
+              << (other.tookOver + host.tookOver == 0 ? ", nothing taken over" : ", BUT ONE TOOK THEM OVER")
+              << (other.endedWell && host.endedWell ? "" : " (AN APP FAILED)") << "\n";
+}
+
 }  // namespace
 
 std::optional<int> runAppFolderChild(int argc, char** argv) {
@@ -190,4 +217,5 @@ void appFolders(const fs::path& out) {
     fs::create_directories(work.path() / "tmp", ec);
     twoApps(work.path());
     anEarlierSharedFolder(work.path());
+    aHostNamedLikeTheKit(work.path());
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Each app its own data folder under the kit's shared one: the demo started again under
 // other program names, with XDG_DATA_HOME in its output folder and no VISTREL_HOME, as
-// apps that embed the kit; and a shared folder an earlier version left, taken over by one
-// of two apps that start at once.
+// apps that embed the kit; a shared folder an earlier version left, taken over by one
+// of two apps that start at once; and a host named like the kit, whose files there stay.
 #include <filesystem>
 #include <optional>
 
@@ -13,6 +13,6 @@
 // status when those are the arguments, none otherwise.
 std::optional<int> runAppFolderChild(int argc, char** argv);
 
-// A section of two lines: two apps, each with its key and scan, and the earlier shared
-// folder taken over.
+// A section of three lines: two apps, each with its key and scan, the earlier shared
+// folder taken over, and a host named like the kit keeping its own files.
 void appFolders(const std::filesystem::path& out);

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "noisy_picture.hpp"
 #include "stopped_runs.hpp"
@@ -33,7 +34,9 @@
 #include "vistrel/core/vistrel_pref.hpp"
 #include "vistrel/platform/dispatch/run_loop.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
+#include "vistrel/platform/services/contact_store.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 
 namespace {
@@ -193,17 +196,38 @@ std::map<std::string, std::string> filesUnder(const fs::path& root, const std::s
     return files;
 }
 
+// A property list of the entries, as a defaults file holds them.
+std::string propertyListOf(std::vector<platform::Dictionary::Entry> entries) {
+    return platform::writePropertyListXml(platform::Value(platform::Dictionary(std::move(entries)))).value_or("");
+}
+
+// A store file as an earlier version left it: its records' table, of one record, "page".
+std::string earlierStoreBytes() {
+    testsupport::TempDir dir;
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open((dir / "store.sqlite").c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "CREATE TABLE VistrelImage (identifier TEXT, title TEXT);"
+                               "INSERT INTO VistrelImage VALUES ('page', 'a page')", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    return readAll(dir / "store.sqlite");
+}
+
 // What an earlier version left, written as it left it, and what a user put beside it.
-const std::map<std::string, std::string> kEarlierFiles = {
-    {"io.vistrel.sdk.plist", "the kit's preferences"},
-    {"preferences.plist", "the kit's preferences of an even earlier version"},
-    {"VistrelData.sqlite", "the store"},
-    {"VistrelData.sqlite-wal", "its journal"},
-    {"page.jpg", "a record's photo"},
-    {"page.jpg.staged-6", "a photo staged for a record"},
-    {"Events/event.ics", "an event"},
-    {"Contacts/contact.vcf", "a contact"},
-};
+const std::map<std::string, std::string>& earlierFiles() {
+    static const std::map<std::string, std::string> files = {
+        {"io.vistrel.sdk.plist", propertyListOf({{"apiKey", "the kit's key"}})},
+        {"preferences.plist", propertyListOf({{"apiKey", "a key of an even earlier version"},
+                                              {"applicationInstanceId", "an instance"}})},
+        {"VistrelData.sqlite", earlierStoreBytes()},
+        {"VistrelData.sqlite-wal", "its journal"},
+        {"page.jpg", "a record's photo"},
+        {"page.jpg.staged-6", "a photo staged for a record"},
+        {"Events/event.ics", "an event"},
+        {"Contacts/contact.vcf", "a contact"},
+    };
+    return files;
+}
 const std::set<std::string> kEarlierNames = {"io.vistrel.sdk.plist", "preferences.plist", "VistrelData.sqlite",
                                              "VistrelData.sqlite-wal", "page.jpg", "page.jpg.staged-6",
                                              "Events", "Contacts"};
@@ -215,10 +239,12 @@ const std::map<std::string, std::string> kUsersFiles = {
     {"sha256.abc.jpg", "no digest"},
     {"io.vistrel.sdk.defaults.lock", ""},
     {"Pictures/page.jpg", "a user's folder"},
+    {"cover.jpg", "a picture of no record, named as a photo is"},
+    {"cover.jpg.tmp-5", "and a temporary of it"},
 };
 
 void layOutEarlierFolder(const fs::path& shared) {
-    for (const auto& files : {kEarlierFiles, kUsersFiles})
+    for (const auto& files : {earlierFiles(), kUsersFiles})
         for (const auto& [path, bytes] : files) {
             fs::create_directories((shared / path).parent_path());
             std::ofstream(shared / path, std::ios::binary) << bytes;
@@ -251,12 +277,13 @@ void expectEachInOnePlace(const fs::path& shared, std::string& holder) {
 // Everything an earlier version left is whole in the folder of `app`, nothing of it in the
 // shared folder, no folder is being made, and what the user put there is as it was.
 void expectTakenOverWhole(const fs::path& shared, const std::string& app) {
-    EXPECT_EQ(filesUnder(shared / "apps" / app, kEarlierNames), kEarlierFiles) << app;
+    EXPECT_EQ(filesUnder(shared / "apps" / app, kEarlierNames), earlierFiles()) << app;
     std::set<std::string> left = namesIn(shared);
     EXPECT_EQ(left.erase("apps"), 1u);
     EXPECT_EQ(left, (std::set<std::string>{"link.jpg", "notes.txt", "page.png", "page.jpeg",
                                            "VistrelData.sqlite.copy", "sha256.abc.jpg",
-                                           "io.vistrel.sdk.defaults.lock", "Pictures"}));
+                                           "io.vistrel.sdk.defaults.lock", "Pictures", "cover.jpg",
+                                           "cover.jpg.tmp-5"}));
     EXPECT_EQ(filesUnder(shared, left), kUsersFiles);
     EXPECT_TRUE(fs::is_symlink(shared / "link.jpg"));
     for (const std::string& name : namesIn(shared / "apps")) EXPECT_FALSE(name.starts_with(".taking-over-")) << name;
@@ -746,4 +773,94 @@ TEST_F(AppDataFolderTest, AHostNamedLikeTheKitKeepsItsOwnPictures) {
         << saw.log;
     EXPECT_EQ(readAll(hosts), "the host's own cover picture");
     EXPECT_FALSE(fs::exists(folder.apps / "vistrel" / "cover.jpg"));
+}
+
+// A host named like the kit keeps its own files in its own data folder, the kit's shared
+// one: its standard defaults of two keys of its own ("preferences.plist"), a picture named
+// as a photo of the kit's could be, an "Events" folder of its own (a calendar file named as
+// the kit names one, and a folder the kit never makes). Another app starts before or after
+// it, with or without what an earlier version of the kit left beside them: whichever app
+// starts first, the host's files stay where the host put them, byte for byte, and what the
+// kit made (its preferences, its store, the photo of its record, its contacts) goes to the
+// first app.
+TEST_F(AppDataFolderTest, AHostNamedLikeTheKitKeepsItsOwnFilesWhenAnotherAppStarts) {
+    for (const bool earlier : {false, true}) {
+        for (const std::vector<std::string>& order : {std::vector<std::string>{"vistrel", "alpha"}, {"alpha", "vistrel"}}) {
+            SCOPED_TRACE(::testing::Message() << order.front() << " first" << (earlier ? ", an earlier version's data" : ""));
+            SharedFolder folder;
+            if (earlier) {
+                layOutEarlierHistory(folder);
+                if (HasFatalFailure()) return;
+                platform::services::Contact contact;
+                contact.givenName = "Ada";
+                ASSERT_FALSE(platform::services::ContactStore(folder.shared / "Contacts").saveContact(contact));
+            }
+            fs::create_directories(folder.shared);
+            {
+                platform::UserDefaults hosts(folder.shared / "preferences.plist");
+                ASSERT_TRUE(hosts.set("theme", platform::Value("dark")) && hosts.set("apiKey", platform::Value("the host's")));
+            }
+            folder.dir.write("xdg/vistrel/cover.jpg", "the host's own cover picture");
+            folder.dir.write("xdg/vistrel/Events/holidays.ics", "the host's calendar");
+            folder.dir.write("xdg/vistrel/Events/reminders/monday.txt", "the host's reminder");
+            const std::set<std::string> hostsNames = {"preferences.plist", "cover.jpg", "Events"};
+            const auto hostsFiles = filesUnder(folder.shared, hostsNames);
+            ASSERT_EQ(hostsFiles.size(), 4u);
+
+            std::map<std::string, AppSaw> saw;
+            for (const std::string& app : order) saw[app] = runApp(folder, app);
+            EXPECT_EQ(filesUnder(folder.shared, hostsNames), hostsFiles);
+            for (const std::string& app : order) {
+                for (const std::string& name : hostsNames) EXPECT_FALSE(fs::exists(folder.apps / app / name)) << app << " " << name;
+                const bool took = earlier && app == order.front();
+                EXPECT_EQ(std::pair(saw[app].key, saw[app].history),
+                          took ? std::pair(std::string("earlier-key"), std::string("earlier-scan ")) : std::pair(std::string(), std::string()))
+                    << app << ":\n" << saw[app].log;
+                EXPECT_EQ(countOf(saw[app].log, kTakenOver), took ? 1u : 0u) << app << ":\n" << saw[app].log;
+            }
+            if (earlier) {
+                for (const char* name : {"io.vistrel.sdk.plist", "VistrelData.sqlite", "earlier-scan.jpg", "Contacts"}) {
+                    EXPECT_FALSE(fs::exists(folder.shared / name)) << name;
+                    EXPECT_TRUE(fs::exists(folder.apps / order.front() / name)) << name;
+                }
+            }
+        }
+    }
+}
+
+// What another program writes, between the takeover's look and its moves, into an entry
+// that only its contents tell to be the kit's (its own preferences put in place of the
+// kit's, a file of its own into "Events") is put back where it was, as it was; the rest
+// is taken over.
+TEST_F(AppDataFolderTest, WhatAnotherProgramWritesAsItIsTakenOverIsPutBack) {
+    SharedFolder folder;
+    layOutEarlierFolder(folder.shared);
+    SteppedApp app;
+    app.app = "alpha";
+    std::vector<SteppedApp*> apps = {&app};
+    StopAtEnd stop{apps};
+    const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(app.told.writeEnd) + " " +
+                              std::to_string(app.go.readEnd) + " 0";
+    std::tie(app.pid, app.output) = folder.start(app.app, "DISABLED_FindTheFolderStepByStep", {steps});
+    for (bool written = false; app.state != SteppedApp::State::ended;) {
+        ASSERT_TRUE(readTold(apps)) << "it never told its next step:\n" << readAll(app.output);
+        if (app.state != SteppedApp::State::atStep) continue;
+        if (app.step == "takeover: folder made" && !written) {
+            written = true;
+            fs::rename(folder.dir.write("hosts.plist", propertyListOf({{"apiKey", "the host's"}, {"theme", "dark"}})),
+                       folder.shared / "preferences.plist");
+            folder.dir.write("xdg/vistrel/Events/notes.txt", "the host's notes");
+        }
+        app.goOn();
+    }
+    const int status = testsupport::waitForChild(std::exchange(app.pid, -1));
+    const std::string log = readAll(app.output);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << ":\n" << log;
+    EXPECT_EQ(readAll(folder.shared / "preferences.plist"), propertyListOf({{"apiKey", "the host's"}, {"theme", "dark"}}));
+    EXPECT_EQ(filesUnder(folder.shared, {"Events"}),
+              (std::map<std::string, std::string>{{"Events/event.ics", "an event"}, {"Events/notes.txt", "the host's notes"}}));
+    EXPECT_EQ(namesIn(folder.apps / "alpha"), (std::set<std::string>{"io.vistrel.sdk.plist", "VistrelData.sqlite",
+                                                                     "VistrelData.sqlite-wal", "page.jpg",
+                                                                     "page.jpg.staged-6", "Contacts"}));
+    EXPECT_EQ(countOf(log, "put back"), 2u) << log;
 }

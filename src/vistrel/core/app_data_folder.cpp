@@ -7,13 +7,13 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "vistrel/core/earlier_shared_data.hpp"
 #include "vistrel/platform/foundation/concatenate.hpp"
-#include "vistrel/platform/foundation/directories.hpp"
 #include "vistrel/platform/foundation/file_lock.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
@@ -84,15 +84,29 @@ std::vector<std::string> namesIn(const fs::path& folder) {
 // rename, into one and the same folder, and the folder into place once. When the app's
 // folder was made meanwhile (by a start that gave up waiting for the lock before its
 // app's takeover began), the entries go into it where their names are free; one whose
-// name is taken there stays in `making`, said in a line.
-void takeOver(const fs::path& shared, const fs::path& making, const fs::path& folder, bool hostsOwnFolder) {
-    for (const std::string& name : earlierDataIn(shared, hostsOwnFolder)) {
+// name is taken there stays in `making`, said in a line. What another program may have
+// written meanwhile into an entry that only its contents tell to be the kit's (preferences,
+// Events, Contacts) is looked at again once it is moved, and put back when it is no longer
+// the kit's alone.
+// `found` is what earlierDataIn gave just before, under the lock, when it was asked.
+void takeOver(const fs::path& shared, const fs::path& making, const fs::path& folder,
+              std::optional<std::vector<std::string>> found = std::nullopt) {
+    if (!found) found = earlierDataIn(shared, making);
+    for (const std::string& name : *found) {
         if (const int error = renameWithoutReplacing(shared / name, making / name)) {
             // Gone meanwhile (a journal its store removed, say): nothing to take.
             if (error != ENOENT)
                 logLine(platform::concatenate("data folder :: ", (shared / name).string(), " not taken over into ",
                                               making.string(), ": ", std::strerror(error)));
             continue;
+        }
+        if (const auto kind = earlierDataNamed(name); kind && !holdsOnlyTheKitsOwn(making / name, *kind)) {
+            const int error = renameWithoutReplacing(making / name, shared / name);
+            logLine(platform::concatenate("data folder :: ", (shared / name).string(),
+                                          " changed as it was taken over: ",
+                                          error ? std::string("left in ") + making.string() + ": " + std::strerror(error)
+                                                : std::string("put back")));
+            if (!error) continue;
         }
         platform::fileStep("takeover: moved");
     }
@@ -113,13 +127,6 @@ void takeOver(const fs::path& shared, const fs::path& making, const fs::path& fo
     platform::fileStep("takeover: in place");
     logLine(platform::concatenate("data folder :: what an earlier version left in ", shared.string(), " (", taken,
                                   ") taken over into ", folder.string()));
-}
-
-// Whether the host's own data folder is the shared one (a host named like the kit): its
-// standard defaults' "preferences.plist" there is the host's.
-bool isTheHostsOwnFolder(const fs::path& shared) {
-    std::error_code ec;
-    return fs::equivalent(platform::applicationDataDirectory(), shared, ec);
 }
 
 }  // namespace
@@ -146,7 +153,6 @@ std::filesystem::path appDataFolder(const std::filesystem::path& shared, std::st
     // the lock is free: it never waits for a takeover under way.
     const auto lock = platform::FileLock::takeServing(apps / kLockName, settled ? std::chrono::seconds(0) : kLockBound,
                                                       lockFile, &failure);
-    const bool hostsOwnFolder = isTheHostsOwnFolder(shared);
     if (!lock && settled) return folder;
     if (!lock) {
         logLine(platform::concatenate("data folder :: the lock ", lockFile.string(),
@@ -158,21 +164,21 @@ std::filesystem::path appDataFolder(const std::filesystem::path& shared, std::st
         // this app's folder whoever finishes it: this start does, rather than make the
         // folder beside it.
         const fs::path making = apps / platform::concatenate(kTakingOverMark, program);
-        if (hasEntry(making)) takeOver(shared, making, folder, hostsOwnFolder);
+        if (hasEntry(making)) takeOver(shared, making, folder);
         return folder;
     }
     platform::fileStep("takeover: lock taken");
     for (const std::string& making : foldersBeingMade(apps))
-        takeOver(shared, apps / making, apps / making.substr(kTakingOverMark.size()), hostsOwnFolder);
+        takeOver(shared, apps / making, apps / making.substr(kTakingOverMark.size()));
     if (hasEntry(folder)) return folder;
     if (hasEntry(apps / kInUseMark)) {
         logLine(platform::concatenate("data folder :: ", shared.string(),
                                       " is an app's own data folder: nothing of it is taken over"));
-    } else if (!earlierDataIn(shared, hostsOwnFolder).empty()) {
+    } else if (std::vector<std::string> found = earlierDataIn(shared); !found.empty()) {
         const fs::path making = apps / platform::concatenate(kTakingOverMark, program);
         if (::mkdir(making.c_str(), 0777) == 0) {
             platform::fileStep("takeover: folder made");
-            takeOver(shared, making, folder, hostsOwnFolder);
+            takeOver(shared, making, folder, std::move(found));
             return folder;
         }
         logLine(platform::concatenate("data folder :: ", making.string(), " cannot be made: ", std::strerror(errno)));

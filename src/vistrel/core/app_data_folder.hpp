@@ -14,8 +14,9 @@
 //                                          of it is taken over
 //
 // No app's name can be taken for what earlier versions left, which lies directly in
-// <shared>, beside "apps". The first app that starts without a folder of its own takes all
-// of it: under the lock each entry is renamed (never copied, never over another) into
+// <shared>, beside "apps", and only what the kit made beyond doubt counts
+// (earlier_shared_data.hpp): a host named like the kit keeps its own files there. The
+// first app that starts without a folder of its own takes all of it: under the lock each entry is renamed (never copied, never over another) into
 // the folder being made for that app, which is then renamed into place in one rename. A
 // start of any app that finds a folder being made, left by a run stopped on the way,
 // first finishes it for the app its name says. So each entry an earlier version left is,
@@ -31,8 +32,7 @@
 namespace vistrel {
 
 // The folder of the app whose folder name is `program` under the kit's shared folder
-// `shared`, made when missing, after the takeover above. "preferences.plist" is left where
-// it is when `shared` is the host's own folder (its standard defaults have that name).
+// `shared`, made when missing, after the takeover above, whichever app it is.
 // The steps are told to the file step observer ("takeover: taking the lock", "takeover:
 // lock taken", "takeover: folder made", "takeover: moved" for each entry, "takeover: in
 // place", or "takeover: own folder made" when there was nothing to take).

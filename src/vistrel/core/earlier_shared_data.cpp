@@ -8,10 +8,16 @@
 #include <set>
 #include <system_error>
 
+#include "vistrel/core/kit_defaults.hpp"
 #include "vistrel/core/picture_file_name.hpp"
 #include "vistrel/core/plain_name.hpp"
 #include "vistrel/core/vistrel_bundle.hpp"
+#include "vistrel/core/vistrel_pref.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/property_list.hpp"
+#include "vistrel/platform/services/contact_event_records.hpp"
+#include "vistrel/platform/services/contact_store.hpp"
+#include "vistrel/platform/services/event_store.hpp"
 #include "vistrel/platform/store/column_texts.hpp"
 
 namespace vistrel {
@@ -25,6 +31,15 @@ constexpr std::string_view kStore = "VistrelData.sqlite";
 constexpr std::array<std::string_view, 3> kStoreJournals = {"-wal", "-shm", "-journal"};
 constexpr std::string_view kPhotoExtension = ".jpg";
 constexpr std::string_view kDigestPrefix = "sha256.";
+
+// The bounds of each look (earlier_shared_data.hpp). The kit records a scan at a time, and a
+// user adds events and contacts one by one: stores and folders far past these are none the
+// kit made.
+constexpr std::size_t kMostPreferencesCopiesRead = 16;
+constexpr std::size_t kLongestIdentifier = 64 * 1024;
+constexpr std::size_t kMostRecordsRead = 1'000'000;
+constexpr std::size_t kMostIdentifierBytesRead = 64u << 20;
+constexpr std::size_t kMostRecordFiles = 10'000;
 
 bool isDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -80,17 +95,57 @@ std::string photoNameOf(std::string_view entry) {
     return std::string(entry.substr(0, entry.find(kPhotoExtension) + kPhotoExtension.size()));
 }
 
-// The photo names of the records of the store in `folder`, as its records name them; an
-// empty set when it cannot be read. An identifier past any the kit records is passed over.
-std::set<std::string> recordedPhotoNames(const std::filesystem::path& folder) {
-    constexpr std::size_t kLongestIdentifier = 64 * 1024;
-    std::set<std::string> names;
-    if (!platform::store::forEachColumnText(folder / kStore, "VistrelImage", "identifier", kLongestIdentifier,
-                                            [&](std::string_view identifier) {
-                                                names.insert(pictureFileName(identifier));
-                                            }))
-        names.clear();
-    return names;
+// Which of the photo names were named by a record of one of the stores, read without
+// opening them as stores: those told before a read failed or stopped at its bounds count.
+std::set<std::string> recordedAmong(const std::set<std::string>& photos,
+                                    const std::vector<std::filesystem::path>& stores) {
+    std::set<std::string> recorded;
+    // Only a digest name needs the digest of an identifier that is no plain name.
+    const bool digestNames = std::any_of(photos.begin(), photos.end(), [](const std::string& photo) {
+        return photo.starts_with(kDigestPrefix);
+    });
+    for (const std::filesystem::path& store : stores) {
+        std::size_t bytes = 0;
+        platform::store::forEachColumnText(store, "VistrelImage", "identifier", kLongestIdentifier, kMostRecordsRead,
+                                           [&](std::string_view identifier) {
+                                               if ((bytes += identifier.size()) > kMostIdentifierBytesRead) return false;
+                                               if (!digestNames && !isPlainName(identifier)) return true;
+                                               if (std::string name = pictureFileName(identifier); photos.contains(name))
+                                                   recorded.insert(std::move(name));
+                                               return recorded.size() < photos.size();
+                                           });
+    }
+    return recorded;
+}
+
+bool isKind(const std::filesystem::path& entry, mode_t type) {
+    struct stat st {};
+    return ::lstat(entry.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
+}
+
+// A regular file that reads, within the kit's own bound, as a property list of a
+// dictionary whose keys are all the kit's.
+bool holdsOnlyTheKitsKeys(const std::filesystem::path& file) {
+    if (!isKind(file, S_IFREG)) return false;
+    const platform::FileRead read = platform::readFileWithin(file, kitDefaultsBounds.maxFileBytes);
+    if (!read.bytes) return false;
+    const std::optional<platform::Value> value = platform::readPropertyList(*read.bytes);
+    const platform::Dictionary* keys = value ? value->dictionary() : nullptr;
+    return keys && std::all_of(keys->begin(), keys->end(), [](const auto& entry) { return isVistrelPrefKey(entry.first); });
+}
+
+// A folder whose entries, few enough, are all regular files of records of the extension.
+bool holdsOnlyRecordFiles(const std::filesystem::path& folder, std::string_view extension) {
+    if (!isKind(folder, S_IFDIR)) return false;
+    std::size_t count = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; it != end; it.increment(ec)) {
+        if (ec || ++count > kMostRecordFiles) return false;
+        const std::string name = it->path().filename().string();
+        if (!platform::services::records::isRecordFileName(name, extension) || !isKind(it->path(), S_IFREG))
+            return false;
+    }
+    return !ec;
 }
 
 }  // namespace
@@ -109,21 +164,45 @@ std::optional<EarlierData> earlierDataNamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, bool hostsOwnFolder) {
-    std::vector<std::string> names;
-    std::optional<std::set<std::string>> recorded;
-    if (hostsOwnFolder) recorded = recordedPhotoNames(folder);
+std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, const std::filesystem::path& movedInto) {
+    std::vector<std::string> names, photos, preferencesCopies;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
         const auto kind = earlierDataNamed(name);
-        if (!kind || (hostsOwnFolder && isPreferencesEntry(name, kOldPreferences))) continue;
-        if (recorded && *kind == EarlierData::photo && !recorded->contains(photoNameOf(name))) continue;
-        struct stat st {};
-        if (::lstat(it->path().c_str(), &st) != 0) continue;
-        const bool folderKind = *kind == EarlierData::events || *kind == EarlierData::contacts;
-        if (folderKind ? !S_ISDIR(st.st_mode) : !S_ISREG(st.st_mode)) continue;
-        names.push_back(std::move(name));
+        if (!kind) continue;
+        switch (*kind) {
+            case EarlierData::store:
+                if (isKind(it->path(), S_IFREG)) names.push_back(std::move(name));
+                break;
+            case EarlierData::photo:
+                if (isKind(it->path(), S_IFREG)) photos.push_back(std::move(name));
+                break;
+            case EarlierData::preferences:
+                if (name == kitPreferences() || name == kOldPreferences) {
+                    if (holdsOnlyTheKitsKeys(it->path())) names.push_back(std::move(name));
+                } else {
+                    preferencesCopies.push_back(std::move(name));
+                }
+                break;
+            case EarlierData::events:
+            case EarlierData::contacts:
+                if (holdsOnlyTheKitsOwn(it->path(), *kind)) names.push_back(std::move(name));
+                break;
+        }
+    }
+    std::sort(preferencesCopies.begin(), preferencesCopies.end());
+    if (preferencesCopies.size() > kMostPreferencesCopiesRead) preferencesCopies.resize(kMostPreferencesCopiesRead);
+    for (std::string& name : preferencesCopies)
+        if (holdsOnlyTheKitsKeys(folder / name)) names.push_back(std::move(name));
+    if (!photos.empty()) {
+        std::set<std::string> photoNames;
+        for (const std::string& name : photos) photoNames.insert(photoNameOf(name));
+        std::vector<std::filesystem::path> stores = {folder / kStore};
+        if (!movedInto.empty()) stores.push_back(movedInto / kStore);
+        const std::set<std::string> recorded = recordedAmong(photoNames, stores);
+        for (std::string& name : photos)
+            if (recorded.contains(photoNameOf(name))) names.push_back(std::move(name));
     }
     // The store and its journals first, one after the other, then the rest by name.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
@@ -131,6 +210,19 @@ std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, bool
         return aStore != bStore ? aStore : a < b;
     });
     return names;
+}
+
+bool holdsOnlyTheKitsOwn(const std::filesystem::path& entry, EarlierData kind) {
+    switch (kind) {
+        case EarlierData::preferences: return holdsOnlyTheKitsKeys(entry);
+        case EarlierData::events:
+            return holdsOnlyRecordFiles(entry, platform::services::EventStore::fileExtension);
+        case EarlierData::contacts:
+            return holdsOnlyRecordFiles(entry, platform::services::ContactStore::fileExtension);
+        case EarlierData::store:
+        case EarlierData::photo: return isKind(entry, S_IFREG);
+    }
+    return false;
 }
 
 std::string describeEarlierData(const std::vector<std::string>& names) {

@@ -6,6 +6,13 @@
 // the folders "Events" and "Contacts". Nothing else there is the kit's: what a user put
 // beside them, a link of any name (the kit never made one there), and the folders of
 // the apps (app_data_folder.hpp), whose names none of these can be.
+//
+// Names are not enough where another program may give them too: a host named like the
+// kit has its own data folder in the shared one, with its standard defaults
+// ("preferences.plist"), its pictures and folders of its own. So, besides the store, only
+// what the kit made beyond doubt counts: a preferences file that holds nothing but the
+// kit's own keys, a photo of a record of the store, an "Events" or "Contacts" folder that
+// holds nothing but the files the calendar or the contacts store write there.
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,13 +27,25 @@ enum class EarlierData { preferences, store, photo, events, contacts };
 std::optional<EarlierData> earlierDataNamed(std::string_view name);
 
 // The names of the entries directly in `folder` that an earlier version left, of the
-// type the kit made them (regular files; "Events" and "Contacts" folders), the store's
-// first (its journals never far from it). When the folder is the host's own
-// (`hostsOwnFolder`: a host named like the kit), whose files may have any name, only what
-// is the kit's beyond doubt: not "preferences.plist" and what goes with it (the host's
-// standard defaults have that name), and of the photos and their temporaries only those
-// of a record of the store there (none when it cannot be read).
-std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, bool hostsOwnFolder);
+// type the kit made them (regular files; "Events" and "Contacts" folders) and holding only
+// what it made, the store's first (its journals never far from it). Each look is bounded:
+// - a preferences file (or a temporary or damaged copy of one) counts when it reads, within
+//   the bound of the kit's own defaults, as a property list holding only the kit's keys
+//   (isVistrelPrefKey); the two files and 16 of their copies at most are read;
+// - a photo (or a temporary of one) counts when a record of the store names it: the store
+//   in `folder` or, once a takeover under way moved it, in `movedInto`, read without
+//   opening it as a store, 1,000,000 rows and 64 MiB of identifiers at most of each;
+// - "Events" or "Contacts" counts when all it holds, 10,000 entries at most, are regular
+//   files the event or contact store names ("<identifier>.ics" or ".vcf", and their
+//   temporaries): no link, no folder, nothing else.
+std::vector<std::string> earlierDataIn(const std::filesystem::path& folder,
+                                       const std::filesystem::path& movedInto = {});
+
+// Whether the entry (an earlier version's, wherever it lies now) still is of the kind the
+// kit made and holds only what earlierDataIn looks for (photos and the store: by name and
+// kind alone): a second look once it is moved, as another program may have written it
+// meanwhile.
+bool holdsOnlyTheKitsOwn(const std::filesystem::path& entry, EarlierData kind);
 
 // What the names are, for a log line: "preferences, the store, 3 photo files, Events".
 std::string describeEarlierData(const std::vector<std::string>& names);

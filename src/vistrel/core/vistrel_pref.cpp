@@ -44,6 +44,10 @@ void VistrelPref::setHasBeenMigrated(bool hasBeenMigrated) {
     defaults()->setBool(kHasBeenMigrated, hasBeenMigrated);
 }
 
+bool isVistrelPrefKey(std::string_view key) {
+    return key == kApiKey || key == kUseBlackAndWhite || key == kApplicationInstanceId || key == kHasBeenMigrated;
+}
+
 bool VistrelPref::hasBeenMigrated() { return defaults()->boolValue(kHasBeenMigrated); }
 
 }  // namespace vistrel

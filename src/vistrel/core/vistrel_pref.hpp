@@ -5,6 +5,7 @@
 // that as the process ends normally.
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vistrel {
 
@@ -23,5 +24,9 @@ public:
     static void setHasBeenMigrated(bool hasBeenMigrated);
     static bool hasBeenMigrated();
 };
+
+// Whether `key` is one of the four the kit keeps in its defaults above: a file holding
+// any other is not the kit's alone.
+bool isVistrelPrefKey(std::string_view key);
 
 }  // namespace vistrel

@@ -31,6 +31,12 @@ std::optional<std::filesystem::path> recordFile(const std::filesystem::path& fol
     return folder / std::string(identifier).append(extension);
 }
 
+bool isRecordFileName(std::string_view name, std::string_view extension) {
+    if (const auto written = temporaryTargetOf(name)) name = *written;
+    return name.size() > extension.size() && name.ends_with(extension) &&
+           isPlainName(name.substr(0, name.size() - extension.size()));
+}
+
 std::string usableIdentifier(const std::optional<std::string>& identifier) {
     return identifier && isPlainName(*identifier) ? *identifier : makeUuidString();
 }

@@ -17,6 +17,10 @@ enum ErrorCode : long { noFolder = 2, writeFailed = 3, notSaved = 4 };
 std::optional<std::filesystem::path> recordFile(const std::filesystem::path& folder, std::string_view identifier,
                                                 std::string_view extension);
 
+// Whether `name` is one the store gives a file in its folder: a record's own, or the
+// temporary of one being written ("<file>.tmp-<digits>", file_io.hpp).
+bool isRecordFileName(std::string_view name, std::string_view extension);
+
 // The record's identifier when it is a plain name, else a new one.
 std::string usableIdentifier(const std::optional<std::string>& identifier);
 

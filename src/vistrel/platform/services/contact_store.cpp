@@ -11,7 +11,7 @@
 namespace platform::services {
 
 namespace {
-constexpr std::string_view extension = ".vcf";
+constexpr std::string_view extension = ContactStore::fileExtension;
 // A saved card holds what one answer carried, and an answer is at most 16 MB.
 constexpr std::size_t kMaxRecordBytes = 16u << 20;
 }  // namespace

@@ -4,6 +4,7 @@
 // was given.
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "vistrel/platform/foundation/error.hpp"
@@ -25,6 +26,8 @@ private:
 class ContactStore {
 public:
     static constexpr const char* errorDomain = "ContactStoreErrorDomain";
+    // Of each saved contact's file.
+    static constexpr std::string_view fileExtension = ".vcf";
 
     explicit ContactStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
 

@@ -10,7 +10,7 @@ namespace platform::services {
 
 namespace {
 
-constexpr std::string_view extension = ".ics";
+constexpr std::string_view extension = EventStore::fileExtension;
 
 std::atomic<AuthorizationAnswer> answer{AuthorizationAnswer::granted};
 

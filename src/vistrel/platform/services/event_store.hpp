@@ -22,6 +22,8 @@ public:
     static constexpr const char* errorDomain = "EventStoreErrorDomain";
     // Besides the codes of the store's folder (contact_event_records.hpp).
     static constexpr long accessError = 1;
+    // Of each saved event's file.
+    static constexpr std::string_view fileExtension = ".ics";
 
     explicit EventStore(std::filesystem::path folder) : folder_(std::move(folder)) {}
 

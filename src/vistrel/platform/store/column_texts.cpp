@@ -1,7 +1,10 @@
 #include "vistrel/platform/store/column_texts.hpp"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
+#include <algorithm>
+#include <limits>
 #include <string>
 
 namespace platform::store {
@@ -15,29 +18,91 @@ std::string quoted(std::string_view name) {
     return text + "\"";
 }
 
+bool isRegularFile(const std::filesystem::path& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The file as an SQLite URI: every byte but the plainest escaped, so that no "?", "#" or
+// "%" of the path reads as more than the path.
+std::string uriOf(const std::filesystem::path& file) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const char c : file.native()) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') || (byte >= '0' && byte <= '9') ||
+            c == '/' || c == '.' || c == '_' || c == '-') {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += hex[byte >> 4];
+            uri += hex[byte & 15];
+        }
+    }
+    return uri;
+}
+
 }  // namespace
 
 bool forEachColumnText(const std::filesystem::path& file, std::string_view table, std::string_view column,
-                       std::size_t maxBytes, const std::function<void(std::string_view text)>& each) {
+                       std::size_t maxBytes, std::size_t maxRows,
+                       const std::function<bool(std::string_view text)>& each) {
+    // A reader of a store in write-ahead mode makes its log and the log's index beside it
+    // when they are missing, even a read-only one, and leaves them: without both, the file
+    // is read as one that nothing changes (what a log left would hold is not there).
+    std::string uri = uriOf(file);
+    std::filesystem::path wal = file, shm = file;
+    wal += "-wal";
+    shm += "-shm";
+    if (!isRegularFile(wal) || !isRegularFile(shm)) uri += "?immutable=1";
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_URI, nullptr) !=
+        SQLITE_OK) {
         sqlite3_close(db);
         return false;
     }
     // Another program's file: no function of its schema runs with the reader's trust.
     sqlite3_exec(db, "PRAGMA trusted_schema = OFF", nullptr, nullptr, nullptr);
-    // The length of a text is read from its record's header, not from its bytes.
-    const std::string sql = "SELECT " + quoted(column) + " FROM " + quoted(table) + " WHERE typeof(" + quoted(column) +
-                            ") = 'text' AND length(CAST(" + quoted(column) + " AS BLOB)) <= ?";
+    // A row's kind is read from its record's header; a text's length, and then its bytes,
+    // through a handle on it, so that a text longer than the bound costs nothing more.
+    const std::string sql = "SELECT rowid, typeof(" + quoted(column) + ") FROM " + quoted(table) + " LIMIT ?";
     sqlite3_stmt* statement = nullptr;
     bool read = sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-                sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(maxBytes)) == SQLITE_OK;
+                sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(std::min<std::size_t>(
+                                                     maxRows, std::numeric_limits<sqlite3_int64>::max()))) == SQLITE_OK;
+    const std::string tableName(table), columnName(column);
+    sqlite3_blob* blob = nullptr;
+    std::string text;
     int step = SQLITE_DONE;
     while (read && (step = sqlite3_step(statement)) == SQLITE_ROW) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-        each(std::string_view(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(statement, 0))));
+        const auto* kind = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+        if (!kind || std::string_view(kind) != "text") continue;
+        const sqlite3_int64 row = sqlite3_column_int64(statement, 0);
+        // A handle that failed to move is no longer usable: a new one is opened.
+        if (blob && sqlite3_blob_reopen(blob, row) != SQLITE_OK) {
+            sqlite3_blob_close(blob);
+            blob = nullptr;
+        }
+        if (!blob && sqlite3_blob_open(db, "main", tableName.c_str(), columnName.c_str(), row, 0, &blob) != SQLITE_OK) {
+            sqlite3_blob_close(blob);
+            blob = nullptr;
+            read = false;
+            break;
+        }
+        const int bytes = sqlite3_blob_bytes(blob);
+        if (bytes < 0 || static_cast<std::size_t>(bytes) > maxBytes) continue;
+        text.resize(static_cast<std::size_t>(bytes));
+        if (bytes > 0 && sqlite3_blob_read(blob, text.data(), bytes, 0) != SQLITE_OK) {
+            read = false;
+            break;
+        }
+        if (!each(text)) {
+            read = false;
+            break;
+        }
     }
     read = read && step == SQLITE_DONE;
+    sqlite3_blob_close(blob);
     sqlite3_finalize(statement);
     sqlite3_close(db);
     return read;
