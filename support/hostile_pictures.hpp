@@ -175,6 +175,16 @@ inline std::string pngChunk(std::string_view type, std::string_view data) {
     return chunk;
 }
 
+// A PNG's signature and header chunk, of width x height pixels of 8-bit RGBA, interlaced
+// or not: how a file starts whose picture never comes.
+inline std::string pngHeader(int width, int height, bool interlaced = false) {
+    std::string size;
+    for (const int side : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8) size += static_cast<char>(side >> shift);
+    return std::string(platform::graphics::pngSignature) +
+           pngChunk("IHDR", size + std::string("\x08\x06\0\0", 4) + (interlaced ? '\1' : '\0'));
+}
+
 // The PNG with a text chunk of `length` bytes of data right after its header, before its
 // pixels, as an editor keeps a long note or history in it.
 inline std::string pngWithTextBeforeItsPixels(const std::string& png, std::size_t length) {

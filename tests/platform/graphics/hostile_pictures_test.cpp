@@ -121,15 +121,30 @@ std::string withTextsNearTheMetadataAllowance(std::string png) {
     return png;
 }
 
-// A PNG of 64 x 64 behind chunks of its pixels' data that hold none, as many as take their
-// framing's allowance (a chunk for each byte its data may take, and the metadata's
-// allowance beside) with its own in chunks of one byte, or past it with no end.
-std::string pngBehindEmptyPixelChunks(bool ending, bool interlaced = false) {
+// `count` chunks of a PNG's pixels' data that hold none.
+std::string emptyPixelChunks(std::size_t count) {
+    const std::string empty = imagetest::pngChunk("IDAT", {});
+    std::string chunks;
+    chunks.reserve(count * empty.size());
+    for (std::size_t i = 0; i < count; ++i) chunks += empty;
+    return chunks;
+}
+
+// A PNG of 64 x 64 behind chunks of its pixels' data that hold none, its own in chunks of
+// one byte: as many as the metadata's allowance takes beside its header and end chunks
+// (the framing of chunks of no data is allowed by no data), or as many as take more than
+// the whole allowance; or past them with no end.
+enum class EmptyChunks { atTheirAllowance, pastTheAllowance, withNoEnd };
+std::string pngBehindEmptyPixelChunks(EmptyChunks chunks, bool interlaced = false) {
     const std::string png = imagetest::twoColourPng(64, 64, {255, 0, 0, 255}, {0, 0, 255, 128}, interlaced);
-    constexpr std::size_t kRaw = 64 * (1 + 64 * 4), kFraming = 12;
-    constexpr std::size_t kChunks = (kRaw + kRaw / 8 + 1024) + maxPictureMetadataBytes / kFraming;
-    if (!ending) return imagetest::pngBehindEmptyPixelChunks(png, 2 * kChunks, 1).substr(0, 8 + 25 + 2 * kChunks * kFraming);
-    return imagetest::pngBehindEmptyPixelChunks(png, kChunks - imagetest::pngPixelData(png).size(), 1);
+    constexpr std::size_t kFraming = 12, kHeaderAndEnd = 25 + 12, kAllowance = maxPictureMetadataBytes;
+    switch (chunks) {
+    case EmptyChunks::atTheirAllowance:
+        return imagetest::pngBehindEmptyPixelChunks(png, (kAllowance - kHeaderAndEnd) / kFraming, 1);
+    case EmptyChunks::pastTheAllowance: return imagetest::pngBehindEmptyPixelChunks(png, kAllowance / kFraming + 1, 1);
+    case EmptyChunks::withNoEnd: break;
+    }
+    return png.substr(0, 8 + 25) + emptyPixelChunks(2 * kAllowance / kFraming);
 }
 
 TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
@@ -156,8 +171,11 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
     const std::string smallPhoto = imagetest::encodeJpeg(imagetest::Picture(64, 48, {90, 60, 30, 255}));
     const std::string oneByteChunks = imagetest::gradientsInOneByteChunks(4000, 2000);
     const std::string interlacedOneByteChunks = imagetest::gradientsInOneByteChunks(4000, 2000, true);
-    const std::string endlessEmptyPixelChunks = pngBehindEmptyPixelChunks(false);
-    const std::string endlessEmptyInterlacedPixelChunks = pngBehindEmptyPixelChunks(false, true);
+    const std::string endlessEmptyPixelChunks = pngBehindEmptyPixelChunks(EmptyChunks::withNoEnd);
+    const std::string endlessEmptyInterlacedPixelChunks = pngBehindEmptyPixelChunks(EmptyChunks::withNoEnd, true);
+    const std::string hugeHeaderEndlessEmptyPixelChunks =
+        imagetest::pngHeader(8000, 8000) + emptyPixelChunks(2 * maxPictureMetadataBytes / 12);
+    const std::string pastEmptyPixelChunks = pngBehindEmptyPixelChunks(EmptyChunks::pastTheAllowance);
     const std::string compressedTexts =
         imagetest::pngWithCompressedTexts(imagetest::twoColourPng(64, 64, {255, 0, 0, 255}, {0, 0, 255, 128}), 100,
                                           7'900'000);
@@ -225,7 +243,8 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         {"PNG of 64 x 64 behind compressed texts of 800 MB, from its file", compressedTexts, 1, 96, 96, {}, 64, 64,
          8},
         // The allowance of the pixels' data counts their data, not the framing of its chunks;
-        // that framing keeps to an allowance of its own, whatever the metadata beside it.
+        // that framing is allowed a chunk for each byte of their data, whatever the metadata
+        // beside it, and past that takes of the metadata's allowance.
         {"PNG whose pixels' data fills its allowance in chunks of 95 bytes, from its file",
          pngFillingItsDataAllowanceInChunksOf(95), 1, 0, 0, {}, 1000, 750, 8},
         {"PNG whose pixels' data fills its allowance in chunks of one byte, from its file",
@@ -235,10 +254,19 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         {"PNG of 4000 x 2000 in 1.6 million chunks of one byte behind texts near the metadata's allowance, from its file",
          withTextsNearTheMetadataAllowance(oneByteChunks), 1, 345, 376, {}, 752, 376, 8},
         {"PNG of 64 x 64 whose pixels' chunks, most of them empty, take their framing's allowance, from its file",
-         pngBehindEmptyPixelChunks(true), 1, 0, 0, {}, 64, 64, 8},
-        // Chunks of no data that never end are read as far as that allowance.
+         pngBehindEmptyPixelChunks(EmptyChunks::atTheirAllowance), 1, 0, 0, {}, 64, 64, 8},
+        // Chunks of no data that never end are read as far as that allowance, however many
+        // pixels the header claims; from memory too, its decoder goes no further.
         {"PNG of 64 x 64 whose pixels' chunks hold no data and never end, from its file", endlessEmptyPixelChunks, 1,
          0, 0, {}, 0, 0, 8, 18},
+        {"PNG header of 8000 x 8000 whose pixels' chunks hold no data and never end, from its file",
+         hugeHeaderEndlessEmptyPixelChunks, 1, 345, 376, {}, 0, 0, 8, 17},
+        {"PNG header of 8000 x 8000 whose pixels' chunks hold no data and never end, read whole from its file",
+         hugeHeaderEndlessEmptyPixelChunks, 1, 0, 0, {}, 0, 0, 8, 17, true},
+        {"PNG of 64 x 64 behind chunks of no data past their framing's allowance", pastEmptyPixelChunks, 0, 0, 0, {},
+         0, 0, 8},
+        {"PNG of 64 x 64 behind chunks of no data past their framing's allowance, read whole", pastEmptyPixelChunks, 0,
+         0, 0, {}, 0, 0, 8, 0, true},
         // A PNG read whole, or interlaced (its pixels held until its last pass), is decoded as
         // its file is read too, holding its pixels, not the file, however its chunks are cut:
         // chunks of no data up to their framing's allowance take no room, nor the 39 MB of

@@ -49,12 +49,13 @@ long long deflatedAtMost(long long raw) { return raw + raw / 8 + 1024; }
 // The framing of a PNG chunk: its length, its type and its checksum.
 constexpr long long kPngChunkFraming = 12;
 
-// The framing a PNG's chunks of its pixels' data may take: a chunk for each byte their
-// data may take (a writer that hands on each byte deflate gives as it comes), and beside
-// them the metadata's allowance of chunks of no data, which the decoder passes over as
-// it does from memory.
-long long pngPixelFramingAtMost(long long pixelDataAllowed) {
-    return kPngChunkFraming * pixelDataAllowed + maxPictureMetadataBytes;
+// The framing of a PNG's chunks of its pixels' data (`framing` bytes of it, for `data`
+// bytes of their data) past a chunk for each byte of that data (a writer that hands on
+// each byte deflate gives as it comes): that of chunks of no data, in the main. Only such
+// framing is held to an allowance, so that what its decoder walks through is bounded by
+// the data it gets, whatever the header claims.
+long long pngFramingPastItsData(long long framing, long long data) {
+    return std::max(0LL, framing - kPngChunkFraming * data);
 }
 
 // The size of a GIF's colour table from its flags: none, or 3 bytes for each of 2^(n+1)
@@ -144,24 +145,29 @@ std::optional<std::size_t> PictureExtent::pngLength(const ByteWindow& bytes) {
                 (interlaced && width * height > limits_.maxWholePixels))
                 return next;
             pixelDataAllowed_ = deflatedAtMost(pngRawBytes(width, height, bits, interlaced));
-            pixelFramingAllowed_ = pngPixelFramingAtMost(pixelDataAllowed_);
-            bound(8 + maxPictureMetadataBytes + pixelDataAllowed_ + pixelFramingAllowed_);
+            // The metadata and the framing of the pixels' chunks past their data within its
+            // allowance, the data, and a chunk's framing for each byte of it.
+            bound(8 + maxPictureMetadataBytes + (1 + kPngChunkFraming) * pixelDataAllowed_);
         }
+        // The framing of the pixels' chunks past their data so far, which the metadata's
+        // allowance holds beside the metadata.
+        const long long framingPastData = pngFramingPastItsData(pixelFraming_, pixelData_);
         if (type == "IDAT") {
             // The pixels' data: at most their raw rows as deflate stores them at worst. Its
-            // chunks' framing keeps to an allowance of its own, so that data cut into the
-            // smallest chunks keeps all its room beside any metadata, and chunks of no data
-            // do not go on without end.
-            if (pixelData_ + length > pixelDataAllowed_ || pixelFraming_ + kPngChunkFraming > pixelFramingAllowed_)
+            // chunks' framing is allowed by the data seen, a chunk for each byte of it, so
+            // that data cut into the smallest chunks keeps all its room beside any metadata;
+            // past that it is metadata, and chunks of no data stop within its allowance.
+            const long long data = pixelData_ + length, framing = pixelFraming_ + kPngChunkFraming;
+            if (data > pixelDataAllowed_ || metadata_ + pngFramingPastItsData(framing, data) > maxPictureMetadataBytes)
                 return at_;
-            pixelData_ += length;
-            pixelFraming_ += kPngChunkFraming;
+            pixelData_ = data;
+            pixelFraming_ = framing;
         } else if (isAncillary(type) && length > kPngLongestChunkKept) {
             // Metadata the decoder would pass over: left out, never read.
             leftOut_.emplace_back(at_, next);
         } else {
             // Other metadata, within its allowance.
-            if (metadata_ + chunk > maxPictureMetadataBytes) return at_;
+            if (metadata_ + framingPastData + chunk > maxPictureMetadataBytes) return at_;
             metadata_ += chunk;
         }
         // A chunk past its allowance has ended the picture where it starts (an end chunk
@@ -250,6 +256,26 @@ std::optional<std::size_t> PictureExtent::jpegLength(const ByteWindow& bytes) {
     jpeg_.walk(bytes.bytes, JpegMarkerWalk::Until::end, bytes.from);
     if (jpeg_.ended() || jpeg_.damaged()) return cutAt(jpeg_.position());
     return within(bytes.end());
+}
+
+std::string_view pngWithinItsFramingAllowance(std::string_view png) {
+    const ByteWindow bytes{png, 0};
+    if (bytes.end() < 8 || imageFormatOf(png) != ImageFormat::png) return png;
+    long long data = 0, framing = 0;
+    for (std::size_t at = 8; at + 8 <= bytes.end();) {
+        const std::uint32_t length = bytes.bigEndian32(at);
+        const std::string_view type = bytes.part(at + 4, 4);
+        if (type == pngEndChunkType || length > 0x7fffffffu) break;
+        if (type == "IDAT") {
+            data += length;
+            framing += kPngChunkFraming;
+            if (pngFramingPastItsData(framing, data) > maxPictureMetadataBytes) return png.substr(0, at);
+        }
+        const std::size_t chunk = static_cast<std::size_t>(kPngChunkFraming) + length;
+        if (bytes.end() - at < chunk) break;
+        at += chunk;
+    }
+    return png;
 }
 
 }  // namespace platform::graphics

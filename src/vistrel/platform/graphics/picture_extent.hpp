@@ -36,10 +36,10 @@ public:
     // A picture that neither ends nor breaks takes at most the compressed data its pixels
     // can have beside its metadata: a PNG the data of its pixels' chunks up to its raw
     // rows as deflate stores them at worst, the framing of those chunks up to one chunk
-    // for each byte of that data and maxPictureMetadataBytes beside, and beside them its
-    // other chunks up to maxPictureMetadataBytes, but for chunks its decoder passes over
-    // unread, which are left out (a chunk past its allowance ends the picture where it
-    // starts); a GIF the
+    // for each byte of their data seen, and beside them its other chunks and the framing
+    // of its pixels' chunks past that up to maxPictureMetadataBytes, but for chunks its
+    // decoder passes over unread, which are left out (a chunk past its allowance ends the
+    // picture where it starts); a GIF the
     // bound of its frames' data beside maxPictureMetadataBytes; a JPEG its header (up to
     // its first scan, within maxPictureMetadataBytes), then as many bytes of scans as its
     // decoder's coefficients take (two a sample) and a megabyte of the segments between
@@ -75,7 +75,6 @@ private:
     long long pixelData_ = 0;        // the data of a PNG's chunks of its pixels' data, so far
     long long pixelFraming_ = 0;     // and the framing of those chunks
     long long pixelDataAllowed_ = 0;  // by a PNG's header
-    long long pixelFramingAllowed_ = 0;
     std::vector<std::pair<std::size_t, std::size_t>> leftOut_;  // a PNG's chunks passed over
     // Where the picture is cut as far as its bytes tell: its metadata, then the data of
     // its pixels (a GIF's frames, one after the other) as their headers come.
@@ -83,5 +82,14 @@ private:
     long long atMost_;
     JpegMarkerWalk jpeg_;
 };
+
+// A PNG's bytes in memory as far as its decoder is let go through them: up to the first
+// chunk of its pixels' data at which the framing of those chunks passes a chunk for each
+// byte of their data by more than maxPictureMetadataBytes (chunks of no data by the
+// million), all of them otherwise (and bytes that are no PNG). Its decoder takes as long
+// to walk such chunks in memory as in a file, whose read stops there too, or sooner
+// (PictureExtent: the metadata beside them counts there); its metadata, already held, is
+// not bounded here.
+std::string_view pngWithinItsFramingAllowance(std::string_view png);
 
 }  // namespace platform::graphics

@@ -7,7 +7,9 @@
 // show from memory. They reach it as they are: how far it reads past the data of its last
 // row (a piece more, then that chunk's checksum) depends on where the chunks cut that data,
 // so the same data cut otherwise (chunks joined, say) would be judged otherwise when the
-// file is cut short or damaged there.
+// file is cut short or damaged there. Bytes in memory end for it where chunks of no data
+// pass their allowance (pngWithinItsFramingAllowance), as a file's read ends there or
+// sooner: walking such chunks costs the decoder as much from memory.
 #include <png.h>
 #include <stdio.h>  // fopencookie
 
@@ -16,6 +18,7 @@
 #include <memory>
 
 #include "vistrel/platform/graphics/image_decoding.hpp"
+#include "vistrel/platform/graphics/picture_extent.hpp"
 #include "vistrel/platform/graphics/picture_input.hpp"
 
 namespace platform::graphics {
@@ -77,7 +80,7 @@ std::optional<DecodedFrames> decodePng(PictureInput& input) {
 }
 
 std::optional<DecodedFrames> decodePng(std::string_view bytes) {
-    PictureBytesInput input(bytes);
+    PictureBytesInput input(pngWithinItsFramingAllowance(bytes));
     return decodePng(input);
 }
 
