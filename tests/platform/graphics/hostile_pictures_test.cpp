@@ -256,17 +256,18 @@ TEST(HostilePicturesTest, AreRefusedOrCostWhatTheirPictureNeeds) {
         {"PNG of 64 x 64 whose pixels' chunks, most of them empty, take their framing's allowance, from its file",
          pngBehindEmptyPixelChunks(EmptyChunks::atTheirAllowance), 1, 0, 0, {}, 64, 64, 8},
         // Chunks of no data that never end are read as far as that allowance, however many
-        // pixels the header claims; from memory too, its decoder goes no further.
+        // pixels the header claims. From memory, its bytes already held, a picture behind
+        // more of them is shown as it always was.
         {"PNG of 64 x 64 whose pixels' chunks hold no data and never end, from its file", endlessEmptyPixelChunks, 1,
          0, 0, {}, 0, 0, 8, 18},
         {"PNG header of 8000 x 8000 whose pixels' chunks hold no data and never end, from its file",
          hugeHeaderEndlessEmptyPixelChunks, 1, 345, 376, {}, 0, 0, 8, 17},
         {"PNG header of 8000 x 8000 whose pixels' chunks hold no data and never end, read whole from its file",
          hugeHeaderEndlessEmptyPixelChunks, 1, 0, 0, {}, 0, 0, 8, 17, true},
-        {"PNG of 64 x 64 behind chunks of no data past their framing's allowance", pastEmptyPixelChunks, 0, 0, 0, {},
-         0, 0, 8},
-        {"PNG of 64 x 64 behind chunks of no data past their framing's allowance, read whole", pastEmptyPixelChunks, 0,
-         0, 0, {}, 0, 0, 8, 0, true},
+        {"PNG of 64 x 64 behind chunks of no data past their framing's allowance, from memory", pastEmptyPixelChunks,
+         0, 0, 0, {}, 64, 64, 8},
+        {"PNG of 64 x 64 behind chunks of no data past their framing's allowance, read whole from memory",
+         pastEmptyPixelChunks, 0, 0, 0, {}, 64, 64, 8, 0, true},
         // A PNG read whole, or interlaced (its pixels held until its last pass), is decoded as
         // its file is read too, holding its pixels, not the file, however its chunks are cut:
         // chunks of no data up to their framing's allowance take no room, nor the 39 MB of

@@ -9,7 +9,6 @@
 #include "vistrel/platform/graphics/image_header.hpp"
 #include "vistrel/platform/graphics/image_scaling.hpp"
 #include "vistrel/platform/graphics/jpeg_reading.hpp"
-#include "vistrel/platform/graphics/picture_extent.hpp"
 #include "vistrel/platform/graphics/picture_input.hpp"
 #include "vistrel/platform/graphics/png_fitted_decoding.hpp"
 
@@ -140,7 +139,7 @@ ImageSourceResult readImageSourceForDisplay(std::string_view bytes, int coverWid
     const auto header = readImageHeader(bytes);
     if (!header) return {};
     if (header->format == ImageFormat::gif) return readGif(bytes, *header, coverWidth, coverHeight, limits);
-    PictureBytesInput input(pngWithinItsFramingAllowance(bytes));
+    PictureBytesInput input(bytes);
     return readPng(input, *header, coverWidth, coverHeight, limits);
 }
 

@@ -258,24 +258,4 @@ std::optional<std::size_t> PictureExtent::jpegLength(const ByteWindow& bytes) {
     return within(bytes.end());
 }
 
-std::string_view pngWithinItsFramingAllowance(std::string_view png) {
-    const ByteWindow bytes{png, 0};
-    if (bytes.end() < 8 || imageFormatOf(png) != ImageFormat::png) return png;
-    long long data = 0, framing = 0;
-    for (std::size_t at = 8; at + 8 <= bytes.end();) {
-        const std::uint32_t length = bytes.bigEndian32(at);
-        const std::string_view type = bytes.part(at + 4, 4);
-        if (type == pngEndChunkType || length > 0x7fffffffu) break;
-        if (type == "IDAT") {
-            data += length;
-            framing += kPngChunkFraming;
-            if (pngFramingPastItsData(framing, data) > maxPictureMetadataBytes) return png.substr(0, at);
-        }
-        const std::size_t chunk = static_cast<std::size_t>(kPngChunkFraming) + length;
-        if (bytes.end() - at < chunk) break;
-        at += chunk;
-    }
-    return png;
-}
-
 }  // namespace platform::graphics

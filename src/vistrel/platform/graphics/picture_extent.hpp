@@ -83,13 +83,4 @@ private:
     JpegMarkerWalk jpeg_;
 };
 
-// A PNG's bytes in memory as far as its decoder is let go through them: up to the first
-// chunk of its pixels' data at which the framing of those chunks passes a chunk for each
-// byte of their data by more than maxPictureMetadataBytes (chunks of no data by the
-// million), all of them otherwise (and bytes that are no PNG). Its decoder takes as long
-// to walk such chunks in memory as in a file, whose read stops there too, or sooner
-// (PictureExtent: the metadata beside them counts there); its metadata, already held, is
-// not bounded here.
-std::string_view pngWithinItsFramingAllowance(std::string_view png);
-
 }  // namespace platform::graphics

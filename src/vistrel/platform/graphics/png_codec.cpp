@@ -7,9 +7,7 @@
 // show from memory. They reach it as they are: how far it reads past the data of its last
 // row (a piece more, then that chunk's checksum) depends on where the chunks cut that data,
 // so the same data cut otherwise (chunks joined, say) would be judged otherwise when the
-// file is cut short or damaged there. Bytes in memory end for it where chunks of no data
-// pass their allowance (pngWithinItsFramingAllowance), as a file's read ends there or
-// sooner: walking such chunks costs the decoder as much from memory.
+// file is cut short or damaged there.
 #include <png.h>
 #include <stdio.h>  // fopencookie
 
@@ -18,7 +16,6 @@
 #include <memory>
 
 #include "vistrel/platform/graphics/image_decoding.hpp"
-#include "vistrel/platform/graphics/picture_extent.hpp"
 #include "vistrel/platform/graphics/picture_input.hpp"
 
 namespace platform::graphics {
@@ -80,7 +77,7 @@ std::optional<DecodedFrames> decodePng(PictureInput& input) {
 }
 
 std::optional<DecodedFrames> decodePng(std::string_view bytes) {
-    PictureBytesInput input(pngWithinItsFramingAllowance(bytes));
+    PictureBytesInput input(bytes);
     return decodePng(input);
 }
 
