@@ -128,11 +128,12 @@ const Entries kHostBinaryValues = {
 
 // The host's file (mode 0640) where its defaults are, or a chain of two links to it
 // (relative targets, the file in another folder); gives the file itself.
-fs::path placeHostFile(const testsupport::TempDir& dir, const std::string& bytes, bool linked) {
-    const fs::path file = dir.write(linked ? "host/settings.plist" : "preferences.plist", bytes);
+fs::path placeHostFile(const testsupport::TempDir& dir, const std::string& bytes, bool linked,
+                       const std::string& linkedName) {
+    const fs::path file = dir.write(linked ? "host/" + linkedName : "preferences.plist", bytes);
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     if (linked) {
-        fs::create_symlink("host/settings.plist", dir / "chain");
+        fs::create_symlink("host/" + linkedName, dir / "chain");
         fs::create_symlink("chain", dir / "preferences.plist");
     }
     return file;
@@ -144,20 +145,24 @@ fs::path placeHostFile(const testsupport::TempDir& dir, const std::string& bytes
 // comes back exactly after a reopen, in the form the file was in: dates far from 2001 and
 // finer than a microsecond or without their seconds, texts with NULs and line breaks,
 // keys beyond ASCII, the widest integers, a negative NaN, a length of 16 bytes. The file keeps its mode; through links, the file they name changes and
-// the links stay links.
+// the links stay links. A file whose name has the 255 bytes a name may have is written as
+// any other, its new file first written under a name that fits beside it.
 TEST(HostDefaultsTest, EveryValueOfTheHostsFileComesBackAfterTheKitSetsOne) {
     struct Row {
         std::string name, bytes;
         const Entries& values;
         bool linked;
+        std::string linkedName = "settings.plist";
     };
-    for (const auto& [name, bytes, values, linked] :
+    for (const auto& [name, bytes, values, linked, linkedName] :
          {Row{"XML", kHostXml, kHostXmlValues, false}, Row{"binary", kHostBinary, kHostBinaryValues, false},
           Row{"XML through links", kHostXml, kHostXmlValues, true},
-          Row{"binary through links", kHostBinary, kHostBinaryValues, true}}) {
+          Row{"binary through links", kHostBinary, kHostBinaryValues, true},
+          Row{"XML through links, named in 255 bytes", kHostXml, kHostXmlValues, true,
+              std::string(249, 's') + ".plist"}}) {
         SCOPED_TRACE(name);
         testsupport::TempDir dir;
-        const fs::path file = placeHostFile(dir, bytes, linked);
+        const fs::path file = placeHostFile(dir, bytes, linked, linkedName);
         const fs::path standard = dir / "preferences.plist";
         UserDefaults::resetStandard(standard);
         EXPECT_TRUE(UserDefaults::standard()->set("apiKey", Value("the kit's")));
