@@ -134,10 +134,12 @@ inline void tellStepAndWait(std::string_view step) {
 }  // namespace detail
 
 // From now on, until stopSteppingAtFileSteps, this process stops at every file step and
-// tells it to its parent, with `where` as setStepWhere last set it.
+// tells it to its parent, with `where` as setStepWhere last set it. The kit is told that
+// its steps stop the process: a wait of its for what the other does is the step alone,
+// and what the other did meanwhile is looked at once after it (platform::fileStepsStop).
 inline void stepAtEachFileStep(ParentLink& parent) {
     detail::gSteppedBy = &parent;
-    platform::setFileStepObserver(&detail::tellStepAndWait);
+    platform::setFileStepObserver(&detail::tellStepAndWait, /*stops=*/true);
 }
 inline void setStepWhere(std::string where) { detail::gStepWhere = std::move(where); }
 inline void stopSteppingAtFileSteps() { platform::setFileStepObserver(nullptr); }

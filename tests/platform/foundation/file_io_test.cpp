@@ -2,6 +2,8 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -9,6 +11,7 @@
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 
+namespace fs = std::filesystem;
 using platform::FileReadError;
 
 // What the one reader gives for each kind of path, against a bound of 8 bytes. Nothing
@@ -91,6 +94,25 @@ TEST(FileIoTest, TemporaryNamesByTheirMark) {
         const auto made = platform::temporaryPathFor("/d/p.plist", mark);
         EXPECT_EQ(made.parent_path(), "/d");
         EXPECT_EQ(platform::temporaryTargetOf(made.filename().native(), mark), "p.plist") << made;
+
+        // A name too long to be kept whole in its temporaries' names (NAME_MAX: 255 bytes)
+        // has them under its stem: one byte longer than any name kept whole, so no other
+        // file's name, cut between characters, and another for a name that begins alike.
+        const std::size_t wholeAtMost = 255 - m.size() - 20;
+        EXPECT_EQ(platform::temporaryStemOf(std::string(wholeAtMost, 'n'), mark), std::string(wholeAtMost, 'n'));
+        std::string utf8 = "n";
+        while (utf8.size() < 255) utf8 += "Ã©";
+        for (const std::string& name : {std::string(wholeAtMost + 1, 'n'), std::string(255, 'n'), utf8}) {
+            const std::string stem = platform::temporaryStemOf(name, mark);
+            const auto temporary = platform::temporaryPathFor("/d/" + name, mark);
+            EXPECT_LE(temporary.filename().native().size(), 255u);
+            EXPECT_EQ(std::pair(temporary.parent_path(), platform::temporaryTargetOf(temporary.filename().native(), mark)),
+                      std::pair(fs::path("/d"), std::optional<std::string_view>(stem)));
+            const std::size_t cut = stem.rfind('.');
+            EXPECT_EQ(std::tuple(stem.size(), stem.substr(0, cut), (name[cut] & 0xC0) != 0x80),
+                      std::tuple(wholeAtMost + 1, name.substr(0, cut), true));
+            EXPECT_NE(stem, platform::temporaryStemOf(name.substr(0, name.size() - 1) + "m", mark));
+        }
     }
     EXPECT_EQ(platform::temporaryTargetOf("p.plist.aside-1"), std::nullopt);  // the default mark is ".tmp-"
     EXPECT_EQ(platform::temporaryTargetOf("p.plist.tmp-1", ".aside-"), std::nullopt);

@@ -128,11 +128,12 @@ const Entries kHostBinaryValues = {
 
 // The host's file (mode 0640) where its defaults are, or a chain of two links to it
 // (relative targets, the file in another folder); gives the file itself.
-fs::path placeHostFile(const testsupport::TempDir& dir, const std::string& bytes, bool linked) {
-    const fs::path file = dir.write(linked ? "host/settings.plist" : "preferences.plist", bytes);
+fs::path placeHostFile(const testsupport::TempDir& dir, const std::string& bytes, bool linked,
+                       const std::string& linkedName) {
+    const fs::path file = dir.write(linked ? "host/" + linkedName : "preferences.plist", bytes);
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     if (linked) {
-        fs::create_symlink("host/settings.plist", dir / "chain");
+        fs::create_symlink("host/" + linkedName, dir / "chain");
         fs::create_symlink("chain", dir / "preferences.plist");
     }
     return file;
@@ -144,20 +145,24 @@ fs::path placeHostFile(const testsupport::TempDir& dir, const std::string& bytes
 // comes back exactly after a reopen, in the form the file was in: dates far from 2001 and
 // finer than a microsecond or without their seconds, texts with NULs and line breaks,
 // keys beyond ASCII, the widest integers, a negative NaN, a length of 16 bytes. The file keeps its mode; through links, the file they name changes and
-// the links stay links.
+// the links stay links. A file whose name has the 255 bytes a name may have is written as
+// any other, its new file first written under a name that fits beside it.
 TEST(HostDefaultsTest, EveryValueOfTheHostsFileComesBackAfterTheKitSetsOne) {
     struct Row {
         std::string name, bytes;
         const Entries& values;
         bool linked;
+        std::string linkedName = "settings.plist";
     };
-    for (const auto& [name, bytes, values, linked] :
+    for (const auto& [name, bytes, values, linked, linkedName] :
          {Row{"XML", kHostXml, kHostXmlValues, false}, Row{"binary", kHostBinary, kHostBinaryValues, false},
           Row{"XML through links", kHostXml, kHostXmlValues, true},
-          Row{"binary through links", kHostBinary, kHostBinaryValues, true}}) {
+          Row{"binary through links", kHostBinary, kHostBinaryValues, true},
+          Row{"XML through links, named in 255 bytes", kHostXml, kHostXmlValues, true,
+              std::string(249, 's') + ".plist"}}) {
         SCOPED_TRACE(name);
         testsupport::TempDir dir;
-        const fs::path file = placeHostFile(dir, bytes, linked);
+        const fs::path file = placeHostFile(dir, bytes, linked, linkedName);
         const fs::path standard = dir / "preferences.plist";
         UserDefaults::resetStandard(standard);
         EXPECT_TRUE(UserDefaults::standard()->set("apiKey", Value("the kit's")));
@@ -515,46 +520,29 @@ const std::string kBeforeRewrite = hostValues({{"a", "old a"}, {"pad", std::stri
 const std::string kAfterRewrite = hostValues({{"a", "new a"}, {"pad", std::string(200, '.')}, {"b", "new b"}});
 const std::size_t kSecondHalf = kAfterRewrite.find("new b");
 
-std::int64_t nanoseconds(const timespec& t) { return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
-
 // The host's rewrite under way as the kit opens its defaults: the first half of the new
-// bytes written before, the second half at one of the kit's reads.
+// bytes written before, the second half at a step of the kit's read. A host's write takes
+// less than a step of the clock that stamps file times, so it ends where the kit waits for
+// its change to settle, or, where the kit found the change a step old already (a machine
+// slower than that between the two), before the kit reads.
 struct HostRewriting {
-    fs::path file;
-    int reads = 0;
-    bool endsLater = false;
-    static HostRewriting* current;
+    static inline fs::path file;
+    static inline bool ended = false;
+    static inline int waitedFor = 0;  // rounds where the kit waited while the write was under way
 
-    void write(std::size_t from, std::size_t to) const {
+    static void write(std::size_t from, std::size_t to) {
         const int fd = ::open(file.c_str(), O_WRONLY | O_CLOEXEC);
         if (fd < 0) return;
         if (::pwrite(fd, kAfterRewrite.data() + from, to - from, off_t(from)) != ssize_t(to - from)) ADD_FAILURE();
         ::close(fd);
     }
-    // Whether the file's last change is still within the step of the clock that stamps
-    // file times (the kernel's coarse clock): a write begun then may be under way.
-    bool changedWithinTheClocksStep() const {
-        struct stat st {};
-        timespec now{}, clockStep{};
-        ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
-        ::stat(file.c_str(), &st);
-        ::clock_getres(CLOCK_REALTIME_COARSE, &clockStep);
-        return nanoseconds(st.st_ctim) >= nanoseconds(now) - nanoseconds(clockStep);
-    }
-    // At the kit's first read: while the host's change is within that step, its write may
-    // still be under way, and the host ends it at the kit's next read; later, it had ended.
     static void observe(std::string_view step) {
-        if (step != "defaults: reading" || !current) return;
-        HostRewriting& host = *current;
-        if (++host.reads == 1) {
-            host.endsLater = host.changedWithinTheClocksStep();
-            if (!host.endsLater) host.write(kSecondHalf, kAfterRewrite.size());
-        } else if (host.reads == 2 && host.endsLater) {
-            host.write(kSecondHalf, kAfterRewrite.size());
-        }
+        const bool waits = step == "look: waiting for a change to settle";
+        if ((!waits && step != "defaults: reading") || std::exchange(ended, true)) return;
+        waitedFor += waits ? 1 : 0;
+        write(kSecondHalf, kAfterRewrite.size());
     }
 };
-HostRewriting* HostRewriting::current = nullptr;
 
 }  // namespace
 
@@ -562,34 +550,33 @@ HostRewriting* HostRewriting::current = nullptr;
 // while the host's write is under way: the first half of the new bytes is in the file,
 // the second not yet. A write's times are stamped as it begins, so the file looks the
 // same before and after a read that saw half of it. The kit reads the file only once its
-// last change is older than the step of the clock that stamps file times: it never takes
-// half the old values and half the new, nor writes them back. A round where the host
-// was slower than that step between its first half and the kit's open (a loaded
-// machine) does not count.
+// last change is older than the step of the clock that stamps file times, waiting for it
+// meanwhile: it never takes half the old values and half the new, nor writes them back.
+// Whatever the machine's speed, every round comes back whole; rounds go on until the kit
+// has found the host's write under way and waited for it (the first, but on a machine
+// slower than the clock's step between the host's write and the kit's look).
 TEST(HostDefaultsTest, ARewriteInPlaceAtTheSameLengthIsNeverReadHalfAndHalf) {
     ASSERT_EQ(kBeforeRewrite.size(), kAfterRewrite.size());
-    int underWay = 0;
-    for (int round = 0; round < 10; ++round) {
+    HostRewriting::waitedFor = 0;
+    for (int round = 0; round < 3 || (HostRewriting::waitedFor == 0 && round < 100); ++round) {
         SCOPED_TRACE(round);
         testsupport::TempDir dir;
-        const fs::path file = dir.write("preferences.plist", kBeforeRewrite);
-        HostRewriting host{file};
-        HostRewriting::current = &host;
+        HostRewriting::file = dir.write("preferences.plist", kBeforeRewrite);
+        HostRewriting::ended = false;
         platform::setFileStepObserver(&HostRewriting::observe);
-        host.write(0, kSecondHalf);
-        underWay += host.changedWithinTheClocksStep() ? 1 : 0;
-        UserDefaults::resetStandard(file);
+        HostRewriting::write(0, kSecondHalf);
+        UserDefaults::resetStandard(HostRewriting::file);
         platform::setFileStepObserver(nullptr);
-        HostRewriting::current = nullptr;
+        EXPECT_TRUE(HostRewriting::ended);
         const auto defaults = UserDefaults::standard();
         EXPECT_EQ(std::tuple(defaults->string("a"), defaults->string("b")), std::tuple("new a", "new b"));
         EXPECT_TRUE(defaults->set("kit", Value("k")));
-        UserDefaults::resetStandard(file);
+        UserDefaults::resetStandard(HostRewriting::file);
         EXPECT_EQ(std::tuple(UserDefaults::standard()->string("a"), UserDefaults::standard()->string("b"),
                              UserDefaults::standard()->string("kit")),
                   std::tuple("new a", "new b", "k"));
     }
-    EXPECT_GT(underWay, 0) << "the kit never opened its defaults while the host's write was under way";
+    EXPECT_GT(HostRewriting::waitedFor, 0) << "the kit never waited for the host's write under way as it opened";
     UserDefaults::resetStandard();
 }
 

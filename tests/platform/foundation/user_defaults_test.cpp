@@ -289,6 +289,20 @@ TEST(UserDefaultsTest, TemporariesLeftByAnEarlierRunAreRemoved) {
     std::filesystem::create_symlink("elsewhere/target.plist", dir / "linked.plist");
     UserDefaults linked(dir / "linked.plist");
     EXPECT_FALSE(std::filesystem::exists(besideTarget));
+
+    // A name too long to be kept whole in its temporaries' names has them under its stem
+    // (and, by an earlier version, under the name with a short number): they go, and not
+    // those of another long name that begins alike.
+    const std::string longName = std::string(234, 'n') + ".plist";
+    const auto temporaryOf = [&](const std::string& name) {
+        return aged(dir.write(platform::temporaryPathFor(dir / name).filename().native(), ""));
+    };
+    const std::vector<std::filesystem::path> ofTheLongName = {temporaryOf(longName),
+                                                              aged(dir.write(longName + ".tmp-1", ""))};
+    const auto ofAnother = temporaryOf(std::string(233, 'n') + "m.plist");
+    UserDefaults longNamed(dir / longName);
+    for (const auto& path : ofTheLongName) EXPECT_FALSE(std::filesystem::exists(path)) << path;
+    EXPECT_TRUE(std::filesystem::exists(ofAnother));
 }
 
 // The defaults know the file they put in place for their own: the changes after it are

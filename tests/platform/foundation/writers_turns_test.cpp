@@ -1,5 +1,6 @@
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -9,6 +10,7 @@
 #include "support/step_count.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_lock.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
 #include "vistrel/platform/foundation/wait_bound.hpp"
 #include "vistrel/platform/foundation/writers_turns.hpp"
@@ -81,4 +83,36 @@ TEST(WritersTurnsTest, AnAskThatCameToNothingIsGivenWayToOnce) {
     for (const char* key : {"a", "b", "c"}) EXPECT_TRUE(defaults.set(key, Value(key)));
     EXPECT_EQ(gaveWay.count(), 1);
     EXPECT_EQ(UserDefaults(file).string("c"), "c");
+}
+
+// Where the file steps stop the process (a test stepping processes against each other),
+// giving way is the step alone: what the other writer did while this one was stopped there
+// is looked at once after it, never waited for. A give-way the other used leaves the next
+// ask to be given way to; one that came to nothing, not while that ask is held.
+TEST(WritersTurnsTest, WhereTheStepsStopTheProcessGivingWayIsTheStepAlone) {
+    static fs::path file;
+    static bool otherWrites = false;
+    for (const bool writes : {true, false}) {
+        SCOPED_TRACE(writes ? "the other writes meanwhile" : "the other does not");
+        testsupport::TempDir dir;
+        file = dir / "p.plist";
+        otherWrites = writes;
+        WritersTurns turns([&]() -> std::optional<fs::path> { return dir / "locks"; });
+        WritersTurns::Write write = turns.begin(file);
+        ASSERT_EQ(write.take(), WritersTurns::Write::Turn::had);
+        const std::optional<FileLock> asking = FileLock::take(
+            WritersTurns::priorityOf(WritersTurns::lockOf(dir / "locks", file)), {}, nullptr, FileLock::Hold::shared);
+        ASSERT_TRUE(asking && write.anotherAsks());
+        platform::setFileStepObserver(
+            [](std::string_view step) {
+                if (step == "defaults: giving way to another writer" && otherWrites) std::ofstream(file) << "other";
+            },
+            /*stops=*/true);
+        int looks = 0;
+        write.giveWay([&] { return ++looks, fs::exists(file); });
+        platform::setFileStepObserver(nullptr);
+        EXPECT_EQ(looks, 1);
+        ASSERT_EQ(write.take(), WritersTurns::Write::Turn::had);
+        EXPECT_EQ(write.anotherAsks(), writes);
+    }
 }

@@ -1,6 +1,7 @@
 #include "vistrel/platform/foundation/file_io.hpp"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -12,6 +13,8 @@
 #include <system_error>
 #include <utility>
 
+#include "vistrel/platform/foundation/concatenate.hpp"
+#include "vistrel/platform/foundation/digest.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/random.hpp"
 
@@ -154,10 +157,38 @@ std::optional<std::string> readFile(const std::filesystem::path& path, std::size
     return readFileWithin(path, maxBytes).bytes;
 }
 
+namespace {
+
+// The digits of the largest number a temporary's name takes.
+constexpr std::size_t kNumberDigits = 20;
+// The fewest digits of the digest a long name's stem keeps: 240 bits.
+constexpr std::size_t kLeastDigestDigits = 60;
+
+}  // namespace
+
+std::string temporaryStemOf(std::string_view name, std::string_view mark) {
+    if (name.size() + mark.size() + kNumberDigits <= NAME_MAX) return std::string(name);
+    // No room for a digest beside so long a mark: the name as it is.
+    if (mark.size() + kNumberDigits + 1 + kLeastDigestDigits >= NAME_MAX) return std::string(name);
+    // Longer than any name kept whole: a name of this length has its temporaries under
+    // its stem, so no temporary of another file has this one's stem before the mark.
+    const std::size_t stemLength = NAME_MAX + 1 - mark.size() - kNumberDigits;
+    std::size_t kept = stemLength - 1 - kLeastDigestDigits;
+    // Not in the middle of a character encoded in UTF-8 (at most three bytes back).
+    for (int back = 0; back < 3 && kept > 0 && (static_cast<unsigned char>(name[kept]) & 0xC0) == 0x80; ++back) --kept;
+    return concatenate(name.substr(0, kept), ".", sha256Hex(name).substr(0, stemLength - 1 - kept));
+}
+
 std::filesystem::path temporaryPathFor(const std::filesystem::path& path, std::string_view mark) {
     std::uint64_t tag = 0;
     randomBytes(&tag, sizeof tag);
+    const std::string name = path.filename().native();
+    const std::string stem = temporaryStemOf(name, mark);
     std::filesystem::path temporary = path;
+    if (stem != name) {
+        temporary.replace_filename(stem);
+        tag %= 10'000'000'000'000'000'000u;  // 19 digits at most, after the longer stem
+    }
     temporary += mark;
     temporary += std::to_string(tag);
     return temporary;

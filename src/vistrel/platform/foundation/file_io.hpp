@@ -95,9 +95,18 @@ std::optional<std::string> readFile(const std::filesystem::path& path, std::size
 // The mark of the temporaries an atomic write makes: "<target>.tmp-<number>".
 inline constexpr std::string_view temporaryMark = ".tmp-";
 
-// A new name for a temporary of `path`, in the same folder: "<path><mark><random decimal
-// number>". Other marks name other kinds of temporaries (a file set aside whole, say), so
-// that a clean-up tells them apart.
+// What a temporary of the file named `name` is named before its mark: the name itself
+// where the temporary's name, with a number of 20 digits, keeps to the 255 bytes a name
+// may have (NAME_MAX). A longer name has its first bytes (cut between characters), a dot
+// and the SHA-256 digest of the whole name in hexadecimal digits (60 or more) instead,
+// one byte longer than any name kept whole with that mark, so that it is no other file's
+// own name, and the temporary's number has 19 digits at most.
+std::string temporaryStemOf(std::string_view name, std::string_view mark = temporaryMark);
+
+// A new name for a temporary of `path`, in the same folder: "<stem><mark><random decimal
+// number>" (temporaryStemOf; for a name of 230 bytes or fewer, "<path>.tmp-<number>").
+// Other marks name other kinds of temporaries (a file set aside whole, say), so that a
+// clean-up tells them apart.
 std::filesystem::path temporaryPathFor(const std::filesystem::path& path, std::string_view mark = temporaryMark);
 
 // Writes the bytes to a temporary file in the same folder (temporaryPathFor), in pieces of
@@ -168,7 +177,9 @@ bool renameToAFreeName(const std::filesystem::path& from, const std::filesystem:
 bool syncFolderOf(const std::filesystem::path& path);
 
 // The name of the file whose temporary `name` is: "<target><mark>" and one to twenty
-// decimal digits gives a non-empty target; any other name gives none.
+// decimal digits gives a non-empty target; any other name gives none. For a file whose
+// name is too long to be kept whole in its temporaries' names, the target is its stem
+// (temporaryStemOf).
 std::optional<std::string_view> temporaryTargetOf(std::string_view name, std::string_view mark = temporaryMark);
 
 // How old a temporary must be before a clean-up takes it for one that a stopped process

@@ -67,6 +67,8 @@ std::optional<FileLock> FileLock::take(const std::filesystem::path& path, std::c
         if (!deadline) {
             fileStep("lock: waiting for another holder");
             deadline = std::chrono::steady_clock::now() + bound;
+            // Stopped at the step until the holder let go, most likely: tried again at once.
+            if (fileStepsStop()) continue;
         }
         const auto now = std::chrono::steady_clock::now();
         if (now >= *deadline) return failed(Failure::timedOut);

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <thread>
 
+#include "vistrel/platform/foundation/file_steps.hpp"
+
 namespace platform {
 
 namespace {
@@ -88,6 +90,9 @@ SettledLook settledStateAt(const std::filesystem::path& path) {
     // clock moves a step at each tick.
     const nanoseconds changed = sinceEpoch(state->changed);
     const nanoseconds step = fileTimeStep();
+    // Told, so that a test can end a write under way exactly here, or let another process
+    // go on meanwhile; the clock still has to pass the step after it.
+    fileStep("look: waiting for a change to settle");
     for (int waits = 0; waits < 16 && fileClockNow() <= changed + step; ++waits) std::this_thread::sleep_for(step / 4);
     now = fileClockNow();
     state = stateAt(path);

@@ -39,8 +39,8 @@ std::chrono::nanoseconds fileTimeStep();
 // changed before anything else of it did (a file written whole, then renamed into place:
 // a write stamps both times alike), or its last change is a step of that clock old. A file
 // changed later is looked at again once the change is that old, which takes a few steps
-// at most; `settled` is false when it changed again meanwhile. Nothing at the path is
-// settled.
+// at most, told to the file step observer first ("look: waiting for a change to settle");
+// `settled` is false when it changed again meanwhile. Nothing at the path is settled.
 struct SettledLook {
     std::optional<FileState> state;
     bool settled = true;

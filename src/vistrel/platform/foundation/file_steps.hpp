@@ -12,8 +12,15 @@ namespace platform {
 using FileStepObserver = void (*)(std::string_view step);
 
 // Sets the observer every step is told to (none: nullptr). Meant to be set before the
-// writes it watches start.
-void setFileStepObserver(FileStepObserver observer);
+// writes it watches start. `stops`: the observer stops the process at each step until
+// something outside it lets it go on (a test stepping processes against each other, one
+// step at a time). A wait between steps for what another process does is then a step of
+// its own, ended by that go, after which what it waits for is looked at once, not polled:
+// the other process is stopped whenever this one runs, and did meanwhile whatever it did.
+void setFileStepObserver(FileStepObserver observer, bool stops = false);
+
+// Whether the observer set stops the process at each step (see setFileStepObserver).
+bool fileStepsStop();
 
 // Tells the observer, if any, that `step` has just been done (or is about to be, as its
 // name says).

@@ -59,11 +59,13 @@ void UserDefaults::setStandardLockFolder(LockFolder place) { gStandardLockFolder
 
 namespace {
 
-// Clears the temporaries a stopped write of `file` left beside it.
+// Clears the temporaries a stopped write of `file` left beside it: named after its stem
+// (temporaryStemOf), or, for a name too long to be kept whole there, after the name itself
+// too, as an earlier version named those whose number was short enough.
 void removeStaleTemporariesOf(const std::filesystem::path& file) {
-    const std::string name = file.filename().native();
+    const std::string name = file.filename().native(), stem = temporaryStemOf(name);
     removeStaleTemporaries(file.has_parent_path() ? file.parent_path() : ".",
-                           [&](std::string_view target) { return target == name; });
+                           [&](std::string_view target) { return target == name || target == stem; });
 }
 
 // The mode a rewrite of `file` gets: the file's own, or for a new file one its owner

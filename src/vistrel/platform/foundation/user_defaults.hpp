@@ -73,8 +73,9 @@ public:
     // Defaults that left a file where it was start empty and never write over it: their
     // changes are kept in memory only. A file reached through symbolic links is read and
     // written where the last one points (linkTarget), beside it. Temporaries of the file
-    // ("<file>.tmp-<digits>", beside the path and beside the file it names) that a stopped
-    // run left behind are removed (removeStaleTemporaries).
+    // ("<file>.tmp-<digits>", or for a long name "<its stem>.tmp-<digits>", beside the path
+    // and beside the file it names) that a stopped run left behind are removed
+    // (removeStaleTemporaries).
     // - A read is made only once the file's last change is a step of the clock that
     //   stamps file times old (settledStateAt): a write under way, even one that keeps the
     //   file's length and times, is never read half done. A file changed since waits a

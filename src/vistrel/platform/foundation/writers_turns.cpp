@@ -105,12 +105,18 @@ void WritersTurns::Write::giveWay(const std::function<bool()>& otherWrote) {
     const std::chrono::milliseconds wait = WaitBound::left(kGiveWay);
     if (wait <= std::chrono::milliseconds::zero()) return;
     fileStep("defaults: giving way to another writer");
-    const auto started = std::chrono::steady_clock::now();
-    const auto deadline = started + wait;
     bool wrote = false;
-    while (!(wrote = otherWrote()) && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    WaitBound::spend(std::chrono::steady_clock::now() - started);
+    if (fileStepsStop()) {
+        // Stopped at the step while the other went on, or not: whatever it wrote meanwhile
+        // is there now, and waiting longer here would only wait for a process stopped too.
+        wrote = otherWrote();
+    } else {
+        const auto started = std::chrono::steady_clock::now();
+        const auto deadline = started + wait;
+        while (!(wrote = otherWrote()) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        WaitBound::spend(std::chrono::steady_clock::now() - started);
+    }
     // The other never wrote: stopped, or gone without letting its ask go yet.
     if (!wrote) turns_.gaveWayInVain_ = wait == kGiveWay;
 }

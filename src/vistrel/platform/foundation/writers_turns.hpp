@@ -73,7 +73,8 @@ public:
     bool anotherAsks();
     // Lets the turn go and waits until `otherWrote` (polled) or 100 ms have passed, within
     // the thread's WaitBound. The step "defaults: giving way to another writer" is told
-    // before the wait.
+    // before the wait; where the steps stop the process (fileStepsStop), the step is the
+    // whole wait, and `otherWrote` is asked once after it.
     void giveWay(const std::function<bool()>& otherWrote);
     // The file put in place: the writer's ask, if any, is over.
     void placed() { asking_.reset(); }
