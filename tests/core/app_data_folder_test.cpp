@@ -643,18 +643,25 @@ void layOutEarlierHistory(SharedFolder& folder) {
 
 }  // namespace
 
-// Starts an app that tells its steps and holds it once it has moved the first entry into
-// the folder it makes, the takeover's lock its own.
-void holdInItsTakeover(SharedFolder& folder, SteppedApp& app, std::vector<SteppedApp*>& apps) {
-    const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(app.told.writeEnd) + " " +
-                              std::to_string(app.go.readEnd) + " 0";
-    std::tie(app.pid, app.output) = folder.start(app.app, "DISABLED_FindTheFolderStepByStep", {steps});
-    while (app.step != "takeover: moved") {
-        ASSERT_TRUE(readTold(apps)) << "it never told its next step:\n" << readAll(app.output);
-        ASSERT_NE(app.state, SteppedApp::State::ended) << readAll(app.output);
-        if (app.state == SteppedApp::State::atStep && app.step != "takeover: moved") app.goOn();
+// An app that tells its steps, held once it has moved the first entry into the folder it
+// makes, the takeover's lock its own; stopped dead when this goes.
+struct HeldInItsTakeover {
+    SteppedApp app;
+    std::vector<SteppedApp*> apps{&app};
+    StopAtEnd stop{apps};
+
+    void start(SharedFolder& folder, std::string name) {
+        app.app = std::move(name);
+        const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(app.told.writeEnd) + " " +
+                                  std::to_string(app.go.readEnd) + " 0";
+        std::tie(app.pid, app.output) = folder.start(app.app, "DISABLED_FindTheFolderStepByStep", {steps});
+        while (app.step != "takeover: moved") {
+            ASSERT_TRUE(readTold(apps)) << "it never told its next step:\n" << readAll(app.output);
+            ASSERT_NE(app.state, SteppedApp::State::ended) << readAll(app.output);
+            if (app.state == SteppedApp::State::atStep && app.step != "takeover: moved") app.goOn();
+        }
     }
-}
+};
 
 // An app whose folder is made starts while another app is held in the middle of its
 // takeover: it never waits for that takeover's lock, and finds its own key.
@@ -663,11 +670,8 @@ TEST_F(AppDataFolderTest, AnAppWithItsFolderNeverWaitsForAnotherAppsTakeover) {
     ASSERT_EQ(runApp(folder, "alpha", {std::string(kKeyVariable) + "=alpha-key"}).key, "alpha-key");
     layOutEarlierHistory(folder);
     if (HasFatalFailure()) return;
-    SteppedApp beta;
-    beta.app = "beta";
-    std::vector<SteppedApp*> apps = {&beta};
-    StopAtEnd stop{apps};
-    holdInItsTakeover(folder, beta, apps);
+    HeldInItsTakeover beta;
+    beta.start(folder, "beta");
     if (HasFatalFailure()) return;
 
     const AppSaw alpha = runApp(folder, "alpha");
@@ -685,11 +689,9 @@ TEST_F(AppDataFolderTest, ATakeoverHeldPastASecondStartsWaitStillReachesItsApp) 
     layOutEarlierHistory(folder);
     if (HasFatalFailure()) return;
 
-    SteppedApp first;
-    first.app = "alpha";
-    std::vector<SteppedApp*> apps = {&first};
-    StopAtEnd stop{apps};
-    holdInItsTakeover(folder, first, apps);
+    HeldInItsTakeover held;
+    held.start(folder, "alpha");
+    SteppedApp& first = held.app;
     if (HasFatalFailure()) return;
 
     // The second gives up waiting for the lock (the first holds it for as long as it is
