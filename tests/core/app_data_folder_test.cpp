@@ -298,6 +298,20 @@ struct AppDataFolderTest : ::testing::Test {
     }
 };
 
+// Lays out, directly in the shared folder, what an earlier version left: its key and a
+// store with one record of "earlier-scan" and its photo, written by the kit itself.
+void layOutEarlierHistory(SharedFolder& folder) {
+    testsupport::ScopedEnv home("VISTREL_HOME", folder.shared.c_str());
+    vistrel::reopenKitDefaults();
+    VistrelPref::setApiKey("earlier-key");
+    auto history = std::make_shared<vistrel::PersistanceController>();
+    ASSERT_TRUE(history->loadOrCreateVistrelImage("doc", "earlier-scan", "a page", testsupport::noisyPicture(2, 32, 16),
+                                                  vistrel::Date(std::chrono::seconds(1'700'000'000))));
+    platform::dispatch::RunLoop::runUntilIdle();
+    history.reset();
+    vistrel::reopenKitDefaults();
+}
+
 }  // namespace
 
 // Apps of many names, one after the other: each sets its key and records a scan, then each
@@ -338,16 +352,8 @@ TEST_F(AppDataFolderTest, EachProgramNameKeepsItsOwnKeyAndHistory) {
 // nothing is deleted, and what the user put there stays.
 TEST_F(AppDataFolderTest, AnEarlierSharedFolderIsTakenOverByOneOfTwoAppsStartingAtOnce) {
     SharedFolder folder;
-    {
-        testsupport::ScopedEnv home("VISTREL_HOME", folder.shared.c_str());
-        vistrel::reopenKitDefaults();
-        VistrelPref::setApiKey("earlier-key");
-        auto history = std::make_shared<vistrel::PersistanceController>();
-        ASSERT_TRUE(history->loadOrCreateVistrelImage("doc", "earlier-scan", "a page", testsupport::noisyPicture(2, 32, 16),
-                                                      vistrel::Date(std::chrono::seconds(1'700'000'000))));
-        platform::dispatch::RunLoop::runUntilIdle();
-        vistrel::reopenKitDefaults();
-    }
+    layOutEarlierHistory(folder);
+    if (HasFatalFailure()) return;
     const fs::path user = folder.dir.write("xdg/vistrel/notes.txt", "a user's notes");
     folder.dir.write("xdg/vistrel/Events/event.ics", "an event");
     folder.dir.write("xdg/vistrel/Contacts/contact.vcf", "a contact");
@@ -627,19 +633,6 @@ TEST_F(AppDataFolderTest, ATakeoverStoppedDeadAtAnyStepIsFinishedByTheNextStart)
 
 namespace {
 
-// Lays out, directly in the shared folder, what an earlier version left: its key and a
-// store with one record of "earlier-scan" and its photo, written by the kit itself.
-void layOutEarlierHistory(SharedFolder& folder) {
-    testsupport::ScopedEnv home("VISTREL_HOME", folder.shared.c_str());
-    vistrel::reopenKitDefaults();
-    VistrelPref::setApiKey("earlier-key");
-    auto history = std::make_shared<vistrel::PersistanceController>();
-    ASSERT_TRUE(history->loadOrCreateVistrelImage("doc", "earlier-scan", "a page", testsupport::noisyPicture(2, 32, 16),
-                                                  vistrel::Date(std::chrono::seconds(1'700'000'000))));
-    platform::dispatch::RunLoop::runUntilIdle();
-    history.reset();
-    vistrel::reopenKitDefaults();
-}
 
 }  // namespace
 
