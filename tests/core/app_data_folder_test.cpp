@@ -631,11 +631,6 @@ TEST_F(AppDataFolderTest, ATakeoverStoppedDeadAtAnyStepIsFinishedByTheNextStart)
     }
 }
 
-namespace {
-
-
-}  // namespace
-
 // An app that tells its steps, held once it has moved the first entry into the folder it
 // makes, the takeover's lock its own; stopped dead when this goes.
 struct HeldInItsTakeover {
