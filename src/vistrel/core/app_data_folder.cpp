@@ -27,9 +27,10 @@ namespace fs = std::filesystem;
 constexpr std::string_view kAppsFolder = "apps";
 constexpr std::string_view kTakingOverMark = ".taking-over-";
 constexpr std::string_view kLockName = ".takeover.lock";
-// Left in "apps" once an app keeps its data in the shared folder itself (VISTREL_HOME set
-// to it, or a host named like the kit): what lies there is that app's, live, and no other
-// app takes it over. Made empty; nothing is ever written into it.
+// Left in "apps" once an app keeps the kit's data in the shared folder itself (VISTREL_HOME
+// set to it): what lies there is that app's, live, and no other app takes it over. Made
+// empty; nothing is ever written into it. (A host named like the kit, whose own files lie
+// there, is kept apart by what earlierDataIn takes for the kit's.)
 constexpr std::string_view kInUseMark = ".shared-folder-in-use";
 // A holder only renames entries within one file system, and its death lets the lock go: a
 // wait this long is for a holder stopped, not one at work, and it is made on the host's
