@@ -125,11 +125,13 @@ TEST_F(StoreLockTest, NoHostWaitsForTheStoreWhileAPhotoIsEncodedOrWritten) {
 
 // What a host's savePicture saves of its own (a favourite's mark) joins the record's
 // write: nothing is committed and the lock is not let go until the record's save, which
-// writes both, or neither. A host's savePicture that records the same identifier again is
-// refused, and the record it was called for keeps its photo. One that ends the store's
-// write itself has its record given up, said in the log, nothing of it left.
+// writes both, or neither. A host's savePicture that records another scan, or runs the
+// migration, is refused (a record that could only join a save that may yet be given up
+// would be one in memory alone), and the record it was called for keeps its photo. One
+// that ends the store's write itself has its record given up, said in the log, nothing of
+// it left.
 TEST_F(StoreLockTest, WhatAHostSavesInsideSavePictureIsWrittenWithTheRecordOrNotAtAll) {
-    enum class Inside { marksAFavourite, recordsTheSameAgain, endsTheWrite };
+    enum class Inside { marksAFavourite, recordsAnother, migrates, endsTheWrite };
     const struct {
         const char* name;
         Inside inside;
@@ -138,7 +140,8 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideSavePictureIsWrittenWithTheRecordOrNot
         {"a scan recorded", Inside::marksAFavourite},
         {"a scan whose record is not saved", Inside::marksAFavourite, false, true},
         {"a photo migrated", Inside::marksAFavourite, true},
-        {"a scan recorded again inside", Inside::recordsTheSameAgain},
+        {"another scan recorded inside", Inside::recordsAnother},
+        {"the migration run inside", Inside::migrates},
         {"a scan whose savePicture ends the store's write", Inside::endsTheWrite, false, true},
     };
     const std::string jpeg = *platform::graphics::encodeJpeg(picture(Color::green()), 1.0);
@@ -153,11 +156,15 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideSavePictureIsWrittenWithTheRecordOrNot
         bool heldInside = false;
         long long favouriteInside = -1;
         std::shared_ptr<vistrel::VistrelImage> again;
+        auto innerMigration = std::make_shared<Recorder>();
         int calls = 0;
         store->around = [&] {
             if (++calls != 2) return;  // once the kit's savePicture wrote
-            if (row.inside == Inside::recordsTheSameAgain) {
-                again = store->loadOrCreateVistrelImage("doc", "page", "inner", picture(Color::blue()), at(2));
+            if (row.inside == Inside::recordsAnother) {
+                again = store->loadOrCreateVistrelImage("doc", "inner", "inner", picture(Color::blue()), at(2));
+            } else if (row.inside == Inside::migrates) {
+                store->migrateWithDelegate(innerMigration);
+                RunLoop::runUntilIdle();
             } else if (row.inside == Inside::endsTheWrite) {
                 store->layer->managedObjectContext()->persistentStoreCoordinator()->endWriting();
                 return;
@@ -192,6 +199,9 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideSavePictureIsWrittenWithTheRecordOrNot
         EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE identifier = 'page'"), recorded ? 1 : 0);
         EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE title = 'inner'"), 0);
         EXPECT_FALSE(again);
+        EXPECT_FALSE(std::filesystem::exists(store->picturePath("inner")));
+        EXPECT_EQ(innerMigration->failed, row.inside == Inside::migrates ? 1 : 0);
+        EXPECT_EQ(innerMigration->finished, 0);
         const auto photo = row.migrates ? platform::graphics::encodeJpeg(*platform::graphics::Image::decode(jpeg), 1.0)
                                         : std::optional(jpeg);
         if (recorded) EXPECT_EQ(platform::readFile(store->picturePath("page"), 1u << 20), photo);

@@ -91,6 +91,14 @@ bool PersistanceController::writeRecordsPhoto(PhotoName& name, const platform::g
     return written;
 }
 
+std::nullptr_t PersistanceController::refusedInsideAnotherSave(std::string_view what) {
+    // Its record could only join that save, which may yet be given up: given back as
+    // recorded, it would be a record in memory alone, its photo at a name no lock decides.
+    platform::log(platform::concatenate("store :: ", what,
+                                        " from inside another record's save (a host's savePicture) is refused"));
+    return nullptr;
+}
+
 bool PersistanceController::stillHeldAfterThePhoto(const platform::store::WriteLock& lock, std::string_view key) {
     if (lock.held()) return true;
     // The lookup that decided the photo's name is no longer true for the other hosts: the
@@ -108,6 +116,7 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
     auto context = layer->managedObjectContext();
     auto coordinator = context ? context->persistentStoreCoordinator() : nullptr;
     if (!coordinator || !context->entityForName(entityName)) return nullptr;
+    if (coordinator->isWriting()) return refusedInsideAnotherSave("a scan recorded");
     // The kit's own encode and write, beside the photo's name, before the store's write lock
     // is taken: no host waits on the lock meanwhile.
     std::optional<platform::PreparedFile> staged;

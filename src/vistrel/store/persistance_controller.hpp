@@ -195,6 +195,9 @@ private:
     // is asked for this very picture). False when savePicture failed.
     bool writeRecordsPhoto(PhotoName& name, const platform::graphics::Image& picture, std::string_view key,
                            std::optional<platform::PreparedFile> staged);
+    // A record asked for from inside another record's save (code it called: a host's
+    // savePicture) is refused, with a line logged ("a scan recorded", say).
+    static std::nullptr_t refusedInsideAnotherSave(std::string_view what);
     // Whether the store's write lock is still held once the photo of the key was written
     // (savePicture is a host's code, which may have called anything); false, with a line
     // logged, when it was let go: the record is then given up.

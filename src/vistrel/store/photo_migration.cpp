@@ -78,6 +78,12 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         return;
     }
     auto& store = *context->persistentStoreCoordinator();
+    if (store.isWriting()) {
+        // Run from inside another record's save (a host's savePicture that runs the run loop).
+        refusedInsideAnotherSave("a migration run");
+        if (delegate) delegate->didFailMigration();
+        return;
+    }
     bool left = false, lockedOut = false;
     for (const auto& object : *result) {
         auto image = std::dynamic_pointer_cast<VistrelImage>(object);

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <utility>
 
@@ -30,15 +29,6 @@ void logLockGone(const std::filesystem::path& path, std::string_view step) {
         "store :: the store's write lock is no longer held ", step, "; ", path.string(), " is left as it is")));
 }
 
-// The names whose photo a save of this process is deciding now, each by a PhotoName: code a
-// save calls under the lock (a host's savePicture) that records the same identifier again
-// would otherwise set aside the very photo the outer save just wrote. Used on the store's
-// thread only.
-std::vector<std::filesystem::path>& namesBeingDecided() {
-    static std::vector<std::filesystem::path> names;
-    return names;
-}
-
 void logNotBack(const std::filesystem::path& aside) {
     platform::log(platform::escapeControlCharacters(
         platform::concatenate("store :: the photo set aside as ", aside.string(), " could not take its name again")));
@@ -51,19 +41,10 @@ std::optional<PhotoName> PhotoName::clear(platform::store::WriteLock& lock, std:
         logLockGone(path, "as its name is to be cleared");
         return std::nullopt;
     }
-    auto& decided = namesBeingDecided();
-    if (std::find(decided.begin(), decided.end(), path) != decided.end()) {
-        logRefusal(path, "is being written for a record whose save is under way");
-        return std::nullopt;
-    }
     PhotoName name(lock, std::move(path));
-    if (!name.setAside()) {
-        name.settled_ = true;  // nothing was changed
-        return std::nullopt;
-    }
-    decided.push_back(name.path_);
-    name.deciding_ = true;
-    return name;
+    if (name.setAside()) return name;
+    name.settled_ = true;  // nothing was changed
+    return std::nullopt;
 }
 
 PhotoName::PhotoName(PhotoName&& other) noexcept
@@ -71,16 +52,9 @@ PhotoName::PhotoName(PhotoName&& other) noexcept
       path_(std::move(other.path_)),
       asides_(std::move(other.asides_)),
       written_(other.written_),
-      settled_(std::exchange(other.settled_, true)),
-      deciding_(std::exchange(other.deciding_, false)) {}
+      settled_(std::exchange(other.settled_, true)) {}
 
-PhotoName::~PhotoName() {
-    giveUp();
-    if (!deciding_) return;
-    auto& decided = namesBeingDecided();
-    if (const auto found = std::find(decided.begin(), decided.end(), path_); found != decided.end())
-        decided.erase(found);
-}
+PhotoName::~PhotoName() { giveUp(); }
 
 bool PhotoName::setAside() {
     struct stat st {};

@@ -39,9 +39,7 @@ class PhotoName {
 public:
     // Clears the name at `path` for the photo of a new record, under `lock`, held: what has
     // it is set aside. None, with a line logged and nothing changed, when the lock is no
-    // longer held, when a save of this process is deciding that name already (code it
-    // called records the identifier again), or when what has it is a folder, or cannot be
-    // set aside.
+    // longer held, or when what has it is a folder, or cannot be set aside.
     static std::optional<PhotoName> clear(platform::store::WriteLock& lock, std::filesystem::path path);
 
     PhotoName(PhotoName&& other) noexcept;
@@ -98,7 +96,6 @@ private:
     std::vector<SetAside> asides_;  // oldest first
     std::optional<platform::FileIdentity> written_;  // what the photo's writer left at the name
     bool settled_ = false;
-    bool deciding_ = false;  // the name is among those a save of this process is deciding
 };
 
 }  // namespace vistrel
