@@ -854,3 +854,109 @@ TEST_F(AppDataFolderTest, WhatAnotherProgramWritesAsItIsTakenOverIsPutBack) {
                                                                      "page.jpg.staged-6", "Contacts"}));
     EXPECT_EQ(countOf(log, "put back"), 2u) << log;
 }
+
+namespace {
+
+// An earlier version's store left by a run stopped dead: its last record, "late-scan", is
+// still in its write-ahead log (with the log's index beside it), not yet in the store's
+// own file. Each record's photo beside it.
+void layOutEarlierStoreWithItsLog(const fs::path& shared) {
+    fs::create_directories(shared);
+    std::ofstream(shared / "VistrelData.sqlite", std::ios::binary) << earlierStoreBytes();
+    std::ofstream(shared / "page.jpg", std::ios::binary) << "a record's photo";
+    std::ofstream(shared / "late-scan.jpg", std::ios::binary) << "the photo of a record in the log";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        sqlite3* db = nullptr;
+        if (sqlite3_open((shared / "VistrelData.sqlite").c_str(), &db) != SQLITE_OK) ::_exit(1);
+        if (sqlite3_exec(db,
+                         "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"
+                         "INSERT INTO VistrelImage VALUES ('late-scan', 'a late page')",
+                         nullptr, nullptr, nullptr) != SQLITE_OK)
+            ::_exit(2);
+        ::_exit(0);  // stopped dead: the log stays as it is
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_TRUE(fs::exists(shared / "VistrelData.sqlite-wal"));
+    ASSERT_TRUE(fs::exists(shared / "VistrelData.sqlite-shm"));
+}
+
+}  // namespace
+
+// A takeover stopped dead once it moved the store, before its log: the next start finishes
+// it, and the photo of the record only the log holds still goes with the store (it is no
+// less a record's photo for the log being still beside the folder it came from).
+TEST_F(AppDataFolderTest, ATakeoverStoppedBetweenTheStoreAndItsLogStillTakesTheLogsPhotos) {
+    // The photos move first, then the store and its journals: stopped once the store moved,
+    // and once the log's index moved too.
+    for (const int stopAt : {6, 7}) {
+        SCOPED_TRACE(::testing::Message() << "stopped at step " << stopAt);
+        SharedFolder folder;
+        layOutEarlierStoreWithItsLog(folder.shared);
+        if (HasFatalFailure()) return;
+        const std::string steps = std::string(kStepsVariable) + "=-1 -1 " + std::to_string(stopAt);
+        const auto [stopped, output] = folder.start("alpha", "DISABLED_FindTheFolderStepByStep", {steps});
+        const int status = testsupport::waitForChild(stopped);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status << ":\n" << readAll(output);
+        ASSERT_TRUE(fs::exists(folder.apps / ".taking-over-alpha" / "VistrelData.sqlite"));
+        ASSERT_TRUE(fs::exists(folder.shared / "VistrelData.sqlite-wal"));
+
+        const auto [again, againOutput] =
+            folder.start("alpha", "DISABLED_FindTheFolderStepByStep", {std::string(kStepsVariable) + "=-1 -1 0"});
+        const int againStatus = testsupport::waitForChild(again);
+        ASSERT_TRUE(WIFEXITED(againStatus) && WEXITSTATUS(againStatus) == 0) << againStatus;
+        EXPECT_TRUE(fs::exists(folder.apps / "alpha" / "VistrelData.sqlite-wal"));
+        EXPECT_TRUE(fs::exists(folder.apps / "alpha" / "page.jpg"));
+        EXPECT_TRUE(fs::exists(folder.apps / "alpha" / "late-scan.jpg")) << readAll(againOutput);
+        EXPECT_FALSE(fs::exists(folder.shared / "late-scan.jpg"));
+    }
+}
+
+// The same app, its data folder set to the shared folder written with a slash at its end,
+// the folder not made yet at its first start: another app's first start still takes none
+// of its data.
+TEST_F(AppDataFolderTest, AnAppWhoseFolderIsTheSharedOneWrittenWithASlashKeepsItsData) {
+    SharedFolder folder;
+    ASSERT_FALSE(fs::exists(folder.shared));
+    const std::string pinned = "VISTREL_HOME=" + folder.shared.string() + "/";
+    const AppSaw first = runApp(folder, "pinned", {pinned, std::string(kKeyVariable) + "=pinned-key",
+                                                   std::string(kRecordVariable) + "=pinned-scan"});
+    ASSERT_EQ(first.key, "pinned-key");
+
+    const AppSaw other = runApp(folder, "beta", {std::string(kKeyVariable) + "=beta-key"});
+    EXPECT_EQ(std::pair(other.key, other.history), std::pair(std::string("beta-key"), std::string())) << other.log;
+
+    const AppSaw again = runApp(folder, "pinned", {pinned});
+    EXPECT_EQ(std::pair(again.key, again.history), std::pair(std::string("pinned-key"), std::string("pinned-scan ")))
+        << again.log;
+}
+
+// An earlier version's store of very many records (a history it never limited), the photo
+// of its newest record beside it: the takeover moves that photo with the store.
+TEST_F(AppDataFolderTest, TheNewestPhotoOfAStoreOfVeryManyRecordsIsTakenOver) {
+    SharedFolder folder;
+    fs::create_directories(folder.shared);
+    std::ofstream(folder.shared / "VistrelData.sqlite", std::ios::binary) << earlierStoreBytes();
+    std::ofstream(folder.shared / "page.jpg", std::ios::binary) << "the oldest record's photo";
+    std::ofstream(folder.shared / "newest.jpg", std::ios::binary) << "the newest record's photo";
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((folder.shared / "VistrelData.sqlite").c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000000) "
+                           "INSERT INTO VistrelImage SELECT 'scan-' || i, 'a page' FROM n;"
+                           "INSERT INTO VistrelImage VALUES ('newest', 'the newest page')",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+    const auto [pid, output] =
+        folder.start("alpha", "DISABLED_FindTheFolderStepByStep", {std::string(kStepsVariable) + "=-1 -1 0"});
+    const int status = testsupport::waitForChild(pid);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_TRUE(fs::exists(folder.apps / "alpha" / "VistrelData.sqlite"));
+    EXPECT_TRUE(fs::exists(folder.apps / "alpha" / "page.jpg"));
+    EXPECT_TRUE(fs::exists(folder.apps / "alpha" / "newest.jpg")) << readAll(output);
+    EXPECT_FALSE(fs::exists(folder.shared / "newest.jpg"));
+}

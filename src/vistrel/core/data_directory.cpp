@@ -39,11 +39,15 @@ std::filesystem::path dataDirectory() {
         // other app's first start takes its live data for what an earlier version left.
         std::lock_guard lock(gMutex);
         if (gHomesLooked.emplace(home).second) {
-            // Compared as paths, links followed as far as they go: the folder may not be
-            // made yet.
+            // Compared as paths, links followed as far as they go (the folder may not be
+            // made yet), however they are written: "/a/b/" is "/a/b".
+            const auto resolved = [](const std::filesystem::path& path, std::error_code& ec) {
+                std::filesystem::path folder = std::filesystem::weakly_canonical(path, ec).lexically_normal();
+                return folder.has_filename() ? folder : folder.parent_path();
+            };
             std::error_code ec, ec2;
-            const auto folder = std::filesystem::weakly_canonical(home, ec);
-            if (!ec && folder == std::filesystem::weakly_canonical(shared, ec2) && !ec2) markTheSharedFolderInUse(shared);
+            const auto folder = resolved(home, ec);
+            if (!ec && folder == resolved(shared, ec2) && !ec2) markTheSharedFolderInUse(shared);
         }
         return home;
     }

@@ -37,9 +37,7 @@ constexpr std::string_view kDigestPrefix = "sha256.";
 // kit made.
 constexpr std::size_t kMostPreferencesCopiesRead = 16;
 constexpr std::size_t kLongestIdentifier = 64 * 1024;
-constexpr std::size_t kMostRecordsRead = 1'000'000;
-constexpr std::size_t kMostIdentifierBytesRead = 64u << 20;
-constexpr std::size_t kMostRecordFiles = 10'000;
+constexpr std::size_t kMostRecordFiles = 1'000'000;
 
 bool isDigits(std::string_view text) {
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -104,11 +102,11 @@ std::set<std::string> recordedAmong(const std::set<std::string>& photos,
     const bool digestNames = std::any_of(photos.begin(), photos.end(), [](const std::string& photo) {
         return photo.starts_with(kDigestPrefix);
     });
+    // Every record is looked at, however many an earlier version kept (each read once, one
+    // no longer than any identifier the kit records): a photo it names is never left behind.
     for (const std::filesystem::path& store : stores) {
-        std::size_t bytes = 0;
-        platform::store::forEachColumnText(store, "VistrelImage", "identifier", kLongestIdentifier, kMostRecordsRead,
+        platform::store::forEachColumnText(store, "VistrelImage", "identifier", kLongestIdentifier, SIZE_MAX,
                                            [&](std::string_view identifier) {
-                                               if ((bytes += identifier.size()) > kMostIdentifierBytesRead) return false;
                                                if (!digestNames && !isPlainName(identifier)) return true;
                                                if (std::string name = pictureFileName(identifier); photos.contains(name))
                                                    recorded.insert(std::move(name));
@@ -204,10 +202,13 @@ std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, cons
         for (std::string& name : photos)
             if (recorded.contains(photoNameOf(name))) names.push_back(std::move(name));
     }
-    // The store and its journals first, one after the other, then the rest by name.
+    // The rest by name, then the store and its journals last, one after the other: a
+    // takeover stopped between the store and its log (whose records only the two together
+    // tell) has already moved every photo they name, and what it left is told by the store
+    // still whole beside it.
     std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
         const bool aStore = earlierDataNamed(a) == EarlierData::store, bStore = earlierDataNamed(b) == EarlierData::store;
-        return aStore != bStore ? aStore : a < b;
+        return aStore != bStore ? bStore : a < b;
     });
     return names;
 }

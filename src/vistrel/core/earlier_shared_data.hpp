@@ -28,14 +28,14 @@ std::optional<EarlierData> earlierDataNamed(std::string_view name);
 
 // The names of the entries directly in `folder` that an earlier version left, of the
 // type the kit made them (regular files; "Events" and "Contacts" folders) and holding only
-// what it made, the store's first (its journals never far from it). Each look is bounded:
+// what it made, the store last (its journals never far from it). Each look is bounded:
 // - a preferences file (or a temporary or damaged copy of one) counts when it reads, within
 //   the bound of the kit's own defaults, as a property list holding only the kit's keys
 //   (isVistrelPrefKey); the two files and 16 of their copies at most are read;
 // - a photo (or a temporary of one) counts when a record of the store names it: the store
 //   in `folder` or, once a takeover under way moved it, in `movedInto`, read without
-//   opening it as a store, 1,000,000 rows and 64 MiB of identifiers at most of each;
-// - "Events" or "Contacts" counts when all it holds, 10,000 entries at most, are regular
+//   opening it as a store, every record of each, an identifier past 64 KiB passed over;
+// - "Events" or "Contacts" counts when all it holds, 1,000,000 entries at most, are regular
 //   files the event or contact store names ("<identifier>.ics" or ".vcf", and their
 //   temporaries): no link, no folder, nothing else.
 std::vector<std::string> earlierDataIn(const std::filesystem::path& folder,
