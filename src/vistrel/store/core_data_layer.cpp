@@ -144,18 +144,22 @@ std::optional<platform::Error> CoreDataLayer::saveContext() {
     if (!context) return storeError("the store is not open");
     if (!context->hasChanges()) return std::nullopt;
     const auto& coordinator = context->persistentStoreCoordinator();
-    const bool joins = coordinator && coordinator->savesJoinTheWrite();
+    const bool joins = coordinator && coordinator->savesJoinTheWrite(context.get());
     auto error = context->save();
     if (error) {
         logUnresolvedError(*error);
         return error;
     }
-    // Nothing is written yet: the save of the write it joined tells it.
+    // Nothing is written yet: the commit of the write it joined tells it.
     if (joins) return std::nullopt;
+    postDidSave(context);
+    return std::nullopt;
+}
+
+void postDidSave(const std::shared_ptr<platform::store::ManagedObjectContext>& context) {
     auto& centre = platform::ui::NotificationCenter::defaultCenter();
     centre.post(std::string(managedObjectContextDidSaveNotification), context);
     centre.post(std::string(managedObjectContextObjectsDidChangeNotification), context);
-    return std::nullopt;
 }
 
 }  // namespace vistrel

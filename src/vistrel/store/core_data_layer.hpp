@@ -58,6 +58,10 @@ private:
     std::shared_ptr<platform::store::ManagedObjectContext> context_;
 };
 
+// Tells the observers of the store that the context's changes were written: the did-save
+// and objects-did-change notifications. What an observer throws reaches the caller.
+void postDidSave(const std::shared_ptr<platform::store::ManagedObjectContext>& context);
+
 // "Unresolved error <error>, <its user information>" on the log.
 void logUnresolvedError(const platform::Error& error);
 

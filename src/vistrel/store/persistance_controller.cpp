@@ -15,6 +15,7 @@
 #include "vistrel/store/on_main_thread.hpp"
 #include "vistrel/core/picture_file_name.hpp"
 #include "vistrel/store/photo_name.hpp"
+#include "vistrel/store/record_write.hpp"
 
 namespace vistrel {
 
@@ -22,6 +23,18 @@ namespace {
 
 using platform::store::FetchRequest;
 using platform::store::Predicate;
+
+// Whether a record of the identifier is in the store itself, as every host sharing it sees
+// it (what this context holds pending aside); none when that cannot be read.
+std::optional<bool> hasRecordInTheStore(platform::store::PersistentStoreCoordinator& store,
+                                        const std::string& identifier) {
+    FetchRequest request = VistrelImage::fetchRequest();
+    request.predicate = Predicate::equals("identifier", identifier);
+    request.propertiesToFetch = std::vector<std::string>{"identifier"};
+    const auto rows = store.fetch(request, 1);
+    if (!rows) return std::nullopt;
+    return !rows->empty();
+}
 
 VistrelImages asImages(const platform::store::FetchResult& objects) {
     VistrelImages images;
@@ -124,7 +137,8 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
     // Under the lock: the lookup made again, what the photo's name holds decided by it, and
     // the record's save. Another host sharing the store may be recording the identifier
     // this instant: of the two, one records it and the other finds that record.
-    platform::store::WriteLock lock(*coordinator);
+    RecordWrite write(context);
+    auto& lock = write.lock;
     if (lock.error) {
         platform::log("store :: the store's write lock was not taken (another host's write not done in time?); "
                       "nothing is recorded");
@@ -141,7 +155,9 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
         if (*found) return *found;  // the staged photo goes with its object
     }
     // No record has the identifier: whatever has the name is no record's photo.
-    auto name = PhotoName::clear(lock, picturePath(identifier));
+    auto name = PhotoName::clear(lock, picturePath(identifier), [coordinator, identifier]() -> std::optional<bool> {
+        return hasRecordInTheStore(*coordinator, identifier);
+    });
     if (!name) return nullptr;
     // A photo never written is never recorded; the record never points at a missing photo.
     if (!writeRecordsPhoto(*name, picture, identifier, std::move(staged))) return nullptr;
@@ -149,21 +165,33 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
     auto image = VistrelImage::insertInto(*context);
     if (!image) return nullptr;  // the photo is given up as it goes
     image->setDocumentId(std::move(documentId));
-    image->setIdentifier(std::move(identifier));
+    image->setIdentifier(identifier);
     image->setIsFavorite(false);
     image->setTitle(std::move(title));
     image->setDate(date);
     platform::fileStep("record: saving");
-    bool saved;
+    bool answered = false;
+    std::exception_ptr thrown;
     {
         // The lock holder's own save: it writes what the host's code saved meanwhile with
         // the record, in one transaction.
         platform::store::WriteLock::Committing committing(lock);
-        saved = saveContext();
+        try {
+            answered = saveContext();
+        } catch (...) {
+            thrown = std::current_exception();
+        }
     }
     platform::fileStep("record: saved");
-    if (saved) {
+    // Whether the record was committed decides, not what host code answers after the
+    // commit (an override of saveContext, an observer of the store's did-save): once it is
+    // in the store, its photo is kept, and it is given as recorded.
+    if (image->storeIdentifier() != 0) {
         name->keep();
+        if (thrown || !answered)
+            platform::log(platform::escapeControlCharacters(platform::concatenate(
+                "store :: host code ", thrown ? "threw" : "answered false", " once the record of ", identifier,
+                " was saved; the record and its photo are kept")));
         return image;
     }
     // Not kept (a full disk, a damaged store): the record would be gone at the next
@@ -171,6 +199,7 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
     platform::log("store :: the record could not be saved; it and its photo are dropped");
     context->deleteObject(image);
     name->giveUp();
+    if (thrown) std::rethrow_exception(thrown);
     return nullptr;
 }
 

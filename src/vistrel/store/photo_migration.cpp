@@ -11,6 +11,7 @@
 #include "vistrel/platform/store/write_lock.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 #include "vistrel/store/photo_name.hpp"
+#include "vistrel/store/record_write.hpp"
 
 namespace vistrel {
 
@@ -119,7 +120,8 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         if (!still) continue;  // no image: it can never be moved, and stays in its record
         std::optional<platform::PreparedFile> staged;
         if (stagesAhead_) staged = stagePhoto(*still, *identifier);
-        platform::store::WriteLock lock(store);
+        RecordWrite write(context);
+        auto& lock = write.lock;
         if (lock.error) {
             // Another host holds the store: the rest waits for a later run.
             platform::log("migration :: the store's write lock was not taken (another host's write not done in "

@@ -36,12 +36,13 @@ void logNotBack(const std::filesystem::path& aside) {
 
 }  // namespace
 
-std::optional<PhotoName> PhotoName::clear(platform::store::WriteLock& lock, std::filesystem::path path) {
+std::optional<PhotoName> PhotoName::clear(platform::store::WriteLock& lock, std::filesystem::path path,
+                                          RecordedNow recordedNow) {
     if (!lock.held()) {
         logLockGone(path, "as its name is to be cleared");
         return std::nullopt;
     }
-    PhotoName name(lock, std::move(path));
+    PhotoName name(lock, std::move(path), std::move(recordedNow));
     if (name.setAside()) return name;
     name.settled_ = true;  // nothing was changed
     return std::nullopt;
@@ -50,6 +51,7 @@ std::optional<PhotoName> PhotoName::clear(platform::store::WriteLock& lock, std:
 PhotoName::PhotoName(PhotoName&& other) noexcept
     : lock_(other.lock_),
       path_(std::move(other.path_)),
+      recordedNow_(std::move(other.recordedNow_)),
       asides_(std::move(other.asides_)),
       written_(other.written_),
       settled_(std::exchange(other.settled_, true)) {}
@@ -122,6 +124,7 @@ void PhotoName::keep() {
 
 void PhotoName::giveUp() {
     if (std::exchange(settled_, true)) return;
+    const bool letGo = !lock_->held();
     if (!lock_->takeAgain()) {
         platform::log(platform::escapeControlCharacters(platform::concatenate(
             "store :: the store's write lock could not be taken again; ", path_.string(),
@@ -135,8 +138,25 @@ void PhotoName::giveUp() {
         platform::fileStep("photo: new one removed");
         now.reset();
     }
-    if (now) dropAsides();
-    else putBackNewest();
+    if (now) {
+        dropAsides();
+        return;
+    }
+    if (letGo && recordedNow_ && !asides_.empty()) {
+        const auto recorded = recordedNow_();
+        if (!recorded) {
+            platform::log(platform::escapeControlCharacters(platform::concatenate(
+                "store :: the records could not be read again; what was set aside from ", path_.string(),
+                " is left for the clean-up of a later opening")));
+            asides_.clear();
+            return;
+        }
+        if (*recorded) {
+            dropAsides();
+            return;
+        }
+    }
+    putBackNewest();
 }
 
 void PhotoName::putBackNewest() {

@@ -23,6 +23,7 @@
 // (stale_photo_files.hpp).
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -37,10 +38,15 @@ inline constexpr std::string_view kStagedPhotoMark = ".staged-";
 
 class PhotoName {
 public:
+    // Whether a record of the store has the photo's identifier now (none: it cannot be told).
+    using RecordedNow = std::function<std::optional<bool>()>;
+
     // Clears the name at `path` for the photo of a new record, under `lock`, held: what has
     // it is set aside. None, with a line logged and nothing changed, when the lock is no
-    // longer held, or when what has it is a folder, or cannot be set aside.
-    static std::optional<PhotoName> clear(platform::store::WriteLock& lock, std::filesystem::path path);
+    // longer held, or when what has it is a folder, or cannot be set aside. `recordedNow`,
+    // when given, is asked by giveUp should the lock have been let go meanwhile.
+    static std::optional<PhotoName> clear(platform::store::WriteLock& lock, std::filesystem::path path,
+                                          RecordedNow recordedNow = {});
 
     PhotoName(PhotoName&& other) noexcept;
     PhotoName& operator=(PhotoName&&) = delete;
@@ -64,9 +70,13 @@ public:
     // no other host has any business with a set-aside name).
     void keep();
     // The record is not saved: what was written at the name goes, and what was set aside
-    // takes it again. Made under the lock, taken again should the failed save have let it
-    // go; when it cannot be, the folder is left as it is, for the clean-up of a later
-    // opening, and a line says so.
+    // takes it again. Made under the lock, taken again should it have been let go (by a
+    // failed save, or by host code); when it cannot be, the folder is left as it is, for
+    // the clean-up of a later opening, and a line says so. Should it have been let go,
+    // another host may have recorded the identifier meanwhile, with its photo kept
+    // elsewhere: the records are asked again (`recordedNow`), and what was set aside, no
+    // photo of that record's, goes instead; when they cannot be read, it is left for the
+    // clean-up.
     void giveUp();
 
     // For the clean-up of an opening, under `lock`, held: the file set aside at `aside` takes
@@ -82,7 +92,8 @@ private:
         std::timespec modified{};  // its own modification time
         bool isLink = false;
     };
-    PhotoName(platform::store::WriteLock& lock, std::filesystem::path path) : lock_(&lock), path_(std::move(path)) {}
+    PhotoName(platform::store::WriteLock& lock, std::filesystem::path path, RecordedNow recordedNow)
+        : lock_(&lock), path_(std::move(path)), recordedNow_(std::move(recordedNow)) {}
     // Sets aside what has the name now; false when it cannot (a folder, a failed rename).
     bool setAside();
     // The newest file set aside takes the free name again, and the others go; when it
@@ -93,6 +104,7 @@ private:
 
     platform::store::WriteLock* lock_;
     std::filesystem::path path_;
+    RecordedNow recordedNow_;
     std::vector<SetAside> asides_;  // oldest first
     std::optional<platform::FileIdentity> written_;  // what the photo's writer left at the name
     bool settled_ = false;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "vistrel/platform/foundation/file_identity.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 #include "vistrel/platform/graphics/picture_ends.hpp"
@@ -46,6 +47,15 @@ bool isNameFree(const std::filesystem::path& path) {
 std::timespec ownTimeOf(const StaleTemporary& aside) {
     const auto name = readSetAsideName(aside.path.filename().native());
     return name && name->modified ? *name->modified : aside.accessed;
+}
+
+// Whether it was set aside by this version, which sets a photo aside only once the records,
+// read under the store's write lock, showed that no record has its identifier: it is no
+// record's photo, so a record of that identifier saved since keeps its own (elsewhere, or
+// none), however free the name. What an earlier version set aside may be a record's own.
+bool isOfThisVersion(const StaleTemporary& aside) {
+    const auto name = readSetAsideName(aside.path.filename().native());
+    return name && name->modified;
 }
 
 // The photo a set-aside name is of; none for any other name.
@@ -115,35 +125,43 @@ namespace {
 std::size_t resolveUnderTheLock(const std::filesystem::path& folder, platform::store::ManagedObjectContext& context,
                                 const std::vector<StaleTemporary>& asides,
                                 const std::vector<StaleTemporary>& writtenWhole) {
-    const auto& coordinator = context.persistentStoreCoordinator();
-    if (!coordinator) return 0;
+    if (!context.persistentStoreCoordinator()) return 0;
     // Nothing here is urgent: taken only when no other host holds it this instant, so that
     // an opening never waits on the main thread for another host's write to tidy.
-    platform::store::WriteLock lock(*coordinator, platform::store::WriteLock::WaitForOthers::never);
+    platform::store::WriteLock lock(context, platform::store::WriteLock::WaitForOthers::never);
     if (lock.error) {
-        platform::log("store :: the store's write lock is held by another host; "
-                      "photos an earlier run left aside wait for a later opening");
+        platform::log(platform::escapeControlCharacters(
+            platform::store::isHeldByAnotherHost(*lock.error)
+                ? std::string("store :: the store's write lock is held by another host; "
+                              "photos an earlier run left aside wait for a later opening")
+                : platform::concatenate("store :: the store's write lock cannot be taken (", lock.error->description(),
+                                        "); photos an earlier run left aside wait for a later opening")));
         return 0;
     }
     std::size_t cleared = 0;
-    std::vector<const StaleTemporary*> nameTaken;
+    std::vector<const StaleTemporary*> byTheRecords;
     for (const auto& aside : asides) {
         struct stat st {};
         if (::lstat(aside.path.c_str(), &st) != 0) continue;  // another host's clean-up took it
         const auto target = folder / aside.target;
         if (aside.isLink) cleared += ::unlink(aside.path.c_str()) == 0;  // never a photo's name
-        else if (isNameFree(target)) cleared += PhotoName::takeBack(lock, aside.path, target, ownTimeOf(aside), false);
-        else nameTaken.push_back(&aside);
+        else if (isNameFree(target) && !isOfThisVersion(aside))
+            cleared += PhotoName::takeBack(lock, aside.path, target, ownTimeOf(aside), false);
+        else byTheRecords.push_back(&aside);
     }
-    if (!nameTaken.empty()) {
+    if (!byTheRecords.empty()) {
         std::vector<std::string> names;
-        for (const auto* aside : nameTaken) names.push_back(aside->target);
+        for (const auto* aside : byTheRecords) names.push_back(aside->target);
         // Which run saved what cannot be told without the records: left for a later start.
         const auto recorded = recordedPhotoNames(context, names);
-        for (const auto* aside : recorded ? nameTaken : std::vector<const StaleTemporary*>{}) {
+        for (const auto* aside : recorded ? byTheRecords : std::vector<const StaleTemporary*>{}) {
             const auto target = folder / aside->target;
             if (recorded->contains(aside->target) || platform::isSameEntry(aside->path, target)) {
                 cleared += ::unlink(aside->path.c_str()) == 0;
+                continue;
+            }
+            if (isNameFree(target)) {
+                cleared += PhotoName::takeBack(lock, aside->path, target, ownTimeOf(*aside), false);
                 continue;
             }
             // No record has the new photo: what had the name before takes it again, unless

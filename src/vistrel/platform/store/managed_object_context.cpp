@@ -19,12 +19,18 @@ void assertMainThread() {
     assert(dispatch::isMainThread() && "the store's context is used on the main thread only");
 }
 
-Error contextError(std::string_view reason) {
+Error contextError(std::string_view reason, long code = 21 /* misuse */) {
     Error error;
     error.domain = StoreErrorDomain;
-    error.code = 21;  // misuse
+    error.code = code;
     error.userInfo["reason"] = std::string(reason);
     return error;
+}
+
+// A write of this context while the store's write is held for another of its contexts,
+// which this one's changes cannot join (its holder's save writes its own context's).
+Error heldForAnother() {
+    return contextError("the store's write is held for another context's save under way", 5 /* busy */);
 }
 
 bool matches(const ManagedObject& object, const std::optional<Predicate>& predicate) {
@@ -97,14 +103,23 @@ bool ManagedObjectContext::hasChanges() const {
     return !inserted_.empty() || !updated_.empty() || !deleted_.empty();
 }
 
+ManagedObjectContext::PendingChanges ManagedObjectContext::pendingChanges() const {
+    return {inserted_.size(), updated_.size(), deleted_.size()};
+}
+
 std::optional<Error> ManagedObjectContext::save() {
     assertMainThread();
     if (!hasChanges()) return std::nullopt;
     if (!coordinator_) return contextError("the context has no store");
+    if (coordinator_->writeHeldForAnother(this)) return heldForAnother();
     // Inside a write its holder has not saved yet (a host's code it called saves, say): the
     // changes stay pending, for the holder's own save to write in one transaction with its
-    // own. Written now, they would commit the holder's write half done and let its lock go.
-    if (coordinator_->savesJoinTheWrite()) return std::nullopt;
+    // own, or for a commit of their own. Written now, they would commit the holder's write
+    // half done and let its lock go.
+    if (coordinator_->savesJoinTheWrite(this)) {
+        coordinator_->noteJoinedWork();
+        return std::nullopt;
+    }
     StoreChanges changes;
     for (const auto& object : inserted_) changes.inserts.push_back({object->entity_, &object->values_});
     for (const auto& object : updated_)
@@ -243,7 +258,12 @@ std::optional<Error> ManagedObjectContext::executeBatchDelete(const FetchRequest
     assertMainThread();
     const EntityDescription* entity = entityForName(request.entityName);
     if (!entity) return contextError("the model has no such entity");
-    return coordinator_->batchDelete(*entity);
+    if (!coordinator_) return contextError("the context has no store");
+    if (coordinator_->writeHeldForAnother(this)) return heldForAnother();
+    auto error = coordinator_->batchDelete(*entity);
+    // Made inside a write held (by this context's holder): it waits for that write's commit.
+    if (!error && coordinator_->isWriting()) coordinator_->noteJoinedWork();
+    return error;
 }
 
 void ManagedObjectContext::executeAsync(FetchRequest request, FetchCompletion completion) {

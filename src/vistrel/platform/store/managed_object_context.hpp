@@ -42,13 +42,20 @@ public:
     void deleteObject(const std::shared_ptr<ManagedObject>& object);
 
     bool hasChanges() const;
+    // How many objects the next save inserts, updates and deletes.
+    struct PendingChanges {
+        std::size_t inserted = 0, updated = 0, deleted = 0;
+    };
+    PendingChanges pendingChanges() const;
     // Writes every pending change in one transaction; the error, when it fails. Inside a
-    // write lock's holding (write_lock.hpp) it joins that write: nothing is written, the
-    // changes stay pending for the holder's own save, and no error is given.
+    // write lock held for this context (write_lock.hpp) it joins that write: nothing is
+    // written, the changes stay pending for the holder's own save, and no error is given.
+    // Inside one held for another context of the store it fails, nothing written.
     std::optional<Error> save();
 
     std::optional<FetchResult> execute(const FetchRequest& request, Error* error = nullptr);
-    // Deletes the entity's rows in the store, not through the context's objects.
+    // Deletes the entity's rows in the store, not through the context's objects. Inside a
+    // write lock held for this context, it is part of that write, committed with it.
     std::optional<Error> executeBatchDelete(const FetchRequest& request);
     // Runs the fetch later and delivers its result on the main queue.
     void executeAsync(FetchRequest request, FetchCompletion completion);

@@ -18,12 +18,9 @@ namespace {
 
 using Micro = std::chrono::microseconds;
 
-// How long a lock another host holds on the file is waited for, in milliseconds, and
-// how often the journal's switch is tried again meanwhile. The store is used on a main
-// thread: no write holds the lock for long (a photo is written before it is taken), so a
-// lock held past this is a host stopped mid-save, and the save fails rather than freeze
-// the caller's screens.
-constexpr int kBusyTimeout = 2000;
+// How long a lock another host holds on the file is waited for, in milliseconds
+// (kWriteWaitBound), and how often the journal's switch is tried again meanwhile.
+constexpr int kBusyTimeout = static_cast<int>(kWriteWaitBound.count());
 constexpr int kJournalRetry = 5;
 
 // Text made of the parts in order.
@@ -834,6 +831,7 @@ std::optional<std::vector<std::int64_t>> PersistentStoreCoordinator::save(const 
         sqlite3_reset(statement);
     }
     if ((begun && !db.exec("RELEASE save")) || !db.exec("COMMIT")) return fail("the save cannot be committed");
+    joined_ = false;
     return keys;
 }
 
@@ -862,7 +860,22 @@ std::optional<bool> PersistentStoreCoordinator::holdsRow(const EntityDescription
 }
 
 void PersistentStoreCoordinator::endWriting() {
+    joined_ = false;
     if (connection_ && !sqlite3_get_autocommit(connection_->db)) connection_->exec("ROLLBACK");
+}
+
+std::optional<Error> PersistentStoreCoordinator::commitWriting() {
+    if (!isWriting()) {
+        joined_ = false;
+        return std::nullopt;
+    }
+    if (!connection_->exec("COMMIT")) return connection_->error("the write cannot be committed");
+    joined_ = false;
+    return std::nullopt;
+}
+
+bool isHeldByAnotherHost(const Error& error) {
+    return error.domain == StoreErrorDomain && (error.code & 0xff) == SQLITE_BUSY;
 }
 
 std::optional<Error> PersistentStoreCoordinator::batchDelete(const EntityDescription& entity) {

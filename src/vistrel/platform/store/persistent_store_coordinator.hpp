@@ -11,6 +11,7 @@
 // and write one file at once, and a row's key is never given twice, so that a record one
 // host holds never reads or writes a row another host made. Every statement is
 // parameterised.
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -25,6 +26,18 @@
 namespace platform::store {
 
 inline constexpr std::string_view StoreErrorDomain = "ObjectStoreErrorDomain";
+
+// How long a save waits for another host's write to end. The store is used on a main
+// thread: no write holds it for long (a photo is written before it is taken), so a write
+// held past this is a host stopped mid-save, and the save fails rather than freeze the
+// caller's screens.
+inline constexpr std::chrono::milliseconds kWriteWaitBound{2000};
+
+// Whether the error tells that another host held the store's write past that bound (and
+// not that the file failed, or cannot be written at all).
+bool isHeldByAnotherHost(const Error& error);
+
+class ManagedObjectContext;
 
 // A row as the store holds it: its key and the values in the entity's attribute order,
 // none for each value a fetch left unread.
@@ -110,13 +123,29 @@ public:
     // Whether this store holds the file's write lock now (begun, and not yet let go by a
     // save that committed, by endWriting, or by the file's own failure).
     bool isWriting() const;
-    // While the write lock is held and a joining is open (WriteLock opens one for what it
-    // calls under it), a save of this store's context joins that write: it writes nothing
-    // itself and keeps its changes pending, for the lock holder's own save to write with
-    // its own, in one transaction, or not at all.
-    bool savesJoinTheWrite() const { return joinings_ > 0 && isWriting(); }
+    // Commits what the write lock begun holds (what was written in it without a save: a
+    // batch delete) and lets it go; nothing held, nothing to do.
+    std::optional<Error> commitWriting();
+
+    // The write lock held for one context, its holder (WriteLock): what that context saves
+    // while a joining is open (WriteLock opens one for what it calls under it) joins the
+    // write: it writes nothing itself and keeps its changes pending, for the holder's own
+    // save to write with its own in one transaction, or for a commit on their own should
+    // there be none (joinedWork tells it). No other context can write with it: its saves
+    // fail meanwhile, as they would behind another host's write.
+    void holdFor(const ManagedObjectContext* holder) { holder_ = holder; }
+    bool savesJoinTheWrite(const ManagedObjectContext* context) const {
+        return joinings_ > 0 && isWriting() && context == holder_;
+    }
+    bool writeHeldForAnother(const ManagedObjectContext* context) const {
+        return holder_ && context != holder_ && isWriting();
+    }
     void openJoining() { ++joinings_; }
     void closeJoining() { --joinings_; }
+    // Something joined the write held (a save answered, a batch delete made in it), and no
+    // commit has written it since.
+    void noteJoinedWork() { joined_ = true; }
+    bool joinedWork() const { return joined_; }
 
     // Whether the row is in the store now; none, with the error, when that cannot be read.
     std::optional<bool> holdsRow(const EntityDescription& entity, std::int64_t rowId, Error* error = nullptr);
@@ -137,6 +166,8 @@ private:
     std::unique_ptr<Connection> connection_;
     std::filesystem::path path_;
     int joinings_ = 0;
+    const ManagedObjectContext* holder_ = nullptr;
+    bool joined_ = false;
 };
 
 }  // namespace platform::store

@@ -1,18 +1,24 @@
 #pragma once
-// The store's write lock, from a lookup to the save it leads to: taken as the object is
-// made (waiting for another host's write as a save does, or not at all), and let go with
-// it, nothing written, when no save ended it first. A save under it that fails leaves it
-// held, so that what was decided under it can be undone before another host looks.
+// The store's write lock, from a lookup to the save it leads to, held for one context (its
+// holder): taken as the object is made (waiting for another host's write as a save does,
+// or not at all), and let go with it, nothing written, when no save or commit ended it
+// first. A save under it that fails leaves it held, so that what was decided under it can
+// be undone before another host looks.
 //
-// What the holder calls meanwhile (a host's code among it) may save the store: such a save
-// joins the write, neither committing it nor letting the lock go; its changes stay
-// pending and are written by the holder's own save (made inside `Committing`), with the
-// holder's, in one transaction, or not at all. A lock made while this store already holds
-// the write (by code the holder called) takes nothing and lets nothing go: its saves join
-// the outer write too.
+// What the holder calls meanwhile (a host's code among it) may save the holder's context:
+// such a save joins the write, neither committing it nor letting the lock go; its changes
+// stay pending and are written by the holder's own save (made inside `Committing`), with
+// the holder's, in one transaction, or by a commit of their own (the coordinator's
+// joinedWork tells there is one to make). A save of another context fails meanwhile. A
+// lock made while this store already holds the write (by code the holder called) takes
+// nothing and lets nothing go: its saves join the outer write too. While it is held on
+// the main thread, store calls that reach the main thread wait for it to end
+// (main_thread_write.hpp).
 #include <optional>
 
 #include "vistrel/platform/foundation/error.hpp"
+#include "vistrel/platform/store/main_thread_write.hpp"
+#include "vistrel/platform/store/managed_object_context.hpp"
 #include "vistrel/platform/store/persistent_store_coordinator.hpp"
 
 namespace platform::store {
@@ -20,16 +26,22 @@ namespace platform::store {
 struct WriteLock {
     using WaitForOthers = PersistentStoreCoordinator::WaitForOthers;
 
-    explicit WriteLock(PersistentStoreCoordinator& coordinator, WaitForOthers wait = WaitForOthers::asASaveDoes)
-        : coordinator(coordinator),
+    // For the context, whose coordinator must be set.
+    explicit WriteLock(ManagedObjectContext& holder, WaitForOthers wait = WaitForOthers::asASaveDoes)
+        : coordinator(*holder.persistentStoreCoordinator()),
           withinAnother_(coordinator.isWriting()),
           error(withinAnother_ ? std::nullopt : coordinator.beginWriting(wait)) {
-        if (!error) coordinator.openJoining();
+        if (error) return;
+        if (!withinAnother_) coordinator.holdFor(&holder);
+        coordinator.openJoining();
+        onTheMainThread_.emplace();
     }
     ~WriteLock() {
         if (error) return;
         coordinator.closeJoining();
-        if (!withinAnother_) coordinator.endWriting();
+        if (withinAnother_) return;
+        coordinator.endWriting();
+        coordinator.holdFor(nullptr);
     }
     WriteLock(const WriteLock&) = delete;
     WriteLock& operator=(const WriteLock&) = delete;
@@ -41,8 +53,9 @@ struct WriteLock {
     // One made within another's write never takes it anew: that write is the other's.
     bool takeAgain() { return held() || (!error && !withinAnother_ && !coordinator.beginWriting()); }
 
-    // While one lives, a save of the store is the holder's own: it writes what is pending
-    // (what joined saves left among it) and commits. Within another's write it still joins.
+    // While one lives, a save of the holder's context is the holder's own: it writes what
+    // is pending (what joined saves left among it) and commits. Within another's write it
+    // still joins.
     class Committing {
     public:
         explicit Committing(WriteLock& lock) : lock_(lock), closed_(!lock.error && !lock.withinAnother_) {
@@ -63,6 +76,7 @@ struct WriteLock {
 
 private:
     const bool withinAnother_;  // made while this store held the write already
+    std::optional<MainThreadWrite> onTheMainThread_;
 
 public:
     const std::optional<Error> error;  // set when the lock was not taken

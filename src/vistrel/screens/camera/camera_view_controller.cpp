@@ -17,6 +17,7 @@
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/dispatch/queue.hpp"
 #include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/store/main_thread_write.hpp"
 #include "vistrel/platform/ui/alert_action.hpp"
 #include "vistrel/platform/ui/alert_controller.hpp"
 #include "vistrel/platform/ui/navigation_controller.hpp"
@@ -172,9 +173,14 @@ void CameraViewController::takePicture() {
     takingPicture_ = true;
     cameraController->capturePicture([screen = self()](std::optional<platform::graphics::Image> photo,
                                                        std::optional<platform::Error> error) {
-        // Whatever queue the still comes on, the screen goes on with it on the main one.
+        // Whatever queue the still comes on, the screen goes on with it on the main one; not
+        // inside a save of the store under way there (a host's savePicture running the main
+        // loop), where the photo's record could not be made: once that save ends.
         platform::dispatch::main().async([screen, photo = std::move(photo), error = std::move(error)]() mutable {
-            screen->pictureCaptured(std::move(photo), std::move(error));
+            platform::store::outsideMainThreadWrites(
+                [screen, photo = std::move(photo), error = std::move(error)]() mutable {
+                    screen->pictureCaptured(std::move(photo), std::move(error));
+                });
         });
     });
 }
@@ -221,7 +227,10 @@ void CameraViewController::scanPicture(const platform::graphics::Image& photo) {
     showLoadingView();
     imageScanner.groupedRequests(photo, [screen = self(), photo](std::optional<Image> image,
                                                                   std::optional<VistrelError> error) {
-        screen->scanFinished(photo, std::move(image), error);
+        // Its record is made as the scan ends: never inside a save of the store under way.
+        platform::store::outsideMainThreadWrites([screen, photo, image = std::move(image), error]() mutable {
+            screen->scanFinished(photo, std::move(image), error);
+        });
     });
 }
 
