@@ -9,6 +9,7 @@
 #include "vistrel/fab/fab.hpp"
 #include "vistrel/model/image.hpp"
 #include "vistrel/platform/camera/capture_device.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/ui/alert_controller.hpp"
 #include "vistrel/platform/ui/render.hpp"
 #include "vistrel/presentation/image_view_model.hpp"
@@ -89,22 +90,50 @@ TEST_F(CameraScreenTest, WithoutCameraPermissionTheShutterOnlyExplains) {
     }
 }
 
+// A host's store whose savePicture runs `meanwhile` once, before the kit's own.
+struct HostsStore : vistrel::PersistanceController {
+    using PersistanceController::PersistanceController;
+    std::function<void()> meanwhile;
+    bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
+        if (meanwhile) std::exchange(meanwhile, nullptr)();
+        return PersistanceController::savePicture(picture, key);
+    }
+};
+
 // Offline, the photo is kept for the gallery to send later; when it cannot be kept (its
 // file cannot be written, or the disk is too full for its record) the user is told so
-// instead of being told it was kept.
+// instead of being told it was kept. A still that comes as a host's savePicture runs the
+// main loop is kept once that save ends.
 TEST_F(CameraScreenTest, OfflinePhotoGoesToTheWaitingListOrTheUserHearsItWasNotKept) {
-    enum class Store { usable, photoCannotBeWritten, full };
-    for (const Store state : {Store::usable, Store::photoCannotBeWritten, Store::full}) {
+    enum class Store { usable, photoCannotBeWritten, full, inAHostsSave };
+    for (const Store state : {Store::usable, Store::photoCannotBeWritten, Store::full, Store::inAHostsSave}) {
         SCOPED_TRACE(static_cast<int>(state));
-        const bool kept = state == Store::usable;
+        const bool kept = state == Store::usable || state == Store::inAHostsSave;
         store->layer->setApplicationDocumentsDirectory(
             state == Store::photoCannotBeWritten ? stills.write("blocked", "a file") : service.dir / "docs");
+        std::shared_ptr<HostsStore> host;
+        if (state == Store::inAHostsSave) store = host = std::make_shared<HostsStore>(store->layer);
         show();
         platform::net::setSimulatedNetwork(0);
         const auto before = waitingCount();
         std::optional<testsupport::ScopedFileSizeLimit> full;
         if (state == Store::full) full.emplace(4096);  // the photo fits, a page of the store does not
-        takePicture();
+        if (host) {
+            static bool putOff;
+            putOff = false;
+            platform::setFileStepObserver([](std::string_view step) {
+                putOff = putOff || step == "store: put off until the main thread's write ends";
+            });
+            host->meanwhile = [&] {
+                pressShutter();
+                pumpUntil([&] { return putOff || !screen->isTakingPicture(); });
+            };
+            EXPECT_TRUE(host->loadOrCreateVistrelImage("doc", "first", "first", photo(), at(1)));
+            platform::setFileStepObserver(nullptr);
+            ASSERT_TRUE(pumpUntil([&] { return !screen->isTakingPicture(); }));
+        } else {
+            takePicture();
+        }
         const std::string message = tr(kept ? "camera.network.no_internet" : "camera.network.photo_not_kept");
         EXPECT_EQ(waitingCount(), before + kept);
         EXPECT_EQ(seen(), (Seen{0, true, message, false, false, controls()}));
@@ -113,7 +142,7 @@ TEST_F(CameraScreenTest, OfflinePhotoGoesToTheWaitingListOrTheUserHearsItWasNotK
         takePicture();  // the shutter works again
         EXPECT_EQ(waitingCount(), before + 2 * kept);
         full.reset();
-        EXPECT_EQ(stored().size(), before + 2 * kept);  // as the next launch finds it
+        EXPECT_EQ(stored().size(), before + 2 * kept + (host ? 1 : 0));  // as the next launch finds it
         time.advance(2s);
         platform::net::setSimulatedNetwork(platform::net::ReachabilityFlags::reachable);
     }

@@ -17,6 +17,7 @@
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/presentation/vistrel_image_view_model.hpp"
 #include "vistrel/core/picture_file_name.hpp"
+#include "vistrel/store/set_aside_photo.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
 
 using platform::dispatch::RunLoop;
@@ -356,7 +357,9 @@ TEST_F(HistoryTest, ARecordThatCannotBeSavedIsNotReportedAndLeavesNoPhoto) {
 // Photo files a killed run left are cleared when the store opens. One set aside
 // (".aside-", here as an earlier version named it) takes its name back, its modification
 // time set from its access time, when the name is free or held by no record's photo; it
-// goes when a record's photo has the name. One being written (".tmp-") goes, half a photo
+// goes when a record's photo has the name. One this version set aside, which was no
+// record's photo, goes when a record of its name was saved since, however free the name
+// (that record keeps its photo elsewhere). One being written (".tmp-") goes, half a photo
 // or whole, unless an earlier version set it aside whole there (a whole JPEG or PNG) and
 // its name is free. A link under either mark goes and never takes a photo's name; no link
 // is followed. Nothing else of the folder goes, nor anything below it, nor an entry of
@@ -364,9 +367,10 @@ TEST_F(HistoryTest, ARecordThatCannotBeSavedIsNotReportedAndLeavesNoPhoto) {
 TEST_F(HistoryTest, PhotoFilesOfAnEarlierRunAreClearedWhenTheStoreOpens) {
     {
         auto history = controller();
-        for (const char* identifier : {"recorded", "linked", "not plain"})
+        for (const char* identifier : {"recorded", "linked", "not plain", "elsewhere"})
             ASSERT_TRUE(history->loadOrCreateVistrelImage("d", identifier, "t", picture(Color::red()), at(1)));
     }
+    std::filesystem::remove(docs / "elsewhere.jpg");
     const auto recordsPhoto = platform::readFile(docs / "recorded.jpg", 64u << 20);
     const auto jpeg = *platform::graphics::encodeJpeg(picture(Color::blue()), 1.0);
     const auto hostsFile = dir.write("hosts-own.jpg", "the host's own");
@@ -402,6 +406,14 @@ TEST_F(HistoryTest, PhotoFilesOfAnEarlierRunAreClearedWhenTheStoreOpens) {
         {"both.jpg.aside-14", Entry::text, Name::free, "the entry", true},
         {"both.jpg.tmp-15", Entry::jpeg, Name::free, "the entry", true},
         {"linkstale.jpg.aside-16", Entry::link, Name::stale, "written long ago", true},
+        {vistrel::setAsidePathFor(docs / "elsewhere.jpg", modifiedLongAgo).filename(), Entry::text, Name::free,
+         std::nullopt, true},
+    };
+    // The name a row's entry was set aside from, or is being written for.
+    const auto nameOf = [&](const std::string& entry) {
+        if (const auto aside = vistrel::readSetAsideName(entry)) return docs / std::string(aside->target);
+        const auto path = docs / entry;
+        return path.parent_path() / path.stem();  // ".tmp-N" is one "extension"
     };
     const auto now = std::filesystem::file_time_type::clock::now();
     auto made = [&](const std::vector<std::string>& names, std::filesystem::file_time_type::duration age) {
@@ -414,7 +426,7 @@ TEST_F(HistoryTest, PhotoFilesOfAnEarlierRunAreClearedWhenTheStoreOpens) {
     };
     for (const auto& row : rows) {
         const auto path = docs / row.entry;
-        const auto name = path.parent_path() / path.stem();  // ".aside-N" and ".tmp-N" are one "extension"
+        const auto name = nameOf(row.entry);
         if (row.name == Name::stale || row.name == Name::fresh) {
             dir.write("docs/" + name.filename().string(), row.name == Name::stale ? "written long ago" : "written lately");
             if (row.name == Name::stale) std::filesystem::last_write_time(name, now - std::chrono::hours(1));
@@ -442,7 +454,7 @@ TEST_F(HistoryTest, PhotoFilesOfAnEarlierRunAreClearedWhenTheStoreOpens) {
         cleared += row.gone;
         const auto path = docs / row.entry;
         EXPECT_EQ(std::filesystem::exists(std::filesystem::symlink_status(path)), !row.gone);
-        const auto name = path.parent_path() / path.stem();
+        const auto name = nameOf(row.entry);
         EXPECT_EQ(platform::readFile(name, 64u << 20), row.after);
         EXPECT_FALSE(std::filesystem::is_symlink(name));
         struct stat st {};
@@ -455,7 +467,7 @@ TEST_F(HistoryTest, PhotoFilesOfAnEarlierRunAreClearedWhenTheStoreOpens) {
     EXPECT_EQ(platform::readFile(hostsFile, 1024), "the host's own");
     for (const char* folder : {"folder.jpg.tmp-9", "folder.jpg.aside-9"})
         EXPECT_TRUE(std::filesystem::is_directory(docs / folder));
-    EXPECT_EQ(history->retrieveImages().value_or(vistrel::VistrelImages{}).size(), 3u);
+    EXPECT_EQ(history->retrieveImages().value_or(vistrel::VistrelImages{}).size(), 4u);
     EXPECT_TRUE(log.contains(std::to_string(cleared) + " photo files an earlier run left aside cleared"));
 }
 

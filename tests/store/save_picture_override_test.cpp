@@ -11,7 +11,9 @@
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/graphics/color.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/platform/ui/notification_center.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
+#include "vistrel/store/store_notifications.hpp"
 
 using platform::dispatch::RunLoop;
 using platform::graphics::Color;
@@ -26,7 +28,14 @@ struct OwnPhotos : vistrel::PersistanceController {
     bool inPlace = false;  // into the file at the name, as it is, rather than a new one
     bool throwsAfterWriting = false;  // through the kit's file, then an exception of its own
     bool halfWrittenThenThrows = false;  // half a photo at the name, its own way, then an exception
+    // What its saveContext does once the kit's own saved: answers as it did, false, or throws.
+    enum class AfterItsSave { answers, answersFalse, throws } afterItsSave = AfterItsSave::answers;
     std::vector<std::string> asked;
+    bool saveContext() override {
+        const bool saved = PersistanceController::saveContext();
+        if (afterItsSave == AfterItsSave::throws) throw std::runtime_error("the host's own failure after its save");
+        return saved && afterItsSave == AfterItsSave::answers;
+    }
     bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
         asked.emplace_back(key);
         if (inPlace) {
@@ -89,16 +98,21 @@ TEST_F(SavePictureOverrideTest, AFailedSaveThroughSavePicturePutsBackThePhotoTha
 // record is saved with its photo kept elsewhere, it goes, and the name stays free. A
 // link never takes a photo's name again: it goes, saved or not, and its target is never
 // touched. What a program that takes no lock writes at the name as the record's save
-// fails is its own, and stays.
+// fails is its own, and stays. Once the record is committed, its photo is kept and the
+// record given, whatever host code answers after (a saveContext of its own answering
+// false or throwing, an observer of the store's did-save that throws), over a deleted
+// record's photo or a free name: nothing says it was dropped.
 TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheRecordIsSaved) {
-    enum class Before { photo, twoGigabytes, link };
+    enum class Before { photo, twoGigabytes, link, nothing };
     enum class Save { newFile, inPlace, elsewhere, throwsAfterWriting, halfWrittenThenThrows, programWritesAtSave };
+    enum class After { nothing, saveAnswersFalse, saveThrows, observerThrows };  // once the record is committed
     const struct {
         const char* name;
         Before before;
         Save save;
         bool saved;
         bool offTheMainThread = false;
+        After after = After::nothing;
     } rows[] = {
         {"a photo written over in place, record not saved", Before::photo, Save::inPlace, false},
         {"2 GB at the name, record not saved", Before::twoGigabytes, Save::newFile, false},
@@ -112,23 +126,42 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
          Save::halfWrittenThenThrows, false},
         {"a photo, a program writes at the name as the record's save fails", Before::photo,
          Save::programWritesAtSave, false},
+        {"a photo, saveContext answers false once the record is saved", Before::photo, Save::newFile, true, false,
+         After::saveAnswersFalse},
+        {"a photo, saveContext throws once the record is saved", Before::photo, Save::newFile, true, false,
+         After::saveThrows},
+        {"a photo, an observer of the save throws", Before::photo, Save::newFile, true, false, After::observerThrows},
+        {"the same, called off the main thread", Before::photo, Save::newFile, true, true, After::observerThrows},
+        {"a free name, saveContext throws once the record is saved", Before::nothing, Save::newFile, true, false,
+         After::saveThrows},
+        {"a free name, an observer of the save throws", Before::nothing, Save::newFile, true, false,
+         After::observerThrows},
     };
     ASSERT_TRUE(history->retrieveImages());  // the store is open
     const auto hostsFile = dir.write("hosts-own.jpg", "the host's own");
     const auto newPhoto = platform::graphics::encodeJpeg(picture(Color::blue()), 1.0);
     int row = 0;
-    for (const auto& [name, before, save, saved, offTheMainThread] : rows) {
+    for (const auto& [name, before, save, saved, offTheMainThread, after] : rows) {
         SCOPED_TRACE(name);
+        log.clear();
         const std::string key = "img-" + std::to_string(++row);
         const auto path = history->picturePath(key);
         if (before == Before::link) {
             std::filesystem::create_symlink(hostsFile, path);
-        } else {
+        } else if (before != Before::nothing) {
             dir.write("docs/" + key + ".jpg", *platform::graphics::encodeJpeg(picture(Color::red()), 1.0));
             if (before == Before::twoGigabytes) std::filesystem::resize_file(path, 2ull << 30);  // sparse
         }
         struct stat was {};
-        ASSERT_EQ(::lstat(path.c_str(), &was), 0);
+        ASSERT_EQ(::lstat(path.c_str(), &was) == 0, before != Before::nothing);
+        history->afterItsSave = after == After::saveThrows        ? OwnPhotos::AfterItsSave::throws
+                                : after == After::saveAnswersFalse ? OwnPhotos::AfterItsSave::answersFalse
+                                                                   : OwnPhotos::AfterItsSave::answers;
+        std::optional<platform::ui::ObserverToken> observer;
+        if (after == After::observerThrows)
+            observer = platform::ui::NotificationCenter::defaultCenter().addObserver(
+                std::string(vistrel::managedObjectContextDidSaveNotification), nullptr,
+                [](const platform::ui::Notification&) { throw std::runtime_error("an observer's own failure"); });
         history->inTheKitsFolder = save != Save::elsewhere;
         history->inPlace = save == Save::inPlace;
         history->throwsAfterWriting = save == Save::throwsAfterWriting;
@@ -160,7 +193,11 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
                 record = insert();
         }
         platform::setFileStepObserver(nullptr);
+        if (observer) platform::ui::NotificationCenter::defaultCenter().removeObserver(*observer);
+        history->afterItsSave = OwnPhotos::AfterItsSave::answers;
         EXPECT_EQ(record != nullptr, saved);
+        EXPECT_FALSE(saved && log.contains("dropped"));
+        EXPECT_EQ(history->loadVistrelImages({key}).has_value(), saved);
         struct stat now {};
         const bool present = ::lstat(path.c_str(), &now) == 0;
         if (save == Save::programWritesAtSave) {

@@ -7,6 +7,9 @@
 
 #include <chrono>
 #include <functional>
+#include <future>
+#include <stdexcept>
+#include <thread>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,6 +22,7 @@
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/store/photo_name.hpp"
 #include "vistrel/store/set_aside_photo.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
 
@@ -31,18 +35,29 @@ namespace {
 constexpr const char* kFolderVariable = "VISTREL_STORE_LOCK_FOLDER";
 constexpr const char* kPipesVariable = "VISTREL_STORE_LOCK_PIPES";
 
-// A host's store whose savePicture runs `around` before and after the kit's own, and
-// counts the photos it was asked for.
+// A host's store whose savePicture runs `around` before and after the kit's own, counts the
+// photos it was asked for and ends as `then` says; whose lookups run `inLookup` (with their
+// number, from 1) once the kit's own lookup answered.
 struct HostsStore : vistrel::PersistanceController {
     using PersistanceController::PersistanceController;
+    enum class Then { answers, answersFalse, throws };
     std::function<void()> around = [] {};
+    std::function<void(int)> inLookup = [](int) {};
+    Then then = Then::answers;
     std::vector<std::string> asked;
+    int lookups = 0;
     bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
         asked.emplace_back(key);
         around();
         const bool written = PersistanceController::savePicture(picture, key);
         around();
-        return written;
+        if (then == Then::throws) throw std::runtime_error("the host's upload failed");
+        return written && then == Then::answers;
+    }
+    std::optional<vistrel::VistrelImages> retrieveImages(std::optional<platform::store::Predicate> predicate) override {
+        auto found = PersistanceController::retrieveImages(std::move(predicate));
+        inLookup(++lookups);
+        return found;
     }
 };
 
@@ -123,57 +138,143 @@ TEST_F(StoreLockTest, NoHostWaitsForTheStoreWhileAPhotoIsEncodedOrWritten) {
     }
 }
 
-// What a host's savePicture saves of its own (a favourite's mark) joins the record's
-// write: nothing is committed and the lock is not let go until the record's save, which
-// writes both, or neither. A host's savePicture that records another scan, or runs the
-// migration, is refused (a record that could only join a save that may yet be given up
-// would be one in memory alone), and the record it was called for keeps its photo. One
-// that ends the store's write itself has its record given up, said in the log, nothing of
-// it left.
-TEST_F(StoreLockTest, WhatAHostSavesInsideSavePictureIsWrittenWithTheRecordOrNotAtAll) {
-    enum class Inside { marksAFavourite, recordsAnother, migrates, endsTheWrite };
+// What a host's savePicture, or its lookup made under the store's write lock, saves of its
+// own (a favourite's mark, every record deleted) joins the record's write and is answered
+// true: nothing is committed and the lock is not let go until the write ends, and then it is
+// in the store, with the record or on its own, whatever became of the record (not saved,
+// found, host code answering false or throwing, a photo migrated or not). Only a full disk
+// keeps it out, said in the log, pending. Another context of the store cannot join: its
+// save fails meanwhile, and succeeds after. A scan recorded, or the migration run, from
+// inside is refused. A call of the store from another thread waits for the write to end:
+// given up past the bound when savePicture waits for that thread, run once the record is
+// saved when savePicture runs the main loop meanwhile. A savePicture or a lookup that ends
+// the store's write has its record given up, said in the log: no name is cleared and no
+// photo put at it, no photo moved, without the lock.
+TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteEnds) {
+    enum class Inside {
+        marksAFavourite, deletesEveryRecord, anotherContextSaves, recordsAnother, migrates, endsTheWrite,
+        waitsForAThreadThatSaves, waitsForAThreadThatRecords, runsTheLoopAsAThreadRecords
+    };
+    enum class When { afterTheKitsWrite, beforeTheKitsWrite, inTheLookup };
+    using Then = HostsStore::Then;
     const struct {
         const char* name;
         Inside inside;
-        bool migrates = false, notRecorded = false;  // a full disk, unless savePicture ends the write
+        When when = When::afterTheKitsWrite;
+        Then then = Then::answers;
+        bool migrates = false, fullDisk = false;
+        bool recorded = true;
+        long long favourite = 0;  // the other record's mark in the store at the end; -1: no record
+        const char* logged = nullptr;
     } rows[] = {
-        {"a scan recorded", Inside::marksAFavourite},
-        {"a scan whose record is not saved", Inside::marksAFavourite, false, true},
-        {"a photo migrated", Inside::marksAFavourite, true},
+        {"a scan recorded", Inside::marksAFavourite, {}, {}, false, false, true, 1},
+        {"a scan whose record is not saved", Inside::marksAFavourite, {}, {}, false, true, false, 0,
+         "what was saved during a record's save could not be written (0 new, 1 changed, 0 deleted records)"},
+        {"a photo migrated", Inside::marksAFavourite, {}, {}, true, false, true, 1},
+        {"a scan whose savePicture then answers false", Inside::marksAFavourite, {}, Then::answersFalse, false, false,
+         false, 1},
+        {"a scan whose savePicture then throws", Inside::marksAFavourite, {}, Then::throws, false, false, false, 1},
+        {"a photo migrated whose savePicture then answers false", Inside::marksAFavourite, {}, Then::answersFalse,
+         true, false, false, 1},
+        {"a scan another host records as it is looked up again", Inside::marksAFavourite, When::inTheLookup, {},
+         false, false, true, 1},
+        {"a scan whose savePicture deletes every record, then answers false", Inside::deletesEveryRecord, {},
+         Then::answersFalse, false, false, false, -1},
+        {"a scan whose savePicture saves another context", Inside::anotherContextSaves, {}, {}, false, false, true, 1},
         {"another scan recorded inside", Inside::recordsAnother},
         {"the migration run inside", Inside::migrates},
-        {"a scan whose savePicture ends the store's write", Inside::endsTheWrite, false, true},
+        {"a scan whose savePicture ends the store's write", Inside::endsTheWrite, {}, {}, false, false, false, 0,
+         "the store's write lock was let go while the photo of page was written"},
+        {"a scan whose savePicture ends the store's write before the kit's own", Inside::endsTheWrite,
+         When::beforeTheKitsWrite, {}, false, false, false, 0, "no longer held as a new photo is to take its name"},
+        {"a photo migrated whose savePicture ends the store's write", Inside::endsTheWrite, {}, {}, true, false, false,
+         0, "the store's write lock was let go while the photo of page was written"},
+        {"a scan whose lookup ends the store's write", Inside::endsTheWrite, When::inTheLookup, {}, false, false, false,
+         0, "no longer held as its name is to be cleared"},
+        {"a scan whose savePicture waits for a thread that saves", Inside::waitsForAThreadThatSaves, {}, {}, false,
+         false, true, 0, "a call from another thread waited for the main thread's write"},
+        {"a scan whose savePicture waits for a thread that records a scan", Inside::waitsForAThreadThatRecords, {}, {},
+         false, false, true, 0, "a call from another thread waited for the main thread's write"},
+        {"a scan whose savePicture runs the main loop as a thread records a scan", Inside::runsTheLoopAsAThreadRecords},
     };
     const std::string jpeg = *platform::graphics::encodeJpeg(picture(Color::green()), 1.0);
+    const std::string deleted = *platform::graphics::encodeJpeg(picture(Color::blue()), 1.0);
+    static bool putOff;
+    platform::setFileStepObserver([](std::string_view step) {
+        putOff = putOff || step == "store: put off until the main thread's write ends";
+    });
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         std::filesystem::remove_all(docs);
+        log.clear();
+        putOff = false;
         if (row.migrates) storeOld({{"page", jpeg}});
+        // What a deleted record left at the name: no lock, no clearing.
+        if (row.when == When::inTheLookup && row.inside == Inside::endsTheWrite) dir.write("docs/page.jpg", deleted);
         const auto file = docs / "VistrelData.sqlite";
         auto store = std::make_shared<HostsStore>(controller()->layer);
         auto kept = store->loadOrCreateVistrelImage("doc", "kept", "t", picture(Color::red()), at(1));
         ASSERT_TRUE(kept);
-        bool heldInside = false;
+        store->then = row.then;
+        store->lookups = 0;
+        bool heldInside = false, threadSaved = true;
         long long favouriteInside = -1;
         std::shared_ptr<vistrel::VistrelImage> again;
+        std::future<std::shared_ptr<vistrel::VistrelImage>> later;
+        std::shared_ptr<platform::store::ManagedObjectContext> another;
         auto innerMigration = std::make_shared<Recorder>();
-        int calls = 0;
-        store->around = [&] {
-            if (++calls != 2) return;  // once the kit's savePicture wrote
-            if (row.inside == Inside::recordsAnother) {
-                again = store->loadOrCreateVistrelImage("doc", "inner", "inner", picture(Color::blue()), at(2));
-            } else if (row.inside == Inside::migrates) {
-                store->migrateWithDelegate(innerMigration);
-                RunLoop::runUntilIdle();
-            } else if (row.inside == Inside::endsTheWrite) {
-                store->layer->managedObjectContext()->persistentStoreCoordinator()->endWriting();
-                return;
-            } else {
+        const auto recordInner = [&] {
+            return store->loadOrCreateVistrelImage("doc", "inner", "inner", picture(Color::blue()), at(2));
+        };
+        const auto act = [&] {
+            switch (row.inside) {
+            case Inside::marksAFavourite:
                 kept->setIsFavorite(true);
                 EXPECT_TRUE(store->saveContext());
+                break;
+            case Inside::deletesEveryRecord: store->deleteAllImages(); break;
+            case Inside::anotherContextSaves: {
+                another = platform::store::ManagedObjectContext::make(store->layer->persistentStoreCoordinator());
+                auto request = vistrel::VistrelImage::fetchRequest();
+                request.predicate = platform::store::Predicate::equals("identifier", "kept");
+                auto found = another->execute(request);
+                ASSERT_TRUE(found && found->size() == 1);
+                std::dynamic_pointer_cast<vistrel::VistrelImage>(found->front())->setIsFavorite(true);
+                EXPECT_TRUE(another->save());  // an error: it cannot be written with the record
+                break;
+            }
+            case Inside::recordsAnother: again = recordInner(); break;
+            case Inside::migrates:
+                store->migrateWithDelegate(innerMigration);
+                RunLoop::runUntilIdle();
+                break;
+            case Inside::endsTheWrite: store->layer->persistentStoreCoordinator()->endWriting(); return;
+            case Inside::waitsForAThreadThatSaves: std::thread([&] { threadSaved = store->saveContext(); }).join(); break;
+            case Inside::waitsForAThreadThatRecords: std::thread([&] { again = recordInner(); }).join(); break;
+            case Inside::runsTheLoopAsAThreadRecords:
+                later = std::async(std::launch::async, recordInner);
+                RunLoop::runUntil(
+                    [&] { return putOff || later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                    std::chrono::minutes(2));
+                break;
             }
             heldInside = !anotherHostCanWrite(file);
             favouriteInside = sqlInteger(file, "SELECT isFavorite FROM VistrelImage WHERE identifier = 'kept'");
+        };
+        int calls = 0;
+        store->around = [&] {
+            // Once the kit's savePicture wrote, or before it wrote.
+            if (row.when != When::inTheLookup && ++calls == (row.when == When::afterTheKitsWrite ? 2 : 1)) act();
+        };
+        store->inLookup = [&](int lookup) {
+            if (row.when != When::inTheLookup) return;
+            // Another host records the scan between the two lookups; the second, made under
+            // the lock, finds it.
+            if (lookup == 1 && row.inside != Inside::endsTheWrite) {
+                ASSERT_TRUE(controller()->loadOrCreateVistrelImage("doc", "page", "another host's",
+                                                                   picture(Color::green()), at(4)));
+            }
+            if (lookup == 2) act();
         };
         bool recorded;
         if (row.migrates) {
@@ -183,30 +284,65 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideSavePictureIsWrittenWithTheRecordOrNot
             recorded = recorder->finished == 1;
         } else {
             std::optional<testsupport::ScopedFileSizeLimit> full;
-            if (row.notRecorded && row.inside != Inside::endsTheWrite) full.emplace(4096);
-            recorded = store->loadOrCreateVistrelImage("doc", "page", "t", picture(Color::green()), at(3)) != nullptr;
+            if (row.fullDisk) full.emplace(4096);
+            const auto record = [&] {
+                return store->loadOrCreateVistrelImage("doc", "page", "t", picture(Color::green()), at(3)) != nullptr;
+            };
+            if (row.then == Then::throws) {
+                EXPECT_THROW(record(), std::runtime_error);
+                recorded = false;
+            } else {
+                recorded = record();
+            }
         }
-        EXPECT_EQ(recorded, !row.notRecorded);
+        if (later.valid()) {
+            RunLoop::runUntil([&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                              std::chrono::minutes(2));
+            again = later.get();
+        }
+        EXPECT_EQ(recorded, row.recorded);
         EXPECT_EQ(heldInside, row.inside != Inside::endsTheWrite);
         EXPECT_EQ(favouriteInside, row.inside != Inside::endsTheWrite ? 0 : -1);
-        EXPECT_EQ(log.contains("the store's write lock was let go while the photo of page was written"),
-                  row.inside == Inside::endsTheWrite);
-        const bool marks = row.inside == Inside::marksAFavourite;
-        EXPECT_EQ(sqlInteger(file, "SELECT isFavorite FROM VistrelImage WHERE identifier = 'kept'"),
-                  marks && recorded ? 1 : 0);
-        // What was not written stays pending, as after any failed save.
-        EXPECT_EQ(store->layer->managedObjectContext()->hasChanges(), row.notRecorded && row.inside == Inside::marksAFavourite);
-        EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE identifier = 'page'"), recorded ? 1 : 0);
-        EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE title = 'inner'"), 0);
-        EXPECT_FALSE(again);
-        EXPECT_FALSE(std::filesystem::exists(store->picturePath("inner")));
+        if (row.logged) {
+            EXPECT_TRUE(log.contains(row.logged));
+        }
+        EXPECT_EQ(threadSaved, row.inside != Inside::waitsForAThreadThatSaves);
+        if (another) {
+            EXPECT_TRUE(another->hasChanges());
+            EXPECT_FALSE(another->save());
+        }
+        EXPECT_EQ(sqlInteger(file, "SELECT isFavorite FROM VistrelImage WHERE identifier = 'kept'"), row.favourite);
+        // Only what a full disk kept out is still pending.
+        EXPECT_EQ(store->layer->managedObjectContext()->hasChanges(), row.fullDisk);
+        EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE identifier = 'page'"),
+                  recorded || row.migrates ? 1 : 0);
+        if (row.migrates) {
+            EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE picture NOTNULL"), !recorded);
+        }
+        const bool innerRecorded = row.inside == Inside::runsTheLoopAsAThreadRecords;
+        EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE title = 'inner'"), innerRecorded);
+        EXPECT_EQ(again != nullptr, innerRecorded);
+        EXPECT_EQ(std::filesystem::exists(store->picturePath("inner")), innerRecorded);
         EXPECT_EQ(innerMigration->failed, row.inside == Inside::migrates ? 1 : 0);
         EXPECT_EQ(innerMigration->finished, 0);
         const auto photo = row.migrates ? platform::graphics::encodeJpeg(*platform::graphics::Image::decode(jpeg), 1.0)
                                         : std::optional(jpeg);
         if (recorded) EXPECT_EQ(platform::readFile(store->picturePath("page"), 1u << 20), photo);
+        else if (row.when == When::inTheLookup) EXPECT_EQ(platform::readFile(store->picturePath("page"), 1u << 20), deleted);
         else EXPECT_FALSE(std::filesystem::exists(store->picturePath("page")));
+        for (const auto& entry : std::filesystem::directory_iterator(docs))
+            EXPECT_FALSE(vistrel::isTemporaryPhotoName(entry.path().filename().string())) << entry.path();
     }
+    platform::setFileStepObserver(nullptr);
+    // Nor does the clean-up's restore give a photo its name back once the lock was let go.
+    auto context = controller()->layer->managedObjectContext();
+    platform::store::WriteLock lock(*context);
+    ASSERT_TRUE(lock.held());
+    context->persistentStoreCoordinator()->endWriting();
+    const auto aside = dir.write("docs/x.jpg.aside-1", "set aside");
+    EXPECT_FALSE(vistrel::PhotoName::takeBack(lock, aside, docs / "x.jpg", timespec{}, false));
+    EXPECT_TRUE(std::filesystem::exists(aside));
+    EXPECT_FALSE(std::filesystem::exists(docs / "x.jpg"));
 }
 
 // The child: a host recording a scan that stops at its record's save, the store's write
@@ -264,16 +400,17 @@ TEST_F(StoreLockTest, AHostStoppedWhileItHoldsTheStoreCostsTheOthersAFailedSave)
     store->migrateWithDelegate(recorder);
     RunLoop::runUntilIdle();
     EXPECT_LT(std::chrono::steady_clock::now() - started, bound);
-    platform::setFileStepObserver(nullptr);
     EXPECT_EQ(std::pair(recorder->finished, recorder->failed), std::pair(0, 1));
     EXPECT_EQ(waits, 3);  // the migration stopped at its first
     // An opening never waits for it to tidy what a stopped run left aside: that waits for a
-    // later opening.
+    // later opening, and the log says who holds the store.
     const auto aside = vistrel::setAsidePathFor(docs / "gone.jpg", timespec{1'600'000'000, 0});
     dir.write("docs/" + aside.filename().string(), jpeg);
     testsupport::ageByAnHour(docs);
     ASSERT_TRUE(controller()->retrieveImages());
+    platform::setFileStepObserver(nullptr);
     EXPECT_EQ(waits, 3);
+    EXPECT_TRUE(log.contains("the store's write lock is held by another host; photos an earlier run left aside"));
     EXPECT_TRUE(std::filesystem::exists(aside));
     EXPECT_FALSE(std::filesystem::exists(docs / "gone.jpg"));
     EXPECT_TRUE(store->asked.empty());

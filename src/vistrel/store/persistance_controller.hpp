@@ -3,7 +3,9 @@
 // found by identifier, listed newest first up to the configured number, deleted, and
 // each record's photo kept as a JPEG file in the documents folder. The store is used
 // on the main thread; an operation called on another thread runs there and waits, and
-// what it throws (a host's savePicture, say) is thrown to that caller.
+// what it throws (a host's savePicture, say) is thrown to that caller. It never runs inside
+// a record's save under way there (on_main_thread.hpp): it waits for that save to end, two
+// seconds at most, and then answers as a failure does.
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -51,13 +53,17 @@ public:
     // cannot be opened. None too when the save fails: the record is taken back and what
     // savePicture wrote at the name removed. Whatever had the name before (a photo no
     // record holds, a link) is renamed aside until the record is saved, and put back when
-    // it is not (photo_name.hpp).
+    // it is not (photo_name.hpp). Whether the record was committed decides: once it is,
+    // it is given and its photo kept, whatever host code answers after (an override of
+    // saveContext answering false or throwing, an observer of the did-save that throws,
+    // logged); what savePicture or saveContext throws before that reaches the caller.
     //
     // Hosts share the store: the kit encodes and writes the photo beside its name first,
     // then takes the store's write lock for what a photo's name holds and the record's
     // save. savePicture is called under that lock, so that what it writes at the name is
     // decided with the record: a host's own savePicture holds other hosts' saves while it
-    // runs.
+    // runs. What it saves meanwhile is in the store once the lock is let go, whatever
+    // becomes of the record (record_write.hpp).
     virtual std::shared_ptr<VistrelImage> createRandomVistrelImage(const platform::graphics::Image& picture, Date date);
     // The newest record of the identifier, unchanged; else a new record whose photo is
     // written through savePicture under the identifier, as above. None when the store

@@ -28,9 +28,11 @@ bool isTemporaryPhotoName(std::string_view name);
 // - one set aside takes its name back when nothing has it, or when what has it is no
 //   record's photo (the new photo of a record never saved, or half of one a host's
 //   savePicture wrote in place) and is stale too; it goes when a record's photo has the
-//   name (that record was saved with the new photo). Its own modification time is set
-//   back first, from its name (or, set aside by an earlier version, its access time).
-//   The records are read only when such a name is taken.
+//   name (that record was saved with the new photo), and, set aside by this version
+//   (which sets aside no record's photo), when a record of its name was saved since,
+//   however free the name. Its own modification time is set back first, from its name
+//   (or, set aside by an earlier version, its access time). The records are read only
+//   when such a name is taken, or one of this version's was set aside from it.
 // - one being written is half a photo, or a whole one whose record was never saved: it
 //   goes. One an earlier version set aside under that pattern takes its name back only
 //   when nothing has the name and it is a file that ends as a whole JPEG or PNG does.
