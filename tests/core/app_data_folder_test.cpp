@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
@@ -27,6 +28,7 @@
 
 #include "noisy_picture.hpp"
 #include "stopped_runs.hpp"
+#include "support/stepped_processes.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/core/data_directory.hpp"
 #include "vistrel/core/kit_defaults.hpp"
@@ -213,8 +215,27 @@ std::string earlierStoreBytes() {
     return readAll(dir / "store.sqlite");
 }
 
+// An earlier version's store, one record "page", written on by SQL of a run stopped dead
+// in it: what its journals hold stays as that run left it.
+void stoppedDeadIn(const fs::path& store, const char* sql) {
+    fs::create_directories(store.parent_path());
+    std::ofstream(store, std::ios::binary) << earlierStoreBytes();
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        sqlite3* db = nullptr;
+        if (sqlite3_open(store.c_str(), &db) != SQLITE_OK) ::_exit(1);
+        ::_exit(sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK ? 0 : 2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
 // What an earlier version left, written as it left it, and what a user put beside it.
-const std::map<std::string, std::string>& earlierFiles() {
+// `logged`: the store's last record, "late-scan", only in its write-ahead log (whose index
+// is left out, as backups leave it), with that record's photo.
+const std::map<std::string, std::string>& earlierFiles(bool logged = false) {
     static const std::map<std::string, std::string> files = {
         {"io.vistrel.sdk.plist", propertyListOf({{"apiKey", "the kit's key"}})},
         {"preferences.plist", propertyListOf({{"apiKey", "a key of an even earlier version"},
@@ -226,11 +247,26 @@ const std::map<std::string, std::string>& earlierFiles() {
         {"Events/event.ics", "an event"},
         {"Contacts/contact.vcf", "a contact"},
     };
-    return files;
+    static const std::map<std::string, std::string> withItsLog = [] {
+        testsupport::TempDir dir;
+        stoppedDeadIn(dir / "store.sqlite", "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"
+                                            "INSERT INTO VistrelImage VALUES ('late-scan', 'a late page')");
+        std::map<std::string, std::string> all = files;
+        all["VistrelData.sqlite"] = readAll(dir / "store.sqlite");
+        all["VistrelData.sqlite-wal"] = readAll(dir / "store.sqlite-wal");
+        all["late-scan.jpg"] = "the photo of a record only the log holds";
+        return all;
+    }();
+    return logged ? withItsLog : files;
 }
 const std::set<std::string> kEarlierNames = {"io.vistrel.sdk.plist", "preferences.plist", "VistrelData.sqlite",
                                              "VistrelData.sqlite-wal", "page.jpg", "page.jpg.staged-6",
                                              "Events", "Contacts"};
+std::set<std::string> earlierNames(bool logged) {
+    std::set<std::string> names = kEarlierNames;
+    if (logged) names.insert("late-scan.jpg");
+    return names;
+}
 const std::map<std::string, std::string> kUsersFiles = {
     {"notes.txt", "a user's notes"},
     {"page.png", "a user's picture"},
@@ -243,8 +279,8 @@ const std::map<std::string, std::string> kUsersFiles = {
     {"cover.jpg.tmp-5", "and a temporary of it"},
 };
 
-void layOutEarlierFolder(const fs::path& shared) {
-    for (const auto& files : {earlierFiles(), kUsersFiles})
+void layOutEarlierFolder(const fs::path& shared, bool logged = false) {
+    for (const auto& files : {earlierFiles(logged), kUsersFiles})
         for (const auto& [path, bytes] : files) {
             fs::create_directories((shared / path).parent_path());
             std::ofstream(shared / path, std::ios::binary) << bytes;
@@ -256,11 +292,12 @@ void layOutEarlierFolder(const fs::path& shared) {
 // a folder of "apps" (an app's, or one being made for an app). Each must be in exactly one
 // place, and all that left the shared folder in one and the same app's folder (or the one
 // being made for it): `holder` is that app once known, and may not change.
-void expectEachInOnePlace(const fs::path& shared, std::string& holder) {
+void expectEachInOnePlace(const fs::path& shared, std::string& holder, bool logged = false) {
     std::set<std::string> places = {""};
-    for (const std::string& name : namesIn(shared / "apps"))
-        if (fs::is_directory(fs::symlink_status(shared / "apps" / name))) places.insert(name);
-    for (const std::string& name : kEarlierNames) {
+    for (const std::string& name : namesIn(shared / "apps"))  // a read's own folder holds links only
+        if (fs::is_directory(fs::symlink_status(shared / "apps" / name)) && !name.starts_with(".reading-"))
+            places.insert(name);
+    for (const std::string& name : earlierNames(logged)) {
         std::vector<std::string> found;
         for (const std::string& place : places)
             if (fs::exists(fs::symlink_status(place.empty() ? shared / name : shared / "apps" / place / name)))
@@ -275,9 +312,11 @@ void expectEachInOnePlace(const fs::path& shared, std::string& holder) {
 }
 
 // Everything an earlier version left is whole in the folder of `app`, nothing of it in the
-// shared folder, no folder is being made, and what the user put there is as it was.
-void expectTakenOverWhole(const fs::path& shared, const std::string& app) {
-    EXPECT_EQ(filesUnder(shared / "apps" / app, kEarlierNames), earlierFiles()) << app;
+// shared folder, nothing else beside it (nor a journal a read made), no folder is being
+// made, and what the user put there is as it was.
+void expectTakenOverWhole(const fs::path& shared, const std::string& app, bool logged = false) {
+    EXPECT_EQ(filesUnder(shared / "apps" / app, earlierNames(logged)), earlierFiles(logged)) << app;
+    EXPECT_EQ(namesIn(shared / "apps" / app), earlierNames(logged)) << app;
     std::set<std::string> left = namesIn(shared);
     EXPECT_EQ(left.erase("apps"), 1u);
     EXPECT_EQ(left, (std::set<std::string>{"link.jpg", "notes.txt", "page.png", "page.jpeg",
@@ -286,7 +325,8 @@ void expectTakenOverWhole(const fs::path& shared, const std::string& app) {
                                            "cover.jpg.tmp-5"}));
     EXPECT_EQ(filesUnder(shared, left), kUsersFiles);
     EXPECT_TRUE(fs::is_symlink(shared / "link.jpg"));
-    for (const std::string& name : namesIn(shared / "apps")) EXPECT_FALSE(name.starts_with(".taking-over-")) << name;
+    for (const std::string& name : namesIn(shared / "apps"))
+        EXPECT_FALSE(name.starts_with(".taking-over-") || name.starts_with(".reading-")) << name;
 }
 
 struct AppDataFolderTest : ::testing::Test {
@@ -489,9 +529,10 @@ struct Choice {
 // finding its folder; at each point where both wait, the one `order` says goes on (the
 // first when it says no more). Every entry the earlier version left is checked to be in
 // one place at every step. Gives the choices made.
-std::vector<Choice> runInOrder(const std::pair<std::string, std::string>& names, const std::vector<std::size_t>& order) {
+std::vector<Choice> runInOrder(const std::pair<std::string, std::string>& names, const std::vector<std::size_t>& order,
+                               bool logged) {
     SharedFolder folder;
-    layOutEarlierFolder(folder.shared);
+    layOutEarlierFolder(folder.shared, logged);
     SteppedApp first, second;
     first.app = names.first;
     second.app = names.second;
@@ -514,7 +555,7 @@ std::vector<Choice> runInOrder(const std::pair<std::string, std::string>& names,
             if (::testing::Test::HasFailure()) return {};
             continue;
         }
-        expectEachInOnePlace(folder.shared, holder);
+        expectEachInOnePlace(folder.shared, holder, logged);
         std::vector<SteppedApp*> ready;
         for (SteppedApp* app : apps)
             if (app->state == SteppedApp::State::atStep) ready.push_back(app);
@@ -543,7 +584,7 @@ std::vector<Choice> runInOrder(const std::pair<std::string, std::string>& names,
     }
     EXPECT_FALSE(taker.empty()) << "no app began taking the earlier folder";
     EXPECT_EQ(holder, taker);
-    expectTakenOverWhole(folder.shared, taker);
+    expectTakenOverWhole(folder.shared, taker, logged);
     for (SteppedApp* app : apps) {
         if (app->app != taker) {
             EXPECT_EQ(namesIn(folder.apps / app->app), std::set<std::string>{}) << app->app;
@@ -561,12 +602,16 @@ std::vector<Choice> runInOrder(const std::pair<std::string, std::string>& names,
 // each entry the earlier version left is in exactly one place (the shared folder, the
 // folder being made for the app that began taking it, or that app's folder), and at the
 // end all of it is whole in that app's folder, the other's folder empty, one line logged.
+// So too when the store's last record is only in its log, the log's index left out: that
+// record's photo goes with it, and no journal is made beside it.
 TEST_F(AppDataFolderTest, TwoAppsStartingAtOnceTakeTheEarlierFolderOverOnceInEveryOrder) {
-    for (const auto& names : {std::pair<std::string, std::string>{"alpha", "beta"}, {"alpha", "alpha"}}) {
+    for (const auto& [names, logged] : std::vector<std::pair<std::pair<std::string, std::string>, bool>>{
+             {{"alpha", "beta"}, false}, {{"alpha", "alpha"}, false}, {{"alpha", "beta"}, true}}) {
         std::size_t runs = 0;
         for (std::vector<std::size_t> order;;) {
-            SCOPED_TRACE(::testing::Message() << names.first << " and " << names.second << ", order " << runs);
-            std::vector<Choice> choices = runInOrder(names, order);
+            SCOPED_TRACE(::testing::Message() << names.first << " and " << names.second << ", order " << runs
+                                              << (logged ? ", a record only in the store's log" : ""));
+            std::vector<Choice> choices = runInOrder(names, order, logged);
             if (HasFailure()) return;
             ASSERT_LT(++runs, 200u) << "more orders than meant";
             // The next order: the last choice that has another way left takes it.
@@ -577,7 +622,7 @@ TEST_F(AppDataFolderTest, TwoAppsStartingAtOnceTakeTheEarlierFolderOverOnceInEve
             ++order.back();
         }
         // Which goes first, and where of the first's steps the second comes to the lock.
-        EXPECT_GE(runs, 2u * kEarlierNames.size());
+        EXPECT_GE(runs, 2u * earlierNames(logged).size());
     }
 }
 
@@ -609,11 +654,12 @@ TEST_F(AppDataFolderTest, ATakeoverStoppedDeadAtAnyStepIsFinishedByTheNextStart)
                 char bytes[4096];
                 for (ssize_t count; (count = ::read(told.readEnd, bytes, sizeof bytes)) > 0;)
                     lines.append(bytes, static_cast<std::size_t>(count));
-                std::string wanted = "takeover: taking the lock\ntakeover: lock taken\ntakeover: folder made\n";
+                std::string wanted =
+                    "takeover: taking the lock\ntakeover: lock taken\nread: linked\ntakeover: folder made\n";
                 for (std::size_t i = 0; i < kEarlierNames.size(); ++i) wanted += "takeover: moved\n";
                 wanted += "takeover: in place\nended\n";
                 EXPECT_EQ(lines, wanted);
-                EXPECT_EQ(step, 1 + static_cast<int>(kEarlierNames.size()) + 4);
+                EXPECT_EQ(step, 1 + static_cast<int>(kEarlierNames.size()) + 5);
                 expectTakenOverWhole(folder.shared, "alpha");
                 break;
             }
@@ -632,39 +678,45 @@ TEST_F(AppDataFolderTest, ATakeoverStoppedDeadAtAnyStepIsFinishedByTheNextStart)
 }
 
 // An app that tells its steps, held once it has moved the first entry into the folder it
-// makes, the takeover's lock its own; stopped dead when this goes.
+// makes (or at another step), the takeover's lock its own; stopped dead when this goes.
 struct HeldInItsTakeover {
     SteppedApp app;
     std::vector<SteppedApp*> apps{&app};
     StopAtEnd stop{apps};
 
-    void start(SharedFolder& folder, std::string name) {
+    void start(SharedFolder& folder, std::string name, const std::string& at = "takeover: moved") {
         app.app = std::move(name);
         const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(app.told.writeEnd) + " " +
                                   std::to_string(app.go.readEnd) + " 0";
         std::tie(app.pid, app.output) = folder.start(app.app, "DISABLED_FindTheFolderStepByStep", {steps});
-        while (app.step != "takeover: moved") {
+        while (app.step != at) {
             ASSERT_TRUE(readTold(apps)) << "it never told its next step:\n" << readAll(app.output);
             ASSERT_NE(app.state, SteppedApp::State::ended) << readAll(app.output);
-            if (app.state == SteppedApp::State::atStep && app.step != "takeover: moved") app.goOn();
+            if (app.state == SteppedApp::State::atStep && app.step != at) app.goOn();
         }
     }
 };
 
 // An app whose folder is made starts while another app is held in the middle of its
-// takeover: it never waits for that takeover's lock, and finds its own key.
+// takeover (moving, or reading the store in a folder of its own): it never waits for that
+// takeover's lock, finds its own key, and leaves the other's folder as it is.
 TEST_F(AppDataFolderTest, AnAppWithItsFolderNeverWaitsForAnotherAppsTakeover) {
-    SharedFolder folder;
-    ASSERT_EQ(runApp(folder, "alpha", {std::string(kKeyVariable) + "=alpha-key"}).key, "alpha-key");
-    layOutEarlierHistory(folder);
-    if (HasFatalFailure()) return;
-    HeldInItsTakeover beta;
-    beta.start(folder, "beta");
-    if (HasFatalFailure()) return;
+    for (const std::string at : {"takeover: moved", "read: linked"}) {
+        SCOPED_TRACE(at);
+        SharedFolder folder;
+        ASSERT_EQ(runApp(folder, "alpha", {std::string(kKeyVariable) + "=alpha-key"}).key, "alpha-key");
+        layOutEarlierHistory(folder);
+        if (HasFatalFailure()) return;
+        HeldInItsTakeover beta;
+        beta.start(folder, "beta", at);
+        if (HasFatalFailure()) return;
+        const std::set<std::string> held = namesIn(folder.apps);
 
-    const AppSaw alpha = runApp(folder, "alpha");
-    EXPECT_EQ(alpha.key, "alpha-key");
-    EXPECT_EQ(alpha.log.find("was held too long"), std::string::npos) << alpha.log;
+        const AppSaw alpha = runApp(folder, "alpha");
+        EXPECT_EQ(alpha.key, "alpha-key");
+        EXPECT_EQ(alpha.log.find("was held too long"), std::string::npos) << alpha.log;
+        EXPECT_EQ(namesIn(folder.apps), held);
+    }
 }
 
 // A process of an app held in the middle of its takeover (a debugger, a suspended terminal)
@@ -861,25 +913,10 @@ namespace {
 // still in its write-ahead log (with the log's index beside it), not yet in the store's
 // own file. Each record's photo beside it.
 void layOutEarlierStoreWithItsLog(const fs::path& shared) {
-    fs::create_directories(shared);
-    std::ofstream(shared / "VistrelData.sqlite", std::ios::binary) << earlierStoreBytes();
+    stoppedDeadIn(shared / "VistrelData.sqlite", "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"
+                                                 "INSERT INTO VistrelImage VALUES ('late-scan', 'a late page')");
     std::ofstream(shared / "page.jpg", std::ios::binary) << "a record's photo";
     std::ofstream(shared / "late-scan.jpg", std::ios::binary) << "the photo of a record in the log";
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        sqlite3* db = nullptr;
-        if (sqlite3_open((shared / "VistrelData.sqlite").c_str(), &db) != SQLITE_OK) ::_exit(1);
-        if (sqlite3_exec(db,
-                         "PRAGMA journal_mode = WAL; PRAGMA wal_autocheckpoint = 0;"
-                         "INSERT INTO VistrelImage VALUES ('late-scan', 'a late page')",
-                         nullptr, nullptr, nullptr) != SQLITE_OK)
-            ::_exit(2);
-        ::_exit(0);  // stopped dead: the log stays as it is
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     ASSERT_TRUE(fs::exists(shared / "VistrelData.sqlite-wal"));
     ASSERT_TRUE(fs::exists(shared / "VistrelData.sqlite-shm"));
 }
@@ -890,9 +927,9 @@ void layOutEarlierStoreWithItsLog(const fs::path& shared) {
 // it, and the photo of the record only the log holds still goes with the store (it is no
 // less a record's photo for the log being still beside the folder it came from).
 TEST_F(AppDataFolderTest, ATakeoverStoppedBetweenTheStoreAndItsLogStillTakesTheLogsPhotos) {
-    // The photos move first, then the store and its journals: stopped once the store moved,
-    // and once the log's index moved too.
-    for (const int stopAt : {6, 7}) {
+    // The store is read, the photos move, then the store and its journals: stopped once the
+    // store moved, and once the log's index moved too.
+    for (const int stopAt : {7, 8}) {
         SCOPED_TRACE(::testing::Message() << "stopped at step " << stopAt);
         SharedFolder folder;
         layOutEarlierStoreWithItsLog(folder.shared);
@@ -959,4 +996,68 @@ TEST_F(AppDataFolderTest, TheNewestPhotoOfAStoreOfVeryManyRecordsIsTakenOver) {
     EXPECT_TRUE(fs::exists(folder.apps / "alpha" / "page.jpg"));
     EXPECT_TRUE(fs::exists(folder.apps / "alpha" / "newest.jpg")) << readAll(output);
     EXPECT_FALSE(fs::exists(folder.shared / "newest.jpg"));
+}
+
+// What has the earlier store's name, beside the photos of its records ("page", and
+// "late-scan" where its log holds it) and one of no record ("cover"), as a first app takes
+// it over while a second starts. A FIFO is never opened: the first start returns, takes
+// neither it nor the photos, and holds the second's for no time. A store whose last record
+// only its log holds, the log's index left out, is read whole, and nothing is made beside
+// it. One that cannot be read whole (a damaged header, an empty file, a hot rollback
+// journal) takes every photo with it. Whatever moves is moved as it was.
+TEST_F(AppDataFolderTest, WhatHasTheStoresNameIsReadWholeOrTakesEveryPhotoWithIt) {
+    const std::set<std::string> everything = {"VistrelData.sqlite", "page.jpg", "late-scan.jpg", "cover.jpg"};
+    for (const auto& [kind, taken] : std::vector<std::pair<std::string, std::set<std::string>>>{
+             {"FIFO", {}},
+             {"log", {"VistrelData.sqlite", "VistrelData.sqlite-wal", "page.jpg", "late-scan.jpg"}},
+             {"damaged", everything},
+             {"empty", everything},
+             {"hot", {"VistrelData.sqlite", "VistrelData.sqlite-journal", "page.jpg", "late-scan.jpg", "cover.jpg"}}}) {
+        SCOPED_TRACE(kind);
+        SharedFolder folder;
+        const fs::path store = folder.shared / "VistrelData.sqlite";
+        layOutEarlierStoreWithItsLog(folder.shared);
+        if (HasFatalFailure()) return;
+        fs::remove(folder.shared / "VistrelData.sqlite-shm");
+        if (kind != "log") fs::remove(folder.shared / "VistrelData.sqlite-wal");
+        if (kind == "FIFO") {
+            ASSERT_TRUE(fs::remove(store) && ::mkfifo(store.c_str(), 0600) == 0);
+        }
+        if (kind == "damaged") folder.dir.write("xdg/vistrel/VistrelData.sqlite", "no store" + std::string(4096, '!'));
+        if (kind == "empty") folder.dir.write("xdg/vistrel/VistrelData.sqlite", "");
+        if (kind == "hot") {
+            stoppedDeadIn(store, "PRAGMA cache_size = 2; BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                                 "SELECT i + 1 FROM n WHERE i < 300) "
+                                 "INSERT INTO VistrelImage SELECT 'x' || i, randomblob(3000) FROM n");
+            ASSERT_TRUE(fs::exists(folder.shared / "VistrelData.sqlite-journal"));
+        }
+        folder.dir.write("xdg/vistrel/cover.jpg", "a picture of no record");
+        const std::set<std::string> before = namesIn(folder.shared);
+        const auto files = filesUnder(folder.shared, before);
+
+        SteppedApp first;
+        StopAtEnd stop{{&first}};
+        const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(first.told.writeEnd) + " -1 0";
+        std::tie(first.pid, first.output) = folder.start("alpha", "DISABLED_FindTheFolderStepByStep", {steps});
+        testsupport::LineReader told(first.told.readEnd);
+        for (std::optional<std::string> step; step != "takeover: lock taken";)
+            ASSERT_TRUE(step = told.next()) << readAll(first.output);
+        const AppSaw second = runApp(folder, "beta");
+        EXPECT_EQ(second.log.find("was held too long"), std::string::npos) << second.log;
+        EXPECT_EQ(second.history, "");
+        // A writer's open that waits for no one: it finds a reader only where one waits on the FIFO.
+        if (const int writer = kind == "FIFO" ? ::open(store.c_str(), O_WRONLY | O_NONBLOCK) : -1; writer >= 0) {
+            ADD_FAILURE() << "a start waits to read the FIFO";
+            ::close(writer);
+        }
+        const int status = testsupport::waitForChild(std::exchange(first.pid, -1));
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status << ":\n" << readAll(first.output);
+
+        EXPECT_EQ(namesIn(folder.apps / "alpha"), taken);
+        std::set<std::string> left = {"apps"};
+        std::set_difference(before.begin(), before.end(), taken.begin(), taken.end(), std::inserter(left, left.end()));
+        EXPECT_EQ(namesIn(folder.shared), left);
+        for (const auto& [name, bytes] : files)
+            EXPECT_EQ(readAll((taken.contains(name) ? folder.apps / "alpha" : folder.shared) / name), bytes) << name;
+    }
 }

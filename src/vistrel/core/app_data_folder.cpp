@@ -17,6 +17,7 @@
 #include "vistrel/platform/foundation/file_lock.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/foundation/private_folder.hpp"
 
 namespace vistrel {
 
@@ -57,12 +58,15 @@ int renameWithoutReplacing(const fs::path& from, const fs::path& to) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-// The names of the folders being made that runs stopped on the way left in `apps`.
+// The names of the folders being made that runs stopped on the way left in `apps`. The
+// folders in which a run stopped dead read a store go on the way: their links keep the
+// store's room taken.
 std::vector<std::string> foldersBeingMade(const fs::path& apps) {
     std::vector<std::string> names;
     std::error_code ec;
     for (fs::directory_iterator it(apps, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
+        if (name.starts_with(storeReadingMark)) platform::PrivateFolder::removeIfLeft(it->path());
         if (name.starts_with(kTakingOverMark) && name.size() > kTakingOverMark.size() &&
             it->symlink_status(ec).type() == fs::file_type::directory)
             names.push_back(std::move(name));
@@ -92,7 +96,7 @@ std::vector<std::string> namesIn(const fs::path& folder) {
 // `found` is what earlierDataIn gave just before, under the lock, when it was asked.
 void takeOver(const fs::path& shared, const fs::path& making, const fs::path& folder,
               std::optional<std::vector<std::string>> found = std::nullopt) {
-    if (!found) found = earlierDataIn(shared, making);
+    if (!found) found = earlierDataIn(shared, making.parent_path(), making);
     for (const std::string& name : *found) {
         if (const int error = renameWithoutReplacing(shared / name, making / name)) {
             // Gone meanwhile (a journal its store removed, say): nothing to take.
@@ -175,7 +179,7 @@ std::filesystem::path appDataFolder(const std::filesystem::path& shared, std::st
     if (hasEntry(apps / kInUseMark)) {
         logLine(platform::concatenate("data folder :: ", shared.string(),
                                       " is an app's own data folder: nothing of it is taken over"));
-    } else if (std::vector<std::string> found = earlierDataIn(shared); !found.empty()) {
+    } else if (std::vector<std::string> found = earlierDataIn(shared, apps); !found.empty()) {
         const fs::path making = apps / platform::concatenate(kTakingOverMark, program);
         if (::mkdir(making.c_str(), 0777) == 0) {
             platform::fileStep("takeover: folder made");

@@ -14,6 +14,7 @@
 #include "vistrel/core/vistrel_bundle.hpp"
 #include "vistrel/core/vistrel_pref.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/private_folder.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/services/contact_event_records.hpp"
 #include "vistrel/platform/services/contact_store.hpp"
@@ -93,32 +94,40 @@ std::string photoNameOf(std::string_view entry) {
     return std::string(entry.substr(0, entry.find(kPhotoExtension) + kPhotoExtension.size()));
 }
 
-// Which of the photo names were named by a record of one of the stores, read without
-// opening them as stores: those told before a read failed or stopped at its bounds count.
-std::set<std::string> recordedAmong(const std::set<std::string>& photos,
-                                    const std::vector<std::filesystem::path>& stores) {
+bool isKind(const std::filesystem::path& entry, mode_t type) {
+    struct stat st {};
+    return ::lstat(entry.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
+}
+
+// Which of the photo names were named by a record of one of the stores, each read whole
+// with its journals in a private folder made in `readIn`: all of them when one that is a
+// regular file cannot be read whole, as what is done with a store is then done with its
+// photos too. A store that is no regular file is not read.
+std::set<std::string> recordedAmong(const std::set<std::string>& photos, const std::vector<std::filesystem::path>& stores,
+                                    const std::filesystem::path& readIn) {
     std::set<std::string> recorded;
     // Only a digest name needs the digest of an identifier that is no plain name.
     const bool digestNames = std::any_of(photos.begin(), photos.end(), [](const std::string& photo) {
         return photo.starts_with(kDigestPrefix);
     });
-    // Every record is looked at, however many an earlier version kept (each read once, one
-    // no longer than any identifier the kit records): a photo it names is never left behind.
     for (const std::filesystem::path& store : stores) {
-        platform::store::forEachColumnText(store, "VistrelImage", "identifier", kLongestIdentifier, SIZE_MAX,
-                                           [&](std::string_view identifier) {
-                                               if (!digestNames && !isPlainName(identifier)) return true;
-                                               if (std::string name = pictureFileName(identifier); photos.contains(name))
-                                                   recorded.insert(std::move(name));
-                                               return recorded.size() < photos.size();
-                                           });
+        if (recorded.size() == photos.size()) break;
+        if (!isKind(store, S_IFREG)) continue;
+        std::optional<platform::PrivateFolder> folder = platform::PrivateFolder::make(readIn, storeReadingMark);
+        if (!folder) return photos;
+        // Every record is looked at, however many an earlier version kept (each read once,
+        // one no longer than any identifier the kit records): a photo it names is never
+        // left behind.
+        const auto read = platform::store::forEachColumnText(
+            store, *folder, "VistrelImage", "identifier", kLongestIdentifier, SIZE_MAX, [&](std::string_view identifier) {
+                if (!digestNames && !isPlainName(identifier)) return true;
+                if (std::string name = pictureFileName(identifier); photos.contains(name))
+                    recorded.insert(std::move(name));
+                return recorded.size() < photos.size();
+            });
+        if (read == platform::store::TextsRead::notWhole) return photos;
     }
     return recorded;
-}
-
-bool isKind(const std::filesystem::path& entry, mode_t type) {
-    struct stat st {};
-    return ::lstat(entry.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
 }
 
 // A regular file that reads, within the kit's own bound, as a property list of a
@@ -162,7 +171,8 @@ std::optional<EarlierData> earlierDataNamed(std::string_view name) {
     return std::nullopt;
 }
 
-std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, const std::filesystem::path& movedInto) {
+std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, const std::filesystem::path& readIn,
+                                       const std::filesystem::path& movedInto) {
     std::vector<std::string> names, photos, preferencesCopies;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
@@ -198,7 +208,7 @@ std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, cons
         for (const std::string& name : photos) photoNames.insert(photoNameOf(name));
         std::vector<std::filesystem::path> stores = {folder / kStore};
         if (!movedInto.empty()) stores.push_back(movedInto / kStore);
-        const std::set<std::string> recorded = recordedAmong(photoNames, stores);
+        const std::set<std::string> recorded = recordedAmong(photoNames, stores, readIn);
         for (std::string& name : photos)
             if (recorded.contains(photoNameOf(name))) names.push_back(std::move(name));
     }

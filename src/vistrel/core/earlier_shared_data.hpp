@@ -26,6 +26,10 @@ enum class EarlierData { preferences, store, photo, events, contacts };
 // What an entry of that name was; none for a name the kit never gave.
 std::optional<EarlierData> earlierDataNamed(std::string_view name);
 
+// The mark of the private folders (platform::PrivateFolder) in which a store is read:
+// "<readIn>/.reading-XXXXXX".
+inline constexpr std::string_view storeReadingMark = ".reading-";
+
 // The names of the entries directly in `folder` that an earlier version left, of the
 // type the kit made them (regular files; "Events" and "Contacts" folders) and holding only
 // what it made, the store last (its journals never far from it). Each look is bounded:
@@ -33,12 +37,16 @@ std::optional<EarlierData> earlierDataNamed(std::string_view name);
 //   the bound of the kit's own defaults, as a property list holding only the kit's keys
 //   (isVistrelPrefKey); the two files and 16 of their copies at most are read;
 // - a photo (or a temporary of one) counts when a record of the store names it: the store
-//   in `folder` or, once a takeover under way moved it, in `movedInto`, read without
-//   opening it as a store, every record of each, an identifier past 64 KiB passed over;
+//   in `folder` or, once a takeover under way moved it, in `movedInto`, each read whole with
+//   its journals, linked into a private folder made in `readIn` (on the same file system),
+//   so that nothing is made beside it and nothing opened can block; every record of each,
+//   an identifier past 64 KiB passed over. Every photo counts when a store that is a
+//   regular file cannot be read whole (platform::store::TextsRead::notWhole), since it
+//   goes all the same; a store that is no regular file is neither read nor taken;
 // - "Events" or "Contacts" counts when all it holds, 1,000,000 entries at most, are regular
 //   files the event or contact store names ("<identifier>.ics" or ".vcf", and their
 //   temporaries): no link, no folder, nothing else.
-std::vector<std::string> earlierDataIn(const std::filesystem::path& folder,
+std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, const std::filesystem::path& readIn,
                                        const std::filesystem::path& movedInto = {});
 
 // Whether the entry (an earlier version's, wherever it lies now) still is of the kind the

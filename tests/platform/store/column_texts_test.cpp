@@ -1,6 +1,7 @@
 // One column's texts read from an SQLite file that is not opened as a store.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <functional>
 #include <map>
@@ -10,12 +11,14 @@
 
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/private_folder.hpp"
 #include "vistrel/platform/store/column_texts.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 using platform::store::forEachColumnText;
+using platform::store::TextsRead;
 
 // The names in a folder, with a hash of the bytes of each.
 std::map<std::string, std::size_t> filesIn(const fs::path& folder) {
@@ -27,13 +30,17 @@ std::map<std::string, std::size_t> filesIn(const fs::path& folder) {
 }
 
 struct Read {
-    bool whole;
+    TextsRead how;
     std::vector<std::string> texts;
 };
 
-Read readTexts(const fs::path& file, std::size_t maxBytes = 64, std::size_t maxRows = 100, std::size_t stopAfter = 100) {
+// Read through a private folder made beside the file's folder.
+Read readTexts(const fs::path& file, std::size_t maxBytes = 64, std::size_t maxRows = 100,
+               std::size_t stopAfter = 100) {
     Read read;
-    read.whole = forEachColumnText(file, "Record", "identifier", maxBytes, maxRows, [&](std::string_view text) {
+    auto readIn = platform::PrivateFolder::make(file.parent_path().parent_path(), ".reading-");
+    if (!readIn) return {TextsRead::notWhole, {}};
+    read.how = forEachColumnText(file, *readIn, "Record", "identifier", maxBytes, maxRows, [&](std::string_view text) {
         read.texts.emplace_back(text);
         return read.texts.size() < stopAfter;
     });
@@ -64,15 +71,15 @@ TEST(ColumnTextsTest, ReadsTheTextsWithoutMakingOrChangingAFile) {
     ASSERT_EQ(before.size(), 1u);
 
     const Read all = readTexts(file);
-    EXPECT_TRUE(all.whole);
+    EXPECT_EQ(all.how, TextsRead::whole);
     EXPECT_EQ(all.texts, (std::vector<std::string>{"one", "two", "three"}));
     EXPECT_EQ(filesIn(folder), before);
     EXPECT_EQ(readTexts(file, 64, 4).texts, (std::vector<std::string>{"one", "two"}));
     EXPECT_EQ(readTexts(file, 1u << 20).texts.size(), 4u);
     const Read stopped = readTexts(file, 64, 100, 1);
-    EXPECT_FALSE(stopped.whole);
+    EXPECT_EQ(stopped.how, TextsRead::stopped);
     EXPECT_EQ(stopped.texts, std::vector<std::string>{"one"});
-    EXPECT_FALSE(readTexts(folder / "missing.sqlite").whole);
+    EXPECT_EQ(readTexts(folder / "missing.sqlite").how, TextsRead::noFile);
     EXPECT_FALSE(fs::exists(folder / "missing.sqlite"));
 
     const fs::path held = folder / "held.sqlite";
@@ -83,5 +90,18 @@ TEST(ColumnTextsTest, ReadsTheTextsWithoutMakingOrChangingAFile) {
                            nullptr, nullptr, nullptr),
               SQLITE_OK);
     EXPECT_EQ(readTexts(held).texts, std::vector<std::string>{"held"});
+    // Its log copied without its index (as backups leave it): read whole, nothing made beside.
+    fs::copy_file(held, folder / "log.sqlite");
+    fs::copy_file(folder / "held.sqlite-wal", folder / "log.sqlite-wal");
+    const auto logged = filesIn(folder);
+    EXPECT_EQ(readTexts(folder / "log.sqlite").texts, std::vector<std::string>{"held"});
+    EXPECT_EQ(filesIn(folder), logged);
     sqlite3_close(db);
+
+    // A FIFO as the file, or as its journal: neither is opened, nor the file read.
+    ASSERT_EQ(::mkfifo((folder / "fifo.sqlite").c_str(), 0600), 0);
+    EXPECT_EQ(readTexts(folder / "fifo.sqlite").how, TextsRead::noFile);
+    ASSERT_EQ(::mkfifo((folder / "store.sqlite-journal").c_str(), 0600), 0);
+    EXPECT_EQ(readTexts(file).how, TextsRead::notWhole);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.parent_path()), fs::directory_iterator()), 1);
 }

@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <string>
+
+#include "vistrel/platform/foundation/file_steps.hpp"
 
 namespace platform::store {
 
@@ -18,10 +21,8 @@ std::string quoted(std::string_view name) {
     return text + "\"";
 }
 
-bool isRegularFile(const std::filesystem::path& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+// The journals SQLite keeps beside a store, by the ends of their names.
+constexpr std::array<std::string_view, 3> kJournals = {"-wal", "-shm", "-journal"};
 
 // The file as an SQLite URI: every byte but the plainest escaped, so that no "?", "#" or
 // "%" of the path reads as more than the path.
@@ -44,23 +45,34 @@ std::string uriOf(const std::filesystem::path& file) {
 
 }  // namespace
 
-bool forEachColumnText(const std::filesystem::path& file, std::string_view table, std::string_view column,
-                       std::size_t maxBytes, std::size_t maxRows,
-                       const std::function<bool(std::string_view text)>& each) {
-    // A reader of a store in write-ahead mode makes its log and the log's index beside it
-    // when they are missing, even a read-only one, and leaves them: without both, the file
-    // is read as one that nothing changes (what a log left would hold is not there).
-    std::string uri = uriOf(file);
-    std::filesystem::path wal = file, shm = file;
-    wal += "-wal";
-    shm += "-shm";
-    if (!isRegularFile(wal) || !isRegularFile(shm)) uri += "?immutable=1";
-    sqlite3* db = nullptr;
-    if (sqlite3_open_v2(uri.c_str(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_URI, nullptr) !=
-        SQLITE_OK) {
-        sqlite3_close(db);
-        return false;
+TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& readIn, std::string_view table,
+                            std::string_view column, std::size_t maxBytes, std::size_t maxRows,
+                            const std::function<bool(std::string_view text)>& each) {
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return TextsRead::noFile;
+    // Linked, not copied: a store may be large (records once held their photos), and a link
+    // keeps a live process's index shared with it. A journal that is there must be linked
+    // too: without it the store is not what its writer left.
+    const std::string name = file.filename().string();
+    switch (readIn.link(file, name)) {
+        case PrivateFolder::Linked::regularFile: break;
+        case PrivateFolder::Linked::missing: return TextsRead::noFile;
+        case PrivateFolder::Linked::other: return TextsRead::notWhole;
     }
+    for (const std::string_view journal : kJournals) {
+        std::filesystem::path named = file;
+        named += journal;
+        if (readIn.link(named, name + std::string(journal)) == PrivateFolder::Linked::other) return TextsRead::notWhole;
+    }
+    fileStep("read: linked");
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(uriOf(readIn.path() / name).c_str(), &db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_URI, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        return TextsRead::notWhole;
+    }
+    // Nothing of the store is written, even as the last reader of its log lets it go.
+    sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     // Another program's file: no function of its schema runs with the reader's trust.
     sqlite3_exec(db, "PRAGMA trusted_schema = OFF", nullptr, nullptr, nullptr);
     // A row's kind is read from its record's header; a text's length, and then its bytes,
@@ -74,6 +86,12 @@ bool forEachColumnText(const std::filesystem::path& file, std::string_view table
     sqlite3_blob* blob = nullptr;
     std::string text;
     int step = SQLITE_DONE;
+    const auto finish = [&](TextsRead how) {
+        sqlite3_blob_close(blob);
+        sqlite3_finalize(statement);
+        sqlite3_close(db);
+        return how;
+    };
     while (read && (step = sqlite3_step(statement)) == SQLITE_ROW) {
         const auto* kind = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
         if (!kind || std::string_view(kind) != "text") continue;
@@ -96,16 +114,9 @@ bool forEachColumnText(const std::filesystem::path& file, std::string_view table
             read = false;
             break;
         }
-        if (!each(text)) {
-            read = false;
-            break;
-        }
+        if (!each(text)) return finish(TextsRead::stopped);
     }
-    read = read && step == SQLITE_DONE;
-    sqlite3_blob_close(blob);
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-    return read;
+    return finish(read && step == SQLITE_DONE ? TextsRead::whole : TextsRead::notWhole);
 }
 
 }  // namespace platform::store

@@ -1,0 +1,50 @@
+#pragma once
+// A folder of one process's own for as long as it needs it: made fresh, by a name no other
+// process gives (mkdtemp, readable by its owner alone), and held (flock on the folder) while
+// its object lives. No other process names entries in it, so a file found there to be a
+// regular file stays one: a hard link made there to a file someone else may swap by its
+// name is looked at once, and then opened without any risk of blocking on a FIFO or a
+// device. Its object removes it, with the files in it; one left by a process stopped dead
+// is held by no one, and goes at the next look (removeIfLeft).
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace platform {
+
+class PrivateFolder {
+public:
+    // A new folder "<parent>/<mark>XXXXXX" (six random characters); none when it cannot be
+    // made, or held.
+    static std::optional<PrivateFolder> make(const std::filesystem::path& parent, std::string_view mark);
+
+    // Removes `folder`, one `make` made, with the files in it, when no object holds it (its
+    // process was stopped dead). What is in it beside files, and then the folder, is left;
+    // so is anything at that name that is no folder.
+    static void removeIfLeft(const std::filesystem::path& folder);
+
+    PrivateFolder(PrivateFolder&& other) noexcept;
+    PrivateFolder& operator=(PrivateFolder&& other) noexcept;
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+    // Removes the folder, with the files in it.
+    ~PrivateFolder();
+
+    const std::filesystem::path& path() const { return path_; }
+
+    enum class Linked {
+        regularFile,  // the link is a regular file
+        missing,      // nothing has the name `file`
+        other,        // no link (another file system, none allowed), or what it names is no regular file
+    };
+    // Makes `name` in the folder a hard link to `file` itself (a symbolic link is linked,
+    // never followed): the same file, whatever becomes of its name meanwhile.
+    Linked link(const std::filesystem::path& file, std::string_view name);
+
+private:
+    PrivateFolder(std::filesystem::path path, int fd) : path_(std::move(path)), fd_(fd) {}
+    std::filesystem::path path_;
+    int fd_ = -1;
+};
+
+}  // namespace platform
