@@ -469,6 +469,23 @@ TEST_F(HistoryTest, PhotoFilesOfAnEarlierRunAreClearedWhenTheStoreOpens) {
         EXPECT_TRUE(std::filesystem::is_directory(docs / folder));
     EXPECT_EQ(history->retrieveImages().value_or(vistrel::VistrelImages{}).size(), 4u);
     EXPECT_TRUE(log.contains(std::to_string(cleared) + " photo files an earlier run left aside cleared"));
+
+    // A lock the opening cannot take for want of memory (or a failing file) leaves what was
+    // set aside for a later opening, and the log does not blame another host for it.
+    history.reset();
+    docs = dir / "later";
+    const auto aside = dir.write("later/" + vistrel::setAsidePathFor(docs / "gone.jpg", modifiedLongAgo)
+                                                .filename().string(), "set aside");
+    std::filesystem::last_write_time(aside, now - std::chrono::hours(1));
+    log.clear();
+    const auto layer = controller()->layer;
+    ASSERT_TRUE(layer->persistentStoreCoordinator());
+    sqlite3_hard_heap_limit64(sqlite3_memory_used());  // SQLite allocates nothing more
+    EXPECT_TRUE(layer->managedObjectContext());
+    sqlite3_hard_heap_limit64(0);
+    EXPECT_TRUE(log.contains("the store's write lock cannot be taken ("));
+    EXPECT_FALSE(log.contains("another host"));
+    EXPECT_TRUE(std::filesystem::exists(aside));
 }
 
 // The kit's data folder reached through a link (a linked home, data moved to another
