@@ -89,10 +89,15 @@ TEST_F(SavePictureOverrideTest, AFailedSaveThroughSavePicturePutsBackThePhotoTha
 // record is saved with its photo kept elsewhere, it goes, and the name stays free. A
 // link never takes a photo's name again: it goes, saved or not, and its target is never
 // touched. What a program that takes no lock writes at the name as the record's save
-// fails is its own, and stays.
+// fails is its own, and stays, even when it removed the new photo first and its file was
+// given the inode number the photo had (as a disk's file system does with the next file
+// made): the kit does not take it for the photo it wrote.
 TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheRecordIsSaved) {
     enum class Before { photo, twoGigabytes, link };
-    enum class Save { newFile, inPlace, elsewhere, throwsAfterWriting, halfWrittenThenThrows, programWritesAtSave };
+    enum class Save {
+        newFile, inPlace, elsewhere, throwsAfterWriting, halfWrittenThenThrows, programWritesAtSave,
+        programReusesTheInode,  // removes the new photo, then writes a file that gets its inode number
+    };
     const struct {
         const char* name;
         Before before;
@@ -112,6 +117,8 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
          Save::halfWrittenThenThrows, false},
         {"a photo, a program writes at the name as the record's save fails", Before::photo,
          Save::programWritesAtSave, false},
+        {"a photo, a program removes the new one and writes at the name, its file given the new one's inode",
+         Before::photo, Save::programReusesTheInode, false},
     };
     ASSERT_TRUE(history->retrieveImages());  // the store is open
     const auto hostsFile = dir.write("hosts-own.jpg", "the host's own");
@@ -134,12 +141,33 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
         history->throwsAfterWriting = save == Save::throwsAfterWriting;
         history->halfWrittenThenThrows = save == Save::halfWrittenThenThrows;
         static std::filesystem::path programWritesAt;
-        programWritesAt = save == Save::programWritesAtSave ? path : std::filesystem::path();
+        static bool reusesTheInode, inodeReused;
+        programWritesAt = save == Save::programWritesAtSave || save == Save::programReusesTheInode
+                              ? path : std::filesystem::path();
+        reusesTheInode = save == Save::programReusesTheInode;
+        inodeReused = false;
         platform::setFileStepObserver([](std::string_view step) {
-            if (step == "record: saving" && !programWritesAt.empty()) {
+            if (step != "record: saving" || programWritesAt.empty()) return;
+            if (!reusesTheInode) {
                 std::ofstream(programWritesAt.string() + ".program", std::ios::binary) << "a program's own";
                 std::filesystem::rename(programWritesAt.string() + ".program", programWritesAt);
+                return;
             }
+            // The new photo removed, files are made beside it until one gets its inode number
+            // (the first, on a disk; never, in memory, or while the photo is held open), which
+            // then takes its name.
+            struct stat photo {};
+            if (::lstat(programWritesAt.c_str(), &photo) != 0 || ::unlink(programWritesAt.c_str()) != 0) return;
+            std::vector<std::filesystem::path> made;
+            for (int attempt = 0; attempt < 16 && !inodeReused; ++attempt) {
+                made.push_back(programWritesAt.string() + ".program-" + std::to_string(attempt));
+                std::ofstream(made.back(), std::ios::binary) << "a program's own";
+                struct stat st {};
+                inodeReused = ::stat(made.back().c_str(), &st) == 0 && st.st_ino == photo.st_ino;
+            }
+            if (inodeReused) std::filesystem::rename(made.back(), programWritesAt);
+            for (const auto& file : made) std::filesystem::remove(file);
+            if (!inodeReused) std::ofstream(programWritesAt, std::ios::binary) << "a program's own";
         });
         std::shared_ptr<vistrel::VistrelImage> record;
         {
@@ -163,8 +191,9 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
         EXPECT_EQ(record != nullptr, saved);
         struct stat now {};
         const bool present = ::lstat(path.c_str(), &now) == 0;
-        if (save == Save::programWritesAtSave) {
-            EXPECT_EQ(platform::readFile(path, 1024), "a program's own");
+        if (save == Save::programWritesAtSave || save == Save::programReusesTheInode) {
+            EXPECT_EQ(platform::readFile(path, 1024), "a program's own")
+                << (inodeReused ? "the program's file had the inode number of the photo it removed" : "");
         } else if ((before == Before::link && !saved) || save == Save::elsewhere) {
             EXPECT_FALSE(present);
         } else if (saved) {
