@@ -153,21 +153,12 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
                 std::filesystem::rename(programWritesAt.string() + ".program", programWritesAt);
                 return;
             }
-            // The new photo removed, files are made beside it until one gets its inode number
-            // (the first, on a disk; never, in memory, or while the photo is held open), which
-            // then takes its name.
-            struct stat photo {};
+            // The new photo removed, the next file made gets its inode number on a disk (never
+            // in memory, nor while the photo is held open).
+            struct stat photo {}, made {};
             if (::lstat(programWritesAt.c_str(), &photo) != 0 || ::unlink(programWritesAt.c_str()) != 0) return;
-            std::vector<std::filesystem::path> made;
-            for (int attempt = 0; attempt < 16 && !inodeReused; ++attempt) {
-                made.push_back(programWritesAt.string() + ".program-" + std::to_string(attempt));
-                std::ofstream(made.back(), std::ios::binary) << "a program's own";
-                struct stat st {};
-                inodeReused = ::stat(made.back().c_str(), &st) == 0 && st.st_ino == photo.st_ino;
-            }
-            if (inodeReused) std::filesystem::rename(made.back(), programWritesAt);
-            for (const auto& file : made) std::filesystem::remove(file);
-            if (!inodeReused) std::ofstream(programWritesAt, std::ios::binary) << "a program's own";
+            std::ofstream(programWritesAt, std::ios::binary) << "a program's own";
+            inodeReused = ::stat(programWritesAt.c_str(), &made) == 0 && made.st_ino == photo.st_ino;
         });
         std::shared_ptr<vistrel::VistrelImage> record;
         {
