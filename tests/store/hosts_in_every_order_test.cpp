@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -521,7 +522,9 @@ struct TwoHostsStepByStep : StoreTest, ::testing::WithParamInterface<Pair> {
             const Host& script = pair.hosts[host];
             ASSERT_TRUE(hosts[host]->send("run\t" + folder.string() + "\t" + std::to_string(host) + "\t" +
                                           kKeepsNames[static_cast<int>(script.keeps)] + "\t" +
-                                          joined(script.script, "\t")));
+                                          joined(script.script, "\t")))
+                << "host " << static_cast<char>('a' + host) << " ended before its run in " << folder
+                << "; its output:\n" << hosts[host]->output();
         }
         for (std::size_t host = 0; host < hosts.size(); ++host)
             ASSERT_EQ(hosts[host]->receive().value_or("(nothing: ended, or hung past the step bound)"), "ready")
@@ -671,10 +674,19 @@ TEST_P(TwoHostsStepByStep, EveryStepOfEveryOrderKeepsWhatEachHostSaved) {
 
 // A host stopped (an app suspended) or dead in the middle of a step ends its order at once,
 // or once the step's bound passed, saying which host, where it was going on from and in
-// which order; the test then ends as any failed one does, and its folder goes with it.
+// which order; the test then ends as any failed one does, and its folder goes with it. A
+// host gone before it is told to go on fails the write of that word, which ends nothing
+// else.
 TEST_F(SteppedHostTest, AHostStoppedOrDeadMidStepEndsTheOrderSayingWhere) {
-    for (const int signal : {SIGSTOP, SIGKILL}) {
-        SCOPED_TRACE(signal == SIGSTOP ? "stopped" : "dead");
+    const struct {
+        const char* name;
+        int signal;
+        bool goneBeforeItsGo;  // its end waited for before it is told to go on
+    } rows[] = {{"stopped", SIGSTOP, false}, {"dead", SIGKILL, false}, {"dead before its go", SIGKILL, true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const int signal = row.signal;
+        const bool goneBeforeItsGo = row.goneBeforeItsGo;
         std::filesystem::remove_all(docs);
         ASSERT_TRUE(controller()->retrieveImages());  // the store is made
         testsupport::SteppedProcess host(
@@ -688,7 +700,10 @@ TEST_F(SteppedHostTest, AHostStoppedOrDeadMidStepEndsTheOrderSayingWhere) {
         const auto order = testsupport::runOneOrder(
             {&host}, orders, [](const testsupport::ActorAt&) { return true; },
             [&](const std::vector<testsupport::ActorAt>&) {
-                if (++points == 3) ::kill(host.pid(), signal);  // once it has taken two steps
+                if (++points != 3) return;  // once it has taken two steps
+                ::kill(host.pid(), signal);
+                siginfo_t ended{};
+                if (goneBeforeItsGo) ::waitid(P_PID, static_cast<id_t>(host.pid()), &ended, WEXITED | WNOWAIT);
             });
         ASSERT_TRUE(order.broken);
         ASSERT_EQ(order.steps.size(), 2u);

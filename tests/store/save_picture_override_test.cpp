@@ -98,13 +98,18 @@ TEST_F(SavePictureOverrideTest, AFailedSaveThroughSavePicturePutsBackThePhotoTha
 // record is saved with its photo kept elsewhere, it goes, and the name stays free. A
 // link never takes a photo's name again: it goes, saved or not, and its target is never
 // touched. What a program that takes no lock writes at the name as the record's save
-// fails is its own, and stays. Once the record is committed, its photo is kept and the
-// record given, whatever host code answers after (a saveContext of its own answering
-// false or throwing, an observer of the store's did-save that throws), over a deleted
-// record's photo or a free name: nothing says it was dropped.
+// fails is its own, and stays, even when it removed the new photo first and its file was
+// given the inode number the photo had (as a disk's file system does with the next file
+// made): the kit does not take it for the photo it wrote. Once the record is committed,
+// its photo is kept and the record given, whatever host code answers after (a saveContext
+// of its own answering false or throwing, an observer of the store's did-save that
+// throws), over a deleted record's photo or a free name: nothing says it was dropped.
 TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheRecordIsSaved) {
     enum class Before { photo, twoGigabytes, link, nothing };
-    enum class Save { newFile, inPlace, elsewhere, throwsAfterWriting, halfWrittenThenThrows, programWritesAtSave };
+    enum class Save {
+        newFile, inPlace, elsewhere, throwsAfterWriting, halfWrittenThenThrows, programWritesAtSave,
+        programReusesTheInode,  // removes the new photo, then writes a file that gets its inode number
+    };
     enum class After { nothing, saveAnswersFalse, saveThrows, observerThrows };  // once the record is committed
     const struct {
         const char* name;
@@ -136,6 +141,8 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
          After::saveThrows},
         {"a free name, an observer of the save throws", Before::nothing, Save::newFile, true, false,
          After::observerThrows},
+        {"a photo, a program removes the new one and writes at the name, its file given the new one's inode",
+         Before::photo, Save::programReusesTheInode, false},
     };
     ASSERT_TRUE(history->retrieveImages());  // the store is open
     const auto hostsFile = dir.write("hosts-own.jpg", "the host's own");
@@ -167,12 +174,24 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
         history->throwsAfterWriting = save == Save::throwsAfterWriting;
         history->halfWrittenThenThrows = save == Save::halfWrittenThenThrows;
         static std::filesystem::path programWritesAt;
-        programWritesAt = save == Save::programWritesAtSave ? path : std::filesystem::path();
+        static bool reusesTheInode, inodeReused;
+        programWritesAt = save == Save::programWritesAtSave || save == Save::programReusesTheInode
+                              ? path : std::filesystem::path();
+        reusesTheInode = save == Save::programReusesTheInode;
+        inodeReused = false;
         platform::setFileStepObserver([](std::string_view step) {
-            if (step == "record: saving" && !programWritesAt.empty()) {
+            if (step != "record: saving" || programWritesAt.empty()) return;
+            if (!reusesTheInode) {
                 std::ofstream(programWritesAt.string() + ".program", std::ios::binary) << "a program's own";
                 std::filesystem::rename(programWritesAt.string() + ".program", programWritesAt);
+                return;
             }
+            // The new photo removed, the next file made gets its inode number on a disk (never
+            // in memory, nor while the photo is held open).
+            struct stat photo {}, made {};
+            if (::lstat(programWritesAt.c_str(), &photo) != 0 || ::unlink(programWritesAt.c_str()) != 0) return;
+            std::ofstream(programWritesAt, std::ios::binary) << "a program's own";
+            inodeReused = ::stat(programWritesAt.c_str(), &made) == 0 && made.st_ino == photo.st_ino;
         });
         std::shared_ptr<vistrel::VistrelImage> record;
         {
@@ -200,8 +219,9 @@ TEST_F(SavePictureOverrideTest, WhatHadTheNameIsSetAsideAndTakesItBackUnlessTheR
         EXPECT_EQ(history->loadVistrelImages({key}).has_value(), saved);
         struct stat now {};
         const bool present = ::lstat(path.c_str(), &now) == 0;
-        if (save == Save::programWritesAtSave) {
-            EXPECT_EQ(platform::readFile(path, 1024), "a program's own");
+        if (save == Save::programWritesAtSave || save == Save::programReusesTheInode) {
+            EXPECT_EQ(platform::readFile(path, 1024), "a program's own")
+                << (inodeReused ? "the program's file had the inode number of the photo it removed" : "");
         } else if ((before == Before::link && !saved) || save == Save::elsewhere) {
             EXPECT_FALSE(present);
         } else if (saved) {

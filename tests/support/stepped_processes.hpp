@@ -13,6 +13,7 @@
 // of its pipe when there is nothing more.
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -79,17 +80,36 @@ private:
     std::string buffer_;
 };
 
-// Writes the line and its end; false when the other end is gone.
+// Writes the line and its end; false when the other end is gone. A write to a pipe whose
+// reader is gone raises SIGPIPE, which would end the writer (the test program itself,
+// writing to a child that died) without a word of where: the signal is held back for the
+// write and the one it raised taken, so that the write only fails.
 inline bool writeLine(int fd, std::string_view line) {
     std::string bytes(line);
     bytes += '\n';
+    sigset_t pipeSignal, before, pending;
+    ::sigemptyset(&pipeSignal);
+    ::sigaddset(&pipeSignal, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipeSignal, &before);
+    const bool pendingBefore = ::sigpending(&pending) == 0 && ::sigismember(&pending, SIGPIPE) == 1;
+    bool written = true, readerGone = false;
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n <= 0) {
+            written = false;
+            readerGone = n < 0 && errno == EPIPE;
+            break;
+        }
         done += static_cast<std::size_t>(n);
     }
-    return true;
+    if (readerGone && !pendingBefore) {
+        const timespec none{};
+        while (::sigtimedwait(&pipeSignal, nullptr, &none) < 0 && errno == EINTR) {
+        }
+    }
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    return written;
 }
 
 // The child's end, the two pipe ends named by the variable the parent set ("<read> <write>").
@@ -174,6 +194,8 @@ public:
     }
     ~SteppedProcess() {
         if (commands_ >= 0) ::close(commands_);
+        // A child stopped (SIGSTOP) goes on to read the end of its pipe, and ends.
+        if (child_ > 0) ::kill(child_, SIGCONT);
         waitForChild(child_);
         if (reports_ >= 0) ::close(reports_);
     }

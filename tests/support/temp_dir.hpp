@@ -1,5 +1,6 @@
 #pragma once
-// A fresh folder under the system's temporary folder, removed with everything in it.
+// A fresh folder under the system's temporary folder, removed with everything in it. Its
+// name tells the process that made it ("vistrel-test-<pid>-XXXXXX").
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -26,7 +27,12 @@ private:
 
 // A folder held in memory (a tmpfs) where the machine has one for everyone to write in, else
 // the system's temporary folder: for tests that write and flush thousands of small files
-// and look only at what processes see of them, never at what a power cut would leave.
+// and look only at what processes see of them, never at what a power cut would leave. A
+// run given TMPDIR gets that folder instead. In the memory folder, what processes gone
+// since left there (a test killed past its time) is removed as the first folder is asked
+// for: it would otherwise stay until the machine restarts. A file system in memory never
+// gives a new file the inode number of one just removed, as a disk's does: a test of how
+// files are told apart by it belongs on a disk folder.
 std::filesystem::path memoryBackedTemporaryFolder();
 
 // Sets an environment variable for the life of the object, then restores it.

@@ -54,9 +54,13 @@ PhotoName::PhotoName(PhotoName&& other) noexcept
       recordedNow_(std::move(other.recordedNow_)),
       asides_(std::move(other.asides_)),
       written_(other.written_),
+      heldWritten_(std::exchange(other.heldWritten_, -1)),
       settled_(std::exchange(other.settled_, true)) {}
 
-PhotoName::~PhotoName() { giveUp(); }
+PhotoName::~PhotoName() {
+    giveUp();
+    letGoOfWritten();
+}
 
 bool PhotoName::setAside() {
     struct stat st {};
@@ -101,7 +105,7 @@ bool PhotoName::put(platform::PreparedFile staged) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (staged.putInPlace(false)) {
             platform::syncFolderOf(path_);
-            written_ = staged.identity();
+            holdWritten(staged.identity());
             return true;
         }
         if (errno != EEXIST || !setAside()) break;
@@ -114,11 +118,29 @@ void PhotoName::written() {
     // What the writer left is looked at only: nothing at the name changes here. Left
     // nothing (it keeps its photos elsewhere), the name stays free: what had it is no
     // record's photo, and goes once the record is saved.
-    if (!written_) written_ = platform::identityAt(path_);
+    if (!written_) holdWritten(std::nullopt);
+}
+
+void PhotoName::holdWritten(std::optional<platform::FileIdentity> expected) {
+    letGoOfWritten();
+    written_ = expected;
+    const int fd = ::open(path_.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    struct stat st {};
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && (!expected || platform::FileIdentity{st.st_dev, st.st_ino} == *expected)) {
+        written_ = platform::FileIdentity{st.st_dev, st.st_ino};
+        heldWritten_ = fd;
+    } else if (fd >= 0) {
+        ::close(fd);
+    }
+}
+
+void PhotoName::letGoOfWritten() {
+    if (heldWritten_ >= 0) ::close(std::exchange(heldWritten_, -1));
 }
 
 void PhotoName::keep() {
     if (std::exchange(settled_, true)) return;
+    letGoOfWritten();
     dropAsides();
 }
 
@@ -138,6 +160,7 @@ void PhotoName::giveUp() {
         platform::fileStep("photo: new one removed");
         now.reset();
     }
+    letGoOfWritten();
     if (now) {
         dropAsides();
         return;

@@ -106,8 +106,18 @@ private:
     std::filesystem::path path_;
     RecordedNow recordedNow_;
     std::vector<SetAside> asides_;  // oldest first
-    std::optional<platform::FileIdentity> written_;  // what the photo's writer left at the name
+    // What the photo's writer left at the name, told by its device and inode, and held open
+    // (never read; a link not followed) until the name is settled: a file held keeps its
+    // inode number, so that no file made at the name meanwhile (a program's, once it
+    // removed the photo) can be given that number and be taken for the photo.
+    std::optional<platform::FileIdentity> written_;
+    int heldWritten_ = -1;
     bool settled_ = false;
+
+    // Holds what has the name as the photo's writer's when it is `expected` (any file, for
+    // none); otherwise written_ is `expected`, not held.
+    void holdWritten(std::optional<platform::FileIdentity> expected);
+    void letGoOfWritten();
 };
 
 }  // namespace vistrel

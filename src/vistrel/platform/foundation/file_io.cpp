@@ -293,7 +293,10 @@ PreparedFile::Swap PreparedFile::putInPlaceOf(const std::optional<FileState>& ex
         if (errno != EINVAL && errno != ENOSYS) return Swap::failed;
         return putInPlace() ? Swap::inPlace : Swap::failed;
     }
-    // The names exchanged: what had the name has the temporary's now.
+    // The names exchanged: what had the name has the temporary's now. Until the look below
+    // puts it back, another's file displaced here is off its name: a step of its own, so
+    // that a test stepping writers against each other can stop a writer there.
+    fileStep("write: names exchanged");
     const std::optional<FileState> displaced = entryStateAt(temporary_);
     if (displaced && sameContents(*displaced, *expected)) {
         fileStep("write: renamed");

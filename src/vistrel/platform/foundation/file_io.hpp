@@ -154,7 +154,8 @@ public:
     // any other (one a writer renamed in while this rename waited for the folder) is put
     // back at once. The file displaced goes with the object, so that freeing it (a
     // journal's time) comes after whatever lock the caller holds across this. Tells
-    // "write: renaming" before the rename, and "write: renamed" once in place. A file
+    // "write: renaming" before the rename, "write: names exchanged" between the exchange and
+    // the look at what it displaced, and "write: renamed" once in place. A file
     // system that cannot exchange two names has the file renamed over whatever is there
     // then.
     Swap putInPlaceOf(const std::optional<FileState>& expected);
