@@ -1,6 +1,7 @@
 #include "app_folders_demo.hpp"
 
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -184,6 +185,56 @@ void aHostNamedLikeTheKit(const fs::path& root) {
               << (other.endedWell && host.endedWell ? "" : " (AN APP FAILED)") << "\n";
 }
 
+// What an earlier version left under the store's name that a takeover must not open
+// blindly or read in part: a FIFO beside a photo, and a backup of the shared folder that
+// kept the store's log but not the log's index, so that the last scans only the log holds.
+void anEarlierStoreOddlyLeft(const fs::path& root) {
+    const Place fifoPlace{root / "fifo-xdg", {}};
+    const fs::path fifoShared = fifoPlace.xdg / "vistrel";
+    std::error_code ec;
+    fs::create_directories(fifoShared, ec);
+    std::ofstream(fifoShared / "page.jpg") << "a picture";
+    const bool made = ::mkfifo((fifoShared / "VistrelData.sqlite").c_str(), 0600) == 0;
+    const auto started = std::chrono::steady_clock::now();
+    const App first = runApp(root, fifoPlace, "alpha", std::string(kNone), std::string(kNone));
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    std::cout << "a FIFO named as the earlier store, beside a photo: alpha's first start "
+              << (first.endedWell && made ? "ends" : "FAILS") << " in " << took.count() << " ms, the FIFO and the photo "
+              << (fs::exists(fs::symlink_status(fifoShared / "VistrelData.sqlite")) && fs::exists(fifoShared / "page.jpg")
+                      ? "left where they are"
+                      : "TAKEN")
+              << "\n";
+
+    // The earlier version's scans, three launches of it; a process of it that stays open
+    // keeps them in the store's log.
+    const fs::path earlier = root / "earlier-live" / "vistrel";
+    fs::create_directories(earlier, ec);
+    auto layer = std::make_shared<vistrel::CoreDataLayer>();
+    layer->setApplicationDocumentsDirectory(earlier);
+    if (!layer->managedObjectContext()) return;
+    const std::vector<std::string> scans = {"first", "second", "third"};
+    for (const std::string& scan : scans) runApp(root, {{}, earlier}, "earlier-version", std::string(kNone), scan);
+    const Place place{root / "backup-xdg", {}};
+    const fs::path shared = place.xdg / "vistrel";
+    fs::create_directories(shared, ec);
+    for (const auto& entry : fs::directory_iterator(earlier, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.ends_with("-shm") || name.ends_with(".lock") || name.ends_with(".plist")) continue;
+        fs::copy_file(entry.path(), shared / name, ec);
+    }
+    layer.reset();
+    const bool logOnly = fs::exists(shared / "VistrelData.sqlite-wal") && !fs::exists(shared / "VistrelData.sqlite-shm");
+    const App taker = runApp(root, place, "alpha", std::string(kNone), std::string(kNone));
+    int photos = 0, listed = 0;
+    for (const std::string& scan : scans) {
+        photos += fs::exists(fs::path(taker.folder) / (scan + ".jpg")) ? 1 : 0;
+        listed += taker.scans.find(scan + " ") != std::string::npos ? 1 : 0;
+    }
+    std::cout << "a backup of an earlier version's folder with the store's log but not its index"
+              << (logOnly ? "" : " (NOT LAID OUT)") << ": alpha takes it over listing " << listed << " of "
+              << scans.size() << " scans, " << photos << " with their photos\n";
+}
+
 }  // namespace
 
 std::optional<int> runAppFolderChild(int argc, char** argv) {
@@ -218,4 +269,5 @@ void appFolders(const fs::path& out) {
     twoApps(work.path());
     anEarlierSharedFolder(work.path());
     aHostNamedLikeTheKit(work.path());
+    anEarlierStoreOddlyLeft(work.path());
 }

@@ -16,6 +16,7 @@
 #include "actions_demo.hpp"
 #include "app_folders_demo.hpp"
 #include "demo_measures.hpp"
+#include "host_code_demo.hpp"
 #include "host_defaults_demo.hpp"
 #include "hostile_gallery_demo.hpp"
 #include "loopback_services.hpp"
@@ -283,6 +284,7 @@ int runHostileDemo(const std::filesystem::path& photoFile, const std::filesystem
     hugeIcons(out, *service);
     hostilePhotoFiles(*photo, out);
     stoppedSaves(out);
+    hostCodeInARecordsSave(out, photoFile);
     hostDefaults(out);
     sharedDefaults(out);
     stoppedWriter(out);
