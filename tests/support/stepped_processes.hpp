@@ -12,10 +12,12 @@
 // The parent's lines: a run, as the child reads it; "go" (on to the next step); and the end
 // of its pipe when there is nothing more.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -196,6 +198,13 @@ public:
         if (commands_ >= 0) ::close(commands_);
         // A child stopped (SIGSTOP) goes on to read the end of its pipe, and ends.
         if (child_ > 0) ::kill(child_, SIGCONT);
+        // It has nothing left to do: one that does not end within the bound of a wait for a
+        // process is hung at its exit, and is said so, where it was, and stopped.
+        if (child_ > 0 && !endsWithin(ProcessSignal::waitBound)) {
+            ADD_FAILURE() << "a stepped host did not end once its pipe was closed; its threads were waiting in:\n"
+                          << waitsOf(child_) << "its output:\n" << output();
+            ::kill(child_, SIGKILL);
+        }
         waitForChild(child_);
         if (reports_ >= 0) ::close(reports_);
     }
@@ -217,6 +226,31 @@ public:
     std::string output() const { return platform::readFile(output_, 1u << 20).value_or(""); }
 
 private:
+    // Whether the child ends within the bound (told by a handle on it, which reads once it
+    // has); true when no handle can be had, for then the wait is waitpid's own.
+    bool endsWithin(std::chrono::milliseconds bound) const {
+        const int handle = static_cast<int>(::syscall(SYS_pidfd_open, child_, 0));
+        if (handle < 0) return true;
+        pollfd ended{handle, POLLIN, 0};
+        int polled;
+        while ((polled = ::poll(&ended, 1, static_cast<int>(bound.count()))) < 0 && errno == EINTR) {
+        }
+        ::close(handle);
+        return polled == 1;
+    }
+    // What each thread of the process waits in, a line each.
+    static std::string waitsOf(pid_t process) {
+        std::string lines;
+        std::error_code ec;
+        const std::filesystem::path tasks = "/proc/" + std::to_string(process) + "/task";
+        for (const auto& task : std::filesystem::directory_iterator(tasks, ec)) {
+            lines += "  " + task.path().filename().string() + " " +
+                     platform::readFile(task.path() / "wchan", 256).value_or("?") + " " +
+                     platform::readFile(task.path() / "stat", 1024).value_or("?") + "\n";
+        }
+        return lines;
+    }
+
     std::filesystem::path output_;
     std::chrono::milliseconds stepBound_;
     pid_t child_ = -1;
