@@ -535,7 +535,11 @@ struct TwoHostsStepByStep : StoreTest, ::testing::WithParamInterface<Pair> {
 
         const auto storeFile = folder / vistrel::kStoreFileName;
         std::optional<CommittedRecords> committed;
-        if (!ofPreferences) committed.emplace(storeFile);
+        std::optional<WriteProbe> probe;
+        if (!ofPreferences) {
+            committed.emplace(storeFile);
+            probe.emplace(storeFile);
+        }
         const auto note = [&](const std::vector<std::string>& found, std::string_view when) {
             for (const auto& fault : found)
                 if (faults.size() < 8) faults.push_back(std::string(when) + ": " + fault);
@@ -544,7 +548,7 @@ struct TwoHostsStepByStep : StoreTest, ::testing::WithParamInterface<Pair> {
         const auto order = testsupport::runOneOrder(
             hosts, orders,
             [&](const testsupport::ActorAt& at) {
-                if (at.step == testsupport::kStoreWaitStep) return anotherHostCanWrite(storeFile);
+                if (at.step == testsupport::kStoreWaitStep) return probe->canWrite();
                 if (at.step == testsupport::kFileLockWaitStep)
                     return testsupport::fileLockIsFree(preferencesLock(folder));
                 return true;
@@ -567,7 +571,7 @@ struct TwoHostsStepByStep : StoreTest, ::testing::WithParamInterface<Pair> {
                     return host.keeps == Keeps::atTheName || host.keeps == Keeps::elsewhere;
                 };
                 if (!ofPreferences && !writesUnderTheLock(pair.hosts[0]) && !writesUnderTheLock(pair.hosts[1]) &&
-                    !anotherHostCanWrite(storeFile))
+                    !probe->canWrite())
                     note({"a host holds the store's lock over its own read or write"}, when);
             });
         steps = order.steps;
@@ -605,6 +609,7 @@ struct TwoHostsStepByStep : StoreTest, ::testing::WithParamInterface<Pair> {
             };
             if (!leftBeside().empty()) {
                 committed.reset();
+                probe.reset();
                 testsupport::ageByAnHour(folder);
                 ASSERT_TRUE(launchOver(folder)->layer->managedObjectContext());
                 for (const auto& name : leftBeside()) note({name + " left beside the photos"}, "after a later start");
@@ -618,6 +623,7 @@ struct TwoHostsStepByStep : StoreTest, ::testing::WithParamInterface<Pair> {
                 if (!titles.contains(title)) note({"the record " + title + " a scan gave is gone"}, "at the end");
         }
         committed.reset();
+        probe.reset();
         std::filesystem::remove_all(folder);
         log.clear();
     }

@@ -55,18 +55,30 @@ private:
     long long before_;
 };
 
-// Whether another host could take the store's write lock this instant, without waiting.
-inline bool anotherHostCanWrite(const std::filesystem::path& store) {
-    sqlite3* db = nullptr;
-    bool taken = false;
-    if (sqlite3_open_v2(store.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(db, 0);
-        taken = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
-        if (taken) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+// Another host's look, through a connection of its own kept open, at whether it could take
+// the store's write lock this instant, without waiting: for tests that look again and again.
+class WriteProbe {
+public:
+    explicit WriteProbe(const std::filesystem::path& store) {
+        if (sqlite3_open_v2(store.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK)
+            sqlite3_busy_timeout(db_, 0);
     }
-    sqlite3_close(db);
-    return taken;
-}
+    ~WriteProbe() { sqlite3_close(db_); }
+    WriteProbe(const WriteProbe&) = delete;
+    WriteProbe& operator=(const WriteProbe&) = delete;
+
+    bool canWrite() {
+        const bool taken = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (taken) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        return taken;
+    }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+// Whether another host could take the store's write lock this instant, without waiting.
+inline bool anotherHostCanWrite(const std::filesystem::path& store) { return WriteProbe(store).canWrite(); }
 
 // How the migration runs it was given ended.
 struct Recorder : vistrel::MigrationProtocol {
