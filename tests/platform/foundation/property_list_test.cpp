@@ -275,7 +275,7 @@ TEST(PropertyListTest, SharedValuesAreHeldAndWrittenOnce) {
     // 60,000 dictionaries, each holding one 64 KiB key: 4 GB once each has its copy.
     std::vector<std::string> keyed{repeated(60'000, 1), text(64 << 10), "\x09"};
     for (int i = 0; i < 60'000; ++i) keyed.push_back("\xD1"s + ref(1) + ref(2));
-    for (std::size_t i = 0; i < 60'000; ++i) keyed[0].replace(6 + 2 * i, 2, ref(3 + i));
+    for (std::size_t i = 0; i < 60'000; ++i) ref(3 + i).copy(keyed[0].data() + 6 + 2 * i, 2);
     struct Row {
         std::string name, bytes;
         bool read;
