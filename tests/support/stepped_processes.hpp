@@ -196,8 +196,11 @@ public:
     }
     ~SteppedProcess() {
         if (commands_ >= 0) ::close(commands_);
-        // A child stopped (SIGSTOP) goes on to read the end of its pipe, and ends.
-        if (child_ > 0) ::kill(child_, SIGCONT);
+        // A child stopped (SIGSTOP) goes on to read the end of its pipe, and ends. Only a
+        // stopped one is let go on: SIGCONT discards a stop signal pending, and the leak
+        // checker stops a program at its exit by such a signal as it attaches to it, whose
+        // loss leaves the two waiting on each other for ever.
+        if (child_ > 0 && isStopped(child_)) ::kill(child_, SIGCONT);
         // It has nothing left to do: one that does not end within the bound of a wait for a
         // process is hung at its exit, and is said so, where it was, and stopped.
         if (child_ > 0 && !endsWithin(ProcessSignal::waitBound)) {
@@ -237,6 +240,12 @@ private:
         }
         ::close(handle);
         return polled == 1;
+    }
+    // Whether the process is stopped by a signal (not by a tracer, not running).
+    static bool isStopped(pid_t process) {
+        const auto stat = platform::readFile("/proc/" + std::to_string(process) + "/stat", 1024).value_or("");
+        const auto end = stat.rfind(')');
+        return end != std::string::npos && stat.compare(end, 3, ") T") == 0;
     }
     // What each thread of the process waits in, a line each.
     static std::string waitsOf(pid_t process) {
