@@ -11,6 +11,7 @@
 #include "png_rows.hpp"
 #include "screen_fixture.hpp"
 #include "vistrel/platform/dispatch/main_thread.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/ui/application.hpp"
 #include "vistrel/screens/actions/display_actions_view_controller.hpp"
 
@@ -138,6 +139,36 @@ TEST_F(ResendTest, RecordDeletedWhileItsPhotoIsAwayIsNotReadAgain) {
     EXPECT_FALSE(gallery->needToReload);  // nothing more to delete
     time.advance(1s);
     EXPECT_EQ(stored(), Titles{"Spring catalogue"});  // recorded by the action list itself
+}
+
+// The answer to a waiting photo that comes as a host's savePicture runs the main loop is
+// recorded once that save ends, and the photo leaves the waiting list then.
+TEST_F(ResendTest, AnAnswerThatComesDuringAHostsSaveIsRecordedOnceItEnds) {
+    struct HostsStore : vistrel::PersistanceController {
+        using PersistanceController::PersistanceController;
+        std::function<void()> meanwhile;
+        bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
+            if (meanwhile) std::exchange(meanwhile, nullptr)();
+            return PersistanceController::savePicture(picture, key);
+        }
+    };
+    auto host = std::make_shared<HostsStore>(store->layer);
+    store = host;
+    waiting(1);
+    auto gallery = open(LibraryOption::waitingList);
+    tap(card(*gallery, LibraryOption::waitingList));
+    ASSERT_TRUE(pumpUntil([&] { return gallery->isResending(); }));
+    static bool putOff;
+    putOff = false;
+    platform::setFileStepObserver([](std::string_view step) {
+        putOff = putOff || step == "store: put off until the main thread's write ends";
+    });
+    host->meanwhile = [&] { waitFor([&] { return putOff || !gallery->isResending(); }); };
+    EXPECT_TRUE(host->loadOrCreateVistrelImage("doc-2", "other", "Another page", photo(), at(2)));
+    platform::setFileStepObserver(nullptr);
+    ASSERT_TRUE(waitFor([&] { return actionList() != nullptr; }));
+    time.advance(1s);
+    EXPECT_EQ(stored(), (Titles{"Spring catalogue", "Another page"}));
 }
 
 // A tapped record's photo is read off the main thread (a second tap meanwhile is

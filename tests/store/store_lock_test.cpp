@@ -22,9 +22,11 @@
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/graphics/jpeg_encoding.hpp"
+#include "vistrel/platform/ui/notification_center.hpp"
 #include "vistrel/store/photo_name.hpp"
 #include "vistrel/store/set_aside_photo.hpp"
 #include "vistrel/store/stale_photo_files.hpp"
+#include "vistrel/store/store_notifications.hpp"
 
 using platform::dispatch::RunLoop;
 using platform::graphics::Color;
@@ -144,16 +146,21 @@ TEST_F(StoreLockTest, NoHostWaitsForTheStoreWhileAPhotoIsEncodedOrWritten) {
 // in the store, with the record or on its own, whatever became of the record (not saved,
 // found, host code answering false or throwing, a photo migrated or not). Only a full disk
 // keeps it out, said in the log, pending. Another context of the store cannot join: its
-// save fails meanwhile, and succeeds after. A scan recorded, or the migration run, from
-// inside is refused. A call of the store from another thread waits for the write to end:
-// given up past the bound when savePicture waits for that thread, run once the record is
-// saved when savePicture runs the main loop meanwhile. A savePicture or a lookup that ends
-// the store's write has its record given up, said in the log: no name is cleared and no
-// photo put at it, no photo moved, without the lock.
+// save fails meanwhile, and succeeds after. A scan recorded from inside is refused; the
+// migration run from inside goes on once the write ends. A call of the store from another thread while savePicture runs the main
+// loop is answered at once, a read as a save that joins the write, and a scan it records
+// waits for the write to end; while savePicture blocks, for as long as a slow upload or a
+// run of photos migrated takes, it waits for each write and then runs, given up only past
+// the bound when savePicture waits for that very thread (a sign-out's delete of every record
+// is still done once the write ends). What a did-save observer records as what joined is
+// written is recorded. A savePicture or a lookup that ends the store's write has its record
+// given up, said in the log: no name is cleared and no photo put at it, no photo moved,
+// without the lock.
 TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteEnds) {
     enum class Inside {
         marksAFavourite, deletesEveryRecord, anotherContextSaves, recordsAnother, migrates, endsTheWrite,
-        waitsForAThreadThatSaves, waitsForAThreadThatRecords, runsTheLoopAsAThreadRecords
+        waitsForAThreadThatSaves, waitsForAThreadThatRecords, runsTheLoopAsAThreadRecords,
+        runsTheLoopAsAThreadListsAndSaves, uploadsAsAThreadListsAndSaves, waitsForAThreadThatDeletesEveryRecord
     };
     enum class When { afterTheKitsWrite, beforeTheKitsWrite, inTheLookup };
     using Then = HostsStore::Then;
@@ -166,6 +173,9 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
         bool recorded = true;
         long long favourite = 0;  // the other record's mark in the store at the end; -1: no record
         const char* logged = nullptr;
+        std::chrono::milliseconds upload{0};  // how long each photo's savePicture blocks after the kit's write
+        bool shortBound = false;              // a call from another thread given up after a short wait
+        bool observerRecords = false;         // an observer of the first did-save records "inner"
     } rows[] = {
         {"a scan recorded", Inside::marksAFavourite, {}, {}, false, false, true, 1},
         {"a scan whose record is not saved", Inside::marksAFavourite, {}, {}, false, true, false, 0,
@@ -192,10 +202,24 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
         {"a scan whose lookup ends the store's write", Inside::endsTheWrite, When::inTheLookup, {}, false, false, false,
          0, "no longer held as its name is to be cleared"},
         {"a scan whose savePicture waits for a thread that saves", Inside::waitsForAThreadThatSaves, {}, {}, false,
-         false, true, 0, "a call from another thread waited for the main thread's write"},
+         false, true, 0, "waited for one write of the store the main thread holds as long as it may", {}, true},
         {"a scan whose savePicture waits for a thread that records a scan", Inside::waitsForAThreadThatRecords, {}, {},
-         false, false, true, 0, "a call from another thread waited for the main thread's write"},
+         false, false, true, 0, "it is given up", {}, true},
+        {"a scan whose savePicture waits for a thread that deletes every record",
+         Inside::waitsForAThreadThatDeletesEveryRecord, {}, {}, false, false, true, -1, "it is done once that write ends",
+         {}, true},
         {"a scan whose savePicture runs the main loop as a thread records a scan", Inside::runsTheLoopAsAThreadRecords},
+        {"a scan whose savePicture runs the main loop as a thread lists and saves",
+         Inside::runsTheLoopAsAThreadListsAndSaves, {}, {}, false, false, true, 1},
+        // Longer than a call from another thread once waited for all the writes it met.
+        {"a scan whose savePicture blocks on a slow upload as a thread lists and saves",
+         Inside::uploadsAsAThreadListsAndSaves, {}, {}, false, false, true, 1, nullptr,
+         platform::store::kWriteWaitBound + std::chrono::milliseconds(500)},
+        {"a run of photos migrated, each savePicture a short upload, as a thread lists and saves",
+         Inside::uploadsAsAThreadListsAndSaves, {}, {}, true, false, true, 1, nullptr,
+         platform::store::kWriteWaitBound / 2},
+        {"a scan whose savePicture then answers false, an observer recording a scan as what joined is written",
+         Inside::marksAFavourite, {}, Then::answersFalse, false, false, false, 1, nullptr, {}, false, true},
     };
     const std::string jpeg = *platform::graphics::encodeJpeg(picture(Color::green()), 1.0);
     const std::string deleted = *platform::graphics::encodeJpeg(picture(Color::blue()), 1.0);
@@ -217,7 +241,8 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
         ASSERT_TRUE(kept);
         store->then = row.then;
         store->lookups = 0;
-        bool heldInside = false, threadSaved = true;
+        bool heldInside = false, threadSaved = true, answeredInside = false;
+        std::future<std::pair<bool, bool>> listedAndSaved;  // what a thread's list and save answered
         long long favouriteInside = -1;
         std::shared_ptr<vistrel::VistrelImage> again;
         std::future<std::shared_ptr<vistrel::VistrelImage>> later;
@@ -251,6 +276,20 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
             case Inside::endsTheWrite: store->layer->persistentStoreCoordinator()->endWriting(); return;
             case Inside::waitsForAThreadThatSaves: std::thread([&] { threadSaved = store->saveContext(); }).join(); break;
             case Inside::waitsForAThreadThatRecords: std::thread([&] { again = recordInner(); }).join(); break;
+            case Inside::waitsForAThreadThatDeletesEveryRecord: std::thread([&] { store->deleteAllImages(); }).join(); break;
+            case Inside::runsTheLoopAsAThreadListsAndSaves:
+            case Inside::uploadsAsAThreadListsAndSaves:
+                // The mark is the main thread's; the thread's save is a host's "keep it".
+                kept->setIsFavorite(true);
+                listedAndSaved = std::async(std::launch::async, [&] {
+                    const auto listed = store->retrieveImages(std::nullopt);
+                    return std::pair(listed && !listed->empty(), store->saveContext());
+                });
+                if (row.inside == Inside::uploadsAsAThreadListsAndSaves) break;
+                RunLoop::runUntil([&] { return listedAndSaved.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                                  std::chrono::minutes(2));
+                answeredInside = listedAndSaved.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+                break;
             case Inside::runsTheLoopAsAThreadRecords:
                 later = std::async(std::launch::async, recordInner);
                 RunLoop::runUntil(
@@ -265,7 +304,17 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
         store->around = [&] {
             // Once the kit's savePicture wrote, or before it wrote.
             if (row.when != When::inTheLookup && ++calls == (row.when == When::afterTheKitsWrite ? 2 : 1)) act();
+            if (row.upload.count() > 0 && calls % 2 == 0) std::this_thread::sleep_for(row.upload);  // the host's upload
         };
+        if (row.shortBound) platform::store::setMainThreadCallWaitBound(std::chrono::milliseconds(200));
+        std::optional<platform::ui::ObserverToken> observer;
+        if (row.observerRecords)
+            observer = platform::ui::NotificationCenter::defaultCenter().addObserver(
+                std::string(vistrel::managedObjectContextDidSaveNotification), nullptr,
+                [&](const platform::ui::Notification&) {
+                    store->then = Then::answers;
+                    if (!again) again = recordInner();
+                });
         store->inLookup = [&](int lookup) {
             if (row.when != When::inTheLookup) return;
             // Another host records the scan between the two lookups; the second, made under
@@ -278,6 +327,7 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
         };
         bool recorded;
         if (row.migrates) {
+            if (row.upload.count() > 0) storeOld({{"page-2", jpeg}, {"page-3", jpeg}});
             auto recorder = std::make_shared<Recorder>();
             store->migrateWithDelegate(recorder);
             RunLoop::runUntilIdle();
@@ -294,6 +344,15 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
             } else {
                 recorded = record();
             }
+        }
+        platform::store::setMainThreadCallWaitBound(std::nullopt);
+        RunLoop::runUntilIdle();  // what was put off until the write ended
+        if (observer) platform::ui::NotificationCenter::defaultCenter().removeObserver(*observer);
+        if (listedAndSaved.valid()) {
+            RunLoop::runUntil([&] { return listedAndSaved.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                              std::chrono::minutes(2));
+            EXPECT_EQ(listedAndSaved.get(), std::pair(true, true));
+            EXPECT_EQ(answeredInside, row.inside == Inside::runsTheLoopAsAThreadListsAndSaves);
         }
         if (later.valid()) {
             RunLoop::runUntil([&] { return later.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
@@ -314,17 +373,19 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
         EXPECT_EQ(sqlInteger(file, "SELECT isFavorite FROM VistrelImage WHERE identifier = 'kept'"), row.favourite);
         // Only what a full disk kept out is still pending.
         EXPECT_EQ(store->layer->managedObjectContext()->hasChanges(), row.fullDisk);
+        const bool everyRecordDeleted = row.inside == Inside::waitsForAThreadThatDeletesEveryRecord;
         EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE identifier = 'page'"),
-                  recorded || row.migrates ? 1 : 0);
+                  (recorded || row.migrates) && !everyRecordDeleted ? 1 : 0);
         if (row.migrates) {
             EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE picture NOTNULL"), !recorded);
         }
-        const bool innerRecorded = row.inside == Inside::runsTheLoopAsAThreadRecords;
+        const bool innerRecorded = row.inside == Inside::runsTheLoopAsAThreadRecords || row.observerRecords;
         EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE title = 'inner'"), innerRecorded);
         EXPECT_EQ(again != nullptr, innerRecorded);
         EXPECT_EQ(std::filesystem::exists(store->picturePath("inner")), innerRecorded);
-        EXPECT_EQ(innerMigration->failed, row.inside == Inside::migrates ? 1 : 0);
-        EXPECT_EQ(innerMigration->finished, 0);
+        // A migration asked for inside runs once the write ends.
+        EXPECT_EQ(innerMigration->failed, 0);
+        EXPECT_EQ(innerMigration->finished, row.inside == Inside::migrates ? 1 : 0);
         const auto photo = row.migrates ? platform::graphics::encodeJpeg(*platform::graphics::Image::decode(jpeg), 1.0)
                                         : std::optional(jpeg);
         if (recorded) EXPECT_EQ(platform::readFile(store->picturePath("page"), 1u << 20), photo);

@@ -1,12 +1,16 @@
 #pragma once
 // Runs work of the store on the main thread: at once when called there, else on the main
-// queue while the caller waits for its result. Never inside a write of the store the main
-// thread holds (a record's save, whose host code may wait for this very caller): it waits
-// for that write to end, at most as long as a save waits for another host's, and past
-// that gives up, with a line logged, giving what a failure gives (false, none, nothing;
-// platform/store/main_thread_write.hpp). An exception of the work reaches the caller, on
-// whatever thread it called from, as it does on the main thread.
+// queue while the caller waits for its result. Inside a record's save under way there (its
+// host code running the main loop), it runs at once as it would outside: a read answers, a
+// save joins that save's write and is in the store once the write ends. A new record, which
+// cannot be made inside another's save, waits for that save to end. While the main thread is
+// held in a write without running the loop, the caller waits for each write at most
+// platform::store::kMainThreadCallWaitBound, and past that gives up, with a line logged,
+// giving what a failure gives (false, none); platform/store/main_thread_write.hpp. An
+// exception of the work reaches the caller, on whatever thread it called from, as it does
+// on the main thread.
 #include <exception>
+#include <functional>
 #include <optional>
 #include <type_traits>
 #include <utility>
@@ -23,7 +27,7 @@ auto onMainThread(Work&& work) -> std::invoke_result_t<Work&> {
     // The main queue logs and swallows what a block throws: it is caught here first.
     std::exception_ptr thrown;
     if constexpr (std::is_void_v<Result>) {
-        platform::store::runOnMainThreadOutsideWrites([&] {
+        platform::store::runOnMainThread([&] {
             try {
                 work();
             } catch (...) {
@@ -33,7 +37,7 @@ auto onMainThread(Work&& work) -> std::invoke_result_t<Work&> {
         if (thrown) std::rethrow_exception(thrown);
     } else {
         std::optional<Result> result;
-        const bool ran = platform::store::runOnMainThreadOutsideWrites([&] {
+        const bool ran = platform::store::runOnMainThread([&] {
             try {
                 result.emplace(work());
             } catch (...) {
@@ -45,5 +49,9 @@ auto onMainThread(Work&& work) -> std::invoke_result_t<Work&> {
         return std::move(*result);
     }
 }
+
+// The same for work that answers nothing and holds all it needs: given up, it is still done
+// once the main thread's write ends, and what it throws then is logged.
+void onMainThreadAtLeastLater(std::function<void()> work);
 
 }  // namespace vistrel

@@ -129,7 +129,12 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
     auto context = layer->managedObjectContext();
     auto coordinator = context ? context->persistentStoreCoordinator() : nullptr;
     if (!coordinator || !context->entityForName(entityName)) return nullptr;
-    if (coordinator->isWriting()) return refusedInsideAnotherSave("a scan recorded");
+    if (coordinator->isWriting()) {
+        // Asked from another thread, whose call only came to run inside that save: it waits
+        // for the save to end, and is made then.
+        if (platform::store::putOffUntilTheWriteEnds()) return nullptr;
+        return refusedInsideAnotherSave("a scan recorded");
+    }
     // The kit's own encode and write, beside the photo's name, before the store's write lock
     // is taken: no host waits on the lock meanwhile.
     std::optional<platform::PreparedFile> staged;
@@ -138,7 +143,7 @@ std::shared_ptr<VistrelImage> PersistanceController::insertWithPicture(std::opti
     // the record's save. Another host sharing the store may be recording the identifier
     // this instant: of the two, one records it and the other finds that record.
     RecordWrite write(context);
-    auto& lock = write.lock;
+    auto& lock = write.lock();
     if (lock.error) {
         platform::log("store :: the store's write lock was not taken (another host's write not done in time?); "
                       "nothing is recorded");
@@ -278,7 +283,9 @@ void PersistanceController::deleteImage(std::shared_ptr<VistrelImage> image) {
 }
 
 void PersistanceController::deleteAllImages() {
-    onMainThread([&] {
+    // A host's sign-out from a thread of its own: done, if not at once, once the main
+    // thread's write ends; the block holds the stack it deletes from.
+    onMainThreadAtLeastLater([layer = layer] {
         auto context = layer->managedObjectContext();
         if (!context || context->executeBatchDelete(VistrelImage::fetchRequest()) || context->save())
             platform::log("can't delete all entity instances");

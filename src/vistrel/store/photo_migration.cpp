@@ -71,20 +71,24 @@ void PersistanceController::migrateWithDelegate(std::shared_ptr<MigrationProtoco
 
 void PersistanceController::processAsynchronousFetchResult(std::optional<platform::store::FetchResult> result,
                                                            std::shared_ptr<MigrationProtocol> delegate) {
-    migrating_ = false;
     auto context = layer->managedObjectContext();
+    if (context && context->persistentStoreCoordinator()->isWriting() && platform::store::mainThreadHoldsAWrite()) {
+        // Come inside another record's save (a host's savePicture that runs the main loop):
+        // its photos could only join that save; the run goes on once it ends.
+        auto self = owner();
+        if (!self) return;
+        platform::store::outsideMainThreadWrites([self, result = std::move(result), delegate] {
+            self->processAsynchronousFetchResult(result, delegate);
+        });
+        return;
+    }
+    migrating_ = false;
     if (!result || !context) {
         platform::log("Fetching images failed");
         if (delegate) delegate->didFailMigration();
         return;
     }
     auto& store = *context->persistentStoreCoordinator();
-    if (store.isWriting()) {
-        // Run from inside another record's save (a host's savePicture that runs the run loop).
-        refusedInsideAnotherSave("a migration run");
-        if (delegate) delegate->didFailMigration();
-        return;
-    }
     bool left = false, lockedOut = false;
     for (const auto& object : *result) {
         auto image = std::dynamic_pointer_cast<VistrelImage>(object);
@@ -121,7 +125,7 @@ void PersistanceController::processAsynchronousFetchResult(std::optional<platfor
         std::optional<platform::PreparedFile> staged;
         if (stagesAhead_) staged = stagePhoto(*still, *identifier);
         RecordWrite write(context);
-        auto& lock = write.lock;
+        auto& lock = write.lock();
         if (lock.error) {
             // Another host holds the store: the rest waits for a later run.
             platform::log("migration :: the store's write lock was not taken (another host's write not done in "

@@ -18,9 +18,13 @@ std::string count(std::size_t number, std::string_view what) {
 }  // namespace
 
 RecordWrite::~RecordWrite() {
-    if (lock.error || !lock.coordinator.joinedWork()) return;
+    bool written = false;
     try {
-        commitWhatJoined();
+        if (!lock_->error && lock_->coordinator.joinedWork()) written = commitWhatJoined();
+        lock_.reset();
+        // Told once the write is no longer held, as after any save: what an observer saves or
+        // records then is a write of its own.
+        if (written) postDidSave(context_);
     } catch (const std::exception& e) {
         platform::log(platform::concatenate("store :: an observer of the store threw as what was saved during a "
                                             "record's save was written: ",
@@ -30,19 +34,18 @@ RecordWrite::~RecordWrite() {
     }
 }
 
-void RecordWrite::commitWhatJoined() {
+bool RecordWrite::commitWhatJoined() {
     const auto pending = context_->pendingChanges();
     const bool changes = context_->hasChanges();
     std::optional<platform::Error> saved, committed;
     {
-        platform::store::WriteLock::Committing committing(lock);
+        platform::store::WriteLock::Committing committing(*lock_);
         // What joined from the context, and with it what was done in the write itself (a
         // batch delete); the latter on its own when the context has nothing to save, or
         // could not save it.
         saved = context_->save();
-        committed = lock.coordinator.commitWriting();
+        committed = lock_->coordinator.commitWriting();
     }
-    if (changes && !saved) postDidSave(context_);
     if (saved)
         platform::log(platform::escapeControlCharacters(platform::concatenate(
             "store :: what was saved during a record's save could not be written (", count(pending.inserted, "new, "),
@@ -52,6 +55,7 @@ void RecordWrite::commitWhatJoined() {
         platform::log(platform::escapeControlCharacters(platform::concatenate(
             "store :: what was deleted in the store during a record's save could not be committed; it is undone: ",
             committed->description())));
+    return changes && !saved;
 }
 
 }  // namespace vistrel

@@ -6,9 +6,11 @@
 // the record: written with the record's own save, or, when the record was found, refused
 // or given up, or host code threw, committed on its own under the lock (taken again, as a
 // save takes it, should it have been let go) before the lock is let go, with the store's
-// did-save told. Should that commit fail, a line says what was not written, which stays
+// did-save told once the lock is let go (an observer that records a scan then makes its own
+// write). Should that commit fail, a line says what was not written, which stays
 // pending for the next save.
 #include <memory>
+#include <optional>
 
 #include "vistrel/platform/store/managed_object_context.hpp"
 #include "vistrel/platform/store/write_lock.hpp"
@@ -22,20 +24,22 @@ public:
     explicit RecordWrite(std::shared_ptr<platform::store::ManagedObjectContext> context,
                          platform::store::WriteLock::WaitForOthers wait =
                              platform::store::WriteLock::WaitForOthers::asASaveDoes)
-        : context_(std::move(context)), lock(*context_, wait) {}
+        : context_(std::move(context)) {
+        lock_.emplace(*context_, wait);
+    }
     ~RecordWrite();
     RecordWrite(const RecordWrite&) = delete;
     RecordWrite& operator=(const RecordWrite&) = delete;
 
+    platform::store::WriteLock& lock() { return *lock_; }
+
 private:
+    // Commits what joined the write and no save wrote; true when it wrote changes of the
+    // context.
+    bool commitWhatJoined();
+
     std::shared_ptr<platform::store::ManagedObjectContext> context_;
-
-public:
-    platform::store::WriteLock lock;
-
-private:
-    // Commits what joined the write and no save wrote.
-    void commitWhatJoined();
+    std::optional<platform::store::WriteLock> lock_;
 };
 
 }  // namespace vistrel

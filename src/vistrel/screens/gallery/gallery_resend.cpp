@@ -4,6 +4,7 @@
 // once its answer is in the history, so the scan is never lost.
 #include "vistrel/core/vistrel_bundle.hpp"
 #include "vistrel/platform/foundation/log.hpp"
+#include "vistrel/platform/store/main_thread_write.hpp"
 #include "vistrel/platform/ui/navigation_controller.hpp"
 #include "vistrel/presentation/image_view_model.hpp"
 #include "vistrel/presentation/vistrel_image_view_model.hpp"
@@ -27,7 +28,11 @@ void GalleryViewController::didSelectImagePicture(const platform::graphics::Imag
     std::weak_ptr<VistrelImage> record = vistrelImage;
     imageScanner.groupedRequests(picture, [gallery = self(), picture, record](std::optional<Image> image,
                                                                               std::optional<VistrelError> error) {
-        gallery->resendDidFinish(picture, record, std::move(image), error);
+        // Its answer is recorded as the scan ends: never inside a save of the store under way
+        // (a host's savePicture running the main loop), where no record can be made; once it ends.
+        platform::store::outsideMainThreadWrites([gallery, picture, record, image = std::move(image), error]() mutable {
+            gallery->resendDidFinish(picture, record, std::move(image), error);
+        });
     });
 }
 
