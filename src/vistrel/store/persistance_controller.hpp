@@ -3,9 +3,10 @@
 // found by identifier, listed newest first up to the configured number, deleted, and
 // each record's photo kept as a JPEG file in the documents folder. The store is used
 // on the main thread; an operation called on another thread runs there and waits, and
-// what it throws (a host's savePicture, say) is thrown to that caller. It never runs inside
-// a record's save under way there (on_main_thread.hpp): it waits for that save to end, two
-// seconds at most, and then answers as a failure does.
+// what it throws (a host's savePicture, say) is thrown to that caller. Inside a record's
+// save under way there whose host code runs the main loop, it runs at once, but a new
+// record waits for that save's end; behind a main thread held in a save, it waits for each
+// save 90 s at most and then answers as a failure does (on_main_thread.hpp).
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -97,9 +98,12 @@ public:
     static constexpr std::size_t listedDocumentIdBytes = 64 * 1024;
     // Deletes the record later, on the main queue, and saves. Its photo file stays.
     virtual void deleteImage(std::shared_ptr<VistrelImage> image);
-    // Deletes every record in the store itself. Photo files stay.
+    // Deletes every record in the store itself. Photo files stay. From another thread,
+    // given up behind a main thread held in a save, it is still done once that save ends.
     virtual void deleteAllImages();
-    // Saves pending changes; false (and the changes kept) when the save fails.
+    // Saves pending changes; false (and the changes kept, for the next save of the context
+    // to write) when the save fails or, from another thread, is given up. An override must
+    // have committed when it returns.
     virtual bool saveContext();
     // Writes the photo as a JPEG of the best quality under the key's file name; false
     // (with "can't save picture") when it cannot be encoded or written. The photo of
@@ -171,6 +175,8 @@ public:
     // another runs is ignored. Each photo moved is saved before the next is read, so a run
     // stopped between two records keeps what it moved. A photo longer than any picture
     // file the kit reads is never read: it stays in its record, as one that is no image does.
+    // Records come to be processed inside another record's save (host code running the main
+    // loop) wait for that save to end.
     void migrateWithDelegate(std::shared_ptr<MigrationProtocol> delegate);
     void processAsynchronousFetchResult(std::optional<platform::store::FetchResult> result,
                                         std::shared_ptr<MigrationProtocol> delegate);
@@ -201,8 +207,8 @@ private:
     // is asked for this very picture). False when savePicture failed.
     bool writeRecordsPhoto(PhotoName& name, const platform::graphics::Image& picture, std::string_view key,
                            std::optional<platform::PreparedFile> staged);
-    // A record asked for from inside another record's save (code it called: a host's
-    // savePicture) is refused, with a line logged ("a scan recorded", say).
+    // A record asked for from inside another record's save by code that save called (a
+    // host's savePicture) is refused, with a line logged ("a scan recorded", say).
     static std::nullptr_t refusedInsideAnotherSave(std::string_view what);
     // Whether the store's write lock is still held once the photo of the key was written
     // (savePicture is a host's code, which may have called anything); false, with a line
