@@ -13,6 +13,7 @@
 #include "camera_stills_demo.hpp"
 #include "noisy_picture.hpp"
 #include "vistrel/platform/graphics/bitmap.hpp"
+#include "vistrel/platform/graphics/jpeg_encoding.hpp"
 #include "vistrel/platform/net/reachability_flags.hpp"
 #include "vistrel/platform/ui/render.hpp"
 #include "vistrel/platform/ui/touch_delivery.hpp"
@@ -30,7 +31,10 @@ namespace fs = std::filesystem;
 using platform::dispatch::RunLoop;
 
 // What a host's code does inside the save of a record.
-enum class Inside { nothing, savesThenFails, answersFalseOnceSaved, waitsForAThreadThatSaves, runsTheLoopAsAThreadRecords };
+enum class Inside {
+    nothing, savesThenFails, answersFalseOnceSaved, uploadsAsItsThreadsCall, runsTheLoopAsItsThreadsCall,
+    runsTheLoopAsAThreadRecords
+};
 
 struct HostsStore : vistrel::PersistanceController {
     using PersistanceController::PersistanceController;
@@ -102,6 +106,60 @@ void aPhotoTakenDuringAHostsSave(const fs::path& folder, const fs::path& photoFi
     platform::net::setSimulatedNetwork(std::nullopt);
 }
 
+// A migration of the photos an earlier version kept inside 300 records, each savePicture a
+// host's short upload, as a thread of the host lists the history: each save is short, the
+// run of them long.
+void aMigrationAsAThreadLists(const fs::path& folder) {
+    struct Uploading : HostsStore {
+        using HostsStore::HostsStore;
+        bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
+            const bool written = PersistanceController::savePicture(picture, key);
+            if (meanwhile) std::exchange(meanwhile, nullptr)();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));  // its own upload
+            return written;
+        }
+    };
+    auto layer = std::make_shared<vistrel::CoreDataLayer>();
+    layer->setApplicationDocumentsDirectory(folder);
+    auto store = std::make_shared<Uploading>(layer);
+    auto context = store->layer->managedObjectContext();
+    const auto jpeg = platform::graphics::encodeJpeg(testsupport::noisyPicture(1, 64, 48), 0.9);
+    if (!context || !jpeg) return;
+    constexpr int kRecords = 300;
+    for (int i = 0; i < kRecords; ++i) {  // as an earlier version kept photos: inside their records
+        auto image = vistrel::VistrelImage::insertInto(*context);
+        image->setIdentifier("old-" + std::to_string(i));
+        image->setPicture(*jpeg);
+        image->setDate(at(i));
+    }
+    if (!store->saveContext()) return;
+    struct Migration : vistrel::MigrationProtocol {
+        bool ended = false, done = false;
+        void didFinishMigration() override { ended = done = true; }
+        void didFailMigration() override { ended = true; }
+    };
+    auto migration = std::make_shared<Migration>();
+    const auto started = std::chrono::steady_clock::now();
+    std::future<std::pair<std::size_t, std::chrono::steady_clock::duration>> listed;
+    store->meanwhile = [&] {
+        listed = std::async(std::launch::async, [&] {
+            const auto records = store->retrieveImages();
+            return std::pair(records ? records->size() : 0, std::chrono::steady_clock::now() - started);
+        });
+    };
+    store->migrateWithDelegate(migration);
+    RunLoop::runUntil([&] { return migration->ended; }, std::chrono::minutes(2));
+    const auto took = std::chrono::steady_clock::now() - started;
+    if (!listed.valid()) return;
+    RunLoop::runUntil([&] { return listed.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                      std::chrono::minutes(2));
+    const auto [records, after] = listed.get();
+    std::cout << "a migration of " << kRecords << " photos kept inside records, each savePicture a 10 ms upload, as a "
+              << "thread of the host lists the history: the migration " << (migration->done ? "done" : "NOT DONE")
+              << " in " << seconds(took) << "; the thread's list of the history (" << records << " records) after "
+              << seconds(after) << ", once the run ended\n";
+}
+
 }  // namespace
 
 void hostCodeInARecordsSave(const fs::path& out, const fs::path& photoFile) {
@@ -111,19 +169,45 @@ void hostCodeInARecordsSave(const fs::path& out, const fs::path& photoFile) {
     const auto photo = testsupport::noisyPicture(1, 64, 48);
     platform::LogCapture log;
     int run = 0;
-    for (const Inside inside : {Inside::savesThenFails, Inside::answersFalseOnceSaved,
-                                Inside::waitsForAThreadThatSaves, Inside::runsTheLoopAsAThreadRecords}) {
+    for (const Inside inside : {Inside::savesThenFails, Inside::answersFalseOnceSaved, Inside::uploadsAsItsThreadsCall,
+                                Inside::runsTheLoopAsItsThreadsCall, Inside::runsTheLoopAsAThreadRecords}) {
         const fs::path folder = work.path() / ("run-" + std::to_string(++run));
         auto store = storeIn(folder);
         store->favourite = store->loadOrCreateVistrelImage("doc", "kept", "kept", photo, at(1));
         if (!store->favourite) return;
         store->inside = inside;
         if (inside != Inside::savesThenFails) store->favourite = nullptr;
-        bool threadSaved = true;
         std::future<std::shared_ptr<vistrel::VistrelImage>> other;
+        // A host's threads, meanwhile: a list of the history, a scan imported, a save.
+        struct Answers {
+            bool listed = false, imported = false, saved = false;
+            std::chrono::steady_clock::duration after{};
+        };
+        std::future<Answers> threads;
         const auto started = std::chrono::steady_clock::now();
-        if (inside == Inside::waitsForAThreadThatSaves)
-            store->meanwhile = [&] { std::thread([&] { threadSaved = store->saveContext(); }).join(); };
+        const auto callFromAThread = [&] {
+            threads = std::async(std::launch::async, [&] {
+                Answers answers;
+                answers.listed = store->retrieveImages().has_value();
+                // A new scan waits for the save's end; one recorded already is found at once.
+                const char* scan = inside == Inside::uploadsAsItsThreadsCall ? "imported" : "kept";
+                answers.imported = store->loadOrCreateVistrelImage("doc", scan, scan, photo, at(4)) != nullptr;
+                answers.saved = store->saveContext();
+                answers.after = std::chrono::steady_clock::now() - started;
+                return answers;
+            });
+        };
+        if (inside == Inside::uploadsAsItsThreadsCall)
+            store->meanwhile = [&] {
+                callFromAThread();
+                std::this_thread::sleep_for(std::chrono::seconds(3));  // its own upload, blocking
+            };
+        if (inside == Inside::runsTheLoopAsItsThreadsCall)
+            store->meanwhile = [&] {
+                callFromAThread();
+                RunLoop::runUntil([&] { return threads.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                                  std::chrono::seconds(10));  // its own upload, say, as long as it waits
+            };
         if (inside == Inside::runsTheLoopAsAThreadRecords)
             store->meanwhile = [&] {
                 other = std::async(std::launch::async, [&] {
@@ -137,6 +221,17 @@ void hostCodeInARecordsSave(const fs::path& out, const fs::path& photoFile) {
             RunLoop::runUntil([&] { return other.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
                               std::chrono::minutes(1));
         const bool otherRecorded = other.valid() && other.get() != nullptr;
+        Answers answers;
+        if (threads.valid()) {
+            RunLoop::runUntil([&] { return threads.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                              std::chrono::minutes(2));
+            answers = threads.get();
+        }
+        const auto told = [&] {
+            return std::string(answers.listed ? "listed" : "NOT LISTED") + ", " +
+                   (answers.imported ? "imported" : "NOT IMPORTED") + ", " + (answers.saved ? "saved" : "NOT SAVED") +
+                   " after " + seconds(answers.after);
+        };
         store.reset();
         const auto later = storeIn(folder);
         const auto find = [&](const char* identifier) {
@@ -157,10 +252,15 @@ void hostCodeInARecordsSave(const fs::path& out, const fs::path& photoFile) {
                       << " with its photo " << (photoKept ? "kept" : "LOST") << "; the log "
                       << (log.contains("dropped") ? "SAYS DROPPED" : "says it is kept") << "\n";
             break;
-        case Inside::waitsForAThreadThatSaves:
-            std::cout << "a savePicture that waits for a thread of its own saving the store: the thread told "
-                      << (threadSaved ? "TRUE" : "false") << ", the scan " << (recorded ? "recorded" : "NOT RECORDED")
-                      << " in " << seconds(took) << " (the thread's wait bounded as a save's for another host)\n";
+        case Inside::uploadsAsItsThreadsCall:
+            std::cout << "a savePicture blocked 3 s on its upload while a thread of the host calls the store: the scan "
+                      << (recorded ? "recorded" : "NOT RECORDED") << " in " << seconds(took) << "; the thread's calls "
+                      << told() << " (once the save ended)\n";
+            break;
+        case Inside::runsTheLoopAsItsThreadsCall:
+            std::cout << "a savePicture that runs the main loop while a thread of the host calls the store: the "
+                      << "thread's calls " << told() << ", the save still under way; the scan "
+                      << (recorded ? "recorded" : "NOT RECORDED") << "\n";
             break;
         case Inside::nothing: break;
         case Inside::runsTheLoopAsAThreadRecords:
@@ -171,5 +271,6 @@ void hostCodeInARecordsSave(const fs::path& out, const fs::path& photoFile) {
         }
         log.clear();
     }
+    aMigrationAsAThreadLists(work.path() / "migration");
     aPhotoTakenDuringAHostsSave(work.path() / "camera", photoFile, out);
 }
