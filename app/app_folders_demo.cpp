@@ -1,6 +1,7 @@
 #include "app_folders_demo.hpp"
 
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "link_limit.hpp"
 #include "noisy_picture.hpp"
 #include "stopped_runs.hpp"
 #include "vistrel/core/data_directory.hpp"
@@ -235,6 +237,51 @@ void anEarlierStoreOddlyLeft(const fs::path& root) {
               << scans.size() << " scans, " << photos << " with their photos\n";
 }
 
+// Earlier stores the kit cannot read: one whose records' table is a view of a query without
+// end, beside a photo and a temporary named as a photo's (a user's picture being written);
+// and one that cannot be linked to be read (as many links as its file system allows),
+// beside its photo and the kit's key.
+void anEarlierStoreNotToBeRead(const fs::path& root) {
+    const Place viewPlace{root / "view-xdg", {}};
+    const fs::path viewShared = viewPlace.xdg / "vistrel";
+    std::error_code ec;
+    fs::create_directories(viewShared, ec);
+    sqlite3* db = nullptr;
+    const bool view = sqlite3_open((viewShared / "VistrelData.sqlite").c_str(), &db) == SQLITE_OK &&
+                      sqlite3_exec(db, "CREATE VIEW VistrelImage AS WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+                                       "SELECT i + 1 FROM n) SELECT i AS identifier FROM n",
+                                   nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(db);
+    std::ofstream(viewShared / "page.jpg") << "a picture";
+    std::ofstream(viewShared / "cover.jpg.tmp-5") << "a user's picture being written";
+    const auto started = std::chrono::steady_clock::now();
+    const App first = runApp(root, viewPlace, "alpha", std::string(kNone), std::string(kNone));
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+    const fs::path alpha = first.folder;
+    std::cout << "an earlier store whose records are a view without end, beside a photo and cover.jpg.tmp-5: alpha's "
+                 "first start "
+              << (first.endedWell && view ? "ends" : "FAILS") << " in " << took.count() << " ms, "
+              << (fs::exists(alpha / "VistrelData.sqlite") && fs::exists(alpha / "page.jpg")
+                      ? "taking the store with the photo, as one it cannot read"
+                      : "NOT TAKING THE STORE WITH THE PHOTO")
+              << ", the temporary "
+              << (fs::exists(viewShared / "cover.jpg.tmp-5") ? "left where it is" : "TAKEN") << "\n";
+
+    const Place place{root / "unlinked-xdg", {}};
+    const fs::path shared = place.xdg / "vistrel";
+    runApp(root, {{}, shared}, "earlier-version", keyOf("the earlier version"), scanOf("earlier"));
+    const bool unlinked = testsupport::linkToTheLimit(shared / "VistrelData.sqlite", root / "store-links");
+    const App taker = runApp(root, place, "alpha", std::string(kNone), std::string(kNone));
+    fs::remove_all(root / "store-links", ec);
+    const bool left = fs::exists(shared / "VistrelData.sqlite") && fs::exists(shared / (scanOf("earlier") + ".jpg"));
+    std::cout << "an earlier store that cannot be linked to be read"
+              << (unlinked ? " (as many links as its file system allows)"
+                           : " (NOT LAID OUT: no bound to its links here)")
+              << ", beside its photo and the kit's key: alpha "
+              << (taker.key == keyOf("the earlier version") ? "takes the key" : "DOES NOT TAKE THE KEY") << ", "
+              << (left ? "the store and its photo left where they are" : "THE STORE OR ITS PHOTO TAKEN") << "\n";
+}
+
 }  // namespace
 
 std::optional<int> runAppFolderChild(int argc, char** argv) {
@@ -270,4 +317,5 @@ void appFolders(const fs::path& out) {
     anEarlierSharedFolder(work.path());
     aHostNamedLikeTheKit(work.path());
     anEarlierStoreOddlyLeft(work.path());
+    anEarlierStoreNotToBeRead(work.path());
 }

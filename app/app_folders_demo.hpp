@@ -2,7 +2,8 @@
 // Each app its own data folder under the kit's shared one: the demo started again under
 // other program names, with XDG_DATA_HOME in its output folder and no VISTREL_HOME, as
 // apps that embed the kit; a shared folder an earlier version left, taken over by one
-// of two apps that start at once; and a host named like the kit, whose files there stay.
+// of two apps that start at once, also with a store the kit cannot read; and a host
+// named like the kit, whose files there stay.
 #include <filesystem>
 #include <optional>
 
@@ -13,6 +14,8 @@
 // status when those are the arguments, none otherwise.
 std::optional<int> runAppFolderChild(int argc, char** argv);
 
-// A section of three lines: two apps, each with its key and scan, the earlier shared
-// folder taken over, and a host named like the kit keeping its own files.
+// A section of a line each: two apps, each with its key and scan, the earlier shared
+// folder taken over, a host named like the kit keeping its own files, and earlier stores
+// left oddly (a FIFO, a backup of its log alone) or not to be read (a view without end,
+// one that cannot be linked).
 void appFolders(const std::filesystem::path& out);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <iterator>
 #include <set>
 #include <system_error>
 
@@ -77,56 +78,60 @@ bool isPreferencesEntry(std::string_view name, std::string_view file) {
     return isFileOrItsTemporary(name, file, {platform::temporaryMark}, {".damaged-"});
 }
 
-// A photo's name, or one of its temporaries: being written, staged for a record, or set
-// aside while a new photo took its name.
-bool isPhotoEntry(std::string_view name) {
-    const std::size_t end = name.find(kPhotoExtension);
-    if (end == std::string_view::npos) return false;
-    // A digest name holds no ".jpg" before its end; a plain one holds no dot at all.
-    const std::string_view photo = name.substr(0, end + kPhotoExtension.size());
-    return isPhotoName(photo) && isFileOrItsTemporary(name, photo, {platform::temporaryMark, ".staged-"}, {".aside-"});
-}
-
 std::string kitPreferences() { return std::string(kBundleIdentifier) + ".plist"; }
-
-// The photo a photo entry is, or is a temporary of: the name up to its ".jpg".
-std::string photoNameOf(std::string_view entry) {
-    return std::string(entry.substr(0, entry.find(kPhotoExtension) + kPhotoExtension.size()));
-}
 
 bool isKind(const std::filesystem::path& entry, mode_t type) {
     struct stat st {};
     return ::lstat(entry.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == type;
 }
 
+// What the stores' records say of the photos.
+struct Recorded {
+    std::set<std::string> photos;  // those that go: named by a record, or all with a store that cannot be read
+    bool storeLeft = false;        // the first store is not known here: it stays where it is
+};
+
 // Which of the photo names were named by a record of one of the stores, each read whole
 // with its journals in a private folder made in `readIn`: all of them when one that is a
 // regular file cannot be read whole, as what is done with a store is then done with its
-// photos too. A store that is no regular file is not read.
-std::set<std::string> recordedAmong(const std::set<std::string>& photos, const std::vector<std::filesystem::path>& stores,
-                                    const std::filesystem::path& readIn) {
-    std::set<std::string> recorded;
+// photos too. A store that is no regular file is not read. The first store, when it
+// cannot be read there at all (not linked: another file system, too many links, none
+// allowed), is not known: it stays where it is, and so do the photos no other store's
+// record names, so that none parts from it. A later one that cannot be (moved already,
+// after the photos it named) names none.
+Recorded recordedAmong(const std::set<std::string>& photos, const std::vector<std::filesystem::path>& stores,
+                       const std::filesystem::path& readIn) {
+    Recorded recorded;
     // Only a digest name needs the digest of an identifier that is no plain name.
     const bool digestNames = std::any_of(photos.begin(), photos.end(), [](const std::string& photo) {
         return photo.starts_with(kDigestPrefix);
     });
-    for (const std::filesystem::path& store : stores) {
-        if (recorded.size() == photos.size()) break;
-        if (!isKind(store, S_IFREG)) continue;
+    bool notWhole = false;
+    for (std::size_t i = 0; i < stores.size(); ++i) {
+        // The first store is read even with every photo told, so that one that cannot be
+        // is known to stay.
+        if (i > 0 && recorded.photos.size() == photos.size()) break;
+        if (!isKind(stores[i], S_IFREG)) continue;
         std::optional<platform::PrivateFolder> folder = platform::PrivateFolder::make(readIn, storeReadingMark);
-        if (!folder) return photos;
+        if (!folder) {
+            recorded.storeLeft = recorded.storeLeft || i == 0;
+            continue;
+        }
         // Every record is looked at, however many an earlier version kept (each read once,
         // one no longer than any identifier the kit records): a photo it names is never
         // left behind.
-        const auto read = platform::store::forEachColumnText(
-            store, *folder, "VistrelImage", "identifier", kLongestIdentifier, SIZE_MAX, [&](std::string_view identifier) {
-                if (!digestNames && !isPlainName(identifier)) return true;
-                if (std::string name = pictureFileName(identifier); photos.contains(name))
-                    recorded.insert(std::move(name));
-                return recorded.size() < photos.size();
-            });
-        if (read == platform::store::TextsRead::notWhole) return photos;
+        const auto each = [&](std::string_view identifier) {
+            if (!digestNames && !isPlainName(identifier)) return true;
+            if (std::string name = pictureFileName(identifier); photos.contains(name))
+                recorded.photos.insert(std::move(name));
+            return recorded.photos.size() < photos.size();
+        };
+        const auto read = platform::store::forEachColumnText(stores[i], *folder, "VistrelImage", "identifier",
+                                                             kLongestIdentifier, SIZE_MAX, each);
+        notWhole = notWhole || read == platform::store::TextsRead::notWhole;
+        recorded.storeLeft = recorded.storeLeft || (i == 0 && read == platform::store::TextsRead::notLinked);
     }
+    if (notWhole && !recorded.storeLeft) recorded.photos = photos;
     return recorded;
 }
 
@@ -167,13 +172,13 @@ std::optional<EarlierData> earlierDataNamed(std::string_view name) {
     }
     if (name == "Events") return EarlierData::events;
     if (name == "Contacts") return EarlierData::contacts;
-    if (isPhotoEntry(name)) return EarlierData::photo;
+    if (isPhotoName(name)) return EarlierData::photo;
     return std::nullopt;
 }
 
 std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, const std::filesystem::path& readIn,
                                        const std::filesystem::path& movedInto) {
-    std::vector<std::string> names, photos, preferencesCopies;
+    std::vector<std::string> names, store, photos, preferencesCopies;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
@@ -181,7 +186,7 @@ std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, cons
         if (!kind) continue;
         switch (*kind) {
             case EarlierData::store:
-                if (isKind(it->path(), S_IFREG)) names.push_back(std::move(name));
+                if (isKind(it->path(), S_IFREG)) store.push_back(std::move(name));
                 break;
             case EarlierData::photo:
                 if (isKind(it->path(), S_IFREG)) photos.push_back(std::move(name));
@@ -203,15 +208,17 @@ std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, cons
     if (preferencesCopies.size() > kMostPreferencesCopiesRead) preferencesCopies.resize(kMostPreferencesCopiesRead);
     for (std::string& name : preferencesCopies)
         if (holdsOnlyTheKitsKeys(folder / name)) names.push_back(std::move(name));
-    if (!photos.empty()) {
-        std::set<std::string> photoNames;
-        for (const std::string& name : photos) photoNames.insert(photoNameOf(name));
+    // The store is looked at whenever it is there: one that cannot be read here stays, with
+    // its journals and photos.
+    if (!photos.empty() || std::find(store.begin(), store.end(), kStore) != store.end()) {
         std::vector<std::filesystem::path> stores = {folder / kStore};
         if (!movedInto.empty()) stores.push_back(movedInto / kStore);
-        const std::set<std::string> recorded = recordedAmong(photoNames, stores, readIn);
+        const Recorded recorded = recordedAmong(std::set<std::string>(photos.begin(), photos.end()), stores, readIn);
         for (std::string& name : photos)
-            if (recorded.contains(photoNameOf(name))) names.push_back(std::move(name));
+            if (recorded.photos.contains(name)) names.push_back(std::move(name));
+        if (recorded.storeLeft) store.clear();
     }
+    names.insert(names.end(), std::make_move_iterator(store.begin()), std::make_move_iterator(store.end()));
     // The rest by name, then the store and its journals last, one after the other: a
     // takeover stopped between the store and its log (whose records only the two together
     // tell) has already moved every photo they name, and what it left is told by the store

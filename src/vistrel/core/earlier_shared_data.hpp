@@ -2,10 +2,11 @@
 // What versions before the per-app data folders left directly in the kit's shared data
 // folder, told by the names the kit gave it: the kit's preferences (and "preferences.plist"
 // of an even earlier version) with the temporaries of their writes and the damaged files
-// set aside, the history store with its journals, the photos with their temporaries, and
-// the folders "Events" and "Contacts". Nothing else there is the kit's: what a user put
-// beside them, a link of any name (the kit never made one there), and the folders of
-// the apps (app_data_folder.hpp), whose names none of these can be.
+// set aside, the history store with its journals, the photos, and the folders "Events"
+// and "Contacts". Nothing else there is the kit's: what a user put beside them, a link of
+// any name (the kit never made one there), the temporaries of photos (a name a user's
+// file may have as well, which the store's clean-up would remove as stale once taken),
+// and the folders of the apps (app_data_folder.hpp), whose names none of these can be.
 //
 // Names are not enough where another program may give them too: a host named like the
 // kit has its own data folder in the shared one, with its standard defaults
@@ -36,13 +37,16 @@ inline constexpr std::string_view storeReadingMark = ".reading-";
 // - a preferences file (or a temporary or damaged copy of one) counts when it reads, within
 //   the bound of the kit's own defaults, as a property list holding only the kit's keys
 //   (isVistrelPrefKey); the two files and 16 of their copies at most are read;
-// - a photo (or a temporary of one) counts when a record of the store names it: the store
-//   in `folder` or, once a takeover under way moved it, in `movedInto`, each read whole with
-//   its journals, linked into a private folder made in `readIn` (on the same file system),
-//   so that nothing is made beside it and nothing opened can block; every record of each,
-//   an identifier past 64 KiB passed over. Every photo counts when a store that is a
-//   regular file cannot be read whole (platform::store::TextsRead::notWhole), since it
-//   goes all the same; a store that is no regular file is neither read nor taken;
+// - a photo ("<id>.jpg", "sha256.<digest>.jpg", never a temporary) counts when a record of
+//   the store names it: the store in `folder` or, once a takeover under way moved it, in
+//   `movedInto`, each read whole with its journals (those that are regular files), linked
+//   into a private folder made in `readIn` (on the same file system), so that nothing is
+//   made beside it and nothing opened can block; every record of each, an identifier past
+//   64 KiB passed over, its records' table an ordinary one, read within bounds of time and
+//   memory. Every photo counts when a store that is a regular file cannot be read whole
+//   (platform::store::TextsRead::notWhole), since it goes all the same; a store that is no
+//   regular file is neither read nor taken; one that cannot be linked there is not known,
+//   and stays with its journals and photos (moved already, it names no photo more);
 // - "Events" or "Contacts" counts when all it holds, 1,000,000 entries at most, are regular
 //   files the event or contact store names ("<identifier>.ics" or ".vcf", and their
 //   temporaries): no link, no folder, nothing else.

@@ -7,8 +7,10 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "link_limit.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/private_folder.hpp"
@@ -98,10 +100,45 @@ TEST(ColumnTextsTest, ReadsTheTextsWithoutMakingOrChangingAFile) {
     EXPECT_EQ(filesIn(folder), logged);
     sqlite3_close(db);
 
-    // A FIFO as the file, or as its journal: neither is opened, nor the file read.
+    // A FIFO as the file is not opened. At a journal's name, a FIFO, a folder or a symbolic
+    // link is no journal: neither opened nor read, the file read whole without it.
     ASSERT_EQ(::mkfifo((folder / "fifo.sqlite").c_str(), 0600), 0);
     EXPECT_EQ(readTexts(folder / "fifo.sqlite").how, TextsRead::noFile);
     ASSERT_EQ(::mkfifo((folder / "store.sqlite-journal").c_str(), 0600), 0);
-    EXPECT_EQ(readTexts(file).how, TextsRead::notWhole);
+    fs::create_directory(folder / "store.sqlite-wal");
+    fs::create_symlink("held.sqlite-wal", folder / "store.sqlite-shm");
+    const Read besideNoJournals = readTexts(file);
+    EXPECT_EQ(besideNoJournals.how, TextsRead::whole);
+    EXPECT_EQ(besideNoJournals.texts, (std::vector<std::string>{"one", "two", "three"}));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.parent_path()), fs::directory_iterator()), 1);
+
+    // A file that cannot be linked where it is read is not opened at all.
+    if (!testsupport::linkToTheLimit(file, dir / "links"))
+        GTEST_SKIP() << dir.path() << " lets a file have more links than a test makes";
+    EXPECT_EQ(readTexts(file).how, TextsRead::notLinked);
+}
+
+// What a file written by anyone may hold under the table's name instead of a table (a
+// view, a virtual table), or in a table a column made of values without bound: it is not
+// read whole, and the read costs no more memory than the bounds of its own connection.
+TEST(ColumnTextsTest, OnlyAnOrdinaryTableIsReadWithinBounds) {
+    testsupport::TempDir dir;
+    for (const auto& [kind, schema] : std::vector<std::pair<std::string, std::string>>{
+             {"view", "CREATE VIEW Record AS SELECT 'one' AS identifier UNION ALL SELECT 'two'"},
+             {"virtual table", "CREATE VIRTUAL TABLE Record USING fts5(identifier); INSERT INTO Record VALUES ('one')"},
+             {"values of 200 MB", "CREATE TABLE Record (title, identifier AS (hex(zeroblob(100000000))));"
+                                  "INSERT INTO Record (title) VALUES ('one')"},
+             {"no such table", "CREATE TABLE Other (identifier); INSERT INTO Other VALUES ('one')"}}) {
+        SCOPED_TRACE(kind);
+        const fs::path file = dir / "stores" / (kind + ".sqlite");
+        fs::create_directories(file.parent_path());
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db, schema.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+        sqlite3_close(db);
+        sqlite3_memory_highwater(1);
+        const Read read = readTexts(file);
+        EXPECT_EQ(read.how, TextsRead::notWhole);
+        EXPECT_LT(sqlite3_memory_highwater(0), 64 << 20);
+    }
 }

@@ -87,12 +87,18 @@ PrivateFolder::~PrivateFolder() {
 }
 
 PrivateFolder::Linked PrivateFolder::link(const std::filesystem::path& file, std::string_view name) {
+    // A look first: a folder cannot be linked at all, and its failure would read as one of
+    // the link's own.
+    struct stat st {};
+    if (::lstat(file.c_str(), &st) != 0) return errno == ENOENT ? Linked::missing : Linked::failed;
+    if (!S_ISREG(st.st_mode)) return Linked::notRegularFile;
     const std::string linkName(name);
     if (::linkat(AT_FDCWD, file.c_str(), fd_, linkName.c_str(), 0) != 0)
-        return errno == ENOENT ? Linked::missing : Linked::other;
-    struct stat st {};
-    return ::fstatat(fd_, linkName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) ? Linked::regularFile
-                                                                                                   : Linked::other;
+        return errno == ENOENT ? Linked::missing : Linked::failed;
+    // What the name held by the time of the link is what the link is.
+    if (::fstatat(fd_, linkName.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+        return Linked::regularFile;
+    return ::unlinkat(fd_, linkName.c_str(), 0) == 0 ? Linked::notRegularFile : Linked::failed;
 }
 
 }  // namespace platform

@@ -33,12 +33,14 @@ public:
     const std::filesystem::path& path() const { return path_; }
 
     enum class Linked {
-        regularFile,  // the link is a regular file
-        missing,      // nothing has the name `file`
-        other,        // no link (another file system, none allowed), or what it names is no regular file
+        regularFile,     // the link is a regular file
+        missing,         // nothing has the name `file`
+        notRegularFile,  // what has it is no regular file (a FIFO, a folder, a symbolic link...): no link left
+        failed,          // no link could be made (another file system, none allowed, too many, a full disk)
     };
-    // Makes `name` in the folder a hard link to `file` itself (a symbolic link is linked,
-    // never followed): the same file, whatever becomes of its name meanwhile.
+    // Makes `name` in the folder a hard link to `file` itself (a symbolic link is never
+    // followed): the same file, whatever becomes of its name meanwhile. Only a regular file
+    // stays linked, so that whatever the folder holds can be opened without blocking.
     Linked link(const std::filesystem::path& file, std::string_view name);
 
 private:

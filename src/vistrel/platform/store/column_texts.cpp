@@ -1,10 +1,10 @@
 #include "vistrel/platform/store/column_texts.hpp"
 
 #include <sqlite3.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <limits>
 #include <string>
 
@@ -23,6 +23,40 @@ std::string quoted(std::string_view name) {
 
 // The journals SQLite keeps beside a store, by the ends of their names.
 constexpr std::array<std::string_view, 3> kJournals = {"-wal", "-shm", "-journal"};
+
+// How long a read may take, and how many steps of SQLite's machine run between looks at
+// the time: a store the kit wrote reads in far less, even of a million records.
+constexpr std::chrono::seconds kLongestRead{10};
+constexpr int kStepsBetweenLooks = 10'000;
+// The longest value and statement the read's connection makes or takes: past any name,
+// identifier or schema SQLite writes for a store, while a record's own bytes (a photo kept
+// in it) are never loaded, however long. Limits of the connection alone: a process-wide
+// one would bound the host's own use of SQLite.
+constexpr int kLongestValue = 16 << 20;
+constexpr int kLongestStatement = 1 << 20;
+// The pages it caches, in KiB: a scan needs few.
+constexpr int kCacheKiB = 1024;
+
+// Ends the read once its time is past: returning non-zero interrupts it.
+int pastItsTime(void* deadline) {
+    return std::chrono::steady_clock::now() > *static_cast<std::chrono::steady_clock::time_point*>(deadline) ? 1 : 0;
+}
+
+// Whether `table` names an ordinary table in the file's own schema: a view may be a query
+// without end, and a virtual table runs whatever its module does (over a view, too).
+bool isOrdinaryTable(sqlite3* db, const std::string& table) {
+    sqlite3_stmt* statement = nullptr;
+    bool ordinary = sqlite3_prepare_v2(db, "SELECT type FROM pragma_table_list(?1) WHERE schema = 'main'", -1,
+                                       &statement, nullptr) == SQLITE_OK &&
+                    sqlite3_bind_text(statement, 1, table.c_str(), -1, SQLITE_STATIC) == SQLITE_OK &&
+                    sqlite3_step(statement) == SQLITE_ROW;
+    if (ordinary) {
+        const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+        ordinary = type && std::string_view(type) == "table" && sqlite3_step(statement) == SQLITE_DONE;
+    }
+    sqlite3_finalize(statement);
+    return ordinary;
+}
 
 // The file as an SQLite URI: every byte but the plainest escaped, so that no "?", "#" or
 // "%" of the path reads as more than the path.
@@ -48,21 +82,22 @@ std::string uriOf(const std::filesystem::path& file) {
 TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& readIn, std::string_view table,
                             std::string_view column, std::size_t maxBytes, std::size_t maxRows,
                             const std::function<bool(std::string_view text)>& each) {
-    struct stat st {};
-    if (::lstat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return TextsRead::noFile;
     // Linked, not copied: a store may be large (records once held their photos), and a link
     // keeps a live process's index shared with it. A journal that is there must be linked
     // too: without it the store is not what its writer left.
     const std::string name = file.filename().string();
     switch (readIn.link(file, name)) {
         case PrivateFolder::Linked::regularFile: break;
-        case PrivateFolder::Linked::missing: return TextsRead::noFile;
-        case PrivateFolder::Linked::other: return TextsRead::notWhole;
+        case PrivateFolder::Linked::missing:
+        case PrivateFolder::Linked::notRegularFile: return TextsRead::noFile;
+        case PrivateFolder::Linked::failed: return TextsRead::notLinked;
     }
     for (const std::string_view journal : kJournals) {
         std::filesystem::path named = file;
         named += journal;
-        if (readIn.link(named, name + std::string(journal)) == PrivateFolder::Linked::other) return TextsRead::notWhole;
+        // What is no regular file is no journal SQLite made: not linked, and read without.
+        if (readIn.link(named, name + std::string(journal)) == PrivateFolder::Linked::failed)
+            return TextsRead::notLinked;
     }
     fileStep("read: linked");
     sqlite3* db = nullptr;
@@ -75,14 +110,24 @@ TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& re
     sqlite3_db_config(db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     // Another program's file: no function of its schema runs with the reader's trust.
     sqlite3_exec(db, "PRAGMA trusted_schema = OFF", nullptr, nullptr, nullptr);
+    // Bounds of this connection alone, from its first read of the schema on.
+    auto deadline = std::chrono::steady_clock::now() + kLongestRead;
+    sqlite3_progress_handler(db, kStepsBetweenLooks, pastItsTime, &deadline);
+    sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kLongestValue);
+    sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, kLongestStatement);
+    const std::string bounds = "PRAGMA cache_size = -" + std::to_string(kCacheKiB) + "; PRAGMA mmap_size = 0";
+    const std::string tableName(table), columnName(column);
+    if (sqlite3_exec(db, bounds.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK || !isOrdinaryTable(db, tableName)) {
+        sqlite3_close(db);
+        return TextsRead::notWhole;
+    }
     // A row's kind is read from its record's header; a text's length, and then its bytes,
     // through a handle on it, so that a text longer than the bound costs nothing more.
-    const std::string sql = "SELECT rowid, typeof(" + quoted(column) + ") FROM " + quoted(table) + " LIMIT ?";
+    const std::string sql = "SELECT rowid, typeof(" + quoted(column) + ") FROM main." + quoted(table) + " LIMIT ?";
     sqlite3_stmt* statement = nullptr;
     bool read = sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
                 sqlite3_bind_int64(statement, 1, static_cast<sqlite3_int64>(std::min<std::size_t>(
                                                      maxRows, std::numeric_limits<sqlite3_int64>::max()))) == SQLITE_OK;
-    const std::string tableName(table), columnName(column);
     sqlite3_blob* blob = nullptr;
     std::string text;
     int step = SQLITE_DONE;

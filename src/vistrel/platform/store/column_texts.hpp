@@ -1,7 +1,10 @@
 #pragma once
 // The texts of one column of a table of an SQLite file, read as they are, nothing of the
 // file changed and no file made beside it: for a look at a store that is not opened as a
-// store (one another program of the same user may hold, or one not yet brought up to date).
+// store (one another program of the same user may hold, or one not yet brought up to date,
+// or one written by anyone). What such a file holds may be made to never end or to fill
+// the memory, so only an ordinary table is read, within bounds of time and memory of the
+// read's own connection: the host's own use of SQLite is never touched.
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -13,12 +16,15 @@ namespace platform::store {
 
 // How a read went.
 enum class TextsRead {
-    whole,     // every row looked at
-    stopped,   // `each` gave false
-    noFile,    // nothing, or nothing but a regular file, has the file's name: not opened
-    notWhole,  // it cannot be read whole: not linked (another file system), a journal that is
-               // no regular file, no store (damaged, empty, no such table or column), a hot
-               // rollback journal, held by a writer, or a read failed midway
+    whole,      // every row looked at
+    stopped,    // `each` gave false
+    noFile,     // nothing, or nothing but a regular file, has the file's name: not opened
+    notLinked,  // the file, or a journal of it that is a regular file, cannot be linked into
+                // `readIn` (another file system, none allowed, too many links, a full disk):
+                // not opened, so nothing is known of what it holds
+    notWhole,   // it cannot be read whole: no store (damaged, empty, no such table or column,
+                // or the name is a view's or a virtual table's), a hot rollback journal, held
+                // by a writer, a read failed midway, or past the bounds of the read
 };
 
 // Calls `each` with the text of `column` of each of the first `maxRows` rows of `table`
@@ -30,7 +36,10 @@ enum class TextsRead {
 // what SQLite makes for the read (a log's index missing beside it) is made there, and a
 // name there that is a regular file once linked stays one, so no open can block. With a
 // write-ahead log the records only it holds are read; with its index, as a live process of
-// the store sees them too.
+// the store sees them too. An entry at a journal's name that is no regular file (a FIFO,
+// a folder, a symbolic link) is no journal SQLite made: the file is read without it.
+// `table` must be an ordinary table, and the read ends as notWhole past 10 seconds or at
+// a value made past 16 MiB.
 TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& readIn, std::string_view table,
                             std::string_view column, std::size_t maxBytes, std::size_t maxRows,
                             const std::function<bool(std::string_view text)>& each);
