@@ -17,6 +17,7 @@
 //
 // Nothing here knows the steps the store takes, only the two that tell a wait for the
 // other host's lock: a host stopped there goes on only once that lock is free.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
@@ -234,12 +235,14 @@ using SteppedHostTest = StoreTest;
 
 // The child: a host given one run after another ("run\t<folder>\t<host>\t<own|kit>\t<operation>
 // ..."), each a new launch over the run's folder, that stops at every file step until its
-// parent lets it go on, and tells what each operation gave.
+// parent lets it go on, and tells what each operation gave. One given "linger" does not
+// end once its pipe is closed, as a host hung at its end.
 TEST_F(SteppedHostTest, DISABLED_HostRunsItsScripts) {
     auto parent = testsupport::ParentLink::fromEnvironment(kPipesVariable);
     if (!parent) GTEST_SKIP() << "run by TwoHostsStepByStep";
     const auto model = vistrel::CoreDataLayer().managedObjectModel();
     ASSERT_TRUE(model);
+    bool lingers = false;
     while (const auto command = parent->receive()) {
         const auto fields = split(*command);
         ASSERT_GE(fields.size(), 4u) << *command;
@@ -300,6 +303,9 @@ TEST_F(SteppedHostTest, DISABLED_HostRunsItsScripts) {
             } else if (verb == "pref") {
                 setPreference(host, object);
                 told.push_back("set");
+            } else if (verb == "linger") {
+                lingers = true;
+                told.push_back("lingers");
             } else {
                 told.push_back("unknown");
             }
@@ -312,6 +318,7 @@ TEST_F(SteppedHostTest, DISABLED_HostRunsItsScripts) {
         log.clear();
         parent->tell("done\t" + joined(told, "\t"));
     }
+    while (lingers) ::pause();
 }
 
 // What the parent knows of a run's photos: each record's own photo by its title, and
@@ -719,6 +726,25 @@ TEST_F(SteppedHostTest, AHostStoppedOrDeadMidStepEndsTheOrderSayingWhere) {
             << *order.broken;
         ::kill(host.pid(), SIGKILL);
     }
+}
+
+// A host that does not end once its pipe is closed is said so as its end's bound passes,
+// with its output, and stopped: the test ends then, not at its limit.
+TEST_F(SteppedHostTest, AHostHungAtItsEndIsSaidSoAndStopped) {
+    ASSERT_TRUE(controller()->retrieveImages());  // the store is made
+    EXPECT_NONFATAL_FAILURE(
+        {
+            testsupport::SteppedProcess host(
+                {"--gtest_also_run_disabled_tests", "--gtest_filter=SteppedHostTest.DISABLED_HostRunsItsScripts"},
+                {childrensTemporaryFolder()}, dir / "host-output", kPipesVariable, testsupport::kStepBound,
+                std::chrono::seconds(1));
+            ASSERT_TRUE(host.started());
+            ASSERT_TRUE(host.send("run\t" + docs.string() + "\t0\tkit\tlinger"));
+            ASSERT_EQ(host.receive().value_or("(nothing)"), "ready") << host.output();
+            ASSERT_TRUE(host.send("go"));
+            ASSERT_EQ(host.receive().value_or("(nothing)"), "done\tlingers") << host.output();
+        },
+        "a stepped host did not end once its pipe was closed");
 }
 
 INSTANTIATE_TEST_SUITE_P(Pairs, TwoHostsStepByStep, ::testing::ValuesIn(kPairs),

@@ -44,10 +44,16 @@ namespace testsupport {
 inline constexpr std::string_view kStoreWaitStep = "store: waiting for another host's write";
 inline constexpr std::string_view kFileLockWaitStep = "lock: waiting for another holder";
 
-// How long the parent waits for a stepped child's next line: a step takes milliseconds
-// (a second or so under the sanitizers), so this only catches a child stopped or hanging,
-// and leaves the test time to say where, well within its limit.
-inline constexpr std::chrono::seconds kStepBound{30};
+// The limit of each test (tests/CMakeLists.txt), which allows for the sanitizers' slowness.
+inline constexpr std::chrono::seconds kTestLimit{VISTREL_TEST_TIMEOUT};
+// How long the parent waits for a stepped child's next line, and for its end once its pipe
+// is closed. A step takes milliseconds (a second or so under the sanitizers, ten times
+// that on busy cores), and an end as long, so these only catch a child stopped or hanging.
+// An eighth of the limit each (15 s in a release build, under the sanitizers 112 s): a
+// hang is said, with where, well within the limit, even one of each in the same test.
+inline constexpr std::chrono::milliseconds kStepBound = std::chrono::milliseconds(kTestLimit) / 8;
+inline constexpr std::chrono::milliseconds kEndBound = std::chrono::milliseconds(kTestLimit) / 8;
+static_assert(kStepBound + kEndBound <= kTestLimit / 4);
 
 // Lines read from a pipe, each waited for within the bound, which only catches a hang.
 class LineReader {
@@ -168,13 +174,14 @@ inline void stopSteppingAtFileSteps() { platform::setFileStepObserver(nullptr); 
 
 // The parent's end of one stepped child, started with the arguments and variables given
 // (see startThisProgram), its output into `output`, and the pipe ends named in `variable`.
-// The child ends once this is destroyed (the end of its pipe).
+// The child ends once this is destroyed (the end of its pipe), within `endBound`, or is
+// said to hang and stopped.
 class SteppedProcess {
 public:
     SteppedProcess(std::vector<std::string> arguments, std::vector<std::string> variables,
                    std::filesystem::path output, const char* variable,
-                   std::chrono::milliseconds stepBound = kStepBound)
-        : output_(std::move(output)), stepBound_(stepBound) {
+                   std::chrono::milliseconds stepBound = kStepBound, std::chrono::milliseconds endBound = kEndBound)
+        : output_(std::move(output)), stepBound_(stepBound), endBound_(endBound) {
         int commands[2], reports[2];
         if (::pipe2(commands, O_CLOEXEC) != 0) return;
         if (::pipe2(reports, O_CLOEXEC) != 0) {
@@ -201,9 +208,9 @@ public:
         // checker stops a program at its exit by such a signal as it attaches to it, whose
         // loss leaves the two waiting on each other for ever.
         if (child_ > 0 && isStopped(child_)) ::kill(child_, SIGCONT);
-        // It has nothing left to do: one that does not end within the bound of a wait for a
-        // process is hung at its exit, and is said so, where it was, and stopped.
-        if (child_ > 0 && !endsWithin(ProcessSignal::waitBound)) {
+        // It has nothing left to do: one that does not end within its bound is hung at its
+        // exit, and is said so, where it was, and stopped.
+        if (child_ > 0 && !endsWithin(endBound_)) {
             ADD_FAILURE() << "a stepped host did not end once its pipe was closed; its threads were waiting in:\n"
                           << waitsOf(child_) << "its output:\n" << output();
             ::kill(child_, SIGKILL);
@@ -261,7 +268,7 @@ private:
     }
 
     std::filesystem::path output_;
-    std::chrono::milliseconds stepBound_;
+    std::chrono::milliseconds stepBound_, endBound_;
     pid_t child_ = -1;
     int commands_ = -1, reports_ = -1;
     std::optional<LineReader> reader_;

@@ -1,62 +1,86 @@
 #include "support/temp_dir.hpp"
 
 #include <linux/magic.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 namespace testsupport {
 
-TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
-
 namespace {
 
-constexpr std::string_view kPrefix = "vistrel-test-";
+// The mark of a TempDir's name. Folders an earlier kind of TempDir made
+// ("vistrel-test-<pid>-XXXXXX"), which held no lock, never bear it: one of a live run of
+// an older build would look gone.
+constexpr std::string_view kMark = "vistrel-test-held-";
 
-// The process that made a folder of that name ("vistrel-test-<pid>-XXXXXX"); 0 for another name.
-pid_t makerOf(std::string_view name) {
-    if (!name.starts_with(kPrefix)) return 0;
-    name.remove_prefix(kPrefix.size());
-    pid_t pid = 0;
-    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
-    return error == std::errc() && end != name.data() && *end == '-' ? pid : 0;
+// Removes what is in `folder`, leaving the folder.
+void removeInside(const std::filesystem::path& folder) {
+    std::error_code ec;
+    std::vector<std::filesystem::path> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) entries.push_back(entry.path());
+    for (const auto& entry : entries) std::filesystem::remove_all(entry, ec);
 }
 
-// Removes the folders that processes of this user's, gone since, left in `parent`: a test
-// killed (past its time, or by a crash) never removes its own, and a folder in memory
-// would stay until the machine restarts.
-void removeWhatGoneRunsLeft(const std::filesystem::path& parent) {
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(parent, ec)) {
-        const pid_t maker = makerOf(entry.path().filename().native());
-        struct stat st {};
-        if (maker <= 0 || ::lstat(entry.path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
-            continue;
-        if (::kill(maker, 0) != 0 && errno == ESRCH) std::filesystem::remove_all(entry.path(), ec);
-    }
+// The memory folder everyone may write in, if the machine has one.
+std::optional<std::filesystem::path> sharedMemoryFolder() {
+    struct statfs fs {};
+    const char* shared = "/dev/shm";
+    if (::statfs(shared, &fs) != 0 || fs.f_type != TMPFS_MAGIC || ::access(shared, W_OK | X_OK) != 0)
+        return std::nullopt;
+    return shared;
+}
+
+// Once per process, before its first folder: what gone runs left where TempDirs are made.
+void removeWhatGoneRunsLeftOnce() {
+    static std::once_flag swept;
+    std::call_once(swept, [] {
+        std::set<std::filesystem::path> parents{"/tmp"};
+        std::error_code ec;
+        if (const auto given = std::filesystem::temp_directory_path(ec); !ec) parents.insert(given);
+        if (const auto shared = sharedMemoryFolder()) parents.insert(*shared);
+        for (const auto& parent : parents) removeFoldersOfGoneRuns(parent);
+    });
 }
 
 }  // namespace
 
+void removeFoldersOfGoneRuns(const std::filesystem::path& parent) {
+    std::error_code ec;
+    std::vector<std::filesystem::path> marked;
+    for (const auto& entry : std::filesystem::directory_iterator(parent, ec))
+        if (entry.path().filename().native().starts_with(kMark)) marked.push_back(entry.path());
+    for (const auto& folder : marked) {
+        // Only this user's: another's is none of its business.
+        struct stat st {};
+        if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid()) continue;
+        // Held by this process from here on, so that no other takes it meanwhile; the
+        // folder itself goes as the hold does.
+        if (auto left = platform::PrivateFolder::takeIfLeft(folder)) removeInside(left->path());
+    }
+}
+
+TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path()) {}
+
 TempDir::TempDir(const std::filesystem::path& parent) {
-    std::string pattern = (parent / (std::string(kPrefix) + std::to_string(::getpid()) + "-XXXXXX")).string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    removeWhatGoneRunsLeftOnce();
+    held_ = platform::PrivateFolder::make(parent, kMark);
+    if (!held_) throw std::runtime_error("no folder could be made and held in " + parent.string());
     // Resolved, so that a path a test builds equals the one the kit resolves.
-    path_ = std::filesystem::canonical(pattern);
+    path_ = std::filesystem::canonical(held_->path());
 }
 
 TempDir::~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    // The folder itself goes with its hold.
+    removeInside(path_);
 }
 
 std::filesystem::path TempDir::write(std::string_view relative, std::string_view bytes) const {
@@ -68,15 +92,10 @@ std::filesystem::path TempDir::write(std::string_view relative, std::string_view
 }
 
 std::filesystem::path memoryBackedTemporaryFolder() {
+    removeWhatGoneRunsLeftOnce();
     // A run told where its temporary files go (TMPDIR) keeps them there, on whatever it is.
     if (const char* given = std::getenv("TMPDIR"); given && *given) return std::filesystem::temp_directory_path();
-    struct statfs fs {};
-    const char* shared = "/dev/shm";
-    if (::statfs(shared, &fs) != 0 || fs.f_type != TMPFS_MAGIC || ::access(shared, W_OK | X_OK) != 0)
-        return std::filesystem::temp_directory_path();
-    static std::once_flag swept;
-    std::call_once(swept, [&] { removeWhatGoneRunsLeft(shared); });
-    return shared;
+    return sharedMemoryFolder().value_or(std::filesystem::temp_directory_path());
 }
 
 ScopedEnv::ScopedEnv(const char* name, const char* value) : name_(name) {

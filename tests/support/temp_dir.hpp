@@ -1,9 +1,17 @@
 #pragma once
 // A fresh folder under the system's temporary folder, removed with everything in it. Its
-// name tells the process that made it ("vistrel-test-<pid>-XXXXXX").
+// process holds it (platform::PrivateFolder: a lock the kernel lets go as the process ends,
+// however it ends) while the object lives, so that what a killed run left is told from
+// what a live one uses by the lock alone, not by a process number, which another PID
+// namespace may give another process. A child started by exec does not share the hold
+// (its descriptor closes on exec); one forked shares it, and its end does not let it go:
+// the folder stays held while its maker lives, whatever its children do.
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "vistrel/platform/foundation/private_folder.hpp"
 
 namespace testsupport {
 
@@ -22,17 +30,22 @@ public:
     std::filesystem::path write(std::string_view relative, std::string_view bytes) const;
 
 private:
+    std::optional<platform::PrivateFolder> held_;
     std::filesystem::path path_;
 };
+
+// Removes every folder a TempDir made in `parent` that no process holds: what a run killed
+// (past its time, or by a crash) left, which would otherwise stay, in memory until the
+// machine restarts. The first folder a process asks for does it once over the memory
+// folder, the system's temporary folder and TMPDIR.
+void removeFoldersOfGoneRuns(const std::filesystem::path& parent);
 
 // A folder held in memory (a tmpfs) where the machine has one for everyone to write in, else
 // the system's temporary folder: for tests that write and flush thousands of small files
 // and look only at what processes see of them, never at what a power cut would leave. A
-// run given TMPDIR gets that folder instead. In the memory folder, what processes gone
-// since left there (a test killed past its time) is removed as the first folder is asked
-// for: it would otherwise stay until the machine restarts. A file system in memory never
-// gives a new file the inode number of one just removed, as a disk's does: a test of how
-// files are told apart by it belongs on a disk folder.
+// run given TMPDIR gets that folder instead. A file system in memory never gives a new
+// file the inode number of one just removed, as a disk's does: a test of how files are
+// told apart by it belongs on a disk folder.
 std::filesystem::path memoryBackedTemporaryFolder();
 
 // Sets an environment variable for the life of the object, then restores it.

@@ -62,10 +62,13 @@ std::optional<PrivateFolder> PrivateFolder::make(const std::filesystem::path& pa
 }
 
 void PrivateFolder::removeIfLeft(const std::filesystem::path& folder) {
-    if (const int fd = openAndHold(folder); fd >= 0) {
-        removeHeld(fd, folder);
-        ::close(fd);
-    }
+    takeIfLeft(folder);  // removed as the object taken goes
+}
+
+std::optional<PrivateFolder> PrivateFolder::takeIfLeft(const std::filesystem::path& folder) {
+    const int fd = openAndHold(folder);
+    if (fd < 0) return std::nullopt;
+    return PrivateFolder(folder, fd);
 }
 
 PrivateFolder::PrivateFolder(PrivateFolder&& other) noexcept

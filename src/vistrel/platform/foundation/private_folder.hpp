@@ -22,6 +22,10 @@ public:
     // process was stopped dead). What is in it beside files, and then the folder, is left;
     // so is anything at that name that is no folder.
     static void removeIfLeft(const std::filesystem::path& folder);
+    // Takes over `folder`, one `make` made, when no object holds it (its process was stopped
+    // dead): the object given holds it from then on, and removes it as any other does, so
+    // that its taker may first remove what else is in it. None when it is held, or no folder.
+    static std::optional<PrivateFolder> takeIfLeft(const std::filesystem::path& folder);
 
     PrivateFolder(PrivateFolder&& other) noexcept;
     PrivateFolder& operator=(PrivateFolder&& other) noexcept;
