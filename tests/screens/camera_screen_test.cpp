@@ -90,16 +90,6 @@ TEST_F(CameraScreenTest, WithoutCameraPermissionTheShutterOnlyExplains) {
     }
 }
 
-// A host's store whose savePicture runs `meanwhile` once, before the kit's own.
-struct HostsStore : vistrel::PersistanceController {
-    using PersistanceController::PersistanceController;
-    std::function<void()> meanwhile;
-    bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
-        if (meanwhile) std::exchange(meanwhile, nullptr)();
-        return PersistanceController::savePicture(picture, key);
-    }
-};
-
 // Offline, the photo is kept for the gallery to send later; when it cannot be kept (its
 // file cannot be written, or the disk is too full for its record) the user is told so
 // instead of being told it was kept. A still that comes as a host's savePicture runs the

@@ -144,14 +144,6 @@ TEST_F(ResendTest, RecordDeletedWhileItsPhotoIsAwayIsNotReadAgain) {
 // The answer to a waiting photo that comes as a host's savePicture runs the main loop is
 // recorded once that save ends, and the photo leaves the waiting list then.
 TEST_F(ResendTest, AnAnswerThatComesDuringAHostsSaveIsRecordedOnceItEnds) {
-    struct HostsStore : vistrel::PersistanceController {
-        using PersistanceController::PersistanceController;
-        std::function<void()> meanwhile;
-        bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
-            if (meanwhile) std::exchange(meanwhile, nullptr)();
-            return PersistanceController::savePicture(picture, key);
-        }
-    };
     auto host = std::make_shared<HostsStore>(store->layer);
     store = host;
     waiting(1);

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <utility>
 #include <memory>
 #include <optional>
 #include <string>
@@ -162,6 +163,16 @@ protected:
     std::shared_ptr<ui::Window> window = std::make_shared<ui::Window>();
     std::shared_ptr<ui::NavigationController> navigation =
         std::make_shared<ui::NavigationController>(std::make_shared<ui::ViewController>());
+};
+
+// A host's store whose savePicture runs `meanwhile` once, before the kit's own.
+struct HostsStore : vistrel::PersistanceController {
+    using PersistanceController::PersistanceController;
+    std::function<void()> meanwhile;
+    bool savePicture(const platform::graphics::Image& picture, std::string_view key) override {
+        if (meanwhile) std::exchange(meanwhile, nullptr)();
+        return PersistanceController::savePicture(picture, key);
+    }
 };
 
 }  // namespace screentest
