@@ -181,7 +181,7 @@ void hostCodeInARecordsSave(const fs::path& out, const fs::path& photoFile) {
         // A host's threads, meanwhile: a list of the history, a scan imported, a save.
         struct Answers {
             bool listed = false, imported = false, saved = false;
-            std::chrono::steady_clock::duration after{};
+            std::chrono::steady_clock::duration read{}, savedAt{};  // when the list and import, the save answered
         };
         std::future<Answers> threads;
         const auto started = std::chrono::steady_clock::now();
@@ -192,8 +192,9 @@ void hostCodeInARecordsSave(const fs::path& out, const fs::path& photoFile) {
                 // A new scan waits for the save's end; one recorded already is found at once.
                 const char* scan = inside == Inside::uploadsAsItsThreadsCall ? "imported" : "kept";
                 answers.imported = store->loadOrCreateVistrelImage("doc", scan, scan, photo, at(4)) != nullptr;
+                answers.read = std::chrono::steady_clock::now() - started;
                 answers.saved = store->saveContext();
-                answers.after = std::chrono::steady_clock::now() - started;
+                answers.savedAt = std::chrono::steady_clock::now() - started;
                 return answers;
             });
         };
@@ -205,8 +206,7 @@ void hostCodeInARecordsSave(const fs::path& out, const fs::path& photoFile) {
         if (inside == Inside::runsTheLoopAsItsThreadsCall)
             store->meanwhile = [&] {
                 callFromAThread();
-                RunLoop::runUntil([&] { return threads.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                                  std::chrono::seconds(10));  // its own upload, say, as long as it waits
+                RunLoop::runFor(std::chrono::seconds(1));  // its own upload, say
             };
         if (inside == Inside::runsTheLoopAsAThreadRecords)
             store->meanwhile = [&] {
@@ -229,8 +229,8 @@ void hostCodeInARecordsSave(const fs::path& out, const fs::path& photoFile) {
         }
         const auto told = [&] {
             return std::string(answers.listed ? "listed" : "NOT LISTED") + ", " +
-                   (answers.imported ? "imported" : "NOT IMPORTED") + ", " + (answers.saved ? "saved" : "NOT SAVED") +
-                   " after " + seconds(answers.after);
+                   (answers.imported ? "imported" : "NOT IMPORTED") + " after " + seconds(answers.read) + ", " +
+                   (answers.saved ? "saved" : "NOT SAVED") + " after " + seconds(answers.savedAt);
         };
         store.reset();
         const auto later = storeIn(folder);
@@ -258,9 +258,9 @@ void hostCodeInARecordsSave(const fs::path& out, const fs::path& photoFile) {
                       << told() << " (once the save ended)\n";
             break;
         case Inside::runsTheLoopAsItsThreadsCall:
-            std::cout << "a savePicture that runs the main loop while a thread of the host calls the store: the "
-                      << "thread's calls " << told() << ", the save still under way; the scan "
-                      << (recorded ? "recorded" : "NOT RECORDED") << "\n";
+            std::cout << "a savePicture that runs the main loop 1 s while a thread of the host calls the store: the "
+                      << "thread's calls " << told() << " (the save once the scan's is committed); the scan "
+                      << (recorded ? "recorded" : "NOT RECORDED") << " in " << seconds(took) << "\n";
             break;
         case Inside::nothing: break;
         case Inside::runsTheLoopAsAThreadRecords:

@@ -5,6 +5,7 @@
 // suspended mid-save) costs the others a failed save, never their screens.
 #include <signal.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <future>
@@ -164,6 +165,8 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
     };
     enum class When { afterTheKitsWrite, beforeTheKitsWrite, inTheLookup };
     using Then = HostsStore::Then;
+    // What an observer of the store's first did-save does.
+    enum class Observer { none, recordsAScan, waitsForAThreadThatLists };
     const struct {
         const char* name;
         Inside inside;
@@ -175,7 +178,7 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
         const char* logged = nullptr;
         std::chrono::milliseconds upload{0};  // how long each photo's savePicture blocks after the kit's write
         bool shortBound = false;              // a call from another thread given up after a short wait
-        bool observerRecords = false;         // an observer of the first did-save records "inner"
+        Observer observer = Observer::none;  // "inner" the scan it records
     } rows[] = {
         {"a scan recorded", Inside::marksAFavourite, {}, {}, false, false, true, 1},
         {"a scan whose record is not saved", Inside::marksAFavourite, {}, {}, false, true, false, 0,
@@ -205,9 +208,10 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
          false, true, 0, "waited for one write of the store the main thread holds as long as it may", {}, true},
         {"a scan whose savePicture waits for a thread that records a scan", Inside::waitsForAThreadThatRecords, {}, {},
          false, false, true, 0, "it is given up", {}, true},
+        // ... and then lists: given up at once, in the write that holds its thread.
         {"a scan whose savePicture waits for a thread that deletes every record",
-         Inside::waitsForAThreadThatDeletesEveryRecord, {}, {}, false, false, true, -1, "it is done once that write ends",
-         {}, true},
+         Inside::waitsForAThreadThatDeletesEveryRecord, {}, {}, false, false, true, -1,
+         "in which a call was given up already; it is given up", {}, true},
         {"a scan whose savePicture runs the main loop as a thread records a scan", Inside::runsTheLoopAsAThreadRecords},
         {"a scan whose savePicture runs the main loop as a thread lists and saves",
          Inside::runsTheLoopAsAThreadListsAndSaves, {}, {}, false, false, true, 1},
@@ -219,7 +223,11 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
          Inside::uploadsAsAThreadListsAndSaves, {}, {}, true, false, true, 1, nullptr,
          platform::store::kWriteWaitBound / 2},
         {"a scan whose savePicture then answers false, an observer recording a scan as what joined is written",
-         Inside::marksAFavourite, {}, Then::answersFalse, false, false, false, 1, nullptr, {}, false, true},
+         Inside::marksAFavourite, {}, Then::answersFalse, false, false, false, 1, nullptr, {}, false,
+         Observer::recordsAScan},
+        {"a scan whose savePicture then answers false, an observer waiting for a thread that lists as what joined is "
+         "written", Inside::marksAFavourite, {}, Then::answersFalse, false, false, false, 1, "it is given up", {}, true,
+         Observer::waitsForAThreadThatLists},
     };
     const std::string jpeg = *platform::graphics::encodeJpeg(picture(Color::green()), 1.0);
     const std::string deleted = *platform::graphics::encodeJpeg(picture(Color::blue()), 1.0);
@@ -242,6 +250,7 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
         store->then = row.then;
         store->lookups = 0;
         bool heldInside = false, threadSaved = true, answeredInside = false;
+        std::atomic<bool> listedDuring = false;
         std::future<std::pair<bool, bool>> listedAndSaved;  // what a thread's list and save answered
         long long favouriteInside = -1;
         std::shared_ptr<vistrel::VistrelImage> again;
@@ -276,19 +285,26 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
             case Inside::endsTheWrite: store->layer->persistentStoreCoordinator()->endWriting(); return;
             case Inside::waitsForAThreadThatSaves: std::thread([&] { threadSaved = store->saveContext(); }).join(); break;
             case Inside::waitsForAThreadThatRecords: std::thread([&] { again = recordInner(); }).join(); break;
-            case Inside::waitsForAThreadThatDeletesEveryRecord: std::thread([&] { store->deleteAllImages(); }).join(); break;
+            case Inside::waitsForAThreadThatDeletesEveryRecord:
+                std::thread([&] {
+                    store->deleteAllImages();
+                    store->retrieveImages(std::nullopt);
+                }).join();
+                break;
             case Inside::runsTheLoopAsAThreadListsAndSaves:
             case Inside::uploadsAsAThreadListsAndSaves:
                 // The mark is the main thread's; the thread's save is a host's "keep it".
                 kept->setIsFavorite(true);
                 listedAndSaved = std::async(std::launch::async, [&] {
                     const auto listed = store->retrieveImages(std::nullopt);
+                    listedDuring = true;
                     return std::pair(listed && !listed->empty(), store->saveContext());
                 });
                 if (row.inside == Inside::uploadsAsAThreadListsAndSaves) break;
-                RunLoop::runUntil([&] { return listedAndSaved.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-                                  std::chrono::minutes(2));
-                answeredInside = listedAndSaved.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+                // The list answered at once; the save once the record's is committed.
+                RunLoop::runUntil([&] { return listedDuring && putOff; }, std::chrono::minutes(2));
+                answeredInside = listedDuring &&
+                                 listedAndSaved.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
                 break;
             case Inside::runsTheLoopAsAThreadRecords:
                 later = std::async(std::launch::async, recordInner);
@@ -308,12 +324,15 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
         };
         if (row.shortBound) platform::store::setMainThreadCallWaitBound(std::chrono::milliseconds(200));
         std::optional<platform::ui::ObserverToken> observer;
-        if (row.observerRecords)
+        if (row.observer != Observer::none)
             observer = platform::ui::NotificationCenter::defaultCenter().addObserver(
                 std::string(vistrel::managedObjectContextDidSaveNotification), nullptr,
                 [&](const platform::ui::Notification&) {
                     store->then = Then::answers;
-                    if (!again) again = recordInner();
+                    if (row.observer == Observer::waitsForAThreadThatLists)
+                        std::thread([&] { store->retrieveImages(std::nullopt); }).join();
+                    else if (!again)
+                        again = recordInner();
                 });
         store->inLookup = [&](int lookup) {
             if (row.when != When::inTheLookup) return;
@@ -379,7 +398,7 @@ TEST_F(StoreLockTest, WhatAHostSavesInsideARecordsWriteIsInTheStoreOnceTheWriteE
         if (row.migrates) {
             EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE picture NOTNULL"), !recorded);
         }
-        const bool innerRecorded = row.inside == Inside::runsTheLoopAsAThreadRecords || row.observerRecords;
+        const bool innerRecorded = row.inside == Inside::runsTheLoopAsAThreadRecords || row.observer == Observer::recordsAScan;
         EXPECT_EQ(sqlInteger(file, "SELECT count(*) FROM VistrelImage WHERE title = 'inner'"), innerRecorded);
         EXPECT_EQ(again != nullptr, innerRecorded);
         EXPECT_EQ(std::filesystem::exists(store->picturePath("inner")), innerRecorded);

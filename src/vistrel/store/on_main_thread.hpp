@@ -1,11 +1,12 @@
 #pragma once
 // Runs work of the store on the main thread: at once when called there, else on the main
 // queue while the caller waits for its result. Inside a record's save under way there (its
-// host code running the main loop), it runs at once as it would outside: a read answers, a
-// save joins that save's write and is in the store once the write ends. A new record, which
-// cannot be made inside another's save, waits for that save to end. While the main thread is
-// held in a write without running the loop, the caller waits for each write at most
-// platform::store::kMainThreadCallWaitBound, and past that gives up, with a line logged,
+// host code running the main loop), it runs at once as it would outside, and a read
+// answers; a new record, a save or a delete of every record waits for that save to end, so
+// that what it answers is committed. While the main thread is held in a write without
+// running the loop, the caller waits for each write at most
+// platform::store::kMainThreadCallWaitBound (a write in which a call was given up, not at
+// all), and past that gives up, with a line logged,
 // giving what a failure gives (false, none); platform/store/main_thread_write.hpp. An
 // exception of the work reaches the caller, on whatever thread it called from, as it does
 // on the main thread.

@@ -286,6 +286,8 @@ void PersistanceController::deleteAllImages() {
     // A host's sign-out from a thread of its own: done, if not at once, once the main
     // thread's write ends; the block holds the stack it deletes from.
     onMainThreadAtLeastLater([layer = layer] {
+        // Come inside another record's save: done once it is committed, never lost with it.
+        if (platform::store::putOffUntilTheWriteEnds()) return;
         auto context = layer->managedObjectContext();
         if (!context || context->executeBatchDelete(VistrelImage::fetchRequest()) || context->save())
             platform::log("can't delete all entity instances");
@@ -293,7 +295,13 @@ void PersistanceController::deleteAllImages() {
 }
 
 bool PersistanceController::saveContext() {
-    return onMainThread([&] { return !layer->saveContext(); });
+    return onMainThread([&] {
+        // Asked from another thread, come to run inside another record's save: answered once
+        // that save ends and this one is committed, so that true stays true whatever the
+        // record's save becomes (a run stopped during a host's upload among it).
+        if (platform::store::putOffUntilTheWriteEnds()) return false;
+        return !layer->saveContext();
+    });
 }
 
 std::filesystem::path PersistanceController::getDocumentsDirectory() { return layer->applicationDocumentsDirectory(); }

@@ -4,8 +4,8 @@
 // each record's photo kept as a JPEG file in the documents folder. The store is used
 // on the main thread; an operation called on another thread runs there and waits, and
 // what it throws (a host's savePicture, say) is thrown to that caller. Inside a record's
-// save under way there whose host code runs the main loop, it runs at once, but a new
-// record waits for that save's end; behind a main thread held in a save, it waits for each
+// save under way there whose host code runs the main loop, a read runs at once, and a new
+// record, a save or a delete of every record waits for that save's end; behind a main thread held in a save, it waits for each
 // save 90 s at most and then answers as a failure does (on_main_thread.hpp).
 #include <cstddef>
 #include <filesystem>

@@ -39,6 +39,9 @@ private:
     bool commitWhatJoined();
 
     std::shared_ptr<platform::store::ManagedObjectContext> context_;
+    // The main thread's write lasts until the did-save is told, after the lock: a thread's
+    // call met while an observer waits for that thread is bounded as inside the write.
+    platform::store::MainThreadWrite counted_;
     std::optional<platform::store::WriteLock> lock_;
 };
 

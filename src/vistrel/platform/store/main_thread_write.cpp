@@ -10,6 +10,7 @@
 
 #include "vistrel/platform/dispatch/main_thread.hpp"
 #include "vistrel/platform/dispatch/queue.hpp"
+#include "vistrel/platform/foundation/concatenate.hpp"
 #include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/log.hpp"
 
@@ -32,6 +33,7 @@ struct Writes {
     std::condition_variable changed;  // a write begun or ended, a call run
     int held = 0;                     // the main thread's writes, nested ones counted
     std::uint64_t begun = 0;          // the outermost writes begun so far
+    std::uint64_t givenUpIn = 0;      // the write in which a call was last given up (0: none)
     std::vector<std::function<void()>> afterwards;  // blocks for when the writes end
 };
 
@@ -173,7 +175,11 @@ bool runOnMainThread(std::function<void()> work, GivenUp givenUp) {
     std::optional<std::chrono::steady_clock::time_point> deadline;
     std::uint64_t counted = 0;
     while (call->state != Call::State::done) {
-        if (call->state != Call::State::waiting || writes().held == 0) {
+        // A write in which a call was given up already holds the main thread for that call's
+        // thread, or for this one: no other call waits the bound out again in it.
+        const bool another = call->state == Call::State::waiting && writes().held > 0 &&
+                             writes().givenUpIn == writes().begun;
+        if (!another && (call->state != Call::State::waiting || writes().held == 0)) {
             writes().changed.wait(lock);
             continue;
         }
@@ -181,15 +187,16 @@ bool runOnMainThread(std::function<void()> work, GivenUp givenUp) {
             deadline = std::chrono::steady_clock::now() + mainThreadCallWaitBound();
             counted = writes().begun;
         }
-        if (writes().changed.wait_until(lock, *deadline) == std::cv_status::timeout &&
-            call->state == Call::State::waiting && writes().held > 0 && counted == writes().begun) {
+        if (another || (writes().changed.wait_until(lock, *deadline) == std::cv_status::timeout &&
+                        call->state == Call::State::waiting && writes().held > 0 && counted == writes().begun)) {
             call->state = Call::State::givenUp;
+            writes().givenUpIn = writes().begun;
             lock.unlock();
-            log(givenUp == GivenUp::neverRuns
-                    ? "store :: a call from another thread waited for one write of the store the main thread holds as "
-                      "long as it may (code run under it waits for that thread?); it is given up"
-                    : "store :: a call from another thread waited for one write of the store the main thread holds as "
-                      "long as it may (code run under it waits for that thread?); it is done once that write ends");
+            log(concatenate(another ? "store :: a call from another thread met a write of the store the main thread "
+                                      "holds in which a call was given up already"
+                                    : "store :: a call from another thread waited for one write of the store the "
+                                      "main thread holds as long as it may (code run under it waits for that thread?)",
+                            givenUp == GivenUp::neverRuns ? "; it is given up" : "; it is done once that write ends"));
             return false;
         }
     }

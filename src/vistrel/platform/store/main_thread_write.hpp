@@ -4,15 +4,16 @@
 // the store calls that reach the main thread meanwhile from other threads.
 //
 // Such a call runs on the main thread as soon as the main loop runs it: at once when host
-// code runs the loop inside the write, as it would outside (a read answers, a save joins
-// the write). Only what cannot be done inside another record's save (a new record) puts
-// itself off (putOffUntilTheWriteEnds) and runs again once the write ends. While the main
+// code runs the loop inside the write, as it would outside (a read answers). What must not
+// be done inside another record's save (a new record, a save whose answer would hang on
+// that record's commit) puts itself off (putOffUntilTheWriteEnds) and runs again once the
+// write ends. While the main
 // thread is held in a write without running the loop, the caller waits, for each write at
 // most kMainThreadCallWaitBound: a host's save may upload its photo for a minute, and a run
 // of short writes (a migration of many photos) never adds up. Past it (the main thread may be
-// waiting for that very caller) the call is given up, with a line logged: one that answers
-// something answers as a failure does and never runs; one that answers nothing is still done
-// once the write ends.
+// waiting for that very caller) the call is given up, with a line logged, and so is at once
+// every other call that meets that same write: one that answers something answers as a
+// failure does and never runs; one that answers nothing is still done once the write ends.
 #include <chrono>
 #include <functional>
 #include <optional>
