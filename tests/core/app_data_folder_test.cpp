@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -39,7 +40,9 @@
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
 #include "vistrel/platform/services/contact_store.hpp"
+#include "vistrel/store/core_data_layer.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 
 namespace {
@@ -922,6 +925,25 @@ void layOutEarlierStoreWithItsLog(const fs::path& shared) {
     ASSERT_TRUE(fs::exists(shared / "VistrelData.sqlite-shm"));
 }
 
+// An earlier version's store at `store` as the kit itself wrote it, of one record, "page",
+// with nothing beside it (its photo, written too, is not kept).
+void writtenByTheKit(const fs::path& store) {
+    testsupport::TempDir dir;
+    {
+        auto layer = std::make_shared<vistrel::CoreDataLayer>();
+        layer->setApplicationDocumentsDirectory(dir.path());
+        vistrel::PersistanceController history(layer);
+        ASSERT_TRUE(history.loadOrCreateVistrelImage("doc", "page", "a page", testsupport::noisyPicture(3, 16, 8),
+                                                     vistrel::Date(std::chrono::seconds(1'700'000'000))));
+        platform::dispatch::RunLoop::runUntilIdle();
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir / "VistrelData.sqlite").c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    std::ofstream(store, std::ios::binary | std::ios::trunc) << readAll(dir / "VistrelData.sqlite");
+}
+
 }  // namespace
 
 // A takeover stopped dead once it moved the store, before its log: the next start finishes
@@ -1018,9 +1040,11 @@ TEST_F(AppDataFolderTest, TheNewestPhotoOfAStoreOfVeryManyRecordsIsTakenOver) {
 // records' table a view or a virtual table, both over a query without end) takes every
 // photo with it; one of thousands of records, photos of megabytes inside some, is read
 // whole. One that cannot be linked to be read is not known: it stays, with its log and
-// every photo. The preferences go whatever the store is, the temporaries never (a user's
-// file may have such a name, which the store's clean-up would remove). Whatever moves is
-// moved as it was.
+// every photo. The preferences go whatever the store is. A record's photo left only under
+// a temporary's name (an earlier version's aside, or a whole picture being written) goes
+// when it alone is left of that photo, and is at its name once the app's store opens; any
+// other temporary stays, whatever it holds (a user's file may have such a name, which the
+// store's clean-up would remove). Whatever moves is moved as it was.
 TEST_F(AppDataFolderTest, WhatHasTheStoresNameIsReadWholeOrTakesEveryPhotoWithIt) {
     const std::set<std::string> everything = {"VistrelData.sqlite", "page.jpg", "late-scan.jpg", "cover.jpg"};
     // A query that never ends, and never gives a text, with the columns a read asks for.
@@ -1037,7 +1061,11 @@ TEST_F(AppDataFolderTest, WhatHasTheStoresNameIsReadWholeOrTakesEveryPhotoWithIt
              {"view", everything},
              {"virtual", everything},
              {"large", {"VistrelData.sqlite", "page.jpg", "late-scan.jpg"}},
-             {"unlinked", {}}}) {
+             {"unlinked", {}},
+             {"aside", {"VistrelData.sqlite", "page.jpg.aside-3"}},
+             {"whole tmp-", {"VistrelData.sqlite", "page.jpg.tmp-4"}},
+             {"two temporaries", {"VistrelData.sqlite"}},
+             {"temporaries the clean-up removes", {"VistrelData.sqlite"}}}) {
         SCOPED_TRACE(kind);
         SharedFolder folder;
         const fs::path store = folder.shared / "VistrelData.sqlite";
@@ -1080,10 +1108,40 @@ TEST_F(AppDataFolderTest, WhatHasTheStoresNameIsReadWholeOrTakesEveryPhotoWithIt
                      " is on a file system that lets a file have more links than a test makes";
             continue;
         }
+        // The record's only photo under a temporary's name, as a run stopped two days ago
+        // left it: one the store's clean-up puts back at its name, or one it removes.
+        const std::string wholePicture = std::string(platform::graphics::jpegStart) + "a record's photo" +
+                                         std::string(platform::graphics::jpegEnd);
+        std::vector<std::string> temporaries = {"cover.jpg.tmp-5", "page.jpg.staged-6",
+                                                "late-scan.jpg.aside-2-1700000000.5"};
+        // The store as the kit wrote it, so that the app can open it once it is taken over.
+        if (kind == "aside" || kind == "whole tmp-") {
+            writtenByTheKit(store);
+            if (HasFatalFailure()) return;
+        }
+        if (kind == "aside" || kind == "two temporaries") {
+            fs::rename(folder.shared / "page.jpg", folder.shared / "page.jpg.aside-3");
+            temporaries.push_back("page.jpg.aside-3");
+        }
+        if (kind == "whole tmp-" || kind == "two temporaries") {
+            fs::remove(folder.shared / "page.jpg");
+            folder.dir.write("xdg/vistrel/page.jpg.tmp-4", wholePicture);
+            temporaries.push_back("page.jpg.tmp-4");
+        }
+        if (kind == "temporaries the clean-up removes") {
+            fs::remove(folder.shared / "page.jpg");
+            folder.dir.write("xdg/vistrel/page.jpg.tmp-4", "half a photo");
+            folder.dir.write("xdg/vistrel/page.jpg.aside-2-1700000000.5", "a photo set aside by this version");
+            temporaries.insert(temporaries.end(), {"page.jpg.tmp-4", "page.jpg.aside-2-1700000000.5"});
+        }
         folder.dir.write("xdg/vistrel/cover.jpg", "a picture of no record");
         folder.dir.write("xdg/vistrel/io.vistrel.sdk.plist", propertyListOf({{"apiKey", "the kit's key"}}));
         for (const char* temporary : {"cover.jpg.tmp-5", "page.jpg.staged-6", "late-scan.jpg.aside-2-1700000000.5"})
-            folder.dir.write(std::string("xdg/vistrel/") + temporary, "a temporary, or a user's file");
+            folder.dir.write(std::string("xdg/vistrel/") + temporary, wholePicture);
+        for (const std::string& temporary : temporaries) {
+            const timespec twoDaysAgo[2] = {{1'700'000'000, 0}, {::time(nullptr) - 2 * 86400, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, (folder.shared / temporary).c_str(), twoDaysAgo, 0), 0) << temporary;
+        }
         std::set<std::string> moved = taken;
         moved.insert("io.vistrel.sdk.plist");
         const std::set<std::string> before = namesIn(folder.shared);
@@ -1115,6 +1173,18 @@ TEST_F(AppDataFolderTest, WhatHasTheStoresNameIsReadWholeOrTakesEveryPhotoWithIt
         EXPECT_EQ(namesIn(folder.shared), left);
         for (const auto& [name, bytes] : files)
             EXPECT_EQ(readAll((moved.contains(name) ? folder.apps / "alpha" : folder.shared) / name), bytes) << name;
+        // The app's store opened: the record's photo taken over under a temporary's name is
+        // at its own name again.
+        if (kind == "aside" || kind == "whole tmp-") {
+            {
+                auto layer = std::make_shared<vistrel::CoreDataLayer>();
+                layer->setApplicationDocumentsDirectory(folder.apps / "alpha");
+                vistrel::PersistanceController history(layer);
+                EXPECT_TRUE(history.retrieveImages());
+            }
+            EXPECT_EQ(readAll(folder.apps / "alpha" / "page.jpg"),
+                      files.at(kind == "aside" ? "page.jpg.aside-3" : "page.jpg.tmp-4"));
+        }
     }
     if (!notRun.empty()) GTEST_SKIP() << notRun;
 }
