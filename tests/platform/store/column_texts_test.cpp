@@ -1,6 +1,7 @@
 // One column's texts read from an SQLite file that is not opened as a store.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <functional>
@@ -13,6 +14,7 @@
 #include "link_limit.hpp"
 #include "support/temp_dir.hpp"
 #include "vistrel/platform/foundation/file_io.hpp"
+#include "vistrel/platform/foundation/file_steps.hpp"
 #include "vistrel/platform/foundation/private_folder.hpp"
 #include "vistrel/platform/store/column_texts.hpp"
 
@@ -112,10 +114,24 @@ TEST(ColumnTextsTest, ReadsTheTextsWithoutMakingOrChangingAFile) {
     EXPECT_EQ(besideNoJournals.texts, (std::vector<std::string>{"one", "two", "three"}));
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.parent_path()), fs::directory_iterator()), 1);
 
-    // A file that cannot be linked where it is read is not opened at all.
+    // A file that cannot be linked where it is read is read from a copy, whole, its journals'
+    // names held as before; one that changes as it is copied (a live writer's: its
+    // modification time changed once it is opened to be copied) is not known.
     if (!testsupport::linkToTheLimit(file, dir / "links"))
         GTEST_SKIP() << dir.path() << " lets a file have more links than a test makes";
+    const Read copied = readTexts(file);
+    EXPECT_EQ(copied.how, TextsRead::whole);
+    EXPECT_EQ(copied.texts, (std::vector<std::string>{"one", "two", "three"}));
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.parent_path()), fs::directory_iterator()), 2);
+    static fs::path written;
+    written = file;
+    platform::setFileStepObserver([](std::string_view step) {
+        const timespec times[2] = {{0, UTIME_OMIT}, {1'600'000'000, 0}};
+        if (step == "copy: opened") ::utimensat(AT_FDCWD, written.c_str(), times, 0);
+    });
     EXPECT_EQ(readTexts(file).how, TextsRead::notLinked);
+    platform::setFileStepObserver(nullptr);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.parent_path()), fs::directory_iterator()), 2);
 }
 
 // What a file written by anyone may hold under the table's name instead of a table (a

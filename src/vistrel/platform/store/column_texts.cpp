@@ -21,8 +21,10 @@ std::string quoted(std::string_view name) {
     return text + "\"";
 }
 
-// The journals SQLite keeps beside a store, by the ends of their names.
+// The journals SQLite keeps beside a store, by the ends of their names, and those a copy of
+// it takes: a log's index is made again from its log, where no live process shares it.
 constexpr std::array<std::string_view, 3> kJournals = {"-wal", "-shm", "-journal"};
+constexpr std::array<std::string_view, 2> kCopiedJournals = {"-wal", "-journal"};
 
 // How long a read may take, and how many steps of SQLite's machine run between looks at
 // the time: a store the kit wrote reads in far less, even of a million records.
@@ -77,27 +79,77 @@ std::string uriOf(const std::filesystem::path& file) {
     return uri;
 }
 
-}  // namespace
+// How the file and its journals were put into the folder to be read.
+enum class Put { there, noFile, notPut, toCopy };
 
-TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& readIn, std::string_view table,
-                            std::string_view column, std::size_t maxBytes, std::size_t maxRows,
-                            const std::function<bool(std::string_view text)>& each) {
-    // Linked, not copied: a store may be large (records once held their photos), and a link
-    // keeps a live process's index shared with it. A journal that is there must be linked
-    // too: without it the store is not what its writer left.
-    const std::string name = file.filename().string();
+// Links the file and its journals into `readIn`, as `name` and the journals' names: toCopy
+// when one cannot be linked but for another reason than another file system.
+Put linked(const std::filesystem::path& file, PrivateFolder& readIn, const std::string& name) {
     switch (readIn.link(file, name)) {
         case PrivateFolder::Linked::regularFile: break;
         case PrivateFolder::Linked::missing:
-        case PrivateFolder::Linked::notRegularFile: return TextsRead::noFile;
-        case PrivateFolder::Linked::failed: return TextsRead::notLinked;
+        case PrivateFolder::Linked::notRegularFile: return Put::noFile;
+        case PrivateFolder::Linked::otherFileSystem: return Put::notPut;
+        case PrivateFolder::Linked::failed: return Put::toCopy;
     }
     for (const std::string_view journal : kJournals) {
         std::filesystem::path named = file;
         named += journal;
         // What is no regular file is no journal SQLite made: not linked, and read without.
-        if (readIn.link(named, name + std::string(journal)) == PrivateFolder::Linked::failed)
-            return TextsRead::notLinked;
+        switch (readIn.link(named, name + std::string(journal))) {
+            case PrivateFolder::Linked::otherFileSystem: return Put::notPut;
+            case PrivateFolder::Linked::failed: return Put::toCopy;
+            default: break;
+        }
+    }
+    return Put::there;
+}
+
+// Copies the file and its journals (but a log's index) into `readIn`, each begun before
+// `deadline`: notPut when one cannot be copied, or one changed before all were.
+Put copied(const std::filesystem::path& file, PrivateFolder& readIn, const std::string& name,
+           std::chrono::steady_clock::time_point deadline) {
+    switch (readIn.copy(file, name, deadline)) {
+        case PrivateFolder::Linked::regularFile: break;
+        case PrivateFolder::Linked::missing:
+        case PrivateFolder::Linked::notRegularFile: return Put::noFile;
+        default: return Put::notPut;
+    }
+    for (const std::string_view journal : kCopiedJournals) {
+        std::filesystem::path named = file;
+        named += journal;
+        switch (readIn.copy(named, name + std::string(journal), deadline)) {
+            case PrivateFolder::Linked::otherFileSystem:
+            case PrivateFolder::Linked::failed: return Put::notPut;
+            default: break;
+        }
+    }
+    return readIn.copiesUnchanged() ? Put::there : Put::notPut;
+}
+
+}  // namespace
+
+TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& readIn, std::string_view table,
+                            std::string_view column, std::size_t maxBytes, std::size_t maxRows,
+                            const std::function<bool(std::string_view text)>& each) {
+    // One bound of time for the whole read, a copy's included.
+    auto deadline = std::chrono::steady_clock::now() + kLongestRead;
+    // Linked where it can be: a store may be large (records once held their photos), and a
+    // link keeps a live process's index shared with it. A journal that is there must be
+    // linked too: without it the store is not what its writer left. Where a link cannot be
+    // made (a file system without them, too many) the store and its journals are copied,
+    // all or none; but not from another file system, which a store is never read from.
+    const std::string name = file.filename().string();
+    Put put = linked(file, readIn, name);
+    if (put == Put::toCopy) {
+        readIn.removeFiles();
+        put = copied(file, readIn, name, deadline);
+    }
+    switch (put) {
+        case Put::there: break;
+        case Put::noFile: return TextsRead::noFile;
+        case Put::notPut:
+        case Put::toCopy: return TextsRead::notLinked;
     }
     fileStep("read: linked");
     sqlite3* db = nullptr;
@@ -111,7 +163,6 @@ TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& re
     // Another program's file: no function of its schema runs with the reader's trust.
     sqlite3_exec(db, "PRAGMA trusted_schema = OFF", nullptr, nullptr, nullptr);
     // Bounds of this connection alone, from its first read of the schema on.
-    auto deadline = std::chrono::steady_clock::now() + kLongestRead;
     sqlite3_progress_handler(db, kStepsBetweenLooks, pastItsTime, &deadline);
     sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kLongestValue);
     sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, kLongestStatement);

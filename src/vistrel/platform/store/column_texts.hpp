@@ -19,9 +19,10 @@ enum class TextsRead {
     whole,      // every row looked at
     stopped,    // `each` gave false
     noFile,     // nothing, or nothing but a regular file, has the file's name: not opened
-    notLinked,  // the file, or a journal of it that is a regular file, cannot be linked into
-                // `readIn` (another file system, none allowed, too many links, a full disk):
-                // not opened, so nothing is known of what it holds
+    notLinked,  // the file, or a journal of it that is a regular file, can be neither linked
+                // into `readIn` nor copied there (another file system; or no link and a copy
+                // failed: a full disk, past the read's time, changed as it was copied): not
+                // opened, so nothing is known of what it holds
     notWhole,   // it cannot be read whole: no store (damaged, empty, no such table or column,
                 // or the name is a view's or a virtual table's), a hot rollback journal, held
                 // by a writer, a read failed midway, or past the bounds of the read
@@ -38,8 +39,12 @@ enum class TextsRead {
 // write-ahead log the records only it holds are read; with its index, as a live process of
 // the store sees them too. An entry at a journal's name that is no regular file (a FIFO,
 // a folder, a symbolic link) is no journal SQLite made: the file is read without it.
-// `table` must be an ordinary table, and the read ends as notWhole past 10 seconds or at
-// a value made past 16 MiB.
+// Where a link cannot be made but for another file system (one without hard links, a file
+// of too many), the file and its journals but the log's index are copied there instead
+// (PrivateFolder::copy), within the read's time, and read only when none changed before
+// all were copied (a live writer's store is not known so).
+// `table` must be an ordinary table, and the read ends as notWhole past 10 seconds from
+// its start (a copy's time counted) or at a value made past 16 MiB.
 TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& readIn, std::string_view table,
                             std::string_view column, std::size_t maxBytes, std::size_t maxRows,
                             const std::function<bool(std::string_view text)>& each);
