@@ -3,8 +3,9 @@
 // file changed and no file made beside it: for a look at a store that is not opened as a
 // store (one another program of the same user may hold, or one not yet brought up to date,
 // or one written by anyone). What such a file holds may be made to never end or to fill
-// the memory, so only an ordinary table is read, within bounds of time and memory of the
-// read's own connection: the host's own use of SQLite is never touched.
+// the memory (a schema of views, which SQLite parses whole as it opens the file), so only
+// an ordinary table is read, within bounds of time and memory of the read's own: the
+// host's own use of SQLite is never touched.
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -44,7 +45,10 @@ enum class TextsRead {
 // (PrivateFolder::copy), within the read's time, and read only when none changed before
 // all were copied (a live writer's store is not known so).
 // `table` must be an ordinary table, and the read ends as notWhole past 10 seconds from
-// its start (a copy's time counted) or at a value made past 16 MiB.
+// its start (a copy's time counted), at a value made past 16 MiB or a statement (of the
+// file's schema too) past 64 KiB, or once SQLite's memory in use rose 64 MiB above what it
+// was as the read began (the process's count, only read: the host's own use of SQLite is
+// never bounded here; a rise of its own meanwhile can only end the read early).
 TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& readIn, std::string_view table,
                             std::string_view column, std::size_t maxBytes, std::size_t maxRows,
                             const std::function<bool(std::string_view text)>& each);
