@@ -120,8 +120,8 @@ struct Recorded {
 // with its journals in a private folder made in `readIn`, and whether one that is a
 // regular file cannot be read whole (what is done with a store is then done with all its
 // photos too). A store that is no regular file is not read. The first store, when it
-// cannot be read there at all (not linked: another file system, too many links, none
-// allowed), is not known: it stays where it is, and so do the photos no other store's
+// cannot be read there at all (neither linked nor copied: another file system, a copy that
+// failed or changed meanwhile), is not known: it stays where it is, and so do the photos no other store's
 // record names, so that none parts from it. A later one that cannot be (moved already,
 // after the photos it named) names none.
 Recorded recordedAmong(const std::set<std::string>& photos, const std::vector<std::filesystem::path>& stores,

@@ -45,14 +45,17 @@ inline constexpr std::string_view storeReadingMark = ".reading-";
 //   (isVistrelPrefKey); the two files and 16 of their copies at most are read;
 // - a photo ("<id>.jpg", "sha256.<digest>.jpg") counts when a record of the store names
 //   it: the store in `folder` or, once a takeover under way moved it, in `movedInto`, each
-//   read whole with its journals (those that are regular files), linked into a private
+//   read whole with its journals (those that are regular files), linked (or, where no link
+//   can be made but for another file system, copied, unchanged throughout) into a private
 //   folder made in `readIn` (on the same file system), so that nothing is made beside it
 //   and nothing opened can block; every record of each, an identifier past 64 KiB passed
 //   over, its records' table an ordinary one, read within bounds of time and memory. Every
 //   photo counts when a store that is a regular file cannot be read whole
 //   (platform::store::TextsRead::notWhole), since it goes all the same; a store that is no
-//   regular file is neither read nor taken; one that cannot be linked there is not known,
-//   and stays with its journals and photos (moved already, it names no photo more);
+//   regular file is neither read nor taken; one that can be neither linked nor copied
+//   there (on another file system than `readIn`, where it could not be moved either; a
+//   copy that failed or changed) is not known, and stays with its journals and photos
+//   (moved already, it names no photo more);
 // - a photo's temporary (photoOfTemporary) counts only when it is all that is left of a
 //   record's photo and the store's clean-up puts it back at its name: the stores read
 //   whole and a record naming the photo, nothing of the photo's name in `folder` nor in
