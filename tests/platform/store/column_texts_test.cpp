@@ -133,6 +133,19 @@ TEST(ColumnTextsTest, ReadsTheTextsWithoutMakingOrChangingAFile) {
     EXPECT_EQ(readTexts(file).how, TextsRead::notLinked);
     platform::setFileStepObserver(nullptr);
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.parent_path()), fs::directory_iterator()), 2);
+
+    // Nor is one on another file system than the folder it is read in (memory's, where
+    // there is one): it could not be moved there either.
+    struct stat memory {}, disk {};
+    if (::stat("/dev/shm", &memory) == 0 && ::stat(dir.path().c_str(), &disk) == 0 && memory.st_dev != disk.st_dev) {
+        testsupport::TempDir other("/dev/shm");
+        fs::copy_file(held, other / "store.sqlite");
+        auto readIn = platform::PrivateFolder::make(dir.path(), ".reading-");
+        ASSERT_TRUE(readIn);
+        EXPECT_EQ(forEachColumnText(other / "store.sqlite", *readIn, "Record", "identifier", 64, 100,
+                                    [](std::string_view) { return true; }),
+                  TextsRead::notLinked);
+    }
 }
 
 // Views written straight into a store's schema, as SQLite would parse them only once it
