@@ -237,10 +237,10 @@ void anEarlierStoreOddlyLeft(const fs::path& root) {
               << scans.size() << " scans, " << photos << " with their photos\n";
 }
 
-// Earlier stores the kit cannot read: one whose records' table is a view of a query without
-// end, beside a photo and a temporary named as a photo's (a user's picture being written);
-// and one that cannot be linked to be read (as many links as its file system allows),
-// beside its photo and the kit's key.
+// Earlier stores the kit cannot read as they are: one whose records' table is a view of a
+// query without end, beside a photo and a temporary named as a photo's (a user's picture
+// being written); and one that cannot be linked to be read (as many links as its file
+// system allows), beside its photo and the kit's key, which it reads from a copy.
 void anEarlierStoreNotToBeRead(const fs::path& root) {
     const Place viewPlace{root / "view-xdg", {}};
     const fs::path viewShared = viewPlace.xdg / "vistrel";
@@ -273,13 +273,17 @@ void anEarlierStoreNotToBeRead(const fs::path& root) {
     const bool unlinked = testsupport::linkToTheLimit(shared / "VistrelData.sqlite", root / "store-links");
     const App taker = runApp(root, place, "alpha", std::string(kNone), std::string(kNone));
     fs::remove_all(root / "store-links", ec);
-    const bool left = fs::exists(shared / "VistrelData.sqlite") && fs::exists(shared / (scanOf("earlier") + ".jpg"));
+    const fs::path taking = taker.folder;
+    const bool taken = fs::exists(taking / "VistrelData.sqlite") && fs::exists(taking / (scanOf("earlier") + ".jpg")) &&
+                       !fs::exists(shared / "VistrelData.sqlite");
     std::cout << "an earlier store that cannot be linked to be read"
               << (unlinked ? " (as many links as its file system allows)"
                            : " (NOT LAID OUT: no bound to its links here)")
-              << ", beside its photo and the kit's key: alpha "
+              << ", beside its photo and the kit's key: alpha reads it from a copy and "
               << (taker.key == keyOf("the earlier version") ? "takes the key" : "DOES NOT TAKE THE KEY") << ", "
-              << (left ? "the store and its photo left where they are" : "THE STORE OR ITS PHOTO TAKEN") << "\n";
+              << (taken ? "the store with its photo" : "NOT THE STORE WITH ITS PHOTO") << ", listing "
+              << (taker.scans.find(scanOf("earlier") + " ") != std::string::npos ? "its scan" : "NOT ITS SCAN")
+              << "\n";
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -39,7 +40,9 @@
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
 #include "vistrel/platform/foundation/user_defaults.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
 #include "vistrel/platform/services/contact_store.hpp"
+#include "vistrel/store/core_data_layer.hpp"
 #include "vistrel/store/persistance_controller.hpp"
 
 namespace {
@@ -52,9 +55,9 @@ constexpr const char* kResultVariable = "VISTREL_APP_RESULT";  // where it write
 constexpr const char* kKeyVariable = "VISTREL_APP_KEY";        // the API key it sets (else another preference)
 constexpr const char* kRecordVariable = "VISTREL_APP_RECORD";  // the identifier of a scan it records
 constexpr const char* kStartVariable = "VISTREL_APP_START";    // "<ready> <go>": signals, then waits, to start
-// "<tell> <go> <stop at>": it only finds its folder, telling each step on a pipe end (-1:
-// none) and waiting at each for a word on another (-1: none), or stopped dead at a step
-// (0: none).
+// "<tell> <go> <stop at>[ <step>]": it only finds its folder, telling each step on a pipe
+// end (-1: none) and waiting at each (or at each of the name given) for a word on another
+// (-1: none), or stopped dead at a step (0: none).
 constexpr const char* kStepsVariable = "VISTREL_APP_STEPS";
 
 constexpr std::string_view kTakenOver = "taken over into ";
@@ -98,7 +101,9 @@ TEST(AppDataFolderChild, DISABLED_FindTheFolderStepByStep) {
     const char* steps = std::getenv(kStepsVariable);
     if (!steps) GTEST_SKIP() << "run by the tests of the takeover's steps";
     testsupport::StepActions actions;
-    ASSERT_EQ(std::sscanf(steps, "%d %d %d", &actions.tellFd, &actions.waitFd, &actions.stopAt), 3);
+    char meetAt[64] = "";
+    ASSERT_GE(std::sscanf(steps, "%d %d %d %63[^\n]", &actions.tellFd, &actions.waitFd, &actions.stopAt, meetAt), 3);
+    actions.meetAt = meetAt;
     actions.meetEachTime = true;
     testsupport::actAtSteps(actions);
     vistrel::dataDirectory();
@@ -922,13 +927,32 @@ void layOutEarlierStoreWithItsLog(const fs::path& shared) {
     ASSERT_TRUE(fs::exists(shared / "VistrelData.sqlite-shm"));
 }
 
+// An earlier version's store at `store` as the kit itself wrote it, of one record, "page",
+// with nothing beside it (its photo, written too, is not kept).
+void writtenByTheKit(const fs::path& store) {
+    testsupport::TempDir dir;
+    {
+        auto layer = std::make_shared<vistrel::CoreDataLayer>();
+        layer->setApplicationDocumentsDirectory(dir.path());
+        vistrel::PersistanceController history(layer);
+        ASSERT_TRUE(history.loadOrCreateVistrelImage("doc", "page", "a page", testsupport::noisyPicture(3, 16, 8),
+                                                     vistrel::Date(std::chrono::seconds(1'700'000'000))));
+        platform::dispatch::RunLoop::runUntilIdle();
+    }
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((dir / "VistrelData.sqlite").c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    std::ofstream(store, std::ios::binary | std::ios::trunc) << readAll(dir / "VistrelData.sqlite");
+}
+
 }  // namespace
 
 // A takeover stopped dead once it moved the store, before its log: the next start finishes
 // it, and the photo of the record only the log holds still goes with the store (it is no
 // less a record's photo for the log being still beside the folder it came from). A picture
-// of no record stays, also when the moved store can no longer be linked to be read: the
-// stopped run moved every photo it named before it.
+// of no record stays, also when the moved store can no longer be linked to be read (and
+// is read from a copy): the stopped run moved every photo it named before it.
 TEST_F(AppDataFolderTest, ATakeoverStoppedBetweenTheStoreAndItsLogStillTakesTheLogsPhotos) {
     // The store is read, the photos move, then the store and its journals: stopped once the
     // store moved, and once the log's index moved too.
@@ -1017,10 +1041,13 @@ TEST_F(AppDataFolderTest, TheNewestPhotoOfAStoreOfVeryManyRecordsIsTakenOver) {
 // cannot be read whole (a damaged header, an empty file, a hot rollback journal, its
 // records' table a view or a virtual table, both over a query without end) takes every
 // photo with it; one of thousands of records, photos of megabytes inside some, is read
-// whole. One that cannot be linked to be read is not known: it stays, with its log and
-// every photo. The preferences go whatever the store is, the temporaries never (a user's
-// file may have such a name, which the store's clean-up would remove). Whatever moves is
-// moved as it was.
+// whole. One that cannot be linked to be read is read from a copy, with its log, and
+// takes the photos its records name; one that changes as it is copied (a live writer's)
+// is not known: it stays, with its log and every photo. The preferences go whatever the store is. A record's photo left only under
+// a temporary's name (an earlier version's aside, or a whole picture being written) goes
+// when it alone is left of that photo, and is at its name once the app's store opens; any
+// other temporary stays, whatever it holds (a user's file may have such a name, which the
+// store's clean-up would remove). Whatever moves is moved as it was.
 TEST_F(AppDataFolderTest, WhatHasTheStoresNameIsReadWholeOrTakesEveryPhotoWithIt) {
     const std::set<std::string> everything = {"VistrelData.sqlite", "page.jpg", "late-scan.jpg", "cover.jpg"};
     // A query that never ends, and never gives a text, with the columns a read asks for.
@@ -1037,14 +1064,19 @@ TEST_F(AppDataFolderTest, WhatHasTheStoresNameIsReadWholeOrTakesEveryPhotoWithIt
              {"view", everything},
              {"virtual", everything},
              {"large", {"VistrelData.sqlite", "page.jpg", "late-scan.jpg"}},
-             {"unlinked", {}}}) {
+             {"unlinked", {"VistrelData.sqlite", "VistrelData.sqlite-wal", "page.jpg", "late-scan.jpg"}},
+             {"unlinked, changed as it is copied", {}},
+             {"aside", {"VistrelData.sqlite", "page.jpg.aside-3"}},
+             {"whole tmp-", {"VistrelData.sqlite", "page.jpg.tmp-4"}},
+             {"two temporaries", {"VistrelData.sqlite"}},
+             {"temporaries the clean-up removes", {"VistrelData.sqlite"}}}) {
         SCOPED_TRACE(kind);
         SharedFolder folder;
         const fs::path store = folder.shared / "VistrelData.sqlite";
         layOutEarlierStoreWithItsLog(folder.shared);
         if (HasFatalFailure()) return;
         fs::remove(folder.shared / "VistrelData.sqlite-shm");
-        if (kind != "log" && kind != "unlinked") fs::remove(folder.shared / "VistrelData.sqlite-wal");
+        if (kind != "log" && !kind.starts_with("unlinked")) fs::remove(folder.shared / "VistrelData.sqlite-wal");
         if (kind == "FIFO") {
             ASSERT_TRUE(fs::remove(store) && ::mkfifo(store.c_str(), 0600) == 0);
         }
@@ -1075,15 +1107,45 @@ TEST_F(AppDataFolderTest, WhatHasTheStoresNameIsReadWholeOrTakesEveryPhotoWithIt
                                  "CASE WHEN i % 1000 = 0 THEN randomblob(5000000) END FROM n;"
                                  "INSERT INTO VistrelImage VALUES ('late-scan', 'a late page', randomblob(20000000))");
         }
-        if (kind == "unlinked" && !testsupport::linkToTheLimit(store, folder.dir / "links")) {
+        if (kind.starts_with("unlinked") && !testsupport::linkToTheLimit(store, folder.dir / "links")) {
             notRun = "the row of a store that cannot be linked did not run: " + folder.dir.path().string() +
                      " is on a file system that lets a file have more links than a test makes";
             continue;
         }
+        // The record's only photo under a temporary's name, as a run stopped two days ago
+        // left it: one the store's clean-up puts back at its name, or one it removes.
+        const std::string wholePicture = std::string(platform::graphics::jpegStart) + "a record's photo" +
+                                         std::string(platform::graphics::jpegEnd);
+        std::vector<std::string> temporaries = {"cover.jpg.tmp-5", "page.jpg.staged-6",
+                                                "late-scan.jpg.aside-2-1700000000.5"};
+        // The store as the kit wrote it, so that the app can open it once it is taken over.
+        if (kind == "aside" || kind == "whole tmp-") {
+            writtenByTheKit(store);
+            if (HasFatalFailure()) return;
+        }
+        if (kind == "aside" || kind == "two temporaries") {
+            fs::rename(folder.shared / "page.jpg", folder.shared / "page.jpg.aside-3");
+            temporaries.push_back("page.jpg.aside-3");
+        }
+        if (kind == "whole tmp-" || kind == "two temporaries") {
+            fs::remove(folder.shared / "page.jpg");
+            folder.dir.write("xdg/vistrel/page.jpg.tmp-4", wholePicture);
+            temporaries.push_back("page.jpg.tmp-4");
+        }
+        if (kind == "temporaries the clean-up removes") {
+            fs::remove(folder.shared / "page.jpg");
+            folder.dir.write("xdg/vistrel/page.jpg.tmp-4", "half a photo");
+            folder.dir.write("xdg/vistrel/page.jpg.aside-2-1700000000.5", "a photo set aside by this version");
+            temporaries.insert(temporaries.end(), {"page.jpg.tmp-4", "page.jpg.aside-2-1700000000.5"});
+        }
         folder.dir.write("xdg/vistrel/cover.jpg", "a picture of no record");
         folder.dir.write("xdg/vistrel/io.vistrel.sdk.plist", propertyListOf({{"apiKey", "the kit's key"}}));
         for (const char* temporary : {"cover.jpg.tmp-5", "page.jpg.staged-6", "late-scan.jpg.aside-2-1700000000.5"})
-            folder.dir.write(std::string("xdg/vistrel/") + temporary, "a temporary, or a user's file");
+            folder.dir.write(std::string("xdg/vistrel/") + temporary, wholePicture);
+        for (const std::string& temporary : temporaries) {
+            const timespec twoDaysAgo[2] = {{1'700'000'000, 0}, {::time(nullptr) - 2 * 86400, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, (folder.shared / temporary).c_str(), twoDaysAgo, 0), 0) << temporary;
+        }
         std::set<std::string> moved = taken;
         moved.insert("io.vistrel.sdk.plist");
         const std::set<std::string> before = namesIn(folder.shared);
@@ -1091,12 +1153,27 @@ TEST_F(AppDataFolderTest, WhatHasTheStoresNameIsReadWholeOrTakesEveryPhotoWithIt
 
         SteppedApp first;
         StopAtEnd stop{{&first}};
-        const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(first.told.writeEnd) + " -1 0";
+        // A store that changes as it is copied (a live writer's): the first start is held as
+        // it begins to copy it, its modification time changed meanwhile.
+        const std::string copying = kind == "unlinked, changed as it is copied" ? "copy: opened" : "";
+        const std::string steps = std::string(kStepsVariable) + "=" + std::to_string(first.told.writeEnd) + " " +
+                                  (copying.empty() ? "-1 0" : std::to_string(first.go.readEnd) + " 0 " + copying);
         std::tie(first.pid, first.output) = folder.start("alpha", "DISABLED_FindTheFolderStepByStep", {steps});
         testsupport::LineReader told(first.told.readEnd);
         for (std::optional<std::string> step; step != "takeover: lock taken";)
             ASSERT_TRUE(step = told.next()) << readAll(first.output);
-        const AppSaw second = runApp(folder, "beta");
+        if (!copying.empty()) {
+            for (std::optional<std::string> step; step != copying;) {
+                ASSERT_TRUE(step = told.next()) << readAll(first.output);
+                ASSERT_NE(step, "ended") << "the store was never copied";
+            }
+            const timespec written[2] = {{0, UTIME_OMIT}, {1'600'000'000, 0}};
+            ASSERT_EQ(::utimensat(AT_FDCWD, store.c_str(), written, 0), 0);
+            first.goOn();
+        }
+        // A second app that starts meanwhile waits for the first, and starts empty (but
+        // beside a store left for not being known, which it would take when it can read it).
+        const AppSaw second = copying.empty() ? runApp(folder, "beta") : AppSaw{};
         EXPECT_EQ(second.log.find("was held too long"), std::string::npos) << second.log;
         EXPECT_EQ(second.history, "");
         // A writer's open that waits for no one: it finds a reader only where one waits on the FIFO.
@@ -1115,6 +1192,18 @@ TEST_F(AppDataFolderTest, WhatHasTheStoresNameIsReadWholeOrTakesEveryPhotoWithIt
         EXPECT_EQ(namesIn(folder.shared), left);
         for (const auto& [name, bytes] : files)
             EXPECT_EQ(readAll((moved.contains(name) ? folder.apps / "alpha" : folder.shared) / name), bytes) << name;
+        // The app's store opened: the record's photo taken over under a temporary's name is
+        // at its own name again.
+        if (kind == "aside" || kind == "whole tmp-") {
+            {
+                auto layer = std::make_shared<vistrel::CoreDataLayer>();
+                layer->setApplicationDocumentsDirectory(folder.apps / "alpha");
+                vistrel::PersistanceController history(layer);
+                EXPECT_TRUE(history.retrieveImages());
+            }
+            EXPECT_EQ(readAll(folder.apps / "alpha" / "page.jpg"),
+                      files.at(kind == "aside" ? "page.jpg.aside-3" : "page.jpg.tmp-4"));
+        }
     }
     if (!notRun.empty()) GTEST_SKIP() << notRun;
 }

@@ -88,8 +88,9 @@ std::vector<std::string> namesIn(const fs::path& folder) {
 // gave up waiting for the lock finishes its app's takeover itself): each entry goes by one
 // rename, into one and the same folder, and the folder into place once. When the app's
 // folder was made meanwhile (by a start that gave up waiting for the lock before its
-// app's takeover began), the entries go into it where their names are free; one whose
-// name is taken there stays in `making`, said in a line. What another program may have
+// app's takeover began), the entries go into it where their names are free (a photo's
+// temporary, where its photo's name is free too); one whose name is taken there stays in
+// `making`, said in a line. What another program may have
 // written meanwhile into an entry that only its contents tell to be the kit's (preferences,
 // Events, Contacts) is looked at again once it is moved, and put back when it is no longer
 // the kit's alone.
@@ -123,10 +124,16 @@ void takeOver(const fs::path& shared, const fs::path& making, const fs::path& fo
                                           ": ", std::strerror(error)));
             return;
         }
-        for (const std::string& name : namesIn(making))
-            if (const int clash = renameWithoutReplacing(making / name, folder / name); clash && clash != ENOENT)
+        for (const std::string& name : namesIn(making)) {
+            // A photo's temporary only where its photo's name is free: the store's clean-up
+            // would remove it otherwise.
+            const auto photo = photoOfTemporary(name);
+            const int clash = photo && hasEntry(folder / *photo) ? EEXIST
+                                                                 : renameWithoutReplacing(making / name, folder / name);
+            if (clash && clash != ENOENT)
                 logLine(platform::concatenate("data folder :: ", (making / name).string(), " not moved into ",
                                               folder.string(), ": ", std::strerror(clash)));
+        }
         ::rmdir(making.c_str());  // only once it is empty
     }
     platform::fileStep("takeover: in place");

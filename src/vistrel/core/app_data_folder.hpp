@@ -13,8 +13,9 @@
 //   <shared>/apps/.shared-folder-in-use    an app keeps its data in <shared> itself: none
 //                                          of it is taken over
 //   <shared>/apps/.reading-XXXXXX          a process's own while it reads an earlier store
-//                                          there, linked with its journals; removed after,
-//                                          or, left by a run stopped dead, by a later start
+//                                          there, linked (or copied) with its journals;
+//                                          removed after, or, left by a run stopped dead,
+//                                          by a later start
 //
 // No app's name can be taken for what earlier versions left, which lies directly in
 // <shared>, beside "apps", and only what the kit made beyond doubt counts

@@ -6,6 +6,7 @@
 #include <array>
 #include <initializer_list>
 #include <iterator>
+#include <map>
 #include <set>
 #include <system_error>
 
@@ -17,6 +18,7 @@
 #include "vistrel/platform/foundation/file_io.hpp"
 #include "vistrel/platform/foundation/private_folder.hpp"
 #include "vistrel/platform/foundation/property_list.hpp"
+#include "vistrel/platform/graphics/picture_ends.hpp"
 #include "vistrel/platform/services/contact_event_records.hpp"
 #include "vistrel/platform/services/contact_store.hpp"
 #include "vistrel/platform/services/event_store.hpp"
@@ -33,6 +35,10 @@ constexpr std::string_view kStore = "VistrelData.sqlite";
 constexpr std::array<std::string_view, 3> kStoreJournals = {"-wal", "-shm", "-journal"};
 constexpr std::string_view kPhotoExtension = ".jpg";
 constexpr std::string_view kDigestPrefix = "sha256.";
+// The photo those versions set aside whole while a new one took its name, with a number
+// after it alone (a later version adds its time: such a one the store's clean-up removes
+// once its record is saved).
+constexpr std::string_view kSetAsideMark = ".aside-";
 
 // The bounds of each look (earlier_shared_data.hpp). The kit records a scan at a time, and a
 // user adds events and contacts one by one: stores and folders far past these are none the
@@ -58,6 +64,24 @@ bool isPhotoName(std::string_view name) {
         return digest.size() == 64 && isLowerHex(digest);
     }
     return isPlainName(name);
+}
+
+// The photo a temporary is of, by its name, for the temporaries the store's clean-up may
+// put back at their photo's name when it is free: a photo set aside, or a write's.
+std::optional<std::string_view> photoOfTemporaryNamed(std::string_view name) {
+    for (const std::string_view mark : {kSetAsideMark, platform::temporaryMark})
+        if (const auto photo = platform::temporaryTargetOf(name, mark); photo && isPhotoName(*photo)) return photo;
+    return std::nullopt;
+}
+
+// Whether the store's clean-up puts the temporary at `entry` back at its photo's name,
+// that being free (stale_photo_files.cpp): a regular file left by a run stopped
+// long enough ago, set aside, or written whole (its picture starts and ends).
+bool isPutBackByTheCleanUp(const std::filesystem::path& entry) {
+    struct stat st {};
+    if (::lstat(entry.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || !platform::isPastStaleAge(st.st_mtim)) return false;
+    const std::string name = entry.filename().string();
+    return platform::temporaryTargetOf(name, kSetAsideMark) || platform::graphics::endsAsAWholePicture(entry);
 }
 
 // `name` is `file` itself, or a temporary of it: `file` then one of the marks, then
@@ -87,16 +111,17 @@ bool isKind(const std::filesystem::path& entry, mode_t type) {
 
 // What the stores' records say of the photos.
 struct Recorded {
-    std::set<std::string> photos;  // those that go: named by a record, or all with a store that cannot be read
-    bool storeLeft = false;        // the first store is not known here: it stays where it is
+    std::set<std::string> named;  // the photo names a record names
+    bool notWhole = false;        // a store that is a regular file cannot be read whole
+    bool storeLeft = false;       // the first store is not known here: it stays where it is
 };
 
 // Which of the photo names were named by a record of one of the stores, each read whole
-// with its journals in a private folder made in `readIn`: all of them when one that is a
-// regular file cannot be read whole, as what is done with a store is then done with its
-// photos too. A store that is no regular file is not read. The first store, when it
-// cannot be read there at all (not linked: another file system, too many links, none
-// allowed), is not known: it stays where it is, and so do the photos no other store's
+// with its journals in a private folder made in `readIn`, and whether one that is a
+// regular file cannot be read whole (what is done with a store is then done with all its
+// photos too). A store that is no regular file is not read. The first store, when it
+// cannot be read there at all (neither linked nor copied: another file system, a copy that
+// failed or changed meanwhile), is not known: it stays where it is, and so do the photos no other store's
 // record names, so that none parts from it. A later one that cannot be (moved already,
 // after the photos it named) names none.
 Recorded recordedAmong(const std::set<std::string>& photos, const std::vector<std::filesystem::path>& stores,
@@ -106,11 +131,10 @@ Recorded recordedAmong(const std::set<std::string>& photos, const std::vector<st
     const bool digestNames = std::any_of(photos.begin(), photos.end(), [](const std::string& photo) {
         return photo.starts_with(kDigestPrefix);
     });
-    bool notWhole = false;
     for (std::size_t i = 0; i < stores.size(); ++i) {
         // The first store is read even with every photo told, so that one that cannot be
         // is known to stay.
-        if (i > 0 && recorded.photos.size() == photos.size()) break;
+        if (i > 0 && recorded.named.size() == photos.size()) break;
         if (!isKind(stores[i], S_IFREG)) continue;
         std::optional<platform::PrivateFolder> folder = platform::PrivateFolder::make(readIn, storeReadingMark);
         if (!folder) {
@@ -123,16 +147,44 @@ Recorded recordedAmong(const std::set<std::string>& photos, const std::vector<st
         const auto each = [&](std::string_view identifier) {
             if (!digestNames && !isPlainName(identifier)) return true;
             if (std::string name = pictureFileName(identifier); photos.contains(name))
-                recorded.photos.insert(std::move(name));
-            return recorded.photos.size() < photos.size();
+                recorded.named.insert(std::move(name));
+            return recorded.named.size() < photos.size();
         };
         const auto read = platform::store::forEachColumnText(stores[i], *folder, "VistrelImage", "identifier",
                                                              kLongestIdentifier, SIZE_MAX, each);
-        notWhole = notWhole || read == platform::store::TextsRead::notWhole;
+        recorded.notWhole = recorded.notWhole || read == platform::store::TextsRead::notWhole;
         recorded.storeLeft = recorded.storeLeft || (i == 0 && read == platform::store::TextsRead::notLinked);
     }
-    if (notWhole && !recorded.storeLeft) recorded.photos = photos;
     return recorded;
+}
+
+// The photo temporaries among `temporaries` (in `folder`) that go with the store: each one
+// a record's photo is left as alone, which the store's clean-up would put back at that
+// name. Only where nothing has the photo's name in `folder` or `movedInto`, no other
+// temporary of it is in `movedInto` and none other such in `folder`, so that none the
+// takeover moves is removed by the clean-up (which removes what it does not put back).
+std::vector<std::string> photosLeftAsTemporaries(const std::filesystem::path& folder,
+                                                 const std::vector<std::string>& temporaries,
+                                                 const std::filesystem::path& movedInto) {
+    std::map<std::string, std::vector<std::string>> byPhoto;
+    for (const std::string& name : temporaries)
+        if (isPutBackByTheCleanUp(folder / name)) byPhoto[std::string(*photoOfTemporaryNamed(name))].push_back(name);
+    std::set<std::string> movedAlready;
+    std::error_code ec;
+    if (!movedInto.empty())
+        for (std::filesystem::directory_iterator it(movedInto, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (const auto photo = photoOfTemporaryNamed(name)) movedAlready.emplace(*photo);
+        }
+    std::vector<std::string> alone;
+    for (auto& [photo, names] : byPhoto) {
+        struct stat st {};
+        if (names.size() != 1 || movedAlready.contains(photo) || ::lstat((folder / photo).c_str(), &st) == 0 ||
+            (!movedInto.empty() && ::lstat((movedInto / photo).c_str(), &st) == 0))
+            continue;
+        alone.push_back(std::move(names.front()));
+    }
+    return alone;
 }
 
 // A regular file that reads, within the kit's own bound, as a property list of a
@@ -172,13 +224,15 @@ std::optional<EarlierData> earlierDataNamed(std::string_view name) {
     }
     if (name == "Events") return EarlierData::events;
     if (name == "Contacts") return EarlierData::contacts;
-    if (isPhotoName(name)) return EarlierData::photo;
+    if (isPhotoName(name) || photoOfTemporaryNamed(name)) return EarlierData::photo;
     return std::nullopt;
 }
 
+std::optional<std::string_view> photoOfTemporary(std::string_view name) { return photoOfTemporaryNamed(name); }
+
 std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, const std::filesystem::path& readIn,
                                        const std::filesystem::path& movedInto) {
-    std::vector<std::string> names, store, photos, preferencesCopies;
+    std::vector<std::string> names, store, photos, temporaries, preferencesCopies;
     std::error_code ec;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::string name = it->path().filename().string();
@@ -189,7 +243,8 @@ std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, cons
                 if (isKind(it->path(), S_IFREG)) store.push_back(std::move(name));
                 break;
             case EarlierData::photo:
-                if (isKind(it->path(), S_IFREG)) photos.push_back(std::move(name));
+                if (!isKind(it->path(), S_IFREG)) break;
+                (photoOfTemporaryNamed(name) ? temporaries : photos).push_back(std::move(name));
                 break;
             case EarlierData::preferences:
                 if (name == kitPreferences() || name == kOldPreferences) {
@@ -210,12 +265,20 @@ std::vector<std::string> earlierDataIn(const std::filesystem::path& folder, cons
         if (holdsOnlyTheKitsKeys(folder / name)) names.push_back(std::move(name));
     // The store is looked at whenever it is there: one that cannot be read here stays, with
     // its journals and photos.
-    if (!photos.empty() || std::find(store.begin(), store.end(), kStore) != store.end()) {
+    const std::vector<std::string> alone = photosLeftAsTemporaries(folder, temporaries, movedInto);
+    if (!photos.empty() || !alone.empty() || std::find(store.begin(), store.end(), kStore) != store.end()) {
         std::vector<std::filesystem::path> stores = {folder / kStore};
         if (!movedInto.empty()) stores.push_back(movedInto / kStore);
-        const Recorded recorded = recordedAmong(std::set<std::string>(photos.begin(), photos.end()), stores, readIn);
+        std::set<std::string> wanted(photos.begin(), photos.end());
+        for (const std::string& name : alone) wanted.emplace(*photoOfTemporaryNamed(name));
+        const Recorded recorded = recordedAmong(wanted, stores, readIn);
+        const bool all = recorded.notWhole && !recorded.storeLeft;
         for (std::string& name : photos)
-            if (recorded.photos.contains(name)) names.push_back(std::move(name));
+            if (all || recorded.named.contains(name)) names.push_back(std::move(name));
+        // Put back by the clean-up only beside the store it is of, read whole.
+        if (!recorded.notWhole && !recorded.storeLeft)
+            for (const std::string& name : alone)
+                if (recorded.named.contains(std::string(*photoOfTemporaryNamed(name)))) names.push_back(name);
         if (recorded.storeLeft) store.clear();
     }
     names.insert(names.end(), std::make_move_iterator(store.begin()), std::make_move_iterator(store.end()));
@@ -237,8 +300,10 @@ bool holdsOnlyTheKitsOwn(const std::filesystem::path& entry, EarlierData kind) {
             return holdsOnlyRecordFiles(entry, platform::services::EventStore::fileExtension);
         case EarlierData::contacts:
             return holdsOnlyRecordFiles(entry, platform::services::ContactStore::fileExtension);
-        case EarlierData::store:
-        case EarlierData::photo: return isKind(entry, S_IFREG);
+        case EarlierData::store: return isKind(entry, S_IFREG);
+        case EarlierData::photo:
+            return photoOfTemporaryNamed(entry.filename().string()) ? isPutBackByTheCleanUp(entry)
+                                                                    : isKind(entry, S_IFREG);
     }
     return false;
 }

@@ -1,12 +1,9 @@
 #include "vistrel/store/stale_photo_files.hpp"
 
-#include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <array>
 #include <cerrno>
 #include <optional>
 #include <set>
@@ -63,24 +60,6 @@ std::optional<std::string_view> setAsidePhotoOf(std::string_view name) {
     const auto read = readSetAsideName(name);
     if (read && isPhotoName(read->target)) return read->target;
     return std::nullopt;
-}
-
-// True for a regular file that starts and ends as a whole JPEG or PNG does; only its
-// first and last few bytes are read.
-bool endsAsAWholePicture(const std::filesystem::path& path) {
-    namespace graphics = platform::graphics;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat st {};
-    std::array<char, graphics::wholePictureHeadBytes> head{};
-    std::array<char, graphics::wholePictureTailBytes> tail{};
-    bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const auto size = read ? static_cast<std::size_t>(st.st_size) : 0;
-    const std::size_t headBytes = std::min(head.size(), size), tailBytes = std::min(tail.size(), size);
-    read = read && ::pread(fd, head.data(), headBytes, 0) == static_cast<ssize_t>(headBytes) &&
-           ::pread(fd, tail.data(), tailBytes, static_cast<off_t>(size - tailBytes)) == static_cast<ssize_t>(tailBytes);
-    ::close(fd);
-    return read && graphics::startsAndEndsWhole({head.data(), headBytes}, {tail.data(), tailBytes}, size);
 }
 
 // The photo names among `names` that a record's photo has; none when the records cannot
@@ -195,7 +174,8 @@ std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::
     // earlier version set aside there takes its name back while it is free.
     std::vector<StaleTemporary> writtenWhole;
     for (auto& written : platform::staleTemporaries(folder, platform::temporaryMark, isPhotoName, true)) {
-        if (!written.isLink && isNameFree(folder / written.target) && endsAsAWholePicture(written.path))
+        if (!written.isLink && isNameFree(folder / written.target) &&
+            platform::graphics::endsAsAWholePicture(written.path))
             writtenWhole.push_back(std::move(written));
         else
             cleared += ::unlink(written.path.c_str()) == 0;

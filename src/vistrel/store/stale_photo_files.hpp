@@ -35,8 +35,11 @@ bool isTemporaryPhotoName(std::string_view name);
 //   when such a name is taken, or one of this version's was set aside from it.
 // - one being written is half a photo, or a whole one whose record was never saved: it
 //   goes. One an earlier version set aside under that pattern takes its name back only
-//   when nothing has the name and it is a file that ends as a whole JPEG or PNG does.
+//   when nothing has the name and it is a file that ends as a whole JPEG or PNG does
+//   (platform::graphics::endsAsAWholePicture).
 // - one staged is a photo whose record was never saved: it goes.
+// The takeover of what an earlier version left (earlier_shared_data.hpp) moves a record's
+// photo under a temporary's name only where this puts it back, so the two must agree.
 // Gives how many were cleared.
 std::size_t clearStalePhotoFiles(const std::filesystem::path& folder, platform::store::ManagedObjectContext& context);
 

@@ -2,9 +2,11 @@
 // How a whole PNG and a whole JPEG start and end: a PNG from its signature to its end
 // chunk (no data, then the chunk's checksum), a JPEG from its start-of-image marker to
 // its end-of-image marker. Where a picture's bytes end as they are read, whether a file
-// left by a stopped run holds a whole picture, and the tests' pictures that never end go
-// by these.
+// left by a stopped run holds a whole picture (endsAsAWholePicture: the store's clean-up
+// and the takeover of an earlier version's files decide alike by it), and the tests'
+// pictures that never end go by these.
 #include <cstddef>
+#include <filesystem>
 #include <string_view>
 
 namespace platform::graphics {
@@ -28,5 +30,10 @@ constexpr bool startsAndEndsWhole(std::string_view head, std::string_view tail, 
     const bool jpeg = size >= jpegStart.size() + jpegEnd.size() && head.starts_with(jpegStart) && tail.ends_with(jpegEnd);
     return png || jpeg;
 }
+
+// True for a regular file that starts and ends as a whole JPEG or PNG does; only its first
+// and last few bytes are read, and it is opened so that no open can block (never through a
+// link, never waiting on a FIFO).
+bool endsAsAWholePicture(const std::filesystem::path& path);
 
 }  // namespace platform::graphics

@@ -21,25 +21,40 @@ std::string quoted(std::string_view name) {
     return text + "\"";
 }
 
-// The journals SQLite keeps beside a store, by the ends of their names.
+// The journals SQLite keeps beside a store, by the ends of their names, and those a copy of
+// it takes: a log's index is made again from its log, where no live process shares it.
 constexpr std::array<std::string_view, 3> kJournals = {"-wal", "-shm", "-journal"};
+constexpr std::array<std::string_view, 2> kCopiedJournals = {"-wal", "-journal"};
 
-// How long a read may take, and how many steps of SQLite's machine run between looks at
-// the time: a store the kit wrote reads in far less, even of a million records.
+// How long a read may take, and how much SQLite's memory in use may rise meanwhile (the
+// schema, which it parses whole as it opens the file, among it): a store the kit wrote
+// reads in far less of both, even of a million records. Both are looked at every so many
+// steps of SQLite's machine: as it reads a schema, about one statement of it, whose parse
+// the statement's bound keeps to a few MiB, so that a read's rise ends not far past its
+// bound; a look costs a read a few hundredths more.
 constexpr std::chrono::seconds kLongestRead{10};
-constexpr int kStepsBetweenLooks = 10'000;
+constexpr sqlite3_int64 kMostMemoryRise = 64 << 20;
+constexpr int kStepsBetweenLooks = 10;
 // The longest value and statement the read's connection makes or takes: past any name,
-// identifier or schema SQLite writes for a store, while a record's own bytes (a photo kept
-// in it) are never loaded, however long. Limits of the connection alone: a process-wide
-// one would bound the host's own use of SQLite.
+// identifier or statement of the schema SQLite writes for a store, while a record's own
+// bytes (a photo kept in it) are never loaded, however long. Limits of the connection
+// alone: a process-wide one would bound the host's own use of SQLite.
 constexpr int kLongestValue = 16 << 20;
-constexpr int kLongestStatement = 1 << 20;
+constexpr int kLongestStatement = 64 << 10;
 // The pages it caches, in KiB: a scan needs few.
 constexpr int kCacheKiB = 1024;
 
-// Ends the read once its time is past: returning non-zero interrupts it.
-int pastItsTime(void* deadline) {
-    return std::chrono::steady_clock::now() > *static_cast<std::chrono::steady_clock::time_point*>(deadline) ? 1 : 0;
+// The bounds of one read.
+struct Bounds {
+    std::chrono::steady_clock::time_point deadline;
+    sqlite3_int64 mostMemoryInUse;  // SQLite's in the whole process, which is only read here
+};
+
+// Ends the read once its time is past, or SQLite's memory in use rose past its bound:
+// returning non-zero interrupts it.
+int pastItsBounds(void* bounds) {
+    const auto& read = *static_cast<const Bounds*>(bounds);
+    return std::chrono::steady_clock::now() > read.deadline || sqlite3_memory_used() > read.mostMemoryInUse ? 1 : 0;
 }
 
 // Whether `table` names an ordinary table in the file's own schema: a view may be a query
@@ -77,27 +92,78 @@ std::string uriOf(const std::filesystem::path& file) {
     return uri;
 }
 
-}  // namespace
+// How the file and its journals were put into the folder to be read.
+enum class Put { there, noFile, notPut, toCopy };
 
-TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& readIn, std::string_view table,
-                            std::string_view column, std::size_t maxBytes, std::size_t maxRows,
-                            const std::function<bool(std::string_view text)>& each) {
-    // Linked, not copied: a store may be large (records once held their photos), and a link
-    // keeps a live process's index shared with it. A journal that is there must be linked
-    // too: without it the store is not what its writer left.
-    const std::string name = file.filename().string();
+// Links the file and its journals into `readIn`, as `name` and the journals' names: toCopy
+// when one cannot be linked but for another reason than another file system.
+Put linked(const std::filesystem::path& file, PrivateFolder& readIn, const std::string& name) {
     switch (readIn.link(file, name)) {
         case PrivateFolder::Linked::regularFile: break;
         case PrivateFolder::Linked::missing:
-        case PrivateFolder::Linked::notRegularFile: return TextsRead::noFile;
-        case PrivateFolder::Linked::failed: return TextsRead::notLinked;
+        case PrivateFolder::Linked::notRegularFile: return Put::noFile;
+        case PrivateFolder::Linked::otherFileSystem: return Put::notPut;
+        case PrivateFolder::Linked::failed: return Put::toCopy;
     }
     for (const std::string_view journal : kJournals) {
         std::filesystem::path named = file;
         named += journal;
         // What is no regular file is no journal SQLite made: not linked, and read without.
-        if (readIn.link(named, name + std::string(journal)) == PrivateFolder::Linked::failed)
-            return TextsRead::notLinked;
+        switch (readIn.link(named, name + std::string(journal))) {
+            case PrivateFolder::Linked::otherFileSystem: return Put::notPut;
+            case PrivateFolder::Linked::failed: return Put::toCopy;
+            default: break;
+        }
+    }
+    return Put::there;
+}
+
+// Copies the file and its journals (but a log's index) into `readIn`, each begun before
+// `deadline`: notPut when one cannot be copied, or one changed before all were.
+Put copied(const std::filesystem::path& file, PrivateFolder& readIn, const std::string& name,
+           std::chrono::steady_clock::time_point deadline) {
+    switch (readIn.copy(file, name, deadline)) {
+        case PrivateFolder::Linked::regularFile: break;
+        case PrivateFolder::Linked::missing:
+        case PrivateFolder::Linked::notRegularFile: return Put::noFile;
+        default: return Put::notPut;
+    }
+    for (const std::string_view journal : kCopiedJournals) {
+        std::filesystem::path named = file;
+        named += journal;
+        switch (readIn.copy(named, name + std::string(journal), deadline)) {
+            case PrivateFolder::Linked::otherFileSystem:
+            case PrivateFolder::Linked::failed: return Put::notPut;
+            default: break;
+        }
+    }
+    return readIn.copiesUnchanged() ? Put::there : Put::notPut;
+}
+
+}  // namespace
+
+TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& readIn, std::string_view table,
+                            std::string_view column, std::size_t maxBytes, std::size_t maxRows,
+                            const std::function<bool(std::string_view text)>& each) {
+    // One bound of time for the whole read, a copy's included; and of memory, from what
+    // SQLite had in use as it began.
+    Bounds bounds{std::chrono::steady_clock::now() + kLongestRead, sqlite3_memory_used() + kMostMemoryRise};
+    // Linked where it can be: a store may be large (records once held their photos), and a
+    // link keeps a live process's index shared with it. A journal that is there must be
+    // linked too: without it the store is not what its writer left. Where a link cannot be
+    // made (a file system without them, too many) the store and its journals are copied,
+    // all or none; but not from another file system, which a store is never read from.
+    const std::string name = file.filename().string();
+    Put put = linked(file, readIn, name);
+    if (put == Put::toCopy) {
+        readIn.removeFiles();
+        put = copied(file, readIn, name, bounds.deadline);
+    }
+    switch (put) {
+        case Put::there: break;
+        case Put::noFile: return TextsRead::noFile;
+        case Put::notPut:
+        case Put::toCopy: return TextsRead::notLinked;
     }
     fileStep("read: linked");
     sqlite3* db = nullptr;
@@ -111,13 +177,12 @@ TextsRead forEachColumnText(const std::filesystem::path& file, PrivateFolder& re
     // Another program's file: no function of its schema runs with the reader's trust.
     sqlite3_exec(db, "PRAGMA trusted_schema = OFF", nullptr, nullptr, nullptr);
     // Bounds of this connection alone, from its first read of the schema on.
-    auto deadline = std::chrono::steady_clock::now() + kLongestRead;
-    sqlite3_progress_handler(db, kStepsBetweenLooks, pastItsTime, &deadline);
+    sqlite3_progress_handler(db, kStepsBetweenLooks, pastItsBounds, &bounds);
     sqlite3_limit(db, SQLITE_LIMIT_LENGTH, kLongestValue);
     sqlite3_limit(db, SQLITE_LIMIT_SQL_LENGTH, kLongestStatement);
-    const std::string bounds = "PRAGMA cache_size = -" + std::to_string(kCacheKiB) + "; PRAGMA mmap_size = 0";
+    const std::string pragmas = "PRAGMA cache_size = -" + std::to_string(kCacheKiB) + "; PRAGMA mmap_size = 0";
     const std::string tableName(table), columnName(column);
-    if (sqlite3_exec(db, bounds.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK || !isOrdinaryTable(db, tableName)) {
+    if (sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK || !isOrdinaryTable(db, tableName)) {
         sqlite3_close(db);
         return TextsRead::notWhole;
     }
